@@ -1,0 +1,14 @@
+// The commands of mervo-admin. Each takes the arguments after its name and returns the process
+// exit code; output for people and other tools goes to stdout in UTF-8, problems to stderr.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace admin {
+
+using Args = std::vector<std::string>;
+
+int cmdSettings(const Args& args);
+
+}  // namespace admin

@@ -1,0 +1,50 @@
+// mervo-admin: site set-up and every batch job of the weighbridge program, on the same code as the
+// GUI, for people at a terminal and for schedulers.
+#include <cstring>
+#include <iostream>
+
+#include "commands.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(const admin::Args&);
+};
+
+constexpr Command kCommands[] = {
+    {"settings", "settings [CONFIG.INI]            start-up settings read from a configuration file",
+     admin::cmdSettings},
+};
+
+void usage(std::ostream& out)
+{
+    out << "usage: mervo-admin COMMAND [ARGUMENTS]\n\ncommands:\n";
+    for (const Command& c : kCommands)
+        out << "  " << c.usage << '\n';
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        usage(argc < 2 ? std::cerr : std::cout);
+        return argc < 2 ? 2 : 0;
+    }
+    for (const Command& c : kCommands) {
+        if (std::strcmp(argv[1], c.name) == 0) {
+            admin::Args args(argv + 2, argv + argc);
+            try {
+                return c.run(args);
+            } catch (const std::exception& e) {
+                std::cerr << "mervo-admin " << c.name << ": " << e.what() << '\n';
+                return 3;
+            }
+        }
+    }
+    std::cerr << "mervo-admin: unknown command '" << argv[1] << "'\n";
+    usage(std::cerr);
+    return 2;
+}

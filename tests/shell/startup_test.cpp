@@ -1,0 +1,192 @@
+#include "shell/startup.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <sstream>
+
+#include "core/ini_file.h"
+#include "core/tis620.h"
+#include "shell/config.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+using testsupport::readFile;
+using testsupport::writeFile;
+
+namespace {
+
+// The configuration keys as the product's documentation lists them: section, key, default.
+// Typed here independently of the program's own table, which the tests compare against it.
+struct Row {
+    const char* section;
+    const char* key;
+    const char* def;
+};
+const Row kDocumentedKeys[] = {
+    {"Data", "Name", nullptr}, {"Data", "Address1", nullptr}, {"Data", "Address2", nullptr},
+    {"Data", "Address3", nullptr}, {"Data", "Tax ID", nullptr}, {"Data", "Branch", "000"},
+    {"Font", "Font0", "MS Sans Serif"}, {"Font", "Width0", "0"}, {"Font", "Height0", "-10"},
+    {"Font", "Font1", "EucrosiaUPC"}, {"Font", "Width1", "0"}, {"Font", "Height1", "-10"},
+    {"Font", "Font2", "EucrosiaUPC"}, {"Font", "Width2", "0"}, {"Font", "Height2", "-10"},
+    {"Font", "Font3", "EucrosiaUPC"}, {"Font", "Width3", "0"}, {"Font", "Height3", "-10"},
+    {"Font", "Font4", "EucrosiaUPC"}, {"Font", "Width4", "8"}, {"Font", "Height4", "30"},
+    {"Font", "Font5", "EucrosiaUPC"}, {"Font", "Width5", "16"}, {"Font", "Height5", "50"},
+    {"Font", "Font6", "EucrosiaUPC"}, {"Font", "Width6", "24"}, {"Font", "Height6", "80"},
+    {"Font", "Pen1", "1"}, {"Font", "Pen2", "3"}, {"Font", "Pen3", "6"}, {"Font", "Ratio", "1"},
+    {"Path", "Table", ".\\"}, {"Path", "Exe", ".\\"}, {"Path", "BackUp", "A:\\"}, {"Path", "Work", ".\\WORK\\"},
+    {"Comm", "Port#1", "09600,E,7,1,002,005,005"}, {"Comm", "Port#2", "09600,E,7,1,002,005,005"},
+    {"Comm", "Port#3", "09600,E,7,1,002,005,005"}, {"Comm", "Port#4", "09600,E,7,1,002,005,005"},
+    {"Comm", "Default", "1"}, {"Comm", "Modem", "COM2:9600,N,8,1"}, {"Comm", "Connect", "COM2:9600,N,8,1"},
+    {"Comm", "I/O", "640"}, {"Comm", "Out#1", "002"}, {"Comm", "Out#2", "001"}, {"Comm", "Reset", "000"},
+    {"Comm", "Mode", "130"}, {"Comm", "LPT", "111"}, {"Comm", "Feed", "5"}, {"Comm", "W.Read", "1"},
+    {"Comm", "Minus", "0"}, {"Comm", "Stable", "3"}, {"Comm", "Timer", "300"}, {"Comm", "StatBit", "3"},
+    {"Comm", "Zero", "0"}, {"Misc", "Sound", "Y"}, {"Misc", "PageL", "60"}, {"Misc", "Audit", "N"},
+    {"Misc", "Printer", "Y"}, {"Misc", "Factor", "2.0"}, {"Misc", "Order", "0"}, {"Misc", "Track", "0"},
+    {"Misc", "Fact", "0"}, {"Calc", "Decimal", "Y"}, {"Calc", "Payment", "1"},
+};
+
+// (section, key, value) of every key line of a file, in file order.
+std::vector<std::array<std::string, 3>> keyLines(const std::string& bytes)
+{
+    std::vector<std::array<std::string, 3>> out;
+    std::istringstream in(bytes);
+    std::string line, section;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line.front() == '[')
+            section = line.substr(1, line.find(']') - 1);
+        else if (auto eq = line.find('='); eq != std::string::npos)
+            out.push_back({section, line.substr(0, eq), line.substr(eq + 1)});
+    }
+    return out;
+}
+
+core::Settings startWith(const testsupport::TempDir& dir, const std::string& content)
+{
+    writeFile(dir.file("site.ini"), content);
+    core::Settings s;
+    shell::startUp(s, dir.file("site.ini"));
+    return s;
+}
+
+}  // namespace
+
+TEST(StartUp, FirstStartWritesEveryDocumentedKeyWithItsDefault)
+{
+    testsupport::TempDir dir;
+    core::Settings s;
+    shell::startUp(s, dir.file("new.ini"));
+    const auto lines = keyLines(readFile(dir.file("new.ini")));
+    ASSERT_EQ(lines.size(), std::size(kDocumentedKeys));
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Row& r = kDocumentedKeys[i];
+        EXPECT_EQ(lines[i][0], r.section) << i;
+        EXPECT_EQ(lines[i][1], r.key) << i;
+        if (r.def)
+            EXPECT_EQ(lines[i][2], r.def) << r.key;
+        else
+            EXPECT_FALSE(lines[i][2].empty()) << r.key;  // the placeholder company
+    }
+    // The file keeps the defaults; the corrections live in memory only.
+    EXPECT_EQ(s.text("CHEIGHT1"), "-16");
+    EXPECT_EQ(s.text("CDRV1"), ".\\");
+    EXPECT_EQ(s.text("CUSER"), "");
+    // The program's own keys are not written until someone sets them.
+    EXPECT_FALSE(core::IniFile(dir.file("new.ini")).get("Comm", "Device#1").has_value());
+    EXPECT_EQ(s.text("CCDEV1"), "/dev/ttyS0");
+}
+
+TEST(StartUp, EmptyValuesStayEmptyAndAreNotRewritten)
+{
+    testsupport::TempDir dir;
+    const std::string content = "[Comm]\r\nW.Read=\r\nStable = 3\r\n";
+    core::Settings s = startWith(dir, content);
+    EXPECT_EQ(s.text("CWREAD"), "");
+    const std::string after = readFile(dir.file("site.ini"));
+    EXPECT_EQ(after.substr(0, content.size()), content);  // both lines as they were
+}
+
+TEST(StartUp, SaveIniKeepsCommentsUnknownKeysAndTheKeysItDoesNotOwn)
+{
+    testsupport::TempDir dir;
+    core::Settings s = startWith(dir, "; workstation 2\r\n[Comm]\r\nW.Read=2\r\nStable=5\r\nMy Key=mine\r\n"
+                                      "[Misc]\r\nTrack=9417\r\n");
+    s.setText("CWREAD", "1");
+    s.setText("CSTABLE", "9");
+    s.setText("CTRACK", "0");
+    s.setText("CSYSSOUND", "N");
+    ASSERT_TRUE(shell::SAVEINI(s));
+    core::IniFile ini(dir.file("site.ini"));
+    EXPECT_EQ(ini.get("Comm", "W.Read"), "2");
+    EXPECT_EQ(ini.get("Comm", "Stable"), "5");
+    EXPECT_EQ(ini.get("Misc", "Track"), "9417");
+    EXPECT_EQ(ini.get("Comm", "My Key"), "mine");
+    EXPECT_EQ(ini.get("Misc", "Sound"), "N");
+    EXPECT_EQ(ini.get("Misc", "Factor"), "2.0");
+    EXPECT_EQ(readFile(dir.file("site.ini")).rfind("; workstation 2\r\n", 0), 0u);
+}
+
+TEST(StartUp, CorrectionsOfRatioFactorStabilityAndFonts)
+{
+    struct Case {
+        const char* content;
+        const char* variable;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"[Font]\r\nRatio=5\r\n", "NFONTRATIO", "2"},
+        {"[Font]\r\nRatio=0\r\n", "NFONTRATIO", "1"},
+        {"[Font]\r\nRatio=1.5\r\n", "NFONTRATIO", "1.5"},
+        {"[Font]\r\nRatio=-1.5\r\n", "NFONTRATIO", "1.5"},
+        {"[Font]\r\nRatio=abc\r\n", "NFONTRATIO", "1"},
+        {"[Misc]\r\nFactor=0.5\r\n", "CPRNFAC", "1"},
+        {"[Misc]\r\nFactor=3.25\r\n", "CPRNFAC", "3.25"},
+        {"", "CPRNFAC", "2.0"},
+        {"[Comm]\r\nStable=1\r\n", "CSTABLE", "2"},
+        {"[Comm]\r\nStable=0\r\n", "CSTABLE", "2"},
+        {"[Comm]\r\nStable=x\r\n", "CSTABLE", "2"},
+        {"[Comm]\r\nStable=4\r\n", "CSTABLE", "4"},
+        {"[Font]\r\nHeight1=-10\r\n", "CHEIGHT1", "-16"},
+        {"[Font]\r\nHeight3=20\r\n", "CHEIGHT3", "20"},
+        {"[Font]\r\nHeight2=big\r\n", "CHEIGHT2", "-16"},
+        {"[Font]\r\nHeight4=-29\r\n", "CHEIGHT4", "-30"},
+        {"[Font]\r\nHeight5=50\r\n", "CHEIGHT5", "50"},
+    };
+    for (const Case& c : cases) {
+        testsupport::TempDir dir;
+        const core::Settings s = startWith(dir, c.content);
+        EXPECT_EQ(s.get(c.variable).toDisplayText(), c.expected) << c.content;
+    }
+}
+
+TEST(StartUp, ThaiValueRoundTripsByteForByte)
+{
+    testsupport::TempDir dir;
+    const std::string name = core::tis620::fromUtf8("ห้างหุ้นส่วนจำกัด ข้าวทองการเกษตร");
+    core::Settings s = startWith(dir, "[Data]\r\nName=" + name + "\r\n");
+    EXPECT_EQ(s.text("CHLINE"), name);
+    ASSERT_TRUE(shell::SAVEINI(s));
+    EXPECT_EQ(core::IniFile(dir.file("site.ini")).get("Data", "Name"), name);
+    EXPECT_NE(readFile(dir.file("site.ini")).find("Name=" + name + "\r\n"), std::string::npos);
+}
+
+TEST(SettingsCommand, PrintsEveryVariableAfterStartUp)
+{
+    testsupport::TempDir dir;
+    const auto r = testsupport::runProcess(MERVO_BINARY_DIR "/app/mervo-admin", {"settings"}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // Without an argument the program uses MERVO.INI in the current folder.
+    EXPECT_EQ(keyLines(readFile(dir.file("MERVO.INI"))).size(), 65u);
+    std::istringstream out(r.out);
+    std::vector<std::string> lines;
+    for (std::string l; std::getline(out, l);)
+        lines.push_back(l);
+    ASSERT_EQ(lines.size(), 65u);
+    EXPECT_EQ(lines[0].rfind("CHLINE=", 0), 0u);
+    EXPECT_EQ(lines[31], "CDRV1=.\\");
+    EXPECT_EQ(lines[30], "NFONTRATIO=1");
+    EXPECT_EQ(lines[51], "CSTABLE=3");
+    EXPECT_EQ(lines[64], "CPAYCASE=1");
+}
