@@ -1,0 +1,68 @@
+#include "core/clock.h"
+
+#include <chrono>
+#include <ctime>
+#include <thread>
+
+namespace core {
+namespace {
+
+class SystemClock final : public Clock {
+public:
+    Date today() override { return Date::today(); }
+    std::int64_t hundredthsSinceMidnight() override
+    {
+        const auto now = std::chrono::system_clock::now();
+        const std::time_t t = std::chrono::system_clock::to_time_t(now);
+        std::tm tm{};
+        localtime_r(&t, &tm);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+        return (std::int64_t(tm.tm_hour) * 3600 + tm.tm_min * 60 + tm.tm_sec) * 100 + ms / 10;
+    }
+    std::int64_t monotonicMs() override
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+SystemClock g_system;
+Clock* g_clock = nullptr;
+IdleHook g_idle = nullptr;
+
+}  // namespace
+
+Clock& clock()
+{
+    return g_clock ? *g_clock : g_system;
+}
+
+Clock* setClock(Clock* c)
+{
+    Clock* previous = g_clock;
+    g_clock = c;
+    return previous;
+}
+
+std::string timeOfDay()
+{
+    const std::int64_t s = clock().hundredthsSinceMidnight() / 100;
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", int(s / 3600), int(s / 60 % 60), int(s % 60));
+    return buf;
+}
+
+void setIdleHook(IdleHook hook)
+{
+    g_idle = hook;
+}
+
+void idle()
+{
+    if (g_idle)
+        g_idle();
+}
+
+}  // namespace core

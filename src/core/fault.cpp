@@ -1,0 +1,56 @@
+#include "core/fault.h"
+
+namespace core {
+namespace {
+
+class BuiltInHandler final : public FaultHandler {
+public:
+    FaultAnswer handle(const Fault& f) override { return f.canDefault ? FaultAnswer::Default : FaultAnswer::Quit; }
+};
+
+BuiltInHandler g_builtIn;
+FaultHandler* g_handler = nullptr;
+
+}  // namespace
+
+FaultHandler& faultHandler()
+{
+    return g_handler ? *g_handler : g_builtIn;
+}
+
+FaultHandler* setFaultHandler(FaultHandler* handler)
+{
+    FaultHandler* previous = g_handler;
+    g_handler = handler;
+    return previous;
+}
+
+FaultAnswer raise(const Fault& fault)
+{
+    if (fault.genCode == EG_ZERODIV)
+        return FaultAnswer::Default;
+    const FaultAnswer a = faultHandler().handle(fault);
+    if ((a == FaultAnswer::Retry && !fault.canRetry) || (a == FaultAnswer::Default && !fault.canDefault))
+        return FaultAnswer::Quit;
+    return a;
+}
+
+std::string errorMessage(const Fault& f)
+{
+    std::string s;
+    if (f.osCode != 0)
+        s = "(DOS Error " + std::to_string(f.osCode) + ") ";
+    else
+        s = f.severity > 1 ? "Error " : "Warning ";
+    s += f.subsystem.empty() ? "???" : f.subsystem;
+    s += f.subCode != 0 ? "/" + std::to_string(f.subCode) : "/???";
+    if (!f.description.empty())
+        s += "  " + f.description;
+    if (!f.fileName.empty())
+        s += ": " + f.fileName;
+    else if (!f.operation.empty())
+        s += ": " + f.operation;
+    return s;
+}
+
+}  // namespace core

@@ -1,0 +1,98 @@
+// Test doubles for the program's seams: prompts that record what was shown and answer from a
+// script, a clock that stands still or steps, and a fault handler that records faults. Each installs
+// itself for the lifetime of the object and restores the previous one after.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "core/clock.h"
+#include "core/fault.h"
+#include "core/prompts.h"
+
+namespace testsupport {
+
+class RecordingPrompts final : public core::Prompts {
+public:
+    struct Shown {
+        core::MessageKind kind;
+        std::string text;   // TIS-620, as the program passed it
+        std::string title;  // TIS-620
+        bool question;
+    };
+
+    RecordingPrompts() : m_previous(core::setPrompts(this)) {}
+    ~RecordingPrompts() override { core::setPrompts(m_previous); }
+
+    void message(core::MessageKind kind, const std::string& text, const std::string& title) override
+    {
+        shown.push_back({kind, text, title, false});
+    }
+    bool confirm(const std::string& text, const std::string& title) override
+    {
+        shown.push_back({core::MessageKind::Info, text, title, true});
+        if (answers.empty())
+            return false;
+        const bool a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+
+    std::vector<Shown> shown;
+    std::deque<bool> answers;  // answers to confirm(), in order; No when empty
+
+private:
+    core::Prompts* m_previous;
+};
+
+// A clock that moves only when told to (or when something sleeps on it).
+class FakeClock final : public core::Clock {
+public:
+    explicit FakeClock(core::Date today = core::Date::fromYmd(2026, 12, 5), std::int64_t hundredths = 8 * 360000)
+        : day(today), hundredths(hundredths), m_previous(core::setClock(this))
+    {
+    }
+    ~FakeClock() override { core::setClock(m_previous); }
+
+    core::Date today() override { return day; }
+    std::int64_t hundredthsSinceMidnight() override { return hundredths; }
+    std::int64_t monotonicMs() override { return monotonic; }
+    void sleepMs(int ms) override { advanceMs(ms); }
+
+    void advanceMs(std::int64_t ms)
+    {
+        monotonic += ms;
+        hundredths += ms / 10;
+    }
+
+    core::Date day;
+    std::int64_t hundredths;
+    std::int64_t monotonic = 0;
+
+private:
+    core::Clock* m_previous;
+};
+
+class RecordingFaultHandler final : public core::FaultHandler {
+public:
+    explicit RecordingFaultHandler(core::FaultAnswer answer = core::FaultAnswer::Default)
+        : answer(answer), m_previous(core::setFaultHandler(this))
+    {
+    }
+    ~RecordingFaultHandler() override { core::setFaultHandler(m_previous); }
+
+    core::FaultAnswer handle(const core::Fault& f) override
+    {
+        faults.push_back(f);
+        return answer;
+    }
+
+    core::FaultAnswer answer;
+    std::vector<core::Fault> faults;
+
+private:
+    core::FaultHandler* m_previous;
+};
+
+}  // namespace testsupport
