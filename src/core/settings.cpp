@@ -45,4 +45,10 @@ void Settings::forEach(const std::function<void(const std::string&, const Value&
         f(e.name, e.value);
 }
 
+Settings& programSettings()
+{
+    static Settings s;
+    return s;
+}
+
 }  // namespace core

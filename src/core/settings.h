@@ -40,4 +40,7 @@ private:
     std::unordered_map<std::string, Entry> m_values;  // key: upper-case name
 };
 
+// The program's one store of program-wide variables (filled by start-up). Tests may clear it.
+Settings& programSettings();
+
 }  // namespace core

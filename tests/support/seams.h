@@ -10,6 +10,7 @@
 #include "core/clock.h"
 #include "core/fault.h"
 #include "core/prompts.h"
+#include "core/sound.h"
 
 namespace testsupport {
 
@@ -93,6 +94,28 @@ public:
 
 private:
     core::FaultHandler* m_previous;
+};
+
+// Records the wave files (their file names without folder) and tones played.
+class RecordingSound final : public core::Sound {
+public:
+    RecordingSound() : m_previous(core::setSound(this)) {}
+    ~RecordingSound() override { core::setSound(m_previous); }
+
+    void playWave(const std::string& path, bool toEnd) override
+    {
+        const auto slash = path.find_last_of('/');
+        waves.push_back(slash == std::string::npos ? path : path.substr(slash + 1));
+        waitedToEnd.push_back(toEnd);
+    }
+    void tone(int hz, int) override { tones.push_back(hz); }
+
+    std::vector<std::string> waves;
+    std::vector<bool> waitedToEnd;
+    std::vector<int> tones;
+
+private:
+    core::Sound* m_previous;
 };
 
 }  // namespace testsupport
