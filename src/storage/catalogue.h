@@ -1,0 +1,65 @@
+// The table catalogue: every permanent table of a site with its folder setting, index files and
+// keys, titles and fields, and the per-user work tables. Site set-up creates tables from it,
+// file maintenance walks it, `check` knows each table's index files through it.
+//
+// Field widths the screens and postings depend on are fixed here and nowhere else (see the
+// comment on the width constants in catalogue.cpp). Every table of a family carries every field of
+// the family, used or not, so reports, backups and restores treat the family alike.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace storage {
+
+struct FieldDef {
+    const char* name;  // upper case, at most 10 characters
+    char type;         // 'C', 'N', 'D', 'L'
+    int length;
+    int decimals;
+};
+
+struct IndexDef {
+    const char* file;  // without ".NTX"
+    const char* key;   // key expression, as written into the index header
+};
+
+// The reindex groups of file maintenance, in their order.
+enum class TableGroup { Weighing, Money, Balances, Codes };
+
+struct TableDef {
+    const char* name;             // "Wdata1", "ApAcc" ...: the file name without ".DBF"
+    const char* folderSetting;    // "CDRV1" (code tables) or "CDRV2" (transactions)
+    std::span<const IndexDef> indexes;
+    const char* maintenanceTitle;  // UTF-8: the title in file maintenance
+    const char* openTitle;         // UTF-8: the title a workflow gives OPEN for its messages
+    std::span<const FieldDef> fields;
+    TableGroup group;
+    bool optional;  // installed only when present ("LOGGER")
+};
+
+// Every permanent table, in the order file maintenance reindexes them.
+std::span<const TableDef> catalogue();
+
+// The table of that name, matched without regard to letter case; nullptr when unknown.
+const TableDef* findTable(std::string_view name);
+
+// The twelve code tables by the number the pick-list and the menu use (1 "Farmer" .. 12 "Replist").
+const TableDef& codeTable(int number);
+
+// Per-user work tables in CDRV4; the file name is the prefix joined to the user's code.
+enum class WorkTable {
+    TicketSelection,   // "T_": tickets a voucher may settle
+    PrintTemplate,     // "P_": the template of a document being printed
+    ReportDefinition,  // "R_": the definition of a report being run
+    MovementAnalysis,  // "D_", movement form
+    BalanceSummary,    // "D_", balance form
+};
+const char* workTablePrefix(WorkTable t);
+std::span<const FieldDef> workTableFields(WorkTable t);
+
+// The ticket-selection work table's index key, rebuilt on each opening.
+inline constexpr const char* kTicketSelectionKey = "dtos(Date)+Ticket";
+
+}  // namespace storage
