@@ -10,5 +10,6 @@ namespace admin {
 using Args = std::vector<std::string>;
 
 int cmdSettings(const Args& args);
+int cmdEval(const Args& args);
 
 }  // namespace admin

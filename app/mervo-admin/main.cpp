@@ -16,6 +16,8 @@ struct Command {
 constexpr Command kCommands[] = {
     {"settings", "settings [CONFIG.INI]            start-up settings read from a configuration file",
      admin::cmdSettings},
+    {"eval", "eval 'EXPR' [--var NAME=VALUE]... [--date DD/MM/YYYY]  evaluate a stored expression",
+     admin::cmdEval},
 };
 
 void usage(std::ostream& out)

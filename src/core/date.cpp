@@ -1,5 +1,6 @@
 #include "core/date.h"
 
+#include <algorithm>
 #include <ctime>
 
 namespace core {
@@ -40,7 +41,7 @@ bool parseDigits(std::string_view s, int& out)
     for (char c : s) {
         if (c < '0' || c > '9')
             return false;
-        v = v * 10 + (c - '0');
+        v = std::min(v * 10 + (c - '0'), 1000000);  // beyond any day, month or year; no overflow
     }
     out = v;
     return true;

@@ -36,6 +36,12 @@ int Value::decimals() const
     return n ? n->dec : 0;
 }
 
+int Value::width() const
+{
+    const auto* n = std::get_if<Num>(&m_v);
+    return n ? n->width : 0;
+}
+
 core::Date Value::asDate() const
 {
     const auto* d = std::get_if<core::Date>(&m_v);

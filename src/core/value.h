@@ -25,7 +25,8 @@ public:
 
     Value() = default;
     static Value text(std::string s) { return Value(std::move(s)); }
-    static Value number(double v, int decimals = 0) { return Value(Num{v, decimals}); }
+    // width: the total width of the table field the number comes from, 0 for computed numbers.
+    static Value number(double v, int decimals = 0, int width = 0) { return Value(Num{v, decimals, width}); }
     static Value date(core::Date d) { return Value(d); }
     static Value logical(bool b) { return Value(b); }
     static Value array(std::size_t size) { return Value(std::make_shared<ValueArray>(size)); }
@@ -45,6 +46,7 @@ public:
     const std::string& asText() const;
     double asNumber() const;
     int decimals() const;
+    int width() const;  // 0 unless the number comes from a table field
     core::Date asDate() const;
     bool asLogical() const;
     const std::shared_ptr<ValueArray>& asArray() const;
@@ -60,7 +62,9 @@ private:
     struct Num {
         double v;
         int dec;
-        friend bool operator==(const Num&, const Num&) = default;
+        int width;
+        // The width is where the number came from, not part of the value.
+        friend bool operator==(const Num& a, const Num& b) { return a.v == b.v && a.dec == b.dec; }
     };
     explicit Value(std::string s) : m_v(std::move(s)) {}
     explicit Value(Num n) : m_v(n) {}

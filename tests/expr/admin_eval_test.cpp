@@ -1,0 +1,77 @@
+// mervo-admin eval, as other tools call it.
+#include <gtest/gtest.h>
+
+#include "support/run_process.h"
+
+namespace {
+
+testsupport::ProcessResult eval(const std::vector<std::string>& args)
+{
+    std::vector<std::string> all = {"eval"};
+    all.insert(all.end(), args.begin(), args.end());
+    return testsupport::runProcess(MERVO_BINARY_DIR "/app/mervo-admin", all);
+}
+
+TEST(AdminEval, PrintsTheTypeLetterATabAndTheValue)
+{
+    struct Case {
+        std::vector<std::string> args;
+        const char* out;
+    };
+    const Case cases[] = {
+        {{"DTOS(DAYIN)+TMIN+TICKET", "--var", "DAYIN=05/12/2026", "--var", "TMIN=\"08:15:00\"", "--var",
+          "TICKET='000123'"},
+         "C\t2026120508:15:00000123\n"},
+        {{"cName + '|'", "--var", "cName=\"ข้าว  \""}, "C\tข้าว  |\n"},  // trailing blanks kept, UTF-8
+        {{"x * 2", "--var", "x=123.45"}, "N\t246.90\n"},
+        {{"10/4"}, "N\t2.50\n"},
+        {{"-5*2"}, "N\t-10\n"},
+        {{"DATE() + 1", "--date", "31/12/2026"}, "D\t01/01/2027\n"},
+        {{"lOk .AND. .T.", "--var", "lOk=.T."}, "L\t.T.\n"},
+        {{"BAHT(21)"}, "C\t(ยี่สิบเอ็ดบาทถ้วน)\n"},
+        {{"XROUND(0.125, 2)", "--var", "CDECCOR=\"N\""}, "N\t0.12\n"},
+    };
+    for (const Case& c : cases) {
+        const auto r = eval(c.args);
+        EXPECT_EQ(r.exitCode, 0) << c.args[0] << r.err;
+        EXPECT_EQ(r.out, c.out) << c.args[0];
+    }
+}
+
+TEST(AdminEval, SyntaxErrorsAndFaultsGoToStderrWithExitCode1)
+{
+    auto r = eval({"1 +"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "mervo-admin eval: expected an operand at the end of the text at column 4\n1 +\n   ^\n");
+
+    r = eval({"1 + 'a'"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "mervo-admin eval: Error BASE/1081  Argument error: +\n");
+
+    r = eval({"NOSUCH"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "mervo-admin eval: Error BASE/1003  Variable does not exist: NOSUCH\n");
+}
+
+TEST(AdminEval, BadArgumentsExitWith2)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"x", "--var"},
+        {"x", "--var", "x"},
+        {"x", "--var", "1x=2"},
+        {"x", "--var", "x=abc"},
+        {"x", "--var", "x=31/02/2026"},
+        {"x", "--date", "2026-12-05"},
+        {"x", "y"},
+        {"x", "--verbose"},
+    };
+    for (const auto& args : bad) {
+        const auto r = eval(args);
+        EXPECT_EQ(r.exitCode, 2) << (args.empty() ? "" : args.back());
+        EXPECT_NE(r.err.find("usage: mervo-admin eval"), std::string::npos);
+    }
+}
+
+}  // namespace

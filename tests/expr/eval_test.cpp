@@ -1,0 +1,516 @@
+#include <gtest/gtest.h>
+
+#include "core/fault.h"
+#include "expr_test_util.h"
+#include "support/seams.h"
+
+using core::Value;
+using exprtest::evalShow;
+
+namespace {
+
+struct Case {
+    const char* text;
+    const char* expected;  // mervo-admin eval's form: type letter, tab, value
+};
+
+class Operators : public ::testing::Test {
+protected:
+    Operators()
+    {
+        vars.set("X", Value::number(1));
+        vars.set("Y", Value::number(2));
+        vars.set("cName", Value::text("AB  "));
+        vars.set("dIn", Value::date(core::Date::fromYmd(2026, 12, 5)));
+        auto csub = std::make_shared<core::ValueArray>();
+        *csub = {Value::number(10), Value::number(20, 2), Value::text("x")};
+        vars.set("CSUB", Value::array(csub));
+    }
+    void check(const std::vector<Case>& cases)
+    {
+        for (const Case& c : cases)
+            EXPECT_EQ(evalShow(vars, c.text), c.expected) << c.text;
+    }
+
+    core::Settings settings;
+    expr::VariablesContext vars{settings};
+};
+
+TEST_F(Operators, PrecedenceFollowsXbase)
+{
+    check({
+        {"1+2*3", "N\t7"},
+        {"(1+2)*3", "N\t9"},
+        {"2*3+4*5", "N\t26"},
+        {"2+3*4**2", "N\t50.00"},
+        {"2**3**2", "N\t64.00"},  // equal ranks group left to right
+        {"-2^2", "N\t4.00"},      // unary minus binds tighter than the power
+        {"1+2=3", "L\t.T."},
+        {".NOT. 1=2", "L\t.T."},  // .NOT. is looser than the comparison
+        {"!.T. .OR. .T.", "L\t.T."},
+        {".T. .OR. .F. .AND. .F.", "L\t.T."},  // .AND. binds tighter than .OR.
+        {"X=1.AND.Y=2", "L\t.T."},  // "1." before AND is not a decimal point
+        {"1 < 2 = .T.", "L\t.T."},
+        {"- -3", "N\t3"},
+        {"+5", "N\t5"},
+    });
+}
+
+TEST_F(Operators, DecimalsFollowTheOperators)
+{
+    check({
+        {"1.50+2", "N\t3.50"},
+        {"2-0.125", "N\t1.875"},
+        {"1.5*1.25", "N\t1.875"},  // decimals add up
+        {"3*2", "N\t6"},
+        {"10/4", "N\t2.50"},  // division always has 2
+        {"10/2", "N\t5.00"},
+        {"1/3", "N\t0.33"},
+        {"7%3", "N\t1.00"},
+        {"-7%3", "N\t-1.00"},
+        {"VAL('2.0')", "N\t2.0"},
+        {"STR(VAL('2.0'))", "C\t         2.0"},  // ten integer places, the point, one decimal
+        {"STR(1/3)", "C\t         0.33"},
+        {"10/0", "N\t0.00"},  // division by zero gives 0
+        {"5%0", "N\t0.00"},
+    });
+}
+
+TEST_F(Operators, TextComparisonIsNotExactExceptForDoubleEquals)
+{
+    check({
+        {"'ABC' = 'AB'", "L\t.T."},
+        {"'AB' = 'ABC'", "L\t.F."},
+        {"'ABC' = ''", "L\t.T."},
+        {"'' = 'ABC'", "L\t.F."},
+        {"'AB ' = 'AB'", "L\t.T."},
+        {"'AB' = 'AB '", "L\t.F."},  // trailing blanks are significant
+        {"'ABC' == 'AB'", "L\t.F."},
+        {"'AB ' == 'AB'", "L\t.F."},
+        {"'AB' == 'AB'", "L\t.T."},
+        {"'ABC' != 'AB'", "L\t.F."},
+        {"'ABC' <> 'ABD'", "L\t.T."},
+        {"'ABC' # 'AB'", "L\t.F."},
+        {"'ABC' > 'AB'", "L\t.F."},  // the right side decides the length
+        {"'ABC' >= 'AB'", "L\t.T."},
+        {"'AB' < 'ABC'", "L\t.T."},
+        {"'B' < 'a'", "L\t.T."},      // bytes, not letters
+        {"'B' $ 'ABC'", "L\t.T."},
+        {"'BD' $ 'ABC'", "L\t.F."},
+        {"'' $ 'ABC'", "L\t.F."},
+        {"dIn = CTOD('05/12/2026')", "L\t.T."},
+        {".T. > .F.", "L\t.T."},
+    });
+}
+
+TEST_F(Operators, TextsDatesAndLiterals)
+{
+    check({
+        {"'AB  ' - 'CD'", "C\tABCD  "},
+        {"cName - 'CD' + 'E'", "C\tABCD  E"},
+        {"'AB ' + 'CD'", "C\tAB CD"},
+        {"[square] + \"double\" + 'single'", "C\tsquaredoublesingle"},
+        {"dIn + 30", "D\t04/01/2027"},
+        {"30 + dIn", "D\t04/01/2027"},
+        {"dIn - 5", "D\t30/11/2026"},
+        {"dIn - CTOD('01/12/2026')", "N\t4"},
+        {"CTOD('') + 1", "D\t  /  /    "},  // the empty date stays empty
+        {"CSUB[2]", "N\t20.00"},
+        {"CSUB[1] + CSUB[2]", "N\t30.00"},
+        {".y. .AND. .T.", "L\t.T."},
+        {"IIF(X = 1, 'one', 'other')", "C\tone"},
+        {"IF(X = 2, 'two', 'other')", "C\tother"},
+        {".T. .OR. NOSUCH", "L\t.T."},  // .OR. stops at the first .T.
+        {".F. .AND. NOSUCH", "L\t.F."},
+        {"IIF(.T., 1, NOSUCH)", "N\t1"},  // only the branch taken is evaluated
+    });
+}
+
+TEST_F(Operators, MacrosEvaluateWithTheSameEvaluator)
+{
+    vars.set("cExpr", Value::text("X + Y * 10"));
+    vars.set("cLoop", Value::text("&cLoop"));
+    check({
+        {"&cExpr", "N\t21"},
+        {"&('UPPER(' + '\"abc\")')", "C\tABC"},
+    });
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
+    EXPECT_EQ(evalShow(vars, "&cLoop"), "U\tNIL");  // stopped by the depth limit, then defaulted
+    ASSERT_EQ(faults.faults.size(), 1u);
+    EXPECT_EQ(faults.faults[0].genCode, core::EG_COMPLEXITY);
+    EXPECT_EQ(evalShow(vars, "&('1 +')"), "U\tNIL");
+    EXPECT_EQ(faults.faults.back().genCode, core::EG_SYNTAX);
+}
+
+// ---- faults -------------------------------------------------------------------------------------
+
+TEST_F(Operators, TypeMismatchCarriesTheFieldsOfTheErrorReport)
+{
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
+    EXPECT_EQ(evalShow(vars, "1 + 'a'"), "N\t0");
+    ASSERT_EQ(faults.faults.size(), 1u);
+    const core::Fault& f = faults.faults[0];
+    EXPECT_EQ(f.genCode, core::EG_ARG);
+    EXPECT_EQ(f.subsystem, "BASE");
+    EXPECT_EQ(f.subCode, 1081);
+    EXPECT_EQ(f.description, "Argument error");
+    EXPECT_EQ(f.operation, "+");
+    ASSERT_EQ(f.args.size(), 2u);
+    EXPECT_EQ(f.args[0], Value::number(1));
+    EXPECT_EQ(f.args[1], Value::text("a"));
+    EXPECT_TRUE(f.canDefault);
+    EXPECT_FALSE(f.canRetry);
+    EXPECT_EQ(core::errorMessage(f), "Error BASE/1081  Argument error: +");
+}
+
+TEST_F(Operators, DefaultGivesTheNeutralValueOfTheStep)
+{
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
+    const std::vector<Case> cases = {
+        {"'a' * 2", "N\t0"},
+        {"'a' + 1 + 'b'", "C\tb"},  // the failed step gives "", the chain goes on
+        {"SUBSTR(5, 1) + 'x'", "C\tx"},
+        {"LEN(5) + 1", "N\t1"},
+        {"CTOD(5)", "D\t  /  /    "},
+        {"'a' < 1", "L\t.F."},
+        {"IIF('x', 1, 2)", "N\t2"},
+        {"-'a'", "N\t0"},
+        {"CSUB[9]", "U\tNIL"},
+        {"X[1]", "U\tNIL"},
+    };
+    check(cases);
+    ASSERT_EQ(faults.faults.size(), cases.size());
+    EXPECT_EQ(faults.faults[2].subCode, 1110);  // SUBSTR
+    EXPECT_EQ(faults.faults[2].operation, "SUBSTR");
+    EXPECT_EQ(faults.faults[6].subCode, 1066);  // conditional
+    EXPECT_EQ(faults.faults[8].genCode, core::EG_BOUND);
+    EXPECT_EQ(faults.faults[8].subCode, 1132);
+    EXPECT_EQ(faults.faults[9].subCode, 1068);
+}
+
+TEST_F(Operators, QuitStopsTheEvaluation)
+{
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
+    EXPECT_EQ(evalShow(vars, "'a' * 2 + NOSUCH"), "QUIT");
+    EXPECT_EQ(faults.faults.size(), 1u);
+}
+
+TEST_F(Operators, DivisionByZeroNeverReachesTheHandler)
+{
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
+    EXPECT_EQ(evalShow(vars, "1/0 + MOD(5, 0) + 7%0"), "N\t0.00");
+    EXPECT_TRUE(faults.faults.empty());
+}
+
+TEST_F(Operators, UnknownNamesMayBeRetriedButHaveNoDefault)
+{
+    struct CreateOnFault : core::FaultHandler {
+        expr::VariablesContext* vars;
+        std::vector<core::Fault> seen;
+        core::FaultAnswer handle(const core::Fault& f) override
+        {
+            seen.push_back(f);
+            vars->set("LATER", Value::number(41));
+            return core::FaultAnswer::Retry;
+        }
+    } handler;
+    handler.vars = &vars;
+    core::FaultHandler* previous = core::setFaultHandler(&handler);
+    EXPECT_EQ(evalShow(vars, "LATER + 1"), "N\t42");
+    core::setFaultHandler(previous);
+    ASSERT_EQ(handler.seen.size(), 1u);
+    EXPECT_EQ(handler.seen[0].genCode, core::EG_NOVAR);
+    EXPECT_EQ(handler.seen[0].subCode, 1003);
+    EXPECT_EQ(handler.seen[0].operation, "LATER");
+    EXPECT_EQ(handler.seen[0].description, "Variable does not exist");
+    EXPECT_TRUE(handler.seen[0].canRetry);
+    EXPECT_FALSE(handler.seen[0].canDefault);
+
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);  // not allowed: quits
+    EXPECT_EQ(evalShow(vars, "NOSUCH"), "QUIT");
+}
+
+TEST_F(Operators, TextsBeyondTheLimitAreFaultsNotAllocations)
+{
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
+    check({
+        {"LEN(SPACE(40000) + SPACE(40000))", "N\t0"},
+        {"LEN(REPLICATE('ab', 40000))", "N\t0"},
+        {"LEN(SPACE(10^15))", "N\t0"},
+        {"LEN(PADL('x', 70000))", "N\t0"},
+        {"LEN(STR(1, 70000))", "N\t0"},
+        {"LEN(SPACE(65535))", "N\t65535"},
+    });
+    ASSERT_EQ(faults.faults.size(), 5u);
+    for (const core::Fault& f : faults.faults)
+        EXPECT_EQ(f.genCode, core::EG_STROVERFLOW) << f.operation;
+    EXPECT_EQ(faults.faults[0].subCode, 1209);
+    EXPECT_EQ(faults.faults[1].operation, "REPLICATE");
+}
+
+// ---- syntax -------------------------------------------------------------------------------------
+
+TEST(Syntax, ErrorsCarryTheirPosition)
+{
+    struct Bad {
+        std::string text;
+        std::size_t offset;
+        const char* message;
+    };
+    const Bad cases[] = {
+        {"", 0, "empty expression"},
+        {"1 +", 3, "expected an operand at the end of the text"},
+        {"(1 + 2", 6, "expected ')', found end of text"},
+        {"FOO(1)", 0, "unknown function FOO"},
+        {"1 + @", 4, "unexpected character '@'"},
+        {"'abc", 0, "unterminated text"},
+        {"a := 1", 2, "assignment is not allowed"},
+        {"1 2", 2, "unexpected '2'"},
+        {"1 .X. 2", 2, "unknown operator '.X.'"},
+        {"wdata->", 7, "expected a field name after '->', found end of text"},
+        {"wdata->name(1)", 11, "a function cannot be called through '->'; write wdata->(...)"},
+        {"SUBSTR('a' 1)", 11, "expected ')' or ',', found '1'"},
+        {"x[1", 3, "expected ']', found end of text"},
+        {"&1", 1, "expected a variable name or '(' after '&'"},
+        {"a\xA1", 1, "unexpected byte 0xA1"},
+    };
+    for (const Bad& c : cases) {
+        expr::CompileError error;
+        EXPECT_FALSE(expr::Expression::compile(c.text, &error).valid()) << c.text;
+        EXPECT_EQ(error.offset, c.offset) << c.text;
+        EXPECT_EQ(error.message, c.message) << c.text;
+    }
+}
+
+TEST(Syntax, DescribeShowsTheTextAndACaret)
+{
+    expr::CompileError error;
+    expr::Expression::compile("(1 + 2", &error);
+    EXPECT_EQ(error.describe("(1 + 2"), "expected ')', found end of text at column 7\n(1 + 2\n      ^");
+}
+
+TEST(Syntax, NestingAndLengthAreLimited)
+{
+    const auto nested = [](int depth) { return std::string(std::size_t(depth), '(') + "1" + std::string(std::size_t(depth), ')'); };
+    expr::CompileError error;
+    EXPECT_TRUE(expr::Expression::compile(nested(expr::kMaxNesting - 1), &error).valid());
+    EXPECT_FALSE(expr::Expression::compile(nested(expr::kMaxNesting), &error).valid());
+    EXPECT_EQ(error.message, "nested deeper than 64 levels");
+    EXPECT_FALSE(expr::Expression::compile(std::string(100, '-') + "1", &error).valid());
+
+    // A long flat chain is one level deep.
+    std::string chain = "1";
+    for (int i = 0; i < 5000; ++i)
+        chain += "+1";
+    core::Settings settings;
+    expr::VariablesContext vars(settings);
+    EXPECT_EQ(evalShow(vars, chain), "N\t5001");
+
+    const std::string tooLong(expr::kMaxSourceLength + 1, '1');
+    EXPECT_FALSE(expr::Expression::compile(tooLong, &error).valid());
+    EXPECT_EQ(error.offset, expr::kMaxSourceLength);
+}
+
+TEST(Syntax, DumpShowsTheParsedForm)
+{
+    const Case cases[] = {
+        {"DTOS(DAYIN)+TMIN+TICKET", "(+ (DTOS DAYIN) TMIN TICKET)"},
+        {"a-b+c", "(a - b + c)"},
+        {"1+2*3=7 .AND. !x", "(.AND. (= (+ 1 (* 2 3)) 7) (not x))"},
+        {"wdata->ticket+M->x+FIELD->y", "(+ wdata->ticket M->x FIELD->y)"},
+        {"wdata->(RECNO())", "wdata->((RECNO))"},
+        {"tran(x, \\\"99,999\\\")", "(TRANSFORM x \"99,999\")"},
+        {"subs(x, 2, )", "(SUBSTR x 2 NIL)"},
+        {"CSUB[1, 2]", "(index CSUB 1 2)"},
+        {"&cVar", "(& M->cVar)"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(expr::Expression::compile(c.text).dump(), c.expected) << c.text;
+}
+
+// ---- keys and look-up texts ---------------------------------------------------------------------
+
+TEST(Keys, EveryIndexKeyOfTheProgramEvaluatesAgainstARecord)
+{
+    exprtest::FakeTable t({{"STAT", 'C', 1}, {"TRUCK", 'C', 10}, {"DAYIN", 'D', 8}, {"TMIN", 'C', 8},
+                           {"TICKET", 'C', 6}, {"COMPANY", 'C', 10}, {"ACCOUNT", 'C', 10}, {"DATE", 'D', 8},
+                           {"TIME", 'C', 8}, {"INDENT", 'C', 15}, {"RECORD", 'C', 15}, {"CODE", 'C', 10},
+                           {"WHOUSE", 'C', 10}, {"PRODUCT", 'C', 10}},
+                          "wdata", true);
+    t.set("STAT", "1");
+    t.set("TRUCK", "80-1234");
+    t.set("DAYIN", "20261205");
+    t.set("TMIN", "08:15:00");
+    t.set("TICKET", "000123");
+    t.set("COMPANY", "C001");
+    t.set("ACCOUNT", "A01");
+    t.set("DATE", "20270101");
+    t.set("TIME", "23:59:59");
+    t.set("INDENT", "202612052970012");
+    t.set("RECORD", "202612052970013");
+    t.set("CODE", "P01");
+    t.set("WHOUSE", "W1");
+    t.set("PRODUCT", "RICE");
+    const std::pair<const char*, std::string> keys[] = {
+        {"STAT+TRUCK", "180-1234   "},
+        {"DTOS(DAYIN)+TMIN+TICKET", "2026120508:15:00000123"},
+        {"COMPANY+ACCOUNT", "C001      A01       "},
+        {"DTOS(DATE)+TICKET", "20270101000123"},
+        {"dtos(date)+time", "2027010123:59:59"},
+        {"INDENT+RECORD", "202612052970012202612052970013"},
+        {"CODE+WHOUSE", "P01       W1        "},
+        {"COMPANY+PRODUCT+CODE", "C001      RICE      P01       "},
+        {"CODE", "P01       "},
+        {"code", "P01       "},
+    };
+    std::string key;
+    for (const auto& [text, expected] : keys) {
+        expr::Expression e = expr::Expression::compile(text);
+        ASSERT_TRUE(e.valid()) << text;
+        e.bind(t.context);
+        EXPECT_EQ(e.resultKind(), expr::Kind::Text) << text;
+        ASSERT_TRUE(e.evaluateText(t.context, key)) << text;
+        EXPECT_EQ(key, expected) << text;
+    }
+    EXPECT_EQ(std::string("2026120508:15:00000123").size(), 22u);
+}
+
+TEST(Keys, DatesThatAreNotDatesGiveBlanksAndMovingTheRecordNeedsNoRebinding)
+{
+    exprtest::FakeTable t({{"DAYIN", 'D', 8}, {"TMIN", 'C', 8}, {"TICKET", 'C', 6}}, "wdata", true);
+    expr::Expression e = expr::Expression::compile("DTOS(DAYIN)+TMIN+TICKET");
+    std::string key;
+    const std::pair<const char*, const char*> dates[] = {
+        {"20261205", "20261205"}, {"        ", "        "}, {"20261340", "        "},
+        {"2026 205", "        "},  {"20240229", "20240229"}, {"20250229", "        "},
+    };
+    for (const auto& [stored, expected] : dates) {
+        t.set("DAYIN", stored);
+        t.set("TMIN", "08:15:00");
+        t.set("TICKET", "000001");
+        ASSERT_TRUE(e.evaluateText(t.context, key));
+        EXPECT_EQ(key, std::string(expected) + "08:15:00000001") << stored;
+        core::Value v;
+        ASSERT_TRUE(e.evaluate(t.context, v));  // the general path agrees
+        EXPECT_EQ(v.asText(), key);
+    }
+
+    std::string other = t.record;
+    other.replace(1, 8, "19991231");
+    t.context.setRecord(other.data());
+    ASSERT_TRUE(e.evaluateText(t.context, key));
+    EXPECT_EQ(key.substr(0, 8), "19991231");
+}
+
+TEST(Keys, LookUpTextsOfTheBrowsesEvaluate)
+{
+    exprtest::TicketTables tables;
+    using core::tis620::T;
+    // The texts as the program carries them, in C notation: \" is a quote inside the text.
+    const std::pair<const char*, std::string> texts[] = {
+        {R"(wdata->ticket+dtoc(wdata->dayin)+wdata->tmin+wdata->truck+tran(wdata->win,\"99,999\"))",
+         "00012305/12/202608:15:0080-1234   12,345"},
+        {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Company+Farmer->name+tran(wdata->Amount,\"999,999,999.99\"))",
+         "00012305/12/2026C001      " + core::xbase::padRight(T("นายสมชาย"), 40) + "  1,234,567.50"},
+        {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Company+Company->name+tran(wdata->Amount,\"999,999,999.99\"))",
+         "00012305/12/2026C001      " + core::xbase::padRight("Rice Co", 40) + "  1,234,567.50"},
+        {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Remark1)",
+         "00012305/12/2026" + core::xbase::padRight(T("ข้าวเปลือก"), 30)},
+        {"RepList->code+RepList->name", core::xbase::padRight("TRK01", 10) + core::xbase::padRight("Tickets", 40)},
+        {"Farmer->code", core::xbase::padRight("F001", 10)},
+        {"wdata->ticket+dtoc(wdata->dayin)", "00012305/12/2026"},
+    };
+    for (const auto& [text, expected] : texts)
+        EXPECT_EQ(evalShow(tables.chain, text), "C\t" + expected) << text;
+    EXPECT_EQ(std::string("00012305/12/2026").size(), 16u);
+}
+
+// ---- names and contexts -------------------------------------------------------------------------
+
+TEST(Names, FieldsOfTheCurrentTableComeBeforeVariables)
+{
+    exprtest::TicketTables t;
+    t.variables.set("TICKET", Value::text("variable"));
+    t.variables.set("cOnly", Value::text("screen"));
+    t.settings.set("CDRV1", Value::text("./"));
+    const Case cases[] = {
+        {"TICKET", "C\t000123"},
+        {"ticket", "C\t000123"},
+        {"M->TICKET", "C\tvariable"},
+        {"FIELD->ticket", "C\t000123"},
+        {"wdata->TICKET", "C\t000123"},
+        {"conly", "C\tscreen"},
+        {"cdrv1", "C\t./"},
+        {"STR(WIN)", "C\t     12345"},  // a field's own width
+        {"STR(AMOUNT)", "C\t    1234567.50"},
+        {"PAID", "L\t.T."},
+        {"wdata->(RECNO())", "N\t7"},
+        {"RECNO()", "N\t7"},
+        {"Farmer->(RECNO())", "N\t0"},
+        {"Farmer->(CODE)", "C\tF001      "},
+    };
+    t.wdata.context.state().recNo = 7;
+    for (const Case& c : cases)
+        EXPECT_EQ(evalShow(t.chain, c.text), c.expected) << c.text;
+}
+
+TEST(Names, AliasesAndTablesThatAreMissing)
+{
+    exprtest::TicketTables t;
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
+    EXPECT_EQ(evalShow(t.chain, "nosuch->code"), "QUIT");
+    EXPECT_EQ(evalShow(t.chain, "Farmer->nosuch"), "QUIT");
+    EXPECT_EQ(evalShow(t.chain, "nosuch->(RECNO())"), "QUIT");
+    ASSERT_EQ(faults.faults.size(), 3u);
+    EXPECT_EQ(faults.faults[0].genCode, core::EG_NOALIAS);
+    EXPECT_EQ(faults.faults[0].subCode, 1002);
+    EXPECT_EQ(faults.faults[0].operation, "nosuch");
+    EXPECT_EQ(faults.faults[1].genCode, core::EG_NOVAR);
+    EXPECT_EQ(faults.faults[1].operation, "Farmer->nosuch");
+    EXPECT_EQ(faults.faults[2].genCode, core::EG_NOALIAS);
+
+    core::Settings none;
+    expr::VariablesContext noTables(none);
+    EXPECT_EQ(evalShow(noTables, "RECNO()"), "N\t0");  // an unused work area
+    EXPECT_EQ(evalShow(noTables, "EOF() .AND. BOF() .AND. !FOUND() .AND. !DELETED()"), "L\t.T.");
+}
+
+TEST(Names, BindingsFollowTheContext)
+{
+    exprtest::TicketTables t;
+    expr::Expression e = expr::Expression::compile("CODE");
+    core::Value v;
+    {
+        testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
+        EXPECT_FALSE(e.evaluate(t.chain, v));  // the current table (wdata) has no CODE
+    }
+    // Make the farmer table current: the same expression reads its CODE after rebinding.
+    t.wdata.context.setCurrent(false);
+    t.farmer.context.setCurrent(true);
+    ASSERT_TRUE(e.evaluate(t.chain, v));
+    EXPECT_EQ(v.asText(), core::xbase::padRight("F001", 10));
+
+    // A variable set after binding is found; a cleared map reads NIL.
+    expr::Expression later = expr::Expression::compile("cLater");
+    t.variables.set("cLater", Value::text("now"));
+    ASSERT_TRUE(later.evaluate(t.chain, v));
+    EXPECT_EQ(v, Value::text("now"));
+    t.variables.variables().clear();
+    ASSERT_TRUE(later.evaluate(t.chain, v));
+    EXPECT_TRUE(v.isNil());
+}
+
+TEST(Names, EvaluateTextOfANumberIsADataTypeFault)
+{
+    core::Settings settings;
+    expr::VariablesContext vars(settings);
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
+    expr::Expression e = expr::Expression::compile("1 + 2");
+    std::string out = "old";
+    EXPECT_TRUE(e.evaluateText(vars, out));
+    EXPECT_EQ(out, "");
+    ASSERT_EQ(faults.faults.size(), 1u);
+    EXPECT_EQ(faults.faults[0].genCode, core::EG_DATATYPE);
+}
+
+}  // namespace

@@ -1,0 +1,115 @@
+// Helpers of the evaluator tests: evaluate a text and show its value the way mervo-admin eval
+// prints it ("C\ttext", "N\t2.50", "D\t05/12/2026", "L\t.T."), and a weighing-ticket record.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "expr/contexts.h"
+#include "expr/expr.h"
+#include "expr/functions.h"
+
+namespace exprtest {
+
+inline std::string show(const core::Value& v)
+{
+    std::string text;
+    switch (v.type()) {
+    case core::Value::Type::Number: text = core::xbase::alltrim(expr::str(v)); break;
+    default: text = v.toDisplayText(); break;
+    }
+    return std::string(1, v.typeLetter()) + "\t" + text;
+}
+
+// The value of text in ctx, or "QUIT" when evaluation stopped and "SYNTAX: ..." when it does not
+// compile.
+inline std::string evalShow(expr::Context& ctx, std::string_view text)
+{
+    expr::CompileError error;
+    expr::Expression e = expr::Expression::compile(text, &error);
+    if (!e.valid())
+        return "SYNTAX: " + error.message;
+    core::Value v;
+    if (!e.evaluate(ctx, v))
+        return "QUIT";
+    return show(v);
+}
+
+// A record buffer with a field layout, filled by field name.
+class FakeTable {
+public:
+    FakeTable(std::initializer_list<expr::FieldDef> fields, std::string alias, bool current)
+        : context(expr::recordLayout(fields), std::move(alias), current)
+    {
+        std::size_t size = 1;
+        for (const auto& f : fields)
+            size += f.width;
+        record.assign(size, ' ');
+        layout.assign(fields.begin(), fields.end());
+        context.setRecord(record.data());
+    }
+
+    void set(std::string_view field, std::string_view bytes)
+    {
+        std::size_t offset = 1;
+        for (const auto& f : layout) {
+            if (core::xbase::equalsNoCase(f.name, field)) {
+                const std::string padded = f.type == 'N' ? core::xbase::padLeft(bytes, f.width)
+                                                         : core::xbase::padRight(bytes, f.width);
+                record.replace(offset, f.width, padded);
+                return;
+            }
+            offset += f.width;
+        }
+        ADD_FAILURE() << "no field " << field;
+    }
+
+    std::string record;
+    std::vector<expr::FieldDef> layout;
+    expr::RecordContext context;
+};
+
+// A weighing ticket ("wdata", current) with the code tables a look-up text names.
+struct TicketTables {
+    TicketTables()
+        : wdata({{"TICKET", 'C', 6}, {"DAYIN", 'D', 8}, {"TMIN", 'C', 8}, {"TRUCK", 'C', 10}, {"WIN", 'N', 10},
+                 {"DATE", 'D', 8}, {"TIME", 'C', 8}, {"COMPANY", 'C', 10}, {"ACCOUNT", 'C', 10},
+                 {"AMOUNT", 'N', 14, 2}, {"REMARK1", 'C', 30}, {"STAT", 'C', 1}, {"PAID", 'L', 1}},
+                "wdata", true),
+          farmer({{"CODE", 'C', 10}, {"NAME", 'C', 40}}, "Farmer", false),
+          company({{"CODE", 'C', 10}, {"NAME", 'C', 40}}, "Company", false),
+          replist({{"CODE", 'C', 10}, {"NAME", 'C', 40}}, "RepList", false),
+          chain({&wdata.context, &farmer.context, &company.context, &replist.context, &variables})
+    {
+        wdata.set("TICKET", "000123");
+        wdata.set("DAYIN", "20261205");
+        wdata.set("TMIN", "08:15:00");
+        wdata.set("TRUCK", "80-1234");
+        wdata.set("WIN", "12345");
+        wdata.set("DATE", "20261205");
+        wdata.set("TIME", "09:30:00");
+        wdata.set("COMPANY", "C001");
+        wdata.set("ACCOUNT", "A01");
+        wdata.set("AMOUNT", "1234567.50");
+        wdata.set("REMARK1", core::tis620::T("ข้าวเปลือก"));
+        wdata.set("STAT", "2");
+        wdata.set("PAID", "T");
+        farmer.set("CODE", "F001");
+        farmer.set("NAME", core::tis620::T("นายสมชาย"));
+        company.set("CODE", "C001");
+        company.set("NAME", "Rice Co");
+        replist.set("CODE", "TRK01");
+        replist.set("NAME", "Tickets");
+    }
+
+    FakeTable wdata, farmer, company, replist;
+    core::Settings settings;
+    expr::VariablesContext variables{settings};
+    expr::ChainContext chain;
+};
+
+}  // namespace exprtest
