@@ -1,0 +1,325 @@
+#include "storage/dbf_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "core/clock.h"
+
+namespace storage {
+namespace {
+
+constexpr std::size_t kBufferBytes = 1 << 20;
+
+}  // namespace
+
+DbfFile::~DbfFile()
+{
+    (void)close();
+}
+
+Status DbfFile::create(const std::string& path, const std::vector<FieldSpec>& fields, bool overwrite)
+{
+    Layout layout;
+    STORAGE_TRY(Layout::fromSpecs(fields, &layout).withContext(path));
+    FileSystem& fs = fileSystem();
+    if (!overwrite && fs.exists(path))
+        return Status::exists(path + ": table exists");
+    std::unique_ptr<File> f;
+    // Created without truncation, held exclusive, and only then emptied (another process that has
+    // it open keeps it intact: the exclusive flock is refused first).
+    STORAGE_TRY(fs.open(path, ShareMode::Exclusive, OpenFlags::Create, &f));
+    std::string bytes = layout.encodeHeader(0, core::clock().today());
+    bytes.push_back(char(dbf::kEndOfFile));
+    STORAGE_TRY(f->truncate(0));
+    STORAGE_TRY(f->write(0, bytes.data(), bytes.size()));
+    return {};
+}
+
+Status DbfFile::open(const std::string& path, ShareMode mode, std::unique_ptr<DbfFile>* out)
+{
+    std::unique_ptr<DbfFile> d(new DbfFile);
+    d->m_path = path;
+    d->m_mode = mode;
+    STORAGE_TRY(fileSystem().open(path, mode, OpenFlags::Existing, &d->m_file));
+    // The fixed header says how long the whole header is; read that much.
+    char fixed[dbf::kHeaderSize];
+    std::size_t got = 0;
+    STORAGE_TRY(d->m_file->read(0, fixed, sizeof fixed, &got));
+    std::string header(fixed, got);
+    if (got == sizeof fixed) {
+        const std::size_t hl = std::size_t((unsigned char)fixed[8] | (unsigned char)fixed[9] << 8);
+        if (hl > got) {
+            header.resize(hl);
+            STORAGE_TRY(d->m_file->read(0, header.data(), hl, &got));
+            header.resize(got);
+        }
+    }
+    STORAGE_TRY(Layout::decode(header, &d->m_layout).withContext(path));
+    STORAGE_TRY(d->refreshCount());
+    *out = std::move(d);
+    return {};
+}
+
+Status DbfFile::close()
+{
+    if (!m_file)
+        return {};
+    Status result = flushBuffer();
+    if (m_headerLocked)
+        abortAppend();
+    if (result.ok() && m_mode == ShareMode::Exclusive && m_changed) {
+        // Count and date in the header, one 0x1A after the last record, nothing after it.
+        result = writeHeaderCount(m_count);
+        const std::uint64_t end = recordOffset(m_count + 1);
+        const char eof = char(dbf::kEndOfFile);
+        if (result.ok())
+            result = m_file->write(end, &eof, 1);
+        if (result.ok())
+            result = m_file->truncate(end + 1);
+    }
+    m_probe.reset();
+    m_file.reset();
+    return result.withContext(m_path);
+}
+
+Status DbfFile::refreshCount()
+{
+    if (m_mode == ShareMode::Exclusive && m_countKnown)
+        return {};  // nobody else changes the file; the count is ours (buffered records included)
+    std::uint64_t size = 0;
+    STORAGE_TRY(m_file->size(&size));
+    const std::uint64_t hl = m_layout.headerLength(), rl = m_layout.recordLength();
+    if (size < hl) {
+        m_count = 0;
+        m_trailing = 0;
+        return Status::corrupt(m_path + ": file shorter than its header");
+    }
+    const std::uint64_t records = (size - hl) / rl;
+    if (records > 0xFFFFFFFEull)
+        return Status::corrupt(m_path + ": more records than a table can count");
+    m_count = std::uint32_t(records);
+    m_trailing = (size - hl) % rl;
+    m_countKnown = true;
+    return {};
+}
+
+Status DbfFile::read(std::uint32_t n, char* buf)
+{
+    if (n == 0)
+        return Status::invalidArgument(m_path + ": record 0");
+    if (n > m_count && m_mode == ShareMode::Shared)
+        STORAGE_TRY(refreshCount());
+    if (n > m_count)
+        return Status::notFound(m_path + ": record " + std::to_string(n) + " beyond the last (" +
+                                std::to_string(m_count) + ")");
+    const std::size_t rl = m_layout.recordLength();
+    if (m_bufCount > 0 && n >= m_bufFirst && n < m_bufFirst + m_bufCount) {
+        std::memcpy(buf, m_buffer.data() + std::size_t(n - m_bufFirst) * rl, rl);
+        return {};
+    }
+    return m_file->readExact(recordOffset(n), buf, rl);
+}
+
+Status DbfFile::readMany(std::uint32_t first, std::uint32_t n, char* buf, std::uint32_t* got)
+{
+    *got = 0;
+    if (first == 0)
+        return Status::invalidArgument(m_path + ": record 0");
+    STORAGE_TRY(flushBuffer());
+    if (first + std::uint64_t(n) - 1 > m_count && m_mode == ShareMode::Shared)
+        STORAGE_TRY(refreshCount());
+    if (first > m_count)
+        return {};
+    n = std::min<std::uint32_t>(n, m_count - first + 1);
+    const std::size_t rl = m_layout.recordLength();
+    std::size_t bytes = 0;
+    STORAGE_TRY(m_file->read(recordOffset(first), buf, std::size_t(n) * rl, &bytes));
+    *got = std::uint32_t(bytes / rl);
+    return {};
+}
+
+Status DbfFile::write(std::uint32_t n, const char* buf)
+{
+    if (n > m_count && m_mode == ShareMode::Shared)
+        STORAGE_TRY(refreshCount());
+    if (n == 0 || n > m_count)
+        return Status::invalidArgument(m_path + ": write of record " + std::to_string(n) + " beyond the last");
+    const std::size_t rl = m_layout.recordLength();
+    if (m_mode == ShareMode::Exclusive) {
+        m_changed = true;
+        if (m_bufCount > 0 && n >= m_bufFirst && n < m_bufFirst + m_bufCount) {
+            std::memcpy(m_buffer.data() + std::size_t(n - m_bufFirst) * rl, buf, rl);
+            return {};
+        }
+    }
+    return m_file->write(recordOffset(n), buf, rl);
+}
+
+Status DbfFile::flushBuffer()
+{
+    if (m_bufCount == 0)
+        return {};
+    const std::size_t bytes = std::size_t(m_bufCount) * m_layout.recordLength();
+    Status s = m_file->write(recordOffset(m_bufFirst), m_buffer.data(), bytes);
+    m_bufCount = 0;
+    return s;
+}
+
+Status DbfFile::beginAppend(std::uint32_t* n)
+{
+    if (m_mode == ShareMode::Exclusive) {
+        if (m_count == 0xFFFFFFFEu)
+            return Status::invalidArgument(m_path + ": table full");
+        *n = m_count + 1;
+        return {};
+    }
+    STORAGE_TRY(lockWait(*m_file, lockmap::kHeader, 1, LockKind::Write));
+    m_headerLocked = true;
+    Status s = refreshCount();
+    if (s.ok() && m_count == 0xFFFFFFFEu)
+        s = Status::invalidArgument(m_path + ": table full");
+    if (s.ok()) {
+        *n = m_count + 1;
+        s = lockRecord(*n);
+    }
+    if (!s.ok())
+        abortAppend();
+    return s;
+}
+
+Status DbfFile::finishAppend(std::uint32_t n, const char* record)
+{
+    const std::size_t rl = m_layout.recordLength();
+    if (m_mode == ShareMode::Exclusive) {
+        m_changed = true;
+        const std::size_t capacity = std::max<std::size_t>(1, kBufferBytes / rl);
+        if (m_bufCount > 0 && (n != m_bufFirst + m_bufCount || m_bufCount >= capacity))
+            STORAGE_TRY(flushBuffer());
+        if (m_bufCount == 0) {
+            m_buffer.resize(capacity * rl);
+            m_bufFirst = n;
+        }
+        std::memcpy(m_buffer.data() + std::size_t(m_bufCount) * rl, record, rl);
+        ++m_bufCount;
+        m_count = n;
+        return {};
+    }
+    // The record first, then the count: a count never names a record that is not in the file.
+    Status s = m_file->write(recordOffset(n), record, rl);
+    if (s.ok()) {
+        m_count = n;
+        s = writeHeaderCount(n);
+    }
+    abortAppend();
+    return s;
+}
+
+void DbfFile::abortAppend()
+{
+    if (m_headerLocked) {
+        (void)m_file->unlock(lockmap::kHeader, 1);
+        m_headerLocked = false;
+    }
+}
+
+Status DbfFile::writeHeaderCount(std::uint32_t count)
+{
+    char h[dbf::kHeaderSize];
+    m_layout.encodeFixedHeader(count, core::clock().today(), h);
+    return m_file->write(0, h, sizeof h);
+}
+
+Status DbfFile::lockRecord(std::uint32_t n)
+{
+    if (m_mode == ShareMode::Exclusive)
+        return {};
+    return m_file->tryLock(lockmap::record(n), 1, LockKind::Write);
+}
+
+Status DbfFile::unlockRecord(std::uint32_t n)
+{
+    if (m_mode == ShareMode::Exclusive)
+        return {};
+    return m_file->unlock(lockmap::record(n), 1);
+}
+
+Status DbfFile::lockFile()
+{
+    if (m_mode == ShareMode::Exclusive)
+        return {};
+    return m_file->tryLock(lockmap::kFileStart, lockmap::kFileLength, LockKind::Write);
+}
+
+Status DbfFile::unlockFile()
+{
+    if (m_mode == ShareMode::Exclusive)
+        return {};
+    return m_file->unlock(lockmap::kFileStart, lockmap::kFileLength);
+}
+
+Status DbfFile::recordHeldElsewhere(std::uint32_t n, bool* held)
+{
+    *held = false;
+    if (m_mode == ShareMode::Exclusive)
+        return {};
+    if (!m_probe)
+        STORAGE_TRY(fileSystem().open(m_path, ShareMode::Shared, OpenFlags::Existing, &m_probe));
+    const Status s = m_probe->tryLock(lockmap::record(n), 1, LockKind::Write);
+    if (s.is(Status::Code::Locked)) {
+        *held = true;
+        return {};
+    }
+    STORAGE_TRY(s);
+    return m_probe->unlock(lockmap::record(n), 1);
+}
+
+Status DbfFile::sync()
+{
+    STORAGE_TRY(flushBuffer());
+    return m_file->sync();
+}
+
+Status DbfFile::packWith(bool (*keep)(void*, std::uint32_t, const char*), void* ctx)
+{
+    if (m_mode != ShareMode::Exclusive)
+        return Status::invalidArgument(m_path + ": pack needs exclusive use");
+    STORAGE_TRY(flushBuffer());
+    const std::size_t rl = m_layout.recordLength();
+    const std::uint32_t chunk = std::uint32_t(std::max<std::size_t>(1, kBufferBytes / rl));
+    std::vector<char> in(std::size_t(chunk) * rl), out(std::size_t(chunk) * rl);
+    std::uint32_t kept = 0;  // records written so far; the write position never passes the read one
+    std::uint32_t pending = 0;
+    for (std::uint32_t first = 1; first <= m_count; first += chunk) {
+        const std::uint32_t n = std::min(chunk, m_count - first + 1);
+        STORAGE_TRY(m_file->readExact(recordOffset(first), in.data(), std::size_t(n) * rl));
+        for (std::uint32_t i = 0; i < n; ++i) {
+            const char* rec = in.data() + std::size_t(i) * rl;
+            if (!keep(ctx, first + i, rec))
+                continue;
+            std::memcpy(out.data() + std::size_t(pending) * rl, rec, rl);
+            if (++pending == chunk) {
+                STORAGE_TRY(m_file->write(recordOffset(kept + 1), out.data(), std::size_t(pending) * rl));
+                kept += pending;
+                pending = 0;
+            }
+        }
+    }
+    if (pending > 0) {
+        STORAGE_TRY(m_file->write(recordOffset(kept + 1), out.data(), std::size_t(pending) * rl));
+        kept += pending;
+    }
+    m_count = kept;
+    m_changed = true;
+    STORAGE_TRY(writeHeaderCount(kept));
+    const std::uint64_t end = recordOffset(kept + 1);
+    const char eof = char(dbf::kEndOfFile);
+    STORAGE_TRY(m_file->write(end, &eof, 1));
+    return m_file->truncate(end + 1);
+}
+
+Status DbfFile::zap()
+{
+    return pack([](std::uint32_t, const char*) { return false; });
+}
+
+}  // namespace storage

@@ -1,0 +1,468 @@
+// The Linux implementation of the engine's file and lock seam.
+//
+// LOCK PROTOCOL (shared with the reference runtime, which uses the same bytes)
+//
+//   Share modes. Every DBF and NTX is opened O_RDWR and, right after open(), flock()ed for as long
+//   as it stays open: LOCK_SH|LOCK_NB for a shared open, LOCK_EX|LOCK_NB for an exclusive open or a
+//   file being created. A refused flock closes the file and the open fails with Locked at once -
+//   opens never wait; callers retry. flock and byte-range locks are independent on local Linux file
+//   systems, so the share mode never blocks a record lock.
+//
+//   Byte-range locks (storage/os.h has the byte map) are open-file-description locks
+//   (F_OFD_SETLK). They conflict with the reference runtime's classic fcntl() locks in both
+//   directions on the same bytes, and avoid the two POSIX traps of classic locks:
+//     1. closing ANY descriptor of a file drops EVERY classic lock the process holds on it, so a
+//        second open()/close() of a table (a check, a dump, a second alias) would silently unlock
+//        the records of the first;
+//     2. classic locks never conflict inside one process, so two work areas of one program could
+//        both "hold" record 5.
+//   OFD locks belong to the open file description and die only with its last descriptor.
+//
+//   One descriptor per file per process. Handles of several work areas to the same file (same
+//   device and inode) share one descriptor and therefore one open file description: the flock is
+//   taken once, and the kernel sees all their byte-range locks as one owner. This file keeps a lock
+//   table per descriptor so that the work areas still exclude each other (another handle's
+//   conflicting lock answers Locked without asking the kernel) and so that releasing one handle's
+//   range never releases bytes another handle of the process still holds: only the gaps are
+//   unlocked, and bytes still held for reading are downgraded, which never fails.
+//   A second open of a file this process already has open follows the share rules too: shared +
+//   shared shares the descriptor; anything with exclusive is refused with Locked.
+//
+//   fork(): a child inherits the descriptors and with them the parent's open file descriptions -
+//   locks taken through them would be the parent's locks. An atfork handler marks every handle of
+//   the parent stale in the child (operations answer IoError); the child's first open closes the
+//   inherited descriptors (which releases nothing while the parent keeps its own) and starts afresh.
+//
+//   Waits. The reference runtime waits for the header and index locks with F_SETLKW. Here every
+//   wait polls F_OFD_SETLK with short sleeps of the clock seam (1 ms at first, up to 20 ms) and
+//   calls core::idle() in between, so a window stays responsive and no core spins; the header and
+//   index locks are held for microseconds, so the first short sleep nearly always ends the wait.
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <map>
+
+#include "core/clock.h"
+#include "core/paths.h"
+#include "storage/os.h"
+
+namespace storage {
+
+Status File::readExact(std::uint64_t offset, void* buf, std::size_t n)
+{
+    std::size_t got = 0;
+    STORAGE_TRY(read(offset, buf, n, &got));
+    if (got != n)
+        return Status::corrupt(path() + ": file ends at " + std::to_string(offset + got) + ", " +
+                               std::to_string(n) + " bytes expected at " + std::to_string(offset));
+    return {};
+}
+
+namespace {
+
+struct HeldLock {
+    const void* owner;
+    std::uint64_t start;
+    std::uint64_t end;  // exclusive
+    LockKind kind;
+};
+
+struct SharedFd {
+    int fd = -1;
+    ShareMode mode = ShareMode::Shared;
+    int refs = 0;
+    std::vector<HeldLock> locks;
+};
+
+using FileId = std::pair<dev_t, ino_t>;
+
+// Bumped in a forked child; handles from before the fork compare their generation with it.
+volatile unsigned g_forkGeneration = 0;
+
+void afterForkInChild()
+{
+    g_forkGeneration = g_forkGeneration + 1;
+}
+
+class Registry {
+public:
+    Registry() { ::pthread_atfork(nullptr, nullptr, afterForkInChild); }
+
+    std::map<FileId, SharedFd*>& files()
+    {
+        if (m_generation != g_forkGeneration) {
+            // First use in a forked child: the inherited descriptors are the parent's.
+            for (auto& [id, shared] : m_files) {
+                ::close(shared->fd);
+                shared->fd = -1;  // handles still pointing here are stale; they check generation
+            }
+            m_files.clear();
+            m_generation = g_forkGeneration;
+        }
+        return m_files;
+    }
+    unsigned generation() const { return m_generation; }
+
+private:
+    std::map<FileId, SharedFd*> m_files;
+    unsigned m_generation = 0;
+};
+
+Registry& registry()
+{
+    static Registry r;
+    return r;
+}
+
+Status osError(const std::string& what, const std::string& path)
+{
+    const int e = errno;
+    return Status::ioError(path + ": " + what, e);
+}
+
+bool setOfdLock(int fd, short type, std::uint64_t start, std::uint64_t length, int* err)
+{
+    struct flock fl{};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    fl.l_start = off_t(start);
+    fl.l_len = off_t(length);
+    fl.l_pid = 0;
+    for (;;) {
+        if (::fcntl(fd, F_OFD_SETLK, &fl) == 0)
+            return true;
+        if (errno != EINTR) {
+            *err = errno;
+            return false;
+        }
+    }
+}
+
+class PosixFile final : public File {
+public:
+    PosixFile(std::string path, ShareMode mode, FileId id, SharedFd* shared)
+        : m_path(std::move(path)), m_mode(mode), m_id(id), m_shared(shared),
+          m_generation(registry().generation())
+    {
+    }
+
+    ~PosixFile() override
+    {
+        if (stale())
+            return;
+        // Release this handle's ranges (leaving other handles' bytes held), then the descriptor.
+        while (true) {
+            auto it = std::find_if(m_shared->locks.begin(), m_shared->locks.end(),
+                                   [&](const HeldLock& l) { return l.owner == this; });
+            if (it == m_shared->locks.end())
+                break;
+            (void)unlock(it->start, it->end - it->start);
+        }
+        if (--m_shared->refs == 0) {
+            ::close(m_shared->fd);  // also ends the flock and every OFD lock of the description
+            registry().files().erase(m_id);
+            delete m_shared;
+        }
+    }
+
+    const std::string& path() const override { return m_path; }
+    ShareMode shareMode() const override { return m_mode; }
+
+    Status read(std::uint64_t offset, void* buf, std::size_t n, std::size_t* got) override
+    {
+        if (stale())
+            return staleStatus();
+        std::size_t done = 0;
+        while (done < n) {
+            const ssize_t r = ::pread(m_shared->fd, static_cast<char*>(buf) + done, n - done, off_t(offset + done));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                return osError("read at " + std::to_string(offset), m_path);
+            }
+            if (r == 0)
+                break;
+            done += std::size_t(r);
+        }
+        *got = done;
+        return {};
+    }
+
+    Status write(std::uint64_t offset, const void* buf, std::size_t n) override
+    {
+        if (stale())
+            return staleStatus();
+        std::size_t done = 0;
+        while (done < n) {
+            const ssize_t r = ::pwrite(m_shared->fd, static_cast<const char*>(buf) + done, n - done, off_t(offset + done));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                return osError("write at " + std::to_string(offset), m_path);
+            }
+            done += std::size_t(r);
+        }
+        return {};
+    }
+
+    Status size(std::uint64_t* out) override
+    {
+        if (stale())
+            return staleStatus();
+        struct stat st;
+        if (::fstat(m_shared->fd, &st) != 0)
+            return osError("fstat", m_path);
+        *out = std::uint64_t(st.st_size);
+        return {};
+    }
+
+    Status truncate(std::uint64_t size) override
+    {
+        if (stale())
+            return staleStatus();
+        while (::ftruncate(m_shared->fd, off_t(size)) != 0) {
+            if (errno != EINTR)
+                return osError("truncate", m_path);
+        }
+        return {};
+    }
+
+    Status sync() override
+    {
+        if (stale())
+            return staleStatus();
+        while (::fdatasync(m_shared->fd) != 0) {
+            if (errno != EINTR)
+                return osError("fdatasync", m_path);
+        }
+        return {};
+    }
+
+    Status tryLock(std::uint64_t start, std::uint64_t length, LockKind kind) override
+    {
+        if (stale())
+            return staleStatus();
+        if (length == 0)
+            return Status::invalidArgument(m_path + ": empty lock range");
+        const std::uint64_t end = start + length;
+        for (const HeldLock& l : m_shared->locks) {
+            if (l.owner != this && l.start < end && start < l.end &&
+                (kind == LockKind::Write || l.kind == LockKind::Write))
+                return Status::locked(m_path + ": bytes " + std::to_string(start) + " held by another work area");
+        }
+        int err = 0;
+        if (!setOfdLock(m_shared->fd, kind == LockKind::Write ? F_WRLCK : F_RDLCK, start, length, &err)) {
+            errno = err;
+            if (err == EAGAIN || err == EACCES)
+                return Status::locked(m_path + ": bytes " + std::to_string(start) + " locked by another process");
+            return osError("lock", m_path);
+        }
+        for (HeldLock& l : m_shared->locks) {
+            if (l.owner == this && l.start == start && l.end == end) {
+                l.kind = kind;
+                return {};
+            }
+        }
+        m_shared->locks.push_back({this, start, end, kind});
+        return {};
+    }
+
+    Status unlock(std::uint64_t start, std::uint64_t length) override
+    {
+        if (stale())
+            return staleStatus();
+        const std::uint64_t end = start + length;
+        auto& locks = m_shared->locks;
+        locks.erase(std::remove_if(locks.begin(), locks.end(),
+                                   [&](const HeldLock& l) { return l.owner == this && l.start >= start && l.end <= end; }),
+                    locks.end());
+        // Bytes of [start, end) other handles still hold, in order; unlock only the gaps between them.
+        std::vector<HeldLock> keep;
+        for (const HeldLock& l : locks)
+            if (l.start < end && start < l.end)
+                keep.push_back({l.owner, std::max(l.start, start), std::min(l.end, end), l.kind});
+        std::sort(keep.begin(), keep.end(), [](const HeldLock& a, const HeldLock& b) { return a.start < b.start; });
+        std::uint64_t pos = start;
+        int err = 0;
+        Status result;
+        for (const HeldLock& k : keep) {
+            if (k.start > pos && !setOfdLock(m_shared->fd, F_UNLCK, pos, k.start - pos, &err)) {
+                errno = err;
+                result = osError("unlock", m_path);
+            }
+            // A range another handle holds for reading: make sure it is not left as our write lock.
+            if (k.kind == LockKind::Read)
+                (void)setOfdLock(m_shared->fd, F_RDLCK, k.start, k.end - k.start, &err);
+            pos = std::max(pos, k.end);
+        }
+        if (pos < end && !setOfdLock(m_shared->fd, F_UNLCK, pos, end - pos, &err)) {
+            errno = err;
+            result = osError("unlock", m_path);
+        }
+        return result;
+    }
+
+private:
+    bool stale() const { return m_generation != g_forkGeneration; }
+    Status staleStatus() const
+    {
+        return Status::ioError(m_path + ": handle opened by the parent process is not usable after fork", EBADF);
+    }
+
+    std::string m_path;
+    ShareMode m_mode;
+    FileId m_id;
+    SharedFd* m_shared;
+    unsigned m_generation;
+};
+
+class PosixFileSystem final : public FileSystem {
+public:
+    Status open(const std::string& path, ShareMode mode, OpenFlags flags, std::unique_ptr<File>* out) override
+    {
+        auto& files = registry().files();
+        struct stat st;
+        if (::stat(path.c_str(), &st) == 0) {
+            if (!S_ISREG(st.st_mode))
+                return Status::invalidArgument(path + ": not a regular file");
+            auto it = files.find({st.st_dev, st.st_ino});
+            if (it != files.end())
+                return share(path, mode, it->first, it->second, out);
+        } else if (flags == OpenFlags::Existing) {
+            return Status::notFound(path + ": no such file");
+        }
+
+        int oflags = O_RDWR | O_CLOEXEC;
+        if (flags == OpenFlags::Create)
+            oflags |= O_CREAT;
+        const int fd = ::open(path.c_str(), oflags, 0666);
+        if (fd < 0) {
+            if (errno == ENOENT)
+                return Status::notFound(path + ": no such file");
+            return osError("open", path);
+        }
+        if (::fstat(fd, &st) != 0) {
+            Status s = osError("fstat", path);
+            ::close(fd);
+            return s;
+        }
+        const FileId id{st.st_dev, st.st_ino};
+        if (auto it = files.find(id); it != files.end()) {
+            ::close(fd);  // a second description of a file we hold: closing it releases nothing of ours
+            return share(path, mode, id, it->second, out);
+        }
+        const int op = (mode == ShareMode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+        while (::flock(fd, op) != 0) {
+            if (errno == EINTR)
+                continue;
+            const int e = errno;
+            ::close(fd);
+            if (e == EWOULDBLOCK)
+                return Status::locked(path + (mode == ShareMode::Shared ? ": open exclusive elsewhere"
+                                                                        : ": open elsewhere"));
+            errno = e;
+            return osError("flock", path);
+        }
+        auto* shared = new SharedFd{fd, mode, 1, {}};
+        files[id] = shared;
+        *out = std::make_unique<PosixFile>(path, mode, id, shared);
+        return {};
+    }
+
+    bool exists(const std::string& path) override
+    {
+        struct stat st;
+        return ::stat(path.c_str(), &st) == 0;
+    }
+
+    Status remove(const std::string& path) override
+    {
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT)
+            return osError("remove", path);
+        return {};
+    }
+
+    Status list(const std::string& folder, std::vector<std::string>* names) override
+    {
+        names->clear();
+        DIR* d = ::opendir(folder.empty() ? "." : folder.c_str());
+        if (!d)
+            return errno == ENOENT ? Status::notFound(folder + ": no such folder") : osError("opendir", folder);
+        while (dirent* e = ::readdir(d)) {
+            const std::string n = e->d_name;
+            if (n != "." && n != "..")
+                names->push_back(n);
+        }
+        ::closedir(d);
+        std::sort(names->begin(), names->end());
+        return {};
+    }
+
+    std::string resolve(const std::string& path) override { return core::paths::resolve(path); }
+
+private:
+    static Status share(const std::string& path, ShareMode mode, FileId id, SharedFd* shared,
+                        std::unique_ptr<File>* out)
+    {
+        if (mode == ShareMode::Exclusive || shared->mode == ShareMode::Exclusive)
+            return Status::locked(path + ": already open in this process");
+        ++shared->refs;
+        *out = std::make_unique<PosixFile>(path, mode, id, shared);
+        return {};
+    }
+};
+
+PosixFileSystem g_posix;
+FileSystem* g_fs = nullptr;
+
+}  // namespace
+
+FileSystem& fileSystem()
+{
+    return g_fs ? *g_fs : g_posix;
+}
+
+FileSystem& realFileSystem()
+{
+    return g_posix;
+}
+
+FileSystem* setFileSystem(FileSystem* fs)
+{
+    FileSystem* previous = g_fs;
+    g_fs = fs;
+    return previous;
+}
+
+Status retryWhileLocked(const std::function<Status()>& op, int timeoutMs)
+{
+    Status s = op();
+    if (!s.is(Status::Code::Locked))
+        return s;
+    core::Clock& clock = core::clock();
+    const std::int64_t begin = clock.monotonicMs();
+    int pause = 1;
+    for (;;) {
+        if (timeoutMs >= 0 && clock.monotonicMs() - begin >= timeoutMs)
+            return s;
+        core::idle();
+        clock.sleepMs(pause);
+        pause = std::min(pause * 2, 20);
+        s = op();
+        if (!s.is(Status::Code::Locked))
+            return s;
+    }
+}
+
+Status lockWait(File& file, std::uint64_t start, std::uint64_t length, LockKind kind, int timeoutMs)
+{
+    return retryWhileLocked([&] { return file.tryLock(start, length, kind); }, timeoutMs);
+}
+
+}  // namespace storage

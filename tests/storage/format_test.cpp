@@ -1,0 +1,197 @@
+// Field values, key bytes and table headers by the formats' rules.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "storage/dbf_file.h"
+#include "storage/field_codec.h"
+#include "storage/key_source.h"
+#include "storage/table.h"
+#include "storage_test_util.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+
+using namespace storage;
+using namespace storagetest;
+
+TEST(NumericField, WritesStrRulesAndRefusesWhatDoesNotFit)
+{
+    struct Case {
+        double value;
+        int width, dec;
+        const char* text;  // nullptr: does not fit
+    } cases[] = {
+        {0.005, 6, 2, "  0.01"},      {-0.005, 6, 2, " -0.01"},     {2.675, 6, 2, "  2.68"},
+        {-12.345, 10, 2, "    -12.35"}, {0, 10, 2, "      0.00"},   {-0.001, 5, 2, " 0.00"},
+        {0.5, 4, 2, "0.50"},          {-0.5, 5, 2, "-0.50"},        {7, 2, 0, " 7"},
+        {99, 2, 0, "99"},             {100, 2, 0, nullptr},         {-9, 2, 0, "-9"},
+        {-10, 2, 0, nullptr},         {999.995, 6, 2, nullptr},     {999.994, 6, 2, "999.99"},
+        {1234567.125, 12, 3, " 1234567.125"}, {0.0625, 6, 3, " 0.063"}, {-0.0625, 6, 3, "-0.063"},
+        {1e15, 20, 2, " 1000000000000000.00"}, {12.5, 3, 0, " 13"},  {-12.5, 3, 0, "-13"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.value) + " N" + std::to_string(c.width) + "," + std::to_string(c.dec));
+        const Field f{"AMOUNT", FieldType::Numeric, std::uint16_t(c.width), std::uint8_t(c.dec), 1};
+        std::string rec(std::size_t(c.width) + 1, '#');
+        const Status s = field::putNumber(f, rec.data(), c.value);
+        if (c.text) {
+            ASSERT_TRUE(s.ok()) << s.toString();
+            EXPECT_EQ(rec.substr(1), c.text);
+        } else {
+            EXPECT_TRUE(s.is(Status::Code::FieldOverflow)) << s.toString();
+            EXPECT_EQ(rec, std::string(std::size_t(c.width) + 1, '#'));  // untouched: no asterisks, no cut digits
+        }
+    }
+}
+
+TEST(NumericField, FastFormattingAgreesWithStrOnRandomValues)
+{
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> mag(-8, 12);
+    for (int i = 0; i < 200000; ++i) {
+        const int dec = int(rng() % 5), width = dec + 2 + int(rng() % 12);
+        double v = std::pow(10.0, mag(rng)) * ((rng() & 1) ? -1 : 1);
+        if (i % 3 == 0)  // values on exact halves and short decimals, where rounding is decided
+            v = double(std::int64_t(rng() % 2000000) - 1000000) / std::pow(10.0, dec + 1) + (i % 2 ? 0.005 : 0);
+        std::string expected, got(std::size_t(width), '?');
+        const bool fits = core::xbase::formatFixed(v, width, dec, expected);
+        ASSERT_EQ(field::formatNumber(v, width, dec, got.data()), fits) << v;
+        if (fits) {
+            ASSERT_EQ(got, expected) << v << " N" << width << "," << dec;
+        }
+    }
+}
+
+TEST(NumericKey, SortsBytewiseInNumericOrder)
+{
+    struct Case {
+        double v;
+        int size, dec;
+        const char* bytes;
+    } cases[] = {
+        {-1.5, 8, 2, ",,,,+.',"}, {1.5, 8, 2, "00001.50"}, {0, 8, 2, "00000.00"},
+        {-89272.87, 12, 2, ",,,,$#*%*.$%"}, {123, 5, 0, "00123"}, {-123, 5, 0, ",,+*)"},
+    };
+    for (const auto& c : cases) {
+        std::string out(std::size_t(c.size), '?');
+        encodeNumericKey(c.v, c.size, c.dec, out.data());
+        EXPECT_EQ(out, c.bytes) << c.v;
+    }
+    std::string previous;
+    for (double v = -50; v <= 50; v += 0.25) {
+        std::string k(9, '?');
+        encodeNumericKey(v, 9, 2, k.data());
+        EXPECT_LT(previous, k) << v;
+        previous = k;
+    }
+}
+
+TEST(OtherFields, DatesLogicalsAndTextsFollowTheTableRules)
+{
+    Layout l;
+    ASSERT_OK(Layout::fromSpecs({{"NAME", FieldType::Character, 5, 0}, {"DAY", FieldType::Date, 0, 0},
+                                 {"OK", FieldType::Logical, 0, 0}},
+                                &l));
+    std::string rec = l.blankRecord();
+    const Field &name = l.fields()[0], &day = l.fields()[1], &ok = l.fields()[2];
+    EXPECT_TRUE(field::date(day, rec.data()).isEmpty());
+    EXPECT_FALSE(field::logical(ok, rec.data()));
+    ASSERT_OK(field::putText(name, rec.data(), core::tis620::T("กขคงจฉช")));  // cut at the width
+    EXPECT_EQ(field::raw(name, rec.data()), core::tis620::T("กขคงจ"));
+    ASSERT_OK(field::putText(name, rec.data(), "ab"));
+    EXPECT_EQ(field::raw(name, rec.data()), "ab   ");
+    ASSERT_OK(field::putDate(day, rec.data(), core::Date::fromYmd(2024, 2, 29)));
+    EXPECT_EQ(field::raw(day, rec.data()), "20240229");
+    ASSERT_OK(field::putDate(day, rec.data(), core::Date()));
+    EXPECT_EQ(field::raw(day, rec.data()), "        ");
+    for (const char* c : {"T", "t", "Y", "y"}) {
+        rec[ok.offset] = *c;
+        EXPECT_TRUE(field::logical(ok, rec.data())) << c;
+    }
+    for (const char* c : {"F", "N", " ", "?"}) {
+        rec[ok.offset] = *c;
+        EXPECT_FALSE(field::logical(ok, rec.data())) << c;
+    }
+    EXPECT_TRUE(field::putNumber(name, rec.data(), 1).is(Status::Code::TypeMismatch));
+    EXPECT_TRUE(field::putValue(day, rec.data(), core::Value::text("20240101")).is(Status::Code::TypeMismatch));
+}
+
+TEST(TableHeader, DamagedHeadersAreCorruptWithAReason)
+{
+    const std::string good = testsupport::readFile(golden("FARMER.DBF")).substr(0, 194);
+    struct Case {
+        const char* what;
+        std::size_t offset;
+        std::string bytes;
+    } cases[] = {
+        {"version byte", 0, "\x07"},
+        {"header length below one field", 8, std::string("\x20\x00", 2)},
+        {"header length beyond the file", 8, std::string("\xFF\x7F", 2)},
+        {"record length below the fields", 10, std::string("\x10\x00", 2)},
+        {"date field of length 7", 32 * 4 + 16, "\x07"},
+        {"logical field of length 2", 32 * 5 + 16, "\x02"},
+        {"numeric decimals too many", 32 * 3 + 17, "\x0B"},
+        {"empty field name", 32, std::string(1, '\0')},
+        {"duplicate field name", 64, std::string("CODE\0\0\0\0\0\0\0", 11)},
+        {"unknown type byte", 32 + 11, "\x01"},
+    };
+    for (const auto& c : cases) {
+        std::string bytes = good;
+        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        Layout l;
+        const Status s = Layout::decode(bytes, &l);
+        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << c.what << ": " << s.toString();
+    }
+    Layout l;
+    EXPECT_TRUE(Layout::decode(good.substr(0, 20), &l).is(Status::Code::Corrupt));
+    EXPECT_TRUE(Layout::decode(good.substr(0, 100), &l).is(Status::Code::Corrupt));
+    std::string memo = good;
+    memo[32 + 11] = 'M';
+    EXPECT_TRUE(Layout::decode(memo, &l).is(Status::Code::Unsupported));
+    ASSERT_OK(Layout::decode(good, &l));
+    EXPECT_EQ(l.fields().size(), 5u);
+    EXPECT_EQ(l.recordLength(), 62u);
+}
+
+TEST(TableHeader, FieldListsAreCheckedAndNamesFolded)
+{
+    struct Case {
+        std::vector<FieldSpec> fields;
+        bool ok;
+    } cases[] = {
+        {{{"longfieldname", FieldType::Character, 3, 0}}, true},
+        {{{"1ABC", FieldType::Character, 3, 0}}, false},
+        {{{"A B", FieldType::Character, 3, 0}}, false},
+        {{{"A", FieldType::Character, 0, 0}}, false},
+        {{{"A", FieldType::Numeric, 5, 4}}, false},
+        {{{"A", FieldType::Numeric, 5, 3}}, true},
+        {{{"A", FieldType::Date, 7, 0}}, false},
+        {{{"a", FieldType::Character, 1, 0}, {"A", FieldType::Numeric, 2, 0}}, false},
+        {{{"A", FieldType::Character, 300, 0}}, true},
+        {{}, false},
+    };
+    for (const auto& c : cases) {
+        Layout l;
+        EXPECT_EQ(Layout::fromSpecs(c.fields, &l).ok(), c.ok) << (c.fields.empty() ? "" : c.fields[0].name);
+    }
+    Layout l;
+    ASSERT_OK(Layout::fromSpecs({{"longfieldname", FieldType::Character, 300, 0}}, &l));
+    EXPECT_EQ(l.fields()[0].name, "LONGFIELDN");
+    const std::string h = l.encodeHeader(0, core::Date::fromYmd(2026, 12, 6));
+    EXPECT_EQ((unsigned char)h[32 + 16], 0x2C);  // C 300: low byte, then the high byte in "decimals"
+    EXPECT_EQ((unsigned char)h[32 + 17], 0x01);
+}
+
+TEST(TableFile, NewEmptyTableIsByteForByteTheReferenceRuntimesButTheDate)
+{
+    testsupport::TempDir dir;
+    testsupport::FakeClock clock(core::Date::fromYmd(2026, 12, 6));
+    ASSERT_OK(Table::create(dir.file("EMPTY.DBF"),
+                            {{"CODE", FieldType::Character, 10, 0}, {"NAME", FieldType::Character, 30, 0},
+                             {"BALANCE", FieldType::Numeric, 12, 2}, {"LASTDATE", FieldType::Date, 0, 0},
+                             {"ACTIVE", FieldType::Logical, 0, 0}}));
+    EXPECT_EQ(testsupport::readFile(dir.file("EMPTY.DBF")), testsupport::readFile(golden("EMPTY.DBF")));
+    EXPECT_TRUE(Table::create(dir.file("EMPTY.DBF"), {{"A", FieldType::Character, 1, 0}}).is(Status::Code::Exists));
+}

@@ -1,0 +1,220 @@
+// Our files through other readers: Debian's python3-dbfread reads what we wrote exactly as we do,
+// and mervo-admin dump/check print and judge tables as documented.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "storage/check.h"
+#include "storage/field_codec.h"
+#include "storage/table.h"
+#include "storage_test_util.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+using namespace storage;
+using namespace storagetest;
+
+namespace {
+
+const char* kPython = "/usr/bin/python3";  // Debian's, where python3-dbfread is installed
+
+// Live records, then deleted ones (dbfread lists them apart), one line each: the fields as the
+// peer reader gives them - texts without trailing blanks, numbers with the field's decimals,
+// dates YYYYMMDD, logicals T/F, and empty for a value it reads as None.
+const char* kReader = R"(
+import sys, dbfread
+t = dbfread.DBF(sys.argv[1], encoding='tis-620', char_decode_errors='strict', load=True)
+out = []
+def text(f, v):
+    if v is None: return ''
+    if f.type == 'N': return ('%.' + str(f.decimal_count) + 'f') % v if f.decimal_count else str(int(v))
+    if f.type == 'D': return v.strftime('%Y%m%d')
+    if f.type == 'L': return 'T' if v else 'F'
+    return v
+for kind, records in (('L', t.records), ('D', t.deleted)):
+    for r in records:
+        out.append(kind + '|' + '|'.join(text(f, r[f.name]) for f in t.fields))
+sys.stdout.buffer.write(('\n'.join(out) + '\n').encode('utf-8'))
+)";
+
+std::string ourReading(const std::string& dbf)
+{
+    std::unique_ptr<Table> t;
+    EXPECT_TRUE(Table::open(dbf, ShareMode::Shared, &t).ok());
+    std::string live, deleted;
+    EXPECT_TRUE(t->goTop().ok());
+    while (!t->eof()) {
+        const char* rec = nullptr;
+        EXPECT_TRUE(t->record(&rec).ok());
+        std::string line = rec[0] == '*' ? "D" : "L";
+        for (const Field& f : t->layout().fields()) {
+            line += '|';
+            const std::string_view raw = field::raw(f, rec);
+            if (f.type == FieldType::Character)
+                line += core::tis620::toUtf8(core::xbase::rtrimView(raw));
+            else if (field::isBlank(f, rec))
+                continue;
+            else if (f.type == FieldType::Numeric)
+                line += core::xbase::decimalText(field::number(f, rec), f.decimals);
+            else if (f.type == FieldType::Logical)
+                line += field::logical(f, rec) ? "T" : "F";
+            else
+                line += std::string(raw);
+        }
+        (rec[0] == '*' ? deleted : live) += line + "\n";
+        EXPECT_TRUE(t->skip().ok());
+    }
+    return live + deleted;
+}
+
+// A table written by our engine: Thai texts, negative and blank numbers, dates, logicals, deletions.
+void writeSample(const std::string& dbf, ShareMode mode, int records)
+{
+    ASSERT_OK(Table::create(dbf, {{"CODE", FieldType::Character, 10, 0}, {"NAME", FieldType::Character, 30, 0},
+                                  {"BALANCE", FieldType::Numeric, 12, 2}, {"QTY", FieldType::Numeric, 6, 0},
+                                  {"LASTDATE", FieldType::Date, 0, 0}, {"ACTIVE", FieldType::Logical, 0, 0}},
+                            true));
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dbf, mode, &t));
+    ASSERT_OK(t->createOrder(dbf.substr(0, dbf.size() - 4) + ".NTX", "CODE"));
+    const std::string thai[] = {core::tis620::T("นายสมชาย ใจดี"), core::tis620::T("บริษัท ข้าวทอง จำกัด"), "Farm, \"North\""};
+    for (int i = 1; i <= records; ++i) {
+        ASSERT_OK(t->append());
+        ASSERT_OK(t->putText(0, "C" + std::to_string(i * 37 % 101)));
+        ASSERT_OK(t->putText(1, thai[i % 3]));
+        if (i % 5)
+            ASSERT_OK(t->putNumber(2, (i % 2 ? -1 : 1) * i * 101.25));
+        ASSERT_OK(t->putNumber(3, i * 7));
+        if (i % 4)
+            ASSERT_OK(t->putDate(4, core::Date::fromYmd(2024, 1 + i % 12, 1 + i % 28)));
+        if (i % 3)
+            ASSERT_OK(t->putLogical(5, i % 2 == 0));
+        if (i % 7 == 0)
+            ASSERT_OK(t->deleteRecord());
+        ASSERT_OK(t->unlock());
+    }
+}
+
+}  // namespace
+
+TEST(Interop, PeerReaderReadsOurTablesAsWeDo)
+{
+    ASSERT_TRUE(std::filesystem::exists(kPython)) << "python3 with python3-dbfread is needed (scripts/deps.sh)";
+    testsupport::TempDir dir;
+    setHardCommit(false);
+    struct Case {
+        const char* name;
+        ShareMode mode;
+        bool pack;
+    } cases[] = {{"SHARED", ShareMode::Shared, false}, {"EXCL", ShareMode::Exclusive, false},
+                 {"PACKED", ShareMode::Exclusive, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dbf = dir.file(std::string(c.name) + ".DBF");
+        writeSample(dbf, c.mode, 60);
+        if (c.pack) {
+            std::unique_ptr<Table> t;
+            ASSERT_OK(Table::open(dbf, ShareMode::Exclusive, &t));
+            ASSERT_OK(t->addOrder(dir.file(std::string(c.name) + ".NTX")));
+            ASSERT_OK(t->pack());
+        }
+        const auto r = testsupport::runProcess(kPython, {"-c", kReader, dbf});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, ourReading(dbf));
+        CheckReport report;
+        checkTable(dbf, indexesOf(dbf), &report);
+        EXPECT_TRUE(report.ok() && report.notes.empty())
+            << (report.problems.empty() ? (report.notes.empty() ? "" : report.notes[0]) : report.problems[0]);
+        EXPECT_EQ(report.summary.size(), 2u);
+    }
+    setHardCommit(true);
+}
+
+TEST(AdminCommands, DumpPrintsEveryRecordAsCsvInEitherOrder)
+{
+    const std::string admin = MERVO_BINARY_DIR "/app/mervo-admin";
+    // Physical order: the golden CSV with UTF-8 texts, "*" flags and values as stored.
+    std::vector<std::string> header;
+    const auto rows = readEscapedCsv(golden("WDATA1.csv"), &header);
+    std::string expected = "RECNO,DELETED";
+    for (std::size_t i = 2; i < header.size(); ++i)
+        expected += "," + header[i];
+    expected += "\n";
+    std::string deletedOnly = expected;
+    for (const auto& r : rows) {
+        std::string line = r[0] + "," + (r[1] == "T" ? "*" : "");
+        for (std::size_t i = 2; i < r.size(); ++i)
+            line += "," + core::tis620::toUtf8(r[i]);
+        expected += line + "\n";
+        if (r[1] == "T")
+            deletedOnly += line + "\n";
+    }
+    auto r = testsupport::runProcess(admin, {"dump", golden("WDATA1.DBF")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+    r = testsupport::runProcess(admin, {"dump", golden("WDATA1.DBF"), "--deleted"});
+    EXPECT_EQ(r.out, deletedOnly);
+
+    // Index order: the record numbers of the key list.
+    r = testsupport::runProcess(admin, {"dump", golden("WDATA1.DBF"), "--index", golden("WDATA13.NTX")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto keys = readEscapedCsv(golden("WDATA13.keys.csv"));
+    std::vector<std::string> recnos;
+    std::size_t pos = r.out.find('\n') + 1;
+    while (pos < r.out.size()) {
+        recnos.push_back(r.out.substr(pos, r.out.find(',', pos) - pos));
+        pos = r.out.find('\n', pos) + 1;
+    }
+    ASSERT_EQ(recnos.size(), keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        EXPECT_EQ(recnos[i], keys[i][1]);
+
+    // Quoting where a value needs it; blank numbers, dates and logicals empty.
+    testsupport::TempDir dir;
+    writeSample(dir.file("S.DBF"), ShareMode::Exclusive, 5);
+    r = testsupport::runProcess(admin, {"dump", dir.file("S.DBF")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto name = [](const char* utf8) {
+        return core::tis620::toUtf8(core::xbase::padRight(core::tis620::T(utf8), 30));
+    };
+    const std::string north = "\"Farm, \"\"North\"\"" + std::string(30 - 13, ' ') + "\"";
+    EXPECT_EQ(r.out, "RECNO,DELETED,CODE,NAME,BALANCE,QTY,LASTDATE,ACTIVE\n"
+                     "1,,C37       ," + name("บริษัท ข้าวทอง จำกัด") + ",-101.25,7,20240202,F\n"
+                     "2,,C74       ," + north + ",202.50,14,20240303,T\n"
+                     "3,,C10       ," + name("นายสมชาย ใจดี") + ",-303.75,21,20240404,\n"
+                     "4,,C47       ," + name("บริษัท ข้าวทอง จำกัด") + ",405.00,28,,T\n"
+                     "5,,C84       ," + north + ",,35,20240606,F\n");
+
+    for (const std::vector<std::string>& bad :
+         {std::vector<std::string>{"dump"}, {"dump", "--deleted"}, {"dump", "a.dbf", "b.dbf"}}) {
+        EXPECT_EQ(testsupport::runProcess(admin, bad).exitCode, 2);
+    }
+    r = testsupport::runProcess(admin, {"dump", dir.file("NONE.DBF")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("NONE.DBF"), std::string::npos);
+}
+
+TEST(AdminCommands, CheckReportsProblemsAndExitsOne)
+{
+    const std::string admin = MERVO_BINARY_DIR "/app/mervo-admin";
+    testsupport::TempDir dir;
+    copyGolden(dir.path(), {"WDATA1.DBF", "WDATA1.NTX", "WDATA12.NTX", "WDATA13.NTX", "FARMER.DBF", "FARMER.NTX"});
+    auto r = testsupport::runProcess(admin, {"check", dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("WDATA13.NTX (COMPANY+ACCOUNT): 3000 keys, 3 levels, 96 pages, 2 free"), std::string::npos);
+    EXPECT_NE(r.out.find("\nOK\n"), std::string::npos);
+
+    // A key changed in an index page: the checker names the record.
+    std::string ntx = testsupport::readFile(dir.file("FARMER.NTX"));
+    const std::size_t at = ntx.find("F0130", ntx::kPageSize);
+    ASSERT_NE(at, std::string::npos);
+    patchFile(dir.file("FARMER.NTX"), at, "F0131");
+    r = testsupport::runProcess(admin, {"check", dir.file("farmer.dbf")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("problem: FARMER.NTX: key differs from its expression: record 1"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("1 problem found"), std::string::npos) << r.err;
+    EXPECT_EQ(testsupport::runProcess(admin, {"check"}).exitCode, 2);
+    EXPECT_EQ(testsupport::runProcess(admin, {"check", dir.file("NOSUCH")}).exitCode, 1);
+}

@@ -1,0 +1,355 @@
+// Several processes on the same files, as several workstations: share modes, record locks, appends
+// with three indexes, and processes killed in the middle of an append.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <random>
+#include <set>
+#include <thread>
+
+#include "core/xbase.h"
+#include "storage/check.h"
+#include "storage/table.h"
+#include "storage_test_util.h"
+#include "support/temp_dir.h"
+
+using namespace storage;
+using namespace storagetest;
+
+namespace {
+
+// A forked child running body(toChild read end, fromChild write end); body returns the exit code.
+// Handshakes are single bytes over two pipes. The child never returns into the test framework.
+class Child {
+public:
+    explicit Child(const std::function<int(Child&)>& body)
+    {
+        int a[2], b[2];
+        if (::pipe(a) != 0 || ::pipe(b) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(a[1]);
+            ::close(b[0]);
+            m_in = a[0];
+            m_out = b[1];
+            const int code = body(*this);
+            ::_exit(code);
+        }
+        ::close(a[0]);
+        ::close(b[1]);
+        m_out = a[1];
+        m_in = b[0];
+    }
+    ~Child()
+    {
+        if (m_pid > 0 && !m_reaped) {
+            ::kill(m_pid, SIGKILL);
+            wait();
+        }
+        ::close(m_in);
+        ::close(m_out);
+    }
+    void send(char c) { (void)!::write(m_out, &c, 1); }
+    void sendWord(std::uint32_t v) { (void)!::write(m_out, &v, sizeof v); }
+    std::uint32_t receiveWord()
+    {
+        std::uint32_t v = 0;
+        return ::read(m_in, &v, sizeof v) == sizeof v ? v : ~0u;
+    }
+    char receive()
+    {
+        char c = 0;
+        return ::read(m_in, &c, 1) == 1 ? c : '\0';
+    }
+    // Everything the child wrote until it ended, as 4-byte words.
+    std::vector<std::uint32_t> words()
+    {
+        std::vector<std::uint32_t> out;
+        std::string bytes;
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(m_in, buf, sizeof buf)) > 0)
+            bytes.append(buf, std::size_t(n));
+        for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+            std::uint32_t v;
+            std::memcpy(&v, bytes.data() + i, 4);
+            out.push_back(v);
+        }
+        return out;
+    }
+    void kill() { ::kill(m_pid, SIGKILL); }
+    int wait()
+    {
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_reaped = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    pid_t pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+    int m_in = -1, m_out = -1;
+    bool m_reaped = false;
+};
+
+const std::vector<std::pair<std::string, std::string>> kTicketOrders = {
+    {"WDATA1.NTX", "STAT+TRUCK"}, {"WDATA12.NTX", "DTOS(DAYIN)+TMIN+TICKET"}, {"WDATA13.NTX", "COMPANY+ACCOUNT"}};
+
+Status openTickets(const std::string& folder, std::unique_ptr<Table>* t)
+{
+    STORAGE_TRY(Table::openWait(folder + "/WDATA1.DBF", ShareMode::Shared, 10000, t));
+    for (const auto& [file, key] : kTicketOrders)
+        STORAGE_TRY((*t)->addOrder(folder + "/" + file, key));
+    return (*t)->setOrder(2);
+}
+
+std::vector<std::string> problemsOf(const std::string& folder)
+{
+    CheckReport report;
+    std::vector<IndexToCheck> ix;
+    for (const auto& [file, key] : kTicketOrders)
+        ix.push_back({folder + "/" + file, key, true});
+    checkTable(folder + "/WDATA1.DBF", ix, &report);
+    return report.problems;
+}
+
+}  // namespace
+
+TEST(Processes, FourProcessesIncrementOneFieldUnderRecordLocks)
+{
+    testsupport::TempDir dir;
+    const std::string dbf = dir.file("COUNTER.DBF");
+    ASSERT_OK(Table::create(dbf, {{"N", FieldType::Numeric, 10, 0}}));
+    {
+        std::unique_ptr<Table> t;
+        ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
+        ASSERT_OK(t->append());
+        ASSERT_OK(t->putNumber(0, 0));
+        ASSERT_OK(t->unlock());
+    }
+    std::vector<std::unique_ptr<Child>> children;
+    for (int i = 0; i < 4; ++i) {
+        children.push_back(std::make_unique<Child>([&](Child&) {
+            std::unique_ptr<Table> t;
+            if (!Table::open(dbf, ShareMode::Shared, &t).ok())
+                return 2;
+            for (int n = 0; n < 1000; ++n) {
+                core::Value v;
+                // The discipline of every write: lock (waiting), read fresh, write, flush, unlock.
+                if (!t->goTo(1).ok() || !t->lockWait().ok() || !t->get("N", &v).ok() ||
+                    !t->putNumber(0, v.asNumber() + 1).ok() || !t->commit().ok() || !t->unlock().ok())
+                    return 3;
+            }
+            return 0;
+        }));
+    }
+    for (auto& c : children)
+        EXPECT_EQ(c->wait(), 0);
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
+    core::Value v;
+    ASSERT_OK(t->get("N", &v));
+    EXPECT_EQ(v.asNumber(), 4000);
+}
+
+TEST(Processes, ExclusiveAndSharedOpensExcludeEachOtherBothWays)
+{
+    testsupport::TempDir dir;
+    const std::string dbf = dir.file("T.DBF");
+    ASSERT_OK(Table::create(dbf, {{"A", FieldType::Character, 1, 0}}));
+    for (const ShareMode held : {ShareMode::Shared, ShareMode::Exclusive}) {
+        Child child([&](Child& self) {
+            std::unique_ptr<Table> t;
+            if (!Table::open(dbf, held, &t).ok())
+                return 2;
+            self.send('o');
+            self.receive();  // until the parent has tried
+            return 0;
+        });
+        ASSERT_EQ(child.receive(), 'o');
+        for (const ShareMode mine : {ShareMode::Shared, ShareMode::Exclusive}) {
+            std::unique_ptr<Table> t;
+            const Status s = Table::open(dbf, mine, &t);
+            const bool expected = held == ShareMode::Shared && mine == ShareMode::Shared;
+            EXPECT_EQ(s.ok(), expected) << s.toString();
+            if (!expected) {
+                EXPECT_TRUE(s.is(Status::Code::Locked)) << s.toString();
+            }
+        }
+        child.send('x');
+        EXPECT_EQ(child.wait(), 0);
+        std::unique_ptr<Table> t;
+        EXPECT_OK(Table::open(dbf, ShareMode::Exclusive, &t));  // free again once the other is gone
+    }
+}
+
+TEST(Processes, RecordLockedElsewhereCannotBeLockedUntilReleased)
+{
+    testsupport::TempDir dir;
+    const std::string dbf = dir.file("T.DBF");
+    ASSERT_OK(Table::create(dbf, {{"A", FieldType::Character, 1, 0}}));
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_OK(t->append());
+        ASSERT_OK(t->unlock());
+    }
+    Child child([&](Child& self) {
+        std::unique_ptr<Table> c;
+        if (!Table::open(dbf, ShareMode::Shared, &c).ok() || !c->goTo(2).ok() || !c->lock().ok())
+            return 2;
+        self.send('l');
+        self.receive();
+        if (!c->unlock().ok())
+            return 3;
+        self.send('u');
+        self.receive();
+        return 0;
+    });
+    ASSERT_EQ(child.receive(), 'l');
+    ASSERT_OK(t->goTo(2));
+    EXPECT_TRUE(t->lock().is(Status::Code::Locked));
+    EXPECT_TRUE(t->lockWait(50).is(Status::Code::Locked));  // a bounded wait gives up
+    EXPECT_TRUE(t->lockFile().is(Status::Code::Locked));    // the file lock covers every record
+    ASSERT_OK(t->goTo(3));
+    EXPECT_OK(t->lock());  // its neighbours stay free
+    ASSERT_OK(t->unlock());
+    child.send('r');
+    ASSERT_EQ(child.receive(), 'u');
+    ASSERT_OK(t->goTo(2));
+    EXPECT_OK(t->lock());
+    child.send('x');
+    EXPECT_EQ(child.wait(), 0);
+}
+
+TEST(Processes, TwoAppendersWithThreeIndexesLeaveEveryIndexComplete)
+{
+    testsupport::TempDir dir;
+    ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
+    {
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openTickets(dir.path(), &t));
+    }
+    std::vector<std::unique_ptr<Child>> children;
+    for (std::uint32_t base : {100000u, 200000u}) {
+        children.push_back(std::make_unique<Child>([&, base](Child&) {
+            setHardCommit(false);
+            std::unique_ptr<Table> t;
+            if (!openTickets(dir.path(), &t).ok())
+                return 2;
+            for (std::uint32_t i = 1; i <= 500; ++i)
+                if (!t->appendWait().ok() || !writeTicket(*t, base + i).ok() || !t->unlock().ok())
+                    return 3;
+            return 0;
+        }));
+    }
+    for (auto& c : children)
+        EXPECT_EQ(c->wait(), 0);
+    EXPECT_EQ(problemsOf(dir.path()), std::vector<std::string>{});
+    std::unique_ptr<Table> t;
+    ASSERT_OK(openTickets(dir.path(), &t));
+    EXPECT_EQ(t->recCount(), 1000u);
+    EXPECT_TRUE(t->takeNotes().empty());
+    std::set<std::string> tickets;
+    for (std::uint32_t r = 1; r <= 1000; ++r) {
+        ASSERT_OK(t->goTo(r));
+        core::Value v;
+        ASSERT_OK(t->get("TICKET", &v));
+        tickets.insert(v.asText());
+    }
+    EXPECT_EQ(tickets.size(), 1000u);
+}
+
+TEST(Processes, AppendersKilledAtRandomLeaveTablesThatOpenAndCheckClean)
+{
+    // 200 children each append tickets with three indexes open and report every ticket whose
+    // unlock returned; each is killed at a random moment. After each kill the table opens (an
+    // index whose update was cut short is rebuilt, and we are told), checks clean, and holds every
+    // reported ticket.
+    testsupport::TempDir dir;
+    ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
+    {
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openTickets(dir.path(), &t));
+    }
+    std::mt19937 rng(2026);
+    std::set<std::string> committed;
+    int rebuilt = 0;
+    const auto started = std::chrono::steady_clock::now();
+    for (int trial = 0; trial < 200; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
+        const std::uint32_t base = std::uint32_t(trial) * 1000;
+        Child child([&](Child& self) {
+            setHardCommit(false);
+            std::unique_ptr<Table> t;
+            if (!openTickets(dir.path(), &t).ok())
+                return 2;
+            self.sendWord(0);  // opened
+            for (std::uint32_t i = 1; i < 1000; ++i) {
+                if (!t->appendWait().ok() || !writeTicket(*t, base + i).ok() || !t->unlock().ok())
+                    return 3;
+                self.sendWord(base + i);
+            }
+            return 0;
+        });
+        ASSERT_EQ(child.receiveWord(), 0u);  // open: from here on it appends
+        std::this_thread::sleep_for(std::chrono::microseconds(rng() % 2000));
+        child.kill();
+        child.wait();
+        for (std::uint32_t n : child.words())
+            if (n != 0)
+                committed.insert(core::xbase::padLeft(std::to_string(n % 1000000), 6, '0'));
+
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openTickets(dir.path(), &t));
+        if (!t->takeNotes().empty())
+            ++rebuilt;
+        std::set<std::string> present;
+        for (std::uint32_t r = 1, n = t->recCount(); r <= n; ++r) {
+            ASSERT_OK(t->goTo(r));
+            core::Value v;
+            ASSERT_OK(t->get("TICKET", &v));
+            present.insert(v.asText());
+        }
+        ASSERT_OK(t->close());
+        for (const auto& c : committed)
+            ASSERT_TRUE(present.count(c)) << "committed ticket " << c << " lost";
+        const auto problems = problemsOf(dir.path());
+        ASSERT_TRUE(problems.empty()) << problems.front();
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("200 kills: %zu committed tickets, %d times an index was rebuilt, %.1f s\n", committed.size(), rebuilt,
+                seconds);
+    EXPECT_GT(committed.size(), 100u);
+    EXPECT_GT(rebuilt, 0);
+}
+
+TEST(Processes, ChildDoesNotUseItsParentsHandles)
+{
+    // A child inherits the parent's descriptors and with them its locks; using them would make the
+    // parent's locks the child's. The inherited handles refuse; the child's own open is its own.
+    testsupport::TempDir dir;
+    const std::string dbf = dir.file("T.DBF");
+    ASSERT_OK(Table::create(dbf, {{"A", FieldType::Character, 1, 0}}));
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
+    ASSERT_OK(t->append());  // record 1 locked by the parent
+    Child child([&](Child&) {
+        const char* rec = nullptr;
+        if (t->goTo(1).ok() && t->record(&rec).ok())
+            return 2;  // read through the parent's descriptor
+        std::unique_ptr<Table> own;
+        if (!Table::open(dbf, ShareMode::Shared, &own).ok() || !own->goTo(1).ok())
+            return 3;
+        return own->lock().is(Status::Code::Locked) ? 0 : 4;  // the parent's lock is not ours
+    });
+    EXPECT_EQ(child.wait(), 0);
+    ASSERT_OK(t->unlock());
+}

@@ -1,0 +1,122 @@
+#include "storage_test_util.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "support/temp_dir.h"
+
+namespace storagetest {
+
+std::string goldenDir()
+{
+    return std::string(MERVO_SOURCE_DIR) + "/tests/storage/golden";
+}
+
+std::string golden(const std::string& name)
+{
+    return goldenDir() + "/" + name;
+}
+
+void copyGolden(const std::string& folder, const std::vector<std::string>& names)
+{
+    for (const auto& n : names)
+        std::filesystem::copy_file(golden(n), folder + "/" + n, std::filesystem::copy_options::overwrite_existing);
+}
+
+std::string unescape(const std::string& s)
+{
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '\\' && i + 3 < s.size() && s[i + 1] == 'x') {
+            out.push_back(char(std::stoi(s.substr(i + 2, 2), nullptr, 16)));
+            i += 3;
+        } else {
+            out.push_back(s[i]);
+        }
+    }
+    return out;
+}
+
+std::vector<std::vector<std::string>> readEscapedCsv(const std::string& path, std::vector<std::string>* header)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::vector<std::vector<std::string>> rows;
+    std::string line;
+    bool first = true;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cols;
+        std::size_t start = 0;
+        for (;;) {
+            const auto comma = line.find(',', start);
+            cols.push_back(unescape(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
+            if (comma == std::string::npos)
+                break;
+            start = comma + 1;
+        }
+        if (first) {
+            first = false;
+            if (header)
+                *header = cols;
+            continue;
+        }
+        rows.push_back(std::move(cols));
+    }
+    return rows;
+}
+
+std::vector<storage::FieldSpec> ticketFields()
+{
+    using storage::FieldType;
+    return {{"TICKET", FieldType::Character, 6, 0}, {"STAT", FieldType::Character, 1, 0},
+            {"TRUCK", FieldType::Character, 10, 0}, {"COMPANY", FieldType::Character, 10, 0},
+            {"DAYIN", FieldType::Date, 8, 0},       {"TMIN", FieldType::Character, 8, 0},
+            {"WIN", FieldType::Numeric, 10, 2},     {"PRICE", FieldType::Numeric, 12, 3},
+            {"ADJ_W1", FieldType::Numeric, 10, 2},  {"ACCOUNT", FieldType::Character, 1, 0},
+            {"PRINT", FieldType::Numeric, 2, 0},    {"POSTED", FieldType::Logical, 1, 0}};
+}
+
+storage::Status writeTicket(storage::Table& t, std::uint32_t n)
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%06u", n % 1000000);
+    STORAGE_TRY(t.putText(0, buf));
+    STORAGE_TRY(t.putText(1, n % 3 ? "2" : "1"));
+    std::snprintf(buf, sizeof buf, "TR-%04u", (n * 7919u) % 5000u);
+    STORAGE_TRY(t.putText(2, buf));
+    std::snprintf(buf, sizeof buf, "S%04u", (n * 31u) % 200u);
+    STORAGE_TRY(t.putText(3, buf));
+    STORAGE_TRY(t.putDate(4, core::Date::fromYmd(2024, 1 + int(n % 12), 1 + int(n % 28))));
+    std::snprintf(buf, sizeof buf, "%02u:%02u:%02u", (n / 3600) % 24, (n / 60) % 60, n % 60);
+    STORAGE_TRY(t.putText(5, buf));
+    STORAGE_TRY(t.putNumber(6, 10000 + (n % 9000) * 3.25));
+    STORAGE_TRY(t.putNumber(7, (n % 1000) * 1.125));
+    STORAGE_TRY(t.putNumber(8, -double(n % 500) / 4));
+    STORAGE_TRY(t.putText(9, n % 4 ? " " : "1"));
+    STORAGE_TRY(t.putNumber(10, double(n % 100)));
+    return t.putLogical(11, n % 2 == 0);
+}
+
+void fillTicket(storage::Table& t, std::uint32_t n)
+{
+    const storage::Status s = writeTicket(t, n);
+    ASSERT_TRUE(s.ok()) << s.toString();
+}
+
+void patchFile(const std::string& path, std::size_t offset, const std::string& bytes)
+{
+    std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
+    f.seekp(std::streamoff(offset));
+    f.write(bytes.data(), std::streamsize(bytes.size()));
+}
+
+void truncateFile(const std::string& path, std::size_t size)
+{
+    std::filesystem::resize_file(path, size);
+}
+
+}  // namespace storagetest

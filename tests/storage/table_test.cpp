@@ -1,0 +1,470 @@
+// Tables and work areas as the xBase runtime keeps them: the record pointer at the ends, writes
+// under locks, values that do not fit, orders kept up to date, pack and zap, names without regard
+// to case, relations, and the evaluator's view of the work areas.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "expr/contexts.h"
+#include "storage/check.h"
+#include "storage/fault_bridge.h"
+#include "storage/field_codec.h"
+#include "storage/table.h"
+#include "storage/workspace.h"
+#include "storage/workspace_context.h"
+#include "fault_fs.h"
+#include "storage_test_util.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+
+using namespace storage;
+using namespace storagetest;
+
+namespace {
+
+const std::vector<FieldSpec> kFarmer = {{"CODE", FieldType::Character, 10, 0},
+                                        {"NAME", FieldType::Character, 30, 0},
+                                        {"BALANCE", FieldType::Numeric, 12, 2},
+                                        {"LASTDATE", FieldType::Date, 0, 0},
+                                        {"ACTIVE", FieldType::Logical, 0, 0}};
+
+// Appends records with the given codes (shared use: append, write, unlock).
+void appendCodes(Table& t, const std::vector<std::string>& codes)
+{
+    for (const auto& c : codes) {
+        ASSERT_OK(t.append());
+        ASSERT_OK(t.putText(0, c));
+        ASSERT_OK(t.unlock());
+    }
+}
+
+std::vector<std::uint32_t> walk(Table& t)
+{
+    std::vector<std::uint32_t> out;
+    EXPECT_TRUE(t.goTop().ok());
+    while (!t.eof()) {
+        out.push_back(t.recNo());
+        EXPECT_TRUE(t.skip().ok());
+    }
+    return out;
+}
+
+bool checksClean(const std::string& dbf, const std::vector<std::string>& ntx)
+{
+    CheckReport report;
+    std::vector<IndexToCheck> ix;
+    for (const auto& n : ntx)
+        ix.push_back({n, "", true});
+    checkTable(dbf, ix, &report);
+    for (const auto& p : report.problems)
+        ADD_FAILURE() << p;
+    return report.ok() && report.notes.empty();
+}
+
+class TableTest : public ::testing::Test {
+protected:
+    void SetUp() override { setHardCommit(false); }
+    void TearDown() override { setHardCommit(true); }
+    testsupport::TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(TableTest, PointerAtTheEndsFollowsTheXbaseRules)
+{
+    ASSERT_OK(Table::create(dir.file("T.DBF"), kFarmer));
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Shared, &t));
+    // Empty: top and bottom are both EOF and BOF; the phantom record reads blank.
+    EXPECT_TRUE(t->eof() && t->bof());
+    EXPECT_EQ(t->recNo(), 1u);
+    ASSERT_OK(t->goBottom());
+    EXPECT_TRUE(t->eof() && t->bof());
+    core::Value v;
+    ASSERT_OK(t->get("code", &v));
+    EXPECT_EQ(v.asText(), std::string(10, ' '));
+    EXPECT_TRUE(t->putText(0, "X").is(Status::Code::InvalidArgument));  // nothing to write at EOF
+
+    appendCodes(*t, {"C", "A", "B"});
+    struct Step {
+        const char* what;
+        std::function<Status(Table&)> move;
+        std::uint32_t recno;
+        bool eof, bof;
+    } steps[] = {
+        {"top", [](Table& x) { return x.goTop(); }, 1, false, false},
+        {"back past the top", [](Table& x) { return x.skip(-1); }, 1, false, true},
+        {"forward from BOF", [](Table& x) { return x.skip(); }, 2, false, false},
+        {"bottom", [](Table& x) { return x.goBottom(); }, 3, false, false},
+        {"past the bottom", [](Table& x) { return x.skip(); }, 4, true, false},
+        {"further past", [](Table& x) { return x.skip(5); }, 4, true, false},
+        {"back from EOF", [](Table& x) { return x.skip(-1); }, 3, false, false},
+        {"go to 2", [](Table& x) { return x.goTo(2); }, 2, false, false},
+        {"go beyond", [](Table& x) { return x.goTo(99); }, 4, true, false},
+        {"skip -10", [](Table& x) { return x.skip(-10); }, 1, false, true},
+    };
+    for (const auto& s : steps) {
+        ASSERT_OK(s.move(*t));
+        EXPECT_EQ(t->recNo(), s.recno) << s.what;
+        EXPECT_EQ(t->eof(), s.eof) << s.what;
+        EXPECT_EQ(t->bof(), s.bof) << s.what;
+    }
+    // The same in index order: "A" (2), "B" (3), "C" (1).
+    ASSERT_OK(t->createOrder(dir.file("T.NTX"), "CODE"));
+    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{2, 3, 1}));
+    ASSERT_OK(t->goTop());
+    ASSERT_OK(t->skip(-1));
+    EXPECT_TRUE(t->bof());
+    EXPECT_EQ(t->recNo(), 2u);
+    ASSERT_OK(t->goBottom());
+    ASSERT_OK(t->skip());
+    EXPECT_TRUE(t->eof());
+    ASSERT_OK(t->skip(-1));
+    EXPECT_EQ(t->recNo(), 1u);
+    ASSERT_OK(t->goTo(3));  // by number, then on in index order from there
+    ASSERT_OK(t->skip());
+    EXPECT_EQ(t->recNo(), 1u);
+    ASSERT_OK(t->seek("Z"));
+    EXPECT_TRUE(t->eof());
+    EXPECT_FALSE(t->found());
+    ASSERT_OK(t->seek("A  ", true));
+    EXPECT_TRUE(t->found());
+    EXPECT_EQ(t->recNo(), 2u);
+}
+
+TEST_F(TableTest, SharedWritesNeedTheRecordLockAndValuesMustFit)
+{
+    ASSERT_OK(Table::create(dir.file("T.DBF"), kFarmer));
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Shared, &t));
+    appendCodes(*t, {"F1", "F2"});
+    ASSERT_OK(t->goTo(1));
+    EXPECT_TRUE(t->putNumber(2, 5).is(Status::Code::NotLocked));
+    ASSERT_OK(t->lock());
+    ASSERT_OK(t->putNumber(2, 123456789.125));
+    const Status over = t->putNumber(2, 1234567890.5);  // 13 characters in N 12,2
+    EXPECT_TRUE(over.is(Status::Code::FieldOverflow)) << over.toString();
+    ASSERT_OK(t->put("NAME", core::Value::text(core::tis620::T("นายสมชาย"))));
+    ASSERT_OK(t->put("lastdate", core::Value::date(core::Date::fromYmd(2026, 1, 31))));
+    ASSERT_OK(t->put("ACTIVE", core::Value::logical(true)));
+    EXPECT_TRUE(t->put("ACTIVE", core::Value::number(1)).is(Status::Code::TypeMismatch));
+    EXPECT_TRUE(t->put("NOSUCH", core::Value::number(1)).is(Status::Code::NotFound));
+    ASSERT_OK(t->commit());
+    ASSERT_OK(t->unlock());
+    ASSERT_OK(t->close());
+
+    // Read back from the file: the value that did not fit never reached it.
+    std::unique_ptr<Table> r;
+    ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Exclusive, &r));
+    std::string_view raw;
+    ASSERT_OK(r->raw(2, &raw));
+    EXPECT_EQ(raw, "123456789.13");
+    ASSERT_OK(r->raw(1, &raw));
+    EXPECT_EQ(raw, core::xbase::padRight(core::tis620::T("นายสมชาย"), 30));
+    core::Value v;
+    ASSERT_OK(r->get("BALANCE", &v));
+    EXPECT_EQ(v.decimals(), 2);
+    ASSERT_OK(r->get("LASTDATE", &v));
+    EXPECT_EQ(v.asDate(), core::Date::fromYmd(2026, 1, 31));
+    ASSERT_OK(r->putText(0, "EXCL"));  // exclusive use: no lock needed
+}
+
+TEST_F(TableTest, OrdersFollowAppendsKeyChangesAndDeletions)
+{
+    ASSERT_OK(Table::create(dir.file("T.DBF"), kFarmer));
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Shared, &t));
+    ASSERT_OK(t->createOrder(dir.file("TCODE.NTX"), "CODE"));
+    ASSERT_OK(t->createOrder(dir.file("TBAL.NTX"), "BALANCE"));
+    ASSERT_OK(t->createOrder(dir.file("TEXPR.NTX"), "UPPER(LEFT(NAME,3))+DTOS(LASTDATE)"));  // through the evaluator
+    const struct {
+        const char* code;
+        double balance;
+        const char* name;
+    } rows[] = {{"D", 5, "dee"}, {"B", -2.5, "bee"}, {"A", 100, "aye"}, {"C", 0, "cee"}};
+    for (const auto& r : rows) {
+        ASSERT_OK(t->append());
+        ASSERT_OK(t->putText(0, r.code));
+        ASSERT_OK(t->putNumber(2, r.balance));
+        ASSERT_OK(t->putText(1, r.name));
+        ASSERT_OK(t->unlock());
+    }
+    ASSERT_OK(t->setOrder(1));
+    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{3, 2, 4, 1}));
+    ASSERT_OK(t->setOrder(2));
+    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{2, 4, 1, 3}));
+    ASSERT_OK(t->setOrder(3));
+    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{3, 2, 4, 1}));
+    EXPECT_EQ(t->orderIndex(3).header().keySize, 11);
+
+    // A key change moves the record; a deletion keeps every key.
+    ASSERT_OK(t->setOrder(1));
+    ASSERT_OK(t->seek("A"));
+    ASSERT_OK(t->lock());
+    ASSERT_OK(t->putText(0, "E"));
+    ASSERT_OK(t->unlock());
+    EXPECT_EQ(t->recNo(), 3u);
+    ASSERT_OK(t->skip(-1));  // the pointer moved with its record: before "E" comes "D"
+    EXPECT_EQ(t->recNo(), 1u);
+    ASSERT_OK(t->lock());
+    ASSERT_OK(t->deleteRecord());
+    ASSERT_OK(t->unlock());
+    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{2, 4, 1, 3}));
+    EXPECT_TRUE(checksClean(dir.file("T.DBF"), {dir.file("TCODE.NTX"), dir.file("TBAL.NTX"), dir.file("TEXPR.NTX")}));
+
+    // Pack (exclusive) drops the deleted record and rebuilds every order.
+    ASSERT_OK(t->close());
+    t.reset();
+    ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Exclusive, &t));
+    for (const char* n : {"TCODE.NTX", "TBAL.NTX", "TEXPR.NTX"})
+        ASSERT_OK(t->addOrder(dir.file(n)));
+    ASSERT_OK(t->pack());
+    EXPECT_EQ(t->recCount(), 3u);
+    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{1, 3, 2}));  // B, C, E
+    ASSERT_OK(t->close());
+    EXPECT_EQ(std::filesystem::file_size(dir.file("T.DBF")), 194u + 3 * 62 + 1);  // one 0x1A after the last
+    EXPECT_TRUE(checksClean(dir.file("T.DBF"), {dir.file("TCODE.NTX"), dir.file("TBAL.NTX"), dir.file("TEXPR.NTX")}));
+
+    ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Exclusive, &t));
+    ASSERT_OK(t->addOrder(dir.file("TCODE.NTX")));
+    ASSERT_OK(t->zap());
+    EXPECT_EQ(t->recCount(), 0u);
+    EXPECT_TRUE(t->eof());
+    ASSERT_OK(t->close());
+    EXPECT_EQ(std::filesystem::file_size(dir.file("T.DBF")), 195u);
+    EXPECT_EQ(std::filesystem::file_size(dir.file("TCODE.NTX")), 2048u);
+}
+
+TEST_F(TableTest, IndexesThatDoNotMatchAreRebuiltAndTheCallerIsTold)
+{
+    copyGolden(dir.path(), {"WDATA1.DBF", "WDATA1.NTX", "WDATA12.NTX", "WDATA13.NTX"});
+    // The date index deleted, the company index made for another key, the first one intact.
+    std::filesystem::remove(dir.file("WDATA12.NTX"));
+    {
+        std::unique_ptr<Table> t;
+        ASSERT_OK(Table::open(dir.file("WDATA1.DBF"), ShareMode::Exclusive, &t));
+        ASSERT_OK(t->createOrder(dir.file("WDATA13.NTX"), "TRUCK"));
+    }
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dir.path() + "\\wdata1.dbf", ShareMode::Shared, &t));  // any letter case, "\\" as "/"
+    ASSERT_OK(t->addOrder(dir.file("wdata1.ntx"), "STAT+TRUCK"));
+    ASSERT_OK(t->addOrder(dir.file("WDATA12.NTX"), "DTOS(DAYIN)+TMIN+TICKET"));
+    ASSERT_OK(t->addOrder(dir.file("Wdata13.ntx"), "COMPANY+ACCOUNT"));
+    ASSERT_OK(t->setOrder(2));
+    const auto notes = t->takeNotes();
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_NE(notes[0].indexPath.find("WDATA12.NTX"), std::string::npos);
+    EXPECT_NE(notes[0].reason.find("missing"), std::string::npos);
+    EXPECT_NE(notes[1].reason.find("TRUCK"), std::string::npos);
+    EXPECT_EQ(t->orderIndex(3).header().expression, "COMPANY+ACCOUNT");
+    // The rebuilt date order lists the blank dates first, as the reference runtime's file did.
+    const auto keys = readEscapedCsv(golden("WDATA12.keys.csv"));
+    ASSERT_OK(t->goTop());
+    EXPECT_EQ(t->orderIndex(2).currentKey(), keys[0][2]);
+    EXPECT_EQ(std::to_string(t->recNo()), keys[0][1]);
+    ASSERT_OK(t->close());
+    EXPECT_TRUE(checksClean(dir.file("WDATA1.DBF"),
+                            {dir.file("WDATA1.NTX"), dir.file("WDATA12.NTX"), dir.file("WDATA13.NTX")}));
+    // Without an expected key, such a file is an error rather than silently rebuilt.
+    ASSERT_OK(Table::open(dir.file("WDATA1.DBF"), ShareMode::Shared, &t));
+    EXPECT_TRUE(t->addOrder(dir.file("NOSUCH.NTX")).is(Status::Code::NotFound));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("NOSUCH.NTX")));
+}
+
+TEST_F(TableTest, SimpleKeysAndTheEvaluatorMakeTheSameBytes)
+{
+    copyGolden(dir.path(), {"WDATA1.DBF"});
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dir.file("WDATA1.DBF"), ShareMode::Shared, &t));
+    // The second text of each pair is one the byte-copying form does not take, so the evaluator
+    // makes it; the first 22 (or 11) bytes must agree on every record.
+    const std::pair<const char*, const char*> pairs[] = {
+        {"DTOS(DAYIN)+TMIN+TICKET", "DTOS(DAYIN)+TMIN+TICKET+\"#\""},
+        {"STAT+TRUCK", "STAT+TRUCK+\"#\""},
+        {"COMPANY+ACCOUNT", "COMPANY+ACCOUNT+\"#\""},
+        {"STR(PRINT,4)+UPPER(TRUCK)", "STR(PRINT,4)+UPPER(TRUCK)+\"#\""},
+    };
+    for (const auto& [simple, evaluated] : pairs) {
+        std::unique_ptr<KeySource> a, b;
+        ASSERT_OK(compileKey(simple, t->layout(), &a));
+        ASSERT_OK(compileKey(evaluated, t->layout(), &b));
+        EXPECT_EQ(b->naturalSize(), a->naturalSize() + 1);
+        std::string ka, kb;
+        ASSERT_OK(t->goTop());
+        while (!t->eof()) {
+            const char* rec = nullptr;
+            ASSERT_OK(t->record(&rec));
+            a->key(rec, ka);
+            b->key(rec, kb);
+            ASSERT_EQ(ka + "#", kb) << simple << " record " << t->recNo();
+            ASSERT_OK(t->skip());
+        }
+    }
+    std::unique_ptr<KeySource> k;
+    EXPECT_FALSE(compileKey("NOSUCHFIELD+TICKET", t->layout(), &k).ok());
+    EXPECT_FALSE(compileKey("TICKET+", t->layout(), &k).ok());
+    EXPECT_FALSE(compileKey("DAYIN+TICKET", t->layout(), &k).ok());  // date + text
+}
+
+TEST_F(TableTest, WorkspaceAliasesRelationsAndTheEvaluatorsView)
+{
+    ASSERT_OK(Table::create(dir.file("TICKETS.DBF"), {{"TICKET", FieldType::Character, 6, 0},
+                                                      {"COMP", FieldType::Character, 5, 0}}));
+    ASSERT_OK(Table::create(dir.file("Company.dbf"), {{"CODE", FieldType::Character, 5, 0},
+                                                     {"NAME", FieldType::Character, 10, 0}}));
+    Workspace ws;
+    Table *tickets = nullptr, *company = nullptr;
+    ASSERT_OK(ws.open("Wdata", dir.file("tickets.DBF"), ShareMode::Shared, &tickets));
+    ASSERT_OK(ws.open("company", dir.file("COMPANY.DBF"), ShareMode::Shared, &company));
+    EXPECT_EQ(ws.find("COMPANY"), ws.current());
+    EXPECT_EQ(ws.find("wdata"), tickets);
+    ASSERT_OK(company->createOrder(dir.file("COMPANY.NTX"), "CODE"));
+    for (const auto& [code, name] : {std::pair{"C1", "one"}, {"C2", "two"}, {"C3", "three"}}) {
+        ASSERT_OK(company->append());
+        ASSERT_OK(company->putText(0, code));
+        ASSERT_OK(company->putText(1, name));
+        ASSERT_OK(company->unlock());
+    }
+    for (const auto& [ticket, comp] : {std::pair{"000001", "C2"}, {"000002", "C9"}, {"000003", "C1"}}) {
+        ASSERT_OK(tickets->append());
+        ASSERT_OK(tickets->putText(0, ticket));
+        ASSERT_OK(tickets->putText(1, comp));
+        ASSERT_OK(tickets->unlock());
+    }
+    // Opening an alias again closes what it held first (so an exclusive reopen is not refused).
+    ASSERT_OK(ws.open("COMPANY", dir.file("COMPANY.DBF"), ShareMode::Exclusive, &company));
+    EXPECT_EQ(ws.aliases().size(), 2u);
+    ASSERT_OK(ws.open("Company", dir.file("COMPANY.DBF"), ShareMode::Shared, &company));
+    ASSERT_OK(company->addOrder(dir.file("company.ntx"), "CODE"));
+    EXPECT_TRUE(ws.select("nosuch").is(Status::Code::NotFound));
+
+    // The child seeks the parent's key whenever the parent moves.
+    ASSERT_OK(ws.setRelation("WDATA", "company", "COMP"));
+    const struct {
+        std::uint32_t ticket;
+        bool found;
+        std::uint32_t company;
+    } moves[] = {{1, true, 2}, {2, false, 0}, {3, true, 1}};
+    for (const auto& m : moves) {
+        ASSERT_OK(tickets->goTo(m.ticket));
+        EXPECT_EQ(company->found(), m.found) << m.ticket;
+        EXPECT_EQ(company->eof(), !m.found) << m.ticket;
+        if (m.found) {
+            EXPECT_EQ(company->recNo(), m.company);
+        }
+    }
+    ASSERT_OK(tickets->goTop());
+    EXPECT_EQ(company->recNo(), 2u);
+    ASSERT_OK(tickets->skip());
+    EXPECT_TRUE(company->eof());
+
+    // Names for the evaluator: fields of the selected table, alias->field, table state, then
+    // variables behind them.
+    WorkspaceContext context(ws);
+    expr::VariablesContext variables;
+    variables.set("cLimit", core::Value::number(10));
+    expr::ChainContext chain({&context, &variables});
+    ASSERT_OK(ws.select("wdata"));
+    ASSERT_OK(tickets->goTo(3));
+    core::Value v;
+    ASSERT_TRUE(expr::evaluateOnce("TICKET + company->NAME", chain, v));
+    EXPECT_EQ(v.asText(), "000003one       ");
+    ASSERT_TRUE(expr::evaluateOnce("RECNO() + cLimit", chain, v));
+    EXPECT_EQ(v.asNumber(), 13);
+    ASSERT_TRUE(expr::evaluateOnce("company->(RECNO())", chain, v));
+    EXPECT_EQ(v.asNumber(), 1);
+    ASSERT_OK(ws.select("COMPANY"));
+    ASSERT_TRUE(expr::evaluateOnce("CODE + NAME", chain, v));  // the selected table changed: names follow
+    EXPECT_EQ(v.asText(), "C1   one       ");
+    ASSERT_TRUE(expr::evaluateOnce("DELETED() .OR. EOF() .OR. !FOUND()", chain, v));
+    EXPECT_FALSE(v.asLogical());
+    ASSERT_OK(ws.closeAll());
+    EXPECT_EQ(ws.current(), nullptr);
+}
+
+TEST_F(TableTest, SecondOpenFollowsTheShareModes)
+{
+    ASSERT_OK(Table::create(dir.file("T.DBF"), kFarmer));
+    struct Case {
+        ShareMode first, second;
+        bool ok;
+    } cases[] = {
+        {ShareMode::Shared, ShareMode::Shared, true},
+        {ShareMode::Shared, ShareMode::Exclusive, false},
+        {ShareMode::Exclusive, ShareMode::Shared, false},
+        {ShareMode::Exclusive, ShareMode::Exclusive, false},
+    };
+    for (const auto& c : cases) {
+        std::unique_ptr<Table> a, b;
+        ASSERT_OK(Table::open(dir.file("T.DBF"), c.first, &a));
+        const Status s = Table::open(dir.file("T.DBF"), c.second, &b);
+        EXPECT_EQ(s.ok(), c.ok) << s.toString();
+        if (!c.ok) {
+            EXPECT_TRUE(s.is(Status::Code::Locked));
+        }
+    }
+    // A table being created over an open one is refused, and the open one is left intact.
+    std::unique_ptr<Table> a;
+    ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Shared, &a));
+    EXPECT_TRUE(Table::create(dir.file("T.DBF"), kFarmer, true).is(Status::Code::Locked));
+    EXPECT_EQ(std::filesystem::file_size(dir.file("T.DBF")), 195u);
+}
+
+TEST(FaultBridge, StatusesBecomeFaultsOfTheirKind)
+{
+    const struct {
+        Status status;
+        int genCode;
+        bool retry;
+    } cases[] = {
+        {Status::locked("T.DBF: bytes 1000000005 locked by another process"), core::EG_LOCK, true},
+        {Status::corrupt("T.NTX: page 2048 holds 60 keys"), core::EG_CORRUPTION, false},
+        {Status::fieldOverflow("123456.78 does not fit field WIN (N 6,2)"), core::EG_DATAWIDTH, false},
+        {Status::notLocked("record 5 is not locked"), core::EG_UNLOCKED, false},
+        {Status::ioError("T.DBF: write at 418", 28), core::EG_WRITE, true},
+    };
+    for (const auto& c : cases) {
+        const core::Fault f = toFault(c.status, "ADD_REC", "T.DBF");
+        EXPECT_EQ(f.genCode, c.genCode) << c.status.toString();
+        EXPECT_EQ(f.canRetry, c.retry);
+        EXPECT_EQ(f.subsystem, "DBFNTX");
+        EXPECT_EQ(f.description, c.status.message());
+        EXPECT_EQ(f.fileName, "T.DBF");
+    }
+    EXPECT_EQ(toFault(Status::ioError("x", 28), "op").osCode, 28);
+}
+
+TEST(TableCommit, SyncsTheTableAndEachChangedIndexOnceAndNothingMore)
+{
+    testsupport::TempDir dir;
+    ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
+    FaultFileSystem fs;
+    std::unique_ptr<Table> t;
+    ASSERT_OK(Table::open(dir.file("WDATA1.DBF"), ShareMode::Shared, &t));
+    const char* keys[] = {"STAT+TRUCK", "DTOS(DAYIN)+TMIN+TICKET", "COMPANY+ACCOUNT"};
+    const char* files[] = {"WDATA1.NTX", "WDATA12.NTX", "WDATA13.NTX"};
+    for (int i = 0; i < 3; ++i)
+        ASSERT_OK(t->addOrder(dir.file(files[i]), keys[i]));
+    ASSERT_OK(t->append());
+    fillTicket(*t, 1);
+    fs.counts.clear();
+    ASSERT_OK(t->commit());  // a new record: the table and all three indexes
+    for (const char* f : {"WDATA1.DBF", "WDATA1.NTX", "WDATA12.NTX", "WDATA13.NTX"})
+        EXPECT_EQ(fs.counts[f].syncs, 1) << f;
+    ASSERT_OK(t->putText(3, "S9999"));  // only COMPANY+ACCOUNT changes
+    fs.counts.clear();
+    ASSERT_OK(t->commit());
+    EXPECT_EQ(fs.counts["WDATA1.DBF"].syncs, 1);
+    EXPECT_EQ(fs.counts["WDATA13.NTX"].syncs, 1);
+    EXPECT_EQ(fs.counts["WDATA1.NTX"].syncs + fs.counts["WDATA12.NTX"].syncs, 0);
+    fs.counts.clear();
+    ASSERT_OK(t->commit());  // nothing written since: nothing synced
+    EXPECT_EQ(fs.counts["WDATA1.DBF"].syncs, 0);
+    ASSERT_OK(t->unlock());
+    // A table that is not there is not made by opening it.
+    std::unique_ptr<Table> missing;
+    EXPECT_TRUE(Table::open(dir.file("NOSUCH.DBF"), ShareMode::Shared, &missing).is(Status::Code::NotFound));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("NOSUCH.DBF")));
+}
