@@ -1,0 +1,147 @@
+#include "ui/form_builder.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "core/xbase.h"
+#include "ui/thai_text.h"
+#include "ui/widgets.h"
+
+namespace ui {
+
+Form::Form(core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent) : QWidget(parent), m_values(values)
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    std::vector<std::pair<std::string, QGridLayout*>> pages;
+    QGridLayout* plain = nullptr;
+    const auto gridFor = [&](const std::string& page) -> QGridLayout* {
+        if (page.empty()) {
+            if (!plain) {
+                plain = new QGridLayout();
+                outer->addLayout(plain);
+            }
+            return plain;
+        }
+        for (auto& [caption, grid] : pages)
+            if (caption == page)
+                return grid;
+        if (!m_folder) {
+            m_folder = new Folder(this);
+            outer->addWidget(m_folder);
+        }
+        auto* pageWidget = new QWidget(m_folder);
+        auto* grid = new QGridLayout(pageWidget);
+        grid->setRowStretch(64, 1);
+        m_folder->addPage(pageWidget, page);
+        pages.emplace_back(page, grid);
+        return grid;
+    };
+
+    for (FormRow& row : rows) {
+        const core::Value& current = values.get(row.name);
+        int width = row.width;
+        if (width <= 0)
+            width = current.isText() ? int(current.asText().size()) : 10;
+        auto* field = new EntryField(Picture::parse(row.picture, current.type(), std::max(1, width)), this);
+        field->setMasked(row.masked);
+        if (row.displayChars > 0)
+            field->setDisplayChars(row.displayChars);
+        field->setValue(current);
+        QGridLayout* grid = gridFor(row.page);
+        const int r = grid->rowCount();
+        if (!row.label.empty()) {
+            auto* label = new QLabel(fromTis(row.label), this);
+            label->setBuddy(field);
+            grid->addWidget(label, r, 0);
+        }
+        grid->addWidget(field, r, 1, Qt::AlignLeft);
+
+        const std::string name = row.name;
+        connect(field, &EntryField::committed, this, [this, name](const core::Value& v) { m_values.set(name, v); });
+        const int recalc = row.recalc;
+        connect(field, &EntryField::leftValid, this, [this, recalc] {
+            if (recalc >= 0 && m_recalc)
+                m_recalc(recalc);
+            updateEnabled();
+        });
+        field->setValidation(row.validation);
+        m_bound.push_back({std::move(row), field});
+    }
+    if (plain)
+        plain->setColumnStretch(2, 1);
+    m_values.setObserver([this](const std::string& name) {
+        if (EntryField* f = field(name))
+            f->setValue(m_values.get(name));
+    });
+    updateEnabled();
+}
+
+Form::~Form()
+{
+    m_values.setObserver(nullptr);
+}
+
+EntryField* Form::field(std::string_view name) const
+{
+    for (const Bound& b : m_bound)
+        if (core::xbase::equalsNoCase(b.row.name, name))
+            return b.field;
+    return nullptr;
+}
+
+void Form::refresh()
+{
+    for (const Bound& b : m_bound)
+        b.field->setValue(m_values.get(b.row.name));
+    updateEnabled();
+}
+
+void Form::updateEnabled()
+{
+    for (const Bound& b : m_bound)
+        if (b.row.enabledWhen)
+            b.field->setEnabled(b.row.enabledWhen());
+}
+
+bool Form::commitPending()
+{
+    for (const Bound& b : m_bound)
+        if (!b.field->commitPending())
+            return false;
+    return true;
+}
+
+FormDialog::FormDialog(const std::string& title, core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent)
+    : Dialog(title, parent), m_form(new Form(values, std::move(rows), this)), m_buttons(new QWidget(this))
+{
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_form);
+    auto* buttons = new QHBoxLayout(m_buttons);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->addStretch(1);
+    buttons->addStretch(1);  // buttons go between the two: centred under the form
+    layout->addWidget(m_buttons);
+}
+
+QPushButton* FormDialog::addButton(const std::string& caption, std::function<void()> action, bool validates)
+{
+    auto* button = new QPushButton(fromTis(caption), m_buttons);
+    auto* layout = static_cast<QHBoxLayout*>(m_buttons->layout());
+    layout->insertWidget(layout->count() - 1, button);
+    if (!validates)
+        button->setFocusPolicy(Qt::NoFocus);
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this, [this, action = std::move(action), validates] {
+        if (validates && !m_form->commitPending())
+            return;
+        if (action)
+            action();
+    });
+    return button;
+}
+
+}  // namespace ui

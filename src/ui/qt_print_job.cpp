@@ -1,0 +1,266 @@
+#include "ui/qt_print_job.h"
+
+#include <algorithm>
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinterInfo>
+
+#include "ui/fonts.h"
+#include "ui/thai_text.h"
+
+namespace ui {
+
+struct QtPrintJob::Op {
+    enum class Kind { Text, Line, Picture };
+    Kind kind = Kind::Text;
+    int x = 0, y = 0, x2 = 0, y2 = 0;
+    QString text;
+    QFont font;
+    int pen = 0;
+    QImage image;
+};
+
+struct QtPrintJob::Page {
+    QPageSize size;
+    std::vector<Op> ops;
+};
+
+QtPrintJob::QtPrintJob(Options options) : m_options(std::move(options)), m_printer(QPrinter::HighResolution)
+{
+    m_printer.setFullPage(true);
+    if (m_options.output == Output::PdfFile) {
+        m_printer.setOutputFormat(QPrinter::PdfFormat);
+        m_printer.setOutputFileName(QString::fromLocal8Bit(m_options.pdfPath.c_str()));
+    } else if (!m_options.printerName.empty()) {
+        m_printer.setPrinterName(QString::fromStdString(m_options.printerName));
+    }
+    m_printer.setPageSize(QPageSize(QPageSize::A4));
+    m_size = m_printer.pageLayout().pageSize();
+}
+
+QtPrintJob::~QtPrintJob() = default;
+
+bool QtPrintJob::begin(const std::string& title)
+{
+    m_begun = true;
+    m_printer.setDocName(fromTis(title));
+    if (m_options.output == Output::Printer &&
+        (m_options.printerName.empty() ? QPrinterInfo::defaultPrinter().isNull()
+                                       : QPrinterInfo::printerInfo(QString::fromStdString(m_options.printerName)).isNull())) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+int QtPrintJob::dpiX() const { return m_printer.resolution(); }
+int QtPrintJob::dpiY() const { return m_printer.resolution(); }
+
+int QtPrintJob::pageWidth() const
+{
+    const QPageSize& size = m_pageOpen || !m_nextSize ? m_size : *m_nextSize;
+    return size.sizePixels(m_printer.resolution()).width();
+}
+
+int QtPrintJob::pageHeight() const
+{
+    const QPageSize& size = m_pageOpen || !m_nextSize ? m_size : *m_nextSize;
+    return size.sizePixels(m_printer.resolution()).height();
+}
+
+void QtPrintJob::setPaperSize(int widthTenthsMm, int lengthTenthsMm)
+{
+    if (widthTenthsMm <= 0 || lengthTenthsMm <= 0)
+        return;
+    m_nextSize = QPageSize(QSizeF(widthTenthsMm / 10.0, lengthTenthsMm / 10.0), QPageSize::Millimeter, QString(),
+                           QPageSize::ExactMatch);
+}
+
+void QtPrintJob::beginPage()
+{
+    if (m_nextSize) {
+        m_size = *m_nextSize;
+        m_nextSize.reset();
+    }
+    auto page = std::make_unique<Page>();
+    page->size = m_size;
+    m_pages.push_back(std::move(page));
+    m_pageOpen = true;
+}
+
+void QtPrintJob::endPage()
+{
+    m_pageOpen = false;
+}
+
+QtPrintJob::Page* QtPrintJob::openPage()
+{
+    if (!m_pageOpen || m_failed)
+        return nullptr;
+    return m_pages.back().get();
+}
+
+QFont QtPrintJob::qtFont(const core::PrintFont& font) const
+{
+    QFont f = makeFont(font.face, font.width, font.height, double(m_printer.resolution()) / core::kSizeUnitsPerInch);
+    f.setBold(font.bold);
+    f.setItalic(font.italic);
+    return f;
+}
+
+void QtPrintJob::text(int x, int y, const std::string& text, const core::PrintFont& font, core::PrintAlign align)
+{
+    Page* page = openPage();
+    if (!page)
+        return;
+    Op op;
+    op.kind = Op::Kind::Text;
+    op.font = qtFont(font);
+    op.text = fromTis(text);
+    const QFontMetricsF fm(op.font, &m_printer);
+    const double w = fm.horizontalAdvance(op.text);
+    op.x = align == core::PrintAlign::Left ? x : align == core::PrintAlign::Right ? int(x - w) : int(x - w / 2);
+    op.y = y + int(fm.ascent());
+    page->ops.push_back(std::move(op));
+}
+
+int QtPrintJob::textWidth(const std::string& text, const core::PrintFont& font)
+{
+    return int(QFontMetricsF(qtFont(font), &m_printer).horizontalAdvance(fromTis(text)));
+}
+
+void QtPrintJob::line(int x1, int y1, int x2, int y2, int penWidth)
+{
+    Page* page = openPage();
+    if (!page)
+        return;
+    Op op;
+    op.kind = Op::Kind::Line;
+    op.x = x1;
+    op.y = y1;
+    op.x2 = x2;
+    op.y2 = y2;
+    op.pen = std::max(1, penWidth * m_printer.resolution() / core::kSizeUnitsPerInch);
+    page->ops.push_back(std::move(op));
+}
+
+bool QtPrintJob::picture(int x, int y, int width, int height, const std::string& path)
+{
+    QImage image(QString::fromLocal8Bit(path.c_str()));
+    if (image.isNull())
+        return false;
+    Page* page = openPage();
+    if (!page)
+        return true;
+    Op op;
+    op.kind = Op::Kind::Picture;
+    op.x = x;
+    op.y = y;
+    op.x2 = width > 0 ? width : image.width();
+    op.y2 = height > 0 ? height : image.height();
+    op.image = std::move(image);
+    page->ops.push_back(std::move(op));
+    return true;
+}
+
+void QtPrintJob::replay(QPrinter* printer)
+{
+    printer->setFullPage(true);
+    QPainter painter;
+    for (std::size_t i = 0; i < m_pages.size(); ++i) {
+        const Page& page = *m_pages[i];
+        printer->setPageSize(page.size);
+        if (i == 0) {
+            if (!painter.begin(printer)) {
+                m_failed = true;
+                return;
+            }
+        } else {
+            printer->newPage();
+        }
+        painter.setBackgroundMode(Qt::TransparentMode);
+        for (const Op& op : page.ops) {
+            switch (op.kind) {
+            case Op::Kind::Text:
+                painter.setFont(op.font);
+                painter.setPen(Qt::black);
+                painter.drawText(QPoint(op.x, op.y), op.text);
+                break;
+            case Op::Kind::Line:
+                painter.setPen(QPen(Qt::black, op.pen, Qt::SolidLine, Qt::RoundCap));
+                painter.drawLine(op.x, op.y, op.x2, op.y2);
+                break;
+            case Op::Kind::Picture:
+                painter.drawImage(QRect(op.x, op.y, op.x2, op.y2), op.image);
+                break;
+            }
+        }
+    }
+    if (painter.isActive())
+        painter.end();
+}
+
+bool QtPrintJob::end()
+{
+    m_pageOpen = false;
+    if (!m_begun || m_failed)
+        return false;
+    if (m_pages.empty())
+        return true;
+    if (m_options.output != Output::Preview) {
+        replay(&m_printer);
+        return !m_failed;
+    }
+    QPrintPreviewDialog preview(&m_printer, QApplication::activeWindow());
+    preview.setWindowTitle(m_printer.docName());
+    preview.setWindowState(Qt::WindowMaximized);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [this](QPrinter* p) { replay(p); });
+    preview.exec();
+    return !m_failed;
+}
+
+std::vector<std::string> QtPrinters::installed()
+{
+    std::vector<std::string> names;
+    for (const QString& n : QPrinterInfo::availablePrinterNames())
+        names.push_back(n.toStdString());
+    return names;
+}
+
+std::optional<std::string> QtPrinters::choose(const std::string& title)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(fromTis(title));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        m_pdfPath = printer.outputFileName().toLocal8Bit().toStdString();
+        return std::string();
+    }
+    return printer.printerName().toStdString();
+}
+
+std::unique_ptr<QtPrintJob> openPrintJob(core::Printers& printers, std::string_view wanted, bool preview,
+                                         const std::string& title)
+{
+    const auto choice = core::choosePrinter(printers, wanted, title);
+    if (!choice)
+        return nullptr;
+    QtPrintJob::Options options;
+    if (choice->empty()) {
+        auto* qt = dynamic_cast<QtPrinters*>(&printers);
+        options.output = QtPrintJob::Output::PdfFile;
+        options.pdfPath = qt ? qt->chosenPdfPath() : std::string();
+    } else {
+        options.output = preview ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
+        options.printerName = *choice;
+    }
+    return std::make_unique<QtPrintJob>(options);
+}
+
+}  // namespace ui

@@ -1,0 +1,86 @@
+// QtPrintJob: the print job (core/print_job.h) over QPrinter - shown in a print preview, sent
+// straight to a printer, or written to a PDF file.
+//
+// Everything drawn is kept as a list of pages and replayed onto the printer at end(), because the
+// preview repaints on demand (and prints from it replay the same pages). The printer runs at its
+// high resolution with full-page coordinates, so positions in hundredths of an inch land exactly
+// (1200 dpi for PDF). GUI thread only.
+#pragma once
+
+#include <QFont>
+#include <QPageSize>
+#include <QPrinter>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "core/print_job.h"
+#include "core/printer_choice.h"
+
+namespace ui {
+
+class QtPrintJob final : public core::PrintJob {
+public:
+    enum class Output { Preview, Printer, PdfFile };
+    struct Options {
+        Output output = Output::Preview;
+        std::string printerName;  // for Printer and Preview; empty = the system's default
+        std::string pdfPath;      // for PdfFile
+    };
+
+    explicit QtPrintJob(Options options);
+    ~QtPrintJob() override;
+
+    bool begin(const std::string& title) override;
+    bool end() override;
+    void beginPage() override;
+    void endPage() override;
+    int pageCount() const override { return int(m_pages.size()); }
+    int dpiX() const override;
+    int dpiY() const override;
+    int pageWidth() const override;
+    int pageHeight() const override;
+    void setPaperSize(int widthTenthsMm, int lengthTenthsMm) override;
+    void text(int x, int y, const std::string& text, const core::PrintFont& font, core::PrintAlign align) override;
+    int textWidth(const std::string& text, const core::PrintFont& font) override;
+    void line(int x1, int y1, int x2, int y2, int penWidth) override;
+    bool picture(int x, int y, int width, int height, const std::string& path) override;
+
+    // The Qt font a print font becomes on this job's printer.
+    QFont qtFont(const core::PrintFont& font) const;
+    QPrinter& printer() { return m_printer; }
+
+private:
+    struct Op;
+    struct Page;
+    void replay(QPrinter* printer);
+    Page* openPage();
+
+    Options m_options;
+    QPrinter m_printer;
+    bool m_begun = false;
+    bool m_failed = false;
+    bool m_pageOpen = false;
+    std::optional<QPageSize> m_nextSize;
+    QPageSize m_size;
+    std::vector<std::unique_ptr<Page>> m_pages;
+};
+
+// The installed printers from the print system, and its printer dialog for the person's choice.
+class QtPrinters final : public core::Printers {
+public:
+    std::vector<std::string> installed() override;  // UTF-8 names
+    std::optional<std::string> choose(const std::string& title) override;
+    const std::string& chosenPdfPath() const { return m_pdfPath; }
+
+private:
+    std::string m_pdfPath;
+};
+
+// A job on the printer the rules give for that kind of document ("Ticket", "Report"): preview
+// first unless straight is asked; nullopt when the person cancelled the printer choice.
+std::unique_ptr<QtPrintJob> openPrintJob(core::Printers& printers, std::string_view wanted, bool preview,
+                                         const std::string& title);
+
+}  // namespace ui

@@ -1,0 +1,93 @@
+// The small widgets the screens are built with: picture buttons with a tooltip, a message-bar text
+// and an access key ("&" in the caption), a tool bar of them, the message bar that shows the text
+// of the menu item or button under the mouse, folders (tabs), a progress bar, and the wait window
+// that keeps a step text painted while work runs on the one GUI thread.
+#pragma once
+
+#include <QFrame>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <string>
+
+class QLabel;
+
+namespace ui {
+
+// A button showing a picture file (BMP, PNG...), with a tooltip and a message-bar text (TIS-620)
+// and optionally a caption whose "&" marks the access key. A missing picture leaves the button
+// plain. The hand cursor is shown over it.
+class PictureButton : public QToolButton {
+    Q_OBJECT
+public:
+    PictureButton(const std::string& picturePath, const std::string& tooltip, const std::string& message,
+                  QWidget* parent = nullptr);
+    void setCaption(const std::string& caption);  // TIS-620; "&" marks the access key
+};
+
+// A tool bar of picture buttons of one size; a group starts with a gap before it.
+class ToolBar : public QToolBar {
+    Q_OBJECT
+public:
+    explicit ToolBar(QSize buttonSize, QWidget* parent = nullptr);
+    PictureButton* addPictureButton(const std::string& picturePath, const std::string& tooltip,
+                                    const std::string& message, bool startsGroup);
+};
+
+// The message bar: one centred text - the message of the highlighted menu item or the button under
+// the mouse, else the default text - and the keyboard's insert-mode indicator at the right.
+// attachTo() makes it hear the status texts of everything inside that window.
+class MessageBar : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit MessageBar(QWidget* parent = nullptr);
+    void setDefaultText(const std::string& text);  // TIS-620
+    void setText(const std::string& text);         // TIS-620; empty shows the default
+    QString shownText() const;
+    void attachTo(QWidget* window);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLabel* m_label;
+    QString m_default;
+};
+
+// Folders: pages under tabs whose captions carry "&" access keys.
+class Folder : public QTabWidget {
+    Q_OBJECT
+public:
+    explicit Folder(QWidget* parent = nullptr);
+    int addPage(QWidget* page, const std::string& caption);  // TIS-620
+};
+
+class ProgressBar : public QProgressBar {
+    Q_OBJECT
+public:
+    explicit ProgressBar(QWidget* parent = nullptr);
+    void setPercent(int percent);  // clamped to 0..100; repaints at once
+};
+
+// A small window with a step text, shown over the active window while the GUI thread works:
+// setStep() repaints it at once, and so do waits that call core::idle() (see installIdleHook).
+class WaitWindow : public QFrame {
+    Q_OBJECT
+public:
+    explicit WaitWindow(const std::string& title, QWidget* parent = nullptr);
+    void setStep(const std::string& text);  // TIS-620
+    QString stepText() const;
+
+private:
+    QLabel* m_step;
+};
+
+// Repaints what is pending without taking the person's input.
+void processPendingPaint();
+// Makes processPendingPaint the idle hook of every wait below the GUI (core::idle), so windows
+// stay painted while a lock or an open is retried. The program calls it once at start.
+void installIdleHook();
+
+}  // namespace ui

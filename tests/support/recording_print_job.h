@@ -1,0 +1,80 @@
+// RecordingPrintJob: a print job that writes down what was drawn, one line per call, for tests of
+// printing code. Texts are kept in UTF-8; a text is as wide as 1/2 of its font height per byte.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/print_job.h"
+#include "core/tis620.h"
+
+namespace testsupport {
+
+class RecordingPrintJob final : public core::PrintJob {
+public:
+    explicit RecordingPrintJob(int dpi = 1200) : m_dpi(dpi), m_width(dpi * 827 / 100), m_height(dpi * 1169 / 100) {}
+
+    bool begin(const std::string& title) override
+    {
+        log.push_back("begin " + core::tis620::toUtf8(title));
+        return true;
+    }
+    bool end() override
+    {
+        endPage();
+        log.push_back("end");
+        return true;
+    }
+    void beginPage() override
+    {
+        endPage();
+        ++m_pages;
+        m_open = true;
+        log.push_back("page " + std::to_string(m_pages));
+    }
+    void endPage() override { m_open = false; }
+    int pageCount() const override { return m_pages; }
+    int dpiX() const override { return m_dpi; }
+    int dpiY() const override { return m_dpi; }
+    int pageWidth() const override { return m_width; }
+    int pageHeight() const override { return m_height; }
+    void setPaperSize(int w, int l) override
+    {
+        log.push_back("paper " + std::to_string(w) + " " + std::to_string(l));
+        m_width = int(w * m_dpi / 254);
+        m_height = int(l * m_dpi / 254);
+    }
+    void text(int x, int y, const std::string& text, const core::PrintFont& font, core::PrintAlign align) override
+    {
+        const char* a = align == core::PrintAlign::Left ? "L" : align == core::PrintAlign::Right ? "R" : "C";
+        log.push_back("text " + std::to_string(x) + " " + std::to_string(y) + " " + a + " " + font.face + " " +
+                      std::to_string(font.height) + " " + core::tis620::toUtf8(text));
+    }
+    int textWidth(const std::string& text, const core::PrintFont& font) override
+    {
+        return int(text.size()) * std::abs(font.height) / 2;
+    }
+    void line(int x1, int y1, int x2, int y2, int pen) override
+    {
+        log.push_back("line " + std::to_string(x1) + " " + std::to_string(y1) + " " + std::to_string(x2) + " " +
+                      std::to_string(y2) + " " + std::to_string(pen));
+    }
+    bool picture(int x, int y, int w, int h, const std::string& path) override
+    {
+        log.push_back("picture " + std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(w) + " " +
+                      std::to_string(h) + " " + path);
+        return true;
+    }
+
+    std::vector<std::string> log;
+
+private:
+    int m_dpi;
+    int m_width;   // A4 until a paper size is set
+    int m_height;
+    int m_pages = 0;
+    bool m_open = false;
+};
+
+}  // namespace testsupport

@@ -1,0 +1,144 @@
+#include "ui/browse_window.h"
+
+#include <gtest/gtest.h>
+
+#include "support/memory_row_source.h"
+
+using testsupport::MemoryRowSource;
+using ui::BrowseWindow;
+
+namespace {
+
+MemoryRowSource::Maker numbered()
+{
+    return [](long i, std::vector<std::string>& out) { out = {std::to_string(i)}; };
+}
+
+// The first cell of every visible row, and the highlighted one marked with '*'.
+std::string shown(const BrowseWindow& w)
+{
+    std::string s;
+    for (int i = 0; i < int(w.rows().size()); ++i) {
+        if (!s.empty())
+            s += ' ';
+        s += (i == w.highlight() ? "*" : "") + w.rows()[std::size_t(i)].cells[0];
+    }
+    return s;
+}
+
+TEST(BrowseWindow, NavigationKeepsTheHighlightOnTheSourceRow)
+{
+    // Each step: the action, then the window expected and the source's row.
+    struct Step {
+        const char* action;
+        const char* window;
+        long at;
+    } steps[] = {
+        {"top", "*0 1 2 3", 0},
+        {"down", "0 *1 2 3", 1},
+        {"down", "0 1 *2 3", 2},
+        {"down", "0 1 2 *3", 3},
+        {"down", "1 2 3 *4", 4},
+        {"up", "1 2 *3 4", 3},
+        {"pgdn", "5 6 *7 8", 7},
+        {"pgdn", "6 7 8 *9", 9},
+        {"down", "6 7 8 *9", 9},
+        {"pgup", "2 3 4 *5", 5},
+        {"pgup", "0 *1 2 3", 1},
+        {"up", "*0 1 2 3", 0},
+        {"up", "*0 1 2 3", 0},
+        {"bottom", "6 7 8 *9", 9},
+        {"click1", "6 *7 8 9", 7},
+        {"top", "*0 1 2 3", 0},
+    };
+    MemoryRowSource src(10, numbered());
+    BrowseWindow w(src, 4);
+    for (const Step& s : steps) {
+        const std::string a = s.action;
+        if (a == "top") w.goTop();
+        else if (a == "bottom") w.goBottom();
+        else if (a == "down") w.down();
+        else if (a == "up") w.up();
+        else if (a == "pgdn") w.pageDown();
+        else if (a == "pgup") w.pageUp();
+        else if (a == "click1") w.select(1);
+        EXPECT_EQ(shown(w), s.window) << a;
+        EXPECT_EQ(src.at(), s.at) << a;
+    }
+}
+
+TEST(BrowseWindow, FewerRowsThanLinesAndEmptySources)
+{
+    MemoryRowSource two(2, numbered());
+    BrowseWindow w(two, 5);
+    w.goBottom();
+    EXPECT_EQ(shown(w), "0 *1");
+    EXPECT_FALSE(w.pageDown());
+    EXPECT_TRUE(w.up());
+    EXPECT_EQ(shown(w), "*0 1");
+
+    MemoryRowSource none(0, numbered());
+    BrowseWindow e(none, 5);
+    e.refreshAll();
+    EXPECT_TRUE(e.empty());
+    EXPECT_FALSE(e.down());
+    EXPECT_FALSE(e.goTop());
+    EXPECT_FALSE(e.select(0));
+}
+
+TEST(BrowseWindow, OpensWhereTheSourceStandsAndKeepsTheWindowFull)
+{
+    MemoryRowSource src(100, numbered());
+    src.setAt(98);
+    BrowseWindow w(src, 5);
+    w.refreshAll();
+    EXPECT_EQ(shown(w), "95 96 97 *98 99") << "near the end the rows above fill the window";
+    src.setAt(50);
+    w.setHighlight(2);
+    EXPECT_EQ(shown(w), "48 49 *50 51 52");
+    EXPECT_EQ(src.at(), 50);
+}
+
+TEST(BrowseWindow, FetchesOnlyWhatItShows)
+{
+    MemoryRowSource src(1'000'000, numbered());
+    src.setAt(500'000);
+    BrowseWindow w(src, 20);
+    src.resetCounts();
+    w.refreshAll();
+    EXPECT_EQ(src.reads, 20);
+    EXPECT_LE(src.rowsSkipped, 60);
+
+    src.resetCounts();
+    for (int i = 0; i < 50; ++i)
+        w.down();
+    EXPECT_LE(src.reads, 50) << "one new row per step at most";
+    src.resetCounts();
+    w.pageDown();
+    EXPECT_LE(src.reads, 20);
+    src.resetCounts();
+    w.goBottom();
+    EXPECT_EQ(src.reads, 20);
+    EXPECT_LE(src.rowsSkipped, 60);
+}
+
+TEST(BrowseWindow, RefetchesWhenTheSourceChangedAndMarksDeletedRows)
+{
+    std::vector<std::vector<std::string>> rows = {{"A"}, {"B"}, {"C"}};
+    MemoryRowSource src(rows);
+    BrowseWindow w(src, 3);
+    w.goTop();
+    EXPECT_FALSE(w.refreshIfChanged());
+    src.marked = {1};
+    src.generationNumber = 7;
+    EXPECT_TRUE(w.refreshIfChanged());
+    EXPECT_FALSE(w.rows()[0].deleted);
+    EXPECT_TRUE(w.rows()[1].deleted);
+
+    src.setCount(1);  // rows went away behind the browse's back: it stands on what is left
+    src.setAt(5);
+    w.refreshAll();
+    EXPECT_EQ(w.rows().size(), 1u);
+}
+
+}  // namespace

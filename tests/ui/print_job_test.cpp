@@ -1,0 +1,123 @@
+#include "ui/qt_print_job.h"
+
+#include <QImage>
+#include <filesystem>
+#include <map>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+#include "core/tis620.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+using core::tis620::T;
+
+namespace {
+
+// pdftotext's text of a Qt-made PDF, made comparable with what was printed: Qt's PDF writer maps
+// lowered Thai tone marks to private-use code points and splits SARA AM into NIKHAHIT + SARA AA.
+QString normalisedPdfText(const std::string& args, const std::string& pdf)
+{
+    const auto out = testsupport::runProcess("/usr/bin/pdftotext", {args, pdf, "-"});
+    QString text = QString::fromUtf8(out.out.c_str());
+    static const std::pair<char16_t, char16_t> marks[] = {
+        {0xF70A, 0x0E48}, {0xF70B, 0x0E49}, {0xF70C, 0x0E4A}, {0xF70D, 0x0E4B}, {0xF70E, 0x0E4C},
+        {0xF705, 0x0E48}, {0xF706, 0x0E49}, {0xF707, 0x0E4A}, {0xF708, 0x0E4B}, {0xF709, 0x0E4C},
+        {0xF710, 0x0E31}, {0xF711, 0x0E4D}, {0xF712, 0x0E47}, {0xF713, 0x0E48}, {0xF714, 0x0E49},
+        {0xF715, 0x0E4A}, {0xF716, 0x0E4B}, {0xF717, 0x0E4C}, {0xF718, 0x0E38}, {0xF719, 0x0E39},
+        {0xF71A, 0x0E3A}, {0xF700, 0x0E10}, {0xF701, 0x0E34}, {0xF702, 0x0E35}, {0xF703, 0x0E36},
+        {0xF704, 0x0E37},
+    };
+    for (const auto& [from, to] : marks)
+        text.replace(QChar(from), QChar(to));
+    static const QRegularExpression saraAm(QString::fromUtf8("\u0E4D([\u0E48-\u0E4B]?)\u0E32"));
+    text.replace(saraAm, QString::fromUtf8("\\1\u0E33"));
+    return text.normalized(QString::NormalizationForm_C);
+}
+
+struct Box {
+    double xMin, xMax;
+};
+
+// Word boxes of pdftotext -bbox, in points, by word.
+std::map<QString, Box> wordBoxes(const std::string& pdf)
+{
+    const auto out = testsupport::runProcess("/usr/bin/pdftotext", {"-bbox", pdf, "-"});
+    std::map<QString, Box> boxes;
+    static const QRegularExpression re(QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="[\d.]+" xMax="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+    auto it = re.globalMatch(QString::fromUtf8(out.out.c_str()));
+    while (it.hasNext()) {
+        const auto m = it.next();
+        boxes[m.captured(3)] = {m.captured(1).toDouble(), m.captured(2).toDouble()};
+    }
+    return boxes;
+}
+
+TEST(QtPrintJob, WritesThaiTextLinesPicturesAndPagesToPdf)
+{
+    testsupport::TempDir dir;
+    const std::string pdf = dir.file("ticket.pdf");
+    QImage logo(40, 20, QImage::Format_RGB32);
+    logo.fill(Qt::blue);
+    ASSERT_TRUE(logo.save(QString::fromStdString(dir.file("logo.png"))));
+
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+    ASSERT_TRUE(job.begin(T("  ส่วนการพิมพ์เอกสาร")));
+    EXPECT_EQ(job.dpiX(), 1200);
+    EXPECT_EQ(job.dotsX(150), 1800);
+    EXPECT_EQ(job.dotsY(33), 396);
+    const core::PrintFont font{"EucrosiaUPC", 0, 80};
+    job.beginPage();
+    job.text(job.dotsX(100), job.dotsY(100), T("น้ำหนักสุทธิ 12,340 กก."), font, core::PrintAlign::Left);
+    job.text(job.dotsX(400), job.dotsY(200), "RIGHT", font, core::PrintAlign::Right);
+    job.text(job.dotsX(400), job.dotsY(300), "CENTRE", font, core::PrintAlign::Centre);
+    job.text(job.dotsX(100), job.dotsY(400), "LEFT", font, core::PrintAlign::Left);
+    job.line(job.dotsX(100), job.dotsY(500), job.dotsX(700), job.dotsY(500), 3);
+    EXPECT_TRUE(job.picture(job.dotsX(100), job.dotsY(600), job.dotsX(100), job.dotsY(50), dir.file("logo.png")));
+    EXPECT_FALSE(job.picture(0, 0, 10, 10, dir.file("missing.bmp")));
+    job.endPage();
+    job.setPaperSize(800, 1500);
+    job.beginPage();
+    EXPECT_NEAR(job.pageWidth(), 3779, 5) << "80 mm at 1200 dpi (Qt keeps page sizes in whole points)";
+    job.text(job.dotsX(50), job.dotsY(50), T("หน้าที่ 2 ถ้วน"), font, core::PrintAlign::Left);
+    ASSERT_TRUE(job.end());
+    EXPECT_EQ(job.pageCount(), 2);
+
+    const QString text = normalisedPdfText("-raw", pdf);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("น้ำหนักสุทธิ 12,340 กก."))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QString::fromUtf8("หน้าที่ 2 ถ้วน"))) << text.toStdString();
+
+    const auto info = testsupport::runProcess("/usr/bin/pdfinfo", {"-f", "1", "-l", "2", pdf});
+    EXPECT_NE(info.out.find("Page    2 size:  227 x 425 pts"), std::string::npos) << info.out;
+
+    auto boxes = wordBoxes(pdf);
+    ASSERT_TRUE(boxes.count(QStringLiteral("RIGHT")) && boxes.count(QStringLiteral("CENTRE")) && boxes.count(QStringLiteral("LEFT")));
+    EXPECT_NEAR(boxes[QStringLiteral("RIGHT")].xMax, 288, 2) << "right-aligned text ends at 4 inches";
+    const Box c = boxes[QStringLiteral("CENTRE")];
+    EXPECT_NEAR((c.xMin + c.xMax) / 2, 288, 2) << "centred text is centred on 4 inches";
+    EXPECT_NEAR(boxes[QStringLiteral("LEFT")].xMin, 72, 2) << "left-aligned text starts at 1 inch";
+}
+
+TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPages)
+{
+    testsupport::TempDir dir;
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("empty.pdf")});
+    ASSERT_TRUE(job.begin("MERVO Report"));
+    const core::PrintFont font{"EucrosiaUPC", 0, -32};
+    const int one = job.textWidth("0", font);
+    EXPECT_GT(one, 0);
+    EXPECT_NEAR(job.textWidth("0000000000", font), 10 * one, 10);
+    EXPECT_TRUE(job.end());
+    EXPECT_FALSE(std::filesystem::exists(dir.file("empty.pdf")));
+}
+
+TEST(QtPrintJob, AnUnknownPrinterFailsToBegin)
+{
+    ui::QtPrintJob job({ui::QtPrintJob::Output::Printer, "No Such Printer 123", ""});
+    EXPECT_FALSE(job.begin("x"));
+    job.beginPage();
+    job.text(0, 0, "x", {"EucrosiaUPC", 0, 30}, core::PrintAlign::Left);
+    EXPECT_FALSE(job.end());
+}
+
+}  // namespace
