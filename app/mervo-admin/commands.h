@@ -11,6 +11,7 @@ using Args = std::vector<std::string>;
 
 int cmdSettings(const Args& args);
 int cmdEval(const Args& args);
+int cmdWeigh(const Args& args);
 int cmdDump(const Args& args);
 int cmdCheck(const Args& args);
 

@@ -18,6 +18,8 @@ constexpr Command kCommands[] = {
      admin::cmdSettings},
     {"eval", "eval 'EXPR' [--var NAME=VALUE]... [--date DD/MM/YYYY]  evaluate a stored expression",
      admin::cmdEval},
+    {"weigh", "weigh [CONFIG.INI] [--port N] [--timeout S]  read the scale indicator and print every frame",
+     admin::cmdWeigh},
     {"dump", "dump TABLE.DBF [--index FILE.NTX] [--deleted]  print a table's records as CSV", admin::cmdDump},
     {"check", "check TABLE.DBF|FOLDER            check tables and their indexes", admin::cmdCheck},
 };

@@ -1,5 +1,6 @@
 #include "core/clock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <thread>
@@ -52,6 +53,18 @@ std::string timeOfDay()
     char buf[16];
     std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", int(s / 3600), int(s / 60 % 60), int(s % 60));
     return buf;
+}
+
+void TDELAY(double seconds)
+{
+    if (!(seconds > 0))
+        return;
+    constexpr int kStepMs = 10;
+    const std::int64_t end = clock().monotonicMs() + std::int64_t(std::min(seconds * 1000, 1e12) + 0.5);
+    for (std::int64_t now = clock().monotonicMs(); now < end; now = clock().monotonicMs()) {
+        clock().sleepMs(int(std::min<std::int64_t>(kStepMs, end - now)));
+        idle();
+    }
 }
 
 void setIdleHook(IdleHook hook)

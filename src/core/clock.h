@@ -28,6 +28,10 @@ Clock* setClock(Clock* c);  // nullptr restores the system clock; returns the pr
 // TIME(): "hh:mm:ss" of the clock in force.
 std::string timeOfDay();
 
+// TDELAY: waits the given number of seconds on the monotonic clock (midnight does not cut it
+// short), sleeping in short steps and calling idle() between them so the GUI stays responsive.
+void TDELAY(double seconds);
+
 // Called between the attempts of every wait "without limit" (a lock, an open) so the GUI can keep
 // its window responsive; does nothing until the program installs a hook.
 using IdleHook = void (*)();

@@ -1,6 +1,8 @@
 #include "support/run_process.h"
 
 #include <cerrno>
+#include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -56,6 +58,79 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     ::waitpid(pid, &status, 0);
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return r;
+}
+
+ChildProcess::ChildProcess(const std::string& program, const std::vector<std::string>& args)
+{
+    int outPipe[2];
+    if (::pipe2(outPipe, O_CLOEXEC) != 0)
+        return;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(outPipe[1], 1);
+        const int devnull = ::open("/dev/null", O_RDONLY);
+        ::dup2(devnull, 0);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(outPipe[1]);
+    m_out = outPipe[0];
+    m_pid = pid;
+}
+
+ChildProcess::~ChildProcess()
+{
+    stop();
+}
+
+std::string ChildProcess::readLine(int timeoutMs)
+{
+    timespec start{};
+    ::clock_gettime(CLOCK_MONOTONIC, &start);
+    for (;;) {
+        const auto nl = m_buffer.find('\n');
+        if (nl != std::string::npos) {
+            std::string line = m_buffer.substr(0, nl);
+            m_buffer.erase(0, nl + 1);
+            return line;
+        }
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        const long elapsed = long(now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+        if (m_out < 0 || elapsed >= timeoutMs)
+            return {};
+        pollfd fd{m_out, POLLIN, 0};
+        if (::poll(&fd, 1, int(timeoutMs - elapsed)) <= 0)
+            continue;
+        char buf[512];
+        const ssize_t n = ::read(m_out, buf, sizeof buf);
+        if (n <= 0) {
+            ::close(m_out);
+            m_out = -1;
+        } else {
+            m_buffer.append(buf, std::size_t(n));
+        }
+    }
+}
+
+int ChildProcess::stop()
+{
+    if (m_out >= 0) {
+        ::close(m_out);
+        m_out = -1;
+    }
+    if (m_pid <= 0)
+        return -1;
+    ::kill(m_pid, SIGTERM);
+    int status = 0;
+    ::waitpid(m_pid, &status, 0);
+    m_pid = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace testsupport

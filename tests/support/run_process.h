@@ -17,4 +17,25 @@ struct ProcessResult {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workdir = {});
 
+// A program of the build left running in the background (the indicator simulator, say): its
+// standard output can be read line by line while it runs. Stopped with SIGTERM when destroyed.
+class ChildProcess {
+public:
+    ChildProcess(const std::string& program, const std::vector<std::string>& args);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    bool started() const { return m_pid > 0; }
+    // The next line of its standard output without the line end; "" when none came within timeoutMs.
+    std::string readLine(int timeoutMs);
+    // Sends SIGTERM and waits; returns the exit code (128 + signal when killed).
+    int stop();
+
+private:
+    int m_pid = -1;
+    int m_out = -1;
+    std::string m_buffer;
+};
+
 }  // namespace testsupport

@@ -1,0 +1,209 @@
+// weigh [CONFIG.INI] [--port N] [--timeout S]: the weight dialog's reading without the dialog, for a
+// site checking its cable and settings at the weighbridge. It opens the configured scale port the
+// way a weigh-in does, prints every evaluated frame and finally the accepted weight or why there is
+// none.
+//
+// Output (stdout, UTF-8), one line each:
+//   port COM1 /dev/ttyS0 COM1:9600,E,7,1 start=002 header=5 weight=5
+//   note pseudo-terminal: parity, data bits not applied        (settings the device did not take)
+//   frame 02 30 30 30 30 30 31 32 33 34 | weight=1234 stable=no repeat=0 zero=1 status=00110000
+//   dropped 02 30 30 | incomplete frame                         (or: no start character)
+//   message <title>: <text>                                     (what the operator would be told)
+//   problem <why the port could not be used>
+//   accepted 1234 | no weight | timeout after S s
+// Exit codes: 0 a weight was accepted; 1 none was (no signal, timeout, port problem);
+// 2 bad arguments.
+#include "commands.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+#if MERVO_SERIAL
+#include <QCoreApplication>
+#include <QTimer>
+
+#include "core/prompts.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "scale/qt_serial_port.h"
+#include "scale/reading_driver.h"
+#include "scale/weight_dialog_model.h"
+#include "shell/startup.h"
+#endif
+
+namespace admin {
+
+#if MERVO_SERIAL
+namespace {
+
+std::string hex(const std::string& bytes)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (!out.empty())
+            out.push_back(' ');
+        out.push_back(digits[u >> 4]);
+        out.push_back(digits[u & 15]);
+    }
+    return out;
+}
+
+class PrintedPrompts final : public core::Prompts {
+public:
+    PrintedPrompts() : m_previous(core::setPrompts(this)) {}
+    ~PrintedPrompts() override { core::setPrompts(m_previous); }
+    void message(core::MessageKind, const std::string& text, const std::string& title) override
+    {
+        std::cout << "message " << core::tis620::toUtf8(core::xbase::alltrim(title)) << ": "
+                  << core::tis620::toUtf8(text) << std::endl;
+    }
+    bool confirm(const std::string& text, const std::string& title) override
+    {
+        message(core::MessageKind::Info, text, title);
+        return false;
+    }
+
+private:
+    core::Prompts* m_previous;
+};
+
+class Recorder final : public scale::WeighTarget {
+public:
+    void receiveWeight(int, long long) override {}
+    void disableWeighButton(int) override {}
+    void enableAndFocusSave() override {}
+};
+
+class Printer final : public scale::WeightDialogListener {
+public:
+    explicit Printer(scale::WeightDialogModel& model) : m_model(model) {}
+
+    void frameEvaluated(const scale::Evaluation& e) override
+    {
+        const int pos = m_model.reader().config().statusPosition;
+        std::cout << "frame " << hex(e.frame) << " | weight=" << e.weight << " stable=" << (e.stable ? "yes" : "no")
+                  << " repeat=" << e.repeatCount << " zero=" << int(e.zeroState);
+        if (pos >= 1 && std::size_t(pos) <= e.frame.size())
+            std::cout << " status=" << scale::DEC2BIN(static_cast<unsigned char>(e.frame[std::size_t(pos - 1)]));
+        if (e.repeat)
+            std::cout << " (control character: previous weight)";
+        std::cout << std::endl;
+        // With "W.Read" "2" the operator presses accept; here it is pressed as soon as it would take.
+        if (m_model.reader().config().handAccept && m_model.reader().acceptable())
+            m_model.acceptPressed();
+    }
+    void frameDropped(const std::string& partial) override
+    {
+        std::cout << "dropped " << (partial.empty() ? std::string("| no start character") : hex(partial) + " | incomplete frame")
+                  << std::endl;
+    }
+    void closeDialog() override { QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection); }
+
+private:
+    scale::WeightDialogModel& m_model;
+};
+
+}  // namespace
+#endif
+
+int cmdWeigh(const Args& args)
+{
+    std::string config;
+    int port = 0;
+    double timeout = 60;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if ((a == "--port" || a == "--timeout") && i + 1 < args.size()) {
+            const std::string& v = args[++i];
+            char* end = nullptr;
+            const double n = std::strtod(v.c_str(), &end);
+            const bool number = !v.empty() && *end == '\0';
+            if (a == "--port" && number && (n == 1 || n == 2 || n == 3 || n == 4)) {
+                port = int(n);
+            } else if (a == "--timeout" && number && n > 0 && n <= 86400) {
+                timeout = n;
+            } else {
+                std::cerr << "mervo-admin weigh: " << a << " takes " << (a == "--port" ? "1 to 4" : "seconds, above 0")
+                          << ", not \"" << v << "\"\n";
+                return 2;
+            }
+        } else if (!a.empty() && a[0] != '-' && config.empty()) {
+            config = a;
+        } else {
+            std::cerr << "usage: mervo-admin weigh [CONFIG.INI] [--port N] [--timeout S]\n";
+            return 2;
+        }
+    }
+
+#if !MERVO_SERIAL
+    (void)port;
+    (void)timeout;
+    std::cerr << "mervo-admin weigh: this build has no serial port support (built without Qt)\n";
+    return 1;
+#else
+    core::Settings& settings = core::programSettings();
+    shell::startUp(settings, config);
+    if (port)
+        settings.setText("CCPORT", std::to_string(port));
+    if (scale::defaultPort(settings) == 0) {
+        std::cerr << "mervo-admin weigh: \"Comm\" \"Default\" is \"" << core::tis620::toUtf8(settings.text("CCPORT"))
+                  << "\", not a port 1 to 4; give --port N\n";
+        return 1;
+    }
+
+    static int argc = 1;
+    static char name[] = "mervo-admin";
+    static char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    PrintedPrompts prompts;
+    scale::QtSerialPort serial;
+    scale::ReadingDriver driver(serial);
+    Recorder target;
+    scale::WeightDialogModel model(1, serial, driver, &target);
+    driver.attach(model);
+    Printer printer(model);
+    model.setListener(&printer);
+
+    model.open();
+    model.DISPLAYW();
+    const scale::LineSettings& line = model.lineSettings();
+    std::cout << "port COM" << model.port() << ' ' << line.device;
+    if (const auto& s = model.portSetting()) {
+        char frame[64];
+        std::snprintf(frame, sizeof frame, " start=%03d header=%d weight=%d", s->frame.startChar, s->frame.headerLength,
+                      s->frame.weightLength);
+        std::cout << ' ' << s->modeText(model.port()) << frame;
+    }
+    std::cout << std::endl;
+    if (!model.failureReason().empty())
+        std::cout << "problem " << model.failureReason() << std::endl;
+    for (const QString& w : serial.warnings())
+        std::cout << "note " << w.toStdString() << std::endl;
+
+    bool timedOut = false;
+    if (model.portOpen()) {
+        QTimer::singleShot(int(timeout * 1000), &app, [&] {
+            timedOut = true;
+            app.quit();
+        });
+        app.exec();
+    }
+    model.finish();
+    if (const auto kg = model.delivered()) {
+        std::cout << "accepted " << *kg << std::endl;
+        return 0;
+    }
+    if (timedOut)
+        std::cout << "timeout after " << timeout << " s" << std::endl;
+    else
+        std::cout << "no weight" << std::endl;
+    return 1;
+#endif
+}
+
+}  // namespace admin

@@ -1,0 +1,212 @@
+// The whole link in real time: mervo-scale-sim on a pseudo-terminal, QSerialPort, the reading
+// driver and the weight dialog's model, and the diagnostics command against the simulator. Each
+// test plays a few seconds of a truck visit.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "scale/qt_serial_port.h"
+#include "scale/reading_driver.h"
+#include "scale/weight_dialog_model.h"
+#include "support/run_process.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+const std::string kSim = MERVO_BINARY_DIR "/app/mervo-scale-sim";
+const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
+
+// The simulator on a new pseudo-terminal, 20 frames a second.
+struct Simulator {
+    explicit Simulator(std::vector<std::string> args) : process(kSim, withRate(std::move(args)))
+    {
+        path = process.readLine(5000);
+    }
+    static std::vector<std::string> withRate(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--rate", "20"});
+        return args;
+    }
+    testsupport::ChildProcess process;
+    std::string path;
+};
+
+class Target final : public scale::WeighTarget {
+public:
+    void receiveWeight(int which, long long kg) override
+    {
+        this->which = which;
+        weight = kg;
+    }
+    void disableWeighButton(int) override {}
+    void enableAndFocusSave() override { saveFocused = true; }
+    int which = 0;
+    long long weight = -1;
+    bool saveFocused = false;
+};
+
+class Closer final : public scale::WeightDialogListener {
+public:
+    explicit Closer(QEventLoop& loop) : m_loop(loop) {}
+    void closeDialog() override { QMetaObject::invokeMethod(&m_loop, &QEventLoop::quit, Qt::QueuedConnection); }
+    void frameEvaluated(const scale::Evaluation&) override { ++frames; }
+    int frames = 0;
+
+private:
+    QEventLoop& m_loop;
+};
+
+class IndicatorLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto& s = core::programSettings();
+        s.setText("CCPORT", "1");
+        s.setText("CCPORT1", "09600,E,7,1,002,005,005");
+        s.setText("CSTABLE", "3");
+        s.setText("NINTERV", "50");
+        s.setText("CZEROW", "0");
+        s.setText("CWREAD", "1");
+        s.setText("CMINUS", "0");
+        s.setText("CTLDST", "3");
+        s.setText("CSYSSOUND", "N");
+    }
+    void TearDown() override { core::programSettings().clear(); }
+
+    // Opens the weight dialog's model on the simulator and runs the event loop until the dialog
+    // would close (or 15 s pass); then finish() as the dialog does after closing.
+    void weigh(const std::string& device, int which = 1)
+    {
+        core::programSettings().setText("CCDEV1", device);
+        scale::QtSerialPort serial;
+        scale::ReadingDriver driver(serial);
+        scale::WeightDialogModel model(which, serial, driver, &target);
+        driver.attach(model);
+        QEventLoop loop;
+        Closer closer(loop);
+        model.setListener(&closer);
+        model.open();
+        model.DISPLAYW();
+        ASSERT_TRUE(model.portOpen()) << model.failureReason();
+        QTimer::singleShot(15000, &loop, &QEventLoop::quit);
+        QElapsedTimer elapsed;
+        elapsed.start();
+        loop.exec();
+        seconds = double(elapsed.elapsed()) / 1000;
+        frames = closer.frames;
+        zeroState = model.reader().zeroState();
+        model.finish();
+        EXPECT_FALSE(serial.isOpen());
+    }
+
+    testsupport::RecordingPrompts prompts;
+    Target target;
+    double seconds = 0;
+    int frames = 0;
+    scale::ZeroState zeroState = scale::ZeroState::Reading;
+};
+
+TEST_F(IndicatorLinkTest, ATruckVisitSettlesAndIsDelivered)
+{
+    Simulator sim({"0:1s", "ramp:12000:1s", "12000:8s"});
+    ASSERT_EQ(sim.path.rfind("/dev/pts/", 0), 0u) << sim.path;
+    weigh(sim.path, 2);
+    EXPECT_EQ(zeroState, scale::ZeroState::Acceptable);
+    EXPECT_EQ(target.which, 2);
+    EXPECT_EQ(target.weight, 12000);
+    EXPECT_TRUE(target.saveFocused);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_GE(frames, 4);  // at least S + 1 frames, one per tick
+    EXPECT_LT(seconds, 6);
+}
+
+TEST_F(IndicatorLinkTest, NoiseControlCharactersAndAWavingNeedleStillGiveTheSettledWeight)
+{
+    core::programSettings().setText("CZEROW", "1");
+    Simulator sim({"--noise", "3", "--control-every", "5", "--seed", "7", "8000:500ms", "0:500ms", "ramp:15140:500ms",
+                   "noise:40:500ms", "15140:8s"});
+    weigh(sim.path);
+    EXPECT_EQ(target.weight, 15140);
+    EXPECT_LT(seconds, 6);
+}
+
+TEST_F(IndicatorLinkTest, SilenceIsNoSignal)
+{
+    Simulator sim({"silence:10s"});
+    weigh(sim.path);
+    EXPECT_EQ(zeroState, scale::ZeroState::NoSignal);
+    EXPECT_EQ(target.weight, -1);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, core::tis620::T("ไม่สามารถรับสัญญาณน้ำหนักได้ !"));
+    EXPECT_GE(seconds, 3.9);
+    EXPECT_LT(seconds, 6);
+}
+
+// The diagnostics command, as a site runs it: a configuration file whose Device#1 is the simulator.
+std::string configFor(const testsupport::TempDir& dir, const std::string& device)
+{
+    const std::string path = dir.file("MERVO.INI");
+    testsupport::writeFile(path, "[Comm]\r\nDevice#1=" + device + "\r\nTimer=50\r\n");
+    return path;
+}
+
+TEST(WeighCommand, PrintsEveryFrameAndTheAcceptedWeight)
+{
+    testsupport::TempDir dir;
+    Simulator sim({"0:1s", "ramp:2500:500ms", "2500:8s"});
+    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--timeout", "10"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("port COM1 " + sim.path + " COM1:9600,E,7,1 start=002 header=5 weight=5\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("frame 02 30 30 30 30 30 30 30 30 30 | weight=0 stable=no repeat=1 zero=1 status=00110000\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("| weight=2500 stable=yes repeat=3 zero=2"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 14), "accepted 2500\n") << r.out;
+}
+
+TEST(WeighCommand, SilenceGivesTheMessageAndExitCode1)
+{
+    testsupport::TempDir dir;
+    Simulator sim({"silence:10s"});
+    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--timeout", "10"});
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("message ส่วนการรับสัญญาณน้ำหนัก: ไม่สามารถรับสัญญาณน้ำหนักได้ !\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 10), "no weight\n") << r.out;
+}
+
+TEST(WeighCommand, PortProblemsAndBadArguments)
+{
+    testsupport::TempDir dir;
+    const std::string config = configFor(dir, dir.file("no-such-device"));
+    const auto missing = testsupport::runProcess(kAdmin, {"weigh", config, "--timeout", "2"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.out.find("ไม่สามารถเปิดพอร์ตเครื่องชั่ง COM1 (" + dir.file("no-such-device") + ") ได้ !"),
+              std::string::npos)
+        << missing.out;
+    EXPECT_NE(missing.out.find("problem cannot open"), std::string::npos) << missing.out;
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"weigh", config, "--port", "5"}, {"weigh", config, "--timeout", "x"},
+          {"weigh", config, "extra"}}) {
+        const auto r = testsupport::runProcess(kAdmin, args);
+        EXPECT_EQ(r.exitCode, 2) << args.back();
+        EXPECT_FALSE(r.err.empty());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

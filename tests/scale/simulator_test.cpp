@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+
+#include "scale/frame_reader.h"
+#include "scale/sim_formats.h"
+#include "scale/sim_profile.h"
+#include "support/run_process.h"
+
+namespace {
+
+using scale::sim::Format;
+using scale::sim::Player;
+using scale::sim::Reading;
+
+TEST(SimulatorProfile, ParsesStepsAndRejectsBadOnesWithTheStepNamed)
+{
+    std::string error;
+    const auto p = scale::sim::parseProfile("0:2s ramp:32000:3s\nhold:5s # settle\nnoise:20:1s -500:500ms silence:1.5s junk:1m",
+                                            &error);
+    ASSERT_TRUE(p) << error;
+    ASSERT_EQ(p->steps.size(), 7u);
+    EXPECT_EQ(p->steps[1].kind, scale::sim::StepKind::Ramp);
+    EXPECT_EQ(p->steps[1].weight, 32000);
+    EXPECT_EQ(p->steps[3].amplitude, 20);
+    EXPECT_EQ(p->steps[4].weight, -500);
+    EXPECT_EQ(p->steps[4].durationMs, 500);
+    EXPECT_EQ(p->steps[5].durationMs, 1500);
+    EXPECT_EQ(p->durationMs(), 2000 + 3000 + 5000 + 1000 + 500 + 1500 + 60000);
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"", "no steps"},
+        {"# only a comment", "no steps"},
+        {"0:2s ramp:3s", "step 2 \"ramp:3s\": expected ramp:WEIGHT:DURATION"},
+        {"hold", "expected hold:DURATION"},
+        {"12:0s", "is not a duration"},
+        {"12:25h", "is not a duration"},
+        {"12:2x", "is not a duration"},
+        {"1234567890:1s", "step 1"},
+        {"noise:-5:1s", "not a whole number"},
+        {"wobble:1s", "unknown step"},
+        {"12:1s:3", "expected WEIGHT:DURATION"},
+        {"12:1.s", "is not a duration"},
+    };
+    for (const auto& [text, reason] : bad) {
+        error.clear();
+        EXPECT_FALSE(scale::sim::parseProfile(text, &error)) << text;
+        EXPECT_NE(error.find(reason), std::string::npos) << text << " -> " << error;
+    }
+}
+
+TEST(SimulatorProfile, PlaysStepsFrameByFrameTheSameWayEveryTime)
+{
+    const auto p = scale::sim::parseProfile("0:1s ramp:1000:1s hold:1s noise:10:1s silence:1s junk:1s");
+    ASSERT_TRUE(p);
+    const Player a(*p, 10, 42), b(*p, 10, 42), c(*p, 10, 43);
+    EXPECT_EQ(a.frameCount(), 60u);
+    EXPECT_EQ(a.frame(0)->weight, 0);
+    EXPECT_FALSE(a.frame(0)->motion);
+    EXPECT_EQ(a.frame(15)->weight, 500);  // half way up the ramp
+    EXPECT_TRUE(a.frame(15)->motion);
+    EXPECT_EQ(a.frame(25)->weight, 1000);  // hold keeps the ramp's target
+    EXPECT_FALSE(a.frame(26)->motion);
+    bool differs = false;
+    for (std::uint64_t i = 30; i < 40; ++i) {
+        const long long w = a.frame(i)->weight;
+        EXPECT_GE(w, 990);
+        EXPECT_LE(w, 1010);
+        EXPECT_EQ(w, b.frame(i)->weight);
+        differs = differs || w != c.frame(i)->weight;
+    }
+    EXPECT_TRUE(differs);  // another seed, other noise
+    EXPECT_EQ(a.frame(45)->kind, Reading::Kind::Silence);
+    EXPECT_EQ(a.frame(55)->kind, Reading::Kind::Junk);
+    EXPECT_FALSE(a.frame(60));
+}
+
+std::string encode(Format f, const scale::sim::EncoderOptions& o, long long kg, bool motion = false, std::uint64_t index = 0)
+{
+    Reading r;
+    r.weight = kg;
+    r.motion = motion;
+    return scale::sim::encode(f, o, r, index, 1);
+}
+
+TEST(SimulatorFormats, ByteLayouts)
+{
+    const scale::sim::EncoderOptions o;
+    scale::sim::EncoderOptions checksum;
+    checksum.checksum = true;
+    scale::sim::EncoderOptions digitsSign;
+    digitsSign.signInDigits = true;
+    digitsSign.eol = "";
+
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"indicator", encode(Format::Indicator, o, 1234), std::string("\x02" "000001234\r\n")},
+        {"indicator negative, moving", encode(Format::Indicator, o, -1234, true), std::string("\x02" "060001234\r\n")},
+        {"indicator sign in digits", encode(Format::Indicator, digitsSign, -1234), std::string("\x02" "0000-1234")},
+        {"indicator too heavy", encode(Format::Indicator, o, 123456), std::string("\x02" "000099999\r\n")},
+        {"toledo", encode(Format::Toledo, o, 1234), std::string("\x02\x2a\x30\x20" "001234000000\r")},
+        {"toledo negative in motion", encode(Format::Toledo, o, -5, true), std::string("\x02\x2a\x3a\x20" "000005000000\r")},
+        // The 7-bit sum of the 17 bytes is 0x2D3; its two's complement in 7 bits is 0x2D.
+        {"toledo checksum", encode(Format::Toledo, checksum, 1234), std::string("\x02\x2a\x30\x20" "001234000000\r\x2d")},
+        {"ascii", encode(Format::Ascii, o, 1234), "ST,GS,+0001234kg\r\n"},
+        {"ascii moving negative", encode(Format::Ascii, o, -20, true), "US,GS,-0000020kg\r\n"},
+        {"ascii over range", encode(Format::Ascii, o, 12345678), "OL,GS,+9999999kg\r\n"},
+        // "+0012340" XORed together is 0x1F.
+        {"xk3190", encode(Format::Xk3190, o, 1234), std::string("\x02+0012340") + "1F" + "\x03"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.bytes, c.expected) << c.name;
+}
+
+TEST(SimulatorFormats, NoiseControlCharactersAndJunk)
+{
+    scale::sim::EncoderOptions o;
+    o.noiseBytes = 50;
+    o.controlEvery = 3;
+    const std::string noisy = encode(Format::Indicator, o, 777, false, 0);
+    ASSERT_EQ(noisy.size(), 50u + 12u);
+    EXPECT_EQ(noisy.find('\x02'), 50u);  // never a start character among the noise
+    EXPECT_EQ(noisy.substr(50), std::string("\x02" "000000777\r\n"));
+    EXPECT_EQ(encode(Format::Indicator, o, 777, false, 2).substr(50), std::string("\x02" "000000\r77\r\n"));
+
+    Reading junk;
+    junk.kind = Reading::Kind::Junk;
+    const std::string j = scale::sim::encode(Format::Indicator, o, junk, 9, 1);
+    EXPECT_EQ(j.size(), 12u);
+    EXPECT_EQ(j.find('\x02'), std::string::npos);
+    Reading silence;
+    silence.kind = Reading::Kind::Silence;
+    EXPECT_TRUE(scale::sim::encode(Format::Toledo, o, silence, 9, 1).empty());
+}
+
+// What the simulator sends in the program's format is what the program reads, for any frame layout.
+TEST(SimulatorFormats, TheProgramReadsWhatTheIndicatorFormatSends)
+{
+    struct Layout {
+        unsigned char start;
+        int header, weight, status;
+    };
+    for (const Layout l : {Layout{2, 5, 5, 3}, Layout{'=', 1, 7, 1}, Layout{0xAA & 0x7F, 8, 6, 4}}) {
+        scale::sim::EncoderOptions o;
+        o.frame = {l.start, l.header, l.weight};
+        o.statusPosition = l.status;
+        o.noiseBytes = 5;
+        scale::ReaderConfig c;
+        c.frame = o.frame;
+        c.statusPosition = l.status;
+        c.signFromStatus = l.status > 1;
+        scale::FrameReader reader(c);
+        scale::ByteQueue in;
+        for (const long long kg : {0LL, 15140LL, -20LL, 999LL}) {
+            if (kg < 0 && !c.signFromStatus)
+                continue;
+            in.push(encode(Format::Indicator, o, kg, false, std::uint64_t(kg + 100)));
+            reader.beginTick(0);
+            const auto r = reader.service(in, 0);
+            ASSERT_EQ(r.end, scale::TickEnd::Frame) << int(l.start);
+            EXPECT_EQ(r.evaluation->weight, kg) << int(l.start);
+        }
+    }
+}
+
+TEST(SimulatorProgram, WritesFramesToStandardOutputAndRejectsBadArguments)
+{
+    const std::string sim = MERVO_BINARY_DIR "/app/mervo-scale-sim";
+    const auto ok = testsupport::runProcess(sim, {"--device", "-", "--fast", "--rate", "10", "--format", "ascii",
+                                                  "0:200ms", "ramp:100:200ms"});
+    EXPECT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_EQ(ok.out, "ST,GS,+0000000kg\r\nST,GS,+0000000kg\r\nST,GS,+0000000kg\r\nUS,GS,+0000050kg\r\n");
+
+    const auto setting = testsupport::runProcess(sim, {"--device", "-", "--fast", "--setting", "09600,N,8,1,061,002,004",
+                                                       "--status-pos", "2", "--eol", "none", "42:100ms"});
+    EXPECT_EQ(setting.out, "=00042");
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--format", "weird", "0:1s"}, {"--rate", "0", "0:1s"}, {"--setting", "9600", "0:1s"},
+          {"--noise", "-1", "0:1s"}, {"ramp:5"}, {"--bogus", "0:1s"}, {"--device"}}) {
+        const auto r = testsupport::runProcess(sim, args);
+        EXPECT_EQ(r.exitCode, 2) << args.front();
+        EXPECT_NE(r.err.find("mervo-scale-sim: "), std::string::npos) << args.front();
+    }
+}
+
+}  // namespace
