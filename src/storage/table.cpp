@@ -61,16 +61,8 @@ Status Table::close()
 {
     if (!m_dbf)
         return {};
-    Status s = writePending();
-    Status u = releaseRecordLocks();
-    if (s.ok())
-        s = u;
-    if (m_fileLocked) {
-        u = m_dbf->unlockFile();
-        m_fileLocked = false;
-        if (s.ok())
-            s = u;
-    }
+    Status s = unlock();
+    Status u;
     for (Order& o : m_orders) {
         u = o.index->close();
         if (s.ok())
