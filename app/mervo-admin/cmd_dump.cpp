@@ -3,45 +3,11 @@
 #include <string>
 
 #include "commands.h"
-#include "core/tis620.h"
-#include "core/xbase.h"
-#include "storage/field_codec.h"
 #include "storage/table.h"
+#include "storage/table_csv.h"
 
 namespace admin {
 namespace {
-
-// RFC 4180: a value holding a comma, a double quote or a line break is quoted, quotes doubled.
-void writeCsv(std::ostream& out, const std::string& value)
-{
-    if (value.find_first_of(",\"\r\n") == std::string::npos) {
-        out << value;
-        return;
-    }
-    out << '"';
-    for (char c : value) {
-        if (c == '"')
-            out << '"';
-        out << c;
-    }
-    out << '"';
-}
-
-// A stored field as dump prints it: texts in UTF-8 with their trailing blanks, numbers as stored
-// without leading blanks, dates YYYYMMDD, logicals T/F; blank numbers, dates and logicals empty.
-std::string fieldText(const storage::Field& f, const char* record)
-{
-    const std::string_view raw = storage::field::raw(f, record);
-    if (f.type == storage::FieldType::Character)
-        return core::tis620::toUtf8(raw);
-    if (storage::field::isBlank(f, record))
-        return {};
-    switch (f.type) {
-    case storage::FieldType::Numeric: return core::tis620::toUtf8(core::xbase::ltrimView(raw));
-    case storage::FieldType::Logical: return storage::field::logical(f, record) ? "T" : "F";
-    default: return core::tis620::toUtf8(raw);
-    }
-}
 
 int fail(const std::string& what, const storage::Status& s)
 {
@@ -96,7 +62,7 @@ int cmdDump(const Args& args)
             std::cout << t->recNo() << ',' << (deleted ? "*" : "");
             for (const storage::Field& f : fields) {
                 std::cout << ',';
-                writeCsv(std::cout, fieldText(f, rec));
+                storage::csv::writeValue(std::cout, storage::csv::fieldText(f, rec));
             }
             std::cout << '\n';
         }

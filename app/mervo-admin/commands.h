@@ -14,5 +14,9 @@ int cmdEval(const Args& args);
 int cmdWeigh(const Args& args);
 int cmdDump(const Args& args);
 int cmdCheck(const Args& args);
+int cmdInit(const Args& args);
+int cmdLoad(const Args& args);
+int cmdConsec(const Args& args);
+int cmdConfig(const Args& args);
 
 }  // namespace admin

@@ -1,19 +1,67 @@
-// mervo: the weighbridge program. Start-up reads the configuration file named by the first
-// argument (default .\MERVO.INI).
+// mervo: the weighbridge program. The first argument names the configuration file (default
+// .\MERVO.INI); the program is started from the site's folder, whose settings name the other
+// folders relative to it.
+//
+// MERVO_EXIT_AT_LOGIN=1 in the environment makes it print "login shown" and end as soon as the
+// login dialog has painted (the start-up benchmark measures that).
 #include <QApplication>
-#include <QMessageBox>
+#include <QEvent>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 
-#include "core/settings.h"
-#include "shell/startup.h"
+#include "core/prompts.h"
+#include "core/sound.h"
+#include "errors/error_dialog.h"
+#include "errors/error_trap.h"
+#include "shell/dialogs/login_dialog.h"
+#include "shell/dialogs/qt_main_host.h"
+#include "shell/main_sequence.h"
+#include "shell/menu.h"
+#include "ui/alsa_sound.h"
+#include "ui/message_box.h"
+#include "ui/widgets.h"
+
+namespace {
+
+class ExitAtLogin final : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && qobject_cast<shell::LoginDialog*>(watched)) {
+            std::fputs("login shown\n", stdout);
+            std::fflush(stdout);
+            ::_exit(0);
+        }
+        return false;
+    }
+};
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    core::Settings settings;
-    const QByteArray config = argc > 1 ? QByteArray(argv[1]) : QByteArray();
-    shell::startUp(settings, std::string_view(config.constData(), std::size_t(config.size())));
-    QMessageBox::information(nullptr, QStringLiteral("Mervo"),
-                             QStringLiteral("The main window is not available yet; the settings were read from %1.")
-                                 .arg(QString::fromLocal8Bit(settings.text("VARFILE").c_str())));
-    return 0;
+    ExitAtLogin probe;
+    if (qEnvironmentVariableIntValue("MERVO_EXIT_AT_LOGIN") == 1)
+        app.installEventFilter(&probe);
+
+    ui::QtPrompts prompts;
+    core::setPrompts(&prompts);
+    ui::AlsaSound sound;
+    core::setSound(&sound);
+    ui::installIdleHook();
+
+    // ERRORSYS, before anything else runs.
+    errors::QtErrorDialog errorDialog;
+    errors::ErrorTrap trap(errorDialog, errors::programEnvironment());
+
+    // The operations of later parts register their commands here; the main window registers its
+    // own, and every other command says it is not available yet.
+    shell::Dispatcher dispatcher;
+    shell::QtMainHost host(dispatcher);
+    const int code = shell::MAIN(host, argc > 1 ? std::string_view(argv[1]) : std::string_view());
+    core::setSound(nullptr);
+    core::setPrompts(nullptr);
+    return code;
 }

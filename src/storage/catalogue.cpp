@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "core/xbase.h"
+#include "storage/table.h"
 
 namespace storage {
 namespace {
@@ -380,6 +381,55 @@ const TableDef& codeTable(int number)
     if (number < 1 || number > 12)
         throw std::out_of_range("code table number " + std::to_string(number));
     return kTables[kFirstCodeTable + std::size_t(number - 1)];
+}
+
+std::vector<FieldSpec> fieldSpecs(std::span<const FieldDef> fields)
+{
+    std::vector<FieldSpec> out;
+    for (const FieldDef& f : fields)
+        out.push_back({f.name, FieldType(f.type), f.length, f.decimals});
+    return out;
+}
+
+std::string tableFileName(const TableDef& table)
+{
+    return core::xbase::upper(table.name) + ".DBF";
+}
+
+std::string indexFileName(const IndexDef& index)
+{
+    return core::xbase::upper(index.file) + ".NTX";
+}
+
+Status openCatalogueTable(const std::string& folder, const TableDef& table, ShareMode mode,
+                          std::unique_ptr<Table>* out)
+{
+    STORAGE_TRY(Table::open(folder + tableFileName(table), mode, out));
+    for (const IndexDef& ix : table.indexes)
+        STORAGE_TRY((*out)->addOrder(folder + indexFileName(ix), ix.key));
+    return (*out)->setOrder(table.indexes.empty() ? 0 : 1);
+}
+
+namespace {
+
+constexpr SeriesDef kSeries[] = {
+    {"TRK01", "เลขที่ใบชั่งรับเข้า", "Wdata1"},
+    {"TRK02", "เลขที่ใบชั่งส่งคืน", "Wdata2"},
+    {"TRK03", "เลขที่ใบชั่งส่งออก", "Wdata3"},
+    {"TRK04", "เลขที่ใบชั่งรับคืน", "Wdata4"},
+    {"TRK05", "เลขที่ใบรับจ้างชั่ง", "Wdata5"},
+    {"MON01", "เลขที่ใบจ่ายเงิน", "Money1"},
+    {"MON02", "เลขที่ใบรับเงิน", "Money2"},
+    {"MON03", "เลขที่ใบให้กู้เงิน", "Money3"},
+    {"MON04", "เลขที่ใบขอกู้เงิน", "Money4"},
+    {"STK01", "เลขที่ใบบันทึกการผลิต", "Stock1"},
+};
+
+}  // namespace
+
+std::span<const SeriesDef> runningNumberSeries()
+{
+    return kSeries;
 }
 
 const char* workTablePrefix(WorkTable t)

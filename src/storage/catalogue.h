@@ -7,11 +7,19 @@
 // the family, used or not, so reports, backups and restores treat the family alike.
 #pragma once
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "storage/dbf_format.h"
+#include "storage/os.h"
+#include "storage/status.h"
 
 namespace storage {
+
+class Table;
 
 struct FieldDef {
     const char* name;  // upper case, at most 10 characters
@@ -33,7 +41,8 @@ struct TableDef {
     const char* folderSetting;    // "CDRV1" (code tables) or "CDRV2" (transactions)
     std::span<const IndexDef> indexes;
     const char* maintenanceTitle;  // UTF-8: the title in file maintenance
-    const char* openTitle;         // UTF-8: the title a workflow gives OPEN for its messages
+    const char* openTitle;         // UTF-8: the title a workflow gives OPEN for its messages (the
+                                   // report screens open "Replist" under its maintenance title)
     std::span<const FieldDef> fields;
     TableGroup group;
     bool optional;  // installed only when present ("LOGGER")
@@ -61,5 +70,27 @@ std::span<const FieldDef> workTableFields(WorkTable t);
 
 // The ticket-selection work table's index key, rebuilt on each opening.
 inline constexpr const char* kTicketSelectionKey = "dtos(Date)+Ticket";
+
+// The field list of a table, as Table::create takes it.
+std::vector<FieldSpec> fieldSpecs(std::span<const FieldDef> fields);
+
+// The file names a site's folder holds for a table and an index (upper case, as the reference
+// runtime writes them; opening matches any letter case): "WDATA1.DBF", "WDATA12.NTX".
+std::string tableFileName(const TableDef& table);
+std::string indexFileName(const IndexDef& index);
+
+// Opens a table of the catalogue from a folder (native, ending with '/') with every index file of
+// it as the catalogue names them, each built when missing and rebuilt when it does not match; the
+// first is the active order. NotFound when the table file is missing (it is never created here).
+Status openCatalogueTable(const std::string& folder, const TableDef& table, ShareMode mode,
+                          std::unique_ptr<Table>* out);
+
+// The running-number series of "Consec" (CODE, NAME) a new site starts with, each at CSNO 1.
+struct SeriesDef {
+    const char* code;      // "TRK01" .. "STK01"
+    const char* nameUtf8;  // the Thai description stored in NAME
+    const char* table;     // the table whose documents it numbers
+};
+std::span<const SeriesDef> runningNumberSeries();
 
 }  // namespace storage

@@ -77,9 +77,14 @@ public:
     Status skip(int direction, std::uint32_t* recno);
     // Puts the cursor on (key, recno); found false leaves it on the first key >= key.
     Status locate(std::string_view key, std::uint32_t recno, bool* found, std::uint32_t* at);
-    // Up to n entries after the current one, under one lock and one header check (a browse page, a
-    // report's read-ahead); the cursor ends on the last one returned.
-    Status skipMany(std::size_t n, std::vector<Entry>* out);
+    // Up to n entries after (direction +1) or before (-1) the current one, under one lock and one
+    // header check (a browse page, a report's read-ahead); the cursor ends on the last one returned.
+    Status skipMany(std::size_t n, std::vector<Entry>* out, int direction = 1);
+    // For a scroll bar, without moving the cursor: about where (key, recno) - or the first key
+    // after it when it is not there - stands in the index, 0 (first) to 1 (last); and the entry
+    // standing about there (recno 0 when the index is empty).
+    Status fractionOf(std::string_view key, std::uint32_t recno, double* fraction);
+    Status entryAt(double fraction, Entry* out);
     bool positioned() const { return m_state == State::At; }
     const std::string& currentKey() const { return m_curKey; }
     std::uint32_t currentRecno() const { return m_curRec; }
@@ -207,6 +212,7 @@ private:
     Status lowerBound(std::string_view value, bool strict, Path* path);
     Status findExact(std::string_view key, std::uint32_t recno, Path* path, bool* found);
     Status settle(const Path& path, std::uint32_t* recno);  // cursor := path's position
+    Status pathFraction(const Path& path, double* out);
     Status settleCursor(std::uint32_t* recno);               // the cursor's own path moved
     Status restoreCursor();
 

@@ -280,15 +280,16 @@ Status NtxIndex::skip(int direction, std::uint32_t* recno)
     return s;
 }
 
-Status NtxIndex::skipMany(std::size_t n, std::vector<Entry>* out)
+Status NtxIndex::skipMany(std::size_t n, std::vector<Entry>* out, int direction)
 {
     out->clear();
     if (n == 0)
         return {};
+    const bool forward = direction >= 0;
     std::uint32_t recno = 0;
     if (m_state != State::At) {
-        if (m_state == State::Bof)
-            STORAGE_TRY(goTop(&recno));
+        if (m_state == (forward ? State::Bof : State::Eof))
+            STORAGE_TRY(forward ? goTop(&recno) : goBottom(&recno));
         if (recno == 0)
             return {};
         out->push_back({recno, m_curKey});
@@ -300,19 +301,26 @@ Status NtxIndex::skipMany(std::size_t n, std::vector<Entry>* out)
     Path path;
     bool stepFirst = true;
     if (s.is(Status::Code::NotFound)) {
+        // Our entry left the index: go on from where its key would be (as skip() does).
         s = lowerBound(m_curKey, false, &path);
+        if (s.ok() && !forward) {
+            if (path.empty())
+                s = descendEdge(m_header.root, true, &path), s = s.ok() ? normalizeBackward(&path) : s;
+            else
+                s = stepBackward(&path);
+        }
         stepFirst = false;
     } else if (s.ok()) {
         path = m_cursor;
     }
     while (s.ok() && n > 0) {
         if (stepFirst)
-            s = stepForward(&path);
+            s = forward ? stepForward(&path) : stepBackward(&path);
         stepFirst = true;
         if (!s.ok())
             break;
         if (path.empty()) {
-            m_state = State::Eof;
+            m_state = forward ? State::Eof : State::Bof;
             m_cursor.clear();
             break;
         }
@@ -320,6 +328,90 @@ Status NtxIndex::skipMany(std::size_t n, std::vector<Entry>* out)
         if (s.ok())
             out->push_back({recno, m_curKey});
         --n;
+    }
+    endRead();
+    return s;
+}
+
+// The share of the tree before a path, for a scroll bar: at each level the child (or key) it
+// took, as a fraction of the page's children, within the share of its parent. Exact for a full
+// tree, close for the trees bulk builds and updates leave.
+Status NtxIndex::pathFraction(const Path& path, double* out)
+{
+    double at = 0, width = 1;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const char* p = nullptr;
+        STORAGE_TRY(page(path[i].page, &p));
+        const int k = keyCount(p);
+        const bool leaf = child(p, 0) == 0;
+        if (i + 1 == path.size()) {
+            // The key itself: after its left child's keys in an inner page, among the keys of a leaf.
+            at += leaf ? width * path[i].slot / std::max(k, 1) : width * (path[i].slot + 1) / (k + 1);
+            break;
+        }
+        at += width * path[i].slot / (k + 1);
+        width /= (k + 1);
+    }
+    *out = std::clamp(at, 0.0, 1.0);
+    return {};
+}
+
+Status NtxIndex::fractionOf(std::string_view key, std::uint32_t recno, double* fraction)
+{
+    *fraction = 0;
+    STORAGE_TRY(beginRead());
+    Path path;
+    bool found = false;
+    Status s = findExact(key, recno, &path, &found);
+    if (s.ok() && !found)
+        s = lowerBound(key, false, &path);
+    if (s.ok())
+        s = path.empty() ? Status() : pathFraction(path, fraction);
+    if (s.ok() && path.empty())
+        *fraction = 1;
+    endRead();
+    return s;
+}
+
+Status NtxIndex::entryAt(double fraction, Entry* out)
+{
+    *out = {};
+    fraction = std::clamp(fraction, 0.0, 1.0);
+    STORAGE_TRY(beginRead());
+    Path path;
+    Status s;
+    std::uint32_t off = m_header.root;
+    for (;;) {
+        if (path.size() >= std::size_t(ntx::kMaxDepth)) {
+            s = Status::corrupt(m_path + ": tree deeper than " + std::to_string(ntx::kMaxDepth) + " levels");
+            break;
+        }
+        const char* p = nullptr;
+        s = page(off, &p);
+        if (!s.ok())
+            break;
+        const int k = keyCount(p);
+        if (child(p, 0) == 0) {
+            path.push_back({off, std::min(int(fraction * k), std::max(k - 1, 0))});
+            if (k == 0)
+                path.back().slot = 0;
+            break;
+        }
+        const double x = fraction * (k + 1);
+        const int slot = std::min(int(x), k);
+        fraction = std::clamp(x - slot, 0.0, 1.0);
+        path.push_back({off, slot});
+        off = child(p, slot);
+    }
+    if (s.ok())
+        s = normalizeForward(&path);
+    if (s.ok() && !path.empty()) {
+        const char* p = nullptr;
+        s = page(path.back().page, &p);
+        if (s.ok()) {
+            out->recno = recnoAt(p, path.back().slot);
+            out->key.assign(keyAt(p, path.back().slot), std::size_t(m_header.keySize));
+        }
     }
     endRead();
     return s;

@@ -92,6 +92,11 @@ public:
     // Up to n records after the current one in the active order (or record order), under one
     // index lock: for browses and report read-ahead. The pointer ends on the last one.
     Status skipMany(std::size_t n, std::vector<std::uint32_t>* recnos);
+    // Up to |n| entries after (n > 0) or before (n < 0) the current one in the active order, with
+    // their keys, under one index lock and one header check (in record order: record numbers,
+    // keys empty). The pointer ends on the last one returned; when none is, a forward batch ends
+    // at EOF and a backward one sets bof() on the record it started from.
+    Status skipBatch(long n, std::vector<NtxIndex::Entry>* out);
     bool eof() const { return m_eof; }
     bool bof() const { return m_bof; }
     bool found() const { return m_found; }

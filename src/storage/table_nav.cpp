@@ -264,4 +264,72 @@ Status Table::skipMany(std::size_t n, std::vector<std::uint32_t>* recnos)
     return {};
 }
 
+Status Table::skipBatch(long n, std::vector<NtxIndex::Entry>* out)
+{
+    out->clear();
+    STORAGE_TRY(writePending());
+    if (n == 0)
+        return {};
+    const int dir = n > 0 ? 1 : -1;
+    std::size_t left = std::size_t(n > 0 ? n : -n);
+    if (Order* o = active()) {
+        Status s;
+        if (m_eof) {
+            std::uint32_t r = 0;
+            if (dir < 0)
+                s = o->index->goBottom(&r);
+            if (s.ok() && r != 0) {
+                out->push_back({r, o->index->currentKey()});
+                --left;
+            } else {
+                left = 0;
+            }
+        } else {
+            bool on = false;
+            std::uint32_t at = 0;
+            s = syncCursor(*o, &on, &at);
+            if (s.ok() && !on) {
+                // The record's key is not where the order would have it (changed meanwhile): the
+                // cursor stands where it would be, on the next entry.
+                std::uint32_t r = 0;
+                if (dir > 0)
+                    r = at;
+                else
+                    s = at == 0 ? o->index->goBottom(&r) : o->index->skip(-1, &r);
+                if (s.ok() && r != 0) {
+                    out->push_back({r, o->index->currentKey()});
+                    --left;
+                } else {
+                    left = 0;
+                }
+            }
+        }
+        if (s.ok() && left > 0) {
+            std::vector<NtxIndex::Entry> more;
+            s = o->index->skipMany(left, &more, dir);
+            out->insert(out->end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+        }
+        gatherNotes();
+        STORAGE_TRY(s);
+    } else if (!(m_eof && dir > 0)) {
+        const std::uint32_t count = recCount();
+        std::int64_t r = m_eof ? std::int64_t(count) + 1 : std::int64_t(m_recno);
+        for (; left > 0; --left) {
+            r += dir;
+            if (r < 1 || r > std::int64_t(count))
+                break;
+            out->push_back({std::uint32_t(r), {}});
+        }
+    }
+    if (!out->empty()) {
+        STORAGE_TRY(positionAt(out->back().recno));
+    } else if (dir > 0) {
+        STORAGE_TRY(positionAt(0));
+    } else {
+        m_bof = true;
+    }
+    moved();
+    return {};
+}
+
 }  // namespace storage

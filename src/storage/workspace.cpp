@@ -152,6 +152,17 @@ void Workspace::clearRelations(std::string_view parent)
         p->relations.clear();
 }
 
+std::vector<Workspace::RelationInfo> Workspace::relations(std::string_view parent) const
+{
+    std::vector<RelationInfo> out;
+    if (const Area* p = area(parent))
+        for (const Relation& r : p->relations)
+            for (const auto& a : m_areas)
+                if (a->table.get() == r.child)
+                    out.push_back({r.key->expression(), a->alias});
+    return out;
+}
+
 void Workspace::onMove(Table& table, void* context)
 {
     Area* a = static_cast<Area*>(context);

@@ -42,6 +42,13 @@ public:
     // record (a text key is a prefix seek, as the expression's result is compared over its length).
     Status setRelation(std::string_view parent, std::string_view child, const std::string& keyExpression);
     void clearRelations(std::string_view parent);
+    // The relations set from a parent, in order: the key expression and the child's alias (for the
+    // error trap's report).
+    struct RelationInfo {
+        std::string expression;
+        std::string childAlias;
+    };
+    std::vector<RelationInfo> relations(std::string_view parent) const;
 
     // Counts openings, closings and selections: what a name means may have changed when it moves.
     std::uint64_t changes() const { return m_changes; }

@@ -33,6 +33,7 @@ public:
     }
     storage::Status tryLock(std::uint64_t start, std::uint64_t length, storage::LockKind kind) override
     {
+        ++m_fs.counts[m_name].locks;
         return m_real->tryLock(start, length, kind);
     }
     storage::Status unlock(std::uint64_t start, std::uint64_t length) override { return m_real->unlock(start, length); }

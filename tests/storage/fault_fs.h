@@ -1,6 +1,6 @@
-// A file system seam for tests: forwards to the real one, counts reads and writes per file name,
-// and can fail the n-th write from now on (as a full disk or a dying device would). Installs
-// itself for its lifetime.
+// A file system seam for tests: forwards to the real one, counts reads, writes, syncs and lock
+// attempts per file name, and can fail the n-th write from now on (as a full disk or a dying
+// device would). Installs itself for its lifetime.
 #pragma once
 
 #include <map>
@@ -20,6 +20,7 @@ public:
         int reads = 0;
         int writes = 0;
         int syncs = 0;
+        int locks = 0;  // lock attempts (byte ranges)
     };
     // Counts by file name (without folder).
     std::map<std::string, Counts> counts;

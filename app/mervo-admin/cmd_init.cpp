@@ -1,0 +1,125 @@
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <iostream>
+
+#include "commands.h"
+#include "core/xbase.h"
+#include "demo_steps.h"
+#include "site/site_setup.h"
+
+namespace admin {
+namespace {
+
+// Reads one line from the terminal with echo switched off.
+bool readHidden(int fd, const char* prompt, std::string* out)
+{
+    (void)!::write(fd, prompt, std::strlen(prompt));
+    termios old{};
+    const bool restore = ::tcgetattr(fd, &old) == 0;
+    if (restore) {
+        termios quiet = old;
+        quiet.c_lflag &= ~tcflag_t(ECHO);
+        quiet.c_lflag |= ECHONL;
+        ::tcsetattr(fd, TCSAFLUSH, &quiet);
+    }
+    out->clear();
+    char c = 0;
+    bool ended = false;
+    while (::read(fd, &c, 1) == 1) {
+        if (c == '\n') {
+            ended = true;
+            break;
+        }
+        if (c != '\r')
+            out->push_back(c);
+    }
+    if (restore)
+        ::tcsetattr(fd, TCSAFLUSH, &old);
+    return ended;
+}
+
+// Asks for the first user's password twice on the terminal; false with a reason when there is no
+// terminal or the two differ.
+bool askPassword(const std::string& user, std::string* password, std::string* error)
+{
+    const int fd = ::open("/dev/tty", O_RDWR | O_CLOEXEC);
+    if (fd < 0) {
+        *error = "no terminal to ask the password on: give --password PW";
+        return false;
+    }
+    const std::string prompt = "Password for " + user + " (1 to 6 characters): ";
+    std::string again;
+    const bool ok = readHidden(fd, prompt.c_str(), password) && readHidden(fd, "The same again: ", &again);
+    ::close(fd);
+    if (!ok) {
+        *error = "no password was typed";
+        return false;
+    }
+    if (*password != again) {
+        *error = "the two passwords differ";
+        return false;
+    }
+    return true;
+}
+
+int usage()
+{
+    std::cerr << "usage: mervo-admin init SITE_DIR [--admin CODE] [--password PW] [--demo]\n";
+    return 2;
+}
+
+}  // namespace
+
+// init SITE_DIR [--admin CODE] [--password PW] [--demo]: a new site with every table empty, the
+// running-number series and one user with full rights; with --demo also demo content.
+// Exit codes: 0 created, 1 refused or failed (nothing is left behind), 2 usage.
+int cmdInit(const Args& args)
+{
+    site::InitOptions options;
+    bool demo = false, havePassword = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--demo") {
+            demo = true;
+        } else if (args[i] == "--admin" && i + 1 < args.size()) {
+            options.admin = args[++i];
+        } else if (args[i] == "--password" && i + 1 < args.size()) {
+            options.password = args[++i];
+            havePassword = true;
+        } else if (options.dir.empty() && !args[i].empty() && args[i][0] != '-') {
+            options.dir = args[i];
+        } else {
+            return usage();
+        }
+    }
+    if (options.dir.empty())
+        return usage();
+    std::string error;
+    if (!site::siteFolderFree(options.dir, &error)) {
+        std::cerr << "mervo-admin init: " << error << '\n';
+        return 1;
+    }
+    if (!havePassword) {
+        if (demo) {
+            options.password = site::kDemoPassword;
+        } else if (!askPassword(options.admin, &options.password, &error)) {
+            std::cerr << "mervo-admin init: " << error << '\n';
+            return 1;
+        }
+    }
+    if (demo)
+        options.demoSteps = demoSteps();
+    if (!site::initSite(options, &error)) {
+        std::cerr << "mervo-admin init: " << error << '\n';
+        return 1;
+    }
+    std::cout << "site " << options.dir << " created; log in as " << core::xbase::upper(options.admin);
+    if (demo && !havePassword)
+        std::cout << " with the password " << site::kDemoPassword;
+    std::cout << '\n';
+    return 0;
+}
+
+}  // namespace admin

@@ -1,0 +1,20 @@
+#include "demo_steps.h"
+
+#ifdef MERVO_SHELL_DEMO
+#include "shell/demo_content.h"
+#endif
+
+namespace admin {
+
+std::vector<site::DemoStep> demoSteps()
+{
+    // Codes first: later steps may refer to them.
+    std::vector<site::DemoStep> steps(site::codeTableDemoSteps().begin(), site::codeTableDemoSteps().end());
+    // Further steps, one line each: steps.push_back({"name", function});
+#ifdef MERVO_SHELL_DEMO
+    steps.push_back({"main window pictures and sounds", shell::shellDemoStep});
+#endif
+    return steps;
+}
+
+}  // namespace admin

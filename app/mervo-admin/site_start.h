@@ -1,0 +1,18 @@
+// Start-up on a site's configuration file for the commands that work on a site's tables, the way
+// the program starts: from the site folder, so the relative folder settings (".\TABLES\" ...)
+// resolve there whatever folder the command was run from.
+#pragma once
+
+#include <string>
+
+namespace admin {
+
+// Makes the configuration file's folder the current one and runs start-up on the file into the
+// program-wide settings. False with a reason when the file does not exist (it is never created
+// here) or the folder cannot be entered.
+bool startSite(const std::string& configFile, std::string* error);
+
+// A path given on the command line made absolute, before startSite changes the current folder.
+std::string absolutePath(const std::string& path);
+
+}  // namespace admin

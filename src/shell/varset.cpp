@@ -1,0 +1,130 @@
+#include "shell/varset.h"
+
+#include <cmath>
+
+#include "core/ini_file.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "shell/config.h"
+#include "shell/sounds.h"
+#include "shell/startup.h"
+
+namespace shell {
+namespace {
+
+using core::tis620::T;
+using C = VarsetField::Check;
+
+constexpr const char* kPathPage = "&Path";
+constexpr const char* kCommPage = "&Communicate";
+constexpr const char* kMiscPage = "&Miscellaneous";
+constexpr const char* kPortPicture = "99999,!,9,9,999,999,999";
+
+constexpr VarsetField kFields[] = {
+    {kPathPage, "&ตารางรหัส", "CDRV1", "@!", VarsetModel::kPathWidth, 30, C::Path},
+    {kPathPage, "โ&ปรแกรม", "CDRV2", "@!", VarsetModel::kPathWidth, 30, C::Path},
+    {kPathPage, "&สำเนา", "CDRV3", "@!", VarsetModel::kPathWidth, 30, C::Path},
+    {kPathPage, "&ทำงาน", "CDRV4", "@!", VarsetModel::kPathWidth, 30, C::Path},
+    {kCommPage, "Port#&1", "CCPORT1", kPortPicture, 23, 0, C::None},
+    {kCommPage, "Port#&2", "CCPORT2", kPortPicture, 23, 0, C::None},
+    {kCommPage, "Port#&3", "CCPORT3", kPortPicture, 23, 0, C::None},
+    {kCommPage, "Port#&4", "CCPORT4", kPortPicture, 23, 0, C::None},
+    {kCommPage, "เครื่อง&ชั่ง", "CCPORT", "9", 1, 0, C::None},
+    {kCommPage, "I/O &Port", "CIOADDR", "@9", 5, 0, C::None},
+    {kCommPage, "Line &Feed", "CPLENGHT", "@9", 5, 0, C::None},
+    {kMiscPage, "เ&สียงพูด", "CSYSSOUND", "@!", 1, 0, C::YesNo},
+    {kMiscPage, "&บรรทัด", "CPAGEL", "@9", 5, 0, C::None},
+    {kMiscPage, "&บันทึกแก้ไข", "CAUDITR", "@!", 1, 0, C::YesNo},
+    {kMiscPage, "Preview", "CPRINTER", "@!", 1, 0, C::YesNo},
+};
+
+constexpr const char* kPathVariables[] = {"CDRV1", "CDRV2", "CDRV3", "CDRV4"};
+
+}  // namespace
+
+std::span<const VarsetField> varsetFields() { return kFields; }
+
+std::string VarsetModel::title() { return T("  ส่วนการกำหนดค่าตัวแปรต่างๆ"); }
+std::string VarsetModel::okCaption() { return T("&ตกลง"); }
+
+void VarsetModel::open()
+{
+    TSOUND(7);
+    core::Settings& s = core::programSettings();
+    for (const char* v : kPathVariables)
+        s.setText(v, core::xbase::padRight(s.text(v), std::size_t(kPathWidth)));
+}
+
+bool VarsetModel::check(const VarsetField& field, std::string_view value)
+{
+    const std::string_view v = core::xbase::rtrimView(value);
+    switch (field.check) {
+    case C::None:
+        return true;
+    case C::Path:
+        return !v.empty() && (v.back() == '\\' || v.back() == '/');
+    case C::YesNo:
+        return v == "Y" || v == "N";
+    }
+    return true;
+}
+
+bool VarsetModel::close()
+{
+    core::Settings& s = core::programSettings();
+    for (const char* v : kPathVariables)
+        s.setText(v, core::xbase::alltrim(s.text(v)));
+    // The digit fields are edited in a box wider than most values; the blanks after a shorter
+    // value are not part of it (the file's reader drops them too).
+    for (const VarsetField& f : kFields)
+        if (f.check != C::Path && s.get(f.variable).isText())
+            s.setText(f.variable, core::xbase::rtrim(s.text(f.variable)));
+    return SAVEINI(s);
+}
+
+FontSelModel::FontSelModel(int n) : m_n(n < 1 ? 1 : n > 6 ? 6 : n) {}
+
+FontChoice FontSelModel::preset() const
+{
+    const core::Settings& s = core::programSettings();
+    const std::string n = std::to_string(m_n);
+    double ratio = s.number("NFONTRATIO");
+    if (!(ratio > 0))
+        ratio = 1;
+    FontChoice c;
+    c.face = s.text("CFONT" + n);
+    c.height = core::xbase::val(s.text("CHEIGHT" + n)).value / ratio;
+    c.width = int(core::xbase::val(s.text("CWIDTH" + n)).value);
+    return c;
+}
+
+bool FontSelModel::close(const std::optional<FontChoice>& chosen)
+{
+    core::Settings& s = core::programSettings();
+    if (chosen) {
+        const std::string n = std::to_string(m_n);
+        const core::Value& ratio = s.get("NFONTRATIO");
+        const double r = ratio.isNumber() && ratio.asNumber() > 0 ? ratio.asNumber() : 1;
+        const double h = -std::fabs(chosen->height) * r;
+        // The height is a whole number times the ratio: it keeps the ratio's decimals ("-24" for
+        // 12 x 2, "-16.5" for 11 x 1.5).
+        const int decimals = ratio.isNumber() ? ratio.decimals() : 0;
+        s.setText("CHEIGHT" + n, core::Value::number(core::xbase::roundDecimal(h, decimals), decimals).toDisplayText());
+        s.setText("CWIDTH" + n, std::to_string(std::abs(chosen->width)));
+        s.setText("CFONT" + n, chosen->face);
+    }
+    CHKFONT(s);
+    core::IniFile ini(core::paths::native(s.text("VARFILE")));
+    bool ok = true;
+    for (int i = 1; i <= 6; ++i) {
+        const std::string n = std::to_string(i);
+        ok = writeKey(ini, "Font", ("Font" + n).c_str(), s.get("CFONT" + n)) && ok;
+        ok = writeKey(ini, "Font", ("Width" + n).c_str(), s.get("CWIDTH" + n)) && ok;
+        ok = writeKey(ini, "Font", ("Height" + n).c_str(), s.get("CHEIGHT" + n)) && ok;
+    }
+    return ok;
+}
+
+}  // namespace shell

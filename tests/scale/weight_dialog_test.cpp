@@ -1,0 +1,159 @@
+// The weight dialog on the screen (offscreen) reading mervo-scale-sim over a pseudo-terminal: it
+// closes by itself with the settled weight, refuses to close while the weight may not be taken,
+// and asks for the port when the settings name none.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "scale/weight_dialog.h"
+#include "support/qt_typing.h"
+#include "support/run_process.h"
+#include "support/seams.h"
+#include "ui/entry_field.h"
+
+namespace {
+
+const std::string kSim = MERVO_BINARY_DIR "/app/mervo-scale-sim";
+
+struct Simulator {
+    explicit Simulator(std::vector<std::string> args) : process(kSim, withRate(std::move(args)))
+    {
+        path = process.readLine(5000);
+    }
+    static std::vector<std::string> withRate(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--rate", "20"});
+        return args;
+    }
+    testsupport::ChildProcess process;
+    std::string path;
+};
+
+class Ticket final : public scale::WeighTarget {
+public:
+    void receiveWeight(int w, long long kg) override
+    {
+        which = w;
+        weight = kg;
+    }
+    void disableWeighButton(int w) override { disabled = w; }
+    void enableAndFocusSave() override { saveFocused = true; }
+    int which = 0, disabled = 0;
+    long long weight = -1;
+    bool saveFocused = false;
+};
+
+// Runs `act` on the dialog once it is up and has begun (polled on the event loop).
+void onDialog(std::function<void(scale::WeightDialog&)> act)
+{
+    testsupport::whenModal([act = std::move(act)](QWidget* modal) { act(*static_cast<scale::WeightDialog*>(modal)); });
+}
+
+class WeightDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        auto& s = core::programSettings();
+        for (int n = 1; n <= 4; ++n)
+            s.setText("CCPORT" + std::to_string(n), "09600,E,7,1,002,005,005");
+        s.setText("CCPORT", "1");
+        s.setText("CSTABLE", "3");
+        s.setText("NINTERV", "50");
+        s.setText("CZEROW", "0");
+        s.setText("CWREAD", "1");
+        s.setText("CMINUS", "0");
+        s.setText("CTLDST", "3");
+        s.setText("CSYSSOUND", "N");
+    }
+    void TearDown() override { core::programSettings().clear(); }
+
+    testsupport::RecordingPrompts prompts;
+    testsupport::RecordingSound sound;
+    Ticket ticket;
+};
+
+TEST_F(WeightDialogTest, ATruckVisitClosesTheDialogWithTheSettledWeight)
+{
+    Simulator sim({"0:500ms", "ramp:12000:1s", "12000:8s"});
+    ASSERT_EQ(sim.path.rfind("/dev/pts/", 0), 0u) << sim.path;
+    core::programSettings().setText("CCDEV1", sim.path);
+    QString title;
+    bool blue = false;
+    onDialog([&](scale::WeightDialog& d) {
+        title = d.windowTitle();
+        blue = d.palette().color(QPalette::Window) == QColor(0, 0, 0xa0);
+    });
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const std::optional<long long> weight = scale::READW(2, &ticket);
+    EXPECT_LT(elapsed.elapsed(), 6000);
+    ASSERT_TRUE(weight.has_value());
+    EXPECT_EQ(*weight, 12000);
+    EXPECT_EQ(ticket.which, 2);
+    EXPECT_EQ(ticket.weight, 12000);
+    EXPECT_EQ(ticket.disabled, 2);
+    EXPECT_TRUE(ticket.saveFocused);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(title, QString::fromUtf8("  ค่าน้ำหนักจากเครื่องชั่ง"));
+    EXPECT_TRUE(blue);
+}
+
+TEST_F(WeightDialogTest, AMovingWeightCannotBeTakenNorTheDialogClosed)
+{
+    Simulator sim({"--seed", "3", "noise:900:1500ms", "silence:10s"});
+    core::programSettings().setText("CCDEV1", sim.path);
+    bool stillOpen = false;
+    QString shown;
+    onDialog([&](scale::WeightDialog& d) {
+        QTimer::singleShot(800, &d, [&] {
+            QTest::keyClick(&d, Qt::Key_Escape);
+            d.close();
+            d.acceptButton()->click();
+            stillOpen = d.isVisible();
+            shown = d.weightLabel()->text();
+        });
+    });
+    const std::optional<long long> weight = scale::READW(1, &ticket);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral(" Kg."))) << shown.toStdString();
+    EXPECT_EQ(sound.tones, std::vector<int>{900});
+    EXPECT_FALSE(weight.has_value());  // the silence after it ended the dialog without a weight
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, core::tis620::T("ไม่สามารถรับสัญญาณน้ำหนักได้ !"));
+    EXPECT_EQ(ticket.weight, -1);
+}
+
+TEST_F(WeightDialogTest, WithNoDefaultPortTheFieldAsksForOne)
+{
+    Simulator sim({"0:300ms", "ramp:5000:300ms", "5000:8s"});
+    core::programSettings().setText("CCPORT", "0");
+    core::programSettings().setText("CCDEV2", sim.path);
+    bool keptFocus = false;
+    onDialog([&](scale::WeightDialog& d) {
+        ui::EntryField* port = d.portField();
+        ASSERT_NE(port, nullptr);
+        d.activateWindow();
+        QApplication::setActiveWindow(&d);
+        port->setFocus();
+        testsupport::settle();
+        testsupport::typeUtf8(port, "5");
+        testsupport::tabAway(port);
+        keptFocus = port->hasFocus() && !d.model().portOpen();
+        port->selectAll();
+        testsupport::typeUtf8(port, "2");
+        testsupport::tabAway(port);
+    });
+    const std::optional<long long> weight = scale::READW(1, &ticket);
+    EXPECT_TRUE(keptFocus);
+    ASSERT_TRUE(weight.has_value());
+    EXPECT_EQ(*weight, 5000);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+}  // namespace

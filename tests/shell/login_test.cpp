@@ -1,0 +1,185 @@
+// The login, the password change and the rights editor against a real users table.
+#include <filesystem>
+
+#include "core/password.h"
+#include "shell/login.h"
+#include "shell/user_editor.h"
+#include "shell/users.h"
+#include "support/seams.h"
+#include "users_fixture.h"
+
+using core::tis620::T;
+
+namespace {
+
+class LoginTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.add({"ADMIN", "ผู้ดูแลระบบ", "DEMO", shelltest::fullRights()});
+        site.add({"CLERK", "พนักงานชั่ง", "AB12  ", "1111"});
+        site.add({"NOPASS", "ยังไม่มีรหัส", "", shelltest::fullRights()});
+    }
+    const core::Settings& s() const { return core::programSettings(); }
+
+    shelltest::UsersSite site;
+    testsupport::RecordingPrompts prompts;
+};
+
+TEST_F(LoginTest, CredentialsAreCheckedAsTyped)
+{
+    struct Case {
+        const char* code;
+        const char* password;
+        bool ok;
+    } cases[] = {
+        {"ADMIN", "DEMO", true},
+        {"admin", "demo", true},          // lower case is the same user and password
+        {"ADMIN   ", "DEMO  ", true},     // trailing blanks do not matter
+        {"ADMIN", "DEMO ", true},         // a short password is its blank-padded form
+        {"ADMIN", "DEMOX", false},
+        {"ADMIN", "", false},
+        {"ADM", "DEMO", false},           // a prefix of a code is not the code
+        {"ADMINISTRATOR", "DEMO", false}, // longer than any code
+        {"CLERK", "ab12", true},
+        {"NOPASS", "", false},            // a blank stored password never logs in
+        {"NOPASS", "      ", false},
+        {"", "", false},
+    };
+    for (const Case& c : cases) {
+        core::programSettings().setText("CUSER", "");
+        EXPECT_EQ(shell::USERCHK(c.code, c.password), c.ok) << c.code << "/" << c.password;
+        EXPECT_EQ(s().text("CUSER").empty(), !c.ok) << c.code;
+    }
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(LoginTest, NoTypedPasswordScramblesToBlanks)
+{
+    // Every password of printable characters differs from six blanks once scrambled, and the one
+    // text that would scramble to them holds a control character a field never takes.
+    const std::string blank(6, ' ');
+    const std::string inverse = core::password::unscramble(blank);
+    EXPECT_NE(inverse.find_first_of(std::string("\x01\x02\x04\x08\x10", 5)), std::string::npos);
+    EXPECT_FALSE(shell::USERCHK("NOPASS", inverse));
+}
+
+TEST_F(LoginTest, SuccessSetsTheUserAndPlaysTheLoopSound)
+{
+    testsupport::writeFile(site.dir.file("sounds/loop1.wav"), "RIFF");
+    testsupport::RecordingSound sound;
+    shell::LoginModel login;
+    login.opened();
+    EXPECT_FALSE(login.ok("clerk", "wrong"));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ชื่อและรหัสผ่านไม่ถูกต้อง"));
+    EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
+    EXPECT_TRUE(login.ok("clerk", "ab12"));
+    EXPECT_TRUE(login.finish());
+    EXPECT_EQ(s().text("CUSER"), "CLERK");
+    EXPECT_EQ(s().text("CLOGIN"), T("พนักงานชั่ง"));
+    EXPECT_EQ(s().text("CTRUSTEE"), "1111" + std::string(38, ' '));
+    EXPECT_EQ(sound.waves, (std::vector<std::string>{"loop1.wav"}));
+    EXPECT_EQ(sound.waitedToEnd, (std::vector<bool>{false}));
+}
+
+TEST_F(LoginTest, CancelledLoginFailsSilently)
+{
+    testsupport::RecordingSound sound;
+    shell::LoginModel login;
+    EXPECT_FALSE(login.finish());
+    EXPECT_TRUE(sound.waves.empty());
+}
+
+TEST_F(LoginTest, AMissingUsersTableIsToldAndNeverCreated)
+{
+    std::filesystem::remove(site.tablePath());
+    EXPECT_FALSE(shell::USERCHK("ADMIN", "DEMO"));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบแฟ้ม Employee"));
+    EXPECT_EQ(prompts.shown[0].title, T("ส่วนการเปิดแฟ้ม"));
+    EXPECT_FALSE(std::filesystem::exists(site.tablePath()));
+}
+
+// The password change and the rights editor on the row of one user.
+class UserEditorTest : public LoginTest {
+protected:
+    storage::Table& row(const std::string& code)
+    {
+        EXPECT_TRUE(shell::openUsers(ws));
+        storage::Table& t = *ws.find(shell::kUsersAlias);
+        EXPECT_TRUE(shell::seekUser(t, code));
+        return t;
+    }
+    storage::Workspace ws;
+};
+
+TEST_F(UserEditorTest, PasswordChangeOutcomes)
+{
+    const std::string title = T("  ส่วนการกำหนดรหัสผ่าน");
+    struct Case {
+        const char* code;
+        const char* oldPw;
+        const char* newPw;
+        const char* repeat;
+        const char* message;
+        bool stored;
+    } cases[] = {
+        {"CLERK", "AB12", "NEW1", "NEW2", "การทวนรหัสใหม่ไม่ถูกต้อง", false},
+        {"CLERK", "XXXX", "NEW1", "NEW1", "ระบุรหัสเดิมไม่ถูกต้อง", false},
+        {"CLERK", "ab12", "new1", "NEW1  ", "การเปลี่ยนรหัสใหม่เรียบร้อย", true},
+        {"NOPASS", "ANY", "FIRST", "FIRST", "การเปลี่ยนรหัสใหม่เรียบร้อย", true},  // blank: any old text
+    };
+    for (const Case& c : cases) {
+        testsupport::RecordingSound sound;
+        prompts.shown.clear();
+        const std::string before = site.stored(c.code, "PASS_W");
+        {
+            shell::PasswordChange change(row(c.code));
+            EXPECT_EQ(change.title(), c.code == std::string("CLERK") ? T("  CLERK - พนักงานชั่ง") : T("  NOPASS - ยังไม่มีรหัส"));
+            EXPECT_EQ(change.ok(c.oldPw, c.newPw, c.repeat), c.stored) << c.message;
+        }
+        (void)ws.closeAll();
+        EXPECT_EQ(sound.tones, std::vector<int>{900});
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, T(c.message));
+        EXPECT_EQ(prompts.shown[0].title, title);
+        const std::string after = site.stored(c.code, "PASS_W");
+        EXPECT_EQ(after, c.stored ? core::password::stored(c.newPw) : before) << c.message;
+    }
+    EXPECT_TRUE(shell::USERCHK("CLERK", "NEW1"));
+    EXPECT_TRUE(shell::USERCHK("NOPASS", "FIRST"));
+    EXPECT_TRUE(shell::PasswordChange::fieldCheck("A     "));
+    EXPECT_FALSE(shell::PasswordChange::fieldCheck("      "));
+}
+
+TEST_F(UserEditorTest, RightsAreNormalisedAndTheOwnRowAppliesAtOnce)
+{
+    site.add({"ODD", "สิทธิ์แปลก", "X", "12A9"});
+    core::programSettings().setText("CUSER", "ODD");
+    core::programSettings().setText("CTRUSTEE", "12A9");
+    shell::RightsEditor editor(row("ODD"));
+    EXPECT_EQ(editor.title(), T("  ODD : สิทธิ์แปลก"));
+    EXPECT_EQ(editor.cell(1), "1");
+    EXPECT_EQ(editor.cell(3), "0");   // a letter
+    EXPECT_EQ(editor.cell(4), "0");   // a digit above 6
+    EXPECT_EQ(editor.cell(42), "0");  // beyond the stored string
+    editor.setCell(33, "6");
+    ASSERT_TRUE(editor.ok());
+    const std::string expected = "1200" + std::string(28, '0') + "6" + std::string(9, '0');
+    EXPECT_EQ(site.stored("ODD", "TRUSTEE"), expected);
+    EXPECT_EQ(core::programSettings().text("CTRUSTEE"), expected);
+}
+
+TEST_F(UserEditorTest, RightsOfAnotherUserWaitForTheirNextLogin)
+{
+    core::programSettings().setText("CUSER", "ADMIN");
+    core::programSettings().setText("CTRUSTEE", shelltest::fullRights());
+    shell::RightsEditor editor(row("CLERK"));
+    editor.setCell(2, "5");
+    ASSERT_TRUE(editor.ok());
+    EXPECT_EQ(core::programSettings().text("CTRUSTEE"), shelltest::fullRights());
+    EXPECT_EQ(site.stored("CLERK", "TRUSTEE"), "1511" + std::string(38, '0'));
+}
+
+}  // namespace

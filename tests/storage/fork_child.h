@@ -1,0 +1,92 @@
+// Child: a forked process standing in for another workstation in the storage tests, with byte
+// handshakes over two pipes. The child runs its body and _exit()s with its result; it never
+// returns into the test framework. Killed and reaped when the object goes.
+#pragma once
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace storagetest {
+
+class Child {
+public:
+    explicit Child(const std::function<int(Child&)>& body)
+    {
+        int a[2], b[2];
+        if (::pipe(a) != 0 || ::pipe(b) != 0)
+            return;
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::close(a[1]);
+            ::close(b[0]);
+            m_in = a[0];
+            m_out = b[1];
+            const int code = body(*this);
+            ::_exit(code);
+        }
+        ::close(a[0]);
+        ::close(b[1]);
+        m_out = a[1];
+        m_in = b[0];
+    }
+    ~Child()
+    {
+        if (m_pid > 0 && !m_reaped) {
+            ::kill(m_pid, SIGKILL);
+            wait();
+        }
+        ::close(m_in);
+        ::close(m_out);
+    }
+    void send(char c) { (void)!::write(m_out, &c, 1); }
+    void sendWord(std::uint32_t v) { (void)!::write(m_out, &v, sizeof v); }
+    std::uint32_t receiveWord()
+    {
+        std::uint32_t v = 0;
+        return ::read(m_in, &v, sizeof v) == sizeof v ? v : ~0u;
+    }
+    char receive()
+    {
+        char c = 0;
+        return ::read(m_in, &c, 1) == 1 ? c : '\0';
+    }
+    // Everything the child wrote until it ended, as 4-byte words.
+    std::vector<std::uint32_t> words()
+    {
+        std::vector<std::uint32_t> out;
+        std::string bytes;
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(m_in, buf, sizeof buf)) > 0)
+            bytes.append(buf, std::size_t(n));
+        for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
+            std::uint32_t v;
+            std::memcpy(&v, bytes.data() + i, 4);
+            out.push_back(v);
+        }
+        return out;
+    }
+    void kill() { ::kill(m_pid, SIGKILL); }
+    int wait()
+    {
+        int status = 0;
+        ::waitpid(m_pid, &status, 0);
+        m_reaped = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    pid_t pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+    int m_in = -1, m_out = -1;
+    bool m_reaped = false;
+};
+
+}  // namespace storagetest

@@ -1,0 +1,471 @@
+// The shared-access operations as workflows use them: opening with one index or the three weighing
+// indexes, the missing-table and held-table messages, locks and appends that wait for another
+// workstation (a forked process), running numbers and detail link keys.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "storage/catalogue.h"
+#include "storage/check.h"
+#include "storage/ops.h"
+#include "fork_child.h"
+#include "storage_test_util.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+
+using namespace storage;
+using namespace storagetest;
+using core::tis620::T;
+
+namespace {
+
+int g_idleCalls = 0;
+void countIdle()
+{
+    ++g_idleCalls;
+}
+
+class OpsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        g_idleCalls = 0;
+        core::setIdleHook(countIdle);
+    }
+    void TearDown() override { core::setIdleHook(nullptr); }
+
+    std::string folder() const { return dir.path() + "/"; }
+
+    // A table of the catalogue in the test folder, empty, with its index files.
+    void make(const char* name)
+    {
+        const TableDef* def = findTable(name);
+        ASSERT_NE(def, nullptr);
+        ASSERT_OK(Table::create(folder() + tableFileName(*def), fieldSpecs(def->fields)));
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openCatalogueTable(folder(), *def, ShareMode::Exclusive, &t));
+        ASSERT_OK(t->close());
+    }
+
+    // Appends one record through a table of its own, shared, with the catalogue's indexes.
+    void add(const char* name, const std::vector<std::pair<const char*, core::Value>>& values)
+    {
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openCatalogueTable(folder(), *findTable(name), ShareMode::Shared, &t));
+        ASSERT_OK(t->append());
+        for (const auto& [field, v] : values)
+            ASSERT_OK(t->put(field, v));
+        ASSERT_OK(t->commit());
+        ASSERT_OK(t->close());
+    }
+
+    void addSeries(const char* code, double csno)
+    {
+        add("Consec", {{"CODE", core::Value::text(code)}, {"CSNO", core::Value::number(csno)}});
+    }
+
+    double csno(const char* code)
+    {
+        std::unique_ptr<Table> t;
+        EXPECT_TRUE(openCatalogueTable(folder(), *findTable("Consec"), ShareMode::Shared, &t).ok());
+        EXPECT_TRUE(t->seek(core::xbase::padRight(code, 10)).ok());
+        core::Value v;
+        EXPECT_TRUE(t->found() && t->get("CSNO", &v).ok());
+        return v.asNumber();
+    }
+
+    std::vector<std::string> files() const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    testsupport::TempDir dir;
+    testsupport::RecordingPrompts prompts;
+    testsupport::FakeClock clock;
+};
+
+void addTicket(Table& t, const char* company, const char* account, int day, const char* time, const char* ticket)
+{
+    ASSERT_OK(t.append());
+    ASSERT_OK(t.put("COMPANY", core::Value::text(company)));
+    ASSERT_OK(t.put("ACCOUNT", core::Value::text(account)));
+    ASSERT_OK(t.put("DAYIN", core::Value::date(core::Date::fromYmd(2026, 3, day))));
+    ASSERT_OK(t.put("TMIN", core::Value::text(time)));
+    ASSERT_OK(t.put("TICKET", core::Value::text(ticket)));
+    ASSERT_OK(t.put("STAT", core::Value::text("2")));
+    ASSERT_OK(t.unlock());
+}
+
+std::vector<std::string> fieldInOrder(Table& t, const char* field)
+{
+    std::vector<std::string> out;
+    EXPECT_TRUE(t.goTop().ok());
+    while (!t.eof()) {
+        core::Value v;
+        EXPECT_TRUE(t.get(field, &v).ok());
+        out.push_back(core::xbase::rtrim(v.asText()));
+        EXPECT_TRUE(t.skip().ok());
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST_F(OpsTest, MissingTableShowsItsTitleAndCreatesNothing)
+{
+    struct Case {
+        std::function<bool(Workspace&)> open;
+        const char* text;
+        const char* caption;
+    };
+    const std::string f = folder();
+    const Case cases[] = {
+        {[&](Workspace& ws) { return OPEN(ws, f, "Farmer", "CODE", false, "Farmer", "Farmer"); }, "ไม่พบแฟ้ม Farmer",
+         "ส่วนการเปิดแฟ้ม"},
+        {[&](Workspace& ws) { return OPEN(ws, f, "Money1", "DTOS(DATE)+TICKET", true, T("ข้อมูลการจ่ายเงิน"), "Money1"); },
+         "ไม่พบแฟ้ม ข้อมูลการจ่ายเงิน", "ส่วนการเปิดแฟ้ม"},
+        {[&](Workspace& ws) { return OPENTRK(ws, f, "Wdata3", "Wdata"); }, "ไม่พบแฟ้ม Wdata3", "  ส่วนการเปิดแฟ้ม"},
+    };
+    for (const Case& c : cases) {
+        prompts.shown.clear();
+        Workspace ws;
+        EXPECT_FALSE(c.open(ws));
+        ASSERT_EQ(prompts.shown.size(), 1u) << c.text;
+        EXPECT_EQ(prompts.shown[0].text, T(c.text));
+        EXPECT_EQ(prompts.shown[0].title, T(c.caption));
+        EXPECT_EQ(prompts.shown[0].kind, core::MessageKind::Info);
+        EXPECT_TRUE(ws.aliases().empty());
+    }
+    EXPECT_TRUE(files().empty());
+}
+
+TEST_F(OpsTest, MissingIndexIsBuiltSilentlyAndTheCallerCanAsk)
+{
+    make("Farmer");
+    for (const char* code : {"F3", "F1", "F2"})
+        add("Farmer", {{"CODE", core::Value::text(code)}});
+    std::filesystem::remove(dir.file("FARMER.NTX"));
+    Workspace ws;
+    ASSERT_TRUE(OPEN(ws, folder(), "farmer", "CODE", false, "Farmer", "Farmer"));
+    EXPECT_TRUE(prompts.shown.empty());
+    Table* t = ws.current();
+    ASSERT_EQ(ws.currentAlias(), "farmer");
+    EXPECT_EQ(t->order(), 1);
+    EXPECT_EQ(fieldInOrder(*t, "CODE"), (std::vector<std::string>{"F1", "F2", "F3"}));
+    const auto notes = t->takeNotes();
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].reason.find("missing"), std::string::npos);
+    // Made in upper case, as the reference runtime names its files.
+    EXPECT_EQ(files(), (std::vector<std::string>{"FARMER.DBF", "FARMER.NTX"}));
+}
+
+TEST_F(OpsTest, WeighingTableGetsDeletedIndexesBackWithTheDateOrderActive)
+{
+    make("Wdata1");
+    {
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openCatalogueTable(folder(), *findTable("Wdata1"), ShareMode::Shared, &t));
+        addTicket(*t, "S1", " ", 9, "08:00:00", "000003");
+        addTicket(*t, "S2", "1", 2, "17:30:00", "000002");
+        addTicket(*t, "S1", " ", 2, "07:15:00", "000001");
+        ASSERT_OK(t->close());
+    }
+    std::filesystem::remove(dir.file("WDATA12.NTX"));
+    std::filesystem::remove(dir.file("WDATA13.NTX"));
+    Workspace ws;
+    ASSERT_TRUE(OPENTRK(ws, folder(), "Wdata1", "Wdata"));
+    EXPECT_TRUE(prompts.shown.empty());
+    Table* t = ws.find("WDATA");
+    ASSERT_EQ(t, ws.current());
+    ASSERT_EQ(t->orderCount(), 3);
+    EXPECT_EQ(t->order(), 2);
+    EXPECT_EQ(t->orderIndex(1).header().expression, "STAT+TRUCK");
+    EXPECT_EQ(t->orderIndex(2).header().expression, "DTOS(DAYIN)+TMIN+TICKET");
+    EXPECT_EQ(t->orderIndex(3).header().expression, "COMPANY+ACCOUNT");
+    EXPECT_EQ(fieldInOrder(*t, "TICKET"), (std::vector<std::string>{"000001", "000002", "000003"}));
+    ASSERT_OK(ws.closeAll());
+    CheckReport report;
+    checkTable(dir.file("WDATA1.DBF"), indexesOf(dir.file("WDATA1.DBF")), &report);
+    EXPECT_TRUE(report.ok()) << report.problems.front();
+}
+
+TEST_F(OpsTest, IndexOfAnotherKeyIsRebuiltAndExclusiveOpenAlwaysRebuilds)
+{
+    make("Farmer");
+    add("Farmer", {{"CODE", core::Value::text("F2")}, {"NAME", core::Value::text("A")}});
+    add("Farmer", {{"CODE", core::Value::text("F1")}, {"NAME", core::Value::text("B")}});
+    {
+        // A report ordered the table by name into the same file.
+        Workspace ws;
+        ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "NAME", true, "Farmer", "Farmer"));
+        EXPECT_EQ(ws.current()->orderIndex(1).header().expression, "NAME");
+        EXPECT_EQ(fieldInOrder(*ws.current(), "CODE"), (std::vector<std::string>{"F2", "F1"}));
+    }
+    Workspace ws;
+    ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
+    EXPECT_EQ(ws.current()->orderIndex(1).header().expression, "CODE");
+    EXPECT_EQ(fieldInOrder(*ws.current(), "CODE"), (std::vector<std::string>{"F1", "F2"}));
+    EXPECT_EQ(ws.current()->takeNotes().size(), 1u);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(OpsTest, OpeningAnAliasAgainClosesTheFirst)
+{
+    make("Farmer");
+    make("Company");
+    Workspace ws;
+    ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer", "Code"));
+    ASSERT_TRUE(OPEN(ws, folder(), "Company", "CODE", false, "Company", "Company", "CODE"));
+    EXPECT_EQ(ws.aliases(), std::vector<std::string>{"CODE"});
+    EXPECT_NE(ws.current()->path().find("COMPANY.DBF"), std::string::npos);
+    // A failed open under the alias still closes what it held.
+    EXPECT_FALSE(OPEN(ws, folder(), "Product", "CODE", false, "Product", "Product", "code"));
+    EXPECT_TRUE(ws.aliases().empty());
+}
+
+TEST_F(OpsTest, TableHeldByAnotherWorkstationIsGivenUpAfterTenSecondsWithoutSpinning)
+{
+    make("Farmer");
+    struct Case {
+        bool otherExclusive;
+        bool exclusive;
+    };
+    for (const Case c : {Case{true, false}, Case{false, true}, Case{true, true}}) {
+        prompts.shown.clear();
+        g_idleCalls = 0;
+        const std::string path = dir.file("FARMER.DBF");
+        Child other([&](Child& self) {
+            std::unique_ptr<Table> t;
+            if (!Table::open(path, c.otherExclusive ? ShareMode::Exclusive : ShareMode::Shared, &t).ok())
+                return 1;
+            self.send('o');
+            self.receive();
+            return 0;
+        });
+        ASSERT_EQ(other.receive(), 'o');
+        const std::int64_t before = clock.monotonic;
+        Workspace ws;
+        EXPECT_FALSE(OPEN(ws, folder(), "Farmer", "CODE", c.exclusive, "Farmer", "Farmer"));
+        const std::int64_t waited = clock.monotonic - before;
+        EXPECT_GE(waited, 10000);
+        EXPECT_LT(waited, 10100);
+        // Polled with sleeps of up to 20 ms, the idle hook between tries: a few hundred tries.
+        EXPECT_GT(g_idleCalls, 400);
+        EXPECT_LT(g_idleCalls, 1000);
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถเปิดแฟ้ม Farmer"));
+        EXPECT_EQ(prompts.shown[0].title, T("ส่วนการเปิดแฟ้ม"));
+        other.send('x');
+        EXPECT_EQ(other.wait(), 0);
+        // Once the other workstation let go, the same open succeeds.
+        EXPECT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", c.exclusive, "Farmer", "Farmer"));
+    }
+}
+
+TEST_F(OpsTest, RecordLockAndAppendWaitForTheOtherWorkstation)
+{
+    make("Farmer");
+    add("Farmer", {{"CODE", core::Value::text("F1")}});
+    const std::string path = dir.file("FARMER.DBF");
+    Child other([&](Child& self) {
+        std::unique_ptr<Table> t;
+        if (!Table::open(path, ShareMode::Shared, &t).ok() || !t->goTo(1).ok() || !t->lock().ok())
+            return 1;
+        self.send('l');
+        self.receive();
+        return t->unlock().ok() ? 0 : 2;
+    });
+    ASSERT_EQ(other.receive(), 'l');
+    Workspace ws;
+    ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
+    const std::int64_t before = clock.monotonic;
+    EXPECT_FALSE(REC_LOCK(ws, 2));
+    EXPECT_GE(clock.monotonic - before, 2000);
+    EXPECT_GT(g_idleCalls, 0);
+    EXPECT_FALSE(ws.current()->isLocked(1));
+
+    // ADD_REC does not need that record: a blank record comes current and locked.
+    ASSERT_TRUE(ADD_REC(ws));
+    EXPECT_EQ(ws.current()->recNo(), 2u);
+    EXPECT_TRUE(ws.current()->isLocked(2));
+    core::Value code;
+    ASSERT_OK(ws.current()->get("CODE", &code));
+    EXPECT_EQ(code.asText(), std::string(10, ' '));
+    ASSERT_TRUE(unlockAll(ws));
+
+    // Waiting without limit ends when the other workstation lets go.
+    ASSERT_OK(ws.current()->goTo(1));
+    other.send('u');
+    EXPECT_TRUE(REC_LOCK(ws, 0));
+    EXPECT_TRUE(ws.current()->isLocked(1));
+    EXPECT_EQ(other.wait(), 0);
+    ASSERT_OK(ws.current()->put("NAME", core::Value::text("X")));
+    EXPECT_TRUE(commitAll(ws));
+    EXPECT_TRUE(unlockAll(ws));
+    EXPECT_FALSE(ws.current()->isLocked(1));
+}
+
+TEST_F(OpsTest, DamagedTableGoesToTheErrorTrapAndTheOpenFails)
+{
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
+    testsupport::writeFile(dir.file("FARMER.DBF"), std::string(10, '\x07'));
+    Workspace ws;
+    EXPECT_FALSE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
+    ASSERT_EQ(faults.faults.size(), 1u);
+    EXPECT_EQ(faults.faults[0].genCode, core::EG_CORRUPTION);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถเปิดแฟ้ม Farmer"));
+}
+
+TEST(Zero, WholePartWithLeadingZerosCutToItsLastDigits)
+{
+    const struct {
+        double n;
+        int width;
+        const char* text;
+    } cases[] = {{7, 2, "07"},           {123, 2, "23"},      {12.9, 5, "00012"}, {41, 6, "000041"},
+                 {1000000, 6, "000000"}, {999999, 6, "999999"}, {0, 6, "000000"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ZERO(c.n, c.width), c.text) << c.n << " " << c.width;
+}
+
+TEST_F(OpsTest, ConsecPeeksAndTakesNumbers)
+{
+    make("Consec");
+    addSeries("TRK01", 41);
+    addSeries("TRK02", 1000000);
+    addSeries("MON01", 7);
+    core::programSettings().setText("CDRV1", folder());
+    EXPECT_EQ(CONSEC("TRK01", "R"), "000041");
+    EXPECT_EQ(CONSEC("TRK01", "R"), "000041");
+    EXPECT_EQ(csno("TRK01"), 41);
+    EXPECT_EQ(CONSEC("TRK01", "W"), "000041");
+    EXPECT_EQ(CONSEC("TRK01", "W"), "000042");
+    EXPECT_EQ(csno("TRK01"), 43);
+    // Six digits: the millionth number of a series comes out as its last six.
+    EXPECT_EQ(CONSEC(folder(), "TRK02", "W"), "000000");
+    EXPECT_EQ(csno("TRK02"), 1000001);
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(csno("MON01"), 7);
+}
+
+TEST_F(OpsTest, ConsecWithoutItsSeriesOrItsTableSaysSoAndGivesZeros)
+{
+    make("Consec");
+    addSeries("TRK01", 5);
+    // Series codes are matched whole: "TRK0" is not "TRK01".
+    for (const char* series : {"TRK09", "TRK0"}) {
+        prompts.shown.clear();
+        EXPECT_EQ(CONSEC(folder(), series, "W"), "000000");
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, T("ไม่พบเลขลำดับของระบบ ") + series);
+        EXPECT_EQ(prompts.shown[0].title, T("  ส่วนกำหนดเลขใบชั่ง"));
+    }
+    EXPECT_EQ(csno("TRK01"), 5);
+
+    prompts.shown.clear();
+    std::filesystem::remove(dir.file("CONSEC.DBF"));
+    EXPECT_EQ(CONSEC(folder(), "TRK01", "W"), "000000");
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบแฟ้ม Consec"));
+    EXPECT_EQ(prompts.shown[1].text, T("แฟ้มเลขใบชั่งไม่สามารถเปิดได้"));
+    EXPECT_EQ(prompts.shown[1].title, T("  ส่วนกำหนดเลขใบชั่ง"));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("CONSEC.DBF")));
+}
+
+TEST_F(OpsTest, DetailLinkKeysMadeInTheSameHundredthDiffer)
+{
+    make("Money1");
+    make("Detail1");
+    clock.hundredths = 45234 * 100 + 56;  // 12:33:54.56
+    Workspace ws;
+    ASSERT_TRUE(OPEN(ws, folder(), "Money1", "DTOS(DATE)+TICKET", false, "Money1", "Money1", "wdata"));
+    ASSERT_TRUE(OPEN(ws, folder(), "Detail1", "INDENT+RECORD", false, "Detail1", "Detail1", "detail"));
+    const std::string first = INDENT(ws);
+    EXPECT_EQ(first, "20261205" "45234" "56");
+    EXPECT_EQ(ws.currentAlias(), "wdata");
+    // The clock has not moved: the second key waits for the next hundredth.
+    const std::string second = INDENT(ws);
+    EXPECT_EQ(second, "20261205" "45234" "57");
+
+    // A key a line already carries is not given out again.
+    ASSERT_OK(ws.select("detail"));
+    ASSERT_TRUE(ADD_REC(ws));
+    ASSERT_OK(ws.current()->put("INDENT", core::Value::text("20261205" "45234" "58")));
+    ASSERT_TRUE(commitAll(ws));
+    ASSERT_TRUE(unlockAll(ws));
+    EXPECT_EQ(INDENT(ws), "20261205" "45234" "59");
+}
+
+TEST_F(OpsTest, CompanyAndOneBlankFindsExactlyTheOpenAccountTickets)
+{
+    make("Wdata1");
+    {
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openCatalogueTable(folder(), *findTable("Wdata1"), ShareMode::Shared, &t));
+        addTicket(*t, "S1", " ", 1, "08:00:00", "000001");
+        addTicket(*t, "S1", "1", 1, "09:00:00", "000002");
+        addTicket(*t, "S10", " ", 1, "10:00:00", "000003");
+        addTicket(*t, "S1", " ", 2, "08:00:00", "000004");
+        addTicket(*t, "S2", " ", 2, "09:00:00", "000005");
+        ASSERT_OK(t->close());
+    }
+    Workspace ws;
+    ASSERT_TRUE(OPENTRK(ws, folder(), "Wdata1"));
+    Table& t = *ws.current();
+    ASSERT_OK(t.setOrder(3));
+    const std::string key = core::xbase::padRight("S1", 10) + " ";
+    ASSERT_OK(t.seek(key));
+    std::vector<std::string> open;
+    while (t.found() && !t.eof()) {
+        core::Value company, account, ticket;
+        ASSERT_OK(t.get("COMPANY", &company));
+        ASSERT_OK(t.get("ACCOUNT", &account));
+        if (company.asText() + account.asText() != key)
+            break;
+        ASSERT_OK(t.get("TICKET", &ticket));
+        open.push_back(ticket.asText());
+        ASSERT_OK(t.skip());
+    }
+    EXPECT_EQ(open, (std::vector<std::string>{"000001", "000004"}));
+}
+
+TEST_F(OpsTest, EightProcessesTakeFourThousandDistinctConsecutiveNumbers)
+{
+    make("Consec");
+    addSeries("TRK01", 1);
+    const std::string f = folder();
+    std::vector<std::unique_ptr<Child>> children;
+    for (int i = 0; i < 8; ++i) {
+        children.push_back(std::make_unique<Child>([&](Child& self) {
+            // Syncs off: the lock protocol is what is tested here, not the disk.
+            setHardCommit(false);
+            core::setClock(nullptr);
+            for (int n = 0; n < 500; ++n) {
+                const std::string number = CONSEC(f, "TRK01", "W");
+                self.sendWord(std::uint32_t(std::stoul(number)));
+            }
+            return 0;
+        }));
+    }
+    std::vector<std::uint32_t> all;
+    for (auto& c : children) {
+        const auto words = c->words();
+        all.insert(all.end(), words.begin(), words.end());
+        EXPECT_EQ(c->wait(), 0);
+    }
+    ASSERT_EQ(all.size(), 4000u);
+    const std::set<std::uint32_t> distinct(all.begin(), all.end());
+    EXPECT_EQ(distinct.size(), 4000u);
+    EXPECT_EQ(*distinct.begin(), 1u);
+    EXPECT_EQ(*distinct.rbegin(), 4000u);
+    EXPECT_EQ(csno("TRK01"), 4001);
+}
