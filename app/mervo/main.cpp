@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "codes/dialogs/code_screens.h"
 #include "core/prompts.h"
 #include "core/sound.h"
 #include "errors/error_dialog.h"
@@ -59,6 +60,7 @@ int main(int argc, char** argv)
     // The operations of later parts register their commands here; the main window registers its
     // own, and every other command says it is not available yet.
     shell::Dispatcher dispatcher;
+    codes::registerCodeActions(dispatcher);
     shell::QtMainHost host(dispatcher);
     const int code = shell::MAIN(host, argc > 1 ? std::string_view(argv[1]) : std::string_view());
     core::setSound(nullptr);

@@ -1,0 +1,41 @@
+#include "codes/pick_list.h"
+
+namespace codes {
+namespace {
+
+class BrowserPickList final : public PickList {
+public:
+    PickResult pick(storage::Workspace& ws, int table, std::string_view seed, std::string_view callerAlias,
+                    bool allowChanges) override
+    {
+        return POPCODE(ws, table, seed, callerAlias, allowChanges);
+    }
+};
+
+BrowserPickList g_browserPickList;
+PickList* g_pickList = &g_browserPickList;
+
+}  // namespace
+
+PickList& pickList()
+{
+    return *g_pickList;
+}
+
+PickList* setPickList(PickList* list)
+{
+    PickList* previous = g_pickList == &g_browserPickList ? nullptr : g_pickList;
+    g_pickList = list ? list : &g_browserPickList;
+    return previous;
+}
+
+bool pickCode(storage::Workspace& ws, int table, core::ValueMap& values, std::string_view name,
+              std::string_view callerAlias, bool allowChanges)
+{
+    const std::string seed = values.text(name);
+    const PickResult r = pickList().pick(ws, table, seed, callerAlias, allowChanges);
+    values.setText(name, r.accepted() ? r.code : seed);
+    return r.accepted();
+}
+
+}  // namespace codes

@@ -1,0 +1,351 @@
+// The code browser and pick-list driven through its model with scripted screens and prompts: the
+// seed rules, the code box and search, Enter and OK on marked rows, the rights rules, the deletion
+// mark, nesting inside the product editor, and the management screen from the menu.
+#include <gtest/gtest.h>
+
+#include "codes/pick_list.h"
+#include "codes_fixture.h"
+#include "storage/ops.h"
+#include "support/seams.h"
+
+using namespace codestest;
+using codes::CodeBrowser;
+using codes::PickResult;
+
+namespace {
+
+class CodeBrowserTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.add(1, {{"A01", "นายสมชาย ใจดี"}, {"A02", "Rice Mill Co"}, {"B01", "Brown rice farm"},
+                     {"B02", "Corn farm"}, {"C01", "RICE sack shop"}, {"D01", "ร้านค้าเลิกกิจการ", true}});
+    }
+
+    CodeSite site;
+    ScriptedScreens screens;
+    testsupport::RecordingPrompts prompts;
+    storage::Workspace ws;
+};
+
+TEST_F(CodeBrowserTest, AnExactCodeIsAcceptedWithoutTheBrowserEvenWhenMarked)
+{
+    for (const std::string seed : {"D01", "d01", "D01       ", "A02"}) {
+        const PickResult r = codes::POPCODE(ws, 1, seed);
+        EXPECT_EQ(r.outcome, PickResult::Outcome::Accepted) << seed;
+        EXPECT_EQ(r.code, pad(core::xbase::upper(core::xbase::rtrim(seed)))) << seed;
+        // The code table stands on the row, so the caller reads its name.
+        core::Value name;
+        ASSERT_TRUE(ws.find("farmer")->get("NAME", &name).ok());
+        EXPECT_NE(core::xbase::rtrim(name.asText()), "") << seed;
+    }
+    EXPECT_EQ(screens.browsers, 0);
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CodeBrowserTest, TheSeedDecidesWhereTheBrowserOpens)
+{
+    struct Case {
+        const char* seed;
+        const char* codeBox;
+        const char* row;
+    };
+    const Case cases[] = {
+        {"A", "A", "A01"},          // a prefix of several codes: the first, the prefix in the box
+        {"b0", "B0", "B01"},        // upper-cased
+        {"ZZ", "", "A01"},          // nothing begins with it: the first row, an empty box
+        {"", "", "A01"},            // a blank seed never names a code
+        {"A0123456789", "", "A01"}, // longer than a code
+    };
+    for (const Case& c : cases) {
+        std::string box, row;
+        screens.onBrowser = [&](CodeBrowser& b) {
+            box = core::xbase::rtrim(b.codeBox());
+            row = highlighted(b.browse());
+        };
+        core::ValueMap values;
+        values.setText("cFarmer", c.seed);
+        EXPECT_FALSE(codes::pickCode(ws, 1, values, "cFarmer", "", true)) << c.seed;
+        EXPECT_EQ(box, c.codeBox) << c.seed;
+        EXPECT_EQ(row, c.row) << c.seed;
+        // Closed without accepting: the field gets the seed back.
+        EXPECT_EQ(values.text("cFarmer"), c.seed) << c.seed;
+    }
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CodeBrowserTest, EnterOrOkPicksTheHighlightedRowAndSelectsTheCallersTable)
+{
+    ASSERT_TRUE(storage::OPEN(ws, site.folder(), "Company", "CODE", false, "Company", "Company", "company"));
+    for (const bool byEnter : {true, false}) {
+        screens.onBrowser = [&](CodeBrowser& b) {
+            b.CFILTER("b");
+            ASSERT_TRUE(b.browse().source().skip(1) == 1);  // the person moves down a row
+            if (byEnter)
+                b.CSELECT(0);
+            else
+                b.ok();
+            EXPECT_TRUE(b.closing());
+        };
+        const PickResult r = codes::POPCODE(ws, 1, "X", "company");
+        EXPECT_EQ(r.outcome, PickResult::Outcome::Accepted);
+        EXPECT_EQ(r.code, pad("B02"));
+        EXPECT_EQ(ws.currentAlias(), "company");
+        core::Value name;
+        ASSERT_TRUE(ws.find("farmer")->get("NAME", &name).ok());
+        EXPECT_EQ(core::xbase::rtrim(name.asText()), "Corn farm");
+    }
+}
+
+TEST_F(CodeBrowserTest, AMarkedRowIsNeitherPickedNorEdited)
+{
+    const auto tryRow = [&](CodeBrowser& b) {
+        b.CFILTER("D");
+        ASSERT_EQ(highlighted(b.browse()), "D01");
+        b.CSELECT(0);
+        b.CSELECT(1);
+        if (b.mode() == CodeBrowser::Mode::Pick) {
+            b.ok();
+            EXPECT_FALSE(b.closing());
+        }
+        b.CEDIT(false);
+    };
+    screens.onBrowser = tryRow;
+    EXPECT_FALSE(codes::POPCODE(ws, 1, "").accepted());
+    codes::POPCODE(1);
+    EXPECT_EQ(screens.editors, 0);
+    int marked = 0, notEditable = 0;
+    for (const auto& s : prompts.shown) {
+        if (s.text == T("ข้อมูลถูกทำเครื่องหมายลบ !") && s.title == T("  ส่วนตารางรหัส"))
+            ++marked;
+        if (s.text == T("ไม่สามารถแก้ไขข้อมูลนี้ได้") && s.title == T("ส่วนทำการแก้ไขรหัสข้อมูล"))
+            ++notEditable;
+    }
+    // Enter, double click and OK in the pick-list; Enter and double click in the management screen.
+    EXPECT_EQ(marked, 5);
+    EXPECT_EQ(notEditable, 2);  // the edit button, in both modes
+}
+
+TEST_F(CodeBrowserTest, TheUsersLevelDecidesAddEditAndDelete)
+{
+    struct Case {
+        int level;
+        bool allowChanges;
+        bool add, edit, del;
+    };
+    const Case cases[] = {
+        {0, true, false, false, false}, {1, true, false, false, false}, {2, true, false, false, false},
+        {3, true, true, false, false},  {4, true, true, true, false},   {5, true, true, true, true},
+        {6, true, true, true, true},    {6, false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        site.setLevel(1, c.level);
+        screens.onBrowser = [&](CodeBrowser& b) {
+            EXPECT_EQ(b.canAdd(), c.add) << c.level;
+            EXPECT_EQ(b.canEdit(), c.edit) << c.level;
+            EXPECT_EQ(b.canDelete(), c.del) << c.level;
+            // Buttons that are off do nothing, whatever calls them.
+            b.CEDIT(true);
+            b.CDELETE();
+        };
+        (void)codes::POPCODE(ws, 1, "A01X", "", c.allowChanges);
+    }
+    EXPECT_EQ(screens.editors, 4);  // add at levels 3 .. 6
+    EXPECT_EQ(prompts.shown.size(), 2u);  // the delete confirmations at 5 and 6, answered No
+}
+
+TEST_F(CodeBrowserTest, EnterOpensTheEditorOnlyForUsersWhoMayEdit)
+{
+    for (const int level : {1, 3, 4}) {
+        site.setLevel(1, level);
+        screens.editors = 0;
+        screens.onBrowser = [](CodeBrowser& b) { b.CSELECT(0); };
+        codes::POPCODE(1);
+        EXPECT_EQ(screens.editors, level >= 4 ? 1 : 0) << level;
+    }
+}
+
+TEST_F(CodeBrowserTest, TheCodeBoxPositionsOnThePrefix)
+{
+    screens.onBrowser = [&](CodeBrowser& b) {
+        b.CFILTER("c");
+        EXPECT_EQ(b.codeBox(), pad("C", 20));
+        EXPECT_EQ(highlighted(b.browse()), "C01");
+        b.CFILTER("Q");  // no code begins with it: the row stays
+        EXPECT_EQ(highlighted(b.browse()), "C01");
+        b.CFILTER("");
+        EXPECT_EQ(highlighted(b.browse()), "A01");
+    };
+    (void)codes::POPCODE(ws, 1, "");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบรหัสที่ระบุ"));
+    EXPECT_EQ(prompts.shown[0].title, T("ตารางรหัส"));
+}
+
+TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
+{
+    struct Case {
+        const char* codeBox;
+        const char* start;  // the row the search starts from (moved to after the code box)
+        const char* text;
+        const char* found;  // "" when not found: the row stays on `start`
+    };
+    const Case cases[] = {
+        {"", "A01", "RICE", "A02"},   // the current row is never looked at; any mix of case
+        {"", "A02", "rice", "B01"},
+        {"", "B01", "Rice", "C01"},
+        {"", "C01", "RICE", ""},      // never wraps to the top
+        {"B", "B01", "RICE", ""},     // B02 lacks it and C01 is outside the prefix
+        {"A", "A01", "a02", "A02"},   // the code counts too
+        {"", "A01", "ใจดี", ""},       // A01 itself is not looked at
+        {"", "A01", "เลิกกิจการ", "D01"},  // marked rows are searched
+    };
+    for (const Case& c : cases) {
+        prompts.shown.clear();
+        screens.onBrowser = [&](CodeBrowser& b) {
+            b.CFILTER(c.codeBox);
+            while (highlighted(b.browse()) != c.start)
+                ASSERT_EQ(b.browse().source().skip(1), 1);
+            b.CSEARCH(T(c.text));
+            EXPECT_EQ(core::xbase::rtrim(b.searchBox()), core::xbase::upper(T(c.text)));
+            EXPECT_EQ(highlighted(b.browse()), *c.found ? c.found : c.start) << c.text << " from " << c.start;
+        };
+        (void)codes::POPCODE(ws, 1, "");
+        if (*c.found) {
+            EXPECT_TRUE(prompts.shown.empty()) << c.text;
+        } else {
+            ASSERT_EQ(prompts.shown.size(), 1u) << c.text;
+            EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อมูลที่ระบุ !"));
+            EXPECT_EQ(prompts.shown[0].title, T("  ส่วนทำการค้นหา"));
+        }
+    }
+}
+
+TEST_F(CodeBrowserTest, AnEmptySearchTextDoesNothing)
+{
+    screens.onBrowser = [&](CodeBrowser& b) {
+        b.CSEARCH("   ");
+        EXPECT_EQ(highlighted(b.browse()), "A01");
+    };
+    (void)codes::POPCODE(ws, 1, "");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
+{
+    prompts.answers = {false, true, true};
+    screens.onBrowser = [&](CodeBrowser& b) {
+        b.CFILTER("B02");
+        b.CDELETE();  // No
+        b.CDELETE();  // Yes: marked
+        EXPECT_TRUE(b.browse().table().deleted());
+        b.CFILTER("D01");
+        b.CDELETE();  // Yes: unmarked
+    };
+    codes::POPCODE(1);
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[0].text, T("สั่งทำเครื่องหมายลบ"));
+    EXPECT_EQ(prompts.shown[2].text, T("ยกเลิกเครื่องหมายลบ"));
+    for (const auto& s : prompts.shown) {
+        EXPECT_TRUE(s.question);
+        EXPECT_EQ(s.title, T("กรุณายืนยันการทำงาน"));
+    }
+    EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "A02", "B01", "B02*", "C01", "D01"}));
+}
+
+TEST_F(CodeBrowserTest, TopBottomAndTheRecordCount)
+{
+    screens.onBrowser = [&](CodeBrowser& b) {
+        EXPECT_EQ(b.recordCountText(), "Record = 6");  // marked rows count
+        b.CGOTOP(1);
+        EXPECT_EQ(highlighted(b.browse()), "D01");
+        b.CGOTOP(0);
+        EXPECT_EQ(highlighted(b.browse()), "A01");
+    };
+    codes::POPCODE(1);
+    EXPECT_EQ(screens.browsers, 1);
+}
+
+TEST_F(CodeBrowserTest, TheManagementScreenClosesEveryTableItOpened)
+{
+    storage::Workspace* seen = nullptr;
+    screens.onBrowser = [&](CodeBrowser& b) {
+        seen = &b.workspace();
+        EXPECT_TRUE(seen->find("farmer"));
+        EXPECT_EQ(codes::browserValues()->LPACCEPT, false);
+    };
+    codes::POPCODE(1);
+    EXPECT_EQ(codes::browserValues(), nullptr);
+    // The product browser opens the units with it, for the editor's unit fields.
+    screens.onBrowser = [&](CodeBrowser& b) { EXPECT_TRUE(b.workspace().find("Unit")); };
+    codes::POPCODE(3);
+    EXPECT_EQ(screens.browsers, 2);
+}
+
+TEST_F(CodeBrowserTest, AMissingTableClosesTheCallersTablesAndFails)
+{
+    ASSERT_TRUE(storage::OPEN(ws, site.folder(), "Company", "CODE", false, "Company", "Company", "company"));
+    std::filesystem::remove(site.dir.file("WHOUSE.DBF"));
+    const PickResult r = codes::POPCODE(ws, 5, "W1", "company");
+    EXPECT_EQ(r.outcome, PickResult::Outcome::Failed);
+    EXPECT_TRUE(ws.aliases().empty());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบแฟ้ม WHouse"));
+    EXPECT_EQ(screens.browsers, 0);
+}
+
+// The unit pick-list nested in the product editor works on the outer browser's values and gives
+// them back: accepting a unit never counts as accepting the product.
+TEST_F(CodeBrowserTest, ANestedBrowserLeavesTheOuterBrowsersValuesAsTheyWere)
+{
+    site.add(3, {{"P01", "ข้าวเปลือก"}});
+    site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
+    int depth = 0;
+    screens.onBrowser = [&](CodeBrowser& b) {
+        ++depth;
+        if (depth == 1) {
+            EXPECT_FALSE(b.nested());
+            b.CFILTER("P");
+            b.CEDIT(false);  // the product editor, whose unit field opens the nested browser
+            EXPECT_EQ(codes::browserValues()->CGET1, pad("P", 20));
+            EXPECT_FALSE(b.accepted());
+            return;  // closed with the close box
+        }
+        EXPECT_TRUE(b.nested());
+        EXPECT_FALSE(b.canAdd() || b.canEdit() || b.canDelete());
+        EXPECT_EQ(b.codeBox(), pad("T", 20));
+        b.ok();
+    };
+    screens.onEditor = [&](codes::CodeEditor& e) {
+        e.values().setText("CUNIT1", pad("T"));
+        EXPECT_TRUE(e.check("CUNIT1"));
+        EXPECT_EQ(e.values().text("CUNIT1"), pad("TON"));
+        EXPECT_EQ(e.workspace().currentAlias(), "Product");
+    };
+    const PickResult r = codes::POPCODE(ws, 3, "Q");
+    EXPECT_EQ(r.outcome, PickResult::Outcome::Refused);
+    EXPECT_EQ(r.code, "Q");
+    EXPECT_EQ(depth, 2);
+    EXPECT_EQ(codes::browserValues(), nullptr);
+}
+
+TEST_F(CodeBrowserTest, EnterIsSuspendedWhileAnEditorRuns)
+{
+    bool boundDuringEdit = true;
+    CodeBrowser* outer = nullptr;
+    screens.onBrowser = [&](CodeBrowser& b) {
+        outer = &b;
+        EXPECT_TRUE(b.enterBound());
+        b.CEDIT(true);
+        EXPECT_TRUE(b.enterBound());
+    };
+    screens.onEditor = [&](codes::CodeEditor&) {
+        boundDuringEdit = outer->enterBound();
+        outer->CSELECT(0);  // ignored: no second editor opens
+    };
+    codes::POPCODE(1);
+    EXPECT_FALSE(boundDuringEdit);
+    EXPECT_EQ(screens.editors, 1);
+}
+
+}  // namespace

@@ -1,0 +1,344 @@
+// The code record editors driven through their model: the rows against the catalogue, the code
+// entry's checks, what Save writes (and what it must not), an empty code, the new row's place in
+// the browse, the duplicate re-check under the lock, the product's unit pick-list and the employee
+// editor's user buttons.
+#include <gtest/gtest.h>
+
+#include "codes/code_tables.h"
+#include "codes/pick_list.h"
+#include "codes_fixture.h"
+#include "core/password.h"
+#include "storage/field_codec.h"
+#include "support/seams.h"
+
+using namespace codestest;
+using codes::CodeEditor;
+using codes::EntryCheck;
+
+namespace {
+
+// A code table open in a workspace with a browse over it, as the browser has it.
+struct OpenBrowse {
+    OpenBrowse(int number, int rows = 10) : number(number)
+    {
+        EXPECT_TRUE(codes::openCodeTable(ws, number));
+        storage::Table* t = ws.find(codes::codeTableDef(number).alias);
+        EXPECT_TRUE(storage::TableRowSource::create(*t, {"CODE", "NAME"}, &source).ok());
+        browse = std::make_unique<codes::TableBrowse>(ws, codes::codeTableDef(number).alias, *source);
+        browse->setView({.visibleRows = [rows] { return rows; }});
+    }
+    // Highlights the row with that code.
+    void highlight(const std::string& code)
+    {
+        ASSERT_TRUE(browse->table().seek(pad(code)).ok());
+        ASSERT_TRUE(browse->table().found()) << code;
+        browse->follow();
+    }
+
+    int number;
+    storage::Workspace ws;
+    std::unique_ptr<storage::TableRowSource> source;
+    std::unique_ptr<codes::TableBrowse> browse;
+};
+
+class CodeEditorTest : public ::testing::Test {
+protected:
+    CodeSite site;
+    ScriptedScreens screens;
+    testsupport::RecordingPrompts prompts;
+
+    int alerts()
+    {
+        int n = 0;
+        for (const auto& s : prompts.shown)
+            n += s.text == T("รหัสนี้มีในตารางข้อมูลแล้ว !") && s.title == T("คำเตือน");
+        return n;
+    }
+};
+
+TEST_F(CodeEditorTest, EveryEditorEditsFieldsOfItsTableAtTheirFullWidth)
+{
+    for (int n = 1; n <= codes::kCodeTables; ++n) {
+        OpenBrowse b(n);
+        CodeEditor e(*b.browse, n, true, 6);
+        ASSERT_TRUE(e.begin()) << n;
+        EXPECT_EQ(e.title().substr(0, 2), "  ");
+        ASSERT_GE(e.def().rows.size(), 2u);
+        EXPECT_EQ(e.def().rows[0].check, EntryCheck::Code) << n;
+        EXPECT_EQ(e.def().rows[1].check, EntryCheck::Name) << n;
+        const storage::Layout& layout = e.table().layout();
+        for (const codes::EditorRow& row : e.def().rows) {
+            const int i = layout.find(row.field);
+            ASSERT_GE(i, 0) << n << " " << row.field;
+            const storage::Field& f = layout.fields()[std::size_t(i)];
+            EXPECT_EQ(e.width(row), int(f.length)) << row.field;
+            const core::Value& v = e.values().get(CodeEditor::valueName(row));
+            if (f.type == storage::FieldType::Character) {
+                EXPECT_EQ(v.asText().size(), f.length) << row.field;
+            } else {
+                ASSERT_TRUE(v.isNumber()) << row.field;
+                EXPECT_FALSE(e.picture(row).empty()) << row.field;
+            }
+        }
+    }
+}
+
+TEST_F(CodeEditorTest, TheCodeEntryRefusesTakenAndEmptyCodes)
+{
+    site.add(1, {{"A01", "ก"}, {"D01", "ง", true}});
+    struct Case {
+        const char* editing;  // "" adding
+        const char* typed;
+        bool passes;
+        int alert;
+    };
+    const Case cases[] = {
+        {"", "N01", true, 0},  {"", "A01", false, 1},   {"", "D01", false, 1},  // marked rows count
+        {"", "", false, 0},    {"A01", "A01", true, 0}, {"A01", "D01", false, 1},
+        {"A01", "a02", true, 0},
+    };
+    for (const Case& c : cases) {
+        OpenBrowse b(1);
+        if (*c.editing)
+            b.highlight(c.editing);
+        CodeEditor e(*b.browse, 1, !*c.editing, 6);
+        ASSERT_TRUE(e.begin());
+        prompts.shown.clear();
+        e.values().setText("CODE", pad(core::xbase::upper(c.typed)));
+        EXPECT_EQ(e.check("CODE"), c.passes) << c.editing << " -> " << c.typed;
+        EXPECT_EQ(alerts(), c.alert) << c.typed;
+        EXPECT_EQ(highlighted(*b.browse), *c.editing ? c.editing : "A01");  // the check moves nothing
+    }
+    // The name must not be empty; the other entries take anything.
+    OpenBrowse b(1);
+    CodeEditor e(*b.browse, 1, true, 6);
+    ASSERT_TRUE(e.begin());
+    EXPECT_FALSE(e.check("NAME"));
+    e.values().setText("NAME", pad("x", 60));
+    EXPECT_TRUE(e.check("NAME"));
+    EXPECT_TRUE(e.check("ADDR1"));
+}
+
+TEST_F(CodeEditorTest, SaveWritesTheShownFieldsAndNothingElse)
+{
+    site.add(4, {{"E01", "สมศรี"}}, {{"PASS_W", core::Value::text(core::password::stored("OLD"))},
+                                     {"TRUSTEE", core::Value::text(std::string(42, '1'))}});
+    OpenBrowse b(4);
+    b.highlight("E01");
+    CodeEditor e(*b.browse, 4, false, 6);
+    ASSERT_TRUE(e.begin());
+    // Meanwhile the password and rights dialogs (or another workstation) change the row.
+    {
+        auto other = site.open(4);
+        ASSERT_TRUE(other->seek(pad("E01")).ok());
+        ASSERT_TRUE(other->lock().ok());
+        ASSERT_TRUE(other->put("PASS_W", core::Value::text(core::password::stored("NEW"))).ok());
+        ASSERT_TRUE(other->put("TRUSTEE", core::Value::text(std::string(42, '6'))).ok());
+        ASSERT_TRUE(other->unlock().ok());
+    }
+    e.values().setText("NAME", pad(T("สมศรี มีสุข"), 60));
+    EXPECT_TRUE(e.save());
+    EXPECT_TRUE(e.saved());
+    EXPECT_EQ(site.field(4, "E01", "NAME"), T("สมศรี มีสุข"));
+    EXPECT_EQ(site.field(4, "E01", "PASS_W"), core::password::stored("NEW"));
+    EXPECT_EQ(site.field(4, "E01", "TRUSTEE"), std::string(42, '6'));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CodeEditorTest, NumbersAndUnitsAreStoredInTheirFields)
+{
+    site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
+    struct Case {
+        int table;
+        const char* field;
+        double value;
+        const char* stored;
+    };
+    const Case cases[] = {
+        {7, "WEIGHT", 12345, "12345"},     {11, "CSNO", 41, "41"},         {6, "RATE", 1000.5, "1000.500"},
+        {8, "PRICE", 12345.678, "12345.678"}, {10, "WEIGHT", 2.5, "2.50"}, {3, "PRICE2", 15.25, "15.250"},
+    };
+    for (const Case& c : cases) {
+        OpenBrowse b(c.table);
+        CodeEditor e(*b.browse, c.table, true, 6);
+        ASSERT_TRUE(e.begin());
+        e.values().setText("CODE", pad("N" + std::to_string(c.table)));
+        e.values().setText("NAME", pad("name", 60));
+        e.values().set(c.field, core::Value::number(c.value, 3));
+        if (c.table == 3)
+            e.values().setText("CUNIT2", pad("TON"));
+        ASSERT_TRUE(e.save()) << c.field;
+        EXPECT_EQ(site.field(c.table, "N" + std::to_string(c.table), c.field), c.stored) << c.field;
+    }
+    EXPECT_EQ(site.field(3, "N3", "UNIT2"), "TON");
+}
+
+TEST_F(CodeEditorTest, SaveWithAnEmptyCodeStoresNothing)
+{
+    site.add(1, {{"A01", "ก"}, {"B01", "ข"}});
+    OpenBrowse b(1);
+    b.highlight("B01");
+    codes::CEDIT(*b.browse, true, 1, 6);  // the form never shown: the editor is cancelled
+    screens.onEditor = [](CodeEditor& e) {
+        e.values().setText("NAME", pad("only a name", 60));
+        EXPECT_TRUE(e.save());  // the form closes
+    };
+    codes::CEDIT(*b.browse, true, 1, 6);
+    EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "B01"}));
+    EXPECT_EQ(highlighted(*b.browse), "B01");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CodeEditorTest, ANewRowShowsOnTheLastVisibleLineWhenRowsPrecedeIt)
+{
+    struct Case {
+        const char* code;
+        int visible;
+        int line;
+    };
+    const Case cases[] = {
+        {"Z99", 5, 5},   // ten rows before it, five fit: the last line
+        {"A00", 5, 1},   // the first row: its true line
+        {"C025", 5, 4},  // A00, C01 and C02 before it
+        {"C045", 8, 7},   // A00, C01, C02, C025, C03, C04 before it
+        {"Z98", 20, 14},  // everything fits: its true line
+    };
+    std::vector<Row> rows;
+    for (int i = 1; i <= 10; ++i)
+        rows.push_back({"C" + std::string(i < 10 ? "0" : "") + std::to_string(i), "row"});
+    site.add(1, rows);
+    for (const Case& c : cases) {
+        OpenBrowse b(1, c.visible);
+        CodeEditor e(*b.browse, 1, true, 6);
+        ASSERT_TRUE(e.begin());
+        e.values().setText("CODE", pad(c.code));
+        e.values().setText("NAME", pad("new", 60));
+        ASSERT_TRUE(e.save());
+        EXPECT_EQ(b.browse->rowPos(), c.line) << c.code;
+        EXPECT_EQ(highlighted(*b.browse), c.code);
+    }
+}
+
+TEST_F(CodeEditorTest, ACodeTakenMeanwhileIsRefusedAtSaveAndTheFormStaysOpen)
+{
+    site.add(1, {{"A01", "ก"}});
+    for (const bool adding : {true, false}) {
+        const std::string code = adding ? "X1" : "X2";
+        OpenBrowse mine(1), theirs(1);
+        if (!adding)
+            mine.highlight("A01");
+        CodeEditor e(*mine.browse, 1, adding, 6);
+        ASSERT_TRUE(e.begin());
+        e.values().setText("CODE", pad(code));
+        e.values().setText("NAME", pad(T("ของฉัน"), 60));
+        ASSERT_TRUE(e.check("CODE"));  // free when the entry was left
+
+        CodeEditor other(*theirs.browse, 1, true, 6);
+        ASSERT_TRUE(other.begin());
+        other.values().setText("CODE", pad(code));
+        other.values().setText("NAME", pad(T("ของเขา"), 60));
+        ASSERT_TRUE(other.save());
+
+        prompts.shown.clear();
+        EXPECT_FALSE(e.save());
+        EXPECT_FALSE(e.saved());
+        EXPECT_EQ(alerts(), 1);
+        EXPECT_EQ(e.values().text("CODE"), pad(code));  // what was typed stays
+        EXPECT_EQ(site.field(1, code, "NAME"), T("ของเขา"));
+    }
+    EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "X1", "X2"}));
+}
+
+TEST_F(CodeEditorTest, TheProductsUnitsGoThroughTheNestedUnitPickList)
+{
+    site.add(3, {{"P01", "ข้าวเปลือก"}});
+    site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
+    struct Case {
+        const char* typed;
+        bool chooses;  // what the person does in the unit browser, when it opens
+        bool browser;
+        bool passes;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"kg", false, false, true, "KG"},  // an existing code: no browser
+        {"XX", false, true, false, "XX"},  // closed without choosing: refused, the text stays
+        {"", false, true, false, ""},      // a blank one opens the browser too
+        {"T", true, true, true, "TON"},    // chosen in the browser
+    };
+    for (const Case& c : cases) {
+        OpenBrowse b(3);
+        b.highlight("P01");
+        CodeEditor e(*b.browse, 3, false, 6);
+        ASSERT_TRUE(e.begin());
+        screens.browsers = 0;
+        screens.onBrowser = [&](codes::CodeBrowser& nested) {
+            EXPECT_EQ(nested.def().number, 6);
+            EXPECT_FALSE(nested.canAdd());
+            if (c.chooses)
+                nested.ok();
+        };
+        e.values().setText("CUNIT2", pad(core::xbase::upper(c.typed)));
+        EXPECT_EQ(e.check("CUNIT2"), c.passes) << c.typed;
+        EXPECT_EQ(screens.browsers, c.browser ? 1 : 0) << c.typed;
+        EXPECT_EQ(e.values().text("CUNIT2"), pad(c.value)) << c.typed;
+        EXPECT_EQ(b.ws.currentAlias(), "Product");
+        EXPECT_EQ(highlighted(*b.browse), "P01");
+    }
+}
+
+TEST_F(CodeEditorTest, TheEmployeeEditorOffersTheUserButtonsWhenChangingAtLevelSix)
+{
+    site.add(4, {{"E01", "สมศรี"}});
+    struct Case {
+        int table;
+        bool adding;
+        int level;
+        bool offered;
+    };
+    const Case cases[] = {{4, false, 6, true}, {4, false, 5, false}, {4, true, 6, false}, {1, false, 6, false}};
+    site.add(1, {{"E01", "ไม่ใช่พนักงาน"}});
+    for (const Case& c : cases) {
+        OpenBrowse b(c.table);
+        b.highlight("E01");
+        CodeEditor e(*b.browse, c.table, c.adding, c.level);
+        ASSERT_TRUE(e.begin());
+        EXPECT_EQ(e.userButtons(), c.offered) << c.table << " " << c.adding << " " << c.level;
+    }
+}
+
+TEST_F(CodeEditorTest, ChangingWithNoRowOpensNothing)
+{
+    OpenBrowse b(2);
+    CodeEditor e(*b.browse, 2, false, 6);
+    EXPECT_FALSE(e.begin());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่มีข้อมูลในตารางรหัส !"));
+    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนแก้ไขข้อมูลในตารางรหัส"));
+    // The browser's dispatch says so before an editor is made.
+    prompts.shown.clear();
+    codes::CEDIT(*b.browse, false, 2, 6);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถแก้ไขข้อมูลนี้ได้"));
+    EXPECT_EQ(screens.editors, 0);
+}
+
+TEST_F(CodeEditorTest, ChangingACodeKeepsTheRowAndMovesItInTheBrowse)
+{
+    site.add(5, {{"W1", "คลัง 1"}, {"W2", "คลัง 2"}});
+    OpenBrowse b(5);
+    b.highlight("W1");
+    screens.onEditor = [](CodeEditor& e) {
+        EXPECT_EQ(e.oldCode(), pad("W1"));
+        e.values().setText("CODE", pad("W9"));
+        ASSERT_TRUE(e.check("CODE"));
+        e.values().setText("REMARKS", pad(T("ย้ายแล้ว"), 60));
+        EXPECT_TRUE(e.save());
+    };
+    codes::CEDIT(*b.browse, false, 5, 6);
+    EXPECT_EQ(site.codes(5), (std::vector<std::string>{"W2", "W9"}));
+    EXPECT_EQ(site.field(5, "W9", "REMARKS"), T("ย้ายแล้ว"));
+    EXPECT_EQ(highlighted(*b.browse), "W9");
+}
+
+}  // namespace

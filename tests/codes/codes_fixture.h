@@ -1,0 +1,158 @@
+// A site for the code-table tests: CDRV1 pointing at a fresh folder holding the twelve code tables
+// (empty, the catalogue's fields, built indexes), rows added through the shared append, the
+// logged-in user's rights, and scripted screens standing in for the browser's and editors' dialogs.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "codes/code_browser.h"
+#include "codes/code_editor.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "storage/catalogue.h"
+#include "storage/table.h"
+#include "support/temp_dir.h"
+
+namespace codestest {
+
+using core::tis620::T;
+
+struct Row {
+    std::string code;
+    std::string nameUtf8;
+    bool marked = false;
+};
+
+class CodeSite {
+public:
+    CodeSite()
+    {
+        auto& s = core::programSettings();
+        s.setText("CDRV1", dir.path() + "/");
+        setAllLevels(6);
+        for (int n = 1; n <= 12; ++n)
+            create(n);
+    }
+    ~CodeSite() { core::programSettings().clear(); }
+
+    std::string folder() const { return dir.path() + "/"; }
+
+    void create(int number)
+    {
+        const storage::TableDef& t = storage::codeTable(number);
+        EXPECT_TRUE(storage::Table::create(folder() + storage::tableFileName(t), storage::fieldSpecs(t.fields), true).ok());
+        std::filesystem::remove(folder() + storage::indexFileName(t.indexes[0]));
+    }
+
+    std::unique_ptr<storage::Table> open(int number)
+    {
+        std::unique_ptr<storage::Table> t;
+        const storage::Status s =
+            storage::openCatalogueTable(folder(), storage::codeTable(number), storage::ShareMode::Shared, &t);
+        EXPECT_TRUE(s.ok()) << s.toString();
+        return t;
+    }
+
+    // Appends rows, each with its other fields given as name/value pairs.
+    void add(int number, const std::vector<Row>& rows,
+             const std::vector<std::pair<std::string, core::Value>>& more = {})
+    {
+        auto t = open(number);
+        for (const Row& r : rows) {
+            ASSERT_TRUE(t->append().ok());
+            ASSERT_TRUE(t->put("CODE", core::Value::text(r.code)).ok());
+            ASSERT_TRUE(t->put("NAME", core::Value::text(T(r.nameUtf8))).ok());
+            for (const auto& [name, v] : more)
+                ASSERT_TRUE(t->put(name, v).ok());
+            if (r.marked) {
+                ASSERT_TRUE(t->deleteRecord().ok());
+            }
+            ASSERT_TRUE(t->unlock().ok());
+        }
+        ASSERT_TRUE(t->close().ok());
+    }
+
+    // The codes of a table in code order, trailing blanks removed; marked ones end with "*".
+    std::vector<std::string> codes(int number)
+    {
+        auto t = open(number);
+        std::vector<std::string> out;
+        EXPECT_TRUE(t->goTop().ok());
+        for (; !t->eof(); (void)t->skip()) {
+            core::Value v;
+            EXPECT_TRUE(t->get("CODE", &v).ok());
+            out.push_back(core::xbase::rtrim(v.asText()) + (t->deleted() ? "*" : ""));
+        }
+        return out;
+    }
+
+    // A field of the row with that code, as stored (trailing blanks removed from texts).
+    std::string field(int number, const std::string& code, const char* name)
+    {
+        auto t = open(number);
+        EXPECT_TRUE(t->seek(core::xbase::padRight(code, 10)).ok());
+        if (!t->found())
+            return "<missing>";
+        core::Value v;
+        EXPECT_TRUE(t->get(name, &v).ok());
+        return v.isText() ? core::xbase::rtrim(v.asText()) : v.toDisplayText();
+    }
+
+    void setAllLevels(int level) { core::programSettings().setText("CTRUSTEE", std::string(42, char('0' + level))); }
+    void setLevel(int number, int level)
+    {
+        std::string rights = core::programSettings().text("CTRUSTEE");
+        rights[std::size_t(16 + number - 1)] = char('0' + level);
+        core::programSettings().setText("CTRUSTEE", rights);
+    }
+
+    testsupport::TempDir dir;
+};
+
+// The dialogs of the code screens as scripts: each shown browser or editor runs the script given.
+class ScriptedScreens final : public codes::CodeScreens {
+public:
+    ScriptedScreens() : m_previous(codes::setCodeScreens(this)) {}
+    ~ScriptedScreens() override { codes::setCodeScreens(m_previous); }
+
+    void showBrowser(codes::CodeBrowser& browser) override
+    {
+        ++browsers;
+        browser.opened();
+        if (onBrowser)
+            onBrowser(browser);
+    }
+    void showEditor(codes::CodeEditor& editor) override
+    {
+        ++editors;
+        if (onEditor)
+            onEditor(editor);
+    }
+
+    std::function<void(codes::CodeBrowser&)> onBrowser;
+    std::function<void(codes::CodeEditor&)> onEditor;
+    int browsers = 0;
+    int editors = 0;
+
+private:
+    codes::CodeScreens* m_previous;
+};
+
+// The code of the browse's highlighted row, trailing blanks removed ("" past the last row).
+inline std::string highlighted(codes::TableBrowse& browse)
+{
+    if (!browse.sync())
+        return {};
+    core::Value v;
+    EXPECT_TRUE(browse.table().get("CODE", &v).ok());
+    return core::xbase::rtrim(v.asText());
+}
+
+inline std::string pad(const std::string& s, std::size_t width = 10) { return core::xbase::padRight(s, width); }
+
+}  // namespace codestest

@@ -1,0 +1,264 @@
+// The code screens on the offscreen platform: the pick-list dialog typed into and closed both ways,
+// the management dialog adding a row through the editor's form, the editor's checks keeping the
+// focus, the product's unit beside its price, the employee's user buttons, and the picture dialog.
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+
+#include "codes/dialogs/code_browser_dialog.h"
+#include "codes/dialogs/code_editor_dialog.h"
+#include "codes/dialogs/code_screens.h"
+#include "codes/dialogs/show_image_dialog.h"
+#include "codes/pick_list.h"
+#include "codes_fixture.h"
+#include "support/qt_typing.h"
+#include "support/seams.h"
+#include "ui/thai_text.h"
+
+using namespace codestest;
+using codes::CodeBrowserDialog;
+using codes::CodeEditorDialog;
+
+namespace {
+
+QString u(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// A modal dialog the test types into takes the keyboard focus, so fields are left as by a person.
+void activate(QWidget* w)
+{
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    (void)QTest::qWaitForWindowExposed(w);
+    QCoreApplication::processEvents();
+}
+
+void showActive(QWidget& w)
+{
+    w.show();
+    activate(&w);
+}
+
+class CodesUiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = codes::setCodeScreens(&screens);
+        site.add(1, {{"A01", "นายสมชาย ใจดี"}, {"B01", "Brown rice farm"}, {"B02", "Corn farm"}});
+    }
+    void TearDown() override { codes::setCodeScreens(previous); }
+
+    // A code table open with a browse over it, for an editor shown on its own.
+    codes::TableBrowse& browseOf(int number)
+    {
+        EXPECT_TRUE(codes::openCodeTable(ws, number));
+        EXPECT_TRUE(storage::TableRowSource::create(*ws.find(codes::codeTableDef(number).alias), {"CODE"}, &source).ok());
+        browse = std::make_unique<codes::TableBrowse>(ws, codes::codeTableDef(number).alias, *source);
+        return *browse;
+    }
+
+    CodeSite site;
+    codes::QtCodeScreens screens;
+    codes::CodeScreens* previous = nullptr;
+    testsupport::RecordingPrompts prompts;
+    storage::Workspace ws;
+    std::unique_ptr<storage::TableRowSource> source;
+    std::unique_ptr<codes::TableBrowse> browse;
+};
+
+TEST_F(CodesUiTest, ThePickListTakesTheHighlightedRowOnEnterAndTheSeedBackOnClose)
+{
+    QString title, count;
+    bool addEnabled = true;
+    testsupport::whenModal([&](QWidget* modal) {
+        auto* d = qobject_cast<CodeBrowserDialog*>(modal);
+        ASSERT_TRUE(d);
+        activate(d);
+        title = d->windowTitle();
+        count = d->countLabel()->text();
+        addEnabled = d->button(CodeBrowserDialog::Button::Add)->isEnabled();
+        d->codeBox()->setFocus();
+        d->codeBox()->selectAll();
+        testsupport::typeUtf8(d->codeBox(), "b");
+        testsupport::tabAway(d->codeBox());
+        EXPECT_EQ(d->codeBox()->text(), u("B"));
+        testsupport::pressKey(d->browse(), Qt::Key_Down);
+        d->browse()->setFocus();
+        testsupport::pressKey(d->browse(), Qt::Key_Return);
+    });
+    site.setLevel(1, 2);
+    core::ValueMap values;
+    values.setText("cFarmer", "Z");
+    EXPECT_TRUE(codes::pickCode(ws, 1, values, "cFarmer"));
+    EXPECT_EQ(values.text("cFarmer"), pad("B02"));
+    EXPECT_EQ(title, u("  ส่วนจัดการตารางรหัสผู้ขาย"));
+    EXPECT_EQ(count, u("Record = 3"));
+    EXPECT_FALSE(addEnabled);
+
+    testsupport::whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    values.setText("cFarmer", "B");
+    EXPECT_FALSE(codes::pickCode(ws, 1, values, "cFarmer"));
+    EXPECT_EQ(values.text("cFarmer"), "B");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CodesUiTest, TheManagementScreenAddsARowThroughTheEditorsForm)
+{
+    QString countAfter, editorTitle;
+    testsupport::whenModal([&](QWidget* modal) {
+        auto* browser = qobject_cast<CodeBrowserDialog*>(modal);
+        ASSERT_TRUE(browser);
+        activate(browser);
+        EXPECT_TRUE(browser->button(CodeBrowserDialog::Button::Delete)->isEnabled());
+        testsupport::whenModal([&](QWidget* modal) {
+            auto* editor = qobject_cast<CodeEditorDialog*>(modal);
+            ASSERT_TRUE(editor);
+            activate(editor);
+            editorTitle = editor->windowTitle();
+            EXPECT_FALSE(editor->passwordButton());
+            ui::EntryField* code = editor->form().field("CODE");
+            code->setFocus();
+            testsupport::typeUtf8(code, "n01");
+            testsupport::tabAway(code);
+            ui::EntryField* name = editor->form().field("NAME");
+            EXPECT_TRUE(name->hasFocus());
+            testsupport::typeUtf8(name, "ร้านใหม่");
+            editor->saveButton()->click();
+            testsupport::settle();
+        });
+        browser->button(CodeBrowserDialog::Button::Add)->click();
+        testsupport::settle();
+        countAfter = browser->countLabel()->text();
+        browser->reject();
+    });
+    codes::POPCODE(1);
+    EXPECT_EQ(editorTitle, u("  เพิ่มข้อมูลรหัสผู้ขาย"));
+    EXPECT_EQ(countAfter, u("Record = 4"));
+    EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "B01", "B02", "N01"}));
+    EXPECT_EQ(site.field(1, "N01", "NAME"), T("ร้านใหม่"));
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(CodesUiTest, ATakenCodeKeepsTheFocusAndCancelWritesNothing)
+{
+    codes::CodeEditor editor(browseOf(1), 1, true, 6);
+    ASSERT_TRUE(editor.begin());
+    CodeEditorDialog dialog(editor);
+    showActive(dialog);
+    ui::EntryField* code = dialog.form().field("CODE");
+    code->setFocus();
+    testsupport::typeUtf8(code, "a01");
+    testsupport::tabAway(code);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("รหัสนี้มีในตารางข้อมูลแล้ว !"));
+    EXPECT_TRUE(code->hasFocus());
+    dialog.cancelButton()->click();
+    testsupport::settle();
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    EXPECT_EQ(prompts.shown.size(), 1u);  // Cancel runs no check
+    EXPECT_EQ(site.codes(1).size(), 3u);
+}
+
+TEST_F(CodesUiTest, TheProductsUnitSitsBesideItsPrice)
+{
+    site.add(3, {{"P01", "ข้าวเปลือก"}});
+    codes::TableBrowse& b = browseOf(3);
+    codes::CodeEditor editor(b, 3, false, 6);
+    ASSERT_TRUE(editor.begin());
+    CodeEditorDialog dialog(editor);
+    showActive(dialog);
+    for (const auto& [price, unit] : {std::pair{"PRICE1", "CUNIT1"}, {"PRICE2", "CUNIT2"}, {"PRICE3", "CUNIT3"}}) {
+        QWidget* p = dialog.form().field(price);
+        QWidget* c = dialog.form().field(unit);
+        const QRect pr(p->mapTo(&dialog, QPoint(0, 0)), p->size());
+        const QRect cr(c->mapTo(&dialog, QPoint(0, 0)), c->size());
+        EXPECT_EQ(pr.center().y(), cr.center().y()) << unit;
+        EXPECT_GT(cr.left(), pr.right()) << unit;
+        EXPECT_LT(cr.left() - pr.right(), 30) << unit;
+    }
+    // Tab goes from each price to its unit, then on to the next price.
+    ui::EntryField* price1 = dialog.form().field("PRICE1");
+    price1->setFocus();
+    testsupport::tabAway(price1);
+    EXPECT_TRUE(dialog.form().field("CUNIT1")->hasFocus());
+    EXPECT_EQ(dialog.form().field("PRICE1")->text(), u("0.000"));
+}
+
+TEST_F(CodesUiTest, TheEmployeeEditorHasTheUserButtonsAtLevelSix)
+{
+    site.add(4, {{"E01", "สมศรี"}});
+    codes::TableBrowse& b = browseOf(4);
+    ASSERT_TRUE(b.table().seek(pad("E01")).ok());
+    b.follow();
+    for (const int level : {5, 6}) {
+        codes::CodeEditor editor(b, 4, false, level);
+        ASSERT_TRUE(editor.begin());
+        CodeEditorDialog dialog(editor);
+        EXPECT_EQ(dialog.windowTitle(), u("  แก้ไขข้อมูลรหัสพนักงานเดิม"));
+        EXPECT_EQ(bool(dialog.passwordButton()), level == 6);
+        EXPECT_EQ(bool(dialog.rightsButton()), level == 6);
+        if (level == 6) {
+            EXPECT_EQ(dialog.passwordButton()->text(), u("ร&หัสผ่าน"));
+            EXPECT_EQ(dialog.rightsButton()->text(), u("&อำนาจ"));
+            // The rights dialog opens on the row being edited.
+            QString rightsTitle;
+            testsupport::whenModal([&](QWidget* modal) {
+                rightsTitle = modal->windowTitle();
+                qobject_cast<QDialog*>(modal)->reject();
+            });
+            dialog.rightsButton()->click();
+            EXPECT_EQ(rightsTitle, u("  E01 : สมศรี"));
+        }
+    }
+}
+
+TEST_F(CodesUiTest, TheMenuOpensEachCodeTableAfterTheRightsCheck)
+{
+    shell::Dispatcher dispatcher;
+    codes::registerCodeActions(dispatcher);
+    codes::setCodeScreens(&screens);
+    for (int n = 1; n <= codes::kCodeTables; ++n) {
+        const auto action = shell::Action(int(shell::Action::POPCODE1) + n - 1);
+        QString title;
+        testsupport::whenModal([&](QWidget* modal) {
+            title = modal->windowTitle();
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        EXPECT_TRUE(dispatcher.dispatch(action, 16 + n)) << n;
+        EXPECT_EQ(title, ui::fromTis(T(codes::codeTableDef(n).titleUtf8))) << n;
+    }
+    site.setLevel(7, 0);
+    EXPECT_FALSE(dispatcher.dispatch(shell::Action::POPCODE7, 23));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("คุณไม่มีอำนาจที่จะใช้คำสั่งนี้"));
+}
+
+TEST_F(CodesUiTest, ThePictureDialogShowsTheNoImagePictureAndClosesOnAClick)
+{
+    std::filesystem::create_directories(site.dir.file("IMAGE"));
+    std::filesystem::create_directories(site.dir.file("library"));
+    QImage(8, 8, QImage::Format_RGB32).save(QString::fromStdString(site.dir.file("IMAGE/truck.bmp")));
+    QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(site.dir.file("library/noimage.bmp")));
+    struct Case {
+        const char* file;
+        bool found;
+    };
+    for (const Case& c : {Case{"truck.bmp", true}, {"TRUCK.BMP", true}, {"lorry.bmp", false},
+                          {"../library/noimage.bmp", false}, {"", false}}) {
+        const codes::ImageToShow image = codes::showImage(c.file, T("รถบรรทุก"));
+        EXPECT_EQ(image.found, c.found) << c.file;
+        EXPECT_EQ(std::filesystem::path(image.path).filename().string(), c.found ? "truck.bmp" : "noimage.bmp") << c.file;
+        EXPECT_EQ(image.title, T("  รถบรรทุก"));
+    }
+    codes::ShowImageDialog dialog(codes::showImage("lorry.bmp", T("รถบรรทุก")));
+    showActive(dialog);
+    EXPECT_EQ(dialog.windowTitle(), u("  รถบรรทุก"));
+    ASSERT_FALSE(dialog.picture()->pixmap().isNull());
+    EXPECT_EQ(dialog.picture()->pixmap().width(), 4);
+    QTest::mouseClick(dialog.picture(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+}  // namespace
