@@ -18,5 +18,6 @@ int cmdInit(const Args& args);
 int cmdLoad(const Args& args);
 int cmdConsec(const Args& args);
 int cmdConfig(const Args& args);
+int cmdPrint(const Args& args);
 
 }  // namespace admin

@@ -1,5 +1,7 @@
 #include "demo_steps.h"
 
+#include "weighing/demo_templates.h"
+
 #ifdef MERVO_SHELL_DEMO
 #include "shell/demo_content.h"
 #endif
@@ -11,6 +13,9 @@ std::vector<site::DemoStep> demoSteps()
     // Codes first: later steps may refer to them.
     std::vector<site::DemoStep> steps(site::codeTableDemoSteps().begin(), site::codeTableDemoSteps().end());
     // Further steps, one line each: steps.push_back({"name", function});
+    steps.push_back({"print templates", [](const site::Site& newSite, std::string* error) {
+                         return weighing::writeDemoTemplates(newSite.folder("CDRV1"), error);
+                     }});
 #ifdef MERVO_SHELL_DEMO
     steps.push_back({"main window pictures and sounds", shell::shellDemoStep});
 #endif

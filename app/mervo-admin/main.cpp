@@ -29,6 +29,7 @@ constexpr Command kCommands[] = {
      admin::cmdConsec},
     {"config", "config CONFIG.INI SECTION KEY [VALUE]  print or write one key of a configuration file",
      admin::cmdConfig},
+    {"print", "print CONFIG FORM NUMBER --pdf FILE [--user CODE]  print a stored document to a PDF", admin::cmdPrint},
 };
 
 void usage(std::ostream& out)

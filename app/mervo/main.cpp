@@ -15,6 +15,7 @@
 #include "core/sound.h"
 #include "errors/error_dialog.h"
 #include "errors/error_trap.h"
+#include "maintenance/dialogs/audit_dialog.h"
 #include "shell/dialogs/login_dialog.h"
 #include "shell/dialogs/qt_main_host.h"
 #include "shell/main_sequence.h"
@@ -22,6 +23,7 @@
 #include "ui/alsa_sound.h"
 #include "ui/message_box.h"
 #include "ui/widgets.h"
+#include "weighing/dialogs/qt_print_destination.h"
 
 namespace {
 
@@ -61,8 +63,13 @@ int main(int argc, char** argv)
     // own, and every other command says it is not available yet.
     shell::Dispatcher dispatcher;
     codes::registerCodeActions(dispatcher);
+    maintenance::registerAuditActions(dispatcher);
+    // Tickets, vouchers and production records print through the printer rules with a preview.
+    weighing::QtPrintDestination printDestination;
+    weighing::setPrintDestination(&printDestination);
     shell::QtMainHost host(dispatcher);
     const int code = shell::MAIN(host, argc > 1 ? std::string_view(argv[1]) : std::string_view());
+    weighing::setPrintDestination(nullptr);
     core::setSound(nullptr);
     core::setPrompts(nullptr);
     return code;

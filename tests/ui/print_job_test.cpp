@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "core/tis620.h"
+#include "support/pdf_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -14,25 +15,10 @@ using core::tis620::T;
 
 namespace {
 
-// pdftotext's text of a Qt-made PDF, made comparable with what was printed: Qt's PDF writer maps
-// lowered Thai tone marks to private-use code points and splits SARA AM into NIKHAHIT + SARA AA.
+// pdftotext's text of a Qt-made PDF, made comparable with what was printed (support/pdf_text.h).
 QString normalisedPdfText(const std::string& args, const std::string& pdf)
 {
-    const auto out = testsupport::runProcess("/usr/bin/pdftotext", {args, pdf, "-"});
-    QString text = QString::fromUtf8(out.out.c_str());
-    static const std::pair<char16_t, char16_t> marks[] = {
-        {0xF70A, 0x0E48}, {0xF70B, 0x0E49}, {0xF70C, 0x0E4A}, {0xF70D, 0x0E4B}, {0xF70E, 0x0E4C},
-        {0xF705, 0x0E48}, {0xF706, 0x0E49}, {0xF707, 0x0E4A}, {0xF708, 0x0E4B}, {0xF709, 0x0E4C},
-        {0xF710, 0x0E31}, {0xF711, 0x0E4D}, {0xF712, 0x0E47}, {0xF713, 0x0E48}, {0xF714, 0x0E49},
-        {0xF715, 0x0E4A}, {0xF716, 0x0E4B}, {0xF717, 0x0E4C}, {0xF718, 0x0E38}, {0xF719, 0x0E39},
-        {0xF71A, 0x0E3A}, {0xF700, 0x0E10}, {0xF701, 0x0E34}, {0xF702, 0x0E35}, {0xF703, 0x0E36},
-        {0xF704, 0x0E37},
-    };
-    for (const auto& [from, to] : marks)
-        text.replace(QChar(from), QChar(to));
-    static const QRegularExpression saraAm(QString::fromUtf8("\u0E4D([\u0E48-\u0E4B]?)\u0E32"));
-    text.replace(saraAm, QString::fromUtf8("\\1\u0E33"));
-    return text.normalized(QString::NormalizationForm_C);
+    return QString::fromUtf8(testsupport::pdfText(args, pdf).c_str()).normalized(QString::NormalizationForm_C);
 }
 
 struct Box {

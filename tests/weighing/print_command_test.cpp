@@ -1,0 +1,164 @@
+// mervo-admin print on a demo site: a ticket and a voucher printed from the demo templates to PDF
+// (their text read back with pdftotext), the print counter and the reprint row of the audit log,
+// the user, and the refusals.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "storage/table.h"
+#include "support/pdf_text.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using testsupport::runProcess;
+
+const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
+
+class PrintCommandTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new testsupport::TempDir;
+        const auto init = runProcess(kAdmin, {"init", site(), "--demo"});
+        ASSERT_EQ(init.exitCode, 0) << init.err;
+        load("Wdata1",
+             "TICKET,STAT,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,MOISTURE,MIXTURE,REMARK1,DAYIN,TMIN,WIN,DAYOUT,TMOUT,WOUT,"
+             "ADJ_W1,ADJ_W2,ADJ_M1,PRICE,RATE,QTY,AMOUNT,CASH,DRCR,STAFF\n"
+             "000001,2,70-1234,F001,P001,W01,KG,M20,X2,ข้าวหอมมะลิ 105,20261205,08:15:20,15140,20261205,09:02:45,6480,"
+             "260,43.3,40,12.5,1,8356.7,104418.75,50000,54418.75,ADMIN\n"
+             "000002,1,81-5678,F002,P002,W02,KG,M15,X0,,20261205,10:05:00,12030,,,0,0,0,0,0,1,0,0,0,0,ADMIN\n");
+        load("Money1", "TICKET,DATE,COMPANY,REMARK1,AMOUNT,CASH,DRCR,CHEQUE,INDENT,STAFF\n"
+                       "000001,20261206,F001,ชำระค่าข้าวเปลือก,19000,19000,0,0,202612060360000,ADMIN\n");
+        std::string lines = "INDENT,RECORD,DOC_NO,DOC_DATE,COMPANY,TYPE,TICKET,DATE,TIME,AMOUNT\n";
+        for (int i = 1; i <= 19; ++i) {
+            char row[160];
+            std::snprintf(row, sizeof row, "202612060360000,2026120603600%02d,000001,20261206,F001,REC,%06d,20261205,08:%02d:00,%d\n",
+                          i, i, i, 100 * i);
+            lines += row;
+        }
+        load("Detail1", lines);
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+
+    static std::string site() { return s_dir->file("site"); }
+    static std::string config() { return site() + "/MERVO.INI"; }
+    static void load(const std::string& table, const std::string& csv)
+    {
+        const std::string file = s_dir->file(table + ".csv");
+        testsupport::writeFile(file, csv);
+        const auto r = runProcess(kAdmin, {"load", config(), table, file});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+    }
+
+    testsupport::ProcessResult print(const std::vector<std::string>& args)
+    {
+        std::vector<std::string> all = {"print", config()};
+        all.insert(all.end(), args.begin(), args.end());
+        return runProcess(kAdmin, all);
+    }
+
+    struct AuditRow {
+        std::string ticket, staff, descrip, olddata;
+    };
+    std::vector<AuditRow> audit()
+    {
+        std::vector<AuditRow> rows;
+        std::unique_ptr<storage::Table> t;
+        EXPECT_TRUE(storage::Table::open(site() + "/DATA/AUDIT.DBF", storage::ShareMode::Shared, &t).ok());
+        for (storage::Status s = t->goTop(); s.ok() && !t->eof(); s = t->skip()) {
+            auto f = [&](const char* name) {
+                core::Value v;
+                EXPECT_TRUE(t->get(name, &v).ok());
+                return core::tis620::toUtf8(core::xbase::rtrim(v.asText()));
+            };
+            rows.push_back({f("TICKET"), f("STAFF"), f("DESCRIP"), f("OLDDATA")});
+        }
+        return rows;
+    }
+
+    static testsupport::TempDir* s_dir;
+};
+
+testsupport::TempDir* PrintCommandTest::s_dir = nullptr;
+
+TEST_F(PrintCommandTest, TicketPrintsWithThaiTextAndReprintsAreAudited)
+{
+    const std::string pdf = s_dir->file("ticket.pdf");
+    auto r = print({"Ticket12", "1", "--pdf", pdf});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "Ticket12 000001 printed to " + pdf + " (print 1)\n");
+    const std::string text = testsupport::pdfText("-raw", pdf);
+    for (const char* expected : {"บริษัท ตัวอย่างการค้า จำกัด", "ใบชั่งน้ำหนักรับซื้อสินค้า", "เลขที่ใบชั่ง 000001",
+                                 "ทะเบียนรถ 70-1234 คนขับรถ นายสมปอง ขับดี", "ผู้ขาย F001 นายสมศักดิ์ ทองดี",
+                                 "ชั่งเข้า 05/12/2026 08:15:20 15,140", "ชั่งออก 05/12/2026 09:02:45 6,480",
+                                 "น้ำหนักสุทธิ 8,660", "น้ำหนักคงเหลือ 8,356.70", "จำนวนเงินสุทธิ 104,418.75",
+                                 "ชำระโดย เงินสด 50,000.00 ลงบัญชี 54,418.75",
+                                 "(หนึ่งแสนสี่พันสี่ร้อยสิบแปดบาทเจ็ดสิบห้าสตางค์)", "ต้นฉบับ"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    EXPECT_TRUE(audit().empty());
+
+    r = print({"ticket12", "000001", "--pdf", pdf, "--user", "oper1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("(print 2)"), std::string::npos);
+    EXPECT_NE(testsupport::pdfText("-raw", pdf).find("สำเนา ครั้งที่ 2"), std::string::npos);
+    const auto rows = audit();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].ticket, "Ticket12");
+    EXPECT_EQ(rows[0].staff, "OPER1");
+    EXPECT_EQ(rows[0].descrip, "พิมพ์ครั้งที่  2");
+    EXPECT_EQ(rows[0].olddata, "000001");
+}
+
+TEST_F(PrintCommandTest, VoucherOfNineteenLinesTakesThreePages)
+{
+    const std::string pdf = s_dir->file("voucher.pdf");
+    const auto r = print({"Money1", "1", "--pdf", pdf});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string text = testsupport::pdfText("-raw", pdf);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 3);
+    const std::string page3 = text.substr(text.find('\f', text.find('\f') + 1));
+    EXPECT_NE(page3.find("ยอดยกมา 13,600.00"), std::string::npos) << page3;
+    EXPECT_NE(page3.find("รวม 19 รายการ 19,000.00"), std::string::npos) << page3;
+    EXPECT_NE(page3.find("(หนึ่งหมื่นเก้าพันบาทถ้วน)"), std::string::npos) << page3;
+    EXPECT_NE(text.find("จ่ายให้ F001 นายสมศักดิ์ ทองดี"), std::string::npos);
+    EXPECT_NE(text.find("19 รับซื้อ 000019 05/12/2026 08:19:00 1,900.00"), std::string::npos) << text;
+}
+
+TEST_F(PrintCommandTest, RefusalsSayWhy)
+{
+    const std::string pdf = s_dir->file("x.pdf");
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* err;
+    };
+    const Case cases[] = {
+        {{"Ticket12", "99", "--pdf", pdf}, 1, "no document 000099"},
+        {{"Ticket32", "1", "--pdf", pdf}, 1, "no document 000001"},
+        {{"Money3", "1", "--pdf", pdf}, 1, "no document"},
+        {{"Ticket62", "1", "--pdf", pdf}, 2, "not a form name"},
+        {{"Ticket12", "12a", "--pdf", pdf}, 2, "not a document number"},
+        {{"Ticket12", "1"}, 2, "usage"},
+    };
+    for (const Case& c : cases) {
+        const auto r = print(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << " " << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
+    // A form without a template is refused by the printing itself.
+    std::filesystem::remove(site() + "/TABLES/Print12.txt");
+    const auto r = print({"Print12", "1", "--pdf", pdf});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("ไม่พบฟอร์ม Print12"), std::string::npos) << r.err;
+}
+
+}  // namespace
