@@ -1,0 +1,301 @@
+// The ticket screen's save (TRSAVE): the checks, the running number of a new ticket, the reversal
+// of an edited complete ticket, the write of every field and the posting of a complete one.
+#include <cmath>
+
+#include "core/clock.h"
+#include "core/prompts.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "storage/ops.h"
+#include "weighing/doc_print.h"
+#include "weighing/payment.h"
+#include "weighing/posting.h"
+#include "weighing/ticket_model.h"
+#include "weighing/ticket_store.h"
+#include "weighing/ticket_values.h"
+
+namespace weighing {
+namespace {
+
+using core::tis620::T;
+
+std::string saveTitle()
+{
+    return T("  ส่วนบันทึกข้อมูล");
+}
+
+void tell(const char* utf8, const std::string& title)
+{
+    core::prompts().message(core::MessageKind::Info, T(utf8), title);
+}
+
+// A screen value in the type of the field it is written to: typed entries may arrive as text.
+core::Value asFieldType(const core::Value& v, storage::FieldType type)
+{
+    switch (type) {
+    case storage::FieldType::Numeric:
+        if (v.isNumber())
+            return v;
+        if (v.isText()) {
+            const auto n = core::xbase::val(v.asText());
+            return core::Value::number(n.value, n.decimals);
+        }
+        return core::Value::number(0);
+    case storage::FieldType::Date:
+        if (v.isDate())
+            return v;
+        return core::Value::date(v.isText() ? core::Date::fromDtoc(v.asText()) : core::Date());
+    case storage::FieldType::Logical:
+        return v.isLogical() ? v : core::Value::logical(false);
+    case storage::FieldType::Character:
+        break;
+    }
+    if (v.isText())
+        return v;
+    return core::Value::text(v.isNil() ? std::string() : v.toDisplayText());
+}
+
+double numberOf(storage::Table& t, const char* field)
+{
+    core::Value v;
+    return t.get(field, &v).ok() ? v.asNumber() : 0;
+}
+
+std::string textOf(storage::Table& t, const char* field)
+{
+    core::Value v;
+    return t.get(field, &v).ok() && v.isText() ? v.asText() : std::string();
+}
+
+}  // namespace
+
+std::vector<std::pair<std::string, core::Value>> TicketScreen::recordValues(const std::string& stat,
+                                                                           const std::string& ticket)
+{
+    const TicketKind& k = kindInfo();
+    std::vector<std::pair<std::string, core::Value>> out;
+    auto add = [&](const char* field, const char* value) { out.emplace_back(field, m_values.get(value)); };
+    out.emplace_back("STAT", core::Value::text(stat));
+    out.emplace_back("TICKET", core::Value::text(ticket));
+    add("TRUCK", "cTruck");
+    add("COMPANY", k.partyValue);
+    if (k.goods) {
+        add("PRODUCT", "cProduct");
+        add("WHOUSE", "cWhouse");
+        add("UNIT", "cUnit");
+        if (k.moistureGrades) {
+            add("MOISTURE", "cMoisture");
+            add("MIXTURE", "cMixture");
+        } else {
+            add("QUALITY", "cQuality");
+            add("REMARK4", "cRemark4");
+        }
+        add("REMARK1", "cRemark1");
+        add("REMARK2", "cRemark2");
+        add("REMARK3", "cRemark3");
+        add("ADJ_W1", "cAdj_W1");
+        add("ADJ_W2", "cAdj_W2");
+        add("ADJ_W3", "cAdj_W3");
+        add("ADJ_M1", "cAdj_M1");
+        add("ADJ_M2", "cAdj_M2");
+        add("ADJ_M3", "cAdj_M3");
+    } else {
+        add("REMARK1", "cRemark1");
+    }
+    add("DAYIN", "cDayin");
+    add("TMIN", "cTmin");
+    add("WIN", "cWin");
+    add("DAYOUT", "cDayOut");
+    add("TMOUT", "cTmOut");
+    add("WOUT", "cWout");
+    if (k.goods) {
+        add("PRICE", "cPrice");
+        add("QTY", "cQty");
+    }
+    add("AMOUNT", "cAmount");
+    add("CASH", "cCash");
+    add("DRCR", "cDrCr");
+    if (k.goods) {
+        add("CHEQUE", "cCheque");
+        add("CHQ_NO", "cChq_No");
+        add("CHQ_BANK", "cChq_Bank");
+        add("RATE", "cRate");
+    }
+    out.emplace_back("STAFF", core::Value::text(core::programSettings().text("CUSER")));
+    return out;
+}
+
+// How the person knows a field that does not fit: its caption on the screen.
+std::string TicketScreen::fieldLabel(const std::string& field) const
+{
+    static const std::pair<const char*, const char*> labels[] = {
+        {"AMOUNT", "จำนวนเงิน"}, {"CASH", "เงินสด"},        {"DRCR", "ลงบัญชี"},        {"CHEQUE", "เช็ค"},
+        {"PRICE", "ราคา"},       {"QTY", "น้ำหนักคงเหลือ"}, {"WIN", "น้ำหนักรถเข้า"}, {"WOUT", "น้ำหนักรถออก"},
+        {"RATE", "อัตราหน่วย"},
+    };
+    if (!kindInfo().goods && field == "AMOUNT")
+        return T("ค่าชั่ง");
+    for (const auto& [name, label] : labels)
+        if (field == name)
+            return T(label);
+    for (int i = 0; i < 3; ++i) {
+        if (field == "ADJ_W" + std::to_string(i + 1))
+            return core::xbase::alltrim(m_config->adjustCaptions[std::size_t(i)]);
+        if (field == "ADJ_M" + std::to_string(i + 1))
+            return core::xbase::alltrim(m_config->adjustCaptions[std::size_t(i + 3)]);
+    }
+    return field;
+}
+
+// Kind 3 with order control: a sale that reaches or exceeds what the sales order still has open is
+// worth a word, nothing more - the save goes on.
+bool TicketScreen::orderLimitWarning()
+{
+    storage::Table& t = ticketTable();
+    storage::Table* order = m_ws.find("Order");
+    const std::string number = textOf(t, "REMARK4");
+    if (!order || t.eof() || core::xbase::alltrim(number).empty())
+        return false;
+    const std::string key = paddedCode(textOf(t, "COMPANY")) + paddedCode(textOf(t, "PRODUCT")) +
+                            core::xbase::padRight(number.substr(0, std::min<std::size_t>(number.size(), 10)), 10);
+    const bool found = order->seek(key).ok() && order->found();
+    bool warn = false;
+    if (found) {
+        double weight = numberOf(*order, "ORWEIGHT") - numberOf(*order, "WEIGHT");
+        double amount = numberOf(*order, "ORAMOUNT") - numberOf(*order, "AMOUNT");
+        if (mode() == 3) {
+            weight += numberOf(t, "QTY");
+            amount += numberOf(t, "AMOUNT");
+        }
+        weight -= m_values.number("cQty");
+        amount -= m_values.number("cAmount");
+        warn = weight <= 0 || amount <= 0;
+    }
+    (void)m_ws.select(kTicketAlias);
+    if (warn)
+        tell("ยอดขายเกินกว่าจำนวนสั่ง", T("  ส่วนการตรวจสอบยอดการสั่ง"));
+    return warn;
+}
+
+// The stored ticket, locked and read again, is still what the weighing or edit began with: not
+// marked deleted, and in the state it had (a second weighing: still open). Another workstation may
+// have completed or deleted it meanwhile; saving over it would post it twice or post a deleted
+// ticket. True with the record still locked for the caller's write; false after telling the person
+// and showing the ticket as it is stored now.
+bool TicketScreen::checkStoredState(const std::string& expectStat)
+{
+    (void)m_ws.select(kTicketAlias);
+    if (!storage::REC_LOCK(m_ws))
+        return false;
+    const TicketRecord now = readTicketRecord(ticketTable());
+    if (!now.atEnd && !now.deleted && now.stat == expectStat)
+        return true;
+    (void)storage::unlockAll(m_ws);
+    tell("ใบชั่งนี้ถูกบันทึกหรือสั่งลบจากเครื่องอื่นแล้ว", saveTitle());
+    setMode(0);
+    m_values.setNumber("CPOS", now.recno);
+    m_cursor->forget();
+    TRDISP();
+    return false;
+}
+
+bool TicketScreen::TRSAVE()
+{
+    const TicketKind& k = kindInfo();
+    const int step = mode();
+    if (step < 1 || step > 3 || !m_open)
+        return false;
+    const std::string title = saveTitle();
+
+    bool filled = !core::xbase::alltrim(m_values.text("cTruck")).empty() &&
+                  !core::xbase::alltrim(m_values.text(k.partyValue)).empty();
+    if (k.goods)
+        for (const char* n : {"cProduct", "cWhouse", "cUnit"})
+            filled = filled && !core::xbase::alltrim(m_values.text(n)).empty();
+    if (!filled) {
+        tell("การระบุข้อมูลยังไม่ครบถ้วน", title);
+        return false;
+    }
+    if (m_values.number("cWin") < 0 || m_values.number("cWout") < 0) {
+        tell("ไม่รับน้ำหนักชั่งที่ติดลบ", title);
+        return false;
+    }
+    // Recalculated before the payment check, so the amount checked is the amount stored.
+    calc().WEIGHCALC();
+    if (!paymentBalances(m_values)) {
+        tell("บันทึกการจ่ายเงินยังไม่ถูกต้อง", title);
+        return false;
+    }
+    if (m_kind == 3 && core::xbase::alltrim(core::programSettings().text("CORCTRL")) == "1" &&
+        !core::xbase::alltrim(m_values.text("cRemark4")).empty())
+        orderLimitWarning();
+
+    storage::Table& t = ticketTable();
+    const TicketRecord stored = readTicketRecord(t);
+    const std::string stat = step == 1 ? "1" : step == 2 ? "2" : stored.stat;
+    std::vector<FieldValue> record;
+    for (auto& [field, value] : recordValues(stat, step == 1 ? std::string(6, '0') : m_values.text("cTicket"))) {
+        const int i = t.layout().find(field);
+        record.push_back({field, i < 0 ? value : asFieldType(value, t.layout().fields()[std::size_t(i)].type)});
+    }
+    // Every value must fit its field before anything is written, the running number included.
+    const std::string misfit = firstMisfit(t, record);
+    if (!misfit.empty()) {
+        core::prompts().message(core::MessageKind::Info,
+                                T("ค่าของ ") + fieldLabel(misfit) + T(" เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล"), title);
+        return false;
+    }
+
+    Posting posting(m_ws, m_values);
+    if (step == 1) {
+        const std::string number = storage::CONSEC(k.code, "W");
+        (void)m_ws.select(kTicketAlias);
+        if (!storage::ADD_REC(m_ws))
+            return false;
+        (void)t.put("TICKET", core::Value::text(number));
+        (void)storage::commitAll(m_ws);
+        (void)storage::unlockAll(m_ws);
+        m_values.setText("cTicket", number);
+        for (FieldValue& fv : record)
+            if (fv.field == "TICKET")
+                fv.value = core::Value::text(number);
+    } else if (step == 3) {
+        if (!checkStoredState(m_editStat))
+            return false;
+        (void)storage::unlockAll(m_ws);
+        if (stored.complete())
+            posting.UPSTATUS(k.code, -1);
+    }
+
+    // The write: a second weighing checks, under the same lock, that the ticket is still open.
+    if (step == 2) {
+        if (!checkStoredState("1"))
+            return false;
+    } else {
+        (void)m_ws.select(kTicketAlias);
+        if (!storage::REC_LOCK(m_ws))
+            return false;
+    }
+    for (;;) {
+        const storage::Status s = putAll(t, record);
+        if (!faultRetry(s, "REPLACE", &t))
+            break;
+    }
+    (void)storage::commitAll(m_ws);
+    (void)storage::unlockAll(m_ws);
+
+    if (stat == "2")
+        posting.UPSTATUS(k.code, +1);
+    m_values.setNumber("CPOS", t.recNo());
+    m_cursor->forget();
+    TRDISP();
+    if (step == 2 && core::prompts().confirm(T("พิมพ์ใบชั่งน้ำหนัก"), T("  ส่วนการพิมพ์ใบชั่ง")))
+        (void)PROPRN(m_ws, m_values, ticketForm(m_kind, false, '2'), false);
+    setMode(0);
+    (void)m_ws.select(kTicketAlias);
+    notify();
+    return true;
+}
+
+}  // namespace weighing

@@ -1,0 +1,95 @@
+#include "weighing/ticket_store.h"
+
+#include "core/fault.h"
+#include "core/xbase.h"
+#include "storage/fault_bridge.h"
+
+namespace weighing {
+namespace {
+
+constexpr std::size_t kCodeWidth = 10;
+
+double numberOf(storage::Table& t, const char* field)
+{
+    core::Value v;
+    return t.get(field, &v).ok() && v.isNumber() ? v.asNumber() : 0;
+}
+
+}  // namespace
+
+TicketRecord readTicketRecord(storage::Table& t)
+{
+    TicketRecord r;
+    r.recno = t.recNo();
+    r.atEnd = t.eof();
+    if (r.atEnd)
+        return r;
+    r.deleted = t.deleted();
+    core::Value v;
+    if (t.get("STAT", &v).ok() && v.isText())
+        r.stat = core::xbase::alltrim(v.asText());
+    r.drcr = numberOf(t, "DRCR");
+    r.clear = numberOf(t, "CLEAR");
+    return r;
+}
+
+std::string paddedCode(std::string_view code)
+{
+    return core::xbase::padRight(core::xbase::rtrimView(code), kCodeWidth);
+}
+
+bool seekCode(storage::Table& t, std::string_view code)
+{
+    if (core::xbase::alltrim(code).empty())
+        return false;
+    return t.seek(paddedCode(code)).ok() && t.found();
+}
+
+std::string firstMisfit(const storage::Table& t, const std::vector<FieldValue>& values)
+{
+    std::string scratch;
+    for (const FieldValue& fv : values) {
+        const int i = t.layout().find(fv.field);
+        if (i < 0)
+            return fv.field;
+        const storage::Field& f = t.layout().fields()[std::size_t(i)];
+        const core::Value& v = fv.value;
+        switch (f.type) {
+        case storage::FieldType::Numeric:
+            if (!v.isNumber() || !core::xbase::formatFixed(v.asNumber(), f.length, f.decimals, scratch))
+                return fv.field;
+            break;
+        case storage::FieldType::Character:
+            if (!v.isText())
+                return fv.field;
+            break;
+        case storage::FieldType::Date:
+            if (!v.isDate())
+                return fv.field;
+            break;
+        case storage::FieldType::Logical:
+            if (!v.isLogical())
+                return fv.field;
+            break;
+        }
+    }
+    return {};
+}
+
+storage::Status putAll(storage::Table& t, const std::vector<FieldValue>& values)
+{
+    for (const FieldValue& fv : values)
+        STORAGE_TRY(t.put(fv.field, fv.value));
+    return {};
+}
+
+bool faultRetry(const storage::Status& s, const std::string& operation, const storage::Table* t)
+{
+    if (s.ok())
+        return false;
+    core::Fault f = storage::toFault(s, operation, t ? t->path() : std::string());
+    f.canDefault = true;
+    return core::raise(f) == core::FaultAnswer::Retry;
+}
+
+}  // namespace weighing

@@ -1,0 +1,267 @@
+// The weight and amount calculation: net, quantity and amount with XROUND, the payment split, the
+// price rules, and a site's captions and formulas from its configuration file - applied only to
+// what comes after the field just left, with names in any letter case.
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "weighing/calc.h"
+#include "weighing/payment.h"
+#include "weighing/ticket_values.h"
+#include "weighing_fixture.h"
+
+using core::tis620::T;
+using namespace weighing;
+using namespace weighingtest;
+
+namespace {
+
+class CalcTest : public ::testing::Test {
+protected:
+    void open(int kind = 1)
+    {
+        ASSERT_TRUE(openTicketTables(kind, ws));
+        config = readCalcConfig(kind);
+        calc = std::make_unique<Calculator>(kind, config, ws, values);
+        for (const char* n : {"cWin", "cWout", "cAdj_W1", "cAdj_W2", "cAdj_W3", "cAdj_M1", "cAdj_M2", "cAdj_M3",
+                              "cPrice", "cCash", "cDrCr", "cCheque"})
+            values.setNumber(n, 0);
+        values.setNumber("cRate", 1, 3);
+        values.setNumber("CSTEP", 2);
+        (void)ws.find("Wdata")->goBottom();
+        (void)ws.find("Wdata")->skip(1);
+    }
+    void set(std::initializer_list<std::pair<const char*, double>> v)
+    {
+        for (const auto& [name, n] : v)
+            values.setNumber(name, n, 2);
+    }
+
+    Site site;
+    storage::Workspace ws;
+    core::ValueMap values;
+    CalcConfig config;
+    std::unique_ptr<Calculator> calc;
+};
+
+TEST_F(CalcTest, NetWeightIsTheSameWhetherTheTruckCameInLoadedOrEmpty)
+{
+    open();
+    for (auto [in, out] : {std::pair{12000.0, 4000.0}, std::pair{4000.0, 12000.0}}) {
+        set({{"cWin", in}, {"cWout", out}});
+        calc->WEIGHCALC();
+        EXPECT_EQ(values.number("cNet"), 8000);
+        EXPECT_EQ(values.number("cQty"), 8000);
+    }
+}
+
+TEST_F(CalcTest, QuantityAndAmountWithDeductionsPriceAndRate)
+{
+    open();
+    struct Case {
+        double rate, price, moneyDeduction;
+        double qty, amount;
+    } cases[] = {
+        {1, 7.25, 100, 7849.50, 56808.88},  // 56,908.875 - 100 = 56,808.875 rounds up
+        {1000, 7250, 0, 7849.50, 56908.88},  // a unit of a tonne
+        {1, 0, 0, 7849.50, 0},
+    };
+    for (const Case& c : cases) {
+        set({{"cWin", 12000}, {"cWout", 4000}, {"cAdj_W1", 120.50}, {"cAdj_W2", 30}, {"cPrice", c.price},
+             {"cAdj_M1", c.moneyDeduction}});
+        values.setNumber("cRate", c.rate, 3);
+        calc->WEIGHCALC();
+        EXPECT_DOUBLE_EQ(values.number("cQty"), c.qty) << c.rate;
+        EXPECT_DOUBLE_EQ(values.number("cAmount"), c.amount) << c.rate;
+    }
+}
+
+TEST_F(CalcTest, ANewTicketAndAnOpenTicketShowNothingToPay)
+{
+    open();
+    set({{"cWin", 12000}, {"cWout", 4000}, {"cPrice", 7.25}});
+    for (int step : {1, 3}) {
+        values.setNumber("CSTEP", step);
+        calc->WEIGHCALC();
+        EXPECT_EQ(values.number("cNet"), 0);
+        EXPECT_EQ(values.number("cQty"), 0);
+        EXPECT_EQ(values.number("cAmount"), 0);
+    }
+}
+
+TEST_F(CalcTest, DecimalSettingDecidesAnExactHalf)
+{
+    open();
+    struct Case {
+        const char* setting;
+        double value, expected;
+    } cases[] = {{"Y", 0.125, 0.13}, {"N", 0.125, 0.12}, {"Y", 2.345, 2.35}, {"N", 2.346, 2.35},
+                 {"Y", -0.125, -0.13}, {"N", -0.125, -0.12}};
+    for (const Case& c : cases) {
+        site.setting("CDECCOR", c.setting);
+        EXPECT_DOUBLE_EQ(calc->xround(c.value, 2), c.expected) << c.setting << " " << c.value;
+    }
+}
+
+TEST(PaymentTest, EditingOnePartSplitsTheRest)
+{
+    struct Case {
+        int layout, part;
+        double amount, cash, account, cheque;
+        double wantCash, wantAccount, wantCheque;
+    } cases[] = {
+        {kPayFull, kPartCheque, 1000, 0, 1000, 400, 0, 600, 400},       // cheque typed over on-account
+        {kPayFull, kPartCash, 1000, 1500, 0, 0, 1000, 0, 0},            // capped at the amount
+        {kPayFull, kPartCash, 1000, 1500, 200, 300, 1000, 0, 0},
+        {kPayFull, kPartCash, 1000, 300, 1000, 0, 300, 700, 0},
+        {kPayFull, kPartAccount, 1000, 1000, 250, 0, 750, 250, 0},
+        {kPayFull, kPartCash, 1000, 300, 0, 200, 300, 500, 200},
+        {kPayCashAccount, kPartCash, 1000, 200, 0, 500, 200, 800, 0},   // no cheque in this layout
+        {kPayCashCheque, kPartCash, 1000, 200, 500, 0, 200, 0, 800},    // no on-account part
+        {kPayFull, kPartCheque, 100.10, 0, 0, 33.33, 66.77, 0, 33.33},
+    };
+    for (const Case& c : cases) {
+        core::ValueMap v;
+        v.setNumber("cAmount", c.amount, 2);
+        v.setNumber("cCash", c.cash, 2);
+        v.setNumber("cDrCr", c.account, 2);
+        v.setNumber("cCheque", c.cheque, 2);
+        EXPECT_TRUE(PAYMENT(v, c.layout, c.part));
+        EXPECT_DOUBLE_EQ(v.number("cCash"), c.wantCash) << c.layout << "/" << c.part << " " << c.cash;
+        EXPECT_DOUBLE_EQ(v.number("cDrCr"), c.wantAccount) << c.layout << "/" << c.part << " " << c.cash;
+        EXPECT_DOUBLE_EQ(v.number("cCheque"), c.wantCheque) << c.layout << "/" << c.part << " " << c.cash;
+        EXPECT_TRUE(paymentBalances(v));
+    }
+}
+
+TEST(PaymentTest, PayButtonsPutTheWholeAmountIntoOnePart)
+{
+    core::ValueMap v;
+    v.setNumber("cAmount", 56808.88, 2);
+    for (int part : {kPartCash, kPartAccount, kPartCheque}) {
+        PAYBUTTON(v, kPayFull, part);
+        for (int p : {kPartCash, kPartAccount, kPartCheque})
+            EXPECT_DOUBLE_EQ(v.number(payPartValue(p)), p == part ? 56808.88 : 0);
+    }
+    v.setNumber("cAmount", -100, 2);
+    PAYBUTTON(v, kPayFull, kPartCash);
+    EXPECT_FALSE(paymentBalances(v)) << "a negative amount has no split of non-negative parts";
+}
+
+TEST_F(CalcTest, DefaultPaymentPartFollowsTheSettingAndKindFiveHasNoCheque)
+{
+    struct Case {
+        int kind;
+        const char* setting;
+        const char* part;
+    } cases[] = {{1, "1", "cCash"}, {1, "2", "cDrCr"}, {1, "3", "cCheque"}, {1, "", "cCash"},
+                 {5, "2", "cDrCr"}, {5, "3", "cCash"}};
+    for (const Case& c : cases) {
+        (void)ws.closeAll();
+        open(c.kind);
+        site.setting("CPAYCASE", c.setting);
+        set({{"cWin", 1000}, {"cWout", 200}, {"cPrice", 2}, {"cAmount", 120}});
+        calc->TRPROCSAY(kPosWeightOut);
+        const double amount = c.kind == 5 ? 120 : 1600;
+        for (const char* p : {"cCash", "cDrCr", "cCheque"})
+            EXPECT_DOUBLE_EQ(values.number(p), p == std::string(c.part) ? amount : 0)
+                << c.kind << " " << c.setting << " " << p;
+    }
+}
+
+TEST_F(CalcTest, CaptionsComeFromTheNameSectionWithDefaultsPerKind)
+{
+    site.config("Name", "Adjust12", "หักดิน");
+    struct Case {
+        int kind;
+        std::size_t adjust;
+        const char* caption;
+    } cases[] = {{1, 0, "หักความชื้น"}, {1, 1, "หักดิน"}, {1, 5, "หักอื่นๆ"}, {2, 1, "หักสิ่งเจือปน"},
+                 {3, 0, "หักน้ำหนัก 1"}, {4, 5, "หักเงิน 3"}};
+    for (const Case& c : cases)
+        EXPECT_EQ(core::tis620::toUtf8(readCalcConfig(c.kind).adjustCaptions[c.adjust]), c.caption) << c.kind;
+    EXPECT_EQ(core::tis620::toUtf8(readCalcConfig(3).remarkCaptions[3]), "หมายเหตุ 4");
+    EXPECT_EQ(core::tis620::toUtf8(readCalcConfig(5).remarkCaptions[0]), "หมายเหตุ");
+    EXPECT_TRUE(readCalcConfig(1).remarkCaptions[3].empty());
+}
+
+TEST_F(CalcTest, FormulasReplaceTheBuiltInRulesAndReadNamesInAnyCase)
+{
+    site.config("Variable", "Qty1", "cnet - CADJ_W1 * 2");
+    site.config("Variable", "Price1", "PRODUCT->PRICE2 / 1000");
+    site.config("Variable", "Amount1", "XROUND(CQTY * cprice, 0)");
+    site.config("Variable", "Remark11", "TRIM(Product->NAME) + ' ' + cWHouse");
+    site.config("Variable", "Var11", "cnet / 1000");
+    site.config("Variable", "Var13", "CRATE * 2");
+    open();
+    values.setText("cProduct", "P001      ");
+    values.setText("cWhouse", "W1        ");
+    values.setText("cUnit", "KG        ");
+    (void)ws.find("Product")->seek("P001");
+    set({{"cWin", 9000}, {"cWout", 1000}, {"cAdj_W1", 10}});
+    calc->TRPROCSAY(kPosCode);
+    EXPECT_DOUBLE_EQ(values.number("cQty"), 7980);
+    EXPECT_DOUBLE_EQ(values.number("cPrice"), 7.25);
+    EXPECT_DOUBLE_EQ(values.number("cAmount"), 57855);
+    EXPECT_EQ(core::tis620::toUtf8(values.text("cRemark1")), "ข้าวเปลือกหอมมะลิ W1        ");
+    EXPECT_DOUBLE_EQ(values.number("cVar1"), 8);
+    EXPECT_DOUBLE_EQ(values.number("cVar3"), 2);
+}
+
+TEST_F(CalcTest, AFormulaNeverOverwritesTheFieldJustLeft)
+{
+    site.config("Variable", "Adjust11", "XROUND(cNet * Moisture->WEIGHT / 1000, 2)");
+    site.config("Variable", "Adjust14", "XROUND(cNet * Moisture->PRICE / 1000, 2)");
+    site.config("Variable", "Remark12", "'R2 ' + cMoisture");
+    site.config("Variable", "Remark13", "LEFT('R3', 2)");
+    open();
+    values.setText("cMoisture", "M1        ");
+    (void)ws.find("Moisture")->seek("M1");
+    set({{"cWin", 11000}, {"cWout", 1000}});
+    calc->TRPROCSAY(kPosCode);
+    EXPECT_DOUBLE_EQ(values.number("cAdj_W1"), 300);
+    EXPECT_DOUBLE_EQ(values.number("cAdj_M1"), 1000);
+    EXPECT_EQ(values.text("cRemark2"), "R2 M1        ");
+
+    struct Case {
+        int field;
+        const char* typed;
+        double typedValue;
+        bool remark2Again;
+    } cases[] = {
+        {kPosAdjustW1, "cAdj_W1", 50, false},       // the weight deduction stays as typed
+        {kPosAdjustM1, "cAdj_M1", 77, false},       // the money deduction too
+        {kPosRemark1 + 1, "cRemark2", 0, false},    // leaving remark 2 keeps it
+        {kPosRemark1, "cRemark1", 0, true},         // leaving remark 1 recomputes remark 2
+    };
+    for (const Case& c : cases) {
+        if (c.typedValue != 0)
+            values.setNumber(c.typed, c.typedValue, 2);
+        values.setText("cRemark2", "typed");
+        calc->TRPROCSAY(c.field);
+        if (c.typedValue != 0) {
+            EXPECT_DOUBLE_EQ(values.number(c.typed), c.typedValue) << c.typed;
+        }
+        EXPECT_EQ(values.text("cRemark2"), c.remark2Again ? "R2 M1        " : "typed") << c.typed;
+        EXPECT_EQ(values.text("cRemark3"), c.field < 3 ? "R3" : values.text("cRemark3"));
+    }
+    // Leaving the weight deduction still recomputes the money deduction that follows it.
+    values.setNumber("cAdj_M1", 1, 2);
+    calc->TRPROCSAY(kPosAdjustW1);
+    EXPECT_DOUBLE_EQ(values.number("cAdj_M1"), 1000);
+}
+
+TEST_F(CalcTest, AFormulaThatDoesNotCompileGoesToTheErrorTrapAndChangesNothing)
+{
+    site.config("Variable", "Qty1", "cNet *");
+    testsupport::RecordingFaultHandler faults;
+    open();
+    set({{"cWin", 5000}, {"cWout", 1000}});
+    values.setNumber("cQty", 123, 2);
+    calc->WEIGHCALC();
+    ASSERT_EQ(faults.faults.size(), 1u);
+    EXPECT_EQ(faults.faults[0].operation, "Qty1=cNet *");
+    EXPECT_DOUBLE_EQ(values.number("cQty"), 123);
+}
+
+}  // namespace

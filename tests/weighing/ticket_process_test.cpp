@@ -1,0 +1,70 @@
+// Two workstations (forked processes) save the second weighing of the same open ticket at the same
+// moment: exactly one of them completes and posts it, the other is told and posts nothing.
+#include <gtest/gtest.h>
+
+#include "storage/fork_child.h"
+#include "weighing_fixture.h"
+
+using namespace weighing;
+using namespace weighingtest;
+
+namespace {
+
+TEST(TicketProcessTest, TwoWorkstationsCompletingOneTicketPostItOnce)
+{
+    Site site;
+    {
+        ScriptedPickList pickList;
+        ScriptedHost host;
+        TicketScreen s(1, 6, host);
+        ASSERT_TRUE(s.open());
+        Weighing w;
+        w.truck = "70-1234";
+        ASSERT_TRUE(firstWeighing(s, host, w, 9000));
+    }
+    auto workstation = [](long long weightOut) {
+        return [weightOut](storagetest::Child& parent) {
+            ScriptedPickList pickList;
+            ScriptedHost host;
+            TicketScreen s(1, 6, host);
+            if (!s.open() || !startSecondWeighing(s, host, "70-1234", weightOut))
+                return 3;
+            parent.send('r');
+            if (parent.receive() != 'g')
+                return 4;
+            return s.TRSAVE() ? 0 : 1;
+        };
+    };
+    for (int round = 0; round < 3; ++round) {
+        if (round > 0) {
+            // Open the ticket again for the next round: a fresh first weighing.
+            ScriptedPickList pickList;
+            ScriptedHost host;
+            TicketScreen s(1, 6, host);
+            ASSERT_TRUE(s.open());
+            Weighing w;
+            w.truck = "70-1234";
+            ASSERT_TRUE(firstWeighing(s, host, w, 9000));
+        }
+        storagetest::Child a(workstation(1000));
+        storagetest::Child b(workstation(2000));
+        ASSERT_EQ(a.receive(), 'r');
+        ASSERT_EQ(b.receive(), 'r');
+        a.send('g');
+        b.send('g');
+        const int ra = a.wait();
+        const int rb = b.wait();
+        EXPECT_TRUE((ra == 0 && rb == 1) || (ra == 1 && rb == 0)) << ra << " " << rb;
+        const auto tickets = site.rows("Wdata1");
+        ASSERT_EQ(tickets.size(), std::size_t(round + 1));
+        EXPECT_EQ(tickets.back().text("STAT"), "2");
+        const double qty = tickets.back().number("QTY");
+        EXPECT_TRUE(qty == 8000 || qty == 7000) << qty;
+    }
+    double posted = 0;
+    for (const auto& t : site.rows("Wdata1"))
+        posted += t.number("QTY");
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), posted) << "each ticket in the stock exactly once";
+}
+
+}  // namespace

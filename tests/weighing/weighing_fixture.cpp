@@ -1,0 +1,295 @@
+#include "weighing_fixture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "core/ini_file.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "shell/startup.h"
+#include "site/site_setup.h"
+#include "storage/catalogue.h"
+#include "storage/table_csv.h"
+#include "weighing/ticket_store.h"
+
+namespace weighingtest {
+namespace {
+
+std::string nativeFolder(const std::string& dir, const char* name)
+{
+    return dir + "/site/" + name + "/";
+}
+
+}  // namespace
+
+Site::Site()
+{
+    storage::setHardCommit(false);
+    site::InitOptions options;
+    options.dir = m_dir.path() + "/site";
+    options.password = "DEMO";
+    std::string error;
+    if (!site::initSite(options, &error))
+        ADD_FAILURE() << error;
+    core::Settings& s = core::programSettings();
+    s.clear();
+    shell::startUp(s, configFile());
+    s.setText("CDRV1", nativeFolder(m_dir.path(), "TABLES"));
+    s.setText("CDRV2", nativeFolder(m_dir.path(), "DATA"));
+    s.setText("CDRV4", nativeFolder(m_dir.path(), "WORK"));
+    s.setText("CUSER", "ADMIN");
+    s.setText("CTRUSTEE", std::string(42, '6'));
+    s.setText("CSYSSOUND", "Y");
+
+    load("Farmer", "CODE,NAME\nF001,นายสมศักดิ์ ทองดี\nF002,นางสาวมาลี ศรีสุข\n");
+    load("Company", "CODE,NAME\nC001,บริษัท ข้าวไทยส่งออก จำกัด\nC002,โรงสีไฟเจริญผล\n");
+    load("Product",
+         "CODE,NAME,UNIT1,UNIT2,UNIT3,PRICE1,PRICE2,PRICE3\n"
+         "P001,ข้าวเปลือกหอมมะลิ,KG,TON,BAG,7.25,7250,350\n"
+         "P002,ข้าวโพด,KG,,,9.5,0,0\n");
+    load("WHouse", "CODE,NAME\nW1,โกดังหน้า\nW2,โกดังหลัง\n");
+    load("Unit", "CODE,NAME,RATE\nKG,กิโลกรัม,1\nTON,ตัน,1000\nBAG,กระสอบ,50\nBOX,กล่อง,0\n");
+    load("Moisture", "CODE,NAME,WEIGHT,PRICE\nM1,ความชื้นไม่เกิน 15%,30,100\n");
+    load("Mixture", "CODE,NAME,WEIGHT,PRICE\nX1,สิ่งเจือปนไม่เกิน 2%,20,50\n");
+    load("Quality", "CODE,NAME,WEIGHT,PRICE\nQ1,คุณภาพดี,0,0\n");
+    load("TruckDt", "CODE,NAME,WEIGHT\n70-1234,สิบล้อ,11250\n81-5678,หกล้อ,6480\n");
+    load("OrAcc",
+         "CODE,COMPANY,PRODUCT,DATE,PRICE,ORWEIGHT,ORAMOUNT,WEIGHT,AMOUNT\n"
+         "SO1,C001,P001,20261201,7.25,10000,72500,0,0\n"
+         "SO2,C001,P001,20261202,7.50,5000,37500,0,0\n");
+}
+
+Site::~Site()
+{
+    core::programSettings().clear();
+    storage::setHardCommit(true);
+}
+
+void Site::config(const char* section, const char* key, const std::string& valueUtf8)
+{
+    core::IniFile ini(configFile());
+    ASSERT_TRUE(ini.set(section, key, core::tis620::fromUtf8(valueUtf8))) << ini.error();
+}
+
+void Site::setting(const char* name, const std::string& value)
+{
+    core::programSettings().setText(name, value);
+}
+
+void Site::load(const char* table, const std::string& csv)
+{
+    const storage::TableDef* def = storage::findTable(table);
+    ASSERT_NE(def, nullptr) << table;
+    const std::string folder = def->folderSetting == std::string("CDRV1") ? tables() : data();
+    std::unique_ptr<storage::Table> t;
+    ASSERT_TRUE(storage::openCatalogueTable(folder, *def, storage::ShareMode::Shared, &t).ok());
+    storage::csv::Document doc;
+    ASSERT_TRUE(storage::csv::parse(csv, &doc).ok());
+    std::vector<std::string> records;
+    const storage::Status s = storage::csv::toRecords(doc, t->layout(), &records);
+    ASSERT_TRUE(s.ok()) << s.toString();
+    ASSERT_TRUE(storage::csv::appendRecords(*t, records).ok());
+    ASSERT_TRUE(t->close().ok());
+}
+
+void Site::addSound(const std::string& name)
+{
+    std::filesystem::create_directories(tables() + "sounds");
+    testsupport::writeFile(tables() + "sounds/" + name, "RIFF");
+}
+
+std::string Site::Row::text(const char* f) const
+{
+    auto it = fields.find(f);
+    return it == fields.end() || !it->second.isText() ? std::string()
+                                                       : core::tis620::toUtf8(core::xbase::rtrim(it->second.asText()));
+}
+
+double Site::Row::number(const char* f) const
+{
+    auto it = fields.find(f);
+    return it == fields.end() ? 0 : it->second.asNumber();
+}
+
+std::vector<Site::Row> Site::rows(const char* table) const
+{
+    const storage::TableDef* def = storage::findTable(table);
+    const std::string folder = def->folderSetting == std::string("CDRV1") ? tables() : data();
+    std::unique_ptr<storage::Table> t;
+    std::vector<Row> out;
+    if (!storage::Table::open(folder + storage::tableFileName(*def), storage::ShareMode::Shared, &t).ok())
+        return out;
+    for (std::uint32_t r = 1; r <= t->recCount(); ++r) {
+        EXPECT_TRUE(t->goTo(r).ok());
+        Row row{r, t->deleted(), {}};
+        for (const storage::Field& f : t->layout().fields()) {
+            core::Value v;
+            EXPECT_TRUE(t->get(f.name, &v).ok());
+            row.fields[f.name] = v;
+        }
+        out.push_back(std::move(row));
+    }
+    (void)t->close();
+    return out;
+}
+
+std::optional<Site::Row> Site::find(const char* table, const char* field, const std::string& value) const
+{
+    for (Row& r : rows(table))
+        if (r.text(field) == value)
+            return r;
+    return std::nullopt;
+}
+
+double Site::stock(const std::string& product, const std::string& whouse) const
+{
+    for (const Row& r : rows("Stock"))
+        if (r.text("CODE") == product && r.text("WHOUSE") == whouse)
+            return r.number("BALANCE");
+    return std::nan("");
+}
+
+double Site::account(const char* table, const std::string& code) const
+{
+    for (const Row& r : rows(table))
+        if (r.text("CODE") == code)
+            return r.number("BALANCE");
+    return std::nan("");
+}
+
+// ---- ScriptedPickList
+
+ScriptedPickList::ScriptedPickList() : m_previous(codes::setPickList(this)) {}
+
+ScriptedPickList::~ScriptedPickList()
+{
+    codes::setPickList(m_previous);
+}
+
+codes::PickResult ScriptedPickList::pick(storage::Workspace& ws, int table, std::string_view seed,
+                                         std::string_view callerAlias, bool)
+{
+    calls.emplace_back(table, core::xbase::rtrim(seed));
+    storage::Table* t = ws.find(codes::codeTableDef(table).alias);
+    codes::PickResult r;
+    std::string code(seed);
+    if (t && !weighing::seekCode(*t, code) && !choices.empty()) {
+        code = choices.front();
+        choices.pop_front();
+    }
+    if (t && weighing::seekCode(*t, code)) {
+        r.outcome = codes::PickResult::Outcome::Accepted;
+        r.code = weighing::paddedCode(code);
+    } else {
+        r.code = std::string(seed);
+    }
+    if (!callerAlias.empty())
+        (void)ws.select(callerAlias);
+    return r;
+}
+
+// ---- ScriptedHost
+
+bool ScriptedHost::askTruck(weighing::TicketScreen& screen)
+{
+    if (trucks.empty())
+        return false;
+    const std::optional<std::string> t = trucks.front();
+    trucks.pop_front();
+    if (!t)
+        return false;
+    if (*t == "...") {
+        screen.GETTABLE();
+        return true;
+    }
+    screen.values().setText("cTrk", core::xbase::padRight(core::tis620::fromUtf8(*t), 20));
+    return true;
+}
+
+void ScriptedHost::chooseFromList(weighing::ListDialogModel& list)
+{
+    ++lists;
+    if (onList)
+        onList(list);
+}
+
+void ScriptedHost::searchDocuments(weighing::SearchDialogModel& search)
+{
+    if (onSearch)
+        onSearch(search);
+}
+
+void ScriptedHost::readWeight(int which, scale::WeighTarget& target)
+{
+    if (weights.empty())
+        return;
+    const std::optional<long long> kg = weights.front();
+    weights.pop_front();
+    if (!kg)
+        return;
+    target.receiveWeight(which, *kg);
+    target.disableWeighButton(which);
+    target.enableAndFocusSave();
+}
+
+// ---- Driving a screen
+
+bool type(weighing::TicketScreen& s, const std::string& name, const core::Value& v)
+{
+    s.values().set(name, v);
+    if (!s.validate(name))
+        return false;
+    for (const weighing::TicketField& f : s.fields())
+        if (core::xbase::equalsNoCase(f.name, name) && f.recalc >= 0)
+            s.recalculate(f.recalc);
+    return true;
+}
+
+bool typeText(weighing::TicketScreen& s, const std::string& name, const std::string& text)
+{
+    return type(s, name, core::Value::text(core::tis620::fromUtf8(text)));
+}
+
+bool typeNumber(weighing::TicketScreen& s, const std::string& name, double v)
+{
+    return type(s, name, core::Value::number(v, 2));
+}
+
+bool firstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing& w, long long weightIn)
+{
+    host.trucks.push_back(w.truck);
+    s.weighPressed();
+    if (s.mode() != 1)
+        return false;
+    bool ok = typeText(s, s.kindInfo().partyValue, w.party);
+    if (s.kindInfo().goods)
+        ok = ok && typeText(s, "cProduct", w.product) && typeText(s, "cWhouse", w.whouse) &&
+             typeText(s, "cUnit", w.unit);
+    host.weights.push_back(weightIn);
+    s.READW(1);
+    return ok && s.TRSAVE();
+}
+
+bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const std::string& truck, long long weightOut)
+{
+    host.trucks.push_back(truck);
+    s.weighPressed();
+    if (s.mode() != 2)
+        return false;
+    host.weights.push_back(weightOut);
+    s.READW(2);
+    return true;
+}
+
+std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p)
+{
+    std::vector<std::string> out;
+    for (const auto& m : p.shown)
+        out.push_back(core::tis620::toUtf8(m.text));
+    return out;
+}
+
+}  // namespace weighingtest

@@ -1,0 +1,124 @@
+// A site for the weighing tests: a new site (every table empty, the series at 1, user ADMIN) in a
+// temporary folder with a handful of codes whose prices and rates the calculation cases use, the
+// program-wide settings read from its configuration file, and scripted seams: prompts, clock,
+// sounds, the code pick-list and the dialogs a ticket screen opens.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "codes/pick_list.h"
+#include "core/value.h"
+#include "storage/table.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+#include "weighing/ticket_model.h"
+
+namespace weighingtest {
+
+// Codes of the site (UTF-8 CSV in the dump format, appended at set-up):
+//   suppliers F001, F002; customers C001, C002; products P001 (KG 7.25, TON 7250, BAG 350),
+//   P002 (KG 9.5); warehouses W1, W2; units KG 1, TON 1000, BAG 50, BOX 0; grades M1, X1, Q1;
+//   trucks 70-1234, 81-5678; sales orders C001/P001/"SO1" (ordered 10,000 kg, 72,500.00, price 7.25).
+class Site {
+public:
+    Site();
+    ~Site();
+
+    const std::string& dir() const { return m_dir.path(); }
+    std::string configFile() const { return m_dir.path() + "/site/MERVO.INI"; }
+    std::string tables() const { return m_dir.path() + "/site/TABLES/"; }
+    std::string data() const { return m_dir.path() + "/site/DATA/"; }
+
+    // A key of the configuration file, and the program-wide setting of the same meaning.
+    void config(const char* section, const char* key, const std::string& valueUtf8);
+    void setting(const char* name, const std::string& value);
+    // Rows appended to a catalogue table (UTF-8 CSV with a header line).
+    void load(const char* table, const std::string& csv);
+    // A prompt sound file in the site's sounds folder (its content does not matter to the tests).
+    void addSound(const std::string& name);
+
+    // Reading tables as another workstation would.
+    struct Row {
+        std::uint32_t recno;
+        bool deleted;
+        std::map<std::string, core::Value> fields;
+        std::string text(const char* f) const;  // trailing blanks removed
+        double number(const char* f) const;
+    };
+    std::vector<Row> rows(const char* table) const;
+    // The first row whose field (trimmed) equals the text; nullopt when none.
+    std::optional<Row> find(const char* table, const char* field, const std::string& value) const;
+    double stock(const std::string& product, const std::string& whouse) const;  // NaN: no row
+    double account(const char* table, const std::string& code) const;           // NaN: no row
+
+    testsupport::RecordingPrompts prompts;
+    testsupport::FakeClock clock;
+    testsupport::RecordingSound sound;
+
+private:
+    testsupport::TempDir m_dir;
+};
+
+// Answers the pick-list: a code that exists in its table is accepted; another is refused, unless a
+// choice is scripted (the code the browser would be closed on).
+class ScriptedPickList final : public codes::PickList {
+public:
+    ScriptedPickList();
+    ~ScriptedPickList() override;
+    codes::PickResult pick(storage::Workspace& ws, int table, std::string_view seed, std::string_view callerAlias,
+                           bool allowChanges) override;
+
+    std::deque<std::string> choices;  // codes chosen in the browser when the seed is unknown
+    std::vector<std::pair<int, std::string>> calls;
+
+private:
+    codes::PickList* m_previous;
+};
+
+// The dialogs of a ticket screen, scripted.
+class ScriptedHost final : public weighing::TicketHost {
+public:
+    // Registrations typed into the truck prompt, in order; nullopt cancels it. "..." opens the
+    // waiting list when the entry is "...", choosing its first row.
+    std::deque<std::optional<std::string>> trucks;
+    // Weights delivered by the weight dialog, in order; nullopt: no weight accepted.
+    std::deque<std::optional<long long>> weights;
+    // What the person does in a list / the search dialog (default: closes without choosing).
+    std::function<void(weighing::ListDialogModel&)> onList;
+    std::function<void(weighing::SearchDialogModel&)> onSearch;
+    int lists = 0;
+
+    bool askTruck(weighing::TicketScreen& screen) override;
+    void chooseFromList(weighing::ListDialogModel& list) override;
+    void searchDocuments(weighing::SearchDialogModel& search) override;
+    void readWeight(int which, scale::WeighTarget& target) override;
+};
+
+// Drives a screen through whole weighings.
+struct Weighing {
+    std::string truck;
+    std::string party = "F001";
+    std::string product = "P001";
+    std::string whouse = "W1";
+    std::string unit = "KG";
+};
+
+// Types a value into a field and leaves it: validation, then the recalculation of its position.
+bool type(weighing::TicketScreen& s, const std::string& name, const core::Value& v);
+bool typeText(weighing::TicketScreen& s, const std::string& name, const std::string& text);
+bool typeNumber(weighing::TicketScreen& s, const std::string& name, double v);
+
+// A first weighing saved: weigh button, registration, codes, the weight in, save.
+bool firstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing& w, long long weightIn);
+// The second weighing of the truck's open ticket up to (not including) save.
+bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const std::string& truck, long long weightOut);
+
+// Texts the prompts showed (UTF-8), in order.
+std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p);
+
+}  // namespace weighingtest
