@@ -19,5 +19,10 @@ int cmdLoad(const Args& args);
 int cmdConsec(const Args& args);
 int cmdConfig(const Args& args);
 int cmdPrint(const Args& args);
+int cmdReindex(const Args& args);
+int cmdBackup(const Args& args);
+int cmdPurge(const Args& args);
+int cmdRestore(const Args& args);
+int cmdVerifyLedgers(const Args& args);
 
 }  // namespace admin

@@ -30,6 +30,15 @@ constexpr Command kCommands[] = {
     {"config", "config CONFIG.INI SECTION KEY [VALUE]  print or write one key of a configuration file",
      admin::cmdConfig},
     {"print", "print CONFIG FORM NUMBER --pdf FILE [--user CODE]  print a stored document to a PDF", admin::cmdPrint},
+    {"reindex", "reindex CONFIG [--groups weighing,money,balances,codes]  pack the tables, build their indexes anew",
+     admin::cmdReindex},
+    {"backup", "backup CONFIG --name NAME --from DD/MM/YYYY --to DD/MM/YYYY | --codes [--overwrite]  copy to the backup folder",
+     admin::cmdBackup},
+    {"purge", "purge CONFIG --from DD/MM/YYYY --to DD/MM/YYYY --yes  remove the transaction data of a range",
+     admin::cmdPurge},
+    {"restore", "restore CONFIG --name NAME | --codes [--overwrite]  read a backup back", admin::cmdRestore},
+    {"verify-ledgers", "verify-ledgers CONFIG             recompute the ledgers from the documents, print differences",
+     admin::cmdVerifyLedgers},
 };
 
 void usage(std::ostream& out)

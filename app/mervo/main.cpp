@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "codes/dialogs/code_screens.h"
+#include "maintenance/dialogs/maintenance_dialogs.h"
 #include "core/prompts.h"
 #include "core/sound.h"
 #include "errors/error_dialog.h"
@@ -64,6 +65,8 @@ int main(int argc, char** argv)
     shell::Dispatcher dispatcher;
     codes::registerCodeActions(dispatcher);
     maintenance::registerAuditActions(dispatcher);
+    // File maintenance (menu group 6 and the second button): reindex, backup, purge, restore.
+    maintenance::registerMaintenanceActions(dispatcher);
     // Tickets, vouchers and production records print through the printer rules with a preview.
     weighing::QtPrintDestination printDestination;
     weighing::setPrintDestination(&printDestination);

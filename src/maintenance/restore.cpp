@@ -1,0 +1,150 @@
+#include "maintenance/restore.h"
+
+#include "core/clock.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "maintenance/backup.h"
+#include "maintenance/table_files.h"
+#include "storage/key_source.h"
+#include "storage/ops.h"
+
+namespace maintenance {
+namespace {
+
+using core::tis620::T;
+
+constexpr int kIdleEvery = 256;
+
+StepResult failure(std::string name, const std::string& message, const std::string& title)
+{
+    files::alert(message, title);
+    return {std::move(name), Outcome::Failed, message};
+}
+
+}  // namespace
+
+StepResult RESTLOOP(const TransactionTable& t, const std::string& backupName)
+{
+    const storage::TableDef& def = *storage::findTable(t.table);
+    const std::string tableFile = storage::tableFileName(def);
+    const std::string data = files::folder("CDRV2");
+    const std::string backup = files::folder("CDRV3");
+    const std::string backupFile = backupFileName(backupName, t);
+    const std::string shownName = backupName + t.suffix;
+    const std::string readTitle = T("  ส่วนการอ่านข้อมูล");
+
+    if (!files::exists(backup, backupFile) || !files::exists(data, tableFile))
+        return failure(tableFile, T("ไม่พบแฟ้ม ") + shownName, T("  ส่วนการอ่านแฟ้นสำเนาข้อมูล"));
+
+    storage::Workspace ws;  // every table closed before and after the step
+    const bool open = t.mode == DateMode::Weighing
+                          ? storage::OPENTRK(ws, data, def.name, "Target")
+                          : storage::OPEN(ws, data, def.name, def.indexes.front().key, false,
+                                          core::tis620::fromUtf8(def.openTitle), def.indexes.front().file, "Target");
+    if (!open)
+        return {tableFile, Outcome::Failed, T("ไม่สามารถเปิดแฟ้ม ") + T(def.openTitle)};
+    storage::Table& target = *ws.find("Target");
+    if (!storage::NET_USE(ws, backup + backupName + t.suffix, false, kMaintenanceWait, "Source"))
+        return failure(tableFile, T("ไม่สามารถเปิดแฟ้ม ") + shownName + T(" ได้"), readTitle);
+    storage::Table& source = *ws.find("Source");
+    // Copying by field name between tables of other layouts would drop or blank fields without a
+    // word: such a backup is refused whole.
+    if (!files::sameStructure(source.layout(), target.layout()))
+        return failure(tableFile, T("โครงสร้างของแฟ้ม ") + shownName + T(" ไม่ตรงกับแฟ้ม ") + core::xbase::upper(def.name),
+                       readTitle);
+
+    std::unique_ptr<storage::KeySource> key;
+    if (!storage::compileKey(restoreKey(t.mode), source.layout(), &key).ok())
+        return {tableFile, Outcome::Failed, "no key"};
+    std::string keyBytes;
+    std::size_t appended = 0, recalled = 0, kept = 0;
+    bool ok = true;
+    const std::uint32_t count = source.recCount();
+    for (std::uint32_t n = 1; ok && n <= count; ++n) {
+        if (n % kIdleEvery == 0)
+            core::idle();
+        const char* rec = nullptr;
+        ok = files::attempt([&] {
+            STORAGE_TRY(source.goTo(n));
+            return source.record(&rec);
+        }, "GOTO", source.path());
+        if (!ok || rec[0] == storage::dbf::kDeletedFlag)
+            continue;
+        key->key(rec, keyBytes);
+        ok = files::attempt([&] { return target.seek(keyBytes); }, "SEEK", target.path());
+        if (!ok)
+            break;
+        (void)ws.select("Target");
+        if (target.found()) {
+            if (!target.deleted()) {
+                ++kept;
+                continue;
+            }
+            ok = storage::REC_LOCK(ws, 0) && files::attempt([&] { return target.recall(); }, "RECALL", target.path());
+            ++recalled;
+        } else {
+            // The backup's record may have moved under the pointer: it is read again after the seek.
+            ok = files::attempt([&] { return source.record(&rec); }, "GOTO", source.path()) && storage::ADD_REC(ws, 0) &&
+                 files::attempt([&] { return files::copyFields(target, source.layout(), rec); }, "REPLACE",
+                                target.path());
+            ++appended;
+        }
+        ok = files::attempt([&] { return target.unlock(); }, "UNLOCK", target.path()) && ok;
+    }
+    ok = storage::commitAll(ws) && ok;
+    (void)storage::unlockAll(ws);
+    (void)ws.closeAll();
+    const std::string detail = "from " + backup + backupFile + ": " + std::to_string(appended) + " appended, " +
+                               std::to_string(recalled) + " recalled, " + std::to_string(kept) + " already there";
+    return {tableFile, ok ? Outcome::Done : Outcome::Failed, detail};
+}
+
+std::vector<StepResult> FGRESTORE1(const std::function<std::optional<std::string>()>& ask, Progress* progress)
+{
+    const std::optional<std::string> typed = ask();
+    if (!typed)
+        return {};
+    std::string why;
+    const std::string name = checkBackupName(*typed, &why);
+    if (name.empty()) {
+        files::alert(why, T("  ส่วนการอ่านข้อมูล"));
+        return {{*typed, Outcome::Failed, why}};
+    }
+    std::vector<StepResult> results;
+    if (progress)
+        progress->begin(T("  ส่วนอ่านข้อมูลการทำงาน"));
+    for (const TransactionTable& t : transactionTables()) {
+        if (progress)
+            progress->step(T(t.stepName));
+        results.push_back(RESTLOOP(t, name));
+        if (progress)
+            progress->finished(results.back());
+    }
+    if (progress)
+        progress->end();
+    return results;
+}
+
+std::vector<StepResult> FGRESTORE2(Progress* progress)
+{
+    const std::string codes = files::folder("CDRV1");
+    const std::string backup = files::folder("CDRV3");
+    std::vector<StepResult> results;
+    if (progress)
+        progress->begin(T("  ส่วนอ่านข้อมูลตารางรหัส"));
+    for (const WholeTable& t : codeTables()) {
+        if (progress)
+            progress->step(T(t.stepName));
+        const std::string file = core::xbase::upper(t.table);
+        CopyStep step{backup, file, codes, file, DateMode::Whole, {}};
+        step.liveTarget = storage::findTable(t.table);
+        results.push_back(BACKLOOP(step));
+        if (progress)
+            progress->finished(results.back());
+    }
+    if (progress)
+        progress->end();
+    return results;
+}
+
+}  // namespace maintenance

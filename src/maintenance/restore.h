@@ -1,0 +1,39 @@
+// Restores (FGRESTORE, RESTLOOP): the transaction tables read back from a backup made by FGBACKUP1,
+// record by record and without duplicates, and the code tables copied back whole. The dialogs and
+// `mervo-admin restore` drive these. One thread; the tables are opened shared and appended to
+// through the shared append, so other workstations may go on working.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "maintenance/maintenance_tables.h"
+
+namespace maintenance {
+
+// RESTLOOP: one transaction table from CDRV3 + backup name + suffix + ".DBF" into the table of
+// CDRV2 (opened shared under "Target" with its index, built when missing). For every unmarked
+// backup record its key is looked up in the table (restoreKey): absent, a record is appended with
+// every field; present and marked, the mark is removed; present and live, it stays as it is.
+// A missing file says "ไม่พบแฟ้ม " + name + suffix ("  ส่วนการอ่านแฟ้นสำเนาข้อมูล"); a backup
+// that cannot be opened "ไม่สามารถเปิดแฟ้ม " + name + suffix + " ได้" ("  ส่วนการอ่านข้อมูล"); a
+// backup whose fields (names, types, widths, decimals) differ from the table's is refused with
+// "โครงสร้างของแฟ้ม " + name + suffix + " ไม่ตรงกับแฟ้ม " + the table (same title) and nothing of it
+// is read. The table is flushed to disk once at its end (a restore interrupted half way is simply
+// run again: records already read back are found and left).
+StepResult RESTLOOP(const TransactionTable& table, const std::string& backupName);
+
+// FGRESTORE(1): asks for the backup name (nullopt: cancelled), checks it as the backup does, then
+// one RESTLOOP per transaction table under the wait window "  ส่วนอ่านข้อมูลการทำงาน".
+std::vector<StepResult> FGRESTORE1(const std::function<std::optional<std::string>()> & ask, Progress* progress);
+
+// FGRESTORE(2): each code table copied back whole from CDRV3 into CDRV1 through BACKLOOP (the
+// overwrite question for every table that exists), under "  ส่วนอ่านข้อมูลตารางรหัส". A table is
+// replaced only while no other workstation has it open, only by a backup of the same structure,
+// and its index files are rebuilt for the restored file; the running numbers of "Consec" keep the
+// higher of the backup's and the live table's next number per series.
+std::vector<StepResult> FGRESTORE2(Progress* progress);
+
+}  // namespace maintenance

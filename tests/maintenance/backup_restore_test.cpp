@@ -1,0 +1,361 @@
+// Backups and restores on a site with records on both sides of January: what the JAN backup
+// holds, the name rules, the overwrite question, a failed copy leaving the old backup whole,
+// restores that append nothing twice, bring purged tickets back and unmark marked ones, refuse a
+// backup of another structure, and the code tables copied back whole with fresh indexes - unless
+// another workstation has the table open.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/settings.h"
+#include "maintenance/backup.h"
+#include "maintenance/purge.h"
+#include "maintenance/restore.h"
+#include "maintenance_fixture.h"
+#include "storage/catalogue.h"
+#include "storage/fault_fs.h"
+#include "storage/fork_child.h"
+#include "storage/ops.h"
+#include "storage/table.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+using mainttest::Site;
+using mainttest::T;
+using maintenance::Outcome;
+
+namespace {
+
+const core::Date kJan1 = core::Date::fromYmd(2026, 1, 1);
+const core::Date kJan31 = core::Date::fromYmd(2026, 1, 31);
+
+// Records from 31 December to 1 February in every transaction table, one January ticket marked.
+void loadJanuary(Site& s)
+{
+    s.load("Wdata1",
+           "TICKET,STAT,TRUCK,COMPANY,DAYIN,TMIN,QTY\n"
+           "000001,2,70-1234,F001,20251231,08:00:00,100\n"
+           "000002,2,70-1234,F001,20260101,08:00:00,200\n"
+           "000003,1,81-5678,F001,20260115,09:00:00,0\n"
+           "000004,2,81-5678,F001,20260131,17:00:00,400\n"
+           "000005,2,70-1234,F001,20260201,08:00:00,500\n"
+           "000006,2,70-1234,F001,20260120,10:00:00,600\n");
+    s.mark(s.pathOf("Wdata1"), "TICKET", "000006");
+    for (const char* t : {"Wdata2", "Wdata3", "Wdata4", "Wdata5"})
+        s.load(t, "TICKET,STAT,DAYIN,TMIN\n000001,2,20260110,08:00:00\n000002,2,20260210,08:00:00\n");
+    for (const char* t : {"Money1", "Money2", "Money3", "Money4", "Stock1"})
+        s.load(t, "TICKET,DATE\n000001,20260110\n000002,20260202\n000003,20251231\n");
+    for (const char* t : {"Detail1", "Detail2"})
+        s.load(t, "INDENT,RECORD,DOC_NO,DOC_DATE,AMOUNT\nI1,R1,000001,20260110,100\nI2,R2,000002,20260202,50\n");
+    s.load("Detail3", "INDENT,RECORD,DOC_NO,DOC_DATE,QTY\nI1,R1,000001,20260110,1\nI2,R2,000002,20260202,2\n");
+    s.load("Stock", "CODE,WHOUSE,BALANCE\nP001,W1,1200\n");
+    s.load("ApAcc", "CODE,BALANCE,BORROW\nF001,5000,0\n");
+    s.load("ArAcc", "CODE,BALANCE,BORROW\nC001,700,0\n");
+    s.load("OrAcc", "CODE,COMPANY,PRODUCT,ORWEIGHT\nSO1,C001,P001,1000\n");
+}
+
+class Recorder final : public maintenance::Progress {
+public:
+    void begin(const std::string& t) override { title = core::tis620::toUtf8(t); }
+    void step(const std::string& n) override { steps.push_back(core::tis620::toUtf8(n)); }
+    std::string title;
+    std::vector<std::string> steps;
+};
+
+std::vector<Outcome> outcomes(const std::vector<maintenance::StepResult>& r)
+{
+    std::vector<Outcome> out;
+    for (const auto& s : r)
+        out.push_back(s.outcome);
+    return out;
+}
+
+long done(const std::vector<maintenance::StepResult>& r)
+{
+    return std::count_if(r.begin(), r.end(), [](const auto& s) { return s.outcome == Outcome::Done; });
+}
+
+class BackupRestoreTest : public ::testing::Test {
+protected:
+    void SetUp() override { loadJanuary(site); }
+    std::vector<maintenance::StepResult> backup(const std::string& name, Recorder* r = nullptr)
+    {
+        return maintenance::FGBACKUP1([&] { return std::optional(maintenance::BackupRequest{name, {kJan1, kJan31}}); },
+                                      r);
+    }
+    std::vector<maintenance::StepResult> restore(const std::string& name)
+    {
+        return maintenance::FGRESTORE1([&] { return std::optional(name); }, nullptr);
+    }
+    std::vector<std::string> backupFiles() const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(site.backup()))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    Site site;
+};
+
+TEST_F(BackupRestoreTest, TheJanBackupHoldsJanuarysUnmarkedRecordsAndTheLedgersWhole)
+{
+    Recorder progress;
+    const auto results = backup("jan", &progress);
+    EXPECT_EQ(outcomes(results), std::vector<Outcome>(17, Outcome::Done));
+    EXPECT_EQ(backupFiles(),
+              (std::vector<std::string>{"APACC.DBF", "ARACC.DBF", "JAN1.DBF", "JAN2.DBF", "JAN3.DBF", "JAN4.DBF",
+                                        "JAN5.DBF", "JAN6.DBF", "JAN7.DBF", "JAN8.DBF", "JAN9.DBF", "JANA.DBF",
+                                        "JANB.DBF", "JANC.DBF", "JAND.DBF", "ORACC.DBF", "STOCK.DBF"}));
+    const std::string b = site.backup();
+    EXPECT_EQ(site.column(b + "JAN1.DBF", "TICKET"), (std::vector<std::string>{"000002", "000003", "000004"}));
+    for (const char* f : {"JAN2.DBF", "JAN5.DBF", "JAN6.DBF", "JAN9.DBF", "JANA.DBF"})
+        EXPECT_EQ(site.column(b + f, "TICKET"), std::vector<std::string>{"000001"}) << f;
+    for (const char* f : {"JANB.DBF", "JANC.DBF", "JAND.DBF"})
+        EXPECT_EQ(site.column(b + f, "RECORD"), std::vector<std::string>{"R1"}) << f;
+    for (const char* f : {"STOCK.DBF", "APACC.DBF", "ARACC.DBF", "ORACC.DBF"})
+        EXPECT_EQ(testsupport::readFile(b + f), testsupport::readFile(site.data() + f)) << f;
+    EXPECT_EQ(progress.title, "  ส่วนทำสำเนาข้อมูลการทำงาน");
+    EXPECT_EQ(progress.steps,
+              (std::vector<std::string>{"ข้อมูลการชั่งรับเข้า", "ข้อมูลการชั่งส่งคืน", "ข้อมูลการชั่งส่งออก", "ข้อมูลการชั่งรับคืน",
+                                        "ข้อมูลการรับจ้างชั่ง", "ข้อมูลการจ่ายเงิน", "ข้อมูลการรับเงิน", "ข้อมูลการให้ยืมเงิน",
+                                        "ข้อมูลการขอยืมเงิน", "ข้อมูลการผลิตสินค้า", "รายการจ่ายเงิน", "รายการรับเงิน",
+                                        "รายการผลิตสินค้า", "ข้อมูลยอดบัญชีสินค้า", "ข้อมูลยอดบัญชีผู้ขาย",
+                                        "ข้อมูลยอดบัญชีลูกค้า", "ข้อมูลใบสั่งซื้อ"}));
+    EXPECT_TRUE(site.prompts.shown.empty());
+}
+
+TEST_F(BackupRestoreTest, BackupNamesAreOneToSevenLettersOrDigits)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"JAN", "JAN"},    {"jan", "JAN"},     {"A1B2C3D", "A1B2C3D"}, {"7", "7"},    {"", ""},
+        {"JA.N", ""},      {"../X", ""},       {"A/B", ""},            {"A\\B", ""},  {"C:X", ""},
+        {"ABCDEFGH", ""},  {" JAN", ""},       {"JAN ", ""},           {"ม.ค.", ""},  {"ABC\x01", ""},
+    };
+    for (const auto& [typed, expected] : cases) {
+        std::string why;
+        EXPECT_EQ(maintenance::checkBackupName(T(typed), &why), expected) << typed;
+        EXPECT_EQ(why.empty(), *expected != '\0') << typed;
+    }
+    const auto refused = backup("JA.N");
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].outcome, Outcome::Failed);
+    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
+              std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|ชื่อแฟ้มสำเนาต้องเป็นตัวอักษรภาษาอังกฤษหรือตัวเลข 1 ถึง 7 ตัว"});
+    EXPECT_TRUE(backupFiles().empty());
+}
+
+TEST_F(BackupRestoreTest, AnExistingBackupIsReplacedOnlyWhenTheQuestionIsAnsweredYes)
+{
+    core::programSettings().setText("CSYSSOUND", "Y");
+    fs::create_directories(site.tables() + "sounds");
+    testsupport::writeFile(site.tables() + "sounds/TSound08.wav", "RIFF");
+    backup("JAN");
+    site.load("Wdata1", "TICKET,STAT,DAYIN,TMIN\n000007,2,20260105,07:00:00\n");
+    site.load("Wdata2", "TICKET,STAT,DAYIN,TMIN\n000003,2,20260105,07:00:00\n");
+    site.prompts.answers = {false, true};  // keep JAN1, replace JAN2; the rest are answered No
+    const auto results = backup("JAN");
+    EXPECT_EQ(results[0].outcome, Outcome::Declined);
+    EXPECT_EQ(results[1].outcome, Outcome::Done);
+    EXPECT_EQ(results[2].outcome, Outcome::Declined);
+    EXPECT_EQ(site.column(site.backup() + "JAN1.DBF", "TICKET"), (std::vector<std::string>{"000002", "000003", "000004"}));
+    EXPECT_EQ(site.column(site.backup() + "JAN2.DBF", "TICKET"), (std::vector<std::string>{"000001", "000003"}));
+    ASSERT_EQ(site.prompts.shown.size(), 17u);
+    EXPECT_TRUE(site.prompts.shown[0].question);
+    EXPECT_EQ(mainttest::shownWithTitles(site.prompts)[0],
+              "ส่วนการทำสำเนาข้อมูล|เขียนทับแฟ้ม " + site.backup() + "JAN1.DBF ?");
+    EXPECT_EQ(std::count(site.sound.waves.begin(), site.sound.waves.end(), "TSound08.wav"), 17);
+}
+
+TEST_F(BackupRestoreTest, ACopyThatFailsHalfWayLeavesThePreviousBackupAsItWas)
+{
+    backup("JAN");
+    const std::string before = testsupport::readFile(site.backup() + "JAN1.DBF");
+    site.load("Wdata1", "TICKET,STAT,DAYIN,TMIN\n000007,2,20260105,07:00:00\n");
+    site.prompts.answers = {true};
+    maintenance::StepResult r;
+    {
+        storagetest::FaultFileSystem failing;
+        failing.failWrite = 2;
+        r = maintenance::BACKLOOP({site.data(), "WDATA1", site.backup(), "JAN1", maintenance::DateMode::Weighing,
+                                   {kJan1, kJan31}});
+    }
+    EXPECT_EQ(r.outcome, Outcome::Failed);
+    EXPECT_FALSE(site.faults.faults.empty());
+    EXPECT_EQ(testsupport::readFile(site.backup() + "JAN1.DBF"), before);
+    EXPECT_FALSE(fs::exists(site.backup() + "JAN1.DBF.part"));
+}
+
+TEST_F(BackupRestoreTest, AMissingSourceIsToldAndTheOtherTablesAreCopied)
+{
+    fs::remove(site.data() + "MONEY2.DBF");
+    const auto results = backup("JAN");
+    EXPECT_EQ(results[6].outcome, Outcome::Failed);
+    EXPECT_EQ(done(results), 16);
+    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
+              std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|ไม่พบแฟ้ม " + site.data() + "MONEY2.DBF"});
+}
+
+TEST_F(BackupRestoreTest, RestoringTwiceAppendsNothingTheSecondTime)
+{
+    backup("JAN");
+    site.prompts.answers = std::deque<bool>(14, true);
+    maintenance::FGDELETE([] { return std::optional(maintenance::DateSpan{kJan1, kJan31}); }, nullptr);
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET"), (std::vector<std::string>{"000001", "000003", "000005"}));
+
+    const auto first = restore("JAN");
+    EXPECT_EQ(outcomes(first), std::vector<Outcome>(13, Outcome::Done));
+    EXPECT_EQ(first[0].detail, "from " + site.backup() + "JAN1.DBF: 2 appended, 0 recalled, 1 already there");
+    std::vector<std::string> tickets = site.column(site.pathOf("Wdata1"), "TICKET");
+    std::sort(tickets.begin(), tickets.end());
+    EXPECT_EQ(tickets, (std::vector<std::string>{"000001", "000002", "000003", "000004", "000005"}));
+    EXPECT_EQ(site.column(site.pathOf("Money1"), "TICKET").size(), 3u);
+
+    const auto second = restore("JAN");
+    for (const auto& r : second)
+        EXPECT_NE(r.detail.find(": 0 appended, 0 recalled"), std::string::npos) << r.name << ": " << r.detail;
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET").size(), 5u);
+    EXPECT_TRUE(site.problems("Wdata1").empty()) << ::testing::PrintToString(site.problems("Wdata1"));
+}
+
+TEST_F(BackupRestoreTest, RestoringBringsBackAPurgedTicketAndUnmarksAMarkedOne)
+{
+    backup("JAN");
+    site.prompts.answers = {true, true};  // the purge, and its first table only
+    maintenance::FGDELETE([] { return std::optional(maintenance::DateSpan{kJan1, kJan31}); }, nullptr);
+    site.mark(site.pathOf("Wdata1"), "TICKET", "000003");
+    ASSERT_EQ(site.column(site.pathOf("Wdata1"), "TICKET"), (std::vector<std::string>{"000001", "000003*", "000005"}));
+    const auto results = restore("JAN");
+    EXPECT_EQ(results[0].detail, "from " + site.backup() + "JAN1.DBF: 2 appended, 1 recalled, 0 already there");
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET"),
+              (std::vector<std::string>{"000001", "000003", "000005", "000002", "000004"}));
+    // The ticket marked before the backup stays gone: the backup holds no marked records.
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "STAT"), (std::vector<std::string>{"2", "1", "2", "2", "2"}));
+}
+
+TEST_F(BackupRestoreTest, ABackupOfAnotherStructureIsRefusedAndTheOtherTablesRestored)
+{
+    backup("JAN");
+    // A JAN1 whose QTY is wider than the table's: copying by name would change the numbers' field.
+    auto fields = storage::fieldSpecs(storage::findTable("Wdata1")->fields);
+    for (auto& f : fields)
+        if (f.name == "QTY")
+            f.length = 14;
+    ASSERT_TRUE(storage::Table::create(site.backup() + "JAN1.DBF", fields, true).ok());
+    site.mark(site.pathOf("Wdata2"), "TICKET", "000001");
+    const std::string table = testsupport::readFile(site.pathOf("Wdata1"));
+    const auto results = restore("JAN");
+    EXPECT_EQ(results[0].outcome, Outcome::Failed);
+    EXPECT_EQ(results[1].outcome, Outcome::Done);
+    EXPECT_EQ(testsupport::readFile(site.pathOf("Wdata1")), table);
+    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
+              std::vector<std::string>{"ส่วนการอ่านข้อมูล|โครงสร้างของแฟ้ม JAN1 ไม่ตรงกับแฟ้ม WDATA1"});
+    EXPECT_EQ(site.column(site.pathOf("Wdata2"), "TICKET"), (std::vector<std::string>{"000001", "000002"}));
+}
+
+TEST_F(BackupRestoreTest, AMissingBackupIsToldForEachTable)
+{
+    const auto results = restore("FEB");
+    EXPECT_EQ(outcomes(results), std::vector<Outcome>(13, Outcome::Failed));
+    const auto texts = mainttest::shownWithTitles(site.prompts);
+    ASSERT_EQ(texts.size(), 13u);
+    EXPECT_EQ(texts[0], "ส่วนการอ่านแฟ้นสำเนาข้อมูล|ไม่พบแฟ้ม FEB1");
+    EXPECT_EQ(texts[12], "ส่วนการอ่านแฟ้นสำเนาข้อมูล|ไม่พบแฟ้ม FEBD");
+}
+
+// ---- Code tables
+
+class CodeRestoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.load("Farmer", "CODE,NAME\nF001,นายสมศักดิ์ ทองดี\nF002,นางสาวมาลี ศรีสุข\nF003,นายมานะ ใจดี\n");
+        site.load("Company", "CODE,NAME\nC001,บริษัท ข้าวไทยส่งออก จำกัด\n");
+        ASSERT_EQ(outcomes(maintenance::FGBACKUP2(nullptr)), std::vector<Outcome>(12, Outcome::Done));
+        site.load("Farmer", "CODE,NAME\nF009,นายใหม่\n");
+        site.mark(site.pathOf("Farmer"), "CODE", "F001");
+        site.prompts.answers = std::deque<bool>(12, true);
+    }
+    bool seekFarmer(const std::string& code)
+    {
+        storage::Workspace ws;
+        EXPECT_TRUE(storage::OPEN(ws, site.tables(), "Farmer", "CODE", false, "Farmer", "Farmer"));
+        EXPECT_TRUE(ws.current()->seek(code).ok());
+        return ws.current()->found();
+    }
+    Site site;
+};
+
+TEST_F(CodeRestoreTest, CodeTablesComeBackWholeWithIndexesForTheRestoredFiles)
+{
+    Recorder progress;
+    const auto results = maintenance::FGRESTORE2(&progress);
+    EXPECT_EQ(outcomes(results), std::vector<Outcome>(12, Outcome::Done));
+    EXPECT_EQ(progress.title, "  ส่วนอ่านข้อมูลตารางรหัส");
+    EXPECT_EQ(progress.steps.front(), "ตารางรหัสผู้ขาย");
+    EXPECT_EQ(progress.steps.back(), "ตารางรหัสรายงาน");
+    EXPECT_EQ(site.column(site.pathOf("Farmer"), "CODE"), (std::vector<std::string>{"F001", "F002", "F003"}));
+    EXPECT_TRUE(site.problems("Farmer").empty()) << ::testing::PrintToString(site.problems("Farmer"));
+    EXPECT_TRUE(seekFarmer("F003"));
+    EXPECT_FALSE(seekFarmer("F009"));
+    EXPECT_EQ(mainttest::shown(site.prompts).front(), "เขียนทับแฟ้ม " + site.tables() + "FARMER.DBF ?");
+    for (const auto& e : fs::directory_iterator(site.tables()))
+        EXPECT_NE(e.path().extension(), ".part") << e.path();
+}
+
+TEST_F(CodeRestoreTest, ATableAnotherWorkstationHasOpenIsNotReplaced)
+{
+    const std::string path = site.pathOf("Farmer");
+    storagetest::Child other([&](storagetest::Child& c) {
+        std::unique_ptr<storage::Table> t;
+        if (!storage::Table::open(path, storage::ShareMode::Shared, &t).ok())
+            return 1;
+        c.send('o');
+        c.receive();
+        return 0;
+    });
+    ASSERT_EQ(other.receive(), 'o');
+    const std::string before = testsupport::readFile(path);
+    const auto results = maintenance::FGRESTORE2(nullptr);
+    other.send('x');
+    EXPECT_EQ(other.wait(), 0);
+    EXPECT_EQ(results[0].outcome, Outcome::Failed);
+    EXPECT_EQ(results[1].outcome, Outcome::Done);
+    EXPECT_EQ(testsupport::readFile(path), before);
+    EXPECT_EQ(mainttest::shownWithTitles(site.prompts)[1], "ส่วนการทำสำเนาข้อมูล|FARMERถูกใช้งานอยู่");
+}
+
+TEST_F(CodeRestoreTest, ACodeTableBackupOfAnotherStructureIsRefused)
+{
+    ASSERT_TRUE(storage::Table::create(site.backup() + "COMPANY.DBF", {{"CODE", storage::FieldType::Character, 8, 0}}, true)
+                    .ok());
+    const std::string before = testsupport::readFile(site.pathOf("Company"));
+    const auto results = maintenance::FGRESTORE2(nullptr);
+    EXPECT_EQ(results[1].outcome, Outcome::Failed);
+    EXPECT_EQ(testsupport::readFile(site.pathOf("Company")), before);
+    const auto texts = mainttest::shown(site.prompts);
+    EXPECT_NE(std::find(texts.begin(), texts.end(),
+                        "โครงสร้างของแฟ้ม " + site.backup() + "COMPANY.DBF ไม่ตรงกับแฟ้ม " + site.tables() + "COMPANY.DBF"),
+              texts.end());
+}
+
+TEST_F(CodeRestoreTest, RestoringTheRunningNumbersNeverSetsASeriesBack)
+{
+    // Since the backup two purchase tickets took their numbers and a series was added; in the
+    // backup another series stands further on.
+    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000001");
+    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000002");
+    site.load("Consec", "CODE,NAME,CSNO\nTST01,ทดสอบ,7\n");
+    site.set(site.backup() + "CONSEC.DBF", "CODE", "TRK02", "CSNO", "9");
+    const auto results = maintenance::FGRESTORE2(nullptr);
+    ASSERT_EQ(results[10].name, "CONSEC.DBF");
+    EXPECT_EQ(results[10].outcome, Outcome::Done);
+    EXPECT_NE(results[10].detail.find("; 2 series kept ahead"), std::string::npos) << results[10].detail;
+    const std::pair<const char*, const char*> next[] = {
+        {"TRK01", "000003"}, {"TRK02", "000009"}, {"TRK03", "000001"}, {"TST01", "000007"}};
+    for (const auto& [series, number] : next)
+        EXPECT_EQ(storage::CONSEC(site.tables(), series, "R"), number) << series;
+    EXPECT_TRUE(site.problems("Consec").empty()) << ::testing::PrintToString(site.problems("Consec"));
+}
+
+}  // namespace

@@ -1,0 +1,151 @@
+// The maintenance commands of mervo-admin as a scheduler runs them: the line per table, the
+// program's Thai messages and questions printed with the answers the flags give, the exit codes,
+// and verify-ledgers on the scripted day before and after a balance is changed by hand.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/ini_file.h"
+#include "maintenance_fixture.h"
+#include "scripted_day.h"
+#include "support/run_process.h"
+
+namespace {
+
+using mainttest::Site;
+using testsupport::runProcess;
+
+const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto nl = text.find('\n', start);
+        out.push_back(text.substr(start, nl - start));
+        start = nl == std::string::npos ? text.size() : nl + 1;
+    }
+    return out;
+}
+
+bool has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+class AdminMaintenanceTest : public ::testing::Test {
+protected:
+    testsupport::ProcessResult run(std::vector<std::string> args)
+    {
+        args.insert(args.begin() + 1, site.configFile());
+        return runProcess(kAdmin, args);
+    }
+    Site site;
+};
+
+TEST_F(AdminMaintenanceTest, UsageMistakesExitWithTwo)
+{
+    const std::vector<std::vector<std::string>> cases = {
+        {"backup", "--name", "JA.N", "--from", "01/01/2026", "--to", "31/01/2026"},
+        {"backup", "--name", "JAN", "--from", "1/1/26", "--to", "31/01/2026"},
+        {"backup", "--name", "JAN", "--from", "01/02/2026", "--to", "31/01/2026"},
+        {"backup", "--codes", "--name", "JAN"},
+        {"backup"},
+        {"purge", "--from", "01/01/2026", "--to", "31/01/2026"},
+        {"restore", "--name", "../X"},
+        {"restore", "--name", "JAN", "--codes"},
+        {"reindex", "--groups", "stock"},
+        {"reindex", "--bogus"},
+    };
+    for (const auto& c : cases) {
+        const auto r = run(c);
+        EXPECT_EQ(r.exitCode, 2) << c[0] << " " << (c.size() > 1 ? c[1] + " " + c.back() : "") << "\n" << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    EXPECT_TRUE(has(run(cases[0]).err, "ชื่อแฟ้มสำเนาต้องเป็นตัวอักษรภาษาอังกฤษหรือตัวเลข 1 ถึง 7 ตัว"));
+    EXPECT_EQ(runProcess(kAdmin, {"verify-ledgers", site.dir() + "/NONE.INI"}).exitCode, 2);
+}
+
+TEST_F(AdminMaintenanceTest, BackupPrintsALinePerTableAndAsksBeforeOverwriting)
+{
+    site.load("Wdata1", "TICKET,STAT,DAYIN,TMIN\n000001,2,20260110,08:00:00\n");
+    const std::vector<std::string> args = {"backup", "--name", "jan", "--from", "01/01/2026", "--to", "31/01/2026"};
+    const auto first = run(args);
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const auto out = lines(first.out);
+    ASSERT_EQ(out.size(), 17u) << first.out;
+    EXPECT_EQ(out[0], "WDATA1.DBF: to .\\BACKUP\\JAN1.DBF: 1 record of 01/01/2026 - 31/01/2026");
+    EXPECT_EQ(out[16], "ORACC.DBF: to .\\BACKUP\\ORACC.DBF: 0 records copied whole");
+
+    const auto again = run(args);
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(lines(again.out)[0], "question ส่วนการทำสำเนาข้อมูล: เขียนทับแฟ้ม .\\BACKUP\\JAN1.DBF ? -> no");
+    EXPECT_EQ(lines(again.out)[1], "WDATA1.DBF: not done: .\\BACKUP\\JAN1.DBF not overwritten");
+    EXPECT_TRUE(has(again.err, "not done for WDATA1.DBF, WDATA2.DBF"));
+
+    auto overwrite = args;
+    overwrite.push_back("--overwrite");
+    const auto replaced = run(overwrite);
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.err;
+    EXPECT_TRUE(has(replaced.out, "question ส่วนการทำสำเนาข้อมูล: เขียนทับแฟ้ม .\\BACKUP\\JAN1.DBF ? -> yes"));
+}
+
+TEST_F(AdminMaintenanceTest, PurgeRestoreAndReindexRunUnattended)
+{
+    site.load("Wdata1", "TICKET,STAT,DAYIN,TMIN\n000001,2,20260110,08:00:00\n000002,1,20260111,08:00:00\n");
+    ASSERT_EQ(run({"backup", "--name", "JAN", "--from", "01/01/2026", "--to", "31/01/2026"}).exitCode, 0);
+    const auto purged = run({"purge", "--from", "01/01/2026", "--to", "31/01/2026", "--yes"});
+    ASSERT_EQ(purged.exitCode, 0) << purged.err;
+    EXPECT_EQ(lines(purged.out)[0], "question ส่วนสั่งลบข้อมูล: คุณต้องการลบข้อมูล ! -> yes");
+    EXPECT_TRUE(has(purged.out, "WDATA1.DBF: 1 record of 01/01/2026 - 31/01/2026 purged, 1 removed, 1 left"));
+
+    const auto restored = run({"restore", "--name", "JAN"});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err;
+    EXPECT_EQ(lines(restored.out)[0], "WDATA1.DBF: from .\\BACKUP\\JAN1.DBF: 1 appended, 0 recalled, 1 already there");
+    EXPECT_EQ(lines(run({"restore", "--name", "JAN"}).out)[0],
+              "WDATA1.DBF: from .\\BACKUP\\JAN1.DBF: 0 appended, 0 recalled, 2 already there");
+
+    const auto missing = run({"restore", "--name", "FEB"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(lines(missing.out)[0], "message ส่วนการอ่านแฟ้นสำเนาข้อมูล: ไม่พบแฟ้ม FEB1");
+    EXPECT_EQ(lines(missing.out)[1], "WDATA1.DBF: FAILED: ไม่พบแฟ้ม FEB1");
+
+    const auto reindexed = run({"reindex", "--groups", "codes,balances"});
+    ASSERT_EQ(reindexed.exitCode, 0) << reindexed.err;
+    EXPECT_EQ(lines(reindexed.out).size(), 17u);
+    EXPECT_EQ(lines(reindexed.out)[0], "AUDIT.DBF: 0 records, 0 removed; AUDIT.NTX (DTOS(DATE)+TIME) built");
+
+    ASSERT_EQ(run({"backup", "--codes"}).exitCode, 0);
+    const auto codes = run({"restore", "--codes"});
+    EXPECT_EQ(codes.exitCode, 1);  // every table exists, and nothing is overwritten without --overwrite
+    const auto overwritten = run({"restore", "--codes", "--overwrite"});
+    EXPECT_EQ(overwritten.exitCode, 0) << overwritten.err;
+    EXPECT_TRUE(has(overwritten.out, "FARMER.DBF: from .\\BACKUP\\FARMER.DBF: 0 records copied whole"));
+}
+
+TEST_F(AdminMaintenanceTest, VerifyLedgersProvesTheScriptedDayAndReportsAHandChangedBalance)
+{
+    core::IniFile ini(site.configFile());
+    ASSERT_TRUE(ini.set("Misc", "Order", "1"));
+    mainttest::loadScriptedDay(site);
+    const auto clean = run({"verify-ledgers"});
+    EXPECT_EQ(clean.exitCode, 0) << clean.out << clean.err;
+    EXPECT_EQ(lines(clean.out),
+              (std::vector<std::string>{"STOCK.DBF: 3 rows, 0 differences", "APACC.DBF: 1 row, 0 differences",
+                                        "ARACC.DBF: 2 rows, 0 differences", "ORACC.DBF: 2 rows, 0 differences",
+                                        "WDATA1.DBF: 3 rows, 0 differences", "WDATA2.DBF: 1 row, 0 differences",
+                                        "WDATA3.DBF: 1 row, 0 differences", "WDATA4.DBF: 1 row, 0 differences",
+                                        "WDATA5.DBF: 1 row, 0 differences"}));
+
+    site.set(site.pathOf("ArAcc"), "CODE", "C002", "BALANCE", "250");
+    const auto changed = run({"verify-ledgers"});
+    EXPECT_EQ(changed.exitCode, 1);
+    EXPECT_EQ(lines(changed.out)[2], "ARACC.DBF: 2 rows, 1 difference");
+    EXPECT_EQ(lines(changed.out)[3],
+              "difference: ARACC.DBF: C002: BALANCE stored 250.00, documents give 200.00, 50.00 not explained by "
+              "documents");
+    EXPECT_TRUE(has(changed.err, "1 difference"));
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+// The maintenance dialogs offscreen: the reindex dialog's groups, status text, opening sound and
+// start, the backup dialog refusing a name with "." and accepting a good one, the forms of the
+// purge and the restore, the wait window's steps, and the six commands on the dispatcher.
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QTest>
+#include <filesystem>
+
+#include "core/settings.h"
+#include "maintenance/dialogs/maintenance_dialogs.h"
+#include "maintenance_fixture.h"
+#include "shell/menu.h"
+#include "support/qt_typing.h"
+#include "support/temp_dir.h"
+#include "ui/entry_field.h"
+#include "ui/thai_text.h"
+#include "ui/widgets.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using mainttest::T;
+using Kind = maintenance::RangeNameDialog::Kind;
+
+QString u(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+void showActive(QWidget& w)
+{
+    w.show();
+    w.activateWindow();
+    QApplication::setActiveWindow(&w);
+    (void)QTest::qWaitForWindowExposed(&w);
+    QCoreApplication::processEvents();
+}
+
+void typeInto(ui::EntryField* field, const QString& text)
+{
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QTest::keyClicks(field, text);
+    QCoreApplication::processEvents();
+}
+
+class MaintenanceDialogsTest : public ::testing::Test {
+protected:
+    mainttest::Site site;
+};
+
+TEST_F(MaintenanceDialogsTest, TheReindexDialogRunsTheTickedGroupsAndCloses)
+{
+    core::programSettings().setText("CSYSSOUND", "Y");
+    std::filesystem::create_directories(site.tables() + "sounds");
+    testsupport::writeFile(site.tables() + "sounds/TSound05.wav", "RIFF");
+    maintenance::Reindex model;
+    maintenance::ReindexDialog dialog(model);
+    EXPECT_EQ(dialog.windowTitle(), u("  การบำรุงรักษาแฟ้มข้อมูล"));
+    const char* captions[] = {"ข้อมูลบันทึกการชั่ง", "ข้อมูลรับ/จ่าย/ผลิต", "ข้อมูลยอดบัญชีต่างๆ", "ข้อมูลตารางรหัสต่างๆ"};
+    for (int g = 0; g < maintenance::kGroupCount; ++g) {
+        EXPECT_EQ(dialog.groupBox(storage::TableGroup(g))->text(), u(captions[g]));
+        EXPECT_TRUE(dialog.groupBox(storage::TableGroup(g))->isChecked());
+    }
+    EXPECT_EQ(dialog.statusLabel()->text(), u("ส่วนบำรุงรักษาแฟ้ม"));
+    EXPECT_EQ(dialog.startButton()->text(), u("เ&ริ่ม"));
+    EXPECT_EQ(dialog.cancelButton()->text(), u("&ยกเลิก"));
+    showActive(dialog);
+    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound05.wav"});
+
+    for (const auto g : {storage::TableGroup::Weighing, storage::TableGroup::Money, storage::TableGroup::Balances})
+        dialog.groupBox(g)->setChecked(false);
+    EXPECT_FALSE(model.ticked(storage::TableGroup::Money));
+    QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.results().size(), 12u);
+    EXPECT_EQ(dialog.statusLabel()->text(), u("แฟ้ม REPLIST"));
+    EXPECT_EQ(dialog.progressBar()->value(), 100);
+    EXPECT_EQ(site.sound.tones.size(), 12u);
+}
+
+TEST_F(MaintenanceDialogsTest, TheBackupDialogRefusesANameWithADot)
+{
+    maintenance::RangeNameDialog dialog(Kind::Backup);
+    EXPECT_EQ(dialog.windowTitle(), u("  ทำสำเนาข้อมูลการชั่ง"));
+    showActive(dialog);
+    ui::EntryField* name = dialog.form().field("cName");
+    ASSERT_NE(name, nullptr);
+    ASSERT_NE(dialog.form().field("dFrom"), nullptr);
+    typeInto(name, "ja.n");
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog.accepted());
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
+              std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|ชื่อแฟ้มสำเนาต้องเป็นตัวอักษรภาษาอังกฤษหรือตัวเลข 1 ถึง 7 ตัว"});
+
+    typeInto(name, "jan");
+    QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(dialog.accepted());
+    EXPECT_EQ(dialog.name(), "JAN");
+    EXPECT_EQ(dialog.range().from, site.clock.today());
+    EXPECT_EQ(dialog.range().to, site.clock.today());
+}
+
+TEST_F(MaintenanceDialogsTest, ThePurgeAsksForDatesOnlyAndTheRestoreForTheNameOnly)
+{
+    maintenance::RangeNameDialog purge(Kind::Purge);
+    EXPECT_EQ(purge.windowTitle(), u("  ลบข้อมูลสินค้า"));
+    EXPECT_EQ(purge.form().field("cName"), nullptr);
+    EXPECT_NE(purge.form().field("dTo"), nullptr);
+    maintenance::RangeNameDialog restore(Kind::Restore);
+    EXPECT_EQ(restore.windowTitle(), u("  อ่านข้อมูลการชั่ง"));
+    EXPECT_EQ(restore.form().field("dFrom"), nullptr);
+    EXPECT_NE(restore.form().field("cName"), nullptr);
+}
+
+TEST_F(MaintenanceDialogsTest, TheWaitWindowShowsEachStep)
+{
+    maintenance::WaitProgress progress;
+    progress.begin(T("  ส่วนทำสำเนาข้อมูลตารางรหัส"));
+    ASSERT_NE(progress.window(), nullptr);
+    progress.step(T("ตารางรหัสผู้ขาย"));
+    EXPECT_EQ(progress.window()->stepText(), u("ตารางรหัสผู้ขาย"));
+    progress.end();
+    EXPECT_EQ(progress.window(), nullptr);
+}
+
+TEST_F(MaintenanceDialogsTest, TheMenuCommandsAreRegistered)
+{
+    shell::Dispatcher dispatcher;
+    maintenance::registerMaintenanceActions(dispatcher);
+    using shell::Action;
+    for (const Action a : {Action::FGINDEX, Action::FGBACKUP1, Action::FGBACKUP2, Action::FGDELETE, Action::FGRESTORE1,
+                           Action::FGRESTORE2})
+        EXPECT_TRUE(dispatcher.has(a)) << int(a);
+    EXPECT_FALSE(dispatcher.has(Action::AUDITLIST));
+}
+
+}  // namespace

@@ -1,0 +1,61 @@
+// A site for the file-maintenance tests: a new site (every table empty, the series at 1) in a
+// temporary folder, the program-wide settings read from its configuration file with the four
+// folders made absolute, rows appended through the shared append (CSV in the dump format), small
+// readers and writers of table files, and scripted seams: prompts, a clock that makes every wait
+// pass at once, sounds, faults.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/tis620.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+
+namespace mainttest {
+
+using core::tis620::T;
+
+class Site {
+public:
+    Site();
+    ~Site();
+
+    std::string dir() const { return m_dir.path() + "/site"; }
+    std::string configFile() const { return dir() + "/MERVO.INI"; }
+    std::string tables() const { return dir() + "/TABLES/"; }
+    std::string data() const { return dir() + "/DATA/"; }
+    std::string backup() const { return dir() + "/BACKUP/"; }
+    // The folder of a catalogue table and its file's path.
+    std::string pathOf(const char* table) const;
+
+    // Rows appended to a catalogue table (UTF-8 CSV with a header line).
+    void load(const char* table, const std::string& csv);
+
+    // A column of every record of a table file in record order, trailing blanks removed (UTF-8),
+    // with "*" appended for a marked record. Dates as YYYYMMDD, numbers as stored.
+    std::vector<std::string> column(const std::string& path, const char* field) const;
+    // Marks (or unmarks) the records whose field, trimmed, equals value. Returns how many.
+    int mark(const std::string& path, const char* field, const std::string& value, bool marked = true) const;
+    // Sets a field (as CSV text: numbers plain, dates YYYYMMDD) of the records whose key field equals.
+    void set(const std::string& path, const char* keyField, const std::string& key, const char* field,
+             const std::string& value) const;
+    // The index problems `check` finds for a table of the catalogue (empty: all good).
+    std::vector<std::string> problems(const char* table) const;
+
+    testsupport::RecordingPrompts prompts;
+    testsupport::FakeClock clock;
+    testsupport::RecordingSound sound;
+    testsupport::RecordingFaultHandler faults;
+
+private:
+    testsupport::TempDir m_dir;
+};
+
+// The texts the prompts showed (UTF-8), in order.
+std::vector<std::string> shown(const testsupport::RecordingPrompts& p);
+// The same with the title in front: "TITLE|TEXT" (titles trimmed).
+std::vector<std::string> shownWithTitles(const testsupport::RecordingPrompts& p);
+
+}  // namespace mainttest

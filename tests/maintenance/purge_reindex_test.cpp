@@ -1,0 +1,305 @@
+// The purge and the reindex: January purged table by table (completed tickets go, open ones stay,
+// the ledgers do not move), the confirmations and their answers, the reindex of the ticked groups
+// removing marked code records with a beep per entry, missing and held tables told while the
+// others still run, and a pack that leaves no index of the table pointing at moved records.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "core/settings.h"
+#include "core/xbase.h"
+#include "maintenance/purge.h"
+#include "maintenance/reindex.h"
+#include "maintenance_fixture.h"
+#include "storage/catalogue.h"
+#include "storage/fork_child.h"
+#include "storage/ops.h"
+#include "storage/table.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+using mainttest::Site;
+using maintenance::Outcome;
+
+namespace {
+
+const maintenance::DateSpan kJanuary{core::Date::fromYmd(2026, 1, 1), core::Date::fromYmd(2026, 1, 31)};
+
+std::vector<Outcome> outcomes(const std::vector<maintenance::StepResult>& r)
+{
+    std::vector<Outcome> out;
+    for (const auto& s : r)
+        out.push_back(s.outcome);
+    return out;
+}
+
+long done(const std::vector<maintenance::StepResult>& r)
+{
+    return std::count_if(r.begin(), r.end(), [](const auto& s) { return s.outcome == Outcome::Done; });
+}
+
+// A process standing in for another workstation that keeps a table open (shared) until told.
+class Holder {
+public:
+    explicit Holder(const std::string& path)
+        : m_child([path](storagetest::Child& c) {
+              std::unique_ptr<storage::Table> t;
+              if (!storage::Table::open(path, storage::ShareMode::Shared, &t).ok())
+                  return 1;
+              c.send('o');
+              c.receive();
+              return 0;
+          })
+    {
+        m_open = m_child.receive() == 'o';
+    }
+    ~Holder()
+    {
+        m_child.send('x');
+        m_child.wait();
+    }
+    bool open() const { return m_open; }
+
+private:
+    storagetest::Child m_child;
+    bool m_open = false;
+};
+
+class PurgeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.load("Wdata1",
+                  "TICKET,STAT,DAYIN,TMIN\n"
+                  "000001,2,20251231,08:00:00\n"
+                  "000002,2,20260101,08:00:00\n"
+                  "000003,1,20260101,09:00:00\n"
+                  "000004,2,20260131,17:00:00\n"
+                  "000005,1,20260131,18:00:00\n"
+                  "000006,2,20260201,08:00:00\n");
+        site.load("Wdata3", "TICKET,STAT,DAYIN,TMIN\n000001,2,20260110,08:00:00\n");
+        site.load("Money1", "TICKET,DATE\n000001,20260110\n000002,20260202\n");
+        site.load("Stock1", "TICKET,DATE\n000001,20260131\n");
+        site.load("Detail1", "INDENT,RECORD,DOC_DATE\nI1,R1,20260110\nI2,R2,20260202\n");
+        site.load("Detail3", "INDENT,RECORD,DOC_DATE\nI1,R1,20251231\nI2,R2,20260101\n");
+        site.load("ApAcc", "CODE,BALANCE\nF001,5000\n");
+    }
+    std::vector<maintenance::StepResult> purge(bool* asked = nullptr)
+    {
+        return maintenance::FGDELETE(
+            [asked] {
+                if (asked)
+                    *asked = true;
+                return std::optional(kJanuary);
+            },
+            nullptr);
+    }
+    Site site;
+};
+
+TEST_F(PurgeTest, PurgingJanuaryRemovesCompletedTicketsAndKeepsOpenOnes)
+{
+    core::programSettings().setText("CSYSSOUND", "Y");
+    fs::create_directories(site.tables() + "sounds");
+    testsupport::writeFile(site.tables() + "sounds/TSound08.wav", "RIFF");
+    const std::string ledger = testsupport::readFile(site.pathOf("ApAcc"));
+    site.prompts.answers = std::deque<bool>(14, true);
+    const auto results = purge();
+    EXPECT_EQ(outcomes(results), std::vector<Outcome>(13, Outcome::Done));
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET"), (std::vector<std::string>{"000001", "000003", "000005", "000006"}));
+    EXPECT_TRUE(site.column(site.pathOf("Wdata3"), "TICKET").empty());
+    EXPECT_EQ(site.column(site.pathOf("Money1"), "TICKET"), std::vector<std::string>{"000002"});
+    EXPECT_TRUE(site.column(site.pathOf("Stock1"), "TICKET").empty());
+    EXPECT_EQ(site.column(site.pathOf("Detail1"), "RECORD"), std::vector<std::string>{"R2"});
+    EXPECT_EQ(site.column(site.pathOf("Detail3"), "RECORD"), std::vector<std::string>{"R1"});
+    EXPECT_EQ(results[0].detail, "2 records of 01/01/2026 - 31/01/2026 purged, 2 removed, 4 left");
+    EXPECT_EQ(testsupport::readFile(site.pathOf("ApAcc")), ledger);
+    // The weighing tables' index files went with the purge and come back at the next open.
+    EXPECT_FALSE(fs::exists(site.data() + "WDATA12.NTX"));
+    storage::Workspace ws;
+    ASSERT_TRUE(storage::OPENTRK(ws, site.data(), "Wdata1"));
+    ASSERT_TRUE(ws.closeAll().ok());
+    EXPECT_TRUE(site.problems("Wdata1").empty()) << ::testing::PrintToString(site.problems("Wdata1"));
+    EXPECT_TRUE(site.problems("Money1").empty()) << ::testing::PrintToString(site.problems("Money1"));
+
+    const auto asked = mainttest::shownWithTitles(site.prompts);
+    ASSERT_EQ(asked.size(), 14u);
+    EXPECT_EQ(asked[0], "ส่วนสั่งลบข้อมูล|คุณต้องการลบข้อมูล !");
+    EXPECT_EQ(asked[1], "คุณยืนยันการสั่งลบข้อมูล !|ลบข้อมูลข้อมูลการชั่งรับเข้า");
+    EXPECT_EQ(asked[3], "คุณยืนยันการสั่งลบข้อมูล !|ลบข้อมูลข้อมูลการชั่งส่งของ");
+    EXPECT_EQ(asked[10], "คุณยืนยันการสั่งลบข้อมูล !|ลบข้อมูลข้อมูลการปรับปรุง");
+    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound08.wav"});
+}
+
+TEST_F(PurgeTest, TheAnswersDecideWhatIsPurged)
+{
+    struct Case {
+        std::deque<bool> answers;
+        bool rangeAsked;
+        std::vector<Outcome> first;  // the outcomes of the first two tables
+        std::size_t wdata1Left;
+    };
+    const Case cases[] = {
+        {{false}, false, {}, 6},                                      // No to the purge: nothing, no dialog
+        {{true, false, true}, true, {Outcome::Declined, Outcome::Done}, 6},  // No to the first table only
+        {{true, true}, true, {Outcome::Done, Outcome::Declined}, 4},
+    };
+    for (const Case& c : cases) {
+        Site fresh;
+        fresh.load("Wdata1", "TICKET,STAT,DAYIN\n1,2,20260101\n2,2,20260102\n3,1,20260103\n4,1,20260104\n"
+                             "5,2,20251231\n6,2,20260201\n");
+        fresh.prompts.answers = c.answers;
+        bool asked = false;
+        const auto results = maintenance::FGDELETE(
+            [&] {
+                asked = true;
+                return std::optional(kJanuary);
+            },
+            nullptr);
+        EXPECT_EQ(asked, c.rangeAsked);
+        const auto got = outcomes(results);
+        EXPECT_EQ(std::vector<Outcome>(got.begin(), got.begin() + std::min<std::size_t>(2, got.size())), c.first);
+        EXPECT_EQ(fresh.column(fresh.pathOf("Wdata1"), "TICKET").size(), c.wdata1Left);
+    }
+}
+
+TEST_F(PurgeTest, ATableAnotherWorkstationHoldsIsToldAndTheOthersArePurged)
+{
+    Holder other(site.pathOf("Money1"));
+    ASSERT_TRUE(other.open());
+    site.prompts.answers = std::deque<bool>(14, true);
+    const auto results = purge();
+    EXPECT_EQ(results[5].outcome, Outcome::Failed);
+    EXPECT_EQ(done(results), 12);
+    const auto texts = mainttest::shownWithTitles(site.prompts);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "ส่วนการลบข้อมูล|ไม่สามารถเปิดแฟ้ม " + site.data() + "MONEY1.DBF ได้"),
+              texts.end());
+    EXPECT_EQ(site.column(site.pathOf("Money1"), "TICKET").size(), 2u);
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET").size(), 4u);
+}
+
+// ---- Reindex
+
+class ReindexTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.load("Farmer", "CODE,NAME\nF001,นายสมศักดิ์\nF002,นางสาวมาลี\nF003,นายมานะ\n");
+        site.mark(site.pathOf("Farmer"), "CODE", "F002");
+        site.load("Wdata1", "TICKET,STAT,TRUCK,DAYIN,TMIN,COMPANY\n000001,2,70-1,20260101,08:00:00,F001\n"
+                            "000002,2,70-2,20260102,08:00:00,F002\n000003,1,70-3,20260103,08:00:00,F003\n");
+        site.mark(site.pathOf("Wdata1"), "TICKET", "000002");
+    }
+    Site site;
+};
+
+TEST_F(ReindexTest, ReindexingTheCodeTablesRemovesTheirMarkedRecords)
+{
+    maintenance::Reindex model;
+    for (const auto g : {storage::TableGroup::Weighing, storage::TableGroup::Money, storage::TableGroup::Balances})
+        model.setTicked(g, false);
+    std::vector<std::string> statuses;
+    model.statusChanged = [&] { statuses.push_back(core::tis620::toUtf8(model.status())); };
+    EXPECT_EQ(core::tis620::toUtf8(model.status()), "ส่วนบำรุงรักษาแฟ้ม");
+    const std::string wdata1 = testsupport::readFile(site.pathOf("Wdata1"));
+    const auto results = model.run();
+    EXPECT_EQ(outcomes(results), std::vector<Outcome>(12, Outcome::Done));
+    EXPECT_EQ(site.column(site.pathOf("Farmer"), "CODE"), (std::vector<std::string>{"F001", "F003"}));
+    EXPECT_TRUE(site.problems("Farmer").empty());
+    EXPECT_EQ(testsupport::readFile(site.pathOf("Wdata1")), wdata1);
+    EXPECT_EQ(statuses.front(), "แฟ้ม FARMER");
+    EXPECT_EQ(statuses.back(), "แฟ้ม REPLIST");
+    EXPECT_EQ(site.sound.tones, std::vector<int>(12, 800));
+    EXPECT_EQ(results[0].detail, "2 records, 1 removed; FARMER.NTX (CODE) built");
+    EXPECT_TRUE(site.prompts.shown.empty());
+}
+
+TEST_F(ReindexTest, TheListFollowsTheGroupsAndTheLoggerTableWhenPresent)
+{
+    struct Case {
+        std::vector<storage::TableGroup> ticked;
+        bool logger;
+        std::size_t entries;
+        const char* first;
+        const char* last;
+    };
+    using G = storage::TableGroup;
+    const Case cases[] = {
+        {{G::Weighing, G::Money, G::Balances, G::Codes}, false, 40, "WDATA1", "REPLIST"},
+        {{G::Weighing}, false, 15, "WDATA1", "WDATA5"},
+        {{G::Money}, false, 8, "MONEY1", "DETAIL3"},
+        {{G::Balances}, false, 5, "AUDIT", "ORACC"},
+        {{G::Codes}, true, 13, "FARMER", "LOGGER"},
+        {{}, false, 0, "", ""},
+    };
+    for (const Case& c : cases) {
+        Site fresh;
+        if (c.logger) {
+            ASSERT_TRUE(storage::Table::create(fresh.tables() + "logger.dbf",
+                                               storage::fieldSpecs(storage::findTable("LOGGER")->fields))
+                            .ok());
+        }
+        maintenance::Reindex model;
+        for (int g = 0; g < maintenance::kGroupCount; ++g)
+            model.setTicked(G(g), std::find(c.ticked.begin(), c.ticked.end(), G(g)) != c.ticked.end());
+        const auto entries = model.entries();
+        ASSERT_EQ(entries.size(), c.entries);
+        if (entries.empty())
+            continue;
+        EXPECT_STREQ(entries.front().index->file, storage::findTable(c.first)->indexes.front().file);
+        EXPECT_EQ(core::xbase::upper(entries.back().table->name), c.last);
+        if (c.logger) {
+            EXPECT_EQ(outcomes(model.run()), std::vector<Outcome>(13, Outcome::Done));
+            EXPECT_TRUE(fs::exists(fresh.tables() + "LOGGER.NTX"));
+        }
+    }
+}
+
+TEST_F(ReindexTest, AMissingOrHeldTableIsToldAndTheOthersStillRun)
+{
+    fs::remove(site.data() + "MONEY2.DBF");
+    Holder other(site.pathOf("Wdata1"));
+    ASSERT_TRUE(other.open());
+    maintenance::Reindex model;
+    model.setTicked(storage::TableGroup::Codes, false);
+    const auto results = model.run();
+    ASSERT_EQ(results.size(), 28u);
+    EXPECT_EQ(outcomes(results).front(), Outcome::Failed);
+    EXPECT_EQ(results[2].outcome, Outcome::Failed);
+    EXPECT_EQ(results[3].outcome, Outcome::Done);  // WDATA2
+    EXPECT_EQ(results[16].outcome, Outcome::Failed);  // MONEY2
+    EXPECT_EQ(done(results), 24);
+    const auto texts = mainttest::shownWithTitles(site.prompts);
+    EXPECT_EQ(texts, (std::vector<std::string>{"ส่วนบำรุงรักษาแฟ้มข้อมูล|WDATA1ถูกใช้งานอยู่", "ส่วนบำรุงรักษาแฟ้มข้อมูล|WDATA1ถูกใช้งานอยู่",
+                                               "ส่วนบำรุงรักษาแฟ้มข้อมูล|WDATA1ถูกใช้งานอยู่", "ส่วนบำรุงรักษาแฟ้มข้อมูล|ไม่พบแฟ้มMONEY2"}));
+    EXPECT_EQ(site.sound.tones.size(), 28u);
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET").size(), 3u);
+}
+
+TEST_F(ReindexTest, APackLeavesTheTablesOtherIndexesRight)
+{
+    const storage::TableDef& wdata1 = *storage::findTable("Wdata1");
+    // Only the first entry of the table runs (as when the next one finds the table held).
+    const auto r = maintenance::FINDEX(site.data(), wdata1, wdata1.indexes[0], nullptr);
+    EXPECT_EQ(r.outcome, Outcome::Done);
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET"), (std::vector<std::string>{"000001", "000003"}));
+    EXPECT_TRUE(site.problems("Wdata1").empty()) << ::testing::PrintToString(site.problems("Wdata1"));
+}
+
+TEST(ReindexGroups, TheCommandLineNamesTheGroups)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"weighing,money,balances,codes", "1111"}, {"codes", "0001"}, {"Money, Weighing", "1100"},
+        {"", ""}, {"codes,", ""}, {"stock", ""}, {",", ""},
+    };
+    for (const auto& [list, expected] : cases) {
+        bool ticked[maintenance::kGroupCount];
+        std::string got;
+        if (maintenance::parseGroups(list, ticked))
+            for (bool b : ticked)
+                got += b ? '1' : '0';
+        EXPECT_EQ(got, expected) << list;
+    }
+}
+
+}  // namespace
