@@ -1,5 +1,6 @@
 #include "demo_steps.h"
 
+#include "accounts/status_demo.h"
 #include "weighing/demo_templates.h"
 
 #ifdef MERVO_SHELL_DEMO
@@ -15,6 +16,9 @@ std::vector<site::DemoStep> demoSteps()
     // Further steps, one line each: steps.push_back({"name", function});
     steps.push_back({"print templates", [](const site::Site& newSite, std::string* error) {
                          return weighing::writeDemoTemplates(newSite.folder("CDRV1"), error);
+                     }});
+    steps.push_back({"purchase orders", [](const site::Site& newSite, std::string* error) {
+                         return accounts::writeDemoOrders(newSite.folder("CDRV2"), error);
                      }});
 #ifdef MERVO_SHELL_DEMO
     steps.push_back({"main window pictures and sounds", shell::shellDemoStep});

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <unistd.h>
 
+#include "accounts/dialogs/status_dialogs.h"
 #include "codes/dialogs/code_screens.h"
 #include "maintenance/dialogs/maintenance_dialogs.h"
 #include "core/prompts.h"
@@ -67,6 +68,8 @@ int main(int argc, char** argv)
     maintenance::registerAuditActions(dispatcher);
     // File maintenance (menu group 6 and the second button): reindex, backup, purge, restore.
     maintenance::registerMaintenanceActions(dispatcher);
+    // The status ledgers and purchase orders (menu group 3): EDITPROC1 .. EDITPROC4.
+    accounts::registerStatusActions(dispatcher);
     // Tickets, vouchers and production records print through the printer rules with a preview.
     weighing::QtPrintDestination printDestination;
     weighing::setPrintDestination(&printDestination);

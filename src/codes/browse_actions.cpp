@@ -10,6 +10,7 @@
 #include "core/xbase.h"
 #include "expr/contexts.h"
 #include "storage/fault_bridge.h"
+#include "storage/ops.h"
 #include "storage/workspace_context.h"
 
 namespace codes {
@@ -254,6 +255,31 @@ bool CODCHK(storage::Table& table, std::string_view oldCode, std::string_view ne
         return true;
     core::prompts().message(core::MessageKind::Alert, T("รหัสนี้มีในตารางข้อมูลแล้ว !"), T("คำเตือน"));
     return false;
+}
+
+// ---- CDELETE
+
+bool CDELETE(TableBrowse& browse)
+{
+    if (!browse.sync())
+        return false;
+    storage::Table& t = browse.table();
+    const bool marked = t.deleted();
+    if (!core::prompts().confirm(T(marked ? "ยกเลิกเครื่องหมายลบ" : "สั่งทำเครื่องหมายลบ"), T("กรุณายืนยันการทำงาน")))
+        return false;
+    storage::Workspace& ws = browse.workspace();
+    (void)ws.select(browse.alias());
+    bool done = false;
+    if (storage::REC_LOCK(ws)) {
+        const storage::Status s = marked ? t.recall() : t.deleteRecord();
+        if (!s.ok())
+            report(s, marked ? "RECALL" : "DELETE", t);
+        done = s.ok();
+        (void)storage::commitAll(ws);
+    }
+    (void)storage::unlockAll(ws);
+    browse.follow();
+    return done;
 }
 
 // ---- BROWADJ

@@ -1,6 +1,7 @@
 // The small browse functions every look-up screen shares: SACTION (top, bottom, text search over a
-// browse), CODCHK (may a code be stored?), BROWADJ (where a newly added row shows), SELCOLOR, and
-// TableBrowse - a browse as these functions see it, without its widget.
+// browse), CODCHK (may a code be stored?), BROWADJ (where a newly added row shows), CDELETE (the
+// deletion mark), SELCOLOR, and TableBrowse - a browse as these functions see it, without its
+// widget.
 //
 // A TableBrowse is a table of a workspace shown through a storage::TableRowSource (the rows of the
 // table in its active order, optionally limited to a key prefix) plus what its view on the screen
@@ -102,6 +103,13 @@ bool keyExists(storage::Table& table, std::string_view key);
 // pointer goes back to the new record, which is highlighted on that line. So a new row shows on the
 // last visible line when enough rows precede it, otherwise on its true line.
 void BROWADJ(TableBrowse& browse, std::string_view keyExpression, std::string_view prefix);
+
+// CDELETE: the deletion mark of the browse's highlighted row set or removed. Asks first, No being
+// the default, "ยกเลิกเครื่องหมายลบ" for a marked row, else "สั่งทำเครื่องหมายลบ", titled
+// "กรุณายืนยันการทำงาน"; on Yes the row is locked (waiting without limit), marked or recalled,
+// flushed and released, and the browse redrawn. True when the mark changed; nothing happens past
+// the last row. Nothing is ever removed physically here.
+bool CDELETE(TableBrowse& browse);
 
 // SELCOLOR: the text colour of a browse row as a Windows colour number: 255 (red) for a row marked
 // for deletion, else 0 (black).

@@ -242,20 +242,8 @@ void CodeBrowser::ok()
 
 void CodeBrowser::CDELETE()
 {
-    if (!m_canDelete || !m_browse.sync())
-        return;
-    storage::Table& t = table();
-    const bool marked = t.deleted();
-    if (!core::prompts().confirm(T(marked ? "ยกเลิกเครื่องหมายลบ" : "สั่งทำเครื่องหมายลบ"), T("กรุณายืนยันการทำงาน")))
-        return;
-    (void)m_ws.select(m_def.alias);
-    if (storage::REC_LOCK(m_ws)) {
-        const storage::Status s = marked ? t.recall() : t.deleteRecord();
-        report(s, marked ? "RECALL" : "DELETE", t);
-        (void)storage::commitAll(m_ws);
-    }
-    (void)storage::unlockAll(m_ws);
-    m_browse.follow();
+    if (m_canDelete)
+        (void)codes::CDELETE(m_browse);
 }
 
 void CodeBrowser::CEDIT(bool adding)

@@ -1,0 +1,346 @@
+// The status screens driven through their models: the lists with their names and number columns,
+// the levels by button, Enter and double click, the key checks of the stock and order editors, what
+// a new and a changed row store (and what a changed row must leave to the postings), the key
+// re-checked when storing by two processes at once, an empty code and an empty ledger.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <unistd.h>
+
+#include "accounts/status_editor.h"
+#include "status_fixture.h"
+#include "core/clock.h"
+#include "storage/catalogue.h"
+#include "storage/fork_child.h"
+#include "storage/ops.h"
+
+using namespace statustest;
+using accounts::StatusEditor;
+
+namespace {
+
+class StatusTest : public ::testing::Test {
+protected:
+    // Another workstation adds to a ledger row (as a posting does: lock, add, commit, release).
+    void postMeanwhile(const char* table, const std::string& key, const char* field, double delta)
+    {
+        storage::Workspace other;
+        const storage::TableDef& def = *storage::findTable(table);
+        ASSERT_TRUE(storage::OPEN(other, site.data(), def.name, def.indexes[0].key, false, def.name,
+                                  def.indexes[0].file));
+        storage::Table& t = *other.current();
+        ASSERT_TRUE(t.seek(key).ok());
+        ASSERT_TRUE(t.found());
+        ASSERT_TRUE(storage::REC_LOCK(other));
+        core::Value v;
+        ASSERT_TRUE(t.get(field, &v).ok());
+        ASSERT_TRUE(t.put(field, core::Value::number(v.asNumber() + delta, 2)).ok());
+        ASSERT_TRUE(storage::commitAll(other));
+        ASSERT_TRUE(storage::unlockAll(other));
+    }
+
+    weighingtest::Site site;
+    weighingtest::ScriptedPickList pickList;
+};
+
+TEST_F(StatusTest, TheListsShowTheirRowsInKeyOrderWithTheNamesOfTheirCodes)
+{
+    site.load("Stock", "CODE,WHOUSE,BALANCE\nP002,W1,500\nP001,W2,1234.56\nP001,W1,-20\n");
+    site.load("ApAcc", "CODE,BALANCE,BORROW\nF002,10,0\nF001,1500.5,-300\n");
+    site.load("ArAcc", "CODE,BALANCE,BORROW\nC009,1,2\n");
+    using Cells = std::vector<std::string>;
+    struct Case {
+        int screen;
+        Cells first, last;
+        int rows;
+    } cases[] = {
+        {1, {"P001", "ข้าวเปลือกหอมมะลิ", "W1", "-20"}, {"P002", "ข้าวโพด", "W1", "500"}, 3},
+        {2, {"F001", "นายสมศักดิ์ ทองดี", "1,500.50", "-300.00"}, {"F002", "นางสาวมาลี ศรีสุข", "10.00", "0.00"}, 2},
+        {3, {"C009", "", "1.00", "2.00"}, {"C009", "", "1.00", "2.00"}, 1},  // a code no table names
+        {4,
+         {"บริษัท ข้าวไทยส่งออก จำกัด", "ข้าวเปลือกหอมมะลิ", "SO1", "10,000", "72,500.00", "0", "0.00"},
+         {"บริษัท ข้าวไทยส่งออก จำกัด", "ข้าวเปลือกหอมมะลิ", "SO2", "5,000", "37,500.00", "0", "0.00"},
+         2},
+    };
+    for (const Case& c : cases) {
+        OpenScreen o(c.screen);
+        EXPECT_EQ(o.cells(), c.first) << c.screen;
+        int rows = 1;
+        while (o.screen.source().skip(1) == 1)
+            ++rows;
+        EXPECT_EQ(rows, c.rows) << c.screen;
+        EXPECT_EQ(o.cells(), c.last) << c.screen;
+    }
+}
+
+TEST_F(StatusTest, TheLevelDecidesAddChangeAndMarkByButtonEnterAndDoubleClick)
+{
+    site.load("ApAcc", "CODE,BALANCE\nF001,100\n");
+    const std::vector<std::string> all = {"add", "change", "change", "change"};
+    struct Case {
+        int level;
+        std::vector<std::string> editors;
+        const char* asked;  // the mark's question, nullptr: none
+        bool markedAfter;
+    } cases[] = {
+        {0, {}, nullptr, false},
+        {2, {}, nullptr, false},
+        {3, {"add"}, nullptr, false},
+        {4, all, nullptr, false},
+        {5, all, "สั่งทำเครื่องหมายลบ", true},
+        {6, all, "ยกเลิกเครื่องหมายลบ", false},
+    };
+    for (const Case& c : cases) {
+        ScriptedStatusScreens screens;
+        OpenScreen o(2, c.level);
+        // Enter while an editor runs opens nothing more.
+        screens.onEditor = [&](StatusEditor&) { o.screen.activate(0); };
+        site.prompts.shown.clear();
+        site.prompts.answers = {true};
+        o.screen.add();
+        o.screen.change();
+        o.screen.activate(0);
+        o.screen.activate(1);
+        o.screen.mark();
+        EXPECT_EQ(screens.editors, c.editors) << c.level;
+        if (c.asked) {
+            ASSERT_EQ(site.prompts.shown.size(), 1u) << c.level;
+            EXPECT_EQ(site.prompts.shown[0].text, T(c.asked));
+            EXPECT_EQ(site.prompts.shown[0].title, T("กรุณายืนยันการทำงาน"));
+        } else {
+            EXPECT_TRUE(site.prompts.shown.empty()) << c.level;
+        }
+        EXPECT_EQ(site.rows("ApAcc").at(0).deleted, c.markedAfter) << c.level;
+    }
+    EXPECT_EQ(site.rows("ApAcc").size(), 1u) << "the scripted editors stored nothing";
+}
+
+TEST_F(StatusTest, AProductAndWarehouseBelongToOneStockRow)
+{
+    site.load("Stock", "CODE,WHOUSE,BALANCE\nP001,W1,100\nP001,W2,200\nP002,W2,300\n");
+    struct Case {
+        const char* product;  // the row changed; nullptr: a new row
+        const char* whouse;
+        const char* preset;   // a buffer filled before, without its check ("CODE=P001")
+        const char* field;
+        const char* typed;
+        bool passes;
+        int alerts;
+    } cases[] = {
+        {"P001", "W1", nullptr, "WHOUSE", "W2", false, 1},  // another row's pair
+        {"P001", "W1", nullptr, "WHOUSE", "W1", true, 0},   // its own pair
+        {"P001", "W1", nullptr, "CODE", "P002", true, 0},
+        {"P002", "W2", nullptr, "CODE", "P001", false, 1},  // refused on the product as well
+        {"P001", "W1", nullptr, "WHOUSE", "W9", false, 0},  // no such warehouse: the pick-list refuses
+        {nullptr, nullptr, nullptr, "CODE", "P001", true, 0},  // no warehouse yet
+        {nullptr, nullptr, "CODE=P001", "WHOUSE", "W2", false, 1},
+        {nullptr, nullptr, "CODE=P002", "WHOUSE", "W1", true, 0},
+    };
+    for (const Case& c : cases) {
+        OpenScreen o(1);
+        if (c.product)
+            o.highlight({c.product, c.whouse});
+        StatusEditor e(o.screen.browse(), o.screen.def(), !c.product);
+        ASSERT_TRUE(e.begin());
+        if (c.preset) {
+            const std::string preset = c.preset;
+            const auto eq = preset.find('=');
+            e.values().setText(preset.substr(0, eq), pad(preset.substr(eq + 1)));
+        }
+        site.prompts.shown.clear();
+        EXPECT_EQ(enter(e, c.field, c.typed), c.passes) << c.field << " " << c.typed;
+        EXPECT_EQ(duplicateAlerts(site.prompts), c.alerts) << c.field << " " << c.typed;
+        EXPECT_EQ(e.values().text(c.field), pad(c.typed)) << "a refused text stays as typed";
+    }
+}
+
+TEST_F(StatusTest, AnOrderNumberBelongsToOneOrderOfACustomerForAProduct)
+{
+    struct Step {
+        const char* field;
+        const char* typed;
+    };
+    struct Case {
+        const char* changing;  // the order changed; nullptr: a new one
+        std::vector<Step> steps;
+        bool lastPasses;
+    } cases[] = {
+        {nullptr, {{"CODE", "SO1"}, {"COMPANY", "C001"}, {"PRODUCT", "P001"}}, false},
+        {nullptr, {{"COMPANY", "C001"}, {"PRODUCT", "P001"}, {"CODE", "so1"}}, false},  // upper-cased
+        {nullptr, {{"CODE", "SO1"}, {"COMPANY", "C001"}, {"PRODUCT", "P002"}}, true},
+        {nullptr, {{"CODE", "SO1"}, {"COMPANY", "C002"}, {"PRODUCT", "P001"}}, true},
+        {nullptr, {{"CODE", "SO3"}, {"COMPANY", "C001"}, {"PRODUCT", "P001"}}, true},
+        {"SO2", {{"CODE", "SO1"}}, false},
+        {"SO2", {{"CODE", "SO2"}}, true},
+        {"SO2", {{"PRODUCT", "P002"}, {"CODE", "SO1"}}, true},
+    };
+    for (const Case& c : cases) {
+        OpenScreen o(4);
+        if (c.changing)
+            o.highlight({"C001", "P001", c.changing});
+        StatusEditor e(o.screen.browse(), o.screen.def(), !c.changing);
+        ASSERT_TRUE(e.begin());
+        site.prompts.shown.clear();
+        bool passed = true;
+        for (const Step& s : c.steps)
+            passed = enter(e, s.field, s.typed);
+        EXPECT_EQ(passed, c.lastPasses) << (c.changing ? c.changing : "new") << " " << c.steps.back().typed;
+        EXPECT_EQ(duplicateAlerts(site.prompts), c.lastPasses ? 0 : 1);
+    }
+}
+
+TEST_F(StatusTest, ANewRowStoresWhatItsEditorShowsAndIsHighlighted)
+{
+    site.load("Stock", "CODE,WHOUSE,BALANCE\nP001,W1,100\n");
+    struct Typed {
+        const char* field;
+        const char* value;  // a number when the buffer is one
+    };
+    struct Case {
+        int screen;
+        const char* table;
+        std::vector<Typed> typed;
+        const char* name;  // the name buffer and what it shows
+        const char* nameShown;
+    } cases[] = {
+        {1, "Stock", {{"CODE", "P002"}, {"WHOUSE", "W2"}, {"BALANCE", "-1234.5"}}, "cProName", "ข้าวโพด"},
+        {2, "ApAcc", {{"CODE", "F002"}, {"BALANCE", "1000"}, {"BORROW", "300.25"}}, "cFarName", "นางสาวมาลี ศรีสุข"},
+        {3, "ArAcc", {{"CODE", "C002"}, {"BALANCE", "-50.75"}, {"BORROW", "0"}}, "cComName", "โรงสีไฟเจริญผล"},
+        {4,
+         "OrAcc",
+         {{"CODE", "PO1"},
+          {"COMPANY", "C002"},
+          {"PRODUCT", "P002"},
+          {"ORWEIGHT", "5000"},
+          {"ORAMOUNT", "47500"},
+          {"WEIGHT", "0"},
+          {"AMOUNT", "0"},
+          {"PRICE", "9.5"}},
+         "cProName",
+         "ข้าวโพด"},
+    };
+    for (const Case& c : cases) {
+        OpenScreen o(c.screen);
+        StatusEditor e(o.screen.browse(), o.screen.def(), true);
+        ASSERT_TRUE(e.begin());
+        for (const Typed& t : c.typed) {
+            const bool number = e.values().get(t.field).isNumber();
+            EXPECT_TRUE(number ? enterNumber(e, t.field, std::stod(t.value)) : enter(e, t.field, t.value)) << t.field;
+        }
+        EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(e.values().text(c.name))), c.nameShown);
+        ASSERT_TRUE(e.save());
+        const auto rows = site.rows(c.table);
+        ASSERT_FALSE(rows.empty());
+        const auto& row = rows.back();
+        for (const Typed& t : c.typed) {
+            if (row.fields.at(t.field).isNumber())
+                EXPECT_DOUBLE_EQ(row.number(t.field), std::stod(t.value)) << t.field;
+            else
+                EXPECT_EQ(row.text(t.field), t.value) << t.field;
+        }
+        for (const char* untouched : {"BEGIN", "BBEGIN"}) {
+            if (row.fields.count(untouched)) {
+                EXPECT_DOUBLE_EQ(row.number(untouched), 0) << untouched;
+            }
+        }
+        if (c.screen == 4) {
+            EXPECT_EQ(row.fields.at("DATE").asDate(), site.clock.day) << "today when the row has none";
+        }
+        EXPECT_EQ(o.screen.browse().table().recNo(), row.recno) << "the new row is highlighted";
+    }
+}
+
+TEST_F(StatusTest, AChangedRowKeepsWhatAPostingStoredMeanwhileUnlessTypedOver)
+{
+    site.load("Stock", "CODE,WHOUSE,BALANCE,BEGIN\nP001,W1,100,77\n");
+    struct Case {
+        double typed;  // NaN: the balance left as shown
+        const char* whouse;
+        double expected;
+    } cases[] = {
+        {std::nan(""), "W1", 150},  // 100 shown, 50 posted meanwhile
+        {120, "W1", 120},           // the hand correction replaces it
+        {std::nan(""), "W2", 170},  // moved to another warehouse, the posting kept
+    };
+    const char* at = "W1";
+    for (const Case& c : cases) {
+        OpenScreen o(1);
+        o.highlight({"P001", at});
+        StatusEditor e(o.screen.browse(), o.screen.def(), false);
+        ASSERT_TRUE(e.begin());
+        postMeanwhile("Stock", pad("P001") + pad(at), "BALANCE", 50);
+        e.values().setNumber("BALANCE", std::isnan(c.typed) ? e.values().number("BALANCE") : c.typed, 2);
+        ASSERT_TRUE(enter(e, "WHOUSE", c.whouse));
+        ASSERT_TRUE(e.save());
+        ASSERT_EQ(site.rows("Stock").size(), 1u);
+        EXPECT_DOUBLE_EQ(site.stock("P001", c.whouse), c.expected);
+        EXPECT_DOUBLE_EQ(site.rows("Stock")[0].number("BEGIN"), 77) << "a field the editor does not show";
+        at = c.whouse;
+    }
+
+    // A delivered weight shows without its decimals; left as shown it keeps them.
+    postMeanwhile("OrAcc", pad("C001") + pad("P001") + pad("SO1"), "WEIGHT", 1500.75);
+    OpenScreen o(4);
+    o.highlight({"C001", "P001", "SO1"});
+    StatusEditor e(o.screen.browse(), o.screen.def(), false);
+    ASSERT_TRUE(e.begin());
+    e.values().setNumber("WEIGHT", 1501);
+    e.values().setNumber("ORWEIGHT", 12000);
+    ASSERT_TRUE(e.save());
+    EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO1")->number("WEIGHT"), 1500.75);
+    EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO1")->number("ORWEIGHT"), 12000);
+}
+
+TEST_F(StatusTest, TwoWorkstationsAddingTheSameOrderAtOnceStoreItOnce)
+{
+    constexpr int kStored = 0, kRefused = 1, kBroken = 2;
+    const auto workstation = [&](storagetest::Child& parent) {
+        core::setClock(nullptr);  // real waits for the other process's lock
+        OpenScreen o(4);
+        StatusEditor e(o.screen.browse(), o.screen.def(), true);
+        if (!e.begin() || !enter(e, "CODE", "SO9") || !enter(e, "COMPANY", "C002") || !enter(e, "PRODUCT", "P002"))
+            return kBroken;  // free when the entries were left, in both
+        // The first to take the lock holds it a while: the other must wait and then see the order.
+        e.setBeforeWrite([] { ::usleep(300 * 1000); });
+        parent.send('r');
+        if (parent.receive() != 'g')
+            return kBroken;
+        if (e.save())
+            return kStored;
+        return duplicateAlerts(site.prompts) == 1 && e.values().text("CODE") == pad("SO9") ? kRefused : kBroken;
+    };
+    storagetest::Child a(workstation), b(workstation);
+    ASSERT_EQ(a.receive(), 'r');
+    ASSERT_EQ(b.receive(), 'r');
+    a.send('g');
+    b.send('g');
+    const int ra = a.wait(), rb = b.wait();
+    EXPECT_EQ(std::min(ra, rb), kStored);
+    EXPECT_EQ(std::max(ra, rb), kRefused);
+    int stored = 0;
+    for (const auto& r : site.rows("OrAcc"))
+        stored += r.text("CODE") == "SO9";
+    EXPECT_EQ(stored, 1);
+}
+
+TEST_F(StatusTest, NothingIsStoredWithoutACodeAndNothingOpensWithoutARow)
+{
+    ScriptedStatusScreens screens;
+    OpenScreen o(2);
+    o.screen.change();
+    EXPECT_TRUE(screens.editors.empty());
+    ASSERT_EQ(site.prompts.shown.size(), 1u);
+    EXPECT_EQ(site.prompts.shown[0].text, T("ไม่มีข้อมูลในตารางรหัส !"));
+    EXPECT_EQ(site.prompts.shown[0].title, T("  ส่วนแก้ไขข้อมูลในตารางรหัส"));
+
+    bool closes = false;
+    screens.onEditor = [&](StatusEditor& e) {
+        e.values().setNumber("BALANCE", 5, 2);
+        closes = e.save();
+    };
+    o.screen.add();
+    EXPECT_TRUE(closes);
+    EXPECT_TRUE(site.rows("ApAcc").empty());
+}
+
+}  // namespace
