@@ -5,6 +5,7 @@
 
 #ifdef MERVO_SHELL_DEMO
 #include "shell/demo_content.h"
+#include "weighing/dialogs/tool_pictures.h"
 #endif
 
 namespace admin {
@@ -22,6 +23,7 @@ std::vector<site::DemoStep> demoSteps()
                      }});
 #ifdef MERVO_SHELL_DEMO
     steps.push_back({"main window pictures and sounds", shell::shellDemoStep});
+    steps.push_back({"ticket screen tool bar pictures", weighing::toolPicturesDemoStep});
 #endif
     return steps;
 }

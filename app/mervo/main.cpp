@@ -12,12 +12,12 @@
 
 #include "accounts/dialogs/status_dialogs.h"
 #include "codes/dialogs/code_screens.h"
-#include "maintenance/dialogs/maintenance_dialogs.h"
 #include "core/prompts.h"
 #include "core/sound.h"
 #include "errors/error_dialog.h"
 #include "errors/error_trap.h"
 #include "maintenance/dialogs/audit_dialog.h"
+#include "maintenance/dialogs/maintenance_dialogs.h"
 #include "shell/dialogs/login_dialog.h"
 #include "shell/dialogs/qt_main_host.h"
 #include "shell/main_sequence.h"
@@ -26,6 +26,7 @@
 #include "ui/message_box.h"
 #include "ui/widgets.h"
 #include "weighing/dialogs/qt_print_destination.h"
+#include "weighing/dialogs/ticket_dialog.h"
 
 namespace {
 
@@ -70,6 +71,8 @@ int main(int argc, char** argv)
     maintenance::registerMaintenanceActions(dispatcher);
     // The status ledgers and purchase orders (menu group 3): EDITPROC1 .. EDITPROC4.
     accounts::registerStatusActions(dispatcher);
+    // The five weighing ticket screens (menu group 1 and the main picture): TRPROC1 .. TRPROC5.
+    weighing::registerTicketActions(dispatcher);
     // Tickets, vouchers and production records print through the printer rules with a preview.
     weighing::QtPrintDestination printDestination;
     weighing::setPrintDestination(&printDestination);

@@ -49,6 +49,7 @@ EntryField::EntryField(const Picture& picture, QWidget* parent) : QLineEdit(pare
     }
     setPalette(pal);
     setPicture(picture);
+    connect(this, &QLineEdit::textEdited, this, [this] { m_edited = true; });
 }
 
 void EntryField::setPicture(const Picture& picture)
@@ -142,6 +143,7 @@ void EntryField::keyPressEvent(QKeyEvent* event)
     if (event->matches(QKeySequence::Paste)) {
         for (const QChar c : QApplication::clipboard()->text())
             m_editor.type(tisByte(c));
+        m_edited = true;
         showEditor();
         return;
     }
@@ -150,8 +152,8 @@ void EntryField::keyPressEvent(QKeyEvent* event)
         return;
     }
     switch (event->key()) {
-    case Qt::Key_Backspace: m_editor.backspace(); break;
-    case Qt::Key_Delete: m_editor.del(); break;
+    case Qt::Key_Backspace: m_editor.backspace(); m_edited = true; break;
+    case Qt::Key_Delete: m_editor.del(); m_edited = true; break;
     case Qt::Key_Left: m_editor.left(); break;
     case Qt::Key_Right: m_editor.right(); break;
     case Qt::Key_Home: m_editor.home(); break;
@@ -165,6 +167,7 @@ void EntryField::keyPressEvent(QKeyEvent* event)
         for (const QChar c : typed)
             if (!m_editor.type(tisByte(c)))
                 QApplication::beep();
+        m_edited = true;
         break;
     }
     }
@@ -207,7 +210,7 @@ void EntryField::focusOutEvent(QFocusEvent* event)
 
 bool EntryField::commitPending()
 {
-    if (!m_pending && !hasFocus())
+    if (!m_pending && !m_edited && !hasFocus())
         return true;
     return leave();
 }
@@ -215,6 +218,7 @@ bool EntryField::commitPending()
 bool EntryField::leave()
 {
     m_pending = false;
+    m_edited = false;
     if (m_validating)
         return false;
     bool ok = true;

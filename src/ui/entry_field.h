@@ -66,6 +66,7 @@ private:
     core::Value m_value;
     Validation m_validation;
     bool m_pending = false;
+    bool m_edited = false;  // typed into since the last commit (focused or not)
     bool m_validating = false;
     int m_displayChars = 0;
 };

@@ -51,14 +51,22 @@ Form::Form(core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent) :
         if (row.displayChars > 0)
             field->setDisplayChars(row.displayChars);
         field->setValue(current);
-        QGridLayout* grid = gridFor(row.page);
-        const int r = grid->rowCount();
+        QLabel* label = nullptr;
         if (!row.label.empty()) {
-            auto* label = new QLabel(fromTis(row.label), this);
+            label = new QLabel(fromTis(row.label), this);
             label->setBuddy(field);
-            grid->addWidget(label, r, 0);
         }
-        grid->addWidget(field, r, 1, Qt::AlignLeft);
+        if (row.gridRow >= 0) {
+            if (label)
+                addToCell(row.gridRow, row.gridColumn, label, true);
+            cell(row.gridRow, row.gridColumn)->addWidget(field);
+        } else {
+            QGridLayout* grid = gridFor(row.page);
+            const int r = grid->rowCount();
+            if (label)
+                grid->addWidget(label, r, 0);
+            grid->addWidget(field, r, 1, Qt::AlignLeft);
+        }
 
         const std::string name = row.name;
         connect(field, &EntryField::committed, this, [this, name](const core::Value& v) { m_values.set(name, v); });
@@ -69,10 +77,12 @@ Form::Form(core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent) :
             updateEnabled();
         });
         field->setValidation(row.validation);
-        m_bound.push_back({std::move(row), field});
+        m_bound.push_back({std::move(row), field, label});
     }
     if (plain)
         plain->setColumnStretch(2, 1);
+    if (m_grid)
+        outer->addStretch(1);
     m_values.setObserver([this](const std::string& name) {
         if (EntryField* f = field(name))
             f->setValue(m_values.get(name));
@@ -91,6 +101,43 @@ EntryField* Form::field(std::string_view name) const
         if (core::xbase::equalsNoCase(b.row.name, name))
             return b.field;
     return nullptr;
+}
+
+QLabel* Form::label(std::string_view name) const
+{
+    for (const Bound& b : m_bound)
+        if (core::xbase::equalsNoCase(b.row.name, name))
+            return b.label;
+    return nullptr;
+}
+
+// The entries of a grid cell: a row of widgets in the cell's entry column, packed to the left.
+QHBoxLayout* Form::cell(int gridRow, int gridColumn)
+{
+    for (auto& [at, box] : m_cells)
+        if (at == std::make_pair(gridRow, gridColumn))
+            return box;
+    if (!m_grid) {
+        m_grid = new QGridLayout();
+        static_cast<QVBoxLayout*>(layout())->addLayout(m_grid);
+    }
+    auto* box = new QHBoxLayout();
+    box->setContentsMargins(0, 0, 0, 0);
+    box->addStretch(1);
+    m_grid->addLayout(box, gridRow, gridColumn * 2 + 1);
+    m_cells.push_back({{gridRow, gridColumn}, box});
+    return box;
+}
+
+void Form::addToCell(int gridRow, int gridColumn, QWidget* widget, bool asLabel)
+{
+    if (asLabel) {
+        (void)cell(gridRow, gridColumn);
+        m_grid->addWidget(widget, gridRow, gridColumn * 2);
+        return;
+    }
+    QHBoxLayout* box = cell(gridRow, gridColumn);
+    box->insertWidget(box->count() - 1, widget);
 }
 
 void Form::refresh()

@@ -3,6 +3,11 @@
 // enabled-when rule and folder page. One builder serves every form of the program, so a screen is
 // its table of rows plus its buttons.
 //
+// Layout: rows go one under the other (label, then the entry), unless a row names a cell of a grid
+// of label/entry column pairs (gridRow, gridColumn): a document screen with two columns of fields
+// per line. Entries placed in the same cell stand side by side after the cell's label; widgets
+// that are not entries (buttons, heading bands) can be put into a cell with addToCell().
+//
 // Binding: the fields show the map's values when built; leaving a field writes its value into the
 // map, then runs the row's validation (false keeps the focus in the field), then, when it passed,
 // calls the form's recalculation with the row's position and re-evaluates every enabled-when rule.
@@ -20,6 +25,9 @@
 #include "ui/dialog.h"
 #include "ui/entry_field.h"
 
+class QGridLayout;
+class QHBoxLayout;
+class QLabel;
 class QPushButton;
 
 namespace ui {
@@ -37,6 +45,8 @@ struct FormRow {
     std::string page{};                 // folder page caption (TIS-620, "&" access key); empty: no folder
     int displayChars = 0;               // width of the box in characters; 0: as the picture
     bool masked = false;                // a password
+    int gridRow = -1;                   // 1.. a line of the grid; -1: the next line of the plain layout
+    int gridColumn = 0;                 // the label/entry column pair of the grid line (0 left, 1 right ...)
 };
 
 class Form : public QWidget {
@@ -46,6 +56,10 @@ public:
     ~Form() override;
 
     EntryField* field(std::string_view name) const;
+    // The label shown before a row's entry (nullptr when the row has none).
+    QLabel* label(std::string_view name) const;
+    // Puts a widget into a grid cell: into its label column, or after the entries already there.
+    void addToCell(int gridRow, int gridColumn, QWidget* widget, bool asLabel = false);
     Folder* folder() const { return m_folder; }
     void setRecalculation(std::function<void(int position)> recalc) { m_recalc = std::move(recalc); }
 
@@ -59,8 +73,13 @@ private:
     struct Bound {
         FormRow row;
         EntryField* field;
+        QLabel* label;
     };
+    QHBoxLayout* cell(int gridRow, int gridColumn);
+
     core::ValueMap& m_values;
+    QGridLayout* m_grid = nullptr;  // the cells of rows placed by gridRow
+    std::vector<std::pair<std::pair<int, int>, QHBoxLayout*>> m_cells;
     std::vector<Bound> m_bound;
     std::function<void(int)> m_recalc;
     Folder* m_folder = nullptr;

@@ -41,14 +41,6 @@ std::string keyName(const char* stem, int kind, int field = 0)
     return k;
 }
 
-void readFormula(core::IniFile& ini, Formula& f, std::string key)
-{
-    f.key = std::move(key);
-    f.text = core::xbase::alltrim(shell::readKey(ini, "Variable", f.key.c_str(), ""));
-    if (f.configured())
-        f.compiled = expr::Expression::compile(f.text, &f.error);
-}
-
 double number(const core::ValueMap& v, const char* name)
 {
     return v.number(name);
@@ -60,6 +52,35 @@ void setMoney(core::ValueMap& v, const char* name, double amount)
 }
 
 }  // namespace
+
+void readFormula(core::IniFile& ini, Formula& f, std::string key)
+{
+    f.key = std::move(key);
+    f.text = core::xbase::alltrim(shell::readKey(ini, "Variable", f.key.c_str(), ""));
+    if (f.configured())
+        f.compiled = expr::Expression::compile(f.text, &f.error);
+}
+
+bool applyFormula(Formula& f, expr::Context& context, core::ValueMap& values, const char* target)
+{
+    if (!f.configured())
+        return false;
+    if (!f.compiled.valid()) {
+        core::Fault fault;
+        fault.genCode = core::EG_SYNTAX;
+        fault.subsystem = "BASE";
+        fault.subCode = 1449;
+        fault.description = "Syntax error: " + f.error.message;
+        fault.operation = f.key + "=" + f.text;
+        fault.canDefault = true;
+        (void)core::raise(fault);
+        return true;
+    }
+    core::Value out;
+    if (f.compiled.evaluate(context, out))
+        values.set(target, std::move(out));
+    return true;
+}
 
 CalcConfig readCalcConfig(int kind)
 {
@@ -131,23 +152,7 @@ bool Calculator::secondOrComplete() const
 // not apply.
 bool Calculator::apply(Formula& f, const char* target)
 {
-    if (!f.configured())
-        return false;
-    if (!f.compiled.valid()) {
-        core::Fault fault;
-        fault.genCode = core::EG_SYNTAX;
-        fault.subsystem = "BASE";
-        fault.subCode = 1449;
-        fault.description = "Syntax error: " + f.error.message;
-        fault.operation = f.key + "=" + f.text;
-        fault.canDefault = true;
-        (void)core::raise(fault);
-        return true;
-    }
-    core::Value out;
-    if (f.compiled.evaluate(m_context, out))
-        m_values.set(target, std::move(out));
-    return true;
+    return applyFormula(f, m_context, m_values, target);
 }
 
 void Calculator::WEIGHCALC()
@@ -230,7 +235,10 @@ bool Calculator::TRPROCSAY(int field)
     }
     WEIGHCALC();
     if (secondOrComplete()) {
-        apply(m_config.amount, "cAmount");
+        // Leaving the fee puts it into the default payment part; the Amount formula would
+        // overwrite the fee just typed.
+        if (field != kPosFee)
+            apply(m_config.amount, "cAmount");
         defaultPayment();
     }
     return true;

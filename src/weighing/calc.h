@@ -13,6 +13,7 @@
 #include <array>
 #include <string>
 
+#include "core/ini_file.h"
 #include "core/settings.h"
 #include "core/value_map.h"
 #include "expr/contexts.h"
@@ -46,6 +47,15 @@ struct CalcConfig {
     std::array<Formula, 3> vars;     // cVar1..3
 };
 
+// Reads the formula of one key of section "Variable" of the configuration file open as `ini` (a key
+// holding its default, empty, is written back) and compiles it when configured.
+void readFormula(core::IniFile& ini, Formula& f, std::string key);
+
+// Evaluates a configured formula into values[target] over `context`. One that does not compile or
+// cannot be evaluated goes to the error trap, and the target keeps what it held. True when the
+// formula is configured (whatever its evaluation gave): a built-in rule then does not apply.
+bool applyFormula(Formula& f, expr::Context& context, core::ValueMap& values, const char* target);
+
 // Reads the captions (section "Name", defaults per kind) and formulas (section "Variable", empty by
 // default) of a kind from the configuration file the setting VARFILE names, the way every key is
 // read: a key that holds its default (or is missing) is written back with it.
@@ -62,6 +72,7 @@ enum FieldPosition : int {
     kPosPrice = 9,
     kPosAdjustM1 = 10, // .. 12
     kPosOrderNumber = 13,  // kinds 3, 4: as a code field, without re-applying the remark-4 formula
+    kPosFee = 14,      // kind 5: the fee typed; its default payment split follows, no formula replaces it
 };
 
 class Calculator {

@@ -164,7 +164,8 @@ int ticketParticulars(Builder& b, int kind)
     b.right('H', row, kRight, "\"สถานะ  \"+IIF(wdata->stat=\"2\",\"ชั่งเสร็จแล้ว\",\"รอชั่งออก\")");
     row += kStep;
     b.left('H', row, kLeft, "\"ทะเบียนรถ  \"+TRIM(wdata->truck)");
-    b.left('H', row, kHalf, "\"คนขับรถ  \"+TRIM(truckdt->driver)");
+    if (kind <= 4)  // the hire screen does not open the truck table
+        b.left('H', row, kHalf, "\"คนขับรถ  \"+TRIM(truckdt->driver)");
     row += kStep;
     b.left('H', row, kLeft,
            quoted(std::string(k.party) + "  ") + "+TRIM(wdata->company)+\"  \"+TRIM(" + k.partyAlias + "->name)");

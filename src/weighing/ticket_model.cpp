@@ -310,15 +310,24 @@ std::vector<TicketField> TicketScreen::fields() const
         const int i = t ? t->layout().find(field) : -1;
         return i < 0 ? 0 : int(t->layout().fields()[std::size_t(i)].length);
     };
+    auto nameWidth = [&](const char* table) {
+        const storage::Table* t = m_ws.find(table);
+        const int i = t ? t->layout().find("NAME") : -1;
+        return i < 0 ? 40 : int(t->layout().fields()[std::size_t(i)].length);
+    };
+    const int partyName = nameWidth(k.partyTable);
+    // Wide enough for the longest status text and a position in a table of millions.
+    constexpr int kStatWidth = 13;
+    constexpr int kRecPWidth = 20;
     const std::string money = "999,999,999.99";
     std::vector<TicketField> f;
     if (!k.goods) {
         f.push_back({1, 0, T("เลขที่"), "cTicket", "@9", 6});
-        f.push_back({1, 1, "", "cStat", "", 0, -1, false, true});
-        f.push_back({1, 1, "", "cRecP", "", 0, -1, false, true});
+        f.push_back({1, 1, "", "cStat", "", kStatWidth, -1, false, true});
+        f.push_back({1, 1, "", "cRecP", "", kRecPWidth, -1, false, true});
         f.push_back({2, 0, T("ทะเบียนรถ"), "cTruck", "@!", width("TRUCK")});
         f.push_back({3, 0, T(k.partyCaption), k.partyValue, "@!", 10, kPosCode, true});
-        f.push_back({3, 1, "", k.partyName, "", 0, -1, false, true});
+        f.push_back({3, 1, "", k.partyName, "", partyName, -1, false, true});
         f.push_back({4, 0, c.remarkCaptions[0], "cRemark1", "", width("REMARK1"), kPosRemark1});
         f.push_back({6, 0, T("รถเข้า"), "cDayin", ""});
         f.push_back({6, 0, "", "cTmin", "99:99:99"});
@@ -326,7 +335,7 @@ std::vector<TicketField> TicketScreen::fields() const
         f.push_back({7, 0, T("รถออก"), "cDayOut", ""});
         f.push_back({7, 0, "", "cTmOut", "99:99:99"});
         f.push_back({7, 0, "", "cWout", "99,999", 0, kPosWeightOut});
-        f.push_back({8, 0, T("ค่าชั่ง"), "cAmount", money});
+        f.push_back({8, 0, T("ค่าชั่ง"), "cAmount", money, 0, kPosFee});
         f.push_back({8, 1, T("น้ำหนักสุทธิ"), "cNet", "99,999", 0, -1, false, true});
         f.push_back({9, 0, T("เงินสด"), "cCash", money, 0, kPosPaymentBase + kPartCash, false, false, kPartCash});
         f.push_back({10, 0, T("ลงบัญชี"), "cDrCr", money, 0, kPosPaymentBase + kPartAccount, false, false, kPartAccount});
@@ -335,11 +344,11 @@ std::vector<TicketField> TicketScreen::fields() const
     f.push_back({1, 0, T("เลขที่"), "cTicket", "@9", 6});
     f.push_back({1, 1, T("ทะเบียนรถ"), "cTruck", "@!", width("TRUCK")});
     f.push_back({2, 0, T(k.partyCaption), k.partyValue, "@!", 10, kPosCode, true});
-    f.push_back({2, 1, "", k.partyName, "", 0, -1, false, true});
+    f.push_back({2, 1, "", k.partyName, "", partyName, -1, false, true});
     f.push_back({3, 0, T("สินค้า"), "cProduct", "@!", 10, kPosCode, true});
-    f.push_back({3, 1, "", "cProName", "", 0, -1, false, true});
+    f.push_back({3, 1, "", "cProName", "", nameWidth("Product"), -1, false, true});
     f.push_back({4, 0, T("คลัง"), "cWhouse", "@!", 10, kPosCode, true});
-    f.push_back({4, 1, "", "cWhoName", "", 0, -1, false, true});
+    f.push_back({4, 1, "", "cWhoName", "", nameWidth("WHouse"), -1, false, true});
     f.push_back({5, 0, T("หน่วยนับ"), "cUnit", "@!", 10, kPosCode, true});
     f.push_back({5, 1, c.remarkCaptions[0], "cRemark1", "", width("REMARK1"), kPosRemark1});
     if (k.moistureGrades) {
@@ -369,8 +378,8 @@ std::vector<TicketField> TicketScreen::fields() const
     f.push_back({15, 1, T("น้ำหนักคงเหลือ"), "cQty", "99,999.99", 0, -1, false, true});
     f.push_back({16, 0, T("เงินสด"), "cCash", money, 0, kPosPaymentBase + kPartCash, false, false, kPartCash});
     f.push_back({17, 0, T("ลงบัญชี"), "cDrCr", money, 0, kPosPaymentBase + kPartAccount, false, false, kPartAccount});
-    f.push_back({17, 1, "", "cStat", "", 0, -1, false, true});
-    f.push_back({17, 1, "", "cRecP", "", 0, -1, false, true});
+    f.push_back({17, 1, "", "cStat", "", kStatWidth, -1, false, true});
+    f.push_back({17, 1, "", "cRecP", "", kRecPWidth, -1, false, true});
     f.push_back({18, 0, T("เช็ค"), "cCheque", money, 0, kPosPaymentBase + kPartCheque, false, false, kPartCheque});
     f.push_back({18, 1, "", "cChq_No", "@!", width("CHQ_NO")});
     f.push_back({18, 1, "", "cChq_Bank", "@!", width("CHQ_BANK")});

@@ -30,32 +30,6 @@ void tell(const char* utf8, const std::string& title)
     core::prompts().message(core::MessageKind::Info, T(utf8), title);
 }
 
-// A screen value in the type of the field it is written to: typed entries may arrive as text.
-core::Value asFieldType(const core::Value& v, storage::FieldType type)
-{
-    switch (type) {
-    case storage::FieldType::Numeric:
-        if (v.isNumber())
-            return v;
-        if (v.isText()) {
-            const auto n = core::xbase::val(v.asText());
-            return core::Value::number(n.value, n.decimals);
-        }
-        return core::Value::number(0);
-    case storage::FieldType::Date:
-        if (v.isDate())
-            return v;
-        return core::Value::date(v.isText() ? core::Date::fromDtoc(v.asText()) : core::Date());
-    case storage::FieldType::Logical:
-        return v.isLogical() ? v : core::Value::logical(false);
-    case storage::FieldType::Character:
-        break;
-    }
-    if (v.isText())
-        return v;
-    return core::Value::text(v.isNil() ? std::string() : v.toDisplayText());
-}
-
 double numberOf(storage::Table& t, const char* field)
 {
     core::Value v;
@@ -243,7 +217,7 @@ bool TicketScreen::TRSAVE()
     const std::string misfit = firstMisfit(t, record);
     if (!misfit.empty()) {
         core::prompts().message(core::MessageKind::Info,
-                                T("ค่าของ ") + fieldLabel(misfit) + T(" เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล"), title);
+                                misfitText(fieldLabel(misfit)), title);
         return false;
     }
 

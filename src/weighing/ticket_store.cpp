@@ -1,6 +1,7 @@
 #include "weighing/ticket_store.h"
 
 #include "core/fault.h"
+#include "core/tis620.h"
 #include "core/xbase.h"
 #include "storage/fault_bridge.h"
 
@@ -74,6 +75,36 @@ std::string firstMisfit(const storage::Table& t, const std::vector<FieldValue>& 
         }
     }
     return {};
+}
+
+std::string misfitText(std::string_view label)
+{
+    return core::tis620::T("ค่าของ ") + std::string(label) + core::tis620::T(" เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล");
+}
+
+core::Value asFieldType(const core::Value& v, storage::FieldType type)
+{
+    switch (type) {
+    case storage::FieldType::Numeric:
+        if (v.isNumber())
+            return v;
+        if (v.isText()) {
+            const auto n = core::xbase::val(v.asText());
+            return core::Value::number(n.value, n.decimals);
+        }
+        return core::Value::number(0);
+    case storage::FieldType::Date:
+        if (v.isDate())
+            return v;
+        return core::Value::date(v.isText() ? core::Date::fromDtoc(v.asText()) : core::Date());
+    case storage::FieldType::Logical:
+        return v.isLogical() ? v : core::Value::logical(false);
+    case storage::FieldType::Character:
+        break;
+    }
+    if (v.isText())
+        return v;
+    return core::Value::text(v.isNil() ? std::string() : v.toDisplayText());
 }
 
 storage::Status putAll(storage::Table& t, const std::vector<FieldValue>& values)

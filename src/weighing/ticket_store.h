@@ -47,6 +47,14 @@ struct FieldValue {
 // their field are cut when written, as xBase does, and so always fit. Empty when all fit.
 std::string firstMisfit(const storage::Table& t, const std::vector<FieldValue>& values);
 
+// What the person is told when a value does not fit its field, by the field's caption (TIS-620).
+std::string misfitText(std::string_view label);
+
+// A screen value in the type of the field it is written to (typed entries may arrive as text):
+// numbers from VAL() of a text, dates from DTOC() text, other values of a text field as they
+// display; a value that cannot be turned becomes the field type's blank.
+core::Value asFieldType(const core::Value& v, storage::FieldType type);
+
 // Puts every value into the current record (locked by the caller). The values must have passed
 // firstMisfit(); a put that still fails stops and returns its status.
 storage::Status putAll(storage::Table& t, const std::vector<FieldValue>& values);

@@ -17,17 +17,7 @@ using testsupport::runProcess;
 
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
 
-std::vector<std::string> lines(const std::string& text)
-{
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const auto nl = text.find('\n', start);
-        out.push_back(text.substr(start, nl - start));
-        start = nl == std::string::npos ? text.size() : nl + 1;
-    }
-    return out;
-}
+using testsupport::lines;
 
 bool has(const std::string& text, const std::string& part)
 {

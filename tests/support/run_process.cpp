@@ -133,4 +133,16 @@ int ChildProcess::stop()
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const auto nl = text.find('\n', start);
+        out.push_back(text.substr(start, nl - start));
+        start = nl == std::string::npos ? text.size() : nl + 1;
+    }
+    return out;
+}
+
 }  // namespace testsupport

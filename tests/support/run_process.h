@@ -17,6 +17,9 @@ struct ProcessResult {
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workdir = {});
 
+// The lines of a program's output, without their line ends.
+std::vector<std::string> lines(const std::string& text);
+
 // A program of the build left running in the background (the indicator simulator, say): its
 // standard output can be read line by line while it runs. Stopped with SIGTERM when destroyed.
 class ChildProcess {

@@ -98,6 +98,37 @@ TEST(Form, PagesMakeAFolder)
     EXPECT_EQ(form.field("CCPORT1")->text(), QStringLiteral("09600,E,7,1,002,005,005"));
 }
 
+// Two columns of fields a line: entries of one cell stand side by side after its label, a widget
+// put into a cell's label column stands where a label would.
+TEST(Form, GridCellsPlaceRowsSideBySide)
+{
+    core::ValueMap values = ticket();
+    FormRow truck{.label = T("ทะเบียนรถ"), .name = "cTruck", .picture = "@!", .width = 10};
+    truck.gridRow = 1;
+    truck.gridColumn = 1;
+    FormRow dayin{.label = T("รถเข้า"), .name = "cDayin"};
+    dayin.gridRow = 2;
+    FormRow tmin{.name = "cTmin", .picture = "99:99:99"};
+    tmin.gridRow = 2;
+    FormRow price{.name = "cPrice", .picture = "999,999,999.999"};
+    price.gridRow = 1;
+    ui::Form form(values, {truck, dayin, tmin, price});
+    auto* pay = new QPushButton(QStringLiteral("pay"), &form);
+    form.addToCell(1, 0, pay, true);
+    uitest::showActive(form);
+
+    const auto x = [](QWidget* w) { return w->mapTo(w->window(), QPoint()).x(); };
+    const auto y = [](QWidget* w) { return w->mapTo(w->window(), QPoint()).y(); };
+    EXPECT_EQ(form.label("cDayin")->text(), ui::fromTis(T("รถเข้า")));
+    EXPECT_EQ(form.label("cTmin"), nullptr);
+    EXPECT_EQ(y(form.field("cDayin")), y(form.field("cTmin"))) << "one cell, one line";
+    EXPECT_LT(x(form.field("cDayin")), x(form.field("cTmin")));
+    EXPECT_LT(y(form.field("cPrice")), y(form.field("cDayin")));
+    EXPECT_GT(x(form.field("cTruck")), x(form.field("cPrice"))) << "the right column";
+    EXPECT_LT(x(pay), x(form.field("cPrice"))) << "in the label's place";
+    EXPECT_GT(x(form.label("cTruck")), x(form.field("cPrice")));
+}
+
 TEST(FormDialog, AValidatingButtonWaitsForTheFieldAndCancelDoesNot)
 {
     core::ValueMap values = ticket();
@@ -134,6 +165,26 @@ TEST(FormDialog, AValidatingButtonWaitsForTheFieldAndCancelDoesNot)
     EXPECT_EQ(saved, 1);
     EXPECT_EQ(values.text("cTruck"), "AB1       ");
     EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("  ส่วนทดสอบ"));
+}
+
+// Text typed into a field of a window that never had the focus (a second window over it, a test
+// driving it offscreen) is still what the button acts on.
+TEST(FormDialog, AButtonCommitsTextTypedIntoAFieldThatNeverHadTheFocus)
+{
+    core::ValueMap values = ticket();
+    ui::FormDialog dialog(T("  ส่วนทดสอบ"), values,
+                          {{T("ทะเบียนรถ"), "cTruck", "@!", 10, nullptr, -1}, {T("น้ำหนัก"), "cWin", "99,999", 6, nullptr, -1}});
+    std::string seen;
+    double weight = -1;
+    QPushButton* save = dialog.addButton(T("&บันทึก"), [&] {
+        seen = values.text("cTruck");
+        weight = values.number("cWin");
+    });
+    testsupport::typeUtf8(dialog.form().field("cTruck"), "ab1");
+    testsupport::typeUtf8(dialog.form().field("cWin"), "1234");
+    save->click();
+    EXPECT_EQ(seen, "AB1       ");
+    EXPECT_DOUBLE_EQ(weight, 1234);
 }
 
 }  // namespace

@@ -1,0 +1,324 @@
+// The ticket screens' dialogs offscreen over the weighing model on a test site: the tool bar and
+// pay buttons per kind, the refusal to close while weighing, fields and buttons following the
+// mode, Enter on the save button, the print button's two clicks, kind 5's fee going into its
+// payment, the truck prompt with its waiting list, and the search dialog.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "storage/ops.h"
+#include "support/qt_typing.h"
+#include "ui/browse_widget.h"
+#include "ui/thai_text.h"
+#include "ui/widgets.h"
+#include "weighing/dialogs/document_dialogs.h"
+#include "weighing/dialogs/ticket_dialog.h"
+#include "ticket_ui_helpers.h"
+#include "weighing_fixture.h"
+
+using core::tis620::T;
+using namespace weighing;
+using namespace weighingtest;
+using tickettest::showActive;
+using tickettest::typeInto;
+
+namespace {
+
+QString u(const char* utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+QPushButton* buttonNamed(QWidget* dialog, const char* captionUtf8)
+{
+    for (QPushButton* b : dialog->findChildren<QPushButton*>())
+        if (b->text() == u(captionUtf8))
+            return b;
+    return nullptr;
+}
+
+class TicketDialogTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TicketScreen> screen(int kind = 1, int level = 6)
+    {
+        auto s = std::make_unique<TicketScreen>(kind, level, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+
+    Site site;
+    ScriptedPickList pickList;
+    ScriptedHost host;
+};
+
+TEST_F(TicketDialogTest, EachKindHasTheToolBarAndThePayButtonsOfItsKind)
+{
+    const struct {
+        int kind;
+        std::vector<const char*> payTips;
+    } cases[] = {
+        {1, {"จ่ายเงินสด", "ลงบัญชี", "จ่ายเช็ค"}},
+        {2, {"รับเงินสด", "ลงบัญชี", "รับเช็ค"}},
+        {3, {"รับเงินสด", "ลงบัญชี", "รับเช็ค"}},
+        {4, {"จ่ายเงินสด", "ลงบัญชี", "จ่ายเช็ค"}},
+        {5, {"รับเงินสด", "ลงบัญชี"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.kind);
+        auto s = screen(c.kind);
+        TicketDialog d(*s);
+        EXPECT_EQ(d.windowTitle(), ui::fromTis(s->title()));
+        auto* bar = d.findChild<ui::ToolBar*>();
+        ASSERT_NE(bar, nullptr);
+        const QList<QAction*> actions = bar->actions();
+        ASSERT_EQ(actions.size(), kToolButtons);
+        for (int i = 0; i < kToolButtons; ++i) {
+            const ToolButtonDef& def = ticketToolBar()[std::size_t(i)];
+            auto* b = qobject_cast<ui::PictureButton*>(d.button(def.button));
+            ASSERT_NE(b, nullptr);
+            EXPECT_EQ(bar->widgetForAction(actions[i]), b) << "left to right in the table's order";
+            EXPECT_EQ(b->toolTip(), u(def.tooltip));
+            EXPECT_EQ(b->cursor().shape(), Qt::PointingHandCursor);
+        }
+        for (std::size_t part = 0; part < 3; ++part) {
+            QAbstractButton* pay = d.button(TicketButton(int(TicketButton::Pay1) + int(part)));
+            if (part >= c.payTips.size()) {
+                EXPECT_EQ(pay, nullptr);
+                continue;
+            }
+            ASSERT_NE(pay, nullptr);
+            EXPECT_EQ(pay->toolTip(), u(c.payTips[part]));
+        }
+        EXPECT_EQ(d.form().field("cCheque") != nullptr, c.kind != 5);
+        EXPECT_EQ(d.form().field("cPrice") != nullptr, c.kind != 5);
+        EXPECT_EQ(d.button(TicketButton::WeighIn)->text(), u("ชั่งรถเข้า"));
+        EXPECT_EQ(d.button(TicketButton::WeighOut)->text(), u("ชั่งรถออก"));
+        // An empty table: weigh, move, search and exit; nothing to edit, delete or print.
+        EXPECT_TRUE(d.button(TicketButton::Weigh)->isEnabled());
+        EXPECT_TRUE(d.button(TicketButton::Exit)->isEnabled());
+        for (TicketButton b : {TicketButton::Edit, TicketButton::Delete, TicketButton::Print, TicketButton::Save,
+                               TicketButton::Cancel, TicketButton::WeighIn, TicketButton::Pay1})
+            EXPECT_FALSE(d.button(b)->isEnabled()) << int(b);
+        for (const TicketField& f : s->fields())
+            EXPECT_FALSE(d.form().field(f.name)->isEnabled()) << f.name;
+    }
+}
+
+TEST_F(TicketDialogTest, TheDialogClosesOnlyWhileBrowsingAndCancelLeavesNothing)
+{
+    site.addSound("TSound11.wav");
+    auto s = screen();
+    TicketDialog d(*s);
+    showActive(d);
+    host.trucks.push_back("70-1234");
+    d.button(TicketButton::Weigh)->click();
+    ASSERT_EQ(s->mode(), 1);
+    testsupport::settle();
+    EXPECT_TRUE(d.form().field("cFarmer")->hasFocus());
+    EXPECT_TRUE(d.form().field("cFarmer")->isEnabled());
+    EXPECT_FALSE(d.form().field("cPrice")->isEnabled()) << "no money on a first weighing";
+    EXPECT_TRUE(d.button(TicketButton::WeighIn)->isEnabled());
+    EXPECT_FALSE(d.button(TicketButton::Save)->isEnabled()) << "save waits for the reading";
+    EXPECT_FALSE(d.button(TicketButton::Exit)->isEnabled());
+
+    d.close();
+    QTest::keyClick(&d, Qt::Key_Escape);
+    d.done(QDialog::Accepted);
+    testsupport::settle();
+    EXPECT_TRUE(d.isVisible());
+
+    site.sound.waves.clear();
+    d.button(TicketButton::Cancel)->click();
+    EXPECT_EQ(s->mode(), 0);
+    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
+    EXPECT_TRUE(site.rows("Wdata1").empty());
+    EXPECT_FALSE(d.form().field("cFarmer")->isEnabled());
+    d.close();
+    EXPECT_FALSE(d.isVisible());
+}
+
+TEST_F(TicketDialogTest, CodesTypedInTheFieldsFillTheirNamesAndEnterOnSaveStoresTheTicket)
+{
+    auto s = screen();
+    TicketDialog d(*s);
+    showActive(d);
+    host.trucks.push_back("70-1234");
+    d.button(TicketButton::Weigh)->click();
+    ASSERT_EQ(s->mode(), 1);
+    const struct {
+        const char* field;
+        const char* typed;
+        const char* nameField;
+        const char* name;
+    } codes[] = {
+        {"cFarmer", "f001", "cFarName", "นายสมศักดิ์ ทองดี"},
+        {"cProduct", "p001", "cProName", "ข้าวเปลือกหอมมะลิ"},
+        {"cWhouse", "w2", "cWhoName", "โกดังหลัง"},
+        {"cUnit", "kg", nullptr, nullptr},
+    };
+    for (const auto& c : codes) {
+        typeInto(d.form().field(c.field), c.typed);
+        if (c.nameField) {
+            EXPECT_EQ(d.form().field(c.nameField)->text().trimmed(), u(c.name));
+        }
+    }
+    EXPECT_EQ(pickList.calls.size(), 4u);
+
+    host.weights.push_back(12000);
+    d.button(TicketButton::WeighIn)->click();
+    testsupport::settle();
+    EXPECT_EQ(d.form().field("cWin")->text(), QStringLiteral("12,000"));
+    EXPECT_FALSE(d.button(TicketButton::WeighIn)->isEnabled());
+    ASSERT_TRUE(d.button(TicketButton::Save)->isEnabled());
+    EXPECT_TRUE(d.button(TicketButton::Save)->hasFocus());
+
+    QTest::keyClick(d.button(TicketButton::Save), Qt::Key_Return);
+    EXPECT_EQ(s->mode(), 0);
+    const auto rows = site.rows("Wdata1");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].text("COMPANY"), "F001");
+    EXPECT_EQ(rows[0].text("WHOUSE"), "W2");
+    EXPECT_DOUBLE_EQ(rows[0].number("WIN"), 12000);
+    EXPECT_EQ(d.form().field("cStat")->text().trimmed(), u("รอชั่งออก"));
+    EXPECT_EQ(d.form().field("cRecP")->text().trimmed(), QStringLiteral("Rec.:1/1"));
+    EXPECT_TRUE(d.button(TicketButton::Print)->isEnabled());
+    EXPECT_TRUE(d.button(TicketButton::Exit)->isEnabled());
+}
+
+TEST_F(TicketDialogTest, ThePrintButtonsLeftClickPrintsTheTicketFormAndItsRightClickTheOtherForm)
+{
+    auto s = screen(3);
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234", "C001"}, 3000));
+    TicketDialog d(*s);
+    showActive(d);
+    QAbstractButton* print = d.button(TicketButton::Print);
+    ASSERT_TRUE(print->isEnabled());
+    QTest::mouseClick(print, Qt::LeftButton);
+    QTest::mouseClick(print, Qt::RightButton);
+    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ไม่พบฟอร์ม Ticket31", "ไม่พบฟอร์ม Print31"}));
+}
+
+// Kind 5 has no recalculation of its own on the fee: leaving it puts the fee into the default
+// payment part, so the ticket saves without a pay button; the Amount5 formula does not overwrite
+// the fee just typed.
+TEST_F(TicketDialogTest, LeavingTheFeePutsItIntoTheDefaultPaymentPart)
+{
+    const struct {
+        const char* payCase;
+        const char* formula;
+        double cash, drcr;
+    } cases[] = {
+        {"1", "", 250, 0},
+        {"2", "", 0, 250},
+        {"3", "", 250, 0},  // kind 5 has no cheque: cash
+        {"2", "cNet * 0.01", 0, 250},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(n);
+        site.setting("CPAYCASE", c.payCase);
+        site.config("Variable", "Amount5", c.formula);
+        auto s = screen(5);
+        const std::string truck = "70-" + std::to_string(1000 + n++);
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{truck, "C002"}, 15000));
+        ASSERT_TRUE(startSecondWeighing(*s, host, truck, 5000));
+        TicketDialog d(*s);
+        showActive(d);
+        ui::EntryField* fee = d.form().field("cAmount");
+        ASSERT_TRUE(fee->isEnabled());
+        typeInto(fee, "250");
+        EXPECT_DOUBLE_EQ(s->values().number("cAmount"), 250);
+        EXPECT_DOUBLE_EQ(s->values().number("cCash"), c.cash);
+        EXPECT_DOUBLE_EQ(s->values().number("cDrCr"), c.drcr);
+        site.prompts.answers = {false};
+        d.button(TicketButton::Save)->click();
+        EXPECT_EQ(s->mode(), 0);
+        const auto row = site.find("Wdata5", "TRUCK", truck);
+        ASSERT_TRUE(row.has_value());
+        EXPECT_DOUBLE_EQ(row->number("AMOUNT"), 250);
+        EXPECT_DOUBLE_EQ(row->number("CASH"), c.cash);
+        EXPECT_DOUBLE_EQ(row->number("DRCR"), c.drcr);
+    }
+}
+
+TEST_F(TicketDialogTest, TheTruckPromptNeedsARegistrationAndItsListFillsOne)
+{
+    auto s = screen();
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"81-5678"}, 6480));
+    host.onList = [](ListDialogModel& list) {
+        ListDialog d(list);
+        EXPECT_EQ(d.windowTitle(), u("  รายการรถบรรทุกรอการชั่งออก"));
+        EXPECT_EQ(d.browse()->columns().size(), 5u);
+        EXPECT_EQ(d.browse()->columns()[4].align, Qt::AlignRight);
+        QTimer::singleShot(0, &d, [&d] { d.chooseButton()->click(); });
+        d.exec();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+    };
+    std::vector<std::string> steps;
+    testsupport::whenModal([&](QWidget* prompt) {
+        prompt->activateWindow();
+        QApplication::setActiveWindow(prompt);
+        steps.push_back(prompt->windowTitle().toStdString());
+        QPushButton* ok = buttonNamed(prompt, "&ตกลง");
+        ASSERT_NE(ok, nullptr);
+        ok->click();  // empty: refused, the prompt stays
+        testsupport::settle();
+        if (prompt->isVisible())
+            steps.push_back("kept");
+        buttonNamed(prompt, "...")->click();
+        steps.push_back(prompt->findChild<ui::EntryField*>()->text().trimmed().toStdString());
+        ok->click();
+    });
+    QtTicketHost qtHost;
+    s->values().setText("cTrk", std::string(20, ' '));  // as GETTRUCK asks
+    ASSERT_TRUE(qtHost.askTruck(*s));
+    EXPECT_EQ(steps, (std::vector<std::string>{"  กรุณาระบุทะเบียนรถ", "kept", "81-5678"}));
+    EXPECT_EQ(core::xbase::rtrim(s->values().text("cTrk")), "81-5678");
+    EXPECT_EQ(s->values().text("cTrk").size(), 20u);
+
+    testsupport::whenModal([](QWidget* prompt) { buttonNamed(prompt, "&ยกเลิก")->click(); });
+    EXPECT_FALSE(qtHost.askTruck(*s));
+}
+
+TEST_F(TicketDialogTest, TheSearchDialogShowsTheTicketsAndFindsForward)
+{
+    auto s = screen();
+    for (const char* t : {"70-1234", "82-9012", "81-5678"}) {
+        site.clock.advanceMs(60 * 1000);
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{t}, 1000));
+    }
+    s->PROCMOVE(kMovePrevious);
+    site.prompts.answers = {true};
+    s->deletePressed();  // a ticket marked deleted stays in the list
+    s->PROCMOVE(kMoveFirst);
+    site.prompts.shown.clear();
+    host.onSearch = [&](SearchDialogModel& m) {
+        SearchDialog d(m);
+        EXPECT_EQ(d.windowTitle(), u("  กรุณาเลือกข้อมูลที่ท่านต้องการ"));
+        const auto& cols = d.browse()->columns();
+        ASSERT_EQ(cols.size(), 5u);
+        EXPECT_EQ(cols[0].width, cols[4].width) << "columns of equal width";
+        EXPECT_EQ(cols[3].heading, T("   ทะเบียนรถ"));
+        EXPECT_EQ(cols[4].align, Qt::AlignRight);
+        QTimer::singleShot(0, &d, [&d] {
+            typeInto(d.searchBox(), "82-9");  // leaving the box searches
+            QTest::keyClick(d.browse(), Qt::Key_Return);
+        });
+        d.exec();
+    };
+    TicketDialog d(*s);
+    showActive(d);
+    d.button(TicketButton::Search)->click();
+    EXPECT_EQ(core::xbase::rtrim(s->values().text("cTruck")), "82-9012");
+    EXPECT_EQ(s->values().text("cStat"), T("สั่งลบ"));
+    EXPECT_EQ(d.form().field("cRecP")->text().trimmed(), QStringLiteral("Rec.:2/3"));
+    EXPECT_TRUE(site.prompts.shown.empty());
+}
+
+}  // namespace

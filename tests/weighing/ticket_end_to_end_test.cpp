@@ -1,0 +1,159 @@
+// One purchase from the login to the printed ticket, through the program's own dialogs offscreen:
+// the login, the menu's purchase screen, the truck prompt, the code fields, the weight dialog
+// reading mervo-scale-sim on a pseudo-terminal (one simulator showing the loaded truck, one the
+// empty truck), the pay button, the save, the print question answered Yes to a PDF; then the
+// ticket record, the stock and supplier ledgers and the PDF's text.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+#include "core/ini_file.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "shell/dialogs/finish_dialog.h"
+#include "shell/dialogs/login_dialog.h"
+#include "shell/dialogs/main_window.h"
+#include "shell/dialogs/qt_main_host.h"
+#include "shell/main_sequence.h"
+#include "shell/login.h"
+#include "support/temp_dir.h"
+#include "support/pdf_text.h"
+#include "support/qt_typing.h"
+#include "weighing/demo_templates.h"
+#include "weighing/dialogs/qt_print_destination.h"
+#include "weighing/dialogs/ticket_dialog.h"
+#include "ticket_ui_helpers.h"
+#include "weighing_fixture.h"
+
+using core::tis620::T;
+using namespace weighing;
+
+namespace {
+
+using namespace tickettest;
+
+TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndPrinted)
+{
+    Watchdog watchdog(60);
+
+    weighingtest::Site site;
+    std::string error;
+    ASSERT_TRUE(writeDemoTemplates(site.tables(), &error)) << error;
+    site.config("Path", "Table", site.tables());
+    site.config("Path", "Exe", site.data());
+    site.config("Path", "Work", site.dir() + "/site/WORK/");
+    const std::string pdf = site.dir() + "/ticket.pdf";
+    PdfPrintDestination destination(pdf);
+    PrintDestination* previous = setPrintDestination(&destination);
+    Indicator loaded(15140), empty(5140);
+    ASSERT_EQ(loaded.path.rfind("/dev/pts/", 0), 0u) << loaded.path;
+    ASSERT_EQ(empty.path.rfind("/dev/pts/", 0), 0u) << empty.path;
+
+    shell::Dispatcher dispatcher;
+    registerTicketActions(dispatcher);
+    shell::QtMainHost host(dispatcher);
+    std::vector<std::string> steps;
+
+    auto ticketScreen = [&](TicketDialog* d) {
+        steps.push_back("ticket screen");
+        EXPECT_EQ(d->windowTitle(), QString::fromUtf8("  ส่วนบันทึกข้อมูลการชั่งรับซื้อเข้า"));
+        ui::Form& form = d->form();
+
+        whenTruckPrompt("70-1234");
+        d->button(TicketButton::Weigh)->click();
+        EXPECT_EQ(d->screen().mode(), 1);
+        typeInto(form.field("cFarmer"), "F001");
+        typeInto(form.field("cProduct"), "P001");
+        typeInto(form.field("cWhouse"), "W1");
+        typeInto(form.field("cUnit"), "KG");
+        core::programSettings().setText("CCDEV1", loaded.path);
+        d->button(TicketButton::WeighIn)->click();
+        EXPECT_EQ(form.field("cWin")->text(), QStringLiteral("15,140"));
+        d->button(TicketButton::Save)->click();
+        EXPECT_EQ(d->screen().mode(), 0);
+        steps.push_back("weighed in");
+
+        whenTruckPrompt("70-1234");
+        d->button(TicketButton::Weigh)->click();
+        EXPECT_EQ(d->screen().mode(), 2) << "the open ticket resumed";
+        core::programSettings().setText("CCDEV1", empty.path);
+        d->button(TicketButton::WeighOut)->click();
+        EXPECT_EQ(form.field("cWout")->text(), QStringLiteral("5,140"));
+        EXPECT_EQ(form.field("cNet")->text(), QStringLiteral("10,000"));
+        d->button(TicketButton::Pay2)->click();  // the whole amount on account
+        site.prompts.answers = {true};           // print the ticket
+        d->button(TicketButton::Save)->click();
+        EXPECT_EQ(d->screen().mode(), 0);
+        steps.push_back("weighed out");
+        d->button(TicketButton::Exit)->click();
+    };
+
+    testsupport::whenModal([&](QWidget* modal) {
+        auto* login = qobject_cast<shell::LoginDialog*>(modal);
+        ASSERT_NE(login, nullptr);
+        login->codeField()->setFocus();
+        testsupport::typeUtf8(login->codeField(), "admin");
+        testsupport::tabAway(login->codeField());
+        login->passwordField()->setFocus();
+        testsupport::typeUtf8(login->passwordField(), "demo");
+        auto* started = new QTimer();
+        started->setInterval(5);
+        QObject::connect(started, &QTimer::timeout, started, [&, started] {
+            shell::MainWindow* w = host.mainWindow();
+            if (!w || !w->isVisible())
+                return;
+            started->stop();
+            started->deleteLater();
+            steps.push_back("main window");
+            // The indicator: port 1 on the simulators' line, three equal frames make a stable
+            // weight, read every 50 ms, taken as soon as it is stable.
+            core::Settings& s = core::programSettings();
+            s.setText("CCPORT", "1");
+            s.setText("CCPORT1", "09600,E,7,1,002,005,005");
+            s.setText("CSTABLE", "3");
+            s.setText("NINTERV", "50");
+            s.setText("CZEROW", "0");
+            s.setText("CWREAD", "1");
+            s.setText("CMINUS", "0");
+            whenShown<TicketDialog>(ticketScreen);
+            w->menuAction(shell::Action::TRPROC1)->trigger();
+            whenShown<shell::FinishDialog>([](shell::FinishDialog* finish) { finish->okButton()->click(); });
+            w->menuAction(shell::Action::Exit)->trigger();
+        });
+        started->start();
+        login->okButton()->click();
+    });
+   
+    EXPECT_EQ(shell::MAIN(host, site.configFile()), 0);
+    setPrintDestination(previous);
+    EXPECT_EQ(steps, (std::vector<std::string>{"main window", "ticket screen", "weighed in", "weighed out"}));
+
+    const auto tickets = site.rows("Wdata1");
+    ASSERT_EQ(tickets.size(), 1u);
+    const auto& t = tickets[0];
+    EXPECT_EQ(t.text("TICKET"), "000001");
+    EXPECT_EQ(t.text("STAT"), "2");
+    EXPECT_EQ(t.text("TRUCK"), "70-1234");
+    EXPECT_EQ(t.text("COMPANY"), "F001");
+    EXPECT_DOUBLE_EQ(t.number("WIN"), 15140);
+    EXPECT_DOUBLE_EQ(t.number("WOUT"), 5140);
+    EXPECT_DOUBLE_EQ(t.number("QTY"), 10000);
+    EXPECT_DOUBLE_EQ(t.number("PRICE"), 7.25);
+    EXPECT_DOUBLE_EQ(t.number("AMOUNT"), 72500);
+    EXPECT_DOUBLE_EQ(t.number("DRCR"), 72500);
+    EXPECT_DOUBLE_EQ(t.number("CASH"), 0);
+    EXPECT_DOUBLE_EQ(t.number("PRINT"), 1);
+    EXPECT_EQ(t.text("STAFF"), "ADMIN");
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 10000);
+    EXPECT_DOUBLE_EQ(site.account("ApAcc", "F001"), 72500);
+
+    const std::string text = testsupport::pdfText("-raw", pdf);
+    for (const char* expected : {"เลขที่ใบชั่ง 000001", "ทะเบียนรถ 70-1234", "นายสมศักดิ์ ทองดี", "ข้าวเปลือกหอมมะลิ",
+                                 "15,140", "5,140", "10,000", "72,500.00", "(เจ็ดหมื่นสองพันห้าร้อยบาทถ้วน)"})
+        EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+}
+
+}  // namespace

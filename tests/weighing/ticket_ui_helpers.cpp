@@ -1,0 +1,62 @@
+#include "ticket_ui_helpers.h"
+
+#include <QDialog>
+#include <QPushButton>
+#include <QTest>
+#include <cstdio>
+#include <cstdlib>
+
+#include "support/qt_typing.h"
+
+namespace tickettest {
+
+void showActive(QWidget& w)
+{
+    w.show();
+    w.activateWindow();
+    QApplication::setActiveWindow(&w);
+    (void)QTest::qWaitForWindowExposed(&w);
+    testsupport::settle();
+}
+
+void whenTruckPrompt(const std::string& truck)
+{
+    whenShown<QDialog>(
+        [truck](QDialog* prompt) {
+            typeInto(prompt->findChild<ui::EntryField*>(), truck);
+            for (QPushButton* b : prompt->findChildren<QPushButton*>())
+                if (b->text() == QString::fromUtf8("&ตกลง"))
+                    b->click();
+        },
+        [](QDialog* d) { return d->windowTitle() == QString::fromUtf8("  กรุณาระบุทะเบียนรถ"); });
+}
+
+void typeInto(ui::EntryField* f, const std::string& utf8)
+{
+    QWidget* window = f->window();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    f->setFocus();
+    testsupport::settle();
+    f->selectAll();
+    testsupport::typeUtf8(f, utf8);
+    testsupport::tabAway(f);
+}
+
+Indicator::Indicator(long long weight)
+    : process(MERVO_BINARY_DIR "/app/mervo-scale-sim", {"--rate", "50", std::to_string(weight) + ":60s"}),
+      path(process.readLine(5000))
+{
+}
+
+Watchdog::Watchdog(int seconds)
+{
+    m_timer.setSingleShot(true);
+    QObject::connect(&m_timer, &QTimer::timeout, [seconds] {
+        std::fprintf(stderr, "ticket dialogs: no progress within %d s\n", seconds);
+        std::_Exit(1);
+    });
+    m_timer.start(seconds * 1000);
+}
+
+}  // namespace tickettest

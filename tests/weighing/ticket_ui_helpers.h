@@ -1,0 +1,60 @@
+// Driving the ticket screens' Qt dialogs in tests: showing a window as the active one, acting when
+// a modal dialog of a kind is up (the next step of a test runs inside the dialog's own event
+// loop), answering the truck prompt, typing into a field as a person does, and an indicator
+// simulator showing one steady weight on a pseudo-terminal.
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+#include <string>
+
+#include "support/run_process.h"
+#include "ui/entry_field.h"
+
+namespace tickettest {
+
+void showActive(QWidget& w);
+
+// Runs `act` once the top modal widget is a W for which `ready` holds (polled on the event loop).
+template <class W>
+void whenShown(std::function<void(W*)> act, std::function<bool(W*)> ready = [](W*) { return true; })
+{
+    auto* timer = new QTimer();
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act = std::move(act), ready = std::move(ready)] {
+        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (!w || !ready(w))
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(w);
+    });
+    timer->start();
+}
+
+// The next truck prompt gets `truck` (UTF-8) typed and OK pressed.
+void whenTruckPrompt(const std::string& truck);
+
+// Focus into the field (its window made active), the field left before it checked, the text typed
+// over what the field held, Tab.
+void typeInto(ui::EntryField* f, const std::string& utf8);
+
+// mervo-scale-sim showing `weight` kilograms for a minute, 50 frames a second.
+struct Indicator {
+    explicit Indicator(long long weight);
+    testsupport::ChildProcess process;
+    std::string path;  // the pseudo-terminal, "/dev/pts/N"
+};
+
+// Fails the whole program after `seconds` without finishing: a dialog that never came would
+// otherwise hold the test until ctest's limit.
+class Watchdog {
+public:
+    explicit Watchdog(int seconds);
+
+private:
+    QTimer m_timer;
+};
+
+}  // namespace tickettest
