@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "accounts/dialogs/status_dialogs.h"
+#include "accounts/dialogs/voucher_dialogs.h"
 #include "codes/dialogs/code_screens.h"
 #include "core/prompts.h"
 #include "core/sound.h"
@@ -73,6 +74,9 @@ int main(int argc, char** argv)
     accounts::registerStatusActions(dispatcher);
     // The five weighing ticket screens (menu group 1 and the main picture): TRPROC1 .. TRPROC5.
     weighing::registerTicketActions(dispatcher);
+    // Money vouchers and production records (menu group 2 and the main picture): MNPROC1 ..
+    // MNPROC4, SKPROC1.
+    accounts::registerVoucherActions(dispatcher);
     // Tickets, vouchers and production records print through the printer rules with a preview.
     weighing::QtPrintDestination printDestination;
     weighing::setPrintDestination(&printDestination);

@@ -163,6 +163,12 @@ NtxIndex::Entry TableRowSource::tableEntry()
     return e;
 }
 
+void TableRowSource::setScope(std::string_view prefix)
+{
+    m_scope = std::string(prefix);
+    goTop();
+}
+
 void TableRowSource::syncToTable()
 {
     NtxIndex::Entry e = tableEntry();

@@ -1,6 +1,8 @@
 #include "weighing/posting.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -9,6 +11,7 @@
 #include "core/xbase.h"
 #include "maintenance/audit.h"
 #include "storage/ops.h"
+#include "storage/os.h"
 #include "weighing/ticket_store.h"
 
 namespace weighing {
@@ -76,14 +79,6 @@ void postServiceTicket(PostingRun& run, int direction)
     flagTicket(run);
 }
 
-constexpr DocumentKind kKinds[] = {
-    {"TRK01", "wdata", nullptr, false, SelfPosting::WhenComplete, postGoodsTicket},
-    {"TRK02", "wdata", nullptr, false, SelfPosting::WhenComplete, postGoodsTicket},
-    {"TRK03", "wdata", nullptr, false, SelfPosting::WhenComplete, postGoodsTicket},
-    {"TRK04", "wdata", nullptr, false, SelfPosting::WhenComplete, postGoodsTicket},
-    {"TRK05", "wdata", nullptr, false, SelfPosting::WhenComplete, postServiceTicket},
-};
-
 // Locks the selected table's current record, writes, commits and releases every lock: the write
 // discipline of every step. A failed put goes to the error trap (Retry writes again).
 template <class Write>
@@ -101,11 +96,112 @@ void lockedWrite(storage::Workspace& ws, Write write)
     (void)storage::unlockAll(ws);
 }
 
+// Payments and receipts: what was paid (the deduction from the loan too) comes off the balance,
+// the deduction off the loan.
+void postPaymentVoucher(PostingRun& run, int direction)
+{
+    const std::string company = paddedCode(run.text("COMPANY"));
+    const double paid = run.number("CASH") + run.number("CHEQUE") + run.number("DRCR");
+    run.addToRow("Account", company, {{"CODE", company}},
+                 {{"BALANCE", -paid * direction}, {"BORROW", -run.number("DRCR") * direction}});
+}
+
+// Loans given and taken raise the loan balance.
+void postLoanVoucher(PostingRun& run, int direction)
+{
+    const std::string company = paddedCode(run.text("COMPANY"));
+    run.addToRow("Account", company, {{"CODE", company}},
+                 {{"BORROW", (run.number("CASH") + run.number("CHEQUE")) * direction}});
+}
+
+// A settlement line (current record of "detail") settles its ticket: "REC" and "INV" one of the
+// ticket table opened as "Data1", "CAN" and "RET" one of "Data2", found on its date order by the
+// line's DATE, TIME and TICKET. CLEAR never goes below 0; ACCOUNT follows what is still open.
+void postSettlementLine(PostingRun& run, int direction)
+{
+    const char* alias = settledTicketAlias(run.text("TYPE"));
+    if (!alias)
+        return;  // "OTH" and anything else settles no ticket
+    storage::Workspace& ws = run.workspace();
+    core::Value date;
+    storage::Table* line = ws.find("detail");
+    if (line)
+        (void)line->get("DATE", &date);
+    const std::string key = (date.isDate() ? date.asDate().dtos() : std::string(8, ' ')) + run.text("TIME") +
+                            run.text("TICKET");
+    const double amount = run.number("AMOUNT") * direction;
+    storage::Table* tickets = ws.find(alias);
+    bool found = false;
+    if (tickets && ws.select(alias).ok() && tickets->setOrder(storage::kWeighingActiveOrder).ok()) {
+        found = tickets->seek(key).ok() && tickets->found();
+        if (found)
+            lockedWrite(ws, [amount](storage::Table& t) {
+                core::Value clear, drcr;
+                STORAGE_TRY(t.get("CLEAR", &clear));
+                STORAGE_TRY(t.get("DRCR", &drcr));
+                const double settled = std::max(clear.asNumber() + amount, 0.0);
+                STORAGE_TRY(t.put("CLEAR", core::Value::number(settled, 2)));
+                return t.put("ACCOUNT", core::Value::text(isZeroMoney(drcr.asNumber() - settled) ? "1" : " "));
+            });
+        // The voucher screen lists open tickets on the partner's code and flag.
+        (void)tickets->setOrder(int(std::size(storage::kWeighingOrders)));
+    }
+    if (!found)
+        core::prompts().message(core::MessageKind::Info, T("ไม่พบข้อมูลการชั่งเดิม"),
+                                T("  Update status ") + run.kind().code);
+    run.selectDocument();
+}
+
+// A production line moves the stock of its product in its warehouse by its quantity in base units:
+// the line's unit's rate from "Unit", a rate of 0 (or a unit not found) counting as 1.
+void postProductionLine(PostingRun& run, int direction)
+{
+    storage::Workspace& ws = run.workspace();
+    double rate = 0;
+    if (storage::Table* unit = ws.find("Unit"); unit && seekCode(*unit, run.text("UNIT"))) {
+        core::Value v;
+        if (unit->get("RATE", &v).ok())
+            rate = v.asNumber();
+    }
+    if (rate == 0)
+        rate = 1;
+    const std::string product = paddedCode(run.text("CODE"));
+    const std::string whouse = paddedCode(run.text("WHOUSE"));
+    run.addToRow("Stock", product + whouse, {{"CODE", product}, {"WHOUSE", whouse}},
+                 {{"BALANCE", run.number("QTY") * rate * direction}});
+}
+
+constexpr DocumentKind kKinds[] = {
+    {"TRK01", "wdata", nullptr, false, SelfPosting::WhenComplete, postGoodsTicket},
+    {"TRK02", "wdata", nullptr, false, SelfPosting::WhenComplete, postGoodsTicket},
+    {"TRK03", "wdata", nullptr, false, SelfPosting::WhenComplete, postGoodsTicket},
+    {"TRK04", "wdata", nullptr, false, SelfPosting::WhenComplete, postGoodsTicket},
+    {"TRK05", "wdata", nullptr, false, SelfPosting::WhenComplete, postServiceTicket},
+    {"MON01", "wdata", "MON_1", true, SelfPosting::Always, postPaymentVoucher},
+    {"MON02", "wdata", "MON_2", true, SelfPosting::Always, postPaymentVoucher},
+    {"MON03", "wdata", nullptr, false, SelfPosting::Always, postLoanVoucher},
+    {"MON04", "wdata", nullptr, false, SelfPosting::Always, postLoanVoucher},
+    {"MON_1", "detail", nullptr, false, SelfPosting::Never, postSettlementLine},
+    {"MON_2", "detail", nullptr, false, SelfPosting::Never, postSettlementLine},
+    {"STK01", "wdata", "STK_1", false, SelfPosting::Never, nullptr},
+    {"STK_1", "detail", nullptr, false, SelfPosting::Never, postProductionLine},
+};
+
 }  // namespace
 
 std::span<const DocumentKind> documentKinds()
 {
     return kKinds;
+}
+
+const char* settledTicketAlias(std::string_view type)
+{
+    const std::string t = core::xbase::upper(core::xbase::alltrim(type));
+    if (t == "REC" || t == "INV")
+        return "Data1";
+    if (t == "CAN" || t == "RET")
+        return "Data2";
+    return nullptr;
 }
 
 // ---- PostingRun
@@ -164,22 +260,43 @@ void PostingRun::addToRow(const char* alias, const std::string& key,
     storage::Table* t = m_ws.find(alias);
     if (!t || !m_ws.select(alias).ok())
         return;
-    if (!(t->seek(key).ok() && t->found())) {
-        if (!storage::ADD_REC(m_ws))
-            return;
+    if (!(t->seek(key).ok() && t->found()) && !createRow(*t, key, keyFields))
+        return;
+    addInPlace(deltas);
+    selectDocument();
+}
+
+// Two workstations posting the first movement of the same row at the same moment would each append
+// one and split the balance between them. So the row is sought again under the table's file lock,
+// which keeps every other workstation's appends (and record locks) out until the new row is
+// committed with its key: only one row is ever made, and a workstation that waited finds it.
+bool PostingRun::createRow(storage::Table& t, const std::string& key,
+                           std::initializer_list<std::pair<const char*, std::string>> keyFields)
+{
+    for (;;) {
+        const storage::Status s = storage::retryWhileLocked([&] { return t.lockFile(); }, -1);
+        if (s.ok())
+            break;
+        if (!faultRetry(s, "FLOCK", &t))
+            return false;
+    }
+    if (!(t.seek(key).ok() && t.found())) {
+        if (!storage::ADD_REC(m_ws)) {
+            (void)storage::unlockAll(m_ws);
+            return false;
+        }
         for (;;) {
             storage::Status s;
             for (const auto& [field, value] : keyFields)
                 if (s.ok())
-                    s = t->put(field, core::Value::text(value));
-            if (!faultRetry(s, "APPEND", t))
+                    s = t.put(field, core::Value::text(value));
+            if (!faultRetry(s, "APPEND", &t))
                 break;
         }
         (void)storage::commitAll(m_ws);
-        (void)storage::unlockAll(m_ws);
     }
-    addInPlace(deltas);
-    selectDocument();
+    (void)storage::unlockAll(m_ws);
+    return true;
 }
 
 bool PostingRun::addToExistingRow(const char* alias, const std::string& key,
@@ -306,8 +423,24 @@ bool Posting::PDELETE(std::string_view code)
         }
         return false;
     };
+    // The mark is changed under the document's lock, read again there: when another workstation
+    // deleted or undeleted the document since it was shown, nothing is done - reversing or posting
+    // it a second time would double its movements. The reversal follows the mark, so of two
+    // workstations deleting at once exactly one reverses.
+    if (!storage::REC_LOCK(m_ws))
+        return false;
+    if (doc->deleted() != marked) {
+        (void)storage::unlockAll(m_ws);
+        return false;
+    }
+    for (;;) {
+        const storage::Status s = marked ? doc->recall() : doc->deleteRecord();
+        if (!faultRetry(s, marked ? "RECALL" : "DELETE", doc))
+            break;
+    }
+    (void)storage::commitAll(m_ws);
+    (void)storage::unlockAll(m_ws);
     if (marked) {
-        lockedWrite(m_ws, [](storage::Table& t) { return t.recall(); });
         if (kind && kind->lineCode)
             walkLines(*kind, true);
         if (postsItself())
@@ -318,8 +451,6 @@ bool Posting::PDELETE(std::string_view code)
             UPSTATUS(code, -1, true);
         if (kind && kind->lineCode)
             walkLines(*kind, false);
-        (void)m_ws.select("wdata");
-        lockedWrite(m_ws, [](storage::Table& t) { return t.deleteRecord(); });
         (void)maintenance::auditDeletion(m_ws, code, true);
     }
     (void)m_ws.select("wdata");

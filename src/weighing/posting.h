@@ -5,8 +5,10 @@
 //
 // Both are driven by a table of document kinds (documentKinds()): a kind is its code, the work
 // area its document stands in, its detail lines' code, whether the document posts itself, and the
-// function that writes its ledger steps. The weighing ticket kinds "TRK01".."TRK05" are rows of it;
-// the voucher and production kinds are added as further rows with their own step functions.
+// function that writes its ledger steps: the weighing tickets "TRK01".."TRK05", the money vouchers
+// "MON01".."MON04" with the settlement lines "MON_1"/"MON_2" of payments and receipts (which
+// settle tickets open as "Data1"/"Data2"), and the production records "STK01" whose lines "STK_1"
+// move the stock (the rate of a line's unit read from "Unit").
 //
 // Works on the calling screen's Workspace, where every table the kind posts to is open under its
 // alias ("wdata", "detail", "Stock", "Account", "Order", "Audit"), and reads the screen's values
@@ -45,6 +47,10 @@ struct DocumentKind {
 // Every document kind the program posts, in no particular order.
 std::span<const DocumentKind> documentKinds();
 
+// The work area of the tickets a settlement line's TYPE settles (trimmed, any case): "Data1" for
+// "REC" and "INV", "Data2" for "CAN" and "RET"; nullptr for "OTH" and anything else.
+const char* settledTicketAlias(std::string_view type);
+
 class Posting {
 public:
     // The workspace, values and settings must outlive the object. `kinds` is the table of document
@@ -61,8 +67,10 @@ public:
     bool UPSTATUS(std::string_view code, int direction, bool noAudit = false);
 
     // PDELETE(code): asks, No being the default, and then marks the current document of "wdata"
-    // deleted (reversing it and its live lines first) or undeletes it (re-posting them), and writes
-    // the deletion or undeletion audit row. True when something was done; "wdata" is selected again.
+    // deleted (reversing it and its live lines) or undeletes it (re-posting them), and writes the
+    // deletion or undeletion audit row. The mark is read again and changed under the document's
+    // lock before anything is posted: when another workstation changed it since it was shown,
+    // nothing is done (false). True when something was done; "wdata" is selected again.
     bool PDELETE(std::string_view code);
 
     const DocumentKind* find(std::string_view code) const;
@@ -97,8 +105,9 @@ public:
     double number(const char* field);
 
     // Adds delta to a number field of the row of the table under `alias` whose key (in its active
-    // order) is `key`, creating the row first with `keyFields` written when there is none. The row
-    // is locked for the write and released after its commit.
+    // order) is `key`, creating the row first with `keyFields` written when there is none - sought
+    // again under the table's file lock, so two workstations never both create it. The row is
+    // locked for the write and released after its commit.
     void addToRow(const char* alias, const std::string& key,
                   std::initializer_list<std::pair<const char*, std::string>> keyFields,
                   std::initializer_list<std::pair<const char*, double>> deltas);
@@ -114,6 +123,8 @@ public:
 
 private:
     storage::Table* document();
+    bool createRow(storage::Table& t, const std::string& key,
+                   std::initializer_list<std::pair<const char*, std::string>> keyFields);
     void addInPlace(std::initializer_list<std::pair<const char*, double>> deltas);
 
     storage::Workspace& m_ws;

@@ -1,0 +1,192 @@
+// The production screen: lines moving the stock by quantity times the unit's rate, the first line
+// of a product and warehouse creating its stock row, changed and marked lines, the record's own
+// save and its deletion, and the line's audit rows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/xbase.h"
+#include "voucher_fixture.h"
+
+using namespace accounts;
+using namespace vouchertest;
+using weighingtest::shownTexts;
+
+namespace {
+
+class ProductionTest : public ::testing::Test {
+protected:
+    std::unique_ptr<ProductionScreen> open(int level = 6)
+    {
+        auto s = std::make_unique<ProductionScreen>(level, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+    bool newRecord(ProductionScreen& s, const char* remark = "ผลิตข้าวสาร")
+    {
+        s.newPressed();
+        return type(s, text("cRemark1", remark)) && s.SKSAVE1();
+    }
+
+    Site site;
+    weighingtest::ScriptedPickList picks;
+    ScriptedDocumentHost host;
+};
+
+TEST_F(ProductionTest, ALineMovesStockByItsQuantityTimesTheUnitsRate)
+{
+    auto s = open();
+    ASSERT_TRUE(newRecord(*s));
+    struct Case {
+        const char* unit;
+        double qty;
+        double moves;
+    };
+    const Case cases[] = {
+        {"BAG", 10, 500},    // rate 50
+        {"BAG", -10, -500},  // a negative quantity takes from stock
+        {"BOX", 4, 4},       // rate 0 counts as 1
+        {"TON", 1.5, 1500},
+    };
+    EXPECT_TRUE(std::isnan(site.stock("P002", "W2")));
+    double expected = 0;
+    for (const Case& c : cases) {
+        host.lineDialogs = {productionLine("P002", "W2", c.unit, c.qty)};
+        s->addLines();
+        expected += c.moves;
+        EXPECT_NEAR(site.stock("P002", "W2"), expected, 0.001) << c.unit << " " << c.qty;
+    }
+    // The first line created the row, and only one.
+    int rows = 0;
+    for (const auto& r : site.rows("Stock"))
+        rows += r.text("CODE") == "P002" && r.text("WHOUSE") == "W2";
+    EXPECT_EQ(rows, 1);
+    EXPECT_EQ(s->values().number("cLines"), 4);
+    const auto lines = site.rows("Detail3");
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].text("DOC_NO"), "000001");
+    EXPECT_EQ(lines[0].text("INDENT"), site.rows("Stock1")[0].text("INDENT"));
+    EXPECT_NE(lines[0].text("RECORD"), lines[1].text("RECORD"));
+}
+
+TEST_F(ProductionTest, AnIncompleteLineOrAQuantityOfZeroIsNotStored)
+{
+    auto s = open();
+    ASSERT_TRUE(newRecord(*s));
+    host.lineDialogs = {productionLine("P001", "W1", "KG", 0)};
+    s->addLines();
+    host.lineDialogs = {saveLine({text("cdCode", "P001"), text("cdUnit", "KG"), number("cdQty", 5, 3)})};
+    s->addLines();
+    EXPECT_TRUE(site.rows("Detail3").empty());
+    EXPECT_TRUE(site.rows("Stock").empty());
+}
+
+TEST_F(ProductionTest, ChangingALinesWarehouseMovesTheStockFromOneToTheOther)
+{
+    site.setting("CAUDITR", "Y");
+    auto s = open();
+    ASSERT_TRUE(newRecord(*s));
+    host.lineDialogs = {productionLine("P001", "W1", "KG", 100)};
+    s->addLines();
+    EXPECT_EQ(site.stock("P001", "W1"), 100);
+    host.lineDialogs = {saveLine({text("cdWHouse", "W2"), number("cdQty", 120, 3)})};
+    s->changeLine();
+    EXPECT_EQ(host.lineTitles.back(), "  แก้ไขรายการเดิม");
+    EXPECT_EQ(site.stock("P001", "W1"), 0);
+    EXPECT_EQ(site.stock("P001", "W2"), 120);
+    std::vector<std::string> audited;
+    for (const auto& r : site.rows("Audit"))
+        audited.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + " " + core::xbase::alltrim(r.text("OLDDATA")) +
+                          " " + core::xbase::alltrim(r.text("NEWDATA")));
+    EXPECT_EQ(audited, (std::vector<std::string>{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.00 120.00"}));
+}
+
+TEST_F(ProductionTest, MarkingLinesAndDeletingTheRecordReverseTheirStock)
+{
+    auto s = open();
+    ASSERT_TRUE(newRecord(*s));
+    host.lineDialogs = {productionLine("P001", "W1", "TON", 2), productionLine("P002", "W2", "BAG", 3)};
+    s->addLines();
+    EXPECT_EQ(site.stock("P001", "W1"), 2000);
+    EXPECT_EQ(site.stock("P002", "W2"), 150);
+
+    s->lineBrowse()->source().goTop();
+    site.prompts.answers = {true};
+    ASSERT_TRUE(s->MNDTDELE());
+    EXPECT_EQ(site.stock("P001", "W1"), 0);
+    EXPECT_EQ(s->values().number("cLines"), 1);
+    EXPECT_TRUE(site.rows("Audit").empty());  // marking a line writes no audit row
+
+    // The record: its live line reversed and marked; undeleted, every line comes back.
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_TRUE(site.rows("Stock1")[0].deleted);
+    EXPECT_EQ(site.stock("P002", "W2"), 0);
+    EXPECT_EQ(site.stock("P001", "W1"), 0);
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_FALSE(site.rows("Stock1")[0].deleted);
+    EXPECT_EQ(site.stock("P001", "W1"), 2000);
+    EXPECT_EQ(site.stock("P002", "W2"), 150);
+    std::vector<std::string> audited;
+    for (const auto& r : site.rows("Audit"))
+        audited.push_back(r.text("TICKET") + " " + r.text("DESCRIP"));
+    EXPECT_EQ(audited, (std::vector<std::string>{"STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ"}));
+}
+
+TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
+{
+    auto s = open();
+    s->newPressed();
+    EXPECT_EQ(s->focus(), "cRemark1");
+    EXPECT_FALSE(s->fieldEnabled("cTicket"));
+    EXPECT_FALSE(s->SKSAVE1());
+    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"การระบุข้อมูลยังไม่ครบถ้วน"}));
+    EXPECT_TRUE(site.rows("Stock1").empty());
+    ASSERT_TRUE(type(*s, text("cRemark1", "ผลิตข้าวสาร")));
+    ASSERT_TRUE(s->SKSAVE1());
+    const auto rec = site.rows("Stock1");
+    ASSERT_EQ(rec.size(), 1u);
+    EXPECT_EQ(rec[0].text("TICKET"), "000001");
+    EXPECT_EQ(rec[0].text("STAFF"), "ADMIN");
+    EXPECT_EQ(rec[0].text("INDENT").size(), 15u);
+
+    // Edited, the new number and date reach the lines at the next display; nothing is posted.
+    host.lineDialogs = {productionLine("P001", "W1", "KG", 10)};
+    s->addLines();
+    s->editPressed();
+    EXPECT_EQ(s->focus(), "cTicket");
+    ASSERT_TRUE(type(*s, {text("cTicket", "000077"), date("cDate", 2026, 12, 7)}));
+    ASSERT_TRUE(s->SKSAVE1());
+    EXPECT_EQ(site.rows("Detail3")[0].text("DOC_NO"), "000077");
+    EXPECT_EQ(site.rows("Detail3")[0].fields.at("DOC_DATE").asDate(), core::Date::fromYmd(2026, 12, 7));
+    EXPECT_EQ(site.stock("P001", "W1"), 10);
+    EXPECT_TRUE(site.rows("Audit").empty());
+}
+
+TEST_F(ProductionTest, AQuantityThatDoesNotFitIsRefusedAtSave)
+{
+    auto s = open();
+    ASSERT_TRUE(newRecord(*s));
+    host.lineDialogs = {productionLine("P001", "W1", "KG", 900'000'000)};
+    s->addLines();
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ค่าของ จำนวน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล");
+    EXPECT_TRUE(site.rows("Detail3").empty());
+    EXPECT_TRUE(site.rows("Stock").empty());
+}
+
+TEST_F(ProductionTest, SearchListsTheRecordsByTheirFirstRemark)
+{
+    auto s = open();
+    ASSERT_TRUE(newRecord(*s, "ชุดแรก"));
+    ASSERT_TRUE(newRecord(*s, "ชุดสอง"));
+    host.onSearch = [&](weighing::SearchDialogModel& m) {
+        EXPECT_EQ(m.columns().size(), 3u);
+        m.top();
+        m.search(core::tis620::T("ชุดสอง"));
+    };
+    s->searchPressed();
+    EXPECT_EQ(s->values().text("cTicket"), "000002");
+}
+
+}  // namespace

@@ -1,0 +1,102 @@
+// Helpers of the voucher and production tests, over the weighing tests' site (every table of a new
+// site, suppliers F001 F002, customers C001 C002, products P001 P002, warehouses W1 W2, units KG 1,
+// TON 1000, BAG 50, BOX 0, the scripted pick-list and prompts): the document screens' dialogs as
+// scripts, typing into screens and line dialogs, tickets stored as another workstation left them.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "accounts/production_screen.h"
+#include "accounts/voucher_lines.h"
+#include "accounts/voucher_screen.h"
+#include "core/tis620.h"
+#include "weighing/weighing_fixture.h"
+
+namespace vouchertest {
+
+using weighingtest::Site;
+
+// The dialogs of a document screen as scripts.
+class ScriptedDocumentHost final : public accounts::DocumentHost {
+public:
+    // What the person does in each line dialog, in order; a dialog with no script left is closed
+    // without saving.
+    std::deque<std::function<void(accounts::LineEditor&)>> lineDialogs;
+    std::function<void(accounts::TicketSelection&)> onSelection;
+    std::function<void(weighing::SearchDialogModel&)> onSearch;
+    std::vector<std::string> lineTitles;  // UTF-8, in order
+    int selections = 0;
+
+    void searchDocuments(weighing::SearchDialogModel& search) override
+    {
+        if (onSearch)
+            onSearch(search);
+    }
+    void editLine(accounts::LineEditor& editor) override
+    {
+        lineTitles.push_back(core::tis620::toUtf8(editor.title()));
+        if (lineDialogs.empty())
+            return;
+        auto script = std::move(lineDialogs.front());
+        lineDialogs.pop_front();
+        script(editor);
+    }
+    void selectTickets(accounts::TicketSelection& selection) override
+    {
+        ++selections;
+        if (onSelection)
+            onSelection(selection);
+    }
+};
+
+// A value typed into a field: texts are UTF-8.
+struct Typed {
+    std::string name;
+    core::Value value;
+};
+inline Typed text(std::string name, const std::string& utf8)
+{
+    return {std::move(name), core::Value::text(core::tis620::fromUtf8(utf8))};
+}
+inline Typed number(std::string name, double v, int decimals = 2)
+{
+    return {std::move(name), core::Value::number(v, decimals)};
+}
+inline Typed date(std::string name, int y, int m, int d)
+{
+    return {std::move(name), core::Value::date(core::Date::fromYmd(y, m, d))};
+}
+
+// Types into a screen's field and leaves it: validation, then the recalculation of its position.
+bool type(accounts::DocumentScreen& s, const Typed& t);
+bool type(accounts::DocumentScreen& s, std::initializer_list<Typed> values);
+
+// A line dialog in which the values are typed (each field left in turn) and save is pressed. A
+// field that refuses its value ends the script there, as a person closing the dialog would.
+std::function<void(accounts::LineEditor&)> saveLine(std::vector<Typed> values);
+// A voucher line: type, document number, first-weighing date and time, amount.
+std::function<void(accounts::LineEditor&)> voucherLine(const char* type, const char* ticket, double amount,
+                                                       const char* time = "08:00:00");
+// A production line: product, warehouse, unit, quantity.
+std::function<void(accounts::LineEditor&)> productionLine(const char* product, const char* whouse, const char* unit,
+                                                          double qty);
+
+// A new voucher saved: partner, for loans the amount, then the settlement parts typed in turn.
+bool newVoucher(accounts::VoucherScreen& s, const char* partner, double amount = 0,
+                std::initializer_list<Typed> settlement = {});
+
+// Tickets stored as the weighing screens leave them (UTF-8 CSV rows after this header):
+// TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,QTY,AMOUNT,CASH,DRCR,CLEAR,ACCOUNT
+inline constexpr const char* kTicketHeader = "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,QTY,AMOUNT,CASH,DRCR,CLEAR,ACCOUNT\n";
+
+// A ticket row as another workstation sees it, found by number.
+Site::Row ticket(const Site& site, const char* table, const char* number);
+// Another workstation changes one field of the row whose TICKET is `number`.
+void setField(const Site& site, const char* table, const char* number, const char* field, const core::Value& v);
+
+}  // namespace vouchertest

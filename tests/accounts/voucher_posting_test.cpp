@@ -1,0 +1,247 @@
+// Posting vouchers and their lines, deleting and undeleting them, and what two workstations doing
+// the same thing at the same moment leave in the ledgers: one reversal of a document deleted twice,
+// one ledger row when both post the first movement of a product or partner.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "core/clock.h"
+#include "core/prompts.h"
+#include "core/xbase.h"
+#include "storage/catalogue.h"
+#include "storage/fork_child.h"
+#include "storage/ops.h"
+#include "voucher_fixture.h"
+#include "weighing/posting.h"
+
+using namespace accounts;
+using namespace vouchertest;
+using weighingtest::shownTexts;
+
+namespace {
+
+class VoucherPostingTest : public ::testing::Test {
+protected:
+    std::unique_ptr<VoucherScreen> open(int kind, int level = 6)
+    {
+        auto s = std::make_unique<VoucherScreen>(kind, level, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+    double borrow(const char* table, const char* code) const
+    {
+        const auto row = site.find(table, "CODE", code);
+        return row ? row->number("BORROW") : std::nan("");
+    }
+
+    Site site;
+    weighingtest::ScriptedPickList picks;
+    ScriptedDocumentHost host;
+};
+
+// A payment of two tickets (a purchase and a return) and an other item, settled in cash and by a
+// deduction from the loan.
+TEST_F(VoucherPostingTest, DeletingAPaymentReversesItAndItsLinesAndFreesTheTickets)
+{
+    site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
+    site.load("Wdata2", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,09:00:00,100,725,525,200,0,\n");
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 1000), voucherLine("CAN", "000001", 200, "09:00:00"),
+                        voucherLine("OTH", "A", 50)};
+    s->addLines();
+    s->editPressed();
+    ASSERT_TRUE(type(*s, {number("cCash", 1000), number("cDrCr", 250)}));
+    ASSERT_TRUE(s->MNSAVE());
+    EXPECT_EQ(site.account("ApAcc", "F001"), -1250);
+    EXPECT_EQ(borrow("ApAcc", "F001"), -250);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "1");
+    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
+
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().text), "สั่งทำเครื่องหมายลบข้อมูลนี้");
+    EXPECT_EQ(site.account("ApAcc", "F001"), 0);
+    EXPECT_EQ(borrow("ApAcc", "F001"), 0);
+    for (const char* table : {"Wdata1", "Wdata2"}) {
+        EXPECT_EQ(ticket(site, table, "000001").number("CLEAR"), 0) << table;
+        EXPECT_EQ(ticket(site, table, "000001").text("ACCOUNT"), "") << table;
+    }
+    for (const auto& line : site.rows("Detail1"))
+        EXPECT_TRUE(line.deleted);
+    EXPECT_TRUE(site.rows("Money1")[0].deleted);
+    EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 0);
+    EXPECT_TRUE(s->mayClose());  // a marked voucher is not checked
+
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_EQ(site.account("ApAcc", "F001"), -1250);
+    EXPECT_EQ(borrow("ApAcc", "F001"), -250);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
+    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
+    EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 1250);
+    std::vector<std::string> audited;
+    for (const auto& r : site.rows("Audit"))
+        audited.push_back(r.text("TICKET") + " " + r.text("DESCRIP"));
+    EXPECT_EQ(audited, (std::vector<std::string>{"MON01-000001 สั่งลบข้อมูล", "MON01-000001 สั่งยกเลิการลบ"}));
+}
+
+TEST_F(VoucherPostingTest, ADocumentDeletedOnTwoWorkstationsIsReversedOnce)
+{
+    auto first = open(3);
+    site.prompts.answers = {false};
+    ASSERT_TRUE(newVoucher(*first, "F001", 800, {number("cCash", 800)}));
+    auto second = open(3);  // shows the same voucher
+    EXPECT_EQ(borrow("ApAcc", "F001"), 800);
+
+    site.prompts.answers = {true};
+    first->deletePressed();
+    EXPECT_EQ(borrow("ApAcc", "F001"), 0);
+    site.prompts.answers = {true};
+    second->deletePressed();  // asked as "delete", finds it deleted already
+    EXPECT_EQ(borrow("ApAcc", "F001"), 0);
+    EXPECT_TRUE(site.rows("Money3")[0].deleted);
+    EXPECT_EQ(site.rows("Audit").size(), 1u);
+    EXPECT_EQ(core::tis620::toUtf8(second->values().text("cStat")), "สั่งลบ");
+
+    // An edit begun before another workstation deleted the voucher is not saved over it.
+    site.prompts.answers = {true};
+    first->deletePressed();  // undeleted: BORROW 800 again
+    ASSERT_EQ(borrow("ApAcc", "F001"), 800);
+    second->PROCMOVE(weighing::kMoveLast);
+    second->editPressed();
+    ASSERT_EQ(second->mode(), kEditDocument);
+    site.prompts.answers = {true};
+    first->deletePressed();
+    site.prompts.shown.clear();
+    ASSERT_TRUE(type(*second, {number("cAmount", 900), number("cCash", 900)}));
+    EXPECT_FALSE(second->MNSAVE());
+    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว"}));
+    EXPECT_EQ(second->mode(), kBrowsing);
+    EXPECT_EQ(borrow("ApAcc", "F001"), 0);
+    EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 800);
+}
+
+// Prompts whose next confirmation lets another workstation act while the person is asked, then
+// answers Yes.
+class InterleavingPrompts final : public core::Prompts {
+public:
+    InterleavingPrompts() : m_previous(core::setPrompts(this)) {}
+    ~InterleavingPrompts() override { core::setPrompts(m_previous); }
+    void message(core::MessageKind, const std::string& text, const std::string&) override { shown.push_back(text); }
+    bool confirm(const std::string&, const std::string&) override
+    {
+        if (auto other = std::move(meanwhile)) {
+            meanwhile = nullptr;
+            other();
+        }
+        return true;
+    }
+    std::function<void()> meanwhile;
+    std::vector<std::string> shown;
+
+private:
+    core::Prompts* m_previous;
+};
+
+TEST_F(VoucherPostingTest, ALineMarkedOnTwoWorkstationsIsReversedOnce)
+{
+    site.load("Wdata3", std::string(kTicketHeader) + "000001,2,C001,P001,W1,KG,20261205,08:00:00,1000,7250,5250,2000,0,\n");
+    auto first = open(2);
+    ASSERT_TRUE(newVoucher(*first, "C001"));
+    host.lineDialogs = {voucherLine("INV", "000001", 1500)};
+    first->addLines();
+    ASSERT_EQ(ticket(site, "Wdata3", "000001").number("CLEAR"), 1500);
+    auto second = open(2);
+    InterleavingPrompts prompts;
+    prompts.meanwhile = [&] { EXPECT_TRUE(first->MNDTDELE()); };
+    EXPECT_FALSE(second->MNDTDELE());
+    EXPECT_TRUE(site.rows("Detail2")[0].deleted);
+    EXPECT_EQ(ticket(site, "Wdata3", "000001").number("CLEAR"), 0);
+    EXPECT_EQ(site.rows("Money2")[0].number("AMOUNT"), 0);
+    // The same for a document deleted on one workstation while the other asks.
+    prompts.meanwhile = [&] { first->deletePressed(); };
+    second->deletePressed();
+    EXPECT_TRUE(site.rows("Money2")[0].deleted);
+    EXPECT_EQ(site.rows("Audit").size(), 1u);
+}
+
+TEST_F(VoucherPostingTest, APostingCodeNobodyKnowsIsToldAndPostsNothing)
+{
+    storage::Workspace ws;
+    core::ValueMap values;
+    EXPECT_FALSE(weighing::Posting(ws, values).UPSTATUS("MON05", 1));
+    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ไม่พบเงื่อนไข : MON05"}));
+    for (const char* code : {"MON01", "MON02", "MON03", "MON04", "MON_1", "MON_2", "STK01", "STK_1"})
+        EXPECT_NE(weighing::Posting(ws, values).find(code), nullptr) << code;
+}
+
+// Two workstations post the first movement of the same rows at the same moment. A third holds the
+// tables' file locks while both start, so both have looked for the row and found none before
+// either may write: every row is still made once and holds both movements.
+TEST_F(VoucherPostingTest, TwoWorkstationsPostingTheFirstMovementOfARowMakeItOnce)
+{
+    constexpr int kRows = 3;
+    static const weighing::DocumentKind kind = {"TST01", "wdata", nullptr, false, weighing::SelfPosting::Never, nullptr};
+    auto post = [](storagetest::Child& c) {
+        core::setClock(nullptr);  // a real workstation's clock: waits sleep
+        storage::Workspace ws;
+        core::ValueMap values;
+        if (!openCatalogue(ws, "Stock", "Stock") || !openCatalogue(ws, "ApAcc", "Account"))
+            return 2;
+        weighing::PostingRun run(ws, values, core::programSettings(), kind);
+        for (int i = 0; i < kRows; ++i) {
+            c.send('r');
+            if (c.receive() != 'g')
+                return 3;
+            const std::string code = weighing::paddedCode("P" + std::to_string(100 + i));
+            const std::string whouse = weighing::paddedCode("W1");
+            run.addToRow("Stock", code + whouse, {{"CODE", code}, {"WHOUSE", whouse}}, {{"BALANCE", 1.5}});
+            run.addToRow("Account", code, {{"CODE", code}}, {{"BALANCE", 2}, {"BORROW", 1}});
+            c.send('d');
+        }
+        return 0;
+    };
+    std::unique_ptr<storage::Table> stock, accounts;
+    ASSERT_TRUE(storage::openCatalogueTable(site.data(), *storage::findTable("Stock"), storage::ShareMode::Shared, &stock).ok());
+    ASSERT_TRUE(storage::openCatalogueTable(site.data(), *storage::findTable("ApAcc"), storage::ShareMode::Shared, &accounts).ok());
+    storagetest::Child a(post), b(post);
+    for (int i = 0; i < kRows; ++i) {
+        ASSERT_EQ(a.receive(), 'r');
+        ASSERT_EQ(b.receive(), 'r');
+        ASSERT_TRUE(stock->lockFile().ok() && accounts->lockFile().ok());
+        a.send('g');
+        b.send('g');
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ASSERT_TRUE(stock->unlock().ok() && accounts->unlock().ok());
+        ASSERT_EQ(a.receive(), 'd');
+        ASSERT_EQ(b.receive(), 'd');
+    }
+    EXPECT_EQ(a.wait(), 0);
+    EXPECT_EQ(b.wait(), 0);
+    (void)stock->close();
+    (void)accounts->close();
+
+    std::map<std::string, int> stockRows, accountRows;
+    for (const auto& r : site.rows("Stock")) {
+        ++stockRows[r.text("CODE")];
+        EXPECT_EQ(r.number("BALANCE"), 3) << r.text("CODE");
+    }
+    for (const auto& r : site.rows("ApAcc")) {
+        ++accountRows[r.text("CODE")];
+        EXPECT_EQ(r.number("BALANCE"), 4) << r.text("CODE");
+        EXPECT_EQ(r.number("BORROW"), 2) << r.text("CODE");
+    }
+    EXPECT_EQ(stockRows.size(), std::size_t(kRows));
+    EXPECT_EQ(accountRows.size(), std::size_t(kRows));
+    for (const auto& [code, n] : stockRows)
+        EXPECT_EQ(n, 1) << code;
+    for (const auto& [code, n] : accountRows)
+        EXPECT_EQ(n, 1) << code;
+}
+
+}  // namespace

@@ -1,0 +1,563 @@
+// The money voucher screens: the total of payments and receipts following their lines and the
+// settlement check, the line dialog and its limits, marking lines, the ticket selection, loans
+// and their configured expressions, the save checks, the access levels, search and print.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/xbase.h"
+#include "storage/ops.h"
+#include "voucher_fixture.h"
+#include "weighing/demo_templates.h"
+#include "weighing/doc_print.h"
+#include "support/recording_print_job.h"
+
+using namespace accounts;
+using namespace vouchertest;
+using weighingtest::shownTexts;
+
+namespace {
+
+class VoucherTest : public ::testing::Test {
+protected:
+    std::unique_ptr<VoucherScreen> open(int kind, int level = 6)
+    {
+        auto s = std::make_unique<VoucherScreen>(kind, level, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+    std::vector<std::string> titles() const
+    {
+        std::vector<std::string> out;
+        for (const auto& m : site.prompts.shown)
+            out.push_back(core::tis620::toUtf8(m.title));
+        return out;
+    }
+    // Every line of a selection's browse, its cells joined by "|" (UTF-8, trimmed).
+    static std::vector<std::string> selectionRows(TicketSelection& sel)
+    {
+        std::vector<std::string> out;
+        std::vector<std::string> cells;
+        storage::TableRowSource& src = sel.source();
+        src.goTop();
+        while (!src.atEnd()) {
+            src.cells(cells);
+            std::string row;
+            for (std::size_t i = 0; i < cells.size(); ++i)
+                row += (i == 0 ? "" : "|") + core::xbase::alltrim(core::tis620::toUtf8(cells[i]));
+            out.push_back(row);
+            if (src.skip(1) == 0)
+                break;
+        }
+        return out;
+    }
+
+    Site site;
+    weighingtest::ScriptedPickList picks;
+    ScriptedDocumentHost host;
+};
+
+TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    auto v = site.rows("Money1").back();
+    EXPECT_EQ(v.text("TICKET"), "000001");
+    EXPECT_EQ(v.number("AMOUNT"), 0);
+    EXPECT_EQ(v.number("CASH") + v.number("DRCR") + v.number("CHEQUE"), 0);
+    EXPECT_EQ(v.text("INDENT").size(), 15u);
+
+    host.lineDialogs = {voucherLine("OTH", "X1", 1500)};
+    s->addLines();
+    // The dialog opens again, blank, for the next line; closed, the lines end.
+    EXPECT_EQ(host.lineTitles, (std::vector<std::string>{"  เพิ่มรายการใหม่", "  เพิ่มรายการใหม่"}));
+    EXPECT_EQ(site.rows("Money1").back().number("AMOUNT"), 1500);
+    EXPECT_EQ(s->values().number("cAmount"), 1500);
+    EXPECT_EQ(s->values().number("cLines"), 1);
+
+    // Every way of leaving the voucher asks for its settlement first.
+    const std::vector<std::function<void()>> leaving = {
+        [&] { s->PROCMOVE(weighing::kMovePrevious); }, [&] { s->PROCMOVE(weighing::kMoveFirst); },
+        [&] { s->newPressed(); },                       [&] { s->deletePressed(); },
+        [&] { s->searchPressed(); },                    [&] { s->printPressed(); },
+        [&] { EXPECT_FALSE(s->exitPressed()); },
+    };
+    for (const auto& leave : leaving) {
+        site.prompts.shown.clear();
+        leave();
+        EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"กรุณาแก้ไขวิธีการจ่ายเงิน"}));
+        EXPECT_EQ(titles(), (std::vector<std::string>{"  บันทึกยอดเงินไม่ถูกต้อง"}));
+        EXPECT_EQ(s->mode(), kBrowsing);
+    }
+    EXPECT_FALSE(site.rows("Money1").back().deleted);
+
+    s->editPressed();
+    ASSERT_EQ(s->mode(), kEditDocument);
+    ASSERT_TRUE(type(*s, number("cCash", 1500)));
+    ASSERT_TRUE(s->MNSAVE());
+    EXPECT_TRUE(s->mayClose());
+    EXPECT_EQ(site.account("ApAcc", "F001"), -1500);
+}
+
+TEST_F(VoucherTest, TheLineAmountStopsAtFiveMillion)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    struct Case {
+        double amount;
+        bool accepted;
+    };
+    for (const Case c : {Case{5'000'000.00, true}, Case{5'000'000.01, false}, Case{0.01, true}}) {
+        VoucherLineEditor editor(*s, true);
+        editor.values().setNumber("cdAmount", c.amount, 2);
+        EXPECT_EQ(editor.validate("cdAmount"), c.accepted) << c.amount;
+    }
+    host.lineDialogs = {voucherLine("OTH", "X1", 5'000'000.01), voucherLine("OTH", "X2", 5'000'000.00)};
+    s->addLines();  // the first dialog closes without a line
+    s->addLines();
+    const auto lines = site.rows("Detail1");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text("TICKET"), "X2");
+    EXPECT_EQ(lines[0].number("AMOUNT"), 5'000'000.00);
+}
+
+TEST_F(VoucherTest, AnIncompleteLineIsNotStored)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    for (auto script : {saveLine({text("cdType", "OTH"), number("cdAmount", 10)}),  // no document number
+                        saveLine({text("cdType", "OTH"), text("cdTicket", "X"), number("cdAmount", 0)}),
+                        saveLine({text("cdType", "XYZ"), text("cdTicket", "X"), number("cdAmount", 10)})}) {
+        host.lineDialogs = {script};
+        s->addLines();
+    }
+    EXPECT_TRUE(site.rows("Detail1").empty());
+    EXPECT_EQ(s->values().number("cAmount"), 0);
+}
+
+TEST_F(VoucherTest, MarkingALineFreesItsTicketAndUnmarkingSettlesItAgain)
+{
+    site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 400)};
+    s->addLines();
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 400);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "");
+
+    site.prompts.answers = {true};
+    ASSERT_TRUE(s->MNDTDELE());
+    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().text), "สั่งทำเครื่องหมายลบ");
+    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  กรุณายืนยันการทำงาน");
+    EXPECT_TRUE(site.rows("Detail1")[0].deleted);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+    EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 0);
+    EXPECT_EQ(s->values().number("cLines"), 0);
+
+    site.prompts.answers = {true};
+    ASSERT_TRUE(s->MNDTDELE());
+    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().text), "ยกเลิกเครื่องหมายลบ");
+    EXPECT_FALSE(site.rows("Detail1")[0].deleted);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 400);
+    EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 400);
+
+    // Answered No, nothing changes.
+    site.prompts.answers = {false};
+    EXPECT_FALSE(s->MNDTDELE());
+    EXPECT_FALSE(site.rows("Detail1")[0].deleted);
+
+    // A ticket whose settled part went down meanwhile never goes below 0.
+    setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(100, 2));
+    site.prompts.answers = {true};
+    ASSERT_TRUE(s->MNDTDELE());
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "");
+}
+
+TEST_F(VoucherTest, ChangingALineReversesTheOldSettlementWithItsAuditRows)
+{
+    site.setting("CAUDITR", "Y");
+    site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 400)};
+    s->addLines();
+    host.lineDialogs = {saveLine({number("cdAmount", 1000)})};
+    s->changeLine();
+    EXPECT_EQ(host.lineTitles.back(), "  แก้ไขรายการเดิม");
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "1");
+    EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 1000);
+    const auto audit = site.rows("Audit");
+    ASSERT_EQ(audit.size(), 1u);
+    EXPECT_EQ(audit[0].text("TICKET"), "MON_1-000001");
+    EXPECT_EQ(audit[0].text("DESCRIP"), "จำนวนเงิน");
+    EXPECT_EQ(audit[0].text("OLDDATA"), "    400.00");
+    EXPECT_EQ(audit[0].text("NEWDATA"), "   1000.00");
+
+    // A line marked meanwhile is not changed: it was reversed when it was marked.
+    site.prompts.answers = {true};
+    ASSERT_TRUE(s->MNDTDELE());
+    site.prompts.shown.clear();
+    host.lineDialogs = {saveLine({number("cdAmount", 500)})};
+    s->changeLine();
+    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ข้อมูลนี้ถูกสั่งลบ"}));
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+}
+
+TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
+{
+    site.load("Wdata1", std::string(kTicketHeader) +
+                            "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,400,\n"
+                            "000002,2,F002,P001,W1,KG,20261205,09:00:00,1000,7250,6250,1000,0,\n"
+                            "000003,2,F001,P001,W1,KG,20261205,10:00:00,1000,7250,7250,0,0,1\n"
+                            "000004,2,F001,P001,W1,KG,20261204,10:00:00,1000,7250,7250,500,0,\n");
+    site.load("Wdata2", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,11:00:00,100,725,425,300,0,\n");
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+
+    std::vector<std::string> listed;
+    host.onSelection = [&](TicketSelection& sel) {
+        EXPECT_EQ(core::tis620::toUtf8(TicketSelection::title()), "  ข้อมูลการชั่งรับ/ส่งสินค้า");
+        listed = selectionRows(sel);
+        // The row of the 1,000 ticket with 400 settled, marked, accepted.
+        sel.source().goTop();
+        sel.source().skip(1);
+        sel.MNFILLCHK(2);
+        sel.accept();
+    };
+    host.lineDialogs = {saveLine({text("cdType", "")})};
+    s->addLines();
+    EXPECT_EQ(host.selections, 1);
+    EXPECT_EQ(listed, (std::vector<std::string>{"|REC|000004|04/12/2026|10:00:00|7,250.00|500.00|500.00",
+                                                "|REC|000001|05/12/2026|08:00:00|7,250.00|1,000.00|600.00",
+                                                "|CAN|000001|05/12/2026|11:00:00|725.00|300.00|300.00"}));
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "1");
+    const auto lines = site.rows("Detail1");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].text("TYPE"), "REC");
+    EXPECT_EQ(lines[0].text("TICKET"), "000001");
+    EXPECT_EQ(lines[0].text("TIME"), "08:00:00");
+    EXPECT_EQ(lines[0].number("AMOUNT"), 600);
+    EXPECT_EQ(lines[0].text("DOC_NO"), "000001");
+    EXPECT_EQ(lines[0].text("COMPANY"), "F001");
+    EXPECT_EQ(s->values().number("cAmount"), 600);
+
+    // Settled whole, the ticket is no longer listed.
+    host.onSelection = [&](TicketSelection& sel) { listed = selectionRows(sel); };
+    host.lineDialogs = {saveLine({text("cdType", "")})};
+    s->addLines();
+    EXPECT_EQ(listed.size(), 2u);
+    EXPECT_EQ(site.rows("Detail1").size(), 1u);
+}
+
+TEST_F(VoucherTest, TheSelectionMarksRowsOneByOneAllNoneOrInverted)
+{
+    site.load("Wdata1", std::string(kTicketHeader) +
+                            "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n"
+                            "000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,6250,1000,0,\n"
+                            "000003,2,F001,P001,W1,KG,20261205,10:00:00,1000,7250,6250,1000,0,\n");
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    struct Step {
+        int mode;
+        const char* marks;  // after the step, row by row: "/" marked, "." not
+    };
+    const Step steps[] = {{4, "///"}, {5, "..."}, {2, "/.."}, {6, ".//"}, {1, "///"}, {3, ".//"}, {1, "///"}};
+    host.onSelection = [&](TicketSelection& sel) {
+        for (const Step& st : steps) {
+            sel.source().goTop();
+            sel.MNFILLCHK(st.mode);
+            std::string marks;
+            for (const std::string& row : selectionRows(sel))
+                marks += row[0] == '/' ? '/' : '.';
+            EXPECT_EQ(marks, st.marks) << "mode " << st.mode;
+        }
+    };
+    host.lineDialogs = {saveLine({text("cdType", "")})};
+    s->addLines();
+    EXPECT_EQ(host.selections, 1);
+    EXPECT_TRUE(site.rows("Detail1").empty());  // closed without OK: nothing settled
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+}
+
+TEST_F(VoucherTest, AnOtherLineAddsToTheTotalAndSettlesNoTicket)
+{
+    site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 250), voucherLine("OTH", "000001", 150)};
+    s->addLines();
+    EXPECT_EQ(s->values().number("cAmount"), 400);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 250);
+}
+
+TEST_F(VoucherTest, ALineWhoseTicketIsMissingIsStoredAndTold)
+{
+    auto s = open(2);
+    ASSERT_TRUE(newVoucher(*s, "C001"));
+    host.lineDialogs = {voucherLine("INV", "000009", 100)};
+    s->addLines();
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบข้อมูลการชั่งเดิม");
+    EXPECT_EQ(titles().back(), "  Update status MON_2");
+    EXPECT_EQ(site.rows("Detail2").size(), 1u);
+    EXPECT_EQ(s->values().number("cAmount"), 100);
+}
+
+TEST_F(VoucherTest, ALoanChangedFromCashToChequeMovesTheBorrowedBalanceByTheDifference)
+{
+    site.setting("CAUDITR", "Y");
+    auto s = open(3);
+    site.prompts.answers = {false};  // no print
+    ASSERT_TRUE(newVoucher(*s, "F001", 500, {number("cCash", 500)}));
+    EXPECT_EQ(shownTexts(site.prompts).back(), "พิมพ์เอกสารนี้");
+    const auto borrow = [&] { return site.find("ApAcc", "CODE", "F001")->number("BORROW"); };
+    EXPECT_EQ(borrow(), 500);
+    EXPECT_EQ(site.account("ApAcc", "F001"), 0);
+
+    s->editPressed();
+    ASSERT_TRUE(type(*s, {number("cAmount", 700), number("cCheque", 700)}));
+    EXPECT_EQ(s->values().number("cCash"), 0);
+    ASSERT_TRUE(s->MNSAVE());
+    EXPECT_EQ(borrow(), 700);
+    std::vector<std::string> audited;
+    for (const auto& r : site.rows("Audit"))
+        audited.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + " " + core::xbase::alltrim(r.text("OLDDATA")) +
+                          " " + core::xbase::alltrim(r.text("NEWDATA")));
+    EXPECT_EQ(audited, (std::vector<std::string>{"MON03-000001 เงินสด 500.00 0.00", "MON03-000001 เช็ค 0.00 700.00",
+                                                 "MON03-000001 จำนวนเงิน 500.00 700.00"}));
+    // A loan taken raises the customer's loan balance the same way.
+    auto taken = open(4);
+    site.prompts.answers = {false};
+    ASSERT_TRUE(newVoucher(*taken, "C002", 300, {number("cCheque", 300)}));
+    EXPECT_EQ(site.find("ArAcc", "CODE", "C002")->number("BORROW"), 300);
+}
+
+TEST_F(VoucherTest, ConfiguredExpressionsFillTheLoanAndItsRemarks)
+{
+    site.config("Variable", "Var231", "100");
+    site.config("Variable", "Var232", "CVAR1+50");
+    site.config("Variable", "Remark231", "'เงินยืม '+TRIM(Farmer->NAME)");
+    site.config("Variable", "Remark233", "cFarmer");
+    site.config("Variable", "Amount23", "CVAR2*2");
+    site.config("Name", "Remark212", "เลขที่อ้างอิง");
+    auto s = open(3);
+    EXPECT_EQ(core::tis620::toUtf8(s->config().remarkLabels[0]), "หมายเหตุ");
+    s->newPressed();
+    ASSERT_TRUE(type(*s, text("cFarmer", "F001")));
+    EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(s->values().text("cRemark1"))), "เงินยืม นายสมศักดิ์ ทองดี");
+    EXPECT_EQ(s->values().text("cRemark3"), "F001      ");
+    EXPECT_EQ(s->values().number("CVAR2"), 150);
+    ASSERT_TRUE(type(*s, number("cAmount", 999)));
+    EXPECT_EQ(s->values().number("cAmount"), 300);
+    EXPECT_EQ(s->values().number("cCash"), 300);
+    EXPECT_EQ(s->values().number("cCheque"), 0);
+    // Leaving remark 2 fills remark 3 only.
+    s->values().setText("cRemark1", "X");
+    s->values().setText("cRemark3", "Y");
+    ASSERT_TRUE(type(*s, text("cRemark2", "Z")));
+    EXPECT_EQ(s->values().text("cRemark1"), "X");
+    EXPECT_EQ(s->values().text("cRemark3"), "F001      ");
+
+    // The label of a payment's remark 2 comes from its own key.
+    auto payments = open(1);
+    EXPECT_EQ(core::tis620::toUtf8(payments->config().remarkLabels[1]), "เลขที่อ้างอิง");
+    EXPECT_EQ(core::tis620::toUtf8(s->config().remarkLabels[1]), "");
+}
+
+TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
+{
+    struct Case {
+        const char* name;
+        std::function<void(VoucherScreen&)> fill;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"no partner", [](VoucherScreen& s) { (void)type(s, {number("cAmount", 500), number("cCash", 500)}); },
+         "การระบุข้อมูลยังไม่ครบถ้วน"},
+        {"parts short",
+         [](VoucherScreen& s) {
+             (void)type(s, {text("cFarmer", "F001"), number("cAmount", 500)});
+             s.values().setNumber("cCash", 100, 2);
+         },
+         "บันทึกการจ่ายเงินยังไม่ถูกต้อง"},
+        {"a negative part",
+         [](VoucherScreen& s) {
+             (void)type(s, {text("cFarmer", "F001"), number("cAmount", 1500)});
+             s.values().setNumber("cCash", -500, 2);
+             s.values().setNumber("cCheque", 1000, 2);
+         },
+         "บันทึกการจ่ายเงินยังไม่ถูกต้อง"},
+        {"too large",
+         [](VoucherScreen& s) { (void)type(s, {text("cFarmer", "F001"), number("cAmount", 1e9), number("cCash", 1e9)}); },
+         "ค่าของ จำนวนเงิน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล"},
+    };
+    for (const Case& c : cases) {
+        auto s = open(3);
+        site.prompts.shown.clear();
+        s->newPressed();
+        c.fill(*s);
+        EXPECT_FALSE(s->MNSAVE()) << c.name;
+        EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{c.message})) << c.name;
+        EXPECT_EQ(titles(), (std::vector<std::string>{"  ส่วนบันทึกข้อมูล"})) << c.name;
+        EXPECT_EQ(s->mode(), kNewDocument) << c.name;
+        EXPECT_TRUE(site.rows("Money3").empty()) << c.name;
+        EXPECT_TRUE(site.rows("ApAcc").empty()) << c.name;
+        EXPECT_EQ(storage::CONSEC(site.tables(), "MON03", "R"), "000001") << c.name;
+    }
+}
+
+TEST_F(VoucherTest, TheAccessLevelTakesButtonsAway)
+{
+    {
+        auto s = open(1);
+        ASSERT_TRUE(newVoucher(*s, "F001"));
+    }
+    struct Case {
+        int level;
+        const char* enabled;  // New Edit Delete Print LineAdd LineChange LineMark
+    };
+    const Case cases[] = {{0, "......."}, {1, "......."}, {2, "...P..."}, {3, "N..PA.."},
+                          {4, "NE.PAC."}, {5, "NEDPACM"}, {9, "NEDPACM"}};
+    const DocButton buttons[] = {DocButton::New,     DocButton::Edit,       DocButton::Delete,  DocButton::Print,
+                                 DocButton::LineAdd, DocButton::LineChange, DocButton::LineMark};
+    for (const Case& c : cases) {
+        auto s = open(1, c.level);
+        std::string got;
+        for (std::size_t i = 0; i < std::size(buttons); ++i)
+            got += s->enabled(buttons[i]) ? "NEDPACM"[i] : '.';
+        EXPECT_EQ(got, c.enabled) << "level " << c.level;
+        for (DocButton b : {DocButton::Previous, DocButton::Next, DocButton::First, DocButton::Last, DocButton::Search,
+                            DocButton::Exit})
+            EXPECT_TRUE(s->enabled(b)) << "level " << c.level;
+        for (DocButton b : {DocButton::Save, DocButton::Cancel, DocButton::Pay1, DocButton::Pay2, DocButton::Pay3})
+            EXPECT_FALSE(s->enabled(b)) << "level " << c.level;
+    }
+    // Edit mode: only save, cancel and the settlement buttons.
+    auto s = open(1);
+    s->editPressed();
+    EXPECT_TRUE(s->enabled(DocButton::Save) && s->enabled(DocButton::Cancel) && s->enabled(DocButton::Pay2));
+    EXPECT_FALSE(s->enabled(DocButton::Next) || s->enabled(DocButton::LineAdd) || s->enabled(DocButton::Exit));
+    EXPECT_TRUE(s->fieldEnabled("cTicket") && s->fieldEnabled("cFarmer") && s->fieldEnabled("cDrCr"));
+    EXPECT_FALSE(s->fieldEnabled("cAmount") || s->fieldEnabled("cFarName"));
+    EXPECT_FALSE(s->mayClose());
+    s->PCANCEL();
+    EXPECT_EQ(s->mode(), kBrowsing);
+}
+
+TEST_F(VoucherTest, AMarkedVoucherIsNotEditedAndShowsItsState)
+{
+    auto s = open(3);
+    site.prompts.answers = {false};
+    ASSERT_TRUE(newVoucher(*s, "F001", 100, {number("cCash", 100)}));
+    EXPECT_EQ(core::tis620::toUtf8(s->values().text("cStat")), "ปกติ");
+    EXPECT_EQ(s->values().text("cRecP"), "Rec.:1/1");
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_EQ(site.find("ApAcc", "CODE", "F001")->number("BORROW"), 0);
+    EXPECT_EQ(core::tis620::toUtf8(s->values().text("cStat")), "สั่งลบ");
+    EXPECT_FALSE(s->enabled(DocButton::Edit));
+    site.prompts.shown.clear();
+    s->editPressed();
+    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ข้อมูลนี้ถูกสั่งลบ"}));
+    EXPECT_EQ(s->mode(), kBrowsing);
+}
+
+TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    ASSERT_TRUE(newVoucher(*s, "F002"));
+    EXPECT_EQ(s->values().text("cTicket"), "000002");
+    std::vector<std::string> cells;
+    host.onSearch = [&](weighing::SearchDialogModel& m) {
+        EXPECT_EQ(core::tis620::toUtf8(m.columns()[3].heading), "    ชื่อผู้ขาย");
+        m.top();
+        m.source().cells(cells);
+    };
+    s->searchPressed();
+    EXPECT_EQ(s->values().text("cTicket"), "000001");
+    ASSERT_EQ(cells.size(), 5u);
+    EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
+}
+
+class RecordingDestination final : public weighing::PrintDestination {
+public:
+    RecordingDestination() : m_previous(weighing::setPrintDestination(this)) {}
+    ~RecordingDestination() override { weighing::setPrintDestination(m_previous); }
+    std::unique_ptr<core::PrintJob> open(std::string_view, bool, const std::string&) override
+    {
+        auto job = std::make_unique<testsupport::RecordingPrintJob>();
+        last = job.get();
+        jobs.push_back(std::move(job));
+        return std::make_unique<Forward>(*last);
+    }
+    // What the last job drew, one call a line.
+    std::string texts() const
+    {
+        std::string out;
+        for (const std::string& l : last->log)
+            out += l + "\n";
+        return out;
+    }
+    testsupport::RecordingPrintJob* last = nullptr;
+
+private:
+    // Hands the calls to a job the destination keeps, so the test reads it after the print.
+    class Forward final : public core::PrintJob {
+    public:
+        explicit Forward(core::PrintJob& j) : m_j(j) {}
+        bool begin(const std::string& t) override { return m_j.begin(t); }
+        bool end() override { return m_j.end(); }
+        void beginPage() override { m_j.beginPage(); }
+        void endPage() override { m_j.endPage(); }
+        int pageCount() const override { return m_j.pageCount(); }
+        int dpiX() const override { return m_j.dpiX(); }
+        int dpiY() const override { return m_j.dpiY(); }
+        int pageWidth() const override { return m_j.pageWidth(); }
+        int pageHeight() const override { return m_j.pageHeight(); }
+        void setPaperSize(int w, int l) override { m_j.setPaperSize(w, l); }
+        void text(int x, int y, const std::string& t, const core::PrintFont& f, core::PrintAlign a) override
+        {
+            m_j.text(x, y, t, f, a);
+        }
+        int textWidth(const std::string& t, const core::PrintFont& f) override { return m_j.textWidth(t, f); }
+        void line(int x1, int y1, int x2, int y2, int pen) override { m_j.line(x1, y1, x2, y2, pen); }
+        bool picture(int x, int y, int w, int h, const std::string& p) override { return m_j.picture(x, y, w, h, p); }
+
+    private:
+        core::PrintJob& m_j;
+    };
+    std::vector<std::unique_ptr<testsupport::RecordingPrintJob>> jobs;
+    weighing::PrintDestination* m_previous;
+};
+
+TEST_F(VoucherTest, APaymentPrintsWithItsLiveLinesAndCountsItsPrints)
+{
+    std::string error;
+    ASSERT_TRUE(weighing::writeDemoTemplates(site.tables(), &error)) << error;
+    site.setting("CPRINTER", "N");
+    RecordingDestination printer;
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("OTH", "A1", 100), voucherLine("OTH", "A2", 200), voucherLine("OTH", "A3", 400)};
+    s->addLines();
+    site.prompts.answers = {true};
+    s->lineBrowse()->source().goTop();
+    ASSERT_TRUE(s->MNDTDELE());  // A1 marked: not printed
+    s->editPressed();
+    ASSERT_TRUE(type(*s, number("cCash", 600)));
+    ASSERT_TRUE(s->MNSAVE());
+    s->printPressed();
+    ASSERT_NE(printer.last, nullptr);
+    const std::string printed = printer.texts();
+    EXPECT_NE(printed.find("ใบสำคัญจ่ายเงิน"), std::string::npos) << printed;
+    EXPECT_EQ(printed.find(" A1\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find(" A2\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find(" A3\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("รวม 2 รายการ"), std::string::npos) << printed;
+    EXPECT_EQ(site.rows("Money1")[0].number("PRINT"), 1);
+}
+
+}  // namespace
