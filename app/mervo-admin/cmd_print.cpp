@@ -17,8 +17,6 @@
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "maintenance/audit.h"
-#include "shell/rights.h"
-#include "shell/users.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "weighing/dialogs/qt_print_destination.h"
@@ -97,24 +95,6 @@ bool formTarget(const std::string& form, FormTarget* out)
         return true;
     }
     return false;
-}
-
-// The first user whose every rights position is at level 6 (in code order), or "".
-std::string firstFullRightsUser()
-{
-    storage::Workspace ws;
-    if (!shell::openUsers(ws))
-        return {};
-    storage::Table& users = *ws.find(shell::kUsersAlias);
-    for (storage::Status s = users.goTop(); s.ok() && !users.eof(); s = users.skip()) {
-        const std::string rights = shell::userField(users, "TRUSTEE");
-        bool full = true;
-        for (int p = 1; p <= shell::kRightsPositions && full; ++p)
-            full = shell::rightsLevel(rights, p) == 6;
-        if (full && !users.deleted())
-            return shell::userField(users, "CODE");
-    }
-    return {};
 }
 
 bool openTable(storage::Workspace& ws, const std::string& folder, const std::string& name, const std::string& alias)
@@ -263,7 +243,7 @@ int cmdPrint(const Args& args)
     TerminalPrompts prompts;
     core::Settings& settings = core::programSettings();
     if (user.empty())
-        user = firstFullRightsUser();
+        user = fullRightsUser();
     settings.setText("CUSER", core::xbase::upper(core::tis620::fromUtf8(user)));
     // The file is the destination: no preview.
     settings.setText("CPRINTER", "N");

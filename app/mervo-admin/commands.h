@@ -24,5 +24,6 @@ int cmdBackup(const Args& args);
 int cmdPurge(const Args& args);
 int cmdRestore(const Args& args);
 int cmdVerifyLedgers(const Args& args);
+int cmdReport(const Args& args);
 
 }  // namespace admin

@@ -1,6 +1,7 @@
 #include "demo_steps.h"
 
 #include "accounts/status_demo.h"
+#include "reports/demo_reports.h"
 #include "weighing/demo_templates.h"
 
 #ifdef MERVO_SHELL_DEMO
@@ -20,6 +21,9 @@ std::vector<site::DemoStep> demoSteps()
                      }});
     steps.push_back({"purchase orders", [](const site::Site& newSite, std::string* error) {
                          return accounts::writeDemoOrders(newSite.folder("CDRV2"), error);
+                     }});
+    steps.push_back({"report definitions", [](const site::Site& newSite, std::string* error) {
+                         return reports::writeDemoReports(newSite.folder("CDRV1"), error);
                      }});
 #ifdef MERVO_SHELL_DEMO
     steps.push_back({"main window pictures and sounds", shell::shellDemoStep});

@@ -5,7 +5,9 @@
 #include <filesystem>
 
 #include "core/settings.h"
+#include "shell/rights.h"
 #include "shell/startup.h"
+#include "shell/users.h"
 
 namespace admin {
 
@@ -32,6 +34,23 @@ bool startSite(const std::string& configFile, std::string* error)
     }
     shell::startUp(core::programSettings(), file.filename().string());
     return true;
+}
+
+std::string fullRightsUser()
+{
+    storage::Workspace ws;
+    if (!shell::openUsers(ws))
+        return {};
+    storage::Table& users = *ws.find(shell::kUsersAlias);
+    for (storage::Status s = users.goTop(); s.ok() && !users.eof(); s = users.skip()) {
+        const std::string rights = shell::userField(users, "TRUSTEE");
+        bool full = true;
+        for (int p = 1; p <= shell::kRightsPositions && full; ++p)
+            full = shell::rightsLevel(rights, p) == 6;
+        if (full && !users.deleted())
+            return shell::userField(users, "CODE");
+    }
+    return {};
 }
 
 }  // namespace admin

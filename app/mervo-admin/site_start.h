@@ -15,4 +15,9 @@ bool startSite(const std::string& configFile, std::string* error);
 // A path given on the command line made absolute, before startSite changes the current folder.
 std::string absolutePath(const std::string& path);
 
+// The user a command works as when none is given: the first user (in code order, not marked for
+// deletion) whose every rights position is at level 6; "" when there is none or the users table
+// cannot be opened.
+std::string fullRightsUser();
+
 }  // namespace admin

@@ -19,6 +19,7 @@
 #include "errors/error_trap.h"
 #include "maintenance/dialogs/audit_dialog.h"
 #include "maintenance/dialogs/maintenance_dialogs.h"
+#include "reports/dialogs/report_dialogs.h"
 #include "shell/dialogs/login_dialog.h"
 #include "shell/dialogs/qt_main_host.h"
 #include "shell/main_sequence.h"
@@ -74,6 +75,8 @@ int main(int argc, char** argv)
     accounts::registerStatusActions(dispatcher);
     // The five weighing ticket screens (menu group 1 and the main picture): TRPROC1 .. TRPROC5.
     weighing::registerTicketActions(dispatcher);
+    // The reports (menu "รายงานต่างๆ", the first button and the main picture): REPORT.
+    reports::registerReportActions(dispatcher);
     // Money vouchers and production records (menu group 2 and the main picture): MNPROC1 ..
     // MNPROC4, SKPROC1.
     accounts::registerVoucherActions(dispatcher);

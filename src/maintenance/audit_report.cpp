@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/clock.h"
+#include "core/print_settings.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -27,17 +28,10 @@ constexpr ReportColumn kColumns[] = {
 };
 constexpr int kGap = 4;  // characters between two columns
 
+// Report font n (1 rows, 2 headings, 3 title), the headings and title in bold.
 core::PrintFont reportFont(int n)
 {
-    const core::Settings& s = core::programSettings();
-    const std::string i = std::to_string(n);
-    double factor = s.number("CPRNFAC");
-    if (!(factor >= 1))
-        factor = 1;
-    core::PrintFont f;
-    f.face = core::xbase::alltrim(s.text("CFONT" + i));
-    f.width = int(std::lround(core::xbase::val(s.text("CWIDTH" + i)).value * factor));
-    f.height = int(std::lround(core::xbase::val(s.text("CHEIGHT" + i)).value * factor));
+    core::PrintFont f = core::reportFont(core::programSettings(), n);
     f.bold = n >= 2;
     return f;
 }
@@ -67,7 +61,7 @@ public:
     Report(core::PrintJob& job, core::Date from, core::Date to)
         : m_job(job), m_title(reportFont(3)), m_heading(reportFont(2)), m_rows(reportFont(1))
     {
-        m_pen = int(core::xbase::val(core::programSettings().text("CPEN1")).value);
+        m_pen = core::settingsPen(core::programSettings(), 1);
         m_caption = T("รายงานบันทึกการแก้ไขข้อมูล ช่วงวันที่ ") + from.dtoc() + T(" ถึง ") + to.dtoc();
         m_printedAt = T("วันที่ ") + core::clock().today().dtoc() + " , " + core::timeOfDay();
     }

@@ -104,6 +104,16 @@ QtPrintJob::Page* QtPrintJob::openPage()
     return m_pages.back().get();
 }
 
+const QtPrintJob::ResolvedFont& QtPrintJob::resolved(const core::PrintFont& font)
+{
+    auto& slot = m_fonts[{font.face, font.width, font.height, font.bold, font.italic}];
+    if (!slot) {
+        const QFont f = qtFont(font);
+        slot = std::make_unique<ResolvedFont>(ResolvedFont{f, QFontMetricsF(f, &m_printer)});
+    }
+    return *slot;
+}
+
 QFont QtPrintJob::qtFont(const core::PrintFont& font) const
 {
     QFont f = makeFont(font.face, font.width, font.height, double(m_printer.resolution()) / core::kSizeUnitsPerInch);
@@ -117,11 +127,12 @@ void QtPrintJob::text(int x, int y, const std::string& text, const core::PrintFo
     Page* page = openPage();
     if (!page)
         return;
+    const ResolvedFont& r = resolved(font);
     Op op;
     op.kind = Op::Kind::Text;
-    op.font = qtFont(font);
+    op.font = r.font;
     op.text = fromTis(text);
-    const QFontMetricsF fm(op.font, &m_printer);
+    const QFontMetricsF& fm = r.metrics;
     const double w = fm.horizontalAdvance(op.text);
     op.x = align == core::PrintAlign::Left ? x : align == core::PrintAlign::Right ? int(x - w) : int(x - w / 2);
     op.y = y + int(fm.ascent());
@@ -130,7 +141,7 @@ void QtPrintJob::text(int x, int y, const std::string& text, const core::PrintFo
 
 int QtPrintJob::textWidth(const std::string& text, const core::PrintFont& font)
 {
-    return int(QFontMetricsF(qtFont(font), &m_printer).horizontalAdvance(fromTis(text)));
+    return int(resolved(font).metrics.horizontalAdvance(fromTis(text)));
 }
 
 void QtPrintJob::line(int x1, int y1, int x2, int y2, int penWidth)

@@ -8,11 +8,14 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPageSize>
 #include <QPrinter>
 #include <QString>
+#include <map>
 #include <memory>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "core/print_job.h"
@@ -54,8 +57,15 @@ public:
 private:
     struct Op;
     struct Page;
+    struct ResolvedFont {
+        QFont font;
+        QFontMetricsF metrics;
+    };
     void replay(QPrinter* printer);
     Page* openPage();
+    // The Qt font of a print font with its metrics on the printer, made once per job: finding a
+    // face for Thai text is costly and a report asks for the same three fonts thousands of times.
+    const ResolvedFont& resolved(const core::PrintFont& font);
 
     Options m_options;
     QPrinter m_printer;
@@ -65,6 +75,7 @@ private:
     std::optional<QPageSize> m_nextSize;
     QPageSize m_size;
     std::vector<std::unique_ptr<Page>> m_pages;
+    std::map<std::tuple<std::string, int, int, bool, bool>, std::unique_ptr<ResolvedFont>> m_fonts;
 };
 
 // The installed printers from the print system, and its printer dialog for the person's choice.

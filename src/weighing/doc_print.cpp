@@ -4,6 +4,7 @@
 
 #include "core/fault.h"
 #include "core/paths.h"
+#include "core/print_settings.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/sound.h"
@@ -67,17 +68,6 @@ std::string templateFile(std::string_view name)
     if (core::paths::exists(given))
         return given;
     return core::paths::join(core::programSettings().text("CDRV1"), name);
-}
-
-core::PrintFont documentFont(int n)
-{
-    const core::Settings& s = core::programSettings();
-    const std::string i = std::to_string(n);
-    core::PrintFont f;
-    f.face = core::xbase::alltrim(s.text("CFONT" + i));
-    f.width = int(core::xbase::val(s.text("CWIDTH" + i)).value);
-    f.height = int(core::xbase::val(s.text("CHEIGHT" + i)).value);
-    return f;
 }
 
 // One print of one document: the state PROPRN and PRINTXT share.
@@ -348,8 +338,8 @@ bool DocumentPrint::print(core::PrintJob& job, bool withDetails)
 {
     m_job = &job;
     for (int i = 0; i < 3; ++i) {
-        m_fonts[i] = documentFont(4 + i);
-        m_pens[i] = int(core::xbase::val(core::programSettings().text("CPEN" + std::to_string(i + 1))).value);
+        m_fonts[i] = core::settingsFont(core::programSettings(), 4 + i);
+        m_pens[i] = core::settingsPen(core::programSettings(), i + 1);
     }
     m_lineDistance = rows(20);
     if (withDetails) {

@@ -1,0 +1,405 @@
+#include "reports/analysis.h"
+
+#include "core/fault.h"
+#include "core/paths.h"
+#include "core/prompts.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "reports/engine.h"
+#include "reports/relations.h"
+#include "reports/tables.h"
+#include "storage/catalogue.h"
+#include "storage/fault_bridge.h"
+#include "storage/ops.h"
+
+namespace reports {
+namespace {
+
+using core::tis620::T;
+
+// Reports a failed write to the error trap; false (the build stops) unless it was retried away.
+bool written(const storage::Status& s, const char* operation, storage::Table& t)
+{
+    if (s.ok())
+        return true;
+    (void)core::raise(storage::toFault(s, operation, t.path()));
+    return false;
+}
+
+std::string text(storage::Table& t, int field)
+{
+    std::string_view raw;
+    return field >= 0 && t.raw(field, &raw).ok() ? std::string(raw) : std::string();
+}
+
+double number(storage::Table& t, int field)
+{
+    core::Value v;
+    return field >= 0 && t.value(field, &v).ok() ? v.asNumber() : 0.0;
+}
+
+core::Date date(storage::Table& t, int field)
+{
+    std::string_view raw;
+    return field >= 0 && t.raw(field, &raw).ok() ? core::Date::fromDtos(raw) : core::Date();
+}
+
+// Adds the changes to a ledger record found by its key (appended with its key fields when missing),
+// under the record's lock, flushed before the lock is released.
+bool addToLedger(storage::Workspace& ws, const char* alias, const std::string& key,
+                 std::initializer_list<std::pair<const char*, std::string>> keyFields,
+                 std::initializer_list<std::pair<const char*, double>> changes)
+{
+    if (!ws.select(alias).ok())
+        return false;
+    storage::Table& t = *ws.current();
+    if (!t.seek(key).ok())
+        return false;
+    if (t.found()) {
+        if (!storage::REC_LOCK(ws))
+            return false;
+    } else {
+        if (!storage::ADD_REC(ws))
+            return false;
+        for (const auto& [field, value] : keyFields)
+            if (!written(t.put(field, core::Value::text(value)), "REPLACE", t))
+                return (void)t.unlock(), false;
+    }
+    for (const auto& [field, change] : changes) {
+        const int i = t.fieldIndex(field);
+        if (!written(t.putNumber(i, number(t, i) + change), "REPLACE", t))
+            return (void)t.unlock(), false;
+    }
+    const bool ok = written(t.commit(), "COMMIT", t);
+    (void)t.unlock();
+    return ok;
+}
+
+// Step 2: BEGIN := BALANCE (and BBEGIN := BORROW) record by record, each under its lock.
+bool resetOpening(storage::Workspace& ws, const char* alias, bool account)
+{
+    if (!ws.select(alias).ok())
+        return false;
+    storage::Table& t = *ws.current();
+    const int balance = t.fieldIndex("BALANCE"), begin = t.fieldIndex("BEGIN");
+    const int borrow = t.fieldIndex("BORROW"), bbegin = t.fieldIndex("BBEGIN");
+    for (storage::Status s = t.goTop(); !t.eof(); s = t.skip()) {
+        if (!s.ok() || !storage::REC_LOCK(ws))
+            return false;
+        bool ok = written(t.putNumber(begin, number(t, balance)), "REPLACE", t);
+        if (ok && account)
+            ok = written(t.putNumber(bbegin, number(t, borrow)), "REPLACE", t);
+        ok = ok && written(t.commit(), "COMMIT", t);
+        (void)t.unlock();
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// The work table "detail" made anew; false after the in-use message (every table closed).
+bool createWorkTable(storage::Workspace& ws, storage::WorkTable kind)
+{
+    if (openWorkTable(ws, kind, "detail"))
+        return true;
+    core::prompts().message(core::MessageKind::Info, T(kWorkTableBusyUtf8), T(kSelectionTitleUtf8));
+    (void)ws.closeAll();
+    return false;
+}
+
+bool indexWorkTable(storage::Workspace& ws, storage::WorkTable kind, const std::string& key,
+                    const std::string& reportName)
+{
+    if (buildReportIndex(ws, workTableFile(kind) + ".NTX", key, reportName))
+        return true;
+    (void)ws.closeAll();
+    return false;
+}
+
+struct Source {
+    int ticket, date, company, product, whouse, unit, qty, cash, drcr, cheque;
+};
+
+Source sourceFields(storage::Table& t, bool line)
+{
+    const auto f = [&](const char* name) { return t.fieldIndex(name); };
+    if (line)
+        return {f("DOC_NO"), f("DOC_DATE"), -1, f("CODE"), f("WHOUSE"), f("UNIT"), f("QTY"), -1, -1, -1};
+    return {f("TICKET"), f("DAYIN") >= 0 ? f("DAYIN") : f("DATE"), f("COMPANY"), f("PRODUCT"), f("WHOUSE"),
+            f("UNIT"), f("QTY"), f("CASH"), f("DRCR"), f("CHEQUE")};
+}
+
+double unitRate(storage::Workspace& ws, const std::string& unit)
+{
+    storage::Table* units = ws.find("Unit");
+    if (!units || !units->seek(unit).ok() || !units->found())
+        return 1;
+    const double rate = number(*units, units->fieldIndex("RATE"));
+    return rate != 0 ? rate : 1;
+}
+
+// Walks a table opened as "wdata" from the first record dated `start` (soft seek on its date order)
+// to its end, calling REVCALC(kind) for the records `take` accepts.
+bool walkFrom(storage::Workspace& ws, core::Date start, int kind, bool completedOnly)
+{
+    storage::Table& t = *ws.find("wdata");
+    const int stat = t.fieldIndex("STAT");
+    for (storage::Status s = t.seek(start.dtos(), true); !t.eof(); s = t.skip()) {
+        if (!s.ok())
+            return false;
+        if (t.deleted() || (completedOnly && text(t, stat) != "2"))
+            continue;
+        if (!REVCALC(ws, kind))
+            return false;
+        (void)ws.select("wdata");
+    }
+    return true;
+}
+
+bool stop(storage::Workspace& ws)
+{
+    (void)ws.closeAll();
+    return false;
+}
+
+}  // namespace
+
+bool MovementLock::take(const std::string& cdrv2, int waitMs)
+{
+    release();
+    storage::FileSystem& fs = storage::fileSystem();
+    const std::string path = fs.resolve(core::paths::join(cdrv2, "REVCALC.LCK"));
+    std::unique_ptr<storage::File> file;
+    const storage::Status s = storage::retryWhileLocked(
+        [&] { return fs.open(path, storage::ShareMode::Exclusive, storage::OpenFlags::Create, &file); }, waitMs);
+    if (!s.ok())
+        return false;
+    m_file = std::move(file);
+    return true;
+}
+
+void MovementLock::release()
+{
+    m_file.reset();
+}
+
+bool REVCALC(storage::Workspace& ws, int kind)
+{
+    storage::Table* sourcePtr = ws.find("wdata");
+    storage::Table* rowPtr = ws.find("detail");
+    if (!sourcePtr || !rowPtr || kind < 1 || kind > 10)
+        return false;
+    storage::Table& src = *sourcePtr;
+    storage::Table& row = *rowPtr;
+    const bool line = kind == 10;
+    const Source f = sourceFields(src, line);
+    const std::string nines = thaiNines(10);
+    const std::string party = line ? nines : text(src, f.company);
+    const std::string product = kind <= 4 || line ? text(src, f.product) : nines;
+    const std::string whouse = kind <= 4 || line ? text(src, f.whouse) : std::string();
+    const std::string unit = kind <= 4 || line ? text(src, f.unit) : std::string();
+    const bool supplier = kind == 1 || kind == 2 || kind == 6 || kind == 8;
+    const bool customer = (kind >= 3 && kind <= 5) || kind == 7 || kind == 9;
+    const double cash = number(src, f.cash), drcr = number(src, f.drcr), cheque = number(src, f.cheque);
+    double qty = 0;
+    if (kind <= 4)
+        qty = number(src, f.qty);
+    else if (line)
+        qty = number(src, f.qty) * unitRate(ws, unit);
+
+    static constexpr const char* kTypes[] = {"REC", "CAN", "INV", "RET", "SCL", "MON1", "MON2", "MON3", "MON4", "STK1"};
+    struct Row {
+        double cash = 0, drcr = 0, cheque = 0, borrow = 0;
+    } r;
+    if (kind <= 4) {
+        r = {cash, drcr, cheque, 0};
+    } else if (kind == 5) {
+        r = {cash, drcr, 0, 0};
+    } else if (kind <= 9) {
+        r = {cash, 0, cheque, kind <= 7 ? drcr : 0};
+    }
+
+    // The work row.
+    if (!written(row.append(), "APPEND", row))
+        return false;
+    const std::pair<const char*, std::string> texts[] = {
+        {"TYPE", kTypes[kind - 1]}, {"TICKET", text(src, f.ticket)}, {"COMPANY", customer ? party : nines},
+        {"FARMER", supplier ? party : nines}, {"PRODUCT", product}, {"WHOUSE", whouse}, {"UNIT", unit}};
+    for (const auto& [field, value] : texts)
+        if (!written(row.put(field, core::Value::text(value)), "REPLACE", row))
+            return false;
+    const std::pair<const char*, double> numbers[] = {
+        {"QTY", qty}, {"CASH", r.cash}, {"DRCR", r.drcr}, {"CHEQUE", r.cheque}, {"BORROW", r.borrow}};
+    for (const auto& [field, value] : numbers)
+        if (!written(row.putNumber(row.fieldIndex(field), value), "REPLACE", row))
+            return false;
+    if (!written(row.putDate(row.fieldIndex("DATE"), date(src, f.date)), "REPLACE", row))
+        return false;
+
+    // The roll-back of the opening values.
+    double stock = 0, apBegin = 0, apBbegin = 0, arBegin = 0, arBbegin = 0;
+    switch (kind) {
+    case 1: stock = -qty; apBegin = -drcr; break;
+    case 2: stock = qty; apBegin = drcr; break;
+    case 3: stock = qty; arBegin = -drcr; break;
+    case 4: stock = -qty; arBegin = drcr; break;
+    case 5: arBegin = -drcr; break;
+    case 6: apBegin = cash + cheque + drcr; apBbegin = drcr; break;
+    case 7: arBegin = cash + cheque + drcr; arBbegin = drcr; break;
+    case 8: apBbegin = -(cash + cheque); break;
+    case 9: arBbegin = -(cash + cheque); break;
+    case 10: stock = -qty; break;
+    }
+    const std::string product10 = core::xbase::padRight(product, 10);
+    const std::string whouse10 = core::xbase::padRight(whouse, 10);
+    const std::string party10 = core::xbase::padRight(party, 10);
+    if (stock != 0 &&
+        !addToLedger(ws, "stock", product10 + whouse10, {{"CODE", product10}, {"WHOUSE", whouse10}}, {{"BEGIN", stock}}))
+        return false;
+    if ((apBegin != 0 || apBbegin != 0) &&
+        !addToLedger(ws, "apacc", party10, {{"CODE", party10}}, {{"BEGIN", apBegin}, {"BBEGIN", apBbegin}}))
+        return false;
+    if ((arBegin != 0 || arBbegin != 0) &&
+        !addToLedger(ws, "aracc", party10, {{"CODE", party10}}, {{"BEGIN", arBegin}, {"BBEGIN", arBbegin}}))
+        return false;
+    return true;
+}
+
+bool buildMovementAnalysis(storage::Workspace& ws, core::Date start, const std::string& indexKey,
+                           const std::string& reportName, Relations* relations)
+{
+    using storage::WorkTable;
+    // 1. The work table.
+    if (!createWorkTable(ws, WorkTable::MovementAnalysis))
+        return false;
+    // 2. The opening values start from the current balances.
+    if (!openTable(ws, "Stock", "stock") || !openTable(ws, "ApAcc", "apacc") ||
+        !openTable(ws, "ArAcc", "aracc"))
+        return stop(ws);
+    if (!resetOpening(ws, "stock", false) || !resetOpening(ws, "apacc", true) || !resetOpening(ws, "aracc", true))
+        return stop(ws);
+    // 3. Completed tickets of the five weighing kinds, on their date order.
+    const std::string cdrv2 = core::programSettings().text("CDRV2");
+    for (int n = 1; n <= 5; ++n) {
+        if (!storage::OPENTRK(ws, cdrv2, "Wdata" + std::to_string(n), "wdata") || !walkFrom(ws, start, n, true))
+            return stop(ws);
+    }
+    // 4. Vouchers of the four kinds.
+    for (int n = 1; n <= 4; ++n) {
+        if (!openTable(ws, "Money" + std::to_string(n), "wdata") || !walkFrom(ws, start, n + 5, false))
+            return stop(ws);
+    }
+    // 5. Production lines, in the order of their own index (the file every workstation keeps on
+    // INDENT+RECORD): each line dated from the start on.
+    if (!openTable(ws, "Detail3", "wdata"))
+        return stop(ws);
+    {
+        storage::Table& lines = *ws.find("wdata");
+        const int docDate = lines.fieldIndex("DOC_DATE");
+        for (storage::Status s = lines.goTop(); !lines.eof(); s = lines.skip()) {
+            if (!s.ok())
+                return stop(ws);
+            if (lines.deleted() || date(lines, docDate) < start)
+                continue;
+            if (!REVCALC(ws, 10))
+                return stop(ws);
+        }
+    }
+    (void)ws.close("wdata");
+    // 7. The order and the relations.
+    if (!indexWorkTable(ws, WorkTable::MovementAnalysis, indexKey, reportName))
+        return false;
+    const std::pair<const char*, const char*> links[] = {
+        {"Company", "COMPANY"}, {"Farmer", "FARMER"}, {"Product", "PRODUCT"},
+        {"aracc", "COMPANY"},   {"apacc", "FARMER"},  {"stock", "PRODUCT+WHOUSE"}};
+    for (const auto& [child, key] : links)
+        if (ws.find(child))
+            (void)(relations ? relations->add("detail", child, key) : ws.setRelation("detail", child, key));
+    (void)ws.select("detail");
+    return true;
+}
+
+bool buildBalanceSummary(storage::Workspace& ws, core::Date from, core::Date to, const std::string& indexKey,
+                         const std::string& reportName)
+{
+    using storage::WorkTable;
+    if (!createWorkTable(ws, WorkTable::BalanceSummary))
+        return false;
+    struct Totals {
+        double cash = 0, drcr = 0, cheque = 0, balance = 0, borrow = 0;
+    };
+    std::vector<std::pair<std::string, Totals>> rows;
+
+    // Current balances of the ledgers: every record not marked for deletion.
+    const std::pair<const char*, const char*> ledgers[] = {
+        {"Stock", "ยอดสินค้าคงเหลือ"}, {"ApAcc", "ยอดเจ้าหนี้คงเหลือ"}, {"ArAcc", "ยอดลูกหนี้คงเหลือ"}};
+    for (const auto& [table, description] : ledgers) {
+        if (!openTable(ws, table, "wdata"))
+            return stop(ws);
+        storage::Table& t = *ws.find("wdata");
+        const int balance = t.fieldIndex("BALANCE"), borrow = t.fieldIndex("BORROW");
+        Totals sum;
+        for (storage::Status s = t.goTop(); !t.eof(); s = t.skip()) {
+            if (!s.ok())
+                return stop(ws);
+            if (t.deleted())
+                continue;
+            sum.balance += number(t, balance);
+            sum.borrow += number(t, borrow);
+        }
+        rows.push_back({T(description), sum});
+    }
+    // Totals of the documents dated in the range: completed tickets, vouchers.
+    static constexpr const char* kDocuments[] = {
+        "ยอดการรับซื้อสินค้าเข้า", "ยอดการส่งคืนสินค้า", "ยอดการขายสินค้าออก", "ยอดการรับคืนสินค้า", "ยอดการรับจ้างชั่ง",
+        "ยอดการจ่ายเงิน",        "ยอดการรับเงิน",      "ยอดการให้ยืมเงิน",    "ยอดการขอยืมเงิน"};
+    const std::string cdrv2 = core::programSettings().text("CDRV2");
+    for (int n = 1; n <= 9; ++n) {
+        const bool ticket = n <= 5;
+        const bool opened = ticket ? storage::OPENTRK(ws, cdrv2, "Wdata" + std::to_string(n), "wdata")
+                                   : openTable(ws, "Money" + std::to_string(n - 5), "wdata");
+        if (!opened)
+            return stop(ws);
+        storage::Table& t = *ws.find("wdata");
+        const int day = t.fieldIndex(ticket ? "DAYIN" : "DATE"), stat = t.fieldIndex("STAT");
+        const int cash = t.fieldIndex("CASH"), drcr = t.fieldIndex("DRCR"), cheque = t.fieldIndex("CHEQUE");
+        const std::string last = to.dtos();
+        Totals sum;
+        for (storage::Status s = t.seek(from.dtos(), true); !t.eof(); s = t.skip()) {
+            if (!s.ok())
+                return stop(ws);
+            if (text(t, day) > last)
+                break;
+            if (t.deleted() || (ticket && text(t, stat) != "2"))
+                continue;
+            sum.cash += number(t, cash);
+            sum.drcr += number(t, drcr);
+            sum.cheque += number(t, cheque);
+        }
+        rows.push_back({T(kDocuments[n - 1]), sum});
+    }
+    (void)ws.close("wdata");
+
+    storage::Table& work = *ws.find("detail");
+    static constexpr const char* kCodes[] = {"01", "02", "03", "10", "20", "30", "40", "50", "60", "70", "80", "90"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const Totals& v = rows[i].second;
+        const std::pair<const char*, double> numbers[] = {{"CASH", v.cash},       {"DRCR", v.drcr},
+                                                          {"CHEQUE", v.cheque},   {"QTY", 0},
+                                                          {"BALANCE", v.balance}, {"BORROW", v.borrow}};
+        bool ok = written(work.append(), "APPEND", work) &&
+                  written(work.put("CODE", core::Value::text(kCodes[i])), "REPLACE", work) &&
+                  written(work.put("DESCRIPT", core::Value::text(rows[i].first)), "REPLACE", work);
+        for (const auto& [field, value] : numbers)
+            ok = ok && written(work.putNumber(work.fieldIndex(field), value), "REPLACE", work);
+        if (!ok)
+            return stop(ws);
+    }
+    if (!indexWorkTable(ws, WorkTable::BalanceSummary, indexKey, reportName))
+        return false;
+    (void)ws.select("detail");
+    return true;
+}
+
+}  // namespace reports

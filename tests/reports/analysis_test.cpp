@@ -1,0 +1,198 @@
+// The analysis work tables: the movement analysis's rows and the ledgers' opening values rolled
+// back to the start date (a week of business, and the cases one by one), the balance summary's
+// twelve rows, and two workstations running the movement analysis at once (two processes): the
+// second waits, then is told another one is at work, and the first one's opening values stand.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "core/settings.h"
+#include "reports/analysis.h"
+#include "reports/reports_fixture.h"
+#include "reports/tables.h"
+#include "storage/fork_child.h"
+
+namespace {
+
+using reports::ReportOutcome;
+using reportstest::ReportSite;
+
+// The work rows "TYPE TICKET", in record order.
+std::vector<std::string> workRows(const ReportSite& site)
+{
+    const std::string path = site.dir() + "/WORK/D_ADMIN.DBF";
+    const auto types = site.values(path, "TYPE"), tickets = site.values(path, "TICKET");
+    std::vector<std::string> out;
+    for (std::size_t i = 0; i < types.size(); ++i)
+        out.push_back(types[i] + " " + tickets[i]);
+    return out;
+}
+
+TEST(MovementAnalysis, AWeekRolledBackToItsFirstDay)
+{
+    ReportSite site;
+    ASSERT_EQ(site.runWeek("ACC01"), ReportOutcome::Printed);
+    EXPECT_EQ(workRows(site), (std::vector<std::string>{
+                                  "REC 000002", "REC 000003", "REC 000005", "REC 000006", "CAN 000001", "INV 000002",
+                                  "INV 000003", "SCL 000001", "SCL 000002", "MON1 000001", "MON1 000002", "MON2 000001",
+                                  "MON3 000002", "MON4 000001", "STK1 000001", "STK1 000001"}));
+    // The opening values are the balances as they stood before 1 December: posting the week's
+    // documents onto them gives the balances of today.
+    struct Expect {
+        const char* table;
+        const char* key;
+        const char* field;
+        double value;
+    };
+    const Expect expected[] = {
+        {"Stock", "P001", "BEGIN", 4000},  {"Stock", "P002", "BEGIN", 0},   {"Stock", "P003", "BEGIN", 0},
+        {"Stock", "P004", "BEGIN", 0},     {"Stock", "P005", "BEGIN", 0},   {"ApAcc", "F001", "BEGIN", 0},
+        {"ApAcc", "F001", "BBEGIN", 10000}, {"ApAcc", "F002", "BEGIN", 0},  {"ApAcc", "F002", "BBEGIN", 0},
+        {"ArAcc", "C001", "BEGIN", 0},     {"ArAcc", "C002", "BBEGIN", 0}, {"ArAcc", "C004", "BEGIN", 0},
+    };
+    for (const Expect& e : expected)
+        EXPECT_DOUBLE_EQ(site.number(e.table, "CODE", e.key, e.field), e.value) << e.table << " " << e.key << " " << e.field;
+    // The supplier's statement: opening, movements, closing as the ledger holds it.
+    const auto texts = site.texts();
+    const auto has = [&](const std::string& t) { return std::find(texts.begin(), texts.end(), t) != texts.end(); };
+    EXPECT_TRUE(has("1:ผู้ขาย F001 นายสมศักดิ์ ทองดี"));
+    EXPECT_TRUE(has("1:รับซื้อ 000002"));
+    EXPECT_TRUE(has("1:จ่ายชำระ 000001"));
+    EXPECT_TRUE(has("1:58,250.00"));
+    EXPECT_TRUE(has("1:ให้กู้/เบิก 000002"));
+}
+
+TEST(MovementAnalysis, TheCasesOneByOne)
+{
+    struct Case {
+        const char* what;
+        const char* table;
+        std::string csv;
+        const char* ledger;
+        const char* key;     // the ledger record's CODE
+        const char* whouse;  // stock only
+        double balance;      // before the run (the stock record is left out when NaN)
+        double begin;        // after the run
+        std::vector<std::string> rows;
+    };
+    const double none = std::nan("");
+    const Case cases[] = {
+        {"a completed purchase on the start date lowers its stock's opening by its quantity", "Wdata1",
+         "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n000001,2,F001,P001,W01,KG,20261201,1000\n", "Stock",
+         "P001", "W01", 5000, 4000, {"REC 000001"}},
+        {"a sale before the start date writes no row", "Wdata3",
+         "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n000001,2,C001,P001,W01,KG,20261130,700\n", "Stock",
+         "P001", "W01", 5000, 5000, {}},
+        {"an open ticket writes no row", "Wdata1",
+         "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n000001,1,F001,P001,W01,KG,20261202,700\n", "Stock",
+         "P001", "W01", 5000, 5000, {}},
+        {"a production line whose unit has rate 0 counts its quantity once", "Detail3",
+         "INDENT,RECORD,DOC_NO,DOC_DATE,CODE,WHOUSE,UNIT,QTY\n1,1,000001,20261203,P001,W01,BAG0,250\n", "Stock", "P001",
+         "W01", 5000, 4750, {"STK1 000001"}},
+        {"a movement of a pair without a stock record creates one", "Wdata1",
+         "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n000001,2,F001,P002,W03,KG,20261202,300\n", "Stock", "P002",
+         "W03", none, -300, {"REC 000001"}},
+        {"a payment's loan deduction returns to the supplier's opening balance", "Money1",
+         "TICKET,DATE,COMPANY,AMOUNT,CASH,DRCR,CHEQUE\n000001,20261202,F001,1000,600,100,300\n", "ApAcc", "F001", "",
+         0, 1000, {"MON1 000001"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReportSite site(false);
+        site.load("Unit", "CODE,NAME,RATE\nBAG0,กระสอบ,0\n");
+        site.load(c.table, c.csv);
+        if (!std::isnan(c.balance)) {
+            if (std::string(c.ledger) == "Stock")
+                site.load("Stock", "CODE,WHOUSE,BALANCE\n" + std::string(c.key) + "," + c.whouse + "," +
+                                       std::to_string(int(c.balance)) + "\n");
+            else
+                site.load(c.ledger, "CODE,BALANCE\n" + std::string(c.key) + "," + std::to_string(int(c.balance)) + "\n");
+        }
+        ASSERT_EQ(site.run("ACC03", {{"CDAYBEG", ReportSite::day(1)}, {"CDAYEND", ReportSite::day(5)}}) == ReportOutcome::NotRun,
+                  false);
+        EXPECT_EQ(workRows(site), c.rows);
+        const std::string path = site.pathOf(c.ledger);
+        const auto codes = site.values(path, "CODE"), begins = site.values(path, "BEGIN");
+        const auto balances = site.values(path, "BALANCE");
+        ASSERT_EQ(codes.size(), 1u);
+        EXPECT_EQ(codes[0], c.key);
+        EXPECT_DOUBLE_EQ(std::stod(begins[0]), c.begin);
+        if (std::isnan(c.balance)) {
+            EXPECT_DOUBLE_EQ(std::stod(balances[0].empty() ? "0" : balances[0]), 0);
+        }
+    }
+}
+
+TEST(BalanceSummary, TwelveRowsOnADayWithoutTicketsAndTheWeeksTotals)
+{
+    ReportSite site;
+    ASSERT_EQ(site.run("GLR01", {{"CDAYBEG", ReportSite::day(6)}, {"CDAYEND", ReportSite::day(6)}}),
+              ReportOutcome::Printed);
+    const std::string path = site.dir() + "/WORK/D_ADMIN.DBF";
+    EXPECT_EQ(site.values(path, "CODE"),
+              (std::vector<std::string>{"01", "02", "03", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
+    EXPECT_EQ(site.values(path, "DESCRIPT")[3], "ยอดการรับซื้อสินค้าเข้า");
+    const auto balances = site.values(path, "BALANCE"), borrows = site.values(path, "BORROW");
+    EXPECT_DOUBLE_EQ(std::stod(balances[0]), 14080 + 2050 - 500 + 2500 + 2000);
+    EXPECT_DOUBLE_EQ(std::stod(borrows[1]), 6750);
+    EXPECT_DOUBLE_EQ(std::stod(balances[2]), 68300);
+    EXPECT_DOUBLE_EQ(std::stod(borrows[2]), 20000);
+    for (const char* field : {"CASH", "DRCR", "CHEQUE"}) {
+        const auto column = site.values(path, field);
+        for (std::size_t i = 3; i < column.size(); ++i)
+            EXPECT_DOUBLE_EQ(std::stod(column[i]), 0) << field << " " << i;
+    }
+
+    ASSERT_EQ(site.runWeek("GLR01"), ReportOutcome::Printed);
+    const auto cash = site.values(path, "CASH"), drcr = site.values(path, "DRCR"), cheque = site.values(path, "CHEQUE");
+    // Purchases: completed, not marked, in the week.
+    EXPECT_DOUBLE_EQ(std::stod(cash[3]), 50000 + 7375);
+    EXPECT_DOUBLE_EQ(std::stod(drcr[3]), 58250 + 54390);
+    EXPECT_DOUBLE_EQ(std::stod(cheque[3]), 167750);
+    EXPECT_DOUBLE_EQ(std::stod(drcr[4]), 4900);           // returns to suppliers
+    EXPECT_DOUBLE_EQ(std::stod(cash[5]), 36000);          // sales
+    EXPECT_DOUBLE_EQ(std::stod(drcr[7]), 300);            // weighing service
+    EXPECT_DOUBLE_EQ(std::stod(cash[8]), 40000 + 49490);  // payments
+    EXPECT_DOUBLE_EQ(std::stod(cash[10]), 5000);          // loans given in the week only
+    EXPECT_DOUBLE_EQ(std::stod(cheque[11]), 20000);       // loans taken
+}
+
+TEST(MovementAnalysis, ASecondWorkstationWaitsAndIsRefusedWhileTheFirstOneRuns)
+{
+    ReportSite site;
+    // The other workstation rolls the ledgers back to 1 December and holds on (its preview open).
+    storagetest::Child other([&](storagetest::Child& parent) {
+        core::programSettings().setText("CUSER", "OPER1");
+        reports::MovementLock lock;
+        if (!lock.take(core::programSettings().text("CDRV2")))
+            return 1;
+        storage::Workspace ws;
+        if (!reports::openTable(ws, "Unit", "Unit") || !reports::openTable(ws, "Farmer", "Farmer") ||
+            !reports::openTable(ws, "Company", "Company") || !reports::openTable(ws, "Product", "Product") ||
+            !reports::buildMovementAnalysis(ws, core::Date::fromYmd(2026, 12, 1), "FARMER", "ACC01"))
+            return 2;
+        parent.send('b');
+        return parent.receive() == 'q' ? 0 : 3;
+    });
+    ASSERT_EQ(other.receive(), 'b');
+    const auto monotonic = site.clock.monotonic;
+    // This one asks for 4 December: it waits its five seconds and is told; nothing is rolled back.
+    EXPECT_EQ(site.run("ACC01", {{"CDAYBEG", ReportSite::day(4)}, {"CDAYEND", ReportSite::day(5)}}),
+              ReportOutcome::NotRun);
+    EXPECT_GE(site.clock.monotonic - monotonic, reports::kMovementLockWaitMs);
+    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
+              (std::vector<std::string>{std::string("ส่วนการจัดทำรายงาน|") + reports::kMovementBusyUtf8}));
+    EXPECT_DOUBLE_EQ(site.number("Stock", "CODE", "P001", "BEGIN"), 4000);
+    EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BBEGIN"), 10000);
+    other.send('q');
+    ASSERT_EQ(other.wait(), 0);
+    // Once the other one is done, this one runs with its own start date.
+    site.prompts.shown.clear();
+    EXPECT_EQ(site.run("ACC01", {{"CDAYBEG", ReportSite::day(4)}, {"CDAYEND", ReportSite::day(5)}}),
+              ReportOutcome::Printed);
+    EXPECT_DOUBLE_EQ(site.number("Stock", "CODE", "P001", "BEGIN"), 14080);
+    EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BBEGIN"), 1750);
+    EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F002", "BEGIN"), 54390);
+}
+
+}  // namespace

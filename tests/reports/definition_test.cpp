@@ -1,0 +1,145 @@
+// Report definitions: the settings lines (names in any case, the value from the ninth character
+// trimmed and upper-cased, the last repeat counting, the margin in hundredths) and the print lines'
+// fixed columns - section, command, option, the three numbers divided by 100 and where each
+// command's expression begins - and the file split into lines of the work table's width.
+#include <gtest/gtest.h>
+
+#include "core/tis620.h"
+#include "reports/definition.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using core::tis620::T;
+using reports::Command;
+using reports::Option;
+
+TEST(Definition, PrintLineColumns)
+{
+    struct Case {
+        const char* line;
+        char section;
+        Command command;
+        Option option;
+        core::PrintAlign align;
+        int digit;  // font or pen
+        double a, b, c;
+        const char* expression;
+    };
+    const Case cases[] = {
+        {"D,LF,SAYR1,00100,NAME", 'D', Command::LF, Option::Text, core::PrintAlign::Left, 1, 1, 0, 0, "NAME"},
+        {"h,nf,sayl2,00500,\"x\"  ", 'H', Command::NF, Option::Text, core::PrintAlign::Right, 2, 5, 0, 0, "\"x\""},
+        {"T;NF;SAYC3;00413;CREPNAME", 'T', Command::NF, Option::Text, core::PrintAlign::Centre, 3, 4.13, 0, 0, "CREPNAME"},
+        {"G,LO,SAYR1,00250,00300,TRIM(NAME)", 'G', Command::LO, Option::Text, core::PrintAlign::Left, 1, 2.5, 3, 0,
+         "TRIM(NAME)"},
+        {"S,LH,LINE3,00040,00790", 'S', Command::LH, Option::Rule, core::PrintAlign::Left, 3, 0.4, 7.9, 0, ""},
+        {"F,LX,LINE2,00100,00500,01200", 'F', Command::LX, Option::Rule, core::PrintAlign::Left, 2, 1, 5, 12, ""},
+        {"E,SM,     ,03100,AMOUNT", 'E', Command::SM, Option::None, core::PrintAlign::Left, 1, 31, 0, 0, "AMOUNT"},
+        {"B,NA,     ,00200,COMPANY", 'B', Command::NA, Option::None, core::PrintAlign::Left, 1, 2, 0, 0, "COMPANY"},
+        {"D,NH", 'D', Command::NH, Option::None, core::PrintAlign::Left, 1, 0, 0, 0, ""},
+        {"D,LV,LINE1,00040", 'D', Command::LV, Option::Rule, core::PrintAlign::Left, 1, 0.4, 0, 0, ""},
+        // An option that is none of those listed, a command that is none.
+        {"D,LF,SAYX1,00100,NAME", 'D', Command::LF, Option::None, core::PrintAlign::Left, 1, 1, 0, 0, "NAME"},
+        {"D,LF,SAYR4,00100,NAME", 'D', Command::LF, Option::None, core::PrintAlign::Left, 1, 1, 0, 0, "NAME"},
+        {"D,ZZ,SAYR1,00100,NAME", 'D', Command::None, Option::Text, core::PrintAlign::Left, 1, 1, 0, 0, ""},
+        // Numbers read as VAL reads them: blanks and text give 0, a point is a point.
+        {"D,LH,LINE1,  1.5,abcde", 'D', Command::LH, Option::Rule, core::PrintAlign::Left, 1, 0.015, 0, 0, ""},
+    };
+    for (const Case& c : cases) {
+        const reports::PrintLine p = reports::parsePrintLine(c.line, 7);
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(p.number, 7);
+        EXPECT_EQ(p.section, c.section);
+        EXPECT_EQ(p.command, c.command);
+        EXPECT_EQ(p.option, c.option);
+        if (p.option == Option::Text) {
+            EXPECT_EQ(p.align, c.align);
+            EXPECT_EQ(p.font, c.digit);
+        }
+        if (p.option == Option::Rule) {
+            EXPECT_EQ(p.pen, c.digit);
+        }
+        EXPECT_DOUBLE_EQ(p.a, c.a);
+        EXPECT_DOUBLE_EQ(p.b, c.b);
+        EXPECT_DOUBLE_EQ(p.c, c.c);
+        EXPECT_EQ(p.expression, c.expression);
+    }
+}
+
+TEST(Definition, LinesOfOtherSectionsAreNeverRun)
+{
+    for (const char* line : {"I,FILES,WDATA1", "* a comment", "X,LF,SAYR1,00100,NAME", "", " D,LF"})
+        EXPECT_EQ(reports::parsePrintLine(line, 1).section, 0) << line;
+}
+
+TEST(Definition, SettingsLastRepeatCountsAndAreUpperCased)
+{
+    const reports::Definition d = reports::parseDefinition({
+        "i,files,wdata1",
+        "I,FORMS 6",
+        "I,INDEX,  dtos(dayin)+tmin  ",
+        "I,GROUP,DTOS(DAYIN)",
+        "I,GROUP,company",
+        "I,BLOCK,company+product",
+        "I,CONDI,stat=\"2\"",
+        "I,LEFTM,00050",
+        "D,LF,SAYR1,00100,NAME",
+        "I,LEFTMX",  // a setting name must be followed by its separator: this one has no value
+    });
+    const reports::DefinitionSettings& s = d.settings;
+    EXPECT_EQ(s.CFILE, "WDATA1");
+    EXPECT_EQ(s.CFORM, "6");
+    EXPECT_EQ(s.CINDEX, "DTOS(DAYIN)+TMIN");
+    EXPECT_EQ(s.CFGROUP, "COMPANY");
+    EXPECT_EQ(s.CFBLOCK, "COMPANY+PRODUCT");
+    EXPECT_EQ(s.CFCOND, "STAT=\"2\"");
+    EXPECT_DOUBLE_EQ(s.COFFSET, 0);  // the last I,LEFTM has no value
+    EXPECT_TRUE(s.missing().empty());
+    ASSERT_EQ(d.lines.size(), 1u);
+    EXPECT_EQ(d.lines[0].number, 9);
+
+    EXPECT_DOUBLE_EQ(reports::parseDefinition({"I,LEFTM,50"}).settings.COFFSET, 0.5);
+    // Without I,GROUP the group is missing, even for a report that would not group.
+    const auto missing = reports::parseDefinition({"I,FILES,X", "I,FORMS,1", "I,INDEX,CODE", "I,BLOCK,\"1\""})
+                             .settings.missing();
+    ASSERT_EQ(missing.size(), 1u);
+    EXPECT_STREQ(missing[0], "CFGROUP");
+}
+
+TEST(Definition, FileSplitsIntoLinesOfTheWorkTablesWidth)
+{
+    const std::string longLine(250, 'x');
+    const auto lines = reports::splitDefinition("a\r\nb\n\n" + longLine + "\r\nlast");
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "a");
+    EXPECT_EQ(lines[1], "b");
+    EXPECT_EQ(lines[2], "");
+    EXPECT_EQ(lines[3].size(), reports::kDefinitionLineLength);
+    EXPECT_EQ(lines[4], "last");
+    EXPECT_TRUE(reports::splitDefinition("").empty());
+}
+
+TEST(Definition, ThaiTextSurvivesAsBytes)
+{
+    const std::string line = T("H,LF,SAYC3,00413,\"รายงานการชั่ง\"");
+    EXPECT_EQ(reports::parsePrintLine(line, 1).expression, T("\"รายงานการชั่ง\""));
+}
+
+TEST(Definition, FilesThatAreNoDefinitionsAreRefused)
+{
+    testsupport::TempDir dir;
+    std::string bytes, error;
+    EXPECT_FALSE(reports::readDefinitionFile(dir.file("none.txt"), &bytes, &error));
+    EXPECT_NE(error.find("cannot be read"), std::string::npos);
+    testsupport::writeFile(dir.file("nul.txt"), std::string("D,LF\0x", 6));
+    EXPECT_FALSE(reports::readDefinitionFile(dir.file("nul.txt"), &bytes, &error));
+    EXPECT_NE(error.find("NUL"), std::string::npos);
+    testsupport::writeFile(dir.file("big.txt"), std::string(reports::kMaxDefinitionBytes + 1, 'x'));
+    EXPECT_FALSE(reports::readDefinitionFile(dir.file("big.txt"), &bytes, &error));
+    EXPECT_NE(error.find("larger than"), std::string::npos);
+    testsupport::writeFile(dir.file("ok.txt"), "I,FILES,X\r\n");
+    EXPECT_TRUE(reports::readDefinitionFile(dir.file("ok.txt"), &bytes, &error));
+    EXPECT_EQ(bytes, "I,FILES,X\r\n");
+}
+
+}  // namespace

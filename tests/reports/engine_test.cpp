@@ -1,0 +1,385 @@
+// The report engine over a small detail table through a recording print job: one line per record
+// and CPAGEL lines a page, the order of the sections at group and block changes, the eject flag,
+// the page footers, text alignment and the margin, rules and frames, the accumulators and name
+// slots, REPLINE, fonts and pens from the settings, no data, faults in expressions, a header that
+// fills its page, and the walk limited to a date range giving the same pages as the whole walk.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <sstream>
+
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "reports/engine.h"
+#include "storage/table.h"
+#include "support/recording_print_job.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using core::tis620::T;
+using reports::FilterAnswer;
+using reports::ReportOutcome;
+
+struct Row {
+    std::string grp, blk, name;
+    double amt = 0;
+    int day = 1;  // of December 2026
+    bool deleted = false;
+};
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        storage::setHardCommit(false);
+        core::Settings& s = core::programSettings();
+        s.clear();
+        s.setText("CPAGEL", "5");
+        s.setText("CPLENGHT", "5");
+        s.set("CPRNFAC", core::Value::number(2, 1));
+        for (const char* n : {"1", "2", "3"}) {
+            s.setText(std::string("CFONT") + n, "EucrosiaUPC");
+            s.setText(std::string("CWIDTH") + n, "0");
+            s.setText(std::string("CHEIGHT") + n, "-16");
+        }
+        s.setText("CFONT3", "LilyUPC");
+        s.setText("CPEN1", "1");
+        s.setText("CPEN2", "3");
+        s.setText("CPEN3", "6");
+        values.setText("CEJECT", "N");
+    }
+    void TearDown() override
+    {
+        (void)ws.closeAll();
+        core::programSettings().clear();
+        storage::setHardCommit(true);
+    }
+
+    // The detail table "detail" (exclusive) with the rows, ordered by DTOS(DAY)+GRP+BLK+NAME.
+    void table(const std::vector<Row>& rows)
+    {
+        const std::string path = dir.file("DETAIL.DBF");
+        ASSERT_TRUE(storage::Table::create(path,
+                                           {{"GRP", storage::FieldType::Character, 2, 0},
+                                            {"BLK", storage::FieldType::Character, 2, 0},
+                                            {"NAME", storage::FieldType::Character, 10, 0},
+                                            {"AMT", storage::FieldType::Numeric, 10, 2},
+                                            {"DAY", storage::FieldType::Date, 8, 0}},
+                                           true)
+                        .ok());
+        storage::Table* t = nullptr;
+        ASSERT_TRUE(ws.open("detail", path, storage::ShareMode::Exclusive, &t).ok());
+        for (const Row& r : rows) {
+            ASSERT_TRUE(t->append().ok());
+            ASSERT_TRUE(t->put("GRP", core::Value::text(r.grp)).ok());
+            ASSERT_TRUE(t->put("BLK", core::Value::text(r.blk)).ok());
+            ASSERT_TRUE(t->put("NAME", core::Value::text(r.name)).ok());
+            ASSERT_TRUE(t->put("AMT", core::Value::number(r.amt, 2)).ok());
+            ASSERT_TRUE(t->put("DAY", core::Value::date(core::Date::fromYmd(2026, 12, r.day))).ok());
+            if (r.deleted) {
+                ASSERT_TRUE(t->deleteRecord().ok());
+            }
+        }
+        ASSERT_TRUE(t->createOrder(dir.file("DETAIL.NTX"), "DTOS(DAY)+GRP+BLK+NAME").ok());
+        ASSERT_TRUE(t->goTop().ok());
+    }
+
+    ReportOutcome run(const std::vector<std::string>& lines, const std::string& group = "GRP",
+                      const std::string& block = "BLK")
+    {
+        std::vector<std::string> all = {"I,FILES,X", "I,FORMS,1", "I,INDEX,X", "I,GROUP," + group, "I,BLOCK," + block};
+        all.insert(all.end(), lines.begin(), lines.end());
+        definition = reports::parseDefinition(all);
+        reports::ReportEngine engine(ws, definition, values, "TEST");
+        if (filter)
+            engine.setFilter(filter);
+        if (limit)
+            engine.limitToDates(ws.find("detail")->fieldIndex("DAY"), core::Date::fromYmd(2026, 12, limit->first),
+                                core::Date::fromYmd(2026, 12, limit->second));
+        job = testsupport::RecordingPrintJob();
+        (void)job.begin("MERVO Report");
+        const ReportOutcome outcome = engine.REPSTART(job);
+        pages = engine.pages();
+        return outcome;
+    }
+
+    // The texts drawn, "page:text" in order.
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        int page = 0;
+        for (const std::string& l : job.log) {
+            if (l.rfind("page ", 0) == 0)
+                page = std::stoi(l.substr(5));
+            if (l.rfind("text ", 0) == 0)
+                out.push_back(std::to_string(page) + ":" + l.substr(l.rfind(' ') + 1));
+        }
+        return out;
+    }
+    // The log line of the first text that is `text`, split into words.
+    std::vector<std::string> textLine(const std::string& text) const
+    {
+        for (const std::string& l : job.log) {
+            if (l.rfind("text ", 0) == 0 && l.substr(l.rfind(' ') + 1) == text) {
+                std::istringstream in(l);
+                std::vector<std::string> w;
+                for (std::string s; in >> s;)
+                    w.push_back(s);
+                return w;
+            }
+        }
+        return {};
+    }
+    std::vector<std::string> logOf(const char* kind) const
+    {
+        std::vector<std::string> out;
+        for (const std::string& l : job.log)
+            if (l.rfind(kind, 0) == 0)
+                out.push_back(l);
+        return out;
+    }
+    int lineHeight() const { return job.pageHeight() / (5 + 5); }
+
+    testsupport::TempDir dir;
+    testsupport::RecordingPrompts prompts;
+    testsupport::RecordingFaultHandler faults;
+    storage::Workspace ws;
+    core::ValueMap values;
+    reports::Definition definition;
+    reports::ReportEngine::Filter filter;
+    std::optional<std::pair<int, int>> limit;
+    testsupport::RecordingPrintJob job;
+    int pages = 0;
+};
+
+TEST_F(EngineTest, OnlyDetailLinesPrintOneLinePerRecordAndCpagelLinesAPage)
+{
+    std::vector<Row> rows;
+    for (int i = 1; i <= 12; ++i)
+        rows.push_back({"A", "A", "R" + std::to_string(100 + i)});
+    table(rows);
+    ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::Printed);
+    EXPECT_EQ(pages, 3);
+    const auto t = texts();
+    ASSERT_EQ(t.size(), 12u);
+    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const std::string& s) { return s[0] == '1'; }), 5);
+    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const std::string& s) { return s[0] == '3'; }), 2);
+    // Lines 1 to 5 of each page, the text's top at n x the line height, x = 1 inch.
+    EXPECT_EQ(textLine("R101")[1], "1200");
+    EXPECT_EQ(textLine("R101")[2], std::to_string(lineHeight()));
+    EXPECT_EQ(textLine("R105")[2], std::to_string(5 * lineHeight()));
+    EXPECT_EQ(textLine("R106")[2], std::to_string(lineHeight()));
+    EXPECT_EQ(job.log.back(), "end");
+}
+
+TEST_F(EngineTest, SectionsRunInOrderAtGroupAndBlockChanges)
+{
+    const std::vector<std::string> sections = {
+        "H,NF,SAYR1,00100,\"H\"+LTRIM(STR(NPAGE))", "G,LF,SAYR1,00100,\"G\"+CGROUP",
+        "B,LF,SAYR1,00100,\"B\"+BLK",              "D,LF,SAYR1,00100,\"D\"+NAME",
+        "E,LF,SAYR1,00100,\"E\"+LTRIM(STR(NSUB))", "S,LF,SAYR1,00100,\"S\"+LTRIM(STR(NSUM))",
+        "T,LF,SAYR1,00100,\"T\"+LTRIM(STR(NITEM))", "F,NF,SAYR1,00100,\"F\""};
+    struct Case {
+        const char* what;
+        std::vector<Row> rows;
+        std::string group, block;
+        std::vector<std::string> expected;
+    };
+    core::programSettings().setText("CPAGEL", "60");
+    const Case cases[] = {
+        {"block footers before group footers, the total after both",
+         {{"A", "1", "a"}, {"A", "2", "b"}, {"B", "1", "c"}},
+         "GRP",
+         "GRP+BLK",
+         {"1:H1", "1:GA", "1:B1", "1:Da", "1:E1", "1:B2", "1:Db", "1:E1", "1:S2", "1:GB", "1:B1", "1:Dc", "1:E1",
+          "1:S1", "1:T3"}},
+        {"a constant group and a changing block: G once, B at every change",
+         {{"A", "1", "a"}, {"B", "2", "b"}, {"C", "2", "c"}},
+         "\"K\"",
+         "BLK",
+         {"1:H1", "1:GK", "1:B1", "1:Da", "1:E1", "1:B2", "1:Db", "1:Dc", "1:E2", "1:S3", "1:T3"}},
+        {"a group change without a block change starts no group",
+         {{"A", "1", "a"}, {"B", "1", "b"}},
+         "GRP",
+         "BLK",
+         {"1:H1", "1:GA", "1:B1", "1:Da", "1:Db", "1:E2", "1:S2", "1:T2"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        table(c.rows);
+        ASSERT_EQ(run(sections, c.group, c.block), ReportOutcome::Printed);
+        std::vector<std::string> t = texts();
+        for (std::string& s : t)  // group and block values are padded to their field
+            s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+        EXPECT_EQ(t, c.expected);
+        (void)ws.closeAll();
+    }
+}
+
+TEST_F(EngineTest, PageFootersOnEveryPageButTheLastAndTheEjectFlag)
+{
+    std::vector<Row> rows;
+    for (int i = 1; i <= 7; ++i)
+        rows.push_back({i <= 3 ? "A" : "B", i <= 3 ? "A" : "B", "r" + std::to_string(i)});
+    table(rows);
+    const std::vector<std::string> lines = {"H,NF,SAYR1,00100,\"H\"+LTRIM(STR(NPAGE))+\"/\"+LTRIM(STR(NPGNO))",
+                                            "D,LF,SAYR1,00100,NAME", "S,LF,SAYR1,00100,\"S\"",
+                                            "F,LF,SAYR1,00100,\"F\"+LTRIM(STR(NPAGE))"};
+    ASSERT_EQ(run(lines), ReportOutcome::Printed);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "1:r4", "1:F1", "2:H2/2",
+                                                 "2:r5", "2:r6", "2:r7", "2:S"}));
+    values.setText("CEJECT", "Y");
+    (void)ws.closeAll();
+    table(rows);
+    ASSERT_EQ(run(lines), ReportOutcome::Printed);
+    // After a group footer a new page without "F"; the page-in-group number starts again.
+    EXPECT_EQ(texts(), (std::vector<std::string>{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "2:H2/1", "2:r4", "2:r5",
+                                                 "2:r6", "2:r7", "2:S"}));
+}
+
+TEST_F(EngineTest, TextAlignmentAndTheLeftMargin)
+{
+    table({{"A", "A", "x"}});
+    ASSERT_EQ(run({"D,LF,SAYL1,00500,\"1,234.50\"", "D,NF,SAYC2,00400,\"TITLE\"", "D,NF,SAYR3,00100,\"  left  \""}),
+              ReportOutcome::Printed);
+    const int dpi = job.dpiX();
+    const int width1 = 8 * 32 / 2;  // the recording job: half the font height a byte; height -16 x 2
+    EXPECT_EQ(std::stoi(textLine("1,234.50")[1]) + width1, 5 * dpi);
+    EXPECT_EQ(std::stoi(textLine("TITLE")[1]) + 5 * 32 / 2 / 2, 4 * dpi);
+    EXPECT_EQ(textLine("left")[1], std::to_string(dpi));  // blanks around the value are removed
+    EXPECT_EQ(textLine("left")[4], "LilyUPC");            // font 3
+    EXPECT_EQ(textLine("left")[5], "-32");                // -16 x CPRNFAC 2
+    (void)ws.closeAll();
+    table({{"A", "A", "x"}});
+    const std::string wide(50, 'W');
+    ASSERT_EQ(run({"I,LEFTM,00050", "D,LF,SAYL1,00500,\"1,234.50\"", "D,NF,SAYL1,00010,\"" + wide + "\""}),
+              ReportOutcome::Printed);
+    EXPECT_EQ(std::stoi(textLine("1,234.50")[1]) + width1, dpi * 11 / 2);
+    EXPECT_EQ(textLine(wide)[1], "0");  // moved left, never below 0
+}
+
+TEST_F(EngineTest, RulesFramesAndAbsolutePlaces)
+{
+    table({{"A", "A", "x"}});
+    ASSERT_EQ(run({"H,NH", "H,LH,LINE2,00040,00790", "D,LF,SAYR1,00100,NAME", "D,LH,LINE1,00040,00790",
+                   "D,LV,LINE3,00040", "D,LX,LINE1,00100,00100,00300", "D,LH,SAYR1,00040,00790",
+                   "D,LO,SAYR1,00100,00200,\"abs\"", "D,LV,LINE1", "T,LV,LINE1,00400"}),
+              ReportOutcome::Printed);
+    const int lh = lineHeight(), dpi = job.dpiX();
+    const auto lines = logOf("line ");
+    ASSERT_EQ(lines.size(), 6u);
+    // LH: the line advanced, the rule at its bottom; the frame from the first rule to the last.
+    EXPECT_EQ(lines[0], "line 480 " + std::to_string(2 * lh) + " 9480 " + std::to_string(2 * lh) + " 3");
+    EXPECT_EQ(lines[1], "line 480 " + std::to_string(4 * lh) + " 9480 " + std::to_string(4 * lh) + " 1");
+    EXPECT_EQ(lines[2], "line 480 " + std::to_string(lh) + " 480 " + std::to_string(4 * lh) + " 6");
+    // LX: from the bottom of line 1 to the bottom of line 3.
+    EXPECT_EQ(lines[3], "line " + std::to_string(dpi) + " " + std::to_string(2 * lh) + " " + std::to_string(dpi) + " " +
+                            std::to_string(4 * lh) + " 1");
+    // An LH whose option is no rule still advances (the LV after it draws the frame as it stands).
+    EXPECT_EQ(lines[4], "line 0 " + std::to_string(lh) + " 0 " + std::to_string(4 * lh) + " 1");
+    EXPECT_EQ(lines[5], "line 4800 " + std::to_string(lh) + " 4800 " + std::to_string(4 * lh) + " 1");
+    // LO: y inches from the top, x from the left.
+    EXPECT_EQ(textLine("abs")[1], std::to_string(2 * dpi));
+    EXPECT_EQ(textLine("abs")[2], std::to_string(dpi));
+}
+
+TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
+{
+    table({{"A", "1", "a", 10.5}, {"A", "2", "b", 2}, {"B", "1", "c", 100}});
+    ASSERT_EQ(run({"G,NA,     ,00100,GRP", "D,SM,     ,00100,AMT", "D,SM,     ,03100,AMT", "D,SM,     ,00000,AMT",
+                   "D,NA,     ,01100,NAME", "D,LF,SAYR1,00100,NAME",
+                   "E,LF,SAYR1,00100,\"E\"+LTRIM(STR(CSUB[1],10,2))",
+                   "S,LF,SAYR1,00100,\"S\"+TRIM(CDNAME[1])+LTRIM(STR(CSUM[1],10,2))",
+                   "T,NF,SAYR1,00100,REPLINE(2)+\"T\"+LTRIM(STR(CTOT[1],10,2))+\"/\"+LTRIM(STR(NLINE))"},
+                  "GRP", "GRP+BLK"),
+              ReportOutcome::Printed);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"1:a", "1:E10.50", "1:b", "1:E2.00", "1:SA12.50", "1:c", "1:E100.00",
+                                                 "1:SB100.00", "1:T112.50/10"}));
+    EXPECT_TRUE(faults.faults.empty());
+    // The total moved two lines down before it printed.
+    EXPECT_EQ(textLine("T112.50/10")[2], std::to_string(10 * lineHeight()));
+}
+
+TEST_F(EngineTest, NoDataSaysSoAndPrintsNoPage)
+{
+    table({{"A", "A", "x", 0, 1, true}});
+    ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::NoData);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"));
+    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนจัดทำรายงาน"));
+    EXPECT_EQ(job.log, (std::vector<std::string>{"begin MERVO Report", "end"}));
+}
+
+TEST_F(EngineTest, FaultsInExpressions)
+{
+    table({{"A", "A", "x", 1}, {"A", "A", "y", 2}});
+    // Default leaves the broken line out (asked once) and the numbers for a text command out.
+    ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME+", "D,NF,SAYR1,00200,AMT", "D,SM,     ,00100,NAME",
+                   "D,NF,SAYR1,00300,TRIM(NAME)+\"!\""}),
+              ReportOutcome::Printed);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"1:x!", "1:y!"}));
+    ASSERT_EQ(faults.faults.size(), 5u);
+    EXPECT_EQ(faults.faults[0].genCode, core::EG_SYNTAX);
+    EXPECT_EQ(faults.faults[0].operation, "TEST line 6");
+    EXPECT_EQ(faults.faults[1].genCode, core::EG_DATATYPE);
+    // Quit stops the report: nothing more is drawn and the job is not ended.
+    faults.answer = core::FaultAnswer::Quit;
+    faults.faults.clear();
+    (void)ws.closeAll();
+    table({{"A", "A", "x", 1}, {"A", "A", "y", 2}});
+    EXPECT_EQ(run({"D,LF,SAYR1,00100,NAME", "D,NF,SAYR1,00200,UNKNOWN"}), ReportOutcome::Stopped);
+    EXPECT_EQ(texts(), (std::vector<std::string>{"1:x"}));
+    EXPECT_EQ(std::count(job.log.begin(), job.log.end(), "end"), 0);
+}
+
+TEST_F(EngineTest, AHeaderAsLongAsThePageStillPrintsEveryRecord)
+{
+    table({{"A", "A", "a"}, {"A", "A", "b"}, {"A", "A", "c"}});
+    std::vector<std::string> lines;
+    for (int i = 0; i < 6; ++i)
+        lines.push_back("H,LF,SAYR1,00100,\"h\"");
+    lines.push_back("D,LF,SAYR1,00100,NAME");
+    ASSERT_EQ(run(lines), ReportOutcome::Printed);
+    EXPECT_EQ(pages, 3);
+    const auto t = texts();
+    EXPECT_EQ(std::count(t.begin(), t.end(), "3:c"), 1);
+}
+
+TEST_F(EngineTest, PagesOfAWalkLimitedToTheDatesAreThoseOfTheWholeWalk)
+{
+    std::vector<Row> rows;
+    for (int day = 1; day <= 9; ++day)
+        for (int i = 0; i < 3; ++i)
+            rows.push_back({"A", "A", "d" + std::to_string(day) + "-" + std::to_string(i), 1, day, i == 2 && day == 4});
+    const std::vector<std::string> lines = {"H,LF,SAYR1,00100,\"H\"", "D,LF,SAYR1,00100,NAME", "F,LF,SAYR1,00100,\"F\"",
+                                            "T,LF,SAYR1,00100,\"T\""};
+    for (const auto& range : {std::pair{3, 5}, std::pair{1, 9}, std::pair{8, 8}, std::pair{5, 3}, std::pair{1, 2}}) {
+        for (const char* cpagel : {"2", "3", "5", "60"}) {
+            core::programSettings().setText("CPAGEL", cpagel);
+            SCOPED_TRACE(std::to_string(range.first) + ".." + std::to_string(range.second) + " CPAGEL " + cpagel);
+            const int first = range.first, last = range.second;
+            filter = [this, first, last] {
+                storage::Table& t = *ws.find("detail");
+                core::Value day;
+                (void)t.get("DAY", &day);
+                const int d = day.asDate().day();
+                return !t.deleted() && d >= first && d <= last ? FilterAnswer::Accept : FilterAnswer::Reject;
+            };
+            table(rows);
+            limit.reset();
+            const ReportOutcome whole = run(lines);
+            const std::vector<std::string> expected = job.log;
+            (void)ws.closeAll();
+            table(rows);
+            limit = range;
+            EXPECT_EQ(run(lines), whole);
+            EXPECT_EQ(job.log, expected);
+            (void)ws.closeAll();
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+// A site for the report tests: a new site (mainttest::Site: tables empty, settings read from its
+// configuration file with absolute folders, scripted prompts, a clock standing on 5 December 2026)
+// with the demo report list and definitions, and optionally a week of business loaded through the
+// shared append - tickets of every kind (one before the week, one open, one marked deleted),
+// payments and receipts with their lines, loans, a production record, and the ledgers and a
+// purchase order as posting all of it gives them. Reports run onto a recording print job.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/date.h"
+#include "maintenance/maintenance_fixture.h"
+#include "reports/report.h"
+#include "support/recording_print_job.h"
+
+namespace reportstest {
+
+using core::tis620::T;
+
+// A print job that draws into another (a recording the test keeps after the job is gone).
+class ForwardingJob final : public core::PrintJob {
+public:
+    explicit ForwardingJob(core::PrintJob& to) : m_to(to) {}
+    bool begin(const std::string& t) override { return m_to.begin(t); }
+    bool end() override { return m_to.end(); }
+    void beginPage() override { m_to.beginPage(); }
+    void endPage() override { m_to.endPage(); }
+    int pageCount() const override { return m_to.pageCount(); }
+    int dpiX() const override { return m_to.dpiX(); }
+    int dpiY() const override { return m_to.dpiY(); }
+    int pageWidth() const override { return m_to.pageWidth(); }
+    int pageHeight() const override { return m_to.pageHeight(); }
+    void setPaperSize(int w, int l) override { m_to.setPaperSize(w, l); }
+    void text(int x, int y, const std::string& t, const core::PrintFont& f, core::PrintAlign a) override
+    {
+        m_to.text(x, y, t, f, a);
+    }
+    int textWidth(const std::string& t, const core::PrintFont& f) override { return m_to.textWidth(t, f); }
+    void line(int x1, int y1, int x2, int y2, int pen) override { m_to.line(x1, y1, x2, y2, pen); }
+    bool picture(int x, int y, int w, int h, const std::string& path) override { return m_to.picture(x, y, w, h, path); }
+
+private:
+    core::PrintJob& m_to;
+};
+
+class ReportSite : public mainttest::Site {
+public:
+    explicit ReportSite(bool withData = true);
+
+    // The week of business (loaded by the constructor unless asked not to).
+    void loadWeek();
+
+    // Runs a report through a session as the range dialog's OK does, with the ranges' defaults
+    // changed by `ranges` (value name -> value), onto a recording job; the outcome.
+    reports::ReportOutcome run(const std::string& code, const std::map<std::string, core::Value>& ranges = {});
+    // The same with the week's dates (1 to 5 December 2026).
+    reports::ReportOutcome runWeek(const std::string& code, std::map<std::string, core::Value> ranges = {});
+    // The same onto a job the caller made (and began).
+    reports::ReportOutcome runOnto(const std::string& code, const std::map<std::string, core::Value>& ranges,
+                                   core::PrintJob& job);
+
+    // What the last run drew: its texts in UTF-8, one per text call, "page:text".
+    std::vector<std::string> texts() const;
+    const testsupport::RecordingPrintJob& job() const { return m_job; }
+
+    // A field of every record of a table (of the catalogue, or a path), trimmed, UTF-8.
+    std::vector<std::string> values(const std::string& table, const char* field) const;
+    // A numeric field of the record whose key field (trimmed) equals key; NaN when there is none.
+    double number(const std::string& table, const char* keyField, const std::string& key, const char* field) const;
+
+    static core::Value day(int d) { return core::Value::date(core::Date::fromYmd(2026, 12, d)); }
+    static core::Value code(const std::string& utf8) { return core::Value::text(T(utf8) + std::string(10 - T(utf8).size(), ' ')); }
+
+private:
+    testsupport::RecordingPrintJob m_job;
+};
+
+}  // namespace reportstest

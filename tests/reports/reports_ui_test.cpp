@@ -1,0 +1,251 @@
+// Reports on Qt: the demo reports rendered headless to PDF and their text (pdftotext -layout,
+// Thai marks normalised) compared with the reference files in tests/reports/reference/
+// (MERVO_UPDATE_REFERENCE=1 writes them anew); `mervo-admin report` giving the same pages, its
+// ranges and refusals; the report list's dialog and the range dialog.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <filesystem>
+#include <sstream>
+
+#include "codes/pick_list.h"
+#include "core/settings.h"
+#include "core/xbase.h"
+#include "reports/dialogs/report_dialogs.h"
+#include "reports/reports_fixture.h"
+#include "reports/tables.h"
+#include "support/pdf_text.h"
+#include "support/qt_typing.h"
+#include "support/run_process.h"
+#include "ui/qt_helpers.h"
+#include "ui/browse_widget.h"
+#include "ui/entry_field.h"
+#include "ui/form_builder.h"
+#include "ui/qt_print_job.h"
+#include "ui/thai_text.h"
+#include "ui/widgets.h"
+#include "weighing/doc_print.h"
+
+namespace {
+
+using reports::ReportOutcome;
+using reportstest::ReportSite;
+using reportstest::T;
+using testsupport::runProcess;
+
+const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
+const std::string kReference = MERVO_SOURCE_DIR "/tests/reports/reference/";
+
+// The PDF's text with trailing blanks removed from every line; the line of the printing date and
+// time left out when asked (it names the moment of printing).
+std::string layoutText(const std::string& pdf, bool withoutPrintingTime = false)
+{
+    std::istringstream in(testsupport::pdfText("-layout", pdf));
+    std::string out, line;
+    while (std::getline(in, line)) {
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        if (withoutPrintingTime && line.find("พิมพ์เมื่อ") != std::string::npos)
+            continue;
+        out += line + "\n";
+    }
+    return out;
+}
+
+std::string renderPdf(ReportSite& site, const std::string& code, const std::string& pdf)
+{
+    ui::QtPrintJob::Options options;
+    options.output = ui::QtPrintJob::Output::PdfFile;
+    options.pdfPath = pdf;
+    ui::QtPrintJob job(options);
+    EXPECT_TRUE(job.begin("MERVO Report"));
+    EXPECT_EQ(site.runOnto(code, {{"CDAYBEG", ReportSite::day(1)}, {"CDAYEND", ReportSite::day(5)}}, job),
+              ReportOutcome::Printed)
+        << code;
+    return pdf;
+}
+
+class ReportPdfTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { s_site = new ReportSite; }
+    static void TearDownTestSuite()
+    {
+        delete s_site;
+        s_site = nullptr;
+    }
+    static ReportSite* s_site;
+    testsupport::TempDir dir;
+};
+
+ReportSite* ReportPdfTest::s_site = nullptr;
+
+TEST_F(ReportPdfTest, DemoReportsMatchTheirReferenceText)
+{
+    const bool update = qEnvironmentVariableIntValue("MERVO_UPDATE_REFERENCE") == 1;
+    for (const char* code : {"TRK01", "TRK03", "TRK05", "MON01", "MON03", "STK01", "STA01", "STA02", "STA04", "COD03",
+                             "ACC01", "ACC02", "ACC03", "GLR01"}) {
+        SCOPED_TRACE(code);
+        // The movement analyses roll the ledgers back: each starts from the site as loaded.
+        const std::string text = layoutText(renderPdf(*s_site, code, dir.file(std::string(code) + ".pdf")));
+        const std::string file = kReference + code + ".txt";
+        if (update)
+            testsupport::writeFile(file, text);
+        EXPECT_EQ(text, testsupport::readFile(file));
+    }
+}
+
+TEST_F(ReportPdfTest, TheCommandLineGivesTheSamePages)
+{
+    const std::string pdf = dir.file("cli.pdf");
+    auto r = runProcess(kAdmin, {"report", s_site->configFile(), "trk01", "--pdf", pdf, "--from", "01/12/2026", "--to",
+                                 "05/12/2026"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "TRK01 printed to " + pdf + " (1 page)\n");
+    EXPECT_EQ(layoutText(pdf, true), layoutText(renderPdf(*s_site, "TRK01", dir.file("in.pdf")), true));
+
+    // Ranges by name; an empty side keeps the dialog's default.
+    r = runProcess(kAdmin, {"report", s_site->configFile(), "TRK01", "--pdf", pdf, "--range", "date=01/12/2026:05/12/2026",
+                            "--range", "party=F002:F002", "--range", "warehouse=:W02", "--user", "oper1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string text = layoutText(pdf);
+    EXPECT_NE(text.find("000003"), std::string::npos) << text;
+    EXPECT_EQ(text.find("000002"), std::string::npos) << text;
+    EXPECT_TRUE(std::filesystem::exists(s_site->dir() + "/WORK/R_OPER1.DBF"));
+
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* out;  // on stdout ("" for none)
+        const char* err;  // on stderr ("" for none)
+    };
+    const Case cases[] = {
+        {{"TRK01", "--pdf", pdf, "--from", "06/12/2026", "--to", "06/12/2026"},
+         1,
+         "message ส่วนจัดทำรายงาน: ไม่มีข้อมูลตามเงื่อนไขที่ระบุ",
+         ""},
+        {{"TRK09", "--pdf", pdf}, 1, "", "no report TRK09 in the report list"},
+        {{"TRK01", "--pdf", pdf, "--range", "hirer=C001:C002"},
+         2,
+         "",
+         "TRK01 has no range hirer (its ranges: party, product, warehouse, number, date)"},
+        {{"TRK01", "--pdf", pdf, "--range", "number=12a:"}, 2, "", "a document number has up to six digits"},
+        {{"TRK01", "--pdf", pdf, "--from", "31/02/2026"}, 2, "", "a date is DD/MM/YYYY"},
+        {{"TRK01", "--pdf", pdf, "--range", "party"}, 2, "", "not NAME=FROM:TO"},
+        {{"STA01", "--pdf", pdf, "--from", "01/12/2026"}, 2, "", "STA01 has no range date"},
+        {{"TRK01"}, 2, "", "usage"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"report", s_site->configFile()};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        r = runProcess(kAdmin, args);
+        SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 3 ? c.args[3] : ""));
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        if (*c.out) {
+            EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
+        }
+        if (*c.err) {
+            EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        }
+    }
+}
+
+// ---- The dialogs
+
+class ScriptedPickList final : public codes::PickList {
+public:
+    ScriptedPickList() : m_previous(codes::setPickList(this)) {}
+    ~ScriptedPickList() override { codes::setPickList(m_previous); }
+    codes::PickResult pick(storage::Workspace&, int table, std::string_view seed, std::string_view, bool) override
+    {
+        // A whole code is taken as it is; the beginning of one becomes the code ending in 2.
+        tables.push_back(table);
+        const std::string code = core::xbase::rtrim(seed);
+        return {codes::PickResult::Outcome::Accepted, core::xbase::padRight(code.size() < 4 ? code + "2" : code, 10)};
+    }
+    std::vector<int> tables;
+
+private:
+    codes::PickList* m_previous;
+};
+
+class RecordingDestination final : public weighing::PrintDestination {
+public:
+    std::unique_ptr<core::PrintJob> open(std::string_view, bool, const std::string&) override
+    {
+        return std::make_unique<reportstest::ForwardingJob>(job);
+    }
+    testsupport::RecordingPrintJob job;
+};
+
+TEST(ReportDialogs, TheReportListSearchesAndChooses)
+{
+    ReportSite site(false);
+    storage::Workspace ws;
+    ASSERT_TRUE(reports::openTable(ws, "Replist", "RepList"));
+    reports::ReportPicker picker(ws);
+    reports::ReportPickerDialog dialog(picker);
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("  กรุณาเลือกรายงานที่ต้องการ"));
+    const char* captions[] = {"&ตกลง", "&บนสุด", "&ล่างสุด", "&ค้นหา"};
+    for (int b = 0; b < reports::ReportPickerDialog::Count_; ++b)
+        EXPECT_EQ(dialog.button(reports::ReportPickerDialog::Button(b))->text(), QString::fromUtf8(captions[b]));
+    ASSERT_EQ(dialog.browse()->columns().size(), 2u);
+    EXPECT_EQ(dialog.browse()->columns()[0].heading, T("รหัสรายงาน"));
+    EXPECT_EQ(dialog.browse()->columns()[1].width, 200);
+    dialog.show();
+    testsupport::typeUtf8(dialog.searchBox(), "สรุปยอด");
+    dialog.button(reports::ReportPickerDialog::Search)->click();
+    dialog.button(reports::ReportPickerDialog::Ok)->click();
+    EXPECT_TRUE(picker.chosen());
+    EXPECT_EQ(picker.code(), "GLR01");
+    EXPECT_EQ(picker.name(), T("รายงานสรุปยอดคงเหลือและยอดรวม"));
+}
+
+TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
+{
+    ReportSite site;
+    ScriptedPickList picks;
+    storage::Workspace ws;
+    reports::ReportSession session(ws);
+    ASSERT_TRUE(session.load("TRK01", "x"));
+    ASSERT_TRUE(session.openForm());
+    RecordingDestination destination;
+    reports::RangeDialog dialog(session, destination);
+    EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("  ส่วนการจัดทำรายงาน"));
+    const char* captions[] = {"การ&พิมพ์", "&ตกลง", "&ยกเลิก"};
+    for (int b = 0; b < reports::RangeDialog::Count_; ++b)
+        EXPECT_EQ(dialog.button(reports::RangeDialog::Button(b))->text(), QString::fromUtf8(captions[b]));
+    const char* labels[] = {"บริษัท", "สินค้า", "คลัง", "เลขที่", "วันที่"};
+    const char* starts[] = {"CCODBEG", "CPROBEG", "CWHOBEG", "CDOCBEG", "CDAYBEG"};
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_NE(dialog.form().label(starts[i]), nullptr) << starts[i];
+        EXPECT_EQ(dialog.form().label(starts[i])->text(), QString::fromUtf8(labels[i]));
+    }
+    EXPECT_EQ(dialog.form().field("CCODBEG")->text(), "F001");
+    EXPECT_EQ(dialog.form().field("CCODEND")->text(), "F005");
+    EXPECT_EQ(dialog.form().field("CDOCEND")->text(), "999999");
+    EXPECT_EQ(dialog.form().field("CDAYBEG")->text(), "05/12/2026");
+    EXPECT_EQ(dialog.progressBar()->value(), 0);
+
+    // A code entry is validated by its table's pick-list when it is left.
+    dialog.show();
+    uitest::showActive(dialog);
+    session.values().setText("CWHOBEG", "");
+    dialog.form().field("CWHOBEG")->setFocus();
+    testsupport::typeUtf8(dialog.form().field("CWHOBEG"), "W0");
+    testsupport::tabAway(dialog.form().field("CWHOBEG"));
+    // The first entry, which had the focus, was left too: each through its own table.
+    EXPECT_EQ(picks.tables, (std::vector<int>{1, 5}));
+    EXPECT_EQ(core::xbase::rtrim(session.values().text("CWHOBEG")), "W02");
+
+    session.values().set("CDAYBEG", ReportSite::day(1));
+    dialog.button(reports::RangeDialog::Ok)->click();
+    ASSERT_EQ(dialog.outcome(), ReportOutcome::Printed);
+    EXPECT_EQ(dialog.progressBar()->value(), 100);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    const auto& log = destination.job.log;
+    EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.ends_with(" 000006"); }), log.end());
+    EXPECT_EQ(std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.ends_with(" 000002"); }), log.end());
+}
+
+}  // namespace
