@@ -193,11 +193,11 @@ bool ProductionScreen::SKSAVE1()
         return false;
     }
     // The record itself posts nothing and writes no audit rows: its stock lives in its lines.
-    putFields(t, record);
+    const bool written = putFields(t, record);
     goToRecord(t.recNo());
     setMode(kBrowsing);
     SKDISP1();
-    return true;
+    return written;
 }
 
 std::unique_ptr<LineEditor> ProductionScreen::makeLineEditor(bool newLine)

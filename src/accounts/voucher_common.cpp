@@ -4,6 +4,7 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
+#include "shell/sounds.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "weighing/doc_print.h"
@@ -32,6 +33,9 @@ constexpr std::array<DocToolButton, kDocToolButtons> kToolBar = {{
 
 // The detail link key's width: a scope of blanks shows no line (every line carries a key).
 constexpr std::size_t kIndentWidth = 15;
+
+// The prompt sound of a cancelled edit, as on the ticket screens.
+constexpr int kCancelSound = 11;
 
 std::string upper(std::string_view s)
 {
@@ -300,23 +304,22 @@ bool DocumentScreen::checkFields(storage::Table& t, std::vector<weighing::FieldV
     return false;
 }
 
-void DocumentScreen::putFields(storage::Table& t, const std::vector<weighing::FieldValue>& values)
+bool DocumentScreen::putFields(storage::Table& t, const std::vector<weighing::FieldValue>& values)
 {
+    storage::Status s;
     for (;;) {
-        const storage::Status s = weighing::putAll(t, values);
+        s = weighing::putAll(t, values);
         if (!weighing::faultRetry(s, "REPLACE", &t))
             break;
     }
-    (void)storage::commitAll(m_ws);
+    const bool committed = storage::commitAll(m_ws);
     (void)storage::unlockAll(m_ws);
+    return s.ok() && committed;
 }
 
 bool DocumentScreen::writeFields(storage::Table& t, std::vector<weighing::FieldValue> values, const FieldLabel& label)
 {
-    if (!checkFields(t, values, label) || !storage::REC_LOCK(m_ws))
-        return false;
-    putFields(t, values);
-    return true;
+    return checkFields(t, values, label) && storage::REC_LOCK(m_ws) && putFields(t, values);
 }
 
 // ---- The tool bar
@@ -387,6 +390,7 @@ void DocumentScreen::PCANCEL()
 {
     if (!m_open || mode() == kBrowsing)
         return;
+    shell::TSOUND(kCancelSound);
     goToRecord(std::uint32_t(m_values.number("CPOS")));
     setMode(kBrowsing);
     display(false);
@@ -407,8 +411,9 @@ bool DocumentScreen::MNDTDELE()
     const bool marked = d.deleted();
     if (!core::prompts().confirm(T(marked ? "ยกเลิกเครื่องหมายลบ" : "สั่งทำเครื่องหมายลบ"), T("  กรุณายืนยันการทำงาน")))
         return false;
-    // The mark is read again under the line's lock: another workstation may have changed it since
-    // it was shown, and posting or reversing the line twice would settle or move twice.
+    // The mark is read again under the line's lock, which is held until the line is posted or
+    // reversed: another workstation may have changed it since it was shown, or may be deleting the
+    // document, and posting or reversing the line twice would settle or move twice.
     (void)m_ws.select("Detail");
     if (!storage::REC_LOCK(m_ws))
         return false;
@@ -423,8 +428,10 @@ bool DocumentScreen::MNDTDELE()
             break;
     }
     (void)storage::commitAll(m_ws);
-    (void)storage::unlockAll(m_ws);
-    weighing::Posting(m_ws, m_values).UPSTATUS(lineCode(), marked ? +1 : -1, true);
+    weighing::Posting posting(m_ws, m_values);
+    posting.hold(d);
+    posting.UPSTATUS(lineCode(), marked ? +1 : -1, true);
+    posting.release();
     display(true);
     return true;
 }
@@ -445,7 +452,7 @@ std::vector<weighing::FieldValue> DocumentScreen::documentLineFields()
     return {{"DOC_NO", number}, {"DOC_DATE", date}};
 }
 
-bool DocumentScreen::appendLine(std::vector<weighing::FieldValue> values)
+bool DocumentScreen::appendLine(std::vector<weighing::FieldValue> values, const core::ValueMap* postWith)
 {
     storage::Table* d = lines();
     if (!d || document().eof())
@@ -461,8 +468,14 @@ bool DocumentScreen::appendLine(std::vector<weighing::FieldValue> values)
     (void)m_ws.select("Detail");
     if (!storage::ADD_REC(m_ws))
         return false;
-    putFields(*d, line);
-    return true;
+    if (!postWith)
+        return putFields(*d, line);
+    // Written and posted under the append's lock: a workstation marking the new line meanwhile
+    // would otherwise reverse it before it was posted.
+    return weighing::Posting(m_ws, *postWith)
+               .saveOver(lineCode(), false, nullptr,
+                         [&line](storage::Table& t) { return weighing::putAll(t, line); }) ==
+           weighing::Posting::SaveResult::Saved;
 }
 
 void DocumentScreen::editLines(bool newLine)
@@ -493,10 +506,9 @@ void DocumentScreen::editLines(bool newLine)
             changeStoredLine(line, *editor);
             break;
         }
-        if (!appendLine(editor->lineValues()))
+        if (!appendLine(editor->lineValues(), &editor->values()))
             break;
         const std::uint32_t added = lines()->recNo();
-        weighing::Posting(m_ws, editor->values()).UPSTATUS(lineCode(), +1);
         display(true);
         if (lines()->goTo(added).ok())
             m_lineBrowse->follow();
@@ -506,8 +518,8 @@ void DocumentScreen::editLines(bool newLine)
 }
 
 // The stored line reversed (its audit rows written against the dialog's values), written and
-// posted again - unless another workstation marked it meanwhile (reversing it then would take it
-// out twice) or a value does not fit.
+// posted again under one hold of its lock - unless another workstation marked it meanwhile
+// (reversing it then would take it out twice) or a value does not fit. One marking it now waits.
 void DocumentScreen::changeStoredLine(std::uint32_t line, LineEditor& editor)
 {
     storage::Table& d = *lines();
@@ -515,22 +527,13 @@ void DocumentScreen::changeStoredLine(std::uint32_t line, LineEditor& editor)
     for (weighing::FieldValue& fv : editor.lineValues())
         values.push_back(std::move(fv));
     (void)m_ws.select("Detail");
-    if (!d.goTo(line).ok() || !checkFields(d, values, [this](const std::string& f) { return fieldLabel(f); }) ||
-        !storage::REC_LOCK(m_ws))
+    if (!d.goTo(line).ok() || !checkFields(d, values, [this](const std::string& f) { return fieldLabel(f); }))
         return;
-    const bool marked = d.deleted();
-    (void)storage::unlockAll(m_ws);
-    if (marked) {
+    const auto saved = weighing::Posting(m_ws, editor.values())
+                           .saveOver(lineCode(), true, [](storage::Table& stored) { return !stored.deleted(); },
+                                     [&values](storage::Table& stored) { return weighing::putAll(stored, values); });
+    if (saved == weighing::Posting::SaveResult::Changed)
         core::prompts().message(core::MessageKind::Info, T("ข้อมูลนี้ถูกสั่งลบ"), T("  ส่วนแก้ไขข้อมูลในตารางรหัส"));
-        return;
-    }
-    weighing::Posting posting(m_ws, editor.values());
-    posting.UPSTATUS(lineCode(), -1);
-    (void)m_ws.select("Detail");
-    if (!storage::REC_LOCK(m_ws))
-        return;
-    putFields(d, values);
-    posting.UPSTATUS(lineCode(), +1);
 }
 
 void DocumentScreen::lineActivated(int)

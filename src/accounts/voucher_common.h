@@ -168,6 +168,7 @@ public:
     void deletePressed();
     void printPressed();
     virtual bool save() = 0;
+    // Cancel: prompt sound 11, the document the edit began on shown again.
     void PCANCEL();
     // Exit: true when the dialog may close (mayClose()).
     bool exitPressed() { return mayClose(); }
@@ -192,9 +193,10 @@ public:
     virtual void payButton(int /*part*/) {}
 
     // A line appended to the current document (its INDENT, a fresh RECORD key and
-    // documentLineFields() with `values`) and left the current record of "Detail", not posted;
-    // false when a value does not fit (told) or the append failed.
-    bool appendLine(std::vector<weighing::FieldValue> values);
+    // documentLineFields() with `values`) and left the current record of "Detail"; posted with the
+    // line dialog's values `postWith` under the append's lock when given, else not posted. False
+    // when a value does not fit (told) or the append or the write failed.
+    bool appendLine(std::vector<weighing::FieldValue> values, const core::ValueMap* postWith = nullptr);
     // The caption of a field (TIS-620), for the message of a value that does not fit.
     virtual std::string fieldLabel(const std::string& field) const { return field; }
     // The current document's stored INDENT ("" at the blank position).
@@ -244,8 +246,8 @@ protected:
     using FieldLabel = std::function<std::string(const std::string& field)>;
     bool checkFields(storage::Table& t, std::vector<weighing::FieldValue>& values, const FieldLabel& label);
     // Puts checked values into the current record of `t`, which the caller has locked (or
-    // appended); then commits and releases every lock.
-    void putFields(storage::Table& t, const std::vector<weighing::FieldValue>& values);
+    // appended); then commits and releases every lock. False when the write or commit failed.
+    bool putFields(storage::Table& t, const std::vector<weighing::FieldValue>& values);
     // Both, the record locked in between: false when a value does not fit or the lock failed.
     bool writeFields(storage::Table& t, std::vector<weighing::FieldValue> values, const FieldLabel& label);
     void changeStoredLine(std::uint32_t line, LineEditor& editor);

@@ -63,6 +63,7 @@ VoucherLineEditor::VoucherLineEditor(VoucherScreen& screen, bool newLine) : Line
     if (!newLine && d && !d->eof()) {
         loadLineValues(*d, m_values, {"TYPE", "TICKET", "DATE", "TIME", "AMOUNT"});
         m_oldAmount = m_values.number("cdAmount");
+        m_oldLine = {m_values.text("cdType"), m_values.text("cdTicket"), m_values.get("cdDate"), m_values.text("cdTime")};
         return;
     }
     m_values.setText("cdType", "");
@@ -123,9 +124,38 @@ bool VoucherLineEditor::checkFit()
     if (amount > kMaxAmount)
         return false;  // the field refuses it
     const double total = m_screen.lineTotal() - (newLine() ? 0 : m_oldAmount) + amount;
-    if (fitsAmount(*m_screen.workspace().find("Wdata"), total))
+    if (!fitsAmount(*m_screen.workspace().find("Wdata"), total)) {
+        core::prompts().message(core::MessageKind::Info, weighing::misfitText(m_screen.fieldLabel("AMOUNT")),
+                                T("  ส่วนบันทึกข้อมูล"));
+        return false;
+    }
+    return withinOpenAmount(amount);
+}
+
+// A line settling a ticket may settle at most what the ticket still has open (DRCR - CLEAR), plus
+// what this line settled before when it is changed and still names the same ticket: more would
+// leave CLEAR above DRCR, the ticket settled beyond what was owed. A ticket that is not there is
+// left to the posting, which settles nothing and says so.
+bool VoucherLineEditor::withinOpenAmount(double amount)
+{
+    storage::Workspace& ws = m_screen.workspace();
+    storage::Table* before = nullptr;
+    std::uint32_t beforeRecord = 0;
+    if (!newLine()) {
+        before = weighing::seekSettledTicket(ws, m_oldLine.type, m_oldLine.date, m_oldLine.time, m_oldLine.ticket);
+        beforeRecord = before ? before->recNo() : 0;
+    }
+    storage::Table* ticket = weighing::seekSettledTicket(ws, m_values.text("cdType"), m_values.get("cdDate"),
+                                                         m_values.text("cdTime"), m_values.text("cdTicket"));
+    double open = ticket ? money(weighing::openOnAccount(*ticket)) : 0;
+    if (ticket && ticket == before && ticket->recNo() == beforeRecord)
+        open = money(open + m_oldAmount);
+    (void)ws.select("Wdata");
+    if (!ticket || amount <= open)
         return true;
-    core::prompts().message(core::MessageKind::Info, weighing::misfitText(m_screen.fieldLabel("AMOUNT")),
+    core::prompts().message(core::MessageKind::Info,
+                            T("จำนวนเงินเกินยอดค้างของใบชั่ง ") + core::xbase::alltrim(m_values.text("cdTicket")) +
+                                T(" ยอดค้าง ") + core::xbase::alltrim(core::xbase::str(std::max(open, 0.0), 15, 2)),
                             T("  ส่วนบันทึกข้อมูล"));
     return false;
 }
@@ -292,63 +322,65 @@ void TicketSelection::accept()
         if (textOf(rows, "Check") == "/")
             marked.push_back({core::xbase::alltrim(textOf(rows, "Type")), textOf(rows, "Ticket"), textOf(rows, "Time"),
                               fieldOf(rows, "Date"), fieldOf(rows, "Amount").asNumber()});
+    m_settledElsewhere = false;
     for (const Marked& m : marked) {
         if (m_stopped)
             break;
         settle(m.type, m.ticket, m.date, m.time, m.amount);
     }
+    if (m_settledElsewhere)
+        core::prompts().message(core::MessageKind::Info,
+                                T("ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ"), title());
     (void)m_ws.select(kSelectionAlias);
 }
 
 // One marked row: its ticket settled whole and a line of the voucher for what that settled. The
-// open amount is read again under the ticket's lock - another workstation may have settled part of
-// it since the list was made - and the line carries what CLEAR actually moved by (CLEAR becomes
-// DRCR, never below 0), so a line and its ticket always agree. A ticket that is not there still
-// gives a line of the listed amount, as nothing was settled.
+// open amount is read again under the ticket's lock - another workstation may have settled part or
+// all of it since the list was made - and the line carries what CLEAR actually moved by (CLEAR
+// becomes DRCR), so a line and its ticket always agree. Nothing is left open that a line does not
+// account for: a ticket with nothing open any more gets no line (the person is told once, after
+// the selection), and when the line cannot be stored the ticket's settlement is taken back. A
+// ticket that is not there still gives a line of the listed amount, as nothing was settled.
 void TicketSelection::settle(const std::string& type, const std::string& ticket, const core::Value& date,
                              const std::string& time, double listedAmount)
 {
     storage::Table& vouchers = *m_ws.find("Wdata");
-    const char* alias = weighing::settledTicketAlias(type);
-    storage::Table* tickets = alias ? m_ws.find(alias) : nullptr;
-    const std::string key = (date.isDate() ? date.asDate().dtos() : std::string(8, ' ')) + time + ticket;
-    double amount = listedAmount;
-    bool found = false;
-    if (tickets && m_ws.select(alias).ok() && tickets->setOrder(storage::kWeighingActiveOrder).ok())
-        found = tickets->seek(key).ok() && tickets->found();
-    if (found) {
+    auto tooWide = [&] {
+        core::prompts().message(core::MessageKind::Info, weighing::misfitText(m_screen.fieldLabel("AMOUNT")),
+                                T("  ส่วนบันทึกข้อมูล"));
+        m_stopped = true;
+    };
+    double amount = money(listedAmount);
+    storage::Table* tickets = weighing::seekSettledTicket(m_ws, type, date, time, ticket);
+    const std::uint32_t recno = tickets ? tickets->recNo() : 0;
+    if (tickets) {
         if (!storage::REC_LOCK(m_ws))
             return;
-        const double drcr = fieldOf(*tickets, "DRCR").asNumber();
-        const double settled = std::max(drcr, 0.0);
+        const double settled = std::max(fieldOf(*tickets, "DRCR").asNumber(), 0.0);
         amount = money(settled - fieldOf(*tickets, "CLEAR").asNumber());
-        if (!fitsAmount(vouchers, m_screen.lineTotal() + amount)) {
+        if (amount <= 0 || !fitsAmount(vouchers, m_screen.lineTotal() + amount)) {
             (void)storage::unlockAll(m_ws);
-            (void)tickets->setOrder(int(std::size(storage::kWeighingOrders)));
-            core::prompts().message(core::MessageKind::Info, weighing::misfitText(m_screen.fieldLabel("AMOUNT")),
-                                    T("  ส่วนบันทึกข้อมูล"));
-            m_stopped = true;
+            if (amount > 0)
+                tooWide();
+            else if (money(listedAmount) > 0)
+                m_settledElsewhere = true;
             return;
         }
-        const bool open = core::xbase::roundDecimal(drcr - settled, 2) != 0;
         for (;;) {
             storage::Status s = tickets->put("CLEAR", core::Value::number(settled, 2));
             if (s.ok())
-                s = tickets->put("ACCOUNT", core::Value::text(open ? " " : "1"));
+                s = tickets->put("ACCOUNT", core::Value::text("1"));
             if (!weighing::faultRetry(s, "REPLACE", tickets))
                 break;
         }
         (void)storage::commitAll(m_ws);
         (void)storage::unlockAll(m_ws);
-    }
-    if (tickets)
-        (void)tickets->setOrder(int(std::size(storage::kWeighingOrders)));
-    if (!found) {
+    } else {
         core::prompts().message(core::MessageKind::Info, T("ไม่พบข้อมูลยอดเดิม"), T("  การคำนวณยอดคงเหลือ"));
+        if (amount <= 0)
+            return;
         if (!fitsAmount(vouchers, m_screen.lineTotal() + amount)) {
-            core::prompts().message(core::MessageKind::Info, weighing::misfitText(m_screen.fieldLabel("AMOUNT")),
-                                    T("  ส่วนบันทึกข้อมูล"));
-            m_stopped = true;
+            tooWide();
             return;
         }
     }
@@ -356,8 +388,14 @@ void TicketSelection::settle(const std::string& type, const std::string& ticket,
                              {"TICKET", core::Value::text(ticket)},
                              {"DATE", date},
                              {"TIME", core::Value::text(time)},
-                             {"AMOUNT", core::Value::number(amount, 2)}}))
+                             {"AMOUNT", core::Value::number(amount, 2)}})) {
         m_screen.values().setNumber("cTotal", money(m_screen.lineTotal() + amount), 2);
+        return;
+    }
+    m_stopped = true;
+    if (tickets && m_ws.select(weighing::settledTicketAlias(type)).ok() && tickets->goTo(recno).ok())
+        weighing::addToSettled(m_ws, -amount);
+    (void)m_ws.select("Wdata");
 }
 
 }  // namespace accounts

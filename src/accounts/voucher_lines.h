@@ -33,12 +33,22 @@ public:
     static constexpr double kMaxAmount = 5'000'000.00;
 
 protected:
-    // The voucher total with this line must fit the voucher's AMOUNT.
+    // The voucher total with this line must fit the voucher's AMOUNT, and a line settling a ticket
+    // may not settle more than the ticket has open ("จำนวนเงินเกินยอดค้างของใบชั่ง " + number +
+    // " ยอดค้าง " + the open amount).
     bool checkFit() override;
 
 private:
+    bool withinOpenAmount(double amount);
+
+    struct StoredLine {
+        std::string type, ticket;
+        core::Value date;
+        std::string time;
+    };
     VoucherScreen& m_screen;
     double m_oldAmount = 0;  // a changed line's amount when the dialog opened
+    StoredLine m_oldLine;    // and the ticket it named
 };
 
 // MNDTFILL's selection dialog.
@@ -65,7 +75,10 @@ public:
     // MNFILLCHK: 1 toggles the highlighted row (double click), 2 marks it, 3 unmarks it, 4 marks
     // every row, 5 unmarks every row, 6 inverts every row.
     void MNFILLCHK(int mode);
-    // "ตกลง": every marked row settles its ticket and becomes a line of the voucher.
+    // "ตกลง": every marked row settles its ticket and becomes a line of the voucher. A row whose
+    // ticket has nothing open any more is left out ("ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว
+    // จึงไม่ได้นำมาลงรายการ", once); a line that does not fit or cannot be stored ends the settling
+    // and leaves its ticket as it was.
     void accept();
     bool accepted() const { return m_accepted; }
 
@@ -82,7 +95,8 @@ private:
     std::unique_ptr<storage::TableRowSource> m_source;
     std::unique_ptr<codes::TableBrowse> m_browse;
     bool m_accepted = false;
-    bool m_stopped = false;  // a line that did not fit ended the settling
+    bool m_stopped = false;  // a line that did not fit or could not be stored ended the settling
+    bool m_settledElsewhere = false;  // a marked ticket had nothing open any more when it was settled
 };
 
 }  // namespace accounts

@@ -251,24 +251,6 @@ std::string VoucherScreen::fieldLabel(const std::string& field) const
     return field;
 }
 
-// The stored voucher, read again under its lock, is still there and not marked deleted: another
-// workstation may have deleted it since it was shown, and reversing it then would take it out of
-// the ledger a second time.
-bool VoucherScreen::storedStillLive()
-{
-    (void)m_ws.select("Wdata");
-    if (!storage::REC_LOCK(m_ws))
-        return false;
-    const bool live = onLiveDocument();
-    (void)storage::unlockAll(m_ws);
-    if (!live) {
-        tell("ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว", saveTitle());
-        setMode(kBrowsing);
-        MNDISP(false);
-    }
-    return live;
-}
-
 bool VoucherScreen::MNSAVE()
 {
     const int step = mode();
@@ -307,34 +289,38 @@ bool VoucherScreen::MNSAVE()
     if (!checkFields(t, record, label))
         return false;
 
-    weighing::Posting posting(m_ws, m_values);
     if (step == kNewDocument) {
         const std::string number = storage::CONSEC(m_kind.code, "W");
         const std::string key = m_kind.hasLines() ? storage::INDENT(m_ws) : std::string();
         (void)m_ws.select("Wdata");
         if (!storage::ADD_REC(m_ws))
             return false;
-        (void)t.put("TICKET", core::Value::text(number));
-        if (m_kind.hasLines())
-            (void)t.put("INDENT", core::Value::text(key));
-        (void)storage::commitAll(m_ws);
-        (void)storage::unlockAll(m_ws);
-        m_values.setText("cTicket", number);
         record.front().value = core::Value::text(number);
-    } else {
-        if (!storedStillLive())
-            return false;
-        posting.UPSTATUS(m_kind.code, -1);
+        if (m_kind.hasLines())
+            record.push_back({"INDENT", core::Value::text(key)});
+        m_values.setText("cTicket", number);
     }
-    (void)m_ws.select("Wdata");
-    if (storage::REC_LOCK(m_ws)) {
-        putFields(t, record);
-        posting.UPSTATUS(m_kind.code, +1);
-    }
-    m_values.setNumber("CPOS", t.recNo());
+    // An edited voucher is checked, reversed, written and posted again under one hold of its lock:
+    // another workstation may have deleted it since it was shown (reversing it then would take it
+    // out of the ledger a second time), and one deleting it now waits until the new values are in.
+    weighing::Posting posting(m_ws, m_values);
+    const auto saved = posting.saveOver(
+        m_kind.code, step != kNewDocument,
+        step == kNewDocument ? std::function<bool(storage::Table&)>()
+                             : [](storage::Table& stored) { return !stored.eof() && !stored.deleted(); },
+        [&record](storage::Table& stored) { return weighing::putAll(stored, record); });
+    using Result = weighing::Posting::SaveResult;
+    if (saved == Result::NotLocked)
+        return false;
+    if (saved == Result::Changed)
+        tell("ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว", saveTitle());
+    if (saved != Result::Changed)
+        m_values.setNumber("CPOS", t.recNo());
     goToRecord(t.recNo());
     setMode(kBrowsing);
     MNDISP(false);
+    if (saved != Result::Saved)
+        return false;
     if (step == kNewDocument && !m_kind.hasLines() &&
         core::prompts().confirm(T("พิมพ์เอกสารนี้"), T("  ส่วนการพิมพ์เอกสาร"))) {
         (void)weighing::PROPRN(m_ws, m_values, m_kind.form(), false);

@@ -55,6 +55,8 @@ public:
 
     // Operations.
     void MNDISP(bool keepLinePosition);
+    // True only when the voucher was stored and posted: false when a check refused it (told), when
+    // another workstation deleted it meanwhile (told) or when its write failed.
     bool MNSAVE();
     bool save() override { return MNSAVE(); }
     bool PAYCHECK();
@@ -86,7 +88,6 @@ protected:
 private:
     void loadVoucher();
     void walkLines();
-    bool storedStillLive();
 
     const VoucherKind& m_kind;
     VoucherConfig m_config;

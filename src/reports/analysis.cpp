@@ -45,8 +45,8 @@ core::Date date(storage::Table& t, int field)
     return field >= 0 && t.raw(field, &raw).ok() ? core::Date::fromDtos(raw) : core::Date();
 }
 
-// Adds the changes to a ledger record found by its key (appended with its key fields when missing),
-// under the record's lock, flushed before the lock is released.
+// Adds the changes to a ledger record found by its key (appended with its key fields when missing,
+// as posting appends it), under the record's lock, flushed before the lock is released.
 bool addToLedger(storage::Workspace& ws, const char* alias, const std::string& key,
                  std::initializer_list<std::pair<const char*, std::string>> keyFields,
                  std::initializer_list<std::pair<const char*, double>> changes)
@@ -56,16 +56,10 @@ bool addToLedger(storage::Workspace& ws, const char* alias, const std::string& k
     storage::Table& t = *ws.current();
     if (!t.seek(key).ok())
         return false;
-    if (t.found()) {
-        if (!storage::REC_LOCK(ws))
-            return false;
-    } else {
-        if (!storage::ADD_REC(ws))
-            return false;
-        for (const auto& [field, value] : keyFields)
-            if (!written(t.put(field, core::Value::text(value)), "REPLACE", t))
-                return (void)t.unlock(), false;
-    }
+    if (!t.found() && !storage::addKeyedRow(ws, key, keyFields))
+        return false;
+    if (!storage::REC_LOCK(ws))
+        return false;
     for (const auto& [field, change] : changes) {
         const int i = t.fieldIndex(field);
         if (!written(t.putNumber(i, number(t, i) + change), "REPLACE", t))

@@ -190,6 +190,36 @@ bool ADD_REC(Workspace& ws, double wait)
     }
 }
 
+bool addKeyedRow(Workspace& ws, std::string_view key,
+                 std::initializer_list<std::pair<const char*, std::string>> keyFields, const Table* keep)
+{
+    Table* t = ws.current();
+    if (!t)
+        return false;
+    for (;;) {
+        const Status s = retryWhileLocked([t] { return t->lockFile(); }, -1);
+        if (s.ok())
+            break;
+        if (!retryAfterFault(s, "FLOCK", t->path()))
+            return false;
+    }
+    Status s = t->seek(key);
+    while (!s.ok() && retryAfterFault(s, "SEEK", t->path()))
+        s = t->seek(key);
+    bool ok = s.ok() && t->found();
+    if (s.ok() && !t->found() && ADD_REC(ws)) {
+        do {
+            s = {};
+            for (const auto& [field, value] : keyFields)
+                if (s.ok())
+                    s = t->put(field, core::Value::text(value));
+        } while (!s.ok() && retryAfterFault(s, "APPEND", t->path()));
+        ok = commitAll(ws) && s.ok();
+    }
+    (void)unlockAll(ws, keep);
+    return ok;
+}
+
 bool commitAll(Workspace& ws)
 {
     bool ok = true;
@@ -208,11 +238,13 @@ bool commitAll(Workspace& ws)
     return ok;
 }
 
-bool unlockAll(Workspace& ws)
+bool unlockAll(Workspace& ws, const Table* keep)
 {
     bool ok = true;
     for (const std::string& alias : ws.aliases()) {
         Table* t = ws.find(alias);
+        if (t == keep)
+            continue;
         const Status s = t->unlock();
         if (!s.ok()) {
             (void)retryAfterFault(s, "UNLOCK", t->path());

@@ -33,8 +33,10 @@
 // return its failure.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "storage/workspace.h"
 
@@ -92,10 +94,25 @@ bool REC_LOCK(Workspace& ws, double wait = 0);
 // waiting up to `wait` seconds (0: without limit) while another workstation appends.
 bool ADD_REC(Workspace& ws, double wait = 0);
 
+// The selected table's row of `key` (in its active order), appended with `keyFields` written when
+// there is none - for the callers that append a ledger row the first time something is added to
+// it. Two workstations doing this at once would each append one and split what they add between
+// them, so the key is sought again under the table's file lock (waited for without limit), which
+// keeps every other workstation's appends and record locks out until the new row is committed:
+// only one row is ever made, and a workstation that waited finds it. Afterwards the row is current
+// and every lock of the workspace (but those of `keep`, as unlockAll) is released; the caller then
+// locks it for its own write. False (after the error trap) when the lock, the append or the key
+// fields failed.
+bool addKeyedRow(Workspace& ws, std::string_view key,
+                 std::initializer_list<std::pair<const char*, std::string>> keyFields,
+                 const Table* keep = nullptr);
+
 // The write discipline's end: every open table's pending change written and flushed to disk, then
 // every lock of the workspace released. False (after the error trap) when a write failed.
+// unlockAll leaves the locks of `keep` (when given) held: a save holding its document's record
+// lock while its postings lock and release ledger rows.
 bool commitAll(Workspace& ws);
-bool unlockAll(Workspace& ws);
+bool unlockAll(Workspace& ws, const Table* keep = nullptr);
 
 // ---- Running numbers and link keys
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,23 @@ using core::tis620::T;
 bool isZeroMoney(double v)
 {
     return core::xbase::roundDecimal(v, 2) == 0;
+}
+
+// A message shown now, or kept for later in `deferred` (while a save holds its document locked:
+// nothing is asked of the person while other workstations may be waiting for that lock).
+void tellOrDefer(std::vector<std::pair<std::string, std::string>>* deferred, const std::string& text,
+                 const std::string& title)
+{
+    if (deferred)
+        deferred->emplace_back(text, title);
+    else
+        core::prompts().message(core::MessageKind::Info, text, title);
+}
+
+double numberOf(storage::Table& t, const char* field)
+{
+    core::Value v;
+    return t.get(field, &v).ok() && v.isNumber() ? v.asNumber() : 0;
 }
 
 bool orderControl(const core::Settings& s)
@@ -62,10 +78,9 @@ void postGoodsTicket(PostingRun& run, int direction)
     if (!run.addToExistingRow("Order", company + product + order,
                               {{"WEIGHT", run.number("QTY") * accountSign},
                                {"AMOUNT", run.number("AMOUNT") * accountSign}}))
-        core::prompts().message(core::MessageKind::Info,
-                                T("ไม่พบข้อมูลใบสั่งซื้อ เลขที่:") + core::xbase::alltrim(order) + T(" ลูกค้า:") +
-                                    core::xbase::alltrim(company) + T(" สินค้า:") + core::xbase::alltrim(product),
-                                T("  ส่วนตรวจสอบข้อมูลใบสั่งซื้อ"));
+        run.tell(T("ไม่พบข้อมูลใบสั่งซื้อ เลขที่:") + core::xbase::alltrim(order) + T(" ลูกค้า:") +
+                     core::xbase::alltrim(company) + T(" สินค้า:") + core::xbase::alltrim(product),
+                 T("  ส่วนตรวจสอบข้อมูลใบสั่งซื้อ"));
 }
 
 // The weighing service: the customer's account when part of the fee is not paid in cash or cheque.
@@ -79,10 +94,11 @@ void postServiceTicket(PostingRun& run, int direction)
     flagTicket(run);
 }
 
-// Locks the selected table's current record, writes, commits and releases every lock: the write
-// discipline of every step. A failed put goes to the error trap (Retry writes again).
+// Locks the selected table's current record, writes, commits and releases every lock but those of
+// `keep` (a document a save holds): the write discipline of every step. A failed put goes to the
+// error trap (Retry writes again).
 template <class Write>
-void lockedWrite(storage::Workspace& ws, Write write)
+void lockedWrite(storage::Workspace& ws, const storage::Table* keep, Write write)
 {
     if (!storage::REC_LOCK(ws))
         return;
@@ -93,7 +109,7 @@ void lockedWrite(storage::Workspace& ws, Write write)
             break;
     }
     (void)storage::commitAll(ws);
-    (void)storage::unlockAll(ws);
+    (void)storage::unlockAll(ws, keep);
 }
 
 // Payments and receipts: what was paid (the deduction from the loan too) comes off the balance,
@@ -119,36 +135,16 @@ void postLoanVoucher(PostingRun& run, int direction)
 // line's DATE, TIME and TICKET. CLEAR never goes below 0; ACCOUNT follows what is still open.
 void postSettlementLine(PostingRun& run, int direction)
 {
-    const char* alias = settledTicketAlias(run.text("TYPE"));
-    if (!alias)
+    if (!settledTicketAlias(run.text("TYPE")))
         return;  // "OTH" and anything else settles no ticket
     storage::Workspace& ws = run.workspace();
     core::Value date;
-    storage::Table* line = ws.find("detail");
-    if (line)
+    if (storage::Table* line = ws.find("detail"))
         (void)line->get("DATE", &date);
-    const std::string key = (date.isDate() ? date.asDate().dtos() : std::string(8, ' ')) + run.text("TIME") +
-                            run.text("TICKET");
-    const double amount = run.number("AMOUNT") * direction;
-    storage::Table* tickets = ws.find(alias);
-    bool found = false;
-    if (tickets && ws.select(alias).ok() && tickets->setOrder(storage::kWeighingActiveOrder).ok()) {
-        found = tickets->seek(key).ok() && tickets->found();
-        if (found)
-            lockedWrite(ws, [amount](storage::Table& t) {
-                core::Value clear, drcr;
-                STORAGE_TRY(t.get("CLEAR", &clear));
-                STORAGE_TRY(t.get("DRCR", &drcr));
-                const double settled = std::max(clear.asNumber() + amount, 0.0);
-                STORAGE_TRY(t.put("CLEAR", core::Value::number(settled, 2)));
-                return t.put("ACCOUNT", core::Value::text(isZeroMoney(drcr.asNumber() - settled) ? "1" : " "));
-            });
-        // The voucher screen lists open tickets on the partner's code and flag.
-        (void)tickets->setOrder(int(std::size(storage::kWeighingOrders)));
-    }
-    if (!found)
-        core::prompts().message(core::MessageKind::Info, T("ไม่พบข้อมูลการชั่งเดิม"),
-                                T("  Update status ") + run.kind().code);
+    if (seekSettledTicket(ws, run.text("TYPE"), date, run.text("TIME"), run.text("TICKET")))
+        addToSettled(ws, run.number("AMOUNT") * direction, run.held());
+    else
+        run.tell(T("ไม่พบข้อมูลการชั่งเดิม"), T("  Update status ") + run.kind().code);
     run.selectDocument();
 }
 
@@ -181,10 +177,10 @@ constexpr DocumentKind kKinds[] = {
     {"MON02", "wdata", "MON_2", true, SelfPosting::Always, postPaymentVoucher},
     {"MON03", "wdata", nullptr, false, SelfPosting::Always, postLoanVoucher},
     {"MON04", "wdata", nullptr, false, SelfPosting::Always, postLoanVoucher},
-    {"MON_1", "detail", nullptr, false, SelfPosting::Never, postSettlementLine},
-    {"MON_2", "detail", nullptr, false, SelfPosting::Never, postSettlementLine},
+    {"MON_1", "detail", nullptr, false, SelfPosting::Always, postSettlementLine},
+    {"MON_2", "detail", nullptr, false, SelfPosting::Always, postSettlementLine},
     {"STK01", "wdata", "STK_1", false, SelfPosting::Never, nullptr},
-    {"STK_1", "detail", nullptr, false, SelfPosting::Never, postProductionLine},
+    {"STK_1", "detail", nullptr, false, SelfPosting::Always, postProductionLine},
 };
 
 }  // namespace
@@ -204,6 +200,41 @@ const char* settledTicketAlias(std::string_view type)
     return nullptr;
 }
 
+// The seek is made on the date order; the table is then put back on the order it was on (the
+// voucher screen lists open tickets on COMPANY+ACCOUNT), which keeps the position.
+storage::Table* seekSettledTicket(storage::Workspace& ws, std::string_view type, const core::Value& date,
+                                  std::string_view time, std::string_view ticket)
+{
+    const char* alias = settledTicketAlias(type);
+    storage::Table* tickets = alias ? ws.find(alias) : nullptr;
+    if (!tickets || !ws.select(alias).ok())
+        return nullptr;
+    // The key's parts as a line stores them: TIME in 8 characters and TICKET in 6, as TMIN and
+    // TICKET are in the key.
+    const std::string key = (date.isDate() ? date.asDate().dtos() : std::string(8, ' ')) +
+                            core::xbase::padRight(time, 8) + core::xbase::padRight(ticket, 6);
+    const int order = tickets->order();
+    if (!tickets->setOrder(storage::kWeighingActiveOrder).ok())
+        return nullptr;
+    const bool found = tickets->seek(key).ok() && tickets->found();
+    (void)tickets->setOrder(order);
+    return found ? tickets : nullptr;
+}
+
+double openOnAccount(storage::Table& t)
+{
+    return numberOf(t, "DRCR") - numberOf(t, "CLEAR");
+}
+
+void addToSettled(storage::Workspace& ws, double amount, const storage::Table* keep)
+{
+    lockedWrite(ws, keep, [amount](storage::Table& t) {
+        const double settled = std::max(numberOf(t, "CLEAR") + amount, 0.0);
+        STORAGE_TRY(t.put("CLEAR", core::Value::number(settled, 2)));
+        return t.put("ACCOUNT", core::Value::text(isZeroMoney(numberOf(t, "DRCR") - settled) ? "1" : " "));
+    });
+}
+
 // ---- PostingRun
 
 storage::Table* PostingRun::document()
@@ -214,6 +245,11 @@ storage::Table* PostingRun::document()
 void PostingRun::selectDocument()
 {
     (void)m_ws.select(m_kind.alias);
+}
+
+void PostingRun::tell(const std::string& text, const std::string& title)
+{
+    tellOrDefer(m_deferred, text, title);
 }
 
 std::string PostingRun::text(const char* field)
@@ -235,7 +271,7 @@ double PostingRun::number(const char* field)
 void PostingRun::addInPlace(std::initializer_list<std::pair<const char*, double>> deltas)
 {
     std::vector<core::Value> sums;
-    lockedWrite(m_ws, [&](storage::Table& row) {
+    lockedWrite(m_ws, m_held, [&](storage::Table& row) {
         if (sums.empty()) {
             std::vector<core::Value> made;
             for (const auto& [field, delta] : deltas) {
@@ -260,43 +296,10 @@ void PostingRun::addToRow(const char* alias, const std::string& key,
     storage::Table* t = m_ws.find(alias);
     if (!t || !m_ws.select(alias).ok())
         return;
-    if (!(t->seek(key).ok() && t->found()) && !createRow(*t, key, keyFields))
+    if (!(t->seek(key).ok() && t->found()) && !storage::addKeyedRow(m_ws, key, keyFields, m_held))
         return;
     addInPlace(deltas);
     selectDocument();
-}
-
-// Two workstations posting the first movement of the same row at the same moment would each append
-// one and split the balance between them. So the row is sought again under the table's file lock,
-// which keeps every other workstation's appends (and record locks) out until the new row is
-// committed with its key: only one row is ever made, and a workstation that waited finds it.
-bool PostingRun::createRow(storage::Table& t, const std::string& key,
-                           std::initializer_list<std::pair<const char*, std::string>> keyFields)
-{
-    for (;;) {
-        const storage::Status s = storage::retryWhileLocked([&] { return t.lockFile(); }, -1);
-        if (s.ok())
-            break;
-        if (!faultRetry(s, "FLOCK", &t))
-            return false;
-    }
-    if (!(t.seek(key).ok() && t.found())) {
-        if (!storage::ADD_REC(m_ws)) {
-            (void)storage::unlockAll(m_ws);
-            return false;
-        }
-        for (;;) {
-            storage::Status s;
-            for (const auto& [field, value] : keyFields)
-                if (s.ok())
-                    s = t.put(field, core::Value::text(value));
-            if (!faultRetry(s, "APPEND", &t))
-                break;
-        }
-        (void)storage::commitAll(m_ws);
-    }
-    (void)storage::unlockAll(m_ws);
-    return true;
 }
 
 bool PostingRun::addToExistingRow(const char* alias, const std::string& key,
@@ -315,7 +318,7 @@ bool PostingRun::addToExistingRow(const char* alias, const std::string& key,
 void PostingRun::writeDocument(std::initializer_list<std::pair<const char*, core::Value>> fields)
 {
     selectDocument();
-    lockedWrite(m_ws, [&](storage::Table& doc) {
+    lockedWrite(m_ws, m_held, [&](storage::Table& doc) {
         for (const auto& [field, value] : fields)
             STORAGE_TRY(doc.put(field, value));
         return storage::Status();
@@ -342,11 +345,11 @@ bool Posting::UPSTATUS(std::string_view code, int direction, bool noAudit)
 {
     const DocumentKind* kind = find(code);
     if (!kind) {
-        core::prompts().message(core::MessageKind::Info, T("ไม่พบเงื่อนไข : ") + std::string(code),
-                                T("  การคำนวณยอดคงเหลือ"));
+        tellOrDefer(m_held ? &m_deferred : nullptr, T("ไม่พบเงื่อนไข : ") + std::string(code),
+                    T("  การคำนวณยอดคงเหลือ"));
         return false;
     }
-    PostingRun run(m_ws, m_values, m_settings, *kind);
+    PostingRun run(m_ws, m_values, m_settings, *kind, m_held, m_held ? &m_deferred : nullptr);
     run.selectDocument();
     if (kind->post)
         kind->post(run, direction);
@@ -355,6 +358,37 @@ bool Posting::UPSTATUS(std::string_view code, int direction, bool noAudit)
     }
     run.selectDocument();
     return true;
+}
+
+bool Posting::postsItself(const DocumentKind* kind, storage::Table& doc) const
+{
+    if (!kind)
+        return true;  // UPSTATUS says the code is unknown
+    switch (kind->selfPosting) {
+    case SelfPosting::WhenComplete: return readTicketRecord(doc).complete();
+    case SelfPosting::Always: return true;
+    case SelfPosting::Never: return false;
+    }
+    return false;
+}
+
+// A settlement line marked on its own was taken off its ticket then; the ticket may have been
+// settled by another voucher since. Reviving the line would settle it a second time (CLEAR above
+// DRCR), so it stays marked when its ticket no longer has the line's amount open. A ticket that is
+// not there was never settled by the line: it may be revived.
+bool Posting::settledElsewhere(const DocumentKind& kind)
+{
+    const DocumentKind* line = kind.lineCode ? find(kind.lineCode) : nullptr;
+    storage::Table* d = m_ws.find("detail");
+    if (!line || line->post != postSettlementLine || !d)
+        return false;
+    PostingRun run(m_ws, m_values, m_settings, *line);
+    core::Value date;
+    (void)d->get("DATE", &date);
+    storage::Table* ticket = seekSettledTicket(m_ws, run.text("TYPE"), date, run.text("TIME"), run.text("TICKET"));
+    const bool settled = ticket && core::xbase::roundDecimal(openOnAccount(*ticket) - run.number("AMOUNT"), 2) < 0;
+    (void)m_ws.select("detail");
+    return settled;
 }
 
 void Posting::walkLines(const DocumentKind& kind, bool undelete)
@@ -367,6 +401,7 @@ void Posting::walkLines(const DocumentKind& kind, bool undelete)
     if (!doc->get("INDENT", &indent).ok() || !indent.isText())
         return;
     double total = 0;
+    std::string keptMarked;  // "TYPE TICKET" of each settlement line left marked, comma separated
     (void)m_ws.select("detail");
     (void)lines->seek(indent.asText());
     while (lines->found() && !lines->eof()) {
@@ -376,17 +411,25 @@ void Posting::walkLines(const DocumentKind& kind, bool undelete)
         const std::uint32_t line = lines->recNo();
         const bool marked = lines->deleted();
         if (undelete) {
-            core::Value amount;
-            if (lines->get("AMOUNT", &amount).ok())
-                total += amount.asNumber();
-            if (marked) {
-                lockedWrite(m_ws, [](storage::Table& t) { return t.recall(); });
-                UPSTATUS(kind.lineCode, +1);
+            if (marked && settledElsewhere(kind)) {
+                core::Value type, number;
+                (void)lines->get("TYPE", &type);
+                (void)lines->get("TICKET", &number);
+                keptMarked += (keptMarked.empty() ? "" : ", ") + core::xbase::alltrim(type.asText()) + " " +
+                              core::xbase::alltrim(number.asText());
+            } else {
+                core::Value amount;
+                if (lines->get("AMOUNT", &amount).ok())
+                    total += amount.asNumber();
+                if (marked) {
+                    lockedWrite(m_ws, m_held, [](storage::Table& t) { return t.recall(); });
+                    UPSTATUS(kind.lineCode, +1);
+                }
             }
         } else if (!marked) {
             UPSTATUS(kind.lineCode, -1, true);
             (void)m_ws.select("detail");
-            lockedWrite(m_ws, [](storage::Table& t) { return t.deleteRecord(); });
+            lockedWrite(m_ws, m_held, [](storage::Table& t) { return t.deleteRecord(); });
         }
         (void)m_ws.select("detail");
         (void)lines->goTo(line);
@@ -397,9 +440,13 @@ void Posting::walkLines(const DocumentKind& kind, bool undelete)
     if (kind.linesMakeAmount) {
         (void)m_ws.select("wdata");
         const double amount = undelete ? total : 0;
-        lockedWrite(m_ws, [amount](storage::Table& t) { return t.put("AMOUNT", core::Value::number(amount, 2)); });
+        lockedWrite(m_ws, m_held,
+                    [amount](storage::Table& t) { return t.put("AMOUNT", core::Value::number(amount, 2)); });
     }
     (void)m_ws.select("wdata");
+    if (!keptMarked.empty())
+        tellOrDefer(m_held ? &m_deferred : nullptr, T("รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : ") + keptMarked,
+                    T("  การคำนวณยอดคงเหลือ"));
 }
 
 bool Posting::PDELETE(std::string_view code)
@@ -413,20 +460,11 @@ bool Posting::PDELETE(std::string_view code)
     if (!core::prompts().confirm(T(marked ? "ยกเลิกการสั่งลบข้อมูลนี้" : "สั่งทำเครื่องหมายลบข้อมูลนี้"),
                                  T("  กรุณายืนยันการทำงาน")))
         return false;
-    auto postsItself = [&] {
-        if (!kind)
-            return true;  // UPSTATUS says the code is unknown
-        switch (kind->selfPosting) {
-        case SelfPosting::WhenComplete: return readTicketRecord(*doc).complete();
-        case SelfPosting::Always: return true;
-        case SelfPosting::Never: return false;
-        }
-        return false;
-    };
     // The mark is changed under the document's lock, read again there: when another workstation
     // deleted or undeleted the document since it was shown, nothing is done - reversing or posting
-    // it a second time would double its movements. The reversal follows the mark, so of two
-    // workstations deleting at once exactly one reverses.
+    // it a second time would double its movements. The lock is held until the document and its
+    // lines are reversed or posted again, so of two workstations deleting at once exactly one
+    // reverses, and a save over the document (saveOver) comes wholly before or wholly after.
     if (!storage::REC_LOCK(m_ws))
         return false;
     if (doc->deleted() != marked) {
@@ -439,22 +477,70 @@ bool Posting::PDELETE(std::string_view code)
             break;
     }
     (void)storage::commitAll(m_ws);
-    (void)storage::unlockAll(m_ws);
+    hold(*doc);
     if (marked) {
         if (kind && kind->lineCode)
             walkLines(*kind, true);
-        if (postsItself())
+        if (postsItself(kind, *doc))
             UPSTATUS(code, +1);
         (void)maintenance::auditDeletion(m_ws, code, false);
     } else {
-        if (postsItself())
+        if (postsItself(kind, *doc))
             UPSTATUS(code, -1, true);
         if (kind && kind->lineCode)
             walkLines(*kind, false);
         (void)maintenance::auditDeletion(m_ws, code, true);
     }
+    release();
     (void)m_ws.select("wdata");
     return true;
+}
+
+void Posting::hold(storage::Table& document)
+{
+    m_held = &document;
+}
+
+void Posting::release()
+{
+    m_held = nullptr;
+    (void)storage::unlockAll(m_ws);
+    std::vector<std::pair<std::string, std::string>> deferred;
+    deferred.swap(m_deferred);
+    for (const auto& [text, title] : deferred)
+        core::prompts().message(core::MessageKind::Info, text, title);
+}
+
+Posting::SaveResult Posting::saveOver(std::string_view code, bool reverseStored,
+                                      const std::function<bool(storage::Table&)>& stillAsShown,
+                                      const std::function<storage::Status(storage::Table&)>& write)
+{
+    const DocumentKind* kind = find(code);
+    const char* alias = kind ? kind->alias : "wdata";
+    storage::Table* doc = m_ws.find(alias);
+    if (!doc || !m_ws.select(alias).ok() || doc->eof() || !storage::REC_LOCK(m_ws))
+        return SaveResult::NotLocked;
+    if (stillAsShown && !stillAsShown(*doc)) {
+        (void)storage::unlockAll(m_ws);
+        return SaveResult::Changed;
+    }
+    hold(*doc);
+    if (reverseStored && postsItself(kind, *doc))
+        UPSTATUS(code, -1);
+    (void)m_ws.select(alias);
+    storage::Status written;
+    for (;;) {
+        written = write(*doc);
+        if (!faultRetry(written, "REPLACE", doc))
+            break;
+    }
+    const bool committed = storage::commitAll(m_ws);
+    // Posted as the record now stands even when the write failed, so the ledgers follow it.
+    if (postsItself(kind, *doc))
+        UPSTATUS(code, +1);
+    release();
+    (void)m_ws.select(alias);
+    return written.ok() && committed ? SaveResult::Saved : SaveResult::WriteFailed;
 }
 
 }  // namespace weighing

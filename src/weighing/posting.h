@@ -13,11 +13,16 @@
 // Works on the calling screen's Workspace, where every table the kind posts to is open under its
 // alias ("wdata", "detail", "Stock", "Account", "Order", "Audit"), and reads the screen's values
 // for the audit and the order-number test. Each ledger row and document is locked just before its
-// write and released right after its commit (REC_LOCK/ADD_REC wait without limit). One thread.
+// write and released right after its commit (REC_LOCK/ADD_REC wait without limit) - except the
+// document a save holds locked from its check to its new posting (Posting::saveOver). One thread.
 #pragma once
 
+#include <functional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/settings.h"
 #include "core/value_map.h"
@@ -27,10 +32,11 @@ namespace weighing {
 
 class PostingRun;
 
-// Whether PDELETE reverses (delete) and re-posts (undelete) the document itself.
+// Whether the document's own record is in the ledgers: PDELETE reverses (delete) and re-posts
+// (undelete) it, a save over it (Posting::saveOver) reverses it and posts it again.
 enum class SelfPosting {
     WhenComplete,  // tickets: only a complete one ("2") is in the ledgers
-    Always,        // vouchers
+    Always,        // vouchers; detail lines
     Never,         // production records: their stock lives in their lines
 };
 
@@ -51,6 +57,21 @@ std::span<const DocumentKind> documentKinds();
 // "REC" and "INV", "Data2" for "CAN" and "RET"; nullptr for "OTH" and anything else.
 const char* settledTicketAlias(std::string_view type);
 
+// The ticket a settlement line settles - by its TYPE, and its DATE, TIME and TICKET sought in the
+// ticket table's date order (DTOS(DAYIN)+TMIN+TICKET) - made the current record of that table,
+// which is left selected on its date order. nullptr when the type settles no ticket, its table is
+// not open or the ticket is not there.
+storage::Table* seekSettledTicket(storage::Workspace& ws, std::string_view type, const core::Value& date,
+                                  std::string_view time, std::string_view ticket);
+
+// What is still open of the on-account part of the current ticket of `t`: DRCR - CLEAR.
+double openOnAccount(storage::Table& t);
+
+// Moves the settled part (CLEAR) of the selected table's current ticket by `amount` under its
+// record lock - never below 0 - with ACCOUNT "1" once nothing is open, else " "; commits and
+// releases the workspace's locks but those of `keep`.
+void addToSettled(storage::Workspace& ws, double amount, const storage::Table* keep = nullptr);
+
 class Posting {
 public:
     // The workspace, values and settings must outlive the object. `kinds` is the table of document
@@ -70,27 +91,65 @@ public:
     // deleted (reversing it and its live lines) or undeletes it (re-posting them), and writes the
     // deletion or undeletion audit row. The mark is read again and changed under the document's
     // lock before anything is posted: when another workstation changed it since it was shown,
-    // nothing is done (false). True when something was done; "wdata" is selected again.
+    // nothing is done (false). The lock is held until everything is reversed or posted again. An
+    // undeletion leaves marked (and unposted) every settlement line whose ticket no longer has the
+    // line's amount open - it was settled by another voucher since - and names them once
+    // ("รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : " + "TYPE TICKET, ..."). True when something was
+    // done; "wdata" is selected again.
     bool PDELETE(std::string_view code);
+
+    // Holds the record lock of `document`, whose current record the caller has locked, through the
+    // postings that follow: they release the locks they take but that one, and their messages
+    // wait. release() ends the hold: every lock of the workspace released, the messages shown.
+    void hold(storage::Table& document);
+    void release();
+
+    // How a screen saves a document over its stored record: the current record of the kind's work
+    // area - one being edited, or one just appended by ADD_REC - is locked and stays locked to the
+    // end. Under that lock `stillAsShown` (when given) checks the record as stored now; when
+    // `reverseStored`, a document that posts itself is reversed (-1, with the edit audit rows);
+    // `write` puts the new values; everything is committed; and the document is posted (+1) as it
+    // now stands when it posts itself. The postings release the locks they take but not this one,
+    // so another workstation's PDELETE or save of the same document waits for the whole of it and
+    // never reverses it between the reversal and the new posting. The postings' messages are shown
+    // once the lock is released. On return every lock is released and the work area selected.
+    enum class SaveResult {
+        Saved,
+        Changed,      // `stillAsShown` said no: nothing was done
+        NotLocked,    // the lock could not be taken: nothing was done
+        WriteFailed,  // the write or its commit failed: the record is posted as it now stands
+    };
+    SaveResult saveOver(std::string_view code, bool reverseStored,
+                        const std::function<bool(storage::Table&)>& stillAsShown,
+                        const std::function<storage::Status(storage::Table&)>& write);
 
     const DocumentKind* find(std::string_view code) const;
 
 private:
     void walkLines(const DocumentKind& kind, bool undelete);
+    // Whether the kind's document posts itself in the state of its current record.
+    bool postsItself(const DocumentKind* kind, storage::Table& doc) const;
+    // A marked settlement line being undeleted, whose ticket no longer has the line's amount open.
+    bool settledElsewhere(const DocumentKind& kind);
 
     storage::Workspace& m_ws;
     const core::ValueMap& m_values;
     const core::Settings& m_settings;
     std::span<const DocumentKind> m_kinds;
+    const storage::Table* m_held = nullptr;  // the document a save holds locked
+    std::vector<std::pair<std::string, std::string>> m_deferred;  // messages (text, title) held back meanwhile
 };
 
 // What a kind's step function works with: the document's fields, and the ledger writes in the
 // shape every step takes (find or create a row, lock it, add, commit, release).
 class PostingRun {
 public:
+    // While a save holds its document's record lock (`held`), the steps leave it held, and their
+    // messages wait in `deferred` (text, title) to be shown once it is released.
     PostingRun(storage::Workspace& ws, const core::ValueMap& values, const core::Settings& settings,
-               const DocumentKind& kind)
-        : m_ws(ws), m_values(values), m_settings(settings), m_kind(kind)
+               const DocumentKind& kind, const storage::Table* held = nullptr,
+               std::vector<std::pair<std::string, std::string>>* deferred = nullptr)
+        : m_ws(ws), m_values(values), m_settings(settings), m_kind(kind), m_held(held), m_deferred(deferred)
     {
     }
 
@@ -120,17 +179,21 @@ public:
 
     // The document's work area selected again.
     void selectDocument();
+    // The document a save holds locked while the steps run (nullptr: none).
+    const storage::Table* held() const { return m_held; }
+    // An information message, shown now or, while a document is held, once it is released.
+    void tell(const std::string& text, const std::string& title);
 
 private:
     storage::Table* document();
-    bool createRow(storage::Table& t, const std::string& key,
-                   std::initializer_list<std::pair<const char*, std::string>> keyFields);
     void addInPlace(std::initializer_list<std::pair<const char*, double>> deltas);
 
     storage::Workspace& m_ws;
     const core::ValueMap& m_values;
     const core::Settings& m_settings;
     const DocumentKind& m_kind;
+    const storage::Table* m_held;
+    std::vector<std::pair<std::string, std::string>>* m_deferred;
 };
 
 }  // namespace weighing

@@ -181,7 +181,7 @@ private:
     void fillCodeName(const std::string& name);
     std::vector<std::pair<std::string, core::Value>> recordValues(const std::string& stat, const std::string& ticket);
     bool orderLimitWarning();
-    bool checkStoredState(const std::string& expectStat);
+    void storedStateChanged();
     std::string fieldLabel(const std::string& field) const;
 
     int m_kind;

@@ -1,6 +1,7 @@
 // The ticket screen's save (TRSAVE): the checks, the running number of a new ticket, the reversal
 // of an edited complete ticket, the write of every field and the posting of a complete one.
 #include <cmath>
+#include <functional>
 
 #include "core/clock.h"
 #include "core/prompts.h"
@@ -152,26 +153,15 @@ bool TicketScreen::orderLimitWarning()
     return warn;
 }
 
-// The stored ticket, locked and read again, is still what the weighing or edit began with: not
-// marked deleted, and in the state it had (a second weighing: still open). Another workstation may
-// have completed or deleted it meanwhile; saving over it would post it twice or post a deleted
-// ticket. True with the record still locked for the caller's write; false after telling the person
-// and showing the ticket as it is stored now.
-bool TicketScreen::checkStoredState(const std::string& expectStat)
+// The stored ticket changed on another workstation since the weighing or edit began (completed or
+// deleted): the person is told and shown the ticket as it is stored now.
+void TicketScreen::storedStateChanged()
 {
-    (void)m_ws.select(kTicketAlias);
-    if (!storage::REC_LOCK(m_ws))
-        return false;
-    const TicketRecord now = readTicketRecord(ticketTable());
-    if (!now.atEnd && !now.deleted && now.stat == expectStat)
-        return true;
-    (void)storage::unlockAll(m_ws);
     tell("ใบชั่งนี้ถูกบันทึกหรือสั่งลบจากเครื่องอื่นแล้ว", saveTitle());
     setMode(0);
-    m_values.setNumber("CPOS", now.recno);
+    m_values.setNumber("CPOS", ticketTable().eof() ? 0 : ticketTable().recNo());
     m_cursor->forget();
     TRDISP();
-    return false;
 }
 
 bool TicketScreen::TRSAVE()
@@ -221,46 +211,45 @@ bool TicketScreen::TRSAVE()
         return false;
     }
 
-    Posting posting(m_ws, m_values);
     if (step == 1) {
         const std::string number = storage::CONSEC(k.code, "W");
         (void)m_ws.select(kTicketAlias);
         if (!storage::ADD_REC(m_ws))
             return false;
-        (void)t.put("TICKET", core::Value::text(number));
-        (void)storage::commitAll(m_ws);
-        (void)storage::unlockAll(m_ws);
         m_values.setText("cTicket", number);
         for (FieldValue& fv : record)
             if (fv.field == "TICKET")
                 fv.value = core::Value::text(number);
-    } else if (step == 3) {
-        if (!checkStoredState(m_editStat))
-            return false;
-        (void)storage::unlockAll(m_ws);
-        if (stored.complete())
-            posting.UPSTATUS(k.code, -1);
     }
-
-    // The write: a second weighing checks, under the same lock, that the ticket is still open.
-    if (step == 2) {
-        if (!checkStoredState("1"))
-            return false;
-    } else {
-        (void)m_ws.select(kTicketAlias);
-        if (!storage::REC_LOCK(m_ws))
-            return false;
+    // The check, the reversal of an edited complete ticket, the write and the posting of a complete
+    // one under one hold of the ticket's lock: the stored ticket must still be what the weighing or
+    // edit began with (not deleted, a second weighing's still open), and another workstation
+    // deleting or saving it meanwhile waits until the new values are in and posted.
+    const std::string expected = step == 2 ? std::string("1") : m_editStat;
+    std::function<bool(storage::Table&)> stillAsShown;
+    if (step != 1)
+        stillAsShown = [&expected](storage::Table& stored) {
+            const TicketRecord now = readTicketRecord(stored);
+            return !now.atEnd && !now.deleted && now.stat == expected;
+        };
+    Posting posting(m_ws, m_values);
+    (void)m_ws.select(kTicketAlias);
+    const Posting::SaveResult saved = posting.saveOver(
+        k.code, step == 3, stillAsShown, [&record](storage::Table& stored) { return putAll(stored, record); });
+    if (saved == Posting::SaveResult::NotLocked)
+        return false;
+    if (saved == Posting::SaveResult::Changed) {
+        storedStateChanged();
+        return false;
     }
-    for (;;) {
-        const storage::Status s = putAll(t, record);
-        if (!faultRetry(s, "REPLACE", &t))
-            break;
+    if (saved == Posting::SaveResult::WriteFailed) {
+        // What is stored (and posted as it stands) is shown; the person weighs or edits it again.
+        m_values.setNumber("CPOS", t.recNo());
+        m_cursor->forget();
+        setMode(0);
+        TRDISP();
+        return false;
     }
-    (void)storage::commitAll(m_ws);
-    (void)storage::unlockAll(m_ws);
-
-    if (stat == "2")
-        posting.UPSTATUS(k.code, +1);
     m_values.setNumber("CPOS", t.recNo());
     m_cursor->forget();
     TRDISP();

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 #include "core/xbase.h"
+#include "storage/fault_fs.h"
 #include "storage/ops.h"
+#include "support/seams.h"
 #include "voucher_fixture.h"
 #include "weighing/demo_templates.h"
 #include "weighing/doc_print.h"
@@ -444,6 +447,83 @@ TEST_F(VoucherTest, TheAccessLevelTakesButtonsAway)
     EXPECT_FALSE(s->mayClose());
     s->PCANCEL();
     EXPECT_EQ(s->mode(), kBrowsing);
+}
+
+// Cancelling a new or changed document plays prompt sound 11, as the ticket screens do, and shows
+// the document the edit began on again.
+TEST_F(VoucherTest, CancelPlaysTheCancelSoundAndShowsTheDocumentAgain)
+{
+    site.addSound("TSound11.wav");
+    struct Case {
+        const char* name;
+        std::function<std::unique_ptr<DocumentScreen>()> make;
+    };
+    const Case cases[] = {
+        {"payment", [&] { return std::make_unique<VoucherScreen>(1, 6, host); }},
+        {"receipt", [&] { return std::make_unique<VoucherScreen>(2, 6, host); }},
+        {"loan given", [&] { return std::make_unique<VoucherScreen>(3, 6, host); }},
+        {"loan taken", [&] { return std::make_unique<VoucherScreen>(4, 6, host); }},
+        {"production", [&] { return std::make_unique<ProductionScreen>(6, host); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::unique_ptr<DocumentScreen> s = c.make();
+        ASSERT_TRUE(s->open());
+        site.sound.waves.clear();
+        s->newPressed();
+        ASSERT_NE(s->mode(), kBrowsing);
+        s->PCANCEL();
+        EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
+        EXPECT_EQ(s->mode(), kBrowsing);
+    }
+    auto loan = open(3);
+    site.prompts.answers = {false};
+    ASSERT_TRUE(newVoucher(*loan, "F001", 100, {number("cCash", 100)}));
+    loan->editPressed();
+    ASSERT_TRUE(type(*loan, {number("cAmount", 700), number("cCash", 700)}));
+    site.sound.waves.clear();
+    loan->PCANCEL();
+    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
+    EXPECT_EQ(loan->values().number("cAmount"), 100);
+    EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 100);
+}
+
+// A save whose record cannot be written (the disk answers an error, the error trap Default) is not
+// reported as done; what the ledgers hold still follows the record as it stands.
+TEST_F(VoucherTest, ASaveWhoseWriteFailsIsNotReportedAsDone)
+{
+    storagetest::FaultFileSystem disk;  // in front of every table the screens open
+    testsupport::RecordingFaultHandler trap(core::FaultAnswer::Default);
+    auto loan = open(3);
+    site.prompts.answers = {false};
+    ASSERT_TRUE(newVoucher(*loan, "F001", 100, {number("cCash", 100)}));
+    ProductionScreen production(6, host);
+    ASSERT_TRUE(production.open());
+    production.newPressed();
+    ASSERT_TRUE(type(production, text("cRemark1", "ผลิต")));
+    ASSERT_TRUE(production.SKSAVE1());
+
+    struct Case {
+        const char* file;
+        DocumentScreen& screen;
+        std::function<bool()> change;
+    };
+    const Case cases[] = {
+        {"MONEY3.DBF", *loan, [&] { return type(*loan, {number("cAmount", 700), number("cCash", 700)}); }},
+        {"STOCK1.DBF", production, [&] { return type(production, text("cRemark1", "บรรจุ")); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        c.screen.editPressed();
+        ASSERT_TRUE(c.change());
+        trap.faults.clear();
+        disk.failOnly = c.file;
+        disk.failWrite = 1;
+        EXPECT_FALSE(c.screen.save());
+        EXPECT_FALSE(trap.faults.empty());
+        EXPECT_EQ(c.screen.mode(), kBrowsing);
+    }
+    EXPECT_EQ(site.find("ApAcc", "CODE", "F001")->number("BORROW"), site.rows("Money3")[0].number("CASH"));
 }
 
 TEST_F(VoucherTest, AMarkedVoucherIsNotEditedAndShowsItsState)

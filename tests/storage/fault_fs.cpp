@@ -1,5 +1,7 @@
 #include "fault_fs.h"
 
+#include <strings.h>
+
 #include <cerrno>
 
 namespace storagetest {
@@ -20,7 +22,8 @@ public:
     storage::Status write(std::uint64_t offset, const void* buf, std::size_t n) override
     {
         ++m_fs.counts[m_name].writes;
-        if (m_fs.failWrite > 0 && --m_fs.failWrite == 0)
+        const bool counted = m_fs.failOnly.empty() || ::strcasecmp(m_fs.failOnly.c_str(), m_name.c_str()) == 0;
+        if (m_fs.failWrite > 0 && counted && --m_fs.failWrite == 0)
             return storage::Status::ioError(m_name + ": injected write failure", EIO);
         return m_real->write(offset, buf, n);
     }

@@ -26,6 +26,8 @@ public:
     std::map<std::string, Counts> counts;
     // The write that fails with an I/O error: 1 = the next one; 0 = none.
     int failWrite = 0;
+    // When set, only writes to the file of this name (without folder, any letter case) count.
+    std::string failOnly;
 
     storage::Status open(const std::string& path, storage::ShareMode mode, storage::OpenFlags flags,
                          std::unique_ptr<storage::File>* out) override;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
 
 #include "core/settings.h"
@@ -311,6 +312,58 @@ TEST_F(OpsTest, RecordLockAndAppendWaitForTheOtherWorkstation)
     EXPECT_TRUE(commitAll(ws));
     EXPECT_TRUE(unlockAll(ws));
     EXPECT_FALSE(ws.current()->isLocked(1));
+}
+
+// What the other workstation does while this one waits for a lock (the idle hook runs between the
+// attempts).
+std::function<void()> g_meanwhile;
+void runMeanwhile()
+{
+    if (auto f = std::exchange(g_meanwhile, nullptr))
+        f();
+}
+
+TEST_F(OpsTest, AKeyedRowIsMadeOnceWhenAnotherWorkstationMakesItWhileWeWait)
+{
+    make("Farmer");
+    Workspace mine, other;
+    ASSERT_TRUE(OPEN(mine, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
+    ASSERT_TRUE(OPEN(other, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
+    Table& theirs = *other.current();
+    const std::string f1 = core::xbase::padRight("F1", 10), f2 = core::xbase::padRight("F2", 10);
+
+    // Both found no F1; the other workstation, holding the file lock, appends it while this one
+    // waits for the lock. The seek under the lock finds the other's row: one row, ours current.
+    ASSERT_TRUE(mine.current()->seek(f1).ok());
+    ASSERT_FALSE(mine.current()->found());
+    ASSERT_OK(theirs.lockFile());
+    core::setIdleHook(runMeanwhile);
+    g_meanwhile = [&] {
+        ASSERT_OK(theirs.append());
+        ASSERT_OK(theirs.put("CODE", core::Value::text("F1")));
+        ASSERT_OK(theirs.put("NAME", core::Value::text("theirs")));
+        ASSERT_OK(theirs.commit());
+        ASSERT_OK(theirs.unlock());
+    };
+    ASSERT_TRUE(addKeyedRow(mine, f1, {{"CODE", f1}}));
+    EXPECT_FALSE(g_meanwhile) << "it waited for the file lock";
+    EXPECT_EQ(mine.current()->recCount(), 1u);
+    core::Value name;
+    ASSERT_OK(mine.current()->get("NAME", &name));
+    EXPECT_EQ(core::xbase::rtrim(name.asText()), "theirs");
+
+    // A key nobody has: appended with its key, committed, current; no lock left behind.
+    ASSERT_TRUE(addKeyedRow(mine, f2, {{"CODE", f2}, {"NAME", "ours"}}));
+    EXPECT_EQ(mine.current()->recNo(), 2u);
+    EXPECT_FALSE(mine.current()->isLocked(2));
+    ASSERT_OK(theirs.lockFile());
+    ASSERT_OK(theirs.unlock());
+    ASSERT_OK(theirs.seek(f2));
+    EXPECT_TRUE(theirs.found());
+    // A key that is there: nothing appended.
+    ASSERT_TRUE(addKeyedRow(mine, f1, {{"CODE", f1}}));
+    EXPECT_EQ(mine.current()->recNo(), 1u);
+    EXPECT_EQ(mine.current()->recCount(), 2u);
 }
 
 TEST_F(OpsTest, DamagedTableGoesToTheErrorTrapAndTheOpenFails)

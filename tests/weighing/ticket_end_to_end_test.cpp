@@ -108,16 +108,8 @@ TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndP
             started->stop();
             started->deleteLater();
             steps.push_back("main window");
-            // The indicator: port 1 on the simulators' line, three equal frames make a stable
-            // weight, read every 50 ms, taken as soon as it is stable.
-            core::Settings& s = core::programSettings();
-            s.setText("CCPORT", "1");
-            s.setText("CCPORT1", "09600,E,7,1,002,005,005");
-            s.setText("CSTABLE", "3");
-            s.setText("NINTERV", "50");
-            s.setText("CZEROW", "0");
-            s.setText("CWREAD", "1");
-            s.setText("CMINUS", "0");
+            // The indicator: port 1 on the simulators' line.
+            useSimulatedIndicator(core::programSettings());
             whenShown<TicketDialog>(ticketScreen);
             w->menuAction(shell::Action::TRPROC1)->trigger();
             whenShown<shell::FinishDialog>([](shell::FinishDialog* finish) { finish->okButton()->click(); });

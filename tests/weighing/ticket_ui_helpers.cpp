@@ -6,9 +6,37 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include <gtest/gtest.h>
+
+#include "shell/startup.h"
 #include "support/qt_typing.h"
 
 namespace tickettest {
+
+void useSimulatedIndicator(core::Settings& s)
+{
+    s.setText("CCPORT", "1");
+    s.setText("CCPORT1", "09600,E,7,1,002,005,005");
+    s.setText("CSTABLE", "3");
+    s.setText("NINTERV", "50");
+    s.setText("CZEROW", "0");
+    s.setText("CWREAD", "1");
+    s.setText("CMINUS", "0");
+}
+
+void startDemoSite(const std::string& site)
+{
+    const auto made = testsupport::runProcess(MERVO_BINARY_DIR "/app/mervo-admin", {"init", site, "--demo"});
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    core::Settings& s = core::programSettings();
+    s.clear();
+    shell::startUp(s, site + "/MERVO.INI");
+    s.setText("CDRV1", site + "/TABLES/");
+    s.setText("CDRV2", site + "/DATA/");
+    s.setText("CDRV4", site + "/WORK/");
+    s.setText("CUSER", "ADMIN");
+    useSimulatedIndicator(s);
+}
 
 void showActive(QWidget& w)
 {

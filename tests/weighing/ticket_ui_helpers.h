@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "core/settings.h"
 #include "support/run_process.h"
 #include "ui/entry_field.h"
 
@@ -39,6 +40,15 @@ void whenTruckPrompt(const std::string& truck);
 // Focus into the field (its window made active), the field left before it checked, the text typed
 // over what the field held, Tab.
 void typeInto(ui::EntryField* f, const std::string& utf8);
+
+// Indicator port 1 set as mervo-scale-sim writes (9600 7E1, two header and five weight
+// characters): three equal frames make a stable weight, read every 50 ms, taken once stable.
+void useSimulatedIndicator(core::Settings& s);
+
+// A demo site made by `mervo-admin init SITE --demo` and started on as the program starts: the
+// program-wide settings read from its configuration file, its folders, the user ADMIN and the
+// simulated indicator. Failures are test failures.
+void startDemoSite(const std::string& site);
 
 // mervo-scale-sim showing `weight` kilograms for a minute, 50 frames a second.
 struct Indicator {

@@ -1,0 +1,223 @@
+// How payments and receipts settle tickets without settling one twice or losing one: the selection
+// leaves out tickets settled meanwhile and takes a settlement back when its line cannot be stored,
+// a line may settle no more than its ticket has open, and an undeleted voucher leaves marked the
+// lines whose tickets were settled by another voucher since.
+#include <gtest/gtest.h>
+
+#include "storage/fault_fs.h"
+#include "support/seams.h"
+#include "voucher_fixture.h"
+
+using namespace accounts;
+using namespace vouchertest;
+using weighingtest::shownTexts;
+
+namespace {
+
+class SettlementTest : public ::testing::Test {
+protected:
+    std::unique_ptr<VoucherScreen> open(int kind)
+    {
+        auto s = std::make_unique<VoucherScreen>(kind, 6, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+    // The lines of voucher `number` of Detail1: "TYPE TICKET AMOUNT", a "*" in front when marked.
+    std::vector<std::string> lines(const std::string& number) const
+    {
+        std::vector<std::string> out;
+        for (const auto& r : site.rows("Detail1"))
+            if (r.text("DOC_NO") == number)
+                out.push_back((r.deleted ? "*" : "") + r.text("TYPE") + " " + r.text("TICKET") + " " +
+                              std::to_string(int(r.number("AMOUNT"))));
+        return out;
+    }
+    static void toLine(DocumentScreen& s, int n)
+    {
+        s.lineBrowse()->source().goTop();
+        s.lineBrowse()->source().skip(n);
+    }
+    // The voucher's amount paid in cash, so that the screen may leave it.
+    static void payInCash(VoucherScreen& s)
+    {
+        s.editPressed();
+        ASSERT_TRUE(type(s, number("cCash", s.values().number("cAmount"))));
+        ASSERT_TRUE(s.MNSAVE());
+    }
+    void selectAll(VoucherScreen& s, const std::function<void()>& meanwhile = {})
+    {
+        host.onSelection = [meanwhile](TicketSelection& sel) {
+            sel.MNFILLCHK(4);
+            if (meanwhile)
+                meanwhile();
+            sel.accept();
+        };
+        host.lineDialogs = {saveLine({text("cdType", "")})};
+        s.addLines();
+    }
+
+    Site site;
+    weighingtest::ScriptedPickList picks;
+    ScriptedDocumentHost host;
+};
+
+using Texts = std::vector<std::string>;
+
+TEST_F(SettlementTest, TheSelectionLeavesOutTicketsThatHaveNothingOpenAnyMore)
+{
+    site.load("Wdata1", std::string(kTicketHeader) +
+                            "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n"
+                            "000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,6750,500,0,\n"
+                            "000003,2,F001,P001,W1,KG,20261205,10:00:00,1000,7250,6550,700,0,\n"
+                            "000004,1,F001,P001,W1,KG,20261205,11:00:00,0,0,0,0,0,\n");
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    site.prompts.shown.clear();
+    // Listed, then another workstation settles 000001 whole and 000002 in part.
+    selectAll(*s, [&] {
+        setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(1000, 2));
+        setField(site, "Wdata1", "000002", "CLEAR", core::Value::number(200, 2));
+    });
+    EXPECT_EQ(lines("000001"), (Texts{"REC 000002 300", "REC 000003 700"}));
+    EXPECT_EQ(shownTexts(site.prompts), (Texts{"ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ"}));
+    ASSERT_FALSE(site.prompts.shown.empty());
+    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  ข้อมูลการชั่งรับ/ส่งสินค้า");
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
+    // The open ticket (nothing on account) gets no line and stays open.
+    EXPECT_EQ(ticket(site, "Wdata1", "000004").text("ACCOUNT"), "");
+    EXPECT_EQ(ticket(site, "Wdata1", "000004").number("CLEAR"), 0);
+    EXPECT_EQ(s->values().number("cAmount"), 1000);
+}
+
+TEST_F(SettlementTest, ALineThatCannotBeStoredLeavesItsTicketAsItWas)
+{
+    site.load("Wdata1", std::string(kTicketHeader) +
+                            "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n"
+                            "000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,6750,500,0,\n");
+    storagetest::FaultFileSystem disk;  // in front of every table the screen opens
+    testsupport::RecordingFaultHandler trap(core::FaultAnswer::Default);
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    disk.failOnly = "DETAIL1.DBF";
+    selectAll(*s, [&] { disk.failWrite = 1; });
+    EXPECT_FALSE(trap.faults.empty());
+    EXPECT_EQ(lines("000001"), Texts{});
+    for (const char* number : {"000001", "000002"}) {
+        EXPECT_EQ(ticket(site, "Wdata1", number).number("CLEAR"), 0) << number;
+        EXPECT_EQ(ticket(site, "Wdata1", number).text("ACCOUNT"), "") << number;
+    }
+}
+
+// Tickets 000001 (1,000 on account) and 000002 (300) of the supplier, and a return 000001 (200).
+TEST_F(SettlementTest, ALineMaySettleNoMoreThanItsTicketHasOpen)
+{
+    site.load("Wdata1", std::string(kTicketHeader) +
+                            "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n"
+                            "000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,6950,300,0,\n");
+    site.load("Wdata2", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,11:00:00,100,725,525,200,0,\n");
+    struct Case {
+        const char* name;
+        double settledBefore;  // CLEAR of 000001 before the voucher
+        bool firstLine;        // a line of 400 on 000001 stored first, then changed
+        std::function<void(LineEditor&)> line;
+        const char* told;      // "" when the line is stored
+        double clearAfter;     // of 000001
+    };
+    const Case cases[] = {
+        {"more than is open", 600, false, voucherLine("REC", "000001", 500),
+         "จำนวนเงินเกินยอดค้างของใบชั่ง 000001 ยอดค้าง 400.00", 600},
+        {"what is open", 600, false, voucherLine("REC", "000001", 400), "", 1000},
+        {"a return", 0, false, voucherLine("CAN", "000001", 250, "11:00:00"),
+         "จำนวนเงินเกินยอดค้างของใบชั่ง 000001 ยอดค้าง 200.00", 0},
+        {"an other item", 0, false, voucherLine("OTH", "000001", 9999), "", 0},
+        {"a changed line over its own amount", 600, true, saveLine({number("cdAmount", 401)}),
+         "จำนวนเงินเกินยอดค้างของใบชั่ง 000001 ยอดค้าง 400.00", 1000},
+        {"a changed line up to its own amount", 600, true, saveLine({number("cdAmount", 400)}), "", 1000},
+        {"a changed line naming another ticket", 600, true,
+         saveLine({text("cdTicket", "000002"), text("cdTime", "09:00:00"), number("cdAmount", 350)}),
+         "จำนวนเงินเกินยอดค้างของใบชั่ง 000002 ยอดค้าง 300.00", 1000},
+    };
+    auto s = open(1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(c.settledBefore, 2));
+        setField(site, "Wdata1", "000002", "CLEAR", core::Value::number(0, 2));
+        setField(site, "Wdata2", "000001", "CLEAR", core::Value::number(0, 2));
+        ASSERT_TRUE(newVoucher(*s, "F001"));
+        if (c.firstLine) {
+            host.lineDialogs = {voucherLine("REC", "000001", 400)};
+            s->addLines();
+            ASSERT_EQ(s->values().number("cLines"), 1);
+        }
+        const double linesBefore = s->values().number("cLines");
+        site.prompts.shown.clear();
+        host.lineDialogs = {c.line};
+        if (c.firstLine)
+            s->changeLine();
+        else
+            s->addLines();
+        const bool refused = *c.told != '\0';
+        EXPECT_EQ(shownTexts(site.prompts), refused ? Texts{c.told} : Texts{});
+        EXPECT_EQ(s->values().number("cLines"), c.firstLine ? 1 : linesBefore + (refused ? 0 : 1));
+        EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), c.clearAfter);
+        EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 0);
+        EXPECT_EQ(ticket(site, "Wdata1", "000002").number("CLEAR"), 0);
+        payInCash(*s);
+    }
+}
+
+// A line of voucher 1 marked on its own, its ticket then settled by voucher 2 (by `elsewhere`), and
+// voucher 1 deleted and undeleted: the line comes back only while its ticket still has its amount
+// open. Each case has tickets of its own: 1,000 (the marked line) and 500 (a line left live).
+TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSettledSince)
+{
+    struct Case {
+        double elsewhere;
+        bool revived;
+    };
+    const Case cases[] = {{0, true}, {600, false}, {1000, false}};
+    std::string csv = kTicketHeader;
+    for (int i = 0; i < int(std::size(cases)); ++i)
+        csv += "00000" + std::to_string(2 * i + 1) + ",2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n" +
+               "00000" + std::to_string(2 * i + 2) + ",2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6750,500,0,\n";
+    site.load("Wdata1", csv);
+    auto first = open(1);
+    auto second = open(1);
+    for (int i = 0; i < int(std::size(cases)); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.elsewhere);
+        const std::string marked = "00000" + std::to_string(2 * i + 1);
+        const std::string live = "00000" + std::to_string(2 * i + 2);
+        ASSERT_TRUE(newVoucher(*first, "F001"));
+        const std::string number = first->values().text("cTicket");
+        host.lineDialogs = {voucherLine("REC", marked.c_str(), 1000), voucherLine("REC", live.c_str(), 500)};
+        first->addLines();
+        toLine(*first, 0);
+        site.prompts.answers = {true};
+        ASSERT_TRUE(first->MNDTDELE());
+        payInCash(*first);
+        if (c.elsewhere > 0) {
+            ASSERT_TRUE(newVoucher(*second, "F001"));
+            host.lineDialogs = {voucherLine("REC", marked.c_str(), c.elsewhere)};
+            second->addLines();
+            payInCash(*second);
+        }
+        site.prompts.answers = {true, true};
+        first->deletePressed();
+        site.prompts.shown.clear();
+        first->deletePressed();
+
+        const double settled = c.revived ? 1000 : c.elsewhere;
+        EXPECT_EQ(ticket(site, "Wdata1", marked.c_str()).number("CLEAR"), settled);
+        EXPECT_EQ(ticket(site, "Wdata1", live.c_str()).number("CLEAR"), 500);
+        EXPECT_EQ(lines(number), (Texts{(c.revived ? "REC " : "*REC ") + marked + " 1000", "REC " + live + " 500"}));
+        EXPECT_EQ(site.find("Money1", "TICKET", number)->number("AMOUNT"), c.revived ? 1500 : 500);
+        Texts told = {"ยกเลิกการสั่งลบข้อมูลนี้"};
+        if (!c.revived)
+            told.push_back("รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : REC " + marked);
+        EXPECT_EQ(shownTexts(site.prompts), told);
+        payInCash(*first);
+    }
+}
+
+}  // namespace
