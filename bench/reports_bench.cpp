@@ -3,7 +3,8 @@
 // columns, three of them added up, the supplier and product names from their code tables) over
 // one month and over every ticket, each as the menu's OK runs it (definition, tables, order,
 // DATACHECK, the engine) onto a print job that keeps nothing, against a plain ordered scan of the
-// same records reading the fields the report shows; and the month's report written to a PDF.
+// same records reading the fields the report shows; and the month's and the whole table's reports
+// written to a PDF.
 // The site is made once in a folder under /tmp (removed at exit); MERVO_BENCH_RECORDS makes the
 // table smaller.
 #include <benchmark/benchmark.h>
@@ -233,6 +234,26 @@ void BM_reportAll(benchmark::State& state)
     }
 }
 BENCHMARK(BM_reportAll)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Every page is kept until the job ends and then drawn into the file: one iteration only.
+void BM_reportAllToPdf(benchmark::State& state)
+{
+    Fixture& f = fixture();
+    const std::string pdf = f.dir + "/all.pdf";
+    for (auto _ : state) {
+        ui::QtPrintJob::Options options;
+        options.output = ui::QtPrintJob::Output::PdfFile;
+        options.pdfPath = pdf;
+        ui::QtPrintJob job(options);
+        report(kFirstDay, kFirstDay.addDays(kDays), job, state);
+    }
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(pdf, error);
+    if (!error)
+        state.counters["MB"] = double(bytes) / 1e6;
+    std::filesystem::remove(pdf, error);
+}
+BENCHMARK(BM_reportAllToPdf)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 

@@ -118,6 +118,8 @@ public:
     std::function<void()> follow;
     int dateField = -1;
     std::string fromKey, toKey;
+    core::Date fromDate;
+    std::int64_t rangeDays = 1;
     int pagesPrinted = 0;
 
 private:
@@ -224,12 +226,25 @@ FilterAnswer ReportEngine::Impl::accept()
     return filter();
 }
 
+// The percentage: of the table's records visited for a whole walk; for a walk limited to a range of
+// dates (which never sees most of the table) how far into the range the date of the record is.
 void ReportEngine::Impl::visited()
 {
     ++m_visited;
-    if (!progress || m_records == 0)
+    if (!progress)
         return;
-    const int percent = int(std::min<std::uint64_t>(100, m_visited * 100 / m_records));
+    int percent = 0;
+    if (dateField >= 0) {
+        std::string_view date;
+        if (m_detail->eof() || !m_detail->raw(dateField, &date).ok())
+            return;
+        const std::int64_t days = core::Date::fromDtos(date) - fromDate;
+        percent = int(std::clamp<std::int64_t>(days * 100 / rangeDays, 0, 100));
+    } else {
+        if (m_records == 0)
+            return;
+        percent = int(std::min<std::uint64_t>(100, m_visited * 100 / m_records));
+    }
     if (percent != m_percent) {
         m_percent = percent;
         progress(percent);
@@ -589,6 +604,8 @@ void ReportEngine::limitToDates(int dateField, core::Date from, core::Date to)
     m->dateField = dateField;
     m->fromKey = from.dtos();
     m->toKey = to.dtos();
+    m->fromDate = from;
+    m->rangeDays = std::max<std::int64_t>(1, to - from + 1);
 }
 
 int ReportEngine::pages() const

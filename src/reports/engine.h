@@ -56,7 +56,9 @@ public:
     // DATACHECK on the current record of "detail" (without one, every record not marked for
     // deletion belongs).
     using Filter = std::function<FilterAnswer()>;
-    // The percentage of the detail's records visited, called when it changes.
+    // How far the walk is, 0..100, called when it changes and with 100 once the pages are made:
+    // the share of the detail's records visited, or, for a walk limited to dates, how far into
+    // the range the date of the record visited lies.
     using Progress = std::function<void(int percent)>;
 
     // `values` holds the ranges, the report's identity and settings values (CEJECT ...); it must

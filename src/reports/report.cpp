@@ -388,6 +388,27 @@ ReportOutcome ReportSession::create(weighing::PrintDestination* destination, cor
     return outcome;
 }
 
+// ---- ReportDestination
+
+bool ReportDestination::setUp(const std::string& title)
+{
+    std::optional<std::string> printer = m_printers.choose(title);
+    if (!printer)
+        return false;
+    m_chosen = std::move(printer);
+    return true;
+}
+
+std::unique_ptr<core::PrintJob> ReportDestination::open(std::string_view printerKind, bool preview,
+                                                        const std::string& title)
+{
+    if (!m_chosen)
+        return m_usual.open(printerKind, preview, title);
+    return m_makeJob(*m_chosen, preview);
+}
+
+// ---- The list and REPORT
+
 std::optional<std::string> reportName(std::string_view code)
 {
     storage::Workspace ws;

@@ -5,10 +5,10 @@
 // job "MERVO Report". Everything opened is closed again when the report ends.
 //
 // ReportSession is one report's run without its dialogs (the GUI, `mervo-admin report` and tests
-// share it); ReportPicker is REPSELECT's list; ReportScreens is the seam through which REPORT shows
-// the two dialogs (the Qt ones are installed by the program, tests script their own). Messages go
-// through core::prompts(). One thread (the GUI's); a session owns nothing but its values and uses
-// the caller's workspace.
+// share it); ReportPicker is REPSELECT's list; ReportDestination keeps the range dialog's printer
+// set-up; ReportScreens is the seam through which REPORT shows the two dialogs (the Qt ones are
+// installed by the program, tests script their own). Messages go through core::prompts(). One
+// thread (the GUI's); a session owns nothing but its values and uses the caller's workspace.
 #pragma once
 
 #include <memory>
@@ -19,6 +19,7 @@
 
 #include "codes/browse_actions.h"
 #include "core/print_job.h"
+#include "core/printer_choice.h"
 #include "core/value_map.h"
 #include "reports/definition.h"
 #include "reports/engine.h"
@@ -26,10 +27,7 @@
 #include "reports/relations.h"
 #include "storage/table_row_source.h"
 #include "storage/workspace.h"
-
-namespace weighing {
-class PrintDestination;
-}
+#include "weighing/doc_print.h"
 
 namespace reports {
 
@@ -130,6 +128,33 @@ private:
     int m_form = 0;
     std::vector<RangeDef> m_ranges;
     int m_pages = 0;
+};
+
+// Where the range dialog sends its report. Until the person chooses a printer with the dialog's
+// printer set-up button, the usual destination's "Report" job (the printer rule, else the person's
+// choice when the report starts); once a printer (or a PDF file) was chosen there, every run from
+// the dialog goes to it without the rule being asked. The choice lasts as long as the object.
+class ReportDestination final : public weighing::PrintDestination {
+public:
+    ReportDestination(weighing::PrintDestination& usual, core::Printers& printers,
+                      weighing::ChoosingDestination::JobMaker makeJob)
+        : m_usual(usual), m_printers(printers), m_makeJob(std::move(makeJob))
+    {
+    }
+    // The printer set-up: the person's choice in the printer dialog titled `title`; a cancelled
+    // dialog leaves the earlier choice. True when a printer was chosen.
+    bool setUp(const std::string& title);
+    // The printer chosen ("" a PDF file); nullopt before any.
+    const std::optional<std::string>& chosen() const { return m_chosen; }
+
+    std::unique_ptr<core::PrintJob> open(std::string_view printerKind, bool preview, const std::string& title) override;
+    bool sendRaw(const std::string& bytes) override { return !m_chosen && m_usual.sendRaw(bytes); }
+
+private:
+    weighing::PrintDestination& m_usual;
+    core::Printers& m_printers;
+    weighing::ChoosingDestination::JobMaker m_makeJob;
+    std::optional<std::string> m_chosen;
 };
 
 // The name of a report code in "RepList" (the code matched trimmed, in upper case); nullopt when

@@ -262,14 +262,19 @@ std::unique_ptr<QtPrintJob> openPrintJob(core::Printers& printers, std::string_v
     const auto choice = core::choosePrinter(printers, wanted, title);
     if (!choice)
         return nullptr;
+    auto* qt = dynamic_cast<QtPrinters*>(&printers);
+    return printJobOn(*choice, preview, qt ? qt->chosenPdfPath() : std::string());
+}
+
+std::unique_ptr<QtPrintJob> printJobOn(const std::string& printer, bool preview, const std::string& pdfPath)
+{
     QtPrintJob::Options options;
-    if (choice->empty()) {
-        auto* qt = dynamic_cast<QtPrinters*>(&printers);
+    if (printer.empty()) {
         options.output = QtPrintJob::Output::PdfFile;
-        options.pdfPath = qt ? qt->chosenPdfPath() : std::string();
+        options.pdfPath = pdfPath;
     } else {
         options.output = preview ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
-        options.printerName = *choice;
+        options.printerName = printer;
     }
     return std::make_unique<QtPrintJob>(options);
 }

@@ -93,5 +93,8 @@ private:
 // first unless straight is asked; nullopt when the person cancelled the printer choice.
 std::unique_ptr<QtPrintJob> openPrintJob(core::Printers& printers, std::string_view wanted, bool preview,
                                          const std::string& title);
+// A job on a printer already chosen: its name, previewed first unless straight is asked; an empty
+// name is the PDF file the person chose instead (QtPrinters::chosenPdfPath()).
+std::unique_ptr<QtPrintJob> printJobOn(const std::string& printer, bool preview, const std::string& pdfPath);
 
 }  // namespace ui

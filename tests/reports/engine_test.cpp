@@ -2,7 +2,8 @@
 // and CPAGEL lines a page, the order of the sections at group and block changes, the eject flag,
 // the page footers, text alignment and the margin, rules and frames, the accumulators and name
 // slots, REPLINE, fonts and pens from the settings, no data, faults in expressions, a header that
-// fills its page, and the walk limited to a date range giving the same pages as the whole walk.
+// fills its page, the walk limited to a date range giving the same pages as the whole walk, and the
+// progress of both walks.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -96,6 +97,8 @@ protected:
         reports::ReportEngine engine(ws, definition, values, "TEST");
         if (filter)
             engine.setFilter(filter);
+        percents.clear();
+        engine.setProgress([this](int percent) { percents.push_back(percent); });
         if (limit)
             engine.limitToDates(ws.find("detail")->fieldIndex("DAY"), core::Date::fromYmd(2026, 12, limit->first),
                                 core::Date::fromYmd(2026, 12, limit->second));
@@ -153,6 +156,7 @@ protected:
     std::optional<std::pair<int, int>> limit;
     testsupport::RecordingPrintJob job;
     int pages = 0;
+    std::vector<int> percents;  // the progress as it was told
 };
 
 TEST_F(EngineTest, OnlyDetailLinesPrintOneLinePerRecordAndCpagelLinesAPage)
@@ -379,6 +383,43 @@ TEST_F(EngineTest, PagesOfAWalkLimitedToTheDatesAreThoseOfTheWholeWalk)
             EXPECT_EQ(job.log, expected);
             (void)ws.closeAll();
         }
+    }
+}
+
+TEST_F(EngineTest, ProgressRunsToAHundredOverTheWalkedRecordsOrTheRangesDays)
+{
+    // Nine days of three records, three times as many records on the fifth.
+    std::vector<Row> rows;
+    for (int day = 1; day <= 9; ++day)
+        for (int i = 0; i < (day == 5 ? 9 : 3); ++i)
+            rows.push_back({"A", "A", "d" + std::to_string(day) + "-" + std::to_string(i), 1, day});
+    filter = [this] {
+        return ws.find("detail")->deleted() ? FilterAnswer::Reject : FilterAnswer::Accept;
+    };
+    struct Case {
+        std::optional<std::pair<int, int>> days;
+        std::vector<int> percents;  // empty: only checked to climb to 100
+    };
+    const Case cases[] = {
+        {std::pair{3, 5}, {0, 33, 66, 100}},
+        {std::pair{1, 9}, {0, 11, 22, 33, 44, 55, 66, 77, 88, 100}},
+        {std::pair{8, 8}, {0, 100}},
+        {std::pair{2, 12}, {0, 9, 18, 27, 36, 45, 54, 63, 100}},
+        {std::nullopt, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.days ? std::to_string(c.days->first) + ".." + std::to_string(c.days->second) : "whole");
+        table(rows);
+        limit = c.days;
+        ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::Printed);
+        if (!c.percents.empty()) {
+            EXPECT_EQ(percents, c.percents);
+        } else {
+            ASSERT_GT(percents.size(), 30u);
+            EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+            EXPECT_EQ(percents.back(), 100);
+        }
+        (void)ws.closeAll();
     }
 }
 

@@ -1,14 +1,17 @@
 // Report selection on a site: the report list and its search, REPORT through scripted screens, the
 // refusals of the definition (missing, incomplete, its work table busy, a form outside 1..7 or not
 // the report's), the range forms' pick-lists and defaults, DATACHECK of forms 4 and 6, a detail
-// table another workstation has open, and two users ordering two tables at once.
+// table another workstation has open, two users ordering two tables at once, the printer chosen
+// with the range dialog's set-up, and every demo report on the demo week.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 
 #include "codes/pick_list.h"
 #include "core/settings.h"
 #include "core/xbase.h"
+#include "reports/demo_reports.h"
 #include "reports/forms.h"
 #include "reports/report.h"
 #include "reports/reports_fixture.h"
@@ -375,6 +378,96 @@ TEST(ReportSelection, TheDocumentedExampleRunsAsWritten)
                                  "1:วันที่ 1 ธันวาคม พ.ศ. 2569", "1:000002", "1:162,640.00", "1:รวมทั้งสิ้น 4 ใบ",
                                  "1:337,765.00"})
         EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
+}
+
+// Installed printers and the person's answers to the printer dialog, the titles it was shown with.
+class ScriptedPrinters final : public core::Printers {
+public:
+    std::vector<std::string> installed() override { return {"Report", "Office"}; }
+    std::optional<std::string> choose(const std::string& title) override
+    {
+        titles.push_back(title);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> titles;
+};
+
+TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
+{
+    ReportSite site;
+    RecordingDestination usual;
+    ScriptedPrinters printers;
+    std::vector<std::pair<std::string, bool>> made;  // the jobs made on a chosen printer
+    std::vector<std::unique_ptr<testsupport::RecordingPrintJob>> jobs;
+    reports::ReportDestination destination(usual, printers, [&](const std::string& printer, bool preview) {
+        made.emplace_back(printer, preview);
+        jobs.push_back(std::make_unique<testsupport::RecordingPrintJob>());
+        return std::make_unique<reportstest::ForwardingJob>(*jobs.back());
+    });
+    const auto runReport = [&] {
+        storage::Workspace ws;
+        reports::ReportSession session(ws);
+        EXPECT_TRUE(session.load("TRK01", "x") && session.openForm());
+        session.values().set("CDAYBEG", ReportSite::day(1));
+        return session.REPCREA(destination);
+    };
+    struct Step {
+        const char* what;
+        bool setUp;
+        std::optional<std::string> answer;  // the printer dialog's
+        bool chosen;                        // what setUp() says
+        std::vector<std::pair<std::string, bool>> made;
+        std::size_t usualJobs;
+    };
+    const Step steps[] = {
+        {"no set-up", false, std::nullopt, false, {}, 1},
+        {"set-up cancelled", true, std::nullopt, false, {}, 2},
+        {"Office chosen", true, std::string("Office"), true, {{"Office", true}}, 2},
+        {"cancelled again: Office holds", true, std::nullopt, false, {{"Office", true}, {"Office", true}}, 2},
+        {"a PDF file chosen", true, std::string(), true, {{"Office", true}, {"Office", true}, {"", true}}, 2},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        if (s.setUp) {
+            printers.answer = s.answer;
+            EXPECT_EQ(destination.setUp("MERVO Report"), s.chosen);
+        }
+        ASSERT_EQ(runReport(), ReportOutcome::Printed);
+        EXPECT_EQ(made, s.made);
+        EXPECT_EQ(usual.jobs.size(), s.usualJobs);
+    }
+    EXPECT_EQ(printers.titles, std::vector<std::string>(4, "MERVO Report"));
+    EXPECT_EQ(destination.chosen(), std::string());
+    // The chosen job gets the report's pages; straight to the printer when CPRINTER says so.
+    EXPECT_EQ(jobs.back()->pageCount(), 1);
+    core::programSettings().setText("CPRINTER", "N");
+    ASSERT_EQ(runReport(), ReportOutcome::Printed);
+    EXPECT_EQ(made.back(), std::make_pair(std::string(), false));
+    EXPECT_EQ(usual.kinds, (std::vector<std::string>{"Report", "Report"}));
+}
+
+TEST(ReportSelection, EveryDemoReportRunsOnTheDemoWeek)
+{
+    ReportSite site;
+    // The week holds no goods taken back from customers (Wdata4).
+    const std::set<std::string> noData = {"TRK04"};
+    for (const reports::DemoReport& r : reports::demoReports()) {
+        SCOPED_TRACE(r.code);
+        site.prompts.shown.clear();
+        const ReportOutcome outcome = site.runWeek(r.code);
+        if (noData.count(r.code)) {
+            EXPECT_EQ(outcome, ReportOutcome::NoData);
+            EXPECT_EQ(shownWithTitles(site.prompts),
+                      (std::vector<std::string>{"ส่วนจัดทำรายงาน|ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"}));
+        } else {
+            EXPECT_EQ(outcome, ReportOutcome::Printed);
+            EXPECT_GE(site.job().pageCount(), 1);
+            EXPECT_TRUE(site.prompts.shown.empty());
+        }
+        EXPECT_TRUE(site.faults.faults.empty());
+        site.faults.faults.clear();
+    }
 }
 
 }  // namespace

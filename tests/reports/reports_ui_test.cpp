@@ -1,9 +1,11 @@
 // Reports on Qt: the demo reports rendered headless to PDF and their text (pdftotext -layout,
 // Thai marks normalised) compared with the reference files in tests/reports/reference/
 // (MERVO_UPDATE_REFERENCE=1 writes them anew); `mervo-admin report` giving the same pages, its
-// ranges and refusals; the report list's dialog and the range dialog.
+// ranges and refusals; the report list's dialog with its marked rows in red, and the range dialog
+// with its printer set-up.
 #include <gtest/gtest.h>
 
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <filesystem>
@@ -173,9 +175,24 @@ class RecordingDestination final : public weighing::PrintDestination {
 public:
     std::unique_ptr<core::PrintJob> open(std::string_view, bool, const std::string&) override
     {
+        ++opened;
         return std::make_unique<reportstest::ForwardingJob>(job);
     }
     testsupport::RecordingPrintJob job;
+    int opened = 0;
+};
+
+// The printer dialog answering with a printer, the titles it was shown with.
+class ScriptedPrinters final : public core::Printers {
+public:
+    std::vector<std::string> installed() override { return {"Report"}; }
+    std::optional<std::string> choose(const std::string& title) override
+    {
+        titles.push_back(title);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> titles;
 };
 
 TEST(ReportDialogs, TheReportListSearchesAndChooses)
@@ -201,6 +218,34 @@ TEST(ReportDialogs, TheReportListSearchesAndChooses)
     EXPECT_EQ(picker.name(), T("รายงานสรุปยอดคงเหลือและยอดรวม"));
 }
 
+TEST(ReportDialogs, TheReportListPaintsMarkedReportsRed)
+{
+    ReportSite site(false);
+    ASSERT_EQ(site.mark(site.pathOf("Replist"), "CODE", "ACC02"), 1);
+    storage::Workspace ws;
+    ASSERT_TRUE(reports::openTable(ws, "Replist", "RepList"));
+    reports::ReportPicker picker(ws);
+    reports::ReportPickerDialog dialog(picker);
+    uitest::showActive(dialog);
+    ui::BrowseWidget& browse = *dialog.browse();
+    const QImage img = browse.viewport()->grab().toImage();
+    const int rowHeight = browse.fontMetrics().height() + 4;
+    const int headerHeight = browse.fontMetrics().height() + 6;
+    const auto hasRedInk = [&](int line) {
+        for (int y = headerHeight + line * rowHeight; y < headerHeight + (line + 1) * rowHeight - 1; ++y)
+            for (int x = 0; x < std::min(img.width(), 300); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                if (c.red() > 150 && c.green() < 90 && c.blue() < 90)
+                    return true;
+            }
+        return false;
+    };
+    // ACC01, ACC02 (marked), ACC03.
+    EXPECT_FALSE(hasRedInk(0));
+    EXPECT_TRUE(hasRedInk(1));
+    EXPECT_FALSE(hasRedInk(2));
+}
+
 TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
 {
     ReportSite site;
@@ -209,7 +254,13 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     reports::ReportSession session(ws);
     ASSERT_TRUE(session.load("TRK01", "x"));
     ASSERT_TRUE(session.openForm());
-    RecordingDestination destination;
+    RecordingDestination usual;
+    ScriptedPrinters printers;
+    std::vector<std::string> chosenJobs;
+    reports::ReportDestination destination(usual, printers, [&](const std::string& printer, bool) {
+        chosenJobs.push_back(printer);
+        return std::make_unique<reportstest::ForwardingJob>(usual.job);
+    });
     reports::RangeDialog dialog(session, destination);
     EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("  ส่วนการจัดทำรายงาน"));
     const char* captions[] = {"การ&พิมพ์", "&ตกลง", "&ยกเลิก"};
@@ -238,12 +289,20 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     EXPECT_EQ(picks.tables, (std::vector<int>{1, 5}));
     EXPECT_EQ(core::xbase::rtrim(session.values().text("CWHOBEG")), "W02");
 
+    // The printer set-up's choice is the printer the report goes to, the "Report" rule not asked.
+    printers.answer = "Office";
+    dialog.button(reports::RangeDialog::Printing)->click();
+    EXPECT_EQ(printers.titles, (std::vector<std::string>{"MERVO Report"}));
+    EXPECT_EQ(dialog.result(), 0) << "the dialog stays open";
+
     session.values().set("CDAYBEG", ReportSite::day(1));
     dialog.button(reports::RangeDialog::Ok)->click();
     ASSERT_EQ(dialog.outcome(), ReportOutcome::Printed);
+    EXPECT_EQ(chosenJobs, (std::vector<std::string>{"Office"}));
+    EXPECT_EQ(usual.opened, 0);
     EXPECT_EQ(dialog.progressBar()->value(), 100);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    const auto& log = destination.job.log;
+    const auto& log = usual.job.log;
     EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.ends_with(" 000006"); }), log.end());
     EXPECT_EQ(std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.ends_with(" 000002"); }), log.end());
 }

@@ -1,15 +1,15 @@
 #include "reports/dialogs/report_dialogs.h"
 
 #include <QHBoxLayout>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QVBoxLayout>
 
+#include "codes/browse_actions.h"
 #include "core/tis620.h"
 #include "reports/tables.h"
 #include "shell/menu.h"
 #include "ui/browse_widget.h"
 #include "ui/entry_field.h"
+#include "ui/qt_print_job.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
 #include "weighing/doc_print.h"
@@ -39,6 +39,7 @@ ReportPickerDialog::ReportPickerDialog(ReportPicker& picker, QWidget* parent)
     m_browse = new ui::BrowseWidget(picker.rows(), columns, this);
     m_browse->setHeaderColours(ui::windowsColour(kWhite), ui::windowsColour(kBlue));
     m_browse->setHighlightColour(ui::windowsColour(kGreen));
+    m_browse->setRowColour([](const ui::BrowseWindow::Row& r) { return codes::SELCOLOR(r.deleted); });
     picker.browse().setView({.refresh = [this] { m_browse->refreshAll(); },
                              .focus = [this] { m_browse->setFocus(); },
                              .visibleRows = [this] { return m_browse->visibleRows(); },
@@ -117,18 +118,14 @@ std::vector<ui::FormRow> RangeDialog::rows(ReportSession& session)
     return out;
 }
 
-RangeDialog::RangeDialog(ReportSession& session, weighing::PrintDestination& destination, QWidget* parent)
+RangeDialog::RangeDialog(ReportSession& session, ReportDestination& destination, QWidget* parent)
     : ui::FormDialog(T(kSelectionTitleUtf8), session.values(), rows(session), parent), m_session(session),
       m_destination(destination), m_progress(new ui::ProgressBar(this))
 {
     // The progress bar under the ranges, above the buttons.
     static_cast<QVBoxLayout*>(layout())->insertWidget(1, m_progress);
     m_progress->setPercent(0);
-    m_buttons[Printing] = addButton(T("การ&พิมพ์"), [this] {
-        QPrinter printer;
-        QPrintDialog setup(&printer, this);
-        setup.exec();
-    }, false);
+    m_buttons[Printing] = addButton(T("การ&พิมพ์"), [this] { (void)m_destination.setUp(kReportJobTitle); }, false);
     m_buttons[Ok] = addButton(T("&ตกลง"), [this] { run(); });
     m_buttons[Cancel] = addButton(T("&ยกเลิก"), [this] { reject(); }, false);
 }
@@ -150,7 +147,12 @@ bool QtReportScreens::chooseReport(ReportPicker& picker)
 
 void QtReportScreens::askRanges(ReportSession& session)
 {
-    RangeDialog dialog(session, weighing::printDestination());
+    ui::QtPrinters printers;
+    const auto jobOn = [&printers](const std::string& printer, bool preview) -> std::unique_ptr<core::PrintJob> {
+        return ui::printJobOn(printer, preview, printers.chosenPdfPath());
+    };
+    ReportDestination destination(weighing::printDestination(), printers, jobOn);
+    RangeDialog dialog(session, destination);
     dialog.exec();
 }
 

@@ -1,6 +1,7 @@
-// The reports on the screen: REPSELECT's list of reports, the range dialog of the seven forms
-// (built with the form builder from the session's ranges, a progress bar under them, the printer
-// set-up, OK and cancel), and the menu's REPORT command. The rules live in reports::ReportSession
+// The reports on the screen: REPSELECT's list of reports (rows marked for deletion in red), the
+// range dialog of the seven forms (built with the form builder from the session's ranges, a
+// progress bar under them, the printer set-up whose choice the dialog's runs print on, OK and
+// cancel), and the menu's REPORT command. The rules live in reports::ReportSession
 // and ReportPicker; these only lay out and forward. GUI thread only.
 #pragma once
 
@@ -19,10 +20,6 @@ class BrowseWidget;
 class EntryField;
 class ProgressBar;
 }  // namespace ui
-namespace weighing {
-class PrintDestination;
-}
-
 namespace reports {
 
 class ReportPickerDialog : public ui::Dialog {
@@ -50,8 +47,9 @@ class RangeDialog : public ui::FormDialog {
 public:
     enum Button { Printing, Ok, Cancel, Count_ };
 
-    // The session has its form open; OK runs REPCREA onto the destination and closes the dialog.
-    RangeDialog(ReportSession& session, weighing::PrintDestination& destination, QWidget* parent = nullptr);
+    // The session has its form open; the printer set-up button asks the destination's set-up, OK
+    // runs REPCREA onto the destination and closes the dialog.
+    RangeDialog(ReportSession& session, ReportDestination& destination, QWidget* parent = nullptr);
 
     ui::ProgressBar* progressBar() const { return m_progress; }
     QPushButton* button(Button b) const { return m_buttons[b]; }
@@ -63,7 +61,7 @@ private:
     void run();
 
     ReportSession& m_session;
-    weighing::PrintDestination& m_destination;
+    ReportDestination& m_destination;
     ui::ProgressBar* m_progress;
     QPushButton* m_buttons[Count_] = {};
     std::optional<ReportOutcome> m_outcome;
