@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
 #include <string>
 
 namespace ui {
@@ -17,6 +18,23 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+};
+
+// The dialog of a data-entry screen: it closes (by a button, Escape or the window's close box)
+// only while `mayClose` allows it - not in the middle of an entry - and Enter presses the button
+// that has the focus or moves on from a field as Tab does.
+class ScreenDialog : public Dialog {
+    Q_OBJECT
+public:
+    ScreenDialog(const std::string& title, std::function<bool()> mayClose, QWidget* parent = nullptr);
+    void done(int result) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    std::function<bool()> m_mayClose;
 };
 
 // Moves a top-level widget to the centre of its parent window, or of the screen without one.

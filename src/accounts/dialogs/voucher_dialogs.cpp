@@ -78,7 +78,7 @@ std::vector<ui::FormRow> rowsOf(const std::vector<ScreenField>& fields, const st
 // ---- The screen
 
 DocumentDialog::DocumentDialog(DocumentScreen& screen, QWidget* parent)
-    : ui::Dialog(screen.title(), parent), m_screen(screen)
+    : ui::ScreenDialog(screen.title(), [&screen] { return screen.mayClose(); }, parent), m_screen(screen)
 {
     auto* layout = new QVBoxLayout(this);
     m_form = new ui::Form(screen.values(), formRows(), this);
@@ -223,36 +223,6 @@ void DocumentDialog::focusRequested(const std::string& target)
 {
     if (ui::EntryField* f = m_form->field(target))
         f->setFocus(Qt::OtherFocusReason);
-}
-
-void DocumentDialog::done(int result)
-{
-    if (!m_screen.mayClose())
-        return;
-    ui::Dialog::done(result);
-}
-
-void DocumentDialog::closeEvent(QCloseEvent* event)
-{
-    if (m_screen.mayClose())
-        event->accept();
-    else
-        event->ignore();
-}
-
-void DocumentDialog::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // Enter presses the button that has the focus and moves on from a field, as Tab does; the
-        // lines browse acts on it itself.
-        QWidget* focus = focusWidget();
-        if (auto* b = qobject_cast<QAbstractButton*>(focus))
-            b->click();
-        else if (focus)
-            focusNextChild();
-        return;
-    }
-    ui::Dialog::keyPressEvent(event);
 }
 
 // ---- The line dialog

@@ -22,7 +22,7 @@ class QPushButton;
 
 namespace accounts {
 
-class DocumentDialog : public ui::Dialog, private DocumentScreenListener {
+class DocumentDialog : public ui::ScreenDialog, private DocumentScreenListener {
     Q_OBJECT
 public:
     explicit DocumentDialog(DocumentScreen& screen, QWidget* parent = nullptr);
@@ -35,12 +35,6 @@ public:
     QAbstractButton* button(DocButton b) const { return m_buttons[std::size_t(b)]; }
     // Runs a button's action as its click does.
     void press(DocButton b);
-
-    void done(int result) override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void controlsChanged() override;

@@ -55,7 +55,8 @@ QLabel* bandLabel(const std::string& text, QWidget* parent)
 
 }  // namespace
 
-TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent) : ui::Dialog(screen.title(), parent), m_screen(screen)
+TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
+    : ui::ScreenDialog(screen.title(), [&screen] { return screen.mayClose(); }, parent), m_screen(screen)
 {
     auto* layout = new QVBoxLayout(this);
     m_form = new ui::Form(screen.values(), formRows(), this);
@@ -231,36 +232,6 @@ void TicketDialog::focusRequested(const std::string& target)
     }
 }
 
-void TicketDialog::done(int result)
-{
-    if (!m_screen.mayClose())
-        return;
-    ui::Dialog::done(result);
-}
-
-void TicketDialog::closeEvent(QCloseEvent* event)
-{
-    if (m_screen.mayClose())
-        event->accept();
-    else
-        event->ignore();
-}
-
-void TicketDialog::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        // Enter presses the button that has the focus (the save button after a reading) and moves
-        // on from a field, as Tab does.
-        QWidget* focus = focusWidget();
-        if (auto* b = qobject_cast<QAbstractButton*>(focus))
-            b->click();
-        else if (focus)
-            focusNextChild();
-        return;
-    }
-    ui::Dialog::keyPressEvent(event);
-}
-
 bool TicketDialog::eventFilter(QObject* watched, QEvent* event)
 {
     // The print button's right click prints the alternate form.
@@ -271,7 +242,7 @@ bool TicketDialog::eventFilter(QObject* watched, QEvent* event)
             press(TicketButton::Print, true);
         return true;
     }
-    return ui::Dialog::eventFilter(watched, event);
+    return ui::ScreenDialog::eventFilter(watched, event);
 }
 
 // ---- QtTicketHost

@@ -24,7 +24,7 @@ class PictureButton;
 
 namespace weighing {
 
-class TicketDialog : public ui::Dialog, private TicketScreenListener {
+class TicketDialog : public ui::ScreenDialog, private TicketScreenListener {
     Q_OBJECT
 public:
     explicit TicketDialog(TicketScreen& screen, QWidget* parent = nullptr);
@@ -37,13 +37,7 @@ public:
     // Runs a button's action as its click does (the print button's right click: alternate).
     void press(TicketButton b, bool alternate = false);
 
-    // Closing (the exit button, Escape, the window's close) is refused while the screen weighs or
-    // edits.
-    void done(int result) override;
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
