@@ -8,30 +8,6 @@
 #include "storage/ops.h"
 
 namespace admin {
-namespace {
-
-// Shows the operations' messages on stderr ("TITLE: TEXT", UTF-8) and counts them.
-class TerminalPrompts final : public core::Prompts {
-public:
-    TerminalPrompts() : m_previous(core::setPrompts(this)) {}
-    ~TerminalPrompts() override { core::setPrompts(m_previous); }
-    void message(core::MessageKind, const std::string& text, const std::string& title) override
-    {
-        ++shown;
-        std::cerr << core::tis620::toUtf8(core::xbase::alltrim(title)) << ": " << core::tis620::toUtf8(text) << '\n';
-    }
-    bool confirm(const std::string& text, const std::string& title) override
-    {
-        message(core::MessageKind::Info, text, title);
-        return false;
-    }
-    int shown = 0;
-
-private:
-    core::Prompts* m_previous;
-};
-
-}  // namespace
 
 // consec CONFIG SERIES R|W: the document number CONSEC gives for the series of the site's
 // "Consec" - R peeks at the next one, W takes it. Prints the six digits. Exit codes: 0 done,

@@ -8,9 +8,6 @@
 
 #ifdef MERVO_PRINT
 #include <QApplication>
-#include <QDir>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/prompts.h"
 #include "core/settings.h"
@@ -32,25 +29,6 @@ namespace admin {
 namespace {
 
 using core::tis620::T;
-
-// The operations' messages on stderr ("TITLE: TEXT", UTF-8); questions are answered No.
-class TerminalPrompts final : public core::Prompts {
-public:
-    TerminalPrompts() : m_previous(core::setPrompts(this)) {}
-    ~TerminalPrompts() override { core::setPrompts(m_previous); }
-    void message(core::MessageKind, const std::string& text, const std::string& title) override
-    {
-        std::cerr << core::tis620::toUtf8(core::xbase::alltrim(title)) << ": " << core::tis620::toUtf8(text) << '\n';
-    }
-    bool confirm(const std::string& text, const std::string& title) override
-    {
-        message(core::MessageKind::Info, text, title);
-        return false;
-    }
-
-private:
-    core::Prompts* m_previous;
-};
 
 // What a form name prints: "Ticket"/"Print" + kind + state a weighing ticket of "Wdata" + kind,
 // "Money" + n a voucher (1 and 2 with their lines), "Stock1" a production record with its lines.
@@ -226,15 +204,7 @@ int cmdPrint(const Args& args)
         std::cerr << "mervo-admin print: " << error << '\n';
         return 2;
     }
-    // No window is shown: the offscreen platform, and a private runtime folder so Qt does not
-    // complain on a terminal without a session.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/mervo-runtime-" + QByteArray::number(::getuid());
-        ::mkdir(runtime.constData(), 0700);
-        qputenv("XDG_RUNTIME_DIR", runtime);
-    }
+    useHeadlessQt();
     int argc = 1;
     char name[] = "mervo-admin";
     char* argv[] = {name, nullptr};

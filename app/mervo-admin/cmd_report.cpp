@@ -8,9 +8,6 @@
 
 #ifdef MERVO_PRINT
 #include <QApplication>
-#include <QDir>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -133,15 +130,7 @@ int cmdReport(const Args& args)
         std::cerr << "mervo-admin report: " << error << '\n';
         return 2;
     }
-    // No window is shown: the offscreen platform, and a private runtime folder so Qt does not
-    // complain on a terminal without a session.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-        const QByteArray runtime = QDir::tempPath().toLocal8Bit() + "/mervo-runtime-" + QByteArray::number(::getuid());
-        ::mkdir(runtime.constData(), 0700);
-        qputenv("XDG_RUNTIME_DIR", runtime);
-    }
+    useHeadlessQt();
     int argc = 1;
     char name[] = "mervo-admin";
     char* argv[] = {name, nullptr};

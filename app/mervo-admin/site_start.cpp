@@ -1,10 +1,15 @@
 #include "site_start.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <iostream>
 
 #include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
 #include "shell/rights.h"
 #include "shell/startup.h"
 #include "shell/users.h"
@@ -51,6 +56,31 @@ std::string fullRightsUser()
             return shell::userField(users, "CODE");
     }
     return {};
+}
+
+void TerminalPrompts::message(core::MessageKind, const std::string& text, const std::string& title)
+{
+    ++shown;
+    std::cerr << core::tis620::toUtf8(core::xbase::alltrim(title)) << ": " << core::tis620::toUtf8(text) << '\n';
+}
+
+bool TerminalPrompts::confirm(const std::string& text, const std::string& title)
+{
+    message(core::MessageKind::Info, text, title);
+    return false;
+}
+
+void useHeadlessQt()
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!std::getenv("XDG_RUNTIME_DIR")) {
+        const char* tmp = std::getenv("TMPDIR");
+        const std::string runtime =
+            std::string(tmp && *tmp ? tmp : "/tmp") + "/mervo-runtime-" + std::to_string(::getuid());
+        ::mkdir(runtime.c_str(), 0700);
+        ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    }
 }
 
 }  // namespace admin
