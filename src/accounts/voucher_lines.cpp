@@ -323,6 +323,7 @@ void TicketSelection::accept()
             marked.push_back({core::xbase::alltrim(textOf(rows, "Type")), textOf(rows, "Ticket"), textOf(rows, "Time"),
                               fieldOf(rows, "Date"), fieldOf(rows, "Amount").asNumber()});
     m_settledElsewhere = false;
+    m_deletedElsewhere = false;
     for (const Marked& m : marked) {
         if (m_stopped)
             break;
@@ -331,6 +332,9 @@ void TicketSelection::accept()
     if (m_settledElsewhere)
         core::prompts().message(core::MessageKind::Info,
                                 T("ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ"), title());
+    if (m_deletedElsewhere)
+        core::prompts().message(core::MessageKind::Info,
+                                T("ใบชั่งบางรายการถูกสั่งลบจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ"), title());
     (void)m_ws.select(kSelectionAlias);
 }
 
@@ -340,7 +344,8 @@ void TicketSelection::accept()
 // becomes DRCR), so a line and its ticket always agree. Nothing is left open that a line does not
 // account for: a ticket with nothing open any more gets no line (the person is told once, after
 // the selection), and when the line cannot be stored the ticket's settlement is taken back. A
-// ticket that is not there still gives a line of the listed amount, as nothing was settled.
+// ticket marked deleted meanwhile gets no line either. A ticket that is not there still gives a
+// line of the listed amount, as nothing was settled.
 void TicketSelection::settle(const std::string& type, const std::string& ticket, const core::Value& date,
                              const std::string& time, double listedAmount)
 {
@@ -356,6 +361,13 @@ void TicketSelection::settle(const std::string& type, const std::string& ticket,
     if (tickets) {
         if (!storage::REC_LOCK(m_ws))
             return;
+        // A deleted ticket is out of the ledgers: settling it would move an account it no longer
+        // counts in.
+        if (tickets->deleted()) {
+            (void)storage::unlockAll(m_ws);
+            m_deletedElsewhere = true;
+            return;
+        }
         const double settled = std::max(fieldOf(*tickets, "DRCR").asNumber(), 0.0);
         amount = money(settled - fieldOf(*tickets, "CLEAR").asNumber());
         if (amount <= 0 || !fitsAmount(vouchers, m_screen.lineTotal() + amount)) {

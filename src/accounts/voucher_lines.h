@@ -97,6 +97,7 @@ private:
     bool m_accepted = false;
     bool m_stopped = false;  // a line that did not fit or could not be stored ended the settling
     bool m_settledElsewhere = false;  // a marked ticket had nothing open any more when it was settled
+    bool m_deletedElsewhere = false;  // a marked ticket was marked deleted since the list was made
 };
 
 }  // namespace accounts

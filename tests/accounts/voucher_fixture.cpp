@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/xbase.h"
 #include "storage/catalogue.h"
 #include "storage/table.h"
@@ -72,7 +74,11 @@ Site::Row ticket(const Site& site, const char* table, const char* number)
     return row ? *row : Site::Row{};
 }
 
-void setField(const Site& site, const char* table, const char* number, const char* field, const core::Value& v)
+namespace {
+
+// Runs `change` on document `number` of `table` under its record lock, as another workstation.
+void changeDocument(const Site& site, const char* table, const char* number,
+                    const std::function<storage::Status(storage::Table&)>& change)
 {
     const storage::TableDef* def = storage::findTable(table);
     std::unique_ptr<storage::Table> t;
@@ -83,10 +89,22 @@ void setField(const Site& site, const char* table, const char* number, const cha
         if (core::xbase::rtrim(n.asText()) != number)
             continue;
         ASSERT_TRUE(t->lock().ok());
-        ASSERT_TRUE(t->put(field, v).ok());
+        ASSERT_TRUE(change(*t).ok());
         ASSERT_TRUE(t->commit().ok() && t->unlock().ok());
     }
     ASSERT_TRUE(t->close().ok());
+}
+
+}  // namespace
+
+void setField(const Site& site, const char* table, const char* number, const char* field, const core::Value& v)
+{
+    changeDocument(site, table, number, [&](storage::Table& t) { return t.put(field, v); });
+}
+
+void markDeleted(const Site& site, const char* table, const char* number)
+{
+    changeDocument(site, table, number, [](storage::Table& t) { return t.deleteRecord(); });
 }
 
 }  // namespace vouchertest

@@ -98,5 +98,7 @@ inline constexpr const char* kTicketHeader = "TICKET,STAT,COMPANY,PRODUCT,WHOUSE
 Site::Row ticket(const Site& site, const char* table, const char* number);
 // Another workstation changes one field of the row whose TICKET is `number`.
 void setField(const Site& site, const char* table, const char* number, const char* field, const core::Value& v);
+// Marks document `number` of `table` deleted, as another workstation's PDELETE leaves it.
+void markDeleted(const Site& site, const char* table, const char* number);
 
 }  // namespace vouchertest

@@ -1,5 +1,5 @@
 // How payments and receipts settle tickets without settling one twice or losing one: the selection
-// leaves out tickets settled meanwhile and takes a settlement back when its line cannot be stored,
+// leaves out tickets settled or deleted meanwhile and takes a settlement back when its line cannot be stored,
 // a line may settle no more than its ticket has open, and an undeleted voucher leaves marked the
 // lines whose tickets were settled by another voucher since.
 #include <gtest/gtest.h>
@@ -63,23 +63,27 @@ protected:
 
 using Texts = std::vector<std::string>;
 
-TEST_F(SettlementTest, TheSelectionLeavesOutTicketsThatHaveNothingOpenAnyMore)
+TEST_F(SettlementTest, TheSelectionLeavesOutTicketsThatHaveNothingOpenAnyMoreOrWereDeleted)
 {
     site.load("Wdata1", std::string(kTicketHeader) +
                             "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n"
                             "000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,6750,500,0,\n"
                             "000003,2,F001,P001,W1,KG,20261205,10:00:00,1000,7250,6550,700,0,\n"
-                            "000004,1,F001,P001,W1,KG,20261205,11:00:00,0,0,0,0,0,\n");
+                            "000004,1,F001,P001,W1,KG,20261205,11:00:00,0,0,0,0,0,\n"
+                            "000005,2,F001,P001,W1,KG,20261205,12:00:00,1000,7250,6850,400,0,\n");
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
     site.prompts.shown.clear();
-    // Listed, then another workstation settles 000001 whole and 000002 in part.
+    // Listed, then another workstation settles 000001 whole and 000002 in part, and deletes 000005.
     selectAll(*s, [&] {
         setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(1000, 2));
         setField(site, "Wdata1", "000002", "CLEAR", core::Value::number(200, 2));
+        markDeleted(site, "Wdata1", "000005");
     });
     EXPECT_EQ(lines("000001"), (Texts{"REC 000002 300", "REC 000003 700"}));
-    EXPECT_EQ(shownTexts(site.prompts), (Texts{"ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ"}));
+    EXPECT_EQ(shownTexts(site.prompts), (Texts{"ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ",
+                                               "ใบชั่งบางรายการถูกสั่งลบจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ"}));
+    EXPECT_EQ(ticket(site, "Wdata1", "000005").number("CLEAR"), 0);
     ASSERT_FALSE(site.prompts.shown.empty());
     EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  ข้อมูลการชั่งรับ/ส่งสินค้า");
     EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
