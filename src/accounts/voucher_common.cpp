@@ -357,10 +357,9 @@ void DocumentScreen::newPressed()
 
 void DocumentScreen::editPressed()
 {
-    storage::Table& t = document();
-    if (!m_open || mode() != kBrowsing || m_level < 4 || t.eof())
+    if (!m_open || mode() != kBrowsing || m_level < 4 || document().eof())
         return;
-    if (t.deleted()) {
+    if (document().deleted()) {
         core::prompts().message(core::MessageKind::Info, T("ข้อมูลนี้ถูกสั่งลบ"), T("  ไม่อนุญาตให้แก้ไขข้อมูล"));
         return;
     }
