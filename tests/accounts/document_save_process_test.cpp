@@ -42,7 +42,23 @@ std::function<int(storagetest::Child&)> workstation(std::function<bool(Step&)> p
     };
 }
 
-class DocumentSaveProcessTest : public ::testing::Test {
+// A workstation's preparation: a screen of its own opened and made `ready`; then it will `act` on it.
+template <class Screen, class Host>
+std::function<bool(Step&)> station(int kind, Host& host, std::function<bool(Screen&)> ready,
+                                   std::function<bool(Screen&)> act)
+{
+    return [kind, &host, ready, act](Step& step) {
+        auto s = std::make_shared<Screen>(kind, 6, host);
+        if (!s->open() || !ready(*s))
+            return false;
+        step = [s, act] { return act(*s); };
+        return true;
+    };
+}
+
+const auto asIs = [](auto&) { return true; };
+
+class DocumentSaveProcessTest : public DocumentTest {
 protected:
     // Runs the saving and the deleting workstation with `ledger` (a catalogue table) locked as
     // described above.
@@ -68,9 +84,6 @@ protected:
         (void)held->close();
     }
 
-    Site site;
-    weighingtest::ScriptedPickList picks;
-    ScriptedDocumentHost host;
     weighingtest::ScriptedHost tickets;
 };
 
@@ -82,34 +95,25 @@ TEST_F(DocumentSaveProcessTest, ALoanEditedWhileItIsDeletedIsOutOfTheLedgerOnce)
         site.prompts.answers = {false};
         ASSERT_TRUE(newVoucher(s, "F001", 800, {number("cCash", 800)}));
     }
-    ASSERT_EQ(site.find("ApAcc", "CODE", "F001")->number("BORROW"), 800);
+    ASSERT_EQ(borrow("ApAcc", "F001"), 800);
     race("ApAcc",
-         [&](Step& act) {
-             auto s = std::make_shared<VoucherScreen>(3, 6, host);
-             if (!s->open())
-                 return false;
-             s->editPressed();
-             if (!type(*s, {number("cAmount", 900), number("cCash", 900)}))
-                 return false;
-             act = [s] { return s->MNSAVE(); };
-             return true;
-         },
-         [&](Step& act) {
-             auto s = std::make_shared<VoucherScreen>(3, 6, host);
-             if (!s->open())
-                 return false;
-             act = [this, s] {
-                 site.prompts.answers = {true};
-                 s->deletePressed();
-                 return site.rows("Money3")[0].deleted;
-             };
-             return true;
-         });
+         station<VoucherScreen>(
+             3, host,
+             [](VoucherScreen& s) {
+                 s.editPressed();
+                 return type(s, {number("cAmount", 900), number("cCash", 900)});
+             },
+             [](VoucherScreen& s) { return s.MNSAVE(); }),
+         station<VoucherScreen>(3, host, asIs, [this](VoucherScreen& s) {
+             site.prompts.answers = {true};
+             s.deletePressed();
+             return site.rows("Money3")[0].deleted;
+         }));
     const auto voucher = site.rows("Money3");
     ASSERT_EQ(voucher.size(), 1u);
     EXPECT_TRUE(voucher[0].deleted);
     EXPECT_EQ(voucher[0].number("CASH"), 900);
-    EXPECT_EQ(site.find("ApAcc", "CODE", "F001")->number("BORROW"), 0);
+    EXPECT_EQ(borrow("ApAcc", "F001"), 0);
 }
 
 TEST_F(DocumentSaveProcessTest, ATicketEditedWhileItIsDeletedIsOutOfTheLedgersOnce)
@@ -125,28 +129,20 @@ TEST_F(DocumentSaveProcessTest, ATicketEditedWhileItIsDeletedIsOutOfTheLedgersOn
         ASSERT_TRUE(s.TRSAVE());
     }
     ASSERT_EQ(site.stock("P001", "W1"), 8000);
+    using weighing::TicketScreen;
     race("Stock",
-         [&](Step& act) {
-             auto s = std::make_shared<weighing::TicketScreen>(1, 6, tickets);
-             if (!s->open())
-                 return false;
-             s->editPressed();
-             if (s->mode() != 3 || !weighingtest::typeNumber(*s, "cAdj_W1", 150))
-                 return false;
-             act = [s] { return s->TRSAVE(); };
-             return true;
-         },
-         [&](Step& act) {
-             auto s = std::make_shared<weighing::TicketScreen>(1, 6, tickets);
-             if (!s->open())
-                 return false;
-             act = [this, s] {
-                 site.prompts.answers = {true};
-                 s->deletePressed();
-                 return site.rows("Wdata1")[0].deleted;
-             };
-             return true;
-         });
+         station<TicketScreen>(
+             1, tickets,
+             [](TicketScreen& s) {
+                 s.editPressed();
+                 return s.mode() == 3 && weighingtest::typeNumber(s, "cAdj_W1", 150);
+             },
+             [](TicketScreen& s) { return s.TRSAVE(); }),
+         station<TicketScreen>(1, tickets, asIs, [this](TicketScreen& s) {
+             site.prompts.answers = {true};
+             s.deletePressed();
+             return site.rows("Wdata1")[0].deleted;
+         }));
     const auto stored = site.rows("Wdata1");
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_TRUE(stored[0].deleted);
@@ -156,7 +152,7 @@ TEST_F(DocumentSaveProcessTest, ATicketEditedWhileItIsDeletedIsOutOfTheLedgersOn
 
 TEST_F(DocumentSaveProcessTest, ALineChangedWhileItIsMarkedIsTakenOffItsTicketOnce)
 {
-    site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
+    loadOneTicket(site);
     {
         VoucherScreen s(1, 6, host);
         ASSERT_TRUE(s.open());
@@ -166,27 +162,16 @@ TEST_F(DocumentSaveProcessTest, ALineChangedWhileItIsMarkedIsTakenOffItsTicketOn
     }
     ASSERT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
     race("Wdata1",
-         [&](Step& act) {
-             auto s = std::make_shared<VoucherScreen>(1, 6, host);
-             if (!s->open())
-                 return false;
-             act = [this, s] {
-                 host.lineDialogs = {saveLine({number("cdAmount", 600)})};
-                 s->changeLine();
-                 return site.rows("Detail1")[0].number("AMOUNT") == 600;
-             };
-             return true;
-         },
-         [&](Step& act) {
-             auto s = std::make_shared<VoucherScreen>(1, 6, host);
-             if (!s->open())
-                 return false;
-             act = [this, s] {
-                 site.prompts.answers = {true};
-                 return s->MNDTDELE();
-             };
-             return true;
-         });
+         station<VoucherScreen>(1, host, asIs,
+                                [this](VoucherScreen& s) {
+                                    host.lineDialogs = {saveLine({number("cdAmount", 600)})};
+                                    s.changeLine();
+                                    return site.rows("Detail1")[0].number("AMOUNT") == 600;
+                                }),
+         station<VoucherScreen>(1, host, asIs, [this](VoucherScreen& s) {
+             site.prompts.answers = {true};
+             return s.MNDTDELE();
+         }));
     const auto lines = site.rows("Detail1");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_TRUE(lines[0].deleted);

@@ -38,12 +38,6 @@ protected:
         ASSERT_TRUE(s.TRSAVE());
     }
     void confirmNext() { site.prompts.answers.push_back(true); }
-    // The lines browse on its n-th line (0 first).
-    static void toLine(DocumentScreen& s, int n)
-    {
-        s.lineBrowse()->source().goTop();
-        s.lineBrowse()->source().skip(n);
-    }
 
     Site site;
     weighingtest::ScriptedPickList picks;

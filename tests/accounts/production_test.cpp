@@ -5,7 +5,6 @@
 
 #include <cmath>
 
-#include "core/xbase.h"
 #include "voucher_fixture.h"
 
 using namespace accounts;
@@ -14,11 +13,11 @@ using weighingtest::shownTexts;
 
 namespace {
 
-class ProductionTest : public ::testing::Test {
+class ProductionTest : public DocumentTest {
 protected:
-    std::unique_ptr<ProductionScreen> open(int level = 6)
+    std::unique_ptr<ProductionScreen> open()
     {
-        auto s = std::make_unique<ProductionScreen>(level, host);
+        auto s = std::make_unique<ProductionScreen>(6, host);
         EXPECT_TRUE(s->open());
         return s;
     }
@@ -27,10 +26,6 @@ protected:
         s.newPressed();
         return type(s, text("cRemark1", remark)) && s.SKSAVE1();
     }
-
-    Site site;
-    weighingtest::ScriptedPickList picks;
-    ScriptedDocumentHost host;
 };
 
 TEST_F(ProductionTest, ALineMovesStockByItsQuantityTimesTheUnitsRate)
@@ -69,7 +64,7 @@ TEST_F(ProductionTest, ALineMovesStockByItsQuantityTimesTheUnitsRate)
     EXPECT_NE(lines[0].text("RECORD"), lines[1].text("RECORD"));
 }
 
-TEST_F(ProductionTest, AnIncompleteLineOrAQuantityOfZeroIsNotStored)
+TEST_F(ProductionTest, AnIncompleteLineOrAQuantityOfZeroOrTooLargeIsNotStored)
 {
     auto s = open();
     ASSERT_TRUE(newRecord(*s));
@@ -77,6 +72,9 @@ TEST_F(ProductionTest, AnIncompleteLineOrAQuantityOfZeroIsNotStored)
     s->addLines();
     host.lineDialogs = {saveLine({text("cdCode", "P001"), text("cdUnit", "KG"), number("cdQty", 5, 3)})};
     s->addLines();
+    host.lineDialogs = {productionLine("P001", "W1", "KG", 900'000'000)};
+    s->addLines();
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ค่าของ จำนวน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล");
     EXPECT_TRUE(site.rows("Detail3").empty());
     EXPECT_TRUE(site.rows("Stock").empty());
 }
@@ -94,11 +92,7 @@ TEST_F(ProductionTest, ChangingALinesWarehouseMovesTheStockFromOneToTheOther)
     EXPECT_EQ(host.lineTitles.back(), "  แก้ไขรายการเดิม");
     EXPECT_EQ(site.stock("P001", "W1"), 0);
     EXPECT_EQ(site.stock("P001", "W2"), 120);
-    std::vector<std::string> audited;
-    for (const auto& r : site.rows("Audit"))
-        audited.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + " " + core::xbase::alltrim(r.text("OLDDATA")) +
-                          " " + core::xbase::alltrim(r.text("NEWDATA")));
-    EXPECT_EQ(audited, (std::vector<std::string>{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.00 120.00"}));
+    EXPECT_EQ(audited(site), (std::vector<std::string>{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.00 120.00"}));
 }
 
 TEST_F(ProductionTest, MarkingLinesAndDeletingTheRecordReverseTheirStock)
@@ -128,18 +122,13 @@ TEST_F(ProductionTest, MarkingLinesAndDeletingTheRecordReverseTheirStock)
     EXPECT_FALSE(site.rows("Stock1")[0].deleted);
     EXPECT_EQ(site.stock("P001", "W1"), 2000);
     EXPECT_EQ(site.stock("P002", "W2"), 150);
-    std::vector<std::string> audited;
-    for (const auto& r : site.rows("Audit"))
-        audited.push_back(r.text("TICKET") + " " + r.text("DESCRIP"));
-    EXPECT_EQ(audited, (std::vector<std::string>{"STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ"}));
+    EXPECT_EQ(audited(site, false), (std::vector<std::string>{"STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ"}));
 }
 
 TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
 {
     auto s = open();
     s->newPressed();
-    EXPECT_EQ(s->focus(), "cRemark1");
-    EXPECT_FALSE(s->fieldEnabled("cTicket"));
     EXPECT_FALSE(s->SKSAVE1());
     EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"การระบุข้อมูลยังไม่ครบถ้วน"}));
     EXPECT_TRUE(site.rows("Stock1").empty());
@@ -148,14 +137,11 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
     const auto rec = site.rows("Stock1");
     ASSERT_EQ(rec.size(), 1u);
     EXPECT_EQ(rec[0].text("TICKET"), "000001");
-    EXPECT_EQ(rec[0].text("STAFF"), "ADMIN");
-    EXPECT_EQ(rec[0].text("INDENT").size(), 15u);
 
     // Edited, the new number and date reach the lines at the next display; nothing is posted.
     host.lineDialogs = {productionLine("P001", "W1", "KG", 10)};
     s->addLines();
     s->editPressed();
-    EXPECT_EQ(s->focus(), "cTicket");
     ASSERT_TRUE(type(*s, {text("cTicket", "000077"), date("cDate", 2026, 12, 7)}));
     ASSERT_TRUE(s->SKSAVE1());
     EXPECT_EQ(site.rows("Detail3")[0].text("DOC_NO"), "000077");
@@ -164,24 +150,12 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
     EXPECT_TRUE(site.rows("Audit").empty());
 }
 
-TEST_F(ProductionTest, AQuantityThatDoesNotFitIsRefusedAtSave)
-{
-    auto s = open();
-    ASSERT_TRUE(newRecord(*s));
-    host.lineDialogs = {productionLine("P001", "W1", "KG", 900'000'000)};
-    s->addLines();
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ค่าของ จำนวน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล");
-    EXPECT_TRUE(site.rows("Detail3").empty());
-    EXPECT_TRUE(site.rows("Stock").empty());
-}
-
 TEST_F(ProductionTest, SearchListsTheRecordsByTheirFirstRemark)
 {
     auto s = open();
     ASSERT_TRUE(newRecord(*s, "ชุดแรก"));
     ASSERT_TRUE(newRecord(*s, "ชุดสอง"));
     host.onSearch = [&](weighing::SearchDialogModel& m) {
-        EXPECT_EQ(m.columns().size(), 3u);
         m.top();
         m.search(core::tis620::T("ชุดสอง"));
     };

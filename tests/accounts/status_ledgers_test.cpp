@@ -206,18 +206,10 @@ TEST_F(StatusTest, ANewRowStoresWhatItsEditorShowsAndIsHighlighted)
         {1, "Stock", {{"CODE", "P002"}, {"WHOUSE", "W2"}, {"BALANCE", "-1234.5"}}, "cProName", "ข้าวโพด"},
         {2, "ApAcc", {{"CODE", "F002"}, {"BALANCE", "1000"}, {"BORROW", "300.25"}}, "cFarName", "นางสาวมาลี ศรีสุข"},
         {3, "ArAcc", {{"CODE", "C002"}, {"BALANCE", "-50.75"}, {"BORROW", "0"}}, "cComName", "โรงสีไฟเจริญผล"},
-        {4,
-         "OrAcc",
-         {{"CODE", "PO1"},
-          {"COMPANY", "C002"},
-          {"PRODUCT", "P002"},
-          {"ORWEIGHT", "5000"},
-          {"ORAMOUNT", "47500"},
-          {"WEIGHT", "0"},
-          {"AMOUNT", "0"},
-          {"PRICE", "9.5"}},
-         "cProName",
-         "ข้าวโพด"},
+        {4, "OrAcc",
+         {{"CODE", "PO1"}, {"COMPANY", "C002"}, {"PRODUCT", "P002"}, {"ORWEIGHT", "5000"}, {"ORAMOUNT", "47500"},
+          {"WEIGHT", "0"}, {"AMOUNT", "0"}, {"PRICE", "9.5"}},
+         "cProName", "ข้าวโพด"},
     };
     for (const Case& c : cases) {
         OpenScreen o(c.screen);

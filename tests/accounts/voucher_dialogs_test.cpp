@@ -8,12 +8,12 @@
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
-#include <QTest>
 
 #include "accounts/dialogs/voucher_dialogs.h"
 #include "support/qt_typing.h"
 #include "ui/thai_text.h"
 #include "voucher_fixture.h"
+#include "weighing/ticket_ui_helpers.h"
 
 using namespace accounts;
 using namespace vouchertest;
@@ -23,14 +23,6 @@ namespace {
 QString u(const char* utf8)
 {
     return QString::fromUtf8(utf8);
-}
-
-void activate(QWidget* w)
-{
-    w->activateWindow();
-    QApplication::setActiveWindow(w);
-    (void)QTest::qWaitForWindowExposed(w);
-    QCoreApplication::processEvents();
 }
 
 // Runs `act` once a modal dialog other than `current` (which may still be closing) is up.
@@ -49,12 +41,8 @@ void whenModalOtherThan(QWidget* current, std::function<void(QWidget*)> act)
 // Types into a field of a form and leaves it with Tab.
 void typeInto(ui::Form& form, const char* name, const char* utf8)
 {
-    ui::EntryField* f = form.field(name);
-    ASSERT_TRUE(f) << name;
-    f->setFocus();
-    f->selectAll();
-    testsupport::typeUtf8(f, utf8);
-    testsupport::tabAway(f);
+    ASSERT_TRUE(form.field(name)) << name;
+    tickettest::typeInto(form.field(name), utf8);
 }
 
 class VoucherDialogsTest : public ::testing::Test {
@@ -75,7 +63,7 @@ TEST_F(VoucherDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
     testsupport::whenModal([&](QWidget* modal) {
         auto* d = qobject_cast<DocumentDialog*>(modal);
         ASSERT_TRUE(d);
-        activate(d);
+        tickettest::showActive(*d);
         title = d->windowTitle();
         EXPECT_FALSE(d->button(DocButton::Save)->isEnabled());
         d->press(DocButton::New);
@@ -91,12 +79,12 @@ TEST_F(VoucherDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
         testsupport::whenModal([&](QWidget* modal) {
             auto* line = qobject_cast<LineDialog*>(modal);
             ASSERT_TRUE(line);
-            activate(line);
+            tickettest::showActive(*line);
             lineTitle = line->windowTitle();
             whenModalOtherThan(line, [&](QWidget* modal) {
                 auto* sel = qobject_cast<TicketSelectionDialog*>(modal);
                 ASSERT_TRUE(sel);
-                activate(sel);
+                tickettest::showActive(*sel);
                 selectionTitle = sel->windowTitle();
                 sel->button(2)->click();  // "เลือกหมด"
                 selectionRows = int(sel->browse()->rows().rowCount());
@@ -113,7 +101,7 @@ TEST_F(VoucherDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
         d->press(DocButton::Exit);  // not settled yet
         testsupport::settle();
         stayedOpen = d->isVisible();
-        activate(d);
+        tickettest::showActive(*d);
         d->press(DocButton::Edit);
         typeInto(d->form(), "cCash", "1000");
         d->press(DocButton::Save);
@@ -137,14 +125,14 @@ TEST_F(VoucherDialogsTest, AProductionLineIsEnteredInTheLineDialog)
     testsupport::whenModal([&](QWidget* modal) {
         auto* d = qobject_cast<DocumentDialog*>(modal);
         ASSERT_TRUE(d);
-        activate(d);
+        tickettest::showActive(*d);
         d->press(DocButton::New);
         typeInto(d->form(), "cRemark1", "ผลิตข้าวสาร");
         d->press(DocButton::Save);
         testsupport::whenModal([&](QWidget* modal) {
             auto* line = qobject_cast<LineDialog*>(modal);
             ASSERT_TRUE(line);
-            activate(line);
+            tickettest::showActive(*line);
             typeInto(line->form(), "cdCode", "P002");
             EXPECT_EQ(line->form().field("cdName")->text(), u("ข้าวโพด"));
             EXPECT_FALSE(line->form().field("cdName")->isEnabled());

@@ -107,4 +107,26 @@ void markDeleted(const Site& site, const char* table, const char* number)
     changeDocument(site, table, number, [](storage::Table& t) { return t.deleteRecord(); });
 }
 
+void loadOneTicket(Site& site)
+{
+    site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
+}
+
+void toLine(accounts::DocumentScreen& s, int n)
+{
+    s.lineBrowse()->source().goTop();
+    s.lineBrowse()->source().skip(n);
+}
+
+std::vector<std::string> audited(const Site& site, bool withData)
+{
+    std::vector<std::string> out;
+    for (const auto& r : site.rows("Audit"))
+        out.push_back(r.text("TICKET") + " " + r.text("DESCRIP") +
+                      (withData ? " " + core::xbase::alltrim(r.text("OLDDATA")) + " " +
+                                      core::xbase::alltrim(r.text("NEWDATA"))
+                                : ""));
+    return out;
+}
+
 }  // namespace vouchertest

@@ -4,6 +4,9 @@
 // scripts, typing into screens and line dialogs, tickets stored as another workstation left them.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cmath>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -100,5 +103,31 @@ Site::Row ticket(const Site& site, const char* table, const char* number);
 void setField(const Site& site, const char* table, const char* number, const char* field, const core::Value& v);
 // Marks document `number` of `table` deleted, as another workstation's PDELETE leaves it.
 void markDeleted(const Site& site, const char* table, const char* number);
+// The purchase ticket 000001 of F001 at 08:00, 1,000 on account and nothing settled, as Wdata1 holds it.
+void loadOneTicket(Site& site);
+// The lines browse on its n-th line (0 first).
+void toLine(accounts::DocumentScreen& s, int n);
+// The audit rows, "TICKET DESCRIP", with the old and new data trimmed when `withData`.
+std::vector<std::string> audited(const Site& site, bool withData = true);
+
+// A site with the document screens' dialogs scripted.
+class DocumentTest : public ::testing::Test {
+protected:
+    std::unique_ptr<accounts::VoucherScreen> open(int kind, int level = 6)
+    {
+        auto s = std::make_unique<accounts::VoucherScreen>(kind, level, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+    double borrow(const char* table, const char* code) const
+    {
+        const auto row = site.find(table, "CODE", code);
+        return row ? row->number("BORROW") : std::nan("");
+    }
+
+    Site site;
+    weighingtest::ScriptedPickList picks;
+    ScriptedDocumentHost host;
+};
 
 }  // namespace vouchertest

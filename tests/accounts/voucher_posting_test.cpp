@@ -3,10 +3,9 @@
 // one ledger row when both post the first movement of a product or partner.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <functional>
 #include <chrono>
-#include <map>
+#include <set>
 #include <thread>
 
 #include "core/clock.h"
@@ -24,24 +23,7 @@ using weighingtest::shownTexts;
 
 namespace {
 
-class VoucherPostingTest : public ::testing::Test {
-protected:
-    std::unique_ptr<VoucherScreen> open(int kind, int level = 6)
-    {
-        auto s = std::make_unique<VoucherScreen>(kind, level, host);
-        EXPECT_TRUE(s->open());
-        return s;
-    }
-    double borrow(const char* table, const char* code) const
-    {
-        const auto row = site.find(table, "CODE", code);
-        return row ? row->number("BORROW") : std::nan("");
-    }
-
-    Site site;
-    weighingtest::ScriptedPickList picks;
-    ScriptedDocumentHost host;
-};
+using VoucherPostingTest = DocumentTest;
 
 // A payment of two tickets (a purchase and a return) and an other item, settled in cash and by a
 // deduction from the loan.
@@ -84,10 +66,7 @@ TEST_F(VoucherPostingTest, DeletingAPaymentReversesItAndItsLinesAndFreesTheTicke
     EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
     EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
     EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 1250);
-    std::vector<std::string> audited;
-    for (const auto& r : site.rows("Audit"))
-        audited.push_back(r.text("TICKET") + " " + r.text("DESCRIP"));
-    EXPECT_EQ(audited, (std::vector<std::string>{"MON01-000001 สั่งลบข้อมูล", "MON01-000001 สั่งยกเลิการลบ"}));
+    EXPECT_EQ(audited(site, false), (std::vector<std::string>{"MON01-000001 สั่งลบข้อมูล", "MON01-000001 สั่งยกเลิการลบ"}));
 }
 
 TEST_F(VoucherPostingTest, ADocumentDeletedOnTwoWorkstationsIsReversedOnce)
@@ -107,6 +86,10 @@ TEST_F(VoucherPostingTest, ADocumentDeletedOnTwoWorkstationsIsReversedOnce)
     EXPECT_TRUE(site.rows("Money3")[0].deleted);
     EXPECT_EQ(site.rows("Audit").size(), 1u);
     EXPECT_EQ(core::tis620::toUtf8(second->values().text("cStat")), "สั่งลบ");
+    site.prompts.shown.clear();
+    second->editPressed();  // a marked voucher is not edited
+    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ข้อมูลนี้ถูกสั่งลบ"}));
+    EXPECT_EQ(second->mode(), kBrowsing);
 
     // An edit begun before another workstation deleted the voucher is not saved over it.
     site.prompts.answers = {true};
@@ -176,8 +159,6 @@ TEST_F(VoucherPostingTest, APostingCodeNobodyKnowsIsToldAndPostsNothing)
     core::ValueMap values;
     EXPECT_FALSE(weighing::Posting(ws, values).UPSTATUS("MON05", 1));
     EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ไม่พบเงื่อนไข : MON05"}));
-    for (const char* code : {"MON01", "MON02", "MON03", "MON04", "MON_1", "MON_2", "STK01", "STK_1"})
-        EXPECT_NE(weighing::Posting(ws, values).find(code), nullptr) << code;
 }
 
 // Two workstations post the first movement of the same rows at the same moment. A third holds the
@@ -226,22 +207,19 @@ TEST_F(VoucherPostingTest, TwoWorkstationsPostingTheFirstMovementOfARowMakeItOnc
     (void)stock->close();
     (void)accounts->close();
 
-    std::map<std::string, int> stockRows, accountRows;
+    // One row a code (kRows rows, distinct codes) holding both movements.
+    std::set<std::string> stockCodes, accountCodes;
     for (const auto& r : site.rows("Stock")) {
-        ++stockRows[r.text("CODE")];
+        EXPECT_TRUE(stockCodes.insert(r.text("CODE")).second) << r.text("CODE");
         EXPECT_EQ(r.number("BALANCE"), 3) << r.text("CODE");
     }
     for (const auto& r : site.rows("ApAcc")) {
-        ++accountRows[r.text("CODE")];
+        EXPECT_TRUE(accountCodes.insert(r.text("CODE")).second) << r.text("CODE");
         EXPECT_EQ(r.number("BALANCE"), 4) << r.text("CODE");
         EXPECT_EQ(r.number("BORROW"), 2) << r.text("CODE");
     }
-    EXPECT_EQ(stockRows.size(), std::size_t(kRows));
-    EXPECT_EQ(accountRows.size(), std::size_t(kRows));
-    for (const auto& [code, n] : stockRows)
-        EXPECT_EQ(n, 1) << code;
-    for (const auto& [code, n] : accountRows)
-        EXPECT_EQ(n, 1) << code;
+    EXPECT_EQ(stockCodes.size(), std::size_t(kRows));
+    EXPECT_EQ(accountCodes.size(), std::size_t(kRows));
 }
 
 }  // namespace

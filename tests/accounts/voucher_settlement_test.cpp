@@ -14,14 +14,8 @@ using weighingtest::shownTexts;
 
 namespace {
 
-class SettlementTest : public ::testing::Test {
+class SettlementTest : public DocumentTest {
 protected:
-    std::unique_ptr<VoucherScreen> open(int kind)
-    {
-        auto s = std::make_unique<VoucherScreen>(kind, 6, host);
-        EXPECT_TRUE(s->open());
-        return s;
-    }
     // The lines of voucher `number` of Detail1: "TYPE TICKET AMOUNT", a "*" in front when marked.
     std::vector<std::string> lines(const std::string& number) const
     {
@@ -31,11 +25,6 @@ protected:
                 out.push_back((r.deleted ? "*" : "") + r.text("TYPE") + " " + r.text("TICKET") + " " +
                               std::to_string(int(r.number("AMOUNT"))));
         return out;
-    }
-    static void toLine(DocumentScreen& s, int n)
-    {
-        s.lineBrowse()->source().goTop();
-        s.lineBrowse()->source().skip(n);
     }
     // The voucher's amount paid in cash, so that the screen may leave it.
     static void payInCash(VoucherScreen& s)
@@ -55,10 +44,6 @@ protected:
         host.lineDialogs = {saveLine({text("cdType", "")})};
         s.addLines();
     }
-
-    Site site;
-    weighingtest::ScriptedPickList picks;
-    ScriptedDocumentHost host;
 };
 
 using Texts = std::vector<std::string>;
