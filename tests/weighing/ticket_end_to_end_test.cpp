@@ -126,19 +126,12 @@ TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndP
     const auto tickets = site.rows("Wdata1");
     ASSERT_EQ(tickets.size(), 1u);
     const auto& t = tickets[0];
-    EXPECT_EQ(t.text("TICKET"), "000001");
-    EXPECT_EQ(t.text("STAT"), "2");
-    EXPECT_EQ(t.text("TRUCK"), "70-1234");
-    EXPECT_EQ(t.text("COMPANY"), "F001");
-    EXPECT_DOUBLE_EQ(t.number("WIN"), 15140);
-    EXPECT_DOUBLE_EQ(t.number("WOUT"), 5140);
-    EXPECT_DOUBLE_EQ(t.number("QTY"), 10000);
-    EXPECT_DOUBLE_EQ(t.number("PRICE"), 7.25);
-    EXPECT_DOUBLE_EQ(t.number("AMOUNT"), 72500);
-    EXPECT_DOUBLE_EQ(t.number("DRCR"), 72500);
-    EXPECT_DOUBLE_EQ(t.number("CASH"), 0);
-    EXPECT_DOUBLE_EQ(t.number("PRINT"), 1);
-    EXPECT_EQ(t.text("STAFF"), "ADMIN");
+    for (const auto& [field, text] : {std::pair{"TICKET", "000001"}, {"STAT", "2"}, {"TRUCK", "70-1234"},
+                                      {"COMPANY", "F001"}, {"STAFF", "ADMIN"}})
+        EXPECT_EQ(t.text(field), text) << field;
+    for (const auto& [field, n] : {std::pair{"WIN", 15140.0}, {"WOUT", 5140.0}, {"QTY", 10000.0}, {"PRICE", 7.25},
+                                   {"AMOUNT", 72500.0}, {"DRCR", 72500.0}, {"CASH", 0.0}, {"PRINT", 1.0}})
+        EXPECT_DOUBLE_EQ(t.number(field), n) << field;
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 10000);
     EXPECT_DOUBLE_EQ(site.account("ApAcc", "F001"), 72500);
 

@@ -13,15 +13,6 @@ namespace {
 TEST(TicketProcessTest, TwoWorkstationsCompletingOneTicketPostItOnce)
 {
     Site site;
-    {
-        ScriptedPickList pickList;
-        ScriptedHost host;
-        TicketScreen s(1, 6, host);
-        ASSERT_TRUE(s.open());
-        Weighing w;
-        w.truck = "70-1234";
-        ASSERT_TRUE(firstWeighing(s, host, w, 9000));
-    }
     auto workstation = [](long long weightOut) {
         return [weightOut](storagetest::Child& parent) {
             ScriptedPickList pickList;
@@ -36,15 +27,13 @@ TEST(TicketProcessTest, TwoWorkstationsCompletingOneTicketPostItOnce)
         };
     };
     for (int round = 0; round < 3; ++round) {
-        if (round > 0) {
-            // Open the ticket again for the next round: a fresh first weighing.
+        {
+            // The truck weighed in: a fresh open ticket each round.
             ScriptedPickList pickList;
             ScriptedHost host;
             TicketScreen s(1, 6, host);
             ASSERT_TRUE(s.open());
-            Weighing w;
-            w.truck = "70-1234";
-            ASSERT_TRUE(firstWeighing(s, host, w, 9000));
+            ASSERT_TRUE(firstWeighing(s, host, Weighing{"70-1234"}, 9000));
         }
         storagetest::Child a(workstation(1000));
         storagetest::Child b(workstation(2000));

@@ -16,15 +16,6 @@
 #include "weighing/ticket_store.h"
 
 namespace weighingtest {
-namespace {
-
-std::string nativeFolder(const std::string& dir, const char* name)
-{
-    return dir + "/site/" + name + "/";
-}
-
-}  // namespace
-
 Site::Site()
 {
     storage::setHardCommit(false);
@@ -37,9 +28,9 @@ Site::Site()
     core::Settings& s = core::programSettings();
     s.clear();
     shell::startUp(s, configFile());
-    s.setText("CDRV1", nativeFolder(m_dir.path(), "TABLES"));
-    s.setText("CDRV2", nativeFolder(m_dir.path(), "DATA"));
-    s.setText("CDRV4", nativeFolder(m_dir.path(), "WORK"));
+    s.setText("CDRV1", tables());
+    s.setText("CDRV2", data());
+    s.setText("CDRV4", options.dir + "/WORK/");
     s.setText("CUSER", "ADMIN");
     s.setText("CTRUSTEE", std::string(42, '6'));
     s.setText("CSYSSOUND", "Y");
