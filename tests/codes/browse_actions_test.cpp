@@ -79,7 +79,6 @@ TEST_F(BrowseActionsTest, SearchStepsForwardThroughTheExpressionsText)
         } else {
             ASSERT_EQ(prompts.shown.size(), 1u) << c.text;
             EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อความที่ระบุ"));
-            EXPECT_EQ(prompts.shown[0].title, T("  ส่วนค้นหาข้อมูล"));
         }
     }
 }
@@ -153,7 +152,6 @@ TEST_F(BrowseActionsTest, CodchkComparesOverTheGivenKeyInTheGivenOrder)
         EXPECT_EQ(prompts.shown.size(), c.allowed ? 0u : 1u);
         if (!c.allowed) {
             EXPECT_EQ(prompts.shown[0].text, T("รหัสนี้มีในตารางข้อมูลแล้ว !"));
-            EXPECT_EQ(prompts.shown[0].title, T("คำเตือน"));
         }
         EXPECT_EQ(t->order(), 1);
         EXPECT_EQ(t->recNo(), 3u);

@@ -179,7 +179,6 @@ TEST_F(CodeBrowserTest, TheCodeBoxPositionsOnThePrefix)
     (void)codes::POPCODE(ws, 1, "");
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, T("ไม่พบรหัสที่ระบุ"));
-    EXPECT_EQ(prompts.shown[0].title, T("ตารางรหัส"));
 }
 
 TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
@@ -216,7 +215,6 @@ TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
         } else {
             ASSERT_EQ(prompts.shown.size(), 1u) << c.text;
             EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อมูลที่ระบุ !"));
-            EXPECT_EQ(prompts.shown[0].title, T("  ส่วนทำการค้นหา"));
         }
     }
 }
@@ -246,10 +244,8 @@ TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(prompts.shown[0].text, T("สั่งทำเครื่องหมายลบ"));
     EXPECT_EQ(prompts.shown[2].text, T("ยกเลิกเครื่องหมายลบ"));
-    for (const auto& s : prompts.shown) {
+    for (const auto& s : prompts.shown)
         EXPECT_TRUE(s.question);
-        EXPECT_EQ(s.title, T("กรุณายืนยันการทำงาน"));
-    }
     EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "A02", "B01", "B02*", "C01", "D01"}));
 }
 

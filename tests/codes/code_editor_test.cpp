@@ -314,7 +314,6 @@ TEST_F(CodeEditorTest, ChangingWithNoRowOpensNothing)
     EXPECT_FALSE(e.begin());
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, T("ไม่มีข้อมูลในตารางรหัส !"));
-    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนแก้ไขข้อมูลในตารางรหัส"));
     // The browser's dispatch says so before an editor is made.
     prompts.shown.clear();
     codes::CEDIT(*b.browse, false, 2, 6);

@@ -13,27 +13,13 @@
 #include "core/tis620.h"
 #include "scale/weight_dialog.h"
 #include "support/qt_typing.h"
-#include "support/run_process.h"
+#include "sim_process.h"
 #include "support/seams.h"
 #include "ui/entry_field.h"
 
 namespace {
 
-const std::string kSim = MERVO_BINARY_DIR "/app/mervo-scale-sim";
-
-struct Simulator {
-    explicit Simulator(std::vector<std::string> args) : process(kSim, withRate(std::move(args)))
-    {
-        path = process.readLine(5000);
-    }
-    static std::vector<std::string> withRate(std::vector<std::string> args)
-    {
-        args.insert(args.begin(), {"--rate", "20"});
-        return args;
-    }
-    testsupport::ChildProcess process;
-    std::string path;
-};
+using scaletest::Simulator;
 
 class Ticket final : public scale::WeighTarget {
 public:
@@ -57,20 +43,7 @@ void onDialog(std::function<void(scale::WeightDialog&)> act)
 
 class WeightDialogTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        auto& s = core::programSettings();
-        for (int n = 1; n <= 4; ++n)
-            s.setText("CCPORT" + std::to_string(n), "09600,E,7,1,002,005,005");
-        s.setText("CCPORT", "1");
-        s.setText("CSTABLE", "3");
-        s.setText("NINTERV", "50");
-        s.setText("CZEROW", "0");
-        s.setText("CWREAD", "1");
-        s.setText("CMINUS", "0");
-        s.setText("CTLDST", "3");
-        s.setText("CSYSSOUND", "N");
-    }
+    void SetUp() override { scaletest::setLinkSettings(); }
     void TearDown() override { core::programSettings().clear(); }
 
     testsupport::RecordingPrompts prompts;
