@@ -10,6 +10,9 @@
 #include <QVBoxLayout>
 
 #include "core/clock.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "ui/browse_widget.h"
 #include "ui/dialog.h"
 #include "ui/fonts.h"
 #include "ui/thai_text.h"
@@ -55,6 +58,31 @@ PictureButton* ToolBar::addPictureButton(const std::string& picturePath, const s
     b->setFixedSize(iconSize() + QSize(6, 6));
     addWidget(b);
     return b;
+}
+
+PictureButton* ToolBar::addLibraryButton(const std::string& picture, const std::string& tooltip)
+{
+    const std::string path =
+        core::paths::join(core::programSettings().text("CDRV1"), std::string("library\\") + picture);
+    PictureButton* b = addPictureButton(path, tooltip, tooltip, false);
+    if (!core::paths::exists(path)) {
+        b->setCaption(tooltip);
+        b->setFixedSize(b->sizeHint().expandedTo(iconSize() + QSize(6, 6)));
+    }
+    return b;
+}
+
+void paintColours(QWidget* w, int text, int back)
+{
+    QPalette pal = w->palette();
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            pal.setColor(group, role, windowsColour(text));
+        for (const auto role : {QPalette::Base, QPalette::Window, QPalette::Button})
+            pal.setColor(group, role, windowsColour(back));
+    }
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
 }
 
 MessageBar::MessageBar(QWidget* parent) : QStatusBar(parent), m_label(new QLabel(this))

@@ -34,7 +34,22 @@ public:
     explicit ToolBar(QSize buttonSize, QWidget* parent = nullptr);
     PictureButton* addPictureButton(const std::string& picturePath, const std::string& tooltip,
                                     const std::string& message, bool startsGroup);
+    // A screen's tool-bar button: its picture from the site's picture library (CDRV1 + "library\\"
+    // + `picture`), the tooltip (TIS-620) also its status text; without the picture file the
+    // button shows the tooltip as its caption, so it still says what it does.
+    PictureButton* addLibraryButton(const std::string& picture, const std::string& tooltip);
 };
+
+// Windows colour numbers (0x00BBGGRR) the screens paint their bands and status texts with.
+constexpr int kWindowsWhite = 16777215;
+constexpr int kWindowsBlack = 0;
+constexpr int kWindowsBlue = 16711680;
+constexpr int kWindowsGreen = 65280;
+constexpr int kWindowsRed = 255;
+
+// Text and background of a label, field or button in Windows colour numbers, the same whether it
+// is enabled or not.
+void paintColours(QWidget* w, int text, int back);
 
 // The message bar: one centred text - the message of the highlighted menu item or the button under
 // the mouse, else the default text - and the keyboard's insert-mode indicator at the right.

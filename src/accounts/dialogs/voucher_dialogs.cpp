@@ -9,8 +9,6 @@
 
 #include "accounts/production_screen.h"
 #include "accounts/voucher_screen.h"
-#include "core/paths.h"
-#include "core/settings.h"
 #include "core/tis620.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
@@ -22,24 +20,7 @@ namespace {
 using core::tis620::T;
 
 constexpr QSize kToolButtonSize(40, 40);
-// Windows colour numbers (0x00BBGGRR).
-constexpr int kWhite = 16777215;
-constexpr int kBlack = 0;
-constexpr int kBlue = 16711680;
-constexpr int kGreen = 65280;
-constexpr int kRed = 255;
 constexpr int kLinesHeight = 180;
-
-void paint(QWidget* w, int text, int back)
-{
-    QPalette pal = w->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        for (const auto role : {QPalette::Text, QPalette::WindowText})
-            pal.setColor(group, role, ui::windowsColour(text));
-        pal.setColor(group, QPalette::Base, ui::windowsColour(back));
-    }
-    w->setPalette(pal);
-}
 
 QPushButton* plainButton(const std::string& caption, QWidget* parent)
 {
@@ -91,9 +72,9 @@ DocumentDialog::DocumentDialog(DocumentScreen& screen, QWidget* parent)
     layout->addWidget(m_form);
     buildPayButtons();
     if (ui::EntryField* f = m_form->field("cStat"))
-        paint(f, kWhite, kRed);
+        ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsRed);
     if (ui::EntryField* f = m_form->field("cRecP"))
-        paint(f, kWhite, kGreen);
+        ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsGreen);
     if (m_screen.hasLines())
         buildLines();
     buildToolBar();
@@ -157,16 +138,8 @@ void DocumentDialog::buildLines()
 void DocumentDialog::buildToolBar()
 {
     auto* bar = new ui::ToolBar(kToolButtonSize, this);
-    const std::string library = core::programSettings().text("CDRV1");
     for (const DocToolButton& def : documentToolBar()) {
-        const std::string path = core::paths::join(library, std::string("library\\") + def.picture);
-        const std::string tip = T(def.tooltip);
-        ui::PictureButton* b = bar->addPictureButton(path, tip, tip, false);
-        // Without its picture a button still says what it does.
-        if (!core::paths::exists(path)) {
-            b->setCaption(tip);
-            b->setFixedSize(b->sizeHint().expandedTo(kToolButtonSize));
-        }
+        ui::PictureButton* b = bar->addLibraryButton(def.picture, T(def.tooltip));
         b->setFocusPolicy(def.button == DocButton::Save ? Qt::TabFocus : Qt::NoFocus);
         m_buttons[std::size_t(def.button)] = b;
         const DocButton which = def.button;
@@ -247,7 +220,7 @@ TicketSelectionDialog::TicketSelectionDialog(TicketSelection& selection, QWidget
       m_browse(weighing::documentBrowse(selection.source(), selection.browse(),
                                         weighing::browseColumns(selection.columns()), this))
 {
-    m_browse->setRowColour([](const ui::BrowseWindow::Row& r) { return TicketSelection::rowMarked(r.cells) ? kBlue : kBlack; });
+    m_browse->setRowColour([](const ui::BrowseWindow::Row& r) { return TicketSelection::rowMarked(r.cells) ? ui::kWindowsBlue : ui::kWindowsBlack; });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_browse, 1);
     auto* row = new QHBoxLayout();

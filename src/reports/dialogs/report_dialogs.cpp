@@ -19,10 +19,6 @@ namespace {
 
 using core::tis620::T;
 
-constexpr int kBlue = 0xFF0000;    // Windows colour numbers are 0x00BBGGRR
-constexpr int kGreen = 0x00FF00;
-constexpr int kWhite = 0xFFFFFF;
-
 }  // namespace
 
 // ---- REPSELECT
@@ -37,8 +33,8 @@ ReportPickerDialog::ReportPickerDialog(ReportPicker& picker, QWidget* parent)
         width += c.width;
     }
     m_browse = new ui::BrowseWidget(picker.rows(), columns, this);
-    m_browse->setHeaderColours(ui::windowsColour(kWhite), ui::windowsColour(kBlue));
-    m_browse->setHighlightColour(ui::windowsColour(kGreen));
+    m_browse->setHeaderColours(ui::windowsColour(ui::kWindowsWhite), ui::windowsColour(ui::kWindowsBlue));
+    m_browse->setHighlightColour(ui::windowsColour(ui::kWindowsGreen));
     m_browse->setRowColour([](const ui::BrowseWindow::Row& r) { return codes::SELCOLOR(r.deleted); });
     picker.browse().setView({.refresh = [this] { m_browse->refreshAll(); },
                              .focus = [this] { m_browse->setFocus(); },

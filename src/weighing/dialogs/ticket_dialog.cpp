@@ -8,8 +8,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "core/paths.h"
-#include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "scale/weight_dialog.h"
@@ -24,31 +22,10 @@ using core::tis620::T;
 
 constexpr QSize kToolButtonSize(40, 40);
 
-// Windows colour numbers (0x00BBGGRR) of the screen's bands and status texts.
-constexpr int kWhite = 16777215;
-constexpr int kBlack = 0;
-constexpr int kBlue = 16711680;
-constexpr int kGreen = 65280;
-constexpr int kRed = 255;
-
-// Text and background of a label or a field, the same whether enabled or not.
-void paint(QWidget* w, int text, int back)
-{
-    QPalette pal = w->palette();
-    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        for (const auto role : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
-            pal.setColor(group, role, ui::windowsColour(text));
-        for (const auto role : {QPalette::Base, QPalette::Window, QPalette::Button})
-            pal.setColor(group, role, ui::windowsColour(back));
-    }
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
-}
-
 QLabel* bandLabel(const std::string& text, QWidget* parent)
 {
     auto* l = new QLabel(ui::fromTis(text), parent);
-    paint(l, kWhite, kBlue);
+    ui::paintColours(l, ui::kWindowsWhite, ui::kWindowsBlue);
     l->setContentsMargins(4, 1, 4, 1);
     return l;
 }
@@ -133,11 +110,11 @@ void TicketDialog::buildExtras()
     }
     for (const char* name : {"cDayin", "cDayOut"})
         if (QLabel* l = m_form->label(name))
-            paint(l, kBlack, kGreen);
+            ui::paintColours(l, ui::kWindowsBlack, ui::kWindowsGreen);
     if (ui::EntryField* f = m_form->field("cStat"))
-        paint(f, kWhite, kRed);
+        ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsRed);
     if (ui::EntryField* f = m_form->field("cRecP"))
-        paint(f, kWhite, kGreen);
+        ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsGreen);
 
     for (int which = 1; which <= 2; ++which) {
         auto* weigh = new QPushButton(ui::fromTis(TicketScreen::weighButtonCaption(which)), m_form);
@@ -153,16 +130,8 @@ void TicketDialog::buildExtras()
 void TicketDialog::buildToolBar(QWidget* under)
 {
     auto* bar = new ui::ToolBar(kToolButtonSize, under);
-    const std::string library = core::programSettings().text("CDRV1");
     for (const ToolButtonDef& def : ticketToolBar()) {
-        const std::string path = core::paths::join(library, std::string("library\\") + def.picture);
-        const std::string tip = T(def.tooltip);
-        ui::PictureButton* b = bar->addPictureButton(path, tip, tip, false);
-        // Without its picture a button still says what it does.
-        if (!core::paths::exists(path)) {
-            b->setCaption(tip);
-            b->setFixedSize(b->sizeHint().expandedTo(kToolButtonSize));
-        }
+        ui::PictureButton* b = bar->addLibraryButton(def.picture, T(def.tooltip));
         b->setFocusPolicy(def.button == TicketButton::Save ? Qt::TabFocus : Qt::NoFocus);
         m_buttons[std::size_t(def.button)] = b;
         const TicketButton which = def.button;
