@@ -421,6 +421,23 @@ bool DocumentScreen::MNDTDELE()
         display(true);
         return false;
     }
+    // A settlement line settles its ticket again only while the ticket is live and still has the
+    // line's amount open (checked under the ticket's lock, kept for the posting): another voucher
+    // may have settled it since the line was marked.
+    if (marked && !weighing::lineMaySettleAgain(m_ws, nullptr)) {
+        core::Value type, ticket;
+        (void)d.get("TYPE", &type);
+        (void)d.get("TICKET", &ticket);
+        (void)storage::unlockAll(m_ws);
+        core::prompts().message(core::MessageKind::Info,
+                                T("ใบชั่ง ") + core::xbase::alltrim(type.asText()) + " " +
+                                    core::xbase::alltrim(ticket.asText()) +
+                                    T(" ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ"),
+                                T("  การคำนวณยอดคงเหลือ"));
+        display(true);
+        return false;
+    }
+    (void)m_ws.select("Detail");
     for (;;) {
         const storage::Status s = marked ? d.recall() : d.deleteRecord();
         if (!weighing::faultRetry(s, marked ? "RECALL" : "DELETE", &d))

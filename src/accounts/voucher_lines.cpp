@@ -123,7 +123,8 @@ bool VoucherLineEditor::checkFit()
     const double amount = money(m_values.number("cdAmount"));
     if (amount > kMaxAmount)
         return false;  // the field refuses it
-    const double total = m_screen.lineTotal() - (newLine() ? 0 : m_oldAmount) + amount;
+    const double total = m_screen.lineTotal() - (newLine() ? 0 : weighing::settlementSign(m_oldLine.type) * m_oldAmount) +
+                         weighing::settlementSign(m_values.text("cdType")) * amount;
     if (!fitsAmount(*m_screen.workspace().find("Wdata"), total)) {
         core::prompts().message(core::MessageKind::Info, weighing::misfitText(m_screen.fieldLabel("AMOUNT")),
                                 T("  ส่วนบันทึกข้อมูล"));
@@ -147,6 +148,13 @@ bool VoucherLineEditor::withinOpenAmount(double amount)
     }
     storage::Table* ticket = weighing::seekSettledTicket(ws, m_values.text("cdType"), m_values.get("cdDate"),
                                                          m_values.text("cdTime"), m_values.text("cdTicket"));
+    if (ticket && ticket->deleted()) {
+        (void)ws.select("Wdata");
+        core::prompts().message(core::MessageKind::Info,
+                                T("ใบชั่ง ") + core::xbase::alltrim(m_values.text("cdTicket")) + T(" ถูกสั่งลบแล้ว"),
+                                T("  ส่วนบันทึกข้อมูล"));
+        return false;
+    }
     double open = ticket ? money(weighing::openOnAccount(*ticket)) : 0;
     if (ticket && ticket == before && ticket->recNo() == beforeRecord)
         open = money(open + m_oldAmount);
@@ -356,6 +364,7 @@ void TicketSelection::settle(const std::string& type, const std::string& ticket,
         m_stopped = true;
     };
     double amount = money(listedAmount);
+    const int sign = weighing::settlementSign(type);
     storage::Table* tickets = weighing::seekSettledTicket(m_ws, type, date, time, ticket);
     const std::uint32_t recno = tickets ? tickets->recNo() : 0;
     if (tickets) {
@@ -370,7 +379,7 @@ void TicketSelection::settle(const std::string& type, const std::string& ticket,
         }
         const double settled = std::max(fieldOf(*tickets, "DRCR").asNumber(), 0.0);
         amount = money(settled - fieldOf(*tickets, "CLEAR").asNumber());
-        if (amount <= 0 || !fitsAmount(vouchers, m_screen.lineTotal() + amount)) {
+        if (amount <= 0 || !fitsAmount(vouchers, m_screen.lineTotal() + sign * amount)) {
             (void)storage::unlockAll(m_ws);
             if (amount > 0)
                 tooWide();
@@ -391,7 +400,7 @@ void TicketSelection::settle(const std::string& type, const std::string& ticket,
         core::prompts().message(core::MessageKind::Info, T("ไม่พบข้อมูลยอดเดิม"), T("  การคำนวณยอดคงเหลือ"));
         if (amount <= 0)
             return;
-        if (!fitsAmount(vouchers, m_screen.lineTotal() + amount)) {
+        if (!fitsAmount(vouchers, m_screen.lineTotal() + sign * amount)) {
             tooWide();
             return;
         }
@@ -401,7 +410,7 @@ void TicketSelection::settle(const std::string& type, const std::string& ticket,
                              {"DATE", date},
                              {"TIME", core::Value::text(time)},
                              {"AMOUNT", core::Value::number(amount, 2)}})) {
-        m_screen.values().setNumber("cTotal", money(m_screen.lineTotal() + amount), 2);
+        m_screen.values().setNumber("cTotal", money(m_screen.lineTotal() + sign * amount), 2);
         return;
     }
     m_stopped = true;

@@ -176,7 +176,8 @@ void VoucherScreen::walkLines()
                 break;
             if (!d->deleted()) {
                 ++count;
-                total += fieldOf(*d, "AMOUNT").asNumber();
+                const core::Value type = fieldOf(*d, "TYPE");
+                total += weighing::settlementSign(type.isText() ? type.asText() : "") * fieldOf(*d, "AMOUNT").asNumber();
             }
             if (fieldOf(*d, "COMPANY").asText() != company.asText() || fieldOf(*d, "DOC_NO").asText() != number.asText() ||
                 !(fieldOf(*d, "DOC_DATE").asDate() == date.asDate()))

@@ -135,6 +135,24 @@ double unitRate(storage::Workspace& ws, const std::string& unit)
 
 // Walks a table opened as "wdata" from the first record dated `start` (soft seek on its date order)
 // to its end, calling REVCALC(kind) for the records `take` accepts.
+// A ticket deleted after part of it was settled (as an earlier version allowed) left that part -
+// CLEAR - in its account: the deletion reversed only what was still open. Its settling voucher is
+// live and rolled back, so the settled part is rolled back with it, or the opening balance would
+// keep it.
+bool rollBackSettledPart(storage::Workspace& ws, int kind)
+{
+    storage::Table& t = *ws.find("wdata");
+    const double settled = number(t, t.fieldIndex("CLEAR"));
+    if (settled == 0 || kind < 1 || kind > 5)
+        return true;
+    const std::string party = core::xbase::padRight(text(t, t.fieldIndex("COMPANY")), 10);
+    const bool supplier = kind <= 2;
+    const double back = (kind == 2 || kind == 4) ? settled : -settled;
+    const bool ok = addToLedger(ws, supplier ? "apacc" : "aracc", party, {{"CODE", party}}, {{"BEGIN", back}});
+    (void)ws.select("wdata");
+    return ok;
+}
+
 bool walkFrom(storage::Workspace& ws, core::Date start, int kind, bool completedOnly)
 {
     storage::Table& t = *ws.find("wdata");
@@ -142,8 +160,13 @@ bool walkFrom(storage::Workspace& ws, core::Date start, int kind, bool completed
     for (storage::Status s = t.seek(start.dtos(), true); !t.eof(); s = t.skip()) {
         if (!s.ok())
             return false;
-        if (t.deleted() || (completedOnly && text(t, stat) != "2"))
+        if (completedOnly && text(t, stat) != "2")
             continue;
+        if (t.deleted()) {
+            if (completedOnly && !rollBackSettledPart(ws, kind))
+                return false;
+            continue;
+        }
         if (!REVCALC(ws, kind))
             return false;
         (void)ws.select("wdata");

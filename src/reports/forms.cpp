@@ -1,5 +1,7 @@
 #include "reports/forms.h"
 
+#include <algorithm>
+
 #include "core/fault.h"
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -13,9 +15,18 @@ namespace {
 
 using Kind = RangeDef::Kind;
 
-int compareOver(std::string_view value, std::string_view bound)
+// Codes compare whole, blank-padded to the same width, byte by byte as the tables order them:
+// "F001" is below "F0011", and a range F001..F001 holds F001 alone.
+int comparePadded(std::string_view value, std::string_view bound)
 {
-    return value.substr(0, bound.size()).compare(bound);
+    const std::size_t n = std::max(value.size(), bound.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto a = static_cast<unsigned char>(i < value.size() ? value[i] : ' ');
+        const auto b = static_cast<unsigned char>(i < bound.size() ? bound[i] : ' ');
+        if (a != b)
+            return a < b ? -1 : 1;
+    }
+    return 0;
 }
 
 // The fields each form's ranges bound: the table (alias), the field, the range values, whether the
@@ -181,12 +192,14 @@ bool keyStartsWithDate(std::string_view key, std::string_view field)
 
 bool textAtLeast(std::string_view value, std::string_view bound)
 {
-    return compareOver(value, core::xbase::rtrimView(bound)) >= 0;
+    bound = core::xbase::rtrimView(bound);
+    return bound.empty() || comparePadded(value, bound) >= 0;
 }
 
 bool textAtMost(std::string_view value, std::string_view bound)
 {
-    return compareOver(value, core::xbase::rtrimView(bound)) <= 0;
+    bound = core::xbase::rtrimView(bound);
+    return bound.empty() || comparePadded(value, bound) <= 0;
 }
 
 // ---- RangeCheck

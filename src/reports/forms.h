@@ -6,9 +6,10 @@
 // party or code, CCOD2BEG/CCOD2END the second party, CDOCBEG/CDOCEND document numbers (products in
 // form 4), CPROBEG/CPROEND products, CWHOBEG/CWHOEND warehouses, CDAYBEG/CDAYEND dates.
 //
-// Comparisons include both bounds. Texts compare as the evaluator's non-exact comparison does
-// against the trimmed bound: over the bound's length, so a bound "F0" takes in every code that
-// begins with "F0", and an empty bound takes in everything on its side. Dates compare as dates.
+// Comparisons include both bounds. Texts compare whole, blank-padded to the same width, so a range
+// F001..F001 holds F001 and not F0011 or F001A (sites whose codes are prefixes of one another -
+// "1", "10", "100" - get one party's statement); an empty bound takes in everything on its side.
+// Dates compare as dates.
 // One thread; the check reads the tables of the workspace it was made for.
 #pragma once
 
@@ -81,7 +82,7 @@ private:
 // True when an index key expression begins with DTOS(field) (letter case and blanks ignored).
 bool keyStartsWithDate(std::string_view key, std::string_view field);
 
-// xBase's non-exact "value >= bound" and "value <= bound" over the trimmed bound (see above).
+// "value >= bound" and "value <= bound" of whole codes, an empty bound passing (see above).
 bool textAtLeast(std::string_view value, std::string_view bound);
 bool textAtMost(std::string_view value, std::string_view bound);
 

@@ -221,7 +221,7 @@ bool ReportSession::openFormTables()
     const std::string& key = m_definition.settings.CINDEX;
     const auto code = [](int n) { return std::string(storage::codeTable(n).name); };
     const auto detailOrdered = [&](const std::string& table) {
-        return openDetail(m_ws, table) && orderDetail(m_ws, table, key, m_code);
+        return openDetail(m_ws, table) && orderDetail(m_ws, key, m_code);
     };
     const auto relate = [&](const std::string& parent, const std::string& child, const char* expression) {
         return m_relations.add(parent, child, expression).ok();

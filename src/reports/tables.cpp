@@ -108,28 +108,8 @@ bool buildReportIndex(storage::Workspace& ws, const std::string& path, const std
     return false;
 }
 
-bool orderDetail(storage::Workspace& ws, std::string_view table, const std::string& key,
-                 const std::string& reportName)
+bool orderDetail(storage::Workspace& ws, const std::string& key, const std::string& reportName)
 {
-    const auto compact = [](std::string_view text) {
-        std::string out;
-        for (const char c : text)
-            if (c != ' ')
-                out += c;
-        return core::xbase::upper(out);
-    };
-    const storage::TableDef* def = storage::findTable(table);
-    storage::Table* detail = ws.find("detail");
-    if (def && detail) {
-        for (const storage::IndexDef& ix : def->indexes) {
-            if (compact(ix.key) != compact(key))
-                continue;
-            const std::string path = core::paths::join(folderOf(*def), storage::indexFileName(ix));
-            if (detail->addOrder(path, ix.key).ok() && detail->setOrder(detail->orderCount()).ok())
-                return detail->goTop().ok();
-            break;
-        }
-    }
     return buildReportIndex(ws, reportIndexFile(), key, reportName);
 }
 

@@ -45,10 +45,11 @@ bool openDetail(storage::Workspace& ws, std::string_view table);
 bool buildReportIndex(storage::Workspace& ws, const std::string& path, const std::string& key,
                       const std::string& reportName);
 
-// Orders the catalogue table open as "detail" by the definition's key: by the table's own index
-// file when that has the same key (letter case and blanks aside; the exclusive open keeps it
-// exact and it need not be built again), else by the report index built anew.
-bool orderDetail(storage::Workspace& ws, std::string_view table, const std::string& key,
+// Orders the table open as "detail" by the definition's key in the report index, built anew from
+// the table's records - never by the table's own index file of the same key: a file left stale (a
+// record written by another program, an update interrupted on a share) would drop records from
+// the report without a word.
+bool orderDetail(storage::Workspace& ws, const std::string& key,
                  const std::string& reportName);
 
 }  // namespace reports

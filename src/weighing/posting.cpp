@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "core/paths.h"
 #include "core/prompts.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "maintenance/audit.h"
 #include "storage/ops.h"
 #include "storage/os.h"
+#include "weighing/kept_marks.h"
 #include "weighing/ticket_store.h"
 
 namespace weighing {
@@ -38,6 +42,12 @@ double numberOf(storage::Table& t, const char* field)
 {
     core::Value v;
     return t.get(field, &v).ok() && v.isNumber() ? v.asNumber() : 0;
+}
+
+std::string textOf(storage::Table& t, const char* field)
+{
+    core::Value v;
+    return t.get(field, &v).ok() && v.isText() ? v.asText() : std::string();
 }
 
 bool orderControl(const core::Settings& s)
@@ -70,10 +80,12 @@ void postGoodsTicket(PostingRun& run, int direction)
         run.addToRow("Account", company, {{"CODE", company}}, {{"BALANCE", open * accountSign}});
     flagTicket(run);
 
-    const std::string number = core::xbase::alltrim(run.screenValues().text("cRemark4"));
-    if (!orderControl(run.settings()) || (code != "TRK03" && code != "TRK04") || number.empty())
-        return;
+    // The order is the one the record names as it stands: a reversal takes the weight off the order
+    // the stored ticket quoted, the new posting (after the write) puts it on the one now typed -
+    // so clearing or changing the number on an edit moves the weight, never strands it.
     const std::string stored = run.text("REMARK4");
+    if (!orderControl(run.settings()) || (code != "TRK03" && code != "TRK04") || core::xbase::alltrim(stored).empty())
+        return;
     const std::string order = core::xbase::padRight(stored.substr(0, std::min<std::size_t>(stored.size(), 10)), 10);
     if (!run.addToExistingRow("Order", company + product + order,
                               {{"WEIGHT", run.number("QTY") * accountSign},
@@ -141,9 +153,11 @@ void postSettlementLine(PostingRun& run, int direction)
     core::Value date;
     if (storage::Table* line = ws.find("detail"))
         (void)line->get("DATE", &date);
-    if (seekSettledTicket(ws, run.text("TYPE"), date, run.text("TIME"), run.text("TICKET")))
-        addToSettled(ws, run.number("AMOUNT") * direction, run.held());
-    else
+    if (storage::Table* ticket = seekSettledTicket(ws, run.text("TYPE"), date, run.text("TIME"), run.text("TICKET"))) {
+        // A ticket marked deleted is out of the ledgers, and so is what settled it.
+        if (!ticket->deleted())
+            addToSettled(ws, run.number("AMOUNT") * direction, run.held());
+    } else
         run.tell(T("ไม่พบข้อมูลการชั่งเดิม"), T("  Update status ") + run.kind().code);
     run.selectDocument();
 }
@@ -200,6 +214,12 @@ const char* settledTicketAlias(std::string_view type)
     return nullptr;
 }
 
+int settlementSign(std::string_view type)
+{
+    const std::string t = core::xbase::upper(core::xbase::alltrim(type));
+    return t == "CAN" || t == "RET" ? -1 : +1;
+}
+
 // The seek is made on the date order; the table is then put back on the order it was on (the
 // voucher screen lists open tickets on COMPANY+ACCOUNT), which keeps the position.
 storage::Table* seekSettledTicket(storage::Workspace& ws, std::string_view type, const core::Value& date,
@@ -219,6 +239,33 @@ storage::Table* seekSettledTicket(storage::Workspace& ws, std::string_view type,
     const bool found = tickets->seek(key).ok() && tickets->found();
     (void)tickets->setOrder(order);
     return found ? tickets : nullptr;
+}
+
+bool lineMaySettleAgain(storage::Workspace& ws, const storage::Table* keep)
+{
+    storage::Table* line = ws.find("detail");
+    if (!line || line->eof())
+        return true;
+    core::Value type, date, time, number, amount;
+    (void)line->get("TYPE", &type);
+    (void)line->get("DATE", &date);
+    (void)line->get("TIME", &time);
+    (void)line->get("TICKET", &number);
+    (void)line->get("AMOUNT", &amount);
+    const std::string typeText = type.isText() ? type.asText() : std::string();
+    if (!settledTicketAlias(typeText))
+        return true;
+    storage::Table* ticket = seekSettledTicket(ws, typeText, date, time.isText() ? time.asText() : std::string(),
+                                               number.isText() ? number.asText() : std::string());
+    bool may = true;
+    if (ticket) {
+        may = storage::REC_LOCK(ws) && !ticket->deleted() &&
+              core::xbase::roundDecimal(openOnAccount(*ticket) - amount.asNumber(), 2) >= 0;
+        if (!may)
+            (void)storage::unlockAll(ws, keep);
+    }
+    (void)ws.select("detail");
+    return may;
 }
 
 double openOnAccount(storage::Table& t)
@@ -277,8 +324,11 @@ void PostingRun::addInPlace(std::initializer_list<std::pair<const char*, double>
             for (const auto& [field, delta] : deltas) {
                 core::Value v;
                 STORAGE_TRY(row.get(field, &v));
-                // Balances are added as computed, with no rounding of their own beyond the field's.
-                made.push_back(core::Value::number(v.asNumber() + delta, v.decimals()));
+                // Each posting moves the row by its amount in the field's own precision (rounded half
+                // away from zero, as the field stores it), so a reversal takes off exactly what the
+                // posting put on: 0.125 posted and reversed leaves 0, not 0.01.
+                made.push_back(core::Value::number(v.asNumber() + core::xbase::roundDecimal(delta, v.decimals()),
+                                                   v.decimals()));
             }
             sums = std::move(made);
         }
@@ -372,26 +422,36 @@ bool Posting::postsItself(const DocumentKind* kind, storage::Table& doc) const
     return false;
 }
 
-// A settlement line marked on its own was taken off its ticket then; the ticket may have been
-// settled by another voucher since. Reviving the line would settle it a second time (CLEAR above
-// DRCR), so it stays marked when its ticket no longer has the line's amount open. A ticket that is
-// not there was never settled by the line: it may be revived.
-bool Posting::settledElsewhere(const DocumentKind& kind)
+// Lines the person had marked before the document's deletion: their RECORD keys, found among
+// the document's lines (current record of "wdata", lines in "detail" on INDENT+RECORD).
+std::vector<std::string> Posting::handMarkedLines()
 {
-    const DocumentKind* line = kind.lineCode ? find(kind.lineCode) : nullptr;
-    storage::Table* d = m_ws.find("detail");
-    if (!line || line->post != postSettlementLine || !d)
-        return false;
-    PostingRun run(m_ws, m_values, m_settings, *line);
-    core::Value date;
-    (void)d->get("DATE", &date);
-    storage::Table* ticket = seekSettledTicket(m_ws, run.text("TYPE"), date, run.text("TIME"), run.text("TICKET"));
-    const bool settled = ticket && core::xbase::roundDecimal(openOnAccount(*ticket) - run.number("AMOUNT"), 2) < 0;
+    std::vector<std::string> records;
+    storage::Table* doc = m_ws.find("wdata");
+    storage::Table* lines = m_ws.find("detail");
+    core::Value indent;
+    if (!doc || !lines || !doc->get("INDENT", &indent).ok() || !indent.isText())
+        return records;
     (void)m_ws.select("detail");
-    return settled;
+    for (storage::Status s = lines->seek(indent.asText()); s.ok() && lines->found() && !lines->eof(); s = lines->skip()) {
+        core::Value lineIndent, record;
+        if (!lines->get("INDENT", &lineIndent).ok() || lineIndent.asText() != indent.asText())
+            break;
+        if (lines->deleted() && lines->get("RECORD", &record).ok() && record.isText())
+            records.push_back(record.asText());
+    }
+    (void)m_ws.select("wdata");
+    return records;
 }
 
-void Posting::walkLines(const DocumentKind& kind, bool undelete)
+// The folder of the line table open as "detail" (where the hand-marked lines are remembered).
+std::string Posting::linesFolder()
+{
+    storage::Table* lines = m_ws.find("detail");
+    return lines ? std::filesystem::path(lines->path()).parent_path().string() : std::string();
+}
+
+void Posting::walkLines(const DocumentKind& kind, bool undelete, const std::vector<std::string>& keepMarked)
 {
     storage::Table* doc = m_ws.find("wdata");
     storage::Table* lines = m_ws.find("detail");
@@ -410,23 +470,39 @@ void Posting::walkLines(const DocumentKind& kind, bool undelete)
             break;
         const std::uint32_t line = lines->recNo();
         const bool marked = lines->deleted();
-        if (undelete) {
-            if (marked && settledElsewhere(kind)) {
-                core::Value type, number;
-                (void)lines->get("TYPE", &type);
-                (void)lines->get("TICKET", &number);
-                keptMarked += (keptMarked.empty() ? "" : ", ") + core::xbase::alltrim(type.asText()) + " " +
-                              core::xbase::alltrim(number.asText());
-            } else {
-                core::Value amount;
-                if (lines->get("AMOUNT", &amount).ok())
-                    total += amount.asNumber();
-                if (marked) {
-                    lockedWrite(m_ws, m_held, [](storage::Table& t) { return t.recall(); });
+        core::Value record, type, amount;
+        (void)lines->get("RECORD", &record);
+        (void)lines->get("TYPE", &type);
+        (void)lines->get("AMOUNT", &amount);
+        const bool byHand =
+            marked && std::find(keepMarked.begin(), keepMarked.end(), record.isText() ? record.asText() : "") !=
+                          keepMarked.end();
+        if (undelete && !byHand) {
+            // The line is locked before its ticket, as a line unmarked on its own is.
+            bool revived = !marked;
+            if (marked && storage::REC_LOCK(m_ws)) {
+                if (!lines->deleted()) {
+                    revived = false;  // another workstation took the mark off meanwhile: it posted it
+                } else if (!lineMaySettleAgain(m_ws, m_held)) {
+                    core::Value number;
+                    (void)lines->get("TICKET", &number);
+                    keptMarked += (keptMarked.empty() ? "" : ", ") + core::xbase::alltrim(type.asText()) + " " +
+                                  core::xbase::alltrim(number.asText());
+                } else {
+                    for (;;) {
+                        const storage::Status s = lines->recall();
+                        if (!faultRetry(s, "RECALL", lines))
+                            break;
+                    }
+                    (void)storage::commitAll(m_ws);
                     UPSTATUS(kind.lineCode, +1);
+                    revived = true;
                 }
+                (void)storage::unlockAll(m_ws, m_held);
             }
-        } else if (!marked) {
+            if (revived)
+                total += settlementSign(type.isText() ? type.asText() : "") * amount.asNumber();
+        } else if (!undelete && !marked) {
             UPSTATUS(kind.lineCode, -1, true);
             (void)m_ws.select("detail");
             lockedWrite(m_ws, m_held, [](storage::Table& t) { return t.deleteRecord(); });
@@ -457,6 +533,8 @@ bool Posting::PDELETE(std::string_view code)
         return false;
     (void)m_ws.select("wdata");
     const bool marked = doc->deleted();
+    if (!marked && refuseSettledDeletion(kind, *doc))
+        return false;
     if (!core::prompts().confirm(T(marked ? "ยกเลิกการสั่งลบข้อมูลนี้" : "สั่งทำเครื่องหมายลบข้อมูลนี้"),
                                  T("  กรุณายืนยันการทำงาน")))
         return false;
@@ -467,9 +545,26 @@ bool Posting::PDELETE(std::string_view code)
     // reverses, and a save over the document (saveOver) comes wholly before or wholly after.
     if (!storage::REC_LOCK(m_ws))
         return false;
-    if (doc->deleted() != marked) {
+    if (doc->deleted() != marked || (!marked && refuseSettledDeletion(kind, *doc))) {
         (void)storage::unlockAll(m_ws);
         return false;
+    }
+    // The lines marked by hand before a deletion are remembered before anything changes, so that
+    // the undeletion leaves them as they were; when that cannot be stored nothing is done.
+    std::vector<std::string> keepMarked;
+    if (kind && kind->lineCode) {
+        if (marked) {
+            keepMarked = keptmarks::take(linesFolder(), kind->lineCode, textOf(*doc, "INDENT"));
+        } else if (const storage::Status kept =
+                       keptmarks::remember(linesFolder(), kind->lineCode, textOf(*doc, "INDENT"), handMarkedLines());
+                   !kept.ok()) {
+            (void)storage::unlockAll(m_ws);
+            (void)m_ws.select("wdata");
+            tellOrDefer(nullptr, T("ไม่สามารถบันทึกแฟ้ม ") + std::string(keptmarks::kTableFile) + " : " + kept.message(),
+                        T("  กรุณาตรวจสอบ"));
+            return false;
+        }
+        (void)m_ws.select("wdata");
     }
     for (;;) {
         const storage::Status s = marked ? doc->recall() : doc->deleteRecord();
@@ -480,7 +575,7 @@ bool Posting::PDELETE(std::string_view code)
     hold(*doc);
     if (marked) {
         if (kind && kind->lineCode)
-            walkLines(*kind, true);
+            walkLines(*kind, true, keepMarked);
         if (postsItself(kind, *doc))
             UPSTATUS(code, +1);
         (void)maintenance::auditDeletion(m_ws, code, false);
@@ -493,6 +588,56 @@ bool Posting::PDELETE(std::string_view code)
     }
     release();
     (void)m_ws.select("wdata");
+    return true;
+}
+
+// A ticket with a settled part cannot be deleted: the vouchers that settled it would then pay for
+// goods out of the ledgers. Their lines are to be deleted first; the person is told which. Vouchers
+// and production records have no settled part.
+// The numbers of the live vouchers whose live lines settle the ticket `doc` of kind `code`, comma
+// separated: payments settle purchases ("REC"/"INV" lines) and returns ("CAN"/"RET") from
+// DETAIL1, receipts sales and their returns from DETAIL2. Read as stored, without locks.
+std::string Posting::settlingVouchers(std::string_view code, storage::Table& doc)
+{
+    const bool purchases = code == "TRK01" || code == "TRK02";
+    if (!purchases && code != "TRK03" && code != "TRK04")
+        return {};
+    const char* wantAlias = (code == "TRK01" || code == "TRK03") ? "Data1" : "Data2";
+    std::unique_ptr<storage::Table> lines;
+    const std::string path = core::paths::join(m_settings.text("CDRV2"), purchases ? "DETAIL1.DBF" : "DETAIL2.DBF");
+    if (!storage::Table::open(path, storage::ShareMode::Shared, &lines).ok())
+        return {};
+    core::Value dayIn;
+    (void)doc.get("DAYIN", &dayIn);
+    const std::string time = core::xbase::rtrim(textOf(doc, "TMIN"));
+    const std::string number = core::xbase::alltrim(textOf(doc, "TICKET"));
+    std::string found;
+    for (storage::Status s = lines->goTop(); s.ok() && !lines->eof(); s = lines->skip()) {
+        core::Value date;
+        if (lines->deleted() || !lines->get("DATE", &date).ok() || !date.isDate() || !dayIn.isDate() ||
+            !(date.asDate() == dayIn.asDate()))
+            continue;
+        const char* alias = settledTicketAlias(textOf(*lines, "TYPE"));
+        if (!alias || std::string_view(alias) != wantAlias || core::xbase::rtrim(textOf(*lines, "TIME")) != time ||
+            core::xbase::alltrim(textOf(*lines, "TICKET")) != number)
+            continue;
+        const std::string voucher = core::xbase::alltrim(textOf(*lines, "DOC_NO"));
+        if (found.find(voucher) == std::string::npos)
+            found += (found.empty() ? "" : ", ") + voucher;
+    }
+    (void)lines->close();
+    return found;
+}
+
+bool Posting::refuseSettledDeletion(const DocumentKind* kind, storage::Table& doc)
+{
+    if (!kind || kind->selfPosting != SelfPosting::WhenComplete || isZeroMoney(numberOf(doc, "CLEAR")))
+        return false;
+    const std::string settling = settlingVouchers(kind->code, doc);
+    tellOrDefer(nullptr,
+                T("ใบชั่งนี้มีการชำระเงินแล้ว ต้องลบรายการชำระก่อน") +
+                    (settling.empty() ? std::string() : T(" ใบสำคัญเลขที่ ") + settling),
+                T("  ส่วนการลบข้อมูล"));
     return true;
 }
 

@@ -57,12 +57,28 @@ std::span<const DocumentKind> documentKinds();
 // "REC" and "INV", "Data2" for "CAN" and "RET"; nullptr for "OTH" and anything else.
 const char* settledTicketAlias(std::string_view type);
 
+// How a settlement line's AMOUNT counts in its voucher's total: a payment settles a supplier's
+// receiving tickets net of their returns (a receipt a customer's dispatch tickets net of theirs),
+// so "CAN" and "RET" lines count -1, every other line +1. The line's own posting to its ticket's
+// CLEAR is unsigned either way.
+int settlementSign(std::string_view type);
+
 // The ticket a settlement line settles - by its TYPE, and its DATE, TIME and TICKET sought in the
 // ticket table's date order (DTOS(DAYIN)+TMIN+TICKET) - made the current record of that table,
 // which is left selected on its date order. nullptr when the type settles no ticket, its table is
 // not open or the ticket is not there.
 storage::Table* seekSettledTicket(storage::Workspace& ws, std::string_view type, const core::Value& date,
                                   std::string_view time, std::string_view ticket);
+
+// Whether the settlement line that is the current record of "detail", marked now, may settle its
+// ticket again - its mark taken off by hand, or by its voucher's undeletion: the ticket must be
+// live and still have the line's amount open, or another voucher settled it meanwhile (or it was
+// deleted) and posting the line would settle twice or settle a ticket out of the ledgers. A ticket
+// that is not there was never settled by the line, and lines of other types settle none: they may.
+// The check is made under the ticket's record lock, which is kept when the answer is yes - the
+// line's posting writes under it and releases it - and released (with every lock but those of
+// `keep`) when it is no. "detail" is selected on return.
+bool lineMaySettleAgain(storage::Workspace& ws, const storage::Table* keep);
 
 // What is still open of the on-account part of the current ticket of `t`: DRCR - CLEAR.
 double openOnAccount(storage::Table& t);
@@ -126,11 +142,15 @@ public:
     const DocumentKind* find(std::string_view code) const;
 
 private:
-    void walkLines(const DocumentKind& kind, bool undelete);
+    // Deletes (reverses and marks) the document's live lines, or undeletes (recalls and posts) its
+    // marked ones but those in `keepMarked` (RECORD keys of lines marked by hand before).
+    void walkLines(const DocumentKind& kind, bool undelete, const std::vector<std::string>& keepMarked = {});
+    std::vector<std::string> handMarkedLines();
+    bool refuseSettledDeletion(const DocumentKind* kind, storage::Table& doc);
+    std::string settlingVouchers(std::string_view code, storage::Table& doc);
+    std::string linesFolder();
     // Whether the kind's document posts itself in the state of its current record.
     bool postsItself(const DocumentKind* kind, storage::Table& doc) const;
-    // A marked settlement line being undeleted, whose ticket no longer has the line's amount open.
-    bool settledElsewhere(const DocumentKind& kind);
 
     storage::Workspace& m_ws;
     const core::ValueMap& m_values;

@@ -170,7 +170,12 @@ void TicketScreen::TRDISP()
     (void)m_ws.select(kTicketAlias);
     storage::Table& t = ticketTable();
     loadTicketValues(m_kind, m_ws, m_values);
+    // The site's variables belong to the ticket shown, as the print command computes them: left
+    // from the ticket shown before, a template printing them would print that one's.
+    for (const char* var : {"cVar1", "cVar2", "cVar3"})
+        m_values.setNumber(var, 0);
     calc().WEIGHCALC();
+    calc().applyVarFormulas();
     m_enabledFields.clear();
     m_values.setText("cRecP", m_cursor->recordPosition());
 

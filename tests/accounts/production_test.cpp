@@ -111,18 +111,45 @@ TEST_F(ProductionTest, MarkingLinesAndDeletingTheRecordReverseTheirStock)
     EXPECT_EQ(s->values().number("cLines"), 1);
     EXPECT_TRUE(site.rows("Audit").empty());  // marking a line writes no audit row
 
-    // The record: its live line reversed and marked; undeleted, every line comes back.
+    // The record: its live line reversed and marked; undeleted, exactly the lines the deletion
+    // marked come back - the one marked by hand before stays marked, its stock not weighed again.
+    // Twice, so the memory of the hand-marked line is not used up by the first undeletion.
+    for (int round = 0; round < 2; ++round) {
+        site.prompts.answers = {true};
+        s->deletePressed();
+        EXPECT_TRUE(site.rows("Stock1")[0].deleted);
+        EXPECT_EQ(site.stock("P002", "W2"), 0);
+        EXPECT_EQ(site.stock("P001", "W1"), 0);
+        site.prompts.answers = {true};
+        s->deletePressed();
+        EXPECT_FALSE(site.rows("Stock1")[0].deleted);
+        EXPECT_EQ(site.stock("P001", "W1"), 0);
+        EXPECT_EQ(site.stock("P002", "W2"), 150);
+        EXPECT_EQ(s->values().number("cLines"), 1);
+    }
     site.prompts.answers = {true};
-    s->deletePressed();
-    EXPECT_TRUE(site.rows("Stock1")[0].deleted);
-    EXPECT_EQ(site.stock("P002", "W2"), 0);
-    EXPECT_EQ(site.stock("P001", "W1"), 0);
-    site.prompts.answers = {true};
-    s->deletePressed();
-    EXPECT_FALSE(site.rows("Stock1")[0].deleted);
+    s->lineBrowse()->source().goTop();
+    ASSERT_TRUE(s->MNDTDELE());  // unmarked by hand: posted again
     EXPECT_EQ(site.stock("P001", "W1"), 2000);
-    EXPECT_EQ(site.stock("P002", "W2"), 150);
-    EXPECT_EQ(audited(site, false), (std::vector<std::string>{"STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ"}));
+    EXPECT_EQ(audited(site, false), (std::vector<std::string>{"STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ",
+                                                              "STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ"}));
+}
+
+// The stock ledger keeps two decimals; a posting and its reversal move it by the same stored amount.
+TEST_F(ProductionTest, AQuantityFinerThanTheLedgerPostedAndReversedLeavesNothing)
+{
+    auto s = open();
+    ASSERT_TRUE(newRecord(*s));
+    host.lineDialogs = {productionLine("P001", "W1", "KG", 0.125), productionLine("P001", "W1", "KG", -0.125)};
+    s->addLines();
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 0);
+    s->lineBrowse()->source().goTop();
+    site.prompts.answers = {true};
+    ASSERT_TRUE(s->MNDTDELE());
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -0.13);
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 0);
 }
 
 TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)

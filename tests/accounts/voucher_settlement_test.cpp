@@ -7,6 +7,7 @@
 #include "storage/fault_fs.h"
 #include "support/seams.h"
 #include "voucher_fixture.h"
+#include "weighing/ticket_model.h"
 
 using namespace accounts;
 using namespace vouchertest;
@@ -155,9 +156,9 @@ TEST_F(SettlementTest, ALineMaySettleNoMoreThanItsTicketHasOpen)
     }
 }
 
-// A line of voucher 1 marked on its own, its ticket then settled by voucher 2 (by `elsewhere`), and
-// voucher 1 deleted and undeleted: the line comes back only while its ticket still has its amount
-// open. Each case has tickets of its own: 1,000 (the marked line) and 500 (a line left live).
+// Voucher 1 deleted (its lines reversed), the ticket of its first line then settled by voucher 2
+// (by `elsewhere`), and voucher 1 undeleted: that line comes back only while its ticket still has
+// its amount open. Each case has tickets of its own: 1,000 (the first line) and 500 (the second).
 TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSettledSince)
 {
     struct Case {
@@ -175,37 +176,157 @@ TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSet
     for (int i = 0; i < int(std::size(cases)); ++i) {
         const Case& c = cases[i];
         SCOPED_TRACE(c.elsewhere);
-        const std::string marked = "00000" + std::to_string(2 * i + 1);
+        const std::string settled = "00000" + std::to_string(2 * i + 1);
         const std::string live = "00000" + std::to_string(2 * i + 2);
         ASSERT_TRUE(newVoucher(*first, "F001"));
         const std::string number = first->values().text("cTicket");
-        host.lineDialogs = {voucherLine("REC", marked.c_str(), 1000), voucherLine("REC", live.c_str(), 500)};
+        host.lineDialogs = {voucherLine("REC", settled.c_str(), 1000), voucherLine("REC", live.c_str(), 500)};
         first->addLines();
-        toLine(*first, 0);
-        site.prompts.answers = {true};
-        ASSERT_TRUE(first->MNDTDELE());
         payInCash(*first);
+        site.prompts.answers = {true};
+        first->deletePressed();
+        EXPECT_EQ(ticket(site, "Wdata1", settled.c_str()).number("CLEAR"), 0);
         if (c.elsewhere > 0) {
             ASSERT_TRUE(newVoucher(*second, "F001"));
-            host.lineDialogs = {voucherLine("REC", marked.c_str(), c.elsewhere)};
+            host.lineDialogs = {voucherLine("REC", settled.c_str(), c.elsewhere)};
             second->addLines();
             payInCash(*second);
         }
-        site.prompts.answers = {true, true};
-        first->deletePressed();
+        site.prompts.answers = {true};
         site.prompts.shown.clear();
         first->deletePressed();
 
-        const double settled = c.revived ? 1000 : c.elsewhere;
-        EXPECT_EQ(ticket(site, "Wdata1", marked.c_str()).number("CLEAR"), settled);
+        EXPECT_EQ(ticket(site, "Wdata1", settled.c_str()).number("CLEAR"), c.revived ? 1000 : c.elsewhere);
         EXPECT_EQ(ticket(site, "Wdata1", live.c_str()).number("CLEAR"), 500);
-        EXPECT_EQ(lines(number), (Texts{(c.revived ? "REC " : "*REC ") + marked + " 1000", "REC " + live + " 500"}));
+        EXPECT_EQ(lines(number), (Texts{(c.revived ? "REC " : "*REC ") + settled + " 1000", "REC " + live + " 500"}));
         EXPECT_EQ(site.find("Money1", "TICKET", number)->number("AMOUNT"), c.revived ? 1500 : 500);
         Texts told = {"ยกเลิกการสั่งลบข้อมูลนี้"};
         if (!c.revived)
-            told.push_back("รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : REC " + marked);
+            told.push_back("รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : REC " + settled);
         EXPECT_EQ(shownTexts(site.prompts), told);
         payInCash(*first);
+    }
+}
+
+// The sequences after which a ledger used to go wrong: tickets 000001 (1,000 on account) and
+// 000002 (800) of F001, and its return 000001 (200).
+class SettlementSequenceTest : public SettlementTest {
+protected:
+    void SetUp() override
+    {
+        site.load("Wdata1", std::string(kTicketHeader) +
+                                "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n"
+                                "000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,6450,800,0,\n");
+        site.load("Wdata2", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,11:00:00,100,725,525,200,0,\n");
+        site.load("ApAcc", "CODE,BALANCE,BORROW\nF001,1600,0\n");
+    }
+    double balance() const { return site.account("ApAcc", "F001"); }
+
+    weighingtest::ScriptedHost tickets;
+};
+
+TEST_F(SettlementSequenceTest, APaymentSettlesPurchasesNetOfTheirReturns)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    selectAll(*s);
+    EXPECT_EQ(lines("000001"), (Texts{"REC 000001 1000", "CAN 000001 200", "REC 000002 800"}));
+    EXPECT_EQ(s->values().number("cAmount"), 1600);
+    payInCash(*s);
+    EXPECT_EQ(balance(), 0);
+    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
+    EXPECT_EQ(ticket(site, "Wdata2", "000001").text("ACCOUNT"), "1");
+    // Deleted and undeleted: the same net amount comes off and goes back.
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_EQ(balance(), 1600);
+    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 0);
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_EQ(site.find("Money1", "TICKET", "000001")->number("AMOUNT"), 1600);
+    EXPECT_EQ(balance(), 0);
+}
+
+TEST_F(SettlementSequenceTest, ASettledTicketCannotBeDeletedAndADeletedOneCannotBeSettled)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 400)};
+    s->addLines();
+    payInCash(*s);
+    {
+        weighing::TicketScreen purchases(1, 6, tickets);
+        ASSERT_TRUE(purchases.open());
+        purchases.PROCMOVE(4);
+        site.prompts.shown.clear();
+        site.prompts.answers = {true};
+        purchases.deletePressed();
+        EXPECT_EQ(shownTexts(site.prompts),
+                  Texts{"ใบชั่งนี้มีการชำระเงินแล้ว ต้องลบรายการชำระก่อน ใบสำคัญเลขที่ 000001"});
+        EXPECT_FALSE(ticket(site, "Wdata1", "000001").deleted);
+        // 000002 has nothing settled: it may go, and then no line may settle it.
+        purchases.PROCMOVE(1);
+        site.prompts.answers = {true};
+        purchases.deletePressed();
+        EXPECT_TRUE(ticket(site, "Wdata1", "000002").deleted);
+    }
+    EXPECT_EQ(balance(), 1600 - 400 - 800);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    site.prompts.shown.clear();
+    host.lineDialogs = {voucherLine("REC", "000002", 100, "09:00:00")};
+    s->addLines();
+    EXPECT_EQ(shownTexts(site.prompts), Texts{"ใบชั่ง 000002 ถูกสั่งลบแล้ว"});
+    EXPECT_EQ(ticket(site, "Wdata1", "000002").number("CLEAR"), 0);
+}
+
+TEST_F(SettlementSequenceTest, UnmarkingALineNeverSettlesATicketTwice)
+{
+    auto a = open(1);
+    auto b = open(1);
+    ASSERT_TRUE(newVoucher(*a, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 1000)};
+    a->addLines();
+    toLine(*a, 0);
+    site.prompts.answers = {true};
+    ASSERT_TRUE(a->MNDTDELE());
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+    ASSERT_TRUE(newVoucher(*b, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 1000)};
+    b->addLines();
+    payInCash(*b);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
+
+    a->PROCMOVE(4);
+    toLine(*a, 0);
+    site.prompts.shown.clear();
+    site.prompts.answers = {true};
+    EXPECT_FALSE(a->MNDTDELE());
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
+    EXPECT_EQ(lines("000001"), Texts{"*REC 000001 1000"});
+    EXPECT_EQ(a->values().number("cAmount"), 0);
+    ASSERT_EQ(shownTexts(site.prompts).size(), 2u);
+    EXPECT_EQ(shownTexts(site.prompts)[1],
+              "ใบชั่ง REC 000001 ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ");
+}
+
+TEST_F(SettlementSequenceTest, AnUndeletedVoucherLeavesALineMarkedByHandMarked)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 1000), voucherLine("REC", "000002", 800, "09:00:00")};
+    s->addLines();
+    toLine(*s, 0);
+    site.prompts.answers = {true};
+    ASSERT_TRUE(s->MNDTDELE());
+    payInCash(*s);
+    for (int round = 0; round < 2; ++round) {
+        site.prompts.answers = {true, true};
+        s->deletePressed();
+        s->deletePressed();
+        EXPECT_EQ(lines("000001"), (Texts{"*REC 000001 1000", "REC 000002 800"}));
+        EXPECT_EQ(site.find("Money1", "TICKET", "000001")->number("AMOUNT"), 800);
+        EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+        EXPECT_EQ(balance(), 1600 - 800);
     }
 }
 

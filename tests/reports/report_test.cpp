@@ -15,6 +15,7 @@
 #include "reports/forms.h"
 #include "reports/report.h"
 #include "reports/reports_fixture.h"
+#include "storage/table.h"
 #include "reports/tables.h"
 #include "storage/fork_child.h"
 #include "storage/ops.h"
@@ -237,7 +238,7 @@ TEST(ReportSelection, TicketRangesOfFormSix)
     const Case cases[] = {
         {"the week: completed tickets not marked", {}, {"000002", "000003", "000005", "000006"}},
         {"one supplier", {{"CCODBEG", ReportSite::code("F002")}, {"CCODEND", ReportSite::code("F002")}}, {"000003"}},
-        {"suppliers from a prefix", {{"CCODBEG", ReportSite::code("F002")}, {"CCODEND", ReportSite::code("F00")}},
+        {"suppliers from one to another", {{"CCODBEG", ReportSite::code("F002")}, {"CCODEND", ReportSite::code("F005")}},
          {"000003", "000005", "000006"}},
         {"a product", {{"CPROBEG", ReportSite::code("P001")}, {"CPROEND", ReportSite::code("P001")}}, {"000002", "000005"}},
         {"a warehouse", {{"CWHOBEG", ReportSite::code("W02")}, {"CWHOEND", ReportSite::code("W02")}}, {"000003", "000006"}},
@@ -258,6 +259,53 @@ TEST(ReportSelection, TicketRangesOfFormSix)
     }
     EXPECT_EQ(site.runWeek("TRK01", {{"CDAYBEG", ReportSite::day(6)}, {"CDAYEND", ReportSite::day(9)}}),
               ReportOutcome::NoData);
+}
+
+// A record another program appended without keeping the table's own indexes is reported all the
+// same: the report orders the records itself.
+TEST(ReportSelection, ARecordTheTablesOwnIndexLacksIsStillReported)
+{
+    ReportSite site;
+    {
+        std::unique_ptr<storage::Table> t;
+        ASSERT_TRUE(storage::Table::open(site.pathOf("Wdata1"), storage::ShareMode::Exclusive, &t).ok());
+        ASSERT_TRUE(t->goTo(2).ok());
+        std::vector<core::Value> row(t->layout().fields().size());
+        for (std::size_t i = 0; i < row.size(); ++i)
+            ASSERT_TRUE(t->value(int(i), &row[i]).ok());
+        ASSERT_TRUE(t->append().ok());
+        for (std::size_t i = 0; i < row.size(); ++i)
+            ASSERT_TRUE(t->put(int(i), row[i]).ok());
+        ASSERT_TRUE(t->put("TICKET", core::Value::text("000008")).ok());
+        ASSERT_TRUE(t->close().ok());
+    }
+    ASSERT_EQ(site.runWeek("TRK01"), ReportOutcome::Printed);
+    std::vector<std::string> tickets;
+    for (const std::string& t : site.texts())
+        if (t.size() == 8 && t.compare(2, 4, "0000") == 0)
+            tickets.push_back(t.substr(2));
+    EXPECT_EQ(tickets, (std::vector<std::string>{"000002", "000008", "000003", "000005", "000006"}));
+}
+
+// Sites whose codes are prefixes of one another: a one-party range holds that party alone.
+TEST(ReportSelection, CodeRangesCompareWholeCodes)
+{
+    struct Case {
+        const char* value;  // as the field holds it (width 10)
+        const char* from;
+        const char* to;
+        bool in;
+    };
+    const Case cases[] = {
+        {"F001      ", "F001", "F001", true},     {"F0011     ", "F001", "F001", false},
+        {"F001A     ", "F001      ", "F001      ", false}, {"1         ", "1", "1", true},
+        {"10        ", "1", "1", false},          {"100       ", "10", "99", true},
+        {"F003      ", "", "F004", true},         {"F005      ", "F004", "", true},
+        {"          ", "F001", "F002", false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(reports::textAtLeast(c.value, c.from) && reports::textAtMost(c.value, c.to), c.in)
+            << c.value << " in " << c.from << ".." << c.to;
 }
 
 TEST(ReportSelection, FormFourLetsTheTenNinesPlaceholderPassEveryPartyAndProductRange)
@@ -349,7 +397,7 @@ TEST(ReportSelection, TwoUsersOrderTwoTablesAtOnce)
     sales.values().set("CDAYBEG", ReportSite::day(1));
     testsupport::RecordingPrintJob job;
     EXPECT_EQ(sales.REPCREA(job), ReportOutcome::Printed);
-    // A definition ordered as one of the table's own indexes uses that index.
+    // A definition ordered as one of the table's own indexes is still ordered in the user's file.
     std::filesystem::remove(site.dir() + "/WORK/DETAIL_ADMIN.NTX");
     purchases.finish();
     core::programSettings().setText("CUSER", "ADMIN");
@@ -357,7 +405,7 @@ TEST(ReportSelection, TwoUsersOrderTwoTablesAtOnce)
                            "I,FILES,WDATA1\r\nI,FORMS,6\r\nI,INDEX,dtos(dayin) + tmin + ticket\r\nI,GROUP,\"1\"\r\n"
                            "I,BLOCK,\"1\"\r\nD,LF,SAYR1,00100,TICKET\r\n");
     EXPECT_EQ(site.runWeek("TRK01"), ReportOutcome::Printed);
-    EXPECT_FALSE(std::filesystem::exists(site.dir() + "/WORK/DETAIL_ADMIN.NTX"));
+    EXPECT_TRUE(std::filesystem::exists(site.dir() + "/WORK/DETAIL_ADMIN.NTX"));
     EXPECT_EQ(site.texts(), (std::vector<std::string>{"1:000002", "1:000003", "1:000004", "1:000005", "1:000006"}));
 }
 

@@ -335,6 +335,15 @@ TEST_F(TicketTest, ASaleBeyondItsOrderIsWarnedAndStillSaved)
     EXPECT_EQ(site.rows("Wdata3")[0].text("STAT"), "2");
     EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO2")->number("WEIGHT"), 5500);
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -5500);
+
+    // Edited with the order number cleared: the weight leaves the order the stored ticket quoted.
+    s->editPressed();
+    ASSERT_TRUE(typeText(*s, "cRemark4", ""));
+    site.prompts.answers = {false};
+    ASSERT_TRUE(s->TRSAVE());
+    EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO2")->number("WEIGHT"), 0);
+    EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO2")->number("AMOUNT"), 0);
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -5500);
 }
 
 TEST_F(TicketTest, AnOrderNumberNotFoundListsTheCustomersOrdersForTheProduct)
@@ -456,6 +465,22 @@ TEST_F(TicketTest, PrintingAsksForTheFormOfTheKindAndState)
     ASSERT_TRUE(s->TRSAVE());
     EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบฟอร์ม Ticket32");
     EXPECT_EQ(s->mode(), 0);
+}
+
+// A template printing the site's variables prints those of the ticket on the screen.
+TEST_F(TicketTest, TheSitesVariablesFollowTheTicketShown)
+{
+    site.config("Variable", "Var31", "cNet / 2");
+    for (const auto& [in, out] : {std::pair{3000, 13000}, std::pair{2000, 6000}}) {
+        auto s = weighedInAndOut(in, out, 3, "C002");
+        site.prompts.answers = {false};
+        ASSERT_TRUE(s->TRSAVE());
+    }
+    auto s = screen(3);
+    s->PROCMOVE(4);
+    EXPECT_EQ(s->values().number("cVar1"), 5000);
+    s->PROCMOVE(1);
+    EXPECT_EQ(s->values().number("cVar1"), 2000);
 }
 
 TEST_F(TicketTest, AStoredTicketLoadsIntoTheValuesTemplatesName)
