@@ -30,6 +30,7 @@
 #include "maintenance/verify_ledgers.h"
 #include "storage/catalogue.h"
 #include "storage/table.h"
+#include "support/temp_dir.h"
 #include "voucher_fixture.h"
 #include "weighing/payment.h"
 
@@ -52,7 +53,7 @@ constexpr bool kSanitized = false;
 #endif
 
 constexpr std::uint64_t kDefaultSeed = 20261205;
-constexpr long kDefaultSteps = kSanitized ? 600 : 3000;
+constexpr long kDefaultSteps = kSanitized ? 500 : 2000;
 constexpr int kRoundSteps = 250;
 constexpr int kVerifyEvery = 10;
 constexpr int kMaxReports = 3;
@@ -542,6 +543,21 @@ public:
         site.setting("CORCTRL", "1");   // sales orders follow their tickets
         site.setting("CTRACK", "9417");  // the weights of a complete ticket may be edited
         site.setting("CAUDITR", "Y");
+        // Opening a screen writes the defaults of its configuration keys, each write a safe
+        // replace of the file: the first site's file, defaults written, serves every later one.
+        static std::string configured;
+        if (!configured.empty())
+            testsupport::writeFile(site.configFile(), configured);
+        for (Station& w : ws) {
+            m_ws = &w;
+            for (int k = 1; k <= 5; ++k)
+                (void)tickets(k);
+            for (int k = 1; k <= 4; ++k)
+                (void)vouchers(k);
+            (void)production();
+        }
+        if (configured.empty())
+            configured = testsupport::readFile(site.configFile());
         books = readBooks(site);
     }
 
@@ -1020,9 +1036,9 @@ struct Outcome {
 
 // Applies the operations on a fresh site, checking after each (the ledger verification every
 // `verifyEvery` operations and after the last); stops at the first finding whose check is
-// `only` (any when empty). `said` receives what each operation did.
+// `only` (when empty: any not `known` already). `said` receives what each operation did.
 Outcome run(const std::vector<Step>& steps, int verifyEvery, const std::string& only = {},
-            std::vector<std::string>* said = nullptr)
+            std::vector<std::string>* said = nullptr, const std::set<std::string>& known = {})
 {
     Bench bench;
     Checker checker;
@@ -1043,7 +1059,7 @@ Outcome run(const std::vector<Step>& steps, int verifyEvery, const std::string& 
         if (::testing::Test::HasFatalFailure())
             return {int(i), {"the tables could not be read", ""}};
         for (const Finding& f : found)
-            if (only.empty() || f.check == only)
+            if (only.empty() ? !known.count(f.check) : f.check == only)
                 return {int(i), f};
     }
     return {};
@@ -1099,7 +1115,7 @@ TEST(LedgerSoak, TheBooksMatchTheDocumentsAfterEveryOperationFromTwoWorkstations
     for (long round = 0; done < steps && reported.size() < std::size_t(kMaxReports); ++round) {
         const int count = int(std::min<long>(kRoundSteps, steps - done));
         const std::vector<Step> ops = generate(seed, round, count);
-        const Outcome o = run(ops, kVerifyEvery);
+        const Outcome o = run(ops, kVerifyEvery, {}, nullptr, reported);
         if (o.step >= 0 && !::testing::Test::HasFatalFailure() && reported.insert(o.finding.check).second) {
             const long global = done + o.step;
             std::vector<Step> failing =
@@ -1116,7 +1132,7 @@ TEST(LedgerSoak, TheBooksMatchTheDocumentsAfterEveryOperationFromTwoWorkstations
                 report << "  -> " << last.finding.detail << "\n";
             ADD_FAILURE() << report.str();
         }
-        // After a failure the round's site is no good for more: the next round starts afresh.
+        // A round stops at its first new failure; the next starts afresh.
         done += count;
     }
 }
