@@ -283,7 +283,7 @@ FnStatus fnVal(FnCall& c)
     return FnStatus::Ok;
 }
 
-// STR(n, width, decimals): without a width the number's own (defaultWidth) and decimals; with a
+// STR(n, width, decimals): without a width the number's own (strWidth) and decimals; with a
 // width only, no decimals; without a usable width but with decimals, the number's integer places
 // and those decimals. A value that does not fit shows asterisks.
 FnStatus fnStr(FnCall& c)
@@ -584,8 +584,8 @@ core::Value numberLiteral(std::string_view digits)
 
 // The width counts every byte before the point - blanks, sign, digits and whatever follows them -
 // and the decimals every byte after the first point of the text, even past the digits ("12.5 " has
-// two). A whole number takes the whole text's length; a number of more than ten integer places,
-// or a width beyond 99, is computed instead.
+// two). A text without decimals gives its whole length; more than ten integer places,
+// or a width beyond 99, give the computed width instead.
 core::Value valNumber(std::string_view s)
 {
     std::size_t i = 0;
