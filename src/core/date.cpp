@@ -89,6 +89,12 @@ Date Date::fromDayNumber(std::int32_t n)
     return n >= 1 && n <= kLastDay ? Date(n) : Date();
 }
 
+Date Date::fromJulian(std::int64_t julian)
+{
+    const std::int64_t n = julian - kJulianBeforeDayOne;
+    return n >= 1 && n <= kLastDay ? Date(std::int32_t(n)) : Date();
+}
+
 Date Date::fromDtos(std::string_view s)
 {
     int y, m, d;

@@ -48,8 +48,13 @@ public:
     // n days later (earlier when negative); the empty date stays empty; a result outside the
     // calendar gives the empty date.
     Date addDays(std::int64_t n) const;
-    // Days from other to this; an empty operand counts as day 0 as in xBase.
-    std::int64_t operator-(const Date& other) const { return std::int64_t(m_day) - other.m_day; }
+    // The Julian day number xBase runtimes count dates in (2461380 for 2026-12-05), 0 for the empty
+    // date, so that differences with an empty date come out as there.
+    std::int64_t julian() const { return m_day == 0 ? 0 : std::int64_t(m_day) + kJulianBeforeDayOne; }
+    // The day of a Julian day number; the empty date for a number outside the calendar (0 included).
+    static Date fromJulian(std::int64_t julian);
+    // Days from other to this, in Julian days: an empty operand counts as day 0.
+    std::int64_t operator-(const Date& other) const { return julian() - other.julian(); }
 
     friend bool operator==(const Date&, const Date&) = default;
     friend auto operator<=>(const Date&, const Date&) = default;
@@ -58,6 +63,8 @@ public:
     static int daysInMonth(int year, int month);
 
 private:
+    static constexpr std::int64_t kJulianBeforeDayOne = 1721425;  // 0001-01-01 is Julian day 1721426
+
     explicit Date(std::int32_t day) : m_day(day) {}
     std::int32_t m_day = 0;
 };

@@ -1,7 +1,8 @@
 // Value: one xBase value - a text, a number, a date, a logical, an array, or nothing (NIL).
 //
 // Texts are TIS-620 bytes with their trailing blanks. Numbers are doubles that carry the count of
-// decimals xBase gives them (VAL("2.0") has one), which decides how they print without a picture.
+// decimals and the display width xBase gives them (VAL("2.0") has one decimal and width 3), which
+// decide how they print without a width or picture.
 // Arrays are 1-based from the expression side and shared by reference, as xBase arrays are: copying
 // a Value that holds an array copies the reference. Program-wide settings, screen values, report
 // values and field values all travel as Values.
@@ -25,7 +26,9 @@ public:
 
     Value() = default;
     static Value text(std::string s) { return Value(std::move(s)); }
-    // width: the total width of the table field the number comes from, 0 for computed numbers.
+    // width: the whole width STR() shows the number in without a width of its own (a table field's
+    // width, DAY()'s 3, ...); 0 when it follows from the value, as for computed numbers: ten
+    // integer places, twenty beyond them, plus the decimals and their point.
     static Value number(double v, int decimals = 0, int width = 0) { return Value(Num{v, decimals, width}); }
     static Value date(core::Date d) { return Value(d); }
     static Value logical(bool b) { return Value(b); }
@@ -46,7 +49,7 @@ public:
     const std::string& asText() const;
     double asNumber() const;
     int decimals() const;
-    int width() const;  // 0 unless the number comes from a table field
+    int width() const;  // see number(); 0 when it follows from the value
     core::Date asDate() const;
     bool asLogical() const;
     const std::shared_ptr<ValueArray>& asArray() const;

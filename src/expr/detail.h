@@ -214,9 +214,26 @@ const FunctionDef* findFunction(std::string_view name);
 // Every function, for the README and tests.
 const std::vector<const FunctionDef*>& allFunctions();
 
-// The width STR() gives a number without a width: a table field's width, else ten integer places
-// (twenty from ten thousand million, or below minus a thousand million) plus the decimals and point.
+// ---- widths and decimals of numbers (README "Expressions") -------------------------------------
+
+// The decimals of a quotient, a remainder, a power and MOD(): the xBase default of SET DECIMALS.
+inline constexpr int kSetDecimals = 2;
+// Decimals beyond what a double holds anyway, where a product or VAL() stops counting them.
+inline constexpr int kMaxDecimals = 32;
+
+// The width STR() gives a number without a width: its own width (a table field's, DAY()'s ...),
+// else ten integer places (twenty above 9,999,999,999 or below -999,999,999), plus the decimals and
+// their point; at most 90 integer places.
 int strWidth(const core::Value& number);
+// The integer places of that width (0 when the decimals take all of it).
+int integerPlaces(const core::Value& number);
+// The whole width of a number of `integer` integer places and `decimals` decimals.
+inline int wholeWidth(int integer, int decimals) { return integer + (decimals > 0 ? decimals + 1 : 0); }
+// A number literal as the text writes it ("12", "2.50", "1234567890123"): its value, the digits
+// after its point as decimals, and from ten integer digits on a width of its own.
+core::Value numberLiteral(std::string_view digits);
+// VAL(): the value the text starts with, and the decimals and width the text itself gives.
+core::Value valNumber(std::string_view text);
 
 // The neutral value of a kind: "", 0, the empty date, .F.; NIL for Any and Array.
 core::Value neutralValue(Kind kind);

@@ -139,7 +139,7 @@ struct CompileError {
 // A compiled expression text. Compile once; bind and evaluate many times.
 //
 // Evaluation results follow xBase: texts keep their trailing blanks, numbers carry their count of
-// decimals (README "Expressions" has the rules), dates may be empty. A run-time fault (a missing
+// decimals and their display width (README "Expressions" has the rules), dates may be empty. A run-time fault (a missing
 // name, a type mismatch, a text beyond kMaxTextLength) is raised through core::raise() and the
 // answer is obeyed: Retry evaluates the failed step again, Default makes it give a neutral value
 // (0, "", .F., the empty date) and evaluation goes on, Quit stops it and the evaluation returns

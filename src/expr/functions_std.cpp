@@ -4,6 +4,7 @@
 //
 // Texts are bytes: lengths and positions count bytes, which for TIS-620 are characters.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -278,11 +279,11 @@ FnStatus fnVal(FnCall& c)
 {
     if (!c.arg(0).isText())
         return FnStatus::BadArg;
-    const auto n = xb::val(c.arg(0).asText());
-    return setNumber(c, n.value, n.decimals);
+    c.out = valNumber(c.arg(0).asText());
+    return FnStatus::Ok;
 }
 
-// STR(n, width, decimals): without a width the number's own (defaultWidth) and decimals; with a
+// STR(n, width, decimals): without a width the number's own (strWidth) and decimals; with a
 // width only, no decimals; without a usable width but with decimals, the number's integer places
 // and those decimals. A value that does not fit shows asterisks.
 FnStatus fnStr(FnCall& c)
@@ -292,10 +293,8 @@ FnStatus fnStr(FnCall& c)
         return FnStatus::BadArg;
     std::int64_t width = w.isNil() ? 0 : whole(w.asNumber());
     std::int64_t dec = d.isNil() ? (width < 1 ? n.decimals() : 0) : std::max<std::int64_t>(0, whole(d.asNumber()));
-    if (width < 1) {
-        const int integerPlaces = strWidth(n) - (n.decimals() > 0 ? n.decimals() + 1 : 0);
-        width = integerPlaces + (dec > 0 ? dec + 1 : 0);
-    }
+    if (width < 1)
+        width = integerPlaces(n) + (dec > 0 ? dec + 1 : 0);
     if (width > std::int64_t(kMaxTextLength))
         return FnStatus::Overflow;
     dec = std::min(dec, width);  // more decimals than the width never fit
@@ -322,11 +321,21 @@ FnStatus fnStrzero(FnCall& c)
     return FnStatus::Ok;
 }
 
+// A whole number without decimals: what INT() and ABS() give back with its own width.
+bool isWhole(const Value& n) { return n.decimals() == 0 && n.asNumber() == std::trunc(n.asNumber()); }
+
+// INT(): the integer places of the number stay its width.
 FnStatus fnInt(FnCall& c)
 {
-    if (!c.arg(0).isNumber())
+    const Value& n = c.arg(0);
+    if (!n.isNumber())
         return FnStatus::BadArg;
-    return setNumber(c, std::trunc(c.arg(0).asNumber()));
+    if (isWhole(n)) {
+        c.out = n;
+        return FnStatus::Ok;
+    }
+    c.out = Value::number(std::trunc(n.asNumber()), 0, integerPlaces(n));
+    return FnStatus::Ok;
 }
 
 FnStatus fnRound(FnCall& c)
@@ -337,11 +346,18 @@ FnStatus fnRound(FnCall& c)
     return setNumber(c, xb::roundDecimal(c.arg(0).asNumber(), dec), std::max(dec, 0));
 }
 
+// ABS(): a whole number that is not negative comes back as it is; any other is computed anew with
+// its decimals.
 FnStatus fnAbs(FnCall& c)
 {
-    if (!c.arg(0).isNumber())
+    const Value& n = c.arg(0);
+    if (!n.isNumber())
         return FnStatus::BadArg;
-    return setNumber(c, std::fabs(c.arg(0).asNumber()), c.arg(0).decimals());
+    if (isWhole(n) && n.asNumber() >= 0) {
+        c.out = n;
+        return FnStatus::Ok;
+    }
+    return setNumber(c, std::fabs(n.asNumber()), n.decimals());
 }
 
 template <bool Max>
@@ -361,7 +377,7 @@ FnStatus fnMaxMin(FnCall& c)
     return FnStatus::Ok;
 }
 
-// MOD(a, b): the remainder with the sign of b (dBase), unlike a % b.
+// MOD(a, b): the remainder with the sign of b (dBase), unlike a % b; SET DECIMALS decimals.
 FnStatus fnMod(FnCall& c)
 {
     if (!c.arg(0).isNumber() || !c.arg(1).isNumber())
@@ -372,7 +388,7 @@ FnStatus fnMod(FnCall& c)
     double r = std::fmod(a, b);
     if (r != 0 && ((r < 0) != (b < 0)))
         r += b;
-    return setNumber(c, r, std::max(c.arg(0).decimals(), c.arg(1).decimals()));
+    return setNumber(c, r, kSetDecimals);
 }
 
 // ---- dates ---------------------------------------------------------------------------------------
@@ -381,6 +397,7 @@ const char* const kMonthsEn[] = {"January", "February", "March",     "April",   
                                  "July",    "August",   "September", "October", "November", "December"};
 const char* const kDaysEn[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
 
+// YEAR() has width 5, the others 3.
 template <int Part>  // 0 year, 1 month, 2 day, 3 day of week
 FnStatus fnDatePart(FnCall& c)
 {
@@ -388,7 +405,8 @@ FnStatus fnDatePart(FnCall& c)
         return FnStatus::BadArg;
     const core::Date d = c.arg(0).asDate();
     const int v = Part == 0 ? d.year() : Part == 1 ? d.month() : Part == 2 ? d.day() : d.dayOfWeek();
-    return setNumber(c, v);
+    c.out = Value::number(v, 0, Part == 0 ? 5 : 3);
+    return FnStatus::Ok;
 }
 
 FnStatus fnCmonth(FnCall& c)
@@ -528,13 +546,90 @@ const FunctionDef kStandard[] = {
 
 }  // namespace
 
-int strWidth(const core::Value& n)
+namespace {
+
+constexpr int kMaxIntegerPlaces = 90;
+
+// Ten integer places, twenty beyond them: the width of every computed number.
+int computedPlaces(double v) { return v > 9999999999.0 || v < -999999999.0 ? 20 : 10; }
+
+bool isBlankByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+}  // namespace
+
+int integerPlaces(const core::Value& n)
 {
     if (n.width() > 0)
-        return n.width();
-    const double v = n.asNumber();
-    const int integer = (v >= 1e10 || v <= -1e9) ? 20 : 10;
-    return integer + (n.decimals() > 0 ? n.decimals() + 1 : 0);
+        return std::max(n.width() - wholeWidth(0, n.decimals()), 0);
+    return computedPlaces(n.asNumber());
+}
+
+int strWidth(const core::Value& n)
+{
+    return wholeWidth(std::min(integerPlaces(n), kMaxIntegerPlaces), n.decimals());
+}
+
+core::Value numberLiteral(std::string_view digits)
+{
+    const auto n = xb::val(digits);
+    const std::size_t point = std::min(digits.find('.'), digits.size());
+    int width = 0;
+    if (point >= 10) {
+        // Digits as written, and a place for the sign when there are no decimals.
+        const std::size_t places = std::min<std::size_t>(point + (n.decimals == 0 ? 1 : 0), kMaxIntegerPlaces);
+        width = wholeWidth(int(places), n.decimals);
+    }
+    return Value::number(n.value, n.decimals, width);
+}
+
+// The width counts every byte before the point - blanks, sign, digits and whatever follows them -
+// and the decimals every byte after the first point of the text, even past the digits ("12.5 " has
+// two). A text without decimals gives its whole length; more than ten integer places,
+// or a width beyond 99, give the computed width instead.
+core::Value valNumber(std::string_view s)
+{
+    std::size_t i = 0;
+    while (i < s.size() && isBlankByte(s[i]))
+        ++i;
+    bool negative = false;
+    if (i < s.size() && (s[i] == '-' || s[i] == '+'))
+        negative = s[i++] == '-';
+    const std::size_t start = i;
+    std::size_t places = i, decimals = 0, end = i;
+    bool point = false;
+    for (; i < s.size(); ++i) {
+        const char c = s[i];
+        if (c >= '0' && c <= '9') {
+            ++(point ? decimals : places);
+            end = i + 1;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            while (!point && i < s.size()) {
+                if (s[i++] == '.')
+                    point = true;
+                else
+                    ++places;
+            }
+            if (point)
+                decimals += s.size() - i;
+            break;
+        }
+    }
+    double v = 0;
+    if (end > start)
+        std::from_chars(s.data() + start, s.data() + end, v);
+    if (negative)
+        v = -v;
+    const int dec = int(std::min<std::size_t>(decimals, kMaxDecimals));
+    std::size_t width = 0;
+    if (places > 10)
+        width = 0;
+    else if (decimals == 0)
+        width = s.size();
+    else
+        width = wholeWidth(places == 0 ? 1 : negative && places == 1 && v != 0 ? 2 : int(places), dec);
+    return Value::number(v, dec, width > 99 ? 0 : int(width));
 }
 
 void addStandardFunctions(std::vector<const FunctionDef*>& out)

@@ -9,6 +9,9 @@
 //                2 whatever the operands (the xBase default of SET DECIMALS; so 10/4 prints 2.50
 //                and 10/2 prints 5.00)
 //   -a, +a       the count of a
+// Widths: a literal of ten integer digits or more keeps its digits as its width; every other result
+// here, unary minus included, has the width that follows from its value (detail::strWidth), while
+// unary plus keeps its operand's.
 // Division (and %) by zero gives 0: the fault is raised and the error trap answers it silently.
 //
 // Texts: a + b concatenates; a - b concatenates with a's trailing blanks moved to the end of the
@@ -18,7 +21,8 @@
 // left text occurs in the right one; an empty left text occurs nowhere. Bytes compare as unsigned.
 //
 // Dates: date + n and n + date move by the whole part of n days, date - n back, date - date gives
-// days. NIL equals only NIL. .AND. and .OR. stop at the first operand that decides the result.
+// days, all in Julian day numbers where the empty date is day 0 (so CTOD("") + 2461380 is
+// 05/12/2026, and a day outside the calendar is the empty date). NIL equals only NIL. .AND. and .OR. stop at the first operand that decides the result.
 #include <cmath>
 #include <cstring>
 
@@ -30,8 +34,6 @@ namespace {
 
 using core::Value;
 
-constexpr int kDivisionDecimals = 2;
-constexpr int kMaxProductDecimals = 32;
 
 enum class Status : unsigned char { Ok, Mismatch, Overflow, ZeroDiv };
 
@@ -114,11 +116,11 @@ Status additive(Op op, Value& acc, const Value& b)
     }
     if (acc.isDate() && b.isNumber()) {
         const std::int64_t n = dayOffset(b.asNumber());
-        acc = Value::date(acc.asDate().addDays(op == Op::Add ? n : -n));
+        acc = Value::date(core::Date::fromJulian(acc.asDate().julian() + (op == Op::Add ? n : -n)));
         return Status::Ok;
     }
     if (op == Op::Add && acc.isNumber() && b.isDate()) {
-        acc = Value::date(b.asDate().addDays(dayOffset(acc.asNumber())));
+        acc = Value::date(core::Date::fromJulian(b.asDate().julian() + dayOffset(acc.asNumber())));
         return Status::Ok;
     }
     if (op == Op::Sub && acc.isDate() && b.isDate()) {
@@ -135,20 +137,20 @@ Status multiplicative(Op op, Value& acc, const Value& b)
     const double x = acc.asNumber(), y = b.asNumber();
     switch (op) {
     case Op::Mul:
-        setNumber(acc, x * y, std::min(acc.decimals() + b.decimals(), kMaxProductDecimals));
+        setNumber(acc, x * y, std::min(acc.decimals() + b.decimals(), kMaxDecimals));
         return Status::Ok;
     case Op::Div:
         if (y == 0)
             return Status::ZeroDiv;
-        setNumber(acc, x / y, kDivisionDecimals);
+        setNumber(acc, x / y, kSetDecimals);
         return Status::Ok;
     case Op::Mod:
         if (y == 0)
             return Status::ZeroDiv;
-        setNumber(acc, std::fmod(x, y), kDivisionDecimals);
+        setNumber(acc, std::fmod(x, y), kSetDecimals);
         return Status::Ok;
     default:
-        setNumber(acc, std::pow(x, y), kDivisionDecimals);
+        setNumber(acc, std::pow(x, y), kSetDecimals);
         return Status::Ok;
     }
 }
@@ -504,7 +506,7 @@ public:
                 if (failStep(env, st, m_ops[i - 1], out, m_tmp))
                     restart = true;
                 else
-                    out = Value::number(0, st == Status::ZeroDiv ? kDivisionDecimals : 0);
+                    out = Value::number(0, st == Status::ZeroDiv ? kSetDecimals : 0);
             }
             if (!restart)
                 return;

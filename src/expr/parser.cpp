@@ -364,9 +364,9 @@ private:
         const std::size_t pos = m_tok.pos;
         switch (m_tok.type) {
         case Tok::Number: {
-            const auto n = core::xbase::val(m_tok.text);
+            core::Value n = numberLiteral(m_tok.text);
             next();
-            return makeLiteral(pos, core::Value::number(n.value, n.decimals));
+            return makeLiteral(pos, std::move(n));
         }
         case Tok::Text: {
             std::string text = std::move(m_tok.text);

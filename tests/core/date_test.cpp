@@ -42,6 +42,21 @@ TEST(Date, CalendarArithmetic)
     EXPECT_TRUE(Date::fromYmd(9999, 12, 31).addDays(1).isEmpty());
 }
 
+TEST(Date, JulianDayNumbersWithTheEmptyDateAsDayZero)
+{
+    const Date d = Date::fromYmd(2026, 12, 5);
+    EXPECT_EQ(d.julian(), 2461380);
+    EXPECT_EQ(Date::fromYmd(1, 1, 1).julian(), 1721426);
+    EXPECT_EQ(Date().julian(), 0);
+    EXPECT_EQ(d - Date(), 2461380);
+    EXPECT_EQ(Date() - d, -2461380);
+    EXPECT_EQ(Date::fromJulian(2461380), d);
+    EXPECT_TRUE(Date::fromJulian(1721425).isEmpty());  // the day before 0001-01-01
+    EXPECT_TRUE(Date::fromJulian(0).isEmpty());
+    EXPECT_EQ(Date::fromJulian(Date::fromYmd(9999, 12, 31).julian()).dtos(), "99991231");
+    EXPECT_TRUE(Date::fromJulian(Date::fromYmd(9999, 12, 31).julian() + 1).isEmpty());
+}
+
 TEST(Date, DayOfWeekSundayIsOne)
 {
     EXPECT_EQ(Date::fromYmd(2026, 12, 6).dayOfWeek(), 1);  // a Sunday

@@ -69,7 +69,7 @@ TEST_F(Operators, DecimalsFollowTheOperators)
         {"7%3", "N\t1.00"},
         {"-7%3", "N\t-1.00"},
         {"VAL('2.0')", "N\t2.0"},
-        {"STR(VAL('2.0'))", "C\t         2.0"},  // ten integer places, the point, one decimal
+        {"STR(VAL('2.0'))", "C\t2.0"},  // the text's own width
         {"STR(1/3)", "C\t         0.33"},
         {"10/0", "N\t0.00"},  // division by zero gives 0
         {"5%0", "N\t0.00"},
