@@ -662,7 +662,7 @@ private:
             screen.PROCMOVE(weighing::kSearchTickets);
             m_ws->tickets.onSearch = nullptr;
         }
-        m_said << " on " << trim(screen.values().get("cTicket"));
+        m_said << (s.stay ? " on the shown " : " on ") << trim(screen.values().get("cTicket"));
     }
     void moveTo(DocumentScreen& screen, const Step& s, Draw& d)
     {
@@ -673,7 +673,7 @@ private:
             screen.searchPressed();
             m_ws->docs.onSearch = nullptr;
         }
-        m_said << " on " << trim(screen.values().get("cTicket"));
+        m_said << (s.stay ? " on the shown " : " on ") << trim(screen.values().get("cTicket"));
     }
 
     static const char* party(int ticketKind, Draw& d)
