@@ -1030,19 +1030,21 @@ private:
 // ---- Running, and shrinking a failure
 
 struct Outcome {
-    int step = -1;  // the operation after which the check failed; -1: none failed
+    int step;  // the operation after which the check failed
     Finding finding;
 };
 
 // Applies the operations on a fresh site, checking after each (the ledger verification every
-// `verifyEvery` operations and after the last); stops at the first finding whose check is
-// `only` (when empty: any not `known` already). `said` receives what each operation did.
-Outcome run(const std::vector<Step>& steps, int verifyEvery, const std::string& only = {},
-            std::vector<std::string>* said = nullptr, const std::set<std::string>& known = {})
+// `verifyEvery` operations and after the last). With `only`, stops at the first finding of that
+// check; without, goes on to the end and gives the first finding of each check not `known` yet.
+// `said` receives what each operation did.
+std::vector<Outcome> run(const std::vector<Step>& steps, int verifyEvery, const std::string& only,
+                         std::vector<std::string>* said = nullptr, std::set<std::string> known = {})
 {
     Bench bench;
     Checker checker;
     (void)checker.check(bench.books, false);
+    std::vector<Outcome> out;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         std::vector<Finding> found;
         try {
@@ -1057,12 +1059,17 @@ Outcome run(const std::vector<Step>& steps, int verifyEvery, const std::string& 
             found.push_back({"a lock was never released", e.what()});
         }
         if (::testing::Test::HasFatalFailure())
-            return {int(i), {"the tables could not be read", ""}};
-        for (const Finding& f : found)
-            if (only.empty() ? !known.count(f.check) : f.check == only)
-                return {int(i), f};
+            return out;
+        for (const Finding& f : found) {
+            if (!only.empty() && f.check == only)
+                return {{int(i), f}};
+            if (only.empty() && known.insert(f.check).second)
+                out.push_back({int(i), f});
+        }
+        if (!out.empty() && out.back().finding.check == "a lock was never released")
+            break;
     }
-    return {};
+    return out;
 }
 
 // The shortest list found that still fails the same check: chunks of operations dropped while the
@@ -1077,8 +1084,9 @@ std::vector<Step> shrink(std::vector<Step> steps, const std::string& check, std:
         for (std::size_t at = 0; at < steps.size() && std::chrono::steady_clock::now() < deadline;) {
             std::vector<Step> fewer(steps.begin(), steps.begin() + long(at));
             fewer.insert(fewer.end(), steps.begin() + long(std::min(at + chunk, steps.size())), steps.end());
-            const Outcome o = fewer.empty() ? Outcome{} : run(fewer, verifyEvery, check);
-            if (o.step >= 0) {
+            const std::vector<Outcome> failed = fewer.empty() ? std::vector<Outcome>() : run(fewer, verifyEvery, check);
+            if (!failed.empty()) {
+                const Outcome& o = failed.front();
                 steps.assign(fewer.begin(), fewer.begin() + o.step + 1);
                 dropped = true;
             } else {
@@ -1112,27 +1120,29 @@ TEST(LedgerSoak, TheBooksMatchTheDocumentsAfterEveryOperationFromTwoWorkstations
     const long steps = fromEnvironment("MERVO_SOAK_STEPS", kDefaultSteps);
     std::set<std::string> reported;
     long done = 0;
-    for (long round = 0; done < steps && reported.size() < std::size_t(kMaxReports); ++round) {
+    for (long round = 0; done < steps && !::testing::Test::HasFatalFailure(); ++round) {
         const int count = int(std::min<long>(kRoundSteps, steps - done));
         const std::vector<Step> ops = generate(seed, round, count);
-        const Outcome o = run(ops, kVerifyEvery, {}, nullptr, reported);
-        if (o.step >= 0 && !::testing::Test::HasFatalFailure() && reported.insert(o.finding.check).second) {
+        for (const Outcome& o : run(ops, kVerifyEvery, {}, nullptr, reported)) {
+            reported.insert(o.finding.check);
             const long global = done + o.step;
-            std::vector<Step> failing =
-                shrink({ops.begin(), ops.begin() + o.step + 1}, o.finding.check, kShrinkBudget / kMaxReports);
-            std::vector<std::string> said;
-            const Outcome last = run(failing, 1, o.finding.check, &said);
             std::ostringstream report;
             report << "seed " << seed << ", step " << global + 1 << " (MERVO_SOAK_SEED=" << seed
-                   << " MERVO_SOAK_STEPS=" << global + 1 << "): " << o.finding.check << "\n  " << o.finding.detail
-                   << "\nshortest failing list on a fresh site (" << failing.size() << " operations):\n";
-            for (std::size_t i = 0; i < said.size(); ++i)
-                report << "  " << i + 1 << ". " << said[i] << "\n";
-            if (last.step >= 0)
-                report << "  -> " << last.finding.detail << "\n";
+                   << " MERVO_SOAK_STEPS=" << global + 1 << "): " << o.finding.check << "\n  " << o.finding.detail;
+            // The first few failures are shrunk; later ones are only named, the run going on.
+            if (reported.size() <= std::size_t(kMaxReports)) {
+                const std::vector<Step> failing =
+                    shrink({ops.begin(), ops.begin() + o.step + 1}, o.finding.check, kShrinkBudget / kMaxReports);
+                std::vector<std::string> said;
+                const std::vector<Outcome> last = run(failing, 1, o.finding.check, &said);
+                report << "\nshortest failing list on a fresh site (" << failing.size() << " operations):\n";
+                for (std::size_t i = 0; i < said.size(); ++i)
+                    report << "  " << i + 1 << ". " << said[i] << "\n";
+                if (!last.empty())
+                    report << "  -> " << last.front().finding.detail << "\n";
+            }
             ADD_FAILURE() << report.str();
         }
-        // A round stops at its first new failure; the next starts afresh.
         done += count;
     }
 }
