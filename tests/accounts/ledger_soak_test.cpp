@@ -258,8 +258,8 @@ struct Finding {
 };
 
 // What the books must show, worked out from the documents alone, compared with what they store.
-// `before` is the previous operation's books: a document undeleted since must not bring back a
-// line that was marked by hand before the document was deleted.
+// It remembers each document with lines from one check to the next: a document undeleted since
+// must not bring back a line that was marked by hand before it was deleted.
 class Checker {
 public:
     std::vector<Finding> check(const Books& b, bool verify)
