@@ -7,8 +7,9 @@
 // posting code; every few operations the ledger verification runs too. An operation the program
 // refuses is fine: the books must hold all the same.
 //
-// MERVO_SOAK_SEED and MERVO_SOAK_STEPS replace the seed and the number of operations; with
-// MERVO_SOAK_TRACE set, what each operation did is printed as it runs. Every
+// MERVO_SOAK_SEED and MERVO_SOAK_STEPS replace the seed and the number of operations;
+// MERVO_SOAK_FROM starts at the round of that operation (a replay); with MERVO_SOAK_TRACE set, what
+// each operation did is printed as it runs. Every
 // kRoundSteps operations start again on a fresh site (so a long run stays quick per operation), the
 // round's operations drawn from the seed and the round's number alone. On a failure the test prints
 // the seed, the step, and the shortest list of operations it found that still fails the same check
@@ -1118,9 +1119,11 @@ TEST(LedgerSoak, TheBooksMatchTheDocumentsAfterEveryOperationFromTwoWorkstations
 {
     const std::uint64_t seed = std::uint64_t(fromEnvironment("MERVO_SOAK_SEED", long(kDefaultSeed)));
     const long steps = fromEnvironment("MERVO_SOAK_STEPS", kDefaultSteps);
+    // Rounds are independent: a replay may start at the round of a given step.
+    const long from = std::max(fromEnvironment("MERVO_SOAK_FROM", 1), 1L) - 1;
     std::set<std::string> reported;
-    long done = 0;
-    for (long round = 0; done < steps && !::testing::Test::HasFatalFailure(); ++round) {
+    long done = from / kRoundSteps * kRoundSteps;
+    for (long round = done / kRoundSteps; done < steps && !::testing::Test::HasFatalFailure(); ++round) {
         const int count = int(std::min<long>(kRoundSteps, steps - done));
         const std::vector<Step> ops = generate(seed, round, count);
         for (const Outcome& o : run(ops, kVerifyEvery, {}, nullptr, reported)) {
@@ -1128,7 +1131,8 @@ TEST(LedgerSoak, TheBooksMatchTheDocumentsAfterEveryOperationFromTwoWorkstations
             const long global = done + o.step;
             std::ostringstream report;
             report << "seed " << seed << ", step " << global + 1 << " (MERVO_SOAK_SEED=" << seed
-                   << " MERVO_SOAK_STEPS=" << global + 1 << "): " << o.finding.check << "\n  " << o.finding.detail;
+                   << " MERVO_SOAK_FROM=" << done + 1 << " MERVO_SOAK_STEPS=" << global + 1 << "): " << o.finding.check
+                   << "\n  " << o.finding.detail;
             // The first few failures are shrunk; later ones are only named, the run going on.
             if (reported.size() <= std::size_t(kMaxReports)) {
                 const std::vector<Step> failing =
