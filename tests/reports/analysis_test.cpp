@@ -62,6 +62,16 @@ TEST(MovementAnalysis, AWeekRolledBackToItsFirstDay)
     EXPECT_TRUE(has("1:ให้กู้/เบิก 000002"));
 }
 
+// A ticket deleted after it was settled (as an earlier version allowed) left its settled part in
+// the account; the payment that settled it is rolled back, and so is that part.
+TEST(MovementAnalysis, ATicketDeletedAfterItsSettlementLeavesTheOpeningBalanceAsItWas)
+{
+    ReportSite site;
+    ASSERT_EQ(site.mark(site.pathOf("Wdata1"), "TICKET", "000002"), 1);
+    ASSERT_EQ(site.runWeek("ACC01"), ReportOutcome::Printed);
+    EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BEGIN"), 0);
+}
+
 TEST(MovementAnalysis, TheCasesOneByOne)
 {
     struct Case {
