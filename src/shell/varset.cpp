@@ -52,9 +52,29 @@ std::string VarsetModel::okCaption() { return T("&ตกลง"); }
 void VarsetModel::open()
 {
     TSOUND(7);
+    padFolders();
+}
+
+void VarsetModel::padFolders()
+{
     core::Settings& s = core::programSettings();
     for (const char* v : kPathVariables)
         s.setText(v, core::xbase::padRight(s.text(v), std::size_t(kPathWidth)));
+}
+
+const VarsetField* VarsetModel::firstFailing(const core::Settings& settings)
+{
+    for (const VarsetField& f : kFields) {
+        const core::Value& v = settings.get(f.variable);
+        if (!check(f, v.isText() ? v.asText() : std::string()))
+            return &f;
+    }
+    return nullptr;
+}
+
+std::string settingsNotSavedMessage()
+{
+    return T("ไม่สามารถบันทึกค่าลงแฟ้ม ") + core::xbase::alltrim(core::programSettings().text("VARFILE")) + T(" ได้");
 }
 
 bool VarsetModel::check(const VarsetField& field, std::string_view value)

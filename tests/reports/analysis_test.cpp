@@ -10,7 +10,9 @@
 #include "reports/analysis.h"
 #include "reports/reports_fixture.h"
 #include "reports/tables.h"
+#include "storage/fault_fs.h"
 #include "storage/fork_child.h"
+#include "support/seams.h"
 
 namespace {
 
@@ -203,6 +205,40 @@ TEST(MovementAnalysis, ASecondWorkstationWaitsAndIsRefusedWhileTheFirstOneRuns)
     EXPECT_DOUBLE_EQ(site.number("Stock", "CODE", "P001", "BEGIN"), 14080);
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BBEGIN"), 1750);
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F002", "BEGIN"), 54390);
+}
+
+TEST(MovementAnalysis, ALedgerWriteIsMadeAgainWhenTheTrapAnswersRetry)
+{
+    std::vector<std::string> rows, opening;
+    int writes = 0;
+    {
+        ReportSite site;
+        storagetest::FaultFileSystem fs;
+        ASSERT_EQ(site.runWeek("ACC01"), ReportOutcome::Printed);
+        rows = workRows(site);
+        opening = site.values("ApAcc", "BEGIN");
+        writes = fs.counts["APACC.DBF"].writes;
+    }
+    ASSERT_GT(writes, 1);
+    // A supplier's opening value whose commit fails once, halfway through.
+    const struct {
+        core::FaultAnswer answer;
+        bool printed;
+    } cases[] = {{core::FaultAnswer::Retry, true}, {core::FaultAnswer::Quit, false}};
+    for (const auto& c : cases) {
+        ReportSite site;
+        storagetest::FaultFileSystem fs;
+        fs.failOnly = "APACC.DBF";
+        fs.failWrite = writes / 2;
+        testsupport::RecordingFaultHandler faults(c.answer);
+        EXPECT_EQ(site.runWeek("ACC01") == ReportOutcome::Printed, c.printed);
+        ASSERT_EQ(faults.faults.size(), 1u);
+        EXPECT_EQ(faults.faults[0].operation, "COMMIT");
+        if (c.printed) {
+            EXPECT_EQ(workRows(site), rows);
+            EXPECT_EQ(site.values("ApAcc", "BEGIN"), opening);
+        }
+    }
 }
 
 }  // namespace

@@ -157,6 +157,38 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     EXPECT_EQ(key("Misc", "Track"), "9417");
 }
 
+TEST_F(SiteTest, SettingsAreWrittenOnlyWhenEveryFieldPassesAndTheFileTakesThem)
+{
+    shell::VarsetModel model;
+    model.open();
+    EXPECT_EQ(shell::VarsetModel::firstFailing(core::programSettings()), nullptr);
+    const struct {
+        const char* variable;
+        const char* value;
+    } bad[] = {{"CDRV1", ".\\TABLES"}, {"CDRV4", ""}, {"CSYSSOUND", "X"}, {"CPRINTER", " "}};
+    for (const auto& b : bad) {
+        core::Settings saved = core::programSettings();
+        core::programSettings().setText(b.variable, b.value);
+        const shell::VarsetField* failing = shell::VarsetModel::firstFailing(core::programSettings());
+        ASSERT_NE(failing, nullptr) << b.variable;
+        EXPECT_STREQ(failing->variable, b.variable);
+        core::programSettings() = saved;
+    }
+
+    // A read-only file is not replaced, and the dialogs are told.
+    std::filesystem::permissions(ini(), std::filesystem::perms::owner_read);
+    const std::string before = testsupport::readFile(ini());
+    core::programSettings().setText("CDRV3", ".\\ELSEWHERE\\");
+    EXPECT_FALSE(model.close());
+    EXPECT_FALSE(shell::FontSelModel(1).close(shell::FontChoice{"Garuda", 12, 0}));
+    EXPECT_EQ(testsupport::readFile(ini()), before);
+    EXPECT_EQ(shell::settingsNotSavedMessage(),
+              T("ไม่สามารถบันทึกค่าลงแฟ้ม ") + core::programSettings().text("VARFILE") + T(" ได้"));
+    std::filesystem::permissions(ini(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_TRUE(model.close());
+    EXPECT_EQ(key("Path", "BackUp"), ".\\ELSEWHERE\\");
+}
+
 TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)
 {
     struct Case {
