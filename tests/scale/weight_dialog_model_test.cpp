@@ -40,7 +40,7 @@ class RecordingListener final : public scale::WeightDialogListener {
 public:
     void focusPortField() override { ++focused; }
     void closeDialog() override { ++closed; }
-    void frameDropped(const std::string&) override { ++dropped; }
+    void frameDropped(const std::string&, scale::DropReason) override { ++dropped; }
     int focused = 0;
     int closed = 0;
     int dropped = 0;
