@@ -195,6 +195,40 @@ TEST(WeighCommand, ReadsEveryFrameFormat)
     }
 }
 
+TEST(WeighCommand, DetectNamesTheSettingAndFormatToConfigure)
+{
+    struct Case {
+        std::vector<std::string> sim;
+        const char* format;
+    };
+    const Case cases[] = {
+        {{"--format", "toledo", "--checksum"}, "toledo"},
+        {{"--format", "xk3190-equals"}, "xk3190"},
+        {{"--format", "ascii-nocomma"}, "ascii"},
+        {{"--format", "indicator"}, "indicator"},
+    };
+    for (const Case& c : cases) {
+        testsupport::TempDir dir;
+        std::vector<std::string> args = c.sim;
+        args.push_back("2500:8s");
+        Simulator sim(args);
+        const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--detect", "--port", "1"});
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_NE(r.out.find("| weight=2500\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("\nsure "), std::string::npos) << r.out;
+        const std::string tail = std::string("Port#1=09600,E,7,1,002,005,005\nFormat#1=") + c.format + "\n";
+        ASSERT_GE(r.out.size(), tail.size());
+        EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+    }
+
+    // Nothing but junk: every line setting is tried and none matches.
+    testsupport::TempDir dir;
+    Simulator junk({"junk:30s"});
+    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, junk.path), "--detect"});
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 9), "no match\n") << r.out;
+}
+
 TEST(WeighCommand, PortProblemsAndBadArguments)
 {
     testsupport::TempDir dir;
