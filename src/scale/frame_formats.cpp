@@ -105,7 +105,7 @@ const char* frameKindName(FrameKind kind)
     return shell::kFrameFormats[std::size_t(kind)];
 }
 
-std::optional<long long> decimalKg(std::string_view text, long long scale, long long divisor)
+std::optional<long long> decimalKg(std::string_view text, long long factor, long long divisor)
 {
     bool negative = false;
     if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
@@ -122,7 +122,7 @@ std::optional<long long> decimalKg(std::string_view text, long long scale, long 
         else
             return std::nullopt;
     }
-    if (digits.empty() || scale < 1 || scale > 1000 || divisor < 1 || divisor > 1000)
+    if (digits.empty() || factor < 1 || factor > 1000 || divisor < 1 || divisor > 1000)
         return std::nullopt;
     const std::size_t decimals = point == std::string::npos ? 0 : digits.size() - point;
     const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size());
@@ -134,8 +134,8 @@ std::optional<long long> decimalKg(std::string_view text, long long scale, long 
     long long denominator = divisor;
     for (std::size_t i = 0; i < decimals; ++i)
         denominator *= 10;
-    // mantissa < 10^12, scale <= 1000, denominator <= 10^9: no overflow.
-    const long long numerator = mantissa * scale;
+    // mantissa < 10^12, factor <= 1000, denominator <= 10^9: no overflow.
+    const long long numerator = mantissa * factor;
     long long kg = numerator / denominator;
     if (2 * (numerator % denominator) >= denominator)
         ++kg;
@@ -218,10 +218,10 @@ FrameReading decodeToledo(std::string_view f)
         return notAFrame();
     // Decimal point: code 0 "XX00" and 1 "XXXXX0" mean dummy zeros, 2 none, 3..7 decimals 1..5.
     const unsigned point = swa & 7;
-    long long scale = point == 0 ? 100 : point == 1 ? 10 : 1;
+    const long long factor = point == 0 ? 100 : point == 1 ? 10 : 1;
     if (point >= 3)
         digits.insert(digits.size() - (point - 2), ".");
-    const auto kg = decimalKg(digits, scale);
+    const auto kg = decimalKg(digits, factor);
     if (!kg)
         return notAFrame();
     FrameReading r;
@@ -353,16 +353,16 @@ FrameReading decodeAscii(std::string_view line)
     for (const char c : weight.substr(0, unitAt))
         if (c != ' ')
             number.push_back(c);
-    long long scale = 1, divisor = 1;
+    long long factor = 1, divisor = 1;
     if (unit == "t")
-        scale = 1000;
+        factor = 1000;
     else if (unit == "g")
         divisor = 1000;
     else if (unit == "lb" || unit == "lbs")
         return refuse(unitRefused(weight.substr(unitAt)));
     else if (!unit.empty() && unit != "kg")
         return notAFrame();
-    const auto kg = decimalKg(number, scale, divisor);
+    const auto kg = decimalKg(number, factor, divisor);
     if (!kg)
         return notAFrame();
     r.outcome = Outcome::Weight;

@@ -127,8 +127,9 @@ FrameReading decodeIndicator(std::string_view frame, const FrameFormat& layout, 
 // +/-999,999,999,999.
 long long RDVAL(std::string_view text, long long previous, bool* repeat = nullptr);
 
-// A decimal text ("004.139", "-12", "1.5") times `scale` / `divisor` as whole kilograms, halves
-// away from zero; nothing when it is not digits with at most one point, or too long to be a weight.
-std::optional<long long> decimalKg(std::string_view text, long long scale = 1, long long divisor = 1);
+// A decimal text ("004.139", "-12", "1.5") times `factor` / `divisor` (each 1 to 1000) as whole
+// kilograms, halves away from zero; nothing when it is not an optional sign and digits with at most
+// one point, or has more than 12 significant digits or 6 decimals.
+std::optional<long long> decimalKg(std::string_view text, long long factor = 1, long long divisor = 1);
 
 }  // namespace scale
