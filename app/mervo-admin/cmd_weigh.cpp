@@ -110,7 +110,8 @@ public:
         const char* why = reason == scale::DropReason::BadChecksum ? " | bad checksum"
                           : reason == scale::DropReason::NotAFrame ? " | not a frame"
                                                                     : " | incomplete frame";
-        std::cout << "dropped " << (partial.empty() ? std::string("| no start character") : hex(partial) + why) << std::endl;
+        std::cout << "dropped " << (partial.empty() ? std::string("| no start character") : hex(partial) + why)
+                  << std::endl;
     }
     void closeDialog() override { QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection); }
 

@@ -12,7 +12,8 @@ bool plausibleIndicator(std::string_view frame, const FrameFormat& layout)
 {
     const std::size_t width = std::min(frame.size(), std::size_t(std::max(layout.weightLength, 1)));
     const std::string_view w = frame.substr(frame.size() - width);
-    return std::all_of(w.begin(), w.end(), [](char c) { return (c >= '0' && c <= '9') || c == ' ' || c == '+' || c == '-' || c == '.'; });
+    return std::all_of(w.begin(), w.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || c == ' ' || c == '+' || c == '-' || c == '.'; });
 }
 
 }  // namespace

@@ -32,6 +32,11 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+bool isLetter(char c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
 char upper(char c)
 {
     return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
@@ -309,7 +314,7 @@ FrameReading decodeAscii(std::string_view line)
         }
     } else {
         std::size_t letters = 0;
-        while (letters < line.size() && ((line[letters] >= 'A' && line[letters] <= 'Z') || (line[letters] >= 'a' && line[letters] <= 'z')))
+        while (letters < line.size() && isLetter(line[letters]))
             ++letters;
         if (letters % 2 != 0)
             return notAFrame();
@@ -345,8 +350,7 @@ FrameReading decodeAscii(std::string_view line)
     // The weight: sign, digits with an optional point, the unit; blanks may stand between them.
     weight = trimmed(weight);
     std::size_t unitAt = weight.size();
-    while (unitAt > 0 && ((weight[unitAt - 1] >= 'A' && weight[unitAt - 1] <= 'Z') ||
-                          (weight[unitAt - 1] >= 'a' && weight[unitAt - 1] <= 'z')))
+    while (unitAt > 0 && isLetter(weight[unitAt - 1]))
         --unitAt;
     const std::string unit = lowerOf(weight.substr(unitAt));
     std::string number;

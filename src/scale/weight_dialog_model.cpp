@@ -126,7 +126,8 @@ bool WeightDialogModel::COPEN()
     }
     const std::optional<FrameKind> kind = frameKind(s, m_port);
     if (!kind) {
-        m_failure = "Format#" + std::to_string(m_port) + ": \"" + core::xbase::alltrim(s.text("CCFMT" + std::to_string(m_port))) +
+        const std::string text = core::xbase::alltrim(s.text("CCFMT" + std::to_string(m_port)));
+        m_failure = "Format#" + std::to_string(m_port) + ": \"" + text +
                     "\" is not a frame format (indicator, toledo, xk3190 or ascii)";
         openFailed(T("รูปแบบข้อมูลของเครื่องชั่ง ") + com + T(" ไม่ถูกต้อง !"));
         return false;

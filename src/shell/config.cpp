@@ -105,8 +105,8 @@ std::optional<std::size_t> frameFormatIndex(std::string_view text)
         return 0;
     for (std::size_t i = 0; i < kFrameFormats.size(); ++i) {
         const std::string_view f = kFrameFormats[i];
-        if (f.size() == name.size() &&
-            std::equal(f.begin(), f.end(), name.begin(), [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b); }))
+        const auto same = [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b); };
+        if (f.size() == name.size() && std::equal(f.begin(), f.end(), name.begin(), same))
             return i;
     }
     return std::nullopt;
