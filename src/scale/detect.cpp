@@ -43,14 +43,13 @@ std::vector<FormatScore> scoreFormats(std::string_view bytes, const FrameFormat&
                 s.weights.push_back(r.kg);
             }
         };
-        for (const char c : bytes)
-            if (decoder.push(c) == FrameDecoder::Push::Complete) {
-                const bool pending = kind == FrameKind::Toledo && decoder.frame().size() == 17 && c == '\x02';
+        for (const char c : bytes) {
+            const FrameDecoder::Push p = decoder.push(c);
+            if (p == FrameDecoder::Push::Complete || p == FrameDecoder::Push::CompleteBefore)
                 count();
-                // A toledo frame without checksum is complete at the next frame's STX, which starts that frame.
-                if (pending)
-                    decoder.push(c);
-            }
+            if (p == FrameDecoder::Push::CompleteBefore)
+                decoder.push(c);  // the byte begins the next frame
+        }
         if (decoder.completeAtEnd())
             count();
         scores.push_back(std::move(s));

@@ -424,7 +424,7 @@ FrameDecoder::Push FrameDecoder::pushToledo(char c)
     if (m_frame.size() == kToledoLength) {
         // After CR: the checksum byte, or (in a stream without them) the next frame's STX.
         if (c == STX && !m_toledoChecksum)
-            return Push::Complete;
+            return Push::CompleteBefore;
         m_frame.push_back(c);
         return Push::Complete;
     }

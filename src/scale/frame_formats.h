@@ -78,9 +78,14 @@ class FrameDecoder {
 public:
     FrameDecoder(FrameKind kind, const FrameFormat& layout, const IndicatorSign& sign);
 
-    enum class Push { Skipped, Added, Complete };
-    // One byte of the stream. Complete: frame() holds a whole frame (the byte may or may not be
-    // part of it: a toledo frame without checksum is complete when the next frame's STX comes).
+    enum class Push {
+        Skipped,         // not part of a frame
+        Added,           // the frame goes on
+        Complete,        // frame() holds a whole frame, this byte its last
+        CompleteBefore,  // frame() holds a whole frame and this byte is not part of it (a toledo
+                         // frame without checksum meets the next frame's STX)
+    };
+    // One byte of the stream.
     Push push(char c);
     // No more bytes are at hand: true when the frame gathered so far is complete as it is (a toledo
     // frame ended by CR whose stream carries no checksum).

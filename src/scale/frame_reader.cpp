@@ -91,8 +91,14 @@ TickResult FrameReader::service(ByteQueue& in, std::int64_t nowMs)
             return m_decoder.completeAtEnd() ? frameDone({}, nowMs) : r;
         for (std::size_t i = 0; i < chunk.size(); ++i) {
             m_lastActivity = nowMs;
-            if (m_decoder.push(chunk[i]) == FrameDecoder::Push::Complete)
+            switch (m_decoder.push(chunk[i])) {
+            case FrameDecoder::Push::Complete:
                 return frameDone(std::string_view(chunk).substr(i + 1), nowMs);
+            case FrameDecoder::Push::CompleteBefore:
+                return frameDone(std::string_view(chunk).substr(i), nowMs);
+            default:
+                break;
+            }
         }
         if (nowMs - m_tickStart >= m_config.silenceMs) {
             // Bytes all along, and no frame: as good as no signal.
