@@ -2,8 +2,9 @@
 // move values between the file and the settings store.
 //
 // kConfigKeys lists every key in the order start-up reads it. The program's extra keys (the device
-// behind each COM port on this platform, the discount rounding switch) follow in kExtraKeys: they are
-// read when present but never written by the program, so a new file holds exactly the standard keys.
+// and the frame format behind each COM port, the discount rounding switch) follow in kExtraKeys: they
+// are read when present and never written at start-up, so a new file holds exactly the standard
+// keys; only the settings dialog writes a frame format the site chose.
 #pragma once
 
 #include <array>
@@ -26,7 +27,7 @@ struct ConfigKey {
 };
 
 std::span<const ConfigKey> configKeys();  // the 65 standard keys, in reading order
-std::span<const ConfigKey> extraKeys();   // the program's own keys, never written
+std::span<const ConfigKey> extraKeys();   // the program's own keys, not written at start-up
 
 // The frame formats a "Comm" "Format#n" key may name (scale::FrameKind in this order); the first is
 // the default and the indicator frame of "Port#n".
