@@ -131,7 +131,7 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     std::map<std::string, const shell::VarsetField*> byName;
     for (const shell::VarsetField& f : shell::varsetFields())
         byName[f.variable] = &f;
-    ASSERT_EQ(byName.size(), 15u);
+    ASSERT_EQ(byName.size(), 19u);
     struct Case {
         const char* variable;
         const char* value;
@@ -141,13 +141,18 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
         {"CDRV1", "", false},           {"CDRV4", "/srv/site/work/", true},  {"CSYSSOUND", "Y", true},
         {"CSYSSOUND", "X", false},      {"CAUDITR", "N", true},              {"CPRINTER", "", false},
         {"CCPORT1", "19200,N,8,1,002,005,005", true},
+        {"CCFMT1", "toledo   ", true},          {"CCFMT2", "XK3190", true},          {"CCFMT3", "", true},
+        {"CCFMT4", "mettler", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(shell::VarsetModel::check(*byName.at(c.variable), c.value), c.ok) << c.variable << "=" << c.value;
 
     core::programSettings().setText("CDRV2", core::xbase::padRight(".\\DATA\\", 60));
     core::programSettings().setText("CIOADDR", "700  ");
+    core::programSettings().setText("CCFMT2", "toledo   ");
     ASSERT_TRUE(model.close());
+    EXPECT_EQ(key("Comm", "Format#2"), "toledo");
+    EXPECT_FALSE(core::IniFile(ini()).get("Comm", "Format#1"));  // the default is not written
     EXPECT_EQ(key("Path", "Exe"), ".\\DATA\\");
     EXPECT_EQ(core::programSettings().text("CDRV2"), ".\\DATA\\");
     EXPECT_EQ(key("Comm", "I/O"), "700");

@@ -276,6 +276,32 @@ TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen
     std::filesystem::permissions(ini, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
 }
 
+TEST_F(ShellUiTest, SettingsDialogTakesOnlyAKnownFrameFormat)
+{
+    shell::startUp(core::programSettings(), site.dir.file("MERVO.INI"));
+    shell::VarsetModel model;
+    model.open();
+    shell::VarsetDialog dialog;
+    showActive(dialog);
+    ui::EntryField* format = dialog.field("CCFMT2");
+    ASSERT_NE(format, nullptr);
+    EXPECT_EQ(format->text(), QStringLiteral("indicator"));
+    dialog.form().folder()->setCurrentIndex(1);  // the Communicate page
+    testsupport::settle();
+    format->setFocus();
+    format->selectAll();
+    testsupport::typeUtf8(format, "tolede");
+    testsupport::tabAway(format);
+    EXPECT_TRUE(format->hasFocus());
+    format->selectAll();
+    testsupport::typeUtf8(format, "toledo");
+    dialog.okButton()->click();
+    testsupport::settle();
+    EXPECT_FALSE(dialog.isVisible());
+    ASSERT_TRUE(model.close());
+    EXPECT_EQ(core::IniFile(site.dir.file("MERVO.INI")).get("Comm", "Format#2").value_or(""), "toledo");
+}
+
 TEST_F(ShellUiTest, FontChoiceConfirmedUnchangedKeepsTheSettingAndCancelledChangesNothing)
 {
     const std::string ini = site.dir.file("MERVO.INI");
