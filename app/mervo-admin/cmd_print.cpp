@@ -9,6 +9,7 @@
 #ifdef MERVO_PRINT
 #include <QApplication>
 
+#include "core/fault.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -139,6 +140,44 @@ void documentValues(storage::Workspace& ws, const FormTarget& target, core::Valu
     values.set(target.supplier ? "cFarName" : "cComName", name);
 }
 
+// What the print tells a person, on stderr as "message TITLE: TEXT": its messages, and its faults
+// under the print's own title. Questions are answered No; a fault Default where it allows that (the
+// line is left out), else Quit (the print stops). Installed for its lifetime.
+class PrintReport final : public core::Prompts, public core::FaultHandler {
+public:
+    PrintReport() : m_prompts(core::setPrompts(this)), m_faults(core::setFaultHandler(this)) {}
+    ~PrintReport() override
+    {
+        core::setFaultHandler(m_faults);
+        core::setPrompts(m_prompts);
+    }
+    PrintReport(const PrintReport&) = delete;
+    PrintReport& operator=(const PrintReport&) = delete;
+
+    void message(core::MessageKind, const std::string& text, const std::string& title) override
+    {
+        std::cerr << "message " << core::tis620::toUtf8(core::xbase::alltrim(title)) << ": "
+                  << core::tis620::toUtf8(text) << '\n';
+    }
+    bool confirm(const std::string& text, const std::string& title) override
+    {
+        message(core::MessageKind::Info, text, title);
+        return false;
+    }
+    core::FaultAnswer handle(const core::Fault& fault) override
+    {
+        ++faults;
+        message(core::MessageKind::Alert, core::errorMessage(fault), T("  ส่วนการพิมพ์เอกสาร"));
+        return fault.canDefault ? core::FaultAnswer::Default : core::FaultAnswer::Quit;
+    }
+
+    int faults = 0;
+
+private:
+    core::Prompts* m_prompts;
+    core::FaultHandler* m_faults;
+};
+
 // Puts "wdata" on the document numbered `number` (its TICKET); false when there is none. The
 // numbers are read through a handle of their own, so the code tables following "wdata" move once.
 bool findDocument(storage::Workspace& ws, const std::string& number)
@@ -161,7 +200,8 @@ bool findDocument(storage::Workspace& ws, const std::string& number)
 #endif
 
 // Exit codes: 0 printed; 1 the site refused (a table could not be opened, no such document, the
-// document is marked deleted, no template, the work table is busy, the PDF could not be written);
+// document is marked deleted, no template, the work table is busy, the PDF could not be written),
+// a template fault stopped the print or left a line out, or the print count could not be stored;
 // 2 bad arguments, an unknown form name or a missing configuration file.
 int cmdPrint(const Args& args)
 {
@@ -210,7 +250,7 @@ int cmdPrint(const Args& args)
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
 
-    TerminalPrompts prompts;
+    PrintReport report;
     core::Settings& settings = core::programSettings();
     if (user.empty())
         user = fullRightsUser();
@@ -232,7 +272,7 @@ int cmdPrint(const Args& args)
     weighing::PrintDestination* previous = weighing::setPrintDestination(&destination);
     const weighing::PrintResult result = weighing::PROPRN(ws, values, target.form, !target.lines.empty());
     weighing::setPrintDestination(previous);
-    if (result != weighing::PrintResult::Printed) {
+    if (result != weighing::PrintResult::Printed && result != weighing::PrintResult::NotCounted) {
         if (result == weighing::PrintResult::NoPrinter)
             std::cerr << "mervo-admin print: " << pdf << ": cannot be written\n";
         return 1;
@@ -240,7 +280,7 @@ int cmdPrint(const Args& args)
     core::Value count;
     (void)ws.find("wdata")->get("PRINT", &count);
     std::cout << target.form << ' ' << number << " printed to " << pdf << " (print " << int(count.asNumber()) << ")\n";
-    return 0;
+    return result == weighing::PrintResult::Printed && report.faults == 0 ? 0 : 1;
 #endif
 }
 

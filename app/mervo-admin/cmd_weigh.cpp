@@ -1,7 +1,7 @@
 // weigh [CONFIG.INI] [--port N] [--timeout S]: the weight dialog's reading without the dialog, for a
 // site checking its cable and settings at the weighbridge. It opens the configured scale port the
 // way a weigh-in does, prints every evaluated frame and finally the accepted weight or why there is
-// none.
+// none. With --detect it listens instead and names the line setting and frame format to configure.
 //
 // Output (stdout, UTF-8), one line each:
 //   port COM1 /dev/ttyS0 COM1:9600,E,7,1 start=002 header=5 weight=5
@@ -19,15 +19,18 @@
 #include <cstdlib>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #if MERVO_SERIAL
 #include <QCoreApplication>
 #include <QTimer>
 
+#include "core/clock.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
+#include "scale/detect.h"
 #include "scale/qt_serial_port.h"
 #include "scale/reading_driver.h"
 #include "scale/weight_dialog_model.h"
@@ -85,21 +88,29 @@ public:
 
     void frameEvaluated(const scale::Evaluation& e) override
     {
-        const int pos = m_model.reader().config().statusPosition;
         std::cout << "frame " << hex(e.frame) << " | weight=" << e.weight << " stable=" << (e.stable ? "yes" : "no")
                   << " repeat=" << e.repeatCount << " zero=" << int(e.zeroState);
-        if (pos >= 1 && std::size_t(pos) <= e.frame.size())
-            std::cout << " status=" << scale::DEC2BIN(static_cast<unsigned char>(e.frame[std::size_t(pos - 1)]));
+        if (e.status.size() == 1)
+            std::cout << " status=" << scale::DEC2BIN(static_cast<unsigned char>(e.status[0]));
+        else if (!e.status.empty())
+            std::cout << " status=" << e.status;
+        if (e.motion)
+            std::cout << " motion=" << (*e.motion ? "yes" : "no");
         if (e.repeat)
             std::cout << " (control character: previous weight)";
+        if (!e.refusal.empty())
+            std::cout << " (refused: " << core::tis620::toUtf8(e.refusal) << ")";
         std::cout << std::endl;
         // With "W.Read" "2" the operator presses accept; here it is pressed as soon as it would take.
-        if (m_model.reader().config().handAccept && m_model.reader().acceptable())
+        if (m_model.reader().config().handAccept && m_model.reader().acceptable(core::clock().monotonicMs()))
             m_model.acceptPressed();
     }
-    void frameDropped(const std::string& partial) override
+    void frameDropped(const std::string& partial, scale::DropReason reason) override
     {
-        std::cout << "dropped " << (partial.empty() ? std::string("| no start character") : hex(partial) + " | incomplete frame")
+        const char* why = reason == scale::DropReason::BadChecksum ? " | bad checksum"
+                          : reason == scale::DropReason::NotAFrame ? " | not a frame"
+                                                                    : " | incomplete frame";
+        std::cout << "dropped " << (partial.empty() ? std::string("| no start character") : hex(partial) + why)
                   << std::endl;
     }
     void closeDialog() override { QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection); }
@@ -107,6 +118,92 @@ public:
 private:
     scale::WeightDialogModel& m_model;
 };
+
+constexpr int kListenMs = 1000;
+
+// --detect: listens on the port's device for a second at each common line setting in turn (the
+// configured one first) and names the first setting and frame format whose frames decode, with the
+// frames and how many of those seen decoded.
+int detect(const core::Settings& settings, QCoreApplication& app)
+{
+    const int n = scale::defaultPort(settings);
+    const std::string number = std::to_string(n);
+    const auto configured = scale::parsePortSetting(settings.text("CCPORT" + number));
+    const scale::PortSetting base = configured.value_or(scale::PortSetting{});
+    const scale::ReaderConfig rules = scale::readerConfig(settings, base.frame);
+    const scale::IndicatorSign sign{rules.statusPosition, rules.signFromStatus};
+
+    struct Line {
+        int baud;
+        char parity;
+        int dataBits;
+    };
+    std::vector<Line> lines;
+    if (configured)
+        lines.push_back({base.baud, base.parity, base.dataBits});
+    for (const int baud : {9600, 4800, 2400, 1200, 19200})
+        for (const Line l : {Line{baud, 'E', 7}, Line{baud, 'N', 8}, Line{baud, 'O', 7}})
+            if (!configured || l.baud != base.baud || l.parity != base.parity || l.dataBits != base.dataBits)
+                lines.push_back(l);
+
+    const std::string device = scale::devicePath(settings, n);
+    std::cout << "port COM" << n << ' ' << device << std::endl;
+    scale::QtSerialPort serial;
+    for (const Line& l : lines) {
+        scale::LineSettings ls;
+        ls.device = device;
+        ls.baud = l.baud;
+        ls.parity = l.parity;
+        ls.dataBits = l.dataBits;
+        ls.stopBits = 1;
+        std::string why;
+        const scale::OpenResult opened = serial.open(ls, why);
+        if (opened == scale::OpenResult::CannotOpen) {
+            std::cout << "problem " << why << std::endl;
+            return 1;
+        }
+        if (opened != scale::OpenResult::Opened) {
+            std::cout << "problem " << why << std::endl;
+            continue;
+        }
+        std::string bytes;
+        const auto drain = QObject::connect(&serial, &scale::QtSerialPort::bytesArrived, &app, [&] {
+            while (!serial.received().empty())
+                bytes += serial.received().read();
+        });
+        QTimer::singleShot(kListenMs, &app, &QCoreApplication::quit);
+        app.exec();
+        QObject::disconnect(drain);
+        serial.close();
+
+        scale::PortSetting found = base;
+        found.baud = l.baud;
+        found.parity = l.parity;
+        found.dataBits = l.dataBits;
+        found.stopBits = 1;
+        const std::string mode = found.modeText(n).substr(5);
+        const auto scores = scale::scoreFormats(bytes, base.frame, sign);
+        std::cout << "listen " << mode << ": " << bytes.size() << " bytes |";
+        for (const scale::FormatScore& sc : scores)
+            std::cout << ' ' << scale::frameKindName(sc.kind) << ' ' << sc.good << '/' << sc.good + sc.failed;
+        std::cout << std::endl;
+        const auto best = scale::bestMatch(scores);
+        if (!best)
+            continue;
+        for (std::size_t i = 0; i < best->frames.size(); ++i)
+            std::cout << "frame " << hex(best->frames[i]) << " | weight=" << best->weights[i] << std::endl;
+        std::cout << "sure " << best->good << " of " << best->good + best->failed << " frames ("
+                  << int(best->sureness() * 100) << "%)" << std::endl;
+        char text[64];
+        std::snprintf(text, sizeof text, "%05d,%c,%d,%d,%03d,%03d,%03d", found.baud, found.parity, found.dataBits,
+                      found.stopBits, found.frame.startChar, found.frame.headerLength, found.frame.weightLength);
+        std::cout << "Port#" << n << '=' << text << std::endl;
+        std::cout << "Format#" << n << '=' << scale::frameKindName(best->kind) << std::endl;
+        return 0;
+    }
+    std::cout << "no match" << std::endl;
+    return 1;
+}
 
 }  // namespace
 #endif
@@ -116,9 +213,12 @@ int cmdWeigh(const Args& args)
     std::string config;
     int port = 0;
     double timeout = 60;
+    bool detecting = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if ((a == "--port" || a == "--timeout") && i + 1 < args.size()) {
+        if (a == "--detect") {
+            detecting = true;
+        } else if ((a == "--port" || a == "--timeout") && i + 1 < args.size()) {
             const std::string& v = args[++i];
             char* end = nullptr;
             const double n = std::strtod(v.c_str(), &end);
@@ -135,7 +235,8 @@ int cmdWeigh(const Args& args)
         } else if (!a.empty() && a[0] != '-' && config.empty()) {
             config = a;
         } else {
-            std::cerr << "usage: mervo-admin weigh [CONFIG.INI] [--port N] [--timeout S]\n";
+            std::cerr << "usage: mervo-admin weigh [CONFIG.INI] [--port N] [--timeout S]\n"
+                         "       mervo-admin weigh CONFIG.INI --detect [--port N]\n";
             return 2;
         }
     }
@@ -143,6 +244,7 @@ int cmdWeigh(const Args& args)
 #if !MERVO_SERIAL
     (void)port;
     (void)timeout;
+    (void)detecting;
     std::cerr << "mervo-admin weigh: this build has no serial port support (built without Qt)\n";
     return 1;
 #else
@@ -160,6 +262,8 @@ int cmdWeigh(const Args& args)
     static char name[] = "mervo-admin";
     static char* argv[] = {name, nullptr};
     QCoreApplication app(argc, argv);
+    if (detecting)
+        return detect(settings, app);
     PrintedPrompts prompts;
     scale::QtSerialPort serial;
     scale::ReadingDriver driver(serial);
@@ -178,6 +282,8 @@ int cmdWeigh(const Args& args)
         std::snprintf(frame, sizeof frame, " start=%03d header=%d weight=%d", s->frame.startChar, s->frame.headerLength,
                       s->frame.weightLength);
         std::cout << ' ' << s->modeText(model.port()) << frame;
+        if (const scale::FrameKind kind = model.reader().config().kind; kind != scale::FrameKind::Indicator)
+            std::cout << " format=" << scale::frameKindName(kind);
     }
     std::cout << std::endl;
     if (!model.failureReason().empty())
@@ -189,6 +295,7 @@ int cmdWeigh(const Args& args)
     if (model.portOpen()) {
         QTimer::singleShot(int(timeout * 1000), &app, [&] {
             timedOut = true;
+            model.abandon();
             app.quit();
         });
         app.exec();

@@ -18,7 +18,9 @@ constexpr Command kCommands[] = {
      admin::cmdSettings},
     {"eval", "eval 'EXPR' [--var NAME=VALUE]... [--date DD/MM/YYYY]  evaluate a stored expression",
      admin::cmdEval},
-    {"weigh", "weigh [CONFIG.INI] [--port N] [--timeout S]  read the scale indicator and print every frame",
+    {"weigh",
+     "weigh [CONFIG.INI] [--port N] [--timeout S]  read the scale indicator and print every frame;\n"
+     "    with --detect: name the line setting and frame format the indicator speaks",
      admin::cmdWeigh},
     {"dump", "dump TABLE.DBF [--index FILE.NTX] [--deleted]  print a table's records as CSV", admin::cmdDump},
     {"check", "check TABLE.DBF|FOLDER            check tables and their indexes", admin::cmdCheck},

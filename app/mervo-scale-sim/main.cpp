@@ -45,7 +45,8 @@ steps (blank-separated; "#" starts a comment in a profile file):
 options:
   --device PATH       write to this serial device ("-" for standard output) instead of a new
                       pseudo-terminal
-  --format NAME       indicator (default), toledo, ascii or xk3190
+  --format NAME       indicator (default), toledo, ascii, ascii-nocomma, xk3190 or
+                      xk3190-equals
   --setting TEXT      a "Port#n" value: line settings and the indicator frame
                       (default 09600,E,7,1,002,005,005)
   --status-pos N      indicator: position of the status byte in the frame (default 3)
@@ -55,6 +56,9 @@ options:
   --noise N           N random bytes before every frame
   --control-every N   a carriage return inside the weight of every N-th frame
   --checksum          toledo: append the checksum byte
+  --decimals N        toledo, ascii, xk3190: show each weight with the point N places from
+                      the right, 0 to 5 (15140 with 2 is 151.40)
+  --unit U            ascii: kg (default), t, g or lb; toledo: kg or lb
   --seed N            seed of everything random (default 1)
   --loop              play the profile again and again
   --demo              play a built-in truck visit, again and again
@@ -124,7 +128,8 @@ Options parseArguments(int argc, char** argv)
             const std::string name = value(i);
             const auto f = scale::sim::formatNamed(name);
             if (!f)
-                usageError("unknown format \"" + name + "\" (indicator, toledo, ascii or xk3190)");
+                usageError("unknown format \"" + name +
+                           "\" (indicator, toledo, ascii, ascii-nocomma, xk3190 or xk3190-equals)");
             o.format = *f;
         } else if (a == "--setting") {
             std::string why;
@@ -160,6 +165,12 @@ Options parseArguments(int argc, char** argv)
             o.encoder.controlEvery = int(wholeNumber(value(i), "--control-every", 1, 1000000));
         } else if (a == "--checksum") {
             o.encoder.checksum = true;
+        } else if (a == "--decimals") {
+            o.encoder.decimals = int(wholeNumber(value(i), "--decimals", 0, 5));
+        } else if (a == "--unit") {
+            o.encoder.unit = value(i);
+            if (o.encoder.unit != "kg" && o.encoder.unit != "t" && o.encoder.unit != "g" && o.encoder.unit != "lb")
+                usageError("--unit takes kg, t, g or lb");
         } else if (a == "--seed") {
             o.seed = std::uint64_t(wholeNumber(value(i), "--seed", 0, 1LL << 62));
         } else if (a == "--loop") {

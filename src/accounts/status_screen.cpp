@@ -5,7 +5,6 @@
 
 #include "codes/code_browser.h"
 #include "codes/code_tables.h"
-#include "core/fault.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "storage/catalogue.h"
@@ -85,8 +84,7 @@ bool StatusScreen::open()
     }
     storage::Table& t = *m_ws.find(kStatusAlias);
     (void)m_ws.select(kStatusAlias);
-    if (const storage::Status s = t.goTop(); !s.ok())
-        (void)core::raise(storage::toFault(s, "GOTOP", t.path()));
+    (void)storage::retrying([&] { return t.goTop(); }, "GOTOP", t.path());
 
     // Columns name the code tables' fields (Product->NAME): the row's own fields first, then the
     // work areas, then the program-wide settings.
@@ -109,8 +107,8 @@ void StatusScreen::namesFollow()
     // again makes every name table seek its code.
     storage::Table& t = m_browse->table();
     if (m_browse->sync()) {
-        if (const storage::Status s = t.goTo(t.recNo()); !s.ok())
-            (void)core::raise(storage::toFault(s, "GOTO", t.path()));
+        const std::uint32_t at = t.recNo();
+        (void)storage::retrying([&] { return t.goTo(at); }, "GOTO", t.path());
     }
     m_browse->refresh();
 }

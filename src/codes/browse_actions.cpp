@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/fault.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -27,11 +26,6 @@ constexpr long kLargestBatch = 512;
 std::uint32_t where(storage::Table& t)
 {
     return t.eof() ? 0 : t.recNo();
-}
-
-void report(const storage::Status& s, const char* operation, storage::Table& t)
-{
-    (void)core::raise(storage::toFault(s, operation, t.path()));
 }
 
 bool beginsWith(std::string_view text, std::string_view prefix)
@@ -97,11 +91,8 @@ bool TableBrowse::sync()
     storage::Table& t = table();
     const std::uint32_t recno = m_source.recNo();
     if (t.eof() || t.recNo() != recno) {
-        const storage::Status s = t.goTo(recno);
-        if (!s.ok()) {
-            report(s, "GOTO", t);
+        if (!storage::retrying([&] { return t.goTo(recno); }, "GOTO", t.path()).ok())
             return false;
-        }
     }
     return !t.eof();
 }
@@ -144,32 +135,27 @@ bool scanForward(storage::Table& table, std::string_view scope, const std::funct
     std::vector<storage::NtxIndex::Entry> batch;
     long want = kFirstBatch;
     for (;;) {
-        storage::Status s;
-        if (table.order() > 0) {
+        const auto readBatch = [&] {
+            if (table.order() == 0)
+                return table.skipBatch(want, &batch);
             // One lock for finding the current entry again and reading the batch.
             storage::NtxIndex& ix = table.orderIndex(table.order());
-            s = ix.lockRead();
+            storage::Status s = ix.lockRead();
             if (s.ok()) {
                 s = table.skipBatch(want, &batch);
                 ix.unlockRead();
             }
-        } else {
-            s = table.skipBatch(want, &batch);
-        }
-        if (!s.ok()) {
-            report(s, "SKIP", table);
+            return s;
+        };
+        if (!storage::retrying(readBatch, "SKIP", table.path()).ok())
             return false;
-        }
         if (batch.empty())
             return false;
         for (const storage::NtxIndex::Entry& e : batch) {
             if (scoped && !beginsWith(e.key, scope))
                 return false;
-            s = table.goTo(e.recno);
-            if (!s.ok()) {
-                report(s, "GOTO", table);
+            if (!storage::retrying([&] { return table.goTo(e.recno); }, "GOTO", table.path()).ok())
                 return false;
-            }
             if (test())
                 return true;
         }
@@ -213,8 +199,7 @@ bool SACTION(TableBrowse& browse, int action, std::string_view text, std::string
             }
         }
         if (!found || stopped) {
-            if (const storage::Status s = t.goTo(start); !s.ok())
-                report(s, "GOTO", t);
+            (void)storage::retrying([&] { return t.goTo(start); }, "GOTO", t.path());
             if (!stopped)
                 core::prompts().message(core::MessageKind::Info, T("ไม่พบข้อความที่ระบุ"), T("  ส่วนค้นหาข้อมูล"));
         }
@@ -230,12 +215,9 @@ bool SACTION(TableBrowse& browse, int action, std::string_view text, std::string
 bool keyExists(storage::Table& table, std::string_view key)
 {
     const std::uint32_t at = where(table);
-    storage::Status s = table.seek(key);
+    const storage::Status s = storage::retrying([&] { return table.seek(key); }, "SEEK", table.path());
     const bool found = s.ok() && table.found();
-    if (!s.ok())
-        report(s, "SEEK", table);
-    if (s = table.goTo(at); !s.ok())
-        report(s, "GOTO", table);
+    (void)storage::retrying([&] { return table.goTo(at); }, "GOTO", table.path());
     return found;
 }
 
@@ -245,11 +227,8 @@ bool CODCHK(storage::Table& table, std::string_view oldCode, std::string_view ne
         return true;
     const int previous = table.order();
     bool found = false;
-    if (const storage::Status s = table.setOrder(order); s.ok()) {
+    if (storage::retrying([&] { return table.setOrder(order); }, "ORDSETFOCUS", table.path()).ok())
         found = keyExists(table, newCode);
-    } else {
-        report(s, "ORDSETFOCUS", table);
-    }
     (void)table.setOrder(previous);
     if (!found)
         return true;
@@ -271,10 +250,9 @@ bool CDELETE(TableBrowse& browse)
     (void)ws.select(browse.alias());
     bool done = false;
     if (storage::REC_LOCK(ws)) {
-        const storage::Status s = marked ? t.recall() : t.deleteRecord();
-        if (!s.ok())
-            report(s, marked ? "RECALL" : "DELETE", t);
-        done = s.ok();
+        done = storage::retrying([&] { return marked ? t.recall() : t.deleteRecord(); }, marked ? "RECALL" : "DELETE",
+                                 t.path())
+                   .ok();
         (void)storage::commitAll(ws);
     }
     (void)storage::unlockAll(ws);
@@ -304,14 +282,11 @@ void BROWADJ(TableBrowse& browse, std::string_view keyExpression, std::string_vi
             return key.valid() && key.evaluateText(names->context(), value) && beginsWith(value, prefix);
         };
         while (!t.bof() && inPrefix() && count < rows) {
-            if (const storage::Status s = t.skip(-1); !s.ok()) {
-                report(s, "SKIP", t);
+            if (!storage::retrying([&] { return t.skip(-1); }, "SKIP", t.path()).ok())
                 break;
-            }
             ++count;
         }
-        if (const storage::Status s = t.goTo(added); !s.ok())
-            report(s, "GOTO", t);
+        (void)storage::retrying([&] { return t.goTo(added); }, "GOTO", t.path());
     }
     browse.source().syncToTable();
     browse.setRowPos(std::max(1, count));

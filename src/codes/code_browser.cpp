@@ -3,7 +3,6 @@
 #include <stdexcept>
 
 #include "codes/code_editor.h"
-#include "core/fault.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -35,12 +34,6 @@ CodeScreens* g_screens = &g_noScreens;
 std::uint32_t where(storage::Table& t)
 {
     return t.eof() ? 0 : t.recNo();
-}
-
-void report(const storage::Status& s, const char* operation, storage::Table& t)
-{
-    if (!s.ok())
-        (void)core::raise(storage::toFault(s, operation, t.path()));
 }
 
 std::string codeOf(storage::Table& t)
@@ -166,15 +159,14 @@ bool CodeBrowser::CFILTER(std::string_view codeBox)
     bool found = false;
     storage::Status s;
     if (prefix.empty()) {
-        s = t.goTop();
+        s = storage::retrying([&] { return t.goTop(); }, "GOTOP", t.path());
         found = true;
     } else if (prefix.size() <= std::size_t(kCodeWidth)) {
-        s = t.seek(prefix);
+        s = storage::retrying([&] { return t.seek(prefix); }, "SEEK", t.path());
         found = s.ok() && t.found();
     }
-    report(s, "SEEK", t);
     if (!found) {
-        report(t.goTo(at), "GOTO", t);
+        (void)storage::retrying([&] { return t.goTo(at); }, "GOTO", t.path());
         core::prompts().message(core::MessageKind::Info, T("ไม่พบรหัสที่ระบุ"), T("ตารางรหัส"));
     }
     m_browse.follow();
@@ -210,7 +202,7 @@ bool CodeBrowser::CSEARCH(std::string_view searchBox)
     };
     const bool found = onRow && scanForward(t, xb::alltrim(m_values.CGET1), test);
     if (!found) {
-        report(t.goTo(at), "GOTO", t);
+        (void)storage::retrying([&] { return t.goTo(at); }, "GOTO", t.path());
         core::prompts().message(core::MessageKind::Info, T("ไม่พบข้อมูลที่ระบุ !"), T("  ส่วนทำการค้นหา"));
     }
     m_browse.follow();
@@ -312,8 +304,8 @@ PickResult POPCODE(storage::Workspace& ws, int number, std::string_view seed, st
     const std::string prefix = xb::alltrim(upper);
     // The code as typed, matched exactly over the field's width.
     if (!prefix.empty() && typed.size() <= std::size_t(kCodeWidth)) {
-        const storage::Status s = t.seek(xb::padRight(typed, std::size_t(kCodeWidth)));
-        report(s, "SEEK", t);
+        const std::string exact = xb::padRight(typed, std::size_t(kCodeWidth));
+        const storage::Status s = storage::retrying([&] { return t.seek(exact); }, "SEEK", t.path());
         if (s.ok() && t.found()) {
             result.outcome = PickResult::Outcome::Accepted;
             result.code = codeOf(t);
@@ -324,13 +316,12 @@ PickResult POPCODE(storage::Workspace& ws, int number, std::string_view seed, st
     // Else the first code beginning with it, shown in the code box; else the first row.
     std::string codeBox;
     if (!prefix.empty() && prefix.size() <= std::size_t(kCodeWidth)) {
-        const storage::Status s = t.seek(prefix);
-        report(s, "SEEK", t);
+        const storage::Status s = storage::retrying([&] { return t.seek(prefix); }, "SEEK", t.path());
         if (s.ok() && t.found())
             codeBox = prefix;
     }
     if (codeBox.empty())
-        report(t.goTop(), "GOTOP", t);
+        (void)storage::retrying([&] { return t.goTop(); }, "GOTOP", t.path());
 
     result.code = std::string(seed);
     {

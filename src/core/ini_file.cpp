@@ -169,6 +169,10 @@ bool IniFile::write(const std::string& data)
     const std::string tmp = m_path + ".tmp";
     struct stat st;
     const mode_t mode = ::stat(m_path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    if ((mode & 0222) == 0) {
+        m_error = m_path + " is read-only";
+        return false;
+    }
     const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) {
         m_error = "cannot write " + tmp + ": " + std::strerror(errno);

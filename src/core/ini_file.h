@@ -11,6 +11,8 @@
 // seen; set() rewrites the file with only the one line changed (or added), keeping the other
 // lines, their order and the file's line ends (CR LF for a new file). The new content goes to a
 // temporary file beside the original that is renamed over it, so a crash never leaves half a file.
+// A file that nobody may write (no write permission bit) is read-only: set() leaves it as it is
+// and fails, though the folder would let the rename replace it.
 #pragma once
 
 #include <optional>

@@ -1,8 +1,9 @@
 // PrintJob: one printed document as the printing code sees it - pages of text, lines and pictures
 // placed at positions in device dots.
 //
-// Positions are device dots of the job's printer (dpiX()/dpiY() per inch); a position given in
-// hundredths of an inch lands on dotsX()/dotsY() of it, truncated. Font sizes and pen widths are in
+// Positions are device dots of the job's printer (dpiX()/dpiY() per inch) from the sheet's top-left
+// corner; a position given in hundredths of an inch lands on dotsX()/dotsY() of it, truncated. A
+// printer that cannot print up to the sheet's edges says where its printable area begins. Font sizes and pen widths are in
 // size units of 1/kSizeUnitsPerInch inch whatever the printer: the font and pen settings the sites
 // keep were tuned on 180-dpi impact ticket printers, and keep their look on any printer this way.
 // Font heights follow the Windows font interface: negative = character (em) height, positive = cell
@@ -51,6 +52,10 @@ public:
     // Size of the page in dots (the whole sheet: positions start at its top-left corner).
     virtual int pageWidth() const = 0;
     virtual int pageHeight() const = 0;
+    // The top-left corner of the printable area in dots from the sheet's corner: the printer's
+    // hardware margins. 0 for a PDF, which prints to its edges.
+    virtual int printableLeft() const { return 0; }
+    virtual int printableTop() const { return 0; }
     // A user paper size in tenths of a millimetre; takes effect from the next page begun.
     virtual void setPaperSize(int widthTenthsMm, int lengthTenthsMm) = 0;
 
@@ -62,6 +67,10 @@ public:
     virtual void line(int x1, int y1, int x2, int y2, int penWidth) = 0;
     // A picture file (BMP, PNG, JPEG) scaled into the rectangle; false when it cannot be read.
     virtual bool picture(int x, int y, int width, int height, const std::string& path) = 0;
+    // A pre-printed form: the picture file over the whole sheet, under everything the open page
+    // holds, whether drawn before or after this call. False when it cannot be read. Jobs that keep
+    // no pages draw it where the call falls.
+    virtual bool formPicture(const std::string& path) { return picture(0, 0, pageWidth(), pageHeight(), path); }
 
     int dotsX(int hundredthsOfInch) const { return int(static_cast<long long>(hundredthsOfInch) * dpiX() / 100); }
     int dotsY(int hundredthsOfInch) const { return int(static_cast<long long>(hundredthsOfInch) * dpiY() / 100); }

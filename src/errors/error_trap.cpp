@@ -11,6 +11,7 @@
 
 #include "core/clock.h"
 #include "core/xbase.h"
+#include "storage/fault_bridge.h"
 
 namespace errors {
 namespace {
@@ -125,7 +126,7 @@ core::FaultAnswer ErrorTrap::handle(const core::Fault& f)
     // 1-3. The faults settled without a word.
     if (f.genCode == core::EG_ZERODIV)
         return core::FaultAnswer::Default;
-    if (f.genCode == core::EG_OPEN && (f.osCode == 32 || f.osCode == 5) && f.canDefault) {
+    if (f.genCode == core::EG_OPEN && storage::heldElsewhere(f) && f.canDefault) {
         m_netErr = true;
         return core::FaultAnswer::Default;
     }

@@ -1,6 +1,7 @@
 #include "reports/analysis.h"
 
-#include "core/fault.h"
+#include <functional>
+
 #include "core/paths.h"
 #include "core/prompts.h"
 #include "core/settings.h"
@@ -18,13 +19,11 @@ namespace {
 
 using core::tis620::T;
 
-// Reports a failed write to the error trap; false (the build stops) unless it was retried away.
-bool written(const storage::Status& s, const char* operation, storage::Table& t)
+// A write to a table; a failure goes to the error trap, whose Retry writes again. False (the build
+// stops) unless it was retried away.
+bool written(const std::function<storage::Status()>& write, const char* operation, storage::Table& t)
 {
-    if (s.ok())
-        return true;
-    (void)core::raise(storage::toFault(s, operation, t.path()));
-    return false;
+    return storage::retrying(write, operation, t.path()).ok();
 }
 
 std::string text(storage::Table& t, int field)
@@ -60,12 +59,12 @@ bool addToLedger(storage::Workspace& ws, const char* alias, const std::string& k
         return false;
     if (!storage::REC_LOCK(ws))
         return false;
-    for (const auto& [field, change] : changes) {
-        const int i = t.fieldIndex(field);
-        if (!written(t.putNumber(i, number(t, i) + change), "REPLACE", t))
+    for (const auto& c : changes) {
+        const int i = t.fieldIndex(c.first);
+        if (!written([&] { return t.putNumber(i, number(t, i) + c.second); }, "REPLACE", t))
             return (void)t.unlock(), false;
     }
-    const bool ok = written(t.commit(), "COMMIT", t);
+    const bool ok = written([&] { return t.commit(); }, "COMMIT", t);
     (void)t.unlock();
     return ok;
 }
@@ -81,10 +80,10 @@ bool resetOpening(storage::Workspace& ws, const char* alias, bool account)
     for (storage::Status s = t.goTop(); !t.eof(); s = t.skip()) {
         if (!s.ok() || !storage::REC_LOCK(ws))
             return false;
-        bool ok = written(t.putNumber(begin, number(t, balance)), "REPLACE", t);
+        bool ok = written([&] { return t.putNumber(begin, number(t, balance)); }, "REPLACE", t);
         if (ok && account)
-            ok = written(t.putNumber(bbegin, number(t, borrow)), "REPLACE", t);
-        ok = ok && written(t.commit(), "COMMIT", t);
+            ok = written([&] { return t.putNumber(bbegin, number(t, borrow)); }, "REPLACE", t);
+        ok = ok && written([&] { return t.commit(); }, "COMMIT", t);
         (void)t.unlock();
         if (!ok)
             return false;
@@ -238,20 +237,20 @@ bool REVCALC(storage::Workspace& ws, int kind)
     }
 
     // The work row.
-    if (!written(row.append(), "APPEND", row))
+    if (!written([&] { return row.append(); }, "APPEND", row))
         return false;
     const std::pair<const char*, std::string> texts[] = {
         {"TYPE", kTypes[kind - 1]}, {"TICKET", text(src, f.ticket)}, {"COMPANY", customer ? party : nines},
         {"FARMER", supplier ? party : nines}, {"PRODUCT", product}, {"WHOUSE", whouse}, {"UNIT", unit}};
-    for (const auto& [field, value] : texts)
-        if (!written(row.put(field, core::Value::text(value)), "REPLACE", row))
+    for (const auto& v : texts)
+        if (!written([&] { return row.put(v.first, core::Value::text(v.second)); }, "REPLACE", row))
             return false;
     const std::pair<const char*, double> numbers[] = {
         {"QTY", qty}, {"CASH", r.cash}, {"DRCR", r.drcr}, {"CHEQUE", r.cheque}, {"BORROW", r.borrow}};
-    for (const auto& [field, value] : numbers)
-        if (!written(row.putNumber(row.fieldIndex(field), value), "REPLACE", row))
+    for (const auto& v : numbers)
+        if (!written([&] { return row.putNumber(row.fieldIndex(v.first), v.second); }, "REPLACE", row))
             return false;
-    if (!written(row.putDate(row.fieldIndex("DATE"), date(src, f.date)), "REPLACE", row))
+    if (!written([&] { return row.putDate(row.fieldIndex("DATE"), date(src, f.date)); }, "REPLACE", row))
         return false;
 
     // The roll-back of the opening values.
@@ -405,11 +404,11 @@ bool buildBalanceSummary(storage::Workspace& ws, core::Date from, core::Date to,
         const std::pair<const char*, double> numbers[] = {{"CASH", v.cash},       {"DRCR", v.drcr},
                                                           {"CHEQUE", v.cheque},   {"QTY", 0},
                                                           {"BALANCE", v.balance}, {"BORROW", v.borrow}};
-        bool ok = written(work.append(), "APPEND", work) &&
-                  written(work.put("CODE", core::Value::text(kCodes[i])), "REPLACE", work) &&
-                  written(work.put("DESCRIPT", core::Value::text(rows[i].first)), "REPLACE", work);
-        for (const auto& [field, value] : numbers)
-            ok = ok && written(work.putNumber(work.fieldIndex(field), value), "REPLACE", work);
+        bool ok = written([&] { return work.append(); }, "APPEND", work) &&
+                  written([&] { return work.put("CODE", core::Value::text(kCodes[i])); }, "REPLACE", work) &&
+                  written([&] { return work.put("DESCRIPT", core::Value::text(rows[i].first)); }, "REPLACE", work);
+        for (const auto& n : numbers)
+            ok = ok && written([&] { return work.putNumber(work.fieldIndex(n.first), n.second); }, "REPLACE", work);
         if (!ok)
             return stop(ws);
     }

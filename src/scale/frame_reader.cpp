@@ -1,14 +1,10 @@
 #include "scale/frame_reader.h"
 
 #include <algorithm>
-#include <cmath>
-
-#include "core/xbase.h"
 
 namespace scale {
 namespace {
 
-constexpr long long kWeightLimit = 999'999'999'999LL;
 constexpr int kLengthLimit = 999;  // three digits in the setting
 
 ReaderConfig normalised(ReaderConfig c)
@@ -17,12 +13,15 @@ ReaderConfig normalised(ReaderConfig c)
     c.frame.weightLength = std::clamp(c.frame.weightLength, 1, kLengthLimit);
     c.stableCount = std::max(c.stableCount, 0);
     c.silenceMs = std::max(c.silenceMs, 0);
+    c.freshMs = std::max(c.freshMs, 0);
     return c;
 }
 
 }  // namespace
 
-FrameReader::FrameReader(const ReaderConfig& config) : m_config(normalised(config))
+FrameReader::FrameReader(const ReaderConfig& config)
+    : m_config(normalised(config)),
+      m_decoder(m_config.kind, m_config.frame, IndicatorSign{m_config.statusPosition, m_config.signFromStatus})
 {
     reset();
 }
@@ -33,144 +32,169 @@ void FrameReader::reset()
     m_weight = 0;
     m_previous = 0;
     m_repeat = 0;
+    m_stable = false;
+    m_hasReading = false;
+    m_lastGoodFrameMs.reset();
+    m_refusal.clear();
     m_shown.reset();
     m_tickOpen = false;
-    m_frame.clear();
+    m_decoder.restart();
 }
 
 void FrameReader::beginTick(std::int64_t nowMs)
 {
-    m_frame.clear();
+    m_decoder.restart();
     m_tickStart = nowMs;
     m_lastActivity = nowMs;
     m_tickOpen = true;
+    if (!m_lastGoodFrameMs)
+        m_lastGoodFrameMs = nowMs;
 }
 
 void FrameReader::signalLost()
 {
     m_zero = ZeroState::NoSignal;
     m_tickOpen = false;
-    m_frame.clear();
+    m_decoder.restart();
 }
 
-bool FrameReader::acceptable() const
+bool FrameReader::fresh(std::int64_t nowMs) const
 {
-    return m_repeat >= m_config.stableCount && m_zero == ZeroState::Acceptable;
+    return m_hasReading && nowMs - m_lastReadingMs <= m_config.freshMs;
+}
+
+bool FrameReader::acceptable(std::int64_t nowMs) const
+{
+    return m_stable && m_zero == ZeroState::Acceptable && fresh(nowMs);
 }
 
 TickResult FrameReader::service(ByteQueue& in, std::int64_t nowMs)
 {
     if (!m_tickOpen)
         beginTick(nowMs);
-    const std::size_t length = std::size_t(m_config.frame.length());
     TickResult r;
     for (;;) {
         if (nowMs - m_lastActivity >= m_config.silenceMs) {
             m_tickOpen = false;
-            if (m_frame.empty()) {
+            r.dropped = m_decoder.frame();
+            m_decoder.restart();
+            if (r.dropped.empty()) {
                 m_zero = ZeroState::NoSignal;
                 r.end = TickEnd::NoSignal;
             } else {
                 r.end = TickEnd::Dropped;
-                r.dropped = std::move(m_frame);
             }
-            m_frame.clear();
             return r;
         }
         const std::string chunk = in.read(ByteQueue::kReadSize);
         if (chunk.empty())
-            return r;
-        for (const char c : chunk) {
+            return m_decoder.completeAtEnd() ? frameDone({}, nowMs) : r;
+        for (std::size_t i = 0; i < chunk.size(); ++i) {
             m_lastActivity = nowMs;
-            if (m_frame.empty() && static_cast<unsigned char>(c) != m_config.frame.startChar)
-                continue;
-            m_frame.push_back(c);
-            if (m_frame.size() == length) {
-                r.end = TickEnd::Frame;
-                r.evaluation = evaluate();
-                m_frame.clear();
-                m_tickOpen = false;
-                return r;
+            switch (m_decoder.push(chunk[i])) {
+            case FrameDecoder::Push::Complete:
+                return frameDone(std::string_view(chunk).substr(i + 1), nowMs);
+            case FrameDecoder::Push::CompleteBefore:
+                return frameDone(std::string_view(chunk).substr(i), nowMs);
+            default:
+                break;
             }
         }
         if (nowMs - m_tickStart >= m_config.silenceMs) {
+            // Bytes all along, and no frame: as good as no signal.
             m_tickOpen = false;
-            r.end = TickEnd::Dropped;
-            r.dropped = std::move(m_frame);
-            m_frame.clear();
+            r.dropped = m_decoder.frame();
+            m_decoder.restart();
+            m_zero = ZeroState::NoSignal;
+            r.end = TickEnd::NoSignal;
             return r;
         }
     }
 }
 
-Evaluation FrameReader::evaluate()
+TickResult FrameReader::frameDone(std::string_view rest, std::int64_t nowMs)
 {
+    TickResult r;
+    m_tickOpen = false;
+    m_decoder.skipped(rest);
+    const std::string bytes = m_decoder.frame();
+    const FrameReading reading = m_decoder.take(m_previous);
+    if (reading.outcome == FrameReading::Outcome::BadChecksum || reading.outcome == FrameReading::Outcome::NotAFrame) {
+        const bool checksum = reading.outcome == FrameReading::Outcome::BadChecksum;
+        ++(checksum ? m_badChecksums : m_notFrames);
+        r.dropped = bytes;
+        r.reason = checksum ? DropReason::BadChecksum : DropReason::NotAFrame;
+        if (m_lastGoodFrameMs && nowMs - *m_lastGoodFrameMs >= m_config.silenceMs) {
+            m_zero = ZeroState::NoSignal;
+            r.end = TickEnd::NoSignal;
+        } else {
+            r.end = TickEnd::Dropped;
+        }
+        return r;
+    }
+    m_lastGoodFrameMs = nowMs;
+    r.end = TickEnd::Frame;
+    r.evaluation = evaluate(bytes, reading, nowMs);
+    return r;
+}
+
+Evaluation FrameReader::evaluate(const std::string& bytes, const FrameReading& reading, std::int64_t nowMs)
+{
+    using Outcome = FrameReading::Outcome;
     Evaluation e;
-    e.frame = m_frame;
+    e.frame = bytes;
+    e.motion = reading.motion;
+    e.status = reading.status;
+    e.refusal = reading.refusal;
+    m_refusal = reading.refusal;
 
-    // 1-2. Sign from the status byte's bit of value 2, weight from the last characters. A repeat
-    // (control character in the weight) keeps the previous weight as it was: applying the sign to
-    // it again would flip a negative reading to positive.
-    bool negative = false;
-    if (m_config.signFromStatus) {
-        const int pos = m_config.statusPosition;
-        const unsigned char status =
-            pos >= 1 && std::size_t(pos) <= m_frame.size() ? static_cast<unsigned char>(m_frame[std::size_t(pos - 1)]) : 0;
-        negative = (status & 2) != 0;
-    }
-    const std::string_view weightChars =
-        std::string_view(m_frame).substr(m_frame.size() - std::size_t(m_config.frame.weightLength));
-    const long long read = RDVAL(weightChars, m_previous, &e.repeat);
-    m_weight = e.repeat || !negative ? read : -read;
-
-    // 3. Stability.
-    if (m_weight == m_previous) {
-        if (m_repeat < m_config.stableCount)
+    // 1-3. The weight and its stability. A repeat stands for the previous weight - but only once a
+    // real reading gave one; before that there is nothing to repeat and nothing counts.
+    switch (reading.outcome) {
+    case Outcome::Repeat:
+        e.repeat = true;
+        if (m_hasReading && m_repeat < m_config.stableCount)
             ++m_repeat;
-    } else {
-        m_previous = m_weight;
+        break;
+    case Outcome::Refused:
+        // The indicator says the digits are not a weight: the count starts again after it.
+        m_weight = reading.kg;
+        m_previous = reading.kg;
         m_repeat = 0;
+        m_hasReading = false;
+        break;
+    default:
+        m_weight = reading.kg;
+        m_hasReading = true;
+        m_lastReadingMs = nowMs;
+        if (m_weight == m_previous) {
+            if (m_repeat < m_config.stableCount)
+                ++m_repeat;
+        } else {
+            m_previous = m_weight;
+            m_repeat = 0;
+        }
+        break;
     }
-    const bool stable = m_repeat >= m_config.stableCount;
+    m_stable = m_hasReading && m_repeat >= m_config.stableCount && reading.motion != true;
 
-    // 4. Zero state.
-    if (m_zero == ZeroState::WaitingForZero && m_weight == 0 && stable)
+    // 4. Zero state. Only a real reading of zero opens the gate.
+    if (m_zero == ZeroState::WaitingForZero && reading.outcome == Outcome::Weight && m_weight == 0 && m_stable)
         m_zero = ZeroState::Reading;
     if (m_zero != ZeroState::WaitingForZero)
-        m_zero = stable && m_weight >= 0 ? ZeroState::Acceptable : ZeroState::Reading;
+        m_zero = m_stable && m_weight >= 0 ? ZeroState::Acceptable : ZeroState::Reading;
 
     // 5. Colours follow the zero state; the first frame always sets them.
     e.recolour = m_shown != m_zero;
     m_shown = m_zero;
 
     e.weight = m_weight;
-    e.stable = stable;
+    e.stable = m_stable;
     e.repeatCount = m_repeat;
     e.zeroState = m_zero;
     // 6. Automatic acceptance.
-    e.autoAccept = !m_config.handAccept && stable && m_weight > 0 && m_zero == ZeroState::Acceptable;
+    e.autoAccept = !m_config.handAccept && m_stable && m_weight > 0 && m_zero == ZeroState::Acceptable && fresh(nowMs);
     return e;
-}
-
-long long RDVAL(std::string_view text, long long previous, bool* repeat)
-{
-    std::string kept;
-    bool control = false;
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 32)
-            control = true;
-        else if (c == '+' || c == '-' || (c >= '0' && c <= '9'))
-            kept.push_back(c);
-    }
-    if (repeat)
-        *repeat = control;
-    if (control)
-        return previous;
-    const double v = core::xbase::val(kept).value;
-    if (!std::isfinite(v))
-        return 0;
-    return std::llround(std::clamp(v, double(-kWeightLimit), double(kWeightLimit)));
 }
 
 std::string DEC2BIN(int n)

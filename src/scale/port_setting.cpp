@@ -118,11 +118,18 @@ std::string devicePath(const core::Settings& settings, int port)
     return configured.empty() ? "/dev/ttyS" + std::to_string(port - 1) : configured;
 }
 
-ReaderConfig readerConfig(const core::Settings& settings, const FrameFormat& frame)
+std::optional<FrameKind> frameKind(const core::Settings& settings, int port)
+{
+    return frameKindNamed(settings.text("CCFMT" + std::to_string(port)));
+}
+
+ReaderConfig readerConfig(const core::Settings& settings, const FrameFormat& frame, FrameKind kind)
 {
     auto flag = [&](const char* name, const char* value) { return core::xbase::alltrim(settings.text(name)) == value; };
     ReaderConfig c;
+    c.kind = kind;
     c.frame = frame;
+    c.freshMs = std::max(std::min(timerInterval(settings), 60'000) * kFreshTicks, kFreshMinMs);
     c.statusPosition = numberSetting(settings, "CTLDST");
     c.signFromStatus = flag("CMINUS", "1");
     c.stableCount = std::max(numberSetting(settings, "CSTABLE"), 0);

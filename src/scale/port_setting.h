@@ -56,9 +56,18 @@ int defaultPort(const core::Settings& settings);
 // that is empty.
 std::string devicePath(const core::Settings& settings, int port);
 
-// The reader's rules from "Minus", "Stable", "StatBit", "Zero" and "W.Read", with the frame of the
-// port's setting. Values that are not numbers count as 0; "Stable" is raised to 2 at start-up.
-ReaderConfig readerConfig(const core::Settings& settings, const FrameFormat& frame);
+// The frame format of COM1..COM4: the "Comm" "Format#n" key (CCFMT1..CCFMT4), "indicator" when it
+// is empty; nothing when it names no format.
+std::optional<FrameKind> frameKind(const core::Settings& settings, int port);
+
+// The reader's rules from "Minus", "Stable", "StatBit", "Zero", "W.Read" and "Timer", with the
+// port's frame format and the layout of its setting. Values that are not numbers count as 0;
+// "Stable" is raised to 2 at start-up. A reading is fresh for kFreshTicks timer intervals, and at
+// least kFreshMinMs (a tick and the indicator's next frame must fit in it).
+constexpr int kFreshTicks = 4;
+constexpr int kFreshMinMs = 1000;
+ReaderConfig readerConfig(const core::Settings& settings, const FrameFormat& frame,
+                          FrameKind kind = FrameKind::Indicator);
 
 // "Timer" (NINTERV) in milliseconds, 0 when it is not a positive number.
 int timerInterval(const core::Settings& settings);

@@ -29,21 +29,41 @@ bool fits(unsigned long long v, std::size_t width)
     return std::to_string(v).size() <= width;
 }
 
-// The start byte a format's reader synchronises on; noise and junk never contain it.
-char startOf(Format f, const EncoderOptions& o)
+// digits() with a point `decimals` places from the right.
+std::string pointed(unsigned long long v, std::size_t width, int decimals)
+{
+    std::string d = digits(v, width);
+    if (decimals > 0 && std::size_t(decimals) < width)
+        d.insert(d.size() - std::size_t(decimals), ".");
+    return d;
+}
+
+int decimalsOf(const EncoderOptions& o)
+{
+    return std::clamp(o.decimals, 0, 5);
+}
+
+// The bytes a format's reader synchronises on; noise and junk never contain them.
+std::string startOf(Format f, const EncoderOptions& o)
 {
     switch (f) {
     case Format::Indicator:
-        return static_cast<char>(o.frame.startChar);
+        return std::string(1, static_cast<char>(o.frame.startChar));
     case Format::Ascii:
-        return 'S';
-    default:
-        return STX;
+        return "S";
+    case Format::AsciiNoComma:
+        return "W";
+    case Format::Xk3190:
+    case Format::Xk3190Equals:
+        return std::string{STX, '='};
+    case Format::Toledo:
+        break;
     }
+    return std::string(1, STX);
 }
 
-// `n` printable bytes (0x21..0x7E) other than `avoid`, drawn from (seed, index, salt).
-std::string randomBytes(std::size_t n, char avoid, std::uint64_t seed, std::uint64_t index, std::uint64_t salt)
+// `n` printable bytes (0x21..0x7E) none of `avoid`, drawn from (seed, index, salt).
+std::string randomBytes(std::size_t n, std::string_view avoid, std::uint64_t seed, std::uint64_t index, std::uint64_t salt)
 {
     std::string out;
     out.reserve(n);
@@ -51,7 +71,7 @@ std::string randomBytes(std::size_t n, char avoid, std::uint64_t seed, std::uint
     while (out.size() < n) {
         state = mix(state);
         const char c = static_cast<char>(0x21 + state % 94);
-        if (c != avoid)
+        if (avoid.find(c) == std::string_view::npos)
             out.push_back(c);
     }
     return out;
@@ -66,8 +86,12 @@ std::size_t frameSize(Format f, const EncoderOptions& o)
         return o.checksum ? 18 : 17;
     case Format::Ascii:
         return 18;
+    case Format::AsciiNoComma:
+        return 12;
     case Format::Xk3190:
         return 12;
+    case Format::Xk3190Equals:
+        return 9;
     }
     return 10;
 }
@@ -105,8 +129,10 @@ std::string indicatorFrame(const EncoderOptions& o, const Reading& r, std::uint6
 std::string toledoFrame(const EncoderOptions& o, const Reading& r, std::uint64_t index)
 {
     const unsigned long long m = magnitude(r.weight);
-    const char swb = static_cast<char>(0x30 | (r.weight < 0 ? 0x02 : 0) | (fits(m, 6) ? 0 : 0x04) | (r.motion ? 0x08 : 0));
-    std::string f{STX, 0x2A, swb, 0x20};
+    const char swa = static_cast<char>(0x28 | (2 + decimalsOf(o)));
+    const char swb = static_cast<char>(0x20 | (o.unit == "lb" ? 0 : 0x10) | (r.weight < 0 ? 0x02 : 0) | (fits(m, 6) ? 0 : 0x04) |
+                                       (r.motion ? 0x08 : 0));
+    std::string f{STX, swa, swb, 0x20};
     f += digits(m, 6);
     f += "000000";
     insertControl(f, 4, 6, o, index);
@@ -126,19 +152,43 @@ std::string asciiFrame(const EncoderOptions& o, const Reading& r, std::uint64_t 
     std::string f = !fits(m, 7) ? "OL" : r.motion ? "US" : "ST";
     f += ",GS,";
     f.push_back(r.weight < 0 ? '-' : '+');
-    f += digits(m, 7);
+    f += pointed(m, 7, decimalsOf(o));
     insertControl(f, 7, 7, o, index);
-    f += "kg";
+    f += o.unit;
     f.push_back(CR);
     f.push_back(LF);
     return f;
+}
+
+std::string asciiNoCommaFrame(const EncoderOptions& o, const Reading& r, std::uint64_t index)
+{
+    const unsigned long long m = magnitude(r.weight);
+    std::string f = fits(m, 6) ? "WG" : "OLWG";
+    const std::size_t from = f.size();
+    if (r.weight < 0)
+        f.push_back('-');
+    f += pointed(m, 6, decimalsOf(o));
+    insertControl(f, from, 6, o, index);
+    f += o.unit;
+    f.push_back(CR);
+    f.push_back(LF);
+    return f;
+}
+
+std::string xk3190EqualsFrame(const EncoderOptions& o, const Reading& r, std::uint64_t index)
+{
+    const unsigned long long m = magnitude(r.weight);
+    const int places = decimalsOf(o);
+    std::string shown = (r.weight < 0 ? "-" : "0") + pointed(m, places > 0 ? 6 : 7, places);
+    insertControl(shown, 1, 6, o, index);
+    return "=" + std::string(shown.rbegin(), shown.rend());
 }
 
 std::string xk3190Frame(const EncoderOptions& o, const Reading& r, std::uint64_t index)
 {
     std::string f{STX, r.weight < 0 ? '-' : '+'};
     f += digits(magnitude(r.weight), 6);
-    f.push_back('0');
+    f.push_back(static_cast<char>('0' + decimalsOf(o)));
     insertControl(f, 2, 6, o, index);
     unsigned x = 0;
     for (std::size_t i = 1; i < f.size(); ++i)
@@ -159,14 +209,35 @@ std::optional<Format> formatNamed(std::string_view name)
         return Format::Toledo;
     if (name == "ascii")
         return Format::Ascii;
+    if (name == "ascii-nocomma")
+        return Format::AsciiNoComma;
     if (name == "xk3190")
         return Format::Xk3190;
+    if (name == "xk3190-equals")
+        return Format::Xk3190Equals;
     return std::nullopt;
+}
+
+FrameKind readerKind(Format format)
+{
+    switch (format) {
+    case Format::Toledo:
+        return FrameKind::Toledo;
+    case Format::Ascii:
+    case Format::AsciiNoComma:
+        return FrameKind::Ascii;
+    case Format::Xk3190:
+    case Format::Xk3190Equals:
+        return FrameKind::Xk3190;
+    case Format::Indicator:
+        break;
+    }
+    return FrameKind::Indicator;
 }
 
 std::string encode(Format format, const EncoderOptions& o, const Reading& r, std::uint64_t index, std::uint64_t seed)
 {
-    const char start = startOf(format, o);
+    const std::string start = startOf(format, o);
     switch (r.kind) {
     case Reading::Kind::Silence:
         return {};
@@ -183,8 +254,12 @@ std::string encode(Format format, const EncoderOptions& o, const Reading& r, std
         return out + toledoFrame(o, r, index);
     case Format::Ascii:
         return out + asciiFrame(o, r, index);
+    case Format::AsciiNoComma:
+        return out + asciiNoCommaFrame(o, r, index);
     case Format::Xk3190:
         return out + xk3190Frame(o, r, index);
+    case Format::Xk3190Equals:
+        return out + xk3190EqualsFrame(o, r, index);
     }
     return out;
 }

@@ -109,7 +109,7 @@ void WeightDialog::showColours()
 
 void WeightDialog::weightChanged()
 {
-    m_weight->setText(QString::fromLatin1(m_model.weightText().c_str()));
+    m_weight->setText(ui::fromTis(m_model.weightText()));
     showColours();
 }
 

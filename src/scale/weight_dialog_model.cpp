@@ -5,6 +5,7 @@
 #include "core/settings.h"
 #include "core/sound.h"
 #include "core/tis620.h"
+#include "core/xbase.h"
 #include "shell/sounds.h"
 
 namespace scale {
@@ -67,6 +68,7 @@ void WeightDialogModel::open()
     m_interval = timerInterval(s);
     m_closing = false;
     m_finished = false;
+    m_abandoned = false;
     m_delivered.reset();
     shell::TSOUND(kOpenSound);
     m_port = defaultPort(s);
@@ -122,6 +124,14 @@ bool WeightDialogModel::COPEN()
         openFailed(T("ค่ากำหนดของพอร์ตเครื่องชั่ง ") + com + T(" ไม่ถูกต้อง !"));
         return false;
     }
+    const std::optional<FrameKind> kind = frameKind(s, m_port);
+    if (!kind) {
+        const std::string text = core::xbase::alltrim(s.text("CCFMT" + std::to_string(m_port)));
+        m_failure = "Format#" + std::to_string(m_port) + ": \"" + text +
+                    "\" is not a frame format (indicator, toledo, xk3190 or ascii)";
+        openFailed(T("รูปแบบข้อมูลของเครื่องชั่ง ") + com + T(" ไม่ถูกต้อง !"));
+        return false;
+    }
     m_line.baud = m_setting->baud;
     m_line.parity = m_setting->parity;
     m_line.dataBits = m_setting->dataBits;
@@ -135,7 +145,7 @@ bool WeightDialogModel::COPEN()
                                                     : T("ไม่สามารถกำหนดค่าพอร์ตเครื่องชั่ง ") + where + T(" ได้ !"));
         return false;
     }
-    m_reader = FrameReader(readerConfig(s, m_setting->frame));
+    m_reader = FrameReader(readerConfig(s, m_setting->frame, *kind));
     return true;
 }
 
@@ -201,7 +211,7 @@ void WeightDialogModel::handle(const TickResult& r)
         return;
     case TickEnd::Dropped:
         if (m_listener)
-            m_listener->frameDropped(r.dropped);
+            m_listener->frameDropped(r.dropped, r.reason);
         m_ticker.start(m_interval);
         return;
     }
@@ -228,10 +238,21 @@ void WeightDialogModel::acceptPressed()
 {
     if (m_closing)
         return;
-    if (m_reader.acceptable())
+    if (m_reader.acceptable(core::clock().monotonicMs()))
         requestClose();
     else
         core::sound().tone(kBeepHz, kBeepMs);
+}
+
+void WeightDialogModel::abandon()
+{
+    m_abandoned = true;
+    requestClose();
+}
+
+std::string WeightDialogModel::weightText() const
+{
+    return m_reader.refusal().empty() ? scale::weightText(m_reader.weight()) : m_reader.refusal();
 }
 
 bool WeightDialogModel::mayClose() const
@@ -251,7 +272,10 @@ void WeightDialogModel::finish()
         m_serial.clearErrors();
         m_portOpen = false;
     }
-    if (m_reader.zeroState() != ZeroState::Acceptable || !m_target)
+    // Only a weight the scale still shows is delivered: not one read before the frames stopped,
+    // nor one the caller gave up on.
+    if (m_abandoned || m_reader.zeroState() != ZeroState::Acceptable || !m_reader.fresh(core::clock().monotonicMs()) ||
+        !m_target)
         return;
     const long long kg = m_reader.weight();
     m_delivered = kg;

@@ -45,7 +45,7 @@ public:
     virtual ~WeightDialogListener() = default;
     virtual void weightChanged() {}  // weightText() or weightColours() changed
     virtual void frameEvaluated(const Evaluation&) {}
-    virtual void frameDropped(const std::string& /*partial*/) {}
+    virtual void frameDropped(const std::string& /*bytes*/, DropReason) {}
     virtual void focusPortField() {}
     virtual void closeDialog() {}  // close the dialog now, then call finish()
 };
@@ -92,8 +92,10 @@ public:
     void acceptPressed();
     // Escape or the system menu: whether the dialog may close now.
     bool mayClose() const;
+    // The caller gives up (a time limit passed): the dialog closes and finish() delivers nothing.
+    void abandon();
     // READW 6-7, after the dialog closed: the timer and port stopped, and the weight delivered when
-    // the zero state is 2. Runs once.
+    // the zero state is 2 and the reading is fresh. Runs once.
     void finish();
 
     // What the dialog shows.
@@ -102,7 +104,8 @@ public:
     static std::string portLabel();
     static Colours dialogColours() { return {Colour::White, Colour::Blue}; }
     static WeightFont weightFont() { return {}; }
-    std::string weightText() const { return scale::weightText(m_reader.weight()); }
+    // The weight as shown, or the indicator's refusal of it (TIS-620).
+    std::string weightText() const;
     Colours weightColours() const { return m_colours; }
     bool portFieldShown() const { return m_portFieldShown; }
     bool portFieldEnabled() const;
@@ -147,6 +150,7 @@ private:
     bool m_portOpen = false;
     bool m_closing = false;
     bool m_finished = false;
+    bool m_abandoned = false;
     std::optional<long long> m_delivered;
 };
 

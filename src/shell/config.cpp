@@ -1,5 +1,7 @@
 #include "shell/config.h"
 
+#include <algorithm>
+
 #include "core/paths.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -77,12 +79,17 @@ constexpr ConfigKey kConfigKeys[] = {
 };
 
 // Keys this program adds: the serial device behind COM1..COM4 (a USB adapter, the simulator's
-// pseudo-terminal) and "DiscFix" ("Y" rounds each percentage step of DISC to 3 decimals).
+// pseudo-terminal), the frame format each indicator speaks (scale/frame_formats.h), and "DiscFix"
+// ("Y" rounds each percentage step of DISC to 3 decimals).
 constexpr ConfigKey kExtraKeys[] = {
     {"Comm", "Device#1", "/dev/ttyS0", "CCDEV1", false},
     {"Comm", "Device#2", "/dev/ttyS1", "CCDEV2", false},
     {"Comm", "Device#3", "/dev/ttyS2", "CCDEV3", false},
     {"Comm", "Device#4", "/dev/ttyS3", "CCDEV4", false},
+    {"Comm", "Format#1", "indicator", "CCFMT1", false},
+    {"Comm", "Format#2", "indicator", "CCFMT2", false},
+    {"Comm", "Format#3", "indicator", "CCFMT3", false},
+    {"Comm", "Format#4", "indicator", "CCFMT4", false},
     {"Calc", "DiscFix", "N", "CDISCFIX", false},
 };
 
@@ -90,6 +97,20 @@ constexpr ConfigKey kExtraKeys[] = {
 
 std::span<const ConfigKey> configKeys() { return kConfigKeys; }
 std::span<const ConfigKey> extraKeys() { return kExtraKeys; }
+
+std::optional<std::size_t> frameFormatIndex(std::string_view text)
+{
+    const std::string name = core::xbase::alltrim(text);
+    if (name.empty())
+        return 0;
+    for (std::size_t i = 0; i < kFrameFormats.size(); ++i) {
+        const std::string_view f = kFrameFormats[i];
+        const auto same = [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b); };
+        if (f.size() == name.size() && std::equal(f.begin(), f.end(), name.begin(), same))
+            return i;
+    }
+    return std::nullopt;
+}
 
 std::string defaultValue(const ConfigKey& k)
 {

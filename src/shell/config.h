@@ -2,12 +2,16 @@
 // move values between the file and the settings store.
 //
 // kConfigKeys lists every key in the order start-up reads it. The program's extra keys (the device
-// behind each COM port on this platform, the discount rounding switch) follow in kExtraKeys: they are
-// read when present but never written by the program, so a new file holds exactly the standard keys.
+// and the frame format behind each COM port, the discount rounding switch) follow in kExtraKeys: they
+// are read when present and never written at start-up, so a new file holds exactly the standard
+// keys; only the settings dialog writes a frame format the site chose.
 #pragma once
 
+#include <array>
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/ini_file.h"
 #include "core/settings.h"
@@ -23,7 +27,14 @@ struct ConfigKey {
 };
 
 std::span<const ConfigKey> configKeys();  // the 65 standard keys, in reading order
-std::span<const ConfigKey> extraKeys();   // the program's own keys, never written
+std::span<const ConfigKey> extraKeys();   // the program's own keys, not written at start-up
+
+// The frame formats a "Comm" "Format#n" key may name (scale::FrameKind in this order); the first is
+// the default and the indicator frame of "Port#n".
+inline constexpr std::array<const char*, 4> kFrameFormats = {"indicator", "toledo", "xk3190", "ascii"};
+// The index in kFrameFormats of the format a "Format#n" text names, without regard to letter case
+// or surrounding blanks; an empty text names the first. Nothing for any other text.
+std::optional<std::size_t> frameFormatIndex(std::string_view text);
 
 // The default of a key's variable in TIS-620.
 std::string defaultValue(const ConfigKey& k);

@@ -31,6 +31,10 @@ constexpr VarsetField kFields[] = {
     {kCommPage, "Port#&2", "CCPORT2", kPortPicture, 23, 0, C::None},
     {kCommPage, "Port#&3", "CCPORT3", kPortPicture, 23, 0, C::None},
     {kCommPage, "Port#&4", "CCPORT4", kPortPicture, 23, 0, C::None},
+    {kCommPage, "Format#1", "CCFMT1", "", 9, 0, C::Format},
+    {kCommPage, "Format#2", "CCFMT2", "", 9, 0, C::Format},
+    {kCommPage, "Format#3", "CCFMT3", "", 9, 0, C::Format},
+    {kCommPage, "Format#4", "CCFMT4", "", 9, 0, C::Format},
     {kCommPage, "เครื่อง&ชั่ง", "CCPORT", "9", 1, 0, C::None},
     {kCommPage, "I/O &Port", "CIOADDR", "@9", 5, 0, C::None},
     {kCommPage, "Line &Feed", "CPLENGHT", "@9", 5, 0, C::None},
@@ -52,9 +56,29 @@ std::string VarsetModel::okCaption() { return T("&ตกลง"); }
 void VarsetModel::open()
 {
     TSOUND(7);
+    padFolders();
+}
+
+void VarsetModel::padFolders()
+{
     core::Settings& s = core::programSettings();
     for (const char* v : kPathVariables)
         s.setText(v, core::xbase::padRight(s.text(v), std::size_t(kPathWidth)));
+}
+
+const VarsetField* VarsetModel::firstFailing(const core::Settings& settings)
+{
+    for (const VarsetField& f : kFields) {
+        const core::Value& v = settings.get(f.variable);
+        if (!check(f, v.isText() ? v.asText() : std::string()))
+            return &f;
+    }
+    return nullptr;
+}
+
+std::string settingsNotSavedMessage()
+{
+    return T("ไม่สามารถบันทึกค่าลงแฟ้ม ") + core::xbase::alltrim(core::programSettings().text("VARFILE")) + T(" ได้");
 }
 
 bool VarsetModel::check(const VarsetField& field, std::string_view value)
@@ -67,6 +91,8 @@ bool VarsetModel::check(const VarsetField& field, std::string_view value)
         return !v.empty() && (v.back() == '\\' || v.back() == '/');
     case C::YesNo:
         return v == "Y" || v == "N";
+    case C::Format:
+        return frameFormatIndex(v).has_value();
     }
     return true;
 }
@@ -81,7 +107,15 @@ bool VarsetModel::close()
     for (const VarsetField& f : kFields)
         if (f.check != C::Path && s.get(f.variable).isText())
             s.setText(f.variable, core::xbase::rtrim(s.text(f.variable)));
-    return SAVEINI(s);
+    bool ok = SAVEINI(s);
+    core::IniFile ini(core::paths::native(s.text("VARFILE")));
+    for (int n = 1; n <= 4; ++n) {
+        const std::string key = "Format#" + std::to_string(n);
+        const std::string value = core::xbase::alltrim(s.text("CCFMT" + std::to_string(n)));
+        if (value != kFrameFormats[0] || ini.get("Comm", key))
+            ok = ini.set("Comm", key, value) && ok;
+    }
+    return ok;
 }
 
 FontSelModel::FontSelModel(int n) : m_n(n < 1 ? 1 : n > 6 ? 6 : n) {}

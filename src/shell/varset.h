@@ -8,11 +8,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/settings.h"
+
 namespace shell {
 
 // One field of the settings dialog. Texts are UTF-8 (the dialog turns them into TIS-620).
 struct VarsetField {
-    enum class Check { None, Path, YesNo };
+    enum class Check { None, Path, YesNo, Format };
     const char* page;      // folder page caption, "&" before the access key
     const char* label;
     const char* variable;  // the program-wide setting it edits
@@ -22,7 +24,7 @@ struct VarsetField {
     Check check;
 };
 
-// The fifteen fields, page by page, in the order of the dialog.
+// The nineteen fields, page by page, in the order of the dialog.
 std::span<const VarsetField> varsetFields();
 
 class VarsetModel {
@@ -34,13 +36,25 @@ public:
 
     // The dialog opens: sound 7; the four folders are padded with blanks to 60 characters.
     void open();
+    // The folders padded as open() pads them, for editing again after a save that failed.
+    static void padFolders();
     // The check of a field on leaving it; false keeps the focus there. A folder must end with the
-    // path separator ("\" as the sites write them, or "/"); a switch must be "Y" or "N".
+    // path separator ("\" as the sites write them, or "/"); a switch must be "Y" or "N"; a frame
+    // format one of shell::kFrameFormats.
     static bool check(const VarsetField& field, std::string_view value);
-    // The dialog closed (in any way): the folders trimmed, then SAVEINI writes the file. False when
-    // the file could not be written.
+    // The first field of the dialog, page by page, whose value in the settings fails its check;
+    // nullptr when every one passes. Nothing is written until this is nullptr: a field left with a
+    // bad value on a page no longer shown is still caught.
+    static const VarsetField* firstFailing(const core::Settings& settings);
+    // The dialog closed (in any way): the folders trimmed, then SAVEINI writes the file, and each
+    // "Format#n" is written when it is not the default or the file has it already. False when the
+    // file could not be written.
     bool close();
 };
+
+// What the settings and font dialogs say when the configuration file (VARFILE) could not be
+// written, naming it (TIS-620).
+std::string settingsNotSavedMessage();
 
 // FONTSEL(n): a face with its height and width as the font dialog shows and returns them.
 struct FontChoice {

@@ -1,5 +1,7 @@
 #include "storage/fault_bridge.h"
 
+#include <cerrno>
+
 namespace storage {
 
 core::Fault toFault(const Status& status, const std::string& operation, const std::string& fileName)
@@ -26,6 +28,23 @@ core::Fault toFault(const Status& status, const std::string& operation, const st
     // This engine numbers its subcodes 1000 + the general code.
     f.subCode = 1000 + f.genCode;
     return f;
+}
+
+bool heldElsewhere(const core::Fault& fault)
+{
+    // A lock refused (EAGAIN, EWOULDBLOCK: the same number on most systems), a file in use (EBUSY),
+    // permission refused (EACCES, which fcntl locks also give).
+    const int e = fault.osCode;
+    return e != 0 && (e == EACCES || e == EAGAIN || e == EWOULDBLOCK || e == EBUSY);
+}
+
+Status retrying(const std::function<Status()>& call, const std::string& operation, const std::string& fileName)
+{
+    for (;;) {
+        Status s = call();
+        if (s.ok() || core::raise(toFault(s, operation, fileName)) != core::FaultAnswer::Retry)
+            return s;
+    }
 }
 
 }  // namespace storage

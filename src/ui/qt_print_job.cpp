@@ -27,6 +27,7 @@ struct QtPrintJob::Op {
 struct QtPrintJob::Page {
     QPageSize size;
     std::vector<Op> ops;
+    std::size_t forms = 0;  // the first ops: form pictures, under everything else
 };
 
 QtPrintJob::QtPrintJob(Options options) : m_options(std::move(options)), m_printer(QPrinter::HighResolution)
@@ -38,8 +39,16 @@ QtPrintJob::QtPrintJob(Options options) : m_options(std::move(options)), m_print
     } else if (!m_options.printerName.empty()) {
         m_printer.setPrinterName(QString::fromStdString(m_options.printerName));
     }
-    m_printer.setPageSize(QPageSize(QPageSize::A4));
+    m_printer.setPageSize(startingPaper(m_printer, m_options.output));
     m_size = m_printer.pageLayout().pageSize();
+}
+
+QPageSize QtPrintJob::startingPaper(const QPrinter& printer, Output output)
+{
+    if (output == Output::PdfFile)
+        return QPageSize(QPageSize::A4);
+    const QPageSize own = printer.pageLayout().pageSize();
+    return own.isValid() ? own : QPageSize(QPageSize::A4);
 }
 
 QtPrintJob::~QtPrintJob() = default;
@@ -71,6 +80,20 @@ int QtPrintJob::pageHeight() const
     const QPageSize& size = m_pageOpen || !m_nextSize ? m_size : *m_nextSize;
     return size.sizePixels(m_printer.resolution()).height();
 }
+
+QPoint QtPrintJob::printableCorner() const
+{
+    if (m_options.output == Output::PdfFile)
+        return {};
+    QPageLayout layout = m_printer.pageLayout();
+    layout.setPageSize(m_pageOpen || !m_nextSize ? m_size : *m_nextSize, layout.minimumMargins());
+    layout.setMode(QPageLayout::StandardMode);
+    layout.setMargins(layout.minimumMargins());
+    return layout.paintRectPixels(m_printer.resolution()).topLeft();
+}
+
+int QtPrintJob::printableLeft() const { return printableCorner().x(); }
+int QtPrintJob::printableTop() const { return printableCorner().y(); }
 
 void QtPrintJob::setPaperSize(int widthTenthsMm, int lengthTenthsMm)
 {
@@ -175,6 +198,24 @@ bool QtPrintJob::picture(int x, int y, int width, int height, const std::string&
     op.y2 = height > 0 ? height : image.height();
     op.image = std::move(image);
     page->ops.push_back(std::move(op));
+    return true;
+}
+
+bool QtPrintJob::formPicture(const std::string& path)
+{
+    QImage image(QString::fromLocal8Bit(path.c_str()));
+    if (image.isNull())
+        return false;
+    Page* page = openPage();
+    if (!page)
+        return true;
+    Op op;
+    op.kind = Op::Kind::Picture;
+    op.x2 = page->size.sizePixels(m_printer.resolution()).width();
+    op.y2 = page->size.sizePixels(m_printer.resolution()).height();
+    op.image = std::move(image);
+    page->ops.insert(page->ops.begin() + std::ptrdiff_t(page->forms), std::move(op));
+    ++page->forms;
     return true;
 }
 

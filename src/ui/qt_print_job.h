@@ -4,7 +4,8 @@
 // Everything drawn is kept as a list of pages and replayed onto the printer at end(), because the
 // preview repaints on demand (and prints from it replay the same pages). The printer runs at its
 // high resolution with full-page coordinates, so positions in hundredths of an inch land exactly
-// (1200 dpi for PDF). GUI thread only.
+// (1200 dpi for PDF); a printer's hardware margins are its printable area's corner. A printer
+// starts on the paper it is set up with, a PDF on A4, until a paper size is set. GUI thread only.
 #pragma once
 
 #include <QFont>
@@ -44,11 +45,17 @@ public:
     int dpiY() const override;
     int pageWidth() const override;
     int pageHeight() const override;
+    int printableLeft() const override;
+    int printableTop() const override;
     void setPaperSize(int widthTenthsMm, int lengthTenthsMm) override;
     void text(int x, int y, const std::string& text, const core::PrintFont& font, core::PrintAlign align) override;
     int textWidth(const std::string& text, const core::PrintFont& font) override;
     void line(int x1, int y1, int x2, int y2, int penWidth) override;
     bool picture(int x, int y, int width, int height, const std::string& path) override;
+    bool formPicture(const std::string& path) override;
+
+    // The paper a job starts on: A4 for a PDF file, else the printer's own.
+    static QPageSize startingPaper(const QPrinter& printer, Output output);
 
     // The Qt font a print font becomes on this job's printer.
     QFont qtFont(const core::PrintFont& font) const;
@@ -63,6 +70,7 @@ private:
     };
     void replay(QPrinter* printer);
     Page* openPage();
+    QPoint printableCorner() const;
     // The Qt font of a print font with its metrics on the printer, made once per job: finding a
     // face for Thai text is costly and a report asks for the same three fonts thousands of times.
     const ResolvedFont& resolved(const core::PrintFont& font);

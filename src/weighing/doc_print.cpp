@@ -14,6 +14,7 @@
 #include "expr/expr.h"
 #include "maintenance/audit.h"
 #include "storage/catalogue.h"
+#include "storage/fault_bridge.h"
 #include "storage/ops.h"
 #include "storage/os.h"
 #include "storage/workspace_context.h"
@@ -88,6 +89,8 @@ public:
     bool loadWorkTable(const std::vector<std::string>& lines);
     void closeWorkTable() { (void)m_ws.close(kWorkAlias); }
     bool print(core::PrintJob& job, bool withDetails);
+    // The RAWIM bytes, in template order, to the printer of the finished document.
+    void sendRaw();
 
 private:
     struct Line {
@@ -97,9 +100,17 @@ private:
         bool broken = false;  // its expression does not compile: skipped after the first fault
     };
 
+    struct Raw {
+        TemplateLine line;
+        std::string bytes;
+    };
+
     void setNumber(const char* name, double v) { m_variables.set(name, core::Value::number(v)); }
     int rows(double hundredths) const { return int(hundredths * m_job->dpiY() / 100); }
     int cols(double hundredths) const { return int(hundredths * m_job->dpiX() / 100); }
+    // A template position: counted from the top-left corner of the printable area.
+    int atRow(double hundredths) const { return m_job->printableTop() + rows(hundredths); }
+    int atCol(double hundredths) const { return m_job->printableLeft() + cols(hundredths); }
     bool PRINTXT(char section);
     bool perform(Line& line, char section);
     bool evaluate(Line& line, core::Value& out);
@@ -126,6 +137,7 @@ private:
     int m_linePos = 0;
     int m_detailCount = 0;
     bool m_stopped = false;
+    std::vector<Raw> m_raw;
     // The document's lines: the "detail" table and the link key they carry.
     storage::Table* m_detail = nullptr;
     std::string m_indent;
@@ -210,9 +222,9 @@ void DocumentPrint::applyPaperSize(const TemplateLine& t)
 bool DocumentPrint::perform(Line& line, char section)
 {
     const TemplateLine& t = line.t;
-    int row = rows(t.n1);
-    int row2 = rows(t.n3);
-    const int col = cols(t.n2);
+    int row = atRow(t.n1);
+    int row2 = atRow(t.n3);
+    const int col = atCol(t.n2);
     if (section == 'D') {
         const int shift = (m_linePos - 1) * m_lineDistance;
         row += shift;
@@ -258,24 +270,25 @@ bool DocumentPrint::perform(Line& line, char section)
         break;
     }
     case TemplateCommand::Line:
-        m_job->line(col, row, cols(t.n4), row2, m_pens[t.pen - 1]);
+        m_job->line(col, row, atCol(t.n4), row2, m_pens[t.pen - 1]);
         break;
     case TemplateCommand::Image:
         if (!m_job->picture(col, row, cols(t.n4), rows(t.n3), templateFile(t.text)))
             notDrawn(t, T("ไม่สามารถพิมพ์ภาพ ") + t.text);
         break;
     case TemplateCommand::Metafile:
-        // A picture over the whole sheet: the form printed under the data.
-        if (!m_job->picture(0, 0, m_job->pageWidth(), m_job->pageHeight(), templateFile(t.text)))
+        // The form over the whole sheet, under the data of its page.
+        if (!m_job->formPicture(templateFile(t.text)))
             notDrawn(t, T("ไม่สามารถพิมพ์ภาพ ") + t.text);
         break;
     case TemplateCommand::Raw: {
-        std::string bytes;
+        // Kept until the document has printed: a print that stops sends none of it.
+        Raw raw{t, {}};
         bool tooLarge = false;
-        if (!readFile(templateFile(t.text), kMaxRawBytes, &bytes, &tooLarge))
+        if (!readFile(templateFile(t.text), kMaxRawBytes, &raw.bytes, &tooLarge))
             notDrawn(t, T("ไม่พบแฟ้ม ") + t.text);
-        else if (!printDestination().sendRaw(bytes))
-            notDrawn(t, T("เครื่องพิมพ์นี้รับข้อมูลโดยตรงจากแฟ้ม ") + t.text + T(" ไม่ได้"));
+        else
+            m_raw.push_back(std::move(raw));
         break;
     }
     case TemplateCommand::PaperSize:
@@ -392,12 +405,20 @@ bool DocumentPrint::print(core::PrintJob& job, bool withDetails)
     return true;
 }
 
+void DocumentPrint::sendRaw()
+{
+    for (const Raw& raw : m_raw)
+        if (!printDestination().sendRaw(raw.bytes))
+            notDrawn(raw.line, T("เครื่องพิมพ์นี้รับข้อมูลโดยตรงจากแฟ้ม ") + raw.line.text + T(" ไม่ได้"));
+}
+
 // Raises the document's print counter (it stops at 99); a count above 1 is a reprint and goes to
-// the audit log under the form name.
-void countPrint(storage::Workspace& ws, std::string_view form)
+// the audit log under the form name. A lock, write or commit that fails goes to the error trap
+// (REC_LOCK reports its own); false when the count could not be stored.
+bool countPrint(storage::Workspace& ws, std::string_view form)
 {
     if (!ws.select("wdata").ok() || !storage::REC_LOCK(ws))
-        return;
+        return false;
     storage::Table& doc = *ws.current();
     core::Value count, number;
     (void)doc.get("PRINT", &count);
@@ -405,12 +426,21 @@ void countPrint(storage::Workspace& ws, std::string_view form)
     int printed = int(count.asNumber());
     if (printed < kMaxPrintCount) {
         ++printed;
-        (void)doc.put("PRINT", core::Value::number(printed));
-        (void)doc.commit();
+        const bool stored =
+            storage::retrying([&] { return doc.put("PRINT", core::Value::number(printed)); }, "REPLACE", doc.path())
+                .ok() &&
+            storage::retrying([&] { return doc.commit(); }, "COMMIT", doc.path()).ok();
+        if (!stored) {
+            // The unlock writes what is pending: the count as it was, not one that was not stored.
+            (void)doc.put("PRINT", count);
+            (void)doc.unlock();
+            return false;
+        }
     }
     (void)doc.unlock();
     if (printed > 1)
         maintenance::auditReprint(ws, form, number.isText() ? number.asText() : std::string(), printed);
+    return true;
 }
 
 }  // namespace
@@ -483,8 +513,8 @@ PrintResult PROPRN(storage::Workspace& ws, const core::ValueMap& screenValues, s
         return PrintResult::Stopped;
     if (!job->end())
         return PrintResult::NoPrinter;
-    countPrint(ws, form);
-    return PrintResult::Printed;
+    print.sendRaw();
+    return countPrint(ws, form) ? PrintResult::Printed : PrintResult::NotCounted;
 }
 
 }  // namespace weighing

@@ -32,8 +32,9 @@ public:
     // nullptr when the person cancelled the choice (or nothing can print).
     virtual std::unique_ptr<core::PrintJob> open(std::string_view printerKind, bool preview,
                                                  const std::string& title) = 0;
-    // RAWIM: hands bytes unchanged to the printer of the job opened last. False when that printer
-    // cannot take them (a preview, a PDF, a printer with a driver); the caller then says so.
+    // RAWIM: hands bytes unchanged to the printer of the job opened last, once its document has
+    // printed. False when that printer cannot take them (a preview, a PDF, a printer with a
+    // driver); the caller then says so.
     virtual bool sendRaw(const std::string& bytes) { return (void)bytes, false; }
 };
 
@@ -66,14 +67,17 @@ enum class PrintResult {
     NoTemplate,     // "ไม่พบฟอร์ม " + form
     WorkTableBusy,  // the work table could not be had within 10 s: "  แฟ้มการพิมพ์ไม่พร้อม"
     NoPrinter,      // the printer choice was cancelled, or the job could not begin or finish; nothing counted
-    Stopped,        // a template expression's fault was answered Quit; nothing counted
+    Stopped,        // a template expression's fault was answered Quit; nothing counted, no raw bytes sent
+    NotCounted,     // printed, but PRINT could not be raised (the error trap was told)
 };
 
 // PROPRN(form, withDetails): prints the current record of "wdata" with the template of `form`
 // ("Ticket12", "Money1" ...); with details, also the live lines of "detail" whose INDENT is the
 // document's, in a band of DTMAX lines per page. Preview unless the setting CPRINTER is "N".
-// Afterwards the document's PRINT is raised (up to 99) and, when above 1, the reprint is written
-// to the audit log (maintenance::auditReprint). Messages titled "  ส่วนการพิมพ์เอกสาร". The work
+// Positions count from the printable area's corner; WMFIM forms go under their page's data; the
+// RAWIM bytes go to the printer, in template order, once the document has printed. Afterwards the
+// document's PRINT is raised (up to 99) and, when above 1, the reprint is written to the audit log
+// (maintenance::auditReprint). Messages titled "  ส่วนการพิมพ์เอกสาร". The work
 // table is closed again and the caller's selected table selected.
 PrintResult PROPRN(storage::Workspace& ws, const core::ValueMap& screenValues, std::string_view form,
                    bool withDetails);

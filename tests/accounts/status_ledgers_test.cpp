@@ -8,11 +8,14 @@
 #include <unistd.h>
 
 #include "accounts/status_editor.h"
+#include "accounts/status_tables.h"
 #include "status_fixture.h"
 #include "core/clock.h"
 #include "storage/catalogue.h"
+#include "storage/fault_fs.h"
 #include "storage/fork_child.h"
 #include "storage/ops.h"
+#include "support/seams.h"
 
 using namespace statustest;
 using accounts::StatusEditor;
@@ -333,6 +336,59 @@ TEST_F(StatusTest, NothingIsStoredWithoutACodeAndNothingOpensWithoutARow)
     o.screen.add();
     EXPECT_TRUE(closes);
     EXPECT_TRUE(site.rows("ApAcc").empty());
+}
+
+// The error trap answering with `answer`; the write fails again after each of the first `again`
+// answers.
+class FailingAgain final : public core::FaultHandler {
+public:
+    FailingAgain(storagetest::FaultFileSystem& fs, core::FaultAnswer answer, int again)
+        : m_fs(fs), m_answer(answer), m_again(again), m_previous(core::setFaultHandler(this))
+    {
+    }
+    ~FailingAgain() override { core::setFaultHandler(m_previous); }
+    core::FaultAnswer handle(const core::Fault&) override
+    {
+        if (++faults <= m_again)
+            m_fs.failWrite = 1;
+        return m_answer;
+    }
+    int faults = 0;
+
+private:
+    storagetest::FaultFileSystem& m_fs;
+    core::FaultAnswer m_answer;
+    int m_again;
+    core::FaultHandler* m_previous;
+};
+
+TEST_F(StatusTest, GoingBackToTheRowIsTriedAgainWhenTheTrapAnswersRetry)
+{
+    site.load("ApAcc", "CODE,BALANCE\nF001,100\nF002,5\n");
+    storagetest::FaultFileSystem fs;
+    fs.failOnly = "APACC.DBF";
+    // A change pending on the row is written when the list goes back to the row after the editor;
+    // the write fails, and with Retry fails twice more before it goes through.
+    const struct {
+        core::FaultAnswer answer;
+        int faults;
+    } cases[] = {{core::FaultAnswer::Retry, 3}, {core::FaultAnswer::Quit, 1}};
+    for (const auto& c : cases) {
+        ScriptedStatusScreens screens;
+        OpenScreen o(2);
+        o.highlight({"F002"});
+        FailingAgain trap(fs, c.answer, c.answer == core::FaultAnswer::Retry ? 2 : 0);
+        screens.onEditor = [&](StatusEditor&) {
+            storage::Table& t = *o.ws.find(accounts::kStatusAlias);
+            ASSERT_TRUE(t.lock().ok());
+            ASSERT_TRUE(t.put("BALANCE", core::Value::number(7, 2)).ok());
+            fs.failWrite = 1;
+        };
+        o.screen.change();
+        EXPECT_EQ(trap.faults, c.faults);
+        EXPECT_EQ(o.cells().at(1), "นางสาวมาลี ศรีสุข");
+        fs.failWrite = 0;
+    }
 }
 
 }  // namespace

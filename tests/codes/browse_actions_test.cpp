@@ -7,6 +7,7 @@
 #include "codes_fixture.h"
 #include "storage/ops.h"
 #include "support/seams.h"
+#include "storage/fault_fs.h"
 
 using namespace codestest;
 
@@ -186,6 +187,25 @@ TEST_F(BrowseActionsTest, BrowadjCountsOnlyTheRowsWithinThePrefix)
     }
     EXPECT_EQ(codes::SELCOLOR(true), 255);
     EXPECT_EQ(codes::SELCOLOR(false), 0);
+}
+
+TEST_F(BrowseActionsTest, CodchkReadsTheKeyAgainWhenTheTrapAnswersRetry)
+{
+    storagetest::FaultFileSystem fs;
+    storage::Workspace own;
+    ASSERT_TRUE(storage::OPEN(own, site.folder(), "Replist", "CODE", false, "Replist", "Replist", "RepList"));
+    storage::Table& t = *own.find("RepList");
+    // A code another row has is refused only when its key could be read.
+    const struct {
+        core::FaultAnswer answer;
+        bool accepted;
+    } cases[] = {{core::FaultAnswer::Retry, false}, {core::FaultAnswer::Default, true}};
+    for (const auto& c : cases) {
+        testsupport::RecordingFaultHandler faults(c.answer);
+        fs.failRead = 1;
+        EXPECT_EQ(codes::CODCHK(t, pad("R09"), pad("R01"), 1), c.accepted);
+        EXPECT_EQ(faults.faults.size(), 1u);
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "codes_fixture.h"
 #include "storage/ops.h"
 #include "support/seams.h"
+#include "storage/fault_fs.h"
 
 using namespace codestest;
 using codes::CodeBrowser;
@@ -342,6 +343,27 @@ TEST_F(CodeBrowserTest, EnterIsSuspendedWhileAnEditorRuns)
     codes::POPCODE(1);
     EXPECT_FALSE(boundDuringEdit);
     EXPECT_EQ(screens.editors, 1);
+}
+
+TEST_F(CodeBrowserTest, AReadThatFailsIsTriedAgainWhenTheTrapAnswersRetry)
+{
+    storagetest::FaultFileSystem fs;
+    EXPECT_EQ(codes::POPCODE(ws, 1, "A01").outcome, PickResult::Outcome::Accepted);  // the table opened
+    const struct {
+        core::FaultAnswer answer;
+        PickResult::Outcome outcome;
+        int browsers;
+    } cases[] = {{core::FaultAnswer::Retry, PickResult::Outcome::Accepted, 0},
+                 {core::FaultAnswer::Default, PickResult::Outcome::Refused, 1}};
+    for (const auto& c : cases) {
+        screens.browsers = 0;
+        testsupport::RecordingFaultHandler faults(c.answer);
+        fs.failRead = 1;
+        const PickResult r = codes::POPCODE(ws, 1, "A02");
+        EXPECT_EQ(faults.faults.size(), 1u);
+        EXPECT_EQ(r.outcome, c.outcome);
+        EXPECT_EQ(screens.browsers, c.browsers);
+    }
 }
 
 }  // namespace

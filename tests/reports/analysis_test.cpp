@@ -10,7 +10,9 @@
 #include "reports/analysis.h"
 #include "reports/reports_fixture.h"
 #include "reports/tables.h"
+#include "storage/fault_fs.h"
 #include "storage/fork_child.h"
+#include "support/seams.h"
 
 namespace {
 
@@ -60,6 +62,16 @@ TEST(MovementAnalysis, AWeekRolledBackToItsFirstDay)
     EXPECT_TRUE(has("1:จ่ายชำระ 000001"));
     EXPECT_TRUE(has("1:58,250.00"));
     EXPECT_TRUE(has("1:ให้กู้/เบิก 000002"));
+}
+
+// A ticket deleted after it was settled (as an earlier version allowed) left its settled part in
+// the account; the payment that settled it is rolled back, and so is that part.
+TEST(MovementAnalysis, ATicketDeletedAfterItsSettlementLeavesTheOpeningBalanceAsItWas)
+{
+    ReportSite site;
+    ASSERT_EQ(site.mark(site.pathOf("Wdata1"), "TICKET", "000002"), 1);
+    ASSERT_EQ(site.runWeek("ACC01"), ReportOutcome::Printed);
+    EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BEGIN"), 0);
 }
 
 TEST(MovementAnalysis, TheCasesOneByOne)
@@ -193,6 +205,40 @@ TEST(MovementAnalysis, ASecondWorkstationWaitsAndIsRefusedWhileTheFirstOneRuns)
     EXPECT_DOUBLE_EQ(site.number("Stock", "CODE", "P001", "BEGIN"), 14080);
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BBEGIN"), 1750);
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F002", "BEGIN"), 54390);
+}
+
+TEST(MovementAnalysis, ALedgerWriteIsMadeAgainWhenTheTrapAnswersRetry)
+{
+    std::vector<std::string> rows, opening;
+    int writes = 0;
+    {
+        ReportSite site;
+        storagetest::FaultFileSystem fs;
+        ASSERT_EQ(site.runWeek("ACC01"), ReportOutcome::Printed);
+        rows = workRows(site);
+        opening = site.values("ApAcc", "BEGIN");
+        writes = fs.counts["APACC.DBF"].writes;
+    }
+    ASSERT_GT(writes, 1);
+    // A supplier's opening value whose commit fails once, halfway through.
+    const struct {
+        core::FaultAnswer answer;
+        bool printed;
+    } cases[] = {{core::FaultAnswer::Retry, true}, {core::FaultAnswer::Quit, false}};
+    for (const auto& c : cases) {
+        ReportSite site;
+        storagetest::FaultFileSystem fs;
+        fs.failOnly = "APACC.DBF";
+        fs.failWrite = writes / 2;
+        testsupport::RecordingFaultHandler faults(c.answer);
+        EXPECT_EQ(site.runWeek("ACC01") == ReportOutcome::Printed, c.printed);
+        ASSERT_EQ(faults.faults.size(), 1u);
+        EXPECT_EQ(faults.faults[0].operation, "COMMIT");
+        if (c.printed) {
+            EXPECT_EQ(workRows(site), rows);
+            EXPECT_EQ(site.values("ApAcc", "BEGIN"), opening);
+        }
+    }
 }
 
 }  // namespace

@@ -100,7 +100,7 @@ TEST(FrameReader, SignFromTheStatusByteOnlyWithMinus)
     const W got = minus.weights(Ticks(5, frameOf(1234, '2')));
     EXPECT_EQ(got, W(5, -1234));
     EXPECT_EQ(minus.reader.zeroState(), ZeroState::Reading);  // stable but negative
-    EXPECT_FALSE(minus.reader.acceptable());
+    EXPECT_FALSE(minus.reader.acceptable(minus.now));
 
     Player plain{ReaderConfig{}};
     EXPECT_EQ(plain.weights({frameOf(1234, '2')}), W{1234});
@@ -122,6 +122,78 @@ TEST(FrameReader, ARepeatedFrameKeepsANegativeWeightNegative)
     Player p{c};
     EXPECT_EQ(p.weights({frameOf(1234, '2'), frame("01\r34", '2'), frame("01\r34", '0')}), (W{-1234, -1234, -1234}));
     EXPECT_EQ(p.reader.repeatCount(), 2);
+}
+
+TEST(FrameReader, ANegativeReadingStaysNegativeHoweverManyPlacesSaySo)
+{
+    ReaderConfig c;
+    c.signFromStatus = true;
+    Player p{c};
+    // The status bit and the digits both say negative: still -1234, not +1234.
+    EXPECT_EQ(p.weights({frameOf(-1234, '2'), frameOf(-1234, '0'), frame("0-123", '0'), frame("0-123", '2')}),
+              (W{-1234, -1234, -123, -123}));
+}
+
+TEST(FrameReader, RepeatsOfNothingNeverCountNorOpenTheZeroGate)
+{
+    const std::string repeat = frame("01\r34");
+    struct Case {
+        const char* name;
+        bool zeroFirst;
+        Ticks ticks;
+        std::vector<int> states;
+        std::vector<int> counts;
+    };
+    const Case cases[] = {
+        {"repeats before any reading: no stable 0", false, Ticks(6, repeat), {1, 1, 1, 1, 1, 1}, {0, 0, 0, 0, 0, 0}},
+        {"nor an opened zero gate", true, Ticks(6, repeat), {0, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}},
+        {"after a real reading they count",
+         false,
+         {frameOf(15140), repeat, repeat, repeat},
+         {1, 1, 1, 2},
+         {0, 1, 2, 3}},
+        {"a repeated real zero is stable, but only a real zero opens the gate",
+         true,
+         {frameOf(0), repeat, repeat, repeat, frameOf(0)},
+         {0, 0, 0, 0, 2},
+         {1, 2, 3, 3, 3}},
+    };
+    for (const Case& c : cases) {
+        ReaderConfig cfg;
+        cfg.zeroFirst = c.zeroFirst;
+        Player p{cfg};
+        std::vector<int> states, counts;
+        for (const auto& t : c.ticks) {
+            const auto r = p.tick(t);
+            ASSERT_EQ(r.end, TickEnd::Frame) << c.name;
+            states.push_back(int(r.evaluation->zeroState));
+            counts.push_back(r.evaluation->repeatCount);
+        }
+        EXPECT_EQ(states, c.states) << c.name;
+        EXPECT_EQ(counts, c.counts) << c.name;
+    }
+}
+
+TEST(FrameReader, AReadingOlderThanTheFreshWindowIsNeverAcceptable)
+{
+    ReaderConfig c;
+    c.freshMs = 1200;
+    c.handAccept = true;
+    Player p{c};
+    for (int i = 0; i < 4; ++i)
+        p.tick(frameOf(8000));
+    EXPECT_TRUE(p.reader.acceptable(p.now + 1200));
+    EXPECT_FALSE(p.reader.acceptable(p.now + 1201));
+    // Repeats keep the weight but do not make it fresh again.
+    c.handAccept = false;
+    c.freshMs = 500;
+    Player q{c};
+    q.tick(frameOf(8000));
+    bool accepted = false;
+    for (int i = 0; i < 6; ++i)
+        accepted = q.tick(frame("80\r00")).evaluation->autoAccept || accepted;
+    EXPECT_FALSE(accepted);
+    EXPECT_FALSE(q.reader.acceptable(q.now));
 }
 
 TEST(FrameReader, StabilityAndAutomaticAcceptance)
@@ -196,7 +268,7 @@ TEST(FrameReader, AStableZeroIsAcceptableButNotTakenByItself)
     for (int i = 0; i < 6; ++i)
         autoAccept = autoAccept || p.tick(frameOf(0)).evaluation->autoAccept;
     EXPECT_FALSE(autoAccept);
-    EXPECT_TRUE(p.reader.acceptable());  // the accept button takes it
+    EXPECT_TRUE(p.reader.acceptable(p.now));  // the accept button takes it
 }
 
 TEST(FrameReader, ColoursChangeOnlyWhenTheZeroStateDoes)
@@ -244,21 +316,27 @@ TEST(FrameReader, AnIncompleteFrameThenSilenceIsDroppedAndReadingGoesOn)
     EXPECT_EQ(next.evaluation->weight, 42);
 }
 
-TEST(FrameReader, BytesThatNeverFormAFrameKeepATickAtMostFourSeconds)
+TEST(FrameReader, BytesThatNeverFormAFrameForFourSecondsAreNoSignal)
 {
-    FrameReader r{ReaderConfig{}};
-    ByteQueue in;
-    r.beginTick(0);
-    // Noise counts as signal, so silence never comes; the bound of one tick ends it instead, like
-    // an incomplete frame: dropped, and no change of the zero state.
-    for (std::int64_t t = 0; t < 4000; t += 100) {
-        in.push("junk");
-        ASSERT_EQ(r.service(in, t).end, TickEnd::Open) << t;
+    // A stable load, then the indicator sends only junk: silence never comes, but after four
+    // seconds without a frame the state drops to no signal and the old weight is not offered.
+    Player p{ReaderConfig{}};
+    for (int i = 0; i < 4; ++i)
+        p.tick(frameOf(15140));
+    ASSERT_TRUE(p.reader.acceptable(p.now));
+    p.reader.beginTick(p.now += 300);
+    const std::int64_t start = p.now;
+    for (std::int64_t t = start; t < start + 4000; t += 100) {
+        p.in.push("junk");
+        ASSERT_EQ(p.reader.service(p.in, t).end, TickEnd::Open) << t;
+        if (t >= start + 1500) {
+            EXPECT_FALSE(p.reader.acceptable(t)) << t;  // stale long before
+        }
     }
-    in.push("junk");
-    EXPECT_EQ(r.service(in, 4000).end, TickEnd::Dropped);
-    EXPECT_EQ(r.zeroState(), ZeroState::Reading);
-    EXPECT_FALSE(r.tickOpen());
+    p.in.push("junk");
+    EXPECT_EQ(p.reader.service(p.in, start + 4000).end, TickEnd::NoSignal);
+    EXPECT_EQ(p.reader.zeroState(), ZeroState::NoSignal);
+    EXPECT_FALSE(p.reader.tickOpen());
 }
 
 TEST(FrameReader, ByteQueueKeepsTheNewest2048Bytes)
@@ -286,6 +364,7 @@ TEST(FrameReader, RdvalTable)
     };
     const Case cases[] = {
         {"01234", 1234, false}, {"012.5", 125, false}, {"+1234", 1234, false}, {"-0050", -50, false},
+        {"0-123", -123, false}, {"00+45", 45, false},   {" 0-12", -12, false},
         {"12-34", 12, false},   {"", 0, false},        {"ABCDE", 0, false},     {"1\r234", 77, true},
         {" 12 3", 123, false}, {"\t", 77, true},       {"\x7f" "12", 12, false}, {"99999999999999999", 999'999'999'999LL, false},
     };

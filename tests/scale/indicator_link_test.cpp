@@ -139,6 +139,96 @@ TEST(WeighCommand, SilenceGivesTheMessageAndExitCode1)
     EXPECT_EQ(r.out.substr(r.out.size() - 10), "no weight\n") << r.out;
 }
 
+// A stable 0 that "W.Read" 1 never takes by itself: the time limit ends the reading without a weight.
+TEST(WeighCommand, ATimeoutIsNeverReportedAsAWeight)
+{
+    testsupport::TempDir dir;
+    Simulator sim({"0:20s"});
+    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--timeout", "2"});
+    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+    EXPECT_NE(r.out.find("| weight=0 stable=yes repeat=3 zero=2"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 18), "timeout after 2 s\n") << r.out;
+}
+
+// Every frame format the simulator speaks, read by the command with "Format#1" set: the weight,
+// its sign, its decimals and the indicator's refusals exactly as the frames say.
+TEST(WeighCommand, ReadsEveryFrameFormat)
+{
+    struct Case {
+        const char* format;
+        std::vector<std::string> sim;
+        std::vector<std::string> seen;  // in the output, in this order
+        const char* last;
+    };
+    const std::string over = "(refused: น้ำหนักเกินพิกัดของเครื่องชั่ง !)";
+    const Case cases[] = {
+        {"toledo",
+         {"--format", "toledo", "--checksum", "-20:2s", "ramp:2500:300ms", "2500:8s"},
+         {"start=002 header=5 weight=5 format=toledo\n", "| weight=-20 stable=yes repeat=3 zero=1", "motion=yes",
+          "| weight=2500 stable=yes repeat=3 zero=2"},
+         "accepted 2500\n"},
+        {"toledo", {"--format", "toledo", "--decimals", "1", "151405:8s"}, {"| weight=15141 stable=yes"}, "accepted 15141\n"},
+        {"toledo", {"--format", "toledo", "1234567:8s"}, {over}, "timeout after 3 s\n"},
+        {"toledo", {"--format", "toledo", "--unit", "lb", "2500:8s"}, {"(refused: ไม่รับน้ำหนักในหน่วย lb !)"}, "timeout after 3 s\n"},
+        {"xk3190", {"--format", "xk3190", "--decimals", "2", "-100:2s", "250000:8s"}, {"| weight=-1 stable=yes"}, "accepted 2500\n"},
+        {"xk3190", {"--format", "xk3190-equals", "--decimals", "2", "-100:2s", "250000:8s"}, {"| weight=-1 stable=yes"}, "accepted 2500\n"},
+        {"ascii", {"--format", "ascii", "--decimals", "3", "--unit", "t", "-20:2s", "15140:8s"}, {"| weight=-20 stable=yes"}, "accepted 15140\n"},
+        {"ascii", {"--format", "ascii-nocomma", "--decimals", "3", "--unit", "t", "4139:8s"}, {"| weight=4139 stable=yes"}, "accepted 4139\n"},
+        {"ascii", {"--format", "ascii", "12345678:8s"}, {over}, "timeout after 3 s\n"},
+    };
+    for (const Case& c : cases) {
+        testsupport::TempDir dir;
+        Simulator sim(c.sim);
+        const std::string config = configFor(dir, sim.path);
+        testsupport::writeFile(config, "[Comm]\r\nDevice#1=" + sim.path + "\r\nTimer=50\r\nFormat#1=" + c.format + "\r\n");
+        const auto r = testsupport::runProcess(kAdmin, {"weigh", config, "--timeout", "3"});
+        const std::string name = c.sim[1] + " " + c.sim.back();
+        std::size_t at = 0;
+        for (const std::string& seen : c.seen) {
+            at = r.out.find(seen, at);
+            ASSERT_NE(at, std::string::npos) << name << ": " << seen << "\n" << r.out;
+        }
+        const std::string last = c.last;
+        ASSERT_GE(r.out.size(), last.size()) << name;
+        EXPECT_EQ(r.out.substr(r.out.size() - last.size()), last) << name << "\n" << r.out;
+        EXPECT_EQ(r.exitCode, last.rfind("accepted", 0) == 0 ? 0 : 1) << name;
+    }
+}
+
+TEST(WeighCommand, DetectNamesTheSettingAndFormatToConfigure)
+{
+    struct Case {
+        std::vector<std::string> sim;
+        const char* format;
+    };
+    const Case cases[] = {
+        {{"--format", "toledo", "--checksum"}, "toledo"},
+        {{"--format", "xk3190-equals"}, "xk3190"},
+        {{"--format", "ascii-nocomma"}, "ascii"},
+        {{"--format", "indicator"}, "indicator"},
+    };
+    for (const Case& c : cases) {
+        testsupport::TempDir dir;
+        std::vector<std::string> args = c.sim;
+        args.push_back("2500:8s");
+        Simulator sim(args);
+        const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--detect", "--port", "1"});
+        EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+        EXPECT_NE(r.out.find("| weight=2500\n"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("\nsure "), std::string::npos) << r.out;
+        const std::string tail = std::string("Port#1=09600,E,7,1,002,005,005\nFormat#1=") + c.format + "\n";
+        ASSERT_GE(r.out.size(), tail.size());
+        EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+    }
+
+    // Nothing but junk: every line setting is tried and none matches.
+    testsupport::TempDir dir;
+    Simulator junk({"junk:30s"});
+    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, junk.path), "--detect"});
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 9), "no match\n") << r.out;
+}
+
 TEST(WeighCommand, PortProblemsAndBadArguments)
 {
     testsupport::TempDir dir;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "scale/detect.h"
 #include "scale/frame_reader.h"
 #include "scale/sim_formats.h"
 #include "scale/sim_profile.h"
@@ -163,6 +164,43 @@ TEST(SimulatorFormats, TheProgramReadsWhatTheIndicatorFormatSends)
             EXPECT_EQ(r.evaluation->weight, kg) << int(l.start);
         }
     }
+}
+
+// What the simulator sends in each format and variant, captured from the middle of a frame, is
+// recognised as that format; junk and silence as none.
+TEST(SimulatorFormats, DetectionNamesTheFormatOfEachStream)
+{
+    struct Case {
+        Format format;
+        bool checksum;
+        int decimals;
+    };
+    const Case cases[] = {
+        {Format::Indicator, false, 0}, {Format::Toledo, false, 0},       {Format::Toledo, true, 2},
+        {Format::Xk3190, false, 1},    {Format::Xk3190Equals, false, 2}, {Format::Ascii, false, 3},
+        {Format::AsciiNoComma, false, 0},
+    };
+    for (const Case& c : cases) {
+        scale::sim::EncoderOptions o;
+        o.checksum = c.checksum;
+        o.decimals = c.decimals;
+        std::string stream;
+        for (std::uint64_t i = 0; i < 12; ++i)
+            stream += encode(c.format, o, 1000 + static_cast<long long>(i) * 7, i % 3 == 0, i);
+        const auto scores = scale::scoreFormats(stream.substr(5), o.frame, {});
+        const auto best = scale::bestMatch(scores);
+        ASSERT_TRUE(best) << int(c.format);
+        EXPECT_EQ(best->kind, scale::sim::readerKind(c.format)) << int(c.format);
+        EXPECT_GE(best->good, 10) << int(c.format);
+        EXPECT_EQ(best->failed, 0) << int(c.format);
+    }
+    Reading junk;
+    junk.kind = Reading::Kind::Junk;
+    std::string noise;
+    for (std::uint64_t i = 0; i < 20; ++i)
+        noise += scale::sim::encode(Format::Toledo, {}, junk, i, 1);
+    EXPECT_FALSE(scale::bestMatch(scale::scoreFormats(noise, {}, {})));
+    EXPECT_FALSE(scale::bestMatch(scale::scoreFormats("", {}, {})));
 }
 
 TEST(SimulatorProgram, WritesFramesToStandardOutputAndRejectsBadArguments)

@@ -40,7 +40,7 @@ class RecordingListener final : public scale::WeightDialogListener {
 public:
     void focusPortField() override { ++focused; }
     void closeDialog() override { ++closed; }
-    void frameDropped(const std::string&) override { ++dropped; }
+    void frameDropped(const std::string&, scale::DropReason) override { ++dropped; }
     int focused = 0;
     int closed = 0;
     int dropped = 0;
@@ -211,6 +211,54 @@ TEST_F(WeightDialogTest, ALostDeviceIsNoSignalAtOnce)
     EXPECT_EQ(listener.closed, 1);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถรับสัญญาณน้ำหนักได้ !"));
+    m->finish();
+
+    // The adapter plugged back: the next weighing opens the device afresh.
+    auto again = openDialog();
+    EXPECT_TRUE(again->portOpen());
+    tick(*again, frameOf(20));
+    EXPECT_EQ(again->reader().weight(), 20);
+}
+
+TEST_F(WeightDialogTest, TheFormatOfThePortIsReadAndItsRefusalsShown)
+{
+    core::programSettings().setText("CCFMT1", "ASCII");
+    auto m = openDialog();
+    tick(*m, "\r\n");
+    tick(*m, "OL,GS,+9999999kg\r\n");
+    EXPECT_EQ(m->weightText(), T("น้ำหนักเกินพิกัดของเครื่องชั่ง !"));
+    m->acceptPressed();
+    EXPECT_EQ(sound.tones, std::vector<int>{900});
+    for (int i = 0; i < 4; ++i)
+        tick(*m, "ST,GS,+0007.250t\r\n");
+    EXPECT_EQ(listener.closed, 1);
+    m->finish();
+    EXPECT_EQ(m->delivered(), 7250);
+}
+
+TEST_F(WeightDialogTest, AWeightNoLongerShownOrGivenUpOnIsNotDelivered)
+{
+    core::programSettings().setText("CWREAD", "2");
+    for (const bool abandon : {false, true}) {
+        target.calls.clear();
+        auto m = openDialog();
+        for (int i = 0; i < 4; ++i)
+            tick(*m, frameOf(8000));
+        ASSERT_EQ(m->reader().zeroState(), ZeroState::Acceptable);
+        EXPECT_TRUE(m->mayClose());
+        if (abandon) {
+            m->abandon();  // the command's time limit
+        } else {
+            tick(*m, "junk");    // the frames stop, the bytes go on
+            clock.advanceMs(1500);
+            m->service();
+            m->acceptPressed();  // too old: a beep
+            EXPECT_EQ(sound.tones.size(), 1u);
+        }
+        m->finish();
+        EXPECT_TRUE(target.calls.empty()) << abandon;
+        EXPECT_FALSE(m->delivered()) << abandon;
+    }
 }
 
 TEST_F(WeightDialogTest, APortOutsideOneToFourAsksForThePort)
@@ -246,6 +294,7 @@ TEST_F(WeightDialogTest, APortThatCannotBeUsedIsExplainedAndTheDialogCanBeLeft)
         scale::OpenResult result;
         const char* message;
         bool closes;
+        const char* format = "indicator";
     };
     const Case cases[] = {
         {"cannot open", "1", "09600,E,7,1,002,005,005", scale::OpenResult::CannotOpen,
@@ -253,6 +302,8 @@ TEST_F(WeightDialogTest, APortThatCannotBeUsedIsExplainedAndTheDialogCanBeLeft)
         {"cannot configure", "1", "09600,E,7,1,002,005,005", scale::OpenResult::CannotConfigure,
          "ไม่สามารถกำหนดค่าพอร์ตเครื่องชั่ง COM1 (/dev/ttyS0) ได้ !", true},
         {"bad setting", "1", "9600,E,7,1", scale::OpenResult::Opened, "ค่ากำหนดของพอร์ตเครื่องชั่ง COM1 ไม่ถูกต้อง !", true},
+        {"unknown format", "1", "09600,E,7,1,002,005,005", scale::OpenResult::Opened,
+         "รูปแบบข้อมูลของเครื่องชั่ง COM1 ไม่ถูกต้อง !", true, "mettler"},
         {"cannot open the typed port", "0", "09600,E,7,1,002,005,005", scale::OpenResult::CannotOpen,
          "ไม่สามารถเปิดพอร์ตเครื่องชั่ง COM1 (/dev/ttyS0) ได้ !", false},
     };
@@ -260,6 +311,7 @@ TEST_F(WeightDialogTest, APortThatCannotBeUsedIsExplainedAndTheDialogCanBeLeft)
         auto& s = core::programSettings();
         s.setText("CCPORT", c.ccport);
         s.setText("CCPORT1", c.setting);
+        s.setText("CCFMT1", c.format);
         port.result = c.result;
         listener = RecordingListener{};
         prompts.shown.clear();

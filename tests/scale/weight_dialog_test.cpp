@@ -77,6 +77,32 @@ TEST_F(WeightDialogTest, ATruckVisitClosesTheDialogWithTheSettledWeight)
     EXPECT_TRUE(blue);
 }
 
+TEST_F(WeightDialogTest, EveryFrameFormatDeliversItsSettledWeight)
+{
+    struct Case {
+        const char* format;
+        std::vector<std::string> sim;
+        long long weight;
+    };
+    const Case cases[] = {
+        {"toledo", {"--format", "toledo", "--checksum", "0:300ms", "ramp:9870:600ms", "9870:8s"}, 9870},
+        {"xk3190", {"--format", "xk3190", "--decimals", "1", "ramp:98705:600ms", "98705:8s"}, 9871},
+        {"xk3190", {"--format", "xk3190-equals", "ramp:12340:600ms", "12340:8s"}, 12340},
+        {"ascii", {"--format", "ascii", "--decimals", "3", "--unit", "t", "ramp:15140:600ms", "15140:8s"}, 15140},
+        {"ascii", {"--format", "ascii-nocomma", "ramp:4139:600ms", "4139:8s"}, 4139},
+    };
+    for (const Case& c : cases) {
+        Simulator sim(c.sim);
+        core::programSettings().setText("CCDEV1", sim.path);
+        core::programSettings().setText("CCFMT1", c.format);
+        ticket = Ticket{};
+        const std::optional<long long> weight = scale::READW(1, &ticket);
+        EXPECT_EQ(weight, c.weight) << c.sim[1];
+        EXPECT_EQ(ticket.weight, c.weight) << c.sim[1];
+        EXPECT_TRUE(prompts.shown.empty()) << c.sim[1];
+    }
+}
+
 TEST_F(WeightDialogTest, AMovingWeightCannotBeTakenNorTheDialogClosed)
 {
     Simulator sim({"--seed", "3", "noise:900:1500ms", "silence:10s"});

@@ -131,7 +131,7 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     std::map<std::string, const shell::VarsetField*> byName;
     for (const shell::VarsetField& f : shell::varsetFields())
         byName[f.variable] = &f;
-    ASSERT_EQ(byName.size(), 15u);
+    ASSERT_EQ(byName.size(), 19u);
     struct Case {
         const char* variable;
         const char* value;
@@ -141,13 +141,18 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
         {"CDRV1", "", false},           {"CDRV4", "/srv/site/work/", true},  {"CSYSSOUND", "Y", true},
         {"CSYSSOUND", "X", false},      {"CAUDITR", "N", true},              {"CPRINTER", "", false},
         {"CCPORT1", "19200,N,8,1,002,005,005", true},
+        {"CCFMT1", "toledo   ", true},          {"CCFMT2", "XK3190", true},          {"CCFMT3", "", true},
+        {"CCFMT4", "mettler", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(shell::VarsetModel::check(*byName.at(c.variable), c.value), c.ok) << c.variable << "=" << c.value;
 
     core::programSettings().setText("CDRV2", core::xbase::padRight(".\\DATA\\", 60));
     core::programSettings().setText("CIOADDR", "700  ");
+    core::programSettings().setText("CCFMT2", "toledo   ");
     ASSERT_TRUE(model.close());
+    EXPECT_EQ(key("Comm", "Format#2"), "toledo");
+    EXPECT_FALSE(core::IniFile(ini()).get("Comm", "Format#1"));  // the default is not written
     EXPECT_EQ(key("Path", "Exe"), ".\\DATA\\");
     EXPECT_EQ(core::programSettings().text("CDRV2"), ".\\DATA\\");
     EXPECT_EQ(key("Comm", "I/O"), "700");
@@ -155,6 +160,38 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     EXPECT_EQ(key("Comm", "W.Read"), "2");
     EXPECT_EQ(key("Comm", "Stable"), "7");
     EXPECT_EQ(key("Misc", "Track"), "9417");
+}
+
+TEST_F(SiteTest, SettingsAreWrittenOnlyWhenEveryFieldPassesAndTheFileTakesThem)
+{
+    shell::VarsetModel model;
+    model.open();
+    EXPECT_EQ(shell::VarsetModel::firstFailing(core::programSettings()), nullptr);
+    const struct {
+        const char* variable;
+        const char* value;
+    } bad[] = {{"CDRV1", ".\\TABLES"}, {"CDRV4", ""}, {"CSYSSOUND", "X"}, {"CPRINTER", " "}};
+    for (const auto& b : bad) {
+        core::Settings saved = core::programSettings();
+        core::programSettings().setText(b.variable, b.value);
+        const shell::VarsetField* failing = shell::VarsetModel::firstFailing(core::programSettings());
+        ASSERT_NE(failing, nullptr) << b.variable;
+        EXPECT_STREQ(failing->variable, b.variable);
+        core::programSettings() = saved;
+    }
+
+    // A read-only file is not replaced, and the dialogs are told.
+    std::filesystem::permissions(ini(), std::filesystem::perms::owner_read);
+    const std::string before = testsupport::readFile(ini());
+    core::programSettings().setText("CDRV3", ".\\ELSEWHERE\\");
+    EXPECT_FALSE(model.close());
+    EXPECT_FALSE(shell::FontSelModel(1).close(shell::FontChoice{"Garuda", 12, 0}));
+    EXPECT_EQ(testsupport::readFile(ini()), before);
+    EXPECT_EQ(shell::settingsNotSavedMessage(),
+              T("ไม่สามารถบันทึกค่าลงแฟ้ม ") + core::programSettings().text("VARFILE") + T(" ได้"));
+    std::filesystem::permissions(ini(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_TRUE(model.close());
+    EXPECT_EQ(key("Path", "BackUp"), ".\\ELSEWHERE\\");
 }
 
 TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)

@@ -186,6 +186,122 @@ TEST_F(ShellUiTest, SettingsDialogKeepsAPathWithoutTheSeparatorInItsField)
     EXPECT_EQ(core::IniFile(site.dir.file("MERVO.INI")).get("Path", "Work").value_or(""), ".\\TMP\\");
 }
 
+TEST_F(ShellUiTest, SettingsDialogChecksEveryPageOnOkAndShowsTheFailingField)
+{
+    const std::string ini = site.dir.file("MERVO.INI");
+    shell::startUp(core::programSettings(), ini);
+    shell::VarsetModel model;
+    model.open();
+    shell::VarsetDialog dialog;
+    showActive(dialog);
+    ui::Folder* folder = dialog.form().folder();
+    ASSERT_NE(folder, nullptr);
+    // Values left failing on a page no longer shown, the last page in front.
+    const struct {
+        const char* variable;
+        const char* bad;
+        const char* good;
+        const char* section;
+        const char* key;
+        const char* stored;
+    } cases[] = {
+        {"CDRV1", ".\\TABLES", ".\\TABLES\\", "Path", "Table", ".\\TABLES\\"},
+        {"CSYSSOUND", "X", "N", "Misc", "Sound", "N"},
+    };
+    for (const auto& c : cases) {
+        core::programSettings().setText(c.variable, c.bad);
+        folder->setCurrentIndex(c.variable[1] == 'D' ? 1 : 0);
+        testsupport::settle();  // the field left, failing, while its page went out of sight
+        dialog.okButton()->click();
+        testsupport::settle();
+        EXPECT_TRUE(dialog.isVisible()) << c.variable;
+        ui::EntryField* entry = dialog.field(c.variable);
+        EXPECT_TRUE(folder->currentWidget()->isAncestorOf(entry)) << c.variable;
+        EXPECT_TRUE(entry->hasFocus()) << c.variable;
+        EXPECT_NE(core::IniFile(ini).get(c.section, c.key).value_or(""), c.bad);
+        core::programSettings().setText(c.variable, c.good);
+    }
+    dialog.okButton()->click();
+    testsupport::settle();
+    EXPECT_FALSE(dialog.isVisible());
+    for (const auto& c : cases)
+        EXPECT_EQ(core::IniFile(ini).get(c.section, c.key).value_or(""), c.stored);
+}
+
+TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen)
+{
+    const std::string ini = site.dir.file("MERVO.INI");
+    shell::startUp(core::programSettings(), ini);
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                          std::filesystem::perms::others_read);
+    shell::VarsetModel model;
+    model.open();
+    shell::VarsetDialog dialog;
+    showActive(dialog);
+    core::programSettings().setText("CDRV3", ".\\COPY\\");
+    dialog.okButton()->click();
+    testsupport::settle();
+    EXPECT_TRUE(dialog.isVisible());
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถบันทึกค่าลงแฟ้ม ") + core::programSettings().text("VARFILE") + T(" ได้"));
+    EXPECT_NE(prompts.shown[0].text.find("MERVO.INI"), std::string::npos);
+    EXPECT_EQ(prompts.shown[0].title, shell::VarsetModel::title());
+    EXPECT_EQ(dialog.field("CDRV3")->text().trimmed(), u(".\\COPY\\"));
+
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    dialog.okButton()->click();
+    testsupport::settle();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(core::IniFile(ini).get("Path", "Backup").value_or(""), ".\\COPY\\");
+
+    // The font choice: said, and the choice offered again until it is written or cancelled.
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    core::programSettings().setText("CWIDTH2", "7");  // a change to write
+    int offered = 0;
+    std::function<void(QWidget*)> answer = [&](QWidget* modal) {
+        ++offered;
+        if (offered == 1) {
+            static_cast<QDialog*>(modal)->accept();
+            testsupport::whenModal(answer);
+        } else {
+            static_cast<QDialog*>(modal)->reject();
+        }
+    };
+    testsupport::whenModal(answer);
+    shell::FONTSEL(2);
+    EXPECT_EQ(offered, 2);
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[1].text, prompts.shown[0].text);
+    EXPECT_EQ(prompts.shown[1].title, T("  อักษรรายงาน 2"));
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+}
+
+TEST_F(ShellUiTest, SettingsDialogTakesOnlyAKnownFrameFormat)
+{
+    shell::startUp(core::programSettings(), site.dir.file("MERVO.INI"));
+    shell::VarsetModel model;
+    model.open();
+    shell::VarsetDialog dialog;
+    showActive(dialog);
+    ui::EntryField* format = dialog.field("CCFMT2");
+    ASSERT_NE(format, nullptr);
+    EXPECT_EQ(format->text(), QStringLiteral("indicator"));
+    dialog.form().folder()->setCurrentIndex(1);  // the Communicate page
+    testsupport::settle();
+    format->setFocus();
+    format->selectAll();
+    testsupport::typeUtf8(format, "tolede");
+    testsupport::tabAway(format);
+    EXPECT_TRUE(format->hasFocus());
+    format->selectAll();
+    testsupport::typeUtf8(format, "toledo");
+    dialog.okButton()->click();
+    testsupport::settle();
+    EXPECT_FALSE(dialog.isVisible());
+    ASSERT_TRUE(model.close());
+    EXPECT_EQ(core::IniFile(site.dir.file("MERVO.INI")).get("Comm", "Format#2").value_or(""), "toledo");
+}
+
 TEST_F(ShellUiTest, FontChoiceConfirmedUnchangedKeepsTheSettingAndCancelledChangesNothing)
 {
     const std::string ini = site.dir.file("MERVO.INI");

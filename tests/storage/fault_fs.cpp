@@ -17,6 +17,9 @@ public:
     storage::Status read(std::uint64_t offset, void* buf, std::size_t n, std::size_t* got) override
     {
         ++m_fs.counts[m_name].reads;
+        const bool counted = m_fs.failOnly.empty() || ::strcasecmp(m_fs.failOnly.c_str(), m_name.c_str()) == 0;
+        if (m_fs.failRead > 0 && counted && --m_fs.failRead == 0)
+            return storage::Status::ioError(m_name + ": injected read failure", EIO);
         return m_real->read(offset, buf, n, got);
     }
     storage::Status write(std::uint64_t offset, const void* buf, std::size_t n) override

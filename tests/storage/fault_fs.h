@@ -1,6 +1,6 @@
 // A file system seam for tests: forwards to the real one, counts reads, writes, syncs and lock
 // attempts per file name, and can fail the n-th write from now on (as a full disk or a dying
-// device would). Installs itself for its lifetime.
+// device would), or the n-th read. Installs itself for its lifetime.
 #pragma once
 
 #include <map>
@@ -26,7 +26,10 @@ public:
     std::map<std::string, Counts> counts;
     // The write that fails with an I/O error: 1 = the next one; 0 = none.
     int failWrite = 0;
-    // When set, only writes to the file of this name (without folder, any letter case) count.
+    // The read that fails with an I/O error, counted like failWrite.
+    int failRead = 0;
+    // When set, only reads and writes of the file of this name (without folder, any letter case)
+    // count.
     std::string failOnly;
 
     storage::Status open(const std::string& path, storage::ShareMode mode, storage::OpenFlags flags,

@@ -1,7 +1,9 @@
 // RecordingPrintJob: a print job that writes down what was drawn, one line per call, for tests of
-// printing code. Texts are kept in UTF-8; a text is as wide as 1/2 of its font height per byte.
+// printing code. Texts are kept in UTF-8; a text is as wide as 1/2 of its font height per byte. A
+// form picture is written down after its page's line, before everything else drawn on the page.
 #pragma once
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -32,6 +34,8 @@ public:
         ++m_pages;
         m_open = true;
         log.push_back("page " + std::to_string(m_pages));
+        m_pageStart = log.size();
+        m_forms = 0;
     }
     void endPage() override { m_open = false; }
     int pageCount() const override { return m_pages; }
@@ -39,6 +43,8 @@ public:
     int dpiY() const override { return m_dpi; }
     int pageWidth() const override { return m_width; }
     int pageHeight() const override { return m_height; }
+    int printableLeft() const override { return marginLeft; }
+    int printableTop() const override { return marginTop; }
     void setPaperSize(int w, int l) override
     {
         log.push_back("paper " + std::to_string(w) + " " + std::to_string(l));
@@ -67,7 +73,17 @@ public:
         return true;
     }
 
+    bool formPicture(const std::string& path) override
+    {
+        const std::string entry = "form " + std::to_string(m_width) + " " + std::to_string(m_height) + " " + path;
+        log.insert(log.begin() + std::ptrdiff_t(std::min(m_pageStart + m_forms, log.size())), entry);
+        ++m_forms;
+        return true;
+    }
+
     std::vector<std::string> log;
+    int marginLeft = 0;  // the printable area's corner in dots
+    int marginTop = 0;
 
 private:
     int m_dpi;
@@ -75,6 +91,8 @@ private:
     int m_height;
     int m_pages = 0;
     bool m_open = false;
+    std::size_t m_pageStart = 0;  // where the open page's entries begin in the log
+    std::size_t m_forms = 0;      // form pictures on the open page
 };
 
 }  // namespace testsupport

@@ -1,5 +1,6 @@
 #include "ui/qt_print_job.h"
 
+#include <QColor>
 #include <QImage>
 #include <filesystem>
 #include <map>
@@ -104,6 +105,42 @@ TEST(QtPrintJob, AnUnknownPrinterFailsToBegin)
     job.beginPage();
     job.text(0, 0, "x", {"EucrosiaUPC", 0, 30}, core::PrintAlign::Left);
     EXPECT_FALSE(job.end());
+}
+
+TEST(QtPrintJob, AFormLiesUnderThePageDrawnBeforeItAndAPdfStartsOnA4WithoutMargins)
+{
+    testsupport::TempDir dir;
+    const std::string pdf = dir.file("form.pdf");
+    QImage form(20, 20, QImage::Format_RGB32);
+    form.fill(Qt::blue);
+    ASSERT_TRUE(form.save(QString::fromStdString(dir.file("form.png"))));
+
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+    ASSERT_TRUE(job.begin("form"));
+    EXPECT_EQ(job.printableLeft(), 0);
+    EXPECT_EQ(job.printableTop(), 0);
+    EXPECT_NEAR(job.pageWidth(), 9921, 10) << "A4: 210 mm at 1200 dpi";
+    job.beginPage();
+    job.line(job.dotsX(100), job.dotsY(100), job.dotsX(700), job.dotsY(100), 90);  // half an inch thick
+    EXPECT_TRUE(job.formPicture(dir.file("form.png")));
+    EXPECT_FALSE(job.formPicture(dir.file("missing.png")));
+    ASSERT_TRUE(job.end());
+
+    // At 10 dpi the line is the row 10 pixels down, the form everywhere else.
+    const auto r = testsupport::runProcess("/usr/bin/pdftoppm", {"-r", "10", "-png", "-singlefile", pdf, dir.file("page")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const QImage page(QString::fromStdString(dir.file("page.png")));
+    ASSERT_FALSE(page.isNull());
+    EXPECT_LT(QColor(page.pixel(40, 10)).value(), 80) << "the line drawn before the form shows on it";
+    EXPECT_GT(QColor(page.pixel(40, 50)).blue(), 200);
+    EXPECT_LT(QColor(page.pixel(40, 50)).red(), 80);
+
+    // A printer starts on its own paper, a PDF on A4.
+    QPrinter letter(QPrinter::HighResolution);
+    letter.setPageSize(QPageSize(QPageSize::Letter));
+    EXPECT_EQ(ui::QtPrintJob::startingPaper(letter, ui::QtPrintJob::Output::Printer).id(), QPageSize::Letter);
+    EXPECT_EQ(ui::QtPrintJob::startingPaper(letter, ui::QtPrintJob::Output::Preview).id(), QPageSize::Letter);
+    EXPECT_EQ(ui::QtPrintJob::startingPaper(letter, ui::QtPrintJob::Output::PdfFile).id(), QPageSize::A4);
 }
 
 }  // namespace

@@ -106,6 +106,8 @@ TEST(PaymentTest, EditingOnePartSplitsTheRest)
         {kPayFull, kPartCash, 1000, 1500, 200, 300, 1000, 0, 0},
         {kPayFull, kPartCash, 1000, 300, 1000, 0, 300, 700, 0},
         {kPayFull, kPartAccount, 1000, 1000, 250, 0, 750, 250, 0},
+        {kPayFull, kPartAccount, 1000, 300, 1500, 200, 0, 1000, 0},     // on-account above the amount
+        {kPayCashAccount, kPartAccount, 1000, 300, 1200, 0, 0, 1000, 0},
         {kPayFull, kPartCash, 1000, 300, 0, 200, 300, 500, 200},
         {kPayCashAccount, kPartCash, 1000, 200, 0, 500, 200, 800, 0},   // no cheque in this layout
         {kPayCashCheque, kPartCash, 1000, 200, 500, 0, 200, 0, 800},    // no on-account part

@@ -15,6 +15,7 @@
 #include "core/xbase.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
+#include "storage/fault_fs.h"
 #include "storage/fork_child.h"
 #include "support/recording_print_job.h"
 #include "support/seams.h"
@@ -40,6 +41,8 @@ public:
     int dpiY() const override { return m_job->dpiY(); }
     int pageWidth() const override { return m_job->pageWidth(); }
     int pageHeight() const override { return m_job->pageHeight(); }
+    int printableLeft() const override { return m_job->printableLeft(); }
+    int printableTop() const override { return m_job->printableTop(); }
     void setPaperSize(int w, int l) override { m_job->setPaperSize(w, l); }
     void text(int x, int y, const std::string& t, const core::PrintFont& f, core::PrintAlign a) override
     {
@@ -50,6 +53,11 @@ public:
     bool picture(int x, int y, int w, int h, const std::string& path) override
     {
         m_job->picture(x, y, w, h, path);
+        return path.find("missing") == std::string::npos;
+    }
+    bool formPicture(const std::string& path) override
+    {
+        m_job->formPicture(path);
         return path.find("missing") == std::string::npos;
     }
 
@@ -68,15 +76,20 @@ public:
         previews.push_back(preview);
         titles.push_back(title);
         jobs.push_back(std::make_shared<testsupport::RecordingPrintJob>(dpi));
+        jobs.back()->marginLeft = marginLeft;
+        jobs.back()->marginTop = marginTop;
         return std::make_unique<Proxy>(jobs.back());
     }
     bool sendRaw(const std::string& bytes) override
     {
         raw.push_back(bytes);
+        rawAfterEnd.push_back(!jobs.empty() && !jobs.back()->log.empty() && jobs.back()->log.back() == "end");
         return rawAccepted;
     }
 
     int dpi = 1200;
+    int marginLeft = 0, marginTop = 0;
+    std::vector<bool> rawAfterEnd;
     bool rawAccepted = false;
     std::vector<std::string> kinds, titles, raw;
     std::vector<bool> previews;
@@ -561,8 +574,8 @@ TEST_F(DocPrintTest, PicturesAndRawDataThatCannotPrintAreNamed)
     EXPECT_NE(std::find(log.begin(), log.end(), "picture 240 120 960 600 " + folder() + "logo.png"), log.end());
     const testsupport::RecordingPrintJob& job = *destination.jobs[0];
     EXPECT_NE(std::find(log.begin(), log.end(),
-                        "picture 0 0 " + std::to_string(job.pageWidth()) + " " + std::to_string(job.pageHeight()) +
-                            " " + folder() + "form.png"),
+                        "form " + std::to_string(job.pageWidth()) + " " + std::to_string(job.pageHeight()) + " " +
+                            folder() + "form.png"),
               log.end());
     EXPECT_EQ(destination.raw, std::vector<std::string>{"\x1b@raw"});
     ASSERT_EQ(prompts.shown.size(), 2u);
@@ -598,6 +611,102 @@ TEST_F(DocPrintTest, TemplateFaultsGoToTheErrorTrap)
         EXPECT_EQ(print("Ticket12"), PrintResult::Stopped);
         EXPECT_EQ(faults.faults.size(), 1u);
         EXPECT_EQ(printCount(), 1);
+    }
+}
+
+TEST_F(DocPrintTest, PositionsCountFromThePrintableAreaAndFormsFromTheSheet)
+{
+    openTicket();
+    writeTemplate("Ticket12", {
+                                  tl('H', "SAYR1", 10, 20, "\"A\""),
+                                  tl('H', "LINE1", 10, 20, numbers34(30, 40)),
+                                  tl('H', "IMAGE", 10, 20, numbers34(50, 80) + " logo.png"),
+                                  tl('H', "WMFIM", 0, 0, "").substr(0, 8) + "form.png",
+                              });
+    const struct {
+        int left, top;
+    } margins[] = {{0, 0}, {50, 30}};
+    for (const auto& m : margins) {
+        destination.marginLeft = m.left;
+        destination.marginTop = m.top;
+        ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
+        const testsupport::RecordingPrintJob& job = *destination.jobs.back();
+        const std::string form = "form " + std::to_string(job.pageWidth()) + " " + std::to_string(job.pageHeight()) +
+                                 " " + folder() + "form.png";
+        const std::string at = std::to_string(240 + m.left) + " " + std::to_string(120 + m.top) + " ";
+        EXPECT_EQ(std::vector<std::string>(job.log.begin() + 1, job.log.end()), (std::vector<std::string>{
+                               "page 1", form, "text " + at + "L EucrosiaUPC 30 A",
+                               "line " + at + std::to_string(480 + m.left) + " " + std::to_string(360 + m.top) + " 1",
+                               "picture " + at + "960 600 " + folder() + "logo.png", "end"}))
+            << m.left;
+    }
+}
+
+TEST_F(DocPrintTest, FormPicturesGoUnderTheDataOfTheirPage)
+{
+    openVoucher(10);
+    writeTemplate("Money1", {
+                                tl('H', "DTMAX", 8, 20),
+                                tl('H', "SAYR1", 10, 10, "\"head\""),
+                                tl('H', "WMFIM", 0, 0, "").substr(0, 8) + "first.png",
+                                tl('D', "SAYR1", 100, 10, "str(nI,2)"),
+                                tl('F', "SAYR1", 900, 10, "\"foot\""),
+                                tl('F', "WMFIM", 0, 0, "").substr(0, 8) + "last.png",
+                            });
+    ASSERT_EQ(print("Money1", true), PrintResult::Printed);
+    const auto& log = destination.jobs.at(0)->log;
+    // Each page's line is followed at once by its forms, whatever came before them in the template.
+    std::vector<std::string> pagesAndForms;
+    for (std::size_t i = 0; i < log.size(); ++i)
+        if (log[i].rfind("page", 0) == 0 || log[i].rfind("form", 0) == 0)
+            pagesAndForms.push_back(log[i].substr(0, 4) + (log[i][0] == 'f' ? log[i].substr(log[i].rfind('/')) : ""));
+    EXPECT_EQ(pagesAndForms, (std::vector<std::string>{"page", "form/first.png", "page", "form/last.png"}));
+    for (std::size_t i = 0; i + 1 < log.size(); ++i)
+        if (log[i].rfind("page", 0) == 0)
+            EXPECT_EQ(log[i + 1].rfind("form", 0), 0u) << log[i];
+}
+
+TEST_F(DocPrintTest, RawBytesGoInTemplateOrderOnlyAfterACompletedPrint)
+{
+    openTicket();
+    testsupport::writeFile(folder() + "a.prn", "A");
+    testsupport::writeFile(folder() + "b.prn", "B");
+    testsupport::writeFile(folder() + "c.prn", "C");
+    const std::string raw = tl('H', "RAWIM", 0, 0, "").substr(0, 8);
+    writeTemplate("Ticket12", {raw + "a.prn", tl('F', "SAYR1", 10, 10, "\"x\""), tl('F', "RAWIM", 0, 0, "").substr(0, 8) + "c.prn",
+                               raw + "b.prn"});
+    destination.rawAccepted = true;
+    ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
+    EXPECT_EQ(destination.raw, (std::vector<std::string>{"A", "B", "C"}));
+    EXPECT_EQ(destination.rawAfterEnd, (std::vector<bool>{true, true, true}));
+
+    // A fault that stops the print after a raw line sends nothing.
+    destination.raw.clear();
+    writeTemplate("Ticket12", {raw + "a.prn", tl('H', "SAYR1", 10, 10, "wdata->nosuch")});
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
+    EXPECT_EQ(print("Ticket12"), PrintResult::Stopped);
+    EXPECT_TRUE(destination.raw.empty());
+}
+
+TEST_F(DocPrintTest, APrintCountThatCannotBeStoredGoesToTheErrorTrap)
+{
+    storagetest::FaultFileSystem fs;
+    fs.failOnly = "WDATA1.DBF";
+    openTicket();
+    writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "\"x\"")});
+    const struct {
+        core::FaultAnswer answer;
+        PrintResult result;
+        double count;
+    } cases[] = {{core::FaultAnswer::Quit, PrintResult::NotCounted, 0}, {core::FaultAnswer::Retry, PrintResult::Printed, 1}};
+    for (const auto& c : cases) {
+        fs.failWrite = 1;
+        testsupport::RecordingFaultHandler faults(c.answer);
+        EXPECT_EQ(print("Ticket12"), c.result);
+        ASSERT_EQ(faults.faults.size(), 1u);
+        EXPECT_EQ(faults.faults[0].fileName.substr(faults.faults[0].fileName.size() - 10), "WDATA1.DBF");
+        EXPECT_EQ(printCount(), c.count);
+        EXPECT_TRUE(auditRows().empty());
     }
 }
 

@@ -161,4 +161,39 @@ TEST_F(PrintCommandTest, RefusalsSayWhy)
     EXPECT_NE(r.err.find("ไม่พบฟอร์ม Print12"), std::string::npos) << r.err;
 }
 
+TEST_F(PrintCommandTest, TemplateFaultsAreReportedAndAStoppedPrintIsNotCounted)
+{
+    const std::string pdf = s_dir->file("faults.pdf");
+    const auto printCount = [&] {
+        std::unique_ptr<storage::Table> t;
+        EXPECT_TRUE(storage::Table::open(site() + "/DATA/WDATA1.DBF", storage::ShareMode::Shared, &t).ok());
+        for (storage::Status s = t->goTop(); s.ok() && !t->eof(); s = t->skip()) {
+            core::Value ticket, count;
+            EXPECT_TRUE(t->get("TICKET", &ticket).ok());
+            EXPECT_TRUE(t->get("PRINT", &count).ok());
+            if (ticket.asText() == "000002")
+                return int(count.asNumber());
+        }
+        return -1;
+    };
+    const struct {
+        const char* line;  // the template's one faulty line, after a good one
+        const char* err;
+        int counted;
+    } cases[] = {
+        {"H SAYR1    20    10 \"unclosed", "Syntax error", 1},                  // left out
+        {"H SAYR1    20    10 1+1", "Error MERVO/2  Data type error", 1},        // left out
+        {"H SAYR1    20    10 nosuchvar", "Variable does not exist", 0},  // stops the print
+    };
+    for (const auto& c : cases) {
+        testsupport::writeFile(site() + "/TABLES/Print11.txt", std::string("H SAYR1    10    10 \"first\"\r\n") + c.line + "\r\n");
+        const int before = printCount();
+        const auto r = print({"Print11", "2", "--pdf", pdf});
+        EXPECT_EQ(r.exitCode, 1) << c.line;
+        EXPECT_NE(r.err.find("message ส่วนการพิมพ์เอกสาร: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        EXPECT_EQ(printCount(), before + c.counted) << c.line;
+    }
+}
+
 }  // namespace

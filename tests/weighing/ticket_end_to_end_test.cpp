@@ -1,7 +1,7 @@
 // One purchase from the login to the printed ticket, through the program's own dialogs offscreen:
 // the login, the menu's purchase screen, the truck prompt, the code fields, the weight dialog
-// reading mervo-scale-sim on a pseudo-terminal (one simulator showing the loaded truck, one the
-// empty truck), the pay button, the save, the print question answered Yes to a PDF; then the
+// reading mervo-scale-sim on a pseudo-terminal (one simulator showing the loaded truck in Toledo
+// frames, one the empty truck in XK3190 frames), the pay button, the save, the print question answered Yes to a PDF; then the
 // ticket record, the stock and supplier ledgers and the PDF's text.
 #include <QAbstractButton>
 #include <QApplication>
@@ -48,7 +48,10 @@ TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndP
     const std::string pdf = site.dir() + "/ticket.pdf";
     PdfPrintDestination destination(pdf);
     PrintDestination* previous = setPrintDestination(&destination);
-    Indicator loaded(15140), empty(5140);
+    // The truck is weighed in on a Toledo-type indicator and out on an XK3190 sending "=" frames
+    // with two decimals: each port's format as "Format#1" says.
+    Indicator loaded(15140, {"--format", "toledo", "--checksum"});
+    Indicator empty(514000, {"--format", "xk3190-equals", "--decimals", "2"});
     ASSERT_EQ(loaded.path.rfind("/dev/pts/", 0), 0u) << loaded.path;
     ASSERT_EQ(empty.path.rfind("/dev/pts/", 0), 0u) << empty.path;
 
@@ -70,6 +73,7 @@ TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndP
         typeInto(form.field("cWhouse"), "W1");
         typeInto(form.field("cUnit"), "KG");
         core::programSettings().setText("CCDEV1", loaded.path);
+        core::programSettings().setText("CCFMT1", "toledo");
         d->button(TicketButton::WeighIn)->click();
         EXPECT_EQ(form.field("cWin")->text(), QStringLiteral("15,140"));
         d->button(TicketButton::Save)->click();
@@ -80,6 +84,7 @@ TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndP
         d->button(TicketButton::Weigh)->click();
         EXPECT_EQ(d->screen().mode(), 2) << "the open ticket resumed";
         core::programSettings().setText("CCDEV1", empty.path);
+        core::programSettings().setText("CCFMT1", "xk3190");
         d->button(TicketButton::WeighOut)->click();
         EXPECT_EQ(form.field("cWout")->text(), QStringLiteral("5,140"));
         EXPECT_EQ(form.field("cNet")->text(), QStringLiteral("10,000"));

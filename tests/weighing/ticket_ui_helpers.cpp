@@ -71,8 +71,12 @@ void typeInto(ui::EntryField* f, const std::string& utf8)
     testsupport::tabAway(f);
 }
 
-Indicator::Indicator(long long weight)
-    : process(MERVO_BINARY_DIR "/app/mervo-scale-sim", {"--rate", "50", std::to_string(weight) + ":60s"}),
+Indicator::Indicator(long long weight, std::vector<std::string> options)
+    : process(MERVO_BINARY_DIR "/app/mervo-scale-sim",
+              [&] {
+                  options.insert(options.begin(), {"--rate", "50", std::to_string(weight) + ":60s"});
+                  return options;
+              }()),
       path(process.readLine(5000))
 {
 }

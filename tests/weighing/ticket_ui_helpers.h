@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/settings.h"
 #include "support/run_process.h"
@@ -50,9 +51,10 @@ void useSimulatedIndicator(core::Settings& s);
 // simulated indicator. Failures are test failures.
 void startDemoSite(const std::string& site);
 
-// mervo-scale-sim showing `weight` kilograms for a minute, 50 frames a second.
+// mervo-scale-sim showing `weight` kilograms for a minute, 50 frames a second, with its further
+// `options` (another frame format: "--format", "toledo").
 struct Indicator {
-    explicit Indicator(long long weight);
+    explicit Indicator(long long weight, std::vector<std::string> options = {});
     testsupport::ChildProcess process;
     std::string path;  // the pseudo-terminal, "/dev/pts/N"
 };

@@ -9,11 +9,13 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "shell/menu.h"
 #include "ui/fonts.h"
 #include "ui/thai_text.h"
+#include "ui/widgets.h"
 
 namespace shell {
 namespace {
@@ -55,6 +57,22 @@ std::string fontItemCaption(int n)
     return {};
 }
 
+// The settings of a font the dialog confirmed.
+FontChoice fontChoice(const FontChoice& preset, const QFont& initial, const QFont& chosen)
+{
+    FontChoice c = preset;
+    // A face left as it was keeps the name the site uses; another one is stored as installed.
+    const bool sameFace = chosen.family() == initial.family();
+    if (!sameFace)
+        c.face = ui::toTis(chosen.family());
+    // Sizes go back through the face's size factor; a size left as it was keeps its setting
+    // exactly rather than coming back rounded.
+    const int pixels = chosen.pixelSize() > 0 ? chosen.pixelSize() : QFontInfo(chosen).pixelSize();
+    if (!sameFace || pixels != QFontInfo(initial).pixelSize())
+        c.height = std::round(pixels / ui::sizeFactor(c.face));
+    return c;
+}
+
 }  // namespace
 
 VarsetDialog::VarsetDialog(QWidget* parent)
@@ -70,9 +88,29 @@ ui::EntryField* VarsetDialog::field(const char* variable) const
 
 void VarsetDialog::done(int result)
 {
-    // Closing keeps what was typed, so the field being edited must pass its check first.
-    if (!form().commitPending())
+    // Closing keeps what was typed, so the field being edited must pass its check first, then every
+    // other field: one left failing on a page no longer shown gets its page and the focus back.
+    const bool committed = form().commitPending();
+    if (const VarsetField* failing = VarsetModel::firstFailing(core::programSettings())) {
+        ui::EntryField* entry = field(failing->variable);
+        if (ui::Folder* folder = form().folder())
+            for (int i = 0; i < folder->count(); ++i)
+                if (folder->widget(i)->isAncestorOf(entry))
+                    folder->setCurrentIndex(i);
+        entry->setFocus();
+        entry->selectAll();
         return;
+    }
+    if (!committed)
+        return;
+    // Written now, so a file that cannot be written keeps the dialog open with what was typed.
+    VarsetModel model;
+    if (!model.close()) {
+        VarsetModel::padFolders();
+        form().refresh();
+        core::prompts().message(core::MessageKind::Stop, settingsNotSavedMessage(), VarsetModel::title());
+        return;
+    }
     ui::FormDialog::done(result);
 }
 
@@ -80,11 +118,8 @@ void VARSET(QWidget* parent)
 {
     VarsetModel model;
     model.open();
-    {
-        VarsetDialog dialog(parent);
-        dialog.exec();
-    }
-    model.close();
+    VarsetDialog dialog(parent);
+    dialog.exec();
 }
 
 void FONTSEL(int n, QWidget* parent)
@@ -92,23 +127,19 @@ void FONTSEL(int n, QWidget* parent)
     FontSelModel model(n);
     const FontChoice preset = model.preset();
     const QFont initial = ui::makeFont(preset.face, preset.width, int(std::lround(preset.height)));
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, initial, parent, ui::fromTis("  " + fontItemCaption(n)));
-    std::optional<FontChoice> choice;
-    if (ok) {
-        FontChoice c = preset;
-        // A face left as it was keeps the name the site uses; another one is stored as installed.
-        const bool sameFace = chosen.family() == initial.family();
-        if (!sameFace)
-            c.face = ui::toTis(chosen.family());
-        // Sizes go back through the face's size factor; a size left as it was keeps its setting
-        // exactly rather than coming back rounded.
-        const int pixels = chosen.pixelSize() > 0 ? chosen.pixelSize() : QFontInfo(chosen).pixelSize();
-        if (!sameFace || pixels != QFontInfo(initial).pixelSize())
-            c.height = std::round(pixels / ui::sizeFactor(c.face));
-        choice = c;
+    const std::string title = "  " + fontItemCaption(n);
+    QFont shown = initial;
+    for (;;) {
+        bool ok = false;
+        const QFont chosen = QFontDialog::getFont(&ok, shown, parent, ui::fromTis(title));
+        if (model.close(ok ? std::optional<FontChoice>(fontChoice(preset, initial, chosen)) : std::nullopt))
+            return;
+        core::prompts().message(core::MessageKind::Stop, settingsNotSavedMessage(), title);
+        // A choice that could not be written is offered again; a cancelled one changed nothing.
+        if (!ok)
+            return;
+        shown = chosen;
     }
-    model.close(choice);
 }
 
 TrusteeDialog::TrusteeDialog(RightsEditor& model, QWidget* parent)
