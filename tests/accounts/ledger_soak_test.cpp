@@ -451,29 +451,32 @@ private:
     // Undeleting restores the lines the deletion marked, not those marked by hand before it.
     void checkUndeletions(const Books& b)
     {
-        std::map<std::string, std::pair<bool, std::set<std::uint32_t>>> now;
+        std::map<std::string, Document> now;
         for (int k = 1; k <= 3; ++k) {
-            std::map<std::string, std::set<std::uint32_t>> live;
+            std::map<std::string, Document> lines;
             for (const Line& l : b.lines[std::size_t(k)])
-                if (!l.deleted)
-                    live[l.indent].insert(l.recno);
+                (l.deleted ? lines[l.indent].marked : lines[l.indent].live).insert(l.recno);
             const std::string table = std::to_string(k) + ":";
+            auto add = [&](bool deleted, const std::string& indent) {
+                Document& d = now[table + indent] = lines[indent];
+                d.deleted = deleted;
+            };
             if (k <= 2)
                 for (const Voucher& v : b.vouchers[std::size_t(k)])
-                    now[table + v.indent] = {v.deleted, live[v.indent]};
+                    add(v.deleted, v.indent);
             else
                 for (const auto& [deleted, indent] : b.production)
-                    now[table + indent] = {deleted, live[indent]};
+                    add(deleted, indent);
         }
         for (const auto& [doc, state] : now) {
             const auto was = m_documents.find(doc);
             if (was == m_documents.end())
                 continue;
-            if (!was->second.first && state.first)
-                m_liveWhenDeleted[doc] = was->second.second;
-            if (was->second.first && !state.first)
-                for (std::uint32_t line : state.second)
-                    if (!m_liveWhenDeleted[doc].count(line))
+            if (!was->second.deleted && state.deleted)
+                m_markedByHand[doc] = was->second.marked;
+            if (was->second.deleted && !state.deleted)
+                for (std::uint32_t line : state.live)
+                    if (m_markedByHand[doc].count(line))
                         fail("an undeleted document brought back a line marked by hand",
                              "document " + doc + " line record " + std::to_string(line));
         }
@@ -491,8 +494,12 @@ private:
     }
 
     std::vector<Finding> m_found;
-    std::map<std::string, std::pair<bool, std::set<std::uint32_t>>> m_documents;  // deleted, live lines
-    std::map<std::string, std::set<std::uint32_t>> m_liveWhenDeleted;
+    struct Document {
+        bool deleted = false;
+        std::set<std::uint32_t> live, marked;  // its lines' record numbers
+    };
+    std::map<std::string, Document> m_documents;                   // by line table and INDENT
+    std::map<std::string, std::set<std::uint32_t>> m_markedByHand;  // marked before its deletion
 };
 
 // ---- A site with two workstations, and the operations applied through their screens
