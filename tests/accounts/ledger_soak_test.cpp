@@ -476,7 +476,7 @@ private:
                 m_markedByHand[doc] = was->second.marked;
             if (was->second.deleted && !state.deleted)
                 for (std::uint32_t line : state.live)
-                    if (m_markedByHand[doc].count(line))
+                    if (was->second.marked.count(line) && m_markedByHand[doc].count(line))
                         fail("an undeleted document brought back a line marked by hand",
                              "document " + doc + " line record " + std::to_string(line));
         }
