@@ -417,10 +417,6 @@ const char* uniqueKey(const TableDef& table)
         return "TICKET";
     if (name.starts_with("Detail"))
         return "INDENT+RECORD";
-    // The ledgers' and code tables' own order is their code (the audit log's is a time: not unique).
-    if ((table.group == TableGroup::Balances || table.group == TableGroup::Codes) && name != "Audit" &&
-        !table.optional && !table.indexes.empty())
-        return table.indexes.front().key;
     return "";
 }
 
