@@ -1,6 +1,6 @@
 // DbfFile: one open DBF table file - its layout, the record count as the file size gives it, whole
 // record reads and writes (one pread/pwrite each, so a concurrent reader never sees half a record),
-// the shared append protocol, the record/file/header locks, pack and zap, and the close rules of
+// the shared append protocol, the record/file/header locks, the packed copy, and the close rules of
 // the two share modes. Owned by one Table; the file itself may be shared with other processes
 // (shared mode) as the lock protocol in os_posix.cpp describes.
 //

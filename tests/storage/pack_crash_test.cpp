@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
-#include <map>
 
 #include "storage/catalogue.h"
 #include "storage/check.h"
@@ -119,6 +119,7 @@ TEST(PackCrash, EveryCrashPointLeavesTheOldOrTheNewTableWhole)
             EXPECT_EQ(problems(work + "/WDATA1.DBF"), std::vector<std::string>());
         }
         RecordProperty(zap ? "zap_points" : "pack_points", std::to_string(points.size()) + " of " + std::to_string(total));
+        std::printf("[ crash points ] %s: %zu of %d\n", zap ? "zap" : "pack", points.size(), total);
     }
 }
 
