@@ -1,5 +1,7 @@
 #include "accounts/production_screen.h"
 
+#include <optional>
+
 #include "codes/pick_list.h"
 #include "core/clock.h"
 #include "core/ini_file.h"
@@ -182,7 +184,10 @@ bool ProductionScreen::SKSAVE1()
         return false;
     (void)m_ws.select("Wdata");
     if (step == kNewDocument) {
-        const std::string number = storage::CONSEC("STK01", "W");
+        const std::optional<std::string> taken = storage::takeNumber("STK01");
+        if (!taken)
+            return false;  // no number, no document: nothing is written
+        const std::string number = *taken;
         const std::string key = storage::INDENT(m_ws);
         if (!storage::ADD_REC(m_ws))
             return false;

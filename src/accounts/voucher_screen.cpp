@@ -1,6 +1,7 @@
 #include "accounts/voucher_screen.h"
 
 #include <cmath>
+#include <optional>
 
 #include "accounts/voucher_lines.h"
 #include "codes/pick_list.h"
@@ -291,7 +292,10 @@ bool VoucherScreen::MNSAVE()
         return false;
 
     if (step == kNewDocument) {
-        const std::string number = storage::CONSEC(m_kind.code, "W");
+        const std::optional<std::string> taken = storage::takeNumber(m_kind.code);
+        if (!taken)
+            return false;  // no number, no document: nothing is written
+        const std::string number = *taken;
         const std::string key = m_kind.hasLines() ? storage::INDENT(m_ws) : std::string();
         (void)m_ws.select("Wdata");
         if (!storage::ADD_REC(m_ws))

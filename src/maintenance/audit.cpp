@@ -20,7 +20,8 @@ using core::tis620::T;
 #define MON_ALL "MON01,MON02,MON03,MON04"
 
 // The old value is read from the stored record, the new one from the screen's edit buffer; numbers
-// are compared as STR() texts ten wide (two decimals, three for price and rate), dates as DTOC().
+// are compared as STR() texts of the field's own width and decimals (a narrower STR() turns a large
+// amount into stars, and the row would say nothing), dates as DTOC().
 constexpr AuditedField kFields[] = {
     {"wdata->Ticket", "cTicket", "เลขที่ใบชั่ง", TRK_ALL "," MON_ALL},
     {"wdata->Truck", "cTruck", "ทะเบียนรถ", TRK_ALL},
@@ -39,9 +40,9 @@ constexpr AuditedField kFields[] = {
     {"str(wdata->Adj_W1,10,2)", "str(cAdj_W1,10,2)", "ปรับน้ำหนัก 1", TRK_GOODS},
     {"str(wdata->Adj_W2,10,2)", "str(cAdj_W2,10,2)", "ปรับน้ำหนัก 2", TRK_GOODS},
     {"str(wdata->Adj_W3,10,2)", "str(cAdj_W3,10,2)", "ปรับน้ำหนัก 3", TRK_GOODS},
-    {"str(wdata->Adj_M1,10,2)", "str(cAdj_M1,10,2)", "ปรับเงิน 1", TRK_GOODS},
-    {"str(wdata->Adj_M2,10,2)", "str(cAdj_M2,10,2)", "ปรับเงิน 2", TRK_GOODS},
-    {"str(wdata->Adj_M3,10,2)", "str(cAdj_M3,10,2)", "ปรับเงิน 3", TRK_GOODS},
+    {"str(wdata->Adj_M1,12,2)", "str(cAdj_M1,12,2)", "ปรับเงิน 1", TRK_GOODS},
+    {"str(wdata->Adj_M2,12,2)", "str(cAdj_M2,12,2)", "ปรับเงิน 2", TRK_GOODS},
+    {"str(wdata->Adj_M3,12,2)", "str(cAdj_M3,12,2)", "ปรับเงิน 3", TRK_GOODS},
     {"dtoc(wdata->Date)", "dtoc(cDate)", "วันที่เอกสาร", MON_ALL},
     {"dtoc(wdata->DayIn)", "dtoc(cDayIn)", "วันที่ชั่งเข้า", TRK_ALL},
     {"wdata->TmIn", "cTmIn", "เวลาชั่งเข้า", TRK_ALL},
@@ -49,25 +50,25 @@ constexpr AuditedField kFields[] = {
     {"dtoc(wdata->DayOut)", "dtoc(cDayOut)", "วันที่ชั่งออก", TRK_ALL},
     {"wdata->TmOut", "cTmOut", "เวลาชั่งออก", TRK_ALL},
     {"str(wdata->WOut,10,2)", "str(cWOut,10,2)", "นน.ชั่งออก", TRK_ALL},
-    {"str(wdata->Price,10,3)", "str(cPrice,10,3)", "ราคา", TRK_GOODS},
-    {"str(wdata->Cash,10,2)", "str(cCash,10,2)", "เงินสด", TRK_ALL "," MON_ALL},
-    {"str(wdata->DrCr,10,2)", "str(cDrCr,10,2)", "ลงบัญชี", TRK_ALL ",MON01,MON02"},
-    {"str(wdata->Cheque,10,2)", "str(cCheque,10,2)", "เช็ค", TRK_GOODS "," MON_ALL},
+    {"str(wdata->Price,12,3)", "str(cPrice,12,3)", "ราคา", TRK_GOODS},
+    {"str(wdata->Cash,12,2)", "str(cCash,12,2)", "เงินสด", TRK_ALL "," MON_ALL},
+    {"str(wdata->DrCr,12,2)", "str(cDrCr,12,2)", "ลงบัญชี", TRK_ALL ",MON01,MON02"},
+    {"str(wdata->Cheque,12,2)", "str(cCheque,12,2)", "เช็ค", TRK_GOODS "," MON_ALL},
     {"wdata->Chq_No", "cChq_No", "เลขที่เช็ค", TRK_GOODS "," MON_ALL},
     {"wdata->Chq_Bank", "cChq_Bank", "ธนาคาร", TRK_GOODS "," MON_ALL},
     {"str(wdata->Rate,10,3)", "str(cRate,10,3)", "อัตราหน่วย", TRK_GOODS},
-    {"str(wdata->Amount,10,2)", "str(cAmount,10,2)", "จำนวนเงิน", TRK_ALL "," MON_ALL},
+    {"str(wdata->Amount,12,2)", "str(cAmount,12,2)", "จำนวนเงิน", TRK_ALL "," MON_ALL},
     {"detail->type", "cdType", "ประเภท", "MON_1,MON_2"},
     {"detail->ticket", "cdTicket", "อ้างถึง", "MON_1,MON_2"},
     {"dtoc(detail->date)", "dtoc(cdDate)", "วันที่อ้างถึง", "MON_1,MON_2"},
     {"detail->time", "cdTime", "เวลาอ้างถึง", "MON_1,MON_2"},
-    {"str(detail->amount,10,2)", "str(cdAmount,10,2)", "จำนวนเงิน", "MON_1,MON_2"},
+    {"str(detail->amount,12,2)", "str(cdAmount,12,2)", "จำนวนเงิน", "MON_1,MON_2"},
     {"detail->doc_no", "wdata->ticket", "เลขเอกสาร", "MON_1,MON_2,STK_1"},
     {"dtoc(detail->doc_date)", "dtoc(wdata->date)", "วันที่เอกสาร", "MON_1,MON_2,STK_1"},
     {"detail->code", "cdCode", "รหัสสินค้า", "STK_1"},
     {"detail->whouse", "cdWHouse", "รหัสคลังสินค้า", "STK_1"},
     {"detail->unit", "cdUnit", "รหัสหน่วยนับ", "STK_1"},
-    {"str(detail->qty,10,2)", "str(cdQty,10,2)", "จำนวน", "STK_1"},
+    {"str(detail->qty,12,3)", "str(cdQty,12,3)", "จำนวน", "STK_1"},
 };
 
 #undef TRK_ALL
@@ -159,6 +160,25 @@ bool openAudit(storage::Workspace& ws, bool exclusive)
     return openAudit(ws, core::programSettings().text("CDRV2"), exclusive);
 }
 
+std::pair<std::string, std::string> auditValues(std::string_view oldData, std::string_view newData, std::size_t width)
+{
+    if ((oldData.size() <= width && newData.size() <= width) || width <= 2 * kCutMark.size())
+        return {std::string(oldData.substr(0, width)), std::string(newData.substr(0, width))};
+    std::size_t differ = 0;
+    while (differ < oldData.size() && differ < newData.size() && oldData[differ] == newData[differ])
+        ++differ;
+    // From the start when the first difference shows there, else from a little before it.
+    const std::size_t start = differ + kCutMark.size() < width ? 0 : differ - std::min(differ, width / 4);
+    const auto shown = [&](std::string_view text) {
+        std::string out = start > 0 ? std::string(kCutMark) : std::string();
+        const std::string_view rest = start < text.size() ? text.substr(start) : std::string_view();
+        if (rest.size() + out.size() <= width)
+            return out + std::string(rest);
+        return out + std::string(rest.substr(0, width - out.size() - kCutMark.size())) + std::string(kCutMark);
+    };
+    return {shown(oldData), shown(newData)};
+}
+
 bool writeAuditRow(storage::Workspace& ws, std::string_view key, std::string_view oldData, std::string_view newData,
                    std::string_view label)
 {
@@ -168,13 +188,16 @@ bool writeAuditRow(storage::Workspace& ws, std::string_view key, std::string_vie
     if (!storage::ADD_REC(ws))
         return false;
     storage::Table& log = *ws.current();
+    const int valueField = log.fieldIndex("OLDDATA");
+    const auto [oldShown, newShown] = auditValues(
+        oldData, newData, valueField < 0 ? oldData.size() : log.layout().fields()[std::size_t(valueField)].length);
     const std::pair<const char*, core::Value> fields[] = {
         {"DATE", core::Value::date(core::clock().today())},
         {"TIME", core::Value::text(core::timeOfDay())},
         {"TICKET", core::Value::text(std::string(key))},
         {"STAFF", core::Value::text(core::programSettings().text("CUSER"))},
-        {"OLDDATA", core::Value::text(std::string(oldData))},
-        {"NEWDATA", core::Value::text(std::string(newData))},
+        {"OLDDATA", core::Value::text(oldShown)},
+        {"NEWDATA", core::Value::text(newShown)},
         {"DESCRIP", core::Value::text(std::string(label))},
     };
     for (const auto& [name, value] : fields) {

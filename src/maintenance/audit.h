@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "core/value_map.h"
 #include "expr/expr.h"
@@ -48,14 +49,22 @@ bool openAudit(storage::Workspace& ws, std::string_view cdrv2, bool exclusive);
 // texts against `values` (typically the workspace's fields, then the screen values, then the
 // settings); numbers and dates that an expression gives unformatted become text as STR()/DTOC()
 // write them. When the two differ (trailing blanks aside) one row is appended: DATE, TIME,
-// TICKET = key, STAFF, DESCRIP = label, OLDDATA, NEWDATA (cut to the field's 40 characters),
+// TICKET = key, STAFF, DESCRIP = label, OLDDATA, NEWDATA (longer texts cut, see auditValues),
 // committed at once. Texts are TIS-620. A row written leaves the log as the selected table. True
 // when a row was written; a value that cannot be evaluated (the error trap answered Quit) writes
 // nothing.
 bool AUDITADD(storage::Workspace& ws, expr::Context& values, std::string_view key, std::string_view oldValue,
               std::string_view newValue, std::string_view label, std::string_view kinds);
 
-// Appends one row with the texts given (TIS-620), whatever they are; the log is left selected.
+// The marker a cut value shows where text was left out (three dots: one byte each in TIS-620).
+inline constexpr std::string_view kCutMark = "...";
+// An old and a new value as a row of `width` characters each shows them: as they are when both
+// fit; else each cut, the cut ends marked with kCutMark, from where they begin when their first
+// difference falls within the field, otherwise from a little before that difference (so a change
+// at character 50 of a 60-character remark is seen, not two equal beginnings).
+std::pair<std::string, std::string> auditValues(std::string_view oldData, std::string_view newData, std::size_t width);
+
+// Appends one row with the texts given (TIS-620), cut by auditValues; the log is left selected.
 bool writeAuditRow(storage::Workspace& ws, std::string_view key, std::string_view oldData,
                    std::string_view newData, std::string_view label);
 

@@ -1,5 +1,6 @@
 #include "maintenance/backup.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 
@@ -11,6 +12,7 @@
 #include "shell/sounds.h"
 #include "storage/field_codec.h"
 #include "storage/ops.h"
+#include "storage/os.h"
 
 namespace maintenance {
 namespace {
@@ -100,24 +102,41 @@ storage::Status keepSeriesAhead(storage::Table& live, const std::string& part, i
     std::unique_ptr<storage::Table> copy;
     STORAGE_TRY(storage::Table::open(part, storage::ShareMode::Exclusive, &copy));
     *kept = 0;
+    std::map<std::string, std::uint32_t> marked;  // CODE -> a row of the copy marked deleted
     const std::uint32_t copied = copy->recCount();
     for (std::uint32_t n = 1; n <= copied; ++n) {
         const char* rec = nullptr;
         STORAGE_TRY(copy->goTo(n));
         STORAGE_TRY(copy->record(&rec));
-        const auto it = liveSeries.find(std::string(storage::field::raw(codeField, rec)));
+        const std::string key(storage::field::raw(codeField, rec));
+        if (rec[0] == storage::dbf::kDeletedFlag) {
+            marked.emplace(key, n);
+            continue;
+        }
+        const auto it = liveSeries.find(key);
         if (it == liveSeries.end())
             continue;
         const double ahead = storage::field::number(csnoField, it->second.data());
-        if (rec[0] != storage::dbf::kDeletedFlag && ahead > storage::field::number(csnoField, rec)) {
+        if (ahead > storage::field::number(csnoField, rec)) {
             STORAGE_TRY(copy->putNumber(csno, ahead));
             ++*kept;
         }
         liveSeries.erase(it);
     }
+    // A live series the copy lacks, or holds only marked deleted, keeps its live row and number.
     for (const auto& [key, rec] : liveSeries) {
-        STORAGE_TRY(copy->append());
+        double number = storage::field::number(csnoField, rec.data());
+        if (const auto m = marked.find(key); m != marked.end()) {
+            STORAGE_TRY(copy->goTo(m->second));
+            const char* old = nullptr;
+            STORAGE_TRY(copy->record(&old));
+            number = std::max(number, storage::field::number(csnoField, old));
+            STORAGE_TRY(copy->recall());
+        } else {
+            STORAGE_TRY(copy->append());
+        }
         STORAGE_TRY(files::copyFields(*copy, live.layout(), rec.data()));
+        STORAGE_TRY(copy->putNumber(csno, number));
         ++*kept;
     }
     STORAGE_TRY(copy->commit());
@@ -190,19 +209,32 @@ StepResult BACKLOOP(const CopyStep& s)
     std::vector<std::pair<std::string, std::string>> indexes;
     if (ok && s.liveTarget)
         ok = buildIndexes(*s.liveTarget, s.targetFolder, part, &indexes);
-    // The index files first: while the old table is still in place it is held exclusively, so
-    // nobody opens it with a new index; once the table is replaced its indexes already fit it.
+    // A live table's new file is held exclusively from here until the old one is closed, so nobody
+    // opens it between the renames. The old index files go first (the old table alone is whole and
+    // builds them at its next open), then the table, then its new index files: a crash at any point
+    // leaves a table with no index file made for another one.
+    std::unique_ptr<storage::File> hold;
+    if (ok && s.liveTarget)
+        ok = files::attempt([&] {
+            return storage::fileSystem().open(part, storage::ShareMode::Exclusive, storage::OpenFlags::Existing, &hold);
+        }, "USE", part);
+    if (ok && s.liveTarget)
+        for (const storage::IndexDef& ix : s.liveTarget->indexes)
+            ok = ok && files::attempt([&] {
+                return storage::fileSystem().remove(files::path(s.targetFolder, storage::indexFileName(ix)));
+            }, "ERASE", storage::indexFileName(ix));
+    ok = ok && files::attempt([&] { return files::replaceWith(part, target); }, "RENAME", target);
     for (const auto& index : indexes)
         ok = ok && files::attempt([&] { return files::replaceWith(index.first, index.second); }, "RENAME",
                                   index.second);
-    ok = ok && files::attempt([&] { return files::replaceWith(part, target); }, "RENAME", target);
     if (!ok) {
-        std::remove(part.c_str());
+        (void)storage::fileSystem().remove(part);
         for (const auto& [temporary, final] : indexes)
-            std::remove(temporary.c_str());
+            (void)storage::fileSystem().remove(temporary);
         return {name, Outcome::Failed, targetShown + " not written"};
     }
     (void)ws.closeAll();
+    hold.reset();
     return {name, Outcome::Done, (s.liveTarget ? "from " + sourceShown : "to " + targetShown) + ": " + detail};
 }
 
@@ -215,6 +247,8 @@ std::vector<StepResult> FGBACKUP1(const std::function<std::optional<BackupReques
     const std::string name = checkBackupName(request->name, &why);
     if (name.empty())
         return {failure(request->name, why)};
+    if (const std::string clash = files::backupFolderClash(); !clash.empty())
+        return {failure(files::folder("CDRV3"), clash)};
     const std::string data = files::folder("CDRV2");
     const std::string backup = files::folder("CDRV3");
     std::vector<StepResult> results;
@@ -240,6 +274,8 @@ std::vector<StepResult> FGBACKUP1(const std::function<std::optional<BackupReques
 
 std::vector<StepResult> FGBACKUP2(Progress* progress)
 {
+    if (const std::string clash = files::backupFolderClash(); !clash.empty())
+        return {failure(files::folder("CDRV3"), clash)};
     const std::string codes = files::folder("CDRV1");
     const std::string backup = files::folder("CDRV3");
     std::vector<StepResult> results;

@@ -53,17 +53,6 @@ const char* dateField(DateMode mode)
     return "";
 }
 
-const char* restoreKey(DateMode mode)
-{
-    switch (mode) {
-    case DateMode::Weighing: return "DTOS(DAYIN)+TMIN+TICKET";
-    case DateMode::Document: return "DTOS(DATE)+TICKET";
-    case DateMode::Line: return "INDENT+RECORD";
-    case DateMode::Whole: break;
-    }
-    return "";
-}
-
 std::span<const TransactionTable> transactionTables()
 {
     return kTransactions;
@@ -93,7 +82,24 @@ std::string checkBackupName(std::string_view name, std::string* why)
             *why = core::tis620::T("ชื่อแฟ้มสำเนาต้องเป็นตัวอักษรภาษาอังกฤษหรือตัวเลข 1 ถึง 7 ตัว");
         return {};
     }
-    return core::xbase::upper(name);
+    const std::string upper = core::xbase::upper(name);
+    // The backup folder also holds the ledgers and the code tables under their own names: a name
+    // whose transaction copy would be one of those files ("APAC" + 'C' = APACC.DBF) would have one
+    // copy overwrite another in the same run.
+    for (const TransactionTable& t : kTransactions) {
+        const std::string file = upper + t.suffix;
+        for (const auto& whole : {std::span<const WholeTable>(kLedgers), std::span<const WholeTable>(kCodeTables)}) {
+            for (const WholeTable& w : whole) {
+                if (!core::xbase::equalsNoCase(file, w.table))
+                    continue;
+                if (why)
+                    *why = core::tis620::T("ชื่อแฟ้มสำเนา ") + upper + core::tis620::T(" ทำให้แฟ้ม ") + file +
+                           core::tis620::T(".DBF ซ้ำกับแฟ้มสำเนาของ ") + core::xbase::upper(w.table);
+                return {};
+            }
+        }
+    }
+    return upper;
 }
 
 std::string backupFileName(std::string_view backupName, const TransactionTable& t)

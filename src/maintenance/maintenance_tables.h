@@ -26,9 +26,6 @@ enum class DateMode {
 
 // The date field a mode reads ("DAYIN", "DATE", "DOC_DATE"); "" for Whole.
 const char* dateField(DateMode mode);
-// The key a restore looks backup records up by, on the table's own order: DAYIN as eight digits +
-// TMIN + TICKET, DATE as eight digits + TICKET, INDENT + RECORD.
-const char* restoreKey(DateMode mode);
 
 struct TransactionTable {
     const char* table;       // the catalogue's name: "Wdata1"
@@ -52,7 +49,8 @@ std::span<const WholeTable> ledgerTables();
 std::span<const WholeTable> codeTables();
 
 // The backup name: 1 to 7 letters A-Z (any case) or digits, so the files it names stay inside the
-// backup folder. Returns the name in upper case, or "" with the reason (TIS-620) in *why.
+// backup folder, and none of its files the name of a ledger's or code table's copy (a name + suffix
+// such as "APACC"). Returns the name in upper case, or "" with the reason (TIS-620) in *why.
 std::string checkBackupName(std::string_view name, std::string* why);
 // The backup file of a transaction table: name + suffix + ".DBF".
 std::string backupFileName(std::string_view backupName, const TransactionTable& t);

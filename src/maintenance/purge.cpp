@@ -35,6 +35,7 @@ StepResult DELLOOP(const TransactionTable& t, const DateSpan& range)
         return {file, Outcome::Failed, message};
     }
     storage::Table& table = *ws.current();
+    files::removePackLeftovers(data, def);
     if (t.mode == DateMode::Weighing) {
         for (const storage::IndexDef& ix : def.indexes)
             files::removeAnyCase(data, storage::indexFileName(ix));

@@ -49,6 +49,7 @@ StepResult FINDEX(std::string_view folder, const storage::TableDef& table, const
         result = failed(file, name + T("ถูกใช้งานอยู่"));
     } else {
         storage::Table& t = *ws.current();
+        files::removePackLeftovers(folder, table);
         // The pack moves records: the table's other index files are opened so the pack rebuilds
         // them with it, else they would point at the old record numbers until their own entries
         // ran - and never, should one of those entries fail.

@@ -1,5 +1,8 @@
 #include "maintenance/restore.h"
 
+#include <algorithm>
+#include <map>
+
 #include "core/clock.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -14,6 +17,7 @@ namespace {
 using core::tis620::T;
 
 constexpr int kIdleEvery = 256;
+constexpr std::size_t kDifferingShown = 10;  // numbers spelled out in the line of a restore
 
 StepResult failure(std::string name, const std::string& message, const std::string& title)
 {
@@ -53,12 +57,37 @@ StepResult RESTLOOP(const TransactionTable& t, const std::string& backupName)
         return failure(tableFile, T("โครงสร้างของแฟ้ม ") + shownName + T(" ไม่ตรงกับแฟ้ม ") + core::xbase::upper(def.name),
                        readTitle);
 
-    std::unique_ptr<storage::KeySource> key;
-    if (!storage::compileKey(restoreKey(t.mode), source.layout(), &key).ok())
+    // Records are matched by the number the table holds once (a document's number, a line's
+    // document and line): date and time are editable, so a ticket whose weigh-in time was changed
+    // is still the backup's ticket, never a second copy of it.
+    std::unique_ptr<storage::KeySource> sourceKey, targetKey;
+    if (!storage::compileKey(storage::uniqueKey(def), source.layout(), &sourceKey).ok() ||
+        !storage::compileKey(storage::uniqueKey(def), target.layout(), &targetKey).ok())
         return {tableFile, Outcome::Failed, "no key"};
+    struct Match {
+        std::uint32_t live = 0;
+        std::uint32_t marked = 0;
+    };
+    std::map<std::string, Match> inTable;
     std::string keyBytes;
-    std::size_t appended = 0, recalled = 0, kept = 0;
     bool ok = true;
+    const std::uint32_t present = target.recCount();
+    for (std::uint32_t n = 1; ok && n <= present; ++n) {
+        if (n % kIdleEvery == 0)
+            core::idle();
+        const char* rec = nullptr;
+        ok = files::attempt([&] {
+            STORAGE_TRY(target.goTo(n));
+            return target.record(&rec);
+        }, "GOTO", target.path());
+        if (!ok)
+            break;
+        targetKey->key(rec, keyBytes);
+        Match& m = inTable[keyBytes];
+        (rec[0] == storage::dbf::kDeletedFlag ? m.marked : m.live) = n;
+    }
+    std::size_t appended = 0, recalled = 0, kept = 0;
+    std::vector<std::string> differing;
     const std::uint32_t count = source.recCount();
     for (std::uint32_t n = 1; ok && n <= count; ++n) {
         if (n % kIdleEvery == 0)
@@ -70,32 +99,49 @@ StepResult RESTLOOP(const TransactionTable& t, const std::string& backupName)
         }, "GOTO", source.path());
         if (!ok || rec[0] == storage::dbf::kDeletedFlag)
             continue;
-        key->key(rec, keyBytes);
-        ok = files::attempt([&] { return target.seek(keyBytes); }, "SEEK", target.path());
-        if (!ok)
-            break;
+        const std::string backupRecord = files::recordFor(target.layout(), source.layout(), rec);
+        sourceKey->key(rec, keyBytes);
+        Match& m = inTable[keyBytes];
+        const auto same = [&](std::uint32_t at) {
+            const char* mine = nullptr;
+            ok = files::attempt([&] {
+                STORAGE_TRY(target.goTo(at));
+                return target.record(&mine);
+            }, "GOTO", target.path());
+            return ok && std::equal(backupRecord.begin() + 1, backupRecord.end(), mine + 1);
+        };
         (void)ws.select("Target");
-        if (target.found()) {
-            if (!target.deleted()) {
+        if (m.live) {
+            if (same(m.live))
                 ++kept;
-                continue;
-            }
+            else if (ok)
+                differing.push_back(core::xbase::rtrim(keyBytes));
+            continue;
+        }
+        if (m.marked && same(m.marked)) {
             ok = storage::REC_LOCK(ws, 0) && files::attempt([&] { return target.recall(); }, "RECALL", target.path());
             ++recalled;
-        } else {
-            // The backup's record may have moved under the pointer: it is read again after the seek.
-            ok = files::attempt([&] { return source.record(&rec); }, "GOTO", source.path()) && storage::ADD_REC(ws, 0) &&
-                 files::attempt([&] { return files::copyFields(target, source.layout(), rec); }, "REPLACE",
-                                target.path());
+            m.live = m.marked;
+        } else if (ok) {
+            // Whole, in the one write that counts it: a restore killed here leaves no blank record.
+            ok = files::attempt([&] { return target.appendWait(-1, backupRecord.data()); }, "APPEND", target.path());
             ++appended;
+            m.live = target.recNo();
         }
         ok = files::attempt([&] { return target.unlock(); }, "UNLOCK", target.path()) && ok;
     }
     ok = storage::commitAll(ws) && ok;
     (void)storage::unlockAll(ws);
     (void)ws.closeAll();
-    const std::string detail = "from " + backup + backupFile + ": " + std::to_string(appended) + " appended, " +
-                               std::to_string(recalled) + " recalled, " + std::to_string(kept) + " already there";
+    std::string detail = "from " + backup + backupFile + ": " + std::to_string(appended) + " appended, " +
+                         std::to_string(recalled) + " recalled, " + std::to_string(kept) + " already there";
+    if (!differing.empty()) {
+        detail += ", " + std::to_string(differing.size()) + " held with other values (left as they are):";
+        for (std::size_t i = 0; i < differing.size() && i < kDifferingShown; ++i)
+            detail += " " + differing[i];
+        if (differing.size() > kDifferingShown)
+            detail += " ...";
+    }
     return {tableFile, ok ? Outcome::Done : Outcome::Failed, detail};
 }
 
@@ -110,6 +156,8 @@ std::vector<StepResult> FGRESTORE1(const std::function<std::optional<std::string
         files::alert(why, T("  ส่วนการอ่านข้อมูล"));
         return {{*typed, Outcome::Failed, why}};
     }
+    if (const std::string clash = files::backupFolderClash(); !clash.empty())
+        return {failure(files::folder("CDRV3"), clash, T("  ส่วนการอ่านข้อมูล"))};
     std::vector<StepResult> results;
     if (progress)
         progress->begin(T("  ส่วนอ่านข้อมูลการทำงาน"));
@@ -127,6 +175,8 @@ std::vector<StepResult> FGRESTORE1(const std::function<std::optional<std::string
 
 std::vector<StepResult> FGRESTORE2(Progress* progress)
 {
+    if (const std::string clash = files::backupFolderClash(); !clash.empty())
+        return {failure(files::folder("CDRV3"), clash, T("  ส่วนการอ่านข้อมูล"))};
     const std::string codes = files::folder("CDRV1");
     const std::string backup = files::folder("CDRV3");
     std::vector<StepResult> results;

@@ -14,15 +14,17 @@
 namespace maintenance {
 
 // RESTLOOP: one transaction table from CDRV3 + backup name + suffix + ".DBF" into the table of
-// CDRV2 (opened shared under "Target" with its index, built when missing). For every unmarked
-// backup record its key is looked up in the table (restoreKey): absent, a record is appended with
-// every field; present and marked, the mark is removed; present and live, it stays as it is.
-// A missing file says "ไม่พบแฟ้ม " + name + suffix ("  ส่วนการอ่านแฟ้นสำเนาข้อมูล"); a backup
-// that cannot be opened "ไม่สามารถเปิดแฟ้ม " + name + suffix + " ได้" ("  ส่วนการอ่านข้อมูล"); a
+// CDRV2 (opened shared under "Target" with its index, built when missing). Every unmarked backup
+// record is matched by the number the table holds once (storage::uniqueKey: TICKET, or INDENT +
+// RECORD for lines): absent, the record is appended whole; present live with the same values, it
+// stays; present live with other values (a document edited since the backup), it stays and its
+// number is reported in the result; present only marked deleted with the same values, the mark is
+// removed. A missing file says "ไม่พบแฟ้ม " + name + suffix ("  ส่วนการอ่านแฟ้นสำเนาข้อมูล"); a
+// backup that cannot be opened "ไม่สามารถเปิดแฟ้ม " + name + suffix + " ได้" ("  ส่วนการอ่านข้อมูล"); a
 // backup whose fields (names, types, widths, decimals) differ from the table's is refused with
 // "โครงสร้างของแฟ้ม " + name + suffix + " ไม่ตรงกับแฟ้ม " + the table (same title) and nothing of it
-// is read. The table is flushed to disk once at its end (a restore interrupted half way is simply
-// run again: records already read back are found and left).
+// is read. The table is flushed to disk once at its end. A restore killed at any point leaves
+// every appended record whole; run again, it finds those by number and appends only the rest.
 StepResult RESTLOOP(const TransactionTable& table, const std::string& backupName);
 
 // FGRESTORE(1): asks for the backup name (nullopt: cancelled), checks it as the backup does, then

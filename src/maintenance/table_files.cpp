@@ -1,16 +1,15 @@
 #include "maintenance/table_files.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <system_error>
 #include <vector>
 
 #include "core/fault.h"
 #include "core/paths.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "core/tis620.h"
 #include "core/xbase.h"
 #include "storage/fault_bridge.h"
 #include "storage/field_codec.h"
@@ -68,6 +67,13 @@ void removeAnyCase(std::string_view folder, std::string_view name)
             (void)fs.remove((dir.empty() || dir.back() == '/' ? dir : dir + "/") + n);
 }
 
+void removePackLeftovers(std::string_view folder, const storage::TableDef& def)
+{
+    removeAnyCase(folder, storage::tableFileName(def) + ".pack");
+    for (const storage::IndexDef& ix : def.indexes)
+        removeAnyCase(folder, storage::indexFileName(ix) + ".pack");
+}
+
 std::string partPath(const std::string& target)
 {
     return target + ".part";
@@ -75,59 +81,60 @@ std::string partPath(const std::string& target)
 
 storage::Status replaceWith(const std::string& part, const std::string& target)
 {
-    if (std::rename(part.c_str(), target.c_str()) != 0)
-        return storage::Status::ioError(target + ": cannot be replaced", errno);
-    return {};
+    return storage::fileSystem().rename(part, target);
 }
 
 storage::Status copyBytes(const std::string& source, const std::string& part, std::uint64_t* bytes)
 {
-    const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
-        return storage::Status::ioError(source + ": cannot be read", errno);
-    const int out = ::open(part.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (out < 0) {
-        const int e = errno;
-        ::close(in);
-        return storage::Status::ioError(part + ": cannot be written", e);
-    }
-    storage::Status s;
-    std::vector<char> buf(1 << 16);
-    std::uint64_t total = 0;
-    for (;;) {
-        const ssize_t n = ::read(in, buf.data(), buf.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            s = storage::Status::ioError(source + ": cannot be read", errno);
-            break;
-        }
-        if (n == 0)
-            break;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = ::write(out, buf.data() + done, std::size_t(n - done));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                s = storage::Status::ioError(part + ": cannot be written", errno);
+    storage::FileSystem& fs = storage::fileSystem();
+    std::unique_ptr<storage::File> in, out;
+    STORAGE_TRY(fs.open(source, storage::ShareMode::Shared, storage::OpenFlags::Existing, &in));
+    STORAGE_TRY(fs.open(part, storage::ShareMode::Exclusive, storage::OpenFlags::Create, &out));
+    const auto copy = [&]() -> storage::Status {
+        STORAGE_TRY(out->truncate(0));
+        std::vector<char> buf(1 << 16);
+        std::uint64_t total = 0;
+        for (;;) {
+            std::size_t got = 0;
+            STORAGE_TRY(in->read(total, buf.data(), buf.size(), &got));
+            if (got == 0)
                 break;
-            }
-            done += w;
+            STORAGE_TRY(out->write(total, buf.data(), got));
+            total += got;
         }
-        if (!s.ok())
-            break;
-        total += std::uint64_t(n);
-    }
-    if (s.ok() && ::fsync(out) != 0)
-        s = storage::Status::ioError(part + ": cannot be written", errno);
-    ::close(in);
-    if (::close(out) != 0 && s.ok())
-        s = storage::Status::ioError(part + ": cannot be written", errno);
+        STORAGE_TRY(out->sync());
+        if (bytes)
+            *bytes = total;
+        return {};
+    };
+    storage::Status s = copy();
+    out.reset();
     if (!s.ok())
-        (void)::unlink(part.c_str());
-    else if (bytes)
-        *bytes = total;
+        (void)fs.remove(part);
     return s;
+}
+
+std::string backupFolderClash()
+{
+    namespace fs = std::filesystem;
+    const auto canonical = [](const std::string& setting) {
+        std::error_code ec;
+        fs::path p = fs::weakly_canonical(fs::absolute(core::paths::resolve(core::paths::native(setting)), ec), ec);
+        std::string s = p.lexically_normal().string();
+        while (s.size() > 1 && s.back() == '/')
+            s.pop_back();
+        return s;
+    };
+    const std::string backup = folder("CDRV3");
+    const std::string b = canonical(backup);
+    for (const char* setting : {"CDRV2", "CDRV1"}) {
+        const std::string live = folder(setting);
+        const std::string l = canonical(live);
+        if (b == l || (b.size() > l.size() && b.compare(0, l.size(), l) == 0 && (b[l.size()] == '/' || l == "/")))
+            return core::tis620::T("ห้ามใช้โฟลเดอร์ ") + backup + core::tis620::T(" เก็บสำเนาข้อมูล เพราะอยู่ในโฟลเดอร์แฟ้มข้อมูล ") +
+                   live;
+    }
+    return {};
 }
 
 std::string records(std::size_t n)
@@ -148,6 +155,21 @@ bool sameStructure(const storage::Layout& a, const storage::Layout& b)
             return false;
     }
     return true;
+}
+
+std::string recordFor(const storage::Layout& targetLayout, const storage::Layout& sourceLayout, const char* record)
+{
+    std::string out = targetLayout.blankRecord();
+    for (const storage::Field& f : sourceLayout.fields()) {
+        const int i = targetLayout.find(f.name);
+        if (i < 0)
+            continue;
+        const storage::Field& g = targetLayout.fields()[std::size_t(i)];
+        const std::string_view bytes = storage::field::raw(f, record);
+        if (bytes.size() == std::size_t(g.length))
+            out.replace(g.offset, bytes.size(), bytes);
+    }
+    return out;
 }
 
 storage::Status copyFields(storage::Table& target, const storage::Layout& sourceLayout, const char* record)

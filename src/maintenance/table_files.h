@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "storage/catalogue.h"
 #include "storage/dbf_format.h"
 #include "storage/status.h"
 #include "storage/table.h"
@@ -31,6 +32,11 @@ bool attempt(const std::function<storage::Status()>& op, const std::string& oper
 // Removes every file of the folder whose name equals `name` without regard to letter case.
 void removeAnyCase(std::string_view folder, std::string_view name);
 
+// Removes what a pack killed half way left beside a table of the catalogue (its table's and index
+// files' ".pack" copies; the table itself is whole, see storage::Table::pack). Called while the
+// table is held exclusively.
+void removePackLeftovers(std::string_view folder, const storage::TableDef& def);
+
 // The path of a temporary file beside `target` that a job writes first and renames over the target
 // once it is complete, so a copy that fails half way (a full disk, a pulled medium) never leaves a
 // damaged file where a good one was.
@@ -40,11 +46,20 @@ storage::Status replaceWith(const std::string& part, const std::string& target);
 // Copies a file byte for byte to `part` (created or replaced) and flushes it to disk.
 storage::Status copyBytes(const std::string& source, const std::string& part, std::uint64_t* bytes);
 
+// Backups and restores rename copies into the backup folder CDRV3 and read it back whole: when it
+// is, or lies inside, the data folder CDRV2 or the code-table folder CDRV1, copies would land on live
+// tables. Returns the message (TIS-620) that refuses the job, or "" when the folders are apart.
+std::string backupFolderClash();
+
 // "1 record", "12 records": counts in the lines the command line prints.
 std::string records(std::size_t n);
 
 // True when both layouts hold the same fields - names, types, widths and decimals - in any order.
 bool sameStructure(const storage::Layout& a, const storage::Layout& b);
+
+// A record of targetLayout holding the fields of `record` (of sourceLayout, the same structure in
+// any field order) byte for byte; its flag live.
+std::string recordFor(const storage::Layout& targetLayout, const storage::Layout& sourceLayout, const char* record);
 
 // Assigns the current record of `target` every field of `source`'s record (a record buffer of
 // sourceLayout) that has a field of the same name in the target; blank fields stay blank.

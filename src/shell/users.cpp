@@ -28,9 +28,24 @@ bool seekUser(storage::Table& users, std::string_view code)
     const std::string key = core::xbase::upper(core::xbase::rtrimView(code));
     if (key.empty() || key.size() > std::size_t(kCodeWidth))
         return false;
-    if (!users.seek(core::xbase::padRight(key, std::size_t(kCodeWidth))).ok())
+    const std::string padded = core::xbase::padRight(key, std::size_t(kCodeWidth));
+    if (!users.seek(padded).ok() || !users.found())
         return false;
-    return users.found() && !users.eof();
+    // A row marked deleted is no user: its code is refused like an unknown one, unless the code was
+    // entered again (a live row of it further on in the order).
+    const int codeField = users.fieldIndex("CODE");
+    for (;;) {
+        if (users.eof())
+            return false;
+        std::string_view stored;
+        if (codeField < 0 || !users.raw(codeField, &stored).ok() ||
+            !core::xbase::equalsNoCase(core::xbase::rtrimView(stored), key))
+            return false;
+        if (!users.deleted())
+            return true;
+        if (!users.skip(1).ok())
+            return false;
+    }
 }
 
 std::string userField(storage::Table& users, const char* field)

@@ -23,7 +23,7 @@ inline constexpr int kPasswordWidth = 6;
 bool openUsers(storage::Workspace& ws);
 
 // Moves to the user whose code is `code` (upper case, trailing blanks ignored; a code longer than
-// the field matches nobody). True when found.
+// the field matches nobody; a row marked deleted matches nobody). True when found.
 bool seekUser(storage::Table& users, std::string_view code);
 
 // Fields of the current row, trailing blanks removed except for PASS_W and TRUSTEE (as stored).

@@ -410,6 +410,16 @@ Status openCatalogueTable(const std::string& folder, const TableDef& table, Shar
     return (*out)->setOrder(table.indexes.empty() ? 0 : 1);
 }
 
+const char* uniqueKey(const TableDef& table)
+{
+    const std::string_view name = table.name;
+    if (table.group == TableGroup::Weighing || name.starts_with("Money") || name == "Stock1")
+        return "TICKET";
+    if (name.starts_with("Detail"))
+        return "INDENT+RECORD";
+    return "";
+}
+
 namespace {
 
 constexpr SeriesDef kSeries[] = {

@@ -54,6 +54,12 @@ std::span<const TableDef> catalogue();
 // The table of that name, matched without regard to letter case; nullptr when unknown.
 const TableDef* findTable(std::string_view name);
 
+// The key no two live records of a transaction table may share ("" for other tables): a
+// document's number within its table (each table has its own series), a line's document and line
+// (INDENT+RECORD). `check` reports a repeat; a restore matches records by it. (The code tables and
+// ledgers are kept unique by their editors and postings; `load` may append repeats on purpose.)
+const char* uniqueKey(const TableDef& table);
+
 // The twelve code tables by the number the pick-list and the menu use (1 "Farmer" .. 12 "Replist").
 const TableDef& codeTable(int number);
 

@@ -321,6 +321,14 @@ void checkTable(const std::string& dbfPath, const std::vector<IndexToCheck>& ind
         std::vector<char> buf(std::size_t(4096) * rl);
         std::uint32_t deleted = 0;
         int oddFields = 0;
+        // A key the table's own order holds once (a document number, a code): its live records
+        // must not repeat it. Blank keys are left out (a record another workstation is saving).
+        std::unique_ptr<KeySource> unique;
+        const TableDef* def = findTable(stem(name));
+        if (def && *uniqueKey(*def))
+            (void)compileKey(uniqueKey(*def), layout, &unique);
+        std::map<std::string, std::uint32_t> seen;
+        std::string keyBytes;
         for (std::uint32_t first = 1; first <= count; first += 4096) {
             std::uint32_t got = 0;
             if (Status s = dbf->readMany(first, std::min<std::uint32_t>(4096, count - first + 1), buf.data(), &got);
@@ -337,6 +345,17 @@ void checkTable(const std::string& dbfPath, const std::vector<IndexToCheck>& ind
                     ++deleted;
                 else if (rec[0] != dbf::kLiveFlag && ++oddFields <= kShown)
                     problems.note("record " + std::to_string(n) + ": deletion flag is neither blank nor '*'");
+                if (unique && rec[0] != dbf::kDeletedFlag) {
+                    unique->key(rec, keyBytes);
+                    if (keyBytes.find_first_not_of(' ') != std::string::npos) {
+                        const auto [at, fresh] = seen.emplace(keyBytes, n);
+                        if (!fresh)
+                            problems.add("live records repeat a key the table holds once",
+                                         "records " + std::to_string(at->second) + " and " + std::to_string(n) +
+                                             " both hold " + uniqueKey(*def) + " \"" +
+                                             escaped(keyBytes) + "\"");
+                    }
+                }
                 for (const Field& f : layout.fields()) {
                     if (field::isBlank(f, rec))
                         continue;

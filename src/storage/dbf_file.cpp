@@ -279,47 +279,48 @@ Status DbfFile::sync()
     return m_file->sync();
 }
 
-Status DbfFile::packWith(bool (*keep)(void*, std::uint32_t, const char*), void* ctx)
+Status DbfFile::packWith(const std::string& target, bool (*keep)(void*, std::uint32_t, const char*), void* ctx,
+                         std::unique_ptr<DbfFile>* out)
 {
     if (m_mode != ShareMode::Exclusive)
         return Status::invalidArgument(m_path + ": pack needs exclusive use");
     STORAGE_TRY(flushBuffer());
+    std::unique_ptr<DbfFile> d(new DbfFile);
+    d->m_path = target;
+    d->m_mode = ShareMode::Exclusive;
+    d->m_layout = m_layout;
+    STORAGE_TRY(fileSystem().open(target, ShareMode::Exclusive, OpenFlags::Create, &d->m_file));
+    STORAGE_TRY(d->m_file->truncate(0));
     const std::size_t rl = m_layout.recordLength();
     const std::uint32_t chunk = std::uint32_t(std::max<std::size_t>(1, kBufferBytes / rl));
-    std::vector<char> in(std::size_t(chunk) * rl), out(std::size_t(chunk) * rl);
-    std::uint32_t kept = 0;  // records written so far; the write position never passes the read one
-    std::uint32_t pending = 0;
+    std::vector<char> in(std::size_t(chunk) * rl), kept;
+    std::uint32_t count = 0;
     for (std::uint32_t first = 1; first <= m_count; first += chunk) {
         const std::uint32_t n = std::min(chunk, m_count - first + 1);
         STORAGE_TRY(m_file->readExact(recordOffset(first), in.data(), std::size_t(n) * rl));
+        kept.clear();
         for (std::uint32_t i = 0; i < n; ++i) {
             const char* rec = in.data() + std::size_t(i) * rl;
-            if (!keep(ctx, first + i, rec))
-                continue;
-            std::memcpy(out.data() + std::size_t(pending) * rl, rec, rl);
-            if (++pending == chunk) {
-                STORAGE_TRY(m_file->write(recordOffset(kept + 1), out.data(), std::size_t(pending) * rl));
-                kept += pending;
-                pending = 0;
-            }
+            if (keep(ctx, first + i, rec))
+                kept.insert(kept.end(), rec, rec + rl);
+        }
+        if (!kept.empty()) {
+            STORAGE_TRY(d->m_file->write(d->recordOffset(count + 1), kept.data(), kept.size()));
+            count += std::uint32_t(kept.size() / rl);
         }
     }
-    if (pending > 0) {
-        STORAGE_TRY(m_file->write(recordOffset(kept + 1), out.data(), std::size_t(pending) * rl));
-        kept += pending;
-    }
-    m_count = kept;
-    m_changed = true;
-    STORAGE_TRY(writeHeaderCount(kept));
-    const std::uint64_t end = recordOffset(kept + 1);
+    // The old header as it is (descriptors byte for byte), with the new count and date.
+    std::string header(m_layout.headerLength(), '\0');
+    STORAGE_TRY(m_file->readExact(0, header.data(), header.size()));
+    m_layout.encodeFixedHeader(count, core::clock().today(), header.data());
+    STORAGE_TRY(d->m_file->write(0, header.data(), header.size()));
     const char eof = char(dbf::kEndOfFile);
-    STORAGE_TRY(m_file->write(end, &eof, 1));
-    return m_file->truncate(end + 1);
-}
-
-Status DbfFile::zap()
-{
-    return pack([](std::uint32_t, const char*) { return false; });
+    STORAGE_TRY(d->m_file->write(d->recordOffset(count + 1), &eof, 1));
+    STORAGE_TRY(d->m_file->sync());
+    d->m_count = count;
+    d->m_countKnown = true;
+    *out = std::move(d);
+    return {};
 }
 
 }  // namespace storage

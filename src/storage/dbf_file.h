@@ -1,6 +1,6 @@
 // DbfFile: one open DBF table file - its layout, the record count as the file size gives it, whole
 // record reads and writes (one pread/pwrite each, so a concurrent reader never sees half a record),
-// the shared append protocol, the record/file/header locks, pack and zap, and the close rules of
+// the shared append protocol, the record/file/header locks, the packed copy, and the close rules of
 // the two share modes. Owned by one Table; the file itself may be shared with other processes
 // (shared mode) as the lock protocol in os_posix.cpp describes.
 //
@@ -79,15 +79,18 @@ public:
     Status sync();
     Status flushBuffer();
 
-    // Exclusive use only. pack keeps the records for which keep(n) is true, in order, and ends the
-    // file after them; zap removes every record.
+    // Exclusive use only. packTo writes the records for which keep(n) is true, in order, as a new
+    // table at `target` (replaced when there) with this table's header, syncs it and returns it
+    // open exclusively; this file is not changed. The caller renames the new file into place.
     template <typename Keep>
-    Status pack(Keep keep);
-    Status zap();
+    Status packTo(const std::string& target, Keep keep, std::unique_ptr<DbfFile>* out);
+    // The file now lives under another name (after a rename): messages name that one.
+    void renamed(const std::string& path) { m_path = path; }
 
 private:
     DbfFile() = default;
-    Status packWith(bool (*keep)(void*, std::uint32_t, const char*), void* ctx);
+    Status packWith(const std::string& target, bool (*keep)(void*, std::uint32_t, const char*), void* ctx,
+                    std::unique_ptr<DbfFile>* out);
     Status writeHeaderCount(std::uint32_t count);
     std::uint64_t recordOffset(std::uint32_t n) const
     {
@@ -111,10 +114,11 @@ private:
 };
 
 template <typename Keep>
-Status DbfFile::pack(Keep keep)
+Status DbfFile::packTo(const std::string& target, Keep keep, std::unique_ptr<DbfFile>* out)
 {
-    return packWith([](void* ctx, std::uint32_t n, const char* rec) { return (*static_cast<Keep*>(ctx))(n, rec); },
-                    &keep);
+    return packWith(
+        target, [](void* ctx, std::uint32_t n, const char* rec) { return (*static_cast<Keep*>(ctx))(n, rec); }, &keep,
+        out);
 }
 
 }  // namespace storage

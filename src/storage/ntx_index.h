@@ -51,6 +51,8 @@ public:
     Status close();
 
     const std::string& path() const { return m_path; }
+    // The file now lives under another name (after a rename).
+    void renamed(const std::string& path) { m_path = path; }
     const ntx::Header& header() const { return m_header; }
     ShareMode mode() const { return m_mode; }
 

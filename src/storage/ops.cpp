@@ -266,15 +266,18 @@ std::string CONSEC(std::string_view series, std::string_view mode)
     return CONSEC(core::programSettings().text("CDRV1"), series, mode);
 }
 
-std::string CONSEC(std::string_view folder, std::string_view series, std::string_view mode)
+namespace {
+
+// Reads (write false) or takes (write true) the number of a series; false, after telling why,
+// when "Consec" or the series could not be reached or the new number not be stored.
+bool runningNumber(std::string_view folder, std::string_view series, bool write, std::string* number)
 {
-    std::string result = "000000";
     const std::string caption = T("  ส่วนกำหนดเลขใบชั่ง");
     // A work area set of its own: the caller's areas, selection and locks stay as they were.
     Workspace ws;
     if (!OPEN(ws, folder, "Consec", "code", false, "Consec", "Consec")) {
         tell(T("แฟ้มเลขใบชั่งไม่สามารถเปิดได้"), caption);
-        return result;
+        return false;
     }
     Table* t = ws.current();
     // The code padded to the field: "TRK0" must not take the numbers of "TRK01".
@@ -282,20 +285,22 @@ std::string CONSEC(std::string_view folder, std::string_view series, std::string
     const std::size_t width = code >= 0 ? t->layout().fields()[std::size_t(code)].length : series.size();
     if (!t->seek(core::xbase::padRight(series, std::max(width, series.size()))).ok() || !t->found()) {
         tell(T("ไม่พบเลขลำดับของระบบ ") + std::string(series), caption);
-        return result;
+        return false;
     }
     core::Value csno;
-    if (core::xbase::equalsNoCase(core::xbase::alltrim(mode), "W")) {
+    bool ok = false;
+    if (write) {
         // The number is read under the series record's lock (another workstation may have taken
         // one since the seek) and the next one is on disk before the lock is released.
         if (!REC_LOCK(ws, 0) || !t->get("CSNO", &csno).ok())
-            return result;
+            return false;
         for (;;) {
             Status s = t->putNumber(t->fieldIndex("CSNO"), std::trunc(csno.asNumber()) + 1);
             if (s.ok())
                 s = t->commit();
             if (s.ok()) {
-                result = ZERO(csno.asNumber(), 6);
+                *number = ZERO(csno.asNumber(), 6);
+                ok = true;
                 break;
             }
             if (!retryAfterFault(s, "CONSEC", t->path()))
@@ -303,10 +308,28 @@ std::string CONSEC(std::string_view folder, std::string_view series, std::string
         }
         (void)t->unlock();
     } else if (t->get("CSNO", &csno).ok()) {
-        result = ZERO(csno.asNumber(), 6);
+        *number = ZERO(csno.asNumber(), 6);
+        ok = true;
     }
     (void)ws.closeAll();
-    return result;
+    return ok;
+}
+
+}  // namespace
+
+std::string CONSEC(std::string_view folder, std::string_view series, std::string_view mode)
+{
+    std::string number = "000000";
+    (void)runningNumber(folder, series, core::xbase::equalsNoCase(core::xbase::alltrim(mode), "W"), &number);
+    return number;
+}
+
+std::optional<std::string> takeNumber(std::string_view series)
+{
+    std::string number;
+    if (!runningNumber(core::programSettings().text("CDRV1"), series, true, &number))
+        return std::nullopt;
+    return number;
 }
 
 namespace {

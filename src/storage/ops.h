@@ -34,6 +34,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -126,6 +127,9 @@ bool unlockAll(Workspace& ws, const Table* keep = nullptr);
 std::string CONSEC(std::string_view series, std::string_view mode);
 // The same with the code-table folder given (the command line, tests).
 std::string CONSEC(std::string_view folder, std::string_view series, std::string_view mode);
+// CONSEC(series, "W") for a document being saved: nullopt (the operator told why) when no number
+// was taken, so the document is not written - a "000000" would be shared by every such document.
+std::optional<std::string> takeNumber(std::string_view series);
 
 // The integer part of n with `width` zeros in front, cut to its last `width` characters:
 // ZERO(7, 2) "07", ZERO(123, 2) "23", ZERO(12.9, 5) "00012".

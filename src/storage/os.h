@@ -81,6 +81,9 @@ public:
                         std::unique_ptr<File>* out) = 0;
     virtual bool exists(const std::string& path) = 0;
     virtual Status remove(const std::string& path) = 0;
+    // Puts `from` in the place of `to` in one step (rename(2): atomic on one file system; a handle
+    // open on either file stays valid and keeps its share mode).
+    virtual Status rename(const std::string& from, const std::string& to) = 0;
     // Names (not paths) of the entries of a folder.
     virtual Status list(const std::string& folder, std::vector<std::string>* names) = 0;
     // The existing path that matches without regard to letter case (or the path as given).

@@ -38,6 +38,7 @@
 //   calls core::idle() in between, so a window stays responsive and no core spins; the header and
 //   index locks are held for microseconds, so the first short sleep nearly always ends the wait.
 #include <cerrno>
+#include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
@@ -385,6 +386,13 @@ public:
     {
         if (::unlink(path.c_str()) != 0 && errno != ENOENT)
             return osError("remove", path);
+        return {};
+    }
+
+    Status rename(const std::string& from, const std::string& to) override
+    {
+        if (::rename(from.c_str(), to.c_str()) != 0)
+            return osError("rename to " + to, from);
         return {};
     }
 

@@ -33,9 +33,9 @@ Status Table::lockWait(int timeoutMs)
     return retryWhileLocked([&] { return lock(); }, timeoutMs);
 }
 
-Status Table::appendWait(int timeoutMs)
+Status Table::appendWait(int timeoutMs, const char* record)
 {
-    return retryWhileLocked([&] { return append(); }, timeoutMs);
+    return retryWhileLocked([&] { return append(record); }, timeoutMs);
 }
 
 Table::~Table()
@@ -480,12 +480,21 @@ Status Table::unlock()
 
 Status Table::append()
 {
+    return append(nullptr);
+}
+
+Status Table::append(const char* record)
+{
     STORAGE_TRY(writePending());
     if (m_dbf->shared() && !m_fileLocked)
         STORAGE_TRY(releaseRecordLocks());
     std::uint32_t n = 0;
     STORAGE_TRY(m_dbf->beginAppend(&n));
-    const std::string blank = layout().blankRecord();
+    std::string blank = layout().blankRecord();
+    if (record) {
+        blank.assign(record, blank.size());
+        blank[0] = char(dbf::kLiveFlag);
+    }
     const std::uint32_t previous = m_recno;
     m_recno = n;
     for (Order& o : m_orders)
@@ -577,38 +586,73 @@ Status Table::commit()
     return {};
 }
 
-Status Table::rebuildAll()
-{
-    std::vector<const KeySource*> sources;
-    for (Order& o : m_orders)
-        sources.push_back(o.key.get());
-    std::vector<ntx::KeyList> lists;
-    STORAGE_TRY(ntx::collectKeys(*m_dbf, sources, &lists));
-    for (std::size_t i = 0; i < m_orders.size(); ++i) {
-        STORAGE_TRY(m_orders[i].index->rebuildFrom(lists[i]));
-        (void)m_orders[i].index->takeRebuilt();
-    }
-    return {};
-}
-
-Status Table::pack()
+Status Table::rewrite(bool (*keep)(const char* record))
 {
     if (m_dbf->shared())
         return Status::invalidArgument(path() + ": pack needs exclusive use");
     STORAGE_TRY(writePending());
-    STORAGE_TRY(m_dbf->pack([](std::uint32_t, const char* rec) { return rec[0] != dbf::kDeletedFlag; }));
-    STORAGE_TRY(rebuildAll());
+    FileSystem& fs = fileSystem();
+    const auto temporary = [](const std::string& p) { return p + ".pack"; };
+    std::unique_ptr<DbfFile> packed;
+    std::vector<Order> orders;
+    const auto build = [&]() -> Status {
+        STORAGE_TRY(m_dbf->packTo(temporary(path()), [keep](std::uint32_t, const char* rec) { return keep(rec); },
+                                  &packed));
+        for (const Order& o : m_orders) {
+            const std::string& expression = o.index->header().expression;
+            Order n;
+            STORAGE_TRY(compileKey(expression, layout(), &n.key).withContext(o.index->path()));
+            STORAGE_TRY(NtxIndex::create(temporary(o.index->path()), ShareMode::Exclusive, expression, *n.key,
+                                         *packed, &n.index));
+            STORAGE_TRY(n.index->sync());
+            orders.push_back(std::move(n));
+        }
+        return {};
+    };
+    if (Status s = build(); !s.ok()) {
+        // Nothing of the table was touched yet: the new files go, the old table stays as it was.
+        orders.clear();
+        packed.reset();
+        (void)fs.remove(temporary(path()));
+        for (const Order& o : m_orders)
+            (void)fs.remove(temporary(o.index->path()));
+        return s;
+    }
+    // The order of the renames is what makes a crash harmless: old indexes go first (the old table
+    // alone is whole; its orders are built at the next open), then the table, then its new indexes.
+    for (const Order& o : m_orders)
+        STORAGE_TRY(fs.remove(o.index->path()));
+    const std::string tablePath = path();
+    STORAGE_TRY(fs.rename(packed->path(), tablePath));
+    packed->renamed(tablePath);
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        const std::string final = m_orders[i].index->path();
+        STORAGE_TRY(fs.rename(orders[i].index->path(), final));
+        orders[i].index->renamed(final);
+    }
+    // The old handles now name files that are gone; the new ones were held exclusively throughout.
+    std::vector<Order> old = std::move(m_orders);
+    m_orders = std::move(orders);
+    for (Order& o : old)
+        (void)o.index->close();
+    old.clear();
+    (void)m_dbf->close();
+    m_dbf = std::move(packed);
+    m_active = std::min(m_active, int(m_orders.size()));
+    m_locks.clear();
+    m_fileLocked = false;
+    m_unsynced = false;
     return goTop();
+}
+
+Status Table::pack()
+{
+    return rewrite([](const char* rec) { return rec[0] != dbf::kDeletedFlag; });
 }
 
 Status Table::zap()
 {
-    if (m_dbf->shared())
-        return Status::invalidArgument(path() + ": zap needs exclusive use");
-    STORAGE_TRY(writePending());
-    STORAGE_TRY(m_dbf->zap());
-    STORAGE_TRY(rebuildAll());
-    return goTop();
+    return rewrite([](const char*) { return false; });
 }
 
 }  // namespace storage

@@ -131,16 +131,24 @@ public:
     Status lockFile();
     // lock() and append() retried while the record is held elsewhere (timeoutMs < 0: no limit).
     Status lockWait(int timeoutMs = -1);
-    Status appendWait(int timeoutMs = -1);
+    Status appendWait(int timeoutMs = -1, const char* record = nullptr);
     bool isLocked(std::uint32_t recno) const;
     // Writes what is pending and releases every lock of this table.
     Status unlock();
     // A blank record at the end, made current (and locked in shared use). Locked when another
     // process holds that record number's lock.
     Status append();
+    // The same with a whole record of this layout (its flag made live): it reaches the file in the
+    // one write that counts it, so a process killed at any point leaves it whole or not at all.
+    Status append(const char* record);
     // Writes what is pending and, with hard commit, syncs the table and the changed indexes.
     Status commit();
     // Exclusive use only: removes the deleted records / every record, rebuilding every order.
+    // Crash-safe: the packed table and its orders are written to new files beside the old ones
+    // (name + ".pack"), made durable, and renamed into place while the table stays held - the old
+    // index files are removed just before the table's rename, so at every moment the folder holds
+    // either the old table or the new one whole, and any index file present fits the table beside
+    // it (a missing one is built at the next open).
     Status pack();
     Status zap();
 
@@ -171,7 +179,7 @@ private:
     Status syncCursor(Order& o, bool* onCurrent, std::uint32_t* at);
     Status updateOrders(std::vector<Order*>& changed, bool idempotent, const std::function<Status()>& write,
                         bool* wroteTable);
-    Status rebuildAll();
+    Status rewrite(bool (*keep)(const char* record));
     void gatherNotes();
     void moved();
     Order* active() { return m_active > 0 ? &m_orders[std::size_t(m_active - 1)] : nullptr; }

@@ -182,38 +182,45 @@ void QtPrintJob::line(int x1, int y1, int x2, int y2, int penWidth)
     page->ops.push_back(std::move(op));
 }
 
-bool QtPrintJob::picture(int x, int y, int width, int height, const std::string& path)
+// A picture as an operation of the current page: false when the file is not a picture; true with
+// no page when none can be opened (the job has failed and says so itself).
+bool QtPrintJob::pictureOp(const std::string& path, Page** page, Op* op)
 {
     QImage image(QString::fromLocal8Bit(path.c_str()));
     if (image.isNull())
         return false;
-    Page* page = openPage();
+    *page = openPage();
+    op->kind = Op::Kind::Picture;
+    op->image = std::move(image);
+    return true;
+}
+
+bool QtPrintJob::picture(int x, int y, int width, int height, const std::string& path)
+{
+    Page* page = nullptr;
+    Op op;
+    if (!pictureOp(path, &page, &op))
+        return false;
     if (!page)
         return true;
-    Op op;
-    op.kind = Op::Kind::Picture;
     op.x = x;
     op.y = y;
-    op.x2 = width > 0 ? width : image.width();
-    op.y2 = height > 0 ? height : image.height();
-    op.image = std::move(image);
+    op.x2 = width > 0 ? width : op.image.width();
+    op.y2 = height > 0 ? height : op.image.height();
     page->ops.push_back(std::move(op));
     return true;
 }
 
 bool QtPrintJob::formPicture(const std::string& path)
 {
-    QImage image(QString::fromLocal8Bit(path.c_str()));
-    if (image.isNull())
+    Page* page = nullptr;
+    Op op;
+    if (!pictureOp(path, &page, &op))
         return false;
-    Page* page = openPage();
     if (!page)
         return true;
-    Op op;
-    op.kind = Op::Kind::Picture;
     op.x2 = page->size.sizePixels(m_printer.resolution()).width();
     op.y2 = page->size.sizePixels(m_printer.resolution()).height();
-    op.image = std::move(image);
     page->ops.insert(page->ops.begin() + std::ptrdiff_t(page->forms), std::move(op));
     ++page->forms;
     return true;

@@ -70,6 +70,7 @@ private:
     };
     void replay(QPrinter* printer);
     Page* openPage();
+    bool pictureOp(const std::string& path, Page** page, Op* op);
     QPoint printableCorner() const;
     // The Qt font of a print font with its metrics on the printer, made once per job: finding a
     // face for Thai text is costly and a report asks for the same three fonts thousands of times.

@@ -2,6 +2,7 @@
 // of an edited complete ticket, the write of every field and the posting of a complete one.
 #include <cmath>
 #include <functional>
+#include <optional>
 
 #include "core/clock.h"
 #include "core/prompts.h"
@@ -212,7 +213,10 @@ bool TicketScreen::TRSAVE()
     }
 
     if (step == 1) {
-        const std::string number = storage::CONSEC(k.code, "W");
+        const std::optional<std::string> taken = storage::takeNumber(k.code);
+        if (!taken)
+            return false;  // no number, no document: nothing is written
+        const std::string number = *taken;
         (void)m_ws.select(kTicketAlias);
         if (!storage::ADD_REC(m_ws))
             return false;

@@ -92,7 +92,7 @@ TEST_F(ProductionTest, ChangingALinesWarehouseMovesTheStockFromOneToTheOther)
     EXPECT_EQ(host.lineTitles.back(), "  แก้ไขรายการเดิม");
     EXPECT_EQ(site.stock("P001", "W1"), 0);
     EXPECT_EQ(site.stock("P001", "W2"), 120);
-    EXPECT_EQ(audited(site), (std::vector<std::string>{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.00 120.00"}));
+    EXPECT_EQ(audited(site), (std::vector<std::string>{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.000 120.000"}));
 }
 
 TEST_F(ProductionTest, MarkingLinesAndDeletingTheRecordReverseTheirStock)

@@ -3,6 +3,7 @@
 // and their configured expressions, the save checks, the access levels, search and print.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 #include "core/xbase.h"
@@ -346,6 +347,24 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
         EXPECT_TRUE(site.rows("ApAcc").empty()) << c.name;
         EXPECT_EQ(storage::CONSEC(site.tables(), "MON03", "R"), "000001") << c.name;
     }
+}
+
+TEST_F(VoucherTest, AVoucherWithoutARunningNumberStoresNothing)
+{
+    auto s = open(3);
+    s->newPressed();
+    ASSERT_TRUE(type(*s, {text("cFarmer", "F001"), number("cAmount", 500), number("cCash", 500)}));
+    const std::string consec = site.tables() + "CONSEC.DBF";
+    std::filesystem::rename(consec, consec + ".away");
+    EXPECT_FALSE(s->MNSAVE());
+    EXPECT_EQ(shownTexts(site.prompts).back(), "แฟ้มเลขใบชั่งไม่สามารถเปิดได้");
+    EXPECT_EQ(s->mode(), kNewDocument);
+    EXPECT_TRUE(site.rows("Money3").empty());
+    EXPECT_TRUE(site.rows("ApAcc").empty());
+    std::filesystem::rename(consec + ".away", consec);
+    ASSERT_TRUE(s->MNSAVE());
+    ASSERT_EQ(site.rows("Money3").size(), 1u);
+    EXPECT_EQ(site.rows("Money3")[0].text("TICKET"), "000001");
 }
 
 // Cancelling a new or changed document plays prompt sound 11, as the ticket screens do, and shows

@@ -144,7 +144,9 @@ TEST_F(AuditTest, NumbersAndDatesAreComparedAsTheirTexts)
         const char* after;
     };
     const Case cases[] = {
-        {"cPrice", Value::number(13.25, 3), "ราคา", "    12.500", "    13.250"},
+        {"cPrice", Value::number(13.25, 3), "ราคา", "      12.500", "      13.250"},
+        // In the field's own width: an amount of ten million and more is no row of stars.
+        {"cAmount", Value::number(12345678.9, 2), "จำนวนเงิน", "   136125.00", " 12345678.90"},
         {"cRate", Value::number(1000, 3), "อัตราหน่วย", "     1.000", "  1000.000"},
         {"cWin", Value::number(15160, 0), "นน.ชั่งเข้า", "  15140.00", "  15160.00"},
         {"cDayOut", Value::date(core::Date::fromYmd(2026, 12, 2)), "วันที่ชั่งออก", "01/12/2026", "02/12/2026"},
@@ -167,6 +169,65 @@ TEST_F(AuditTest, NumbersAndDatesAreComparedAsTheirTexts)
         }
         screen.set(c.value, stored);
     }
+}
+
+TEST_F(AuditTest, ALongTextIsCutWithAMarkAndShowsWhereItChanged)
+{
+    const std::string head(45, 'A');
+    struct Case {
+        std::string before, after, oldShown, newShown;
+    };
+    const Case cases[] = {
+        {"RICE", "CORN", "RICE", "CORN"},
+        // A change within the first 37 characters: both from the start, the cut end marked.
+        {"X" + head, "Y" + head, "X" + head.substr(0, 36) + "...", "Y" + head.substr(0, 36) + "..."},
+        // A change at character 46: shown from a little before it, both ends marked where cut.
+        {head + "OLD", head + "NEW", "..." + head.substr(0, 10) + "OLD", "..." + head.substr(0, 10) + "NEW"},
+        {head + "OLD" + head, head + "NEW", "..." + head.substr(0, 10) + "OLD" + head.substr(0, 21) + "...",
+         "..." + head.substr(0, 10) + "NEW"},
+    };
+    for (const Case& c : cases) {
+        const auto [oldShown, newShown] = maintenance::auditValues(c.before, c.after, 40);
+        EXPECT_EQ(oldShown, c.oldShown) << c.before;
+        EXPECT_EQ(newShown, c.newShown) << c.after;
+        EXPECT_LE(oldShown.size(), 40u);
+        EXPECT_LE(newShown.size(), 40u);
+    }
+    // A remark longer than the log's field: the row says it was cut.
+    screen.setText("cRemark1", T("ข้าวหอมมะลิ") + std::string(40, '-') + "1");
+    ASSERT_EQ(maintenance::auditReversal(ws, "TRK01", screen), 1);
+    EXPECT_EQ(rows().back().olddata, "ข้าวหอมมะลิ");
+    EXPECT_TRUE(rows().back().newdata.ends_with("-...")) << rows().back().newdata;
+}
+
+TEST(AuditFields, NumbersAreWrittenInTheirFieldsOwnWidth)
+{
+    // "str(alias->Field,W,D)": W and D are the field's in every table the alias stands for.
+    const std::pair<const char*, std::vector<const char*>> aliases[] = {
+        {"wdata", {"Wdata1", "Money1", "Money2"}}, {"detail", {"Detail1", "Detail3"}}};
+    int numbers = 0;
+    for (const maintenance::AuditedField& f : maintenance::auditedFields()) {
+        const std::string text = f.oldValue;
+        if (!text.starts_with("str("))
+            continue;
+        ++numbers;
+        const auto arrow = text.find("->"), comma = text.find(','), second = text.find(',', comma + 1);
+        const std::string alias = text.substr(4, arrow - 4), field = core::xbase::upper(text.substr(arrow + 2, comma - arrow - 2));
+        const int width = std::stoi(text.substr(comma + 1)), decimals = std::stoi(text.substr(second + 1));
+        for (const auto& [name, tables] : aliases) {
+            if (alias != name)
+                continue;
+            for (const char* table : tables) {
+                for (const storage::FieldDef& d : storage::findTable(table)->fields) {
+                    if (field == d.name) {
+                        EXPECT_TRUE(d.length == width && d.decimals == decimals) << text << " in " << table;
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(std::string(f.newValue).substr(std::string(f.newValue).find(',')), text.substr(comma)) << text;
+    }
+    EXPECT_GT(numbers, 10);
 }
 
 TEST_F(AuditTest, RowsFollowTheKindsTheyList)
@@ -222,8 +283,8 @@ TEST_F(AuditTest, VoucherLinesAreKeyedByTheirVoucher)
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].ticket, "MON_1-000007");
     EXPECT_EQ(all[0].descrip, "จำนวนเงิน");
-    EXPECT_EQ(all[0].olddata, "    500.00");
-    EXPECT_EQ(all[0].newdata, "    750.00");
+    EXPECT_EQ(all[0].olddata, "      500.00");
+    EXPECT_EQ(all[0].newdata, "      750.00");
     EXPECT_EQ(all[1].descrip, "เลขเอกสาร");
     EXPECT_EQ(all[1].newdata, "000007");
     EXPECT_EQ(all[2].descrip, "วันที่เอกสาร");

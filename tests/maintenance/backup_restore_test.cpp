@@ -114,6 +114,9 @@ TEST_F(BackupRestoreTest, BackupNamesAreOneToSevenLettersOrDigits)
         {"JAN", "JAN"},    {"jan", "JAN"},     {"A1B2C3D", "A1B2C3D"}, {"7", "7"},    {"", ""},
         {"JA.N", ""},      {"../X", ""},       {"A/B", ""},            {"A\\B", ""},  {"C:X", ""},
         {"ABCDEFGH", ""},  {" JAN", ""},       {"JAN ", ""},           {"ม.ค.", ""},  {"ABC\x01", ""},
+        // Names whose receipt-lines copy (suffix C) would be a ledger's or a code table's copy.
+        {"APAC", ""},      {"arac", ""},       {"ORAC", ""},           {"CONSE", ""}, {"APA", "APA"},
+        {"APACX", "APACX"},
     };
     for (const auto& [typed, expected] : cases) {
         std::string why;
@@ -126,6 +129,67 @@ TEST_F(BackupRestoreTest, BackupNamesAreOneToSevenLettersOrDigits)
     EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
               std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|ชื่อแฟ้มสำเนาต้องเป็นตัวอักษรภาษาอังกฤษหรือตัวเลข 1 ถึง 7 ตัว"});
     EXPECT_TRUE(backupFiles().empty());
+}
+
+TEST_F(BackupRestoreTest, ANameWhoseCopiesWouldMeetAnotherCopyIsRefusedNamingTheClash)
+{
+    const auto refused = backup("apac");
+    ASSERT_EQ(refused.size(), 1u);
+    EXPECT_EQ(refused[0].outcome, Outcome::Failed);
+    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
+              std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|ชื่อแฟ้มสำเนา APAC ทำให้แฟ้ม APACC.DBF ซ้ำกับแฟ้มสำเนาของ APACC"});
+    EXPECT_TRUE(backupFiles().empty());
+}
+
+TEST_F(BackupRestoreTest, ABackupFolderThatIsOrLiesInALiveFolderIsRefused)
+{
+    const std::string folders[] = {site.data(), site.data() + "OLD/", site.dir() + "/./DATA/../DATA", site.tables(),
+                                   site.tables() + "SAVE/"};
+    const std::string data = testsupport::readFile(site.pathOf("Wdata1"));
+    const std::string codes = testsupport::readFile(site.pathOf("Farmer"));
+    for (const std::string& folder : folders) {
+        SCOPED_TRACE(folder);
+        fs::create_directories(folder);
+        core::programSettings().setText("CDRV3", folder);
+        site.prompts.shown.clear();
+        site.prompts.answers = std::deque<bool>(32, true);
+        for (const auto& results : {backup("JAN"), maintenance::FGBACKUP2(nullptr), restore("JAN"),
+                                    maintenance::FGRESTORE2(nullptr)}) {
+            ASSERT_EQ(results.size(), 1u);
+            EXPECT_EQ(results[0].outcome, Outcome::Failed);
+        }
+        ASSERT_EQ(site.prompts.shown.size(), 4u);
+        EXPECT_NE(mainttest::shown(site.prompts)[0].find(std::string("เพราะอยู่ในโฟลเดอร์แฟ้มข้อมูล ")), std::string::npos);
+        EXPECT_EQ(testsupport::readFile(site.pathOf("Wdata1")), data);
+        EXPECT_EQ(testsupport::readFile(site.pathOf("Farmer")), codes);
+    }
+    // A folder beside them, whose name merely begins like one of theirs, is fine.
+    core::programSettings().setText("CDRV3", site.dir() + "/DATA2/");
+    fs::create_directories(site.dir() + "/DATA2/");
+    site.prompts.answers = std::deque<bool>(32, true);
+    EXPECT_EQ(done(backup("JAN")), 17);
+}
+
+TEST_F(BackupRestoreTest, ADocumentEditedSinceTheBackupIsReportedNotRestoredTwice)
+{
+    backup("JAN");
+    // Ticket 000002's weigh-in time corrected after the backup; 000004 purged by hand.
+    site.set(site.pathOf("Wdata1"), "TICKET", "000002", "TMIN", "08:30:00");
+    site.set(site.pathOf("Money1"), "TICKET", "000001", "DATE", "20260111");
+    site.mark(site.pathOf("Wdata1"), "TICKET", "000004");
+    for (const char* index : {"WDATA12.NTX", "MONEY1.NTX"})
+        fs::remove(site.data() + index);  // the keys changed under them: built again at the next open
+    const auto results = restore("JAN");
+    EXPECT_EQ(results[0].detail, "from " + site.backup() +
+                                     "JAN1.DBF: 0 appended, 1 recalled, 1 already there, 1 held with other values "
+                                     "(left as they are): 000002");
+    EXPECT_NE(results[5].detail.find("1 held with other values (left as they are): 000001"), std::string::npos)
+        << results[5].detail;
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET"),
+              (std::vector<std::string>{"000001", "000002", "000003", "000004", "000005", "000006*"}));
+    EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TMIN")[1], "08:30:00");
+    EXPECT_EQ(site.column(site.pathOf("Money1"), "TICKET").size(), 3u);
+    EXPECT_TRUE(site.problems("Wdata1").empty()) << ::testing::PrintToString(site.problems("Wdata1"));
 }
 
 TEST_F(BackupRestoreTest, AnExistingBackupIsReplacedOnlyWhenTheQuestionIsAnsweredYes)
@@ -330,6 +394,19 @@ TEST_F(CodeRestoreTest, RestoringTheRunningNumbersNeverSetsASeriesBack)
         {"TRK01", "000003"}, {"TRK02", "000009"}, {"TRK03", "000001"}, {"TST01", "000007"}};
     for (const auto& [series, number] : next)
         EXPECT_EQ(storage::CONSEC(site.tables(), series, "R"), number) << series;
+    EXPECT_TRUE(site.problems("Consec").empty()) << ::testing::PrintToString(site.problems("Consec"));
+}
+
+TEST_F(CodeRestoreTest, ASeriesTheBackupHoldsMarkedDeletedKeepsItsLiveNumber)
+{
+    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000001");
+    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000002");
+    ASSERT_EQ(site.mark(site.backup() + "CONSEC.DBF", "CODE", "TRK01"), 1);
+    const auto results = maintenance::FGRESTORE2(nullptr);
+    EXPECT_EQ(results[10].outcome, Outcome::Done);
+    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000003");
+    const auto codes = site.column(site.pathOf("Consec"), "CODE");
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), "TRK01"), 1) << ::testing::PrintToString(codes);
     EXPECT_TRUE(site.problems("Consec").empty()) << ::testing::PrintToString(site.problems("Consec"));
 }
 

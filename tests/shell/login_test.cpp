@@ -1,5 +1,6 @@
 // The login, the password change and the rights editor against a real users table.
 #include <filesystem>
+#include <tuple>
 
 #include "core/password.h"
 #include "shell/login.h"
@@ -52,6 +53,28 @@ TEST_F(LoginTest, CredentialsAreCheckedAsTyped)
         EXPECT_EQ(s().text("CUSER").empty(), !c.ok) << c.code;
     }
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(LoginTest, AUserMarkedDeletedIsRefusedUnlessTheCodeWasEnteredAgain)
+{
+    // CLERK deleted; GONE deleted and entered again with another password (its live row after).
+    site.add({"GONE", "ลาออกแล้ว", "OLD1", "1111"});
+    site.add({"GONE", "กลับมาใหม่", "NEW1", "1111"});
+    {
+        std::unique_ptr<storage::Table> t;
+        ASSERT_TRUE(storage::Table::open(site.tablePath(), storage::ShareMode::Exclusive, &t).ok());
+        for (const std::uint32_t n : {2u, 4u}) {
+            ASSERT_TRUE(t->goTo(n).ok());
+            ASSERT_TRUE(t->deleteRecord().ok());
+        }
+        ASSERT_TRUE(t->close().ok());
+    }
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"CLERK", "AB12", false}, {"GONE", "OLD1", false}, {"GONE", "NEW1", true}, {"ADMIN", "DEMO", true}};
+    for (const auto& [code, password, ok] : cases) {
+        core::programSettings().setText("CUSER", "");
+        EXPECT_EQ(shell::USERCHK(code, password), ok) << code << "/" << password;
+    }
 }
 
 TEST_F(LoginTest, NoTypedPasswordScramblesToBlanks)

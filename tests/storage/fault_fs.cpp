@@ -1,8 +1,13 @@
 #include "fault_fs.h"
 
 #include <strings.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <random>
+#include <string_view>
 
 namespace storagetest {
 
@@ -24,6 +29,8 @@ public:
     }
     storage::Status write(std::uint64_t offset, const void* buf, std::size_t n) override
     {
+        if (!m_fs.point())
+            return injected("write");
         ++m_fs.counts[m_name].writes;
         const bool counted = m_fs.failOnly.empty() || ::strcasecmp(m_fs.failOnly.c_str(), m_name.c_str()) == 0;
         if (m_fs.failWrite > 0 && counted && --m_fs.failWrite == 0)
@@ -31,9 +38,16 @@ public:
         return m_real->write(offset, buf, n);
     }
     storage::Status size(std::uint64_t* out) override { return m_real->size(out); }
-    storage::Status truncate(std::uint64_t size) override { return m_real->truncate(size); }
+    storage::Status truncate(std::uint64_t size) override
+    {
+        if (!m_fs.point())
+            return injected("truncate");
+        return m_real->truncate(size);
+    }
     storage::Status sync() override
     {
+        if (!m_fs.point())
+            return injected("sync");
         ++m_fs.counts[m_name].syncs;
         return m_real->sync();
     }
@@ -45,10 +59,37 @@ public:
     storage::Status unlock(std::uint64_t start, std::uint64_t length) override { return m_real->unlock(start, length); }
 
 private:
+    storage::Status injected(const char* what) const
+    {
+        return storage::Status::ioError(m_name + ": injected " + what + " failure", EIO);
+    }
+
     FaultFileSystem& m_fs;
     std::unique_ptr<storage::File> m_real;
     std::string m_name;
 };
+
+bool FaultFileSystem::point()
+{
+    ++points;
+    if (crashAt > 0 && points == crashAt)
+        ::_exit(kCrashExit);
+    return !(failAt > 0 && points == failAt);
+}
+
+storage::Status FaultFileSystem::remove(const std::string& path)
+{
+    if (!point())
+        return storage::Status::ioError(path + ": injected remove failure", EIO);
+    return real().remove(path);
+}
+
+storage::Status FaultFileSystem::rename(const std::string& from, const std::string& to)
+{
+    if (!point())
+        return storage::Status::ioError(from + ": injected rename failure", EIO);
+    return real().rename(from, to);
+}
 
 storage::Status FaultFileSystem::open(const std::string& path, storage::ShareMode mode, storage::OpenFlags flags,
                                       std::unique_ptr<storage::File>* out)
@@ -58,6 +99,36 @@ storage::Status FaultFileSystem::open(const std::string& path, storage::ShareMod
     const auto slash = path.find_last_of('/');
     *out = std::make_unique<CountingFile>(*this, std::move(f), slash == std::string::npos ? path : path.substr(slash + 1));
     return {};
+}
+
+std::vector<int> crashPoints(int total, int sample)
+{
+    const char* env = std::getenv("MERVO_CRASH_POINTS");
+    const std::string_view setting = env ? env : "";
+    if (setting == "all")
+        sample = total;
+    else if (!setting.empty() && std::atoi(env) > 0)
+        sample = std::atoi(env);
+    std::vector<int> out;
+    if (total <= 0)
+        return out;
+    if (sample >= total) {
+        for (int k = 1; k <= total; ++k)
+            out.push_back(k);
+        return out;
+    }
+    std::mt19937 random(20260131u + unsigned(total));
+    out = {1, total};
+    const int between = std::max(sample - 2, 0);
+    for (int i = 0; i < between; ++i) {
+        // One point in each of `between` equal stretches of the run, somewhere inside it.
+        const int from = 2 + int(std::int64_t(i) * (total - 2) / between);
+        const int to = std::max(from, 1 + int(std::int64_t(i + 1) * (total - 2) / between));
+        out.push_back(std::uniform_int_distribution<int>(from, to)(random));
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
 }
 
 }  // namespace storagetest

@@ -290,8 +290,8 @@ TEST_F(TicketTest, EditingACompleteTicketMovesTheStockByTheDifferenceAndAuditsWh
     for (const auto& r : site.rows("Audit"))
         audit.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + ": " + r.text("OLDDATA") + " -> " + r.text("NEWDATA"));
     EXPECT_EQ(audit, (std::vector<std::string>{"TRK01-000001 นน.ชั่งออก:    1000.00 ->     800.00",
-                                               "TRK01-000001 เงินสด:   36250.00 ->   37700.00",
-                                               "TRK01-000001 จำนวนเงิน:   36250.00 ->   37700.00"}));
+                                               "TRK01-000001 เงินสด:     36250.00 ->     37700.00",
+                                               "TRK01-000001 จำนวนเงิน:     36250.00 ->     37700.00"}));
 }
 
 TEST_F(TicketTest, ChangingTheUnitReplacesThePriceOnlyForOneOfTheProductsUnits)
@@ -437,6 +437,29 @@ TEST_F(TicketTest, AValueTooWideForItsFieldIsRefusedAndNothingIsWritten)
     EXPECT_FALSE(s->TRSAVE());
     EXPECT_EQ(csno("TRK01"), 2);
     EXPECT_EQ(site.rows("Wdata1").size(), 1u);
+}
+
+TEST_F(TicketTest, ANewTicketWithoutARunningNumberIsNotSaved)
+{
+    // The running numbers out of reach (a share gone, a maintenance job holding the table): the
+    // operator is told, nothing is written, and the screen keeps what was typed.
+    auto s = screen();
+    newTicket(*s, "70-1234");
+    host.weights.push_back(12000);
+    s->READW(1);
+    const std::string consec = site.tables() + "CONSEC.DBF";
+    std::filesystem::rename(consec, consec + ".away");
+    EXPECT_FALSE(s->TRSAVE());
+    EXPECT_EQ(lastShown(), "  ส่วนกำหนดเลขใบชั่ง: แฟ้มเลขใบชั่งไม่สามารถเปิดได้");
+    EXPECT_TRUE(site.rows("Wdata1").empty());
+    EXPECT_EQ(s->mode(), 1);
+    EXPECT_EQ(core::xbase::rtrim(s->values().text("cProduct")), "P001");
+    EXPECT_DOUBLE_EQ(s->values().number("cWin"), 12000);
+
+    std::filesystem::rename(consec + ".away", consec);
+    ASSERT_TRUE(s->TRSAVE());
+    ASSERT_EQ(site.rows("Wdata1").size(), 1u);
+    EXPECT_EQ(site.rows("Wdata1")[0].text("TICKET"), "000001");
 }
 
 TEST_F(TicketTest, ATicketCompletedElsewhereIsNotSavedAgain)
