@@ -410,12 +410,19 @@ bool DocumentScreen::MNDTDELE()
     const bool marked = d.deleted();
     if (!core::prompts().confirm(T(marked ? "ยกเลิกเครื่องหมายลบ" : "สั่งทำเครื่องหมายลบ"), T("  กรุณายืนยันการทำงาน")))
         return false;
-    // The mark is read again under the line's lock, which is held until the line is posted or
-    // reversed: another workstation may have changed it since it was shown, or may be deleting the
-    // document, and posting or reversing the line twice would settle or move twice.
-    (void)m_ws.select("Detail");
-    if (!storage::REC_LOCK(m_ws))
+    // The document, then the mark, are read again under their locks, held until the line is posted
+    // or reversed: another workstation may have deleted the document or changed the mark since they
+    // were shown, and posting or reversing the line twice (or for a deleted document) would settle
+    // or move twice.
+    if (!lockLiveDocument()) {
+        display(true);
         return false;
+    }
+    (void)m_ws.select("Detail");
+    if (!storage::REC_LOCK(m_ws)) {
+        (void)storage::unlockAll(m_ws);
+        return false;
+    }
     if (d.deleted() != marked) {
         (void)storage::unlockAll(m_ws);
         display(true);
@@ -481,17 +488,41 @@ bool DocumentScreen::appendLine(std::vector<weighing::FieldValue> values, const 
     if (!checkFields(*d, line, [this](const std::string& f) { return fieldLabel(f); }))
         return false;
     line[1].value = core::Value::text(storage::INDENT(m_ws));
-    (void)m_ws.select("Detail");
-    if (!storage::ADD_REC(m_ws))
+    // The document is read again under its lock, held until the line is in and posted: another
+    // workstation may have deleted it since this screen read it, and a line of a deleted document
+    // would move the ledgers for nothing live.
+    if (!lockLiveDocument())
         return false;
-    if (!postWith)
-        return putFields(*d, line);
-    // Written and posted under the append's lock: a workstation marking the new line meanwhile
-    // would otherwise reverse it before it was posted.
-    return weighing::Posting(m_ws, *postWith)
-               .saveOver(lineCode(), false, nullptr,
-                         [&line](storage::Table& t) { return weighing::putAll(t, line); }) ==
-           weighing::Posting::SaveResult::Saved;
+    (void)m_ws.select("Detail");
+    if (!storage::ADD_REC(m_ws)) {
+        (void)storage::unlockAll(m_ws);
+        return false;
+    }
+    bool stored = false;
+    if (!postWith) {
+        stored = putFields(*d, line);
+    } else {
+        // Written and posted under the append's lock: a workstation marking the new line meanwhile
+        // would otherwise reverse it before it was posted.
+        stored = weighing::Posting(m_ws, *postWith)
+                     .saveOver(lineCode(), false, nullptr,
+                               [&line](storage::Table& t) { return weighing::putAll(t, line); }) ==
+                 weighing::Posting::SaveResult::Saved;
+    }
+    (void)storage::unlockAll(m_ws);
+    return stored;
+}
+
+bool DocumentScreen::lockLiveDocument()
+{
+    (void)m_ws.select("Wdata");
+    if (!storage::REC_LOCK(m_ws))
+        return false;
+    if (!document().deleted())
+        return true;
+    (void)storage::unlockAll(m_ws);
+    core::prompts().message(core::MessageKind::Info, T("ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว"), T("  ส่วนบันทึกข้อมูล"));
+    return false;
 }
 
 void DocumentScreen::editLines(bool newLine)

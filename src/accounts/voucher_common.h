@@ -201,6 +201,9 @@ public:
     virtual std::string fieldLabel(const std::string& field) const { return field; }
     // The current document's stored INDENT ("" at the blank position).
     std::string indent();
+    // Locks the document's record and reads it again; false (the person told, nothing locked) when
+    // it has been marked deleted meanwhile.
+    bool lockLiveDocument();
 
 protected:
     DocumentScreen(int level, DocumentHost& host);

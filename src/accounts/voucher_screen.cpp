@@ -196,6 +196,10 @@ void VoucherScreen::MNDISP(bool keepLinePosition)
     if (!m_ws.find("Wdata"))
         return;
     (void)m_ws.select("Wdata");
+    // Read again: another workstation may have changed the voucher since this screen read it, and
+    // the total written below is compared with what is stored.
+    if (!document().eof())
+        (void)document().goTo(document().recNo());
     loadVoucher();
     browseState();
     if (m_kind.hasLines()) {
@@ -265,8 +269,13 @@ bool VoucherScreen::MNSAVE()
     // The parts must add up to the amount both as magnitudes (the rule of every document) and with
     // their signs: a negative part among positive ones adds up in magnitude, but the ledger would
     // move by a different sum than the amount shown.
+    // A payment of more returns than purchases (a receipt likewise) nets to a negative amount: the
+    // partner pays it back, every part negative.
     const double parts = m_values.number("cCash") + m_values.number("cDrCr") + m_values.number("cCheque");
-    if (!weighing::paymentBalances(m_values) || money(parts) != money(m_values.number("cAmount"))) {
+    const double magnitudes =
+        std::fabs(m_values.number("cCash")) + std::fabs(m_values.number("cDrCr")) + std::fabs(m_values.number("cCheque"));
+    if (money(magnitudes) != money(std::fabs(m_values.number("cAmount"))) ||
+        money(parts) != money(m_values.number("cAmount"))) {
         tell("บันทึกการจ่ายเงินยังไม่ถูกต้อง", saveTitle());
         return false;
     }
@@ -337,6 +346,8 @@ bool VoucherScreen::MNSAVE()
 bool VoucherScreen::PAYCHECK()
 {
     storage::Table* t = m_ws.find("Wdata");
+    if (t && !t->eof())
+        (void)t->goTo(t->recNo());  // as stored now, not as this screen last read it
     if (!t || t->eof() || t->deleted())
         return true;
     const double parts =

@@ -229,12 +229,16 @@ bool TicketScreen::TRSAVE()
     // one under one hold of the ticket's lock: the stored ticket must still be what the weighing or
     // edit began with (not deleted, a second weighing's still open), and another workstation
     // deleting or saving it meanwhile waits until the new values are in and posted.
+    // An edit is refused, as the edit button refuses it, when a voucher settled part of the ticket
+    // meanwhile (on another workstation, after this screen read it).
     const std::string expected = step == 2 ? std::string("1") : m_editStat;
+    bool settledMeanwhile = false;
     std::function<bool(storage::Table&)> stillAsShown;
     if (step != 1)
-        stillAsShown = [&expected](storage::Table& stored) {
+        stillAsShown = [&expected, &settledMeanwhile, step](storage::Table& stored) {
             const TicketRecord now = readTicketRecord(stored);
-            return !now.atEnd && !now.deleted && now.stat == expected;
+            settledMeanwhile = step == 3 && now.drcr > 0 && now.clear > 0;
+            return !now.atEnd && !now.deleted && now.stat == expected && !settledMeanwhile;
         };
     Posting posting(m_ws, m_values);
     (void)m_ws.select(kTicketAlias);
@@ -243,7 +247,14 @@ bool TicketScreen::TRSAVE()
     if (saved == Posting::SaveResult::NotLocked)
         return false;
     if (saved == Posting::SaveResult::Changed) {
-        storedStateChanged();
+        if (settledMeanwhile) {
+            core::prompts().message(core::MessageKind::Info, T("รายการนี้มีบันทึกการชำระแล้ว"), T("  ไม่อนุญาตให้แก้ไขข้อมูล"));
+            setMode(0);
+            m_cursor->forget();
+            TRDISP();
+        } else {
+            storedStateChanged();
+        }
         return false;
     }
     if (saved == Posting::SaveResult::WriteFailed) {
