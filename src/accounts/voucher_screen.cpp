@@ -317,17 +317,30 @@ bool VoucherScreen::MNSAVE()
     // An edited voucher is checked, reversed, written and posted again under one hold of its lock:
     // another workstation may have deleted it since it was shown (reversing it then would take it
     // out of the ledger a second time), and one deleting it now waits until the new values are in.
+    // A voucher with lines must also still have the total it was edited with: lines added or
+    // marked on another workstation meanwhile changed what it settles, and the parts typed here
+    // were split over the old total.
     weighing::Posting posting(m_ws, m_values);
+    bool totalChanged = false;
+    const double shownAmount = money(m_values.number("cAmount"));
+    const bool hasLines = m_kind.hasLines();
     const auto saved = posting.saveOver(
         m_kind.code, step != kNewDocument,
         step == kNewDocument ? std::function<bool(storage::Table&)>()
-                             : [](storage::Table& stored) { return !stored.eof() && !stored.deleted(); },
+                             : [&](storage::Table& stored) {
+                                   if (stored.eof() || stored.deleted())
+                                       return false;
+                                   totalChanged = hasLines && money(fieldOf(stored, "AMOUNT").asNumber()) != shownAmount;
+                                   return !totalChanged;
+                               },
         [&record](storage::Table& stored) { return weighing::putAll(stored, record); });
     using Result = weighing::Posting::SaveResult;
     if (saved == Result::NotLocked)
         return false;
     if (saved == Result::Changed)
-        tell("ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว", saveTitle());
+        tell(totalChanged ? "รายการของเอกสารนี้ถูกแก้ไขจากเครื่องอื่นแล้ว กรุณาตรวจสอบยอดเงินแล้วบันทึกใหม่"
+                          : "ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว",
+             saveTitle());
     if (saved != Result::Changed)
         m_values.setNumber("CPOS", t.recNo());
     goToRecord(t.recNo());

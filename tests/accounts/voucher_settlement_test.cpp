@@ -247,6 +247,22 @@ TEST_F(SettlementSequenceTest, APaymentSettlesPurchasesNetOfTheirReturns)
     EXPECT_EQ(balance(), 0);
 }
 
+// Returns alone: the supplier owes the payment back, paid with negative parts.
+TEST_F(SettlementSequenceTest, APaymentOfReturnsAloneIsSettledWithNegativeParts)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("CAN", "000001", 200, "11:00:00")};
+    s->addLines();
+    EXPECT_EQ(s->values().number("cAmount"), -200);
+    EXPECT_FALSE(s->PAYCHECK());
+    payInCash(*s);
+    EXPECT_EQ(site.find("Money1", "TICKET", "000001")->number("CASH"), -200);
+    EXPECT_TRUE(s->PAYCHECK());
+    EXPECT_EQ(balance(), 1600 + 200);
+    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
+}
+
 TEST_F(SettlementSequenceTest, ASettledTicketCannotBeDeletedAndADeletedOneCannotBeSettled)
 {
     auto s = open(1);
