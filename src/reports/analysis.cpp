@@ -221,8 +221,8 @@ bool REVCALC(storage::Workspace& ws, int kind)
     double qty = 0;
     if (kind <= 4)
         qty = number(src, f.qty);
-    else if (line)
-        qty = number(src, f.qty) * unitRate(ws, unit);
+    else if (line)  // posted to the stock to the hundredth of its balance, so rolled back by as much
+        qty = core::xbase::roundDecimal(number(src, f.qty) * unitRate(ws, unit), 2);
 
     static constexpr const char* kTypes[] = {"REC", "CAN", "INV", "RET", "SCL", "MON1", "MON2", "MON3", "MON4", "STK1"};
     struct Row {

@@ -29,6 +29,9 @@
 #include "core/clock.h"
 #include "core/xbase.h"
 #include "maintenance/verify_ledgers.h"
+#include "reports/analysis.h"
+#include "reports/engine.h"
+#include "reports/tables.h"
 #include "storage/catalogue.h"
 #include "storage/table.h"
 #include "support/temp_dir.h"
@@ -109,7 +112,16 @@ struct Step {
     int kind;           // ticket kind 1-5, voucher kind 1-4
     bool stay;          // acts on the document the screen shows instead of moving first
     std::uint64_t seed;  // the operation's own choices
+    int day;            // the business day it happens on, from the first day of the round
 };
+
+// A round's business days start on this one and move on one every kStepsADay operations, so the
+// statements have documents before and after their start date.
+constexpr int kStepsADay = 50;
+core::Date businessDay(int day)
+{
+    return core::Date::fromYmd(2026, 12, 1).addDays(day);
+}
 
 // The operations of one round: a function of the seed and the round's number alone.
 std::vector<Step> generate(std::uint64_t seed, long round, int count)
@@ -130,7 +142,7 @@ std::vector<Step> generate(std::uint64_t seed, long round, int count)
             }
         const bool lines = op == Op::SelectTickets || op == Op::HandLine || op == Op::ChangeLine || op == Op::MarkLine;
         const int kind = op <= Op::DeleteTicket ? 1 + int(d.take(5)) : lines ? 1 + int(d.take(2)) : 1 + int(d.take(4));
-        out.push_back({op, int(d.take(2)), kind, d.chance(kStayOneIn), splitmix(state)});
+        out.push_back({op, int(d.take(2)), kind, d.chance(kStayOneIn), splitmix(state), i / kStepsADay});
     }
     return out;
 }
@@ -150,12 +162,14 @@ struct Voucher {
     bool deleted;
     std::string number, company, indent;
     double amount, paid, cash, cheque, deduction;
+    core::Date date;
 };
 struct Line {
     std::uint32_t recno;
     bool deleted;
     std::string indent, type, key, code, whouse, unit;
     double amount, qty;
+    core::Date date;  // production lines: the record's date
 };
 struct Books {
     std::array<std::vector<Ticket>, 6> tickets;    // by kind
@@ -211,23 +225,24 @@ Books readBooks(const Site& site)
     }
     for (int k = 1; k <= 4; ++k)
         eachRecord(site, ("Money" + std::to_string(k)).c_str(),
-                   {"TICKET", "COMPANY", "INDENT", "AMOUNT", "CASH", "CHEQUE", "DRCR"},
+                   {"TICKET", "COMPANY", "INDENT", "AMOUNT", "CASH", "CHEQUE", "DRCR", "DATE"},
                    [&](bool deleted, const std::vector<core::Value>& v) {
                        const double cash = v[4].asNumber(), cheque = v[5].asNumber(), ded = v[6].asNumber();
                        b.vouchers[std::size_t(k)].push_back({k, deleted, trim(v[0]), trim(v[1]), trim(v[2]),
-                                                             v[3].asNumber(), cash + cheque + ded, cash, cheque, ded});
+                                                             v[3].asNumber(), cash + cheque + ded, cash, cheque, ded,
+                                                             v[7].asDate()});
                    });
     for (int k = 1; k <= 2; ++k)
         eachRecord(site, ("Detail" + std::to_string(k)).c_str(), {"INDENT", "TYPE", "DATE", "TIME", "TICKET", "AMOUNT"},
                    [&](bool deleted, const std::vector<core::Value>& v) {
                        auto& lines = b.lines[std::size_t(k)];
                        lines.push_back({std::uint32_t(lines.size() + 1), deleted, trim(v[0]), trim(v[1]),
-                                                          keyOf(v[2], v[3], v[4]), "", "", "", v[5].asNumber(), 0});
+                                                          keyOf(v[2], v[3], v[4]), "", "", "", v[5].asNumber(), 0, {}});
                    });
-    eachRecord(site, "Detail3", {"INDENT", "CODE", "WHOUSE", "UNIT", "QTY"},
+    eachRecord(site, "Detail3", {"INDENT", "CODE", "WHOUSE", "UNIT", "QTY", "DOC_DATE"},
                [&](bool deleted, const std::vector<core::Value>& v) {
                    b.lines[3].push_back({std::uint32_t(b.lines[3].size() + 1), deleted, trim(v[0]), "", "", trim(v[1]), trim(v[2]), trim(v[3]), 0,
-                                         v[4].asNumber()});
+                                         v[4].asNumber(), v[5].asDate()});
                });
     eachRecord(site, "Stock1", {"INDENT"}, [&](bool deleted, const std::vector<core::Value>& v) {
         b.production.emplace_back(deleted, trim(v[0]));
@@ -266,7 +281,8 @@ struct Finding {
 // must not bring back a line that was marked by hand before it was deleted.
 class Checker {
 public:
-    std::vector<Finding> check(const Books& b, bool verify)
+    // With `site`, the slow checks too: the ledger verification, and the statements from `start`.
+    std::vector<Finding> check(const Books& b, const Site* site = nullptr, core::Date start = {})
     {
         m_found.clear();
         checkTickets(b);
@@ -275,8 +291,10 @@ public:
         checkOrders(b);
         checkVouchers(b);
         checkUndeletions(b);
-        if (verify)
+        if (site) {
             verifyLedgers();
+            checkStatements(b, *site, start);
+        }
         return m_found;
     }
 
@@ -337,18 +355,21 @@ private:
 
     // Suppliers (ApAcc) and customers (ArAcc): BALANCE is what complete live tickets put on account,
     // returns taking off, less what live payments and receipts paid; BORROW is what live loans
-    // lent less what payments and receipts deducted from it.
-    void checkAccounts(const Books& b)
+    // lent less what payments and receipts deducted from it. Counting only documents dated before
+    // `before` (when given) gives the balances as a statement from that day opens them.
+    using Accounts = std::array<std::map<std::string, std::pair<double, double>>, 2>;
+    static Accounts wantAccounts(const Books& b, core::Date before = {})
     {
-        std::array<std::map<std::string, std::pair<double, double>>, 2> want;
+        const auto counts = [&](core::Date d) { return before.isEmpty() || d < before; };
+        Accounts want;
         const double sign[] = {0, 1, -1, 1, -1, 1};
         for (int k = 1; k <= 5; ++k)
             for (const Ticket& t : b.tickets[std::size_t(k)])
-                if (!t.deleted && t.stat == "2")
+                if (!t.deleted && t.stat == "2" && counts(t.dayin))
                     want[k <= 2 ? 0 : 1][t.company].first += sign[k] * t.drcr;
         for (int k = 1; k <= 4; ++k)
             for (const Voucher& v : b.vouchers[std::size_t(k)]) {
-                if (v.deleted)
+                if (v.deleted || !counts(v.date))
                     continue;
                 auto& row = want[k % 2 == 1 ? 0 : 1][v.company];
                 if (k <= 2) {
@@ -358,6 +379,12 @@ private:
                     row.second += v.cash + v.cheque;
                 }
             }
+        return want;
+    }
+
+    void checkAccounts(const Books& b)
+    {
+        Accounts want = wantAccounts(b);
         for (int i = 0; i < 2; ++i) {
             auto stored = b.accounts[std::size_t(i)];
             for (const auto& [code, w] : want[std::size_t(i)])
@@ -373,17 +400,20 @@ private:
 
     // Stock per product and warehouse: complete live tickets (receipts and customer returns in,
     // returns to suppliers and sales out) and the live lines of production records, in kilograms
-    // by the unit's rate. Each line with a part of a hundredth may leave half a hundredth.
-    void checkStock(const Books& b)
+    // by the unit's rate; before `before` when given. Each line with a part of a hundredth may
+    // leave half a hundredth (`slack`).
+    static std::map<std::string, double> wantStock(const Books& b, std::map<std::string, double>& slack,
+                                                   core::Date before = {})
     {
-        std::map<std::string, double> want, slack;
+        const auto counts = [&](core::Date d) { return before.isEmpty() || d < before; };
+        std::map<std::string, double> want;
         const double sign[] = {0, 1, -1, -1, 1, 0};
         for (int k = 1; k <= 4; ++k)
             for (const Ticket& t : b.tickets[std::size_t(k)])
-                if (!t.deleted && t.stat == "2")
+                if (!t.deleted && t.stat == "2" && counts(t.dayin))
                     want[t.product + "/" + t.whouse] += sign[k] * t.qty;
         for (const Line& l : b.lines[3]) {
-            if (l.deleted)
+            if (l.deleted || !counts(l.date))
                 continue;
             const auto rate = b.rates.find(l.unit);
             const double kg = l.qty * (rate == b.rates.end() ? 1 : rate->second);
@@ -391,6 +421,13 @@ private:
             if (money(kg) != kg)
                 slack[l.code + "/" + l.whouse] += 0.005;
         }
+        return want;
+    }
+
+    void checkStock(const Books& b)
+    {
+        std::map<std::string, double> slack;
+        std::map<std::string, double> want = wantStock(b, slack);
         auto stored = b.stock;
         for (const auto& [key, w] : want)
             (void)stored[key];
@@ -486,6 +523,105 @@ private:
         m_documents = std::move(now);
     }
 
+    // The statements of suppliers, customers and stock from `start` print from the movement
+    // analysis: each ledger row's opening value must be what the documents dated before `start`
+    // give, and the analysis rows, added to it as the statements add them, must close on the
+    // balance the ledger holds.
+    void checkStatements(const Books& b, const Site& site, core::Date start)
+    {
+        {
+            reports::MovementLock lock;
+            storage::Workspace ws;
+            bool built = lock.take(core::programSettings().text("CDRV2"));
+            for (const char* table : {"Unit", "Farmer", "Company", "Product"})
+                built = built && reports::openTable(ws, table, table);
+            built = built && reports::buildMovementAnalysis(ws, start, "TYPE", "ACC01");
+            (void)ws.closeAll();
+            if (!built)
+                return fail("the movement analysis could not be built", "from " + start.dtos());
+        }
+        Accounts opening, closing;
+        for (int i = 0; i < 2; ++i)
+            eachRecord(site, i == 0 ? "ApAcc" : "ArAcc", {"CODE", "BEGIN", "BBEGIN"},
+                       [&](bool, const std::vector<core::Value>& v) {
+                           auto& row = opening[std::size_t(i)][trim(v[0])];
+                           row.first += v[1].asNumber();
+                           row.second += v[2].asNumber();
+                       });
+        std::map<std::string, double> stockOpening;
+        eachRecord(site, "Stock", {"CODE", "WHOUSE", "BEGIN"}, [&](bool, const std::vector<core::Value>& v) {
+            stockOpening[trim(v[0]) + "/" + trim(v[1])] += v[2].asNumber();
+        });
+        closing = opening;
+        std::map<std::string, double> stockClosing = stockOpening;
+        std::unique_ptr<storage::Table> rows;
+        const std::string work = reports::workTableFile(storage::WorkTable::MovementAnalysis) + ".DBF";
+        if (!storage::Table::open(work, storage::ShareMode::Shared, &rows).ok())
+            return fail("the movement analysis could not be built", "cannot open " + work);
+        core::Value v;
+        const auto field = [&](const char* name) { return rows->get(name, &v).ok() ? v : core::Value(); };
+        for (std::uint32_t r = 1; r <= rows->recCount(); ++r) {
+            if (!rows->goTo(r).ok())
+                return fail("the movement analysis could not be built", "cannot read " + work);
+            const std::string type = trim(field("TYPE"));
+            const double qty = field("QTY").asNumber(), drcr = field("DRCR").asNumber();
+            const double paid = field("CASH").asNumber() + field("CHEQUE").asNumber();
+            const double deducted = field("BORROW").asNumber();
+            auto& supplier = closing[0][trim(field("FARMER"))];
+            auto& customer = closing[1][trim(field("COMPANY"))];
+            auto& stock = stockClosing[trim(field("PRODUCT")) + "/" + trim(field("WHOUSE"))];
+            if (type == "REC") supplier.first += drcr, stock += qty;
+            if (type == "CAN") supplier.first -= drcr, stock -= qty;
+            if (type == "INV") customer.first += drcr, stock -= qty;
+            if (type == "RET") customer.first -= drcr, stock += qty;
+            if (type == "SCL") customer.first += drcr;
+            if (type == "STK1") stock += qty;
+            if (type == "MON1") supplier.first -= paid + deducted, supplier.second -= deducted;
+            if (type == "MON2") customer.first -= paid + deducted, customer.second -= deducted;
+            if (type == "MON3") supplier.second += paid;
+            if (type == "MON4") customer.second += paid;
+        }
+        (void)rows->close();
+
+        const std::string nines = core::xbase::alltrim(reports::thaiNines(10));
+        const Accounts before = wantAccounts(b, start);
+        const std::string from = " from " + start.dtos();
+        for (int i = 0; i < 2; ++i) {
+            auto want = before[std::size_t(i)];
+            for (const auto& [code, o] : opening[std::size_t(i)])
+                (void)want[code];
+            const auto& stored = b.accounts[std::size_t(i)];
+            for (const auto& [code, w] : want) {
+                const std::string who = (i == 0 ? "supplier " : "customer ") + code;
+                const auto o = opening[std::size_t(i)].count(code) ? opening[std::size_t(i)].at(code) : std::pair(0.0, 0.0);
+                compare("a statement's opening balance", who + from + " opening BALANCE", o.first, w.first);
+                compare("a statement's opening loan", who + from + " opening BORROW", o.second, w.second);
+            }
+            for (const auto& [code, c] : closing[std::size_t(i)]) {
+                if (code.empty() || code == nines)
+                    continue;  // the rows of the other side
+                const auto s = stored.count(code) ? stored.at(code) : std::pair(0.0, 0.0);
+                const std::string who = (i == 0 ? "supplier " : "customer ") + code;
+                compare("a statement's closing balance", who + from + " closing BALANCE", c.first, s.first);
+                compare("a statement's closing loan", who + from + " closing BORROW", c.second, s.second);
+            }
+        }
+        std::map<std::string, double> slack;
+        auto wantStockOpening = wantStock(b, slack, start);
+        for (const auto& [key, o] : stockOpening)
+            (void)wantStockOpening[key];
+        for (const auto& [key, w] : wantStockOpening)
+            compare("a stock statement's opening balance", "stock " + key + from,
+                    stockOpening.count(key) ? stockOpening.at(key) : 0, w, 0.005 + slack[key]);
+        for (const auto& [key, c] : stockClosing) {
+            if (key.front() == '/' || key.rfind(nines, 0) == 0)
+                continue;  // the rows of vouchers
+            const auto stored = b.stock.find(key);
+            compare("a stock statement's closing balance", "stock " + key + from, c,
+                    stored == b.stock.end() ? 0 : stored->second);
+        }
+    }
+
     void verifyLedgers()
     {
         const maintenance::LedgerCheck c = maintenance::verifyLedgers(core::programSettings());
@@ -516,7 +652,7 @@ class SoakClock final : public core::Clock {
 public:
     SoakClock() : m_previous(core::setClock(this)) {}
     ~SoakClock() override { core::setClock(m_previous); }
-    core::Date today() override { return core::Date::fromYmd(2026, 12, 5); }
+    core::Date today() override { return businessDay(m_day); }
     std::int64_t hundredthsSinceMidnight() override { return m_hundredths; }
     std::int64_t monotonicMs() override { return m_ms; }
     void sleepMs(int ms) override
@@ -526,16 +662,18 @@ public:
         if ((m_slept += ms) > 600'000)
             throw LockNeverFreed();
     }
-    void nextStep()
+    void nextStep(int day)
     {
         m_hundredths += 3000;
         m_slept = 0;
+        m_day = day;
     }
 
 private:
     std::int64_t m_hundredths = 7 * 360000;
     std::int64_t m_ms = 0;
     std::int64_t m_slept = 0;
+    int m_day = 0;
     core::Clock* m_previous;
 };
 
@@ -575,7 +713,7 @@ public:
     // Applies one operation; what it did, in words.
     std::string apply(const Step& s)
     {
-        clock.nextStep();
+        clock.nextStep(s.day);
         site.prompts.answers.clear();
         const std::size_t shown = site.prompts.shown.size();
         m_ws = &ws[std::size_t(s.ws)];
@@ -1054,7 +1192,7 @@ std::vector<Outcome> run(const std::vector<Step>& steps, int verifyEvery, const 
 {
     Bench bench;
     Checker checker;
-    (void)checker.check(bench.books, false);
+    (void)checker.check(bench.books);
     std::vector<Outcome> out;
     for (std::size_t i = 0; i < steps.size(); ++i) {
         std::vector<Finding> found;
@@ -1065,7 +1203,10 @@ std::vector<Outcome> run(const std::vector<Step>& steps, int verifyEvery, const 
             if (std::getenv("MERVO_SOAK_TRACE"))
                 std::printf("%zu. %s\n", i + 1, what.c_str());
             const bool verify = (int(i) + 1) % verifyEvery == 0 || i + 1 == steps.size();
-            found = checker.check(bench.books, verify);
+            // The statements start on a day up to the one after this operation's.
+            const Step& s = steps[i];
+            found = checker.check(bench.books, verify ? &bench.site : nullptr,
+                                  businessDay(int(s.seed % std::uint64_t(s.day + 2))));
         } catch (const LockNeverFreed& e) {
             found.push_back({"a lock was never released", e.what()});
         }
