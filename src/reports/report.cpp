@@ -324,9 +324,33 @@ ReportOutcome ReportSession::REPCREA(core::PrintJob& job, const ReportEngine::Pr
     return create(nullptr, &job, progress);
 }
 
+bool ReportSession::datesValid(std::string* failed) const
+{
+    for (const RangeDef& r : m_ranges) {
+        if (r.kind != RangeDef::Kind::Date)
+            continue;
+        const core::Date from = m_values.get(r.from).asDate(), to = m_values.get(r.to).asDate();
+        if (from.isEmpty() || to.isEmpty()) {
+            if (failed)
+                *failed = from.isEmpty() ? r.from : r.to;
+            tell(kDatesMissingUtf8, {}, kSelectionTitleUtf8);
+            return false;
+        }
+        if (to < from) {
+            if (failed)
+                *failed = r.to;
+            tell(kDatesReversedUtf8, {}, kSelectionTitleUtf8);
+            return false;
+        }
+    }
+    return true;
+}
+
 ReportOutcome ReportSession::create(weighing::PrintDestination* destination, core::PrintJob* job,
                                     const ReportEngine::Progress& progress)
 {
+    if (!datesValid())
+        return ReportOutcome::NotRun;
     struct CloseAll {
         storage::Workspace& ws;
         Relations& relations;

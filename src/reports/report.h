@@ -70,6 +70,10 @@ private:
     std::string m_code, m_name;
 };
 
+// The messages of a date range that cannot run.
+inline constexpr const char* kDatesMissingUtf8 = "กรุณาระบุวันที่ให้ครบทั้งสองช่อง";
+inline constexpr const char* kDatesReversedUtf8 = "วันที่เริ่มต้นอยู่หลังวันที่สิ้นสุด กรุณาแก้ไข";
+
 class ReportSession {
 public:
     explicit ReportSession(storage::Workspace& ws);
@@ -103,6 +107,11 @@ public:
     // A code range entry (the value `name`, one of the range's two) was left: the code table's
     // pick-list over it (POPCODE mode 2). True when a code was accepted.
     bool pickRange(const RangeDef& range, const std::string& name);
+
+    // The date range of the form, checked before a run: both dates given and the first not after
+    // the second. False after telling the person (kDatesMissingUtf8, kDatesReversedUtf8);
+    // `failed` receives the name of the range value to correct.
+    bool datesValid(std::string* failed = nullptr) const;
 
     // OK: REPCREA - the detail table prepared by family and the engine run (REPSTART) onto the
     // destination's "Report" job, or onto a job the caller began. Every table is closed afterwards.

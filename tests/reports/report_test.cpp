@@ -193,6 +193,31 @@ TEST(ReportSelection, DefinitionsThatCannotRunAreRefusedWithTheirMessages)
     EXPECT_EQ(shownWithTitles(site.prompts), (std::vector<std::string>{"ส่วนการจัดทำรายงาน|แฟ้มรายงานกำลังถูกใช้งาน"}));
 }
 
+// A date range left empty or typed backwards is refused before anything runs, rather than printing
+// a heading with an empty date and no rows.
+TEST(ReportSelection, AnEmptyOrReversedDateRangeIsRefused)
+{
+    ReportSite site;
+    const struct {
+        core::Value from, to;
+        const char* shown;
+    } cases[] = {
+        {core::Value::date(core::Date()), ReportSite::day(5), reports::kDatesMissingUtf8},
+        {ReportSite::day(1), core::Value::date(core::Date()), reports::kDatesMissingUtf8},
+        {ReportSite::day(5), ReportSite::day(1), reports::kDatesReversedUtf8},
+    };
+    for (const auto& c : cases) {
+        site.prompts.shown.clear();
+        EXPECT_EQ(site.run("TRK01", {{"CDAYBEG", c.from}, {"CDAYEND", c.to}}), reports::ReportOutcome::NotRun);
+        EXPECT_EQ(shownWithTitles(site.prompts),
+                  (std::vector<std::string>{std::string("ส่วนการจัดทำรายงาน|") + c.shown}));
+    }
+    site.prompts.shown.clear();
+    EXPECT_NE(site.run("TRK01", {{"CDAYBEG", ReportSite::day(5)}, {"CDAYEND", ReportSite::day(5)}}),
+              reports::ReportOutcome::NotRun)
+        << "one day is a range";
+}
+
 TEST(ReportSelection, ACodeListingOfProductsPicksProductsForBothEndsFromTheFirstAndLastCode)
 {
     ReportSite site(false);

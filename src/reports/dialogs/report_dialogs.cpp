@@ -128,6 +128,13 @@ RangeDialog::RangeDialog(ReportSession& session, ReportDestination& destination,
 
 void RangeDialog::run()
 {
+    // A range that cannot run keeps the dialog, the focus on the date to correct.
+    std::string failed;
+    if (!m_session.datesValid(&failed)) {
+        if (ui::EntryField* f = form().field(failed))
+            f->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     m_outcome = m_session.REPCREA(m_destination, [this](int percent) { m_progress->setPercent(percent); });
     accept();
 }
