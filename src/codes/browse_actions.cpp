@@ -163,6 +163,17 @@ bool scanForward(storage::Table& table, std::string_view scope, const std::funct
     }
 }
 
+bool TableBrowse::searchRows(const std::string& needle, std::string_view scope, const std::function<bool()>& test)
+{
+    storage::Table& t = table();
+    const std::uint32_t from = where(t);
+    const bool again = needle == m_lastNeedle && from == m_lastFound && from != 0;
+    const bool found = (!again && from != 0 && test()) || scanForward(t, scope, test);
+    m_lastNeedle = found ? needle : std::string();
+    m_lastFound = found ? where(t) : 0;
+    return found;
+}
+
 // ---- SACTION
 
 bool SACTION(TableBrowse& browse, int action, std::string_view text, std::string_view expression)
@@ -180,7 +191,10 @@ bool SACTION(TableBrowse& browse, int action, std::string_view text, std::string
         const std::string needle = core::xbase::upper(core::xbase::alltrim(text));
         bool found = false;
         bool stopped = false;
-        if (!needle.empty() && !browse.atEnd()) {
+        if (needle.empty()) {
+            core::prompts().message(core::MessageKind::Info, T(kEmptySearchUtf8), T("  ส่วนค้นหาข้อมูล"));
+            stopped = true;
+        } else if (!browse.atEnd()) {
             expr::Expression e = expr::Expression::compile(expression);
             if (!e.valid()) {
                 stopped = true;
@@ -188,7 +202,7 @@ bool SACTION(TableBrowse& browse, int action, std::string_view text, std::string
                 BrowseContext names(browse);
                 core::Value value;
                 std::string haystack;
-                found = scanForward(t, browse.scope(), [&] {
+                found = browse.searchRows(needle, browse.scope(), [&] {
                     if (!e.evaluate(names.context(), value)) {
                         stopped = true;
                         return true;

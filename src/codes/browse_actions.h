@@ -63,21 +63,32 @@ public:
     int rowPos() const { return m_rowPos; }
     void setRowPos(int line);
 
+    // A text search from the highlighted row (the table standing on it) for `needle`: a search
+    // started afresh tests the highlighted row first, so the row in view is found; the same text
+    // searched again from the row it found goes on after it. Then the forward scan (scanForward)
+    // within `scope`. True when a row passed, the table standing on it; the browse remembers it.
+    bool searchRows(const std::string& needle, std::string_view scope, const std::function<bool()>& test);
+
 private:
     storage::Workspace& m_ws;
     std::string m_alias;
     storage::TableRowSource& m_source;
     View m_view;
     int m_rowPos = 1;
+    std::string m_lastNeedle;        // the text of the last search that found a row
+    std::uint32_t m_lastFound = 0;   // and the record it found
 };
 
+// Said when a search is asked for with an empty text, titled as the search's other messages.
+inline constexpr const char* kEmptySearchUtf8 = "กรุณาพิมพ์ข้อความที่ต้องการค้นหาก่อน";
+
 // SACTION: action 1 goes to the first row of the browse, 2 to the last. Action 3 searches forward:
-// the text is trimmed and upper-cased; from the highlighted row the browse steps one row at a
-// time, testing each row after the step, until the text is contained in the upper-cased value of
+// the text is trimmed and upper-cased; from the highlighted row (itself included when the search
+// starts afresh, see TableBrowse::searchRows) the browse steps one row at a time until the text is contained in the upper-cased value of
 // `expression` (an expression text over the open tables, "RepList->code+RepList->name"; numbers
 // and dates are tested as they display) or the end of the browse (of its scope) is reached. At the
 // end the browse goes back to the row it started on and "ไม่พบข้อความที่ระบุ" is shown titled
-// "  ส่วนค้นหาข้อมูล"; an empty text is never contained, so it always ends that way. Finally the
+// "  ส่วนค้นหาข้อมูล"; an empty text searches nothing and says so (kEmptySearchUtf8). Finally the
 // browse is redrawn and takes the focus. Always true. Rows are read in batches under one index
 // lock each and the expression is compiled once, so a search over many rows stays quick. A text
 // that does not compile, or an evaluation the error trap stops, ends the search where it started

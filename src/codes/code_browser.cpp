@@ -174,11 +174,13 @@ bool CodeBrowser::CFILTER(std::string_view codeBox)
     return true;
 }
 
-bool CodeBrowser::CSEARCH(std::string_view searchBox)
+bool CodeBrowser::CSEARCH(std::string_view searchBox, bool quietWhenEmpty)
 {
     m_values.CGET2 = xb::padRight(xb::upper(searchBox), BrowserValues::kWidth);
     const std::string needle = xb::alltrim(m_values.CGET2);
     if (needle.empty()) {
+        if (!quietWhenEmpty)
+            core::prompts().message(core::MessageKind::Info, T(kEmptySearchUtf8), T("  ส่วนทำการค้นหา"));
         changed();
         return true;
     }
@@ -200,7 +202,7 @@ bool CodeBrowser::CSEARCH(std::string_view searchBox)
                 c = char(c - 'a' + 'A');
         return haystack.find(needle) != std::string::npos;
     };
-    const bool found = onRow && scanForward(t, xb::alltrim(m_values.CGET1), test);
+    const bool found = onRow && m_browse.searchRows(needle, xb::alltrim(m_values.CGET1), test);
     if (!found) {
         (void)storage::retrying([&] { return t.goTo(at); }, "GOTO", t.path());
         core::prompts().message(core::MessageKind::Info, T("ไม่พบข้อมูลที่ระบุ !"), T("  ส่วนทำการค้นหา"));

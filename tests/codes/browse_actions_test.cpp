@@ -55,15 +55,12 @@ TEST_F(BrowseActionsTest, SearchStepsForwardThroughTheExpressionsText)
     };
     const Case cases[] = {
         {"", "R01", "rice", "RepList->code+RepList->name", "R03"},
-        {"", "R03", "  Rice ", "RepList->code+RepList->name", "S01"},
-        {"", "S01", "RICE", "RepList->code+RepList->name", "S03"},
-        {"", "S03", "RICE", "RepList->code+RepList->name", ""},  // never wraps
-        {"", "R01", "s02", "code+name", "S02"},                  // marked rows too; plain names
-        {"", "R01", "r01", "RepList->code", ""},                 // the start row is not looked at
-        {"", "R01", "", "RepList->code", ""},                    // an empty text is never found
+        {"", "R03", "  Rice ", "RepList->code+RepList->name", "R03"},  // a fresh search finds the row in view
+        {"", "S03", "SUPPLIER", "RepList->code+RepList->name", ""},    // never wraps
+        {"", "R01", "s02", "code+name", "S02"},                         // marked rows too; plain names
         {"R", "R01", "RICE", "RepList->name", "R03"},
-        {"R", "R03", "RICE", "RepList->name", ""},               // the scope ends the search
-        {"", "R01", "3", "LEN(TRIM(name))", "R02"},              // numbers as they display: "13"
+        {"R", "R01", "SUPPLIER", "RepList->name", ""},                  // the scope ends the search
+        {"", "R01", "3", "LEN(TRIM(name))", "R02"},                     // numbers as they display: "13"
     };
     for (const Case& c : cases) {
         auto b = browse(c.scope);
@@ -82,6 +79,28 @@ TEST_F(BrowseActionsTest, SearchStepsForwardThroughTheExpressionsText)
             EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อความที่ระบุ"));
         }
     }
+}
+
+// Searching the same text again goes on after the row the last search found, a new text or a
+// move (top) starts afresh with the row in view, and an empty text says so.
+TEST_F(BrowseActionsTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
+{
+    auto b = browse();
+    moveTo(*b, "R03");
+    for (const char* want : {"R03", "S01", "S03", "S03"}) {
+        codes::SACTION(*b, 3, "rice", "name");
+        EXPECT_EQ(highlighted(*b), want);
+    }
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อความที่ระบุ"));
+    codes::SACTION(*b, 1, "", "");
+    codes::SACTION(*b, 3, "daily", "name");
+    EXPECT_EQ(highlighted(*b), "R01");
+    prompts.shown.clear();
+    codes::SACTION(*b, 3, "  ", "name");
+    EXPECT_EQ(highlighted(*b), "R01");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T(codes::kEmptySearchUtf8));
 }
 
 TEST_F(BrowseActionsTest, SearchOverManyRowsCrossesBatches)
