@@ -17,7 +17,7 @@
 #include "maintenance/audit.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
-#include "weighing/dialogs/qt_print_destination.h"
+#include "ui/qt_print_destination.h"
 #include "weighing/doc_print.h"
 #ifdef MERVO_TICKET_VALUES
 #include "weighing/ticket_values.h"
@@ -268,10 +268,10 @@ int cmdPrint(const Args& args)
     core::ValueMap values;
     documentValues(ws, target, values);
 
-    weighing::PdfPrintDestination destination(pdf);
-    weighing::PrintDestination* previous = weighing::setPrintDestination(&destination);
+    ui::PdfPrintDestination destination(pdf);
+    core::PrintDestination* previous = core::setPrintDestination(&destination);
     const weighing::PrintResult result = weighing::PROPRN(ws, values, target.form, !target.lines.empty());
-    weighing::setPrintDestination(previous);
+    core::setPrintDestination(previous);
     if (result != weighing::PrintResult::Printed && result != weighing::PrintResult::NotCounted) {
         if (result == weighing::PrintResult::NoPrinter)
             std::cerr << "mervo-admin print: " << pdf << ": cannot be written\n";

@@ -26,8 +26,8 @@
 #include "shell/menu.h"
 #include "ui/alsa_sound.h"
 #include "ui/message_box.h"
+#include "ui/qt_print_destination.h"
 #include "ui/widgets.h"
-#include "weighing/dialogs/qt_print_destination.h"
 #include "weighing/dialogs/ticket_dialog.h"
 
 namespace {
@@ -81,11 +81,11 @@ int main(int argc, char** argv)
     // MNPROC4, SKPROC1.
     accounts::registerVoucherActions(dispatcher);
     // Tickets, vouchers and production records print through the printer rules with a preview.
-    weighing::QtPrintDestination printDestination;
-    weighing::setPrintDestination(&printDestination);
+    ui::QtPrintDestination printDestination;
+    core::setPrintDestination(&printDestination);
     shell::QtMainHost host(dispatcher);
     const int code = shell::MAIN(host, argc > 1 ? std::string_view(argv[1]) : std::string_view());
-    weighing::setPrintDestination(nullptr);
+    core::setPrintDestination(nullptr);
     core::setSound(nullptr);
     core::setPrompts(nullptr);
     return code;

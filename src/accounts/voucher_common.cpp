@@ -1,10 +1,10 @@
 #include "accounts/voucher_common.h"
 
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "shell/sounds.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "weighing/doc_print.h"
@@ -389,7 +389,7 @@ void DocumentScreen::PCANCEL()
 {
     if (!m_open || mode() == kBrowsing)
         return;
-    shell::TSOUND(kCancelSound);
+    core::TSOUND(kCancelSound);
     goToRecord(std::uint32_t(m_values.number("CPOS")));
     setMode(kBrowsing);
     display(false);

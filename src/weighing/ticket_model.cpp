@@ -1,11 +1,11 @@
 #include "weighing/ticket_model.h"
 
 #include "core/clock.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "shell/sounds.h"
 #include "storage/ops.h"
 #include "weighing/doc_print.h"
 #include "weighing/payment.h"
@@ -139,7 +139,7 @@ bool TicketScreen::open()
     initialValues();
     m_calc = std::make_unique<Calculator>(m_kind, *m_config, m_ws, m_values);
     m_cursor = std::make_unique<DocumentCursor>(m_ws, kTicketAlias);
-    shell::TSOUND(kOpenSound);
+    core::TSOUND(kOpenSound);
     m_cursor->move(kMoveLast);
     TRDISP();
     return true;

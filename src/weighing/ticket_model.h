@@ -9,7 +9,7 @@
 // button presses and close requests, and redraws buttons and field states when the listener hears
 // controlsChanged(). Dialogs the screen opens (the truck prompt, the lists, the search, the weight
 // dialog) go through TicketHost and the code fields through codes::pickList(), so tests script
-// them; messages go through core::prompts(), sounds through shell::TSOUND, printing through
+// them; messages go through core::prompts(), sounds through core::TSOUND, printing through
 // PROPRN. The screen owns its Workspace: tables are open from open() to close(). One thread.
 #pragma once
 

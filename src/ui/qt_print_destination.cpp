@@ -1,9 +1,9 @@
-#include "weighing/dialogs/qt_print_destination.h"
+#include "ui/qt_print_destination.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 
-namespace weighing {
+namespace ui {
 namespace {
 
 constexpr int kRawTimeoutMs = 5000;
@@ -29,7 +29,7 @@ std::unique_ptr<core::PrintJob> QtPrintDestination::open(std::string_view printe
                                                          const std::string& title)
 {
     m_printer.clear();
-    auto job = ui::openPrintJob(m_printers, printerKind, preview, title);
+    auto job = openPrintJob(m_printers, printerKind, preview, title);
     if (job && !preview && !job->printer().printerName().isEmpty() &&
         job->printer().outputFormat() == QPrinter::NativeFormat)
         m_printer = job->printer().printerName().toStdString();
@@ -53,10 +53,10 @@ bool QtPrintDestination::sendRaw(const std::string& bytes)
 
 std::unique_ptr<core::PrintJob> PdfPrintDestination::open(std::string_view, bool, const std::string&)
 {
-    ui::QtPrintJob::Options options;
-    options.output = ui::QtPrintJob::Output::PdfFile;
+    QtPrintJob::Options options;
+    options.output = QtPrintJob::Output::PdfFile;
     options.pdfPath = m_path;
-    return std::make_unique<ui::QtPrintJob>(options);
+    return std::make_unique<QtPrintJob>(options);
 }
 
-}  // namespace weighing
+}  // namespace ui

@@ -1,4 +1,4 @@
-#include "shell/sounds.h"
+#include "core/prompt_sounds.h"
 
 #include <string>
 
@@ -8,7 +8,7 @@
 #include "core/sound.h"
 #include "core/xbase.h"
 
-namespace shell {
+namespace core {
 
 bool TSOUND(int number, std::optional<int> flags, std::string_view prefix)
 {
@@ -86,4 +86,4 @@ void NSOUND(double value, int mode)
         say(21);
 }
 
-}  // namespace shell
+}  // namespace core

@@ -8,22 +8,22 @@
 
 #include <string>
 
+#include "core/print_destination.h"
 #include "ui/qt_print_job.h"
-#include "weighing/doc_print.h"
 
-namespace weighing {
+namespace ui {
 
-class QtPrintDestination final : public PrintDestination {
+class QtPrintDestination final : public core::PrintDestination {
 public:
     std::unique_ptr<core::PrintJob> open(std::string_view printerKind, bool preview, const std::string& title) override;
     bool sendRaw(const std::string& bytes) override;
 
 private:
-    ui::QtPrinters m_printers;
+    QtPrinters m_printers;
     std::string m_printer;  // the printer of the last job printed straight, else empty
 };
 
-class PdfPrintDestination final : public PrintDestination {
+class PdfPrintDestination final : public core::PrintDestination {
 public:
     explicit PdfPrintDestination(std::string path) : m_path(std::move(path)) {}
     std::unique_ptr<core::PrintJob> open(std::string_view printerKind, bool preview, const std::string& title) override;
@@ -32,4 +32,4 @@ private:
     std::string m_path;
 };
 
-}  // namespace weighing
+}  // namespace ui

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-namespace shell {
+namespace core {
 
 // TSOUND: plays prefix + the number in two digits + ".wav". Without flags the sound plays
 // asynchronously; flags 0 plays it to the end before returning. Always returns true.
@@ -17,4 +17,4 @@ bool TSOUND(int number, std::optional<int> flags = std::nullopt, std::string_vie
 // mode 0 ends with the unit word (file 21).
 void NSOUND(double value, int mode = 0);
 
-}  // namespace shell
+}  // namespace core

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace shell {
+namespace core {
 
 struct ProgramCommand {
     std::string program;
@@ -37,4 +37,4 @@ std::string noCalculatorMessage();
 std::string noEditorMessage();
 std::string programsTitle();
 
-}  // namespace shell
+}  // namespace core

@@ -1,4 +1,4 @@
-#include "shell/sounds.h"
+#include "core/prompt_sounds.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -31,7 +31,7 @@ protected:
     std::vector<std::string> spoken(double value, int mode = 0)
     {
         testsupport::RecordingSound rec;
-        shell::NSOUND(value, mode);
+        core::NSOUND(value, mode);
         std::vector<std::string> numbers;
         for (std::size_t i = 0; i < rec.waves.size(); ++i) {
             EXPECT_TRUE(rec.waitedToEnd[i]);
@@ -64,15 +64,15 @@ TEST_F(SoundsTest, SpokenNumbersPlayTheDocumentedSequences)
 TEST_F(SoundsTest, PromptSoundsFollowTheSettings)
 {
     testsupport::RecordingSound rec;
-    shell::TSOUND(12);
-    shell::TSOUND(9, 0);
-    shell::TSOUND(45);  // no such file: skipped
+    core::TSOUND(12);
+    core::TSOUND(9, 0);
+    core::TSOUND(45);  // no such file: skipped
     EXPECT_EQ(rec.waves, (V{"TSound12.wav", "TSound09.wav"}));
     EXPECT_EQ(rec.waitedToEnd, (std::vector<bool>{false, true}));
 
     core::programSettings().setText("CSYSSOUND", "N");
     rec.waves.clear();
-    shell::TSOUND(12);
-    shell::NSOUND(1234);
+    core::TSOUND(12);
+    core::NSOUND(1234);
     EXPECT_TRUE(rec.waves.empty());
 }

@@ -1,4 +1,4 @@
-#include "shell/platform_programs.h"
+#include "core/platform_programs.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -6,7 +6,7 @@
 
 #include "core/tis620.h"
 
-namespace shell {
+namespace core {
 namespace {
 
 using core::tis620::T;
@@ -107,4 +107,4 @@ std::string noCalculatorMessage() { return T("ไม่พบโปรแกร�
 std::string noEditorMessage() { return T("ไม่พบโปรแกรมแก้ไขข้อความ (Text Editor) ในเครื่องนี้"); }
 std::string programsTitle() { return T("  ส่วนเรียกใช้โปรแกรม"); }
 
-}  // namespace shell
+}  // namespace core
