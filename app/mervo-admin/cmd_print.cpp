@@ -9,12 +9,12 @@
 #ifdef MERVO_PRINT
 #include <QApplication>
 
+#include "audit/audit.h"
 #include "core/fault.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "ui/qt_print_destination.h"
@@ -103,7 +103,7 @@ bool openDocumentTables(storage::Workspace& ws, const FormTarget& target)
     bool ok = true;
     for (const auto& code : codes)
         ok = ok && openTable(ws, cdrv1, code.first, code.first);
-    ok = ok && maintenance::openAudit(ws, cdrv2, false);
+    ok = ok && audit::openAudit(ws, cdrv2, false);
     if (ok && !target.lines.empty())
         ok = openTable(ws, cdrv2, target.lines, "detail");
     if (ok)

@@ -12,12 +12,12 @@
 
 #include "accounts/dialogs/status_dialogs.h"
 #include "accounts/dialogs/voucher_dialogs.h"
+#include "audit/dialogs/audit_dialog.h"
 #include "codes/dialogs/code_screens.h"
 #include "core/prompts.h"
 #include "core/sound.h"
 #include "errors/error_dialog.h"
 #include "errors/error_trap.h"
-#include "maintenance/dialogs/audit_dialog.h"
 #include "maintenance/dialogs/maintenance_dialogs.h"
 #include "reports/dialogs/report_dialogs.h"
 #include "shell/dialogs/login_dialog.h"
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     // own, and every other command says it is not available yet.
     shell::Dispatcher dispatcher;
     codes::registerCodeActions(dispatcher);
-    maintenance::registerAuditActions(dispatcher);
+    audit::registerAuditActions(dispatcher);
     // File maintenance (menu group 6 and the second button): reindex, backup, purge, restore.
     maintenance::registerMaintenanceActions(dispatcher);
     // The status ledgers and purchase orders (menu group 3): EDITPROC1 .. EDITPROC4.

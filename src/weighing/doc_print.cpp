@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "audit/audit.h"
 #include "core/fault.h"
 #include "core/paths.h"
 #include "core/print_destination.h"
@@ -13,7 +14,6 @@
 #include "core/xbase.h"
 #include "expr/contexts.h"
 #include "expr/expr.h"
-#include "maintenance/audit.h"
 #include "storage/catalogue.h"
 #include "storage/fault_bridge.h"
 #include "storage/ops.h"
@@ -432,7 +432,7 @@ bool countPrint(storage::Workspace& ws, std::string_view form)
     }
     (void)doc.unlock();
     if (printed > 1)
-        maintenance::auditReprint(ws, form, number.isText() ? number.asText() : std::string(), printed);
+        audit::auditReprint(ws, form, number.isText() ? number.asText() : std::string(), printed);
     return true;
 }
 

@@ -34,7 +34,7 @@ enum class PrintResult {
 // Positions count from the printable area's corner; WMFIM forms go under their page's data; the
 // RAWIM bytes go to the printer, in template order, once the document has printed. Afterwards the
 // document's PRINT is raised (up to 99) and, when above 1, the reprint is written to the audit log
-// (maintenance::auditReprint). Messages titled "  ส่วนการพิมพ์เอกสาร". The work
+// (audit::auditReprint). Messages titled "  ส่วนการพิมพ์เอกสาร". The work
 // table is closed again and the caller's selected table selected.
 PrintResult PROPRN(storage::Workspace& ws, const core::ValueMap& screenValues, std::string_view form,
                    bool withDetails);

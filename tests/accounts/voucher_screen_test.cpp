@@ -8,12 +8,12 @@
 
 #include "core/print_destination.h"
 #include "core/xbase.h"
+#include "site/demo_templates.h"
 #include "storage/fault_fs.h"
 #include "storage/ops.h"
 #include "support/recording_print_job.h"
 #include "support/seams.h"
 #include "voucher_fixture.h"
-#include "weighing/demo_templates.h"
 #include "weighing/doc_print.h"
 
 using namespace accounts;
@@ -501,7 +501,7 @@ private:
 TEST_F(VoucherTest, APaymentPrintsWithItsLiveLinesAndCountsItsPrints)
 {
     std::string error;
-    ASSERT_TRUE(weighing::writeDemoTemplates(site.tables(), &error)) << error;
+    ASSERT_TRUE(site::writeDemoTemplates(site.tables(), &error)) << error;
     site.setting("CPRINTER", "N");
     RecordingDestination printer;
     auto s = open(1);

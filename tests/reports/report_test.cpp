@@ -12,11 +12,11 @@
 #include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
-#include "reports/demo_reports.h"
 #include "reports/forms.h"
 #include "reports/report.h"
 #include "reports/reports_fixture.h"
 #include "reports/tables.h"
+#include "site/demo_reports.h"
 #include "storage/fork_child.h"
 #include "storage/ops.h"
 #include "storage/table.h"
@@ -500,7 +500,7 @@ TEST(ReportSelection, EveryDemoReportRunsOnTheDemoWeek)
     ReportSite site;
     // The week holds no goods taken back from customers (Wdata4).
     const std::set<std::string> noData = {"TRK04"};
-    for (const reports::DemoReport& r : reports::demoReports()) {
+    for (const site::DemoReport& r : site::demoReports()) {
         SCOPED_TRACE(r.code);
         site.prompts.shown.clear();
         const ReportOutcome outcome = site.runWeek(r.code);

@@ -19,12 +19,12 @@
 #include "shell/dialogs/qt_main_host.h"
 #include "shell/login.h"
 #include "shell/main_sequence.h"
+#include "site/demo_templates.h"
 #include "support/pdf_text.h"
 #include "support/qt_typing.h"
 #include "support/temp_dir.h"
 #include "ticket_ui_helpers.h"
 #include "ui/qt_print_destination.h"
-#include "weighing/demo_templates.h"
 #include "weighing/dialogs/ticket_dialog.h"
 #include "weighing_fixture.h"
 
@@ -41,7 +41,7 @@ TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndP
 
     weighingtest::Site site;
     std::string error;
-    ASSERT_TRUE(writeDemoTemplates(site.tables(), &error)) << error;
+    ASSERT_TRUE(site::writeDemoTemplates(site.tables(), &error)) << error;
     site.config("Path", "Table", site.tables());
     site.config("Path", "Exe", site.data());
     site.config("Path", "Work", site.dir() + "/site/WORK/");

@@ -1,19 +1,19 @@
-#include "maintenance/audit_list.h"
+#include "audit/audit_list.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "audit/audit.h"
+#include "audit/audit_report.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
-#include "maintenance/audit_report.h"
 #include "storage/fault_bridge.h"
 #include "storage/ops.h"
 
-namespace maintenance {
+namespace audit {
 namespace {
 
 using core::tis620::T;
@@ -363,4 +363,4 @@ void AuditList::report(core::Date from, core::Date to, core::PrintJob& job)
     resetRows();
 }
 
-}  // namespace maintenance
+}  // namespace audit

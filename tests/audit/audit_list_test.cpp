@@ -6,13 +6,13 @@
 #include <filesystem>
 #include <sstream>
 
+#include "audit/audit.h"
+#include "audit/audit_list.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
-#include "maintenance/audit_list.h"
+#include "maintenance/held_table.h"
 #include "storage/catalogue.h"
-#include "held_table.h"
 #include "storage/table_csv.h"
 #include "support/recording_print_job.h"
 #include "support/seams.h"
@@ -21,7 +21,7 @@
 namespace {
 
 using core::tis620::T;
-using maintenance::AuditList;
+using audit::AuditList;
 using Button = AuditList::Button;
 
 core::Date day(int d)
@@ -47,11 +47,11 @@ protected:
     void addRows(const std::vector<std::tuple<int, std::string, std::string>>& rows)
     {
         storage::Workspace ws;
-        ASSERT_TRUE(maintenance::openAudit(ws));
+        ASSERT_TRUE(audit::openAudit(ws));
         for (const auto& [d, label, old] : rows) {
             clock.day = day(d);
             clock.hundredths += 100;
-            ASSERT_TRUE(maintenance::writeAuditRow(ws, "TRK01-000001", T(old), T("new"), T(label)));
+            ASSERT_TRUE(audit::writeAuditRow(ws, "TRK01-000001", T(old), T("new"), T(label)));
         }
         (void)ws.closeAll();
         clock.day = day(5);

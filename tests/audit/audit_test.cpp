@@ -4,11 +4,11 @@
 
 #include <set>
 
+#include "audit/audit.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "expr/contexts.h"
-#include "maintenance/audit.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "support/seams.h"
@@ -36,7 +36,7 @@ protected:
             const storage::TableDef* def = storage::findTable(name);
             ASSERT_TRUE(storage::Table::create(folder() + storage::tableFileName(*def), storage::fieldSpecs(def->fields)).ok());
         }
-        ASSERT_TRUE(maintenance::openAudit(ws));
+        ASSERT_TRUE(audit::openAudit(ws));
         ASSERT_TRUE(storage::OPENTRK(ws, folder(), "Wdata1", "wdata"));
         ASSERT_TRUE(storage::ADD_REC(ws));
         storage::Table& t = *ws.current();
@@ -115,7 +115,7 @@ TEST_F(AuditTest, TruckOnlyChangeWritesOneRowWhenSwitchedOn)
         core::programSettings().setText("CAUDITR", setting);
         const std::size_t before = rows().size();
         screen.setText("cTruck", "81-5678");
-        const int written = maintenance::auditReversal(ws, "TRK01", screen);
+        const int written = audit::auditReversal(ws, "TRK01", screen);
         const bool on = core::xbase::alltrim(setting) == "Y" || core::xbase::alltrim(setting) == "y";
         EXPECT_EQ(written, on ? 1 : 0);
         const auto all = rows();
@@ -157,7 +157,7 @@ TEST_F(AuditTest, NumbersAndDatesAreComparedAsTheirTexts)
         const Value stored = screen.get(c.value);
         screen.set(c.value, c.changed);
         const std::size_t before = rows().size();
-        maintenance::auditReversal(ws, "TRK01", screen);
+        audit::auditReversal(ws, "TRK01", screen);
         const auto all = rows();
         if (*c.label == 0) {
             EXPECT_EQ(all.size(), before);
@@ -187,7 +187,7 @@ TEST_F(AuditTest, ALongTextIsCutWithAMarkAndShowsWhereItChanged)
          "..." + head.substr(0, 10) + "NEW"},
     };
     for (const Case& c : cases) {
-        const auto [oldShown, newShown] = maintenance::auditValues(c.before, c.after, 40);
+        const auto [oldShown, newShown] = audit::auditValues(c.before, c.after, 40);
         EXPECT_EQ(oldShown, c.oldShown) << c.before;
         EXPECT_EQ(newShown, c.newShown) << c.after;
         EXPECT_LE(oldShown.size(), 40u);
@@ -195,7 +195,7 @@ TEST_F(AuditTest, ALongTextIsCutWithAMarkAndShowsWhereItChanged)
     }
     // A remark longer than the log's field: the row says it was cut.
     screen.setText("cRemark1", T("ข้าวหอมมะลิ") + std::string(40, '-') + "1");
-    ASSERT_EQ(maintenance::auditReversal(ws, "TRK01", screen), 1);
+    ASSERT_EQ(audit::auditReversal(ws, "TRK01", screen), 1);
     EXPECT_EQ(rows().back().olddata, "ข้าวหอมมะลิ");
     EXPECT_TRUE(rows().back().newdata.ends_with("-...")) << rows().back().newdata;
 }
@@ -206,7 +206,7 @@ TEST(AuditFields, NumbersAreWrittenInTheirFieldsOwnWidth)
     const std::pair<const char*, std::vector<const char*>> aliases[] = {
         {"wdata", {"Wdata1", "Money1", "Money2"}}, {"detail", {"Detail1", "Detail3"}}};
     int numbers = 0;
-    for (const maintenance::AuditedField& f : maintenance::auditedFields()) {
+    for (const audit::AuditedField& f : audit::auditedFields()) {
         const std::string text = f.oldValue;
         if (!text.starts_with("str("))
             continue;
@@ -249,7 +249,7 @@ TEST_F(AuditTest, RowsFollowTheKindsTheyList)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         const std::size_t before = rows().size();
-        EXPECT_EQ(maintenance::auditReversal(ws, c.code, screen), int(c.labels.size()));
+        EXPECT_EQ(audit::auditReversal(ws, c.code, screen), int(c.labels.size()));
         const auto all = rows();
         std::set<std::string> written;
         for (std::size_t i = before; i < all.size(); ++i) {
@@ -278,7 +278,7 @@ TEST_F(AuditTest, VoucherLinesAreKeyedByTheirVoucher)
     screen.set("cdDate", Value::date({}));
     screen.setText("cdTime", "");
     // A line written before its voucher was numbered and dated.
-    EXPECT_EQ(maintenance::auditReversal(ws, "MON_1", screen), 3);
+    EXPECT_EQ(audit::auditReversal(ws, "MON_1", screen), 3);
     const auto all = rows();
     ASSERT_EQ(all.size(), 3u);
     EXPECT_EQ(all[0].ticket, "MON_1-000007");
@@ -295,10 +295,10 @@ TEST_F(AuditTest, VoucherLinesAreKeyedByTheirVoucher)
 TEST_F(AuditTest, DeletionMarksAreAlwaysLogged)
 {
     core::programSettings().setText("CAUDITR", "N");
-    EXPECT_EQ(maintenance::auditReversal(ws, "TRK01", screen), 0);
-    ASSERT_TRUE(maintenance::auditDeletion(ws, "TRK01", true));
-    ASSERT_TRUE(maintenance::auditDeletion(ws, "TRK01", false));
-    ASSERT_TRUE(maintenance::auditReprint(ws, "Ticket12", "000123", 3));
+    EXPECT_EQ(audit::auditReversal(ws, "TRK01", screen), 0);
+    ASSERT_TRUE(audit::auditDeletion(ws, "TRK01", true));
+    ASSERT_TRUE(audit::auditDeletion(ws, "TRK01", false));
+    ASSERT_TRUE(audit::auditReprint(ws, "Ticket12", "000123", 3));
     const auto all = rows();
     ASSERT_EQ(all.size(), 3u);
     const std::pair<const char*, const char*> expected[] = {
@@ -333,7 +333,7 @@ TEST_F(AuditTest, AUDITADDComparesWithoutTrailingBlanksAndOpensTheLog)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.key) + " " + c.kinds);
-        EXPECT_EQ(maintenance::AUDITADD(ws, values, c.key, c.oldValue, c.newValue, "x", c.kinds), c.written);
+        EXPECT_EQ(audit::AUDITADD(ws, values, c.key, c.oldValue, c.newValue, "x", c.kinds), c.written);
     }
     EXPECT_EQ(rows().size(), 3u);
     EXPECT_NE(ws.find("Audit"), nullptr);

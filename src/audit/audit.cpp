@@ -1,4 +1,4 @@
-#include "maintenance/audit.h"
+#include "audit/audit.h"
 
 #include "core/clock.h"
 #include "core/settings.h"
@@ -10,7 +10,7 @@
 #include "storage/ops.h"
 #include "storage/workspace_context.h"
 
-namespace maintenance {
+namespace audit {
 namespace {
 
 using core::tis620::T;
@@ -260,4 +260,4 @@ bool auditReprint(storage::Workspace& ws, std::string_view form, std::string_vie
                          T("พิมพ์ครั้งที่ ") + core::xbase::str(printCount, 2, 0));
 }
 
-}  // namespace maintenance
+}  // namespace audit

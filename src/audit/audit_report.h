@@ -8,7 +8,7 @@
 #include "core/print_job.h"
 #include "storage/table.h"
 
-namespace maintenance {
+namespace audit {
 
 // The caption of the report's job (its preview window).
 inline constexpr const char* kAuditReportCaption = "Audit trail";
@@ -17,4 +17,4 @@ inline constexpr const char* kAuditReportCaption = "Audit trail";
 // the first dated `from` to the last dated `to`, and ends the job. The log's pointer moves.
 void printAuditReport(storage::Table& log, core::Date from, core::Date to, core::PrintJob& job);
 
-}  // namespace maintenance
+}  // namespace audit

@@ -17,7 +17,7 @@
 #include "expr/expr.h"
 #include "storage/workspace.h"
 
-namespace maintenance {
+namespace audit {
 
 inline constexpr const char* kAuditAlias = "Audit";
 inline constexpr const char* kAuditTable = "Audit";
@@ -85,4 +85,4 @@ bool auditDeletion(storage::Workspace& ws, std::string_view code, bool deleted);
 // ten blanks, label "พิมพ์ครั้งที่ " + the print count two wide. The caller's selection is kept.
 bool auditReprint(storage::Workspace& ws, std::string_view form, std::string_view documentNumber, int printCount);
 
-}  // namespace maintenance
+}  // namespace audit

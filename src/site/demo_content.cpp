@@ -1,4 +1,4 @@
-#include "shell/demo_content.h"
+#include "site/demo_content.h"
 
 #include <QDir>
 #include <QFile>
@@ -23,10 +23,16 @@
 #include "shell/menu.h"
 #include "site/site_setup.h"
 
-namespace shell {
+namespace site {
 namespace {
 
 using core::tis620::T;
+using shell::Action;
+using shell::HotSpot;
+using shell::kMainPictureHeight;
+using shell::kMainPictureWidth;
+using shell::Menu;
+using shell::MenuEntry;
 
 constexpr int kSampleRate = 22050;
 constexpr int kSpeechTimeoutMs = 15000;
@@ -77,7 +83,7 @@ QString utf8(std::string_view s)
 // The caption of the menu item running an action (UTF-8).
 std::string captionOf(Action a)
 {
-    for (const Menu& m : mainMenu())
+    for (const Menu& m : shell::mainMenu())
         for (const MenuEntry& e : m.entries)
             if (e.kind == MenuEntry::Kind::Item && e.action == a)
                 return e.caption;
@@ -242,7 +248,7 @@ QImage mainPicture()
     p.drawText(QRectF(330, 88, 170, 44), Qt::AlignCenter, QStringLiteral("15,140 Kg."));
 
     // The hot spots, drawn exactly over their areas (bounds inclusive).
-    for (const HotSpot& h : hotSpots()) {
+    for (const HotSpot& h : shell::hotSpots()) {
         const QRectF area(h.left, h.top, h.right - h.left + 1, h.bottom - h.top + 1);
         const bool reports = h.action == Action::REPORT;
         QLinearGradient g(area.topLeft(), area.bottomLeft());
@@ -448,4 +454,4 @@ bool shellDemoStep(const site::Site& site, std::string* error)
     return writeShellDemoContent(site.dir, site.settings, error, options);
 }
 
-}  // namespace shell
+}  // namespace site

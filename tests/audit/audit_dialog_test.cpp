@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <QPushButton>
 
+#include "audit/audit.h"
+#include "audit/dialogs/audit_dialog.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
-#include "maintenance/dialogs/audit_dialog.h"
 #include "shell/menu.h"
 #include "storage/catalogue.h"
 #include "support/qt_typing.h"
@@ -24,7 +24,7 @@
 namespace {
 
 using core::tis620::T;
-using maintenance::AuditList;
+using audit::AuditList;
 using Button = AuditList::Button;
 
 class AuditDialogTest : public ::testing::Test {
@@ -37,10 +37,10 @@ protected:
         const storage::TableDef* def = storage::findTable("Audit");
         ASSERT_TRUE(storage::Table::create(dir.file(storage::tableFileName(*def)), storage::fieldSpecs(def->fields)).ok());
         storage::Workspace ws;
-        ASSERT_TRUE(maintenance::openAudit(ws));
+        ASSERT_TRUE(audit::openAudit(ws));
         for (const char* label : {"first", "second ABC", "third"}) {
             clock.hundredths += 100;
-            ASSERT_TRUE(maintenance::writeAuditRow(ws, "TRK01-000001", "a", "b", label));
+            ASSERT_TRUE(audit::writeAuditRow(ws, "TRK01-000001", "a", "b", label));
         }
     }
     void TearDown() override { core::programSettings() = m_saved; }
@@ -65,7 +65,7 @@ TEST_F(AuditDialogTest, ButtonsFollowTheLevelWithTheirTexts)
     for (const int level : {1, 2, 6}) {
         AuditList model(level);
         ASSERT_TRUE(model.open());
-        maintenance::AuditDialog dialog(model);
+        audit::AuditDialog dialog(model);
         EXPECT_EQ(dialog.windowTitle(), ui::fromTis(T("  บันทึกการแก้ไขข้อมูลการชั่ง")));
         for (int b = 0; b < int(Button::Count_); ++b) {
             QPushButton* button = dialog.button(Button(b));
@@ -82,7 +82,7 @@ TEST_F(AuditDialogTest, SearchBoxMovesTheBrowseAndTopBottomWork)
 {
     AuditList model(1);
     ASSERT_TRUE(model.open());
-    maintenance::AuditDialog dialog(model);
+    audit::AuditDialog dialog(model);
     dialog.show();
     EXPECT_EQ(current(dialog.browse()), "first");
     testsupport::typeUtf8(dialog.searchBox(), "abc");
@@ -99,14 +99,14 @@ TEST_F(AuditDialogTest, CopyPurgeAndPrintAskForTheRangeFirst)
 {
     AuditList model(6);
     ASSERT_TRUE(model.open());
-    maintenance::AuditDialog dialog(model);
+    audit::AuditDialog dialog(model);
     std::vector<AuditList::RangeUse> asked;
     bool cancel = true;
-    dialog.askRange = [&](AuditList::RangeUse use) -> std::optional<maintenance::DateRange> {
+    dialog.askRange = [&](AuditList::RangeUse use) -> std::optional<audit::DateRange> {
         asked.push_back(use);
         if (cancel)
             return std::nullopt;
-        return maintenance::DateRange{clock.day, clock.day};
+        return audit::DateRange{clock.day, clock.day};
     };
     std::string copyFile = dir.file("copy.txt");
     dialog.chooseCopyFile = [&] { return copyFile; };
@@ -140,14 +140,14 @@ TEST_F(AuditDialogTest, DateRangeStartsTodayAndTheMenuOpensTheScreen)
             if (b->text() == ui::fromTis(T("&ตกลง")))
                 b->click();
     });
-    const auto range = maintenance::askDateRange(AuditList::RangeUse::Purge);
+    const auto range = audit::askDateRange(AuditList::RangeUse::Purge);
     EXPECT_EQ(title, ui::fromTis(T("  ลบบันทึกการแก้ไข")));
     ASSERT_TRUE(range.has_value());
     EXPECT_EQ(range->first, clock.day);
     EXPECT_EQ(range->second, clock.day);
 
     shell::Dispatcher dispatcher;
-    maintenance::registerAuditActions(dispatcher);
+    audit::registerAuditActions(dispatcher);
     core::programSettings().setText("CTRUSTEE", std::string(15, '0') + "1" + std::string(26, '0'));
     testsupport::whenModal([&](QWidget* modal) {
         title = modal->windowTitle();

@@ -1,4 +1,4 @@
-#include "weighing/dialogs/tool_pictures.h"
+#include "site/tool_pictures.h"
 
 #include <QImage>
 #include <QPainter>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-namespace weighing {
+namespace site {
 namespace {
 
 constexpr int kSize = 32;
@@ -145,4 +145,4 @@ bool toolPicturesDemoStep(const site::Site& site, std::string* error)
     return writeToolPictures(site.folder("CDRV1") + "library", error);
 }
 
-}  // namespace weighing
+}  // namespace site

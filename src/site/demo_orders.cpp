@@ -1,4 +1,4 @@
-#include "accounts/status_demo.h"
+#include "site/demo_orders.h"
 
 #include <memory>
 
@@ -6,7 +6,7 @@
 #include "storage/table.h"
 #include "storage/table_csv.h"
 
-namespace accounts {
+namespace site {
 namespace {
 
 // UTF-8 CSV in the format of `mervo-admin dump`: customers C001, C003, C004 and products P001 ..
@@ -43,4 +43,4 @@ bool writeDemoOrders(const std::string& dataFolder, std::string* error)
     return s.ok();
 }
 
-}  // namespace accounts
+}  // namespace site

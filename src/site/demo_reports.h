@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace reports {
+namespace site {
 
 struct DemoReport {
     std::string code;  // "TRK01"
@@ -28,4 +28,4 @@ std::string demoDefinition(const std::string& code);
 // reason (UTF-8) when a file or the table could not be written.
 bool writeDemoReports(const std::string& folder, std::string* error);
 
-}  // namespace reports
+}  // namespace site

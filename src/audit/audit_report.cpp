@@ -1,4 +1,4 @@
-#include "maintenance/audit_report.h"
+#include "audit/audit_report.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,7 @@
 #include "core/tis620.h"
 #include "core/xbase.h"
 
-namespace maintenance {
+namespace audit {
 namespace {
 
 using core::tis620::T;
@@ -177,4 +177,4 @@ void printAuditReport(storage::Table& log, core::Date from, core::Date to, core:
     job.end();
 }
 
-}  // namespace maintenance
+}  // namespace audit

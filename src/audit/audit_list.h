@@ -15,7 +15,7 @@
 #include "storage/table_row_source.h"
 #include "storage/workspace.h"
 
-namespace maintenance {
+namespace audit {
 
 // The browse's rows: the log in index order, kept valid while the log is closed and opened again
 // (a purge reopens it), so the browse is built once.
@@ -116,4 +116,4 @@ private:
 // The line AUDITSAVE writes for one row (without its line end), for tests and the fuzzer.
 std::string auditCopyLine(core::Date date, const std::vector<std::string>& texts);
 
-}  // namespace maintenance
+}  // namespace audit

@@ -8,7 +8,7 @@
 
 #include "site/site_setup.h"
 
-namespace weighing {
+namespace site {
 
 // Writes the ten pictures into `libraryFolder` (native, created when missing); existing files are
 // replaced. False with the reason in `error` when one could not be written.
@@ -17,4 +17,4 @@ bool writeToolPictures(const std::string& libraryFolder, std::string* error);
 // The step of `mervo-admin init --demo`.
 bool toolPicturesDemoStep(const site::Site& site, std::string* error);
 
-}  // namespace weighing
+}  // namespace site

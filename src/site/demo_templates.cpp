@@ -1,4 +1,4 @@
-#include "weighing/demo_templates.h"
+#include "site/demo_templates.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 
 #include "core/tis620.h"
 
-namespace weighing {
+namespace site {
 namespace {
 
 // Positions are hundredths of an inch on 9.5 x 5.5 inch continuous paper. Text is in the medium
@@ -467,4 +467,4 @@ bool writeDemoTemplates(const std::string& folder, std::string* error)
     return true;
 }
 
-}  // namespace weighing
+}  // namespace site

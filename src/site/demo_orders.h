@@ -5,10 +5,10 @@
 
 #include <string>
 
-namespace accounts {
+namespace site {
 
 // Appends the demo purchase orders to "OrAcc" in `dataFolder` (the site's CDRV2, native, ending with
 // '/') through the normal shared append, every index kept. False with *error (UTF-8) on failure.
 bool writeDemoOrders(const std::string& dataFolder, std::string* error);
 
-}  // namespace accounts
+}  // namespace site

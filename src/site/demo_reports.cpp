@@ -1,4 +1,4 @@
-#include "reports/demo_reports.h"
+#include "site/demo_reports.h"
 
 #include <cctype>
 #include <cstdio>
@@ -11,7 +11,7 @@
 #include "storage/catalogue.h"
 #include "storage/table.h"
 
-namespace reports {
+namespace site {
 namespace {
 
 // Positions are hundredths of an inch on A4 (8.27 x 11.69 inches, 60 body lines a page): the
@@ -732,4 +732,4 @@ bool writeDemoReports(const std::string& folder, std::string* error)
     return true;
 }
 
-}  // namespace reports
+}  // namespace site

@@ -1,4 +1,4 @@
-#include "maintenance/dialogs/audit_dialog.h"
+#include "audit/dialogs/audit_dialog.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -17,7 +17,7 @@
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
 
-namespace maintenance {
+namespace audit {
 namespace {
 
 using core::tis620::T;
@@ -199,4 +199,4 @@ void registerAuditActions(shell::Dispatcher& dispatcher)
     dispatcher.registerAction(shell::Action::AUDITLIST, [](int level) { AUDITLIST(level); });
 }
 
-}  // namespace maintenance
+}  // namespace audit

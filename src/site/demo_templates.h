@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace weighing {
+namespace site {
 
 // Every form name the program prints.
 std::vector<std::string> printFormNames();
@@ -20,4 +20,4 @@ std::string demoTemplate(const std::string& form);
 // form + ".txt". False with a reason (UTF-8) when a file could not be written.
 bool writeDemoTemplates(const std::string& folder, std::string* error);
 
-}  // namespace weighing
+}  // namespace site

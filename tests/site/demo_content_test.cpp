@@ -7,9 +7,9 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/wave_file.h"
-#include "shell/demo_content.h"
 #include "shell/main_window_model.h"
 #include "shell/menu.h"
+#include "site/demo_content.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -39,10 +39,10 @@ TEST(DemoContent, PicturesSoundsAndTheAnnouncementUnderTheCodeTableFolder)
     core::Settings settings;
     settings.setText("CDRV1", ".\\TABLES\\");
     std::string error;
-    shell::DemoContentOptions options;
+    site::DemoContentOptions options;
     options.speech = false;
     options.loginHint = T("ผู้ใช้โปรแกรม ADMIN");
-    ASSERT_TRUE(shell::writeShellDemoContent(dir.path(), settings, &error, options)) << error;
+    ASSERT_TRUE(site::writeShellDemoContent(dir.path(), settings, &error, options)) << error;
     const std::string lib = dir.file("TABLES/library/");
 
     for (const shell::ToolButton& b : shell::buttonBar()) {

@@ -1,7 +1,7 @@
 // The edit log screen (AUDITLIST) on Qt: the browse of the log, the buttons the user's level
 // allows with their message-bar texts, the 40-character search box, the date-range dialog shared
 // by copy, purge and print, the file dialog of the copy and the print preview of the report.
-// The rules live in maintenance::AuditList; this only lays out and forwards. GUI thread only.
+// The rules live in audit::AuditList; this only lays out and forwards. GUI thread only.
 #pragma once
 
 #include <QPushButton>
@@ -10,8 +10,8 @@
 #include <string>
 #include <utility>
 
+#include "audit/audit_list.h"
 #include "core/date.h"
-#include "maintenance/audit_list.h"
 #include "ui/dialog.h"
 
 namespace shell {
@@ -23,7 +23,7 @@ class EntryField;
 class MessageBar;
 }  // namespace ui
 
-namespace maintenance {
+namespace audit {
 
 using DateRange = std::pair<core::Date, core::Date>;
 
@@ -65,4 +65,4 @@ void AUDITLIST(int level, QWidget* parent = nullptr);
 // Registers AUDITLIST with the main window's dispatcher (menu item "บันทึกการแก้ไข").
 void registerAuditActions(shell::Dispatcher& dispatcher);
 
-}  // namespace maintenance
+}  // namespace audit

@@ -16,7 +16,7 @@ namespace site {
 struct Site;
 }
 
-namespace shell {
+namespace site {
 
 struct DemoContentOptions {
     bool speech = true;                // espeak-ng when installed; false: silent files
@@ -33,4 +33,4 @@ bool writeShellDemoContent(const std::string& siteDir, const core::Settings& set
 // users' login in the announcement.
 bool shellDemoStep(const site::Site& site, std::string* error);
 
-}  // namespace shell
+}  // namespace site
