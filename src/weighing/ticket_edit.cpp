@@ -8,7 +8,7 @@
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "storage/ops.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_store.h"
 #include "weighing/ticket_values.h"
 

@@ -3,7 +3,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 #include "core/print_destination.h"
 #include "core/tis620.h"
 #include "reports/tables.h"

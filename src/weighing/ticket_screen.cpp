@@ -1,4 +1,4 @@
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 #include "core/clock.h"
 #include "core/prompt_sounds.h"

@@ -3,11 +3,11 @@
 // placement within a key prefix.
 #include <gtest/gtest.h>
 
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 #include "codes_fixture.h"
+#include "storage/fault_fs.h"
 #include "storage/ops.h"
 #include "support/seams.h"
-#include "storage/fault_fs.h"
 
 using namespace codestest;
 

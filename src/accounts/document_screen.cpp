@@ -1,4 +1,4 @@
-#include "accounts/voucher_common.h"
+#include "accounts/document_screen.h"
 
 #include "core/prompt_sounds.h"
 #include "core/prompts.h"

@@ -1,4 +1,4 @@
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 
 #include <algorithm>
 #include <cstring>

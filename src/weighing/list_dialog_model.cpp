@@ -1,4 +1,4 @@
-#include "weighing/list_dialog.h"
+#include "weighing/list_dialog_model.h"
 
 #include "core/settings.h"
 #include "core/tis620.h"

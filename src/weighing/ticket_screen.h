@@ -23,7 +23,7 @@
 #include "scale/weight_dialog_model.h"
 #include "storage/workspace.h"
 #include "weighing/calc.h"
-#include "weighing/list_dialog.h"
+#include "weighing/list_dialog_model.h"
 #include "weighing/navigation.h"
 #include "weighing/ticket_kind.h"
 

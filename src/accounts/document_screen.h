@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 #include "core/value_map.h"
 #include "expr/contexts.h"
 #include "storage/table_row_source.h"
 #include "storage/workspace.h"
 #include "storage/workspace_context.h"
 #include "weighing/navigation.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_store.h"
 
 namespace accounts {
