@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "audit/audit.h"
 #include "codes/pick_list.h"
 #include "core/clock.h"
 #include "core/ini_file.h"
@@ -10,7 +11,6 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
 #include "shell/config.h"
 #include "storage/ops.h"
 #include "weighing/ticket_store.h"
@@ -70,7 +70,7 @@ bool ProductionScreen::openTables()
     for (const char* table : {"Employee", "Unit", "WHouse", "Product"})
         if (!openCatalogue(m_ws, table, table))
             return false;
-    if (!maintenance::openAudit(m_ws) || !openCatalogue(m_ws, "Stock", "Stock") ||
+    if (!audit::openAudit(m_ws) || !openCatalogue(m_ws, "Stock", "Stock") ||
         !openCatalogue(m_ws, "Detail3", "Detail") || !openCatalogue(m_ws, "Stock1", "Wdata"))
         return false;
     (void)m_ws.setRelation("Detail", "Product", "CODE");

@@ -23,7 +23,7 @@
 #include <string_view>
 
 #include "accounts/status_tables.h"
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 #include "core/value_map.h"
 
 namespace accounts {

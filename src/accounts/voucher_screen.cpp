@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "accounts/voucher_lines.h"
+#include "audit/audit.h"
 #include "codes/pick_list.h"
 #include "core/clock.h"
 #include "core/ini_file.h"
@@ -12,7 +13,6 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
 #include "shell/config.h"
 #include "storage/ops.h"
 #include "weighing/doc_print.h"
@@ -104,7 +104,7 @@ std::string VoucherScreen::payTooltip(int part) const
 bool VoucherScreen::openTables()
 {
     if (!openCatalogue(m_ws, "Employee", "Employee") || !openCatalogue(m_ws, m_kind.partyTable, m_kind.partyTable) ||
-        !openCatalogue(m_ws, m_kind.accountTable, "Account") || !maintenance::openAudit(m_ws))
+        !openCatalogue(m_ws, m_kind.accountTable, "Account") || !audit::openAudit(m_ws))
         return false;
     if (m_kind.hasLines()) {
         if (!openCatalogue(m_ws, m_kind.lines, "Detail"))

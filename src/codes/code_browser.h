@@ -24,8 +24,8 @@
 #include <string>
 #include <string_view>
 
-#include "codes/browse_actions.h"
 #include "codes/code_tables.h"
+#include "codes/table_browse.h"
 #include "storage/workspace.h"
 
 namespace codes {

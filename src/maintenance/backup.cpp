@@ -6,10 +6,10 @@
 
 #include "core/clock.h"
 #include "core/paths.h"
+#include "core/prompt_sounds.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "maintenance/table_files.h"
-#include "shell/sounds.h"
 #include "storage/field_codec.h"
 #include "storage/ops.h"
 #include "storage/os.h"
@@ -164,7 +164,7 @@ StepResult BACKLOOP(const CopyStep& s)
     const std::string target = files::path(s.targetFolder, targetFile);
     const bool targetExists = core::paths::exists(target);
     if (targetExists) {
-        shell::TSOUND(8);
+        core::TSOUND(8);
         if (!files::ask(T("เขียนทับแฟ้ม ") + targetShown + " ?", backupTitle()))
             return {name, Outcome::Declined, targetShown + " not overwritten"};
     }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/fault.h"
+#include "core/print_destination.h"
 #include "core/print_settings.h"
 #include "core/prompts.h"
 #include "core/settings.h"
@@ -13,7 +14,6 @@
 #include "expr/expr.h"
 #include "expr/functions.h"
 #include "storage/workspace_context.h"
-#include "weighing/doc_print.h"
 
 namespace reports {
 
@@ -111,7 +111,7 @@ public:
 
     void advanceLines(double n) override { m_state.line += n; }
 
-    ReportOutcome run(weighing::PrintDestination* destination, core::PrintJob* given);
+    ReportOutcome run(core::PrintDestination* destination, core::PrintJob* given);
 
     ReportEngine::Filter filter;
     ReportEngine::Progress progress;
@@ -426,7 +426,7 @@ void ReportEngine::Impl::clear(int array)
         v = core::Value::number(0);
 }
 
-ReportOutcome ReportEngine::Impl::run(weighing::PrintDestination* destination, core::PrintJob* given)
+ReportOutcome ReportEngine::Impl::run(core::PrintDestination* destination, core::PrintJob* given)
 {
     pagesPrinted = 0;
     m_stopped = false;
@@ -624,7 +624,7 @@ struct HookScope {
 
 }  // namespace
 
-ReportOutcome ReportEngine::REPSTART(weighing::PrintDestination& destination)
+ReportOutcome ReportEngine::REPSTART(core::PrintDestination& destination)
 {
     HookScope hook(m.get());
     return m->run(&destination, nullptr);

@@ -3,16 +3,16 @@
 #include "codes/pick_list.h"
 #include "core/clock.h"
 #include "core/paths.h"
+#include "core/print_destination.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "reports/analysis.h"
 #include "reports/tables.h"
-#include "shell/sounds.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
-#include "weighing/doc_print.h"
 
 namespace reports {
 namespace {
@@ -314,7 +314,7 @@ bool ReportSession::pickRange(const RangeDef& range, const std::string& name)
     return codes::pickCode(m_ws, range.pickTable, m_values, name, m_ws.find("detail") ? "detail" : "");
 }
 
-ReportOutcome ReportSession::REPCREA(weighing::PrintDestination& destination, const ReportEngine::Progress& progress)
+ReportOutcome ReportSession::REPCREA(core::PrintDestination& destination, const ReportEngine::Progress& progress)
 {
     return create(&destination, nullptr, progress);
 }
@@ -346,7 +346,7 @@ bool ReportSession::datesValid(std::string* failed) const
     return true;
 }
 
-ReportOutcome ReportSession::create(weighing::PrintDestination* destination, core::PrintJob* job,
+ReportOutcome ReportSession::create(core::PrintDestination* destination, core::PrintJob* job,
                                     const ReportEngine::Progress& progress)
 {
     if (!datesValid())
@@ -468,7 +468,7 @@ void REPORT()
     std::string code, name;
     {
         ReportPicker picker(ws);
-        shell::TSOUND(4);
+        core::TSOUND(4);
         if (!reportScreens().chooseReport(picker) || !picker.chosen())
             return;
         code = picker.code();

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "audit/audit.h"
 #include "core/paths.h"
 #include "core/prompts.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
 #include "storage/ops.h"
 #include "storage/os.h"
 #include "weighing/kept_marks.h"
@@ -404,7 +404,7 @@ bool Posting::UPSTATUS(std::string_view code, int direction, bool noAudit)
     if (kind->post)
         kind->post(run, direction);
     if (direction < 0 && !noAudit) {
-        (void)maintenance::auditReversal(m_ws, code, m_values);
+        (void)audit::auditReversal(m_ws, code, m_values);
     }
     run.selectDocument();
     return true;
@@ -578,13 +578,13 @@ bool Posting::PDELETE(std::string_view code)
             walkLines(*kind, true, keepMarked);
         if (postsItself(kind, *doc))
             UPSTATUS(code, +1);
-        (void)maintenance::auditDeletion(m_ws, code, false);
+        (void)audit::auditDeletion(m_ws, code, false);
     } else {
         if (postsItself(kind, *doc))
             UPSTATUS(code, -1, true);
         if (kind && kind->lineCode)
             walkLines(*kind, false);
-        (void)maintenance::auditDeletion(m_ws, code, true);
+        (void)audit::auditDeletion(m_ws, code, true);
     }
     release();
     (void)m_ws.select("wdata");

@@ -2,13 +2,13 @@
 // code and order-number checks of the fields, and cancel.
 #include "codes/pick_list.h"
 #include "core/clock.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "shell/sounds.h"
 #include "storage/ops.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_store.h"
 #include "weighing/ticket_values.h"
 
@@ -188,7 +188,7 @@ void TicketScreen::GETTABLE()
 
 void TicketScreen::PCANCEL()
 {
-    shell::TSOUND(kCancelSound);
+    core::TSOUND(kCancelSound);
     goToRecord(std::uint32_t(m_values.number("CPOS")));
     setMode(0);
     TRDISP();

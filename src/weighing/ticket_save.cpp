@@ -13,7 +13,7 @@
 #include "weighing/doc_print.h"
 #include "weighing/payment.h"
 #include "weighing/posting.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_store.h"
 #include "weighing/ticket_values.h"
 

@@ -9,7 +9,7 @@
 #include "maintenance/verify_ledgers.h"
 #include "voucher_fixture.h"
 #include "weighing/calc.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 using namespace accounts;
 using namespace vouchertest;

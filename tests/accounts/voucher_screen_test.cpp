@@ -6,14 +6,15 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/print_destination.h"
 #include "core/xbase.h"
+#include "site/demo_templates.h"
 #include "storage/fault_fs.h"
 #include "storage/ops.h"
+#include "support/recording_print_job.h"
 #include "support/seams.h"
 #include "voucher_fixture.h"
-#include "weighing/demo_templates.h"
 #include "weighing/doc_print.h"
-#include "support/recording_print_job.h"
 
 using namespace accounts;
 using namespace vouchertest;
@@ -446,10 +447,10 @@ TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
     EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
 }
 
-class RecordingDestination final : public weighing::PrintDestination {
+class RecordingDestination final : public core::PrintDestination {
 public:
-    RecordingDestination() : m_previous(weighing::setPrintDestination(this)) {}
-    ~RecordingDestination() override { weighing::setPrintDestination(m_previous); }
+    RecordingDestination() : m_previous(core::setPrintDestination(this)) {}
+    ~RecordingDestination() override { core::setPrintDestination(m_previous); }
     std::unique_ptr<core::PrintJob> open(std::string_view, bool, const std::string&) override
     {
         auto job = std::make_unique<testsupport::RecordingPrintJob>();
@@ -494,13 +495,13 @@ private:
         core::PrintJob& m_j;
     };
     std::vector<std::unique_ptr<testsupport::RecordingPrintJob>> jobs;
-    weighing::PrintDestination* m_previous;
+    core::PrintDestination* m_previous;
 };
 
 TEST_F(VoucherTest, APaymentPrintsWithItsLiveLinesAndCountsItsPrints)
 {
     std::string error;
-    ASSERT_TRUE(weighing::writeDemoTemplates(site.tables(), &error)) << error;
+    ASSERT_TRUE(site::writeDemoTemplates(site.tables(), &error)) << error;
     site.setting("CPRINTER", "N");
     RecordingDestination printer;
     auto s = open(1);

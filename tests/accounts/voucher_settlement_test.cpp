@@ -7,7 +7,7 @@
 #include "storage/fault_fs.h"
 #include "support/seams.h"
 #include "voucher_fixture.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 using namespace accounts;
 using namespace vouchertest;

@@ -9,17 +9,17 @@
 #include <set>
 
 #include "codes/pick_list.h"
+#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
-#include "reports/demo_reports.h"
 #include "reports/forms.h"
 #include "reports/report.h"
 #include "reports/reports_fixture.h"
-#include "storage/table.h"
 #include "reports/tables.h"
+#include "site/demo_reports.h"
 #include "storage/fork_child.h"
 #include "storage/ops.h"
-#include "weighing/doc_print.h"
+#include "storage/table.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ private:
 // Screens that choose a report by searching its name and run it with the defaults changed.
 class ScriptedScreens final : public reports::ReportScreens {
 public:
-    explicit ScriptedScreens(weighing::PrintDestination& d) : m_previous(reports::setReportScreens(this)), m_destination(d) {}
+    explicit ScriptedScreens(core::PrintDestination& d) : m_previous(reports::setReportScreens(this)), m_destination(d) {}
     ~ScriptedScreens() override { reports::setReportScreens(m_previous); }
     bool chooseReport(reports::ReportPicker& picker) override
     {
@@ -77,11 +77,11 @@ public:
 
 private:
     reports::ReportScreens* m_previous;
-    weighing::PrintDestination& m_destination;
+    core::PrintDestination& m_destination;
 };
 
 // A destination that hands out jobs recording into jobs it keeps, and remembers what was asked.
-class RecordingDestination final : public weighing::PrintDestination {
+class RecordingDestination final : public core::PrintDestination {
 public:
     std::unique_ptr<core::PrintJob> open(std::string_view kind, bool preview, const std::string& title) override
     {
@@ -525,7 +525,7 @@ TEST(ReportSelection, EveryDemoReportRunsOnTheDemoWeek)
     ReportSite site;
     // The week holds no goods taken back from customers (Wdata4).
     const std::set<std::string> noData = {"TRK04"};
-    for (const reports::DemoReport& r : reports::demoReports()) {
+    for (const site::DemoReport& r : site::demoReports()) {
         SCOPED_TRACE(r.code);
         site.prompts.shown.clear();
         const ReportOutcome outcome = site.runWeek(r.code);

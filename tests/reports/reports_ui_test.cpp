@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "codes/pick_list.h"
+#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
 #include "reports/dialogs/report_dialogs.h"
@@ -20,14 +21,13 @@
 #include "support/pdf_text.h"
 #include "support/qt_typing.h"
 #include "support/run_process.h"
-#include "ui/qt_helpers.h"
 #include "ui/browse_widget.h"
 #include "ui/entry_field.h"
 #include "ui/form_builder.h"
+#include "ui/qt_helpers.h"
 #include "ui/qt_print_job.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
-#include "weighing/doc_print.h"
 
 namespace {
 
@@ -171,7 +171,7 @@ private:
     codes::PickList* m_previous;
 };
 
-class RecordingDestination final : public weighing::PrintDestination {
+class RecordingDestination final : public core::PrintDestination {
 public:
     std::unique_ptr<core::PrintJob> open(std::string_view, bool, const std::string&) override
     {

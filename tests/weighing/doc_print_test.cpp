@@ -10,13 +10,14 @@
 #include <memory>
 #include <sstream>
 
+#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "storage/catalogue.h"
-#include "storage/ops.h"
 #include "storage/fault_fs.h"
 #include "storage/fork_child.h"
+#include "storage/ops.h"
 #include "support/recording_print_job.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
@@ -65,10 +66,10 @@ private:
     std::shared_ptr<testsupport::RecordingPrintJob> m_job;
 };
 
-class RecordingDestination final : public weighing::PrintDestination {
+class RecordingDestination final : public core::PrintDestination {
 public:
-    RecordingDestination() : m_previous(weighing::setPrintDestination(this)) {}
-    ~RecordingDestination() override { weighing::setPrintDestination(m_previous); }
+    RecordingDestination() : m_previous(core::setPrintDestination(this)) {}
+    ~RecordingDestination() override { core::setPrintDestination(m_previous); }
 
     std::unique_ptr<core::PrintJob> open(std::string_view kind, bool preview, const std::string& title) override
     {
@@ -96,7 +97,7 @@ public:
     std::vector<std::shared_ptr<testsupport::RecordingPrintJob>> jobs;
 
 private:
-    weighing::PrintDestination* m_previous;
+    core::PrintDestination* m_previous;
 };
 
 // One template line in its fixed columns: section, command, numbers 1 and 2, then the rest from
@@ -542,16 +543,16 @@ TEST_F(DocPrintTest, PrinterChoiceAsksEachTimeWithoutATicketPrinter)
         Printers printers;
         printers.names = c.installed;
         std::vector<std::pair<std::string, bool>> made;
-        weighing::ChoosingDestination choosing(printers, [&](const std::string& printer, bool preview) {
+        core::ChoosingDestination choosing(printers, [&](const std::string& printer, bool preview) {
             made.emplace_back(printer, preview);
             return std::make_unique<testsupport::RecordingPrintJob>();
         });
-        weighing::PrintDestination* previous = weighing::setPrintDestination(&choosing);
+        core::PrintDestination* previous = core::setPrintDestination(&choosing);
         core::programSettings().setText("CPRINTER", "n");
         EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
         core::programSettings().setText("CPRINTER", "Y");
         EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
-        weighing::setPrintDestination(previous);
+        core::setPrintDestination(previous);
         EXPECT_EQ(printers.asked, c.asked);
         ASSERT_EQ(made.size(), 2u);
         EXPECT_EQ(made[0], std::make_pair(std::string(c.printer), false));

@@ -17,7 +17,7 @@
 #include "support/seams.h"
 #include "support/temp_dir.h"
 #include "ticket_ui_helpers.h"
-#include "weighing/dialogs/qt_print_destination.h"
+#include "ui/qt_print_destination.h"
 #include "weighing/dialogs/ticket_dialog.h"
 
 using namespace weighing;
@@ -80,8 +80,8 @@ TEST_F(TicketDemoDay, EveryKindWeighedPrintedAndThePurchaseEditedDeletedAndUndel
     for (const Visit& v : kVisits) {
         SCOPED_TRACE(v.kind);
         const std::string pdf = dir.path() + "/kind" + std::to_string(v.kind) + ".pdf";
-        PdfPrintDestination destination(pdf);
-        PrintDestination* previous = setPrintDestination(&destination);
+        ui::PdfPrintDestination destination(pdf);
+        core::PrintDestination* previous = core::setPrintDestination(&destination);
         whenShown<TicketDialog>([&](TicketDialog* d) {
             ui::Form& form = d->form();
             whenTruckPrompt(v.truck);
@@ -125,7 +125,7 @@ TEST_F(TicketDemoDay, EveryKindWeighedPrintedAndThePurchaseEditedDeletedAndUndel
             d->button(TicketButton::Exit)->click();
         });
         TRPROC(v.kind, 6);
-        setPrintDestination(previous);
+        core::setPrintDestination(previous);
         const std::string text = testsupport::pdfText("-raw", pdf);
         prompts.shown.clear();
         EXPECT_NE(text.find(v.pdfTitle), std::string::npos) << text;

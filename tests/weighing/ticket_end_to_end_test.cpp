@@ -17,15 +17,15 @@
 #include "shell/dialogs/login_dialog.h"
 #include "shell/dialogs/main_window.h"
 #include "shell/dialogs/qt_main_host.h"
-#include "shell/main_sequence.h"
 #include "shell/login.h"
-#include "support/temp_dir.h"
+#include "shell/main_sequence.h"
+#include "site/demo_templates.h"
 #include "support/pdf_text.h"
 #include "support/qt_typing.h"
-#include "weighing/demo_templates.h"
-#include "weighing/dialogs/qt_print_destination.h"
-#include "weighing/dialogs/ticket_dialog.h"
+#include "support/temp_dir.h"
 #include "ticket_ui_helpers.h"
+#include "ui/qt_print_destination.h"
+#include "weighing/dialogs/ticket_dialog.h"
 #include "weighing_fixture.h"
 
 using core::tis620::T;
@@ -41,13 +41,13 @@ TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndP
 
     weighingtest::Site site;
     std::string error;
-    ASSERT_TRUE(writeDemoTemplates(site.tables(), &error)) << error;
+    ASSERT_TRUE(site::writeDemoTemplates(site.tables(), &error)) << error;
     site.config("Path", "Table", site.tables());
     site.config("Path", "Exe", site.data());
     site.config("Path", "Work", site.dir() + "/site/WORK/");
     const std::string pdf = site.dir() + "/ticket.pdf";
-    PdfPrintDestination destination(pdf);
-    PrintDestination* previous = setPrintDestination(&destination);
+    ui::PdfPrintDestination destination(pdf);
+    core::PrintDestination* previous = core::setPrintDestination(&destination);
     // The truck is weighed in on a Toledo-type indicator and out on an XK3190 sending "=" frames
     // with two decimals: each port's format as "Format#1" says.
     Indicator loaded(15140, {"--format", "toledo", "--checksum"});
@@ -125,7 +125,7 @@ TEST(TicketEndToEnd, APurchaseWeighedInAndOutThroughTheDialogsIsStoredPostedAndP
     });
    
     EXPECT_EQ(shell::MAIN(host, site.configFile()), 0);
-    setPrintDestination(previous);
+    core::setPrintDestination(previous);
     EXPECT_EQ(steps, (std::vector<std::string>{"main window", "ticket screen", "weighed in", "weighed out"}));
 
     const auto tickets = site.rows("Wdata1");

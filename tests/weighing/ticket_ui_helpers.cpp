@@ -10,7 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "shell/startup.h"
-#include "weighing/dialogs/tool_pictures.h"
+#include "site/tool_pictures.h"
 #include "support/qt_typing.h"
 
 namespace tickettest {
@@ -18,7 +18,7 @@ namespace tickettest {
 void addToolPictures(const std::string& tables)
 {
     std::string error;
-    ASSERT_TRUE(weighing::writeToolPictures(tables + "library", &error)) << error;
+    ASSERT_TRUE(site::writeToolPictures(tables + "library", &error)) << error;
 }
 
 void expectFitsSmallScreen(QWidget& dialog)

@@ -16,7 +16,7 @@
 #include "storage/table.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 namespace weighingtest {
 

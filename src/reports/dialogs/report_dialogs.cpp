@@ -3,7 +3,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
+#include "core/print_destination.h"
 #include "core/tis620.h"
 #include "reports/tables.h"
 #include "shell/menu.h"
@@ -12,7 +13,6 @@
 #include "ui/qt_print_job.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
-#include "weighing/doc_print.h"
 
 namespace reports {
 namespace {
@@ -154,7 +154,7 @@ void QtReportScreens::askRanges(ReportSession& session)
     const auto jobOn = [&printers](const std::string& printer, bool preview) -> std::unique_ptr<core::PrintJob> {
         return ui::printJobOn(printer, preview, printers.chosenPdfPath());
     };
-    ReportDestination destination(weighing::printDestination(), printers, jobOn);
+    ReportDestination destination(core::printDestination(), printers, jobOn);
     RangeDialog dialog(session, destination);
     dialog.exec();
 }

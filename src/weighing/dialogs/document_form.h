@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "ui/form_builder.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 namespace weighing {
 
