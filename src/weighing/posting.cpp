@@ -38,18 +38,6 @@ void tellOrDefer(std::vector<std::pair<std::string, std::string>>* deferred, con
         core::prompts().message(core::MessageKind::Info, text, title);
 }
 
-double numberOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    return t.get(field, &v).ok() && v.isNumber() ? v.asNumber() : 0;
-}
-
-std::string textOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    return t.get(field, &v).ok() && v.isText() ? v.asText() : std::string();
-}
-
 bool orderControl(const core::Settings& s)
 {
     return core::xbase::alltrim(s.text("CORCTRL")) == "1";

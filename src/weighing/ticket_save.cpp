@@ -32,18 +32,6 @@ void tell(const char* utf8, const std::string& title)
     core::prompts().message(core::MessageKind::Info, T(utf8), title);
 }
 
-double numberOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    return t.get(field, &v).ok() ? v.asNumber() : 0;
-}
-
-std::string textOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    return t.get(field, &v).ok() && v.isText() ? v.asText() : std::string();
-}
-
 }  // namespace
 
 std::vector<std::pair<std::string, core::Value>> TicketScreen::recordValues(const std::string& stat,
