@@ -295,6 +295,24 @@ TEST_F(SettlementSequenceTest, ASettledTicketCannotBeDeletedAndADeletedOneCannot
     EXPECT_EQ(ticket(site, "Wdata1", "000002").number("CLEAR"), 0);
 }
 
+// Every settling voucher is named once, a number that is part of another's too.
+TEST_F(SettlementSequenceTest, TheRefusedDeletionNamesEachSettlingVoucher)
+{
+    site.load("Detail1", "DOC_NO,TYPE,DATE,TIME,TICKET,AMOUNT\n"
+                         "000012,REC,20261205,08:00:00,000001,300\n"
+                         "0001,REC,20261205,08:00:00,000001,100\n"
+                         "000012,REC,20261205,08:00:00,000001,50\n");
+    setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(450, 2));
+    weighing::TicketScreen purchases(1, 6, tickets);
+    ASSERT_TRUE(purchases.open());
+    purchases.PROCMOVE(4);
+    site.prompts.shown.clear();
+    site.prompts.answers = {true};
+    purchases.deletePressed();
+    EXPECT_EQ(shownTexts(site.prompts),
+              Texts{"ใบชั่งนี้มีการชำระเงินแล้ว ต้องลบรายการชำระก่อน ใบสำคัญเลขที่ 000012, 0001"});
+}
+
 TEST_F(SettlementSequenceTest, UnmarkingALineNeverSettlesATicketTwice)
 {
     auto a = open(1);
