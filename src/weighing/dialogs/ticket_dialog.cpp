@@ -40,7 +40,7 @@ TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
     m_form->setRecalculation([this](int position) {
         // A field left while the screen browses (its enabled state just went off under the focus)
         // changes nothing.
-        if (m_screen.mode() != 0)
+        if (m_screen.mode() != kTicketBrowsing)
             m_screen.recalculate(position);
     });
     layout->addWidget(m_form);
@@ -73,7 +73,7 @@ std::vector<ui::FormRow> TicketDialog::formRows()
         else
             r.enabledWhen = [this, name] { return m_screen.fieldEnabled(name); };
         if (f.validates)
-            r.validation = [this, name](ui::EntryField&) { return m_screen.mode() == 0 || m_screen.validate(name); };
+            r.validation = [this, name](ui::EntryField&) { return m_screen.mode() == kTicketBrowsing || m_screen.validate(name); };
         rows.push_back(std::move(r));
     }
     return rows;
