@@ -13,6 +13,7 @@
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "maintenance/audit.h"
+#include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "storage/os.h"
 #include "weighing/kept_marks.h"
@@ -54,9 +55,11 @@ void flagTicket(PostingRun& run)
 // Tickets with goods: stock row, account row, the ticket's flag, then the sales order.
 void postGoodsTicket(PostingRun& run, int direction)
 {
-    const std::string code = run.kind().code;
-    const int stockSign = (code == "TRK02" || code == "TRK03") ? -direction : direction;
-    const int accountSign = (code == "TRK02" || code == "TRK04") ? -direction : direction;
+    const storage::TicketLedgerSigns* signs = storage::ticketLedgerSigns(run.kind().code);
+    if (!signs)
+        return;
+    const int stockSign = signs->stock * direction;
+    const int accountSign = signs->account * direction;
 
     const std::string product = paddedCode(run.text("PRODUCT"));
     const std::string whouse = paddedCode(run.text("WHOUSE"));
@@ -73,7 +76,7 @@ void postGoodsTicket(PostingRun& run, int direction)
     // the stored ticket quoted, the new posting (after the write) puts it on the one now typed -
     // so clearing or changing the number on an edit moves the weight, never strands it.
     const std::string stored = run.text("REMARK4");
-    if (!orderControl(run.settings()) || (code != "TRK03" && code != "TRK04") || core::xbase::alltrim(stored).empty())
+    if (!orderControl(run.settings()) || !signs->salesOrder || core::xbase::alltrim(stored).empty())
         return;
     const std::string order = core::xbase::padRight(stored.substr(0, std::min<std::size_t>(stored.size(), 10)), 10);
     if (!run.addToExistingRow("Order", company + product + order,
