@@ -221,6 +221,15 @@ protected:
         site.load("ApAcc", "CODE,BALANCE,BORROW\nF001,1600,0\n");
     }
     double balance() const { return site.account("ApAcc", "F001"); }
+    // Delete pressed and confirmed on the first purchase in date order: what was shown.
+    Texts deleteFirstPurchase(weighing::TicketScreen& purchases)
+    {
+        purchases.PROCMOVE(weighing::kMoveFirst);
+        site.prompts.shown.clear();
+        site.prompts.answers = {true};
+        purchases.deletePressed();
+        return shownTexts(site.prompts);
+    }
 
     weighingtest::ScriptedHost tickets;
 };
@@ -273,11 +282,7 @@ TEST_F(SettlementSequenceTest, ASettledTicketCannotBeDeletedAndADeletedOneCannot
     {
         weighing::TicketScreen purchases(1, 6, tickets);
         ASSERT_TRUE(purchases.open());
-        purchases.PROCMOVE(4);
-        site.prompts.shown.clear();
-        site.prompts.answers = {true};
-        purchases.deletePressed();
-        EXPECT_EQ(shownTexts(site.prompts),
+        EXPECT_EQ(deleteFirstPurchase(purchases),
                   Texts{"ใบชั่งนี้มีการชำระเงินแล้ว ต้องลบรายการชำระก่อน ใบสำคัญเลขที่ 000001"});
         EXPECT_FALSE(ticket(site, "Wdata1", "000001").deleted);
         // 000002 has nothing settled: it may go, and then no line may settle it.
@@ -305,11 +310,7 @@ TEST_F(SettlementSequenceTest, TheRefusedDeletionNamesEachSettlingVoucher)
     setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(450, 2));
     weighing::TicketScreen purchases(1, 6, tickets);
     ASSERT_TRUE(purchases.open());
-    purchases.PROCMOVE(4);
-    site.prompts.shown.clear();
-    site.prompts.answers = {true};
-    purchases.deletePressed();
-    EXPECT_EQ(shownTexts(site.prompts),
+    EXPECT_EQ(deleteFirstPurchase(purchases),
               Texts{"ใบชั่งนี้มีการชำระเงินแล้ว ต้องลบรายการชำระก่อน ใบสำคัญเลขที่ 000012, 0001"});
 }
 
