@@ -20,17 +20,11 @@ namespace {
 
 using core::tis620::T;
 using weighing::FieldValue;
+using weighing::fieldOf;
 
 constexpr const char* kQuantity = "999,999,999.999";
 constexpr int kStatWidth = 13;
 constexpr int kRecPWidth = 20;
-
-core::Value fieldOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    (void)t.get(field, &v);
-    return v;
-}
 
 // The code fields of a line, their pick-list tables and the code tables' aliases.
 struct LineCode {

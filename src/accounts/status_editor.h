@@ -76,7 +76,6 @@ private:
     void fillName(const StatusEditorRow& codeRow);
     bool changed(const StatusEditorRow& row) const;
     bool write(bool newKey);
-    bool store();
     void restore();
 
     codes::TableBrowse& m_browse;

@@ -25,6 +25,7 @@ namespace {
 
 using core::tis620::T;
 using weighing::FieldValue;
+using weighing::fieldOf;
 
 constexpr const char* kMoney = "999,999,999.99";
 // Wide enough for the longest status text and a position in a table of millions.
@@ -44,13 +45,6 @@ std::string saveTitle()
 void tell(const char* utf8, const std::string& title)
 {
     core::prompts().message(core::MessageKind::Info, T(utf8), title);
-}
-
-core::Value fieldOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    (void)t.get(field, &v);
-    return v;
 }
 
 // The voucher fields and the screen values they show.

@@ -4,6 +4,7 @@
 
 #include "codes/code_editor.h"
 #include "core/prompts.h"
+#include "core/seam.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -29,7 +30,7 @@ public:
 };
 
 NoScreens g_noScreens;
-CodeScreens* g_screens = &g_noScreens;
+core::Seam<CodeScreens> g_screens(&g_noScreens);
 
 std::uint32_t where(storage::Table& t)
 {
@@ -77,14 +78,12 @@ BrowserValues* browserValues()
 
 CodeScreens& codeScreens()
 {
-    return *g_screens;
+    return g_screens.get();
 }
 
 CodeScreens* setCodeScreens(CodeScreens* screens)
 {
-    CodeScreens* previous = g_screens == &g_noScreens ? nullptr : g_screens;
-    g_screens = screens ? screens : &g_noScreens;
-    return previous;
+    return g_screens.install(screens);
 }
 
 // ---- The open browser

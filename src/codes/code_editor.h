@@ -101,7 +101,6 @@ public:
 private:
     bool checkUnit(const std::string& name);
     bool write(bool changedCode);
-    bool store();
     void restore();
 
     TableBrowse& m_browse;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/fault.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -10,6 +11,7 @@
 #include "expr/contexts.h"
 #include "storage/fault_bridge.h"
 #include "storage/ops.h"
+#include "storage/os.h"
 #include "storage/workspace_context.h"
 
 namespace codes {
@@ -233,6 +235,65 @@ bool keyExists(storage::Table& table, std::string_view key)
     const bool found = s.ok() && table.found();
     (void)storage::retrying([&] { return table.goTo(at); }, "GOTO", table.path());
     return found;
+}
+
+bool retryAfter(const storage::Status& s, const char* operation, storage::Table& t)
+{
+    return core::raise(storage::toFault(s, operation, t.path())) == core::FaultAnswer::Retry;
+}
+
+namespace {
+
+bool putEditedValues(storage::Table& t, const EditedRow& row)
+{
+    for (const auto& [field, value] : row.values) {
+        for (;;) {
+            const storage::Status s = t.put(field, value);
+            if (s.ok())
+                break;
+            if (!retryAfter(s, "REPLACE", t)) {
+                if (row.adding) {
+                    for (const std::string& f : row.keyFields)
+                        (void)t.put(f, core::Value::text(""));
+                    (void)t.deleteRecord();
+                }
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool saveEditedRow(storage::Workspace& ws, storage::Table& t, const EditedRow& row,
+                   const std::function<void()>& beforeWrite)
+{
+    if (row.newKey) {
+        // The file lock keeps every other workstation's append and record lock out until this row
+        // is written, so the key found free now is still free when it is stored.
+        for (;;) {
+            const storage::Status s = storage::retryWhileLocked([&] { return t.lockFile(); }, -1);
+            if (s.ok())
+                break;
+            if (!retryAfter(s, "FLOCK", t))
+                return false;
+        }
+        if (keyExists(t, row.key)) {
+            (void)storage::unlockAll(ws);
+            core::prompts().message(core::MessageKind::Alert, T("รหัสนี้มีในตารางข้อมูลแล้ว !"), T("คำเตือน"));
+            return false;
+        }
+        if (beforeWrite)
+            beforeWrite();
+    }
+    const bool placed = row.adding ? storage::ADD_REC(ws)
+                                   : t.goTo(row.recno).ok() && !t.eof() && (row.newKey || storage::REC_LOCK(ws));
+    const bool stored = placed && putEditedValues(t, row);
+    if (stored)
+        (void)storage::commitAll(ws);
+    (void)storage::unlockAll(ws);
+    return stored;
 }
 
 bool CODCHK(storage::Table& table, std::string_view oldCode, std::string_view newCode, int order)

@@ -19,10 +19,14 @@
 //     codes::SACTION(browse, 3, searchText, "RepList->code+RepList->name");
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
+#include "core/value.h"
 #include "storage/table_row_source.h"
 #include "storage/workspace.h"
 
@@ -106,6 +110,30 @@ bool CODCHK(storage::Table& table, std::string_view oldCode, std::string_view ne
 // True when some row's key in the active order begins with `key` (compared over its own length),
 // without any message; the table's record is put back. The duplicate re-check made under a lock.
 bool keyExists(storage::Table& table, std::string_view key);
+
+// A failed engine call on `t` handed to the error trap; true when it answered Retry.
+bool retryAfter(const storage::Status& s, const char* operation, storage::Table& t);
+
+// An editor's row to be stored by saveEditedRow.
+struct EditedRow {
+    bool adding = false;         // a new row is appended; else the row `recno` is changed
+    std::uint32_t recno = 0;
+    bool newKey = false;         // added, or its key changed: the key is checked free first
+    std::string key;             // as keyExists seeks it in the active order
+    std::vector<std::pair<std::string, core::Value>> values;  // the fields written, in order
+    std::vector<std::string> keyFields;  // blanked in a new row that could not be written whole
+};
+
+// The save of the code-table and status-row editors (CEDIT, STATEDIT) on the workspace's selected
+// table `t`. A new key is checked once more under the table's file lock (waited for without limit,
+// a failure to the error trap): a key some row has already is told ("รหัสนี้มีในตารางข้อมูลแล้ว !"
+// titled "คำเตือน") and nothing is written; `beforeWrite` then runs with the lock held. The row is
+// appended, or the changed row put under its record lock (the file lock covers it when the key
+// changed), each value written with the error trap's retries; committed; every lock released. A
+// new row that could not be written whole is left with its key fields blank and marked, so it takes
+// no key from anybody and postings never find it. True when stored.
+bool saveEditedRow(storage::Workspace& ws, storage::Table& t, const EditedRow& row,
+                   const std::function<void()>& beforeWrite);
 
 // BROWADJ: places the highlight after a row was added. From the table's current record (the new
 // one) the rows before it are counted, stepping back while the beginning of the table is not

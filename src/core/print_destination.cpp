@@ -1,5 +1,7 @@
 #include "core/print_destination.h"
 
+#include "core/seam.h"
+
 namespace core {
 namespace {
 
@@ -9,7 +11,7 @@ public:
 };
 
 NoDestination g_none;
-PrintDestination* g_destination = &g_none;
+Seam<PrintDestination> g_destination(&g_none);
 
 }  // namespace
 
@@ -25,14 +27,12 @@ std::unique_ptr<PrintJob> ChoosingDestination::open(std::string_view printerKind
 
 PrintDestination& printDestination()
 {
-    return *g_destination;
+    return g_destination.get();
 }
 
 PrintDestination* setPrintDestination(PrintDestination* destination)
 {
-    PrintDestination* previous = g_destination == &g_none ? nullptr : g_destination;
-    g_destination = destination ? destination : &g_none;
-    return previous;
+    return g_destination.install(destination);
 }
 
 }  // namespace core

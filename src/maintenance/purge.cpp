@@ -90,19 +90,10 @@ std::vector<StepResult> FGDELETE(const std::function<std::optional<DateSpan>()>&
     const std::optional<DateSpan> range = askRange();
     if (!range)
         return {};
-    std::vector<StepResult> results;
-    if (progress)
-        progress->begin(T("  ส่วนลบข้อมูลการทำงาน"));
-    for (const TransactionTable& t : transactionTables()) {
-        if (progress)
-            progress->step(T(t.purgeName));
-        results.push_back(DELLOOP(t, *range));
-        if (progress)
-            progress->finished(results.back());
-    }
-    if (progress)
-        progress->end();
-    return results;
+    JobSteps job(progress, T("  ส่วนลบข้อมูลการทำงาน"));
+    for (const TransactionTable& t : transactionTables())
+        job.run(T(t.purgeName), [&] { return DELLOOP(t, *range); });
+    return job.finish();
 }
 
 }  // namespace maintenance

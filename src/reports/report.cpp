@@ -6,6 +6,7 @@
 #include "core/print_destination.h"
 #include "core/prompt_sounds.h"
 #include "core/prompts.h"
+#include "core/seam.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -59,7 +60,7 @@ public:
 };
 
 NoScreens g_noScreens;
-ReportScreens* g_screens = &g_noScreens;
+core::Seam<ReportScreens> g_screens(&g_noScreens);
 
 }  // namespace
 
@@ -220,8 +221,12 @@ bool ReportSession::openFormTables()
     const int kind = kindOf(m_code);
     const std::string& key = m_definition.settings.CINDEX;
     const auto code = [](int n) { return std::string(storage::codeTable(n).name); };
+    // "detail" is ordered by the definition's key in the report index, built anew from the table's
+    // records - never by the table's own index file of the same key: a file left stale (a record
+    // written by another program, an update interrupted on a share) would drop records from the
+    // report without a word.
     const auto detailOrdered = [&](const std::string& table) {
-        return openDetail(m_ws, table) && orderDetail(m_ws, key, m_code);
+        return openDetail(m_ws, table) && buildReportIndex(m_ws, reportIndexFile(), key, m_code);
     };
     const auto relate = [&](const std::string& parent, const std::string& child, const char* expression) {
         return m_relations.add(parent, child, expression).ok();
@@ -447,14 +452,12 @@ std::optional<std::string> reportName(std::string_view code)
 
 ReportScreens& reportScreens()
 {
-    return *g_screens;
+    return g_screens.get();
 }
 
 ReportScreens* setReportScreens(ReportScreens* screens)
 {
-    ReportScreens* previous = g_screens == &g_noScreens ? nullptr : g_screens;
-    g_screens = screens ? screens : &g_noScreens;
-    return previous;
+    return g_screens.install(screens);
 }
 
 void REPORT()

@@ -73,9 +73,9 @@ std::string TicketScreen::title() const
     return T(kindInfo().title);
 }
 
-int TicketScreen::mode() const
+TicketStep TicketScreen::mode() const
 {
-    return int(m_values.number("CSTEP"));
+    return TicketStep(int(m_values.number("CSTEP")));
 }
 
 std::string TicketScreen::payTooltip(int part) const
@@ -106,7 +106,7 @@ void TicketScreen::requestFocus(const std::string& target)
         m_listener->focusRequested(target);
 }
 
-void TicketScreen::setMode(int mode)
+void TicketScreen::setMode(TicketStep mode)
 {
     m_values.setNumber("CSTEP", mode);
 }

@@ -1,5 +1,5 @@
 // TicketScreen: the weighing ticket screen of one kind (TRPROC1..TRPROC5) without its widgets - the
-// screen values, the mode (CSTEP 0 browsing, 1 new ticket, 2 second weighing, 3 edit), which
+// screen values, the mode (CSTEP, a TicketStep: browsing, new ticket, second weighing, edit), which
 // buttons and fields are enabled and where the focus goes, and the operations the buttons and
 // field exits run: TRDISP, TREDIT, TRSAVE, PCANCEL, GETTRUCK, GETTABLE, POPORDER, PROCMOVE, delete,
 // print, the pay buttons and the recalculation of TRPROCSAY/PAYMENT.
@@ -30,6 +30,7 @@
 namespace weighing {
 
 class TicketScreen;
+struct FieldValue;
 
 // The dialogs a ticket screen opens, each modal: the call returns when the dialog has closed.
 class TicketHost {
@@ -107,14 +108,14 @@ public:
     // The dialog ends: every table closed, the screen values released.
     void close();
     // The dialog may close only while browsing (CSTEP 0).
-    bool mayClose() const { return mode() == 0; }
+    bool mayClose() const { return mode() == kTicketBrowsing; }
 
     // What the dialog shows.
     int kind() const { return m_kind; }
     const TicketKind& kindInfo() const { return ticketKind(m_kind); }
     int level() const { return m_level; }
     std::string title() const;  // TIS-620
-    int mode() const;           // CSTEP
+    TicketStep mode() const;    // CSTEP
     core::ValueMap& values() { return m_values; }
     const CalcConfig& config() const { return *m_config; }
     // The fields in reading order. Not fields, and so left to the dialog: the heading band (row 8;
@@ -136,16 +137,31 @@ public:
     storage::Workspace& workspace() { return m_ws; }
 
     // Operations.
+    // TRDISP: shows the ticket table's current record - values, formulas, record position - and
+    // enables the browsing buttons (none of the fields).
     void TRDISP();
     // Toolbar 5 (a weighing: TREDIT with true) and 6 (an edit: a ticket marked deleted is refused
     // with "ข้อมูลนี้ถูกสั่งลบ", else TREDIT with false).
     void weighPressed() { TREDIT(true); }
     void editPressed();
+    // TREDIT: enters the step GETTRUCK answers (a ticket settled in part may not be edited); fills
+    // a new ticket's number, date and time or a second weighing's date and time; enables the step's
+    // fields and buttons. Browsing stays when the truck prompt is cancelled.
     void TREDIT(bool weighing);
-    int GETTRUCK(bool prompt);
+    // GETTRUCK: the step a weighing or edit begins in. Not a weighing: kTicketEdit. A weighing asks
+    // for the truck (cancelled or empty: kTicketBrowsing); its open, live ticket is made current
+    // (kTicketSecondWeighing) or there is none (kTicketNew). cTruck takes the registration.
+    TicketStep GETTRUCK(bool prompt);
+    // GETTABLE: the list of the trucks waiting to weigh out ("1" tickets); the one chosen goes into
+    // cTrk. The ticket table's record and order are put back.
     void GETTABLE();
+    // TRSAVE: stores what the step shows (see ticket_save.cpp): true when stored and posted, the
+    // screen then browsing; false keeps the step, or (the ticket changed meanwhile) shows it stored.
     bool TRSAVE();
+    // PCANCEL: leaves the step without writing; the ticket shown before it is shown again.
     void PCANCEL();
+    // PROCMOVE: moves in date order (navigation.h's actions) or, for kSearchTickets, through the
+    // search dialog; then TRDISP.
     void PROCMOVE(int action);
     // Toolbar 7: delete / undelete with the kind's document code, then the display.
     void deletePressed();
@@ -161,6 +177,9 @@ public:
     void recalculate(int position);
     // A small pay button: the whole amount into that part (PAYBUTTON).
     void payButton(int part);
+    // POPORDER: the sales order number cRemark4 of the party's product. Empty, or found exactly
+    // (cPrice from the order): true. Otherwise the list of the party's orders of the product from
+    // the nearest, the one chosen setting cRemark4 and cPrice; false (told) when there is none.
     bool POPORDER();
 
     // scale::WeighTarget: the weight dialog's delivery.
@@ -169,7 +188,7 @@ public:
     void enableAndFocusSave() override;
 
 private:
-    void setMode(int mode);
+    void setMode(TicketStep mode);
     void setButton(TicketButton b, bool on) { m_buttons[std::size_t(b)] = on; }
     void enableFields(std::initializer_list<const char*> names);
     void requestFocus(const std::string& target);
@@ -180,6 +199,11 @@ private:
     Calculator& calc() { return *m_calc; }
     void fillCodeName(const std::string& name);
     std::vector<std::pair<std::string, core::Value>> recordValues(const std::string& stat, const std::string& ticket);
+    // TRSAVE's steps (ticket_save.cpp).
+    bool saveChecksPass(const std::string& title);
+    bool buildSavedRecord(TicketStep step, const std::string& title, std::vector<FieldValue>* record);
+    bool appendNewTicket(std::vector<FieldValue>& record);
+    bool writeOverStored(TicketStep step, const std::vector<FieldValue>& record);
     bool orderLimitWarning();
     void storedStateChanged();
     std::string fieldLabel(const std::string& field) const;

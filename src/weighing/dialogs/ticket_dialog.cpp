@@ -42,7 +42,7 @@ TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
     m_form->setRecalculation([this](int position) {
         // A field left while the screen browses (its enabled state just went off under the focus)
         // changes nothing.
-        if (m_screen.mode() != 0)
+        if (m_screen.mode() != kTicketBrowsing)
             m_screen.recalculate(position);
     });
     layout->addWidget(m_form);
@@ -61,7 +61,7 @@ std::vector<ui::FormRow> TicketDialog::formRows()
 {
     return documentFormRows(
         m_screen.fields(), [this](const std::string& name) { return m_screen.fieldEnabled(name); },
-        [this](const std::string& name) { return m_screen.mode() == 0 || m_screen.validate(name); });
+        [this](const std::string& name) { return m_screen.mode() == kTicketBrowsing || m_screen.validate(name); });
 }
 
 // The parts of the screen that are not entries: the pay buttons in the captions' place, the
