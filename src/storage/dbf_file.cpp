@@ -161,6 +161,14 @@ Status DbfFile::flushBuffer()
         return {};
     const std::size_t bytes = std::size_t(m_bufCount) * m_layout.recordLength();
     Status s = m_file->write(recordOffset(m_bufFirst), m_buffer.data(), bytes);
+    if (!s.ok()) {
+        // Held-back records that cannot all be written (a full disk) are lost: the file keeps the
+        // records before them, counted in the header, and nothing of the failed write.
+        m_count = m_bufFirst - 1;
+        m_lostRecords = true;
+        if (writeHeaderCount(m_count).ok())
+            (void)cutBackTo(m_count, true);
+    }
     m_bufCount = 0;
     return s;
 }

@@ -84,7 +84,11 @@ public:
 
     // Writes buffered records and makes the file's data durable (fdatasync).
     Status sync();
+    // Writes the records exclusive use holds back. When that fails they are dropped and the file
+    // is cut back to the records before them; lostRecords() then stays true (indexes kept beside
+    // the table may list records it no longer holds).
     Status flushBuffer();
+    bool lostRecords() const { return m_lostRecords; }
 
     // Exclusive use only. packTo writes the records for which keep(n) is true, in order, as a new
     // table at `target` (replaced when there) with this table's header, syncs it and returns it
@@ -115,6 +119,7 @@ private:
     bool m_countKnown = false;
     bool m_changed = false;        // exclusive: header to rewrite at close
     bool m_headerLocked = false;
+    bool m_lostRecords = false;
     // Exclusive use: records m_bufFirst .. m_bufFirst + m_bufCount - 1 waiting to be written.
     std::vector<char> m_buffer;
     std::uint32_t m_bufFirst = 0;

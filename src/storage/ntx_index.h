@@ -133,6 +133,9 @@ public:
 
     // fdatasync when pages changed since the last sync.
     Status sync();
+    // The table lost records this index may list: in exclusive use the mark stays at close, so
+    // the next open rebuilds the index.
+    void keepMark() { m_torn = true; }
 
     // ---- For the checker: the header as on disk now, any page (checked against the format), the
     // read lock held across a whole walk.

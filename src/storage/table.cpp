@@ -63,8 +63,13 @@ Status Table::close()
     if (!m_dbf)
         return {};
     Status s = unlock();
-    Status u;
+    // The held-back records first: the orders keep their marks when some of them were lost.
+    Status u = m_dbf->flushBuffer();
+    if (s.ok())
+        s = u;
     for (Order& o : m_orders) {
+        if (m_dbf->lostRecords())
+            o.index->keepMark();
         u = o.index->close();
         if (s.ok())
             s = u;

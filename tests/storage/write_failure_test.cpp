@@ -151,6 +151,42 @@ TEST(WriteFailure, EachRefusedWriteOfAnAppendOrAChangeLeavesTheFilesAsTheyWere)
     setHardCommit(true);
 }
 
+TEST(WriteFailure, RecordsHeldBackInExclusiveUseThatCannotBeWrittenLeaveNoIndexListingThem)
+{
+    // Exclusive appends are written at close; when that write is refused, the table keeps the
+    // records it had and every index is rebuilt at the next open instead of listing the lost ones.
+    testsupport::TempDir dir;
+    ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
+    {
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openWithOrders(dir.path(), ShareMode::Exclusive, &t));
+        for (std::uint32_t i = 1; i <= 20; ++i) {
+            ASSERT_OK(t->append());
+            fillTicket(*t, i);
+        }
+        ASSERT_OK(t->close());
+    }
+    {
+        FaultFileSystem fs;
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openWithOrders(dir.path(), ShareMode::Exclusive, &t));
+        for (std::uint32_t i = 21; i <= 30; ++i) {
+            ASSERT_OK(t->append());
+            fillTicket(*t, i);
+        }
+        fs.failOnly = "WDATA1.DBF";
+        fs.failWrite = 1;
+        EXPECT_FALSE(t->close().ok());
+        EXPECT_EQ(fs.failWrite, 0);
+    }
+    std::unique_ptr<Table> t;
+    ASSERT_OK(openWithOrders(dir.path(), ShareMode::Shared, &t));
+    EXPECT_EQ(t->takeNotes().size(), kOrders.size());
+    EXPECT_EQ(t->recCount(), 20u);
+    ASSERT_OK(t->close());
+    EXPECT_EQ(findings(dir.path()), std::vector<std::string>());
+}
+
 namespace {
 
 // A tmpfs of 3 MB mounted over a temporary folder for the life of the object, unmounted (lazily,
