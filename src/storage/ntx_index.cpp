@@ -32,6 +32,11 @@
 // without a lock: every writer of this engine changes a record only while its slot or the mark
 // is set in every index it keeps. Single-page writes of 1024 aligned bytes are never torn by a
 // kill; the marks cover the rest.
+//
+// A write the system refuses while the writer lives (a full disk, an I/O error) needs no mark: the
+// writer still holds the locks, so it puts back what it wrote - the former bytes of each page it
+// changed (kept from the first change in the update), the file cut to its former end, the header
+// as before the update (rollbackUpdate) - and only when that fails too does the mark stay.
 #include "storage/ntx_index.h"
 
 #include <algorithm>
