@@ -24,6 +24,7 @@ int cmdBackup(const Args& args);
 int cmdPurge(const Args& args);
 int cmdRestore(const Args& args);
 int cmdVerifyLedgers(const Args& args);
+int cmdVerifyEvidence(const Args& args);
 int cmdReport(const Args& args);
 
 }  // namespace admin

@@ -41,6 +41,8 @@ constexpr Command kCommands[] = {
     {"restore", "restore CONFIG --name NAME | --codes [--overwrite]  read a backup back", admin::cmdRestore},
     {"verify-ledgers", "verify-ledgers CONFIG             recompute the ledgers from the documents, print differences",
      admin::cmdVerifyLedgers},
+    {"verify-evidence", "verify-evidence CONFIG [--from DD/MM/YYYY] [--to DD/MM/YYYY]  check the weighing evidence's chain and the tickets against it",
+     admin::cmdVerifyEvidence},
     {"report", "report CONFIG CODE --pdf FILE [--from DD/MM/YYYY] [--to DD/MM/YYYY] [--range NAME=FROM:TO]... [--user CODE]"
                "  run a report to a PDF",
      admin::cmdReport},

@@ -8,7 +8,9 @@
 #include "core/ini_file.h"
 #include "maintenance_fixture.h"
 #include "scripted_day.h"
+#include "storage/table.h"
 #include "support/run_process.h"
+#include "weighing/evidence.h"
 
 namespace {
 
@@ -131,6 +133,38 @@ TEST_F(AdminMaintenanceTest, VerifyLedgersProvesTheScriptedDayAndReportsAHandCha
               "difference: ARACC.DBF: C002: BALANCE stored 250.00, documents give 200.00, 50.00 not explained by "
               "documents");
     EXPECT_TRUE(has(changed.err, "1 difference"));
+}
+
+// The weighing evidence from the command line: a ticket older than the evidence is counted apart,
+// a weight typed over outside the program after its save is reported, and the exit code follows.
+TEST_F(AdminMaintenanceTest, VerifyEvidenceReportsAChangedWeightAndExitsByItsFindings)
+{
+    site.load("Wdata1", "TICKET,STAT,COMPANY,PRODUCT,DAYIN,TMIN,WIN,DAYOUT,TMOUT,WOUT,QTY,AMOUNT\n"
+                        "000001,2,F001,P001,20261201,08:00:00,15000,20261201,08:30:00,12000,3000,21750\n");
+    const auto before = run({"verify-evidence"});
+    EXPECT_EQ(before.exitCode, 0) << before.err;
+    EXPECT_EQ(lines(before.out), (std::vector<std::string>{"1 ticket completed before the evidence began",
+                                                           "1 ticket checked, 0 findings"}));
+
+    namespace ev = weighing::evidence;
+    {
+        std::unique_ptr<storage::Table> t;
+        ASSERT_TRUE(storage::Table::open(site.pathOf("Wdata1"), storage::ShareMode::Shared, &t).ok());
+        ASSERT_TRUE(t->goTo(1).ok());
+        ev::Event save;
+        save.kind = 1;
+        save.ticket = "000001";
+        save.event = "NEW";
+        save.values = ev::savedValues(*t);
+        ASSERT_TRUE(ev::append(site.data(), save).ok());
+    }
+    EXPECT_EQ(run({"verify-evidence"}).exitCode, 0);
+    site.set(site.pathOf("Wdata1"), "TICKET", "000001", "WOUT", "12400");
+    const auto changed = run({"verify-evidence", "--from", "01/12/2026", "--to", "31/12/2026"});
+    EXPECT_EQ(changed.exitCode, 1);
+    EXPECT_EQ(lines(changed.out), (std::vector<std::string>{"changed: WDATA1.DBF: 000001: WOUT stored 12400, evidence 12000",
+                                                            "1 ticket checked, 1 finding"}));
+    EXPECT_EQ(run({"verify-evidence", "--from", "1/12/26"}).exitCode, 2);
 }
 
 }  // namespace
