@@ -20,7 +20,6 @@
 #include "support/pdf_text.h"
 #include "support/qt_typing.h"
 #include "support/run_process.h"
-#include "ui/qt_helpers.h"
 #include "ui/browse_widget.h"
 #include "ui/entry_field.h"
 #include "ui/form_builder.h"
@@ -226,7 +225,7 @@ TEST(ReportDialogs, TheReportListPaintsMarkedReportsRed)
     ASSERT_TRUE(reports::openTable(ws, "Replist", "RepList"));
     reports::ReportPicker picker(ws);
     reports::ReportPickerDialog dialog(picker);
-    uitest::showActive(dialog);
+    testsupport::showActive(dialog);
     ui::BrowseWidget& browse = *dialog.browse();
     const QImage img = browse.viewport()->grab().toImage();
     const int rowHeight = browse.fontMetrics().height() + 4;
@@ -280,7 +279,7 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
 
     // A code entry is validated by its table's pick-list when it is left.
     dialog.show();
-    uitest::showActive(dialog);
+    testsupport::showActive(dialog);
     session.values().setText("CWHOBEG", "");
     dialog.form().field("CWHOBEG")->setFocus();
     testsupport::typeUtf8(dialog.form().field("CWHOBEG"), "W0");
