@@ -13,13 +13,11 @@
 
 #include "core/settings.h"
 #include "core/tis620.h"
-#include "core/xbase.h"
-#include "storage/catalogue.h"
-#include "storage/table.h"
 #include "support/pdf_text.h"
 #include "support/run_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
+#include "support/test_site.h"
 #include "voucher_fixture.h"
 #include "weighing/dialogs/qt_print_destination.h"
 #include "weighing/dialogs/ticket_dialog.h"
@@ -85,28 +83,18 @@ protected:
     // another workstation reads it.
     double field(const char* table, std::initializer_list<std::pair<const char*, const char*>> keys, const char* wanted)
     {
-        std::unique_ptr<storage::Table> t;
-        EXPECT_TRUE(storage::openCatalogueTable(site + "/DATA/", *storage::findTable(table), storage::ShareMode::Shared, &t)
-                        .ok());
         double sum = 0;
         int found = 0;
-        for (std::uint32_t r = 1; t && r <= t->recCount(); ++r) {
-            core::Value v;
-            if (!t->goTo(r).ok() || t->deleted() || !t->get(wanted, &v).ok())
-                continue;
-            bool match = true;
-            for (const auto& [keyField, key] : keys) {
-                core::Value k;
-                match = match && t->get(keyField, &k).ok() && core::xbase::alltrim(k.asText()) == key;
-            }
+        for (const testsupport::TableRow& r : testsupport::readRows(site, table)) {
+            bool match = !r.deleted;
+            for (const auto& [keyField, key] : keys)
+                match = match && r.text(keyField) == key;
             if (match) {
-                sum += v.asNumber();
+                sum += r.number(wanted);
                 ++found;
             }
         }
         EXPECT_EQ(found, 1) << table << " " << keys.begin()->second;
-        if (t)
-            (void)t->close();
         return sum;
     }
     double ticketField(const char* table, const char* number, const char* wanted)

@@ -18,7 +18,6 @@
 
 #include "core/settings.h"
 #include "core/tis620.h"
-#include "core/xbase.h"
 #include "shell/dialogs/finish_dialog.h"
 #include "shell/dialogs/login_dialog.h"
 #include "shell/dialogs/main_window.h"
@@ -30,6 +29,7 @@
 #include "support/run_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
+#include "support/test_site.h"
 #include "ticket_ui_helpers.h"
 #include "weighing/dialogs/qt_print_destination.h"
 #include "weighing/dialogs/ticket_dialog.h"
@@ -211,24 +211,18 @@ TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDel
     {
         // Read back as another workstation: the purchase ticket edited (150 kg deducted), on account,
         // by the user who logged in, printed once.
-        std::unique_ptr<storage::Table> t;
-        ASSERT_TRUE(storage::Table::open(site + "/DATA/WDATA1.DBF", storage::ShareMode::Shared, &t).ok());
-        ASSERT_TRUE(t->goTo(1).ok());
-        auto field = [&](const char* name) {
-            core::Value v;
-            EXPECT_TRUE(t->get(name, &v).ok()) << name;
-            return v;
-        };
-        EXPECT_EQ(core::xbase::alltrim(field("TRUCK").asText()), "70-1234");
-        EXPECT_EQ(core::xbase::alltrim(field("STAFF").asText()), "ADMIN");
-        EXPECT_DOUBLE_EQ(field("WIN").asNumber(), 15000);
-        EXPECT_DOUBLE_EQ(field("WOUT").asNumber(), 5000);
-        EXPECT_DOUBLE_EQ(field("QTY").asNumber(), 10000 - 150);
-        EXPECT_DOUBLE_EQ(field("DRCR").asNumber(), field("AMOUNT").asNumber());
-        EXPECT_DOUBLE_EQ(field("CASH").asNumber(), 0);
-        EXPECT_DOUBLE_EQ(field("PRINT").asNumber(), 1);
-        EXPECT_FALSE(t->deleted());
-        (void)t->close();
+        const auto rows = testsupport::readRows(site, "Wdata1");
+        ASSERT_FALSE(rows.empty());
+        const testsupport::TableRow& t = rows[0];
+        EXPECT_EQ(t.text("TRUCK"), "70-1234");
+        EXPECT_EQ(t.text("STAFF"), "ADMIN");
+        EXPECT_DOUBLE_EQ(t.number("WIN"), 15000);
+        EXPECT_DOUBLE_EQ(t.number("WOUT"), 5000);
+        EXPECT_DOUBLE_EQ(t.number("QTY"), 10000 - 150);
+        EXPECT_DOUBLE_EQ(t.number("DRCR"), t.number("AMOUNT"));
+        EXPECT_DOUBLE_EQ(t.number("CASH"), 0);
+        EXPECT_DOUBLE_EQ(t.number("PRINT"), 1);
+        EXPECT_FALSE(t.deleted);
     }
     const auto audit = testsupport::runProcess(kAdmin, {"dump", site + "/DATA/AUDIT.DBF"});
     ASSERT_EQ(audit.exitCode, 0) << audit.err;

@@ -68,41 +68,6 @@ void Site::addSound(const std::string& name)
     testsupport::writeFile(tables() + "sounds/" + name, "RIFF");
 }
 
-std::string Site::Row::text(const char* f) const
-{
-    auto it = fields.find(f);
-    return it == fields.end() || !it->second.isText() ? std::string()
-                                                       : core::tis620::toUtf8(core::xbase::rtrim(it->second.asText()));
-}
-
-double Site::Row::number(const char* f) const
-{
-    auto it = fields.find(f);
-    return it == fields.end() ? 0 : it->second.asNumber();
-}
-
-std::vector<Site::Row> Site::rows(const char* table) const
-{
-    const storage::TableDef* def = storage::findTable(table);
-    const std::string folder = def->folderSetting == std::string("CDRV1") ? tables() : data();
-    std::unique_ptr<storage::Table> t;
-    std::vector<Row> out;
-    if (!storage::Table::open(folder + storage::tableFileName(*def), storage::ShareMode::Shared, &t).ok())
-        return out;
-    for (std::uint32_t r = 1; r <= t->recCount(); ++r) {
-        EXPECT_TRUE(t->goTo(r).ok());
-        Row row{r, t->deleted(), {}};
-        for (const storage::Field& f : t->layout().fields()) {
-            core::Value v;
-            EXPECT_TRUE(t->get(f.name, &v).ok());
-            row.fields[f.name] = v;
-        }
-        out.push_back(std::move(row));
-    }
-    (void)t->close();
-    return out;
-}
-
 std::optional<Site::Row> Site::find(const char* table, const char* field, const std::string& value) const
 {
     for (Row& r : rows(table))
