@@ -17,9 +17,9 @@
 
 #include "core/settings.h"
 #include "core/tis620.h"
-#include "reports/demo_reports.h"
 #include "reports/report.h"
 #include "shell/startup.h"
+#include "site/demo_reports.h"
 #include "site/site_setup.h"
 #include "storage/catalogue.h"
 #include "storage/table.h"
@@ -75,7 +75,7 @@ Fixture& fixture()
         options.password = "DEMO";
         options.demoSteps.assign(site::codeTableDemoSteps().begin(), site::codeTableDemoSteps().end());
         std::string error;
-        if (!site::initSite(options, &error) || !reports::writeDemoReports(options.dir + "/TABLES/", &error)) {
+        if (!site::initSite(options, &error) || !site::writeDemoReports(options.dir + "/TABLES/", &error)) {
             std::fprintf(stderr, "site: %s\n", error.c_str());
             std::exit(1);
         }

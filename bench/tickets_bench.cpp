@@ -24,7 +24,7 @@
 #include "storage/ops.h"
 #include "storage/table.h"
 #include "storage/table_csv.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_values.h"
 
 namespace {

@@ -9,15 +9,15 @@
 #ifdef MERVO_PRINT
 #include <QApplication>
 
+#include "audit/audit.h"
 #include "core/fault.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
-#include "weighing/dialogs/qt_print_destination.h"
+#include "ui/qt_print_destination.h"
 #include "weighing/doc_print.h"
 #ifdef MERVO_TICKET_VALUES
 #include "weighing/ticket_values.h"
@@ -103,7 +103,7 @@ bool openDocumentTables(storage::Workspace& ws, const FormTarget& target)
     bool ok = true;
     for (const auto& code : codes)
         ok = ok && openTable(ws, cdrv1, code.first, code.first);
-    ok = ok && maintenance::openAudit(ws, cdrv2, false);
+    ok = ok && audit::openAudit(ws, cdrv2, false);
     if (ok && !target.lines.empty())
         ok = openTable(ws, cdrv2, target.lines, "detail");
     if (ok)
@@ -268,10 +268,10 @@ int cmdPrint(const Args& args)
     core::ValueMap values;
     documentValues(ws, target, values);
 
-    weighing::PdfPrintDestination destination(pdf);
-    weighing::PrintDestination* previous = weighing::setPrintDestination(&destination);
+    ui::PdfPrintDestination destination(pdf);
+    core::PrintDestination* previous = core::setPrintDestination(&destination);
     const weighing::PrintResult result = weighing::PROPRN(ws, values, target.form, !target.lines.empty());
-    weighing::setPrintDestination(previous);
+    core::setPrintDestination(previous);
     if (result != weighing::PrintResult::Printed && result != weighing::PrintResult::NotCounted) {
         if (result == weighing::PrintResult::NoPrinter)
             std::cerr << "mervo-admin print: " << pdf << ": cannot be written\n";

@@ -15,7 +15,7 @@
 #include "maintenance_cli.h"
 #include "reports/report.h"
 #include "storage/ops.h"
-#include "weighing/dialogs/qt_print_destination.h"
+#include "ui/qt_print_destination.h"
 #endif
 
 namespace admin {
@@ -182,7 +182,7 @@ int cmdReport(const Args& args)
         }
     }
 
-    weighing::PdfPrintDestination destination(pdf);
+    ui::PdfPrintDestination destination(pdf);
     const reports::ReportOutcome outcome = session.REPCREA(destination);
     switch (outcome) {
     case reports::ReportOutcome::Printed:

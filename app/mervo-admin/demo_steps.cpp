@@ -1,12 +1,12 @@
 #include "demo_steps.h"
 
-#include "accounts/status_demo.h"
-#include "reports/demo_reports.h"
-#include "weighing/demo_templates.h"
+#include "site/demo_orders.h"
+#include "site/demo_reports.h"
+#include "site/demo_templates.h"
 
-#ifdef MERVO_SHELL_DEMO
-#include "shell/demo_content.h"
-#include "weighing/dialogs/tool_pictures.h"
+#ifdef MERVO_SITE_DEMO
+#include "site/demo_content.h"
+#include "site/tool_pictures.h"
 #endif
 
 namespace admin {
@@ -17,17 +17,17 @@ std::vector<site::DemoStep> demoSteps()
     std::vector<site::DemoStep> steps(site::codeTableDemoSteps().begin(), site::codeTableDemoSteps().end());
     // Further steps, one line each: steps.push_back({"name", function});
     steps.push_back({"print templates", [](const site::Site& newSite, std::string* error) {
-                         return weighing::writeDemoTemplates(newSite.folder("CDRV1"), error);
+                         return site::writeDemoTemplates(newSite.folder("CDRV1"), error);
                      }});
     steps.push_back({"purchase orders", [](const site::Site& newSite, std::string* error) {
-                         return accounts::writeDemoOrders(newSite.folder("CDRV2"), error);
+                         return site::writeDemoOrders(newSite.folder("CDRV2"), error);
                      }});
     steps.push_back({"report definitions", [](const site::Site& newSite, std::string* error) {
-                         return reports::writeDemoReports(newSite.folder("CDRV1"), error);
+                         return site::writeDemoReports(newSite.folder("CDRV1"), error);
                      }});
-#ifdef MERVO_SHELL_DEMO
-    steps.push_back({"main window pictures and sounds", shell::shellDemoStep});
-    steps.push_back({"ticket screen tool bar pictures", weighing::toolPicturesDemoStep});
+#ifdef MERVO_SITE_DEMO
+    steps.push_back({"main window pictures and sounds", site::shellDemoStep});
+    steps.push_back({"ticket screen tool bar pictures", site::toolPicturesDemoStep});
 #endif
     return steps;
 }

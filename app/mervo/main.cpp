@@ -12,12 +12,12 @@
 
 #include "accounts/dialogs/status_dialogs.h"
 #include "accounts/dialogs/voucher_dialogs.h"
+#include "audit/dialogs/audit_dialog.h"
 #include "codes/dialogs/code_screens.h"
 #include "core/prompts.h"
 #include "core/sound.h"
 #include "errors/error_dialog.h"
 #include "errors/error_trap.h"
-#include "maintenance/dialogs/audit_dialog.h"
 #include "maintenance/dialogs/maintenance_dialogs.h"
 #include "reports/dialogs/report_dialogs.h"
 #include "shell/dialogs/login_dialog.h"
@@ -26,8 +26,8 @@
 #include "shell/menu.h"
 #include "ui/alsa_sound.h"
 #include "ui/message_box.h"
+#include "ui/qt_print_destination.h"
 #include "ui/widgets.h"
-#include "weighing/dialogs/qt_print_destination.h"
 #include "weighing/dialogs/ticket_dialog.h"
 
 namespace {
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
     // own, and every other command says it is not available yet.
     shell::Dispatcher dispatcher;
     codes::registerCodeActions(dispatcher);
-    maintenance::registerAuditActions(dispatcher);
+    audit::registerAuditActions(dispatcher);
     // File maintenance (menu group 6 and the second button): reindex, backup, purge, restore.
     maintenance::registerMaintenanceActions(dispatcher);
     // The status ledgers and purchase orders (menu group 3): EDITPROC1 .. EDITPROC4.
@@ -81,11 +81,11 @@ int main(int argc, char** argv)
     // MNPROC4, SKPROC1.
     accounts::registerVoucherActions(dispatcher);
     // Tickets, vouchers and production records print through the printer rules with a preview.
-    weighing::QtPrintDestination printDestination;
-    weighing::setPrintDestination(&printDestination);
+    ui::QtPrintDestination printDestination;
+    core::setPrintDestination(&printDestination);
     shell::QtMainHost host(dispatcher);
     const int code = shell::MAIN(host, argc > 1 ? std::string_view(argv[1]) : std::string_view());
-    weighing::setPrintDestination(nullptr);
+    core::setPrintDestination(nullptr);
     core::setSound(nullptr);
     core::setPrompts(nullptr);
     return code;

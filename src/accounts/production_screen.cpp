@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "audit/audit.h"
 #include "codes/pick_list.h"
 #include "core/clock.h"
 #include "core/ini_file.h"
@@ -10,7 +11,6 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
 #include "shell/config.h"
 #include "storage/ops.h"
 #include "weighing/ticket_store.h"
@@ -20,17 +20,11 @@ namespace {
 
 using core::tis620::T;
 using weighing::FieldValue;
+using weighing::fieldOf;
 
 constexpr const char* kQuantity = "999,999,999.999";
 constexpr int kStatWidth = 13;
 constexpr int kRecPWidth = 20;
-
-core::Value fieldOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    (void)t.get(field, &v);
-    return v;
-}
 
 // The code fields of a line, their pick-list tables and the code tables' aliases.
 struct LineCode {
@@ -70,7 +64,7 @@ bool ProductionScreen::openTables()
     for (const char* table : {"Employee", "Unit", "WHouse", "Product"})
         if (!openCatalogue(m_ws, table, table))
             return false;
-    if (!maintenance::openAudit(m_ws) || !openCatalogue(m_ws, "Stock", "Stock") ||
+    if (!audit::openAudit(m_ws) || !openCatalogue(m_ws, "Stock", "Stock") ||
         !openCatalogue(m_ws, "Detail3", "Detail") || !openCatalogue(m_ws, "Stock1", "Wdata"))
         return false;
     (void)m_ws.setRelation("Detail", "Product", "CODE");

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "accounts/voucher_common.h"
+#include "accounts/document_screen.h"
 
 namespace accounts {
 

@@ -19,12 +19,7 @@ namespace {
 
 using core::tis620::T;
 namespace xb = core::xbase;
-
-// A failure the error trap hears about; true when it answered Retry.
-bool retryAfter(const storage::Status& s, const char* operation, storage::Table& t)
-{
-    return core::raise(storage::toFault(s, operation, t.path())) == core::FaultAnswer::Retry;
-}
+using codes::retryAfter;
 
 const storage::Field* fieldOf(storage::Table& t, std::string_view name)
 {
@@ -210,67 +205,20 @@ bool StatusEditor::save()
 
 bool StatusEditor::write(bool newKey)
 {
-    storage::Workspace& ws = workspace();
-    storage::Table& t = table();
-    (void)ws.select(kStatusAlias);
-    if (newKey) {
-        // The file lock keeps every other workstation's append and record lock out until this row
-        // is written, so the key found free now is still free when it is stored.
-        for (;;) {
-            const storage::Status s = storage::retryWhileLocked([&] { return t.lockFile(); }, -1);
-            if (s.ok())
-                break;
-            if (!retryAfter(s, "FLOCK", t))
-                return false;
-        }
-        if (codes::keyExists(t, key())) {
-            (void)storage::unlockAll(ws);
-            core::prompts().message(core::MessageKind::Alert, T("รหัสนี้มีในตารางข้อมูลแล้ว !"), T("คำเตือน"));
-            return false;
-        }
-        if (m_beforeWrite)
-            m_beforeWrite();
-    }
-    bool placed = false;
-    if (m_adding)
-        placed = storage::ADD_REC(ws);
-    else
-        placed = t.goTo(m_remembered).ok() && !t.eof() && (newKey || storage::REC_LOCK(ws));
-    const bool stored = placed && store();
-    if (stored)
-        (void)storage::commitAll(ws);
-    (void)storage::unlockAll(ws);
-    if (!stored)
+    (void)workspace().select(kStatusAlias);
+    codes::EditedRow row{m_adding, m_remembered, newKey, key(), {}, {}};
+    // Names are shown from their code tables, never stored; a changed row writes only what changed.
+    for (const StatusEditorRow& r : m_def.rows)
+        if (r.entry != StatusEntry::Name && (m_adding || changed(r)))
+            row.values.emplace_back(r.value, m_values.get(r.value));
+    for (const char* f : m_def.keyFields)
+        row.keyFields.emplace_back(f);
+    if (!codes::saveEditedRow(workspace(), table(), row, m_beforeWrite))
         return false;
     if (m_adding)
         codes::BROWADJ(m_browse, storage::findTable(m_def.table)->indexes[0].key, "");
     else
         m_browse.follow();
-    return true;
-}
-
-bool StatusEditor::store()
-{
-    storage::Table& t = table();
-    for (const StatusEditorRow& r : m_def.rows) {
-        if (r.entry == StatusEntry::Name || (!m_adding && !changed(r)))
-            continue;
-        for (;;) {
-            const storage::Status s = t.put(r.value, m_values.get(r.value));
-            if (s.ok())
-                break;
-            if (!retryAfter(s, "REPLACE", t)) {
-                // A new row that could not be written whole is left marked and without a key, so
-                // postings never find it and it takes no key from anybody.
-                if (m_adding) {
-                    for (const char* f : m_def.keyFields)
-                        (void)t.put(f, core::Value::text(""));
-                    (void)t.deleteRecord();
-                }
-                return false;
-            }
-        }
-    }
     return true;
 }
 

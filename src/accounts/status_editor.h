@@ -23,7 +23,7 @@
 #include <string_view>
 
 #include "accounts/status_tables.h"
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 #include "core/value_map.h"
 
 namespace accounts {
@@ -76,7 +76,6 @@ private:
     void fillName(const StatusEditorRow& codeRow);
     bool changed(const StatusEditorRow& row) const;
     bool write(bool newKey);
-    bool store();
     void restore();
 
     codes::TableBrowse& m_browse;

@@ -5,6 +5,7 @@
 
 #include "codes/code_browser.h"
 #include "codes/code_tables.h"
+#include "core/seam.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "storage/catalogue.h"
@@ -23,7 +24,7 @@ public:
 };
 
 NoScreens g_noScreens;
-StatusScreens* g_screens = &g_noScreens;
+core::Seam<StatusScreens> g_screens(&g_noScreens);
 
 bool openLedger(storage::Workspace& ws, const StatusDef& def)
 {
@@ -38,14 +39,12 @@ bool openLedger(storage::Workspace& ws, const StatusDef& def)
 
 StatusScreens& statusScreens()
 {
-    return *g_screens;
+    return g_screens.get();
 }
 
 StatusScreens* setStatusScreens(StatusScreens* screens)
 {
-    StatusScreens* previous = g_screens == &g_noScreens ? nullptr : g_screens;
-    g_screens = screens ? screens : &g_noScreens;
-    return previous;
+    return g_screens.install(screens);
 }
 
 StatusScreen::StatusScreen(storage::Workspace& ws, int number, int level)

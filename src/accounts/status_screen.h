@@ -18,7 +18,7 @@
 
 #include "accounts/status_editor.h"
 #include "accounts/status_tables.h"
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 #include "storage/table_row_source.h"
 #include "storage/workspace.h"
 #include "storage/workspace_context.h"

@@ -21,25 +21,14 @@ namespace {
 
 using core::tis620::T;
 using weighing::FieldValue;
+using weighing::fieldOf;
+using weighing::textOf;
 
 constexpr const char* kSelectionAlias = "DataSel";
 
 double money(double v)
 {
     return core::xbase::roundDecimal(v, 2);
-}
-
-core::Value fieldOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    (void)t.get(field, &v);
-    return v;
-}
-
-std::string textOf(storage::Table& t, const char* field)
-{
-    const core::Value v = fieldOf(t, field);
-    return v.isText() ? v.asText() : std::string();
 }
 
 // Whether a total still fits the voucher's AMOUNT field.

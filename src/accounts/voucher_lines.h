@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "accounts/voucher_common.h"
+#include "accounts/document_screen.h"
 
 namespace accounts {
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "accounts/voucher_lines.h"
+#include "audit/audit.h"
 #include "codes/pick_list.h"
 #include "core/clock.h"
 #include "core/ini_file.h"
@@ -12,7 +13,6 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
 #include "shell/config.h"
 #include "storage/ops.h"
 #include "weighing/doc_print.h"
@@ -25,6 +25,7 @@ namespace {
 
 using core::tis620::T;
 using weighing::FieldValue;
+using weighing::fieldOf;
 
 constexpr const char* kMoney = "999,999,999.99";
 // Wide enough for the longest status text and a position in a table of millions.
@@ -44,13 +45,6 @@ std::string saveTitle()
 void tell(const char* utf8, const std::string& title)
 {
     core::prompts().message(core::MessageKind::Info, T(utf8), title);
-}
-
-core::Value fieldOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    (void)t.get(field, &v);
-    return v;
 }
 
 // The voucher fields and the screen values they show.
@@ -104,7 +98,7 @@ std::string VoucherScreen::payTooltip(int part) const
 bool VoucherScreen::openTables()
 {
     if (!openCatalogue(m_ws, "Employee", "Employee") || !openCatalogue(m_ws, m_kind.partyTable, m_kind.partyTable) ||
-        !openCatalogue(m_ws, m_kind.accountTable, "Account") || !maintenance::openAudit(m_ws))
+        !openCatalogue(m_ws, m_kind.accountTable, "Account") || !audit::openAudit(m_ws))
         return false;
     if (m_kind.hasLines()) {
         if (!openCatalogue(m_ws, m_kind.lines, "Detail"))

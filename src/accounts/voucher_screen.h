@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "accounts/voucher_common.h"
+#include "accounts/document_screen.h"
 #include "accounts/voucher_kind.h"
 #include "weighing/calc.h"
 

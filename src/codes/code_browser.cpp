@@ -4,6 +4,7 @@
 
 #include "codes/code_editor.h"
 #include "core/prompts.h"
+#include "core/seam.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -29,7 +30,7 @@ public:
 };
 
 NoScreens g_noScreens;
-CodeScreens* g_screens = &g_noScreens;
+core::Seam<CodeScreens> g_screens(&g_noScreens);
 
 std::uint32_t where(storage::Table& t)
 {
@@ -77,14 +78,12 @@ BrowserValues* browserValues()
 
 CodeScreens& codeScreens()
 {
-    return *g_screens;
+    return g_screens.get();
 }
 
 CodeScreens* setCodeScreens(CodeScreens* screens)
 {
-    CodeScreens* previous = g_screens == &g_noScreens ? nullptr : g_screens;
-    g_screens = screens ? screens : &g_noScreens;
-    return previous;
+    return g_screens.install(screens);
 }
 
 // ---- The open browser
@@ -174,11 +173,13 @@ bool CodeBrowser::CFILTER(std::string_view codeBox)
     return true;
 }
 
-bool CodeBrowser::CSEARCH(std::string_view searchBox)
+bool CodeBrowser::CSEARCH(std::string_view searchBox, bool quietWhenEmpty)
 {
     m_values.CGET2 = xb::padRight(xb::upper(searchBox), BrowserValues::kWidth);
     const std::string needle = xb::alltrim(m_values.CGET2);
     if (needle.empty()) {
+        if (!quietWhenEmpty)
+            core::prompts().message(core::MessageKind::Info, T(kEmptySearchUtf8), T("  ส่วนทำการค้นหา"));
         changed();
         return true;
     }
@@ -200,7 +201,7 @@ bool CodeBrowser::CSEARCH(std::string_view searchBox)
                 c = char(c - 'a' + 'A');
         return haystack.find(needle) != std::string::npos;
     };
-    const bool found = onRow && scanForward(t, xb::alltrim(m_values.CGET1), test);
+    const bool found = onRow && m_browse.searchRows(needle, xb::alltrim(m_values.CGET1), test);
     if (!found) {
         (void)storage::retrying([&] { return t.goTo(at); }, "GOTO", t.path());
         core::prompts().message(core::MessageKind::Info, T("ไม่พบข้อมูลที่ระบุ !"), T("  ส่วนทำการค้นหา"));

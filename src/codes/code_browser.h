@@ -24,8 +24,8 @@
 #include <string>
 #include <string_view>
 
-#include "codes/browse_actions.h"
 #include "codes/code_tables.h"
+#include "codes/table_browse.h"
 #include "storage/workspace.h"
 
 namespace codes {
@@ -91,8 +91,10 @@ public:
     bool CFILTER(std::string_view codeBox);
     // The search box was left, or the search button pressed: from the row after the highlighted one,
     // the next row whose CODE + NAME (upper-cased) contains the text, among the codes that begin
-    // with the code box's text; "ไม่พบข้อมูลที่ระบุ !" when none does. An empty text does nothing.
-    bool CSEARCH(std::string_view searchBox);
+    // with the code box's text (the highlighted row itself first when the search starts afresh,
+    // see TableBrowse::searchRows); "ไม่พบข้อมูลที่ระบุ !" when none does. An empty text searches
+    // nothing; it says so (kEmptySearchUtf8) unless `quietWhenEmpty` (a box left blank).
+    bool CSEARCH(std::string_view searchBox, bool quietWhenEmpty = false);
     // Enter (how 0) or a double click (how 1) on the browse: on a row marked for deletion
     // "ข้อมูลถูกทำเครื่องหมายลบ !" and nothing else; in mode 1 the row's editor (only for a user
     // who may edit here); in mode 2 the row is accepted and the browser closes (not past the end).

@@ -22,12 +22,6 @@ std::uint32_t where(storage::Table& t)
     return t.eof() ? 0 : t.recNo();
 }
 
-// A failure the error trap hears about; true when it answered Retry.
-bool retryAfter(const storage::Status& s, const char* operation, storage::Table& t)
-{
-    return core::raise(storage::toFault(s, operation, t.path())) == core::FaultAnswer::Retry;
-}
-
 const storage::Field* fieldOf(storage::Table& t, const char* name)
 {
     const int i = t.fieldIndex(name);
@@ -151,65 +145,16 @@ bool CodeEditor::save()
 
 bool CodeEditor::write(bool changedCode)
 {
-    storage::Workspace& ws = workspace();
-    storage::Table& t = table();
-    (void)ws.select(codeTableDef(m_def.number).alias);
-    if (changedCode) {
-        // The file lock keeps every other workstation's append and record lock out until this row
-        // is written, so the code found free now is still free when it is stored.
-        for (;;) {
-            const storage::Status s = storage::retryWhileLocked([&] { return t.lockFile(); }, -1);
-            if (s.ok())
-                break;
-            if (!retryAfter(s, "FLOCK", t))
-                return false;
-        }
-        if (keyExists(t, m_values.text("CODE"))) {
-            (void)storage::unlockAll(ws);
-            core::prompts().message(core::MessageKind::Alert, T("รหัสนี้มีในตารางข้อมูลแล้ว !"), T("คำเตือน"));
-            return false;
-        }
-        if (m_beforeWrite)
-            m_beforeWrite();
-    }
-    bool placed = false;
-    if (m_adding) {
-        placed = storage::ADD_REC(ws);
-    } else {
-        placed = t.goTo(m_remembered).ok() && !t.eof() && (changedCode || storage::REC_LOCK(ws));
-    }
-    const bool stored = placed && store();
-    if (stored)
-        (void)storage::commitAll(ws);
-    (void)storage::unlockAll(ws);
-    if (!stored)
+    (void)workspace().select(codeTableDef(m_def.number).alias);
+    EditedRow row{m_adding, m_remembered, changedCode, m_values.text("CODE"), {}, {"CODE"}};
+    for (const EditorRow& r : m_def.rows)
+        row.values.emplace_back(r.field, m_values.get(valueName(r)));
+    if (!saveEditedRow(workspace(), table(), row, m_beforeWrite))
         return false;
     if (m_adding)
         BROWADJ(m_browse, codeTableDef(m_def.number).browadjKey, "");
     else
         m_browse.follow();
-    return true;
-}
-
-bool CodeEditor::store()
-{
-    storage::Table& t = table();
-    for (const EditorRow& row : m_def.rows) {
-        for (;;) {
-            const storage::Status s = t.put(row.field, m_values.get(valueName(row)));
-            if (s.ok())
-                break;
-            if (!retryAfter(s, "REPLACE", t)) {
-                // A new row that could not be written whole is left marked and without a code, so
-                // it takes no code from anybody.
-                if (m_adding) {
-                    (void)t.put("CODE", core::Value::text(""));
-                    (void)t.deleteRecord();
-                }
-                return false;
-            }
-        }
-    }
     return true;
 }
 

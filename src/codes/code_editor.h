@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 #include "core/value_map.h"
 
 namespace codes {
@@ -101,7 +101,6 @@ public:
 private:
     bool checkUnit(const std::string& name);
     bool write(bool changedCode);
-    bool store();
     void restore();
 
     TableBrowse& m_browse;

@@ -1,5 +1,7 @@
 #include "codes/pick_list.h"
 
+#include "core/seam.h"
+
 namespace codes {
 namespace {
 
@@ -13,20 +15,18 @@ public:
 };
 
 BrowserPickList g_browserPickList;
-PickList* g_pickList = &g_browserPickList;
+core::Seam<PickList> g_pickList(&g_browserPickList);
 
 }  // namespace
 
 PickList& pickList()
 {
-    return *g_pickList;
+    return g_pickList.get();
 }
 
 PickList* setPickList(PickList* list)
 {
-    PickList* previous = g_pickList == &g_browserPickList ? nullptr : g_pickList;
-    g_pickList = list ? list : &g_browserPickList;
-    return previous;
+    return g_pickList.install(list);
 }
 
 bool pickCode(storage::Workspace& ws, int table, core::ValueMap& values, std::string_view name,

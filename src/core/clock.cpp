@@ -5,6 +5,8 @@
 #include <ctime>
 #include <thread>
 
+#include "core/seam.h"
+
 namespace core {
 namespace {
 
@@ -30,21 +32,19 @@ public:
 };
 
 SystemClock g_system;
-Clock* g_clock = nullptr;
+core::Seam<Clock> g_clock(&g_system);
 IdleHook g_idle = nullptr;
 
 }  // namespace
 
 Clock& clock()
 {
-    return g_clock ? *g_clock : g_system;
+    return g_clock.get();
 }
 
 Clock* setClock(Clock* c)
 {
-    Clock* previous = g_clock;
-    g_clock = c;
-    return previous;
+    return g_clock.install(c);
 }
 
 std::string timeOfDay()

@@ -1,5 +1,7 @@
 #include "core/fault.h"
 
+#include "core/seam.h"
+
 namespace core {
 namespace {
 
@@ -9,20 +11,18 @@ public:
 };
 
 BuiltInHandler g_builtIn;
-FaultHandler* g_handler = nullptr;
+core::Seam<FaultHandler> g_handler(&g_builtIn);
 
 }  // namespace
 
 FaultHandler& faultHandler()
 {
-    return g_handler ? *g_handler : g_builtIn;
+    return g_handler.get();
 }
 
 FaultHandler* setFaultHandler(FaultHandler* handler)
 {
-    FaultHandler* previous = g_handler;
-    g_handler = handler;
-    return previous;
+    return g_handler.install(handler);
 }
 
 FaultAnswer raise(const Fault& fault)

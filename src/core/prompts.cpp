@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "core/seam.h"
 #include "core/tis620.h"
 
 namespace core {
@@ -21,20 +22,18 @@ public:
 };
 
 StderrPrompts g_stderr;
-Prompts* g_prompts = nullptr;
+core::Seam<Prompts> g_prompts(&g_stderr);
 
 }  // namespace
 
 Prompts& prompts()
 {
-    return g_prompts ? *g_prompts : g_stderr;
+    return g_prompts.get();
 }
 
 Prompts* setPrompts(Prompts* p)
 {
-    Prompts* previous = g_prompts;
-    g_prompts = p;
-    return previous;
+    return g_prompts.install(p);
 }
 
 }  // namespace core

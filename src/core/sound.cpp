@@ -1,5 +1,7 @@
 #include "core/sound.h"
 
+#include "core/seam.h"
+
 namespace core {
 namespace {
 
@@ -10,20 +12,18 @@ public:
 };
 
 Silent g_silent;
-Sound* g_sound = nullptr;
+core::Seam<Sound> g_sound(&g_silent);
 
 }  // namespace
 
 Sound& sound()
 {
-    return g_sound ? *g_sound : g_silent;
+    return g_sound.get();
 }
 
 Sound* setSound(Sound* s)
 {
-    Sound* previous = g_sound;
-    g_sound = s;
-    return previous;
+    return g_sound.install(s);
 }
 
 }  // namespace core

@@ -15,9 +15,9 @@
 #include <unistd.h>
 
 #include "core/paths.h"
+#include "core/platform_programs.h"
 #include "core/prompts.h"
 #include "errors/work_areas.h"
-#include "shell/platform_programs.h"
 #include "ui/fonts.h"
 #include "ui/thai_text.h"
 
@@ -106,13 +106,13 @@ QPushButton* ErrorDialogWindow::button(ErrorButtons::Button b) const
 void ErrorDialogWindow::seeLog()
 {
     const std::string path = core::paths::resolve(m_logPath);
-    const auto command = shell::editorCommand(shell::systemLookup(), path);
+    const auto command = core::editorCommand(core::systemLookup(), path);
     QStringList args;
     if (command)
         for (const std::string& a : command->arguments)
             args << QString::fromLocal8Bit(a.c_str());
     if (!command || !QProcess::startDetached(QString::fromLocal8Bit(command->program.c_str()), args))
-        QMessageBox::information(this, ui::fromTis(shell::programsTitle()), ui::fromTis(shell::noEditorMessage()));
+        QMessageBox::information(this, ui::fromTis(core::programsTitle()), ui::fromTis(core::noEditorMessage()));
 }
 
 ErrorDialog::Choice QtErrorDialog::choose(const std::string& description, const std::vector<std::string>& stack,

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/prompts.h"
+#include "core/seam.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "expr/detail.h"
@@ -16,7 +17,7 @@ namespace {
 using core::tis620::T;
 namespace xb = core::xbase;
 
-ReportLineHook* g_reportLines = nullptr;
+core::Seam<ReportLineHook> g_reportLines;
 
 // Thai digit words 1..9, in TIS-620.
 const std::string& digitWord(int d)
@@ -223,9 +224,7 @@ core::Value split(std::string_view text, double n, std::string_view separator, b
 
 ReportLineHook* setReportLineHook(ReportLineHook* hook)
 {
-    ReportLineHook* previous = g_reportLines;
-    g_reportLines = hook;
-    return previous;
+    return g_reportLines.install(hook);
 }
 
 namespace detail {
@@ -347,8 +346,8 @@ FnStatus fnRepline(FnCall& c)
 {
     if (!(c.arg(0).isNil() || c.arg(0).isNumber()))
         return FnStatus::BadArg;
-    if (g_reportLines)
-        g_reportLines->advanceLines(c.arg(0).asNumber());
+    if (ReportLineHook* hook = g_reportLines.installed())
+        hook->advanceLines(c.arg(0).asNumber());
     c.out = Value::text({});
     return FnStatus::Ok;
 }

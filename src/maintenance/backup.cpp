@@ -6,10 +6,10 @@
 
 #include "core/clock.h"
 #include "core/paths.h"
+#include "core/prompt_sounds.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "maintenance/table_files.h"
-#include "shell/sounds.h"
 #include "storage/field_codec.h"
 #include "storage/ops.h"
 #include "storage/os.h"
@@ -21,9 +21,9 @@ using core::tis620::T;
 
 constexpr int kIdleEvery = 256;  // records between two calls of the idle hook (the wait window paints)
 
-StepResult failure(std::string name, const std::string& message)
+StepResult failure(std::string name, const std::string& message, const std::string& title = backupTitle())
 {
-    files::alert(message, backupTitle());
+    files::alert(message, title);
     return {std::move(name), Outcome::Failed, message};
 }
 
@@ -164,7 +164,7 @@ StepResult BACKLOOP(const CopyStep& s)
     const std::string target = files::path(s.targetFolder, targetFile);
     const bool targetExists = core::paths::exists(target);
     if (targetExists) {
-        shell::TSOUND(8);
+        core::TSOUND(8);
         if (!files::ask(T("เขียนทับแฟ้ม ") + targetShown + " ?", backupTitle()))
             return {name, Outcome::Declined, targetShown + " not overwritten"};
     }
@@ -251,47 +251,40 @@ std::vector<StepResult> FGBACKUP1(const std::function<std::optional<BackupReques
         return {failure(files::folder("CDRV3"), clash)};
     const std::string data = files::folder("CDRV2");
     const std::string backup = files::folder("CDRV3");
-    std::vector<StepResult> results;
-    if (progress)
-        progress->begin(T("  ส่วนทำสำเนาข้อมูลการทำงาน"));
-    const auto run = [&](const char* stepName, const CopyStep& step) {
-        if (progress)
-            progress->step(T(stepName));
-        results.push_back(BACKLOOP(step));
-        if (progress)
-            progress->finished(results.back());
-    };
+    JobSteps job(progress, T("  ส่วนทำสำเนาข้อมูลการทำงาน"));
+    const auto run = [&](const char* stepName, const CopyStep& step) { job.run(T(stepName), [&] { return BACKLOOP(step); }); };
     for (const TransactionTable& t : transactionTables())
         run(t.stepName, {data, core::xbase::upper(t.table), backup, name + t.suffix, t.mode, request->range});
     for (const WholeTable& t : ledgerTables()) {
         const std::string file = core::xbase::upper(t.table);
         run(t.stepName, {data, file, backup, file, DateMode::Whole, {}});
     }
-    if (progress)
-        progress->end();
-    return results;
+    return job.finish();
 }
 
 std::vector<StepResult> FGBACKUP2(Progress* progress)
 {
+    return copyCodeTables(CodeCopy::Backup, progress);
+}
+
+std::vector<StepResult> copyCodeTables(CodeCopy direction, Progress* progress)
+{
+    const bool restore = direction == CodeCopy::Restore;
     if (const std::string clash = files::backupFolderClash(); !clash.empty())
-        return {failure(files::folder("CDRV3"), clash)};
+        return {failure(files::folder("CDRV3"), clash, restore ? T("  ส่วนการอ่านข้อมูล") : backupTitle())};
     const std::string codes = files::folder("CDRV1");
     const std::string backup = files::folder("CDRV3");
-    std::vector<StepResult> results;
-    if (progress)
-        progress->begin(T("  ส่วนทำสำเนาข้อมูลตารางรหัส"));
+    JobSteps job(progress, restore ? T("  ส่วนอ่านข้อมูลตารางรหัส") : T("  ส่วนทำสำเนาข้อมูลตารางรหัส"));
     for (const WholeTable& t : codeTables()) {
-        if (progress)
-            progress->step(T(t.stepName));
         const std::string file = core::xbase::upper(t.table);
-        results.push_back(BACKLOOP({codes, file, backup, file, DateMode::Whole, {}}));
-        if (progress)
-            progress->finished(results.back());
+        CopyStep step{codes, file, backup, file, DateMode::Whole, {}};
+        if (restore) {
+            std::swap(step.sourceFolder, step.targetFolder);
+            step.liveTarget = storage::findTable(t.table);
+        }
+        job.run(T(t.stepName), [&] { return BACKLOOP(step); });
     }
-    if (progress)
-        progress->end();
-    return results;
+    return job.finish();
 }
 
 }  // namespace maintenance

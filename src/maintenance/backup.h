@@ -52,6 +52,12 @@ std::vector<StepResult> FGBACKUP1(const std::function<std::optional<BackupReques
 // FGBACKUP(2): the twelve code tables whole into CDRV3, wait window "  ส่วนทำสำเนาข้อมูลตารางรหัส".
 std::vector<StepResult> FGBACKUP2(Progress* progress);
 
+// The code tables copied whole through BACKLOOP, one step each, between the code folder CDRV1 and
+// the backup folder CDRV3: FGBACKUP(2) into CDRV3, FGRESTORE(2) back into CDRV1 (each table a live
+// target). A backup folder that is also a data folder is told and nothing is copied.
+enum class CodeCopy { Backup, Restore };
+std::vector<StepResult> copyCodeTables(CodeCopy direction, Progress* progress);
+
 std::string backupTitle();  // "  ส่วนการทำสำเนาข้อมูล", the title of BACKLOOP's messages
 
 }  // namespace maintenance

@@ -132,4 +132,28 @@ std::vector<ReindexEntry> reindexList()
     return out;
 }
 
+namespace {
+
+Progress g_nothingShown;  // Progress's own members show nothing
+
+}  // namespace
+
+JobSteps::JobSteps(Progress* progress, const std::string& title) : m_progress(progress ? *progress : g_nothingShown)
+{
+    m_progress.begin(title);
+}
+
+void JobSteps::run(const std::string& name, const std::function<StepResult()>& step)
+{
+    m_progress.step(name);
+    m_results.push_back(step());
+    m_progress.finished(m_results.back());
+}
+
+std::vector<StepResult> JobSteps::finish()
+{
+    m_progress.end();
+    return std::move(m_results);
+}
+
 }  // namespace maintenance

@@ -5,6 +5,7 @@
 // Constant data and plain types; any thread.
 #pragma once
 
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -97,6 +98,23 @@ public:
     virtual void step(const std::string& /*name*/) {}    // TIS-620
     virtual void finished(const StepResult& /*result*/) {}
     virtual void end() {}
+};
+
+// A job's steps run in turn under its title: each step's name (TIS-620) shown before it runs and
+// its result after. Without a progress (nullptr) nothing is shown. finish() ends the window and
+// gives the results in the order of the steps.
+class JobSteps {
+public:
+    JobSteps(Progress* progress, const std::string& title);
+    JobSteps(const JobSteps&) = delete;
+    JobSteps& operator=(const JobSteps&) = delete;
+
+    void run(const std::string& name, const std::function<StepResult()>& step);
+    std::vector<StepResult> finish();
+
+private:
+    Progress& m_progress;
+    std::vector<StepResult> m_results;
 };
 
 // A date range, both bounds included.

@@ -1,10 +1,10 @@
 #include "maintenance/purge.h"
 
 #include "core/clock.h"
+#include "core/prompt_sounds.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "maintenance/table_files.h"
-#include "shell/sounds.h"
 #include "storage/field_codec.h"
 #include "storage/ops.h"
 
@@ -84,25 +84,16 @@ StepResult DELLOOP(const TransactionTable& t, const DateSpan& range)
 
 std::vector<StepResult> FGDELETE(const std::function<std::optional<DateSpan>()>& askRange, Progress* progress)
 {
-    shell::TSOUND(8);
+    core::TSOUND(8);
     if (!files::ask(T("คุณต้องการลบข้อมูล !"), T("  ส่วนสั่งลบข้อมูล")))
         return {};
     const std::optional<DateSpan> range = askRange();
     if (!range)
         return {};
-    std::vector<StepResult> results;
-    if (progress)
-        progress->begin(T("  ส่วนลบข้อมูลการทำงาน"));
-    for (const TransactionTable& t : transactionTables()) {
-        if (progress)
-            progress->step(T(t.purgeName));
-        results.push_back(DELLOOP(t, *range));
-        if (progress)
-            progress->finished(results.back());
-    }
-    if (progress)
-        progress->end();
-    return results;
+    JobSteps job(progress, T("  ส่วนลบข้อมูลการทำงาน"));
+    for (const TransactionTable& t : transactionTables())
+        job.run(T(t.purgeName), [&] { return DELLOOP(t, *range); });
+    return job.finish();
 }
 
 }  // namespace maintenance

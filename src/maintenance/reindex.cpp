@@ -111,20 +111,14 @@ std::vector<ReindexEntry> Reindex::entries() const
 
 std::vector<StepResult> Reindex::run(Progress* progress)
 {
-    std::vector<StepResult> results;
-    if (progress)
-        progress->begin(title());
+    JobSteps job(progress, title());
     for (const ReindexEntry& e : entries()) {
         const std::string folder = files::folder(e.table->folderSetting);
-        if (progress)
-            progress->step(T("แฟ้ม ") + core::xbase::upper(e.table->name));
-        results.push_back(FINDEX(folder, *e.table, *e.index, [this](const std::string& s) { setStatus(s); }));
-        if (progress)
-            progress->finished(results.back());
+        job.run(T("แฟ้ม ") + core::xbase::upper(e.table->name), [&] {
+            return FINDEX(folder, *e.table, *e.index, [this](const std::string& s) { setStatus(s); });
+        });
     }
-    if (progress)
-        progress->end();
-    return results;
+    return job.finish();
 }
 
 bool parseGroups(std::string_view list, bool ticked[kGroupCount])

@@ -158,43 +158,15 @@ std::vector<StepResult> FGRESTORE1(const std::function<std::optional<std::string
     }
     if (const std::string clash = files::backupFolderClash(); !clash.empty())
         return {failure(files::folder("CDRV3"), clash, T("  ส่วนการอ่านข้อมูล"))};
-    std::vector<StepResult> results;
-    if (progress)
-        progress->begin(T("  ส่วนอ่านข้อมูลการทำงาน"));
-    for (const TransactionTable& t : transactionTables()) {
-        if (progress)
-            progress->step(T(t.stepName));
-        results.push_back(RESTLOOP(t, name));
-        if (progress)
-            progress->finished(results.back());
-    }
-    if (progress)
-        progress->end();
-    return results;
+    JobSteps job(progress, T("  ส่วนอ่านข้อมูลการทำงาน"));
+    for (const TransactionTable& t : transactionTables())
+        job.run(T(t.stepName), [&] { return RESTLOOP(t, name); });
+    return job.finish();
 }
 
 std::vector<StepResult> FGRESTORE2(Progress* progress)
 {
-    if (const std::string clash = files::backupFolderClash(); !clash.empty())
-        return {failure(files::folder("CDRV3"), clash, T("  ส่วนการอ่านข้อมูล"))};
-    const std::string codes = files::folder("CDRV1");
-    const std::string backup = files::folder("CDRV3");
-    std::vector<StepResult> results;
-    if (progress)
-        progress->begin(T("  ส่วนอ่านข้อมูลตารางรหัส"));
-    for (const WholeTable& t : codeTables()) {
-        if (progress)
-            progress->step(T(t.stepName));
-        const std::string file = core::xbase::upper(t.table);
-        CopyStep step{backup, file, codes, file, DateMode::Whole, {}};
-        step.liveTarget = storage::findTable(t.table);
-        results.push_back(BACKLOOP(step));
-        if (progress)
-            progress->finished(results.back());
-    }
-    if (progress)
-        progress->end();
-    return results;
+    return copyCodeTables(CodeCopy::Restore, progress);
 }
 
 }  // namespace maintenance

@@ -1,9 +1,11 @@
 #include "maintenance/verify_ledgers.h"
 
 #include <cmath>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 #include "core/paths.h"
 #include "core/tis620.h"
@@ -36,28 +38,10 @@ constexpr const char* kSettledKey = "DTOS(DATE)+TIME+TICKET";
 // takes out exactly what the posting it undoes put in, so what stays is the posting of each
 // document as it now stands - except for a complete ticket that was deleted: its reversal took out
 // DRCR - CLEAR, leaving the part settled at that moment (its CLEAR) in the account, where the
-// voucher that paid it still counts.
-constexpr PostingRule kRules[] = {
-    // Purchases: goods in, the supplier is owed the part put on account.
-    {"Wdata1", "TRK01", D::LiveComplete, "", "Stock", kStockKey, "BALANCE", "QTY"},
-    {"Wdata1", "TRK01", D::LiveComplete, "", "ApAcc", "COMPANY", "BALANCE", "DRCR"},
-    {"Wdata1", "TRK01", D::MarkedComplete, "", "ApAcc", "COMPANY", "BALANCE", "CLEAR"},
-    // Returns to suppliers: goods out, the supplier's account lowered.
-    {"Wdata2", "TRK02", D::LiveComplete, "", "Stock", kStockKey, "BALANCE", "-QTY"},
-    {"Wdata2", "TRK02", D::LiveComplete, "", "ApAcc", "COMPANY", "BALANCE", "-DRCR"},
-    {"Wdata2", "TRK02", D::MarkedComplete, "", "ApAcc", "COMPANY", "BALANCE", "-CLEAR"},
-    // Sales: goods out, the customer owes, the sales order quoted in REMARK4 delivered.
-    {"Wdata3", "TRK03", D::LiveComplete, "", "Stock", kStockKey, "BALANCE", "-QTY"},
-    {"Wdata3", "TRK03", D::LiveComplete, "", "ArAcc", "COMPANY", "BALANCE", "DRCR"},
-    {"Wdata3", "TRK03", D::MarkedComplete, "", "ArAcc", "COMPANY", "BALANCE", "CLEAR"},
-    {"Wdata3", "TRK03", D::LiveComplete, kOrdered, "OrAcc", kOrderKey, "WEIGHT", "QTY"},
-    {"Wdata3", "TRK03", D::LiveComplete, kOrdered, "OrAcc", kOrderKey, "AMOUNT", "AMOUNT"},
-    // Customer returns: goods in, the customer's account and the order lowered.
-    {"Wdata4", "TRK04", D::LiveComplete, "", "Stock", kStockKey, "BALANCE", "QTY"},
-    {"Wdata4", "TRK04", D::LiveComplete, "", "ArAcc", "COMPANY", "BALANCE", "-DRCR"},
-    {"Wdata4", "TRK04", D::MarkedComplete, "", "ArAcc", "COMPANY", "BALANCE", "-CLEAR"},
-    {"Wdata4", "TRK04", D::LiveComplete, kOrdered, "OrAcc", kOrderKey, "WEIGHT", "-QTY"},
-    {"Wdata4", "TRK04", D::LiveComplete, kOrdered, "OrAcc", kOrderKey, "AMOUNT", "-AMOUNT"},
+// voucher that paid it still counts. Tickets with goods (purchases, returns to suppliers, sales,
+// customer returns) have the rows their signs give (storage::ticketLedgerSigns), which
+// postingRules() puts ahead of these.
+constexpr PostingRule kOtherRules[] = {
     // Weighing for hire: the customer's account only, and only when not everything was paid at once.
     {"Wdata5", "TRK05", D::LiveComplete, kOnAccount, "ArAcc", "COMPANY", "BALANCE", "DRCR"},
     {"Wdata5", "TRK05", D::MarkedComplete, kOnAccount, "ArAcc", "COMPANY", "BALANCE", "CLEAR"},
@@ -248,7 +232,7 @@ public:
         m_variables.setText("CORCTRL", m_settings.text("CORCTRL"));
         m_variables.setNumber("NRATE", 1, 3);
         m_variables.setNumber("NREFS", 0);
-        for (const PostingRule& rule : kRules)
+        for (const PostingRule& rule : postingRules())
             post(rule);
         for (const LedgerDef& ledger : kLedgers)
             compare(ledger);
@@ -261,7 +245,7 @@ private:
         const std::string data = m_settings.text("CDRV2");
         const std::string codes = m_settings.text("CDRV1");
         std::vector<const char*> names;
-        for (const PostingRule& r : kRules)
+        for (const PostingRule& r : postingRules())
             names.push_back(r.document);
         for (const LedgerDef& l : kLedgers)
             names.push_back(l.table);
@@ -434,7 +418,27 @@ private:
 
 std::span<const PostingRule> postingRules()
 {
-    return kRules;
+    static const std::vector<PostingRule> rules = [] {
+        std::vector<PostingRule> out;
+        const auto signed_ = [](int sign, const char* up, const char* down) { return sign < 0 ? down : up; };
+        for (const storage::TicketLedgerSigns& s : storage::ticketLedgerSigns()) {
+            out.push_back({s.table, s.code, D::LiveComplete, "", "Stock", kStockKey, "BALANCE",
+                           signed_(s.stock, "QTY", "-QTY")});
+            out.push_back({s.table, s.code, D::LiveComplete, "", s.accountLedger, "COMPANY", "BALANCE",
+                           signed_(s.account, "DRCR", "-DRCR")});
+            out.push_back({s.table, s.code, D::MarkedComplete, "", s.accountLedger, "COMPANY", "BALANCE",
+                           signed_(s.account, "CLEAR", "-CLEAR")});
+            if (s.salesOrder) {
+                out.push_back({s.table, s.code, D::LiveComplete, kOrdered, "OrAcc", kOrderKey, "WEIGHT",
+                               signed_(s.account, "QTY", "-QTY")});
+                out.push_back({s.table, s.code, D::LiveComplete, kOrdered, "OrAcc", kOrderKey, "AMOUNT",
+                               signed_(s.account, "AMOUNT", "-AMOUNT")});
+            }
+        }
+        out.insert(out.end(), std::begin(kOtherRules), std::end(kOtherRules));
+        return out;
+    }();
+    return rules;
 }
 
 LedgerCheck verifyLedgers(const core::Settings& settings)

@@ -1,6 +1,7 @@
 #include "reports/analysis.h"
 
 #include <functional>
+#include <iterator>
 
 #include "core/paths.h"
 #include "core/prompts.h"
@@ -18,6 +19,43 @@ namespace reports {
 namespace {
 
 using core::tis620::T;
+
+// REVCALC's kinds 1..10 by what their documents are.
+enum class Document {
+    GoodsTicket,     // moves stock and the party's account by its ledger signs
+    HireTicket,      // the customer's account by what is on account
+    Payment,         // a payment or receipt: the balance by all that was paid, the loan by its deduction
+    Loan,            // a loan given or taken: the loan balance
+    ProductionLine,  // the stock of its product in base units
+};
+enum class Side { Supplier, Customer, None };  // the party: "FARMER" and "apacc", "COMPANY" and "aracc"
+
+struct AnalysisKind {
+    const char* type;  // the work row's TYPE
+    const char* code;  // the document kind
+    Document document;
+    Side side;
+};
+constexpr AnalysisKind kAnalysisKinds[] = {
+    {"REC", "TRK01", Document::GoodsTicket, Side::Supplier},
+    {"CAN", "TRK02", Document::GoodsTicket, Side::Supplier},
+    {"INV", "TRK03", Document::GoodsTicket, Side::Customer},
+    {"RET", "TRK04", Document::GoodsTicket, Side::Customer},
+    {"SCL", "TRK05", Document::HireTicket, Side::Customer},
+    {"MON1", "MON01", Document::Payment, Side::Supplier},
+    {"MON2", "MON02", Document::Payment, Side::Customer},
+    {"MON3", "MON03", Document::Loan, Side::Supplier},
+    {"MON4", "MON04", Document::Loan, Side::Customer},
+    {"STK1", "STK_1", Document::ProductionLine, Side::None},
+};
+constexpr int kAnalysisKindCount = int(std::size(kAnalysisKinds));
+
+// The sign with which a ticket's on-account part moved its party's balance when it was posted.
+int accountSign(const AnalysisKind& k)
+{
+    const storage::TicketLedgerSigns* signs = storage::ticketLedgerSigns(k.code);
+    return signs ? signs->account : +1;
+}
 
 // A write to a table; a failure goes to the error trap, whose Retry writes again. False (the build
 // stops) unless it was retried away.
@@ -142,12 +180,15 @@ bool rollBackSettledPart(storage::Workspace& ws, int kind)
 {
     storage::Table& t = *ws.find("wdata");
     const double settled = number(t, t.fieldIndex("CLEAR"));
-    if (settled == 0 || kind < 1 || kind > 5)
+    if (settled == 0 || kind < 1 || kind > kAnalysisKindCount)
+        return true;
+    const AnalysisKind& k = kAnalysisKinds[kind - 1];
+    if (k.document != Document::GoodsTicket && k.document != Document::HireTicket)
         return true;
     const std::string party = core::xbase::padRight(text(t, t.fieldIndex("COMPANY")), 10);
-    const bool supplier = kind <= 2;
-    const double back = (kind == 2 || kind == 4) ? settled : -settled;
-    const bool ok = addToLedger(ws, supplier ? "apacc" : "aracc", party, {{"CODE", party}}, {{"BEGIN", back}});
+    const double back = -accountSign(k) * settled;
+    const bool ok = addToLedger(ws, k.side == Side::Supplier ? "apacc" : "aracc", party, {{"CODE", party}},
+                                {{"BEGIN", back}});
     (void)ws.select("wdata");
     return ok;
 }
@@ -204,43 +245,65 @@ bool REVCALC(storage::Workspace& ws, int kind)
 {
     storage::Table* sourcePtr = ws.find("wdata");
     storage::Table* rowPtr = ws.find("detail");
-    if (!sourcePtr || !rowPtr || kind < 1 || kind > 10)
+    if (!sourcePtr || !rowPtr || kind < 1 || kind > kAnalysisKindCount)
         return false;
+    const AnalysisKind& k = kAnalysisKinds[kind - 1];
     storage::Table& src = *sourcePtr;
     storage::Table& row = *rowPtr;
-    const bool line = kind == 10;
+    const bool line = k.document == Document::ProductionLine;
+    const bool goods = k.document == Document::GoodsTicket || line;
     const Source f = sourceFields(src, line);
     const std::string nines = thaiNines(10);
     const std::string party = line ? nines : text(src, f.company);
-    const std::string product = kind <= 4 || line ? text(src, f.product) : nines;
-    const std::string whouse = kind <= 4 || line ? text(src, f.whouse) : std::string();
-    const std::string unit = kind <= 4 || line ? text(src, f.unit) : std::string();
-    const bool supplier = kind == 1 || kind == 2 || kind == 6 || kind == 8;
-    const bool customer = (kind >= 3 && kind <= 5) || kind == 7 || kind == 9;
+    const std::string product = goods ? text(src, f.product) : nines;
+    const std::string whouse = goods ? text(src, f.whouse) : std::string();
+    const std::string unit = goods ? text(src, f.unit) : std::string();
+    const bool supplier = k.side == Side::Supplier;
+    const bool customer = k.side == Side::Customer;
     const double cash = number(src, f.cash), drcr = number(src, f.drcr), cheque = number(src, f.cheque);
     double qty = 0;
-    if (kind <= 4)
+    if (k.document == Document::GoodsTicket)
         qty = number(src, f.qty);
     else if (line)  // posted to the stock to the hundredth of its balance, so rolled back by as much
         qty = core::xbase::roundDecimal(number(src, f.qty) * unitRate(ws, unit), 2);
 
-    static constexpr const char* kTypes[] = {"REC", "CAN", "INV", "RET", "SCL", "MON1", "MON2", "MON3", "MON4", "STK1"};
+    // The row's money, and the roll-back of the opening values: the reverse of what the posting
+    // moved (stock, the party's BEGIN and its loan's BBEGIN).
     struct Row {
         double cash = 0, drcr = 0, cheque = 0, borrow = 0;
     } r;
-    if (kind <= 4) {
+    double stock = 0, begin = 0, loan = 0;
+    switch (k.document) {
+    case Document::GoodsTicket: {
+        const storage::TicketLedgerSigns& signs = *storage::ticketLedgerSigns(k.code);
         r = {cash, drcr, cheque, 0};
-    } else if (kind == 5) {
+        stock = -signs.stock * qty;
+        begin = -signs.account * drcr;
+        break;
+    }
+    case Document::HireTicket:
         r = {cash, drcr, 0, 0};
-    } else if (kind <= 9) {
-        r = {cash, 0, cheque, kind <= 7 ? drcr : 0};
+        begin = -drcr;
+        break;
+    case Document::Payment:
+        r = {cash, 0, cheque, drcr};
+        begin = cash + cheque + drcr;
+        loan = drcr;
+        break;
+    case Document::Loan:
+        r = {cash, 0, cheque, 0};
+        loan = -(cash + cheque);
+        break;
+    case Document::ProductionLine:
+        stock = -qty;
+        break;
     }
 
     // The work row.
     if (!written([&] { return row.append(); }, "APPEND", row))
         return false;
     const std::pair<const char*, std::string> texts[] = {
-        {"TYPE", kTypes[kind - 1]}, {"TICKET", text(src, f.ticket)}, {"COMPANY", customer ? party : nines},
+        {"TYPE", k.type}, {"TICKET", text(src, f.ticket)}, {"COMPANY", customer ? party : nines},
         {"FARMER", supplier ? party : nines}, {"PRODUCT", product}, {"WHOUSE", whouse}, {"UNIT", unit}};
     for (const auto& v : texts)
         if (!written([&] { return row.put(v.first, core::Value::text(v.second)); }, "REPLACE", row))
@@ -253,20 +316,8 @@ bool REVCALC(storage::Workspace& ws, int kind)
     if (!written([&] { return row.putDate(row.fieldIndex("DATE"), date(src, f.date)); }, "REPLACE", row))
         return false;
 
-    // The roll-back of the opening values.
-    double stock = 0, apBegin = 0, apBbegin = 0, arBegin = 0, arBbegin = 0;
-    switch (kind) {
-    case 1: stock = -qty; apBegin = -drcr; break;
-    case 2: stock = qty; apBegin = drcr; break;
-    case 3: stock = qty; arBegin = -drcr; break;
-    case 4: stock = -qty; arBegin = drcr; break;
-    case 5: arBegin = -drcr; break;
-    case 6: apBegin = cash + cheque + drcr; apBbegin = drcr; break;
-    case 7: arBegin = cash + cheque + drcr; arBbegin = drcr; break;
-    case 8: apBbegin = -(cash + cheque); break;
-    case 9: arBbegin = -(cash + cheque); break;
-    case 10: stock = -qty; break;
-    }
+    const double apBegin = supplier ? begin : 0, apBbegin = supplier ? loan : 0;
+    const double arBegin = customer ? begin : 0, arBbegin = customer ? loan : 0;
     const std::string product10 = core::xbase::padRight(product, 10);
     const std::string whouse10 = core::xbase::padRight(whouse, 10);
     const std::string party10 = core::xbase::padRight(party, 10);

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "core/fault.h"
+#include "core/print_destination.h"
 #include "core/print_settings.h"
 #include "core/prompts.h"
 #include "core/settings.h"
@@ -13,7 +15,6 @@
 #include "expr/expr.h"
 #include "expr/functions.h"
 #include "storage/workspace_context.h"
-#include "weighing/doc_print.h"
 
 namespace reports {
 
@@ -111,7 +112,7 @@ public:
 
     void advanceLines(double n) override { m_state.line += n; }
 
-    ReportOutcome run(weighing::PrintDestination* destination, core::PrintJob* given);
+    ReportOutcome run(core::PrintDestination* destination, core::PrintJob* given);
 
     ReportEngine::Filter filter;
     ReportEngine::Progress progress;
@@ -130,6 +131,26 @@ private:
         bool broken = false;  // does not compile: left out after the first fault
         core::Value value{};  // the last value: its text's storage is used again
     };
+
+    // The group and block expressions and their values for the record being printed.
+    struct Breaks {
+        expr::Expression group;
+        expr::Expression block;
+        std::string groupValue;
+        std::string blockValue;
+    };
+
+    // ---- run's steps: the first record the filter takes; the job opened (an outcome when the
+    // report ends there); its fonts, pens and line height; the counters; one page of records.
+    FilterAnswer firstAccepted();
+    std::optional<ReportOutcome> openJob(core::PrintDestination* destination, core::PrintJob* given,
+                                         std::unique_ptr<core::PrintJob>* owned);
+    void setUpFontsAndPens();
+    Breaks compileBreaks();
+    void resetCounters();
+    void fillPage(FilterAnswer& answer, Breaks& breaks);
+    bool printRecord(Breaks& breaks);
+    void beginGroup(const std::string& value);
 
     // ---- the walk over "detail"
     void start();
@@ -426,7 +447,7 @@ void ReportEngine::Impl::clear(int array)
         v = core::Value::number(0);
 }
 
-ReportOutcome ReportEngine::Impl::run(weighing::PrintDestination* destination, core::PrintJob* given)
+ReportOutcome ReportEngine::Impl::run(core::PrintDestination* destination, core::PrintJob* given)
 {
     pagesPrinted = 0;
     m_stopped = false;
@@ -435,66 +456,16 @@ ReportOutcome ReportEngine::Impl::run(weighing::PrintDestination* destination, c
         return ReportOutcome::Stopped;
     m_records = m_detail->recCount();
 
-    // 1. The first record the filter takes.
-    start();
-    FilterAnswer answer = FilterAnswer::Reject;
-    while (!m_end && !m_stopped) {
-        visited();
-        answer = accept();
-        if (answer != FilterAnswer::Reject || m_beyond)
-            break;
-        next();
-    }
-    if (m_beyond)
-        m_end = true;
+    FilterAnswer answer = firstAccepted();
     if (m_stopped || answer == FilterAnswer::Stop)
         return ReportOutcome::Stopped;
-
-    // 2. The job with its fonts and pens.
     std::unique_ptr<core::PrintJob> owned;
-    if (!given) {
-        const bool preview =
-            !core::xbase::equalsNoCase(core::xbase::alltrim(core::programSettings().text("CPRINTER")), "N");
-        owned = destination->open("Report", preview, kReportJobTitle);
-        if (!owned || !owned->begin(kReportJobTitle))
-            return ReportOutcome::NoPrinter;
-        m_job = owned.get();
-    } else {
-        m_job = given;
-    }
-    if (m_end) {
-        core::prompts().message(core::MessageKind::Info, T("ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"), T(kReportTitleUtf8));
-        m_job->end();
-        return ReportOutcome::NoData;
-    }
-    const core::Settings& settings = core::programSettings();
-    for (int i = 0; i < 3; ++i) {
-        m_fonts[i] = core::reportFont(settings, i + 1);
-        m_pens[i] = core::settingsPen(settings, i + 1);
-    }
-    m_pageLines = core::xbase::val(settings.text("CPAGEL")).value;
-    const double lines = m_pageLines + core::xbase::val(settings.text("CPLENGHT")).value;
-    m_lineHeight = std::floor(m_job->pageHeight() / std::max(1.0, lines));
+    if (const std::optional<ReportOutcome> refused = openJob(destination, given, &owned))
+        return *refused;
+    setUpFontsAndPens();
+    Breaks breaks = compileBreaks();
+    resetCounters();
 
-    expr::CompileError error;
-    expr::Expression group = expr::Expression::compile(m_definition.settings.CFGROUP, &error);
-    if (!group.valid())
-        compileFault(m_name + " I,GROUP", error);
-    expr::Expression block = expr::Expression::compile(m_definition.settings.CFBLOCK, &error);
-    if (!block.valid())
-        compileFault(m_name + " I,BLOCK", error);
-
-    // 3. Counters and accumulators cleared; group and block values no data equals.
-    m_state.page = m_state.pageInGroup = 0;
-    m_state.item = m_state.sum = m_state.sub = 0;
-    for (int a = 0; a < 3; ++a)
-        clear(a);
-    for (core::Value& v : *m_state.arrays[3].asArray())
-        v = core::Value();
-    m_state.group = m_state.block = thaiNines(20);
-
-    // 4. Pages.
-    std::string blockValue, groupValue;
     while (!m_end && !m_stopped) {
         if (m_state.item > 0) {
             REPMAKE('F');
@@ -503,65 +474,12 @@ ReportOutcome ReportEngine::Impl::run(weighing::PrintDestination* destination, c
         newPage();
         ++m_state.pageInGroup;
         REPMAKE('H');
-        // A page takes at least one record, so a header as long as the page cannot make pages
-        // without end.
-        bool printedHere = false;
-        while ((m_state.line < m_pageLines || !printedHere) && !m_end && !m_stopped) {
-            if (m_beyond) {
-                m_end = true;
-                break;
-            }
-            if (answer != FilterAnswer::Accept) {
-                visited();
-                answer = accept();
-            }
-            if (answer == FilterAnswer::Stop) {
-                m_stopped = true;
-                break;
-            }
-            if (answer == FilterAnswer::Accept) {
-                if (!evaluateText(block, blockValue))
-                    break;
-                if (blockValue != m_state.block) {
-                    if (m_state.sub > 0)
-                        REPMAKE('E');
-                    if (!evaluateText(group, groupValue))
-                        break;
-                    if (groupValue != m_state.group) {
-                        m_state.pageInGroup = 1;
-                        if (m_state.sum > 0) {
-                            REPMAKE('S');
-                            if (core::xbase::alltrim(m_values.text("CEJECT")) == "Y") {
-                                m_job->endPage();
-                                newPage();
-                                m_state.pageInGroup = 1;
-                                REPMAKE('H');
-                            }
-                        }
-                        m_state.group = groupValue;
-                        m_state.sum = 0;
-                        clear(1);
-                        REPMAKE('G');
-                    }
-                    m_state.block = blockValue;
-                    m_state.sub = 0;
-                    clear(0);
-                    REPMAKE('B');
-                }
-                ++m_state.sub;
-                ++m_state.sum;
-                ++m_state.item;
-                REPMAKE('D');
-                printedHere = true;
-            }
-            answer = FilterAnswer::Reject;
-            next();
-        }
+        fillPage(answer, breaks);
     }
     if (m_stopped)
         return ReportOutcome::Stopped;
 
-    // 5. Footers of the last block and group, the report's total; the last page has no "F".
+    // Footers of the last block and group, the report's total; the last page has no "F".
     if (m_state.sub > 0)
         REPMAKE('E');
     if (m_state.sum > 0)
@@ -574,6 +492,154 @@ ReportOutcome ReportEngine::Impl::run(weighing::PrintDestination* destination, c
         progress(100);
     m_job->endPage();
     return m_job->end() ? ReportOutcome::Printed : ReportOutcome::NoPrinter;
+}
+
+FilterAnswer ReportEngine::Impl::firstAccepted()
+{
+    start();
+    FilterAnswer answer = FilterAnswer::Reject;
+    while (!m_end && !m_stopped) {
+        visited();
+        answer = accept();
+        if (answer != FilterAnswer::Reject || m_beyond)
+            break;
+        next();
+    }
+    if (m_beyond)
+        m_end = true;
+    return answer;
+}
+
+std::optional<ReportOutcome> ReportEngine::Impl::openJob(core::PrintDestination* destination,
+                                                          core::PrintJob* given,
+                                                          std::unique_ptr<core::PrintJob>* owned)
+{
+    if (!given) {
+        const bool preview =
+            !core::xbase::equalsNoCase(core::xbase::alltrim(core::programSettings().text("CPRINTER")), "N");
+        *owned = destination->open("Report", preview, kReportJobTitle);
+        if (!*owned || !(*owned)->begin(kReportJobTitle))
+            return ReportOutcome::NoPrinter;
+        m_job = owned->get();
+    } else {
+        m_job = given;
+    }
+    if (m_end) {
+        core::prompts().message(core::MessageKind::Info, T("ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"), T(kReportTitleUtf8));
+        m_job->end();
+        return ReportOutcome::NoData;
+    }
+    return std::nullopt;
+}
+
+void ReportEngine::Impl::setUpFontsAndPens()
+{
+    const core::Settings& settings = core::programSettings();
+    for (int i = 0; i < 3; ++i) {
+        m_fonts[i] = core::reportFont(settings, i + 1);
+        m_pens[i] = core::settingsPen(settings, i + 1);
+    }
+    m_pageLines = core::xbase::val(settings.text("CPAGEL")).value;
+    const double lines = m_pageLines + core::xbase::val(settings.text("CPLENGHT")).value;
+    m_lineHeight = std::floor(m_job->pageHeight() / std::max(1.0, lines));
+}
+
+ReportEngine::Impl::Breaks ReportEngine::Impl::compileBreaks()
+{
+    Breaks b;
+    expr::CompileError error;
+    b.group = expr::Expression::compile(m_definition.settings.CFGROUP, &error);
+    if (!b.group.valid())
+        compileFault(m_name + " I,GROUP", error);
+    b.block = expr::Expression::compile(m_definition.settings.CFBLOCK, &error);
+    if (!b.block.valid())
+        compileFault(m_name + " I,BLOCK", error);
+    return b;
+}
+
+// Counters and accumulators cleared; group and block values no data equals.
+void ReportEngine::Impl::resetCounters()
+{
+    m_state.page = m_state.pageInGroup = 0;
+    m_state.item = m_state.sum = m_state.sub = 0;
+    for (int a = 0; a < 3; ++a)
+        clear(a);
+    for (core::Value& v : *m_state.arrays[3].asArray())
+        v = core::Value();
+    m_state.group = m_state.block = thaiNines(20);
+}
+
+// A page takes at least one record, so a header as long as the page cannot make pages without end.
+// `answer` is the filter's answer for the current record when it was asked before (the first
+// record, or one a failed evaluation left unprinted).
+void ReportEngine::Impl::fillPage(FilterAnswer& answer, Breaks& breaks)
+{
+    bool printedHere = false;
+    while ((m_state.line < m_pageLines || !printedHere) && !m_end && !m_stopped) {
+        if (m_beyond) {
+            m_end = true;
+            return;
+        }
+        if (answer != FilterAnswer::Accept) {
+            visited();
+            answer = accept();
+        }
+        if (answer == FilterAnswer::Stop) {
+            m_stopped = true;
+            return;
+        }
+        if (answer == FilterAnswer::Accept) {
+            if (!printRecord(breaks))
+                return;
+            printedHere = true;
+        }
+        answer = FilterAnswer::Reject;
+        next();
+    }
+}
+
+// One accepted record: a new block value ends the block ("E") - and a new group value the group
+// ("S", a new page after it when CEJECT is "Y"; then "G") - and begins the next ("B"); then the
+// record's lines ("D"). False when the block or group value could not be had.
+bool ReportEngine::Impl::printRecord(Breaks& breaks)
+{
+    if (!evaluateText(breaks.block, breaks.blockValue))
+        return false;
+    if (breaks.blockValue != m_state.block) {
+        if (m_state.sub > 0)
+            REPMAKE('E');
+        if (!evaluateText(breaks.group, breaks.groupValue))
+            return false;
+        if (breaks.groupValue != m_state.group)
+            beginGroup(breaks.groupValue);
+        m_state.block = breaks.blockValue;
+        m_state.sub = 0;
+        clear(0);
+        REPMAKE('B');
+    }
+    ++m_state.sub;
+    ++m_state.sum;
+    ++m_state.item;
+    REPMAKE('D');
+    return true;
+}
+
+void ReportEngine::Impl::beginGroup(const std::string& value)
+{
+    m_state.pageInGroup = 1;
+    if (m_state.sum > 0) {
+        REPMAKE('S');
+        if (core::xbase::alltrim(m_values.text("CEJECT")) == "Y") {
+            m_job->endPage();
+            newPage();
+            m_state.pageInGroup = 1;
+            REPMAKE('H');
+        }
+    }
+    m_state.group = value;
+    m_state.sum = 0;
+    clear(1);
+    REPMAKE('G');
 }
 
 ReportEngine::ReportEngine(storage::Workspace& ws, const Definition& definition, const core::ValueMap& values,
@@ -624,7 +690,7 @@ struct HookScope {
 
 }  // namespace
 
-ReportOutcome ReportEngine::REPSTART(weighing::PrintDestination& destination)
+ReportOutcome ReportEngine::REPSTART(core::PrintDestination& destination)
 {
     HookScope hook(m.get());
     return m->run(&destination, nullptr);

@@ -24,7 +24,7 @@
 #include "reports/definition.h"
 #include "storage/workspace.h"
 
-namespace weighing {
+namespace core {
 class PrintDestination;
 }
 
@@ -82,7 +82,7 @@ public:
 
     // REPSTART with the job from the destination ("Report" printer rule; a preview unless CPRINTER
     // is "N").
-    ReportOutcome REPSTART(weighing::PrintDestination& destination);
+    ReportOutcome REPSTART(core::PrintDestination& destination);
     // REPSTART onto a job the caller made and began (tests, benchmarks); the job is ended here
     // when the outcome is Printed or NoData.
     ReportOutcome REPSTART(core::PrintJob& job);

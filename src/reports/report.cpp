@@ -3,16 +3,17 @@
 #include "codes/pick_list.h"
 #include "core/clock.h"
 #include "core/paths.h"
+#include "core/print_destination.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
+#include "core/seam.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "reports/analysis.h"
 #include "reports/tables.h"
-#include "shell/sounds.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
-#include "weighing/doc_print.h"
 
 namespace reports {
 namespace {
@@ -59,7 +60,7 @@ public:
 };
 
 NoScreens g_noScreens;
-ReportScreens* g_screens = &g_noScreens;
+core::Seam<ReportScreens> g_screens(&g_noScreens);
 
 }  // namespace
 
@@ -220,8 +221,12 @@ bool ReportSession::openFormTables()
     const int kind = kindOf(m_code);
     const std::string& key = m_definition.settings.CINDEX;
     const auto code = [](int n) { return std::string(storage::codeTable(n).name); };
+    // "detail" is ordered by the definition's key in the report index, built anew from the table's
+    // records - never by the table's own index file of the same key: a file left stale (a record
+    // written by another program, an update interrupted on a share) would drop records from the
+    // report without a word.
     const auto detailOrdered = [&](const std::string& table) {
-        return openDetail(m_ws, table) && orderDetail(m_ws, key, m_code);
+        return openDetail(m_ws, table) && buildReportIndex(m_ws, reportIndexFile(), key, m_code);
     };
     const auto relate = [&](const std::string& parent, const std::string& child, const char* expression) {
         return m_relations.add(parent, child, expression).ok();
@@ -314,7 +319,7 @@ bool ReportSession::pickRange(const RangeDef& range, const std::string& name)
     return codes::pickCode(m_ws, range.pickTable, m_values, name, m_ws.find("detail") ? "detail" : "");
 }
 
-ReportOutcome ReportSession::REPCREA(weighing::PrintDestination& destination, const ReportEngine::Progress& progress)
+ReportOutcome ReportSession::REPCREA(core::PrintDestination& destination, const ReportEngine::Progress& progress)
 {
     return create(&destination, nullptr, progress);
 }
@@ -324,9 +329,33 @@ ReportOutcome ReportSession::REPCREA(core::PrintJob& job, const ReportEngine::Pr
     return create(nullptr, &job, progress);
 }
 
-ReportOutcome ReportSession::create(weighing::PrintDestination* destination, core::PrintJob* job,
+bool ReportSession::datesValid(std::string* failed) const
+{
+    for (const RangeDef& r : m_ranges) {
+        if (r.kind != RangeDef::Kind::Date)
+            continue;
+        const core::Date from = m_values.get(r.from).asDate(), to = m_values.get(r.to).asDate();
+        if (from.isEmpty() || to.isEmpty()) {
+            if (failed)
+                *failed = from.isEmpty() ? r.from : r.to;
+            tell(kDatesMissingUtf8, {}, kSelectionTitleUtf8);
+            return false;
+        }
+        if (to < from) {
+            if (failed)
+                *failed = r.to;
+            tell(kDatesReversedUtf8, {}, kSelectionTitleUtf8);
+            return false;
+        }
+    }
+    return true;
+}
+
+ReportOutcome ReportSession::create(core::PrintDestination* destination, core::PrintJob* job,
                                     const ReportEngine::Progress& progress)
 {
+    if (!datesValid())
+        return ReportOutcome::NotRun;
     struct CloseAll {
         storage::Workspace& ws;
         Relations& relations;
@@ -423,14 +452,12 @@ std::optional<std::string> reportName(std::string_view code)
 
 ReportScreens& reportScreens()
 {
-    return *g_screens;
+    return g_screens.get();
 }
 
 ReportScreens* setReportScreens(ReportScreens* screens)
 {
-    ReportScreens* previous = g_screens == &g_noScreens ? nullptr : g_screens;
-    g_screens = screens ? screens : &g_noScreens;
-    return previous;
+    return g_screens.install(screens);
 }
 
 void REPORT()
@@ -444,7 +471,7 @@ void REPORT()
     std::string code, name;
     {
         ReportPicker picker(ws);
-        shell::TSOUND(4);
+        core::TSOUND(4);
         if (!reportScreens().chooseReport(picker) || !picker.chosen())
             return;
         code = picker.code();

@@ -17,7 +17,8 @@
 #include <string_view>
 #include <vector>
 
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
+#include "core/print_destination.h"
 #include "core/print_job.h"
 #include "core/printer_choice.h"
 #include "core/value_map.h"
@@ -27,7 +28,6 @@
 #include "reports/relations.h"
 #include "storage/table_row_source.h"
 #include "storage/workspace.h"
-#include "weighing/doc_print.h"
 
 namespace reports {
 
@@ -70,6 +70,10 @@ private:
     std::string m_code, m_name;
 };
 
+// The messages of a date range that cannot run.
+inline constexpr const char* kDatesMissingUtf8 = "กรุณาระบุวันที่ให้ครบทั้งสองช่อง";
+inline constexpr const char* kDatesReversedUtf8 = "วันที่เริ่มต้นอยู่หลังวันที่สิ้นสุด กรุณาแก้ไข";
+
 class ReportSession {
 public:
     explicit ReportSession(storage::Workspace& ws);
@@ -104,9 +108,14 @@ public:
     // pick-list over it (POPCODE mode 2). True when a code was accepted.
     bool pickRange(const RangeDef& range, const std::string& name);
 
+    // The date range of the form, checked before a run: both dates given and the first not after
+    // the second. False after telling the person (kDatesMissingUtf8, kDatesReversedUtf8);
+    // `failed` receives the name of the range value to correct.
+    bool datesValid(std::string* failed = nullptr) const;
+
     // OK: REPCREA - the detail table prepared by family and the engine run (REPSTART) onto the
     // destination's "Report" job, or onto a job the caller began. Every table is closed afterwards.
-    ReportOutcome REPCREA(weighing::PrintDestination& destination, const ReportEngine::Progress& progress = {});
+    ReportOutcome REPCREA(core::PrintDestination& destination, const ReportEngine::Progress& progress = {});
     ReportOutcome REPCREA(core::PrintJob& job, const ReportEngine::Progress& progress = {});
     // Pages of the last REPCREA.
     int pages() const { return m_pages; }
@@ -115,7 +124,7 @@ public:
     void finish();
 
 private:
-    ReportOutcome create(weighing::PrintDestination* destination, core::PrintJob* job,
+    ReportOutcome create(core::PrintDestination* destination, core::PrintJob* job,
                          const ReportEngine::Progress& progress);
     bool openFormTables();
     bool setDefaults();
@@ -134,10 +143,10 @@ private:
 // printer set-up button, the usual destination's "Report" job (the printer rule, else the person's
 // choice when the report starts); once a printer (or a PDF file) was chosen there, every run from
 // the dialog goes to it without the rule being asked. The choice lasts as long as the object.
-class ReportDestination final : public weighing::PrintDestination {
+class ReportDestination final : public core::PrintDestination {
 public:
-    ReportDestination(weighing::PrintDestination& usual, core::Printers& printers,
-                      weighing::ChoosingDestination::JobMaker makeJob)
+    ReportDestination(core::PrintDestination& usual, core::Printers& printers,
+                      core::ChoosingDestination::JobMaker makeJob)
         : m_usual(usual), m_printers(printers), m_makeJob(std::move(makeJob))
     {
     }
@@ -151,9 +160,9 @@ public:
     bool sendRaw(const std::string& bytes) override { return !m_chosen && m_usual.sendRaw(bytes); }
 
 private:
-    weighing::PrintDestination& m_usual;
+    core::PrintDestination& m_usual;
     core::Printers& m_printers;
-    weighing::ChoosingDestination::JobMaker m_makeJob;
+    core::ChoosingDestination::JobMaker m_makeJob;
     std::optional<std::string> m_chosen;
 };
 

@@ -108,9 +108,4 @@ bool buildReportIndex(storage::Workspace& ws, const std::string& path, const std
     return false;
 }
 
-bool orderDetail(storage::Workspace& ws, const std::string& key, const std::string& reportName)
-{
-    return buildReportIndex(ws, reportIndexFile(), key, reportName);
-}
-
 }  // namespace reports

@@ -45,11 +45,4 @@ bool openDetail(storage::Workspace& ws, std::string_view table);
 bool buildReportIndex(storage::Workspace& ws, const std::string& path, const std::string& key,
                       const std::string& reportName);
 
-// Orders the table open as "detail" by the definition's key in the report index, built anew from
-// the table's records - never by the table's own index file of the same key: a file left stale (a
-// record written by another program, an update interrupted on a share) would drop records from
-// the report without a word.
-bool orderDetail(storage::Workspace& ws, const std::string& key,
-                 const std::string& reportName);
-
 }  // namespace reports

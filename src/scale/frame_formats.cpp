@@ -6,7 +6,6 @@
 
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "shell/config.h"
 
 namespace scale {
 namespace {
@@ -99,15 +98,23 @@ std::string_view trimmed(std::string_view s)
 
 }  // namespace
 
-std::optional<FrameKind> frameKindNamed(std::string_view name)
+std::optional<FrameKind> frameKindNamed(std::string_view text)
 {
-    const auto i = shell::frameFormatIndex(name);
-    return i ? std::optional<FrameKind>(FrameKind(*i)) : std::nullopt;
+    const std::string name = core::xbase::alltrim(text);
+    if (name.empty())
+        return FrameKind::Indicator;
+    for (std::size_t i = 0; i < kFrameFormats.size(); ++i) {
+        const std::string_view f = kFrameFormats[i];
+        const auto same = [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b); };
+        if (f.size() == name.size() && std::equal(f.begin(), f.end(), name.begin(), same))
+            return FrameKind(i);
+    }
+    return std::nullopt;
 }
 
 const char* frameKindName(FrameKind kind)
 {
-    return shell::kFrameFormats[std::size_t(kind)];
+    return kFrameFormats[std::size_t(kind)];
 }
 
 std::optional<long long> decimalKg(std::string_view text, long long factor, long long divisor)

@@ -26,6 +26,7 @@
 // Weights with decimals or in tonnes or grams become whole kilograms, halves rounded away from zero.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,11 +34,13 @@
 
 namespace scale {
 
-// In the order of shell::kFrameFormats, which names them.
+// The frame formats a "Comm" "Format#n" key may name; the first is the default and the indicator
+// frame of "Port#n".
 enum class FrameKind { Indicator, Toledo, Xk3190, Ascii };
+inline constexpr std::array<const char*, 4> kFrameFormats = {"indicator", "toledo", "xk3190", "ascii"};
 
 // "indicator", "toledo", "xk3190" or "ascii", without regard to letter case or surrounding blanks;
-// an empty text is "indicator".
+// an empty text is "indicator". Nothing for any other text.
 std::optional<FrameKind> frameKindNamed(std::string_view name);
 const char* frameKindName(FrameKind kind);
 

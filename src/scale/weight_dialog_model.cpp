@@ -1,12 +1,12 @@
 #include "scale/weight_dialog_model.h"
 
 #include "core/clock.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/sound.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "shell/sounds.h"
 
 namespace scale {
 namespace {
@@ -70,7 +70,7 @@ void WeightDialogModel::open()
     m_finished = false;
     m_abandoned = false;
     m_delivered.reset();
-    shell::TSOUND(kOpenSound);
+    core::TSOUND(kOpenSound);
     m_port = defaultPort(s);
     m_portFieldShown = m_port == 0;
     m_portField = m_portFieldShown ? std::string(1, ' ') : std::string();
@@ -281,7 +281,7 @@ void WeightDialogModel::finish()
     m_delivered = kg;
     m_target->receiveWeight(m_which, kg);
     m_target->disableWeighButton(m_which);
-    shell::NSOUND(double(kg));
+    core::NSOUND(double(kg));
     m_target->enableAndFocusSave();
 }
 

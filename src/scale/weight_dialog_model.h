@@ -5,7 +5,7 @@
 // The view (the Qt dialog, the diagnostics command, a test) creates it, calls open() before
 // showing the dialog and DISPLAYW() once it is shown, forwards the timer, button presses, field
 // exits and close requests, and calls finish() after the dialog has closed. The model talks back
-// through WeightDialogListener, plays sounds through shell::TSOUND/NSOUND and core::sound(), shows
+// through WeightDialogListener, plays sounds through core::TSOUND/NSOUND and core::sound(), shows
 // messages through core::prompts() and reads time from core::clock(). Reading never blocks: a tick
 // stays open across calls to service() until a frame or the time rules end it. One thread.
 #pragma once

@@ -98,20 +98,6 @@ constexpr ConfigKey kExtraKeys[] = {
 std::span<const ConfigKey> configKeys() { return kConfigKeys; }
 std::span<const ConfigKey> extraKeys() { return kExtraKeys; }
 
-std::optional<std::size_t> frameFormatIndex(std::string_view text)
-{
-    const std::string name = core::xbase::alltrim(text);
-    if (name.empty())
-        return 0;
-    for (std::size_t i = 0; i < kFrameFormats.size(); ++i) {
-        const std::string_view f = kFrameFormats[i];
-        const auto same = [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? char(b - 'A' + 'a') : b); };
-        if (f.size() == name.size() && std::equal(f.begin(), f.end(), name.begin(), same))
-            return i;
-    }
-    return std::nullopt;
-}
-
 std::string defaultValue(const ConfigKey& k)
 {
     return core::tis620::fromUtf8(k.defaultUtf8);

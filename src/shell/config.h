@@ -29,13 +29,6 @@ struct ConfigKey {
 std::span<const ConfigKey> configKeys();  // the 65 standard keys, in reading order
 std::span<const ConfigKey> extraKeys();   // the program's own keys, not written at start-up
 
-// The frame formats a "Comm" "Format#n" key may name (scale::FrameKind in this order); the first is
-// the default and the indicator frame of "Port#n".
-inline constexpr std::array<const char*, 4> kFrameFormats = {"indicator", "toledo", "xk3190", "ascii"};
-// The index in kFrameFormats of the format a "Format#n" text names, without regard to letter case
-// or surrounding blanks; an empty text names the first. Nothing for any other text.
-std::optional<std::size_t> frameFormatIndex(std::string_view text);
-
 // The default of a key's variable in TIS-620.
 std::string defaultValue(const ConfigKey& k);
 

@@ -2,13 +2,13 @@
 
 #include "core/password.h"
 #include "core/paths.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/sound.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "errors/work_areas.h"
-#include "shell/sounds.h"
 #include "shell/users.h"
 
 namespace shell {
@@ -67,7 +67,7 @@ bool LoginModel::ok()
 
 void LoginModel::opened()
 {
-    TSOUND(1);
+    core::TSOUND(1);
 }
 
 bool LoginModel::ok(std::string_view code, std::string_view password)

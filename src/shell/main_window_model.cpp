@@ -4,10 +4,10 @@
 #include <iterator>
 
 #include "core/paths.h"
+#include "core/prompt_sounds.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "shell/sounds.h"
 
 namespace shell {
 namespace {
@@ -69,13 +69,13 @@ std::string FinishModel::picturePath() { return siteFile("library\\goodbye.bmp")
 
 void FinishModel::opened()
 {
-    TSOUND(kFinishOpenSound);
+    core::TSOUND(kFinishOpenSound);
 }
 
 bool FinishModel::decide(bool ok)
 {
     if (ok)
-        TSOUND(kFinishOkSound, 0);
+        core::TSOUND(kFinishOkSound, 0);
     return ok;
 }
 

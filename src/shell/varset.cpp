@@ -4,11 +4,12 @@
 
 #include "core/ini_file.h"
 #include "core/paths.h"
+#include "core/prompt_sounds.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
+#include "scale/frame_formats.h"
 #include "shell/config.h"
-#include "shell/sounds.h"
 #include "shell/startup.h"
 
 namespace shell {
@@ -55,7 +56,7 @@ std::string VarsetModel::okCaption() { return T("&ตกลง"); }
 
 void VarsetModel::open()
 {
-    TSOUND(7);
+    core::TSOUND(7);
     padFolders();
 }
 
@@ -92,7 +93,7 @@ bool VarsetModel::check(const VarsetField& field, std::string_view value)
     case C::YesNo:
         return v == "Y" || v == "N";
     case C::Format:
-        return frameFormatIndex(v).has_value();
+        return scale::frameKindNamed(v).has_value();
     }
     return true;
 }
@@ -112,7 +113,7 @@ bool VarsetModel::close()
     for (int n = 1; n <= 4; ++n) {
         const std::string key = "Format#" + std::to_string(n);
         const std::string value = core::xbase::alltrim(s.text("CCFMT" + std::to_string(n)));
-        if (value != kFrameFormats[0] || ini.get("Comm", key))
+        if (value != scale::frameKindName(scale::FrameKind::Indicator) || ini.get("Comm", key))
             ok = ini.set("Comm", key, value) && ok;
     }
     return ok;

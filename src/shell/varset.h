@@ -40,7 +40,7 @@ public:
     static void padFolders();
     // The check of a field on leaving it; false keeps the focus there. A folder must end with the
     // path separator ("\" as the sites write them, or "/"); a switch must be "Y" or "N"; a frame
-    // format one of shell::kFrameFormats.
+    // format one of scale::kFrameFormats.
     static bool check(const VarsetField& field, std::string_view value);
     // The first field of the dialog, page by page, whose value in the settings fails its check;
     // nullptr when every one passes. Nothing is written until this is nullptr: a field left with a

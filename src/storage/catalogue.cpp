@@ -442,6 +442,30 @@ std::span<const SeriesDef> runningNumberSeries()
     return kSeries;
 }
 
+namespace {
+
+constexpr TicketLedgerSigns kTicketSigns[] = {
+    {"TRK01", "Wdata1", "ApAcc", +1, +1, false},  // purchases: goods in, the supplier is owed more
+    {"TRK02", "Wdata2", "ApAcc", -1, -1, false},  // returns to suppliers
+    {"TRK03", "Wdata3", "ArAcc", -1, +1, true},   // sales: goods out, the customer owes more
+    {"TRK04", "Wdata4", "ArAcc", +1, -1, true},   // customer returns
+};
+
+}  // namespace
+
+std::span<const TicketLedgerSigns> ticketLedgerSigns()
+{
+    return kTicketSigns;
+}
+
+const TicketLedgerSigns* ticketLedgerSigns(std::string_view code)
+{
+    for (const TicketLedgerSigns& s : kTicketSigns)
+        if (code == s.code)
+            return &s;
+    return nullptr;
+}
+
 const char* workTablePrefix(WorkTable t)
 {
     switch (t) {

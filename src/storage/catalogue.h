@@ -99,4 +99,20 @@ struct SeriesDef {
 };
 std::span<const SeriesDef> runningNumberSeries();
 
+// How a complete weighing ticket with goods moves the ledgers, stated once for the postings and
+// the ledger verification alike: its QTY times `stock` on the stock of its product in its
+// warehouse; its on-account part times `account` on its party's account; and, when it quotes a
+// sales order under order control (`salesOrder`), its QTY and AMOUNT times `account` on that order.
+struct TicketLedgerSigns {
+    const char* code;           // "TRK01" .. "TRK04"
+    const char* table;          // "Wdata1" ..
+    const char* accountLedger;  // "ApAcc" (suppliers) or "ArAcc" (customers)
+    int stock;                  // +1 goods in, -1 goods out
+    int account;                // +1 the balance rises, -1 it falls
+    bool salesOrder;
+};
+std::span<const TicketLedgerSigns> ticketLedgerSigns();
+// The signs of the series `code`; nullptr for a document that is no ticket with goods.
+const TicketLedgerSigns* ticketLedgerSigns(std::string_view code);
+
 }  // namespace storage

@@ -161,6 +161,14 @@ Status DbfFile::flushBuffer()
         return {};
     const std::size_t bytes = std::size_t(m_bufCount) * m_layout.recordLength();
     Status s = m_file->write(recordOffset(m_bufFirst), m_buffer.data(), bytes);
+    if (!s.ok()) {
+        // Held-back records that cannot all be written (a full disk) are lost: the file keeps the
+        // records before them, counted in the header, and nothing of the failed write.
+        m_count = m_bufFirst - 1;
+        m_lostRecords = true;
+        if (writeHeaderCount(m_count).ok())
+            (void)cutBackTo(m_count, true);
+    }
     m_bufCount = 0;
     return s;
 }
@@ -187,8 +195,10 @@ Status DbfFile::beginAppend(std::uint32_t* n)
     return s;
 }
 
-Status DbfFile::finishAppend(std::uint32_t n, const char* record)
+Status DbfFile::finishAppend(std::uint32_t n, const char* record, bool* restored)
 {
+    if (restored)
+        *restored = false;
     const std::size_t rl = m_layout.recordLength();
     if (m_mode == ShareMode::Exclusive) {
         m_changed = true;
@@ -205,11 +215,55 @@ Status DbfFile::finishAppend(std::uint32_t n, const char* record)
         return {};
     }
     // The record first, then the count: a count never names a record that is not in the file.
+    const bool endMark = m_trailing > 0;  // the bytes after the last record, as read under the lock
     Status s = m_file->write(recordOffset(n), record, rl);
+    bool headerWritten = false;
     if (s.ok()) {
         m_count = n;
+        headerWritten = true;
         s = writeHeaderCount(n);
     }
+    if (!s.ok()) {
+        // Still under the header lock: nobody has counted the record yet. What this append wrote
+        // goes again (a failed write may have left part of it, growing the file).
+        m_count = n - 1;
+        Status t = headerWritten ? writeHeaderCount(n - 1) : Status();
+        if (t.ok())
+            t = cutBackTo(n - 1, endMark);
+        if (restored)
+            *restored = t.ok();
+    }
+    abortAppend();
+    return s;
+}
+
+Status DbfFile::cutBackTo(std::uint32_t count, bool endMark)
+{
+    const std::uint64_t end = recordOffset(count + 1);
+    if (endMark) {
+        const char eof = char(dbf::kEndOfFile);
+        STORAGE_TRY(m_file->write(end, &eof, 1));
+    }
+    STORAGE_TRY(m_file->truncate(end + (endMark ? 1 : 0)));
+    m_trailing = endMark ? 1 : 0;
+    return {};
+}
+
+Status DbfFile::undoAppend(std::uint32_t n)
+{
+    if (m_mode == ShareMode::Exclusive)
+        return Status::invalidArgument(m_path + ": undoAppend in exclusive use");
+    STORAGE_TRY(lockWait(*m_file, lockmap::kHeader, 1, LockKind::Write));
+    m_headerLocked = true;
+    Status s = refreshCount();
+    if (s.ok() && m_count != n)
+        s = Status::locked(m_path + ": record " + std::to_string(n) + " is no longer the last");
+    if (s.ok())
+        s = writeHeaderCount(n - 1);
+    if (s.ok())
+        s = cutBackTo(n - 1, false);
+    if (s.ok())
+        m_count = n - 1;
     abortAppend();
     return s;
 }

@@ -60,12 +60,19 @@ public:
     //   beginAppend: header lock (waits), n = records in the file + 1, record lock of n
     //                (Locked when another process holds it: the header lock is released again);
     //   finishAppend: writes the record at n and the header with count n and today's date, then
-    //                releases the header lock. The record stays locked.
+    //                releases the header lock. The record stays locked. When a write fails
+    //                (a full disk, an I/O error) the file is cut back to its n - 1 records (one
+    //                0x1A after them when there was an end mark) and the header count is kept;
+    //                *restored tells whether that succeeded, i.e. the table is as before.
     // abortAppend releases the header lock without writing. Exclusive use: beginAppend only counts
     // (the record is written by the next write of n).
     Status beginAppend(std::uint32_t* n);
-    Status finishAppend(std::uint32_t n, const char* record);
+    Status finishAppend(std::uint32_t n, const char* record, bool* restored = nullptr);
     void abortAppend();
+    // Shared use: takes back record n, appended by this work area (still locked) whose keys could
+    // not be put in: under the header lock, when n is still the last record, the file is cut back
+    // to n - 1 records and the header counts them. Locked when another append came after it.
+    Status undoAppend(std::uint32_t n);
 
     Status lockRecord(std::uint32_t n);  // one try
     Status unlockRecord(std::uint32_t n);
@@ -77,7 +84,11 @@ public:
 
     // Writes buffered records and makes the file's data durable (fdatasync).
     Status sync();
+    // Writes the records exclusive use holds back. When that fails they are dropped and the file
+    // is cut back to the records before them; lostRecords() then stays true (indexes kept beside
+    // the table may list records it no longer holds).
     Status flushBuffer();
+    bool lostRecords() const { return m_lostRecords; }
 
     // Exclusive use only. packTo writes the records for which keep(n) is true, in order, as a new
     // table at `target` (replaced when there) with this table's header, syncs it and returns it
@@ -92,6 +103,7 @@ private:
     Status packWith(const std::string& target, bool (*keep)(void*, std::uint32_t, const char*), void* ctx,
                     std::unique_ptr<DbfFile>* out);
     Status writeHeaderCount(std::uint32_t count);
+    Status cutBackTo(std::uint32_t count, bool endMark);
     std::uint64_t recordOffset(std::uint32_t n) const
     {
         return m_layout.headerLength() + std::uint64_t(n - 1) * m_layout.recordLength();
@@ -107,6 +119,7 @@ private:
     bool m_countKnown = false;
     bool m_changed = false;        // exclusive: header to rewrite at close
     bool m_headerLocked = false;
+    bool m_lostRecords = false;
     // Exclusive use: records m_bufFirst .. m_bufFirst + m_bufCount - 1 waiting to be written.
     std::vector<char> m_buffer;
     std::uint32_t m_bufFirst = 0;

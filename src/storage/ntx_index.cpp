@@ -32,6 +32,11 @@
 // without a lock: every writer of this engine changes a record only while its slot or the mark
 // is set in every index it keeps. Single-page writes of 1024 aligned bytes are never torn by a
 // kill; the marks cover the rest.
+//
+// A write the system refuses while the writer lives (a full disk, an I/O error) needs no mark: the
+// writer still holds the locks, so it puts back what it wrote - the former bytes of each page it
+// changed (kept from the first change in the update), the file cut to its former end, the header
+// as before the update (rollbackUpdate) - and only when that fails too does the mark stay.
 #include "storage/ntx_index.h"
 
 #include <algorithm>
@@ -116,7 +121,7 @@ Status NtxIndex::close()
     Status s;
     if (m_inUpdate)
         abortUpdate();
-    if (m_mode == ShareMode::Exclusive && m_markOnDisk) {
+    if (m_mode == ShareMode::Exclusive && m_markOnDisk && !m_torn) {
         ++m_header.version;
         m_header.encodeFixed(m_headerPage);
         std::memset(m_headerPage + ntx::kMarkOffset, 0, sizeof ntx::kMark);
@@ -481,8 +486,10 @@ Status NtxIndex::mutablePage(std::uint32_t offset, char** out)
 {
     const char* p = nullptr;
     STORAGE_TRY(page(offset, &p));
-    if (std::find(m_dirty.begin(), m_dirty.end(), offset) == m_dirty.end())
+    if (std::find(m_dirty.begin(), m_dirty.end(), offset) == m_dirty.end()) {
+        keepUndo(offset);
         m_dirty.push_back(offset);
+    }
     m_changed = true;
     *out = const_cast<char*>(p);
     return {};
@@ -493,6 +500,7 @@ Status NtxIndex::allocatePage(std::uint32_t* offset)
     auto fresh = std::make_unique<Page>();
     if (m_header.freeHead != 0) {
         const std::uint32_t off = m_header.freeHead;
+        keepUndo(off);
         // A page freed earlier in this update is only in the cache so far.
         if (auto it = m_cache.find(off); it != m_cache.end())
             std::memcpy(fresh->bytes, it->second->bytes, ntx::kPageSize);
@@ -514,6 +522,8 @@ Status NtxIndex::allocatePage(std::uint32_t* offset)
             m_fileEnd = std::max<std::uint64_t>(2 * ntx::kPageSize,
                                                 (size + ntx::kPageSize - 1) / ntx::kPageSize * ntx::kPageSize);
         }
+        if (m_endBefore == 0)
+            m_endBefore = m_fileEnd;
         if (m_fileEnd > 0xFFFFFC00ull)
             return Status::invalidArgument(m_path + ": index file full (4 GB)");
         *offset = std::uint32_t(m_fileEnd);
@@ -559,6 +569,8 @@ Status NtxIndex::writeNode(std::uint32_t offset, const Node& node)
     const int max = m_header.maxItems, itemSize = m_header.itemSize, base = 2 * (max + 2);
     if (int(node.size()) > max)
         return Status::invalidArgument(m_path + ": page overfilled");
+    if (std::find(m_dirty.begin(), m_dirty.end(), offset) == m_dirty.end())
+        keepUndo(offset);
     auto it = m_cache.find(offset);
     if (it == m_cache.end())
         it = m_cache.emplace(offset, std::make_unique<Page>()).first;
@@ -596,6 +608,8 @@ Status NtxIndex::beginUpdate(std::uint32_t recno)
         Status s = checkHeader(true);
         m_repairedInUpdate = m_rebuilt;
         m_rebuilt = m_rebuilt || rebuiltBefore;
+        if (s.ok())
+            std::memcpy(m_headerBefore, m_headerPage, ntx::kPageSize);
         // The record's slot protects the update: set at its append, or set now. With every slot
         // taken, the mark does.
         if (s.ok() && !hasPending(recno)) {
@@ -620,9 +634,86 @@ Status NtxIndex::beginUpdate(std::uint32_t recno)
         m_header.updating = true;
         m_markOnDisk = true;
     }
+    if (m_mode == ShareMode::Exclusive)
+        std::memcpy(m_headerBefore, m_headerPage, ntx::kPageSize);
+    m_endBefore = m_mode == ShareMode::Exclusive ? m_fileEnd : 0;
+    m_undo.clear();
+    m_undoLost = false;
     m_inUpdate = true;
     m_changed = false;
     m_dirty.clear();
+    return {};
+}
+
+void NtxIndex::keepUndo(std::uint32_t offset)
+{
+    if (!m_inUpdate || (m_endBefore != 0 && offset >= m_endBefore))
+        return;  // a page this update added: cut off, not restored
+    for (const auto& u : m_undo)
+        if (u.first == offset)
+            return;
+    auto before = std::make_unique<Page>();
+    // Cached pages are the bytes on disk until this update first changes them.
+    if (auto it = m_cache.find(offset); it != m_cache.end()) {
+        std::memcpy(before->bytes, it->second->bytes, ntx::kPageSize);
+    } else if (!m_file->readExact(offset, before->bytes, ntx::kPageSize).ok()) {
+        m_undoLost = true;
+        return;
+    }
+    m_undo.emplace_back(offset, std::move(before));
+}
+
+Status NtxIndex::writePages()
+{
+    if (!m_inUpdate)
+        return Status::invalidArgument(m_path + ": no update begun");
+    std::sort(m_dirty.begin(), m_dirty.end());
+    for (std::uint32_t off : m_dirty) {
+        auto it = m_cache.find(off);
+        if (it != m_cache.end())
+            STORAGE_TRY(m_file->write(off, it->second->bytes, ntx::kPageSize).withContext(m_path));
+    }
+    m_dirty.clear();
+    return {};
+}
+
+Status NtxIndex::rollbackUpdate()
+{
+    if (!m_inUpdate)
+        return {};
+    // Under the write lock (or exclusive use) nobody has seen the pages this update wrote, so
+    // putting the former bytes back is invisible to other processes, the version included.
+    Status s;
+    if (m_undoLost)
+        s = Status::ioError(m_path + ": a changed page could not be read before the change", EIO);
+    for (const auto& [offset, page] : m_undo)
+        if (s.ok())
+            s = m_file->write(offset, page->bytes, ntx::kPageSize);
+    if (s.ok() && m_endBefore != 0 && m_fileEnd > m_endBefore)
+        s = m_file->truncate(m_endBefore);
+    if (s.ok())
+        s = m_file->write(0, m_headerBefore, ntx::kPageSize);
+    ntx::Header h;
+    if (s.ok())
+        s = ntx::Header::decode(m_headerBefore, &h);
+    if (!s.ok()) {
+        abortUpdate(true);
+        return s.withContext(m_path);
+    }
+    m_header = std::move(h);
+    std::memcpy(m_headerPage, m_headerBefore, ntx::kPageSize);
+    m_dirty.clear();
+    m_undo.clear();
+    dropCache();
+    ++m_generation;
+    m_unsynced = true;
+    if (m_mode == ShareMode::Shared) {
+        m_fileEnd = 0;
+        (void)m_file->unlock(lockmap::kIndex, 1);
+    } else {
+        m_fileEnd = m_endBefore;
+    }
+    m_inUpdate = false;
     return {};
 }
 
@@ -630,18 +721,12 @@ Status NtxIndex::endUpdate()
 {
     if (!m_inUpdate)
         return Status::invalidArgument(m_path + ": no update begun");
-    Status s;
-    std::sort(m_dirty.begin(), m_dirty.end());
-    for (std::uint32_t off : m_dirty) {
-        auto it = m_cache.find(off);
-        if (it != m_cache.end() && s.ok())
-            s = m_file->write(off, it->second->bytes, ntx::kPageSize);
-    }
+    Status s = writePages();
     if (!s.ok()) {
         abortUpdate();
-        return s.withContext(m_path);
+        return s;
     }
-    m_dirty.clear();
+    m_undo.clear();
     if (m_changed) {
         ++m_header.version;
         ++m_generation;
@@ -675,6 +760,9 @@ void NtxIndex::abortUpdate(bool tableMayHaveChanged)
     m_dirty.clear();
     dropCache();
     ++m_generation;
+    m_undo.clear();
+    if (m_mode == ShareMode::Exclusive && touched)
+        m_torn = true;  // the mark stays at close: the next open rebuilds
     if (m_mode == ShareMode::Shared) {
         if (refreshHeader().ok()) {
             if (touched) {

@@ -102,6 +102,16 @@ public:
     // NotFound when (key, recno) is not in the index.
     Status remove(std::string_view key, std::uint32_t recno);
     Status endUpdate();
+    // Writes the changed pages of the update begun, leaving the header and the lock for
+    // endUpdate(): a table whose record touches several indexes gets every page in before any
+    // index is finished, so a failed write can still be taken back everywhere.
+    Status writePages();
+    // Takes back an update that failed (its pages written or not): the pages it changed get their
+    // former bytes again, pages it added are cut off, and the header is as it was before
+    // beginUpdate() (a slot beginUpdate() set is clear again; an append's slot stays). The caller
+    // has put its table back first. When any of that cannot be written it falls back to the mark
+    // (abortUpdate(true)) and answers the failure.
+    Status rollbackUpdate();
     // Ends an update that failed. The file is marked (so the next access rebuilds) when pages may
     // have been written, or when the caller's table may have changed meanwhile.
     void abortUpdate(bool tableMayHaveChanged = false);
@@ -123,6 +133,9 @@ public:
 
     // fdatasync when pages changed since the last sync.
     Status sync();
+    // The table lost records this index may list: in exclusive use the mark stays at close, so
+    // the next open rebuilds the index.
+    void keepMark() { m_torn = true; }
 
     // ---- For the checker: the header as on disk now, any page (checked against the format), the
     // read lock held across a whole walk.
@@ -188,6 +201,7 @@ private:
     void clearSlots(std::uint32_t recno);
     void pendingFromPage();
     Status writeHeaderPage(bool mark);
+    void keepUndo(std::uint32_t offset);
 
     // Pages.
     Status page(std::uint32_t offset, const char** out);
@@ -254,6 +268,13 @@ private:
     bool m_unsynced = false;     // pages changed since the last sync
     std::vector<std::uint32_t> m_dirty;
     std::uint64_t m_fileEnd = 0;  // 0: not yet known in this update
+    // What the update began from, for rollbackUpdate(): the header page, the file end (0 until a
+    // page is added at the end) and the former bytes of every existing page it changed.
+    char m_headerBefore[ntx::kPageSize] = {};
+    std::uint64_t m_endBefore = 0;
+    std::vector<std::pair<std::uint32_t, std::unique_ptr<Page>>> m_undo;
+    bool m_undoLost = false;  // a page's former bytes could not be read: no rollback
+    bool m_torn = false;  // exclusive use: a failed update left pages it could not take back
 };
 
 }  // namespace storage

@@ -51,6 +51,7 @@
 
 #include "core/clock.h"
 #include "core/paths.h"
+#include "core/seam.h"
 #include "storage/os.h"
 
 namespace storage {
@@ -427,13 +428,13 @@ private:
 };
 
 PosixFileSystem g_posix;
-FileSystem* g_fs = nullptr;
+core::Seam<FileSystem> g_fs(&g_posix);
 
 }  // namespace
 
 FileSystem& fileSystem()
 {
-    return g_fs ? *g_fs : g_posix;
+    return g_fs.get();
 }
 
 FileSystem& realFileSystem()
@@ -443,9 +444,7 @@ FileSystem& realFileSystem()
 
 FileSystem* setFileSystem(FileSystem* fs)
 {
-    FileSystem* previous = g_fs;
-    g_fs = fs;
-    return previous;
+    return g_fs.install(fs);
 }
 
 Status retryWhileLocked(const std::function<Status()>& op, int timeoutMs)

@@ -1,6 +1,7 @@
 #include "storage/table.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 
 #include "storage/field_codec.h"
@@ -62,8 +63,13 @@ Status Table::close()
     if (!m_dbf)
         return {};
     Status s = unlock();
-    Status u;
+    // The held-back records first: the orders keep their marks when some of them were lost.
+    Status u = m_dbf->flushBuffer();
+    if (s.ok())
+        s = u;
     for (Order& o : m_orders) {
+        if (m_dbf->lostRecords())
+            o.index->keepMark();
         u = o.index->close();
         if (s.ok())
             s = u;
@@ -340,7 +346,7 @@ Status Table::recall()
 // ---- Writes
 
 Status Table::updateOrders(std::vector<Order*>& changed, bool idempotent, const std::function<Status()>& write,
-                           bool* wroteTable)
+                           const std::function<Status()>& undo, bool* wroteTable, bool* restored)
 {
     // Every index the record touches is write-locked, its crash mark set (ntx_index.cpp), before
     // the record is written, and released after its keys are in; the locks are taken in one order
@@ -355,8 +361,6 @@ Status Table::updateOrders(std::vector<Order*>& changed, bool idempotent, const 
             break;
         ++begun;
     }
-    // A failed write may still have changed the table (a record written, its header count not):
-    // the marks then stay, and the indexes are rebuilt from the table at their next use.
     bool wrote = false;
     if (s.ok()) {
         wrote = true;
@@ -364,10 +368,12 @@ Status Table::updateOrders(std::vector<Order*>& changed, bool idempotent, const 
     }
     if (wroteTable)
         *wroteTable = wrote;
-    for (std::size_t i = 0; i < begun; ++i) {
+    // Every index gets its pages written before any is finished, so that a write refused on the
+    // way (a full disk) can still be taken back everywhere.
+    for (std::size_t i = 0; s.ok() && i < begun; ++i) {
         Order* o = changed[i];
         const bool fresh = m_new || o->pending;
-        if (s.ok() && !fresh) {
+        if (!fresh) {
             Status r = o->index->remove(o->oldKey, m_recno);
             if (!r.ok() && !r.is(Status::Code::NotFound))
                 s = r;
@@ -384,10 +390,28 @@ Status Table::updateOrders(std::vector<Order*>& changed, bool idempotent, const 
         if (s.ok())
             s = o->index->insert(o->newKey, m_recno);
         if (s.ok())
-            s = o->index->endUpdate();
-        else
-            o->index->abortUpdate(wrote);
+            s = o->index->writePages();
     }
+    bool back = false;
+    if (s.ok()) {
+        for (std::size_t i = 0; i < begun; ++i) {
+            Status e = changed[i]->index->endUpdate();
+            if (s.ok())
+                s = e;
+        }
+    } else {
+        // The table first: the indexes keep their marks until it is as it was, and keep them
+        // (to be rebuilt at their next use) when it cannot be put back.
+        back = !wrote || undo().ok();
+        for (std::size_t i = 0; i < begun; ++i) {
+            if (back)
+                back = changed[i]->index->rollbackUpdate().ok();
+            else
+                changed[i]->index->abortUpdate(wrote);
+        }
+    }
+    if (restored)
+        *restored = back;
     gatherNotes();
     return s;
 }
@@ -406,15 +430,19 @@ Status Table::writePending()
         }
         changed.push_back(&o);
     }
-    bool wrote = false;
-    const Status s =
-        updateOrders(changed, m_uncertain, [&] { return m_dbf->write(m_recno, m_buf.data()); }, &wrote);
+    bool wrote = false, restored = false;
+    const Status s = updateOrders(
+        changed, m_uncertain, [&] { return m_dbf->write(m_recno, m_buf.data()); },
+        [&] { return m_dbf->write(m_recno, m_orig.data()); }, &wrote, &restored);
     if (!s.ok()) {
-        // Tried again at the next write: by then some orders may hold the new key already.
-        m_uncertain = m_uncertain || wrote;
+        // Tried again at the next write: unless everything was put back, some orders may hold the
+        // new key already by then.
+        m_uncertain = m_uncertain || (wrote && !restored);
+        m_rolledBack = restored || !wrote;
         return s;
     }
     m_uncertain = false;
+    m_rolledBack = false;
     m_unsynced = true;
     m_dirty = false;
     m_new = false;
@@ -463,9 +491,39 @@ Status Table::lockFile()
     return {};
 }
 
+Status Table::dropFailedAppend()
+{
+    // The record is ours (locked) and no index lists it: its slots say so. Cut off the table
+    // first, then withdraw the slots, so that no moment leaves a record that nobody would find.
+    STORAGE_TRY(m_dbf->undoAppend(m_recno));
+    Status s;
+    for (Order& o : m_orders) {
+        if (o.pending) {
+            Status r = o.index->releasePending(m_recno);
+            if (s.ok())
+                s = r;
+            o.pending = false;
+        }
+    }
+    return s;
+}
+
 Status Table::unlock()
 {
     Status s = writePending();
+    if (!s.ok() && m_rolledBack && !m_eof && m_dbf->shared()) {
+        // The change cannot be written; its lock goes now, so it goes too. A record this work area
+        // appended leaves the table again (when all its indexes wait for its keys).
+        const bool appended = !m_orders.empty() && isLocked(m_recno) &&
+                              std::all_of(m_orders.begin(), m_orders.end(), [](const Order& o) { return o.pending; });
+        if (appended && dropFailedAppend().ok())
+            (void)positionAt(0);
+        for (Order& o : m_orders)
+            o.pending = false;
+        m_dirty = false;
+        m_loaded = false;
+        m_rolledBack = false;
+    }
     Status u = releaseRecordLocks();
     if (s.ok())
         s = u;
@@ -511,6 +569,7 @@ Status Table::append(const char* record)
                   [](const Order* a, const Order* b) { return a->index->path() < b->index->path(); });
         std::vector<Order*> now;
         bool attempted = false;  // the record may be in the table
+        bool restored = false;   // ... and was taken out again
         for (Order* o : sorted) {
             s = o->index->reservePending(n, &o->pending);
             if (!s.ok())
@@ -523,19 +582,28 @@ Status Table::append(const char* record)
         if (s.ok()) {
             if (now.empty()) {
                 attempted = true;
-                s = m_dbf->finishAppend(n, blank.data());
+                s = m_dbf->finishAppend(n, blank.data(), &restored);
             } else {
-                s = updateOrders(now, false, [&] { return m_dbf->finishAppend(n, blank.data()); }, &attempted);
+                bool counted = false, cut = false;
+                s = updateOrders(
+                    now, false,
+                    [&] {
+                        Status w = m_dbf->finishAppend(n, blank.data(), &cut);
+                        counted = w.ok();
+                        return w;
+                    },
+                    [&] { return counted ? m_dbf->undoAppend(n) : cut ? Status() : Status::ioError("not cut back", EIO); },
+                    &attempted, &restored);
             }
             for (Order* o : now)
                 o->pending = false;
         }
         m_dbf->abortAppend();
         if (!s.ok()) {
-            // Slots stay where the record may have reached the table: once its lock is released
+            // Slots stay where the record may still be in the table: once its lock is released
             // they belong to nobody, and the next user of each index rebuilds it.
             for (Order& o : m_orders) {
-                if (o.pending && !attempted)
+                if (o.pending && (!attempted || restored))
                     (void)o.index->releasePending(n);
                 o.pending = false;
             }

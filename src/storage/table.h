@@ -133,7 +133,9 @@ public:
     Status lockWait(int timeoutMs = -1);
     Status appendWait(int timeoutMs = -1, const char* record = nullptr);
     bool isLocked(std::uint32_t recno) const;
-    // Writes what is pending and releases every lock of this table.
+    // Writes what is pending and releases every lock of this table. A change that cannot be
+    // written (a full disk) is dropped with its lock, and a record appended by this work area whose
+    // keys could not be put in is taken out of the table again while it is still the last.
     Status unlock();
     // A blank record at the end, made current (and locked in shared use). Locked when another
     // process holds that record number's lock.
@@ -178,7 +180,8 @@ private:
     Status skipOne(int direction);
     Status syncCursor(Order& o, bool* onCurrent, std::uint32_t* at);
     Status updateOrders(std::vector<Order*>& changed, bool idempotent, const std::function<Status()>& write,
-                        bool* wroteTable);
+                        const std::function<Status()>& undo, bool* wroteTable, bool* restored);
+    Status dropFailedAppend();
     Status rewrite(bool (*keep)(const char* record));
     void gatherNotes();
     void moved();
@@ -198,6 +201,7 @@ private:
     bool m_dirty = false;
     bool m_new = false;   // exclusive append: its keys are not in the orders yet (shared: Order::pending)
     bool m_uncertain = false;  // a failed write may have reached some orders: the next one re-lists
+    bool m_rolledBack = false;  // the last write failed and the table and its orders are as before it
     std::string m_orig;   // the record as the orders know it (valid while m_dirty)
     std::vector<std::uint32_t> m_locks;
     bool m_fileLocked = false;

@@ -277,6 +277,9 @@ Status appendRecords(Table& table, const std::vector<std::string>& records)
         for (std::size_t i = 0; s.ok() && i < fields.size(); ++i)
             if (!field::isBlank(fields[i], rec.data()))
                 s = table.put(int(i), field::value(fields[i], rec.data()));
+        // Counted once it is written with its keys: a record that fails there leaves the table.
+        if (s.ok())
+            s = table.unlock();
         if (!s.ok())
             break;
         ++done;

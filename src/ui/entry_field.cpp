@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QValidator>
 
+#include "core/prompts.h"
 #include "core/tis620.h"
 #include "ui/thai_text.h"
 
@@ -223,10 +224,19 @@ bool EntryField::leave()
         return false;
     bool ok = true;
     const core::Value v = value(&ok);
+    if (!ok) {
+        // A date that names no day (31/02) is not taken: the value bound stays as it was, the
+        // text stays to be corrected, and the person is told why the focus came back.
+        m_validating = true;
+        core::prompts().message(core::MessageKind::Info, core::tis620::T(kBadDateUtf8), toTis(window()->windowTitle()));
+        m_validating = false;
+        refocus();
+        return false;
+    }
     m_validating = true;
     m_value = v;
     emit committed(v);
-    const bool pass = ok && (!m_validation || m_validation(*this));
+    const bool pass = !m_validation || m_validation(*this);
     m_validating = false;
     if (!pass) {
         refocus();

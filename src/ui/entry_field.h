@@ -19,6 +19,9 @@
 
 namespace ui {
 
+// Said when a date typed names no day; the field keeps the focus and its former value.
+inline constexpr const char* kBadDateUtf8 = "วันที่ไม่ถูกต้อง กรุณาพิมพ์ใหม่ในรูปแบบ วว/ดด/ปปปป";
+
 class EntryField : public QLineEdit {
     Q_OBJECT
 public:

@@ -59,7 +59,7 @@ Form::Form(core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent) :
         if (row.gridRow >= 0) {
             if (label)
                 addToCell(row.gridRow, row.gridColumn, label, true);
-            cell(row.gridRow, row.gridColumn)->addWidget(field);
+            addToCell(row.gridRow, row.gridColumn, field);
         } else {
             QGridLayout* grid = gridFor(row.page);
             const int r = grid->rowCount();
@@ -111,7 +111,8 @@ QLabel* Form::label(std::string_view name) const
     return nullptr;
 }
 
-// The entries of a grid cell: a row of widgets in the cell's entry column, packed to the left.
+// The entries of a grid cell: a row of widgets in the cell's entry column, packed to the left
+// (entries and the labels of a heading band over them line up).
 QHBoxLayout* Form::cell(int gridRow, int gridColumn)
 {
     for (auto& [at, box] : m_cells)
@@ -119,6 +120,7 @@ QHBoxLayout* Form::cell(int gridRow, int gridColumn)
             return box;
     if (!m_grid) {
         m_grid = new QGridLayout();
+        m_grid->setVerticalSpacing(3);  // a screen of twenty lines fits a 768-line display
         static_cast<QVBoxLayout*>(layout())->addLayout(m_grid);
     }
     auto* box = new QHBoxLayout();

@@ -32,6 +32,9 @@ class ToolBar : public QToolBar {
     Q_OBJECT
 public:
     explicit ToolBar(QSize buttonSize, QWidget* parent = nullptr);
+    // Never narrower than all its buttons: a button folded away into the bar's overflow menu could
+    // not take the focus a screen gives it (the save button after a weighing).
+    QSize minimumSizeHint() const override { return sizeHint(); }
     PictureButton* addPictureButton(const std::string& picturePath, const std::string& tooltip,
                                     const std::string& message, bool startsGroup);
     // A screen's tool-bar button: its picture from the site's picture library (CDRV1 + "library\\"

@@ -142,7 +142,7 @@ double Calculator::xround(double value, int decimals) const
 
 bool Calculator::secondOrComplete() const
 {
-    if (m_values.number("CSTEP") == 2)
+    if (int(m_values.number("CSTEP")) == kTicketSecondWeighing)
         return true;
     storage::Table* t = m_ws.find(kTicketAlias);
     return t && readTicketRecord(*t).complete();

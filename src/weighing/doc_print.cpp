@@ -2,8 +2,10 @@
 
 #include <fstream>
 
+#include "audit/audit.h"
 #include "core/fault.h"
 #include "core/paths.h"
+#include "core/print_destination.h"
 #include "core/print_settings.h"
 #include "core/prompts.h"
 #include "core/settings.h"
@@ -12,7 +14,6 @@
 #include "core/xbase.h"
 #include "expr/contexts.h"
 #include "expr/expr.h"
-#include "maintenance/audit.h"
 #include "storage/catalogue.h"
 #include "storage/fault_bridge.h"
 #include "storage/ops.h"
@@ -30,14 +31,6 @@ constexpr const char* kWorkAlias = "DocPrn";
 constexpr int kAccumulators = 40;
 constexpr int kMaxPrintCount = 99;
 constexpr std::size_t kMaxRawBytes = 4 << 20;
-
-class NoDestination final : public PrintDestination {
-public:
-    std::unique_ptr<core::PrintJob> open(std::string_view, bool, const std::string&) override { return nullptr; }
-};
-
-NoDestination g_none;
-PrintDestination* g_destination = &g_none;
 
 void tell(const std::string& text)
 {
@@ -408,7 +401,7 @@ bool DocumentPrint::print(core::PrintJob& job, bool withDetails)
 void DocumentPrint::sendRaw()
 {
     for (const Raw& raw : m_raw)
-        if (!printDestination().sendRaw(raw.bytes))
+        if (!core::printDestination().sendRaw(raw.bytes))
             notDrawn(raw.line, T("เครื่องพิมพ์นี้รับข้อมูลโดยตรงจากแฟ้ม ") + raw.line.text + T(" ไม่ได้"));
 }
 
@@ -439,33 +432,11 @@ bool countPrint(storage::Workspace& ws, std::string_view form)
     }
     (void)doc.unlock();
     if (printed > 1)
-        maintenance::auditReprint(ws, form, number.isText() ? number.asText() : std::string(), printed);
+        audit::auditReprint(ws, form, number.isText() ? number.asText() : std::string(), printed);
     return true;
 }
 
 }  // namespace
-
-std::unique_ptr<core::PrintJob> ChoosingDestination::open(std::string_view printerKind, bool preview,
-                                                          const std::string& title)
-{
-    const auto printer = core::choosePrinter(m_printers, printerKind, title);
-    if (!printer)
-        return nullptr;
-    m_lastPrinter = *printer;
-    return m_makeJob(*printer, preview);
-}
-
-PrintDestination& printDestination()
-{
-    return *g_destination;
-}
-
-PrintDestination* setPrintDestination(PrintDestination* destination)
-{
-    PrintDestination* previous = g_destination == &g_none ? nullptr : g_destination;
-    g_destination = destination ? destination : &g_none;
-    return previous;
-}
 
 PrintResult PROPRN(storage::Workspace& ws, const core::ValueMap& screenValues, std::string_view form,
                    bool withDetails)
@@ -502,7 +473,7 @@ PrintResult PROPRN(storage::Workspace& ws, const core::ValueMap& screenValues, s
 
     const bool preview = !core::xbase::equalsNoCase(core::xbase::alltrim(core::programSettings().text("CPRINTER")), "N");
     const std::string title = T(kTitleUtf8);
-    std::unique_ptr<core::PrintJob> job = printDestination().open("Ticket", preview, title);
+    std::unique_ptr<core::PrintJob> job = core::printDestination().open("Ticket", preview, title);
     if (!job || !job->begin(title)) {
         print.closeWorkTable();
         return PrintResult::NoPrinter;

@@ -1,7 +1,7 @@
 // Document printing from site-edited templates: PROPRN prints the current weighing ticket, money
 // voucher or production record with the template file of its form name (CDRV1 + form + ".txt"),
 // PRINTXT interprets one section of it, and the print destination seam says where the pages go
-// (the printer the "Ticket" rules choose, with or without a preview; a PDF; a test's recording).
+// (core/print_destination.h).
 //
 // Runs on the caller's Workspace and thread: the document's table is open as "wdata" (and its
 // lines as "detail", ordered on INDENT+RECORD) with the code tables positioned on its codes; the
@@ -10,56 +10,13 @@
 // workstations at once is refused on the second.
 #pragma once
 
-#include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 
-#include "core/print_job.h"
-#include "core/printer_choice.h"
 #include "core/value_map.h"
 #include "storage/workspace.h"
 
 namespace weighing {
-
-// Where printed documents go. The GUI installs one over Qt's printers; the command line one that
-// writes a PDF; tests one that records.
-class PrintDestination {
-public:
-    virtual ~PrintDestination() = default;
-    // A job for a document of that kind ("Ticket"), shown in a preview first or printed straight;
-    // the title is the preview's caption and the printer dialog's title when the person is asked.
-    // nullptr when the person cancelled the choice (or nothing can print).
-    virtual std::unique_ptr<core::PrintJob> open(std::string_view printerKind, bool preview,
-                                                 const std::string& title) = 0;
-    // RAWIM: hands bytes unchanged to the printer of the job opened last, once its document has
-    // printed. False when that printer cannot take them (a preview, a PDF, a printer with a
-    // driver); the caller then says so.
-    virtual bool sendRaw(const std::string& bytes) { return (void)bytes, false; }
-};
-
-// The usual destination: the printer the rules of core/printer_choice.h give (the installed
-// printer named like the kind, else the person's choice, asked each time), the job made by
-// `makeJob` for that printer name ("" = the choice was a PDF file).
-class ChoosingDestination : public PrintDestination {
-public:
-    using JobMaker = std::function<std::unique_ptr<core::PrintJob>(const std::string& printer, bool preview)>;
-    ChoosingDestination(core::Printers& printers, JobMaker makeJob)
-        : m_printers(printers), m_makeJob(std::move(makeJob))
-    {
-    }
-    std::unique_ptr<core::PrintJob> open(std::string_view printerKind, bool preview, const std::string& title) override;
-    const std::string& lastPrinter() const { return m_lastPrinter; }
-
-private:
-    core::Printers& m_printers;
-    JobMaker m_makeJob;
-    std::string m_lastPrinter;
-};
-
-// The destination in force; until one is installed nothing can print (open() gives nullptr).
-PrintDestination& printDestination();
-PrintDestination* setPrintDestination(PrintDestination* destination);  // returns the previous one
 
 enum class PrintResult {
     Printed,        // the document went to its job, PRINT was counted (a reprint audited)
@@ -77,7 +34,7 @@ enum class PrintResult {
 // Positions count from the printable area's corner; WMFIM forms go under their page's data; the
 // RAWIM bytes go to the printer, in template order, once the document has printed. Afterwards the
 // document's PRINT is raised (up to 99) and, when above 1, the reprint is written to the audit log
-// (maintenance::auditReprint). Messages titled "  ส่วนการพิมพ์เอกสาร". The work
+// (audit::auditReprint). Messages titled "  ส่วนการพิมพ์เอกสาร". The work
 // table is closed again and the caller's selected table selected.
 PrintResult PROPRN(storage::Workspace& ws, const core::ValueMap& screenValues, std::string_view form,
                    bool withDetails);

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
 #include "expr/contexts.h"
 #include "storage/table_row_source.h"
 #include "storage/workspace.h"

@@ -4,14 +4,16 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "audit/audit.h"
 #include "core/paths.h"
 #include "core/prompts.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
+#include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "storage/os.h"
 #include "weighing/kept_marks.h"
@@ -38,18 +40,6 @@ void tellOrDefer(std::vector<std::pair<std::string, std::string>>* deferred, con
         core::prompts().message(core::MessageKind::Info, text, title);
 }
 
-double numberOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    return t.get(field, &v).ok() && v.isNumber() ? v.asNumber() : 0;
-}
-
-std::string textOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    return t.get(field, &v).ok() && v.isText() ? v.asText() : std::string();
-}
-
 bool orderControl(const core::Settings& s)
 {
     return core::xbase::alltrim(s.text("CORCTRL")) == "1";
@@ -65,9 +55,11 @@ void flagTicket(PostingRun& run)
 // Tickets with goods: stock row, account row, the ticket's flag, then the sales order.
 void postGoodsTicket(PostingRun& run, int direction)
 {
-    const std::string code = run.kind().code;
-    const int stockSign = (code == "TRK02" || code == "TRK03") ? -direction : direction;
-    const int accountSign = (code == "TRK02" || code == "TRK04") ? -direction : direction;
+    const storage::TicketLedgerSigns* signs = storage::ticketLedgerSigns(run.kind().code);
+    if (!signs)
+        return;
+    const int stockSign = signs->stock * direction;
+    const int accountSign = signs->account * direction;
 
     const std::string product = paddedCode(run.text("PRODUCT"));
     const std::string whouse = paddedCode(run.text("WHOUSE"));
@@ -84,7 +76,7 @@ void postGoodsTicket(PostingRun& run, int direction)
     // the stored ticket quoted, the new posting (after the write) puts it on the one now typed -
     // so clearing or changing the number on an edit moves the weight, never strands it.
     const std::string stored = run.text("REMARK4");
-    if (!orderControl(run.settings()) || (code != "TRK03" && code != "TRK04") || core::xbase::alltrim(stored).empty())
+    if (!orderControl(run.settings()) || !signs->salesOrder || core::xbase::alltrim(stored).empty())
         return;
     const std::string order = core::xbase::padRight(stored.substr(0, std::min<std::size_t>(stored.size(), 10)), 10);
     if (!run.addToExistingRow("Order", company + product + order,
@@ -150,10 +142,7 @@ void postSettlementLine(PostingRun& run, int direction)
     if (!settledTicketAlias(run.text("TYPE")))
         return;  // "OTH" and anything else settles no ticket
     storage::Workspace& ws = run.workspace();
-    core::Value date;
-    if (storage::Table* line = ws.find("detail"))
-        (void)line->get("DATE", &date);
-    if (storage::Table* ticket = seekSettledTicket(ws, run.text("TYPE"), date, run.text("TIME"), run.text("TICKET"))) {
+    if (storage::Table* ticket = settledTicketOfLine(ws)) {
         // A ticket marked deleted is out of the ledgers, and so is what settled it.
         if (!ticket->deleted())
             addToSettled(ws, run.number("AMOUNT") * direction, run.held());
@@ -204,9 +193,19 @@ std::span<const DocumentKind> documentKinds()
     return kKinds;
 }
 
+namespace {
+
+// A settlement line's TYPE as the rules compare it: trimmed, in capitals.
+std::string settlementType(std::string_view type)
+{
+    return core::xbase::upper(core::xbase::alltrim(type));
+}
+
+}  // namespace
+
 const char* settledTicketAlias(std::string_view type)
 {
-    const std::string t = core::xbase::upper(core::xbase::alltrim(type));
+    const std::string t = settlementType(type);
     if (t == "REC" || t == "INV")
         return "Data1";
     if (t == "CAN" || t == "RET")
@@ -216,7 +215,7 @@ const char* settledTicketAlias(std::string_view type)
 
 int settlementSign(std::string_view type)
 {
-    const std::string t = core::xbase::upper(core::xbase::alltrim(type));
+    const std::string t = settlementType(type);
     return t == "CAN" || t == "RET" ? -1 : +1;
 }
 
@@ -241,26 +240,26 @@ storage::Table* seekSettledTicket(storage::Workspace& ws, std::string_view type,
     return found ? tickets : nullptr;
 }
 
-bool lineMaySettleAgain(storage::Workspace& ws, const storage::Table* keep)
+storage::Table* settledTicketOfLine(storage::Workspace& ws)
 {
     storage::Table* line = ws.find("detail");
     if (!line || line->eof())
+        return nullptr;
+    return seekSettledTicket(ws, textOf(*line, "TYPE"), fieldOf(*line, "DATE"), textOf(*line, "TIME"),
+                             textOf(*line, "TICKET"));
+}
+
+bool lineMaySettleAgain(storage::Workspace& ws, const storage::Table* keep)
+{
+    storage::Table* line = ws.find("detail");
+    if (!line || line->eof() || !settledTicketAlias(textOf(*line, "TYPE")))
         return true;
-    core::Value type, date, time, number, amount;
-    (void)line->get("TYPE", &type);
-    (void)line->get("DATE", &date);
-    (void)line->get("TIME", &time);
-    (void)line->get("TICKET", &number);
-    (void)line->get("AMOUNT", &amount);
-    const std::string typeText = type.isText() ? type.asText() : std::string();
-    if (!settledTicketAlias(typeText))
-        return true;
-    storage::Table* ticket = seekSettledTicket(ws, typeText, date, time.isText() ? time.asText() : std::string(),
-                                               number.isText() ? number.asText() : std::string());
+    const double amount = numberOf(*line, "AMOUNT");
+    storage::Table* ticket = settledTicketOfLine(ws);
     bool may = true;
     if (ticket) {
         may = storage::REC_LOCK(ws) && !ticket->deleted() &&
-              core::xbase::roundDecimal(openOnAccount(*ticket) - amount.asNumber(), 2) >= 0;
+              core::xbase::roundDecimal(openOnAccount(*ticket) - amount, 2) >= 0;
         if (!may)
             (void)storage::unlockAll(ws, keep);
     }
@@ -301,16 +300,14 @@ void PostingRun::tell(const std::string& text, const std::string& title)
 
 std::string PostingRun::text(const char* field)
 {
-    core::Value v;
     storage::Table* t = document();
-    return t && t->get(field, &v).ok() && v.isText() ? v.asText() : std::string();
+    return t ? textOf(*t, field) : std::string();
 }
 
 double PostingRun::number(const char* field)
 {
-    core::Value v;
     storage::Table* t = document();
-    return t && t->get(field, &v).ok() && v.isNumber() ? v.asNumber() : 0;
+    return t ? numberOf(*t, field) : 0;
 }
 
 // On the selected table's current row. The sums are made once, from the row as read under its
@@ -404,7 +401,7 @@ bool Posting::UPSTATUS(std::string_view code, int direction, bool noAudit)
     if (kind->post)
         kind->post(run, direction);
     if (direction < 0 && !noAudit) {
-        (void)maintenance::auditReversal(m_ws, code, m_values);
+        (void)audit::auditReversal(m_ws, code, m_values);
     }
     run.selectDocument();
     return true;
@@ -578,13 +575,13 @@ bool Posting::PDELETE(std::string_view code)
             walkLines(*kind, true, keepMarked);
         if (postsItself(kind, *doc))
             UPSTATUS(code, +1);
-        (void)maintenance::auditDeletion(m_ws, code, false);
+        (void)audit::auditDeletion(m_ws, code, false);
     } else {
         if (postsItself(kind, *doc))
             UPSTATUS(code, -1, true);
         if (kind && kind->lineCode)
             walkLines(*kind, false);
-        (void)maintenance::auditDeletion(m_ws, code, true);
+        (void)audit::auditDeletion(m_ws, code, true);
     }
     release();
     (void)m_ws.select("wdata");
@@ -611,6 +608,7 @@ std::string Posting::settlingVouchers(std::string_view code, storage::Table& doc
     (void)doc.get("DAYIN", &dayIn);
     const std::string time = core::xbase::rtrim(textOf(doc, "TMIN"));
     const std::string number = core::xbase::alltrim(textOf(doc, "TICKET"));
+    std::set<std::string> seen;
     std::string found;
     for (storage::Status s = lines->goTop(); s.ok() && !lines->eof(); s = lines->skip()) {
         core::Value date;
@@ -622,7 +620,7 @@ std::string Posting::settlingVouchers(std::string_view code, storage::Table& doc
             core::xbase::alltrim(textOf(*lines, "TICKET")) != number)
             continue;
         const std::string voucher = core::xbase::alltrim(textOf(*lines, "DOC_NO"));
-        if (found.find(voucher) == std::string::npos)
+        if (seen.insert(voucher).second)
             found += (found.empty() ? "" : ", ") + voucher;
     }
     (void)lines->close();

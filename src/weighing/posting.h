@@ -70,6 +70,10 @@ int settlementSign(std::string_view type);
 storage::Table* seekSettledTicket(storage::Workspace& ws, std::string_view type, const core::Value& date,
                                   std::string_view time, std::string_view ticket);
 
+// The ticket the settlement line that is the current record of "detail" settles, sought by
+// seekSettledTicket from the line's TYPE, DATE, TIME and TICKET; nullptr as there, or with no line.
+storage::Table* settledTicketOfLine(storage::Workspace& ws);
+
 // Whether the settlement line that is the current record of "detail", marked now, may settle its
 // ticket again - its mark taken off by hand, or by its voucher's undeletion: the ticket must be
 // live and still have the line's amount open, or another voucher settled it meanwhile (or it was

@@ -2,13 +2,13 @@
 // code and order-number checks of the fields, and cancel.
 #include "codes/pick_list.h"
 #include "core/clock.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "shell/sounds.h"
 #include "storage/ops.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_store.h"
 #include "weighing/ticket_values.h"
 
@@ -56,13 +56,13 @@ void TicketScreen::TREDIT(bool weighing)
         return;
     }
     m_values.setNumber("CPOS", stored.atEnd ? 0 : stored.recno);
-    const int mode = GETTRUCK(weighing);
-    if (mode == 0) {
+    const TicketStep mode = GETTRUCK(weighing);
+    if (mode == kTicketBrowsing) {
         goToRecord(std::uint32_t(m_values.number("CPOS")));
         return;
     }
     setMode(mode);
-    if (mode == 1)
+    if (mode == kTicketNew)
         goToRecord(0);
     else
         m_values.setNumber("CPOS", t.recNo());
@@ -72,7 +72,7 @@ void TicketScreen::TREDIT(bool weighing)
 
     const TicketKind& k = kindInfo();
     const bool complete = m_editStat == "2";
-    if (mode == 1) {
+    if (mode == kTicketNew) {
         m_values.setText("cTicket", storage::CONSEC(k.code, "R"));
         m_values.setText("cTruck", m_values.text("cTrk"));
         m_values.set("cDayin", core::Value::date(core::clock().today()));
@@ -80,7 +80,7 @@ void TicketScreen::TREDIT(bool weighing)
         if (k.goods)
             m_values.set("cRate", core::Value::number(1, 3));
         setButton(TicketButton::WeighIn, true);
-    } else if (mode == 2) {
+    } else if (mode == kTicketSecondWeighing) {
         m_values.set("cDayOut", core::Value::date(core::clock().today()));
         m_values.setText("cTmOut", core::timeOfDay());
         setButton(TicketButton::WeighOut, true);
@@ -106,7 +106,7 @@ void TicketScreen::TREDIT(bool weighing)
     } else {
         enableFields({"cRemark1"});
     }
-    if (mode == 2 || complete) {
+    if (mode == kTicketSecondWeighing || complete) {
         if (k.goods) {
             enableFields({"cAdj_M1", "cAdj_M2", "cAdj_M3", "cAdj_W1", "cAdj_W2", "cAdj_W3", "cPrice", "cCash", "cDrCr",
                           "cCheque", "cChq_No", "cChq_Bank"});
@@ -117,7 +117,7 @@ void TicketScreen::TREDIT(bool weighing)
         setButton(TicketButton::Pay1, true);
         setButton(TicketButton::Pay2, true);
     }
-    if (mode == 3)
+    if (mode == kTicketEdit)
         setButton(TicketButton::Save, true);
     for (TicketButton b : {TicketButton::Previous, TicketButton::Next, TicketButton::First, TicketButton::Last,
                            TicketButton::Weigh, TicketButton::Edit, TicketButton::Delete, TicketButton::Search,
@@ -125,18 +125,18 @@ void TicketScreen::TREDIT(bool weighing)
         setButton(b, false);
     setButton(TicketButton::Cancel, true);
     notify();
-    requestFocus(mode == 3 ? "cTicket" : k.partyValue);
+    requestFocus(mode == kTicketEdit ? "cTicket" : k.partyValue);
 }
 
-int TicketScreen::GETTRUCK(bool prompt)
+TicketStep TicketScreen::GETTRUCK(bool prompt)
 {
     if (!prompt)
-        return 3;
+        return kTicketEdit;
     m_values.setText("cTrk", std::string(kPromptWidth, ' '));
     const bool ok = m_host.askTruck(*this);
     const std::string truck = trimmed(m_values, "cTrk");
     if (!ok || truck.empty())
-        return 0;
+        return kTicketBrowsing;
     storage::Table& t = ticketTable();
     (void)t.setOrder(1);
     // Open tickets by truck: "1" + the registration. A ticket marked deleted is passed over:
@@ -155,7 +155,7 @@ int TicketScreen::GETTRUCK(bool prompt)
     }
     (void)t.setOrder(storage::kWeighingActiveOrder);
     m_values.setText("cTruck", m_values.text("cTrk"));
-    return found ? 2 : 1;
+    return found ? kTicketSecondWeighing : kTicketNew;
 }
 
 void TicketScreen::GETTABLE()
@@ -188,9 +188,9 @@ void TicketScreen::GETTABLE()
 
 void TicketScreen::PCANCEL()
 {
-    shell::TSOUND(kCancelSound);
+    core::TSOUND(kCancelSound);
     goToRecord(std::uint32_t(m_values.number("CPOS")));
-    setMode(0);
+    setMode(kTicketBrowsing);
     TRDISP();
 }
 

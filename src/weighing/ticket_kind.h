@@ -12,6 +12,24 @@ namespace weighing {
 
 inline constexpr int kTicketKinds = 5;
 
+// The kinds by number (TicketKind::number, the menu's order).
+enum TicketKindNumber : int {
+    kPurchaseTicket = 1,
+    kSupplierReturnTicket = 2,
+    kSaleTicket = 3,
+    kCustomerReturnTicket = 4,
+    kHireTicket = 5,
+};
+
+// The step a ticket screen is in (CSTEP among its screen values, a number the formulas may read):
+// what Save does with what the screen shows.
+enum TicketStep : int {
+    kTicketBrowsing = 0,        // nothing entered; the dialog may close
+    kTicketNew = 1,             // a truck's first weighing: stored open (STAT "1") under a new number
+    kTicketSecondWeighing = 2,  // the truck's open ticket weighed out: stored complete (STAT "2")
+    kTicketEdit = 3,            // a stored ticket changed: written over it with its STAT kept
+};
+
 struct TicketKind {
     int number;                // 1..5
     const char* code;          // document kind and running-number series: "TRK01" ..

@@ -13,7 +13,7 @@
 #include "weighing/doc_print.h"
 #include "weighing/payment.h"
 #include "weighing/posting.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_store.h"
 #include "weighing/ticket_values.h"
 
@@ -30,18 +30,6 @@ std::string saveTitle()
 void tell(const char* utf8, const std::string& title)
 {
     core::prompts().message(core::MessageKind::Info, T(utf8), title);
-}
-
-double numberOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    return t.get(field, &v).ok() ? v.asNumber() : 0;
-}
-
-std::string textOf(storage::Table& t, const char* field)
-{
-    core::Value v;
-    return t.get(field, &v).ok() && v.isText() ? v.asText() : std::string();
 }
 
 }  // namespace
@@ -140,7 +128,7 @@ bool TicketScreen::orderLimitWarning()
     if (found) {
         double weight = numberOf(*order, "ORWEIGHT") - numberOf(*order, "WEIGHT");
         double amount = numberOf(*order, "ORAMOUNT") - numberOf(*order, "AMOUNT");
-        if (mode() == 3) {
+        if (mode() == kTicketEdit) {
             weight += numberOf(t, "QTY");
             amount += numberOf(t, "AMOUNT");
         }
@@ -159,20 +147,39 @@ bool TicketScreen::orderLimitWarning()
 void TicketScreen::storedStateChanged()
 {
     tell("ใบชั่งนี้ถูกบันทึกหรือสั่งลบจากเครื่องอื่นแล้ว", saveTitle());
-    setMode(0);
+    setMode(kTicketBrowsing);
     m_values.setNumber("CPOS", ticketTable().eof() ? 0 : ticketTable().recNo());
     m_cursor->forget();
     TRDISP();
 }
 
+// TRSAVE, in the order of its steps: what is shown must be complete and balanced; every value must
+// fit its field before anything is written, the running number included; a new ticket takes its
+// number and is appended; then the stored ticket is written over (and posted) under its lock.
 bool TicketScreen::TRSAVE()
 {
-    const TicketKind& k = kindInfo();
-    const int step = mode();
-    if (step < 1 || step > 3 || !m_open)
+    const TicketStep step = mode();
+    if (step < kTicketNew || step > kTicketEdit || !m_open)
         return false;
     const std::string title = saveTitle();
+    std::vector<FieldValue> record;
+    if (!saveChecksPass(title) || !buildSavedRecord(step, title, &record))
+        return false;
+    if (step == kTicketNew && !appendNewTicket(record))
+        return false;
+    if (!writeOverStored(step, record))
+        return false;
+    if (step == kTicketSecondWeighing && core::prompts().confirm(T("พิมพ์ใบชั่งน้ำหนัก"), T("  ส่วนการพิมพ์ใบชั่ง")))
+        (void)PROPRN(m_ws, m_values, ticketForm(m_kind, false, '2'), false);
+    setMode(kTicketBrowsing);
+    (void)m_ws.select(kTicketAlias);
+    notify();
+    return true;
+}
 
+bool TicketScreen::saveChecksPass(const std::string& title)
+{
+    const TicketKind& k = kindInfo();
     bool filled = !core::xbase::alltrim(m_values.text("cTruck")).empty() &&
                   !core::xbase::alltrim(m_values.text(k.partyValue)).empty();
     if (k.goods)
@@ -192,64 +199,73 @@ bool TicketScreen::TRSAVE()
         tell("บันทึกการจ่ายเงินยังไม่ถูกต้อง", title);
         return false;
     }
-    if (m_kind == 3 && core::xbase::alltrim(core::programSettings().text("CORCTRL")) == "1" &&
+    if (m_kind == kSaleTicket && core::xbase::alltrim(core::programSettings().text("CORCTRL")) == "1" &&
         !core::xbase::alltrim(m_values.text("cRemark4")).empty())
         orderLimitWarning();
+    return true;
+}
 
+bool TicketScreen::buildSavedRecord(TicketStep step, const std::string& title, std::vector<FieldValue>* record)
+{
     storage::Table& t = ticketTable();
     const TicketRecord stored = readTicketRecord(t);
-    const std::string stat = step == 1 ? "1" : step == 2 ? "2" : stored.stat;
-    std::vector<FieldValue> record;
-    for (auto& [field, value] : recordValues(stat, step == 1 ? std::string(6, '0') : m_values.text("cTicket"))) {
+    const std::string stat = step == kTicketNew ? "1" : step == kTicketSecondWeighing ? "2" : stored.stat;
+    const std::string ticket = step == kTicketNew ? std::string(6, '0') : m_values.text("cTicket");
+    for (auto& [field, value] : recordValues(stat, ticket)) {
         const int i = t.layout().find(field);
-        record.push_back({field, i < 0 ? value : asFieldType(value, t.layout().fields()[std::size_t(i)].type)});
+        record->push_back({field, i < 0 ? value : asFieldType(value, t.layout().fields()[std::size_t(i)].type)});
     }
-    // Every value must fit its field before anything is written, the running number included.
-    const std::string misfit = firstMisfit(t, record);
+    const std::string misfit = firstMisfit(t, *record);
     if (!misfit.empty()) {
-        core::prompts().message(core::MessageKind::Info,
-                                misfitText(fieldLabel(misfit)), title);
+        core::prompts().message(core::MessageKind::Info, misfitText(fieldLabel(misfit)), title);
         return false;
     }
+    return true;
+}
 
-    if (step == 1) {
-        const std::optional<std::string> taken = storage::takeNumber(k.code);
-        if (!taken)
-            return false;  // no number, no document: nothing is written
-        const std::string number = *taken;
-        (void)m_ws.select(kTicketAlias);
-        if (!storage::ADD_REC(m_ws))
-            return false;
-        m_values.setText("cTicket", number);
-        for (FieldValue& fv : record)
-            if (fv.field == "TICKET")
-                fv.value = core::Value::text(number);
-    }
-    // The check, the reversal of an edited complete ticket, the write and the posting of a complete
-    // one under one hold of the ticket's lock: the stored ticket must still be what the weighing or
-    // edit began with (not deleted, a second weighing's still open), and another workstation
-    // deleting or saving it meanwhile waits until the new values are in and posted.
-    // An edit is refused, as the edit button refuses it, when a voucher settled part of the ticket
-    // meanwhile (on another workstation, after this screen read it).
-    const std::string expected = step == 2 ? std::string("1") : m_editStat;
+bool TicketScreen::appendNewTicket(std::vector<FieldValue>& record)
+{
+    const std::optional<std::string> taken = storage::takeNumber(kindInfo().code);
+    if (!taken)
+        return false;  // no number, no document: nothing is written
+    (void)m_ws.select(kTicketAlias);
+    if (!storage::ADD_REC(m_ws))
+        return false;
+    m_values.setText("cTicket", *taken);
+    for (FieldValue& fv : record)
+        if (fv.field == "TICKET")
+            fv.value = core::Value::text(*taken);
+    return true;
+}
+
+// The check, the reversal of an edited complete ticket, the write and the posting of a complete
+// one under one hold of the ticket's lock: the stored ticket must still be what the weighing or
+// edit began with (not deleted, a second weighing's still open), and another workstation deleting
+// or saving it meanwhile waits until the new values are in and posted. An edit is refused, as the
+// edit button refuses it, when a voucher settled part of the ticket meanwhile (on another
+// workstation, after this screen read it). Whatever happens, the ticket as stored is shown.
+bool TicketScreen::writeOverStored(TicketStep step, const std::vector<FieldValue>& record)
+{
+    const std::string expected = step == kTicketSecondWeighing ? std::string("1") : m_editStat;
     bool settledMeanwhile = false;
     std::function<bool(storage::Table&)> stillAsShown;
-    if (step != 1)
+    if (step != kTicketNew)
         stillAsShown = [&expected, &settledMeanwhile, step](storage::Table& stored) {
             const TicketRecord now = readTicketRecord(stored);
-            settledMeanwhile = step == 3 && now.drcr > 0 && now.clear > 0;
+            settledMeanwhile = step == kTicketEdit && now.drcr > 0 && now.clear > 0;
             return !now.atEnd && !now.deleted && now.stat == expected && !settledMeanwhile;
         };
     Posting posting(m_ws, m_values);
     (void)m_ws.select(kTicketAlias);
-    const Posting::SaveResult saved = posting.saveOver(
-        k.code, step == 3, stillAsShown, [&record](storage::Table& stored) { return putAll(stored, record); });
+    const Posting::SaveResult saved =
+        posting.saveOver(kindInfo().code, step == kTicketEdit, stillAsShown,
+                         [&record](storage::Table& stored) { return putAll(stored, record); });
     if (saved == Posting::SaveResult::NotLocked)
         return false;
     if (saved == Posting::SaveResult::Changed) {
         if (settledMeanwhile) {
             core::prompts().message(core::MessageKind::Info, T("รายการนี้มีบันทึกการชำระแล้ว"), T("  ไม่อนุญาตให้แก้ไขข้อมูล"));
-            setMode(0);
+            setMode(kTicketBrowsing);
             m_cursor->forget();
             TRDISP();
         } else {
@@ -257,23 +273,13 @@ bool TicketScreen::TRSAVE()
         }
         return false;
     }
-    if (saved == Posting::SaveResult::WriteFailed) {
-        // What is stored (and posted as it stands) is shown; the person weighs or edits it again.
-        m_values.setNumber("CPOS", t.recNo());
-        m_cursor->forget();
-        setMode(0);
-        TRDISP();
-        return false;
-    }
-    m_values.setNumber("CPOS", t.recNo());
+    // Failed: what is stored (and posted as it stands) is shown; the person weighs or edits it again.
+    if (saved == Posting::SaveResult::WriteFailed)
+        setMode(kTicketBrowsing);
+    m_values.setNumber("CPOS", ticketTable().recNo());
     m_cursor->forget();
     TRDISP();
-    if (step == 2 && core::prompts().confirm(T("พิมพ์ใบชั่งน้ำหนัก"), T("  ส่วนการพิมพ์ใบชั่ง")))
-        (void)PROPRN(m_ws, m_values, ticketForm(m_kind, false, '2'), false);
-    setMode(0);
-    (void)m_ws.select(kTicketAlias);
-    notify();
-    return true;
+    return saved == Posting::SaveResult::Saved;
 }
 
 }  // namespace weighing

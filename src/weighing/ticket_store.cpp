@@ -10,13 +10,24 @@ namespace {
 
 constexpr std::size_t kCodeWidth = 10;
 
-double numberOf(storage::Table& t, const char* field)
+}  // namespace
+
+core::Value fieldOf(storage::Table& t, const char* field)
 {
     core::Value v;
-    return t.get(field, &v).ok() && v.isNumber() ? v.asNumber() : 0;
+    return t.get(field, &v).ok() ? v : core::Value();
 }
 
-}  // namespace
+std::string textOf(storage::Table& t, const char* field)
+{
+    const core::Value v = fieldOf(t, field);
+    return v.isText() ? v.asText() : std::string();
+}
+
+double numberOf(storage::Table& t, const char* field)
+{
+    return fieldOf(t, field).asNumber();
+}
 
 TicketRecord readTicketRecord(storage::Table& t)
 {

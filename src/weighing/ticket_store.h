@@ -29,6 +29,12 @@ struct TicketRecord {
 };
 TicketRecord readTicketRecord(storage::Table& t);
 
+// A field of the table's current record; a blank value when the field is missing or unreadable.
+core::Value fieldOf(storage::Table& t, const char* field);
+// The same field as a text ("" when it is not one) or a number (0 when it is not one).
+std::string textOf(storage::Table& t, const char* field);
+double numberOf(storage::Table& t, const char* field);
+
 // Seeks a code exactly (blank-padded to the active order's 10-character code). An empty code is
 // never found. True when found; the table then stands on it.
 bool seekCode(storage::Table& t, std::string_view code);

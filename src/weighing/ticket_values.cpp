@@ -2,10 +2,10 @@
 
 #include <cmath>
 
+#include "audit/audit.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "maintenance/audit.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "weighing/calc.h"
@@ -69,7 +69,7 @@ bool openTicketTables(int kind, storage::Workspace& ws)
     ok = ok && open(cdrv2, "Stock", "Stock") && open(cdrv2, k.accountTable, "Account");
     if (ok && k.qualityGrade)
         ok = open(cdrv2, "OrAcc", "Order");
-    ok = ok && maintenance::openAudit(ws, cdrv2, false);
+    ok = ok && audit::openAudit(ws, cdrv2, false);
     ok = ok && storage::OPENTRK(ws, cdrv2, k.table, kTicketAlias);
     if (!ok) {
         (void)ws.closeAll();

@@ -16,7 +16,7 @@
 #include "storage/catalogue.h"
 #include "storage/fork_child.h"
 #include "voucher_fixture.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 using namespace accounts;
 using namespace vouchertest;

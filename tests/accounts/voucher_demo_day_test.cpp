@@ -18,10 +18,10 @@
 #include "support/seams.h"
 #include "support/temp_dir.h"
 #include "support/test_site.h"
+#include "ui/qt_print_destination.h"
 #include "voucher_fixture.h"
-#include "weighing/dialogs/qt_print_destination.h"
 #include "weighing/dialogs/ticket_dialog.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_ui_helpers.h"
 
 using namespace accounts;
@@ -73,10 +73,10 @@ protected:
     std::string print(DocumentScreen& s, const std::string& name)
     {
         const std::string pdf = dir.path() + "/" + name + ".pdf";
-        weighing::PdfPrintDestination destination(pdf);
-        weighing::PrintDestination* previous = weighing::setPrintDestination(&destination);
+        ui::PdfPrintDestination destination(pdf);
+        core::PrintDestination* previous = core::setPrintDestination(&destination);
         s.printPressed();
-        weighing::setPrintDestination(previous);
+        core::setPrintDestination(previous);
         return testsupport::pdfText("-raw", pdf);
     }
     // A field of the one live row of a ledger or ticket table whose key fields hold `keys`, as

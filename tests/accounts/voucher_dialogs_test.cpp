@@ -54,6 +54,23 @@ protected:
     shell::Dispatcher dispatcher;
 };
 
+TEST_F(VoucherDialogsTest, EveryDocumentScreenFitsASmallScreen)
+{
+    ScriptedDocumentHost host;
+    tickettest::addToolPictures(site.tables());
+    for (int kind = 1; kind <= 5; ++kind) {
+        SCOPED_TRACE(kind);
+        std::unique_ptr<DocumentScreen> screen;
+        if (kind <= 4)
+            screen = std::make_unique<VoucherScreen>(kind, 6, host);
+        else
+            screen = std::make_unique<ProductionScreen>(6, host);
+        ASSERT_TRUE(screen->open());
+        DocumentDialog d(*screen);
+        tickettest::expectFitsSmallScreen(d);
+    }
+}
+
 TEST_F(VoucherDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
 {
     site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");

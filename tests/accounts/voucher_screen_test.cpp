@@ -6,14 +6,15 @@
 #include <filesystem>
 #include <functional>
 
+#include "core/print_destination.h"
 #include "core/xbase.h"
+#include "site/demo_templates.h"
 #include "storage/fault_fs.h"
 #include "storage/ops.h"
+#include "support/recording_destination.h"
 #include "support/seams.h"
 #include "voucher_fixture.h"
-#include "weighing/demo_templates.h"
 #include "weighing/doc_print.h"
-#include "support/recording_destination.h"
 
 using namespace accounts;
 using namespace vouchertest;
@@ -449,7 +450,7 @@ TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
 TEST_F(VoucherTest, APaymentPrintsWithItsLiveLinesAndCountsItsPrints)
 {
     std::string error;
-    ASSERT_TRUE(weighing::writeDemoTemplates(site.tables(), &error)) << error;
+    ASSERT_TRUE(site::writeDemoTemplates(site.tables(), &error)) << error;
     site.setting("CPRINTER", "N");
     testsupport::RecordingDestination printer;
     auto s = open(1);

@@ -7,7 +7,7 @@
 #include "storage/fault_fs.h"
 #include "support/seams.h"
 #include "voucher_fixture.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 using namespace accounts;
 using namespace vouchertest;
@@ -221,6 +221,15 @@ protected:
         site.load("ApAcc", "CODE,BALANCE,BORROW\nF001,1600,0\n");
     }
     double balance() const { return site.account("ApAcc", "F001"); }
+    // Delete pressed and confirmed on the first purchase in date order: what was shown.
+    Texts deleteFirstPurchase(weighing::TicketScreen& purchases)
+    {
+        purchases.PROCMOVE(weighing::kMoveFirst);
+        site.prompts.shown.clear();
+        site.prompts.answers = {true};
+        purchases.deletePressed();
+        return shownTexts(site.prompts);
+    }
 
     weighingtest::ScriptedHost tickets;
 };
@@ -273,11 +282,7 @@ TEST_F(SettlementSequenceTest, ASettledTicketCannotBeDeletedAndADeletedOneCannot
     {
         weighing::TicketScreen purchases(1, 6, tickets);
         ASSERT_TRUE(purchases.open());
-        purchases.PROCMOVE(4);
-        site.prompts.shown.clear();
-        site.prompts.answers = {true};
-        purchases.deletePressed();
-        EXPECT_EQ(shownTexts(site.prompts),
+        EXPECT_EQ(deleteFirstPurchase(purchases),
                   Texts{"ใบชั่งนี้มีการชำระเงินแล้ว ต้องลบรายการชำระก่อน ใบสำคัญเลขที่ 000001"});
         EXPECT_FALSE(ticket(site, "Wdata1", "000001").deleted);
         // 000002 has nothing settled: it may go, and then no line may settle it.
@@ -293,6 +298,20 @@ TEST_F(SettlementSequenceTest, ASettledTicketCannotBeDeletedAndADeletedOneCannot
     s->addLines();
     EXPECT_EQ(shownTexts(site.prompts), Texts{"ใบชั่ง 000002 ถูกสั่งลบแล้ว"});
     EXPECT_EQ(ticket(site, "Wdata1", "000002").number("CLEAR"), 0);
+}
+
+// Every settling voucher is named once, a number that is part of another's too.
+TEST_F(SettlementSequenceTest, TheRefusedDeletionNamesEachSettlingVoucher)
+{
+    site.load("Detail1", "DOC_NO,TYPE,DATE,TIME,TICKET,AMOUNT\n"
+                         "000012,REC,20261205,08:00:00,000001,300\n"
+                         "0001,REC,20261205,08:00:00,000001,100\n"
+                         "000012,REC,20261205,08:00:00,000001,50\n");
+    setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(450, 2));
+    weighing::TicketScreen purchases(1, 6, tickets);
+    ASSERT_TRUE(purchases.open());
+    EXPECT_EQ(deleteFirstPurchase(purchases),
+              Texts{"ใบชั่งนี้มีการชำระเงินแล้ว ต้องลบรายการชำระก่อน ใบสำคัญเลขที่ 000012, 0001"});
 }
 
 TEST_F(SettlementSequenceTest, UnmarkingALineNeverSettlesATicketTwice)

@@ -191,13 +191,12 @@ TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
         const char* found;  // "" when not found: the row stays on `start`
     };
     const Case cases[] = {
-        {"", "A01", "RICE", "A02"},   // the current row is never looked at; any mix of case
-        {"", "A02", "rice", "B01"},
-        {"", "B01", "Rice", "C01"},
-        {"", "C01", "RICE", ""},      // never wraps to the top
-        {"B", "B01", "RICE", ""},     // B02 lacks it and C01 is outside the prefix
+        {"", "A01", "RICE", "A02"},   // any mix of case
+        {"", "B02", "rice", "C01"},
+        {"", "D01", "RICE", ""},      // never wraps to the top
+        {"B", "B02", "RICE", ""},     // B02 lacks it and C01 is outside the prefix
         {"A", "A01", "a02", "A02"},   // the code counts too
-        {"", "A01", "ใจดี", ""},       // A01 itself is not looked at
+        {"", "A01", "ใจดี", "A01"},    // a fresh search finds the highlighted row itself
         {"", "A01", "เลิกกิจการ", "D01"},  // marked rows are searched
     };
     for (const Case& c : cases) {
@@ -220,14 +219,21 @@ TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
     }
 }
 
-TEST_F(CodeBrowserTest, AnEmptySearchTextDoesNothing)
+TEST_F(CodeBrowserTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
 {
+    std::vector<std::string> found;
     screens.onBrowser = [&](CodeBrowser& b) {
+        for (int i = 0; i < 3; ++i) {
+            b.CSEARCH("RICE");
+            found.push_back(highlighted(b.browse()));
+        }
         b.CSEARCH("   ");
-        EXPECT_EQ(highlighted(b.browse()), "A01");
+        found.push_back(highlighted(b.browse()));
     };
     (void)codes::POPCODE(ws, 1, "");
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(found, (std::vector<std::string>{"A02", "B01", "C01", "C01"}));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T(codes::kEmptySearchUtf8));
 }
 
 TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)

@@ -12,8 +12,8 @@
 #include <functional>
 #include <map>
 
+#include "audit/audit_list.h"
 #include "core/settings.h"
-#include "maintenance/audit_list.h"
 #include "maintenance/backup.h"
 #include "maintenance/purge.h"
 #include "maintenance/reindex.h"
@@ -125,7 +125,7 @@ const Job kJobs[] = {
     {"audit purge", nullptr,
      [](Site& site) {
          answerYes(site);
-         maintenance::AuditList list(6);
+         audit::AuditList list(6);
          (void)list.purge(kJanuary.from, kJanuary.to);
      }},
     {"backup", nullptr, backupJanuary},

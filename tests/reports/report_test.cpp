@@ -9,18 +9,18 @@
 #include <set>
 
 #include "codes/pick_list.h"
+#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
-#include "reports/demo_reports.h"
 #include "reports/forms.h"
 #include "reports/report.h"
 #include "reports/reports_fixture.h"
-#include "storage/table.h"
 #include "reports/tables.h"
+#include "site/demo_reports.h"
 #include "storage/fork_child.h"
 #include "storage/ops.h"
+#include "storage/table.h"
 #include "support/recording_destination.h"
-#include "weighing/doc_print.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ private:
 // Screens that choose a report by searching its name and run it with the defaults changed.
 class ScriptedScreens final : public reports::ReportScreens {
 public:
-    explicit ScriptedScreens(weighing::PrintDestination& d) : m_previous(reports::setReportScreens(this)), m_destination(d) {}
+    explicit ScriptedScreens(core::PrintDestination& d) : m_previous(reports::setReportScreens(this)), m_destination(d) {}
     ~ScriptedScreens() override { reports::setReportScreens(m_previous); }
     bool chooseReport(reports::ReportPicker& picker) override
     {
@@ -78,7 +78,7 @@ public:
 
 private:
     reports::ReportScreens* m_previous;
-    weighing::PrintDestination& m_destination;
+    core::PrintDestination& m_destination;
 };
 
 std::vector<std::string> shownWithTitles(const testsupport::RecordingPrompts& p)
@@ -176,6 +176,31 @@ TEST(ReportSelection, DefinitionsThatCannotRunAreRefusedWithTheirMessages)
     reports::ReportSession session(ws);
     EXPECT_FALSE(session.load("COD01", "x"));
     EXPECT_EQ(shownWithTitles(site.prompts), (std::vector<std::string>{"ส่วนการจัดทำรายงาน|แฟ้มรายงานกำลังถูกใช้งาน"}));
+}
+
+// A date range left empty or typed backwards is refused before anything runs, rather than printing
+// a heading with an empty date and no rows.
+TEST(ReportSelection, AnEmptyOrReversedDateRangeIsRefused)
+{
+    ReportSite site;
+    const struct {
+        core::Value from, to;
+        const char* shown;
+    } cases[] = {
+        {core::Value::date(core::Date()), ReportSite::day(5), reports::kDatesMissingUtf8},
+        {ReportSite::day(1), core::Value::date(core::Date()), reports::kDatesMissingUtf8},
+        {ReportSite::day(5), ReportSite::day(1), reports::kDatesReversedUtf8},
+    };
+    for (const auto& c : cases) {
+        site.prompts.shown.clear();
+        EXPECT_EQ(site.run("TRK01", {{"CDAYBEG", c.from}, {"CDAYEND", c.to}}), reports::ReportOutcome::NotRun);
+        EXPECT_EQ(shownWithTitles(site.prompts),
+                  (std::vector<std::string>{std::string("ส่วนการจัดทำรายงาน|") + c.shown}));
+    }
+    site.prompts.shown.clear();
+    EXPECT_NE(site.run("TRK01", {{"CDAYBEG", ReportSite::day(5)}, {"CDAYEND", ReportSite::day(5)}}),
+              reports::ReportOutcome::NotRun)
+        << "one day is a range";
 }
 
 TEST(ReportSelection, ACodeListingOfProductsPicksProductsForBothEndsFromTheFirstAndLastCode)
@@ -485,7 +510,7 @@ TEST(ReportSelection, EveryDemoReportRunsOnTheDemoWeek)
     ReportSite site;
     // The week holds no goods taken back from customers (Wdata4).
     const std::set<std::string> noData = {"TRK04"};
-    for (const reports::DemoReport& r : reports::demoReports()) {
+    for (const site::DemoReport& r : site::demoReports()) {
         SCOPED_TRACE(r.code);
         site.prompts.shown.clear();
         const ReportOutcome outcome = site.runWeek(r.code);

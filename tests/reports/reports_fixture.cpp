@@ -7,7 +7,7 @@
 
 #include "core/settings.h"
 #include "core/xbase.h"
-#include "reports/demo_reports.h"
+#include "site/demo_reports.h"
 #include "site/site_setup.h"
 #include "storage/catalogue.h"
 #include "storage/table.h"
@@ -18,7 +18,7 @@ ReportSite::ReportSite(bool withData)
 {
     clock.day = core::Date::fromYmd(2026, 12, 5);
     std::string error;
-    EXPECT_TRUE(reports::writeDemoReports(tables(), &error)) << error;
+    EXPECT_TRUE(site::writeDemoReports(tables(), &error)) << error;
     // The demo codes (suppliers, customers, products, units, warehouses ...).
     site::Site s;
     s.dir = dir();

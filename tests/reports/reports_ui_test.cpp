@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "codes/pick_list.h"
+#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
 #include "reports/dialogs/report_dialogs.h"
@@ -27,7 +28,6 @@
 #include "ui/qt_print_job.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
-#include "weighing/doc_print.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 #include "core/xbase.h"
 #include "shell/main_sequence.h"
 #include "shell/main_window_model.h"
-#include "shell/platform_programs.h"
 #include "shell/startup.h"
 #include "shell/varset.h"
 #include "support/run_process.h"
@@ -300,47 +299,6 @@ TEST(MainSequence, DefaultConfigurationFileInTheCurrentFolder)
     std::filesystem::current_path(previous);
     EXPECT_EQ(host.varfile, ".\\MERVO.INI");
     EXPECT_TRUE(std::filesystem::exists(dir.file("MERVO.INI")));
-}
-
-TEST(PlatformPrograms, WhatThisMachineOffers)
-{
-    struct Case {
-        std::map<std::string, std::string> env;
-        std::vector<std::string> installed;
-        std::string file;
-        std::optional<shell::ProgramCommand> calc;
-        std::optional<shell::ProgramCommand> editor;
-    };
-    using P = shell::ProgramCommand;
-    const std::vector<Case> cases = {
-        {{}, {}, "", std::nullopt, std::nullopt},
-        {{}, {"xdg-open"}, "", std::nullopt, std::nullopt},  // xdg-open needs a file
-        {{}, {"xdg-open"}, "error.log", std::nullopt, P{"xdg-open", {"error.log"}}},
-        {{}, {"xcalc", "galculator", "mousepad"}, "", P{"galculator", {}}, P{"mousepad", {}}},
-        {{{"VISUAL", "code -w"}}, {"code", "gedit"}, "a.txt", std::nullopt, P{"code", {"-w", "a.txt"}}},
-        {{{"EDITOR", "nano"}}, {"nano", "x-terminal-emulator"}, "a.txt", std::nullopt,
-         P{"x-terminal-emulator", {"-e", "nano", "a.txt"}}},
-        {{{"EDITOR", "vi"}}, {"vi", "gedit"}, "", std::nullopt, P{"gedit", {}}},  // no terminal to run vi in
-        {{{"VISUAL", "missing-editor"}}, {"kate"}, "", std::nullopt, P{"kate", {}}},
-    };
-    for (const Case& c : cases) {
-        shell::PlatformLookup lookup;
-        lookup.environment = [&](const char* v) { return c.env.count(v) ? c.env.at(v) : std::string(); };
-        lookup.onPath = [&](const std::string& p) {
-            return std::find(c.installed.begin(), c.installed.end(), p) != c.installed.end();
-        };
-        const auto calc = shell::calculatorCommand(lookup);
-        const auto editor = shell::editorCommand(lookup, c.file);
-        ASSERT_EQ(calc.has_value(), c.calc.has_value());
-        if (calc) {
-            EXPECT_EQ(calc->program, c.calc->program);
-        }
-        ASSERT_EQ(editor.has_value(), c.editor.has_value()) << (c.installed.empty() ? "" : c.installed[0]);
-        if (editor) {
-            EXPECT_EQ(editor->program, c.editor->program);
-            EXPECT_EQ(editor->arguments, c.editor->arguments);
-        }
-    }
 }
 
 }  // namespace

@@ -15,7 +15,6 @@
 #include "core/ini_file.h"
 #include "errors/error_dialog.h"
 #include "errors/guard.h"
-#include "shell/demo_content.h"
 #include "shell/dialogs/finish_dialog.h"
 #include "shell/dialogs/login_dialog.h"
 #include "shell/dialogs/main_window.h"
@@ -23,6 +22,7 @@
 #include "shell/dialogs/settings_dialogs.h"
 #include "shell/startup.h"
 #include "shell/users.h"
+#include "site/demo_content.h"
 #include "support/qt_typing.h"
 #include "support/seams.h"
 #include "ui/widgets.h"
@@ -431,10 +431,10 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
     // The demo site's pictures, announcement and (silent) sounds.
     core::Settings demo;
     demo.setText("CDRV1", site.dir.path() + "/");
-    shell::DemoContentOptions silent;
+    site::DemoContentOptions silent;
     silent.speech = false;
     std::string error;
-    ASSERT_TRUE(shell::writeShellDemoContent(site.dir.path(), demo, &error, silent)) << error;
+    ASSERT_TRUE(site::writeShellDemoContent(site.dir.path(), demo, &error, silent)) << error;
     const std::string ini = site.dir.file("MERVO.INI");
     core::IniFile(ini).set("Path", "Table", site.dir.path() + "/");
     core::IniFile(ini).set("Data", "Name", T("บริษัท ทดสอบ จำกัด"));

@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "support/recording_print_job.h"
-#include "weighing/doc_print.h"
+#include "core/print_destination.h"
 
 namespace testsupport {
 
-class RecordingDestination final : public weighing::PrintDestination {
+class RecordingDestination final : public core::PrintDestination {
 public:
-    RecordingDestination() : m_previous(weighing::setPrintDestination(this)) {}
-    ~RecordingDestination() override { weighing::setPrintDestination(m_previous); }
+    RecordingDestination() : m_previous(core::setPrintDestination(this)) {}
+    ~RecordingDestination() override { core::setPrintDestination(m_previous); }
     RecordingDestination(const RecordingDestination&) = delete;
     RecordingDestination& operator=(const RecordingDestination&) = delete;
 
@@ -58,7 +58,7 @@ public:
     std::vector<std::unique_ptr<RecordingPrintJob>> jobs;
 
 private:
-    weighing::PrintDestination* m_previous;
+    core::PrintDestination* m_previous;
 };
 
 }  // namespace testsupport

@@ -67,6 +67,24 @@ TEST(EntryField, DatesAndTimesTypeOverTheirTemplate)
     EXPECT_EQ(win.a->text(), QStringLiteral("05/12/2026"));
     testsupport::tabAway(win.a);
     EXPECT_EQ(win.a->value().asDate(), core::Date::fromYmd(2026, 12, 5));
+    // A date that names no day is refused where it is typed: the person is told, the focus stays,
+    // and what the field was bound to is not blanked.
+    {
+        testsupport::RecordingPrompts prompts;
+        std::vector<Value> committed;
+        QObject::connect(win.a, &EntryField::committed, [&](const Value& v) { committed.push_back(v); });
+        win.a->setFocus();
+        testsupport::typeUtf8(win.a, "31022026");
+        testsupport::tabAway(win.a);
+        EXPECT_TRUE(win.a->hasFocus());
+        ASSERT_EQ(prompts.shown.size(), 1u);
+        EXPECT_EQ(prompts.shown[0].text, T(ui::kBadDateUtf8));
+        EXPECT_TRUE(committed.empty());
+        testsupport::typeUtf8(win.a, "28022026");
+        testsupport::tabAway(win.a);
+        ASSERT_EQ(committed.size(), 1u);
+        EXPECT_EQ(committed[0].asDate(), core::Date::fromYmd(2026, 2, 28));
+    }
     testsupport::typeUtf8(win.b, "0815");
     EXPECT_EQ(win.b->text(), QStringLiteral("08:15:  "));
     testsupport::pressKey(win.b, Qt::Key_Backspace);

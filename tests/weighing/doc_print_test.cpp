@@ -10,13 +10,14 @@
 #include <memory>
 #include <sstream>
 
+#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "storage/catalogue.h"
-#include "storage/ops.h"
 #include "storage/fault_fs.h"
 #include "storage/fork_child.h"
+#include "storage/ops.h"
 #include "support/recording_destination.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
@@ -472,16 +473,16 @@ TEST_F(DocPrintTest, PrinterChoiceAsksEachTimeWithoutATicketPrinter)
         Printers printers;
         printers.names = c.installed;
         std::vector<std::pair<std::string, bool>> made;
-        weighing::ChoosingDestination choosing(printers, [&](const std::string& printer, bool preview) {
+        core::ChoosingDestination choosing(printers, [&](const std::string& printer, bool preview) {
             made.emplace_back(printer, preview);
             return std::make_unique<testsupport::RecordingPrintJob>();
         });
-        weighing::PrintDestination* previous = weighing::setPrintDestination(&choosing);
+        core::PrintDestination* previous = core::setPrintDestination(&choosing);
         core::programSettings().setText("CPRINTER", "n");
         EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
         core::programSettings().setText("CPRINTER", "Y");
         EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
-        weighing::setPrintDestination(previous);
+        core::setPrintDestination(previous);
         EXPECT_EQ(printers.asked, c.asked);
         ASSERT_EQ(made.size(), 2u);
         EXPECT_EQ(made[0], std::make_pair(std::string(c.printer), false));

@@ -4,7 +4,7 @@
 
 #include "core/tis620.h"
 #include "expr/expr.h"
-#include "weighing/demo_templates.h"
+#include "site/demo_templates.h"
 #include "weighing/print_template.h"
 
 namespace {
@@ -71,11 +71,11 @@ TEST(PrintTemplateTest, LinesEndAtTwoHundredColumns)
 
 TEST(DemoTemplatesTest, EveryFormHasAWorkingTemplate)
 {
-    const auto forms = weighing::printFormNames();
+    const auto forms = site::printFormNames();
     EXPECT_EQ(forms.size(), 25u);
     for (const std::string& form : forms) {
         SCOPED_TRACE(form);
-        const std::string bytes = weighing::demoTemplate(form);
+        const std::string bytes = site::demoTemplate(form);
         ASSERT_FALSE(bytes.empty());
         // TIS-620 bytes: every Thai character is one byte, nothing undefined.
         EXPECT_EQ(core::tis620::fromUtf8(core::tis620::toUtf8(bytes)), bytes);
@@ -106,8 +106,8 @@ TEST(DemoTemplatesTest, EveryFormHasAWorkingTemplate)
             EXPECT_TRUE(amountInWords);
         }
     }
-    EXPECT_TRUE(weighing::demoTemplate("Ticket61").empty());
-    EXPECT_TRUE(weighing::demoTemplate("Money5").empty());
+    EXPECT_TRUE(site::demoTemplate("Ticket61").empty());
+    EXPECT_TRUE(site::demoTemplate("Money5").empty());
 }
 
 }  // namespace

@@ -31,7 +31,7 @@
 #include "support/temp_dir.h"
 #include "support/test_site.h"
 #include "ticket_ui_helpers.h"
-#include "weighing/dialogs/qt_print_destination.h"
+#include "ui/qt_print_destination.h"
 #include "weighing/dialogs/ticket_dialog.h"
 
 using namespace weighing;
@@ -159,11 +159,11 @@ TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDel
         core::programSettings().setText("CAUDITR", "Y");
         for (const Visit& v : kVisits) {
             const std::string pdf = dir.path() + "/kind" + std::to_string(v.kind) + ".pdf";
-            PdfPrintDestination destination(pdf);
-            PrintDestination* previous = setPrintDestination(&destination);
+            ui::PdfPrintDestination destination(pdf);
+            core::PrintDestination* previous = core::setPrintDestination(&destination);
             whenShown<TicketDialog>([&](TicketDialog* d) { visit(v, d); });
             w->menuAction(shell::Action(int(shell::Action::TRPROC1) + v.kind - 1))->trigger();
-            setPrintDestination(previous);
+            core::setPrintDestination(previous);
             printed.push_back(testsupport::pdfText("-raw", pdf));
             EXPECT_NE(printed.back().find(v.pdfTitle), std::string::npos) << printed.back();
             EXPECT_NE(printed.back().find(v.truck), std::string::npos) << printed.back();

@@ -56,6 +56,27 @@ protected:
     ScriptedHost host;
 };
 
+TEST_F(TicketDialogTest, EachKindFitsASmallScreenWithItsHeadingsOverTheirEntries)
+{
+    tickettest::addToolPictures(site.tables());
+    for (int kind = 1; kind <= 5; ++kind) {
+        SCOPED_TRACE(kind);
+        auto s = screen(kind);
+        TicketDialog d(*s);
+        tickettest::expectFitsSmallScreen(d);
+        // The heading band's date, time and weight stand over the entries of the weighings.
+        const auto left = [&](QWidget* w) { return w->mapTo(&d, QPoint(0, 0)).x(); };
+        for (const auto& [heading, entry] : {std::pair("วันที่", "cDayin"), {"เวลา", "cTmin"}, {"น้ำหนัก", "cWin"}}) {
+            QLabel* label = nullptr;
+            for (QLabel* l : d.findChildren<QLabel*>())
+                if (l->text() == u(heading))
+                    label = l;
+            ASSERT_NE(label, nullptr) << heading;
+            EXPECT_EQ(left(label), left(d.form().field(entry))) << heading;
+        }
+    }
+}
+
 TEST_F(TicketDialogTest, EachKindHasThePayButtonsAndFieldsOfItsKind)
 {
     for (int kind = 1; kind <= 5; ++kind) {
@@ -136,7 +157,6 @@ TEST_F(TicketDialogTest, CodesTypedInTheFieldsFillTheirNamesAndEnterOnSaveStores
         }
     }
     EXPECT_EQ(pickList.calls.size(), 4u);
-
     host.weights.push_back(12000);
     d.button(TicketButton::WeighIn)->click();
     testsupport::settle();

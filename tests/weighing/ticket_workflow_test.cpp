@@ -11,7 +11,7 @@
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "storage/ops.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_values.h"
 #include "weighing_fixture.h"
 

@@ -17,7 +17,7 @@
 #include "support/seams.h"
 #include "support/temp_dir.h"
 #include "support/test_site.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 namespace weighingtest {
 

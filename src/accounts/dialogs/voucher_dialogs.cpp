@@ -13,6 +13,7 @@
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
 #include "weighing/dialogs/document_dialogs.h"
+#include "weighing/dialogs/document_form.h"
 
 namespace accounts {
 namespace {
@@ -27,31 +28,6 @@ QPushButton* plainButton(const std::string& caption, QWidget* parent)
     auto* b = new QPushButton(ui::fromTis(caption), parent);
     b->setAutoDefault(false);
     return b;
-}
-
-std::vector<ui::FormRow> rowsOf(const std::vector<ScreenField>& fields, const std::function<bool(const std::string&)>& enabled,
-                                const std::function<bool(const std::string&)>& validate)
-{
-    std::vector<ui::FormRow> rows;
-    for (const ScreenField& f : fields) {
-        ui::FormRow r;
-        r.label = f.payPart ? std::string() : f.label;
-        r.name = f.name;
-        r.picture = f.picture;
-        r.width = f.width;
-        r.recalc = f.recalc;
-        r.gridRow = f.row;
-        r.gridColumn = f.column;
-        const std::string name = f.name;
-        if (f.readOnly)
-            r.enabledWhen = [] { return false; };
-        else if (enabled)
-            r.enabledWhen = [enabled, name] { return enabled(name); };
-        if (f.validates)
-            r.validation = [validate, name](ui::EntryField&) { return validate(name); };
-        rows.push_back(std::move(r));
-    }
-    return rows;
 }
 
 }  // namespace
@@ -71,6 +47,7 @@ DocumentDialog::DocumentDialog(DocumentScreen& screen, QWidget* parent)
     });
     layout->addWidget(m_form);
     buildPayButtons();
+    weighing::dressDocumentForm(*m_form, m_screen.fields());
     if (ui::EntryField* f = m_form->field("cStat"))
         ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsRed);
     if (ui::EntryField* f = m_form->field("cRecP"))
@@ -91,7 +68,7 @@ DocumentDialog::~DocumentDialog()
 
 std::vector<ui::FormRow> DocumentDialog::formRows()
 {
-    return rowsOf(
+    return weighing::documentFormRows(
         m_screen.fields(), [this](const std::string& name) { return m_screen.fieldEnabled(name); },
         [this](const std::string& name) { return m_screen.mode() == kBrowsing || m_screen.validate(name); });
 }
@@ -202,7 +179,7 @@ void DocumentDialog::focusRequested(const std::string& target)
 
 LineDialog::LineDialog(LineEditor& editor, QWidget* parent)
     : ui::FormDialog(editor.title(), editor.values(),
-                     rowsOf(editor.fields(), {}, [&editor](const std::string& name) { return editor.validate(name); }),
+                     weighing::documentFormRows(editor.fields(), {}, [&editor](const std::string& name) { return editor.validate(name); }),
                      parent),
       m_editor(editor)
 {

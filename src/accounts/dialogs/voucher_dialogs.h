@@ -10,7 +10,7 @@
 
 #include <array>
 
-#include "accounts/voucher_common.h"
+#include "accounts/document_screen.h"
 #include "accounts/voucher_lines.h"
 #include "shell/menu.h"
 #include "ui/browse_widget.h"

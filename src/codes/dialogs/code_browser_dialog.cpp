@@ -74,7 +74,7 @@ CodeBrowserDialog::CodeBrowserDialog(CodeBrowser& model, QWidget* parent)
     layout->addLayout(buttons);
 
     m_code->setValidation([this](ui::EntryField& f) { return m_model.CFILTER(f.value().asText()); });
-    m_search->setValidation([this](ui::EntryField& f) { return m_model.CSEARCH(f.value().asText()); });
+    m_search->setValidation([this](ui::EntryField& f) { return m_model.CSEARCH(f.value().asText(), true); });
     // Enter in a box leaves it for the browse, which runs the box's check; Enter on the browse picks.
     connect(m_code, &QLineEdit::returnPressed, this, [this] { m_browse->setFocus(); });
     connect(m_search, &QLineEdit::returnPressed, this, [this] { m_browse->setFocus(); });

@@ -6,13 +6,13 @@
 #include <QVBoxLayout>
 
 #include "core/clock.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "maintenance/purge.h"
 #include "maintenance/restore.h"
 #include "shell/menu.h"
-#include "shell/sounds.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
 
@@ -111,7 +111,7 @@ ReindexDialog::ReindexDialog(Reindex& model, QWidget* parent)
 void ReindexDialog::showEvent(QShowEvent* event)
 {
     ui::Dialog::showEvent(event);
-    shell::TSOUND(kOpenSound);
+    core::TSOUND(kOpenSound);
 }
 
 void ReindexDialog::start()

@@ -3,7 +3,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
-#include "codes/browse_actions.h"
+#include "codes/table_browse.h"
+#include "core/print_destination.h"
 #include "core/tis620.h"
 #include "reports/tables.h"
 #include "shell/menu.h"
@@ -12,7 +13,6 @@
 #include "ui/qt_print_job.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
-#include "weighing/doc_print.h"
 
 namespace reports {
 namespace {
@@ -128,6 +128,13 @@ RangeDialog::RangeDialog(ReportSession& session, ReportDestination& destination,
 
 void RangeDialog::run()
 {
+    // A range that cannot run keeps the dialog, the focus on the date to correct.
+    std::string failed;
+    if (!m_session.datesValid(&failed)) {
+        if (ui::EntryField* f = form().field(failed))
+            f->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     m_outcome = m_session.REPCREA(m_destination, [this](int percent) { m_progress->setPercent(percent); });
     accept();
 }
@@ -147,7 +154,7 @@ void QtReportScreens::askRanges(ReportSession& session)
     const auto jobOn = [&printers](const std::string& printer, bool preview) -> std::unique_ptr<core::PrintJob> {
         return ui::printJobOn(printer, preview, printers.chosenPdfPath());
     };
-    ReportDestination destination(weighing::printDestination(), printers, jobOn);
+    ReportDestination destination(core::printDestination(), printers, jobOn);
     RangeDialog dialog(session, destination);
     dialog.exec();
 }

@@ -10,14 +10,14 @@
 #include <QScreen>
 #include <QTimer>
 
+#include "core/platform_programs.h"
+#include "core/prompt_sounds.h"
 #include "core/prompts.h"
 #include "core/tis620.h"
 #include "errors/guard.h"
 #include "shell/dialogs/finish_dialog.h"
 #include "shell/dialogs/settings_dialogs.h"
 #include "shell/main_window_model.h"
-#include "shell/platform_programs.h"
-#include "shell/sounds.h"
 #include "ui/fonts.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
@@ -221,16 +221,17 @@ void MainWindow::printerSetup()
 
 void MainWindow::startProgram(bool calculator)
 {
-    const PlatformLookup lookup = systemLookup();
-    const std::optional<ProgramCommand> command = calculator ? calculatorCommand(lookup) : editorCommand(lookup);
+    const core::PlatformLookup lookup = core::systemLookup();
+    const std::optional<core::ProgramCommand> command =
+        calculator ? core::calculatorCommand(lookup) : core::editorCommand(lookup);
     QStringList args;
     if (command)
         for (const std::string& a : command->arguments)
             args << QString::fromLocal8Bit(a.c_str());
     if (command && QProcess::startDetached(QString::fromLocal8Bit(command->program.c_str()), args))
         return;
-    core::prompts().message(core::MessageKind::Info, calculator ? noCalculatorMessage() : noEditorMessage(),
-                            programsTitle());
+    core::prompts().message(core::MessageKind::Info, calculator ? core::noCalculatorMessage() : core::noEditorMessage(),
+                            core::programsTitle());
 }
 
 void MainWindow::placePicture(QSize screen)
@@ -247,7 +248,7 @@ void MainWindow::showEvent(QShowEvent* event)
     m_shownOnce = true;
     if (QScreen* s = screen())
         placePicture(s->geometry().size());
-    QTimer::singleShot(0, this, [] { TSOUND(kMainWindowSound); });
+    QTimer::singleShot(0, this, [] { core::TSOUND(kMainWindowSound); });
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event)

@@ -150,7 +150,7 @@ QPushButton* SearchDialog::button(Button b) const
 void SearchDialog::search()
 {
     // A text being typed is searched by leaving the box; otherwise the button searches on from the
-    // highlighted row (a blank text is not found, and is told so).
+    // highlighted row (a blank text is told to be empty).
     const std::string text = m_box->value().asText();
     if (m_box->hasFocus() && !core::xbase::alltrim(text).empty())
         (void)m_box->commitPending();

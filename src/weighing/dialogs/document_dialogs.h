@@ -11,7 +11,7 @@
 #include "ui/browse_widget.h"
 #include "ui/dialog.h"
 #include "ui/entry_field.h"
-#include "weighing/list_dialog.h"
+#include "weighing/list_dialog_model.h"
 #include "weighing/navigation.h"
 
 class QPushButton;

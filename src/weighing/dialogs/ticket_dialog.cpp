@@ -14,6 +14,7 @@
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
 #include "weighing/dialogs/document_dialogs.h"
+#include "weighing/dialogs/document_form.h"
 
 namespace weighing {
 namespace {
@@ -30,6 +31,7 @@ QLabel* bandLabel(const std::string& text, QWidget* parent)
     return l;
 }
 
+
 }  // namespace
 
 TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
@@ -40,7 +42,7 @@ TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
     m_form->setRecalculation([this](int position) {
         // A field left while the screen browses (its enabled state just went off under the focus)
         // changes nothing.
-        if (m_screen.mode() != 0)
+        if (m_screen.mode() != kTicketBrowsing)
             m_screen.recalculate(position);
     });
     layout->addWidget(m_form);
@@ -57,26 +59,9 @@ TicketDialog::~TicketDialog()
 
 std::vector<ui::FormRow> TicketDialog::formRows()
 {
-    std::vector<ui::FormRow> rows;
-    for (const TicketField& f : m_screen.fields()) {
-        ui::FormRow r;
-        r.label = f.payPart ? std::string() : f.label;
-        r.name = f.name;
-        r.picture = f.picture;
-        r.width = f.width;
-        r.recalc = f.recalc;
-        r.gridRow = f.row;
-        r.gridColumn = f.column;
-        const std::string name = f.name;
-        if (f.readOnly)
-            r.enabledWhen = [] { return false; };
-        else
-            r.enabledWhen = [this, name] { return m_screen.fieldEnabled(name); };
-        if (f.validates)
-            r.validation = [this, name](ui::EntryField&) { return m_screen.mode() == 0 || m_screen.validate(name); };
-        rows.push_back(std::move(r));
-    }
-    return rows;
+    return documentFormRows(
+        m_screen.fields(), [this](const std::string& name) { return m_screen.fieldEnabled(name); },
+        [this](const std::string& name) { return m_screen.mode() == kTicketBrowsing || m_screen.validate(name); });
 }
 
 // The parts of the screen that are not entries: the pay buttons in the captions' place, the
@@ -105,12 +90,13 @@ void TicketDialog::buildExtras()
     for (int i = 0; i < 3; ++i) {
         QLabel* l = bandLabel(heading[std::size_t(i + 1)], m_form);
         if (ui::EntryField* f = m_form->field(under[i]))
-            l->setFixedWidth(f->sizeHint().width());
+            l->setFixedWidth(f->maximumWidth());  // the entry's own fixed width: the columns line up
         m_form->addToCell(band, 0, l);
     }
     for (const char* name : {"cDayin", "cDayOut"})
         if (QLabel* l = m_form->label(name))
             ui::paintColours(l, ui::kWindowsBlack, ui::kWindowsGreen);
+    dressDocumentForm(*m_form, m_screen.fields());
     if (ui::EntryField* f = m_form->field("cStat"))
         ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsRed);
     if (ui::EntryField* f = m_form->field("cRecP"))

@@ -13,7 +13,7 @@
 #include "shell/menu.h"
 #include "ui/dialog.h"
 #include "ui/form_builder.h"
-#include "weighing/ticket_model.h"
+#include "weighing/ticket_screen.h"
 
 class QAbstractButton;
 class QPushButton;

@@ -1,0 +1,156 @@
+// The edit log screen on Qt: the menu reaches it, the buttons follow the level, the search box
+// moves the browse, the date range defaults to today and copy, purge and print go through it.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <algorithm>
+#include <QPushButton>
+
+#include "audit/audit.h"
+#include "audit/dialogs/audit_dialog.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "shell/menu.h"
+#include "storage/catalogue.h"
+#include "support/qt_typing.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+#include "ui/browse_widget.h"
+#include "ui/entry_field.h"
+#include "ui/thai_text.h"
+
+namespace {
+
+using core::tis620::T;
+using audit::AuditList;
+using Button = AuditList::Button;
+
+class AuditDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_saved = core::programSettings();
+        core::programSettings().setText("CDRV2", dir.path() + "/");
+        core::programSettings().setText("CUSER", "ADMIN");
+        const storage::TableDef* def = storage::findTable("Audit");
+        ASSERT_TRUE(storage::Table::create(dir.file(storage::tableFileName(*def)), storage::fieldSpecs(def->fields)).ok());
+        storage::Workspace ws;
+        ASSERT_TRUE(audit::openAudit(ws));
+        for (const char* label : {"first", "second ABC", "third"}) {
+            clock.hundredths += 100;
+            ASSERT_TRUE(audit::writeAuditRow(ws, "TRK01-000001", "a", "b", label));
+        }
+    }
+    void TearDown() override { core::programSettings() = m_saved; }
+
+    std::string current(ui::BrowseWidget* browse)
+    {
+        std::vector<std::string> cells;
+        browse->rows().source().cells(cells);
+        return cells.size() > 4 ? core::xbase::rtrim(cells[4]) : std::string();
+    }
+
+    testsupport::TempDir dir;
+    testsupport::RecordingPrompts prompts;
+    testsupport::FakeClock clock;
+
+private:
+    core::Settings m_saved;
+};
+
+TEST_F(AuditDialogTest, ButtonsFollowTheLevel)
+{
+    for (const int level : {1, 2, 6}) {
+        AuditList model(level);
+        ASSERT_TRUE(model.open());
+        audit::AuditDialog dialog(model);
+        EXPECT_EQ(dialog.windowTitle(), ui::fromTis(T("  บันทึกการแก้ไขข้อมูลการชั่ง")));
+        for (int b = 0; b < int(Button::Count_); ++b) {
+            QPushButton* button = dialog.button(Button(b));
+            ASSERT_NE(button, nullptr);
+            EXPECT_EQ(button->isEnabled(), model.enabled(Button(b))) << level << " " << b;
+        }
+    }
+}
+
+TEST_F(AuditDialogTest, SearchBoxMovesTheBrowseAndTopBottomWork)
+{
+    AuditList model(1);
+    ASSERT_TRUE(model.open());
+    audit::AuditDialog dialog(model);
+    dialog.show();
+    EXPECT_EQ(current(dialog.browse()), "first");
+    testsupport::typeUtf8(dialog.searchBox(), "abc");
+    dialog.button(Button::Search)->click();
+    EXPECT_EQ(current(dialog.browse()), "second ABC");
+    dialog.button(Button::Bottom)->click();
+    EXPECT_EQ(current(dialog.browse()), "third");
+    dialog.button(Button::Top)->click();
+    EXPECT_EQ(current(dialog.browse()), "first");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(AuditDialogTest, CopyPurgeAndPrintAskForTheRangeFirst)
+{
+    AuditList model(6);
+    ASSERT_TRUE(model.open());
+    audit::AuditDialog dialog(model);
+    std::vector<AuditList::RangeUse> asked;
+    bool cancel = true;
+    dialog.askRange = [&](AuditList::RangeUse use) -> std::optional<audit::DateRange> {
+        asked.push_back(use);
+        if (cancel)
+            return std::nullopt;
+        return audit::DateRange{clock.day, clock.day};
+    };
+    std::string copyFile = dir.file("copy.txt");
+    dialog.chooseCopyFile = [&] { return copyFile; };
+    int printed = 0;
+    dialog.printReport = [&](core::Date, core::Date) { ++printed; };
+
+    for (const Button b : {Button::Copy, Button::Purge, Button::Print})
+        dialog.button(b)->click();
+    EXPECT_EQ(asked, (std::vector<AuditList::RangeUse>{AuditList::RangeUse::Copy, AuditList::RangeUse::Purge,
+                                                        AuditList::RangeUse::Print}));
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(printed, 0);
+
+    cancel = false;
+    dialog.button(Button::Copy)->click();
+    const std::string copied = testsupport::readFile(copyFile);
+    EXPECT_EQ(std::count(copied.begin(), copied.end(), '\n'), 3);
+    dialog.button(Button::Print)->click();
+    EXPECT_EQ(printed, 1);
+    prompts.answers = {true};
+    dialog.button(Button::Purge)->click();
+    EXPECT_TRUE(model.rows().atEnd());
+}
+
+TEST_F(AuditDialogTest, DateRangeStartsTodayAndTheMenuOpensTheScreen)
+{
+    QString title;
+    testsupport::whenModal([&](QWidget* modal) {
+        title = modal->windowTitle();
+        for (QPushButton* b : modal->findChildren<QPushButton*>())
+            if (b->text() == ui::fromTis(T("&ตกลง")))
+                b->click();
+    });
+    const auto range = audit::askDateRange(AuditList::RangeUse::Purge);
+    EXPECT_EQ(title, ui::fromTis(T("  ลบบันทึกการแก้ไข")));
+    ASSERT_TRUE(range.has_value());
+    EXPECT_EQ(range->first, clock.day);
+    EXPECT_EQ(range->second, clock.day);
+
+    shell::Dispatcher dispatcher;
+    audit::registerAuditActions(dispatcher);
+    core::programSettings().setText("CTRUSTEE", std::string(15, '0') + "1" + std::string(26, '0'));
+    testsupport::whenModal([&](QWidget* modal) {
+        title = modal->windowTitle();
+        static_cast<QDialog*>(modal)->accept();
+    });
+    EXPECT_TRUE(dispatcher.dispatch(shell::Action::AUDITLIST, 16));
+    EXPECT_EQ(title, ui::fromTis(T("  บันทึกการแก้ไขข้อมูลการชั่ง")));
+}
+
+}  // namespace

@@ -1,0 +1,264 @@
+// The edit log screen's model: the buttons each level gets, the search, the copy to a text file,
+// the purge (also while another workstation holds the log) and the printed report.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "audit/audit.h"
+#include "audit/audit_list.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "maintenance/held_table.h"
+#include "storage/catalogue.h"
+#include "storage/table_csv.h"
+#include "support/recording_print_job.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using core::tis620::T;
+using audit::AuditList;
+using Button = AuditList::Button;
+
+core::Date day(int d)
+{
+    return core::Date::fromYmd(2026, 12, d);
+}
+
+class AuditListTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_saved = core::programSettings();
+        core::programSettings().setText("CDRV2", folder());
+        core::programSettings().setText("CUSER", "ADMIN");
+        const storage::TableDef* def = storage::findTable("Audit");
+        ASSERT_TRUE(storage::Table::create(folder() + storage::tableFileName(*def), storage::fieldSpecs(def->fields)).ok());
+    }
+    void TearDown() override { core::programSettings() = m_saved; }
+
+    std::string folder() const { return dir.path() + "/"; }
+
+    // Rows written on the given days of December 2026, one a second from 08:00:00.
+    void addRows(const std::vector<std::tuple<int, std::string, std::string>>& rows)
+    {
+        storage::Workspace ws;
+        ASSERT_TRUE(audit::openAudit(ws));
+        for (const auto& [d, label, old] : rows) {
+            clock.day = day(d);
+            clock.hundredths += 100;
+            ASSERT_TRUE(audit::writeAuditRow(ws, "TRK01-000001", T(old), T("new"), T(label)));
+        }
+        (void)ws.closeAll();
+        clock.day = day(5);
+    }
+
+    std::vector<std::string> labels(AuditList& list)
+    {
+        std::vector<std::string> out;
+        storage::Table& t = *list.log();
+        for (storage::Status s = t.goTop(); s.ok() && !t.eof(); s = t.skip()) {
+            core::Value v;
+            EXPECT_TRUE(t.get("DESCRIP", &v).ok());
+            out.push_back(core::tis620::toUtf8(core::xbase::rtrim(v.asText())));
+        }
+        return out;
+    }
+
+    std::string currentLabel(AuditList& list)
+    {
+        std::vector<std::string> cells;
+        list.rows().cells(cells);
+        return cells.size() > 4 ? core::tis620::toUtf8(core::xbase::rtrim(cells[4])) : std::string();
+    }
+
+    testsupport::TempDir dir;
+    testsupport::RecordingPrompts prompts;
+    testsupport::FakeClock clock;
+
+private:
+    core::Settings m_saved;
+};
+
+TEST_F(AuditListTest, ButtonsFollowTheLevel)
+{
+    // Looking and searching from level 1, printing and copying from 2, purging only at 6.
+    struct Case {
+        int level;
+        std::vector<Button> on;
+    };
+    const Case cases[] = {
+        {0, {}},
+        {1, {Button::Top, Button::Bottom, Button::Search, Button::Exit}},
+        {2, {Button::Top, Button::Bottom, Button::Search, Button::Exit, Button::Print, Button::Copy}},
+        {5, {Button::Top, Button::Bottom, Button::Search, Button::Exit, Button::Print, Button::Copy}},
+        {6, {Button::Top, Button::Bottom, Button::Search, Button::Exit, Button::Print, Button::Copy, Button::Purge}},
+    };
+    for (const Case& c : cases) {
+        AuditList list(c.level);
+        for (int b = 0; b < int(Button::Count_); ++b)
+            EXPECT_EQ(list.enabled(Button(b)), std::count(c.on.begin(), c.on.end(), Button(b)) == 1)
+                << "level " << c.level << " button " << b;
+    }
+}
+
+TEST_F(AuditListTest, SearchFindsTextInAnyCaseFromTheNextRow)
+{
+    addRows({{1, "ABC first", "x"}, {2, "other", "x"}, {3, "last abc", "x"}, {4, "none", "x"}});
+    AuditList list(1);
+    ASSERT_TRUE(list.open());
+    EXPECT_EQ(currentLabel(list), "ABC first");
+    EXPECT_TRUE(list.find("  abc "));
+    EXPECT_EQ(currentLabel(list), "last abc");
+    EXPECT_TRUE(prompts.shown.empty());
+    // Nothing after it: the row stays and the person is told.
+    EXPECT_FALSE(list.find("abc"));
+    EXPECT_EQ(currentLabel(list), "last abc");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อมูลตามที่ระบุ !"));
+    // The date, the key and the values are searched too.
+    list.rows().goTop();
+    EXPECT_TRUE(list.find("02/12/2026"));
+    EXPECT_EQ(currentLabel(list), "other");
+    EXPECT_FALSE(list.find(""));
+    EXPECT_EQ(prompts.shown.size(), 1u);
+}
+
+TEST_F(AuditListTest, CopyWritesTheRangeAsQuotedLines)
+{
+    addRows({{1, "before", "a"}, {2, "ทะเบียนรถ", "12\" pipe"}, {3, "last", "\"q\""}, {4, "after", "b"}});
+    AuditList list(2);
+    ASSERT_TRUE(list.open());
+    const std::string file = dir.file(AuditList::copyFileName(clock.day));
+    EXPECT_EQ(AuditList::copyFileName(clock.day), "05122026.TXT");
+    ASSERT_TRUE(list.copy(day(2), day(3), file));
+    const std::string bytes = testsupport::readFile(file);
+    EXPECT_EQ(bytes, T("20261202,\"08:00:02\",\"TRK01-000001\",\"ADMIN\",\"ทะเบียนรถ\",\"12\"\" pipe\",\"new\"\r\n"
+                       "20261203,\"08:00:03\",\"TRK01-000001\",\"ADMIN\",\"last\",\"\"\"q\"\"\",\"new\"\r\n"));
+    // Read back by the usual CSV rules, the values are what the log holds.
+    storage::csv::Document doc;
+    ASSERT_TRUE(storage::csv::parse("D,T,K,S,L,O,N\n" + core::tis620::toUtf8(bytes), &doc).ok());
+    ASSERT_EQ(doc.rows.size(), 2u);
+    EXPECT_EQ(doc.rows[0][5], "12\" pipe");
+    EXPECT_EQ(doc.rows[1][5], "\"q\"");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ทำสำเนาบันทึกการแก้ไขแล้ว !"));
+    EXPECT_EQ(labels(list).size(), 4u);
+}
+
+TEST_F(AuditListTest, CopyOfAnEmptyRangeStillWritesAndSays)
+{
+    addRows({{1, "a", "x"}, {4, "b", "x"}});
+    AuditList list(2);
+    ASSERT_TRUE(list.open());
+    const std::string file = dir.file("empty.txt");
+    ASSERT_TRUE(list.copy(day(2), day(3), file));
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(std::filesystem::file_size(file), 0u);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ทำสำเนาบันทึกการแก้ไขแล้ว !"));
+}
+
+TEST_F(AuditListTest, CopyAsksBeforeOverwriting)
+{
+    addRows({{2, "a", "x"}});
+    AuditList list(2);
+    ASSERT_TRUE(list.open());
+    const std::string file = dir.file("old.txt");
+    for (const bool yes : {false, true}) {
+        testsupport::writeFile(file, "keep");
+        prompts.shown.clear();
+        prompts.answers = {yes};
+        EXPECT_EQ(list.copy(day(1), day(5), file), yes);
+        ASSERT_GE(prompts.shown.size(), 1u);
+        EXPECT_TRUE(prompts.shown[0].question);
+        EXPECT_EQ(prompts.shown[0].text, T("บันทึกทับแฟ้ม old.txt เดิม ?"));
+        EXPECT_EQ(testsupport::readFile(file) == "keep", !yes);
+    }
+    // A file that cannot be written is not reported as copied.
+    prompts.shown.clear();
+    EXPECT_FALSE(list.copy(day(1), day(5), dir.file("no/such/folder.txt")));
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_NE(prompts.shown[0].text, T("ทำสำเนาบันทึกการแก้ไขแล้ว !"));
+}
+
+TEST_F(AuditListTest, PurgeRemovesTheRangeAfterConfirmation)
+{
+    addRows({{1, "a", "x"}, {2, "b", "x"}, {3, "c", "x"}, {4, "d", "x"}});
+    AuditList list(6);
+    ASSERT_TRUE(list.open());
+    prompts.answers = {false};
+    EXPECT_FALSE(list.purge(day(2), day(3)));
+    EXPECT_EQ(labels(list).size(), 4u);
+    prompts.answers = {true};
+    EXPECT_TRUE(list.purge(day(2), day(3)));
+    EXPECT_EQ(labels(list), (std::vector<std::string>{"a", "d"}));
+    ASSERT_EQ(prompts.shown.size(), 3u);
+    EXPECT_EQ(prompts.shown[1].text, T("คุณยืนยันการสั่งลบข้อมูลการแก้ไข ?"));
+    EXPECT_EQ(prompts.shown[2].text, T("ทำการลบบันทึกข้อมูลการแก้ไขแล้ว !"));
+    // The log is open shared again and the browse on its first row.
+    EXPECT_FALSE(list.log()->exclusive());
+    EXPECT_EQ(currentLabel(list), "a");
+}
+
+TEST_F(AuditListTest, PurgeIsRefusedWhileAnotherWorkstationHoldsTheLog)
+{
+    addRows({{1, "a", "x"}, {2, "b", "x"}});
+    const std::string log = folder() + "AUDIT.DBF";
+    mainttest::HeldTable other(log);
+    ASSERT_TRUE(other.open());
+    AuditList list(6);
+    ASSERT_TRUE(list.open());
+    prompts.answers = {true};
+    EXPECT_FALSE(list.purge(day(1), day(5)));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].text, T("ไม่สามารถเปิดแฟ้ม บันทึกการแก้ไข"));
+    ASSERT_NE(list.log(), nullptr);
+    EXPECT_EQ(labels(list).size(), 2u);
+}
+
+TEST_F(AuditListTest, ReportPrintsTheRangeOnPagesWithTheirNumbers)
+{
+    std::vector<std::tuple<int, std::string, std::string>> rows;
+    for (int i = 0; i < 80; ++i)
+        rows.emplace_back(2 + i % 2, "row " + std::to_string(i), "old");
+    rows.emplace_back(4, "outside", "old");
+    addRows(rows);
+    core::Settings& s = core::programSettings();
+    for (const char* n : {"1", "2", "3"}) {
+        s.setText(std::string("CFONT") + n, "EucrosiaUPC");
+        s.setText(std::string("CWIDTH") + n, "0");
+        s.setText(std::string("CHEIGHT") + n, "-16");
+    }
+    s.setNumber("CPRNFAC", 2.0, 1);
+    s.setText("CPEN1", "1");
+    AuditList list(2);
+    ASSERT_TRUE(list.open());
+    testsupport::RecordingPrintJob job;
+    clock.hundredths = 8 * 360000;
+    list.report(day(2), day(3), job);
+    ASSERT_FALSE(job.log.empty());
+    EXPECT_EQ(job.log.front(), "begin Audit trail");
+    EXPECT_EQ(job.log.back(), "end");
+    EXPECT_GE(job.pageCount(), 2);
+    const auto count = [&](const std::string& text) {
+        return std::count_if(job.log.begin(), job.log.end(), [&](const std::string& l) {
+            return l.rfind("text ", 0) == 0 && l.size() >= text.size() && l.compare(l.size() - text.size(), text.size(), text) == 0;
+        });
+    };
+    EXPECT_EQ(count("รายงานบันทึกการแก้ไขข้อมูล ช่วงวันที่ 02/12/2026 ถึง 03/12/2026"), job.pageCount());
+    EXPECT_EQ(count("วันที่ 05/12/2026 , 08:00:00"), job.pageCount());
+    EXPECT_EQ(count("ข้อมูลใหม่"), job.pageCount());
+    for (int p = 1; p <= job.pageCount(); ++p)
+        EXPECT_EQ(count("หน้า " + std::to_string(p)), 1);
+    EXPECT_EQ(count(" row 79"), 1);
+    EXPECT_EQ(count(" outside"), 0);
+    EXPECT_EQ(count(" TRK01-000001"), 80);
+    EXPECT_EQ(currentLabel(list), "row 0");
+}
+
+}  // namespace

@@ -1,0 +1,342 @@
+// AUDITADD and the rows a reversal, a deletion mark and a reprint write: which fields are compared
+// for which kinds, how numbers and dates become text, the CAUDITR switch, the key, staff and time.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "audit/audit.h"
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "expr/contexts.h"
+#include "storage/catalogue.h"
+#include "storage/ops.h"
+#include "support/seams.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using core::tis620::T;
+using core::Value;
+
+struct Row {
+    std::string date, time, ticket, staff, descrip, olddata, newdata;  // UTF-8; texts as stored
+};
+
+class AuditTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_saved = core::programSettings();
+        core::Settings& s = core::programSettings();
+        s.setText("CDRV2", folder());
+        s.setText("CUSER", "OPER1");
+        s.setText("CAUDITR", "Y");
+        for (const char* name : {"Wdata1", "Money1", "Detail1", "Audit"}) {
+            const storage::TableDef* def = storage::findTable(name);
+            ASSERT_TRUE(storage::Table::create(folder() + storage::tableFileName(*def), storage::fieldSpecs(def->fields)).ok());
+        }
+        ASSERT_TRUE(audit::openAudit(ws));
+        ASSERT_TRUE(storage::OPENTRK(ws, folder(), "Wdata1", "wdata"));
+        ASSERT_TRUE(storage::ADD_REC(ws));
+        storage::Table& t = *ws.current();
+        const std::pair<const char*, Value> fields[] = {
+            {"TICKET", Value::text("000123")},    {"TRUCK", Value::text("70-1234")},
+            {"COMPANY", Value::text("F001")},     {"PRODUCT", Value::text("P001")},
+            {"WHOUSE", Value::text("W01")},       {"UNIT", Value::text("KG")},
+            {"MOISTURE", Value::text("M15")},     {"MIXTURE", Value::text("X0")},
+            {"QUALITY", Value::text("Q1")},       {"REMARK1", Value::text(T("ข้าวหอมมะลิ"))},
+            {"DAYIN", Value::date(core::Date::fromYmd(2026, 12, 1))}, {"TMIN", Value::text("07:30:00")},
+            {"WIN", Value::number(15140, 2)},     {"DAYOUT", Value::date(core::Date::fromYmd(2026, 12, 1))},
+            {"TMOUT", Value::text("08:10:00")},   {"WOUT", Value::number(4250, 2)},
+            {"PRICE", Value::number(12.5, 3)},    {"RATE", Value::number(1, 3)},
+            {"AMOUNT", Value::number(136125, 2)}, {"CASH", Value::number(136125, 2)},
+        };
+        for (const auto& [name, v] : fields)
+            ASSERT_TRUE(t.put(name, v).ok());
+        ASSERT_TRUE(storage::commitAll(ws));
+        ASSERT_TRUE(storage::unlockAll(ws));
+        // The screen shows the stored ticket: every field F as cF, the counterpart's code under
+        // both names, texts without the field's blanks.
+        for (const auto& f : t.layout().fields()) {
+            Value v;
+            ASSERT_TRUE(t.get(f.name, &v).ok());
+            screen.set("c" + f.name, v.isText() ? Value::text(core::xbase::rtrim(v.asText())) : v);
+        }
+        screen.setText("cFarmer", "F001");
+        screen.setText("cCompany", "F001");
+    }
+    void TearDown() override
+    {
+        (void)ws.closeAll();
+        core::programSettings() = m_saved;
+    }
+
+    std::string folder() const { return dir.path() + "/"; }
+
+    std::vector<Row> rows()
+    {
+        std::vector<Row> out;
+        std::unique_ptr<storage::Table> t;
+        EXPECT_TRUE(storage::Table::open(folder() + "AUDIT.DBF", storage::ShareMode::Shared, &t).ok());
+        for (storage::Status s = t->goTop(); s.ok() && !t->eof(); s = t->skip()) {
+            auto f = [&](const char* name) {
+                Value v;
+                EXPECT_TRUE(t->get(name, &v).ok());
+                return v.isDate() ? v.asDate().dtos() : core::tis620::toUtf8(core::xbase::rtrim(v.asText()));
+            };
+            out.push_back({f("DATE"), f("TIME"), f("TICKET"), f("STAFF"), f("DESCRIP"), f("OLDDATA"), f("NEWDATA")});
+        }
+        return out;
+    }
+
+    std::vector<std::string> labels()
+    {
+        std::vector<std::string> out;
+        for (const Row& r : rows())
+            out.push_back(r.descrip);
+        return out;
+    }
+
+    testsupport::TempDir dir;
+    testsupport::RecordingPrompts prompts;
+    testsupport::FakeClock clock;
+    storage::Workspace ws;
+    core::ValueMap screen;
+
+private:
+    core::Settings m_saved;
+};
+
+TEST_F(AuditTest, TruckOnlyChangeWritesOneRowWhenSwitchedOn)
+{
+    for (const char* setting : {"Y", "y ", "N", ""}) {
+        SCOPED_TRACE(setting);
+        core::programSettings().setText("CAUDITR", setting);
+        const std::size_t before = rows().size();
+        screen.setText("cTruck", "81-5678");
+        const int written = audit::auditReversal(ws, "TRK01", screen);
+        const bool on = core::xbase::alltrim(setting) == "Y" || core::xbase::alltrim(setting) == "y";
+        EXPECT_EQ(written, on ? 1 : 0);
+        const auto all = rows();
+        ASSERT_EQ(all.size(), before + written);
+        if (on) {
+            const Row& r = all.back();
+            EXPECT_EQ(r.ticket, "TRK01-000123");
+            EXPECT_EQ(r.descrip, "ทะเบียนรถ");
+            EXPECT_EQ(r.olddata, "70-1234");
+            EXPECT_EQ(r.newdata, "81-5678");
+            EXPECT_EQ(r.staff, "OPER1");
+            EXPECT_EQ(r.date, "20261205");
+            EXPECT_EQ(r.time, "08:00:00");
+        }
+        EXPECT_EQ(ws.currentAlias(), "wdata");
+    }
+}
+
+TEST_F(AuditTest, NumbersAndDatesAreComparedAsTheirTexts)
+{
+    struct Case {
+        const char* value;
+        Value changed;
+        const char* label;
+        const char* before;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"cPrice", Value::number(13.25, 3), "ราคา", "      12.500", "      13.250"},
+        // In the field's own width: an amount of ten million and more is no row of stars.
+        {"cAmount", Value::number(12345678.9, 2), "จำนวนเงิน", "   136125.00", " 12345678.90"},
+        {"cRate", Value::number(1000, 3), "อัตราหน่วย", "     1.000", "  1000.000"},
+        {"cWin", Value::number(15160, 0), "นน.ชั่งเข้า", "  15140.00", "  15160.00"},
+        {"cDayOut", Value::date(core::Date::fromYmd(2026, 12, 2)), "วันที่ชั่งออก", "01/12/2026", "02/12/2026"},
+        {"cAmount", Value::number(136125.004, 3), "", "", ""},  // the same at two decimals: no row
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        const Value stored = screen.get(c.value);
+        screen.set(c.value, c.changed);
+        const std::size_t before = rows().size();
+        audit::auditReversal(ws, "TRK01", screen);
+        const auto all = rows();
+        if (*c.label == 0) {
+            EXPECT_EQ(all.size(), before);
+        } else {
+            ASSERT_EQ(all.size(), before + 1);
+            EXPECT_EQ(all.back().descrip, c.label);
+            EXPECT_EQ(all.back().olddata, c.before);
+            EXPECT_EQ(all.back().newdata, c.after);
+        }
+        screen.set(c.value, stored);
+    }
+}
+
+TEST_F(AuditTest, ALongTextIsCutWithAMarkAndShowsWhereItChanged)
+{
+    const std::string head(45, 'A');
+    struct Case {
+        std::string before, after, oldShown, newShown;
+    };
+    const Case cases[] = {
+        {"RICE", "CORN", "RICE", "CORN"},
+        // A change within the first 37 characters: both from the start, the cut end marked.
+        {"X" + head, "Y" + head, "X" + head.substr(0, 36) + "...", "Y" + head.substr(0, 36) + "..."},
+        // A change at character 46: shown from a little before it, both ends marked where cut.
+        {head + "OLD", head + "NEW", "..." + head.substr(0, 10) + "OLD", "..." + head.substr(0, 10) + "NEW"},
+        {head + "OLD" + head, head + "NEW", "..." + head.substr(0, 10) + "OLD" + head.substr(0, 21) + "...",
+         "..." + head.substr(0, 10) + "NEW"},
+    };
+    for (const Case& c : cases) {
+        const auto [oldShown, newShown] = audit::auditValues(c.before, c.after, 40);
+        EXPECT_EQ(oldShown, c.oldShown) << c.before;
+        EXPECT_EQ(newShown, c.newShown) << c.after;
+        EXPECT_LE(oldShown.size(), 40u);
+        EXPECT_LE(newShown.size(), 40u);
+    }
+    // A remark longer than the log's field: the row says it was cut.
+    screen.setText("cRemark1", T("ข้าวหอมมะลิ") + std::string(40, '-') + "1");
+    ASSERT_EQ(audit::auditReversal(ws, "TRK01", screen), 1);
+    EXPECT_EQ(rows().back().olddata, "ข้าวหอมมะลิ");
+    EXPECT_TRUE(rows().back().newdata.ends_with("-...")) << rows().back().newdata;
+}
+
+TEST(AuditFields, NumbersAreWrittenInTheirFieldsOwnWidth)
+{
+    // "str(alias->Field,W,D)": W and D are the field's in every table the alias stands for.
+    const std::pair<const char*, std::vector<const char*>> aliases[] = {
+        {"wdata", {"Wdata1", "Money1", "Money2"}}, {"detail", {"Detail1", "Detail3"}}};
+    int numbers = 0;
+    for (const audit::AuditedField& f : audit::auditedFields()) {
+        const std::string text = f.oldValue;
+        if (!text.starts_with("str("))
+            continue;
+        ++numbers;
+        const auto arrow = text.find("->"), comma = text.find(','), second = text.find(',', comma + 1);
+        const std::string alias = text.substr(4, arrow - 4), field = core::xbase::upper(text.substr(arrow + 2, comma - arrow - 2));
+        const int width = std::stoi(text.substr(comma + 1)), decimals = std::stoi(text.substr(second + 1));
+        for (const auto& [name, tables] : aliases) {
+            if (alias != name)
+                continue;
+            for (const char* table : tables) {
+                for (const storage::FieldDef& d : storage::findTable(table)->fields) {
+                    if (field == d.name) {
+                        EXPECT_TRUE(d.length == width && d.decimals == decimals) << text << " in " << table;
+                    }
+                }
+            }
+        }
+        EXPECT_EQ(std::string(f.newValue).substr(std::string(f.newValue).find(',')), text.substr(comma)) << text;
+    }
+    EXPECT_GT(numbers, 10);
+}
+
+TEST_F(AuditTest, RowsFollowTheKindsTheyList)
+{
+    screen.setText("cMoisture", "M25");
+    screen.setText("cQuality", "Q2");
+    screen.setText("cRemark4", "SO-1");
+    screen.setText("cProduct", "P002");
+    struct Case {
+        const char* code;
+        std::set<std::string> labels;
+    };
+    const Case cases[] = {
+        {"TRK01", {"ค่าความชื้น", "รหัสสินค้า"}},
+        {"TRK02", {"ค่าความชื้น", "รหัสสินค้า"}},
+        {"TRK03", {"ค่าคุณภาพ", "หมายเหตุ 4", "รหัสสินค้า"}},
+        {"TRK05", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        const std::size_t before = rows().size();
+        EXPECT_EQ(audit::auditReversal(ws, c.code, screen), int(c.labels.size()));
+        const auto all = rows();
+        std::set<std::string> written;
+        for (std::size_t i = before; i < all.size(); ++i) {
+            written.insert(all[i].descrip);
+            EXPECT_EQ(all[i].ticket, std::string(c.code) + "-000123");
+        }
+        EXPECT_EQ(written, c.labels);
+    }
+}
+
+TEST_F(AuditTest, VoucherLinesAreKeyedByTheirVoucher)
+{
+    ASSERT_TRUE(storage::OPEN(ws, folder(), "Money1", "DTOS(DATE)+TICKET", false, "Money1", "Money1", "wdata"));
+    ASSERT_TRUE(storage::ADD_REC(ws));
+    ASSERT_TRUE(ws.current()->put("TICKET", Value::text("000007")).ok());
+    ASSERT_TRUE(ws.current()->put("DATE", Value::date(core::Date::fromYmd(2026, 12, 3))).ok());
+    ASSERT_TRUE(storage::OPEN(ws, folder(), "Detail1", "INDENT+RECORD", false, "Detail1", "Detail1", "detail"));
+    ASSERT_TRUE(storage::ADD_REC(ws));
+    ASSERT_TRUE(ws.current()->put("AMOUNT", Value::number(500, 2)).ok());
+    ASSERT_TRUE(ws.current()->put("TYPE", Value::text("REC")).ok());
+    ASSERT_TRUE(storage::commitAll(ws));
+    ASSERT_TRUE(storage::unlockAll(ws));
+    screen.set("cdAmount", Value::number(750, 2));
+    screen.setText("cdType", "REC");
+    screen.setText("cdTicket", "");
+    screen.set("cdDate", Value::date({}));
+    screen.setText("cdTime", "");
+    // A line written before its voucher was numbered and dated.
+    EXPECT_EQ(audit::auditReversal(ws, "MON_1", screen), 3);
+    const auto all = rows();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0].ticket, "MON_1-000007");
+    EXPECT_EQ(all[0].descrip, "จำนวนเงิน");
+    EXPECT_EQ(all[0].olddata, "      500.00");
+    EXPECT_EQ(all[0].newdata, "      750.00");
+    EXPECT_EQ(all[1].descrip, "เลขเอกสาร");
+    EXPECT_EQ(all[1].newdata, "000007");
+    EXPECT_EQ(all[2].descrip, "วันที่เอกสาร");
+    EXPECT_EQ(all[2].newdata, "03/12/2026");
+    EXPECT_EQ(ws.currentAlias(), "detail");
+}
+
+TEST_F(AuditTest, DeletionMarksAreAlwaysLogged)
+{
+    core::programSettings().setText("CAUDITR", "N");
+    EXPECT_EQ(audit::auditReversal(ws, "TRK01", screen), 0);
+    ASSERT_TRUE(audit::auditDeletion(ws, "TRK01", true));
+    ASSERT_TRUE(audit::auditDeletion(ws, "TRK01", false));
+    ASSERT_TRUE(audit::auditReprint(ws, "Ticket12", "000123", 3));
+    const auto all = rows();
+    ASSERT_EQ(all.size(), 3u);
+    const std::pair<const char*, const char*> expected[] = {
+        {"TRK01-000123", "สั่งลบข้อมูล"}, {"TRK01-000123", "สั่งยกเลิการลบ"}, {"Ticket12", "พิมพ์ครั้งที่  3"}};
+    for (std::size_t i = 0; i < all.size(); ++i) {
+        EXPECT_EQ(all[i].ticket, expected[i].first);
+        EXPECT_EQ(all[i].descrip, expected[i].second);
+        EXPECT_EQ(all[i].olddata, "000123");
+        EXPECT_EQ(all[i].newdata, "");
+    }
+    EXPECT_EQ(ws.currentAlias(), "wdata");
+}
+
+TEST_F(AuditTest, AUDITADDComparesWithoutTrailingBlanksAndOpensTheLog)
+{
+    (void)ws.close("Audit");
+    expr::VariablesContext values;
+    values.set("a", Value::text("ABC   "));
+    values.set("b", Value::text("ABC"));
+    values.set("c", Value::text("ABD"));
+    struct Case {
+        const char* key;
+        const char* oldValue;
+        const char* newValue;
+        const char* kinds;
+        bool written;
+    };
+    const Case cases[] = {
+        {"TRK01-000001", "a", "b", "TRK01", false},     {"TRK01-000001", "a", "c", "TRK01", true},
+        {"TRK01-000001", "a", "c", "TRK02,TRK03", false}, {"trk03-000001", "a", "c", "TRK02, TRK03", true},
+        {"TRK0", "a", "c", "TRK01", false},             {"MON_1-000009", "a", "c", "MON_1,MON_2,STK_1", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " " + c.kinds);
+        EXPECT_EQ(audit::AUDITADD(ws, values, c.key, c.oldValue, c.newValue, "x", c.kinds), c.written);
+    }
+    EXPECT_EQ(rows().size(), 3u);
+    EXPECT_NE(ws.find("Audit"), nullptr);
+}
+
+}  // namespace

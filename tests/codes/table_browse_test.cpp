@@ -1,0 +1,230 @@
+// The browse functions other screens share: SACTION's top, bottom and text search over an
+// expression (scoped browses included), CODCHK on simple and compound keys, and BROWADJ's row
+// placement within a key prefix.
+#include <gtest/gtest.h>
+
+#include "codes/table_browse.h"
+#include "codes_fixture.h"
+#include "storage/fault_fs.h"
+#include "storage/ops.h"
+#include "support/seams.h"
+
+using namespace codestest;
+
+namespace {
+
+class BrowseActionsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.add(12, {{"R01", "Daily weighing"}, {"R02", "Stock balance"}, {"R03", "รายงานสินค้า rice"},
+                      {"S01", "Supplier RICE"}, {"S02", "Customer list", true}, {"S03", "Rice by month"}});
+        ASSERT_TRUE(storage::OPEN(ws, site.folder(), "Replist", "CODE", false, "Replist", "Replist", "RepList"));
+    }
+    // A browse of the report list, optionally limited to codes beginning with scope.
+    std::unique_ptr<codes::TableBrowse> browse(std::string_view scope = {})
+    {
+        EXPECT_TRUE(storage::TableRowSource::create(*ws.find("RepList"), {"CODE", "NAME"}, &source, scope).ok());
+        auto b = std::make_unique<codes::TableBrowse>(ws, "RepList", *source);
+        b->setView({.refresh = [this] { ++refreshes; }, .focus = [this] { ++focuses; }});
+        return b;
+    }
+    void moveTo(codes::TableBrowse& b, const std::string& code)
+    {
+        b.source().goTop();
+        while (highlighted(b) != code)
+            ASSERT_EQ(b.source().skip(1), 1) << code;
+    }
+
+    CodeSite site;
+    testsupport::RecordingPrompts prompts;
+    storage::Workspace ws;
+    std::unique_ptr<storage::TableRowSource> source;
+    int refreshes = 0;
+    int focuses = 0;
+};
+
+TEST_F(BrowseActionsTest, SearchStepsForwardThroughTheExpressionsText)
+{
+    struct Case {
+        const char* scope;
+        const char* start;
+        const char* text;
+        const char* expression;
+        const char* found;  // "" when not found: back on `start`
+    };
+    const Case cases[] = {
+        {"", "R01", "rice", "RepList->code+RepList->name", "R03"},
+        {"", "R03", "  Rice ", "RepList->code+RepList->name", "R03"},  // a fresh search finds the row in view
+        {"", "S03", "SUPPLIER", "RepList->code+RepList->name", ""},    // never wraps
+        {"", "R01", "s02", "code+name", "S02"},                         // marked rows too; plain names
+        {"R", "R01", "RICE", "RepList->name", "R03"},
+        {"R", "R01", "SUPPLIER", "RepList->name", ""},                  // the scope ends the search
+        {"", "R01", "3", "LEN(TRIM(name))", "R02"},                     // numbers as they display: "13"
+    };
+    for (const Case& c : cases) {
+        auto b = browse(c.scope);
+        moveTo(*b, c.start);
+        prompts.shown.clear();
+        refreshes = focuses = 0;
+        EXPECT_TRUE(codes::SACTION(*b, 3, c.text, c.expression));
+        EXPECT_EQ(highlighted(*b), *c.found ? c.found : c.start) << c.text << " from " << c.start;
+        EXPECT_EQ(ws.find("RepList")->recNo(), b->source().recNo());
+        EXPECT_EQ(refreshes, 1);
+        EXPECT_EQ(focuses, 1);
+        if (*c.found) {
+            EXPECT_TRUE(prompts.shown.empty()) << c.text;
+        } else {
+            ASSERT_EQ(prompts.shown.size(), 1u) << c.text;
+            EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อความที่ระบุ"));
+        }
+    }
+}
+
+// Searching the same text again goes on after the row the last search found, a new text or a
+// move (top) starts afresh with the row in view, and an empty text says so.
+TEST_F(BrowseActionsTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
+{
+    auto b = browse();
+    moveTo(*b, "R03");
+    for (const char* want : {"R03", "S01", "S03", "S03"}) {
+        codes::SACTION(*b, 3, "rice", "name");
+        EXPECT_EQ(highlighted(*b), want);
+    }
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อความที่ระบุ"));
+    codes::SACTION(*b, 1, "", "");
+    codes::SACTION(*b, 3, "daily", "name");
+    EXPECT_EQ(highlighted(*b), "R01");
+    prompts.shown.clear();
+    codes::SACTION(*b, 3, "  ", "name");
+    EXPECT_EQ(highlighted(*b), "R01");
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T(codes::kEmptySearchUtf8));
+}
+
+TEST_F(BrowseActionsTest, SearchOverManyRowsCrossesBatches)
+{
+    std::vector<Row> rows;
+    for (int i = 0; i < 1500; ++i)
+        rows.push_back({"T" + std::to_string(10000 + i), i == 1400 ? "the needle" : "hay"});
+    site.add(12, rows);
+    auto b = browse();
+    moveTo(*b, "T10000");
+    codes::SACTION(*b, 3, "NEEDLE", "name");
+    EXPECT_EQ(highlighted(*b), "T11400");
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(BrowseActionsTest, TopAndBottomKeepToTheScope)
+{
+    for (const std::string scope : {"", "R"}) {
+        auto b = browse(scope);
+        moveTo(*b, "R02");
+        codes::SACTION(*b, 2, "", "");
+        EXPECT_EQ(highlighted(*b), scope.empty() ? "S03" : "R03");
+        codes::SACTION(*b, 1, "", "");
+        EXPECT_EQ(highlighted(*b), "R01");
+    }
+    EXPECT_TRUE(prompts.shown.empty());
+}
+
+TEST_F(BrowseActionsTest, CodchkComparesOverTheGivenKeyInTheGivenOrder)
+{
+    const std::string dbf = site.dir.file("STOCK.DBF");
+    ASSERT_TRUE(storage::Table::create(dbf, {{"CODE", storage::FieldType::Character, 10, 0},
+                                             {"WHOUSE", storage::FieldType::Character, 10, 0}})
+                    .ok());
+    std::unique_ptr<storage::Table> t;
+    ASSERT_TRUE(storage::Table::open(dbf, storage::ShareMode::Shared, &t).ok());
+    ASSERT_TRUE(t->addOrder(site.dir.file("STOCK.NTX"), "CODE").ok());
+    ASSERT_TRUE(t->addOrder(site.dir.file("STOCK2.NTX"), "CODE+WHOUSE").ok());
+    for (const auto& [code, wh, marked] : {std::tuple{"P1", "W1", false}, {"P2", "W1", true}, {"P3", "W2", false}}) {
+        ASSERT_TRUE(t->append().ok());
+        ASSERT_TRUE(t->put("CODE", core::Value::text(code)).ok());
+        ASSERT_TRUE(t->put("WHOUSE", core::Value::text(wh)).ok());
+        if (marked) {
+            ASSERT_TRUE(t->deleteRecord().ok());
+        }
+        ASSERT_TRUE(t->unlock().ok());
+    }
+    const auto key = [](const char* code, const char* wh) { return pad(code) + pad(wh); };
+    struct Case {
+        std::string oldKey, newKey;
+        int order;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {key("P1", "W1"), key("P1", "W1"), 2, true},  // its own key
+        {key("P1", "W1"), key("P1", "W2"), 2, true},
+        {key("P3", "W2"), key("P1", "W1"), 2, false},
+        {key("P3", "W2"), key("P2", "W1"), 2, false},  // a marked row's key counts
+        {pad("P3"), pad("P1"), 1, false},
+        {pad("P3"), pad("P4"), 1, true},
+        {"", "P", 1, false},                          // compared over its own length: a beginning
+        {"", pad("P1") + "W", 2, false},
+    };
+    ASSERT_TRUE(t->setOrder(1).ok());
+    ASSERT_TRUE(t->goTo(3).ok());
+    for (const Case& c : cases) {
+        prompts.shown.clear();
+        EXPECT_EQ(codes::CODCHK(*t, c.oldKey, c.newKey, c.order), c.allowed) << c.newKey;
+        EXPECT_EQ(prompts.shown.size(), c.allowed ? 0u : 1u);
+        if (!c.allowed) {
+            EXPECT_EQ(prompts.shown[0].text, T("รหัสนี้มีในตารางข้อมูลแล้ว !"));
+        }
+        EXPECT_EQ(t->order(), 1);
+        EXPECT_EQ(t->recNo(), 3u);
+    }
+}
+
+TEST_F(BrowseActionsTest, BrowadjCountsOnlyTheRowsWithinThePrefix)
+{
+    struct Case {
+        const char* added;
+        const char* prefix;
+        int visible;
+        int line;
+    };
+    // Rows before: R01 R02 R03 S01 S02 S03 (and each case's earlier additions).
+    const Case cases[] = {
+        {"S025", "S", 10, 3},  // S01, S02 before it within "S"
+        {"S04", "", 10, 8},    // no prefix: every row before it (S025 included)
+        {"S05", "", 4, 4},     // more rows before it than fit
+        {"R00", "R", 10, 1},   // the first of the table
+    };
+    for (const Case& c : cases) {
+        auto b = browse();
+        b->setView({.visibleRows = [&] { return c.visible; }});
+        storage::Table& t = b->table();
+        ASSERT_TRUE(t.append().ok());
+        ASSERT_TRUE(t.put("CODE", core::Value::text(c.added)).ok());
+        ASSERT_TRUE(t.unlock().ok());
+        codes::BROWADJ(*b, "RepList->code", c.prefix);
+        EXPECT_EQ(b->rowPos(), c.line) << c.added;
+        EXPECT_EQ(highlighted(*b), c.added);
+    }
+    EXPECT_EQ(codes::SELCOLOR(true), 255);
+    EXPECT_EQ(codes::SELCOLOR(false), 0);
+}
+
+TEST_F(BrowseActionsTest, CodchkReadsTheKeyAgainWhenTheTrapAnswersRetry)
+{
+    storagetest::FaultFileSystem fs;
+    storage::Workspace own;
+    ASSERT_TRUE(storage::OPEN(own, site.folder(), "Replist", "CODE", false, "Replist", "Replist", "RepList"));
+    storage::Table& t = *own.find("RepList");
+    // A code another row has is refused only when its key could be read.
+    const struct {
+        core::FaultAnswer answer;
+        bool accepted;
+    } cases[] = {{core::FaultAnswer::Retry, false}, {core::FaultAnswer::Default, true}};
+    for (const auto& c : cases) {
+        testsupport::RecordingFaultHandler faults(c.answer);
+        fs.failRead = 1;
+        EXPECT_EQ(codes::CODCHK(t, pad("R09"), pad("R01"), 1), c.accepted);
+        EXPECT_EQ(faults.faults.size(), 1u);
+    }
+}
+
+}  // namespace
