@@ -19,13 +19,7 @@ namespace {
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
-void activate(QWidget* w)
-{
-    w->activateWindow();
-    QApplication::setActiveWindow(w);
-    (void)QTest::qWaitForWindowExposed(w);
-    QCoreApplication::processEvents();
-}
+using testsupport::activate;
 
 // Types into a field of the form and leaves it with Tab.
 void typeInto(StatusEditorDialog* d, const char* name, const char* utf8)

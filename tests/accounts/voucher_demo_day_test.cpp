@@ -1,7 +1,10 @@
-// Money and production on a demo site (`mervo-admin init --demo`): two purchases weighed through
-// the ticket screen's dialog on account (weights from mervo-scale-sim), the supplier paid for both
-// through a payment voucher's ticket selection, a receipt from a customer, a loan given and one
-// taken, a production batch - each printed from its demo template to a PDF - and then `mervo-admin
+// A day of the books on a demo site (`mervo-admin init --demo`): two purchases weighed through the
+// ticket screen's dialog on account (weights from mervo-scale-sim), then through the screens'
+// models tickets of every kind (one edited, one open, one deleted, a return deleted and undeleted),
+// payments settling tickets through the selection net of the return and by hand (lines changed and
+// marked, a voucher deleted and undeleted, one half by a deduction from the loan), a receipt, loans
+// given and taken, production records with lines in several units - each kind of voucher and the
+// production record printed from its demo template to a PDF - and then `mervo-admin
 // verify-ledgers` finds no difference and the ledger rows hold the balances worked out by hand.
 #include <QAbstractButton>
 #include <gtest/gtest.h>
@@ -10,16 +13,15 @@
 
 #include "core/settings.h"
 #include "core/tis620.h"
-#include "core/xbase.h"
-#include "storage/catalogue.h"
-#include "storage/table.h"
 #include "support/pdf_text.h"
 #include "support/run_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
+#include "support/test_site.h"
 #include "ui/qt_print_destination.h"
 #include "voucher_fixture.h"
 #include "weighing/dialogs/ticket_dialog.h"
+#include "weighing/ticket_screen.h"
 #include "weighing/ticket_ui_helpers.h"
 
 using namespace accounts;
@@ -77,47 +79,107 @@ protected:
         core::setPrintDestination(previous);
         return testsupport::pdfText("-raw", pdf);
     }
-    // A row of a ledger or ticket table as another workstation reads it.
-    double field(const char* table, const char* keyField, const std::string& key, const char* wanted)
+    // A field of the one live row of a ledger or ticket table whose key fields hold `keys`, as
+    // another workstation reads it.
+    double field(const char* table, std::initializer_list<std::pair<const char*, const char*>> keys, const char* wanted)
     {
-        std::unique_ptr<storage::Table> t;
-        EXPECT_TRUE(storage::openCatalogueTable(site + "/DATA/", *storage::findTable(table), storage::ShareMode::Shared, &t)
-                        .ok());
         double sum = 0;
         int found = 0;
-        for (std::uint32_t r = 1; t && r <= t->recCount(); ++r) {
-            core::Value k, v;
-            if (!t->goTo(r).ok() || t->deleted() || !t->get(keyField, &k).ok() || !t->get(wanted, &v).ok())
-                continue;
-            if (core::xbase::alltrim(k.asText()) == key) {
-                sum += v.asNumber();
+        for (const testsupport::TableRow& r : testsupport::readRows(site, table)) {
+            bool match = !r.deleted;
+            for (const auto& [keyField, key] : keys)
+                match = match && r.text(keyField) == key;
+            if (match) {
+                sum += r.number(wanted);
                 ++found;
             }
         }
-        EXPECT_EQ(found, 1) << table << " " << key;
-        if (t)
-            (void)t->close();
+        EXPECT_EQ(found, 1) << table << " " << keys.begin()->second;
         return sum;
     }
+    double ticketField(const char* table, const char* number, const char* wanted)
+    {
+        return field(table, {{"TICKET", number}}, wanted);
+    }
+    double ledger(const char* table, const char* code, const char* wanted = "BALANCE")
+    {
+        return field(table, {{"CODE", code}}, wanted);
+    }
+    double stock(const char* code, const char* whouse) { return field("Stock", {{"CODE", code}, {"WHOUSE", whouse}}, "BALANCE"); }
+
+    // A complete ticket weighed in and out on its screen's model, `onAccount` of its amount on account.
+    void weigh(weighing::TicketScreen& s, const char* truck, const char* party, long long in, long long out,
+               double onAccount, const char* product = "P001", const char* whouse = "W01", double fee = 0)
+    {
+        weighingtest::Weighing w;
+        w.truck = truck;
+        w.party = party;
+        w.product = product;
+        w.whouse = whouse;
+        ASSERT_TRUE(weighingtest::firstWeighing(s, tickets, w, in));
+        ASSERT_TRUE(weighingtest::startSecondWeighing(s, tickets, truck, out));
+        if (!s.kindInfo().goods) {
+            ASSERT_TRUE(weighingtest::typeNumber(s, "cAmount", fee));
+        }
+        ASSERT_TRUE(weighingtest::typeNumber(s, "cDrCr", onAccount));
+        ASSERT_TRUE(s.TRSAVE());
+    }
+    void confirmNext() { prompts.answers.push_back(true); }
 
     testsupport::TempDir dir;
     std::string site;
     testsupport::RecordingPrompts prompts;
     testsupport::RecordingSound sound;
     ScriptedDocumentHost host;
+    weighingtest::ScriptedHost tickets;
 };
 
-TEST_F(VoucherDemoDay, TwoPurchasesPaidALoanAReceiptAndABatchPrintedKeepTheLedgersExact)
+TEST_F(VoucherDemoDay, ADaysTicketsVouchersLoansAndProductionPrintedKeepTheLedgersExact)
 {
     Watchdog watchdog(120);
     purchase("70-1234", 15000, 5000);
     purchase("81-5678", 12000, 4000);
-    const double first = field("Wdata1", "TICKET", "000001", "DRCR");
-    const double second = field("Wdata1", "TICKET", "000002", "DRCR");
-    const double weighed = field("Wdata1", "TICKET", "000001", "QTY") + field("Wdata1", "TICKET", "000002", "QTY");
+    const double first = ticketField("Wdata1", "000001", "DRCR");
     ASSERT_GT(first, 0);
-    ASSERT_GT(second, 0);
-    ASSERT_DOUBLE_EQ(field("ApAcc", "CODE", "F001", "BALANCE"), first + second);
+    ASSERT_GT(ticketField("Wdata1", "000002", "DRCR"), 1000);
+    ASSERT_DOUBLE_EQ(ledger("ApAcc", "F001"), first + ticketField("Wdata1", "000002", "DRCR"));
+
+    {
+        weighing::TicketScreen purchases(1, 6, tickets);
+        ASSERT_TRUE(purchases.open());  // on 000002
+        purchases.editPressed();
+        ASSERT_EQ(purchases.mode(), 3);
+        ASSERT_TRUE(weighingtest::typeNumber(purchases, "cDrCr", ticketField("Wdata1", "000002", "DRCR") - 1000));
+        ASSERT_TRUE(purchases.TRSAVE());
+        weigh(purchases, "70-3456", "F002", 10000, 5000, 10000, "P002");  // 000003, deleted
+        confirmNext();
+        purchases.deletePressed();
+        weighingtest::Weighing open;
+        open.truck = "83-7788";
+        open.whouse = "W01";
+        ASSERT_TRUE(weighingtest::firstWeighing(purchases, tickets, open, 9000));  // 000004, left open
+    }
+    const double second = ticketField("Wdata1", "000002", "DRCR");
+    {
+        weighing::TicketScreen returns(2, 6, tickets);
+        ASSERT_TRUE(returns.open());
+        weigh(returns, "70-1234", "F001", 6000, 5000, 2000);
+        confirmNext();
+        returns.deletePressed();
+        confirmNext();
+        returns.deletePressed();  // undeleted: posted again
+    }
+    {
+        weighing::TicketScreen sales(3, 6, tickets);
+        ASSERT_TRUE(sales.open());
+        weigh(sales, "70-1234", "C001", 5000, 15000, 50000);
+        weighing::TicketScreen customerReturns(4, 6, tickets);
+        ASSERT_TRUE(customerReturns.open());
+        weigh(customerReturns, "81-5678", "C001", 8000, 7500, 1000);
+        weighing::TicketScreen service(5, 6, tickets);
+        ASSERT_TRUE(service.open());
+        weigh(service, "70-1234", "C002", 15000, 11000, 200, "", "", 200);
+    }
 
     struct Printed {
         const char* name;
@@ -126,40 +188,92 @@ TEST_F(VoucherDemoDay, TwoPurchasesPaidALoanAReceiptAndABatchPrintedKeepTheLedge
     };
     std::vector<Printed> printed;
     {
-        VoucherScreen payment(1, 6, host);
-        ASSERT_TRUE(payment.open());
-        ASSERT_TRUE(newVoucher(payment, "F001"));
+        VoucherScreen payments(1, 6, host);
+        ASSERT_TRUE(payments.open());
+        ASSERT_TRUE(newVoucher(payments, "F001"));
+        // Every open ticket of the supplier selected: two purchases, the open one (nothing on
+        // account: no line), the return - which the payment settles net of.
         host.onSelection = [](TicketSelection& sel) {
-            EXPECT_EQ(sel.rowCount(), 2u);
             sel.MNFILLCHK(4);
             sel.accept();
         };
         host.lineDialogs = {saveLine({text("cdType", "")})};
-        payment.addLines();
-        ASSERT_EQ(payment.values().number("cLines"), 2);
-        payment.editPressed();
-        ASSERT_TRUE(type(payment, number("cCash", first + second)));
-        ASSERT_TRUE(payment.MNSAVE());
-        printed.push_back({"Money1", print(payment, "payment"), "ใบสำคัญจ่ายเงิน"});
+        payments.addLines();
+        host.lineDialogs = {voucherLine("OTH", "X1", 150)};
+        payments.addLines();
+        ASSERT_EQ(payments.values().number("cLines"), 4);
+        ASSERT_DOUBLE_EQ(payments.values().number("cAmount"), first + second - 2000 + 150);
+        payments.editPressed();
+        ASSERT_TRUE(type(payments, number("cCheque", first + second - 2000 + 150)));
+        ASSERT_TRUE(payments.MNSAVE());
+        // The other item marked, the second purchase settled only in part: settled again. The lines
+        // stand in the selection's order (date and number): 000001, its return, 000002.
+        toLine(payments, 3);
+        confirmNext();
+        ASSERT_TRUE(payments.MNDTDELE());
+        toLine(payments, 2);
+        host.lineDialogs = {saveLine({number("cdAmount", second - 500)})};
+        payments.changeLine();
+        ASSERT_DOUBLE_EQ(payments.values().number("cAmount"), first + second - 500 - 2000);
+        payments.editPressed();
+        ASSERT_TRUE(type(payments, {number("cCheque", 5000), number("cCash", first + second - 2500 - 5000)}));
+        ASSERT_TRUE(payments.MNSAVE());
+        printed.push_back({"Money1", print(payments, "payment"), "ใบสำคัญจ่ายเงิน"});
+
+        // A payment to the other supplier deleted, undeleted and deleted again.
+        ASSERT_TRUE(newVoucher(payments, "F002"));
+        host.lineDialogs = {voucherLine("OTH", "X2", 500)};
+        payments.addLines();
+        payments.editPressed();
+        ASSERT_TRUE(type(payments, number("cCash", 500)));
+        ASSERT_TRUE(payments.MNSAVE());
+        for (int i = 0; i < 3; ++i) {
+            confirmNext();
+            payments.deletePressed();
+        }
+        // A payment half by a deduction from the supplier's loan.
+        ASSERT_TRUE(newVoucher(payments, "F001"));
+        host.lineDialogs = {voucherLine("OTH", "X3", 1000)};
+        payments.addLines();
+        payments.editPressed();
+        ASSERT_TRUE(type(payments, number("cDrCr", 500)));
+        ASSERT_TRUE(payments.MNSAVE());
+        EXPECT_TRUE(payments.mayClose());
     }
     {
-        VoucherScreen receipt(2, 6, host);
-        ASSERT_TRUE(receipt.open());
-        ASSERT_TRUE(newVoucher(receipt, "C001"));
-        host.lineDialogs = {voucherLine("OTH", "R1", 3000)};
-        receipt.addLines();
-        receipt.editPressed();
-        ASSERT_TRUE(type(receipt, number("cCheque", 3000)));
-        ASSERT_TRUE(receipt.MNSAVE());
-        printed.push_back({"Money2", print(receipt, "receipt"), "ใบเสร็จรับเงิน"});
+        VoucherScreen receipts(2, 6, host);
+        ASSERT_TRUE(receipts.open());
+        ASSERT_TRUE(newVoucher(receipts, "C001"));
+        host.onSelection = [](TicketSelection& sel) {
+            sel.source().goTop();
+            sel.MNFILLCHK(2);
+            sel.accept();
+        };
+        host.lineDialogs = {saveLine({text("cdType", "")})};
+        receipts.addLines();
+        ASSERT_EQ(receipts.values().number("cAmount"), 50000);
+        host.lineDialogs = {saveLine({number("cdAmount", 30000)})};
+        receipts.changeLine();
+        receipts.editPressed();
+        ASSERT_TRUE(type(receipts, number("cCheque", 30000)));
+        ASSERT_TRUE(receipts.MNSAVE());
+        printed.push_back({"Money2", print(receipts, "receipt"), "ใบเสร็จรับเงิน"});
     }
-    for (const auto& [kind, partner, name, word] :
-         {std::tuple{3, "F001", "Money3", "ใบสำคัญจ่ายเงินให้ยืม"}, std::tuple{4, "C001", "Money4", "ใบสำคัญรับเงินยืม"}}) {
-        VoucherScreen loan(kind, 6, host);
-        ASSERT_TRUE(loan.open());
-        prompts.answers = {false};  // printed below, not at save
-        ASSERT_TRUE(newVoucher(loan, partner, 5000, {number("cCash", 5000)}));
-        printed.push_back({name, print(loan, std::string("loan") + std::to_string(kind)), word});
+    {
+        VoucherScreen lent(3, 6, host);
+        ASSERT_TRUE(lent.open());
+        ASSERT_TRUE(newVoucher(lent, "F001", 2000, {number("cCash", 2000)}));
+        lent.editPressed();
+        ASSERT_TRUE(type(lent, {number("cAmount", 2500), number("cCheque", 2500)}));
+        ASSERT_TRUE(lent.MNSAVE());
+        printed.push_back({"Money3", print(lent, "lent"), "ใบสำคัญจ่ายเงินให้ยืม"});
+        ASSERT_TRUE(newVoucher(lent, "F002", 1000, {number("cCash", 1000)}));
+        confirmNext();
+        lent.deletePressed();
+        VoucherScreen borrowed(4, 6, host);
+        ASSERT_TRUE(borrowed.open());
+        ASSERT_TRUE(newVoucher(borrowed, "C002", 300, {number("cCash", 300)}));
+        printed.push_back({"Money4", print(borrowed, "borrowed"), "ใบสำคัญรับเงินยืม"});
     }
     {
         ProductionScreen production(6, host);
@@ -167,14 +281,31 @@ TEST_F(VoucherDemoDay, TwoPurchasesPaidALoanAReceiptAndABatchPrintedKeepTheLedge
         production.newPressed();
         ASSERT_TRUE(type(production, text("cRemark1", "สีข้าวเปลือกเป็นข้าวสาร")));
         ASSERT_TRUE(production.SKSAVE1());
-        host.lineDialogs = {productionLine("P001", "W01", "KG", -600), productionLine("P002", "W01", "KG", 400)};
+        host.lineDialogs = {productionLine("P002", "W02", "SACK50", 10), productionLine("P001", "W01", "TON", -1.5),
+                            productionLine("P002", "W02", "KG", 4), productionLine("P002", "W02", "SACK50", 100)};
         production.addLines();
-        ASSERT_EQ(production.values().number("cLines"), 2);
+        toLine(production, 3);
+        confirmNext();
+        ASSERT_TRUE(production.MNDTDELE());
+        toLine(production, 0);
+        host.lineDialogs = {saveLine({text("cdWHouse", "W01")})};
+        production.changeLine();
+        ASSERT_EQ(production.values().number("cLines"), 3);
         printed.push_back({"Stock1", print(production, "production"), "ใบบันทึกการผลิต"});
+
+        production.newPressed();
+        ASSERT_TRUE(type(production, text("cRemark1", "ทดลอง")));
+        ASSERT_TRUE(production.SKSAVE1());
+        host.lineDialogs = {productionLine("P001", "W02", "KG", 70)};
+        production.addLines();
+        for (int i = 0; i < 3; ++i) {
+            confirmNext();
+            production.deletePressed();
+        }
     }
     for (const Printed& p : printed)
         EXPECT_NE(p.text.find(p.word), std::string::npos) << p.name << "\n" << p.text;
-    EXPECT_NE(printed[0].text.find("000002"), std::string::npos) << "both tickets on the payment";
+    EXPECT_NE(printed[0].text.find("000002"), std::string::npos) << "both purchases on the payment";
 
     const auto verified = testsupport::runProcess(kAdmin, {"verify-ledgers", site + "/MERVO.INI"});
     EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
@@ -187,14 +318,20 @@ TEST_F(VoucherDemoDay, TwoPurchasesPaidALoanAReceiptAndABatchPrintedKeepTheLedge
     }
     EXPECT_TRUE(summed) << verified.out;
 
-    EXPECT_DOUBLE_EQ(field("ApAcc", "CODE", "F001", "BALANCE"), 0);
-    EXPECT_DOUBLE_EQ(field("ApAcc", "CODE", "F001", "BORROW"), 5000);
-    EXPECT_DOUBLE_EQ(field("ArAcc", "CODE", "C001", "BALANCE"), -3000);
-    EXPECT_DOUBLE_EQ(field("ArAcc", "CODE", "C001", "BORROW"), 5000);
-    EXPECT_DOUBLE_EQ(field("Stock", "CODE", "P002", "BALANCE"), 400);
-    EXPECT_DOUBLE_EQ(field("Stock", "CODE", "P001", "BALANCE"), weighed - 600);
-    for (const char* ticket : {"000001", "000002"})
-        EXPECT_DOUBLE_EQ(field("Wdata1", "TICKET", ticket, "CLEAR"), field("Wdata1", "TICKET", ticket, "DRCR"));
+    // The balances worked out by hand.
+    const double weighed = ticketField("Wdata1", "000001", "QTY") + ticketField("Wdata1", "000002", "QTY");
+    EXPECT_DOUBLE_EQ(stock("P002", "W01"), 500);
+    EXPECT_DOUBLE_EQ(stock("P002", "W02"), 4);
+    EXPECT_DOUBLE_EQ(stock("P001", "W02"), 0);
+    EXPECT_DOUBLE_EQ(stock("P001", "W01"), weighed - 1000 - 10000 + 500 - 1500);
+    EXPECT_DOUBLE_EQ(ledger("ApAcc", "F001"), first + second - 2000 - (first + second - 2500) - 1000);
+    EXPECT_DOUBLE_EQ(ledger("ApAcc", "F002"), 0);  // its ticket and payment deleted
+    EXPECT_DOUBLE_EQ(ledger("ApAcc", "F001", "BORROW"), 2500 - 500);
+    EXPECT_DOUBLE_EQ(ledger("ArAcc", "C001"), 50000 - 1000 - 30000);
+    EXPECT_DOUBLE_EQ(ledger("ArAcc", "C002"), 200);
+    EXPECT_DOUBLE_EQ(ledger("ArAcc", "C002", "BORROW"), 300);
+    EXPECT_DOUBLE_EQ(ticketField("Wdata1", "000001", "CLEAR"), first);
+    EXPECT_DOUBLE_EQ(ticketField("Wdata1", "000002", "CLEAR"), second - 500);
 }
 
 }  // namespace

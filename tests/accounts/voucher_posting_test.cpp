@@ -153,14 +153,6 @@ TEST_F(VoucherPostingTest, ALineMarkedOnTwoWorkstationsIsReversedOnce)
     EXPECT_EQ(site.rows("Audit").size(), 1u);
 }
 
-TEST_F(VoucherPostingTest, APostingCodeNobodyKnowsIsToldAndPostsNothing)
-{
-    storage::Workspace ws;
-    core::ValueMap values;
-    EXPECT_FALSE(weighing::Posting(ws, values).UPSTATUS("MON05", 1));
-    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ไม่พบเงื่อนไข : MON05"}));
-}
-
 // Two workstations post the first movement of the same rows at the same moment. A third holds the
 // tables' file locks while both start, so both have looked for the row and found none before
 // either may write: every row is still made once and holds both movements.

@@ -26,20 +26,8 @@ namespace {
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
-// A modal dialog the test types into takes the keyboard focus, so fields are left as by a person.
-void activate(QWidget* w)
-{
-    w->activateWindow();
-    QApplication::setActiveWindow(w);
-    (void)QTest::qWaitForWindowExposed(w);
-    QCoreApplication::processEvents();
-}
-
-void showActive(QWidget& w)
-{
-    w.show();
-    activate(&w);
-}
+using testsupport::activate;
+using testsupport::showActive;
 
 class CodesUiTest : public ::testing::Test {
 protected:

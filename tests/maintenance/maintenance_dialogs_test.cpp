@@ -28,14 +28,7 @@ QString u(const char* utf8)
     return QString::fromUtf8(utf8);
 }
 
-void showActive(QWidget& w)
-{
-    w.show();
-    w.activateWindow();
-    QApplication::setActiveWindow(&w);
-    (void)QTest::qWaitForWindowExposed(&w);
-    QCoreApplication::processEvents();
-}
+using testsupport::showActive;
 
 void typeInto(ui::EntryField* field, const QString& text)
 {

@@ -4,13 +4,11 @@
 
 #include "core/settings.h"
 #include "core/xbase.h"
-#include "shell/startup.h"
-#include "site/site_setup.h"
 #include "storage/catalogue.h"
 #include "storage/check.h"
 #include "storage/field_codec.h"
 #include "storage/table.h"
-#include "storage/table_csv.h"
+#include "support/test_site.h"
 
 namespace mainttest {
 namespace {
@@ -56,20 +54,9 @@ std::string fieldText(storage::Table& t, const char* field)
 Site::Site()
 {
     storage::setHardCommit(false);
-    site::InitOptions options;
-    options.dir = dir();
-    options.password = "DEMO";
-    std::string error;
-    if (!site::initSite(options, &error))
-        ADD_FAILURE() << error;
+    testsupport::makeSite(dir());
     core::Settings& s = core::programSettings();
-    s.clear();
-    shell::startUp(s, configFile());
-    s.setText("CDRV1", tables());
-    s.setText("CDRV2", data());
     s.setText("CDRV3", backup());
-    s.setText("CDRV4", dir() + "/WORK/");
-    s.setText("CUSER", "ADMIN");
     s.setText("CSYSSOUND", "N");
 }
 
@@ -87,18 +74,7 @@ std::string Site::pathOf(const char* table) const
 
 void Site::load(const char* table, const std::string& csv)
 {
-    const storage::TableDef* def = storage::findTable(table);
-    ASSERT_NE(def, nullptr) << table;
-    const std::string folder = std::string(def->folderSetting) == "CDRV1" ? tables() : data();
-    std::unique_ptr<storage::Table> t;
-    ASSERT_TRUE(storage::openCatalogueTable(folder, *def, storage::ShareMode::Shared, &t).ok());
-    storage::csv::Document doc;
-    ASSERT_TRUE(storage::csv::parse(csv, &doc).ok());
-    std::vector<std::string> records;
-    const storage::Status s = storage::csv::toRecords(doc, t->layout(), &records);
-    ASSERT_TRUE(s.ok()) << s.toString();
-    ASSERT_TRUE(storage::csv::appendRecords(*t, records).ok());
-    ASSERT_TRUE(t->close().ok());
+    testsupport::loadCsv(dir(), table, csv);
 }
 
 std::vector<std::string> Site::column(const std::string& path, const char* field) const

@@ -20,6 +20,7 @@
 #include "storage/fork_child.h"
 #include "storage/ops.h"
 #include "storage/table.h"
+#include "support/recording_destination.h"
 
 namespace {
 
@@ -80,22 +81,6 @@ private:
     core::PrintDestination& m_destination;
 };
 
-// A destination that hands out jobs recording into jobs it keeps, and remembers what was asked.
-class RecordingDestination final : public core::PrintDestination {
-public:
-    std::unique_ptr<core::PrintJob> open(std::string_view kind, bool preview, const std::string& title) override
-    {
-        kinds.emplace_back(kind);
-        previews.push_back(preview);
-        titles.push_back(title);
-        jobs.push_back(std::make_unique<testsupport::RecordingPrintJob>());
-        return std::make_unique<reportstest::ForwardingJob>(*jobs.back());
-    }
-    std::vector<std::string> kinds, titles;
-    std::vector<bool> previews;
-    std::vector<std::unique_ptr<testsupport::RecordingPrintJob>> jobs;
-};
-
 std::vector<std::string> shownWithTitles(const testsupport::RecordingPrompts& p)
 {
     return mainttest::shownWithTitles(p);
@@ -106,7 +91,7 @@ TEST(ReportSelection, TheListSearchesCodeAndNameAndChoosesTheHighlightedReport)
     ReportSite site(false);
     std::filesystem::create_directories(site.tables() + "sounds");
     testsupport::writeFile(site.tables() + "sounds/TSound04.wav", "RIFF");
-    RecordingDestination destination;
+    testsupport::RecordingDestination destination;
     ScriptedScreens screens(destination);
     screens.search = "ความเคลื่อนไหวสินค้า";
     screens.ok = false;
@@ -126,7 +111,7 @@ TEST(ReportSelection, TheListSearchesCodeAndNameAndChoosesTheHighlightedReport)
 TEST(ReportSelection, ReportRunsFromTheListOntoTheReportPrinterWithPreview)
 {
     ReportSite site;
-    RecordingDestination destination;
+    testsupport::RecordingDestination destination;
     ScriptedScreens screens(destination);
     screens.search = "TRK01";
     screens.ranges = {{"CDAYBEG", ReportSite::day(1)}, {"CDAYEND", ReportSite::day(5)}};
@@ -168,7 +153,7 @@ TEST(ReportSelection, DefinitionsThatCannotRunAreRefusedWithTheirMessages)
         {"COD05", "ส่วนจัดทำรายงาน|ไม่พบเงื่อนไขรายงานที่ระบุ"},
         {"COD06", "ส่วนจัดทำรายงาน|ไม่พบรูปแบบรายงาน COD06"},
     };
-    RecordingDestination destination;
+    testsupport::RecordingDestination destination;
     ScriptedScreens screens(destination);
     for (const Case& c : cases) {
         site.prompts.shown.clear();
@@ -239,7 +224,7 @@ TEST(ReportSelection, ACodeListingOfProductsPicksProductsForBothEndsFromTheFirst
     EXPECT_EQ(session.values().text("CCODBEG"), "P003      ");
     EXPECT_EQ(picks.calls, (std::vector<std::pair<int, std::string>>{{3, "P00"}, {3, "P001"}}));
     // The listing takes the range: P003 to P00 (every code beginning with "P00" up to the bound).
-    RecordingDestination destination;
+    testsupport::RecordingDestination destination;
     session.values().setText("CCODEND", "P004");
     ASSERT_EQ(session.REPCREA(destination), ReportOutcome::Printed);
     const auto& log = destination.jobs.back()->log;
@@ -469,14 +454,14 @@ public:
 TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
 {
     ReportSite site;
-    RecordingDestination usual;
+    testsupport::RecordingDestination usual;
     ScriptedPrinters printers;
     std::vector<std::pair<std::string, bool>> made;  // the jobs made on a chosen printer
     std::vector<std::unique_ptr<testsupport::RecordingPrintJob>> jobs;
     reports::ReportDestination destination(usual, printers, [&](const std::string& printer, bool preview) {
         made.emplace_back(printer, preview);
         jobs.push_back(std::make_unique<testsupport::RecordingPrintJob>());
-        return std::make_unique<reportstest::ForwardingJob>(*jobs.back());
+        return std::make_unique<testsupport::ForwardingJob>(*jobs.back());
     });
     const auto runReport = [&] {
         storage::Workspace ws;

@@ -20,32 +20,6 @@ namespace reportstest {
 
 using core::tis620::T;
 
-// A print job that draws into another (a recording the test keeps after the job is gone).
-class ForwardingJob final : public core::PrintJob {
-public:
-    explicit ForwardingJob(core::PrintJob& to) : m_to(to) {}
-    bool begin(const std::string& t) override { return m_to.begin(t); }
-    bool end() override { return m_to.end(); }
-    void beginPage() override { m_to.beginPage(); }
-    void endPage() override { m_to.endPage(); }
-    int pageCount() const override { return m_to.pageCount(); }
-    int dpiX() const override { return m_to.dpiX(); }
-    int dpiY() const override { return m_to.dpiY(); }
-    int pageWidth() const override { return m_to.pageWidth(); }
-    int pageHeight() const override { return m_to.pageHeight(); }
-    void setPaperSize(int w, int l) override { m_to.setPaperSize(w, l); }
-    void text(int x, int y, const std::string& t, const core::PrintFont& f, core::PrintAlign a) override
-    {
-        m_to.text(x, y, t, f, a);
-    }
-    int textWidth(const std::string& t, const core::PrintFont& f) override { return m_to.textWidth(t, f); }
-    void line(int x1, int y1, int x2, int y2, int pen) override { m_to.line(x1, y1, x2, y2, pen); }
-    bool picture(int x, int y, int w, int h, const std::string& path) override { return m_to.picture(x, y, w, h, path); }
-
-private:
-    core::PrintJob& m_to;
-};
-
 class ReportSite : public mainttest::Site {
 public:
     explicit ReportSite(bool withData = true);

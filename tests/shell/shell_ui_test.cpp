@@ -34,14 +34,7 @@ namespace {
 
 QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
-void showActive(QWidget& w)
-{
-    w.show();
-    w.activateWindow();
-    QApplication::setActiveWindow(&w);
-    (void)QTest::qWaitForWindowExposed(&w);
-    QCoreApplication::processEvents();
-}
+using testsupport::showActive;
 
 // Runs `act` once `ready` holds (polled on the event loop), for steps that wait for a window.
 void when(std::function<bool()> ready, std::function<void()> act)

@@ -28,6 +28,20 @@ void settle()
         QCoreApplication::processEvents();
 }
 
+void activate(QWidget* w)
+{
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    (void)QTest::qWaitForWindowExposed(w);
+    settle();
+}
+
+void showActive(QWidget& w)
+{
+    w.show();
+    activate(&w);
+}
+
 void tabAway(QWidget* widget)
 {
     QTest::keyClick(widget, Qt::Key_Tab);

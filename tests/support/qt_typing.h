@@ -23,5 +23,10 @@ void tabAway(QWidget* widget);
 void whenModal(std::function<void(QWidget* modal)> act);
 // Lets queued events and zero-time timers run.
 void settle();
+// Makes a shown window the active one, so that it takes the keyboard focus offscreen (a modal
+// dialog the test types into has its fields left as by a person).
+void activate(QWidget* w);
+// Shows the window and makes it the active one.
+void showActive(QWidget& w);
 
 }  // namespace testsupport

@@ -1,5 +1,6 @@
 #include "ui/browse_widget.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -7,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "core/tis620.h"
-#include "qt_helpers.h"
+#include "support/qt_typing.h"
 #include "support/memory_row_source.h"
 
 using core::tis620::T;
@@ -38,7 +39,7 @@ TEST(BrowseWidget, OpensOnAMillionRowsFetchingOnlyTheVisibleOnes)
     ui::BrowseWidget browse(src, columns());
     browse.resize(400, 300);
     src.resetCounts();
-    uitest::showActive(browse);
+    testsupport::showActive(browse);
     const int rows = browse.visibleRows();
     EXPECT_GT(rows, 3);
     EXPECT_EQ(int(browse.rows().rows().size()), rows);
@@ -52,7 +53,7 @@ TEST(BrowseWidget, KeysMoveTheSourceAndSignal)
     MemoryRowSource src = millionCodes();
     ui::BrowseWidget browse(src, columns());
     browse.resize(400, 300);
-    uitest::showActive(browse);
+    testsupport::showActive(browse);
     browse.setFocus();
     QSignalSpy changed(&browse, &ui::BrowseWidget::currentChanged);
     QSignalSpy activated(&browse, &ui::BrowseWidget::activated);
@@ -90,7 +91,7 @@ TEST(BrowseWidget, ClicksSelectAndDoubleClicksAct)
     MemoryRowSource src = millionCodes();
     ui::BrowseWidget browse(src, columns());
     browse.resize(400, 300);
-    uitest::showActive(browse);
+    testsupport::showActive(browse);
     QSignalSpy activated(&browse, &ui::BrowseWidget::activated);
     const int rowHeight = browse.fontMetrics().height() + 4;
     const int headerHeight = browse.fontMetrics().height() + 6;
@@ -110,7 +111,7 @@ TEST(BrowseWidget, PaintsTheSystemsColours)
     src.marked = {1};
     ui::BrowseWidget browse(src, columns());
     browse.resize(400, 300);
-    uitest::showActive(browse);
+    testsupport::showActive(browse);
     const QImage img = browse.viewport()->grab().toImage();
     const int rowHeight = browse.fontMetrics().height() + 4;
     const int headerHeight = browse.fontMetrics().height() + 6;

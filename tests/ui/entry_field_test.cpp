@@ -1,11 +1,12 @@
 #include "ui/entry_field.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 #include "core/tis620.h"
-#include "qt_helpers.h"
 #include "support/qt_typing.h"
 #include "support/seams.h"
 #include "ui/thai_text.h"
@@ -28,7 +29,7 @@ struct Window {
         b = new EntryField(pb, &w);
         l->addWidget(a);
         l->addWidget(b);
-        uitest::showActive(w);
+        testsupport::showActive(w);
         a->setFocus();
         QCoreApplication::processEvents();
     }

@@ -1,12 +1,13 @@
 #include "ui/form_builder.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "qt_helpers.h"
 #include "support/qt_typing.h"
 #include "support/seams.h"
 #include "ui/thai_text.h"
@@ -42,7 +43,7 @@ TEST(Form, BindsBothWaysAndRecalculatesAfterAValidLeave)
                               {T("ราคา"), "cPrice", "999,999,999.999", 0, {}, 9},
                           });
     form.setRecalculation([&](int pos) { recalcs.push_back(pos); });
-    uitest::showActive(form);
+    testsupport::showActive(form);
 
     EXPECT_EQ(form.field("CDAYIN")->text(), QStringLiteral("05/12/2026"));
     EXPECT_EQ(form.field("cPrice")->text(), QStringLiteral("12.500"));
@@ -74,7 +75,7 @@ TEST(Form, EnabledWhenFollowsTheValues)
                               {T("เช็ค"), "cChq_No", "@!", 10, {}, -1, [&] { return values.text("cPay") == "3"; }},
                               {T("ทะเบียนรถ"), "cTruck", "@!", 10},
                           });
-    uitest::showActive(form);
+    testsupport::showActive(form);
     EXPECT_FALSE(form.field("cChq_No")->isEnabled());
     ui::EntryField* pay = form.field("cPay");
     pay->setFocus();
@@ -115,7 +116,7 @@ TEST(Form, GridCellsPlaceRowsSideBySide)
     ui::Form form(values, {truck, dayin, tmin, price});
     auto* pay = new QPushButton(QStringLiteral("pay"), &form);
     form.addToCell(1, 0, pay, true);
-    uitest::showActive(form);
+    testsupport::showActive(form);
 
     const auto x = [](QWidget* w) { return w->mapTo(w->window(), QPoint()).x(); };
     const auto y = [](QWidget* w) { return w->mapTo(w->window(), QPoint()).y(); };
@@ -145,7 +146,7 @@ TEST(FormDialog, AValidatingButtonWaitsForTheFieldAndCancelDoesNot)
     QPushButton* save = dialog.addButton(T("&บันทึก"), [&] { ++saved; });
     QPushButton* cancel = dialog.addButton(T("&ยกเลิก"), [&] { ++cancelled; }, false);
     dialog.show();
-    uitest::showActive(dialog);
+    testsupport::showActive(dialog);
     dialog.form().field("cTruck")->setFocus();
     QCoreApplication::processEvents();
 

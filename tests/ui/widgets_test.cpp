@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "core/tis620.h"
-#include "qt_helpers.h"
+#include "support/qt_typing.h"
 #include "support/temp_dir.h"
 
 using core::tis620::T;
@@ -39,7 +39,7 @@ TEST(Widgets, MessageBarShowsTheHoveredItemsTextElseItsDefault)
     QMenu* menu = window.menuBar()->addMenu(QStringLiteral("menu"));
     QAction* item = menu->addAction(QString::fromUtf8("ชั่งซื้อ/รับเข้า"));
     item->setStatusTip(QString::fromUtf8("ส่วนบันทึกการชั่งซื้อหรือการชั่งรับสินค้าเข้า"));
-    uitest::showActive(window);
+    testsupport::showActive(window);
 
     EXPECT_EQ(bar->shownText(), QString::fromUtf8("โปรแกรมชั่งรถบรรทุก"));
     EXPECT_FALSE(report->icon().isNull());
@@ -55,20 +55,6 @@ TEST(Widgets, MessageBarShowsTheHoveredItemsTextElseItsDefault)
     QStatusTipEvent leave{QString()};
     QApplication::sendEvent(report, &leave);
     EXPECT_EQ(bar->shownText(), QString::fromUtf8("โปรแกรมชั่งรถบรรทุก"));
-}
-
-TEST(Widgets, CaptionsKeepTheirAccessKeysAndFoldersTheirPages)
-{
-    QWidget window;
-    auto* button = new ui::PictureButton("", T("ตกลง"), "", &window);
-    button->setCaption(T("&ตกลง"));
-    ui::Folder folder(&window);
-    folder.addPage(new QWidget, "&Path");
-    folder.addPage(new QWidget, T("&ทำงาน"));
-    uitest::showActive(window);
-    EXPECT_EQ(button->text(), QString::fromUtf8("&ตกลง"));
-    EXPECT_EQ(folder.count(), 2);
-    EXPECT_EQ(folder.tabText(1), QString::fromUtf8("&ทำงาน"));
 }
 
 TEST(Widgets, ProgressAndWaitWindowRepaintAtOnce)

@@ -18,7 +18,7 @@
 #include "storage/fault_fs.h"
 #include "storage/fork_child.h"
 #include "storage/ops.h"
-#include "support/recording_print_job.h"
+#include "support/recording_destination.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 #include "weighing/doc_print.h"
@@ -28,77 +28,6 @@ namespace {
 using core::tis620::T;
 using core::Value;
 using weighing::PrintResult;
-
-// A print job handed out by the destination while the test keeps the recording.
-class Proxy final : public core::PrintJob {
-public:
-    explicit Proxy(std::shared_ptr<testsupport::RecordingPrintJob> job) : m_job(std::move(job)) {}
-    bool begin(const std::string& t) override { return m_job->begin(t); }
-    bool end() override { return m_job->end(); }
-    void beginPage() override { m_job->beginPage(); }
-    void endPage() override { m_job->endPage(); }
-    int pageCount() const override { return m_job->pageCount(); }
-    int dpiX() const override { return m_job->dpiX(); }
-    int dpiY() const override { return m_job->dpiY(); }
-    int pageWidth() const override { return m_job->pageWidth(); }
-    int pageHeight() const override { return m_job->pageHeight(); }
-    int printableLeft() const override { return m_job->printableLeft(); }
-    int printableTop() const override { return m_job->printableTop(); }
-    void setPaperSize(int w, int l) override { m_job->setPaperSize(w, l); }
-    void text(int x, int y, const std::string& t, const core::PrintFont& f, core::PrintAlign a) override
-    {
-        m_job->text(x, y, t, f, a);
-    }
-    int textWidth(const std::string& t, const core::PrintFont& f) override { return m_job->textWidth(t, f); }
-    void line(int x1, int y1, int x2, int y2, int pen) override { m_job->line(x1, y1, x2, y2, pen); }
-    bool picture(int x, int y, int w, int h, const std::string& path) override
-    {
-        m_job->picture(x, y, w, h, path);
-        return path.find("missing") == std::string::npos;
-    }
-    bool formPicture(const std::string& path) override
-    {
-        m_job->formPicture(path);
-        return path.find("missing") == std::string::npos;
-    }
-
-private:
-    std::shared_ptr<testsupport::RecordingPrintJob> m_job;
-};
-
-class RecordingDestination final : public core::PrintDestination {
-public:
-    RecordingDestination() : m_previous(core::setPrintDestination(this)) {}
-    ~RecordingDestination() override { core::setPrintDestination(m_previous); }
-
-    std::unique_ptr<core::PrintJob> open(std::string_view kind, bool preview, const std::string& title) override
-    {
-        kinds.emplace_back(kind);
-        previews.push_back(preview);
-        titles.push_back(title);
-        jobs.push_back(std::make_shared<testsupport::RecordingPrintJob>(dpi));
-        jobs.back()->marginLeft = marginLeft;
-        jobs.back()->marginTop = marginTop;
-        return std::make_unique<Proxy>(jobs.back());
-    }
-    bool sendRaw(const std::string& bytes) override
-    {
-        raw.push_back(bytes);
-        rawAfterEnd.push_back(!jobs.empty() && !jobs.back()->log.empty() && jobs.back()->log.back() == "end");
-        return rawAccepted;
-    }
-
-    int dpi = 1200;
-    int marginLeft = 0, marginTop = 0;
-    std::vector<bool> rawAfterEnd;
-    bool rawAccepted = false;
-    std::vector<std::string> kinds, titles, raw;
-    std::vector<bool> previews;
-    std::vector<std::shared_ptr<testsupport::RecordingPrintJob>> jobs;
-
-private:
-    core::PrintDestination* m_previous;
-};
 
 // One template line in its fixed columns: section, command, numbers 1 and 2, then the rest from
 // column 21 (an expression, or numbers 3 and 4).
@@ -151,6 +80,7 @@ class DocPrintTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        destination.failingPictures = "missing";
         m_saved = core::programSettings();
         core::Settings& s = core::programSettings();
         s.setText("CDRV1", folder());
@@ -286,7 +216,7 @@ protected:
     testsupport::RecordingPrompts prompts;
     testsupport::FakeClock clock;
     testsupport::RecordingSound sound;
-    RecordingDestination destination;
+    testsupport::RecordingDestination destination;
     storage::Workspace ws;
     core::ValueMap screen;
 

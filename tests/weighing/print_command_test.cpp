@@ -7,11 +7,10 @@
 #include <filesystem>
 
 #include "core/tis620.h"
-#include "core/xbase.h"
-#include "storage/table.h"
 #include "support/pdf_text.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
+#include "support/test_site.h"
 
 namespace {
 
@@ -72,16 +71,9 @@ protected:
     std::vector<AuditRow> audit()
     {
         std::vector<AuditRow> rows;
-        std::unique_ptr<storage::Table> t;
-        EXPECT_TRUE(storage::Table::open(site() + "/DATA/AUDIT.DBF", storage::ShareMode::Shared, &t).ok());
-        for (storage::Status s = t->goTop(); s.ok() && !t->eof(); s = t->skip()) {
-            auto f = [&](const char* name) {
-                core::Value v;
-                EXPECT_TRUE(t->get(name, &v).ok());
-                return core::tis620::toUtf8(core::xbase::rtrim(v.asText()));
-            };
-            rows.push_back({f("TICKET"), f("STAFF"), f("DESCRIP"), f("OLDDATA")});
-        }
+        for (const testsupport::TableRow& r : testsupport::readRows(site(), "Audit"))
+            if (!r.deleted)
+                rows.push_back({r.text("TICKET"), r.text("STAFF"), r.text("DESCRIP"), r.text("OLDDATA")});
         return rows;
     }
 
@@ -165,15 +157,9 @@ TEST_F(PrintCommandTest, TemplateFaultsAreReportedAndAStoppedPrintIsNotCounted)
 {
     const std::string pdf = s_dir->file("faults.pdf");
     const auto printCount = [&] {
-        std::unique_ptr<storage::Table> t;
-        EXPECT_TRUE(storage::Table::open(site() + "/DATA/WDATA1.DBF", storage::ShareMode::Shared, &t).ok());
-        for (storage::Status s = t->goTop(); s.ok() && !t->eof(); s = t->skip()) {
-            core::Value ticket, count;
-            EXPECT_TRUE(t->get("TICKET", &ticket).ok());
-            EXPECT_TRUE(t->get("PRINT", &count).ok());
-            if (ticket.asText() == "000002")
-                return int(count.asNumber());
-        }
+        for (const testsupport::TableRow& r : testsupport::readRows(site(), "Wdata1"))
+            if (r.text("TICKET") == "000002")
+                return int(r.number("PRINT"));
         return -1;
     };
     const struct {

@@ -1,21 +1,35 @@
-// A day on a demo site (`mervo-admin init --demo`) through the ticket screens' dialogs: a truck
-// weighed in and out on each of the five kinds with the weights read from mervo-scale-sim, each
-// complete ticket printed from the demo template to a PDF, the purchase ticket edited with the
-// audit on, deleted and undeleted; then `mervo-admin verify-ledgers` recomputes every ledger from
+// A day on a demo site (`mervo-admin init --demo`) from the login, through the main window's menu
+// and the ticket screens' dialogs offscreen: a truck weighed in and out on each of the five kinds
+// with the weights read from mervo-scale-sim on pseudo-terminals (the purchase weighed in on an
+// indicator sending Toledo frames and out on one sending XK3190 frames with two decimals, each
+// port's format as "Format#1" says), each complete ticket printed from the demo template to a PDF,
+// the purchase ticket edited with the audit on, deleted and undeleted; then the purchase's record
+// as another workstation reads it, and `mervo-admin verify-ledgers` recomputes every ledger from
 // the tickets and finds no difference.
 //
 // With MERVO_TICKET_SHOTS=FOLDER in the environment each screen is also saved as kindN.png there
 // after its weigh-out (run under Xvfb with QT_QPA_PLATFORM=xcb to see the real fonts).
 #include <QAbstractButton>
+#include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "core/settings.h"
 #include "core/tis620.h"
-#include "core/xbase.h"
+#include "shell/dialogs/finish_dialog.h"
+#include "shell/dialogs/login_dialog.h"
+#include "shell/dialogs/main_window.h"
+#include "shell/dialogs/qt_main_host.h"
+#include "shell/main_sequence.h"
+#include "site/site_setup.h"
 #include "support/pdf_text.h"
+#include "support/qt_typing.h"
 #include "support/run_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
+#include "support/test_site.h"
 #include "ticket_ui_helpers.h"
 #include "ui/qt_print_destination.h"
 #include "weighing/dialogs/ticket_dialog.h"
@@ -49,10 +63,15 @@ const Visit kVisits[] = {
     {5, "82-9012", "C003", {}, 15600, 35600, "200", "ใบรับจ้างชั่งน้ำหนักรถบรรทุก"},
 };
 
-void weigh(TicketDialog& d, long long kg, TicketButton which)
+// The indicator on port 1 showing `sent` in the frame format `format` ("" the port's default),
+// the simulator started with `options` for it.
+void weigh(TicketDialog& d, long long sent, TicketButton which, const char* format = "",
+           std::vector<std::string> options = {})
 {
-    Indicator indicator(kg);
+    Indicator indicator(sent, std::move(options));
+    ASSERT_EQ(indicator.path.rfind("/dev/pts/", 0), 0u) << indicator.path;
     core::programSettings().setText("CCDEV1", indicator.path);
+    core::programSettings().setText("CCFMT1", format);
     d.button(which)->click();
 }
 
@@ -72,78 +91,138 @@ protected:
     testsupport::RecordingSound sound;
 };
 
-TEST_F(TicketDemoDay, EveryKindWeighedPrintedAndThePurchaseEditedDeletedAndUndeletedKeepsTheLedgersExact)
+TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDeletedAndUndeletedKeepsTheLedgersExact)
 {
-    Watchdog watchdog(120);
+    Watchdog watchdog(150);
     const QString shots = qEnvironmentVariable("MERVO_TICKET_SHOTS");
     std::vector<std::string> done;
-    for (const Visit& v : kVisits) {
+    auto visit = [&](const Visit& v, TicketDialog* d) {
         SCOPED_TRACE(v.kind);
-        const std::string pdf = dir.path() + "/kind" + std::to_string(v.kind) + ".pdf";
-        ui::PdfPrintDestination destination(pdf);
-        core::PrintDestination* previous = core::setPrintDestination(&destination);
-        whenShown<TicketDialog>([&](TicketDialog* d) {
-            ui::Form& form = d->form();
-            whenTruckPrompt(v.truck);
-            d->button(TicketButton::Weigh)->click();
-            ASSERT_EQ(d->screen().mode(), 1);
-            typeInto(form.field(d->screen().kindInfo().partyValue), v.party);
-            for (const auto& [field, code] : v.codes)
-                typeInto(form.field(field), code);
+        ui::Form& form = d->form();
+        whenTruckPrompt(v.truck);
+        d->button(TicketButton::Weigh)->click();
+        ASSERT_EQ(d->screen().mode(), 1);
+        typeInto(form.field(d->screen().kindInfo().partyValue), v.party);
+        for (const auto& [field, code] : v.codes)
+            typeInto(form.field(field), code);
+        if (v.kind == 1) {
+            weigh(*d, v.in, TicketButton::WeighIn, "toledo", {"--format", "toledo", "--checksum"});
+            EXPECT_EQ(form.field("cWin")->text(), QStringLiteral("15,000"));
+        } else {
             weigh(*d, v.in, TicketButton::WeighIn);
-            d->button(TicketButton::Save)->click();
-            ASSERT_EQ(d->screen().mode(), 0);
+        }
+        d->button(TicketButton::Save)->click();
+        ASSERT_EQ(d->screen().mode(), 0);
 
-            whenTruckPrompt(v.truck);
-            d->button(TicketButton::Weigh)->click();
-            ASSERT_EQ(d->screen().mode(), 2);
+        whenTruckPrompt(v.truck);
+        d->button(TicketButton::Weigh)->click();
+        ASSERT_EQ(d->screen().mode(), 2) << "the open ticket resumed";
+        if (v.kind == 1) {
+            weigh(*d, v.out * 100, TicketButton::WeighOut, "xk3190",
+                  {"--format", "xk3190-equals", "--decimals", "2"});
+            EXPECT_EQ(form.field("cWout")->text(), QStringLiteral("5,000"));
+            EXPECT_EQ(form.field("cNet")->text(), QStringLiteral("10,000"));
+        } else {
             weigh(*d, v.out, TicketButton::WeighOut);
-            if (v.fee)
-                typeInto(form.field("cAmount"), v.fee);
-            d->button(TicketButton::Pay2)->click();  // on account: the account ledger moves
-            if (!shots.isEmpty())
-                d->grab().save(shots + QStringLiteral("/kind%1.png").arg(v.kind));
-            prompts.answers = {true};
+        }
+        if (v.fee)
+            typeInto(form.field("cAmount"), v.fee);
+        d->button(TicketButton::Pay2)->click();  // on account: the account ledger moves
+        if (!shots.isEmpty())
+            d->grab().save(shots + QStringLiteral("/kind%1.png").arg(v.kind));
+        prompts.answers = {true};  // print the ticket
+        d->button(TicketButton::Save)->click();
+        ASSERT_EQ(d->screen().mode(), 0);
+
+        if (v.kind == 1) {
+            d->button(TicketButton::Edit)->click();
+            ASSERT_EQ(d->screen().mode(), 3);
+            typeInto(form.field("cAdj_W1"), "150");
+            d->button(TicketButton::Pay2)->click();
             d->button(TicketButton::Save)->click();
             ASSERT_EQ(d->screen().mode(), 0);
+            prompts.answers = {true};
+            d->button(TicketButton::Delete)->click();
+            EXPECT_EQ(d->screen().values().text("cStat"), core::tis620::T("สั่งลบ"));
+            prompts.answers = {true};
+            d->button(TicketButton::Delete)->click();
+            EXPECT_EQ(d->screen().values().text("cStat"), core::tis620::T("ชั่งเสร็จแล้ว"));
+        }
+        done.push_back(std::to_string(v.kind));
+        d->button(TicketButton::Exit)->click();
+    };
+    std::vector<std::string> printed;
+    auto day = [&](shell::MainWindow* w) {
+        // The program read its settings afresh at the start: the indicator on the simulators'
+        // line again, the audit of edits on.
+        useSimulatedIndicator(core::programSettings());
+        core::programSettings().setText("CAUDITR", "Y");
+        for (const Visit& v : kVisits) {
+            const std::string pdf = dir.path() + "/kind" + std::to_string(v.kind) + ".pdf";
+            ui::PdfPrintDestination destination(pdf);
+            core::PrintDestination* previous = core::setPrintDestination(&destination);
+            whenShown<TicketDialog>([&](TicketDialog* d) { visit(v, d); });
+            w->menuAction(shell::Action(int(shell::Action::TRPROC1) + v.kind - 1))->trigger();
+            core::setPrintDestination(previous);
+            printed.push_back(testsupport::pdfText("-raw", pdf));
+            EXPECT_NE(printed.back().find(v.pdfTitle), std::string::npos) << printed.back();
+            EXPECT_NE(printed.back().find(v.truck), std::string::npos) << printed.back();
+            prompts.shown.clear();
+        }
+        whenShown<shell::FinishDialog>([](shell::FinishDialog* finish) { finish->okButton()->click(); });
+        w->menuAction(shell::Action::Exit)->trigger();
+    };
 
-            if (v.kind == 1) {
-                d->button(TicketButton::Edit)->click();
-                ASSERT_EQ(d->screen().mode(), 3);
-                typeInto(form.field("cAdj_W1"), "150");
-                d->button(TicketButton::Pay2)->click();
-                d->button(TicketButton::Save)->click();
-                ASSERT_EQ(d->screen().mode(), 0);
-                prompts.answers = {true};
-                d->button(TicketButton::Delete)->click();
-                EXPECT_EQ(d->screen().values().text("cStat"), core::tis620::T("สั่งลบ"));
-                prompts.answers = {true};
-                d->button(TicketButton::Delete)->click();
-                EXPECT_EQ(d->screen().values().text("cStat"), core::tis620::T("ชั่งเสร็จแล้ว"));
-            }
-            done.push_back(std::to_string(v.kind));
-            d->button(TicketButton::Exit)->click();
+    shell::Dispatcher dispatcher;
+    registerTicketActions(dispatcher);
+    shell::QtMainHost host(dispatcher);
+    testsupport::whenModal([&](QWidget* modal) {
+        auto* login = qobject_cast<shell::LoginDialog*>(modal);
+        ASSERT_NE(login, nullptr);
+        login->codeField()->setFocus();
+        testsupport::typeUtf8(login->codeField(), "admin");
+        testsupport::tabAway(login->codeField());
+        login->passwordField()->setFocus();
+        testsupport::typeUtf8(login->passwordField(), site::kDemoPassword);
+        auto* started = new QTimer();
+        started->setInterval(5);
+        QObject::connect(started, &QTimer::timeout, started, [&, started] {
+            shell::MainWindow* w = host.mainWindow();
+            if (!w || !w->isVisible())
+                return;
+            started->stop();
+            started->deleteLater();
+            day(w);
         });
-        TRPROC(v.kind, 6);
-        core::setPrintDestination(previous);
-        const std::string text = testsupport::pdfText("-raw", pdf);
-        prompts.shown.clear();
-        EXPECT_NE(text.find(v.pdfTitle), std::string::npos) << text;
-        EXPECT_NE(text.find(v.truck), std::string::npos) << text;
-    }
+        started->start();
+        login->okButton()->click();
+    });
+    // The program starts in the site's folder: its configuration names the folders relative to it.
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(site);
+    EXPECT_EQ(shell::MAIN(host, site::kConfigFile), 0);
+    std::filesystem::current_path(before);
     EXPECT_EQ(done, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
+    ASSERT_EQ(printed.size(), std::size(kVisits));
+    for (const char* expected : {"เลขที่ใบชั่ง 000001", "ทะเบียนรถ 70-1234", "นายสมศักดิ์ ทองดี", "ข้าวเปลือกหอมมะลิ",
+                                 "15,000", "5,000", "10,000"})
+        EXPECT_NE(printed[0].find(expected), std::string::npos) << expected << "\n" << printed[0];
 
     {
-        // Read back as another workstation: the purchase ticket edited (150 kg deducted), on account.
-        std::unique_ptr<storage::Table> t;
-        ASSERT_TRUE(storage::Table::open(site + "/DATA/WDATA1.DBF", storage::ShareMode::Shared, &t).ok());
-        ASSERT_TRUE(t->goTo(1).ok());
-        core::Value qty, drcr, amount, stat;
-        ASSERT_TRUE(t->get("QTY", &qty).ok() && t->get("DRCR", &drcr).ok() && t->get("AMOUNT", &amount).ok());
-        EXPECT_DOUBLE_EQ(qty.asNumber(), 10000 - 150);
-        EXPECT_DOUBLE_EQ(drcr.asNumber(), amount.asNumber());
-        EXPECT_FALSE(t->deleted());
-        (void)t->close();
+        // Read back as another workstation: the purchase ticket edited (150 kg deducted), on account,
+        // by the user who logged in, printed once.
+        const auto rows = testsupport::readRows(site, "Wdata1");
+        ASSERT_FALSE(rows.empty());
+        const testsupport::TableRow& t = rows[0];
+        EXPECT_EQ(t.text("TRUCK"), "70-1234");
+        EXPECT_EQ(t.text("STAFF"), "ADMIN");
+        EXPECT_DOUBLE_EQ(t.number("WIN"), 15000);
+        EXPECT_DOUBLE_EQ(t.number("WOUT"), 5000);
+        EXPECT_DOUBLE_EQ(t.number("QTY"), 10000 - 150);
+        EXPECT_DOUBLE_EQ(t.number("DRCR"), t.number("AMOUNT"));
+        EXPECT_DOUBLE_EQ(t.number("CASH"), 0);
+        EXPECT_DOUBLE_EQ(t.number("PRINT"), 1);
+        EXPECT_FALSE(t.deleted);
     }
     const auto audit = testsupport::runProcess(kAdmin, {"dump", site + "/DATA/AUDIT.DBF"});
     ASSERT_EQ(audit.exitCode, 0) << audit.err;

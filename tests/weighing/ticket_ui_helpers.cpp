@@ -67,15 +67,6 @@ void startDemoSite(const std::string& site)
     useSimulatedIndicator(s);
 }
 
-void showActive(QWidget& w)
-{
-    w.show();
-    w.activateWindow();
-    QApplication::setActiveWindow(&w);
-    (void)QTest::qWaitForWindowExposed(&w);
-    testsupport::settle();
-}
-
 void whenTruckPrompt(const std::string& truck)
 {
     whenShown<QDialog>(

@@ -11,12 +11,13 @@
 #include <vector>
 
 #include "core/settings.h"
+#include "support/qt_typing.h"
 #include "support/run_process.h"
 #include "ui/entry_field.h"
 
 namespace tickettest {
 
-void showActive(QWidget& w);
+using testsupport::showActive;
 
 // Runs `act` once the top modal widget is a W for which `ready` holds (polled on the event loop).
 template <class W>

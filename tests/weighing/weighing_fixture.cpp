@@ -9,29 +9,16 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "shell/startup.h"
-#include "site/site_setup.h"
 #include "storage/catalogue.h"
-#include "storage/table_csv.h"
+#include "support/test_site.h"
 #include "weighing/ticket_store.h"
 
 namespace weighingtest {
 Site::Site()
 {
     storage::setHardCommit(false);
-    site::InitOptions options;
-    options.dir = m_dir.path() + "/site";
-    options.password = "DEMO";
-    std::string error;
-    if (!site::initSite(options, &error))
-        ADD_FAILURE() << error;
+    testsupport::makeSite(m_dir.path() + "/site");
     core::Settings& s = core::programSettings();
-    s.clear();
-    shell::startUp(s, configFile());
-    s.setText("CDRV1", tables());
-    s.setText("CDRV2", data());
-    s.setText("CDRV4", options.dir + "/WORK/");
-    s.setText("CUSER", "ADMIN");
     s.setText("CTRUSTEE", std::string(42, '6'));
     s.setText("CSYSSOUND", "Y");
 
@@ -72,59 +59,13 @@ void Site::setting(const char* name, const std::string& value)
 
 void Site::load(const char* table, const std::string& csv)
 {
-    const storage::TableDef* def = storage::findTable(table);
-    ASSERT_NE(def, nullptr) << table;
-    const std::string folder = def->folderSetting == std::string("CDRV1") ? tables() : data();
-    std::unique_ptr<storage::Table> t;
-    ASSERT_TRUE(storage::openCatalogueTable(folder, *def, storage::ShareMode::Shared, &t).ok());
-    storage::csv::Document doc;
-    ASSERT_TRUE(storage::csv::parse(csv, &doc).ok());
-    std::vector<std::string> records;
-    const storage::Status s = storage::csv::toRecords(doc, t->layout(), &records);
-    ASSERT_TRUE(s.ok()) << s.toString();
-    ASSERT_TRUE(storage::csv::appendRecords(*t, records).ok());
-    ASSERT_TRUE(t->close().ok());
+    testsupport::loadCsv(m_dir.path() + "/site", table, csv);
 }
 
 void Site::addSound(const std::string& name)
 {
     std::filesystem::create_directories(tables() + "sounds");
     testsupport::writeFile(tables() + "sounds/" + name, "RIFF");
-}
-
-std::string Site::Row::text(const char* f) const
-{
-    auto it = fields.find(f);
-    return it == fields.end() || !it->second.isText() ? std::string()
-                                                       : core::tis620::toUtf8(core::xbase::rtrim(it->second.asText()));
-}
-
-double Site::Row::number(const char* f) const
-{
-    auto it = fields.find(f);
-    return it == fields.end() ? 0 : it->second.asNumber();
-}
-
-std::vector<Site::Row> Site::rows(const char* table) const
-{
-    const storage::TableDef* def = storage::findTable(table);
-    const std::string folder = def->folderSetting == std::string("CDRV1") ? tables() : data();
-    std::unique_ptr<storage::Table> t;
-    std::vector<Row> out;
-    if (!storage::Table::open(folder + storage::tableFileName(*def), storage::ShareMode::Shared, &t).ok())
-        return out;
-    for (std::uint32_t r = 1; r <= t->recCount(); ++r) {
-        EXPECT_TRUE(t->goTo(r).ok());
-        Row row{r, t->deleted(), {}};
-        for (const storage::Field& f : t->layout().fields()) {
-            core::Value v;
-            EXPECT_TRUE(t->get(f.name, &v).ok());
-            row.fields[f.name] = v;
-        }
-        out.push_back(std::move(row));
-    }
-    (void)t->close();
-    return out;
 }
 
 std::optional<Site::Row> Site::find(const char* table, const char* field, const std::string& value) const

@@ -16,6 +16,7 @@
 #include "storage/table.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
+#include "support/test_site.h"
 #include "weighing/ticket_screen.h"
 
 namespace weighingtest {
@@ -43,14 +44,8 @@ public:
     void addSound(const std::string& name);
 
     // Reading tables as another workstation would.
-    struct Row {
-        std::uint32_t recno;
-        bool deleted;
-        std::map<std::string, core::Value> fields;
-        std::string text(const char* f) const;  // trailing blanks removed
-        double number(const char* f) const;
-    };
-    std::vector<Row> rows(const char* table) const;
+    using Row = testsupport::TableRow;
+    std::vector<Row> rows(const char* table) const { return testsupport::readRows(m_dir.path() + "/site", table); }
     // The first row whose field (trimmed) equals the text; nullopt when none.
     std::optional<Row> find(const char* table, const char* field, const std::string& value) const;
     double stock(const std::string& product, const std::string& whouse) const;  // NaN: no row
