@@ -132,27 +132,37 @@ TicketStep TicketScreen::GETTRUCK(bool prompt)
 {
     if (!prompt)
         return kTicketEdit;
+    const std::size_t stored = std::size_t(ticketTable().layout().fields()[std::size_t(ticketTable().fieldIndex("TRUCK"))].length);
     m_values.setText("cTrk", std::string(kPromptWidth, ' '));
-    const bool ok = m_host.askTruck(*this);
-    const std::string truck = trimmed(m_values, "cTrk");
-    if (!ok || truck.empty())
-        return kTicketBrowsing;
+    std::string truck;
+    for (;;) {
+        if (!m_host.askTruck(*this))
+            return kTicketBrowsing;
+        truck = normalRegistration(m_values.text("cTrk"));
+        if (truck.empty())
+            return kTicketBrowsing;
+        if (truck.size() <= stored)
+            break;
+        // Cut to the field, two plates sharing their first characters would resume each other's
+        // ticket: the person shortens it (the prompt shows what was typed).
+        core::prompts().message(core::MessageKind::Info,
+                                T("ทะเบียนรถยาวเกิน ") + std::to_string(stored) + T(" ตัวอักษร กรุณาพิมพ์ให้สั้นลง"),
+                                truckPromptTitle());
+        m_values.setText("cTrk", core::xbase::padRight(truck, kPromptWidth));
+    }
+    // The open ticket of the truck: a live "1" ticket whose registration, normalised, is the one
+    // typed (a registration stored with other blanks is still found). A ticket marked deleted is
+    // passed over: completing it would post a deleted ticket.
     storage::Table& t = ticketTable();
     (void)t.setOrder(1);
-    // Open tickets by truck: "1" + the registration. A ticket marked deleted is passed over:
-    // completing it would post a deleted ticket.
-    const std::string key = "1" + paddedCode(truck);
-    bool found = t.seek(key).ok() && t.found();
-    while (found && t.deleted()) {
-        core::Value k;
-        found = t.skip(1).ok() && !t.eof() && t.get("STAT", &k).ok() && core::xbase::alltrim(k.asText()) == "1" &&
-                t.get("TRUCK", &k).ok() && paddedCode(k.asText()) == paddedCode(truck);
-    }
-    if (found) {
-        core::Value stored;
-        (void)t.get("TRUCK", &stored);
-        m_values.setText("cTrk", core::xbase::padRight(stored.asText(), kPromptWidth));
-    }
+    bool found = false;
+    if (t.seek("1").ok() && t.found())
+        while (!found && !t.eof() && textOf(t, "STAT") == "1") {
+            found = !t.deleted() && normalRegistration(textOf(t, "TRUCK")) == truck;
+            if (!found && !t.skip(1).ok())
+                break;
+        }
+    m_values.setText("cTrk", core::xbase::padRight(truck, kPromptWidth));
     (void)t.setOrder(storage::kWeighingActiveOrder);
     m_values.setText("cTruck", m_values.text("cTrk"));
     return found ? kTicketSecondWeighing : kTicketNew;

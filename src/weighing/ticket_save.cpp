@@ -42,7 +42,7 @@ std::vector<std::pair<std::string, core::Value>> TicketScreen::recordValues(cons
     auto add = [&](const char* field, const char* value) { out.emplace_back(field, m_values.get(value)); };
     out.emplace_back("STAT", core::Value::text(stat));
     out.emplace_back("TICKET", core::Value::text(ticket));
-    add("TRUCK", "cTruck");
+    out.emplace_back("TRUCK", core::Value::text(normalRegistration(m_values.text("cTruck"))));
     add("COMPANY", k.partyValue);
     if (k.goods) {
         add("PRODUCT", "cProduct");

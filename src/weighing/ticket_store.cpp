@@ -50,6 +50,19 @@ std::string paddedCode(std::string_view code)
     return core::xbase::padRight(core::xbase::rtrimView(code), kCodeWidth);
 }
 
+std::string normalRegistration(std::string_view typed)
+{
+    std::string out;
+    for (char c : typed) {
+        if (c == ' ' && (out.empty() || out.back() == ' '))
+            continue;
+        out += c;
+    }
+    while (!out.empty() && out.back() == ' ')
+        out.pop_back();
+    return out;
+}
+
 bool seekCode(storage::Table& t, std::string_view code)
 {
     if (core::xbase::alltrim(code).empty())

@@ -42,6 +42,11 @@ bool seekCode(storage::Table& t, std::string_view code);
 // A code as the tables hold it: blank-padded (or cut) to 10 characters.
 std::string paddedCode(std::string_view code);
 
+// A truck's registration as it is stored and compared: blanks at either end dropped and a run of
+// blanks inside made one ("  AB  99" is "AB 99"), so a registration typed or stored with other
+// blanks still finds its open ticket.
+std::string normalRegistration(std::string_view typed);
+
 // One field to be written and its value.
 struct FieldValue {
     std::string field;

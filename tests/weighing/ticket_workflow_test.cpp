@@ -373,6 +373,34 @@ TEST_F(TicketTest, AnOrderNumberNotFoundListsTheCustomersOrdersForTheProduct)
     EXPECT_DOUBLE_EQ(s->values().number("cPrice"), 7.25);
 }
 
+// A registration is stored and looked up with its blanks normalised, so a truck typed with other
+// blanks, or stored so by an earlier version, still resumes its ticket instead of starting a
+// second one; one longer than the stored field is refused rather than cut.
+TEST_F(TicketTest, ARegistrationResumesItsTicketHoweverItsBlanksWereTyped)
+{
+    site.load("Wdata1", "TICKET,STAT,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,WIN\n"
+                        "000001,1,  XY12,F001,P001,W1,KG,20261205,07:00:00,9000\n");
+    auto s = screen();
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"  AB   99 "}, 12000));
+    EXPECT_EQ(site.rows("Wdata1")[1].text("TRUCK"), "AB 99");
+    for (const char* typed : {"AB 99", " AB  99", "XY12"}) {
+        host.trucks.push_back(typed);
+        s->weighPressed();
+        EXPECT_EQ(s->mode(), 2) << typed;
+        s->PCANCEL();
+    }
+    EXPECT_EQ(site.rows("Wdata1").size(), 2u);
+
+    site.prompts.shown.clear();
+    host.trucks.push_back("กท-1234 กรุงเทพฯ");  // fourteen characters
+    host.trucks.push_back("กท-1234");
+    s->weighPressed();
+    ASSERT_EQ(site.prompts.shown.size(), 1u);
+    EXPECT_EQ(lastShown(), "  กรุณาระบุทะเบียนรถ: ทะเบียนรถยาวเกิน 10 ตัวอักษร กรุณาพิมพ์ให้สั้นลง");
+    EXPECT_EQ(s->mode(), 1);
+    EXPECT_EQ(core::xbase::rtrim(s->values().text("cTruck")), T("กท-1234"));
+}
+
 TEST_F(TicketTest, TheTruckPromptPassesOverDeletedOpenTickets)
 {
     auto s = screen();

@@ -221,6 +221,9 @@ bool QtTicketHost::askTruck(TicketScreen& screen)
     ok->setDefault(true);
     dialog.addButton(captions[1], [&dialog] { dialog.reject(); }, false);
     dialog.addButton(captions[2], [&] {
+        // The list closed without a choice leaves what was typed in the prompt.
+        (void)dialog.form().commitPending();
+        screen.values().setText("cTrk", prompt.text("cTrk"));
         screen.GETTABLE();
         prompt.setText("cTrk", screen.values().text("cTrk"));
     }, false);
