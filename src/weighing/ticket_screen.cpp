@@ -250,6 +250,10 @@ void TicketScreen::READW(int which)
 void TicketScreen::receiveWeight(int which, long long kg)
 {
     m_values.set(which == 1 ? "cWin" : "cWout", core::Value::number(double(kg), 0));
+    // A weighing is dated and timed when its weight is taken, not when the ticket was opened: the
+    // recorded time is the evidence of when the truck stood on the scale.
+    m_values.set(which == 1 ? "cDayin" : "cDayOut", core::Value::date(core::clock().today()));
+    m_values.setText(which == 1 ? "cTmin" : "cTmOut", core::timeOfDay());
     // The reading stands for the weight field being left: net, amount and the default payment
     // follow it, so the money shown is what the save stores.
     calc().TRPROCSAY(which == 1 ? kPosWeightIn : kPosWeightOut);

@@ -401,6 +401,33 @@ TEST_F(TicketTest, ARegistrationResumesItsTicketHoweverItsBlanksWereTyped)
     EXPECT_EQ(core::xbase::rtrim(s->values().text("cTruck")), T("กท-1234"));
 }
 
+// The truck prompt answered at 13:32:00, the weight read two and a half minutes later: the
+// weighing is timed at the reading, in and out.
+TEST_F(TicketTest, AWeighingIsTimedWhenItsWeightIsRead)
+{
+    auto s = screen();
+    site.clock.hundredths = 13 * 360000 + 32 * 6000;
+    newTicket(*s, "70-1234");
+    EXPECT_EQ(s->values().text("cTmin"), "13:32:00");
+    site.clock.hundredths += 15000;
+    host.weights.push_back(12000);
+    s->READW(1);
+    EXPECT_EQ(s->values().text("cTmin"), "13:34:30");
+    ASSERT_TRUE(s->TRSAVE());
+    EXPECT_EQ(site.rows("Wdata1")[0].text("TMIN"), "13:34:30");
+
+    site.clock.day = core::Date::fromYmd(2026, 12, 6);
+    host.trucks.push_back("70-1234");
+    s->weighPressed();
+    ASSERT_EQ(s->mode(), 2);
+    site.clock.hundredths += 6000;
+    host.weights.push_back(4000);
+    s->READW(2);
+    ASSERT_TRUE(s->TRSAVE());
+    EXPECT_EQ(site.rows("Wdata1")[0].text("TMOUT"), "13:35:30");
+    EXPECT_EQ(site.rows("Wdata1")[0].fields.at("DAYOUT").asDate(), core::Date::fromYmd(2026, 12, 6));
+}
+
 TEST_F(TicketTest, TheTruckPromptPassesOverDeletedOpenTickets)
 {
     auto s = screen();
