@@ -35,7 +35,6 @@ Form::Form(core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent) :
         }
         auto* pageWidget = new QWidget(m_folder);
         auto* grid = new QGridLayout(pageWidget);
-        grid->setRowStretch(64, 1);
         m_folder->addPage(pageWidget, page);
         pages.emplace_back(page, grid);
         return grid;
@@ -79,6 +78,9 @@ Form::Form(core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent) :
         field->setValidation(row.validation);
         m_bound.push_back({std::move(row), field, label});
     }
+    // The rows of a page stand at its top, the space left below them.
+    for (auto& [caption, grid] : pages)
+        grid->setRowStretch(grid->rowCount(), 1);
     if (plain)
         plain->setColumnStretch(2, 1);
     if (m_grid)
