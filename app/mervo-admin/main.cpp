@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "weighing/evidence.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ constexpr Command kCommands[] = {
 
 void usage(std::ostream& out)
 {
-    out << "usage: mervo-admin COMMAND [ARGUMENTS]\n\ncommands:\n";
+    out << "usage: mervo-admin COMMAND [ARGUMENTS] | --version\n\ncommands:\n";
     for (const Command& c : kCommands)
         out << "  " << c.usage << '\n';
 }
@@ -59,6 +60,10 @@ void usage(std::ostream& out)
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && !std::strcmp(argv[1], "--version")) {
+        std::cout << weighing::evidence::programIdentity("mervo-admin") << '\n';
+        return 0;
+    }
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         usage(argc < 2 ? std::cerr : std::cout);
         return argc < 2 ? 2 : 0;

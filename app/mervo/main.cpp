@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
 #include <unistd.h>
 
 #include "accounts/dialogs/status_dialogs.h"
@@ -25,6 +26,7 @@
 #include "shell/main_sequence.h"
 #include "shell/menu.h"
 #include "ui/alsa_sound.h"
+#include "weighing/evidence.h"
 #include "ui/message_box.h"
 #include "ui/qt_print_destination.h"
 #include "ui/widgets.h"
@@ -49,6 +51,10 @@ protected:
 
 int main(int argc, char** argv)
 {
+    if (argc == 2 && std::string_view(argv[1]) == "--version") {
+        std::printf("%s\n", weighing::evidence::programIdentity("mervo").c_str());
+        return 0;
+    }
     QApplication app(argc, argv);
     ExitAtLogin probe;
     if (qEnvironmentVariableIntValue("MERVO_EXIT_AT_LOGIN") == 1)

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QSysInfo>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 
@@ -120,6 +122,25 @@ std::string sha256Hex(std::string_view bytes)
     const QByteArray digest =
         QCryptographicHash::hash(QByteArrayView(bytes.data(), qsizetype(bytes.size())), QCryptographicHash::Sha256);
     return hex(std::string_view(digest.constData(), std::size_t(digest.size())));
+}
+
+std::string programIdentity(const std::string& name)
+{
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    std::string hash = "unknown";
+    if (!ec) {
+        std::ifstream in(exe, std::ios::binary);
+        QCryptographicHash sha(QCryptographicHash::Sha256);
+        char buffer[1 << 16];
+        while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+            sha.addData(QByteArrayView(buffer, qsizetype(in.gcount())));
+        if (in.eof()) {
+            const QByteArray digest = sha.result();
+            hash = hex(std::string_view(digest.constData(), std::size_t(digest.size()))) + "  " + exe.string();
+        }
+    }
+    return name + " " + MERVO_VERSION + "\nsha256 " + hash;
 }
 
 std::vector<std::pair<std::string, std::string>> savedValues(storage::Table& ticket)

@@ -91,4 +91,9 @@ Verification verify(const std::string& folder, core::Date from = {}, core::Date 
 // SHA-256 of the bytes, in lower-case hexadecimal.
 std::string sha256Hex(std::string_view bytes);
 
+// What identifies the running program to an inspector: "NAME VERSION" and, on the next line,
+// "sha256 HEX  PATH" of the executable file that runs (read from /proc/self/exe; "sha256 unknown"
+// when it cannot be read).
+std::string programIdentity(const std::string& name);
+
 }  // namespace weighing::evidence

@@ -10,6 +10,7 @@
 #include "scripted_day.h"
 #include "storage/table.h"
 #include "support/run_process.h"
+#include "support/temp_dir.h"
 #include "weighing/evidence.h"
 
 namespace {
@@ -133,6 +134,18 @@ TEST_F(AdminMaintenanceTest, VerifyLedgersProvesTheScriptedDayAndReportsAHandCha
               "difference: ARACC.DBF: C002: BALANCE stored 250.00, documents give 200.00, 50.00 not explained by "
               "documents");
     EXPECT_TRUE(has(changed.err, "1 difference"));
+}
+
+// The software identified: the version, and the SHA-256 of the very file that runs.
+TEST(AdminVersion, PrintsTheVersionAndTheHashOfItsOwnExecutable)
+{
+    const auto r = runProcess(kAdmin, {"--version"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 2u) << r.out;
+    EXPECT_EQ(out[0].rfind("mervo-admin ", 0), 0u) << out[0];
+    const std::string exe = std::filesystem::canonical(kAdmin).string();
+    EXPECT_EQ(out[1], "sha256 " + weighing::evidence::sha256Hex(testsupport::readFile(exe)) + "  " + exe);
 }
 
 // The weighing evidence from the command line: a ticket older than the evidence is counted apart,
