@@ -17,6 +17,7 @@
 #include "core/xbase.h"
 #include "storage/field_codec.h"
 #include "storage/os.h"
+#include "storage/own_table.h"
 #include "storage/table.h"
 
 namespace weighing::evidence {
@@ -86,13 +87,7 @@ std::string_view hashed(const storage::Layout& layout, std::string_view record)
 
 Status openTable(const std::string& folder, bool create, std::unique_ptr<storage::Table>* out)
 {
-    const std::string path = core::paths::join(folder, kTableFile);
-    Status s = storage::Table::openWait(path, storage::ShareMode::Shared, -1, out);
-    if (s.ok() || !create || s.code() != Status::Code::NotFound)
-        return s;
-    // Two workstations may create it at once: the one that loses opens what the other made.
-    (void)storage::Table::create(path, fieldSpecs());
-    return storage::Table::openWait(path, storage::ShareMode::Shared, -1, out);
+    return storage::openOwnTable(core::paths::join(folder, kTableFile), fieldSpecs(), create, out);
 }
 
 std::string field(storage::Table& t, const char* name)

@@ -5,7 +5,7 @@
 #include "core/paths.h"
 #include "core/value.h"
 #include "core/xbase.h"
-#include "storage/table.h"
+#include "storage/own_table.h"
 
 namespace weighing::keptmarks {
 namespace {
@@ -23,15 +23,11 @@ bool sameKey(storage::Table& t, const char* field, std::string_view want)
 
 storage::Status openTable(const std::string& folder, bool create, std::unique_ptr<storage::Table>* out)
 {
-    const std::string path = pathIn(folder);
-    storage::Status s = storage::Table::openWait(path, storage::ShareMode::Shared, -1, out);
-    if (s.ok() || !create || s.code() != storage::Status::Code::NotFound)
-        return s;
-    // Two workstations may create it at once: the one that loses opens what the other made.
-    (void)storage::Table::create(path, {{"CODE", storage::FieldType::Character, 5, 0},
-                                        {"INDENT", storage::FieldType::Character, 15, 0},
-                                        {"RECORD", storage::FieldType::Character, 15, 0}});
-    return storage::Table::openWait(path, storage::ShareMode::Shared, -1, out);
+    return storage::openOwnTable(pathIn(folder),
+                                 {{"CODE", storage::FieldType::Character, 5, 0},
+                                  {"INDENT", storage::FieldType::Character, 15, 0},
+                                  {"RECORD", storage::FieldType::Character, 15, 0}},
+                                 create, out);
 }
 
 }  // namespace
