@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <QApplication>
+#include <QFile>
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
@@ -51,7 +52,17 @@ QPageSize QtPrintJob::startingPaper(const QPrinter& printer, Output output)
     return own.isValid() ? own : QPageSize(QPageSize::A4);
 }
 
-QtPrintJob::~QtPrintJob() = default;
+QtPrintJob::~QtPrintJob()
+{
+    if (!m_streaming)
+        return;
+    // Given up before end(): nothing of it may come out as if it were the whole document.
+    const bool aborted = m_printer.abort();
+    if (m_streaming->isActive())
+        m_streaming->end();
+    if (!aborted && m_options.output == Output::PdfFile)
+        QFile::remove(QString::fromLocal8Bit(m_options.pdfPath.c_str()));
+}
 
 bool QtPrintJob::begin(const std::string& title)
 {
@@ -113,11 +124,22 @@ void QtPrintJob::beginPage()
     page->size = m_size;
     m_pages.push_back(std::move(page));
     m_pageOpen = true;
+    ++m_pageCount;
 }
 
 void QtPrintJob::endPage()
 {
+    if (!m_pageOpen)
+        return;
     m_pageOpen = false;
+    if (m_options.output == Output::Preview)
+        return;
+    const bool first = !m_streaming;
+    if (first)
+        m_streaming = std::make_unique<QPainter>();
+    if (!m_failed && !paint(*m_streaming, &m_printer, *m_pages.back(), first))
+        m_failed = true;
+    m_pages.clear();
 }
 
 QtPrintJob::Page* QtPrintJob::openPage()
@@ -226,54 +248,61 @@ bool QtPrintJob::formPicture(const std::string& path)
     return true;
 }
 
+bool QtPrintJob::paint(QPainter& painter, QPrinter* printer, const Page& page, bool first)
+{
+    printer->setPageSize(page.size);
+    if (first) {
+        if (!painter.begin(printer))
+            return false;
+    } else if (!printer->newPage()) {
+        return false;
+    }
+    painter.setBackgroundMode(Qt::TransparentMode);
+    for (const Op& op : page.ops) {
+        switch (op.kind) {
+        case Op::Kind::Text:
+            painter.setFont(op.font);
+            painter.setPen(Qt::black);
+            painter.drawText(QPoint(op.x, op.y), op.text);
+            break;
+        case Op::Kind::Line:
+            painter.setPen(QPen(Qt::black, op.pen, Qt::SolidLine, Qt::RoundCap));
+            painter.drawLine(op.x, op.y, op.x2, op.y2);
+            break;
+        case Op::Kind::Picture:
+            painter.drawImage(QRect(op.x, op.y, op.x2, op.y2), op.image);
+            break;
+        }
+    }
+    return true;
+}
+
 void QtPrintJob::replay(QPrinter* printer)
 {
     printer->setFullPage(true);
     QPainter painter;
-    for (std::size_t i = 0; i < m_pages.size(); ++i) {
-        const Page& page = *m_pages[i];
-        printer->setPageSize(page.size);
-        if (i == 0) {
-            if (!painter.begin(printer)) {
-                m_failed = true;
-                return;
-            }
-        } else {
-            printer->newPage();
+    for (std::size_t i = 0; i < m_pages.size(); ++i)
+        if (!paint(painter, printer, *m_pages[i], i == 0)) {
+            m_failed = true;
+            break;
         }
-        painter.setBackgroundMode(Qt::TransparentMode);
-        for (const Op& op : page.ops) {
-            switch (op.kind) {
-            case Op::Kind::Text:
-                painter.setFont(op.font);
-                painter.setPen(Qt::black);
-                painter.drawText(QPoint(op.x, op.y), op.text);
-                break;
-            case Op::Kind::Line:
-                painter.setPen(QPen(Qt::black, op.pen, Qt::SolidLine, Qt::RoundCap));
-                painter.drawLine(op.x, op.y, op.x2, op.y2);
-                break;
-            case Op::Kind::Picture:
-                painter.drawImage(QRect(op.x, op.y, op.x2, op.y2), op.image);
-                break;
-            }
-        }
-    }
     if (painter.isActive())
         painter.end();
 }
 
 bool QtPrintJob::end()
 {
-    m_pageOpen = false;
+    endPage();
     if (!m_begun || m_failed)
         return false;
-    if (m_pages.empty())
-        return true;
     if (m_options.output != Output::Preview) {
-        replay(&m_printer);
+        const std::unique_ptr<QPainter> painter = std::move(m_streaming);
+        if (painter && painter->isActive() && !painter->end())
+            m_failed = true;
         return !m_failed;
     }
+    if (m_pages.empty())
+        return true;
     QPrintPreviewDialog preview(&m_printer, QApplication::activeWindow());
     preview.setWindowTitle(m_printer.docName());
     preview.setWindowState(Qt::WindowMaximized);

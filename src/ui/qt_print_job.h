@@ -1,8 +1,11 @@
 // QtPrintJob: the print job (core/print_job.h) over QPrinter - shown in a print preview, sent
 // straight to a printer, or written to a PDF file.
 //
-// Everything drawn is kept as a list of pages and replayed onto the printer at end(), because the
-// preview repaints on demand (and prints from it replay the same pages). The printer runs at its
+// A job for a preview keeps everything drawn as a list of pages and replays it at end(), because
+// the preview repaints on demand (and prints from it replay the same pages). A job for a printer or
+// a PDF file draws each page onto the printer as it ends and forgets it, so a report of any length
+// holds one page in memory; a job given up before end() (a report stopped) is aborted, and a PDF it
+// had begun is removed. The printer runs at its
 // high resolution with full-page coordinates, so positions in hundredths of an inch land exactly
 // (1200 dpi for PDF); a printer's hardware margins are its printable area's corner. A printer
 // starts on the paper it is set up with, a PDF on A4, until a paper size is set. GUI thread only.
@@ -11,6 +14,7 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrinter>
 #include <QString>
 #include <map>
@@ -40,7 +44,7 @@ public:
     bool end() override;
     void beginPage() override;
     void endPage() override;
-    int pageCount() const override { return int(m_pages.size()); }
+    int pageCount() const override { return m_pageCount; }
     int dpiX() const override;
     int dpiY() const override;
     int pageWidth() const override;
@@ -69,6 +73,8 @@ private:
         QFontMetricsF metrics;
     };
     void replay(QPrinter* printer);
+    // Draws one page onto `painter`, beginning it on `printer` for the first page of a run.
+    bool paint(QPainter& painter, QPrinter* printer, const Page& page, bool first);
     Page* openPage();
     bool pictureOp(const std::string& path, Page** page, Op* op);
     QPoint printableCorner() const;
@@ -83,7 +89,9 @@ private:
     bool m_pageOpen = false;
     std::optional<QPageSize> m_nextSize;
     QPageSize m_size;
-    std::vector<std::unique_ptr<Page>> m_pages;
+    std::vector<std::unique_ptr<Page>> m_pages;  // a preview's pages; else only the page open
+    int m_pageCount = 0;
+    std::unique_ptr<QPainter> m_streaming;  // on m_printer from the first page ended until end()
     std::map<std::tuple<std::string, int, int, bool, bool>, std::unique_ptr<ResolvedFont>> m_fonts;
 };
 

@@ -98,6 +98,44 @@ TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPages)
     EXPECT_FALSE(std::filesystem::exists(dir.file("empty.pdf")));
 }
 
+// A job for a file writes each page as it ends (a report of any length holds one page), and a job
+// given up before its end (a report stopped) leaves no file that looks like the whole document.
+TEST(QtPrintJob, APdfIsWrittenPageByPageAndAJobGivenUpLeavesNoFile)
+{
+    testsupport::TempDir dir;
+    const std::string pdf = dir.file("long.pdf");
+    const core::PrintFont font{"EucrosiaUPC", 0, 80};
+    const auto page = [&](ui::QtPrintJob& job, int n) {
+        job.beginPage();
+        for (int line = 0; line < 40; ++line)
+            job.text(job.dotsX(100), job.dotsY(100 + 20 * line), T("หน้า ") + std::to_string(n) + " " + std::to_string(line),
+                     font, core::PrintAlign::Left);
+        job.endPage();
+    };
+    const auto size = [&] { return std::filesystem::exists(pdf) ? std::filesystem::file_size(pdf) : 0; };
+    {
+        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+        ASSERT_TRUE(job.begin("MERVO Report"));
+        for (int n = 1; n <= 3; ++n)
+            page(job, n);
+        const auto afterThree = size();
+        for (int n = 4; n <= 30; ++n)
+            page(job, n);
+        EXPECT_GT(size(), afterThree) << "pages reach the file before the job ends";
+        ASSERT_TRUE(job.end());
+        EXPECT_EQ(job.pageCount(), 30);
+    }
+    const QString text = normalisedPdfText("-raw", pdf);
+    EXPECT_TRUE(text.contains(QString::fromUtf8("หน้า 30 39"))) << text.toStdString();
+    {
+        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("stopped.pdf")});
+        ASSERT_TRUE(job.begin("MERVO Report"));
+        page(job, 1);
+        page(job, 2);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("stopped.pdf")));
+}
+
 TEST(QtPrintJob, AnUnknownPrinterFailsToBegin)
 {
     ui::QtPrintJob job({ui::QtPrintJob::Output::Printer, "No Such Printer 123", ""});
