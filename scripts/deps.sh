@@ -11,6 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   clang libclang-rt-14-dev                       # libFuzzer targets
   xvfb xauth                                     # a virtual display for the GUI on a headless machine
+  zlib1g-dev                                     # the PDF text layer's streams
   poppler-utils                                  # pdftotext, to check printed PDFs in tests
   socat                                          # pseudo-terminal pairs for serial tests
   python3 python3-dbfread                        # an independent DBF reader the tests compare with

@@ -10,6 +10,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 
+#include "core/pdf_thai_text.h"
 #include "ui/fonts.h"
 #include "ui/thai_text.h"
 
@@ -299,6 +300,10 @@ bool QtPrintJob::end()
         const std::unique_ptr<QPainter> painter = std::move(m_streaming);
         if (painter && painter->isActive() && !painter->end())
             m_failed = true;
+        // A file that cannot be mended still shows and prints right; only its text layer reads
+        // back as Qt wrote it.
+        if (!m_failed && painter && m_options.output == Output::PdfFile)
+            (void)core::pdf::mendThaiTextFile(m_options.pdfPath);
         return !m_failed;
     }
     if (m_pages.empty())

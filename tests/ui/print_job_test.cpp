@@ -85,6 +85,27 @@ TEST(QtPrintJob, WritesThaiTextLinesPicturesAndPagesToPdf)
     EXPECT_NEAR(boxes[QStringLiteral("LEFT")].xMin, 72, 2) << "left-aligned text starts at 1 inch";
 }
 
+// The PDF's text reads back as typed, with no mapping on the reader's side: lowered and shifted
+// marks, SARA AM after a tone mark, in every face the settings map to.
+TEST(QtPrintJob, ThaiTextReadsBackFromThePdfExactlyAsPrinted)
+{
+    testsupport::TempDir dir;
+    const char* lines[] = {"น้ำหนักสุทธิ 12,340 กก.", "ตัวอย่างการค้า ผู้ขาย", "ปี่ ป่า ญี่ปุ่น ฐาน ฎีกา", "กำไร ค่ำ ป้ำ ทำ",
+                           "ปั้น ฟื้น ปู่ ฤๅษี"};
+    for (const char* face : {"EucrosiaUPC", "LilyUPC", "MS Sans Serif", "Tahoma"}) {
+        const std::string pdf = dir.file(std::string(face) + ".pdf");
+        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+        ASSERT_TRUE(job.begin("MERVO"));
+        job.beginPage();
+        for (int i = 0; i < int(std::size(lines)); ++i)
+            job.text(job.dotsX(100), job.dotsY(100 + 50 * i), T(lines[i]), {face, 0, 80}, core::PrintAlign::Left);
+        ASSERT_TRUE(job.end());
+        const std::string text = testsupport::runProcess("/usr/bin/pdftotext", {"-raw", pdf, "-"}).out;
+        for (const char* line : lines)
+            EXPECT_NE(text.find(line), std::string::npos) << face << ": " << line << " in\n" << text;
+    }
+}
+
 TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPages)
 {
     testsupport::TempDir dir;
