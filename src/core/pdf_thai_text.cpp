@@ -289,36 +289,51 @@ std::optional<std::string> mendContent(std::string_view content, const std::map<
     std::vector<Glyph> run;  // the glyph lines of the current text object, in order
     std::size_t copied = 0;  // content before this has been written to `out`
 
-    // A run of glyphs with a cluster drawn out of its typed order is wrapped whole: a reader
-    // spreads a span's text over the span's width, which for the run is the width it takes.
+    // Each word with Thai marks is wrapped whole: a reader spreads a span's text over the span's
+    // width, so the marks keep their typed place even where a reader that lays text out by
+    // position would put a mark after the next letter.
     const auto single = [](const Glyph& g) { return g.text->size() == 1 ? (*g.text)[0] : char16_t(0); };
-    const auto flushRun = [&] {
+    const auto blank = [&](const Glyph& g) { return single(g) == u'\t' || single(g) == u' '; };
+    // One word of the run, glyphs [first, last): wrapped when it has a Thai mark.
+    const auto mendWord = [&](std::size_t first, std::size_t last) {
         std::u16string typed;
-        bool mended = false;
-        for (std::size_t i = 0; i < run.size(); ++i) {
+        bool marks = false;
+        for (std::size_t i = first; i < last; ++i) {
             if (!isThaiMark(single(run[i]))) {
-                typed += single(run[i]) == u'\t' ? std::u16string(u" ") : *run[i].text;
+                typed += *run[i].text;
                 continue;
             }
             // The marks drawn over or under one consonant, and SARA AA when NIKHAHIT is among them.
             std::size_t j = i;
             std::u16string drawn;
-            while (j < run.size() && isThaiMark(single(run[j])))
+            while (j < last && isThaiMark(single(run[j])))
                 drawn += *run[j++].text;
-            if (drawn.find(kNikhahit) != std::u16string::npos && j < run.size() && single(run[j]) == kSaraAa)
+            if (drawn.find(kNikhahit) != std::u16string::npos && j < last && single(run[j]) == kSaraAa)
                 drawn += *run[j++].text;
-            const std::u16string marks = asTyped(drawn);
-            mended = mended || marks != drawn;
-            typed += marks;
+            typed += asTyped(drawn);
+            marks = true;
             i = j - 1;
         }
-        if (mended) {
-            out.append(content.substr(copied, run.front().lineStart - copied));
-            out += "/Span <</ActualText <" + utf16Hex(typed) + ">>> BDC\n";
-            out.append(content.substr(run.front().lineStart, run.back().lineEnd - run.front().lineStart));
-            out += "EMC\n";
-            copied = run.back().lineEnd;
-            changed = true;
+        if (!marks)
+            return;
+        out.append(content.substr(copied, run[first].lineStart - copied));
+        out += "/Span <</ActualText <" + utf16Hex(typed) + ">>> BDC\n";
+        out.append(content.substr(run[first].lineStart, run[last - 1].lineEnd - run[first].lineStart));
+        out += "EMC\n";
+        copied = run[last - 1].lineEnd;
+        changed = true;
+    };
+    // Blanks stay outside the spans: a reader parts words at them as it would without spans.
+    const auto flushRun = [&] {
+        for (std::size_t i = 0; i < run.size();) {
+            while (i < run.size() && blank(run[i]))
+                ++i;
+            std::size_t j = i;
+            while (j < run.size() && !blank(run[j]))
+                ++j;
+            if (j > i)
+                mendWord(i, j);
+            i = j;
         }
         run.clear();
     };

@@ -1,14 +1,18 @@
 // The text layer of the PDF files the print jobs write, made to read back as the Thai printed.
 //
 // Qt shapes Thai through HarfBuzz and writes, for each font, a ToUnicode map built from the font's
-// own character map. Two things then come out wrong when a reader extracts or searches the text:
+// own character map. Three things then come out wrong when a reader extracts or searches the text:
 //
 // - A tone mark or upper vowel the shaper lowered or shifted is drawn with a variant glyph that
 //   the Thai faces map in the private-use area (U+F700-U+F71A, the convention every Thai face
 //   follows), so "่" reads back as U+F70A. The map is mended to the character the variant draws.
 // - SARA AM is drawn as NIKHAHIT and SARA AA, NIKHAHIT moved before a tone mark ("น้ำ" is drawn
-//   น ํ ้ า), which no map of single glyphs can read back. Those glyphs are wrapped in a marked
-//   span whose /ActualText is the tone mark and SARA AM as typed.
+//   น ํ ้ า), and a tone mark may be drawn before a vowel below; no map of single glyphs reads
+//   those back as typed.
+// - A reader that lays text out by position puts a mark after the next letter.
+//
+// So each word drawn with a Thai mark is wrapped in a marked span whose /ActualText is the word
+// as typed: SARA AM whole after its tone mark, marks in canonical order.
 //
 // The file is what Qt's PDF engine writes: one classic cross-reference table, each page's content
 // a Flate stream with one glyph a line ("dx dy Td <gggg> Tj") between BT and ET, fonts Type0 with
