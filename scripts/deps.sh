@@ -7,6 +7,7 @@ packages=(
   g++ make cmake ccache                          # build
   qt6-base-dev qt6-serialport-dev                # GUI, printing, serial port
   libasound2-dev                                 # sound
+  libcli11-dev                                   # mervo-admin's command lines
   fonts-thai-tlwg                                # Thai faces for screen and paper
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   clang libclang-rt-14-dev                       # libFuzzer targets

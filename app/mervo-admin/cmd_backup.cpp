@@ -1,22 +1,11 @@
 #include <iostream>
 
+#include "command_line.h"
 #include "core/tis620.h"
 #include "maintenance/backup.h"
 #include "maintenance_cli.h"
 
 namespace admin {
-namespace {
-
-int usage(const std::string& error)
-{
-    if (!error.empty())
-        std::cerr << "mervo-admin backup: " << error << '\n';
-    std::cerr << "usage: mervo-admin backup CONFIG --name NAME --from DD/MM/YYYY --to DD/MM/YYYY [--overwrite]\n"
-                 "       mervo-admin backup CONFIG --codes [--overwrite]\n";
-    return 2;
-}
-
-}  // namespace
 
 // backup CONFIG --name NAME --from DD/MM/YYYY --to DD/MM/YYYY [--overwrite] [--interactive]: the
 // transaction tables' unmarked records of the range into NAME1.DBF .. NAMED.DBF of the backup
@@ -26,36 +15,41 @@ int usage(const std::string& error)
 // digits, a date that is not DD/MM/YYYY, --from after --to) or a missing configuration file.
 int cmdBackup(const Args& args)
 {
-    Options o;
-    std::string error;
-    if (!parseOptions(args, {"--name", "--from", "--to"}, {"--codes", "--overwrite", "--interactive"}, &o, &error))
-        return usage(error);
-    if (o.positional.size() != 1)
-        return usage({});
-    const bool codes = o.has("--codes");
+    std::string config, name, fromText, toText;
+    bool codes = false, overwrite = false, interactive = false;
+    CommandLine line("backup", "backup CONFIG --name NAME --from DD/MM/YYYY --to DD/MM/YYYY [--overwrite]\n"
+                               "backup CONFIG --codes [--overwrite]");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.value("--name", &name, "the backup's name: 1 to 7 letters A-Z or digits");
+    line.value("--from", &fromText, "the first date of the range");
+    line.value("--to", &toText, "the last date of the range");
+    line.flag("--codes", &codes, "the code tables whole instead");
+    line.flag("--overwrite", &overwrite, "replace a backup table that exists");
+    line.flag("--interactive", &interactive, "ask the questions on the terminal");
+    if (const auto code = line.parse(args))
+        return *code;
     maintenance::BackupRequest request;
     if (codes) {
-        if (o.has("--name") || o.has("--from") || o.has("--to"))
-            return usage("--codes takes no name or dates");
+        if (line.given("--name") || line.given("--from") || line.given("--to"))
+            return line.refuse("--codes takes no name or dates");
     } else {
-        if (!o.has("--name") || !o.has("--from") || !o.has("--to"))
-            return usage({});
+        if (!line.given("--name") || !line.given("--from") || !line.given("--to"))
+            return line.refuse();
         std::string why;
-        request.name = maintenance::checkBackupName(o.values["--name"], &why);
+        request.name = maintenance::checkBackupName(name, &why);
         if (request.name.empty())
-            return usage(core::tis620::toUtf8(why));
-        const auto from = parseDate(o.values["--from"]);
-        const auto to = parseDate(o.values["--to"]);
+            return line.refuse(core::tis620::toUtf8(why));
+        const auto from = parseDate(fromText);
+        const auto to = parseDate(toText);
         if (!from || !to)
-            return usage("dates are DD/MM/YYYY");
+            return line.refuse("dates are DD/MM/YYYY");
         if (*to < *from)
-            return usage("--from is after --to");
+            return line.refuse("--from is after --to");
         request.range = {*from, *to};
     }
-    if (!startMaintenance("backup", o.positional[0]))
+    if (!startMaintenance("backup", config))
         return 2;
-    const bool interactive = o.has("--interactive");
-    PrintingPrompts prompts(o.has("--overwrite"), interactive);
+    PrintingPrompts prompts(overwrite, interactive);
     PrintingFaults faults;
     LinePrinter lines;
     const auto results = codes ? maintenance::FGBACKUP2(&lines)

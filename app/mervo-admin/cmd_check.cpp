@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "storage/check.h"
 
 namespace admin {
@@ -9,12 +9,15 @@ namespace admin {
 // then each problem and note; exit 0 when nothing is wrong, 1 when something is, 2 usage.
 int cmdCheck(const Args& args)
 {
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-') {
-        std::cerr << "usage: mervo-admin check TABLE.DBF|FOLDER\n";
-        return 2;
-    }
+    std::string path;
+    CommandLine line("check", "check TABLE.DBF|FOLDER");
+    line.positional("PATH", &path, "a table (its indexes with it) or a folder of tables", Need::Required);
+    if (const auto code = line.parse(args))
+        return *code;
+    if (path.empty() || path[0] == '-')
+        return line.refuse();
     storage::CheckReport report;
-    storage::checkPath(args[0], &report);
+    storage::checkPath(path, &report);
     for (const auto& s : report.summary)
         std::cout << s << '\n';
     for (const auto& p : report.problems)
@@ -23,7 +26,7 @@ int cmdCheck(const Args& args)
         std::cout << "note: " << n << '\n';
     if (!report.ok()) {
         std::cout << report.problems.size() << (report.problems.size() == 1 ? " problem" : " problems") << '\n';
-        std::cerr << "mervo-admin check: " << args[0] << ": " << report.problems.size()
+        std::cerr << "mervo-admin check: " << path << ": " << report.problems.size()
                   << (report.problems.size() == 1 ? " problem" : " problems") << " found\n";
         return 1;
     }

@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "core/ini_file.h"
 #include "core/paths.h"
 #include "core/tis620.h"
@@ -12,27 +12,34 @@ namespace admin {
 // (reading) or the file cannot be written, 2 bad arguments.
 int cmdConfig(const Args& args)
 {
-    if (args.size() < 3 || args.size() > 4 || args[1].empty() || args[2].empty()) {
-        std::cerr << "usage: mervo-admin config CONFIG.INI SECTION KEY [VALUE]\n";
-        return 2;
-    }
-    core::IniFile ini(core::paths::native(args[0]));
-    const std::string section = core::tis620::fromUtf8(args[1]);
-    const std::string key = core::tis620::fromUtf8(args[2]);
-    if (args.size() == 3) {
+    std::string file, sectionName, keyName, value;
+    CommandLine line("config", "config CONFIG.INI SECTION KEY [VALUE]");
+    line.positional("CONFIG.INI", &file, "the configuration file", Need::Required);
+    line.positional("SECTION", &sectionName, "the section, any letter case", Need::Required);
+    line.positional("KEY", &keyName, "the key, any letter case", Need::Required);
+    line.positional("VALUE", &value, "the value to write (UTF-8, one line); without it the key is printed");
+    line.allowDash("VALUE", &value);
+    if (const auto code = line.parse(args))
+        return *code;
+    if (sectionName.empty() || keyName.empty())
+        return line.refuse();
+    core::IniFile ini(core::paths::native(file));
+    const std::string section = core::tis620::fromUtf8(sectionName);
+    const std::string key = core::tis620::fromUtf8(keyName);
+    if (!line.given("VALUE")) {
         const std::optional<std::string> value = ini.get(section, key);
         if (!value) {
-            std::cerr << "mervo-admin config: " << args[0] << ": no key \"" << args[2] << "\" in [" << args[1] << "]\n";
+            std::cerr << "mervo-admin config: " << file << ": no key \"" << keyName << "\" in [" << sectionName << "]\n";
             return 1;
         }
         std::cout << core::tis620::toUtf8(*value) << '\n';
         return 0;
     }
-    if (args[3].find_first_of("\r\n") != std::string::npos) {
+    if (value.find_first_of("\r\n") != std::string::npos) {
         std::cerr << "mervo-admin config: a value is one line\n";
         return 2;
     }
-    if (!ini.set(section, key, core::tis620::fromUtf8(args[3]))) {
+    if (!ini.set(section, key, core::tis620::fromUtf8(value))) {
         std::cerr << "mervo-admin config: " << ini.error() << '\n';
         return 1;
     }

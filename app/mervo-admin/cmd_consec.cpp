@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "core/prompts.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -15,18 +15,22 @@ namespace admin {
 // printed as CONSEC returns it), 2 usage or no such configuration file.
 int cmdConsec(const Args& args)
 {
-    if (args.size() != 3 || !(core::xbase::equalsNoCase(args[2], "R") || core::xbase::equalsNoCase(args[2], "W")) ||
-        args[1].empty()) {
-        std::cerr << "usage: mervo-admin consec CONFIG SERIES R|W\n";
-        return 2;
-    }
+    std::string config, series, mode;
+    CommandLine line("consec", "consec CONFIG SERIES R|W");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.positional("SERIES", &series, "the series of \"Consec\"", Need::Required);
+    line.positional("R|W", &mode, "R peeks at the next number, W takes it", Need::Required);
+    if (const auto code = line.parse(args))
+        return *code;
+    if (!(core::xbase::equalsNoCase(mode, "R") || core::xbase::equalsNoCase(mode, "W")) || series.empty())
+        return line.refuse();
     std::string error;
-    if (!startSite(args[0], &error)) {
+    if (!startSite(config, &error)) {
         std::cerr << "mervo-admin consec: " << error << '\n';
         return 2;
     }
     TerminalPrompts prompts;
-    const std::string number = storage::CONSEC(core::tis620::fromUtf8(args[1]), core::xbase::upper(args[2]));
+    const std::string number = storage::CONSEC(core::tis620::fromUtf8(series), core::xbase::upper(mode));
     std::cout << number << '\n';
     return prompts.shown == 0 ? 0 : 1;
 }

@@ -2,7 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "commands.h"
+#include "command_line.h"
 #include "storage/table.h"
 #include "storage/table_csv.h"
 
@@ -23,22 +23,14 @@ int cmdDump(const Args& args)
 {
     std::string table, index;
     bool onlyDeleted = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--deleted") {
-            onlyDeleted = true;
-        } else if (args[i] == "--index" && i + 1 < args.size()) {
-            index = args[++i];
-        } else if (table.empty() && !args[i].empty() && args[i][0] != '-') {
-            table = args[i];
-        } else {
-            table.clear();
-            break;
-        }
-    }
-    if (table.empty()) {
-        std::cerr << "usage: mervo-admin dump TABLE.DBF [--index FILE.NTX] [--deleted]\n";
-        return 2;
-    }
+    CommandLine line("dump", "dump TABLE.DBF [--index FILE.NTX] [--deleted]");
+    line.positional("TABLE.DBF", &table, "the table", Need::Required);
+    line.value("--index", &index, "list in this index's order");
+    line.flag("--deleted", &onlyDeleted, "list only the records marked deleted");
+    if (const auto code = line.parse(args))
+        return *code;
+    if (table.empty() || table[0] == '-')
+        return line.refuse();
     std::unique_ptr<storage::Table> t;
     if (storage::Status s = storage::Table::open(table, storage::ShareMode::Shared, &t); !s.ok())
         return fail(table, s);

@@ -8,7 +8,7 @@
 #include <iostream>
 #include <optional>
 
-#include "commands.h"
+#include "command_line.h"
 #include "core/clock.h"
 #include "core/fault.h"
 #include "core/tis620.h"
@@ -19,9 +19,6 @@
 
 namespace admin {
 namespace {
-
-constexpr const char* kUsage = "usage: mervo-admin eval 'EXPR' [--var NAME=VALUE]... [--date DD/MM/YYYY]\n"
-                               "  VALUE: \"text\", 'text', a number such as 123.45, a date dd/mm/yyyy, .T. or .F.\n";
 
 // The wall clock with today's date replaced.
 class DateClock final : public core::Clock {
@@ -106,56 +103,47 @@ std::string display(const core::Value& v)
 
 int cmdEval(const Args& args)
 {
-    std::optional<std::string> text;
+    std::string text, dateText;
+    std::vector<std::string> assignments;
+    CommandLine line("eval", "eval 'EXPR' [--var NAME=VALUE]... [--date DD/MM/YYYY]",
+                     "  VALUE: \"text\", 'text', a number such as 123.45, a date dd/mm/yyyy, .T. or .F.");
+    line.positional("EXPR", &text, "the expression; it may begin with \"-\"");
+    line.values("--var", &assignments, "a variable and its value");
+    line.value("--date", &dateText, "the date DATE() answers");
+    line.allowDash("EXPR", &text);
+    if (const auto code = line.parse(args))
+        return *code;
+    if (!line.given("EXPR"))
+        return line.refuse();
+
     expr::VariablesContext context;
-    std::optional<core::Date> day;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if ((a == "--var" || a == "--date") && i + 1 >= args.size()) {
-            std::cerr << "mervo-admin eval: " << a << " needs a value\n" << kUsage;
-            return 2;
+    for (const std::string& assignment : assignments) {
+        const auto eq = assignment.find('=');
+        const std::string name = assignment.substr(0, eq);
+        if (eq == std::string::npos || !isName(name))
+            return line.refuse("--var wants NAME=VALUE, got '" + assignment + "'");
+        core::Value value;
+        std::string error;
+        FirstFault faults;
+        core::FaultHandler* previous = core::setFaultHandler(&faults);
+        const bool ok = parseValue(assignment.substr(eq + 1), value, error);
+        core::setFaultHandler(previous);
+        if (!ok) {
+            if (faults.fault)
+                error = core::tis620::toUtf8(core::errorMessage(*faults.fault));
+            return line.refuse("--var " + name + ": " + error);
         }
-        if (a == "--var") {
-            const std::string& assignment = args[++i];
-            const auto eq = assignment.find('=');
-            const std::string name = assignment.substr(0, eq);
-            if (eq == std::string::npos || !isName(name)) {
-                std::cerr << "mervo-admin eval: --var wants NAME=VALUE, got '" << assignment << "'\n" << kUsage;
-                return 2;
-            }
-            core::Value value;
-            std::string error;
-            FirstFault faults;
-            core::FaultHandler* previous = core::setFaultHandler(&faults);
-            const bool ok = parseValue(assignment.substr(eq + 1), value, error);
-            core::setFaultHandler(previous);
-            if (!ok) {
-                if (faults.fault)
-                    error = core::tis620::toUtf8(core::errorMessage(*faults.fault));
-                std::cerr << "mervo-admin eval: --var " << name << ": " << error << '\n' << kUsage;
-                return 2;
-            }
-            context.set(name, std::move(value));
-        } else if (a == "--date") {
-            const core::Date d = core::Date::fromDtoc(args[++i]);
-            if (d.isEmpty() || !looksLikeDate(args[i])) {
-                std::cerr << "mervo-admin eval: --date wants DD/MM/YYYY, got '" << args[i] << "'\n" << kUsage;
-                return 2;
-            }
-            day = d;
-        } else if (!text && a.rfind("--", 0) != 0) {
-            text = a;  // the expression may begin with "-" ("-5*2"), never with "--"
-        } else {
-            std::cerr << "mervo-admin eval: unexpected argument '" << a << "'\n" << kUsage;
-            return 2;
-        }
+        context.set(name, std::move(value));
     }
-    if (!text) {
-        std::cerr << kUsage;
-        return 2;
+    std::optional<core::Date> day;
+    if (line.given("--date")) {
+        const core::Date d = core::Date::fromDtoc(dateText);
+        if (d.isEmpty() || !looksLikeDate(dateText))
+            return line.refuse("--date wants DD/MM/YYYY, got '" + dateText + "'");
+        day = d;
     }
 
-    const std::string source = core::tis620::fromUtf8(*text);
+    const std::string source = core::tis620::fromUtf8(text);
     expr::CompileError compileError;
     expr::Expression e = expr::Expression::compile(source, &compileError);
     if (!e.valid()) {

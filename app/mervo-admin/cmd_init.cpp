@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "core/xbase.h"
 #include "demo_steps.h"
 #include "site/site_setup.h"
@@ -65,12 +65,6 @@ bool askPassword(const std::string& user, std::string* password, std::string* er
     return true;
 }
 
-int usage()
-{
-    std::cerr << "usage: mervo-admin init SITE_DIR [--admin CODE] [--password PW] [--demo]\n";
-    return 2;
-}
-
 }  // namespace
 
 // init SITE_DIR [--admin CODE] [--password PW] [--demo]: a new site with every table empty, the
@@ -79,23 +73,17 @@ int usage()
 int cmdInit(const Args& args)
 {
     site::InitOptions options;
-    bool demo = false, havePassword = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--demo") {
-            demo = true;
-        } else if (args[i] == "--admin" && i + 1 < args.size()) {
-            options.admin = args[++i];
-        } else if (args[i] == "--password" && i + 1 < args.size()) {
-            options.password = args[++i];
-            havePassword = true;
-        } else if (options.dir.empty() && !args[i].empty() && args[i][0] != '-') {
-            options.dir = args[i];
-        } else {
-            return usage();
-        }
-    }
-    if (options.dir.empty())
-        return usage();
+    bool demo = false;
+    CommandLine line("init", "init SITE_DIR [--admin CODE] [--password PW] [--demo]");
+    line.positional("SITE_DIR", &options.dir, "the new site's folder: missing or empty", Need::Required);
+    line.value("--admin", &options.admin, "the first user's code (default ADMIN)");
+    line.value("--password", &options.password, "the first user's password; asked on the terminal when not given");
+    line.flag("--demo", &demo, "write demo content too");
+    if (const auto code = line.parse(args))
+        return *code;
+    if (options.dir.empty() || options.dir[0] == '-')
+        return line.refuse();
+    const bool havePassword = line.given("--password");
     std::string error;
     if (!site::siteFolderFree(options.dir, &error)) {
         std::cerr << "mervo-admin init: " << error << '\n';

@@ -2,7 +2,7 @@
 #include <iostream>
 #include <sstream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "site_start.h"
@@ -27,26 +27,29 @@ int fail(const std::string& what, const std::string& why)
 // line and column, on stderr; nothing appended), 2 usage, an unknown table or configuration file.
 int cmdLoad(const Args& args)
 {
-    if (args.size() != 3) {
-        std::cerr << "usage: mervo-admin load CONFIG TABLE FILE.CSV\n";
-        return 2;
-    }
-    const storage::TableDef* def = storage::findTable(args[1]);
+    std::string config, tableName, csvFile;
+    CommandLine line("load", "load CONFIG TABLE FILE.CSV");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.positional("TABLE", &tableName, "a table of the catalogue, any letter case", Need::Required);
+    line.positional("FILE.CSV", &csvFile, "rows in the format dump prints", Need::Required);
+    if (const auto code = line.parse(args))
+        return *code;
+    const storage::TableDef* def = storage::findTable(tableName);
     if (!def) {
-        std::cerr << "mervo-admin load: " << args[1] << ": not a table of the catalogue\n";
+        std::cerr << "mervo-admin load: " << tableName << ": not a table of the catalogue\n";
         return 2;
     }
-    std::ifstream in(args[2], std::ios::binary);
+    std::ifstream in(csvFile, std::ios::binary);
     if (!in)
-        return fail(args[2], "cannot be read");
+        return fail(csvFile, "cannot be read");
     std::ostringstream text;
     text << in.rdbuf();
     storage::csv::Document doc;
     if (storage::Status s = storage::csv::parse(text.str(), &doc); !s.ok())
-        return fail(args[2], s.message());
+        return fail(csvFile, s.message());
 
     std::string error;
-    if (!startSite(args[0], &error)) {
+    if (!startSite(config, &error)) {
         std::cerr << "mervo-admin load: " << error << '\n';
         return 2;
     }
@@ -62,7 +65,7 @@ int cmdLoad(const Args& args)
     storage::Table& table = *ws.current();
     std::vector<std::string> records;
     if (storage::Status s = storage::csv::toRecords(doc, table.layout(), &records); !s.ok())
-        return fail(args[2], s.message());
+        return fail(csvFile, s.message());
     if (storage::Status s = storage::csv::appendRecords(table, records); !s.ok())
         return fail(def->name, s.toString());
     std::cout << storage::tableFileName(*def) << ": " << records.size()

@@ -3,7 +3,7 @@
 // screens do it.
 #include <iostream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "site_start.h"
 
 #ifdef MERVO_PRINT
@@ -205,34 +205,28 @@ bool findDocument(storage::Workspace& ws, const std::string& number)
 // 2 bad arguments, an unknown form name or a missing configuration file.
 int cmdPrint(const Args& args)
 {
-    std::string pdf, user;
-    std::vector<std::string> positional;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--pdf" || args[i] == "--user") && i + 1 < args.size()) {
-            std::string& option = args[i] == "--pdf" ? pdf : user;
-            option = args[++i];
-        } else if (args[i].rfind("--", 0) == 0) {
-            positional.clear();
-            break;
-        } else {
-            positional.push_back(args[i]);
-        }
-    }
-    if (positional.size() != 3 || pdf.empty()) {
-        std::cerr << "usage: mervo-admin print CONFIG FORM NUMBER --pdf FILE [--user CODE]\n";
-        return 2;
-    }
+    std::string config, form, given, pdf, user;
+    CommandLine line("print", "print CONFIG FORM NUMBER --pdf FILE [--user CODE]");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.positional("FORM", &form, "Ticket11..Ticket52, Print11..Print52, Money1..Money4, Stock1", Need::Required);
+    line.positional("NUMBER", &given, "the document's number, up to six digits", Need::Required);
+    line.value("--pdf", &pdf, "the PDF to write", Need::Required);
+    line.value("--user", &user, "the user printing (default the first with full rights)");
+    if (const auto code = line.parse(args))
+        return *code;
+    if (pdf.empty())
+        return line.refuse();
 #ifndef MERVO_PRINT
     std::cerr << "mervo-admin print: this build has no printing (built without the Qt parts)\n";
     return 2;
 #else
     FormTarget target;
-    if (!formTarget(positional[1], &target)) {
-        std::cerr << "mervo-admin print: " << positional[1] << ": not a form name (Ticket11..Ticket52, Print11..Print52, "
+    if (!formTarget(form, &target)) {
+        std::cerr << "mervo-admin print: " << form << ": not a form name (Ticket11..Ticket52, Print11..Print52, "
                   << "Money1..Money4, Stock1)\n";
         return 2;
     }
-    std::string number = core::xbase::alltrim(positional[2]);
+    std::string number = core::xbase::alltrim(given);
     if (number.empty() || number.size() > 6 || number.find_first_not_of("0123456789") != std::string::npos) {
         std::cerr << "mervo-admin print: " << number << ": not a document number (up to six digits)\n";
         return 2;
@@ -240,7 +234,7 @@ int cmdPrint(const Args& args)
     number = storage::ZERO(std::stod(number), 6);
     pdf = absolutePath(pdf);
     std::string error;
-    if (!startSite(positional[0], &error)) {
+    if (!startSite(config, &error)) {
         std::cerr << "mervo-admin print: " << error << '\n';
         return 2;
     }

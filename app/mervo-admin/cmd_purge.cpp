@@ -1,5 +1,6 @@
 #include <iostream>
 
+#include "command_line.h"
 #include "maintenance/purge.h"
 #include "maintenance_cli.h"
 
@@ -12,24 +13,27 @@ namespace admin {
 // 1 a table failed (held by another workstation ...), 2 usage or a missing configuration file.
 int cmdPurge(const Args& args)
 {
-    Options o;
-    std::string error;
-    const bool parsed = parseOptions(args, {"--from", "--to"}, {"--yes", "--interactive"}, &o, &error);
-    const bool interactive = o.has("--interactive");
-    if (!parsed || o.positional.size() != 1 || !o.has("--from") || !o.has("--to") || !(o.has("--yes") || interactive)) {
-        std::cerr << (error.empty() ? "" : "mervo-admin purge: " + error + "\n")
-                  << "usage: mervo-admin purge CONFIG --from DD/MM/YYYY --to DD/MM/YYYY --yes\n";
-        return 2;
-    }
-    const auto from = parseDate(o.values["--from"]);
-    const auto to = parseDate(o.values["--to"]);
+    std::string config, fromText, toText;
+    bool yes = false, interactive = false;
+    CommandLine line("purge", "purge CONFIG --from DD/MM/YYYY --to DD/MM/YYYY --yes");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.value("--from", &fromText, "the first date of the range", Need::Required);
+    line.value("--to", &toText, "the last date of the range", Need::Required);
+    line.flag("--yes", &yes, "answer the purge's confirmations");
+    line.flag("--interactive", &interactive, "ask the questions on the terminal");
+    if (const auto code = line.parse(args))
+        return *code;
+    if (!yes && !interactive)
+        return line.refuse("--yes is needed");
+    const auto from = parseDate(fromText);
+    const auto to = parseDate(toText);
     if (!from || !to || *to < *from) {
         std::cerr << "mervo-admin purge: dates are DD/MM/YYYY, --from not after --to\n";
         return 2;
     }
-    if (!startMaintenance("purge", o.positional[0]))
+    if (!startMaintenance("purge", config))
         return 2;
-    PrintingPrompts prompts(o.has("--yes"), interactive);
+    PrintingPrompts prompts(yes, interactive);
     PrintingFaults faults;
     LinePrinter lines;
     const maintenance::DateSpan range{*from, *to};

@@ -1,5 +1,6 @@
 #include <iostream>
 
+#include "command_line.h"
 #include "maintenance/reindex.h"
 #include "maintenance_cli.h"
 
@@ -11,26 +12,26 @@ namespace admin {
 // workstation, damaged), 2 usage or a missing configuration file.
 int cmdReindex(const Args& args)
 {
-    Options o;
-    std::string error;
-    if (!parseOptions(args, {"--groups"}, {"--interactive"}, &o, &error) || o.positional.size() != 1) {
-        std::cerr << (error.empty() ? "" : "mervo-admin reindex: " + error + "\n")
-                  << "usage: mervo-admin reindex CONFIG [--groups weighing,money,balances,codes]\n";
-        return 2;
-    }
+    std::string config, groups;
+    bool interactive = false;
+    CommandLine line("reindex", "reindex CONFIG [--groups weighing,money,balances,codes]");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.value("--groups", &groups, "the groups of tables, comma-separated (default all four)");
+    line.flag("--interactive", &interactive, "ask the questions on the terminal");
+    if (const auto code = line.parse(args))
+        return *code;
     maintenance::Reindex model;
-    if (o.values.count("--groups")) {
+    if (line.given("--groups")) {
         bool ticked[maintenance::kGroupCount];
-        if (!maintenance::parseGroups(o.values["--groups"], ticked)) {
+        if (!maintenance::parseGroups(groups, ticked)) {
             std::cerr << "mervo-admin reindex: --groups takes weighing, money, balances, codes (comma-separated)\n";
             return 2;
         }
         for (int g = 0; g < maintenance::kGroupCount; ++g)
             model.setTicked(storage::TableGroup(g), ticked[g]);
     }
-    if (!startMaintenance("reindex", o.positional[0]))
+    if (!startMaintenance("reindex", config))
         return 2;
-    const bool interactive = o.has("--interactive");
     PrintingPrompts prompts(false, interactive);
     PrintingFaults faults;
     LinePrinter lines;

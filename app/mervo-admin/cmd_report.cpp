@@ -3,7 +3,7 @@
 // REPORT, with the range dialog's defaults for every range not given - for schedulers and tests.
 #include <iostream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "site_start.h"
 
 #ifdef MERVO_PRINT
@@ -78,36 +78,21 @@ bool rangeValue(const reports::RangeDef& def, const std::string& text, core::Val
 // range the report does not ask for) or a missing configuration file.
 int cmdReport(const Args& args)
 {
-    std::string pdf, user, from, to;
-    std::vector<std::string> positional;
+    std::string config, reportCode, pdf, user, from, to;
     std::vector<std::string> ranges;
-    bool bad = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        const bool valued = a == "--pdf" || a == "--user" || a == "--from" || a == "--to" || a == "--range";
-        if (valued && i + 1 < args.size()) {
-            const std::string& v = args[++i];
-            if (a == "--pdf")
-                pdf = v;
-            else if (a == "--user")
-                user = v;
-            else if (a == "--from")
-                from = v;
-            else if (a == "--to")
-                to = v;
-            else
-                ranges.push_back(v);
-        } else if (a.rfind("--", 0) == 0) {
-            bad = true;
-        } else {
-            positional.push_back(a);
-        }
-    }
-    if (bad || positional.size() != 2 || pdf.empty()) {
-        std::cerr << "usage: mervo-admin report CONFIG CODE --pdf FILE [--from DD/MM/YYYY] [--to DD/MM/YYYY] "
-                     "[--range NAME=FROM:TO]... [--user CODE]\n";
-        return 2;
-    }
+    CommandLine line("report", "report CONFIG CODE --pdf FILE [--from DD/MM/YYYY] [--to DD/MM/YYYY] "
+                               "[--range NAME=FROM:TO]... [--user CODE]");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.positional("CODE", &reportCode, "the report's code in the report list", Need::Required);
+    line.value("--pdf", &pdf, "the PDF to write", Need::Required);
+    line.value("--from", &from, "the first date (default today)");
+    line.value("--to", &to, "the last date (default today)");
+    line.values("--range", &ranges, "another range by its name; either side may be empty");
+    line.value("--user", &user, "the user running it (default the first with full rights)");
+    if (const auto code = line.parse(args))
+        return *code;
+    if (pdf.empty())
+        return line.refuse();
 #ifndef MERVO_PRINT
     std::cerr << "mervo-admin report: this build has no printing (built without the Qt parts)\n";
     return 2;
@@ -123,10 +108,10 @@ int cmdReport(const Args& args)
     }
     if (!from.empty() || !to.empty())
         given.push_back({"date", from, to});
-    const std::string code = core::xbase::upper(core::tis620::fromUtf8(positional[1]));
+    const std::string code = core::xbase::upper(core::tis620::fromUtf8(reportCode));
     pdf = absolutePath(pdf);
     std::string error;
-    if (!startSite(positional[0], &error)) {
+    if (!startSite(config, &error)) {
         std::cerr << "mervo-admin report: " << error << '\n';
         return 2;
     }
@@ -147,7 +132,7 @@ int cmdReport(const Args& args)
 
     const std::optional<std::string> reportName = reports::reportName(code);
     if (!reportName) {
-        std::cerr << "mervo-admin report: no report " << positional[1] << " in the report list\n";
+        std::cerr << "mervo-admin report: no report " << reportCode << " in the report list\n";
         return 1;
     }
     storage::Workspace ws;
@@ -156,7 +141,7 @@ int cmdReport(const Args& args)
         return 1;
     if (!session.openForm()) {
         if (session.form() == 0)
-            std::cerr << "mervo-admin report: " << positional[1] << ": the definition's form is not 1 to 7\n";
+            std::cerr << "mervo-admin report: " << reportCode << ": the definition's form is not 1 to 7\n";
         return 1;
     }
     for (const Range& r : given) {
@@ -165,7 +150,7 @@ int cmdReport(const Args& args)
             if (core::xbase::equalsNoCase(d.option, r.name))
                 def = &d;
         if (!def) {
-            std::cerr << "mervo-admin report: " << positional[1] << " has no range " << r.name
+            std::cerr << "mervo-admin report: " << reportCode << " has no range " << r.name
                       << " (its ranges: " << rangeNames(session.ranges()) << ")\n";
             return 2;
         }

@@ -1,5 +1,6 @@
 #include <iostream>
 
+#include "command_line.h"
 #include "core/tis620.h"
 #include "maintenance/restore.h"
 #include "maintenance_cli.h"
@@ -14,29 +15,30 @@ namespace admin {
 // configuration file.
 int cmdRestore(const Args& args)
 {
-    Options o;
-    std::string error;
-    const bool parsed = parseOptions(args, {"--name"}, {"--codes", "--overwrite", "--interactive"}, &o, &error);
-    const bool codes = o.has("--codes");
-    if (!parsed || o.positional.size() != 1 || codes == o.has("--name") || (!codes && o.has("--overwrite"))) {
-        std::cerr << (error.empty() ? "" : "mervo-admin restore: " + error + "\n")
-                  << "usage: mervo-admin restore CONFIG --name NAME\n"
-                     "       mervo-admin restore CONFIG --codes [--overwrite]\n";
-        return 2;
-    }
+    std::string config, given;
+    bool codes = false, overwrite = false, interactive = false;
+    CommandLine line("restore", "restore CONFIG --name NAME\nrestore CONFIG --codes [--overwrite]");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.value("--name", &given, "the backup's name");
+    line.flag("--codes", &codes, "the code tables whole instead");
+    line.flag("--overwrite", &overwrite, "replace the code tables");
+    line.flag("--interactive", &interactive, "ask the questions on the terminal");
+    if (const auto code = line.parse(args))
+        return *code;
+    if (codes == line.given("--name") || (!codes && overwrite))
+        return line.refuse();
     std::string name;
     if (!codes) {
         std::string why;
-        name = maintenance::checkBackupName(o.values["--name"], &why);
+        name = maintenance::checkBackupName(given, &why);
         if (name.empty()) {
             std::cerr << "mervo-admin restore: " << core::tis620::toUtf8(why) << '\n';
             return 2;
         }
     }
-    if (!startMaintenance("restore", o.positional[0]))
+    if (!startMaintenance("restore", config))
         return 2;
-    const bool interactive = o.has("--interactive");
-    PrintingPrompts prompts(o.has("--overwrite"), interactive);
+    PrintingPrompts prompts(overwrite, interactive);
     PrintingFaults faults;
     LinePrinter lines;
     const auto results =

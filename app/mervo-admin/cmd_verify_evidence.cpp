@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "core/settings.h"
 #include "maintenance_cli.h"
 #include "weighing/evidence.h"
@@ -19,24 +19,17 @@ namespace admin {
 // that cannot be read, on stderr), 2 usage or a missing configuration file.
 int cmdVerifyEvidence(const Args& args)
 {
-    Options o;
-    std::string error;
-    const bool parsed = parseOptions(args, {"--from", "--to"}, {}, &o, &error);
-    const char* usage = "usage: mervo-admin verify-evidence CONFIG [--from DD/MM/YYYY] [--to DD/MM/YYYY]\n";
-    if (!parsed || o.positional.size() != 1) {
-        std::cerr << (error.empty() ? "" : "mervo-admin verify-evidence: " + error + "\n") << usage;
-        return 2;
-    }
+    std::string config, fromText, toText;
+    CommandLine line("verify-evidence", "verify-evidence CONFIG [--from DD/MM/YYYY] [--to DD/MM/YYYY]");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    line.value("--from", &fromText, "the first day of weigh-in checked");
+    line.value("--to", &toText, "the last day of weigh-in checked");
+    if (const auto code = line.parse(args))
+        return *code;
     std::optional<core::Date> from, to;
-    if (o.has("--from") && !(from = parseDate(o.values["--from"]))) {
-        std::cerr << "mervo-admin verify-evidence: dates are DD/MM/YYYY\n" << usage;
-        return 2;
-    }
-    if (o.has("--to") && !(to = parseDate(o.values["--to"]))) {
-        std::cerr << "mervo-admin verify-evidence: dates are DD/MM/YYYY\n" << usage;
-        return 2;
-    }
-    if (!startMaintenance("verify-evidence", o.positional[0]))
+    if ((line.given("--from") && !(from = parseDate(fromText))) || (line.given("--to") && !(to = parseDate(toText))))
+        return line.refuse("dates are DD/MM/YYYY");
+    if (!startMaintenance("verify-evidence", config))
         return 2;
     PrintingFaults faults;
     const weighing::evidence::Verification v = weighing::evidence::verify(

@@ -1,6 +1,6 @@
 #include <iostream>
 
-#include "commands.h"
+#include "command_line.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "maintenance/verify_ledgers.h"
@@ -26,11 +26,12 @@ std::string utf8(const std::string& tis)
 // or a missing configuration file.
 int cmdVerifyLedgers(const Args& args)
 {
-    if (args.size() != 1 || args[0].rfind("--", 0) == 0) {
-        std::cerr << "usage: mervo-admin verify-ledgers CONFIG\n";
-        return 2;
-    }
-    if (!startMaintenance("verify-ledgers", args[0]))
+    std::string config;
+    CommandLine line("verify-ledgers", "verify-ledgers CONFIG");
+    line.positional("CONFIG", &config, "the site's configuration file", Need::Required);
+    if (const auto code = line.parse(args))
+        return *code;
+    if (!startMaintenance("verify-ledgers", config))
         return 2;
     PrintingFaults faults;
     const maintenance::LedgerCheck check = maintenance::verifyLedgers(core::programSettings());

@@ -13,7 +13,7 @@
 //   accepted 1234 | no weight | timeout after S s
 // Exit codes: 0 a weight was accepted; 1 none was (no signal, timeout, port problem);
 // 2 bad arguments.
-#include "commands.h"
+#include "command_line.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -210,33 +210,34 @@ int detect(const core::Settings& settings, QCoreApplication& app)
 
 int cmdWeigh(const Args& args)
 {
-    std::string config;
+    std::string config, portText, timeoutText;
+    bool detecting = false;
+    CommandLine line("weigh", "weigh [CONFIG.INI] [--port N] [--timeout S]\nweigh CONFIG.INI --detect [--port N]");
+    line.positional("CONFIG.INI", &config, "the configuration file (default MERVO.INI in the current folder)");
+    line.value("--port", &portText, "read COM1 to COM4 instead of the \"Default\" port");
+    line.value("--timeout", &timeoutText, "give up after S seconds (default 60)");
+    line.flag("--detect", &detecting, "name the line setting and frame format the indicator speaks");
+    if (const auto code = line.parse(args))
+        return *code;
+    if (line.given("CONFIG.INI") && (config.empty() || config[0] == '-'))
+        return line.refuse();
     int port = 0;
     double timeout = 60;
-    bool detecting = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--detect") {
-            detecting = true;
-        } else if ((a == "--port" || a == "--timeout") && i + 1 < args.size()) {
-            const std::string& v = args[++i];
-            char* end = nullptr;
-            const double n = std::strtod(v.c_str(), &end);
-            const bool number = !v.empty() && *end == '\0';
-            if (a == "--port" && number && (n == 1 || n == 2 || n == 3 || n == 4)) {
-                port = int(n);
-            } else if (a == "--timeout" && number && n > 0 && n <= 86400) {
-                timeout = n;
-            } else {
-                std::cerr << "mervo-admin weigh: " << a << " takes " << (a == "--port" ? "1 to 4" : "seconds, above 0")
-                          << ", not \"" << v << "\"\n";
-                return 2;
-            }
-        } else if (!a.empty() && a[0] != '-' && config.empty()) {
-            config = a;
+    for (const auto& [option, text] : {std::pair{"--port", &portText}, std::pair{"--timeout", &timeoutText}}) {
+        if (!line.given(option))
+            continue;
+        const std::string& v = *text;
+        char* end = nullptr;
+        const double n = std::strtod(v.c_str(), &end);
+        const bool number = !v.empty() && *end == '\0';
+        const bool isPort = text == &portText;
+        if (isPort && number && (n == 1 || n == 2 || n == 3 || n == 4)) {
+            port = int(n);
+        } else if (!isPort && number && n > 0 && n <= 86400) {
+            timeout = n;
         } else {
-            std::cerr << "usage: mervo-admin weigh [CONFIG.INI] [--port N] [--timeout S]\n"
-                         "       mervo-admin weigh CONFIG.INI --detect [--port N]\n";
+            std::cerr << "mervo-admin weigh: " << option << " takes " << (isPort ? "1 to 4" : "seconds, above 0")
+                      << ", not \"" << v << "\"\n";
             return 2;
         }
     }
@@ -275,8 +276,8 @@ int cmdWeigh(const Args& args)
 
     model.open();
     model.DISPLAYW();
-    const scale::LineSettings& line = model.lineSettings();
-    std::cout << "port COM" << model.port() << ' ' << line.device;
+    const scale::LineSettings& lineSettings = model.lineSettings();
+    std::cout << "port COM" << model.port() << ' ' << lineSettings.device;
     if (const auto& s = model.portSetting()) {
         char frame[64];
         std::snprintf(frame, sizeof frame, " start=%03d header=%d weight=%d", s->frame.startChar, s->frame.headerLength,

@@ -54,6 +54,7 @@ void usage(std::ostream& out)
     out << "usage: mervo-admin COMMAND [ARGUMENTS] | --version\n\ncommands:\n";
     for (const Command& c : kCommands)
         out << "  " << c.usage << '\n';
+    out << "\nmervo-admin COMMAND --help describes one command's arguments.\n";
 }
 
 }  // namespace

@@ -16,29 +16,6 @@ std::string utf8(const std::string& tis)
 
 }  // namespace
 
-bool parseOptions(const Args& args, const std::set<std::string>& valued, const std::set<std::string>& flags,
-                  Options* out, std::string* error)
-{
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a.rfind("--", 0) != 0) {
-            out->positional.push_back(a);
-        } else if (valued.count(a)) {
-            if (i + 1 >= args.size()) {
-                *error = a + " needs a value";
-                return false;
-            }
-            out->values[a] = args[++i];
-        } else if (flags.count(a)) {
-            out->flags.insert(a);
-        } else {
-            *error = "unknown option " + a;
-            return false;
-        }
-    }
-    return true;
-}
-
 std::optional<core::Date> parseDate(const std::string& text)
 {
     // Exactly DD/MM/YYYY: a scheduler's two-digit year would silently mean another century.

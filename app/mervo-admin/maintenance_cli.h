@@ -1,4 +1,4 @@
-// What the file-maintenance commands (reindex, backup, purge, restore) share: their options, the
+// What the file-maintenance commands (reindex, backup, purge, restore) share: the
 // prompts that print the program's messages and answer its questions from the flags (or, with
 // --interactive, from the terminal), the error trap of a batch run, the line per table and the
 // exit code. Output is UTF-8 on stdout; problems go to stderr.
@@ -11,8 +11,7 @@
 //   FILE.DBF: FAILED: why                the table failed
 #pragma once
 
-#include <map>
-#include <set>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,18 +22,6 @@
 #include "maintenance/maintenance_tables.h"
 
 namespace admin {
-
-struct Options {
-    std::vector<std::string> positional;
-    std::map<std::string, std::string> values;  // "--name" -> "JAN"
-    std::set<std::string> flags;                // "--yes"
-    bool has(const std::string& flag) const { return flags.count(flag) || values.count(flag); }
-};
-
-// Splits the arguments; valued options take the next argument. False with the reason for an
-// unknown option or a missing value.
-bool parseOptions(const Args& args, const std::set<std::string>& valued, const std::set<std::string>& flags,
-                  Options* out, std::string* error);
 
 // A DD/MM/YYYY date, or nullopt.
 std::optional<core::Date> parseDate(const std::string& text);

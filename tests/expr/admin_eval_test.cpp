@@ -26,6 +26,7 @@ TEST(AdminEval, PrintsTheTypeLetterATabAndTheValue)
         {{"x * 2", "--var", "x=123.45"}, "N\t246.90\n"},
         {{"10/4"}, "N\t2.50\n"},
         {{"-5*2"}, "N\t-10\n"},
+        {{"-(1+2)", "--var", "x=1"}, "N\t-3\n"},  // looks like an option, is the expression
         {{"DATE() + 1", "--date", "31/12/2026"}, "D\t01/01/2027\n"},
         {{"lOk .AND. .T.", "--var", "lOk=.T."}, "L\t.T.\n"},
         {{"BAHT(21)"}, "C\t(ยี่สิบเอ็ดบาทถ้วน)\n"},
@@ -66,6 +67,7 @@ TEST(AdminEval, BadArgumentsExitWith2)
         {"x", "--date", "2026-12-05"},
         {"x", "y"},
         {"x", "--verbose"},
+        {"-x", "-y"},
     };
     for (const auto& args : bad) {
         const auto r = eval(args);

@@ -44,9 +44,12 @@ TEST(Definition, PrintLineColumns)
         {"D,ZZ,SAYR1,00100,NAME", 'D', Command::None, Option::Text, core::PrintAlign::Left, 1, 1, 0, 0, ""},
         // Numbers read as VAL reads them: blanks and text give 0, a point is a point.
         {"D,LH,LINE1,  1.5,abcde", 'D', Command::LH, Option::Rule, core::PrintAlign::Left, 1, 0.015, 0, 0, ""},
+        // Thai texts pass as their bytes.
+        {"H,LF,SAYC3,00413,\"รายงานการชั่ง\"", 'H', Command::LF, Option::Text, core::PrintAlign::Centre, 3, 4.13, 0, 0,
+         "\"รายงานการชั่ง\""},
     };
     for (const Case& c : cases) {
-        const reports::PrintLine p = reports::parsePrintLine(c.line, 7);
+        const reports::PrintLine p = reports::parsePrintLine(T(c.line), 7);
         SCOPED_TRACE(c.line);
         EXPECT_EQ(p.number, 7);
         EXPECT_EQ(p.section, c.section);
@@ -62,12 +65,9 @@ TEST(Definition, PrintLineColumns)
         EXPECT_DOUBLE_EQ(p.a, c.a);
         EXPECT_DOUBLE_EQ(p.b, c.b);
         EXPECT_DOUBLE_EQ(p.c, c.c);
-        EXPECT_EQ(p.expression, c.expression);
+        EXPECT_EQ(p.expression, T(c.expression));
     }
-}
-
-TEST(Definition, LinesOfOtherSectionsAreNeverRun)
-{
+    // Lines of other sections are never run.
     for (const char* line : {"I,FILES,WDATA1", "* a comment", "X,LF,SAYR1,00100,NAME", "", " D,LF"})
         EXPECT_EQ(reports::parsePrintLine(line, 1).section, 0) << line;
 }
@@ -117,12 +117,6 @@ TEST(Definition, FileSplitsIntoLinesOfTheWorkTablesWidth)
     EXPECT_EQ(lines[3].size(), reports::kDefinitionLineLength);
     EXPECT_EQ(lines[4], "last");
     EXPECT_TRUE(reports::splitDefinition("").empty());
-}
-
-TEST(Definition, ThaiTextSurvivesAsBytes)
-{
-    const std::string line = T("H,LF,SAYC3,00413,\"รายงานการชั่ง\"");
-    EXPECT_EQ(reports::parsePrintLine(line, 1).expression, T("\"รายงานการชั่ง\""));
 }
 
 TEST(Definition, FilesThatAreNoDefinitionsAreRefused)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <sstream>
 
 #include "core/ini_file.h"
@@ -175,6 +176,10 @@ TEST(StartUp, ThaiValueRoundTripsByteForByte)
 TEST(SettingsCommand, PrintsEveryVariableAfterStartUp)
 {
     testsupport::TempDir dir;
+    // An option it does not know is refused, not taken for a configuration file to create.
+    const auto bogus = testsupport::runProcess(MERVO_BINARY_DIR "/app/mervo-admin", {"settings", "--bogus"}, dir.path());
+    EXPECT_EQ(bogus.exitCode, 2);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
     const auto r = testsupport::runProcess(MERVO_BINARY_DIR "/app/mervo-admin", {"settings"}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // Without an argument the program uses MERVO.INI in the current folder.

@@ -38,16 +38,7 @@ std::vector<std::pair<std::string, std::uint32_t>> walkOrder(Table& t)
 // after a failed append; they are notes, not problems.
 void expectClean(const std::string& dbf, const std::vector<std::string>& ntx, bool allowNotes = false)
 {
-    CheckReport report;
-    std::vector<IndexToCheck> ix;
-    for (const auto& n : ntx)
-        ix.push_back({n, "", true});
-    checkTable(dbf, ix, &report);
-    for (const auto& p : report.problems)
-        ADD_FAILURE() << p;
-    for (const auto& n : report.notes)
-        if (!allowNotes)
-            ADD_FAILURE() << "note: " << n;
+    EXPECT_EQ(checkFindings(dbf, ntx, !allowNotes), std::vector<std::string>());
 }
 
 // The key order an index keeps: sorted, a new key behind every equal one.

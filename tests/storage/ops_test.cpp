@@ -148,26 +148,6 @@ TEST_F(OpsTest, MissingTableShowsItsTitleAndCreatesNothing)
     EXPECT_TRUE(files().empty());
 }
 
-TEST_F(OpsTest, MissingIndexIsBuiltSilentlyAndTheCallerCanAsk)
-{
-    make("Farmer");
-    for (const char* code : {"F3", "F1", "F2"})
-        add("Farmer", {{"CODE", core::Value::text(code)}});
-    std::filesystem::remove(dir.file("FARMER.NTX"));
-    Workspace ws;
-    ASSERT_TRUE(OPEN(ws, folder(), "farmer", "CODE", false, "Farmer", "Farmer"));
-    EXPECT_TRUE(prompts.shown.empty());
-    Table* t = ws.current();
-    ASSERT_EQ(ws.currentAlias(), "farmer");
-    EXPECT_EQ(t->order(), 1);
-    EXPECT_EQ(fieldInOrder(*t, "CODE"), (std::vector<std::string>{"F1", "F2", "F3"}));
-    const auto notes = t->takeNotes();
-    ASSERT_EQ(notes.size(), 1u);
-    EXPECT_NE(notes[0].reason.find("missing"), std::string::npos);
-    // Made in upper case, as the reference runtime names its files.
-    EXPECT_EQ(files(), (std::vector<std::string>{"FARMER.DBF", "FARMER.NTX"}));
-}
-
 TEST_F(OpsTest, WeighingTableGetsDeletedIndexesBackWithTheDateOrderActive)
 {
     make("Wdata1");
@@ -198,23 +178,35 @@ TEST_F(OpsTest, WeighingTableGetsDeletedIndexesBackWithTheDateOrderActive)
     EXPECT_TRUE(report.ok()) << report.problems.front();
 }
 
-TEST_F(OpsTest, IndexOfAnotherKeyIsRebuiltAndExclusiveOpenAlwaysRebuilds)
+TEST_F(OpsTest, IndexOfAnotherKeyOrMissingIsRebuiltSilentlyAndTheCallerCanAsk)
 {
     make("Farmer");
     add("Farmer", {{"CODE", core::Value::text("F2")}, {"NAME", core::Value::text("A")}});
     add("Farmer", {{"CODE", core::Value::text("F1")}, {"NAME", core::Value::text("B")}});
     {
-        // A report ordered the table by name into the same file.
+        // A report ordered the table by name into the same file: an exclusive open always rebuilds.
         Workspace ws;
         ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "NAME", true, "Farmer", "Farmer"));
         EXPECT_EQ(ws.current()->orderIndex(1).header().expression, "NAME");
         EXPECT_EQ(fieldInOrder(*ws.current(), "CODE"), (std::vector<std::string>{"F2", "F1"}));
     }
-    Workspace ws;
-    ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
-    EXPECT_EQ(ws.current()->orderIndex(1).header().expression, "CODE");
-    EXPECT_EQ(fieldInOrder(*ws.current(), "CODE"), (std::vector<std::string>{"F1", "F2"}));
-    EXPECT_EQ(ws.current()->takeNotes().size(), 1u);
+    // First the file of the other key, then no file at all.
+    for (const std::string reason : {"\"NAME\"", "missing"}) {
+        Workspace ws;
+        ASSERT_TRUE(OPEN(ws, folder(), "farmer", "CODE", false, "Farmer", "Farmer"));
+        Table* t = ws.current();
+        ASSERT_EQ(ws.currentAlias(), "farmer");
+        EXPECT_EQ(t->order(), 1);
+        EXPECT_EQ(t->orderIndex(1).header().expression, "CODE");
+        EXPECT_EQ(fieldInOrder(*t, "CODE"), (std::vector<std::string>{"F1", "F2"}));
+        const auto notes = t->takeNotes();
+        ASSERT_EQ(notes.size(), 1u);
+        EXPECT_NE(notes[0].reason.find(reason), std::string::npos) << notes[0].reason;
+        ASSERT_OK(ws.closeAll());
+        // Made in upper case, as the reference runtime names its files.
+        EXPECT_EQ(files(), (std::vector<std::string>{"FARMER.DBF", "FARMER.NTX"}));
+        std::filesystem::remove(dir.file("FARMER.NTX"));
+    }
     EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -456,39 +448,6 @@ TEST_F(OpsTest, DetailLinkKeysMadeInTheSameHundredthDiffer)
     ASSERT_TRUE(commitAll(ws));
     ASSERT_TRUE(unlockAll(ws));
     EXPECT_EQ(INDENT(ws), "20261205" "45234" "59");
-}
-
-TEST_F(OpsTest, CompanyAndOneBlankFindsExactlyTheOpenAccountTickets)
-{
-    make("Wdata1");
-    {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openCatalogueTable(folder(), *findTable("Wdata1"), ShareMode::Shared, &t));
-        addTicket(*t, "S1", " ", 1, "08:00:00", "000001");
-        addTicket(*t, "S1", "1", 1, "09:00:00", "000002");
-        addTicket(*t, "S10", " ", 1, "10:00:00", "000003");
-        addTicket(*t, "S1", " ", 2, "08:00:00", "000004");
-        addTicket(*t, "S2", " ", 2, "09:00:00", "000005");
-        ASSERT_OK(t->close());
-    }
-    Workspace ws;
-    ASSERT_TRUE(OPENTRK(ws, folder(), "Wdata1"));
-    Table& t = *ws.current();
-    ASSERT_OK(t.setOrder(3));
-    const std::string key = core::xbase::padRight("S1", 10) + " ";
-    ASSERT_OK(t.seek(key));
-    std::vector<std::string> open;
-    while (t.found() && !t.eof()) {
-        core::Value company, account, ticket;
-        ASSERT_OK(t.get("COMPANY", &company));
-        ASSERT_OK(t.get("ACCOUNT", &account));
-        if (company.asText() + account.asText() != key)
-            break;
-        ASSERT_OK(t.get("TICKET", &ticket));
-        open.push_back(ticket.asText());
-        ASSERT_OK(t.skip());
-    }
-    EXPECT_EQ(open, (std::vector<std::string>{"000001", "000004"}));
 }
 
 TEST_F(OpsTest, EightProcessesTakeFourThousandDistinctConsecutiveNumbers)

@@ -24,25 +24,10 @@ using namespace storagetest;
 
 namespace {
 
-const std::vector<std::pair<std::string, std::string>> kTicketOrders = {
-    {"WDATA1.NTX", "STAT+TRUCK"}, {"WDATA12.NTX", "DTOS(DAYIN)+TMIN+TICKET"}, {"WDATA13.NTX", "COMPANY+ACCOUNT"}};
-
 Status openTickets(const std::string& folder, std::unique_ptr<Table>* t)
 {
-    STORAGE_TRY(Table::openWait(folder + "/WDATA1.DBF", ShareMode::Shared, 10000, t));
-    for (const auto& [file, key] : kTicketOrders)
-        STORAGE_TRY((*t)->addOrder(folder + "/" + file, key));
+    STORAGE_TRY(openTicketTable(folder, ShareMode::Shared, t, 10000));
     return (*t)->setOrder(2);
-}
-
-std::vector<std::string> problemsOf(const std::string& folder)
-{
-    CheckReport report;
-    std::vector<IndexToCheck> ix;
-    for (const auto& [file, key] : kTicketOrders)
-        ix.push_back({folder + "/" + file, key, true});
-    checkTable(folder + "/WDATA1.DBF", ix, &report);
-    return report.problems;
 }
 
 }  // namespace
@@ -177,7 +162,7 @@ TEST(Processes, TwoAppendersWithThreeIndexesLeaveEveryIndexComplete)
     }
     for (auto& c : children)
         EXPECT_EQ(c->wait(), 0);
-    EXPECT_EQ(problemsOf(dir.path()), std::vector<std::string>{});
+    EXPECT_EQ(ticketFindings(dir.path(), false), std::vector<std::string>{});
     std::unique_ptr<Table> t;
     ASSERT_OK(openTickets(dir.path(), &t));
     EXPECT_EQ(t->recCount(), 1000u);
@@ -253,7 +238,7 @@ TEST(Processes, AppendersKilledAtRandomLeaveTablesThatOpenAndCheckClean)
         ASSERT_OK(t->close());
         for (const auto& c : committed)
             ASSERT_TRUE(present.count(c)) << "committed ticket " << c << " lost";
-        const auto problems = problemsOf(dir.path());
+        const auto problems = ticketFindings(dir.path(), false);
         ASSERT_TRUE(problems.empty()) << problems.front();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

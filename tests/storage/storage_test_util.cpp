@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "storage/check.h"
 #include "support/temp_dir.h"
 
 namespace storagetest {
@@ -20,6 +21,50 @@ std::string goldenDir()
 std::string golden(const std::string& name)
 {
     return goldenDir() + "/" + name;
+}
+
+const std::vector<std::pair<std::string, std::string>> kTicketOrders = {
+    {"WDATA1.NTX", "STAT+TRUCK"}, {"WDATA12.NTX", "DTOS(DAYIN)+TMIN+TICKET"}, {"WDATA13.NTX", "COMPANY+ACCOUNT"}};
+
+storage::Status openTicketTable(const std::string& folder, storage::ShareMode mode, std::unique_ptr<storage::Table>* t,
+                                int waitMs)
+{
+    STORAGE_TRY(waitMs > 0 ? storage::Table::openWait(folder + "/WDATA1.DBF", mode, waitMs, t)
+                           : storage::Table::open(folder + "/WDATA1.DBF", mode, t));
+    for (const auto& [file, key] : kTicketOrders)
+        STORAGE_TRY((*t)->addOrder(folder + "/" + file, key));
+    return {};
+}
+
+namespace {
+
+std::vector<std::string> findings(const std::string& dbf, const std::vector<storage::IndexToCheck>& ix, bool notes)
+{
+    storage::CheckReport report;
+    storage::checkTable(dbf, ix, &report);
+    std::vector<std::string> all = report.problems;
+    if (notes)
+        for (const std::string& n : report.notes)
+            all.push_back("note: " + n);
+    return all;
+}
+
+}  // namespace
+
+std::vector<std::string> checkFindings(const std::string& dbf, const std::vector<std::string>& ntx, bool notes)
+{
+    std::vector<storage::IndexToCheck> ix;
+    for (const auto& n : ntx)
+        ix.push_back({n, "", true});
+    return findings(dbf, ix, notes);
+}
+
+std::vector<std::string> ticketFindings(const std::string& folder, bool notes)
+{
+    std::vector<storage::IndexToCheck> ix;
+    for (const auto& [file, key] : kTicketOrders)
+        ix.push_back({folder + "/" + file, key, true});
+    return findings(folder + "/WDATA1.DBF", ix, notes);
 }
 
 void copyGolden(const std::string& folder, const std::vector<std::string>& names)

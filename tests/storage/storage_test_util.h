@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,18 @@ std::vector<storage::FieldSpec> ticketFields();
 // (no test assertions there).
 void fillTicket(storage::Table& t, std::uint32_t n);
 storage::Status writeTicket(storage::Table& t, std::uint32_t n);
+
+// The three orders of the weighing-ticket table WDATA1.DBF: index file and key.
+extern const std::vector<std::pair<std::string, std::string>> kTicketOrders;
+// FOLDER/WDATA1.DBF opened with its three orders, waiting up to waitMs for other workstations.
+storage::Status openTicketTable(const std::string& folder, storage::ShareMode mode, std::unique_ptr<storage::Table>* t,
+                                int waitMs = 0);
+
+// What `mervo-admin check` finds on a table and the index files given (each checked against its
+// own key): the problems, then with `notes` the notes too.
+std::vector<std::string> checkFindings(const std::string& dbf, const std::vector<std::string>& ntx, bool notes);
+// The same for FOLDER/WDATA1.DBF and its three orders, against their keys.
+std::vector<std::string> ticketFindings(const std::string& folder, bool notes);
 
 // Flip, cut or overwrite bytes of a file.
 void patchFile(const std::string& path, std::size_t offset, const std::string& bytes);

@@ -22,17 +22,6 @@ using namespace storagetest;
 
 namespace {
 
-const std::vector<std::pair<std::string, std::string>> kOrders = {
-    {"WDATA1.NTX", "STAT+TRUCK"}, {"WDATA12.NTX", "DTOS(DAYIN)+TMIN+TICKET"}, {"WDATA13.NTX", "COMPANY+ACCOUNT"}};
-
-Status openWithOrders(const std::string& folder, ShareMode mode, std::unique_ptr<Table>* t)
-{
-    STORAGE_TRY(Table::open(folder + "/WDATA1.DBF", mode, t));
-    for (const auto& [file, key] : kOrders)
-        STORAGE_TRY((*t)->addOrder(folder + "/" + file, key));
-    return {};
-}
-
 std::map<std::string, std::string> snapshot(const std::string& folder)
 {
     std::map<std::string, std::string> files;
@@ -55,24 +44,11 @@ std::vector<std::string> changedFiles(const std::map<std::string, std::string>& 
     return out;
 }
 
-// Problems and notes of `mervo-admin check` on the table and its three indexes.
-std::vector<std::string> findings(const std::string& folder)
-{
-    std::vector<IndexToCheck> ix;
-    for (const auto& [file, key] : kOrders)
-        ix.push_back({folder + "/" + file, key, true});
-    CheckReport report;
-    checkTable(folder + "/WDATA1.DBF", ix, &report);
-    std::vector<std::string> all = report.problems;
-    all.insert(all.end(), report.notes.begin(), report.notes.end());
-    return all;
-}
-
 // A workstation's next open: no index is rebuilt.
 void expectNoRebuild(const std::string& folder)
 {
     std::unique_ptr<Table> t;
-    ASSERT_OK(openWithOrders(folder, ShareMode::Shared, &t));
+    ASSERT_OK(openTicketTable(folder, ShareMode::Shared, &t));
     for (const Table::Note& n : t->takeNotes())
         ADD_FAILURE() << n.indexPath << ": " << n.reason;
 }
@@ -120,7 +96,7 @@ TEST(WriteFailure, EachRefusedWriteOfAnAppendOrAChangeLeavesTheFilesAsTheyWere)
             {
                 FaultFileSystem fs;
                 std::unique_ptr<Table> t;
-                ASSERT_OK(openWithOrders(dir.path(), ShareMode::Shared, &t));
+                ASSERT_OK(openTicketTable(dir.path(), ShareMode::Shared, &t));
                 for (std::uint32_t i = 1; i <= 20; ++i) {
                     ASSERT_OK(t->append());
                     fillTicket(*t, i);
@@ -144,7 +120,7 @@ TEST(WriteFailure, EachRefusedWriteOfAnAppendOrAChangeLeavesTheFilesAsTheyWere)
                 EXPECT_EQ(changedFiles(before, snapshot(dir.path())), std::vector<std::string>());
                 expectNoRebuild(dir.path());
             }
-            EXPECT_EQ(findings(dir.path()), std::vector<std::string>());
+            EXPECT_EQ(ticketFindings(dir.path(), true), std::vector<std::string>());
         }
         EXPECT_GT(writes, 8) << job.name;
     }
@@ -159,7 +135,7 @@ TEST(WriteFailure, RecordsHeldBackInExclusiveUseThatCannotBeWrittenLeaveNoIndexL
     ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
     {
         std::unique_ptr<Table> t;
-        ASSERT_OK(openWithOrders(dir.path(), ShareMode::Exclusive, &t));
+        ASSERT_OK(openTicketTable(dir.path(), ShareMode::Exclusive, &t));
         for (std::uint32_t i = 1; i <= 20; ++i) {
             ASSERT_OK(t->append());
             fillTicket(*t, i);
@@ -169,7 +145,7 @@ TEST(WriteFailure, RecordsHeldBackInExclusiveUseThatCannotBeWrittenLeaveNoIndexL
     {
         FaultFileSystem fs;
         std::unique_ptr<Table> t;
-        ASSERT_OK(openWithOrders(dir.path(), ShareMode::Exclusive, &t));
+        ASSERT_OK(openTicketTable(dir.path(), ShareMode::Exclusive, &t));
         for (std::uint32_t i = 21; i <= 30; ++i) {
             ASSERT_OK(t->append());
             fillTicket(*t, i);
@@ -180,11 +156,11 @@ TEST(WriteFailure, RecordsHeldBackInExclusiveUseThatCannotBeWrittenLeaveNoIndexL
         EXPECT_EQ(fs.failWrite, 0);
     }
     std::unique_ptr<Table> t;
-    ASSERT_OK(openWithOrders(dir.path(), ShareMode::Shared, &t));
-    EXPECT_EQ(t->takeNotes().size(), kOrders.size());
+    ASSERT_OK(openTicketTable(dir.path(), ShareMode::Shared, &t));
+    EXPECT_EQ(t->takeNotes().size(), kTicketOrders.size());
     EXPECT_EQ(t->recCount(), 20u);
     ASSERT_OK(t->close());
-    EXPECT_EQ(findings(dir.path()), std::vector<std::string>());
+    EXPECT_EQ(ticketFindings(dir.path(), true), std::vector<std::string>());
 }
 
 namespace {
@@ -229,7 +205,7 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
     std::uint32_t appended = 0;
     {
         std::unique_ptr<Table> t;
-        ASSERT_OK(openWithOrders(folder, ShareMode::Shared, &t));
+        ASSERT_OK(openTicketTable(folder, ShareMode::Shared, &t));
         std::vector<std::string> records;
         for (std::uint32_t i = 1; i <= 60000; ++i) {
             ASSERT_OK(t->append());
@@ -263,13 +239,13 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
     }();
     EXPECT_EQ(std::filesystem::file_size(folder + "/WDATA1.DBF"),
               layout.headerLength() + std::uint64_t(appended) * layout.recordLength());
-    EXPECT_EQ(findings(folder), std::vector<std::string>());
+    EXPECT_EQ(ticketFindings(folder, true), std::vector<std::string>());
     expectNoRebuild(folder);
 
     // Changes of keys that need new index pages, until one cannot be written.
     {
         std::unique_ptr<Table> t;
-        ASSERT_OK(openWithOrders(folder, ShareMode::Shared, &t));
+        ASSERT_OK(openTicketTable(folder, ShareMode::Shared, &t));
         bool refused = false;
         for (std::uint32_t r = 1; r <= appended && !refused; ++r) {
             ASSERT_OK(t->goTo(r));
@@ -293,13 +269,13 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
         EXPECT_TRUE(refused);
         ASSERT_OK(t->close());
     }
-    EXPECT_EQ(findings(folder), std::vector<std::string>());
+    EXPECT_EQ(ticketFindings(folder, true), std::vector<std::string>());
     expectNoRebuild(folder);
 
     // A pack needs room for the packed copy: refused, the table stays whole.
     const std::map<std::string, std::string> before = [&] {
         std::unique_ptr<Table> t;
-        EXPECT_OK(openWithOrders(folder, ShareMode::Exclusive, &t));
+        EXPECT_OK(openTicketTable(folder, ShareMode::Exclusive, &t));
         for (std::uint32_t r = 3; r <= appended; r += 10) {
             EXPECT_OK(t->goTo(r));
             EXPECT_OK(t->deleteRecord());
@@ -309,13 +285,13 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
     }();
     {
         std::unique_ptr<Table> t;
-        ASSERT_OK(openWithOrders(folder, ShareMode::Exclusive, &t));
+        ASSERT_OK(openTicketTable(folder, ShareMode::Exclusive, &t));
         Status s = t->pack();
         EXPECT_FALSE(s.ok());
         EXPECT_EQ(s.osError(), ENOSPC) << s.toString();
         ASSERT_OK(t->close());
     }
     EXPECT_EQ(changedFiles(before, snapshot(folder)), std::vector<std::string>());
-    EXPECT_EQ(findings(folder), std::vector<std::string>());
+    EXPECT_EQ(ticketFindings(folder, true), std::vector<std::string>());
     setHardCommit(true);
 }
