@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "core/identity.h"
 #include "weighing/evidence.h"
 
 namespace {
@@ -64,6 +65,7 @@ int main(int argc, char** argv)
         std::cout << weighing::evidence::programIdentity("mervo-admin") << '\n';
         return 0;
     }
+    core::setIdentitySource([] { return weighing::evidence::programIdentityLine("mervo-admin"); });
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         usage(argc < 2 ? std::cerr : std::cout);
         return argc < 2 ? 2 : 0;

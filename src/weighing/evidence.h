@@ -95,5 +95,8 @@ std::string sha256Hex(std::string_view bytes);
 // "sha256 HEX  PATH" of the executable file that runs (read from /proc/self/exe; "sha256 unknown"
 // when it cannot be read).
 std::string programIdentity(const std::string& name);
+// The same in one line without the path, "NAME VERSION sha256 HEX": what core::programIdentity()
+// holds once the program's main installed it as the source.
+std::string programIdentityLine(const std::string& name);
 
 }  // namespace weighing::evidence
