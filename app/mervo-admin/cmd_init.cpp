@@ -67,22 +67,26 @@ bool askPassword(const std::string& user, std::string* password, std::string* er
 
 int usage()
 {
-    std::cerr << "usage: mervo-admin init SITE_DIR [--admin CODE] [--password PW] [--demo]\n";
+    std::cerr << "usage: mervo-admin init SITE_DIR [--admin CODE] [--password PW] [--demo [--no-week]]\n";
     return 2;
 }
 
 }  // namespace
 
-// init SITE_DIR [--admin CODE] [--password PW] [--demo]: a new site with every table empty, the
-// running-number series and one user with full rights; with --demo also demo content.
+// init SITE_DIR [--admin CODE] [--password PW] [--demo [--no-week]]: a new site with every table
+// empty, the running-number series and one user with full rights; with --demo also demo content,
+// the codes, templates and reports and a week of weighings before today (--no-week: without the
+// week, the books empty and every series at its first number).
 // Exit codes: 0 created, 1 refused or failed (nothing is left behind), 2 usage.
 int cmdInit(const Args& args)
 {
     site::InitOptions options;
-    bool demo = false, havePassword = false;
+    bool demo = false, week = true, havePassword = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--demo") {
             demo = true;
+        } else if (args[i] == "--no-week") {
+            week = false;
         } else if (args[i] == "--admin" && i + 1 < args.size()) {
             options.admin = args[++i];
         } else if (args[i] == "--password" && i + 1 < args.size()) {
@@ -94,7 +98,7 @@ int cmdInit(const Args& args)
             return usage();
         }
     }
-    if (options.dir.empty())
+    if (options.dir.empty() || (!week && !demo))
         return usage();
     std::string error;
     if (!site::siteFolderFree(options.dir, &error)) {
@@ -110,7 +114,7 @@ int cmdInit(const Args& args)
         }
     }
     if (demo)
-        options.demoSteps = demoSteps();
+        options.demoSteps = demoSteps(week);
     if (!site::initSite(options, &error)) {
         std::cerr << "mervo-admin init: " << error << '\n';
         return 1;

@@ -26,7 +26,7 @@ constexpr Command kCommands[] = {
      admin::cmdWeigh},
     {"dump", "dump TABLE.DBF [--index FILE.NTX] [--deleted]  print a table's records as CSV", admin::cmdDump},
     {"check", "check TABLE.DBF|FOLDER            check tables and their indexes", admin::cmdCheck},
-    {"init", "init SITE_DIR [--admin CODE] [--password PW] [--demo]  create a new site (with demo content)",
+    {"init", "init SITE_DIR [--admin CODE] [--password PW] [--demo [--no-week]]  create a new site (with demo content)",
      admin::cmdInit},
     {"load", "load CONFIG TABLE FILE.CSV        append a CSV's rows (dump's format) to a site's table", admin::cmdLoad},
     {"consec", "consec CONFIG SERIES R|W          peek at (R) or take (W) a series' next document number",
