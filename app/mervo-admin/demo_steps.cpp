@@ -1,9 +1,9 @@
 #include "demo_steps.h"
 
+#include "demo_week.h"
 #include "site/demo_orders.h"
 #include "site/demo_reports.h"
 #include "site/demo_templates.h"
-#include "site/demo_week.h"
 
 #ifdef MERVO_SITE_DEMO
 #include "site/demo_content.h"
@@ -32,7 +32,7 @@ std::vector<site::DemoStep> demoSteps(bool withWeek)
 #endif
     // Last: it weighs with every code, template and setting of the demo in place.
     if (withWeek)
-        steps.push_back({"a week of weighings", site::weighDemoWeek});
+        steps.push_back({"a week of weighings", weighDemoWeek});
     return steps;
 }
 

@@ -8,7 +8,6 @@
 #include <set>
 
 #include "core/clock.h"
-#include "site/demo_week.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "support/test_site.h"
@@ -19,6 +18,7 @@ using testsupport::lines;
 using testsupport::runProcess;
 
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
+constexpr int kWeekDays = 7;  // the days before today the week begins
 
 class DemoWeekTest : public ::testing::Test {
 protected:
@@ -47,7 +47,7 @@ core::Date DemoWeekTest::s_today;
 TEST_F(DemoWeekTest, EveryKindIsWeighedOnTheDaysBeforeToday)
 {
     // A test run across midnight may see init's today one day later.
-    const core::Date first = s_today.addDays(-site::kDemoWeekDays), last = s_today;
+    const core::Date first = s_today.addDays(-kWeekDays), last = s_today;
     for (int kind = 1; kind <= 5; ++kind) {
         const std::string table = "Wdata" + std::to_string(kind);
         int complete = 0;

@@ -1,4 +1,4 @@
-#include "site/demo_week.h"
+#include "demo_week.h"
 
 #include <unistd.h>
 
@@ -30,7 +30,7 @@
 #include "weighing/ticket_screen.h"
 #include "weighing/ticket_store.h"
 
-namespace site {
+namespace admin {
 namespace {
 
 using core::tis620::T;
@@ -416,7 +416,7 @@ private:
 };
 
 // The first user of the site (the administrator init made), who weighs the week.
-std::string firstUser(const Site& site)
+std::string firstUser(const site::Site& site)
 {
     const storage::TableDef& def = storage::codeTable(4);
     std::unique_ptr<storage::Table> t;
@@ -433,7 +433,7 @@ std::string firstUser(const Site& site)
 // The site's settings and folder in force for the week's lifetime, the previous ones put back after.
 class OnSite {
 public:
-    explicit OnSite(const Site& site) : m_saved(core::programSettings())
+    explicit OnSite(const site::Site& site) : m_saved(core::programSettings())
     {
         std::error_code ec;
         m_folder = std::filesystem::current_path(ec);
@@ -459,7 +459,7 @@ private:
 
 }  // namespace
 
-bool weighDemoWeek(const Site& site, std::string* error)
+bool weighDemoWeek(const site::Site& site, std::string* error)
 {
     const core::Date today = core::clock().today();
     const std::string user = firstUser(site);
@@ -482,4 +482,4 @@ bool weighDemoWeek(const Site& site, std::string* error)
     return week.run(error);
 }
 
-}  // namespace site
+}  // namespace admin

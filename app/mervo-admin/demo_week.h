@@ -14,13 +14,13 @@
 
 #include "site/site_setup.h"
 
-namespace site {
+namespace admin {
 
 // The demo step: runs the week on the new site (the program-wide settings, seams and current
 // folder are those of the site meanwhile, and put back after). False with a reason (UTF-8).
-bool weighDemoWeek(const Site& site, std::string* error);
+bool weighDemoWeek(const site::Site& site, std::string* error);
 
 // The number of days before the site's "today" the week begins.
 inline constexpr int kDemoWeekDays = 7;
 
-}  // namespace site
+}  // namespace admin
