@@ -163,11 +163,8 @@ std::vector<std::pair<std::string, std::string>> savedValues(storage::Table& tic
 
 Status append(const std::string& folder, const Event& e, int waitMs)
 {
-    storage::FileSystem& fs = storage::fileSystem();
     std::unique_ptr<storage::File> lock;
-    const std::string lockPath = fs.resolve(core::paths::join(folder, kLockFile));
-    STORAGE_TRY(storage::retryWhileLocked(
-        [&] { return fs.open(lockPath, storage::ShareMode::Exclusive, storage::OpenFlags::Create, &lock); }, waitMs));
+    STORAGE_TRY(storage::holdLockFile(core::paths::join(folder, kLockFile), waitMs, &lock));
 
     std::unique_ptr<storage::Table> t;
     STORAGE_TRY(openTable(folder, true, &t));

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "core/date.h"
+#include "storage/own_table.h"
 #include "storage/status.h"
 
 namespace storage {
@@ -44,8 +45,8 @@ class Table;
 
 namespace weighing::evidence {
 
-inline constexpr const char* kTableFile = "EVIDENCE.DBF";
-inline constexpr const char* kLockFile = "EVIDENCE.LCK";
+inline constexpr const char* kTableFile = storage::kEvidenceFile;
+inline constexpr const char* kLockFile = storage::kEvidenceLockFile;
 inline constexpr int kFrameBytes = 32;
 
 enum class Source : char { Indicator = 'I', Accepted = 'A', Typed = 'M' };
