@@ -69,8 +69,8 @@ private:
     core::Clock* m_previous;
 };
 
-// Questions are answered from a script (No once it is empty: the ticket is not printed); messages
-// are kept, for a step that went otherwise than planned names them.
+// Questions are answered Yes as often as the script says, then No (the ticket is not printed);
+// messages are kept, for a step that went otherwise than planned names them.
 class WeekPrompts final : public core::Prompts {
 public:
     WeekPrompts() : m_previous(core::setPrompts(this)) {}
@@ -84,13 +84,13 @@ public:
     }
     bool confirm(const std::string&, const std::string&) override
     {
-        if (answers.empty())
+        if (yes == 0)
             return false;
-        answers.pop_front();
+        --yes;
         return true;
     }
 
-    std::deque<bool> answers;  // Yes, once each
+    int yes = 0;  // questions still to be answered Yes
     std::vector<std::string> shown;
 
 private:
@@ -343,7 +343,7 @@ private:
                 return fail(error, name + ": the edit was not stored");
         } else if (v.after == Visit::After::Delete) {
             // Weighed under the wrong supplier: marked deleted.
-            m_prompts.answers.push_back(true);
+            ++m_prompts.yes;
             s.deletePressed();
             if (s.values().text("cStat") != T("สั่งลบ"))
                 return fail(error, name + ": the ticket was not deleted");
