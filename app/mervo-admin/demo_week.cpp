@@ -438,8 +438,10 @@ public:
         std::error_code ec;
         m_folder = std::filesystem::current_path(ec);
         m_entered = ::chdir(site.dir.c_str()) == 0;
+        // As the program starts: from the site's folder, on its configuration file there (the
+        // site's paths may be relative to the folder left).
         if (m_entered)
-            shell::startUp(core::programSettings(), site.configFile);
+            shell::startUp(core::programSettings(), site::kConfigFile);
     }
     ~OnSite()
     {

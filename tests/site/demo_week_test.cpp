@@ -123,7 +123,9 @@ TEST_F(DemoWeekTest, TheBooksAndTheEvidenceVerify)
 TEST_F(DemoWeekTest, TheSameDayGivesTheSameWeekAndNoWeekLeavesTheBooksEmpty)
 {
     const std::string again = s_dir->file("again"), empty = s_dir->file("empty");
-    ASSERT_EQ(runProcess(kAdmin, {"init", again, "--demo"}).exitCode, 0);
+    // Made from the folder above it, named relative to that.
+    const auto made = runProcess(kAdmin, {"init", "again", "--demo"}, s_dir->path());
+    ASSERT_EQ(made.exitCode, 0) << made.err;
     if (core::clock().today() == s_today) {
         for (const char* file : {"/DATA/WDATA1.DBF", "/DATA/MONEY1.DBF", "/DATA/DETAIL3.DBF"})
             EXPECT_EQ(runProcess(kAdmin, {"dump", site() + file}).out, runProcess(kAdmin, {"dump", again + file}).out)
