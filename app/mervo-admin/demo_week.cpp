@@ -254,8 +254,8 @@ const std::vector<Visit>& visits()
     static const std::vector<Visit> v = {
         {1, 8, 10, 1, "70-1234", "F001", {{"cProduct", "P001"}, {"cWhouse", "W01"}, {"cUnit", "KG"}, {"cMoisture", "M20"}, {"cMixture", "X2"}},
          26480, 11250},
-        {1, 9, 35, 3, "83-7788", "C001", {{"cProduct", "P003"}, {"cWhouse", "W02"}, {"cUnit", "KG"}, {"cQuality", "Q1"}},
-         11980, 29460},
+        {1, 9, 35, 3, "83-7788", "C001", {{"cProduct", "P001"}, {"cWhouse", "W01"}, {"cUnit", "KG"}, {"cQuality", "Q1"}},
+         11980, 24810},
         {2, 8, 5, 1, "81-5678", "F003", {{"cProduct", "P003"}, {"cWhouse", "W02"}, {"cUnit", "KG"}, {"cMoisture", "M15"}, {"cMixture", "X0"}},
          14320, 6480, 0, true},
         {2, 13, 20, 2, "70-3456", "F001", {{"cProduct", "P001"}, {"cWhouse", "W01"}, {"cUnit", "KG"}}, 1850, 2630},
@@ -266,8 +266,8 @@ const std::vector<Visit>& visits()
          23760, 11250, 0, false, A::TypedWeight},
         {5, 9, 15, 1, "82-9012", "F005", {{"cProduct", "P004"}, {"cWhouse", "W02"}, {"cUnit", "KG"}}, 33400, 15600, 0,
          false, A::Delete},
-        {5, 11, 0, 3, "83-7788", "C004", {{"cProduct", "P004"}, {"cWhouse", "W02"}, {"cUnit", "KG"}, {"cQuality", "Q2"}},
-         11980, 24100},
+        {5, 11, 0, 3, "83-7788", "C003", {{"cProduct", "P003"}, {"cWhouse", "W02"}, {"cUnit", "KG"}, {"cQuality", "Q2"}},
+         11980, 18900},
         {6, 8, 40, 1, "70-1234", "F001", {{"cProduct", "P001"}, {"cWhouse", "W01"}, {"cUnit", "KG"}, {"cMoisture", "M15"}, {"cMixture", "X0"}},
          24930, 11250},
     };
@@ -352,8 +352,8 @@ private:
         return true;
     }
 
-    // A payment to F001 settling every open ticket of the supplier, in cash; a receipt from C001
-    // settling its first ticket.
+    // On the last day, after every weighing: a payment to F001 settling every open ticket of the
+    // supplier, in cash; a receipt from C001 settling its first ticket.
     bool payments(std::string* error)
     {
         struct Settle {
@@ -364,7 +364,7 @@ private:
         };
         for (const Settle& p : {Settle{1, "F001", 15, true}, Settle{2, "C001", 16, false}}) {
             const std::string name = std::string(p.kind == 1 ? "payment to " : "receipt from ") + p.party;
-            m_clock.at(dayOf(kDemoWeekDays - 1), p.hour, 0);
+            m_clock.at(dayOf(kDemoWeekDays), p.hour, 0);
             accounts::VoucherScreen s(p.kind, 6, m_host);
             if (!s.open())
                 return fail(error, name + ": the screen did not open");
@@ -390,7 +390,8 @@ private:
         return true;
     }
 
-    // Paddy milled on the last day: rice in, paddy out of the front warehouse.
+    // On the last day jasmine paddy is moved from the front warehouse to the drying yard, losing
+    // weight as it dries.
     bool production(std::string* error)
     {
         m_clock.at(dayOf(kDemoWeekDays), 10, 30);
@@ -398,9 +399,9 @@ private:
         if (!s.open())
             return fail(error, "production: the screen did not open");
         s.newPressed();
-        if (!typeText(s, "cRemark1", "สีข้าวเปลือกหอมมะลิ") || !s.SKSAVE1())
+        if (!typeText(s, "cRemark1", "ตากข้าวเปลือกหอมมะลิที่ลานตาก") || !s.SKSAVE1())
             return fail(error, "production: the record was not stored");
-        m_host.lineDialogs = {productionLine("P001", "W01", "KG", -5000), productionLine("P002", "W01", "KG", 3200)};
+        m_host.lineDialogs = {productionLine("P001", "W01", "KG", -3000), productionLine("P001", "W03", "KG", 2910)};
         s.addLines();
         if (s.values().number("cLines") != 2)
             return fail(error, "production: its lines were not stored");
