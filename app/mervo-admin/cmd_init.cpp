@@ -67,23 +67,29 @@ bool askPassword(const std::string& user, std::string* password, std::string* er
 
 }  // namespace
 
-// init SITE_DIR [--admin CODE] [--password PW] [--demo]: a new site with every table empty, the
-// running-number series and one user with full rights; with --demo also demo content.
+// init SITE_DIR [--admin CODE] [--password PW] [--demo [--no-week]]: a new site with every table
+// empty, the running-number series and one user with full rights; with --demo also demo content,
+// the codes, templates and reports and a week of weighings before today (--no-week: without the
+// week, the books empty and every series at its first number).
 // Exit codes: 0 created, 1 refused or failed (nothing is left behind), 2 usage.
 int cmdInit(const Args& args)
 {
     site::InitOptions options;
-    bool demo = false;
-    CommandLine line("init", "init SITE_DIR [--admin CODE] [--password PW] [--demo]");
+    bool demo = false, noWeek = false;
+    CommandLine line("init", "init SITE_DIR [--admin CODE] [--password PW] [--demo [--no-week]]");
     line.positional("SITE_DIR", &options.dir, "the new site's folder: missing or empty", Need::Required);
     line.value("--admin", &options.admin, "the first user's code (default ADMIN)");
     line.value("--password", &options.password, "the first user's password; asked on the terminal when not given");
     line.flag("--demo", &demo, "write demo content too");
+    line.flag("--no-week", &noWeek, "with --demo: no week of weighings, the books empty");
     if (const auto code = line.parse(args))
         return *code;
     if (options.dir.empty() || options.dir[0] == '-')
         return line.refuse();
+    if (noWeek && !demo)
+        return line.refuse("--no-week is for a demo site");
     const bool havePassword = line.given("--password");
+    const bool week = !noWeek;
     std::string error;
     if (!site::siteFolderFree(options.dir, &error)) {
         std::cerr << "mervo-admin init: " << error << '\n';
@@ -98,7 +104,7 @@ int cmdInit(const Args& args)
         }
     }
     if (demo)
-        options.demoSteps = demoSteps();
+        options.demoSteps = demoSteps(week);
     if (!site::initSite(options, &error)) {
         std::cerr << "mervo-admin init: " << error << '\n';
         return 1;

@@ -1,5 +1,6 @@
 #include "demo_steps.h"
 
+#include "demo_week.h"
 #include "site/demo_orders.h"
 #include "site/demo_reports.h"
 #include "site/demo_templates.h"
@@ -11,7 +12,7 @@
 
 namespace admin {
 
-std::vector<site::DemoStep> demoSteps()
+std::vector<site::DemoStep> demoSteps(bool withWeek)
 {
     // Codes first: later steps may refer to them.
     std::vector<site::DemoStep> steps(site::codeTableDemoSteps().begin(), site::codeTableDemoSteps().end());
@@ -29,6 +30,9 @@ std::vector<site::DemoStep> demoSteps()
     steps.push_back({"main window pictures and sounds", site::shellDemoStep});
     steps.push_back({"ticket screen tool bar pictures", site::toolPicturesDemoStep});
 #endif
+    // Last: it weighs with every code, template and setting of the demo in place.
+    if (withWeek)
+        steps.push_back({"a week of weighings", weighDemoWeek});
     return steps;
 }
 

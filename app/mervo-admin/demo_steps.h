@@ -11,6 +11,7 @@
 
 namespace admin {
 
-std::vector<site::DemoStep> demoSteps();
+// withWeek: also the week of history weighed on the site (site/demo_week.h), the last step.
+std::vector<site::DemoStep> demoSteps(bool withWeek = true);
 
 }  // namespace admin

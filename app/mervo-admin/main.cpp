@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "core/identity.h"
 #include "weighing/evidence.h"
 
 namespace {
@@ -25,7 +26,7 @@ constexpr Command kCommands[] = {
      admin::cmdWeigh},
     {"dump", "dump TABLE.DBF [--index FILE.NTX] [--deleted]  print a table's records as CSV", admin::cmdDump},
     {"check", "check TABLE.DBF|FOLDER            check tables and their indexes", admin::cmdCheck},
-    {"init", "init SITE_DIR [--admin CODE] [--password PW] [--demo]  create a new site (with demo content)",
+    {"init", "init SITE_DIR [--admin CODE] [--password PW] [--demo [--no-week]]  create a new site (with demo content)",
      admin::cmdInit},
     {"load", "load CONFIG TABLE FILE.CSV        append a CSV's rows (dump's format) to a site's table", admin::cmdLoad},
     {"consec", "consec CONFIG SERIES R|W          peek at (R) or take (W) a series' next document number",
@@ -65,6 +66,7 @@ int main(int argc, char** argv)
         std::cout << weighing::evidence::programIdentity("mervo-admin") << '\n';
         return 0;
     }
+    core::setIdentitySource([] { return weighing::evidence::programIdentityLine("mervo-admin"); });
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
         usage(argc < 2 ? std::cerr : std::cout);
         return argc < 2 ? 2 : 0;

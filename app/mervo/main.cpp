@@ -15,6 +15,7 @@
 #include "accounts/dialogs/voucher_dialogs.h"
 #include "audit/dialogs/audit_dialog.h"
 #include "codes/dialogs/code_screens.h"
+#include "core/identity.h"
 #include "core/prompts.h"
 #include "core/sound.h"
 #include "errors/error_dialog.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv)
         std::printf("%s\n", weighing::evidence::programIdentity("mervo").c_str());
         return 0;
     }
+    core::setIdentitySource([] { return weighing::evidence::programIdentityLine("mervo"); });
     QApplication app(argc, argv);
     ExitAtLogin probe;
     if (qEnvironmentVariableIntValue("MERVO_EXIT_AT_LOGIN") == 1)

@@ -9,6 +9,7 @@
 #include <sys/utsname.h>
 #include <unistd.h>
 
+#include "core/identity.h"
 #include "core/clock.h"
 #include "core/xbase.h"
 #include "storage/fault_bridge.h"
@@ -188,6 +189,8 @@ std::string ErrorTrap::report(const core::Fault& f) const
     const auto size = bin ? static_cast<unsigned long long>(bin.tellg()) : 0ULL;
     line("   Path and name: " + exe + " (64 bits)");
     line("   Size: " + padLeft(grouped(size), 9) + " bytes");
+    if (const std::string& identity = core::programIdentity(); !identity.empty())
+        line("   Program: " + identity);
     const long secs = long(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - m_start).count());
     line("   Time from start: " + std::to_string(secs / 3600) + " hours " + std::to_string(secs / 60 % 60) + " mins " +
          std::to_string(secs % 60) + " secs ");

@@ -13,6 +13,7 @@
 #include "storage/field_codec.h"
 #include "storage/ops.h"
 #include "storage/os.h"
+#include "storage/own_table.h"
 
 namespace maintenance {
 namespace {
@@ -238,6 +239,16 @@ StepResult BACKLOOP(const CopyStep& s)
     return {name, Outcome::Done, (s.liveTarget ? "from " + sourceShown : "to " + targetShown) + ": " + detail};
 }
 
+StepResult backupEvidence(const std::string& backupName)
+{
+    const TransactionTable& t = evidenceTable();
+    const std::string data = files::folder("CDRV2");
+    std::unique_ptr<storage::File> held;
+    if (!storage::holdLockFile(files::path(data, storage::kEvidenceLockFile), int(kMaintenanceWait * 1000), &held).ok())
+        return failure(storage::kEvidenceFile, T("ไม่สามารถเปิดแฟ้ม ") + data + storage::kEvidenceFile + T(" ได้"));
+    return BACKLOOP({data, t.table, files::folder("CDRV3"), backupName + t.suffix, DateMode::Whole, {}});
+}
+
 std::vector<StepResult> FGBACKUP1(const std::function<std::optional<BackupRequest>()>& ask, Progress* progress)
 {
     const std::optional<BackupRequest> request = ask();
@@ -259,6 +270,8 @@ std::vector<StepResult> FGBACKUP1(const std::function<std::optional<BackupReques
         const std::string file = core::xbase::upper(t.table);
         run(t.stepName, {data, file, backup, file, DateMode::Whole, {}});
     }
+    if (files::exists(data, storage::kEvidenceFile))
+        job.run(T(evidenceTable().stepName), [&] { return backupEvidence(name); });
     return job.finish();
 }
 

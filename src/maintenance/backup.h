@@ -38,14 +38,20 @@ struct CopyStep {
 // mode 4 copies the file byte for byte. Messages are titled "  ส่วนการทำสำเนาข้อมูล".
 StepResult BACKLOOP(const CopyStep& step);
 
+// The weighing evidence copied whole, byte for byte, into CDRV3 + backup name + 'E' + ".DBF" while its
+// append lock is held (so the copy is the chain as it stood, never half an append), through
+// BACKLOOP's questions and messages. A lock another workstation keeps beyond kMaintenanceWait fails
+// the step with "ไม่สามารถเปิดแฟ้ม " + the table + " ได้".
+StepResult backupEvidence(const std::string& backupName);
+
 struct BackupRequest {
     std::string name;  // as typed: checked with checkBackupName
     DateSpan range;
 };
 
 // FGBACKUP(1): asks for the range and the name (nullopt: cancelled, nothing done), then one step
-// per transaction table into name + suffix + ".DBF" and the four ledgers whole under their own
-// names, under the wait window "  ส่วนทำสำเนาข้อมูลการทำงาน". A name the rules refuse is told
+// per transaction table into name + suffix + ".DBF", the four ledgers whole under their own names
+// and, when the site has it, the weighing evidence (backupEvidence), under the wait window "  ส่วนทำสำเนาข้อมูลการทำงาน". A name the rules refuse is told
 // ("  ส่วนการทำสำเนาข้อมูล") and nothing is copied.
 std::vector<StepResult> FGBACKUP1(const std::function<std::optional<BackupRequest>()>& ask, Progress* progress);
 

@@ -24,6 +24,8 @@ constexpr TransactionTable kTransactions[] = {
     {"Detail3", 'D', M::Line, "รายการผลิตสินค้า", "รายการผลิตสินค้า", "รายการผลิตสินค้า"},
 };
 
+constexpr TransactionTable kEvidence = {"EVIDENCE", 'E', M::Whole, "หลักฐานการชั่งน้ำหนัก", "", ""};
+
 constexpr WholeTable kLedgers[] = {
     {"Stock", "ข้อมูลยอดบัญชีสินค้า"},
     {"ApAcc", "ข้อมูลยอดบัญชีผู้ขาย"},
@@ -58,6 +60,11 @@ std::span<const TransactionTable> transactionTables()
     return kTransactions;
 }
 
+const TransactionTable& evidenceTable()
+{
+    return kEvidence;
+}
+
 std::span<const WholeTable> ledgerTables()
 {
     return kLedgers;
@@ -86,7 +93,9 @@ std::string checkBackupName(std::string_view name, std::string* why)
     // The backup folder also holds the ledgers and the code tables under their own names: a name
     // whose transaction copy would be one of those files ("APAC" + 'C' = APACC.DBF) would have one
     // copy overwrite another in the same run.
-    for (const TransactionTable& t : kTransactions) {
+    std::vector<TransactionTable> copies(std::begin(kTransactions), std::end(kTransactions));
+    copies.push_back(kEvidence);
+    for (const TransactionTable& t : copies) {
         const std::string file = upper + t.suffix;
         for (const auto& whole : {std::span<const WholeTable>(kLedgers), std::span<const WholeTable>(kCodeTables)}) {
             for (const WholeTable& w : whole) {

@@ -44,6 +44,13 @@ struct WholeTable {
     const char* table;     // the catalogue's name
     const char* stepName;  // UTF-8
 };
+// The weighing evidence (storage::kEvidenceFile, a chain in which each record names the hash of the
+// one before it) as the transaction backup and restore treat it: copied whole under the backup name
+// + 'E' after the ledgers, its records read back only at the end of the live chain (backup.h,
+// restore.h). Never purged - cutting records out of a chain breaks it - and with no index to build.
+// Its mode is Whole; it is not among transactionTables().
+const TransactionTable& evidenceTable();
+
 // The four ledgers a transaction backup copies after the transaction tables.
 std::span<const WholeTable> ledgerTables();
 // The twelve code tables, "Farmer" .. "Replist", of the code-table backup and restore.

@@ -10,6 +10,7 @@
 #include "maintenance/table_files.h"
 #include "storage/key_source.h"
 #include "storage/ops.h"
+#include "storage/own_table.h"
 
 namespace maintenance {
 namespace {
@@ -145,6 +146,93 @@ StepResult RESTLOOP(const TransactionTable& t, const std::string& backupName)
     return {tableFile, ok ? Outcome::Done : Outcome::Failed, detail};
 }
 
+StepResult restoreEvidence(const std::string& backupName)
+{
+    const TransactionTable& t = evidenceTable();
+    const std::string tableFile = storage::kEvidenceFile;
+    const std::string data = files::folder("CDRV2");
+    const std::string backup = files::folder("CDRV3");
+    const std::string shownName = backupName + t.suffix;
+    const std::string readTitle = T("  ส่วนการอ่านข้อมูล");
+    std::unique_ptr<storage::File> held;
+    if (!storage::holdLockFile(files::path(data, storage::kEvidenceLockFile), int(kMaintenanceWait * 1000), &held).ok())
+        return failure(tableFile, T("ไม่สามารถเปิดแฟ้ม ") + data + tableFile + T(" ได้"), readTitle);
+    storage::Workspace ws;  // every table closed before and after the step
+    if (!storage::NET_USE(ws, backup + shownName, false, kMaintenanceWait, "Source"))
+        return failure(tableFile, T("ไม่สามารถเปิดแฟ้ม ") + shownName + T(" ได้"), readTitle);
+    storage::Table& source = *ws.find("Source");
+    const std::uint32_t kept = source.recCount();
+
+    if (!files::exists(data, tableFile)) {
+        const std::string target = files::path(data, tableFile);
+        const std::string part = files::partPath(target);
+        std::uint64_t bytes = 0;
+        const bool ok = files::attempt([&] { return files::copyBytes(source.path(), part, &bytes); }, "COPY FILE", part) &&
+                        files::attempt([&] { return files::replaceWith(part, target); }, "RENAME", target);
+        return {tableFile, ok ? Outcome::Done : Outcome::Failed,
+                "from " + backup + backupFileName(backupName, t) + ": " + files::records(kept) + " copied whole"};
+    }
+    if (!storage::NET_USE(ws, data + t.table, false, kMaintenanceWait, "Target"))
+        return failure(tableFile, T("ไม่สามารถเปิดแฟ้ม ") + data + tableFile + T(" ได้"), readTitle);
+    storage::Table& target = *ws.find("Target");
+    const auto& theirs = source.layout().fields();
+    const auto& mine = target.layout().fields();
+    bool same = theirs.size() == mine.size();
+    for (std::size_t i = 0; same && i < mine.size(); ++i)
+        same = theirs[i].name == mine[i].name && theirs[i].type == mine[i].type && theirs[i].length == mine[i].length &&
+               theirs[i].decimals == mine[i].decimals;
+    if (!same)
+        return failure(tableFile, T("โครงสร้างของแฟ้ม ") + shownName + T(" ไม่ตรงกับแฟ้ม ") + t.table, readTitle);
+
+    // The live chain must be the backup's beginning, record for record, flags included.
+    const std::uint32_t present = target.recCount();
+    const std::size_t length = target.layout().recordLength();
+    bool ok = true;
+    std::uint32_t differs = 0;
+    for (std::uint32_t n = 1; ok && !differs && n <= std::min(present, kept); ++n) {
+        if (n % kIdleEvery == 0)
+            core::idle();
+        const char* theirRecord = nullptr;
+        const char* myRecord = nullptr;
+        std::string copy;
+        ok = files::attempt([&] {
+            STORAGE_TRY(source.goTo(n));
+            STORAGE_TRY(source.record(&theirRecord));
+            copy.assign(theirRecord, length);
+            STORAGE_TRY(target.goTo(n));
+            return target.record(&myRecord);
+        }, "GOTO", target.path());
+        if (ok && !std::equal(copy.begin(), copy.end(), myRecord))
+            differs = n;
+    }
+    std::string detail = "from " + backup + backupFileName(backupName, t) + ": ";
+    if (ok && differs) {
+        (void)ws.closeAll();
+        return {tableFile, Outcome::Done,
+                detail + "record " + std::to_string(differs) + " differs from the backup, the table left as it is"};
+    }
+    std::size_t appended = 0;
+    for (std::uint32_t n = present + 1; ok && n <= kept; ++n) {
+        const char* rec = nullptr;
+        std::string copy;
+        ok = files::attempt([&] {
+            STORAGE_TRY(source.goTo(n));
+            STORAGE_TRY(source.record(&rec));
+            copy.assign(rec, length);
+            return storage::Status();
+        }, "GOTO", source.path());
+        ok = ok && files::attempt([&] { return target.appendWait(-1, copy.data()); }, "APPEND", target.path());
+        appended += ok;
+    }
+    ok = storage::commitAll(ws) && ok;
+    (void)storage::unlockAll(ws);
+    (void)ws.closeAll();
+    detail += std::to_string(appended) + " appended, " + std::to_string(std::min(present, kept)) + " already there";
+    if (present > kept)
+        detail += ", " + std::to_string(present - kept) + " newer than the backup";
+    return {tableFile, ok ? Outcome::Done : Outcome::Failed, detail};
+}
+
 std::vector<StepResult> FGRESTORE1(const std::function<std::optional<std::string>()>& ask, Progress* progress)
 {
     const std::optional<std::string> typed = ask();
@@ -161,6 +249,9 @@ std::vector<StepResult> FGRESTORE1(const std::function<std::optional<std::string
     JobSteps job(progress, T("  ส่วนอ่านข้อมูลการทำงาน"));
     for (const TransactionTable& t : transactionTables())
         job.run(T(t.stepName), [&] { return RESTLOOP(t, name); });
+    // A backup made before the site had evidence has no copy of it: nothing to read back.
+    if (files::exists(files::folder("CDRV3"), backupFileName(name, evidenceTable())))
+        job.run(T(evidenceTable().stepName), [&] { return restoreEvidence(name); });
     return job.finish();
 }
 

@@ -27,8 +27,18 @@ namespace maintenance {
 // every appended record whole; run again, it finds those by number and appends only the rest.
 StepResult RESTLOOP(const TransactionTable& table, const std::string& backupName);
 
+// The weighing evidence read back from CDRV3 + backup name + 'E' + ".DBF" while its append lock is
+// held. Records are never matched by key: the chain only grows at its end. A missing table is
+// copied back whole; a live chain that is the beginning of the backup's (byte for byte) gets the
+// backup's later records appended as they are; a live chain as long as the backup's or longer, or
+// one that differs from it, is left as it is and the result says where it differs (verify-evidence
+// tells what). A backup whose fields differ from the table's in any way, order included (the hash
+// covers the record's bytes), is refused as RESTLOOP refuses one.
+StepResult restoreEvidence(const std::string& backupName);
+
 // FGRESTORE(1): asks for the backup name (nullopt: cancelled), checks it as the backup does, then
-// one RESTLOOP per transaction table under the wait window "  ส่วนอ่านข้อมูลการทำงาน".
+// one RESTLOOP per transaction table and, when the backup holds it, restoreEvidence, under the wait
+// window "  ส่วนอ่านข้อมูลการทำงาน".
 std::vector<StepResult> FGRESTORE1(const std::function<std::optional<std::string>()> & ask, Progress* progress);
 
 // FGRESTORE(2): each code table copied back whole from CDRV3 into CDRV1 through BACKLOOP (the

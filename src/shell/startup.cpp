@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/identity.h"
 #include "core/paths.h"
 #include "core/xbase.h"
 #include "shell/config.h"
@@ -68,6 +69,9 @@ void startUp(core::Settings& s, std::string_view configFile)
 
     // 10. Nobody is logged in yet.
     s.setText("CUSER", "");
+
+    // The program's identity, for templates and reports to print (cVersion).
+    s.setText("CVERSION", core::programIdentity());
 }
 
 }  // namespace shell

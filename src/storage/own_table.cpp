@@ -12,4 +12,11 @@ Status openOwnTable(const std::string& path, const std::vector<FieldSpec>& field
     return Table::openWait(path, ShareMode::Shared, -1, out);
 }
 
+Status holdLockFile(const std::string& path, int waitMs, std::unique_ptr<File>* held)
+{
+    FileSystem& fs = fileSystem();
+    const std::string resolved = fs.resolve(path);
+    return retryWhileLocked([&] { return fs.open(resolved, ShareMode::Exclusive, OpenFlags::Create, held); }, waitMs);
+}
+
 }  // namespace storage

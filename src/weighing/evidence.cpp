@@ -119,23 +119,38 @@ std::string sha256Hex(std::string_view bytes)
     return hex(std::string_view(digest.constData(), std::size_t(digest.size())));
 }
 
-std::string programIdentity(const std::string& name)
+namespace {
+
+// The SHA-256 of the executable file that runs, in hexadecimal, and its path; "unknown" and ""
+// when it cannot be read.
+std::pair<std::string, std::string> executableHash()
 {
     std::error_code ec;
     const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    std::string hash = "unknown";
-    if (!ec) {
-        std::ifstream in(exe, std::ios::binary);
-        QCryptographicHash sha(QCryptographicHash::Sha256);
-        char buffer[1 << 16];
-        while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
-            sha.addData(QByteArrayView(buffer, qsizetype(in.gcount())));
-        if (in.eof()) {
-            const QByteArray digest = sha.result();
-            hash = hex(std::string_view(digest.constData(), std::size_t(digest.size()))) + "  " + exe.string();
-        }
-    }
-    return name + " " + MERVO_VERSION + "\nsha256 " + hash;
+    if (ec)
+        return {"unknown", ""};
+    std::ifstream in(exe, std::ios::binary);
+    QCryptographicHash sha(QCryptographicHash::Sha256);
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0)
+        sha.addData(QByteArrayView(buffer, qsizetype(in.gcount())));
+    if (!in.eof())
+        return {"unknown", ""};
+    const QByteArray digest = sha.result();
+    return {hex(std::string_view(digest.constData(), std::size_t(digest.size()))), exe.string()};
+}
+
+}  // namespace
+
+std::string programIdentity(const std::string& name)
+{
+    const auto [hash, path] = executableHash();
+    return name + " " + MERVO_VERSION + "\nsha256 " + hash + (path.empty() ? "" : "  " + path);
+}
+
+std::string programIdentityLine(const std::string& name)
+{
+    return name + " " + MERVO_VERSION + " sha256 " + executableHash().first;
 }
 
 std::vector<std::pair<std::string, std::string>> savedValues(storage::Table& ticket)
@@ -148,11 +163,8 @@ std::vector<std::pair<std::string, std::string>> savedValues(storage::Table& tic
 
 Status append(const std::string& folder, const Event& e, int waitMs)
 {
-    storage::FileSystem& fs = storage::fileSystem();
     std::unique_ptr<storage::File> lock;
-    const std::string lockPath = fs.resolve(core::paths::join(folder, kLockFile));
-    STORAGE_TRY(storage::retryWhileLocked(
-        [&] { return fs.open(lockPath, storage::ShareMode::Exclusive, storage::OpenFlags::Create, &lock); }, waitMs));
+    STORAGE_TRY(storage::holdLockFile(core::paths::join(folder, kLockFile), waitMs, &lock));
 
     std::unique_ptr<storage::Table> t;
     STORAGE_TRY(openTable(folder, true, &t));

@@ -36,6 +36,7 @@
 #include <vector>
 
 #include "core/date.h"
+#include "storage/own_table.h"
 #include "storage/status.h"
 
 namespace storage {
@@ -44,8 +45,8 @@ class Table;
 
 namespace weighing::evidence {
 
-inline constexpr const char* kTableFile = "EVIDENCE.DBF";
-inline constexpr const char* kLockFile = "EVIDENCE.LCK";
+inline constexpr const char* kTableFile = storage::kEvidenceFile;
+inline constexpr const char* kLockFile = storage::kEvidenceLockFile;
 inline constexpr int kFrameBytes = 32;
 
 enum class Source : char { Indicator = 'I', Accepted = 'A', Typed = 'M' };
@@ -95,5 +96,8 @@ std::string sha256Hex(std::string_view bytes);
 // "sha256 HEX  PATH" of the executable file that runs (read from /proc/self/exe; "sha256 unknown"
 // when it cannot be read).
 std::string programIdentity(const std::string& name);
+// The same in one line without the path, "NAME VERSION sha256 HEX": what core::programIdentity()
+// holds once the program's main installed it as the source.
+std::string programIdentityLine(const std::string& name);
 
 }  // namespace weighing::evidence

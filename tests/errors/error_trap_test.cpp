@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "core/identity.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 
@@ -118,6 +119,20 @@ TEST_F(TrapFixture, LogHasTheSectionsInOrderAndEachFaultReplacesIt)
     EXPECT_EQ(second.find("first fault"), std::string::npos);
     EXPECT_NE(second.find("second fault"), std::string::npos);
     EXPECT_EQ(dialog.shown.size(), 2u);  // the whole trap is back after a default
+}
+
+TEST_F(TrapFixture, LogNamesTheProgramsIdentityWhenOneIsInstalled)
+{
+    core::raise(fault(core::EG_ARG, false, true, "without"));
+    EXPECT_EQ(testsupport::readFile(dir.file("Error.log")).find("   Program: "), std::string::npos);
+
+    core::setIdentitySource([] { return std::string("mervo 9.9 sha256 0123abcd"); });
+    core::raise(fault(core::EG_ARG, false, true, "with"));
+    core::setIdentitySource(nullptr);
+    const std::string log = testsupport::readFile(dir.file("Error.log"));
+    const auto program = log.find("   Program: mervo 9.9 sha256 0123abcd\r\n");
+    ASSERT_NE(program, std::string::npos) << log;
+    EXPECT_LT(program, log.find("Stack Calls")) << "in the application's section";
 }
 
 TEST_F(TrapFixture, RetryNeedsARunningMainLoop)

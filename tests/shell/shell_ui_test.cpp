@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "core/identity.h"
 #include "core/ini_file.h"
 #include "errors/error_dialog.h"
 #include "errors/guard.h"
@@ -151,6 +152,28 @@ TEST_F(ShellUiTest, TypingSevenInARightsFieldShowsTheLegendAndKeepsTheFocus)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     ASSERT_TRUE(model.ok());
     EXPECT_EQ(site.stored("CLERK", "TRUSTEE"), "5111" + std::string(38, '0'));
+}
+
+TEST_F(ShellUiTest, SettingsDialogNamesTheProgramsIdentityAndFitsTheSmallestScreen)
+{
+    const std::string identity = "mervo 0.1 sha256 " + std::string(64, 'f');
+    static std::string s_identity;
+    s_identity = identity;
+    core::setIdentitySource([] { return s_identity; });
+    shell::startUp(core::programSettings(), site.dir.file("MERVO.INI"));
+    shell::VarsetModel model;
+    model.open();
+    shell::VarsetDialog dialog;
+    core::setIdentitySource(nullptr);
+    ASSERT_NE(dialog.identityLabel(), nullptr);
+    EXPECT_EQ(dialog.identityLabel()->text().toStdString(), identity);
+    showActive(dialog);
+    EXPECT_TRUE(dialog.identityLabel()->isVisible());
+    EXPECT_LE(dialog.width(), 1024);
+    EXPECT_LE(dialog.height(), 768);
+
+    shell::VarsetDialog without;
+    EXPECT_EQ(without.identityLabel(), nullptr);
 }
 
 TEST_F(ShellUiTest, SettingsDialogKeepsAPathWithoutTheSeparatorInItsField)

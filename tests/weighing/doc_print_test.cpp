@@ -10,6 +10,7 @@
 #include <memory>
 #include <sstream>
 
+#include "core/identity.h"
 #include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -21,6 +22,7 @@
 #include "support/recording_destination.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
+#include "shell/startup.h"
 #include "weighing/doc_print.h"
 
 namespace {
@@ -243,6 +245,25 @@ TEST_F(DocPrintTest, AmountInWordsComesThroughTheTemplate)
     EXPECT_EQ(ws.currentAlias(), "wdata");
     EXPECT_EQ(ws.find("DocPrn"), nullptr);
     EXPECT_TRUE(std::filesystem::exists(folder() + "work/P_ADMIN.DBF"));
+}
+
+TEST_F(DocPrintTest, TheProgramsIdentityPrintsAsCVersionAfterStartUp)
+{
+    core::setIdentitySource([] { return std::string("mervo 9.9 sha256 0123abcd"); });
+    const core::Settings kept = core::programSettings();
+    shell::startUp(core::programSettings(), folder() + "MERVO.INI");
+    core::setIdentitySource(nullptr);
+    EXPECT_EQ(core::programSettings().text("CVERSION"), "mervo 9.9 sha256 0123abcd");
+    const std::string version = core::programSettings().text("CVERSION");
+    core::programSettings() = kept;
+    core::programSettings().setText("CVERSION", version);
+
+    openTicket();
+    writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 20, "cVersion")});
+    ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
+    const auto drawn = texts(*destination.jobs.at(0));
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0].text, "mervo 9.9 sha256 0123abcd");
 }
 
 TEST_F(DocPrintTest, TextCommandsPlaceAlignAndChooseFonts)

@@ -55,7 +55,7 @@ void useSimulatedIndicator(core::Settings& s)
 
 void startDemoSite(const std::string& site)
 {
-    const auto made = testsupport::runProcess(MERVO_BINARY_DIR "/app/mervo-admin", {"init", site, "--demo"});
+    const auto made = testsupport::runProcess(MERVO_BINARY_DIR "/app/mervo-admin", {"init", site, "--demo", "--no-week"});
     ASSERT_EQ(made.exitCode, 0) << made.err;
     core::Settings& s = core::programSettings();
     s.clear();

@@ -53,9 +53,10 @@ void typeInto(ui::EntryField* f, const std::string& utf8);
 // characters): three equal frames make a stable weight, read every 50 ms, taken once stable.
 void useSimulatedIndicator(core::Settings& s);
 
-// A demo site made by `mervo-admin init SITE --demo` and started on as the program starts: the
-// program-wide settings read from its configuration file, its folders, the user ADMIN and the
-// simulated indicator. Failures are test failures.
+// A demo site made by `mervo-admin init SITE --demo --no-week` (the demo's codes, templates and
+// reports, the books empty and every series at 1, so a day's numbers and balances are its own) and
+// started on as the program starts: the program-wide settings read from its configuration file, its
+// folders, the user ADMIN and the simulated indicator. Failures are test failures.
 void startDemoSite(const std::string& site);
 
 // mervo-scale-sim showing `weight` kilograms for a minute, 50 frames a second, with its further

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "core/identity.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -79,6 +80,16 @@ VarsetDialog::VarsetDialog(QWidget* parent)
     : ui::FormDialog(VarsetModel::title(), core::programSettings(), varsetRows(), parent)
 {
     m_ok = addButton(VarsetModel::okCaption(), [this] { accept(); });
+    // The program's identity under the pages, selectable so an inspector can copy it.
+    if (const std::string& identity = core::programIdentity(); !identity.empty()) {
+        m_identity = new QLabel(QString::fromStdString(identity), this);
+        m_identity->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        m_identity->setWordWrap(true);
+        QFont small = m_identity->font();
+        small.setPointSizeF(small.pointSizeF() * 0.8);
+        m_identity->setFont(small);
+        static_cast<QVBoxLayout*>(layout())->insertWidget(1, m_identity);
+    }
 }
 
 ui::EntryField* VarsetDialog::field(const char* variable) const

@@ -3,6 +3,7 @@
 // shell/user_editor.h. GUI thread only.
 #pragma once
 
+#include <QLabel>
 #include <vector>
 
 #include "shell/user_editor.h"
@@ -20,11 +21,15 @@ public:
     explicit VarsetDialog(QWidget* parent = nullptr);
     ui::EntryField* field(const char* variable) const;
     QPushButton* okButton() const { return m_ok; }
+    // The line naming the program's version and the SHA-256 of its executable; nullptr when the
+    // program installed no identity.
+    QLabel* identityLabel() const { return m_identity; }
 
     void done(int result) override;
 
 private:
     QPushButton* m_ok = nullptr;
+    QLabel* m_identity = nullptr;
 };
 
 // VARSET: the dialog, then the file written.
