@@ -5,11 +5,12 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 
+#include "core/print_output.h"
+#include "core/sound.h"
 #include "ui/fonts.h"
+#include "ui/print_preview.h"
 #include "ui/thai_text.h"
 
 namespace ui {
@@ -56,6 +57,7 @@ QtPrintJob::~QtPrintJob() = default;
 bool QtPrintJob::begin(const std::string& title)
 {
     m_begun = true;
+    m_title = title;
     m_printer.setDocName(fromTis(title));
     if (m_options.output == Output::Printer &&
         (m_options.printerName.empty() ? QPrinterInfo::defaultPrinter().isNull()
@@ -226,21 +228,28 @@ bool QtPrintJob::formPicture(const std::string& path)
     return true;
 }
 
-void QtPrintJob::replay(QPrinter* printer)
+bool QtPrintJob::replay(QPrinter* printer)
 {
     printer->setFullPage(true);
+    // The pages are laid out in this job's printer's dots; another printer chosen in the preview
+    // may have other dots.
+    const double scale = double(printer->resolution()) / double(m_printer.resolution());
     QPainter painter;
     for (std::size_t i = 0; i < m_pages.size(); ++i) {
         const Page& page = *m_pages[i];
         printer->setPageSize(page.size);
         if (i == 0) {
             if (!painter.begin(printer)) {
-                m_failed = true;
-                return;
+                if (printer == &m_printer)
+                    m_failed = true;
+                return false;
             }
         } else {
             printer->newPage();
         }
+        painter.resetTransform();
+        if (scale != 1.0)
+            painter.scale(scale, scale);
         painter.setBackgroundMode(Qt::TransparentMode);
         for (const Op& op : page.ops) {
             switch (op.kind) {
@@ -260,7 +269,8 @@ void QtPrintJob::replay(QPrinter* printer)
         }
     }
     if (painter.isActive())
-        painter.end();
+        return painter.end();
+    return true;
 }
 
 bool QtPrintJob::end()
@@ -271,13 +281,18 @@ bool QtPrintJob::end()
     if (m_pages.empty())
         return true;
     if (m_options.output != Output::Preview) {
-        replay(&m_printer);
+        if (!replay(&m_printer))
+            m_failed = true;
         return !m_failed;
     }
-    QPrintPreviewDialog preview(&m_printer, QApplication::activeWindow());
-    preview.setWindowTitle(m_printer.docName());
+    std::optional<std::string> offered;
+    if (!m_options.printerName.empty())
+        offered = m_options.printerName;
+    QtPrinters printers;
+    PrintPreview preview(
+        m_printer, [this](QPrinter* p) { return replay(p); }, m_title, m_options.kind, offered, printers.installed(),
+        QApplication::activeWindow());
     preview.setWindowState(Qt::WindowMaximized);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [this](QPrinter* p) { replay(p); });
     preview.exec();
     return !m_failed;
 }
@@ -292,38 +307,32 @@ std::vector<std::string> QtPrinters::installed()
 
 std::optional<std::string> QtPrinters::choose(const std::string& title)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
-    dialog.setWindowTitle(fromTis(title));
+    PrinterChoiceDialog dialog(title, installed(), QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
-        m_pdfPath = printer.outputFileName().toLocal8Bit().toStdString();
-        return std::string();
-    }
-    return printer.printerName().toStdString();
+    return dialog.chosen();
 }
 
 std::unique_ptr<QtPrintJob> openPrintJob(core::Printers& printers, std::string_view wanted, bool preview,
                                          const std::string& title)
 {
-    const auto choice = core::choosePrinter(printers, wanted, title);
-    if (!choice)
-        return nullptr;
-    auto* qt = dynamic_cast<QtPrinters*>(&printers);
-    return printJobOn(*choice, preview, qt ? qt->chosenPdfPath() : std::string());
+    (void)title;
+    const core::PrintPlan plan = core::planPrint(wanted, printers.installed(), preview);
+    if (!plan.printer)
+        core::sound().tone(900, 100);
+    QtPrintJob::Options options;
+    options.output = plan.preview ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
+    options.printerName = plan.printer.value_or(std::string());
+    options.kind = std::string(wanted);
+    return std::make_unique<QtPrintJob>(options);
 }
 
-std::unique_ptr<QtPrintJob> printJobOn(const std::string& printer, bool preview, const std::string& pdfPath)
+std::unique_ptr<QtPrintJob> printJobOn(const std::string& printer, bool preview, const std::string& kind)
 {
     QtPrintJob::Options options;
-    if (printer.empty()) {
-        options.output = QtPrintJob::Output::PdfFile;
-        options.pdfPath = pdfPath;
-    } else {
-        options.output = preview ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
-        options.printerName = printer;
-    }
+    options.output = preview || printer.empty() ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
+    options.printerName = printer;
+    options.kind = kind;
     return std::make_unique<QtPrintJob>(options);
 }
 

@@ -48,7 +48,7 @@ TEST(QtPrintJob, WritesThaiTextLinesPicturesAndPagesToPdf)
     logo.fill(Qt::blue);
     ASSERT_TRUE(logo.save(QString::fromStdString(dir.file("logo.png"))));
 
-    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf, ""});
     ASSERT_TRUE(job.begin(T("  ส่วนการพิมพ์เอกสาร")));
     EXPECT_EQ(job.dpiX(), 1200);
     EXPECT_EQ(job.dotsX(150), 1800);
@@ -88,7 +88,7 @@ TEST(QtPrintJob, WritesThaiTextLinesPicturesAndPagesToPdf)
 TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPages)
 {
     testsupport::TempDir dir;
-    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("empty.pdf")});
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("empty.pdf"), ""});
     ASSERT_TRUE(job.begin("MERVO Report"));
     const core::PrintFont font{"EucrosiaUPC", 0, -32};
     const int one = job.textWidth("0", font);
@@ -100,7 +100,7 @@ TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPages)
 
 TEST(QtPrintJob, AnUnknownPrinterFailsToBegin)
 {
-    ui::QtPrintJob job({ui::QtPrintJob::Output::Printer, "No Such Printer 123", ""});
+    ui::QtPrintJob job({ui::QtPrintJob::Output::Printer, "No Such Printer 123", "", ""});
     EXPECT_FALSE(job.begin("x"));
     job.beginPage();
     job.text(0, 0, "x", {"EucrosiaUPC", 0, 30}, core::PrintAlign::Left);
@@ -115,7 +115,7 @@ TEST(QtPrintJob, AFormLiesUnderThePageDrawnBeforeItAndAPdfStartsOnA4WithoutMargi
     form.fill(Qt::blue);
     ASSERT_TRUE(form.save(QString::fromStdString(dir.file("form.png"))));
 
-    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf, ""});
     ASSERT_TRUE(job.begin("form"));
     EXPECT_EQ(job.printableLeft(), 0);
     EXPECT_EQ(job.printableTop(), 0);
