@@ -5,8 +5,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProcess>
 #include <QScreen>
 #include <QTimer>
@@ -22,6 +20,8 @@
 #include "shell/dialogs/settings_dialogs.h"
 #include "shell/main_window_model.h"
 #include "ui/fonts.h"
+#include "ui/print_preview.h"
+#include "ui/qt_print_job.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
 
@@ -227,9 +227,8 @@ void MainWindow::registerOwnActions()
 
 void MainWindow::printerSetup()
 {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(tis("  ส่วนการตั้งค่าเครื่องพิมพ์"));
+    ui::QtPrinters printers;
+    ui::PrinterChoiceDialog dialog(T("  ส่วนการตั้งค่าเครื่องพิมพ์"), printers.installed(), this);
     dialog.exec();
 }
 
