@@ -215,7 +215,10 @@ void MainWindow::run(Action action, int rightsPosition)
 
 void MainWindow::registerOwnActions()
 {
-    m_dispatcher.registerAction(Action::VARSET, [this](int) { VARSET(this); });
+    m_dispatcher.registerAction(Action::VARSET, [this](int) {
+        VARSET(this);
+        m_reader->start();  // the scale port's settings may have changed
+    });
     for (int n = 1; n <= 6; ++n)
         m_dispatcher.registerAction(Action(int(Action::FONTSEL1) + n - 1), [this, n](int) { FONTSEL(n, this); });
     m_dispatcher.registerAction(Action::PrinterSetup, [this](int) { printerSetup(); });
