@@ -42,6 +42,8 @@ public:
     QPushButton* printButton() const { return m_print; }
     QPrintPreviewWidget* pages() const { return m_pages; }
 
+    // Draws the pages on a printer, at its own resolution.
+    bool paint(QPrinter* printer) { return m_paint(printer); }
     // The print button: prints or saves to the chosen destination.
     bool send();
     Outcome outcome() const { return m_outcome; }

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QListWidget>
+#include <QPrinter>
 #include <QPushButton>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "core/tis620.h"
 #include "support/pdf_text.h"
 #include "support/qt_typing.h"
+#include "support/run_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 #include "ui/qt_print_job.h"
@@ -37,7 +39,7 @@ void printTicket(ui::QtPrinters& printers)
     ASSERT_NE(job, nullptr);
     ASSERT_TRUE(job->begin(T("  ส่วนการพิมพ์เอกสาร")));
     job->beginPage();
-    job->text(100, 100, T("ใบชั่งน้ำหนัก 000123"), core::PrintFont{}, core::PrintAlign::Left);
+    job->text(job->dpiX(), job->dpiY(), T("ใบชั่งน้ำหนัก 000123"), core::PrintFont{}, core::PrintAlign::Left);
     job->endPage();
     EXPECT_TRUE(job->end());
 }
@@ -88,6 +90,38 @@ TEST(PrintPreview, ClosingThePreviewWritesNothing)
     printTicket(printers);
     EXPECT_FALSE(std::filesystem::exists(dir.file("PDF")) && !std::filesystem::is_empty(dir.file("PDF")));
     EXPECT_TRUE(prompts.shown.empty());
+}
+
+// Another printer chosen in the preview may have other dots than the one the pages were laid out
+// for: the text lands at the same place on the paper.
+TEST(PrintPreview, PagesLandAtTheSamePlaceOnAPrinterOfOtherDots)
+{
+    testsupport::TempDir dir;
+    InSite site(dir.path());
+    testsupport::RecordingPrompts prompts;
+    testsupport::RecordingSound sound;
+    ui::QtPrinters printers;
+    const std::string low = dir.file("low.pdf");
+    int lowDpi = 0;
+    testsupport::whenModal([&](QWidget* modal) {
+        auto* preview = static_cast<ui::PrintPreview*>(modal);
+        QPrinter printer(QPrinter::ScreenResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(low));
+        lowDpi = printer.resolution();
+        preview->paint(&printer);
+        preview->send();
+    });
+    printTicket(printers);
+    ASSERT_LT(lowDpi, 600);
+    const std::string high = dir.file("PDF/") + std::filesystem::directory_iterator(dir.file("PDF"))->path().filename().string();
+    // The text was placed one inch from the left and the top: 72 points.
+    for (const std::string& pdf : {high, low}) {
+        const auto out = testsupport::runProcess("/usr/bin/pdftotext", {"-bbox", pdf, "-"});
+        const std::size_t at = out.out.find("<word xMin=\"");
+        ASSERT_NE(at, std::string::npos) << pdf;
+        EXPECT_NEAR(std::stod(out.out.substr(at + 12)), 72.0, 2.0) << pdf;
+    }
 }
 
 TEST(PrinterChoiceDialog, OffersThePrintersAndAPdf)
