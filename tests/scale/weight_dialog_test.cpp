@@ -12,7 +12,7 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "scale/live_reader.h"
-#include "scale/live_weight_panel.h"
+#include "scale/dialogs/live_weight_panel.h"
 #include "scale/weight_dialog.h"
 #include "support/qt_typing.h"
 #include "sim_process.h"

@@ -15,7 +15,7 @@
 #include "core/tis620.h"
 #include "errors/guard.h"
 #include "scale/live_reader.h"
-#include "scale/live_weight_panel.h"
+#include "scale/dialogs/live_weight_panel.h"
 #include "shell/dialogs/finish_dialog.h"
 #include "shell/dialogs/settings_dialogs.h"
 #include "shell/main_window_model.h"

@@ -11,7 +11,7 @@
 
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "scale/live_weight_panel.h"
+#include "scale/dialogs/live_weight_panel.h"
 #include "scale/weight_dialog.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"

@@ -1,4 +1,4 @@
-#include "scale/live_weight_panel.h"
+#include "scale/dialogs/live_weight_panel.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
