@@ -8,7 +8,7 @@
 #include <QPrinterInfo>
 
 #include "core/print_output.h"
-#include "core/sound.h"
+#include "core/printer_choice.h"
 #include "ui/fonts.h"
 #include "ui/print_preview.h"
 #include "ui/thai_text.h"
@@ -313,13 +313,13 @@ std::optional<std::string> QtPrinters::choose(const std::string& title)
     return dialog.chosen();
 }
 
+// The preview's caption is the document's title, given to begin().
 std::unique_ptr<QtPrintJob> openPrintJob(core::Printers& printers, std::string_view wanted, bool preview,
-                                         const std::string& title)
+                                         const std::string&)
 {
-    (void)title;
     const core::PrintPlan plan = core::planPrint(wanted, printers.installed(), preview);
     if (!plan.printer)
-        core::sound().tone(900, 100);
+        core::noPrinterBeep();
     QtPrintJob::Options options;
     options.output = plan.preview ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
     options.printerName = plan.printer.value_or(std::string());
