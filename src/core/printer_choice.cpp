@@ -19,11 +19,16 @@ std::optional<std::string> findPrinter(std::string_view wanted, const std::vecto
     return std::nullopt;
 }
 
+void noPrinterBeep()
+{
+    sound().tone(900, 100);
+}
+
 std::optional<std::string> choosePrinter(Printers& printers, std::string_view wanted, const std::string& title)
 {
     if (auto found = findPrinter(wanted, printers.installed()))
         return found;
-    sound().tone(900, 100);
+    noPrinterBeep();
     return printers.choose(title);
 }
 

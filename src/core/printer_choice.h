@@ -23,6 +23,9 @@ public:
 // The rule alone: exact name (no regard to case), else the first that contains it, else nullopt.
 std::optional<std::string> findPrinter(std::string_view wanted, const std::vector<std::string>& installed);
 
+// The beep that says no printer is named like the kind of document.
+void noPrinterBeep();
+
 // The whole choice: the rule, and when it finds none a beep and the person's choice; nullopt when
 // they cancel.
 std::optional<std::string> choosePrinter(Printers& printers, std::string_view wanted, const std::string& title);

@@ -11,12 +11,12 @@ ReadingDriver::ReadingDriver(QtSerialPort& port, QObject* parent) : QObject(pare
     m_poll.setInterval(kPollMs);
     connect(&m_timer, &QTimer::timeout, this, [this] {
         if (m_model)
-            m_model->RCOMM();
+            m_model->timerFired();
         afterCall();
     });
     auto service = [this] {
-        if (m_model && m_model->tickOpen())
-            m_model->service();
+        if (m_model && m_model->waitingForFrame())
+            m_model->serviceTick();
         afterCall();
     };
     connect(&m_poll, &QTimer::timeout, this, service);
@@ -36,7 +36,7 @@ void ReadingDriver::stop()
 
 void ReadingDriver::afterCall()
 {
-    const bool waiting = m_model && m_model->tickOpen() && !m_model->closing();
+    const bool waiting = m_model && m_model->waitingForFrame();
     if (waiting && !m_poll.isActive())
         m_poll.start();
     else if (!waiting)

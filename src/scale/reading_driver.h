@@ -1,16 +1,16 @@
-// ReadingDriver: runs a WeightDialogModel on the Qt event loop - the dialog's timer ("Timer" ms,
-// whose timeout is RCOMM) and, while a tick waits for the rest of a frame, a call to service() on
-// every arrival of bytes and on a short poll, so the 4-second rules are kept without ever
-// blocking the loop.
+// ReadingDriver: runs a TickedReading (the weight dialog, the live weight display) on the Qt event
+// loop - the reading's timer and, while a tick waits for the rest of a frame, a call to
+// serviceTick() on every arrival of bytes and on a short poll, so the 4-second rules are kept
+// without ever blocking the loop.
 //
-// Create the port, then the driver, then the model with the driver as its Ticker, then attach().
+// Create the port, then the driver, then the reading with the driver as its Ticker, then attach().
 // All three live in one thread.
 #pragma once
 
 #include <QObject>
 #include <QTimer>
 
-#include "scale/weight_dialog_model.h"
+#include "scale/ticker.h"
 
 namespace scale {
 
@@ -22,7 +22,7 @@ public:
     static constexpr int kPollMs = 50;
 
     explicit ReadingDriver(QtSerialPort& port, QObject* parent = nullptr);
-    void attach(WeightDialogModel& model) { m_model = &model; }
+    void attach(TickedReading& reading) { m_model = &reading; }
 
     void start(int ms) override;
     void stop() override;
@@ -31,7 +31,7 @@ private:
     void afterCall();
 
     QtSerialPort& m_port;
-    WeightDialogModel* m_model = nullptr;
+    TickedReading* m_model = nullptr;
     QTimer m_timer;  // the dialog's timer
     QTimer m_poll;   // while a tick is open
 };

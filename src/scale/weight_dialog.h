@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "scale/live_weight.h"
 #include "scale/qt_serial_port.h"
 #include "scale/reading_driver.h"
 #include "scale/weight_dialog_model.h"
@@ -47,6 +48,7 @@ private:
     void closeDialog() override;
     void showColours();
 
+    PortLease m_lease;  // first made, last gone: the live weight has the port again after this closed it
     QtSerialPort m_serial;
     ReadingDriver m_driver;
     WeightDialogModel m_model;

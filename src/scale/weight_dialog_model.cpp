@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "core/sound.h"
 #include "core/tis620.h"
-#include "core/xbase.h"
+#include "scale/port_open.h"
 
 namespace scale {
 namespace {
@@ -112,40 +112,15 @@ bool WeightDialogModel::MULTISCL()
 bool WeightDialogModel::COPEN()
 {
     const core::Settings& s = core::programSettings();
-    const std::string com = "COM" + std::to_string(m_port);
-    const std::string key = "CCPORT" + std::to_string(m_port);
-    std::string why;
-    m_setting = parsePortSetting(s.text(key), &why);
-    m_line = LineSettings{};
-    m_line.device = devicePath(s, m_port);
-    m_failure.clear();
-    if (!m_setting) {
-        m_failure = "Port#" + std::to_string(m_port) + ": " + why;
-        openFailed(T("ค่ากำหนดของพอร์ตเครื่องชั่ง ") + com + T(" ไม่ถูกต้อง !"));
+    PortOpening o = openScalePort(s, m_port, m_serial);
+    m_setting = std::move(o.setting);
+    m_line = std::move(o.line);
+    m_failure = std::move(o.failure);
+    if (!o.opened) {
+        openFailed(o.message);
         return false;
     }
-    const std::optional<FrameKind> kind = frameKind(s, m_port);
-    if (!kind) {
-        const std::string text = core::xbase::alltrim(s.text("CCFMT" + std::to_string(m_port)));
-        m_failure = "Format#" + std::to_string(m_port) + ": \"" + text +
-                    "\" is not a frame format (indicator, toledo, xk3190 or ascii)";
-        openFailed(T("รูปแบบข้อมูลของเครื่องชั่ง ") + com + T(" ไม่ถูกต้อง !"));
-        return false;
-    }
-    m_line.baud = m_setting->baud;
-    m_line.parity = m_setting->parity;
-    m_line.dataBits = m_setting->dataBits;
-    m_line.stopBits = m_setting->stopBits;
-    const OpenResult opened = m_serial.open(m_line, why);
-    m_serial.clearErrors();
-    if (opened != OpenResult::Opened) {
-        m_failure = why;
-        const std::string where = com + " (" + m_line.device + ")";
-        openFailed(opened == OpenResult::CannotOpen ? T("ไม่สามารถเปิดพอร์ตเครื่องชั่ง ") + where + T(" ได้ !")
-                                                    : T("ไม่สามารถกำหนดค่าพอร์ตเครื่องชั่ง ") + where + T(" ได้ !"));
-        return false;
-    }
-    m_reader = FrameReader(readerConfig(s, m_setting->frame, *kind));
+    m_reader = FrameReader(o.reader);
     return true;
 }
 

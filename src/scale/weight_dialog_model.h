@@ -16,6 +16,7 @@
 #include "scale/frame_reader.h"
 #include "scale/port_setting.h"
 #include "scale/serial_port.h"
+#include "scale/ticker.h"
 
 namespace scale {
 
@@ -30,14 +31,6 @@ public:
     virtual void disableWeighButton(int which) = 0;
     // The save button is enabled and takes the focus.
     virtual void enableAndFocusSave() = 0;
-};
-
-// The dialog's timer: one shot after `ms`, whose timeout the owner forwards to RCOMM().
-class Ticker {
-public:
-    virtual ~Ticker() = default;
-    virtual void start(int ms) = 0;
-    virtual void stop() = 0;
 };
 
 class WeightDialogListener {
@@ -65,7 +58,7 @@ struct WeightFont {
     int height = 80;
 };
 
-class WeightDialogModel {
+class WeightDialogModel final : public TickedReading {
 public:
     // which: 1 the first weight (cWin), 2 the second (cWout). The port, ticker and target must
     // outlive the model; target may be null (nothing is delivered).
@@ -88,6 +81,11 @@ public:
     void RCOMM();
     // Bytes arrived, or a short poll passed, while a tick is open.
     void service();
+
+    // The reading driver's side: the timer is RCOMM, an arrival services the open tick.
+    void timerFired() override { RCOMM(); }
+    void serviceTick() override { service(); }
+    bool waitingForFrame() const override { return tickOpen() && !closing(); }
     // The accept button: closes when the weight may be taken, else a short 900 Hz beep.
     void acceptPressed();
     // Escape or the system menu: whether the dialog may close now.

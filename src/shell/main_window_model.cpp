@@ -24,6 +24,21 @@ std::string mainCaption()
     return T("  โปรแกรมชั่งรถบรรทุก สำหรับ ") + core::programSettings().text("CHLINE");
 }
 
+std::string statusUser()
+{
+    const core::Settings& s = core::programSettings();
+    const std::string code = core::xbase::alltrim(s.text("CUSER"));
+    const std::string name = core::xbase::alltrim(s.text("CLOGIN"));
+    if (code.empty())
+        return {};
+    return T("ผู้ใช้ ") + (name.empty() ? code : name + " (" + code + ")");
+}
+
+std::string statusSite()
+{
+    return core::xbase::alltrim(core::programSettings().text("CHLINE"));
+}
+
 std::string messageBarDefault()
 {
     return T("Mervo - โปรแกรมชั่งรถบรรทุก");

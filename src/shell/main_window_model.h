@@ -19,6 +19,10 @@ inline constexpr int kToolButtonSize = 34;
 std::string mainCaption();
 // The default text of the message bar (TIS-620).
 std::string messageBarDefault();
+// The status bar's permanent texts (TIS-620): the logged-in user, "ผู้ใช้ " with CLOGIN and CUSER
+// in brackets, and the site, CHLINE; blanks trimmed, empty when the setting is.
+std::string statusUser();
+std::string statusSite();
 
 // A file of the code-table folder (CDRV1) as the program names it ("library\\door.bmp"), made
 // native and resolved without regard to letter case.

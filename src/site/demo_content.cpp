@@ -240,12 +240,9 @@ QImage mainPicture()
     p.setBrush(QColor(0x95, 0xa5, 0xa6));
     p.setPen(QPen(QColor(0x2c, 0x3e, 0x50), 2));
     p.drawRect(QRectF(250, 270, 320, 14));
+    // No indicator face: the main window shows the live weight beside the picture, and a weight
+    // drawn here would pass for a reading.
     truck(p, QRectF(280, 150, 260, 150), QColor(0xe6, 0x7e, 0x22));
-    p.setBrush(QColor(0x11, 0x11, 0x11));
-    p.drawRoundedRect(QRectF(330, 88, 170, 44), 6, 6);
-    p.setPen(QColor(0x2e, 0xcc, 0x71));
-    p.setFont(thaiFont(28, true));
-    p.drawText(QRectF(330, 88, 170, 44), Qt::AlignCenter, QStringLiteral("15,140 Kg."));
 
     // The hot spots, drawn exactly over their areas (bounds inclusive).
     for (const HotSpot& h : shell::hotSpots()) {

@@ -6,12 +6,13 @@
 #include <QFontMetricsF>
 #include <QImage>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrintPreviewDialog>
 #include <QPrinterInfo>
 
 #include "core/pdf_thai_text.h"
+#include "core/print_output.h"
+#include "core/printer_choice.h"
 #include "ui/fonts.h"
+#include "ui/print_preview.h"
 #include "ui/thai_text.h"
 
 namespace ui {
@@ -68,6 +69,7 @@ QtPrintJob::~QtPrintJob()
 bool QtPrintJob::begin(const std::string& title)
 {
     m_begun = true;
+    m_title = title;
     m_printer.setDocName(fromTis(title));
     if (m_options.output == Output::Printer &&
         (m_options.printerName.empty() ? QPrinterInfo::defaultPrinter().isNull()
@@ -249,7 +251,7 @@ bool QtPrintJob::formPicture(const std::string& path)
     return true;
 }
 
-bool QtPrintJob::paint(QPainter& painter, QPrinter* printer, const Page& page, bool first)
+bool QtPrintJob::paint(QPainter& painter, QPrinter* printer, const Page& page, bool first, double scale)
 {
     printer->setPageSize(page.size);
     if (first) {
@@ -258,6 +260,9 @@ bool QtPrintJob::paint(QPainter& painter, QPrinter* printer, const Page& page, b
     } else if (!printer->newPage()) {
         return false;
     }
+    painter.resetTransform();
+    if (scale != 1.0)
+        painter.scale(scale, scale);
     painter.setBackgroundMode(Qt::TransparentMode);
     for (const Op& op : page.ops) {
         switch (op.kind) {
@@ -278,17 +283,24 @@ bool QtPrintJob::paint(QPainter& painter, QPrinter* printer, const Page& page, b
     return true;
 }
 
-void QtPrintJob::replay(QPrinter* printer)
+bool QtPrintJob::replay(QPrinter* printer)
 {
     printer->setFullPage(true);
+    // The pages are laid out in this job's printer's dots; another printer chosen in the preview
+    // may have other dots.
+    const double scale = double(printer->resolution()) / double(m_printer.resolution());
     QPainter painter;
     for (std::size_t i = 0; i < m_pages.size(); ++i)
-        if (!paint(painter, printer, *m_pages[i], i == 0)) {
-            m_failed = true;
-            break;
+        if (!paint(painter, printer, *m_pages[i], i == 0, scale)) {
+            if (printer == &m_printer)
+                m_failed = true;
+            if (painter.isActive())
+                painter.end();
+            return false;
         }
     if (painter.isActive())
-        painter.end();
+        return painter.end();
+    return true;
 }
 
 bool QtPrintJob::end()
@@ -308,10 +320,14 @@ bool QtPrintJob::end()
     }
     if (m_pages.empty())
         return true;
-    QPrintPreviewDialog preview(&m_printer, QApplication::activeWindow());
-    preview.setWindowTitle(m_printer.docName());
+    std::optional<std::string> offered;
+    if (!m_options.printerName.empty())
+        offered = m_options.printerName;
+    QtPrinters printers;
+    PrintPreview preview(
+        m_printer, [this](QPrinter* p) { return replay(p); }, m_title, m_options.kind, offered, printers.installed(),
+        QApplication::activeWindow());
     preview.setWindowState(Qt::WindowMaximized);
-    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview, [this](QPrinter* p) { replay(p); });
     preview.exec();
     return !m_failed;
 }
@@ -326,38 +342,32 @@ std::vector<std::string> QtPrinters::installed()
 
 std::optional<std::string> QtPrinters::choose(const std::string& title)
 {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, QApplication::activeWindow());
-    dialog.setWindowTitle(fromTis(title));
+    PrinterChoiceDialog dialog(title, installed(), QApplication::activeWindow());
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    if (printer.outputFormat() == QPrinter::PdfFormat) {
-        m_pdfPath = printer.outputFileName().toLocal8Bit().toStdString();
-        return std::string();
-    }
-    return printer.printerName().toStdString();
+    return dialog.chosen();
 }
 
+// The preview's caption is the document's title, given to begin().
 std::unique_ptr<QtPrintJob> openPrintJob(core::Printers& printers, std::string_view wanted, bool preview,
-                                         const std::string& title)
+                                         const std::string&)
 {
-    const auto choice = core::choosePrinter(printers, wanted, title);
-    if (!choice)
-        return nullptr;
-    auto* qt = dynamic_cast<QtPrinters*>(&printers);
-    return printJobOn(*choice, preview, qt ? qt->chosenPdfPath() : std::string());
+    const core::PrintPlan plan = core::planPrint(wanted, printers.installed(), preview);
+    if (!plan.printer)
+        core::noPrinterBeep();
+    QtPrintJob::Options options;
+    options.output = plan.preview ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
+    options.printerName = plan.printer.value_or(std::string());
+    options.kind = std::string(wanted);
+    return std::make_unique<QtPrintJob>(options);
 }
 
-std::unique_ptr<QtPrintJob> printJobOn(const std::string& printer, bool preview, const std::string& pdfPath)
+std::unique_ptr<QtPrintJob> printJobOn(const std::string& printer, bool preview, const std::string& kind)
 {
     QtPrintJob::Options options;
-    if (printer.empty()) {
-        options.output = QtPrintJob::Output::PdfFile;
-        options.pdfPath = pdfPath;
-    } else {
-        options.output = preview ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
-        options.printerName = printer;
-    }
+    options.output = preview || printer.empty() ? QtPrintJob::Output::Preview : QtPrintJob::Output::Printer;
+    options.printerName = printer;
+    options.kind = kind;
     return std::make_unique<QtPrintJob>(options);
 }
 

@@ -1,5 +1,6 @@
-// QtPrintJob: the print job (core/print_job.h) over QPrinter - shown in a print preview, sent
-// straight to a printer, or written to a PDF file.
+// QtPrintJob: the print job (core/print_job.h) over QPrinter - shown in the program's print preview
+// (ui/print_preview.h), where the person prints it or saves it as a PDF in the site's PDF folder,
+// sent straight to a printer, or written to a PDF file.
 //
 // A job for a preview keeps everything drawn as a list of pages and replays it at end(), because
 // the preview repaints on demand (and prints from it replay the same pages). A job for a printer or
@@ -33,8 +34,10 @@ public:
     enum class Output { Preview, Printer, PdfFile };
     struct Options {
         Output output = Output::Preview;
-        std::string printerName;  // for Printer and Preview; empty = the system's default
+        std::string printerName;  // for Printer: empty = the system's default; for Preview: the one
+                                  // offered first, empty = the person chooses
         std::string pdfPath;      // for PdfFile
+        std::string kind;         // "Ticket", "Report" ...: names a PDF saved from the preview
     };
 
     explicit QtPrintJob(Options options);
@@ -72,9 +75,12 @@ private:
         QFont font;
         QFontMetricsF metrics;
     };
-    void replay(QPrinter* printer);
-    // Draws one page onto `painter`, beginning it on `printer` for the first page of a run.
-    bool paint(QPainter& painter, QPrinter* printer, const Page& page, bool first);
+    // Draws every page of a preview on `printer` (another printer chosen in the preview scaled to
+    // its dots); false when it could not be begun or ended.
+    bool replay(QPrinter* printer);
+    // Draws one page onto `painter`, beginning it on `printer` for the first page of a run, at
+    // `scale` printer dots to this job's dots.
+    bool paint(QPainter& painter, QPrinter* printer, const Page& page, bool first, double scale = 1.0);
     Page* openPage();
     bool pictureOp(const std::string& path, Page** page, Op* op);
     QPoint printableCorner() const;
@@ -83,6 +89,7 @@ private:
     const ResolvedFont& resolved(const core::PrintFont& font);
 
     Options m_options;
+    std::string m_title;
     QPrinter m_printer;
     bool m_begun = false;
     bool m_failed = false;
@@ -95,23 +102,20 @@ private:
     std::map<std::tuple<std::string, int, int, bool, bool>, std::unique_ptr<ResolvedFont>> m_fonts;
 };
 
-// The installed printers from the print system, and its printer dialog for the person's choice.
+// The installed printers from the print system, and the program's printer choice for the person.
 class QtPrinters final : public core::Printers {
 public:
     std::vector<std::string> installed() override;  // UTF-8 names
     std::optional<std::string> choose(const std::string& title) override;
-    const std::string& chosenPdfPath() const { return m_pdfPath; }
-
-private:
-    std::string m_pdfPath;
 };
 
-// A job on the printer the rules give for that kind of document ("Ticket", "Report"): preview
-// first unless straight is asked; nullopt when the person cancelled the printer choice.
+// A job for that kind of document ("Ticket", "Report") by core::planPrint: on the printer the rules
+// find, previewed first unless straight is asked; without one, a beep and the preview, where the
+// person chooses a printer or a PDF.
 std::unique_ptr<QtPrintJob> openPrintJob(core::Printers& printers, std::string_view wanted, bool preview,
                                          const std::string& title);
 // A job on a printer already chosen: its name, previewed first unless straight is asked; an empty
-// name is the PDF file the person chose instead (QtPrinters::chosenPdfPath()).
-std::unique_ptr<QtPrintJob> printJobOn(const std::string& printer, bool preview, const std::string& pdfPath);
+// name (a PDF chosen) is the preview with the PDF offered first.
+std::unique_ptr<QtPrintJob> printJobOn(const std::string& printer, bool preview, const std::string& kind = "Report");
 
 }  // namespace ui

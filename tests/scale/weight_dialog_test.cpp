@@ -11,6 +11,8 @@
 
 #include "core/settings.h"
 #include "core/tis620.h"
+#include "scale/live_reader.h"
+#include "scale/dialogs/live_weight_panel.h"
 #include "scale/weight_dialog.h"
 #include "support/qt_typing.h"
 #include "sim_process.h"
@@ -126,6 +128,30 @@ TEST_F(WeightDialogTest, AMovingWeightCannotBeTakenNorTheDialogClosed)
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, core::tis620::T("ไม่สามารถรับสัญญาณน้ำหนักได้ !"));
     EXPECT_EQ(ticket.weight, -1);
+}
+
+// The live weight reads the same port in the background; a weight dialog takes the port from it
+// (a serial port opens for one reader only) and gives it back when it closes.
+TEST_F(WeightDialogTest, TheLiveWeightLendsItsPortToTheDialog)
+{
+    Simulator sim({"12000:20s"});
+    core::programSettings().setText("CCDEV1", sim.path);
+    scale::LiveReader reader;
+    scale::LiveWeightPanel panel;
+    reader.start();
+    const auto stable = [&] { return reader.live().state() == scale::LiveState::Stable; };
+    ASSERT_TRUE(QTest::qWaitFor(stable, 3000)) << reader.live().failureReason();
+    EXPECT_EQ(panel.weightLabel()->text(), QStringLiteral("12,000 Kg."));
+    EXPECT_EQ(panel.stateLabel()->text(), QStringLiteral("น้ำหนักนิ่ง"));
+
+    bool lent = false;
+    onDialog([&](scale::WeightDialog&) { lent = reader.live().released() && !reader.live().portOpen(); });
+    EXPECT_EQ(scale::READW(1, &ticket), 12000);
+    EXPECT_TRUE(lent);
+    EXPECT_TRUE(prompts.shown.empty());  // the dialog opened its port
+    EXPECT_TRUE(reader.live().portOpen());
+    EXPECT_TRUE(QTest::qWaitFor(stable, 3000));
+    EXPECT_EQ(panel.weightLabel()->text(), QStringLiteral("12,000 Kg."));
 }
 
 TEST_F(WeightDialogTest, WithNoDefaultPortTheFieldAsksForOne)

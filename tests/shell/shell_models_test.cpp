@@ -95,6 +95,31 @@ TEST_F(SiteTest, StampCaptionAndPlacement)
     EXPECT_EQ(p.top, 208);
 }
 
+TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
+{
+    struct Case {
+        const char* code;
+        const char* name;
+        const char* site;
+        const char* user;
+        const char* shownSite;
+    };
+    const Case cases[] = {
+        {"ADMIN          ", "ผู้ดูแลระบบ                   ", "  บริษัท ทดสอบ จำกัด  ", "ผู้ใช้ ผู้ดูแลระบบ (ADMIN)",
+         "บริษัท ทดสอบ จำกัด"},
+        {"OPER1", "", "", "ผู้ใช้ OPER1", ""},
+        {"", "", "x", "", "x"},  // before the login
+    };
+    auto& s = core::programSettings();
+    for (const Case& c : cases) {
+        s.setText("CUSER", c.code);
+        s.setText("CLOGIN", T(c.name));
+        s.setText("CHLINE", T(c.site));
+        EXPECT_EQ(shell::statusUser(), T(c.user)) << c.code;
+        EXPECT_EQ(shell::statusSite(), T(c.shownSite)) << c.code;
+    }
+}
+
 TEST_F(SiteTest, ExitConfirmationSounds)
 {
     shell::FinishModel finish;

@@ -48,7 +48,7 @@ TEST(QtPrintJob, WritesThaiTextLinesPicturesAndPagesToPdf)
     logo.fill(Qt::blue);
     ASSERT_TRUE(logo.save(QString::fromStdString(dir.file("logo.png"))));
 
-    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf, ""});
     ASSERT_TRUE(job.begin(T("  ส่วนการพิมพ์เอกสาร")));
     EXPECT_EQ(job.dpiX(), 1200);
     EXPECT_EQ(job.dotsX(150), 1800);
@@ -94,7 +94,7 @@ TEST(QtPrintJob, ThaiTextReadsBackFromThePdfExactlyAsPrinted)
                            "ปั้น ฟื้น ปู่ ฤๅษี"};
     for (const char* face : {"EucrosiaUPC", "LilyUPC", "MS Sans Serif", "Tahoma"}) {
         const std::string pdf = dir.file(std::string(face) + ".pdf");
-        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf, ""});
         ASSERT_TRUE(job.begin("MERVO"));
         job.beginPage();
         for (int i = 0; i < int(std::size(lines)); ++i)
@@ -109,7 +109,7 @@ TEST(QtPrintJob, ThaiTextReadsBackFromThePdfExactlyAsPrinted)
 TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPages)
 {
     testsupport::TempDir dir;
-    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("empty.pdf")});
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("empty.pdf"), ""});
     ASSERT_TRUE(job.begin("MERVO Report"));
     const core::PrintFont font{"EucrosiaUPC", 0, -32};
     const int one = job.textWidth("0", font);
@@ -135,7 +135,7 @@ TEST(QtPrintJob, APdfIsWrittenPageByPageAndAJobGivenUpLeavesNoFile)
     };
     const auto size = [&] { return std::filesystem::exists(pdf) ? std::filesystem::file_size(pdf) : 0; };
     {
-        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf, ""});
         ASSERT_TRUE(job.begin("MERVO Report"));
         for (int n = 1; n <= 3; ++n)
             page(job, n);
@@ -149,7 +149,7 @@ TEST(QtPrintJob, APdfIsWrittenPageByPageAndAJobGivenUpLeavesNoFile)
     const QString text = normalisedPdfText("-raw", pdf);
     EXPECT_TRUE(text.contains(QString::fromUtf8("หน้า 30 39"))) << text.toStdString();
     {
-        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("stopped.pdf")});
+        ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("stopped.pdf"), ""});
         ASSERT_TRUE(job.begin("MERVO Report"));
         page(job, 1);
         page(job, 2);
@@ -159,7 +159,7 @@ TEST(QtPrintJob, APdfIsWrittenPageByPageAndAJobGivenUpLeavesNoFile)
 
 TEST(QtPrintJob, AnUnknownPrinterFailsToBegin)
 {
-    ui::QtPrintJob job({ui::QtPrintJob::Output::Printer, "No Such Printer 123", ""});
+    ui::QtPrintJob job({ui::QtPrintJob::Output::Printer, "No Such Printer 123", "", ""});
     EXPECT_FALSE(job.begin("x"));
     job.beginPage();
     job.text(0, 0, "x", {"EucrosiaUPC", 0, 30}, core::PrintAlign::Left);
@@ -174,7 +174,7 @@ TEST(QtPrintJob, AFormLiesUnderThePageDrawnBeforeItAndAPdfStartsOnA4WithoutMargi
     form.fill(Qt::blue);
     ASSERT_TRUE(form.save(QString::fromStdString(dir.file("form.png"))));
 
-    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf});
+    ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", pdf, ""});
     ASSERT_TRUE(job.begin("form"));
     EXPECT_EQ(job.printableLeft(), 0);
     EXPECT_EQ(job.printableTop(), 0);

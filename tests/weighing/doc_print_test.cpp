@@ -613,9 +613,11 @@ TEST_F(DocPrintTest, FormPicturesGoUnderTheDataOfTheirPage)
         if (log[i].rfind("page", 0) == 0 || log[i].rfind("form", 0) == 0)
             pagesAndForms.push_back(log[i].substr(0, 4) + (log[i][0] == 'f' ? log[i].substr(log[i].rfind('/')) : ""));
     EXPECT_EQ(pagesAndForms, (std::vector<std::string>{"page", "form/first.png", "page", "form/last.png"}));
-    for (std::size_t i = 0; i + 1 < log.size(); ++i)
-        if (log[i].rfind("page", 0) == 0)
+    for (std::size_t i = 0; i + 1 < log.size(); ++i) {
+        if (log[i].rfind("page", 0) == 0) {
             EXPECT_EQ(log[i + 1].rfind("form", 0), 0u) << log[i];
+        }
+    }
 }
 
 TEST_F(DocPrintTest, RawBytesGoInTemplateOrderOnlyAfterACompletedPrint)

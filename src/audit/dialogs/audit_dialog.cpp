@@ -44,6 +44,7 @@ void previewReport(AuditList& model, core::Date from, core::Date to)
 {
     ui::QtPrintJob::Options options;
     options.output = ui::QtPrintJob::Output::Preview;
+    options.kind = "Audit";
     ui::QtPrintJob job(options);
     model.report(from, to, job);
 }

@@ -151,8 +151,8 @@ bool QtReportScreens::chooseReport(ReportPicker& picker)
 void QtReportScreens::askRanges(ReportSession& session)
 {
     ui::QtPrinters printers;
-    const auto jobOn = [&printers](const std::string& printer, bool preview) -> std::unique_ptr<core::PrintJob> {
-        return ui::printJobOn(printer, preview, printers.chosenPdfPath());
+    const auto jobOn = [](const std::string& printer, bool preview) -> std::unique_ptr<core::PrintJob> {
+        return ui::printJobOn(printer, preview, "Report");
     };
     ReportDestination destination(core::printDestination(), printers, jobOn);
     RangeDialog dialog(session, destination);

@@ -1,11 +1,10 @@
 #include "shell/dialogs/main_window.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProcess>
 #include <QScreen>
 #include <QTimer>
@@ -15,10 +14,14 @@
 #include "core/prompts.h"
 #include "core/tis620.h"
 #include "errors/guard.h"
+#include "scale/live_reader.h"
+#include "scale/dialogs/live_weight_panel.h"
 #include "shell/dialogs/finish_dialog.h"
 #include "shell/dialogs/settings_dialogs.h"
 #include "shell/main_window_model.h"
 #include "ui/fonts.h"
+#include "ui/print_preview.h"
+#include "ui/qt_print_job.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
 
@@ -113,7 +116,11 @@ void MainPicture::mousePressEvent(QMouseEvent* event)
 }
 
 MainWindow::MainWindow(Dispatcher& dispatcher, QWidget* parent)
-    : QMainWindow(parent), m_dispatcher(dispatcher), m_messageBar(new ui::MessageBar(this)), m_picture(nullptr)
+    : QMainWindow(parent),
+      m_dispatcher(dispatcher),
+      m_messageBar(new ui::MessageBar(this)),
+      m_picture(nullptr),
+      m_reader(new scale::LiveReader(this))
 {
     setWindowTitle(ui::fromTis(mainCaption()));
     setWindowIcon(programIcon());
@@ -126,12 +133,19 @@ MainWindow::MainWindow(Dispatcher& dispatcher, QWidget* parent)
     central->setPalette(pal);
     setCentralWidget(central);
     m_picture = new MainPicture(m_dispatcher, central);
+    m_live = new scale::LiveWeightPanel(central);
 
     buildMenu();
     buildButtonBar();
     m_messageBar->setDefaultText(messageBarDefault());
     setStatusBar(m_messageBar);
     m_messageBar->attachTo(this);
+    m_user = new QLabel(ui::fromTis(statusUser()), m_messageBar);
+    m_site = new QLabel(ui::fromTis(statusSite()), m_messageBar);
+    for (QLabel* l : {m_user, m_site}) {
+        l->setContentsMargins(6, 0, 6, 0);
+        m_messageBar->addPermanentWidget(l);
+    }
 }
 
 void MainWindow::buildMenu()
@@ -201,7 +215,10 @@ void MainWindow::run(Action action, int rightsPosition)
 
 void MainWindow::registerOwnActions()
 {
-    m_dispatcher.registerAction(Action::VARSET, [this](int) { VARSET(this); });
+    m_dispatcher.registerAction(Action::VARSET, [this](int) {
+        VARSET(this);
+        m_reader->start();  // the scale port's settings may have changed
+    });
     for (int n = 1; n <= 6; ++n)
         m_dispatcher.registerAction(Action(int(Action::FONTSEL1) + n - 1), [this, n](int) { FONTSEL(n, this); });
     m_dispatcher.registerAction(Action::PrinterSetup, [this](int) { printerSetup(); });
@@ -213,9 +230,8 @@ void MainWindow::registerOwnActions()
 
 void MainWindow::printerSetup()
 {
-    QPrinter printer;
-    QPrintDialog dialog(&printer, this);
-    dialog.setWindowTitle(tis("  ส่วนการตั้งค่าเครื่องพิมพ์"));
+    ui::QtPrinters printers;
+    ui::PrinterChoiceDialog dialog(T("  ส่วนการตั้งค่าเครื่องพิมพ์"), printers.installed(), this);
     dialog.exec();
 }
 
@@ -240,6 +256,14 @@ void MainWindow::placePicture(QSize screen)
     m_picture->move(std::max(0, at.left), std::max(0, at.top));
 }
 
+void MainWindow::placeLiveWeight()
+{
+    constexpr int kMargin = 8;
+    const QWidget* area = centralWidget();
+    m_live->adjustSize();
+    m_live->move(std::max(0, area->width() - m_live->width() - kMargin), kMargin);
+}
+
 void MainWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -248,6 +272,8 @@ void MainWindow::showEvent(QShowEvent* event)
     m_shownOnce = true;
     if (QScreen* s = screen())
         placePicture(s->geometry().size());
+    placeLiveWeight();
+    m_reader->start();
     QTimer::singleShot(0, this, [] { core::TSOUND(kMainWindowSound); });
 }
 
@@ -256,6 +282,7 @@ void MainWindow::resizeEvent(QResizeEvent* event)
     QMainWindow::resizeEvent(event);
     if (QScreen* s = screen())
         placePicture(s->geometry().size());
+    placeLiveWeight();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

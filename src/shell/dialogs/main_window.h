@@ -1,6 +1,7 @@
 // The main window: the caption, the menu of shell::mainMenu(), the button bar of
 // shell::buttonBar(), the main picture with its hot spots (MAPSEL) and update stamp (SAYTEXT),
-// the message bar, and FINISH before every way of closing. Every command runs through the
+// the indicator's live weight, the message bar with the user and the site, and FINISH before every
+// way of closing. Every command runs through the
 // dispatcher (rights check, then the handler or "not available yet") inside the error trap's
 // boundary. The window runs the commands it owns itself: settings, fonts, printer set-up,
 // calculator, text editor and exit. GUI thread only.
@@ -12,7 +13,13 @@
 
 #include "shell/menu.h"
 
+class QLabel;
 class QMenu;
+
+namespace scale {
+class LiveReader;
+class LiveWeightPanel;
+}  // namespace scale
 
 namespace ui {
 class MessageBar;
@@ -51,10 +58,15 @@ public:
     ui::MessageBar* messageBar() const { return m_messageBar; }
     ui::ToolBar* buttonBar() const { return m_buttonBar; }
     MainPicture* mainPicture() const { return m_picture; }
+    scale::LiveWeightPanel* liveWeight() const { return m_live; }
+    QLabel* userLabel() const { return m_user; }
+    QLabel* siteLabel() const { return m_site; }
     // The menu action of a command (the first one when several run it).
     QAction* menuAction(Action action) const;
     // Places the main picture for a screen of that size (done when shown).
     void placePicture(QSize screen);
+    // Places the live weight at the top right of the window's work area.
+    void placeLiveWeight();
 
 signals:
     // The window closed after FINISH confirmed it.
@@ -75,6 +87,10 @@ private:
     ui::MessageBar* m_messageBar;
     ui::ToolBar* m_buttonBar = nullptr;
     MainPicture* m_picture;
+    scale::LiveReader* m_reader;  // the indicator read while no weight dialog has the port
+    scale::LiveWeightPanel* m_live = nullptr;
+    QLabel* m_user = nullptr;
+    QLabel* m_site = nullptr;
     std::map<Action, QAction*> m_actions;
     bool m_shownOnce = false;
     bool m_closing = false;

@@ -6,10 +6,12 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "core/tis620.h"
 #include "core/xbase.h"
+#include "scale/dialogs/live_weight_panel.h"
 #include "scale/weight_dialog.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
@@ -125,7 +127,11 @@ void TicketDialog::buildToolBar(QWidget* under)
         if (which == TicketButton::Print)
             b->installEventFilter(this);
     }
-    layout()->addWidget(bar);
+    // The indicator's live weight beside the buttons, while no weight dialog reads the port.
+    auto* row = new QHBoxLayout();
+    row->addWidget(bar, 1);
+    row->addWidget(new scale::LiveWeightPanel(under, 14), 0, Qt::AlignBottom);
+    static_cast<QBoxLayout*>(layout())->addLayout(row);
 }
 
 bool TicketDialog::commitField()
