@@ -50,6 +50,18 @@ EvidenceLog* setEvidenceLog(EvidenceLog* log);
 // with the table's code in the library on Qt Core (mervo_evidence); the program installs it.
 EvidenceLog& fileEvidenceLog();
 
+// The history of one ticket's evidence as its read-only list shows it (texts TIS-620): the title
+// naming the ticket, the column captions and one row per record, oldest first - date, time, what
+// happened, the weight (weighings and the truck warning), where it came from, the user, the
+// workstation and port, and the values recorded.
+struct EvidenceHistory {
+    static constexpr std::size_t kColumns = 8;
+    std::string title;
+    std::array<std::string, kColumns> captions;
+    std::vector<std::array<std::string, kColumns>> rows;
+};
+EvidenceHistory evidenceHistoryList(const std::string& ticket, const std::vector<EvidenceEntry>& entries);
+
 // The mark a typed weight carries on the screen and on printed tickets (TIS-620 "ป้อนเอง").
 std::string typedWeightMark();
 

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/tis620.h"
@@ -15,6 +16,7 @@
 #include "ui/widgets.h"
 #include "weighing/dialogs/document_dialogs.h"
 #include "weighing/dialogs/document_form.h"
+#include "weighing/dialogs/evidence_dialog.h"
 
 namespace weighing {
 namespace {
@@ -48,6 +50,13 @@ TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
     layout->addWidget(m_form);
     buildExtras();
     buildToolBar(this);
+    // The ticket's evidence history, for level 5 while browsing a stored ticket.
+    connect(new QShortcut(QKeySequence(Qt::Key_F9), this), &QShortcut::activated, this, [this] {
+        if (!m_screen.mayShowEvidence())
+            return;
+        EvidenceDialog history(evidenceHistoryList(m_screen.values().text("cTicket"), m_screen.evidenceHistory()), this);
+        history.exec();
+    });
     m_screen.setListener(this);
     controlsChanged();
 }
@@ -101,6 +110,10 @@ void TicketDialog::buildExtras()
         ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsRed);
     if (ui::EntryField* f = m_form->field("cRecP"))
         ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsGreen);
+    // A weight typed by hand: its mark in red beside it.
+    for (const char* mark : {"cWinSrc", "cWoutSrc"})
+        if (ui::EntryField* f = m_form->field(mark))
+            ui::paintColours(f, ui::kWindowsRed, ui::kWindowsWhite);
 
     for (int which = 1; which <= 2; ++which) {
         auto* weigh = new QPushButton(ui::fromTis(TicketScreen::weighButtonCaption(which)), m_form);
