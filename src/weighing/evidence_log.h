@@ -39,7 +39,7 @@ public:
     // The source ('I', 'A', 'M') of the weigh-in and weigh-out weights of a ticket as last
     // recorded; ' ' where none is recorded.
     virtual std::array<char, 2> weightSources(int kind, const std::string& ticket) = 0;
-    // Every record of a ticket, oldest first.
+    // Every record of a ticket, in the order they were written.
     virtual std::vector<EvidenceEntry> history(int kind, const std::string& ticket) = 0;
 };
 
@@ -51,7 +51,7 @@ EvidenceLog* setEvidenceLog(EvidenceLog* log);
 EvidenceLog& fileEvidenceLog();
 
 // The history of one ticket's evidence as its read-only list shows it (texts TIS-620): the title
-// naming the ticket, the column captions and one row per record, oldest first - date, time, what
+// naming the ticket, the column captions and one row per record in the order written - date, time, what
 // happened, the weight (weighings and the truck warning), where it came from, the user, the
 // workstation and port, and the values recorded.
 struct EvidenceHistory {

@@ -197,7 +197,7 @@ public:
     // Whether the weigh-in (1) or weigh-out (2) weight shown was typed by hand (cWinSrc/cWoutSrc
     // hold the mark then).
     bool weightTyped(int which) const;
-    // The evidence records of the ticket shown, oldest first: for a user of level 5 or more, while
+    // The evidence records of the ticket shown, in the order written: for a user of level 5 or more, while
     // browsing a stored ticket; otherwise nothing.
     bool mayShowEvidence() const;
     std::vector<EvidenceEntry> evidenceHistory() const;

@@ -110,10 +110,20 @@ void TicketDialog::buildExtras()
         ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsRed);
     if (ui::EntryField* f = m_form->field("cRecP"))
         ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsGreen);
-    // A weight typed by hand: its mark in red beside it.
+    // A weight typed by hand: its mark in bold red beside it, as a text on the dialog, not a box.
     for (const char* mark : {"cWinSrc", "cWoutSrc"})
-        if (ui::EntryField* f = m_form->field(mark))
-            ui::paintColours(f, ui::kWindowsRed, ui::kWindowsWhite);
+        if (ui::EntryField* f = m_form->field(mark)) {
+            f->setFrame(false);
+            QPalette pal = f->palette();
+            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                pal.setColor(group, QPalette::Text, ui::windowsColour(ui::kWindowsRed));
+                pal.setColor(group, QPalette::Base, palette().color(QPalette::Window));
+            }
+            f->setPalette(pal);
+            QFont bold = f->font();
+            bold.setBold(true);
+            f->setFont(bold);
+        }
 
     for (int which = 1; which <= 2; ++which) {
         auto* weigh = new QPushButton(ui::fromTis(TicketScreen::weighButtonCaption(which)), m_form);
