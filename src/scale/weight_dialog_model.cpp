@@ -244,9 +244,9 @@ void WeightDialogModel::acceptPressed()
     if (m_reader.acceptable(core::clock().monotonicMs())) {
         m_byButton = true;
         requestClose();
-    }
-    else
+    } else {
         core::sound().tone(kBeepHz, kBeepMs);
+    }
 }
 
 void WeightDialogModel::abandon()

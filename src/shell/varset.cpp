@@ -118,8 +118,9 @@ bool VarsetModel::close()
     bool ok = SAVEINI(s);
     core::IniFile ini(core::paths::native(s.text("VARFILE")));
     for (const ConfigKey& k : extraKeys()) {
-        const bool onDialog = std::any_of(std::begin(kFields), std::end(kFields),
-                                          [&k](const VarsetField& f) { return std::string_view(f.variable) == k.variable; });
+        const bool onDialog = std::any_of(std::begin(kFields), std::end(kFields), [&k](const VarsetField& f) {
+            return std::string_view(f.variable) == k.variable;
+        });
         const std::string value = core::xbase::alltrim(s.text(k.variable));
         if (onDialog && (value != defaultValue(k) || ini.get(k.section, k.key)))
             ok = ini.set(k.section, k.key, value) && ok;

@@ -312,8 +312,8 @@ public:
             if (t->deleted() || (event != "WEIGH1" && event != "WEIGH2"))
                 continue;
             const std::string source = field(*t, "SOURCE");
-            auto& sources = m_sources.try_emplace(field(*t, "KIND") + field(*t, "TICKET"), std::array<char, 2>{' ', ' '})
-                                .first->second;
+            const std::string key = field(*t, "KIND") + field(*t, "TICKET");
+            auto& sources = m_sources.try_emplace(key, std::array<char, 2>{' ', ' '}).first->second;
             sources[event == "WEIGH1" ? 0 : 1] = source.empty() ? ' ' : source[0];
         }
         (void)t->close();

@@ -110,8 +110,10 @@ TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSource)
         char source;
     };
     const Case cases[] = {
-        {"stable and taken by itself", "81-5678", scale::WeightOrigin{false, "\x02" "012000\r", "COM1 /dev/ttyS0", "toledo"}, 'I'},
-        {"accepted with the button", "70-1234", scale::WeightOrigin{true, "\x02" "012000\r", "COM2 /dev/pts/3", "indicator"}, 'A'},
+        {"stable and taken by itself", "81-5678",
+         scale::WeightOrigin{false, "\x02" "012000\r", "COM1 /dev/ttyS0", "toledo"}, 'I'},
+        {"accepted with the button", "70-1234",
+         scale::WeightOrigin{true, "\x02" "012000\r", "COM2 /dev/pts/3", "indicator"}, 'A'},
         {"a dialog that tells no origin", "99-0001", std::nullopt, 'A'},
     };
     for (const Case& c : cases) {

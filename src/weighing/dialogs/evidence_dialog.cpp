@@ -18,7 +18,8 @@ constexpr int kHeight = 420;
 }  // namespace
 
 EvidenceDialog::EvidenceDialog(const EvidenceHistory& history, QWidget* parent)
-    : ui::Dialog(history.title, parent), m_table(new QTableWidget(int(history.rows.size()), int(EvidenceHistory::kColumns), this))
+    : ui::Dialog(history.title, parent),
+      m_table(new QTableWidget(int(history.rows.size()), int(EvidenceHistory::kColumns), this))
 {
     auto* layout = new QVBoxLayout(this);
     QStringList captions;

@@ -54,7 +54,8 @@ TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
     connect(new QShortcut(QKeySequence(Qt::Key_F9), this), &QShortcut::activated, this, [this] {
         if (!m_screen.mayShowEvidence())
             return;
-        EvidenceDialog history(evidenceHistoryList(m_screen.values().text("cTicket"), m_screen.evidenceHistory()), this);
+        const EvidenceHistory list = evidenceHistoryList(m_screen.values().text("cTicket"), m_screen.evidenceHistory());
+        EvidenceDialog history(list, this);
         history.exec();
     });
     m_screen.setListener(this);
