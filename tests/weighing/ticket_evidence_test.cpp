@@ -1,5 +1,5 @@
 // The ticket screen's weighing evidence: the source each way of setting a weight records, the
-// records of saves and deletions, the rule of who may type a weight and the mark a typed
+// records of saves, deletions and prints, the rule of who may type a weight and the mark a typed
 // one carries, the check against the truck's stored weight, a log that cannot be written, and the
 // program's own log verified clean after a day's work.
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 
 #include "core/settings.h"
 #include "core/tis620.h"
+#include "support/recording_destination.h"
 #include "weighing/evidence.h"
 #include "weighing/evidence_log.h"
 #include "weighing/ticket_screen.h"
@@ -177,16 +178,21 @@ TEST_F(TicketEvidenceTest, AWeighingTypedInAnEditIsRecordedMarkedAndAudited)
     EXPECT_EQ(log.lines(), std::vector<std::string>{"000001 EDIT"});
 }
 
-TEST_F(TicketEvidenceTest, DeletionAndUndeletionAreRecordedWithTheStoredValues)
+TEST_F(TicketEvidenceTest, DeletionUndeletionAndPrintsAreRecordedWithTheStoredValues)
 {
+    testsupport::writeFile(site.tables() + "Ticket12.txt", "H SAYR1     10    20 wdata->ticket\r\n");
+    testsupport::RecordingDestination printer;
     auto s = screen();
     completeTicket(*s, 15000, 11000);
     log.events.clear();
     site.prompts.answers = {true, true};
     s->deletePressed();
     s->deletePressed();
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 DELETE", "000001 UNDELETE"}));
-    EXPECT_EQ(log.value(0, "AMOUNT"), log.value(1, "AMOUNT"));
+    s->printPressed(false);
+    s->printPressed(true);  // no "Print12" form: nothing printed, nothing recorded
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 DELETE", "000001 UNDELETE", "000001 PRINT"}));
+    EXPECT_EQ(log.value(0, "AMOUNT"), log.value(2, "AMOUNT"));
+    EXPECT_EQ(printer.jobs.size(), 1u);
 }
 
 TEST_F(TicketEvidenceTest, ManualWeightSettingDecidesWhoMayTypeAStoredTicketsWeights)
