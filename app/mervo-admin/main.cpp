@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "core/identity.h"
 #include "weighing/evidence.h"
+#include "weighing/evidence_log.h"
 
 namespace {
 
@@ -71,6 +72,8 @@ int main(int argc, char** argv)
         usage(argc < 2 ? std::cerr : std::cout);
         return argc < 2 ? 2 : 0;
     }
+    // Tickets weighed or printed here leave their evidence as the program's screens do.
+    weighing::setEvidenceLog(&weighing::fileEvidenceLog());
     for (const Command& c : kCommands) {
         if (std::strcmp(argv[1], c.name) == 0) {
             admin::Args args(argv + 2, argv + argc);

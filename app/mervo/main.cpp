@@ -28,6 +28,7 @@
 #include "shell/menu.h"
 #include "ui/alsa_sound.h"
 #include "weighing/evidence.h"
+#include "weighing/evidence_log.h"
 #include "ui/message_box.h"
 #include "ui/qt_print_destination.h"
 #include "ui/widgets.h"
@@ -67,6 +68,8 @@ int main(int argc, char** argv)
     ui::AlsaSound sound;
     core::setSound(&sound);
     ui::installIdleHook();
+    // The ticket screens record every weight and save in the site's EVIDENCE.DBF.
+    weighing::setEvidenceLog(&weighing::fileEvidenceLog());
 
     // ERRORSYS, before anything else runs.
     errors::QtErrorDialog errorDialog;
@@ -94,6 +97,7 @@ int main(int argc, char** argv)
     shell::QtMainHost host(dispatcher);
     const int code = shell::MAIN(host, argc > 1 ? std::string_view(argv[1]) : std::string_view());
     core::setPrintDestination(nullptr);
+    weighing::setEvidenceLog(nullptr);
     core::setSound(nullptr);
     core::setPrompts(nullptr);
     return code;

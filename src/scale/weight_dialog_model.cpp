@@ -70,6 +70,8 @@ void WeightDialogModel::open()
     m_finished = false;
     m_abandoned = false;
     m_delivered.reset();
+    m_byButton = false;
+    m_lastFrame.clear();
     core::TSOUND(kOpenSound);
     m_port = defaultPort(s);
     m_portFieldShown = m_port == 0;
@@ -167,6 +169,7 @@ void WeightDialogModel::handle(const TickResult& r)
         return;
     case TickEnd::Frame: {
         const Evaluation& e = *r.evaluation;
+        m_lastFrame = e.frame;
         if (e.recolour)
             m_colours = coloursOf(e.zeroState);
         if (m_listener) {
@@ -213,10 +216,12 @@ void WeightDialogModel::acceptPressed()
 {
     if (m_closing)
         return;
-    if (m_reader.acceptable(core::clock().monotonicMs()))
+    if (m_reader.acceptable(core::clock().monotonicMs())) {
+        m_byButton = true;
         requestClose();
-    else
+    } else {
         core::sound().tone(kBeepHz, kBeepMs);
+    }
 }
 
 void WeightDialogModel::abandon()
@@ -254,6 +259,9 @@ void WeightDialogModel::finish()
         return;
     const long long kg = m_reader.weight();
     m_delivered = kg;
+    const std::optional<FrameKind> kind = frameKind(core::programSettings(), m_port);
+    m_target->weightOrigin(m_which, {m_byButton, m_lastFrame, "COM" + std::to_string(m_port) + " " + m_line.device,
+                                     kind ? frameKindName(*kind) : std::string()});
     m_target->receiveWeight(m_which, kg);
     m_target->disableWeighButton(m_which);
     core::NSOUND(double(kg));

@@ -20,11 +20,22 @@
 
 namespace scale {
 
+// Where an accepted weight came from, for the weighing evidence: the last frame the indicator sent
+// (bytes as received), the port ("COM1" and its device) and the frame format it spoke.
+struct WeightOrigin {
+    bool byButton = false;  // the operator's accept button; false: stable and taken by itself
+    std::string frame;
+    std::string port;
+    std::string format;
+};
+
 // The ticket screen's side of a weighing. It owns cWin/cWout, its weigh buttons and its save
 // button; the weight dialog uses them only through this, only when a weight was accepted.
 class WeighTarget {
 public:
     virtual ~WeighTarget() = default;
+    // Told just before receiveWeight() what the weight was taken from.
+    virtual void weightOrigin(int /*which*/, const WeightOrigin& /*origin*/) {}
     // cWin (which 1) or cWout (which 2) receives the weight in whole kilograms; the field is redrawn.
     virtual void receiveWeight(int which, long long kg) = 0;
     // The weigh-in (which 1) or weigh-out (which 2) button is disabled.
@@ -150,6 +161,8 @@ private:
     bool m_finished = false;
     bool m_abandoned = false;
     std::optional<long long> m_delivered;
+    bool m_byButton = false;
+    std::string m_lastFrame;
 };
 
 }  // namespace scale

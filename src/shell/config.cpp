@@ -79,8 +79,9 @@ constexpr ConfigKey kConfigKeys[] = {
 };
 
 // Keys this program adds: the serial device behind COM1..COM4 (a USB adapter, the simulator's
-// pseudo-terminal), the frame format each indicator speaks (scale/frame_formats.h), and "DiscFix"
-// ("Y" rounds each percentage step of DISC to 3 decimals).
+// pseudo-terminal), the frame format each indicator speaks (scale/frame_formats.h), "DiscFix"
+// ("Y" rounds each percentage step of DISC to 3 decimals), who may type a weight ("ManualW" 0, 1,
+// 2) and the tolerance of the truck's stored weight in kilograms and per cent (0: off).
 constexpr ConfigKey kExtraKeys[] = {
     {"Comm", "Device#1", "/dev/ttyS0", "CCDEV1", false},
     {"Comm", "Device#2", "/dev/ttyS1", "CCDEV2", false},
@@ -91,6 +92,9 @@ constexpr ConfigKey kExtraKeys[] = {
     {"Comm", "Format#3", "indicator", "CCFMT3", false},
     {"Comm", "Format#4", "indicator", "CCFMT4", false},
     {"Calc", "DiscFix", "N", "CDISCFIX", false},
+    {"Misc", "ManualW", "0", "CMANUALW", false},
+    {"Misc", "TruckTolKg", "0", "CTRKTOLKG", false},
+    {"Misc", "TruckTolPct", "0", "CTRKTOLPCT", false},
 };
 
 }  // namespace

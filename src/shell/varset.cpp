@@ -1,6 +1,8 @@
 #include "shell/varset.h"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "core/ini_file.h"
 #include "core/paths.h"
@@ -43,6 +45,9 @@ constexpr VarsetField kFields[] = {
     {kMiscPage, "&บรรทัด", "CPAGEL", "@9", 5, 0, C::None},
     {kMiscPage, "&บันทึกแก้ไข", "CAUDITR", "@!", 1, 0, C::YesNo},
     {kMiscPage, "Preview", "CPRINTER", "@!", 1, 0, C::YesNo},
+    {kMiscPage, "&ป้อนน้ำหนักเอง (0 ทุกคน 1 ระดับ 5 ขึ้นไป 2 ห้าม)", "CMANUALW", "9", 1, 0, C::ManualWeights},
+    {kMiscPage, "น้ำหนักรถต่างได้ (กก.)", "CTRKTOLKG", "@9", 5, 0, C::None},
+    {kMiscPage, "น้ำหนักรถต่างได้ (%)", "CTRKTOLPCT", "@9", 3, 0, C::None},
 };
 
 constexpr const char* kPathVariables[] = {"CDRV1", "CDRV2", "CDRV3", "CDRV4"};
@@ -94,6 +99,8 @@ bool VarsetModel::check(const VarsetField& field, std::string_view value)
         return v == "Y" || v == "N";
     case C::Format:
         return scale::frameKindNamed(v).has_value();
+    case C::ManualWeights:
+        return v.empty() || v == "0" || v == "1" || v == "2";
     }
     return true;
 }
@@ -110,11 +117,13 @@ bool VarsetModel::close()
             s.setText(f.variable, core::xbase::rtrim(s.text(f.variable)));
     bool ok = SAVEINI(s);
     core::IniFile ini(core::paths::native(s.text("VARFILE")));
-    for (int n = 1; n <= 4; ++n) {
-        const std::string key = "Format#" + std::to_string(n);
-        const std::string value = core::xbase::alltrim(s.text("CCFMT" + std::to_string(n)));
-        if (value != scale::frameKindName(scale::FrameKind::Indicator) || ini.get("Comm", key))
-            ok = ini.set("Comm", key, value) && ok;
+    for (const ConfigKey& k : extraKeys()) {
+        const bool onDialog = std::any_of(std::begin(kFields), std::end(kFields), [&k](const VarsetField& f) {
+            return std::string_view(f.variable) == k.variable;
+        });
+        const std::string value = core::xbase::alltrim(s.text(k.variable));
+        if (onDialog && (value != defaultValue(k) || ini.get(k.section, k.key)))
+            ok = ini.set(k.section, k.key, value) && ok;
     }
     return ok;
 }

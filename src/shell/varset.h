@@ -14,7 +14,7 @@ namespace shell {
 
 // One field of the settings dialog. Texts are UTF-8 (the dialog turns them into TIS-620).
 struct VarsetField {
-    enum class Check { None, Path, YesNo, Format };
+    enum class Check { None, Path, YesNo, Format, ManualWeights };
     const char* page;      // folder page caption, "&" before the access key
     const char* label;
     const char* variable;  // the program-wide setting it edits
@@ -24,7 +24,7 @@ struct VarsetField {
     Check check;
 };
 
-// The nineteen fields, page by page, in the order of the dialog.
+// The twenty-two fields, page by page, in the order of the dialog.
 std::span<const VarsetField> varsetFields();
 
 class VarsetModel {
@@ -40,15 +40,16 @@ public:
     static void padFolders();
     // The check of a field on leaving it; false keeps the focus there. A folder must end with the
     // path separator ("\" as the sites write them, or "/"); a switch must be "Y" or "N"; a frame
-    // format one of scale::kFrameFormats.
+    // format one of scale::kFrameFormats; who may type a weight "0", "1" or "2".
     static bool check(const VarsetField& field, std::string_view value);
     // The first field of the dialog, page by page, whose value in the settings fails its check;
     // nullptr when every one passes. Nothing is written until this is nullptr: a field left with a
     // bad value on a page no longer shown is still caught.
     static const VarsetField* firstFailing(const core::Settings& settings);
     // The dialog closed (in any way): the folders trimmed, then SAVEINI writes the file, and each
-    // "Format#n" is written when it is not the default or the file has it already. False when the
-    // file could not be written.
+    // key of the program's own on the dialog ("Format#n", "ManualW", "TruckTolKg", "TruckTolPct")
+    // is written when it is not the default or the file has it already. False when the file could
+    // not be written.
     bool close();
 };
 

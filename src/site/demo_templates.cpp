@@ -187,25 +187,30 @@ int ticketParticulars(Builder& b, int kind)
     return row + 6;
 }
 
-// The weighings (the second one only on a complete ticket) and the net weight in the left half;
-// returns the next row.
+// The weighings (the second one only on a complete ticket) and the net weight in the left half,
+// a weight typed by hand marked "ป้อนเอง" (cWinSrc, cWoutSrc) right after it; returns
+// the next row.
 int weighings(Builder& b, int row, bool second)
 {
+    constexpr int kTimeColumn = 240;
+    constexpr int kMarkColumn = 316;
     b.left('H', row, kLeft, "\"รายการ\"");
     b.left('H', row, 150, "\"วันที่\"");
-    b.left('H', row, 290, "\"เวลา\"");
+    b.left('H', row, kTimeColumn, "\"เวลา\"");
     b.right('H', row, 450, "\"น้ำหนัก (กก.)\"");
     row += kStep;
     b.left('H', row, kLeft, "\"ชั่งเข้า\"");
     b.left('H', row, 150, "DTOC(wdata->dayin)");
-    b.left('H', row, 290, "wdata->tmin");
+    b.left('H', row, kTimeColumn, "wdata->tmin");
+    b.left('H', row, kMarkColumn, "cWinSrc");
     b.right('H', row, 450, "TRANSFORM(wdata->win,\"999,999\")");
     row += kStep;
     if (!second)
         return row;
     b.left('H', row, kLeft, "\"ชั่งออก\"");
     b.left('H', row, 150, "DTOC(wdata->dayout)");
-    b.left('H', row, 290, "wdata->tmout");
+    b.left('H', row, kTimeColumn, "wdata->tmout");
+    b.left('H', row, kMarkColumn, "cWoutSrc");
     b.right('H', row, 450, "TRANSFORM(wdata->wout,\"999,999\")");
     row += kStep;
     b.line('H', 1, row + 1, 330, row + 1, 450);

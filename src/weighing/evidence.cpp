@@ -19,6 +19,7 @@
 #include "storage/os.h"
 #include "storage/own_table.h"
 #include "storage/table.h"
+#include "weighing/evidence_log.h"
 
 namespace weighing::evidence {
 namespace {
@@ -153,14 +154,6 @@ std::string programIdentityLine(const std::string& name)
     return name + " " + MERVO_VERSION + " sha256 " + executableHash().first;
 }
 
-std::vector<std::pair<std::string, std::string>> savedValues(storage::Table& ticket)
-{
-    std::vector<std::pair<std::string, std::string>> out;
-    for (const char* name : kSavedFields)
-        out.emplace_back(name, field(ticket, name));
-    return out;
-}
-
 Status append(const std::string& folder, const Event& e, int waitMs)
 {
     std::unique_ptr<storage::File> lock;
@@ -188,8 +181,9 @@ Status append(const std::string& folder, const Event& e, int waitMs)
     STORAGE_TRY(put("KIND", core::Value::text(std::to_string(e.kind))));
     STORAGE_TRY(put("TICKET", core::Value::text(e.ticket)));
     STORAGE_TRY(put("EVENT", core::Value::text(e.event)));
-    STORAGE_TRY(put("DATE", core::Value::date(core::clock().today())));
-    STORAGE_TRY(put("TIME", core::Value::text(core::timeOfDay())));
+    const bool now = e.date.isEmpty();
+    STORAGE_TRY(put("DATE", core::Value::date(now ? core::clock().today() : e.date)));
+    STORAGE_TRY(put("TIME", core::Value::text(now ? core::timeOfDay() : e.time)));
     STORAGE_TRY(put("WEIGHT", core::Value::number(e.weight, 2)));
     STORAGE_TRY(put("SOURCE", core::Value::text(std::string(1, e.source))));
     STORAGE_TRY(put("FRAME", core::Value::text(hex(frame))));
@@ -292,4 +286,92 @@ Verification verify(const std::string& folder, core::Date from, core::Date to)
     return v;
 }
 
+namespace {
+
+// EVIDENCE.DBF of the data folder in force. The sources of the tickets' weights are read once and
+// then only the records appended since (the table only grows; a smaller one, or another folder,
+// is read again from its start), so a ticket screen's display costs no scan of the whole table.
+class FileEvidenceLog final : public EvidenceLog {
+public:
+    // A failed append is also written to the error log (Error.log, where the error trap writes its
+    // reports), so that the gap in the chain can be explained later.
+    Status append(const Event& e) override
+    {
+        const Status s = evidence::append(folder(), e);
+        if (!s.ok()) {
+            std::ofstream log("Error.log", std::ios::app | std::ios::binary);
+            log << core::clock().today().dtoc() << ' ' << core::timeOfDay() << " EVIDENCE.DBF: " << e.event
+                << " of ticket " << e.kind << '/' << e.ticket << " not recorded: " << s.message() << "\r\n";
+        }
+        return s;
+    }
+
+    std::array<char, 2> weightSources(int kind, const std::string& ticket) override
+    {
+        std::unique_ptr<storage::Table> t;
+        const std::string dir = folder();
+        if (!openTable(dir, false, &t).ok())
+            return {' ', ' '};
+        if (dir != m_folder || t->recCount() < m_read) {
+            m_folder = dir;
+            m_read = 0;
+            m_sources.clear();
+        }
+        for (; m_read < t->recCount(); ++m_read) {
+            if (!t->goTo(m_read + 1).ok())
+                break;
+            const std::string event = field(*t, "EVENT");
+            if (t->deleted() || (event != "WEIGH1" && event != "WEIGH2"))
+                continue;
+            const std::string source = field(*t, "SOURCE");
+            const std::string key = field(*t, "KIND") + field(*t, "TICKET");
+            auto& sources = m_sources.try_emplace(key, std::array<char, 2>{' ', ' '}).first->second;
+            sources[event == "WEIGH1" ? 0 : 1] = source.empty() ? ' ' : source[0];
+        }
+        (void)t->close();
+        const auto found = m_sources.find(std::to_string(kind) + core::xbase::alltrim(ticket));
+        return found == m_sources.end() ? std::array<char, 2>{' ', ' '} : found->second;
+    }
+
+    std::vector<EvidenceEntry> history(int kind, const std::string& ticket) override
+    {
+        std::vector<EvidenceEntry> out;
+        std::unique_ptr<storage::Table> t;
+        if (!openTable(folder(), false, &t).ok())
+            return out;
+        const std::string k = std::to_string(kind), number = core::xbase::alltrim(ticket);
+        for (std::uint32_t r = 1; r <= t->recCount() && t->goTo(r).ok(); ++r) {
+            if (field(*t, "KIND") != k || field(*t, "TICKET") != number)
+                continue;
+            core::Value weight;
+            (void)t->get("WEIGHT", &weight);
+            const core::Date date = core::Date::fromDtos(field(*t, "DATE"));
+            out.push_back({date.isEmpty() ? std::string() : date.dtoc(), field(*t, "TIME"), field(*t, "EVENT"),
+                           weight.asNumber(), field(*t, "SOURCE"), field(*t, "USERID"), field(*t, "HOST"),
+                           field(*t, "PORT"), field(*t, "VALUES")});
+        }
+        (void)t->close();
+        return out;
+    }
+
+private:
+    static std::string folder() { return core::programSettings().text("CDRV2"); }
+
+    std::string m_folder;
+    std::uint32_t m_read = 0;
+    std::map<std::string, std::array<char, 2>> m_sources;
+};
+
+}  // namespace
+
 }  // namespace weighing::evidence
+
+namespace weighing {
+
+EvidenceLog& fileEvidenceLog()
+{
+    static evidence::FileEvidenceLog log;
+    return log;
+}
+
+}  // namespace weighing

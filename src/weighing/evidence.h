@@ -64,15 +64,18 @@ struct Event {
     std::string frame;  // raw bytes; the first kFrameBytes are kept, as hexadecimal
     std::string port, device;
     std::vector<std::pair<std::string, std::string>> values;  // NAME, stored text
+    core::Date date;   // when it happened; empty: the clock's today and time of day at the append
+    std::string time;  // hh:mm:ss, with date
 };
 
-// Appends one record to the evidence in `folder` (created when missing), stamped with the clock,
-// the logged-in user (CUSER) and the host name, chained to the last one. Waits for another
+// Appends one record to the evidence in `folder` (created when missing), stamped with the clock
+// (or the event's own date and time), the logged-in user (CUSER) and the host name, chained to the last one. Waits for another
 // workstation's append up to `waitMs` (< 0: without limit).
 storage::Status append(const std::string& folder, const Event& e, int waitMs = 30000);
 
 // The values a save records, read from the current record of an open ticket table: the stored
-// text of each of kSavedFields, trimmed.
+// text of each of kSavedFields, trimmed (evidence_log.cpp: the ticket screens, which have no Qt,
+// record them too).
 std::vector<std::pair<std::string, std::string>> savedValues(storage::Table& ticket);
 
 // What verify() found, one line each in the words mervo-admin prints.

@@ -56,6 +56,7 @@ void TicketScreen::TREDIT(bool weighing)
         return;
     }
     m_values.setNumber("CPOS", stored.atEnd ? 0 : stored.recno);
+    forgetTakenWeights();
     const TicketStep mode = GETTRUCK(weighing);
     if (mode == kTicketBrowsing) {
         goToRecord(std::uint32_t(m_values.number("CPOS")));
@@ -90,7 +91,7 @@ void TicketScreen::TREDIT(bool weighing)
             if (complete)
                 enableFields({"cDayOut", "cTmOut"});
         }
-        if (setting("CTRACK", "9417") && m_level > 5) {
+        if (mayTypeWeights()) {
             enableFields({"cWin"});
             if (complete)
                 enableFields({"cWout"});
@@ -199,6 +200,7 @@ void TicketScreen::GETTABLE()
 void TicketScreen::PCANCEL()
 {
     core::TSOUND(kCancelSound);
+    forgetTakenWeights();
     goToRecord(std::uint32_t(m_values.number("CPOS")));
     setMode(kTicketBrowsing);
     TRDISP();

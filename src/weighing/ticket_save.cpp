@@ -163,14 +163,19 @@ bool TicketScreen::TRSAVE()
         return false;
     const std::string title = saveTitle();
     std::vector<FieldValue> record;
-    if (!saveChecksPass(title) || !buildSavedRecord(step, title, &record))
+    if (!saveChecksPass(title) || !truckWeightCheck() || !buildSavedRecord(step, title, &record))
         return false;
+    const std::array<double, 2> storedWeights =
+        step == kTicketNew ? std::array<double, 2>{}
+                           : std::array<double, 2>{numberOf(ticketTable(), "WIN"), numberOf(ticketTable(), "WOUT")};
     if (step == kTicketNew && !appendNewTicket(record))
         return false;
     if (!writeOverStored(step, record))
         return false;
-    if (step == kTicketSecondWeighing && core::prompts().confirm(T("พิมพ์ใบชั่งน้ำหนัก"), T("  ส่วนการพิมพ์ใบชั่ง")))
-        (void)PROPRN(m_ws, m_values, ticketForm(m_kind, false, '2'), false);
+    recordSave(step == kTicketEdit ? "EDIT" : "NEW", storedWeights);
+    if (step == kTicketSecondWeighing && core::prompts().confirm(T("พิมพ์ใบชั่งน้ำหนัก"), T("  ส่วนการพิมพ์ใบชั่ง")) &&
+        PROPRN(m_ws, m_values, ticketForm(m_kind, false, '2'), false) == PrintResult::Printed)
+        recordSave("PRINT", {});
     setMode(kTicketBrowsing);
     (void)m_ws.select(kTicketAlias);
     notify();

@@ -39,7 +39,7 @@ constexpr std::array<ToolButtonDef, kToolButtons> kToolBar = {{
 constexpr const char* kTextValues[] = {
     "cTicket", "cTruck", "cFarmer", "cCompany", "cFarName", "cComName", "cProduct", "cProName", "cWhouse",
     "cWhoName", "cUnit", "cMoisture", "cMixture", "cQuality", "cRemark1", "cRemark2", "cRemark3", "cRemark4",
-    "cTmin", "cTmOut", "cChq_No", "cChq_Bank", "cStat", "cRecP", "cTrk",
+    "cTmin", "cTmOut", "cChq_No", "cChq_Bank", "cStat", "cRecP", "cTrk", "cWinSrc", "cWoutSrc",
 };
 constexpr const char* kNumberValues[] = {
     "cWin", "cWout", "cNet", "cAdj_W1", "cAdj_W2", "cAdj_W3", "cAdj_M1", "cAdj_M2", "cAdj_M3", "cPrice",
@@ -176,6 +176,7 @@ void TicketScreen::TRDISP()
         m_values.setNumber(var, 0);
     calc().WEIGHCALC();
     calc().applyVarFormulas();
+    noteWeightShown();
     m_enabledFields.clear();
     m_values.setText("cRecP", m_cursor->recordPosition());
 
@@ -230,16 +231,22 @@ void TicketScreen::PROCMOVE(int action)
 
 void TicketScreen::deletePressed()
 {
+    const TicketRecord before = readTicketRecord(ticketTable());
     Posting(m_ws, m_values).PDELETE(kindInfo().code);
     TRDISP();
+    const TicketRecord after = readTicketRecord(ticketTable());
+    if (!before.atEnd && after.recno == before.recno && after.deleted != before.deleted)
+        recordSave(after.deleted ? "DELETE" : "UNDELETE", {});
 }
 
 void TicketScreen::printPressed(bool alternate)
 {
     const TicketRecord stored = readTicketRecord(ticketTable());
     const char stat = stored.stat.empty() ? ' ' : stored.stat[0];
-    (void)PROPRN(m_ws, m_values, ticketForm(m_kind, alternate, stat), false);
+    const PrintResult printed = PROPRN(m_ws, m_values, ticketForm(m_kind, alternate, stat), false);
     TRDISP();
+    if (printed == PrintResult::Printed)
+        recordSave("PRINT", {});
 }
 
 void TicketScreen::READW(int which)
@@ -249,11 +256,23 @@ void TicketScreen::READW(int which)
 
 void TicketScreen::receiveWeight(int which, long long kg)
 {
+    if (which < 1 || which > 2)
+        return;
+    TakenWeight taken;
+    taken.source = char(m_origin && !m_origin->byButton ? evidence::Source::Indicator : evidence::Source::Accepted);
+    if (m_origin)
+        taken.origin = *m_origin;
+    m_origin.reset();
+    taken.date = core::clock().today();
+    taken.time = core::timeOfDay();
+    m_taken[std::size_t(which - 1)] = taken;
+    m_shownWeights[std::size_t(which - 1)] = double(kg);
+    m_values.setText(which == 1 ? "cWinSrc" : "cWoutSrc", "");
     m_values.set(which == 1 ? "cWin" : "cWout", core::Value::number(double(kg), 0));
     // A weighing is dated and timed when its weight is taken, not when the ticket was opened: the
     // recorded time is the evidence of when the truck stood on the scale.
-    m_values.set(which == 1 ? "cDayin" : "cDayOut", core::Value::date(core::clock().today()));
-    m_values.setText(which == 1 ? "cTmin" : "cTmOut", core::timeOfDay());
+    m_values.set(which == 1 ? "cDayin" : "cDayOut", core::Value::date(taken.date));
+    m_values.setText(which == 1 ? "cTmin" : "cTmOut", taken.time);
     // The reading stands for the weight field being left: net, amount and the default payment
     // follow it, so the money shown is what the save stores.
     calc().TRPROCSAY(which == 1 ? kPosWeightIn : kPosWeightOut);
@@ -281,8 +300,11 @@ void TicketScreen::recalculate(int position)
 {
     if (position > kPosPaymentBase && position <= kPosPaymentBase + 3)
         PAYMENT(m_values, kindInfo().cheque ? kPayFull : kPayCashAccount, position - kPosPaymentBase);
-    else if (position >= 0)
+    else if (position >= 0) {
+        if ((position == kPosWeightIn || position == kPosWeightOut) && mode() != kTicketBrowsing)
+            noteTypedWeight(position == kPosWeightIn ? 1 : 2);
         calc().TRPROCSAY(position);
+    }
 }
 
 std::array<std::string, 4> TicketScreen::headingBand()
@@ -328,6 +350,7 @@ std::vector<TicketField> TicketScreen::fields() const
     // Wide enough for the longest status text and a position in a table of millions.
     constexpr int kStatWidth = 13;
     constexpr int kRecPWidth = 20;
+    constexpr int kMarkWidth = 7;  // "ป้อนเอง"
     const std::string money = "999,999,999.99";
     std::vector<TicketField> f;
     if (!k.goods) {
@@ -344,6 +367,8 @@ std::vector<TicketField> TicketScreen::fields() const
         f.push_back({7, 0, T("รถออก"), "cDayOut", ""});
         f.push_back({7, 0, "", "cTmOut", "99:99:99"});
         f.push_back({7, 0, "", "cWout", "99,999", 0, kPosWeightOut});
+        f.push_back({6, 1, "", "cWinSrc", "", kMarkWidth, -1, false, true});
+        f.push_back({7, 1, "", "cWoutSrc", "", kMarkWidth, -1, false, true});
         f.push_back({8, 0, T("ค่าชั่ง"), "cAmount", money, 0, kPosFee});
         f.push_back({8, 1, T("น้ำหนักสุทธิ"), "cNet", "99,999", 0, -1, false, true});
         f.push_back({9, 0, T("เงินสด"), "cCash", money, 0, kPosPaymentBase + kPartCash, false, false, kPartCash});
@@ -376,6 +401,8 @@ std::vector<TicketField> TicketScreen::fields() const
     f.push_back({10, 0, T("รถออก"), "cDayOut", ""});
     f.push_back({10, 0, "", "cTmOut", "99:99:99"});
     f.push_back({10, 0, "", "cWout", "99,999", 0, kPosWeightOut});
+    f.push_back({9, 1, "", "cWinSrc", "", kMarkWidth, -1, false, true});
+    f.push_back({10, 1, "", "cWoutSrc", "", kMarkWidth, -1, false, true});
     f.push_back({11, 0, T("ราคา"), "cPrice", "999,999,999.999", 0, kPosPrice});
     f.push_back({11, 1, T("น้ำหนักสุทธิ"), "cNet", "99,999", 0, -1, false, true});
     for (int i = 0; i < 3; ++i) {

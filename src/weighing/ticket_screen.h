@@ -15,6 +15,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@
 #include "scale/weight_dialog_model.h"
 #include "storage/workspace.h"
 #include "weighing/calc.h"
+#include "weighing/evidence_log.h"
 #include "weighing/list_dialog_model.h"
 #include "weighing/navigation.h"
 #include "weighing/ticket_kind.h"
@@ -183,9 +185,22 @@ public:
     bool POPORDER();
 
     // scale::WeighTarget: the weight dialog's delivery.
+    void weightOrigin(int which, const scale::WeightOrigin& origin) override;
     void receiveWeight(int which, long long kg) override;
     void disableWeighButton(int which) override;
     void enableAndFocusSave() override;
+
+    // Weights typed by hand (ticket_evidence.cpp). Whether this user may type the weights of a
+    // stored ticket in an edit: the [Misc] "ManualW" setting (CMANUALW) 0 - as the service mode
+    // allows it (CTRACK "9417" and a level above 5), 1 - a level of 5 or more, 2 - nobody.
+    bool mayTypeWeights() const;
+    // Whether the weigh-in (1) or weigh-out (2) weight shown was typed by hand (cWinSrc/cWoutSrc
+    // hold the mark then).
+    bool weightTyped(int which) const;
+    // The evidence records of the ticket shown, in the order written: for a user of level 5 or more, while
+    // browsing a stored ticket; otherwise nothing.
+    bool mayShowEvidence() const;
+    std::vector<EvidenceEntry> evidenceHistory() const;
 
 private:
     void setMode(TicketStep mode);
@@ -207,6 +222,20 @@ private:
     bool orderLimitWarning();
     void storedStateChanged();
     std::string fieldLabel(const std::string& field) const;
+    // The evidence (ticket_evidence.cpp).
+    struct TakenWeight {
+        char source = ' ';
+        scale::WeightOrigin origin;
+        core::Date date;
+        std::string time;
+    };
+    void forgetTakenWeights();
+    void noteWeightShown();
+    void noteTypedWeight(int which);
+    bool truckWeightCheck();
+    void recordSave(const char* reason, const std::array<double, 2>& storedWeights);
+    bool recordEvidence(const evidence::Event& e);
+    evidence::Event ticketEvent(const char* event) const;
 
     int m_kind;
     int m_level;
@@ -221,6 +250,9 @@ private:
     std::set<std::string> m_enabledFields;  // upper-case names
     std::string m_focus;
     std::string m_editStat;  // STAT of the stored ticket when the weighing or edit began
+    std::optional<scale::WeightOrigin> m_origin;       // told by the weight dialog, for the next weight
+    std::array<std::optional<TakenWeight>, 2> m_taken;  // weights taken or typed in this step
+    std::array<double, 2> m_shownWeights{};             // the weights as loaded or taken: others were typed
     bool m_open = false;
 };
 

@@ -9,6 +9,7 @@
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "weighing/calc.h"
+#include "weighing/evidence_log.h"
 #include "weighing/ticket_kind.h"
 #include "weighing/ticket_store.h"
 
@@ -103,6 +104,11 @@ void loadTicketValues(int kind, storage::Workspace& ws, core::ValueMap& values)
     const TicketRecord stored = readTicketRecord(*t);
     values.set("cNet", core::Value::number(stored.complete() ? std::fabs(values.number("cWin") - values.number("cWout")) : 0, 2));
     values.setText("cStat", T(stored.deleted ? "สั่งลบ" : stored.complete() ? "ชั่งเสร็จแล้ว" : "รอชั่งออก"));
+    // A weight typed by hand carries its mark wherever the ticket is shown or printed.
+    const std::array<char, 2> sources =
+        stored.atEnd ? std::array<char, 2>{' ', ' '} : evidenceLog().weightSources(kind, values.text("cTicket"));
+    values.setText("cWinSrc", sources[0] == char(evidence::Source::Typed) ? typedWeightMark() : "");
+    values.setText("cWoutSrc", sources[1] == char(evidence::Source::Typed) ? typedWeightMark() : "");
     for (const char* var : {"cVar1", "cVar2", "cVar3"})
         if (!values.has(var))
             values.setNumber(var, 0);

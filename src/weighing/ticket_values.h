@@ -41,7 +41,9 @@ bool openTicketTables(int kind, storage::Workspace& ws);
 //   - cNet: |cWin - cWout| for a complete ticket (STAT "2"), else 0 - the net as stored, before
 //     any site formula;
 //   - cStat: "สั่งลบ" for a ticket marked deleted, else "ชั่งเสร็จแล้ว" for a complete one, else
-//     "รอชั่งออก" (also for the blank ticket).
+//     "รอชั่งออก" (also for the blank ticket);
+//   - cWinSrc, cWoutSrc: "ป้อนเอง" when the weight's last evidence record says it was typed by
+//     hand (weighing::evidenceLog()), else blank.
 // cVar1..cVar3 are created as 0 when the map does not hold them yet and otherwise left alone (only
 // the site's Var formulas set them). The record position cRecP, CSTEP, CPOS, cTrusLevel and cTrk
 // belong to the screen and are not touched.

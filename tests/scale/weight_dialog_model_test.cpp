@@ -33,7 +33,9 @@ public:
     void receiveWeight(int which, long long kg) override { calls.push_back("weight " + std::to_string(which) + "=" + std::to_string(kg)); }
     void disableWeighButton(int which) override { calls.push_back("disable " + std::to_string(which)); }
     void enableAndFocusSave() override { calls.push_back("save"); }
+    void weightOrigin(int, const scale::WeightOrigin& o) override { origins.push_back(o); }
     std::vector<std::string> calls;
+    std::vector<scale::WeightOrigin> origins;
 };
 
 class RecordingListener final : public scale::WeightDialogListener {
@@ -234,6 +236,34 @@ TEST_F(WeightDialogTest, TheFormatOfThePortIsReadAndItsRefusalsShown)
     EXPECT_EQ(listener.closed, 1);
     m->finish();
     EXPECT_EQ(m->delivered(), 7250);
+}
+
+TEST_F(WeightDialogTest, TheTicketIsToldWhereTheWeightCameFrom)
+{
+    struct Case {
+        const char* wread;  // "2": stable weights wait for the button
+        bool button;
+    };
+    for (const Case c : {Case{"1", false}, Case{"2", true}}) {
+        SCOPED_TRACE(c.wread);
+        core::programSettings().setText("CWREAD", c.wread);
+        target.origins.clear();
+        auto m = openDialog(1);
+        for (int i = 0; i < 3; ++i)
+            tick(*m, frameOf(1000 + i));
+        for (int i = 0; i < 4 && listener.closed == 0; ++i)
+            tick(*m, frameOf(2000));
+        if (c.button)
+            m->acceptPressed();
+        m->finish();
+        ASSERT_EQ(m->delivered(), 2000);
+        ASSERT_EQ(target.origins.size(), 1u);
+        EXPECT_EQ(target.origins[0].byButton, c.button);
+        EXPECT_EQ(target.origins[0].frame + "\r\n", frameOf(2000)) << "the frame without its end";
+        EXPECT_EQ(target.origins[0].port, "COM1 /dev/ttyS0");
+        EXPECT_EQ(target.origins[0].format, "indicator");
+        listener.closed = 0;
+    }
 }
 
 TEST_F(WeightDialogTest, AWeightNoLongerShownOrGivenUpOnIsNotDelivered)

@@ -155,7 +155,7 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     std::map<std::string, const shell::VarsetField*> byName;
     for (const shell::VarsetField& f : shell::varsetFields())
         byName[f.variable] = &f;
-    ASSERT_EQ(byName.size(), 19u);
+    ASSERT_EQ(byName.size(), 22u);
     struct Case {
         const char* variable;
         const char* value;
@@ -167,6 +167,8 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
         {"CCPORT1", "19200,N,8,1,002,005,005", true},
         {"CCFMT1", "toledo   ", true},          {"CCFMT2", "XK3190", true},          {"CCFMT3", "", true},
         {"CCFMT4", "mettler", false},
+        {"CMANUALW", "0", true},        {"CMANUALW", "2", true},             {"CMANUALW", "3", false},
+        {"CMANUALW", "A", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(shell::VarsetModel::check(*byName.at(c.variable), c.value), c.ok) << c.variable << "=" << c.value;
@@ -174,8 +176,12 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     core::programSettings().setText("CDRV2", core::xbase::padRight(".\\DATA\\", 60));
     core::programSettings().setText("CIOADDR", "700  ");
     core::programSettings().setText("CCFMT2", "toledo   ");
+    core::programSettings().setText("CMANUALW", "2");
+    core::programSettings().setText("CTRKTOLKG", "0    ");
     ASSERT_TRUE(model.close());
     EXPECT_EQ(key("Comm", "Format#2"), "toledo");
+    EXPECT_EQ(key("Misc", "ManualW"), "2");
+    EXPECT_FALSE(core::IniFile(ini()).get("Misc", "TruckTolKg"));  // the default is not written
     EXPECT_FALSE(core::IniFile(ini()).get("Comm", "Format#1"));  // the default is not written
     EXPECT_EQ(key("Path", "Exe"), ".\\DATA\\");
     EXPECT_EQ(core::programSettings().text("CDRV2"), ".\\DATA\\");

@@ -11,6 +11,7 @@
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "support/test_site.h"
+#include "weighing/evidence.h"
 
 namespace {
 
@@ -66,6 +67,15 @@ protected:
         return runProcess(kAdmin, all);
     }
 
+    // Ticket 1 printed to a PDF of that name (its reprint counted like any other).
+    std::string printed(const std::string& name)
+    {
+        const std::string pdf = s_dir->file(name);
+        const auto r = print({"Ticket12", "1", "--pdf", pdf});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return pdf;
+    }
+
     struct AuditRow {
         std::string ticket, staff, descrip, olddata;
     };
@@ -109,6 +119,22 @@ TEST_F(PrintCommandTest, TicketPrintsWithThaiTextAndReprintsAreAudited)
     EXPECT_EQ(rows[0].staff, "OPER1");
     EXPECT_EQ(rows[0].descrip, "พิมพ์ครั้งที่  2");
     EXPECT_EQ(rows[0].olddata, "000001");
+}
+
+TEST_F(PrintCommandTest, AWeightTypedByHandIsPrintedWithItsMark)
+{
+    const std::string before = testsupport::pdfText("-raw", printed("before.pdf"));
+    EXPECT_EQ(before.find("ป้อนเอง"), std::string::npos) << before;
+    weighing::evidence::Event typed;
+    typed.kind = 1;
+    typed.ticket = "000001";
+    typed.event = "WEIGH2";
+    typed.weight = 6480;
+    typed.source = 'M';
+    ASSERT_TRUE(weighing::evidence::append(site() + "/DATA/", typed).ok());
+    const std::string after = testsupport::pdfText("-raw", printed("after.pdf"));
+    EXPECT_NE(after.find("ชั่งออก 05/12/2026 09:02:45 ป้อนเอง 6,480"), std::string::npos) << after;
+    EXPECT_NE(after.find("ชั่งเข้า 05/12/2026 08:15:20 15,140\n"), std::string::npos) << after;
 }
 
 TEST_F(PrintCommandTest, VoucherOfNineteenLinesTakesThreePages)

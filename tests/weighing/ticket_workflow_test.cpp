@@ -291,7 +291,8 @@ TEST_F(TicketTest, EditingACompleteTicketMovesTheStockByTheDifferenceAndAuditsWh
         audit.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + ": " + r.text("OLDDATA") + " -> " + r.text("NEWDATA"));
     EXPECT_EQ(audit, (std::vector<std::string>{"TRK01-000001 นน.ชั่งออก:    1000.00 ->     800.00",
                                                "TRK01-000001 เงินสด:     36250.00 ->     37700.00",
-                                               "TRK01-000001 จำนวนเงิน:     36250.00 ->     37700.00"}));
+                                               "TRK01-000001 จำนวนเงิน:     36250.00 ->     37700.00",
+                                               "TRK01-000001 ป้อนน้ำหนักรถออกเอง: 1,000 -> 800"}));
 }
 
 TEST_F(TicketTest, ChangingTheUnitReplacesThePriceOnlyForOneOfTheProductsUnits)

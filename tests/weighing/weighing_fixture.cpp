@@ -162,6 +162,10 @@ void ScriptedHost::readWeight(int which, scale::WeighTarget& target)
     weights.pop_front();
     if (!kg)
         return;
+    if (!origins.empty()) {
+        target.weightOrigin(which, origins.front());
+        origins.pop_front();
+    }
     target.receiveWeight(which, *kg);
     target.disableWeighButton(which);
     target.enableAndFocusSave();

@@ -81,8 +81,10 @@ public:
     // Registrations typed into the truck prompt, in order; nullopt cancels it. "..." opens the
     // waiting list when the entry is "...", choosing its first row.
     std::deque<std::optional<std::string>> trucks;
-    // Weights delivered by the weight dialog, in order; nullopt: no weight accepted.
+    // Weights delivered by the weight dialog, in order; nullopt: no weight accepted. Each takes the
+    // next of `origins` as its origin, when there is one.
     std::deque<std::optional<long long>> weights;
+    std::deque<scale::WeightOrigin> origins;
     // What the person does in a list / the search dialog (default: closes without choosing).
     std::function<void(weighing::ListDialogModel&)> onList;
     std::function<void(weighing::SearchDialogModel&)> onSearch;

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QHBoxLayout>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/tis620.h"
@@ -17,6 +18,7 @@
 #include "ui/widgets.h"
 #include "weighing/dialogs/document_dialogs.h"
 #include "weighing/dialogs/document_form.h"
+#include "weighing/dialogs/evidence_dialog.h"
 
 namespace weighing {
 namespace {
@@ -50,6 +52,14 @@ TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
     layout->addWidget(m_form);
     buildExtras();
     buildToolBar(this);
+    // The ticket's evidence history, for level 5 while browsing a stored ticket.
+    connect(new QShortcut(QKeySequence(Qt::Key_F9), this), &QShortcut::activated, this, [this] {
+        if (!m_screen.mayShowEvidence())
+            return;
+        const EvidenceHistory list = evidenceHistoryList(m_screen.values().text("cTicket"), m_screen.evidenceHistory());
+        EvidenceDialog history(list, this);
+        history.exec();
+    });
     m_screen.setListener(this);
     controlsChanged();
 }
@@ -103,6 +113,20 @@ void TicketDialog::buildExtras()
         ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsRed);
     if (ui::EntryField* f = m_form->field("cRecP"))
         ui::paintColours(f, ui::kWindowsWhite, ui::kWindowsGreen);
+    // A weight typed by hand: its mark in bold red beside it, as a text on the dialog, not a box.
+    for (const char* mark : {"cWinSrc", "cWoutSrc"})
+        if (ui::EntryField* f = m_form->field(mark)) {
+            f->setFrame(false);
+            QPalette pal = f->palette();
+            for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+                pal.setColor(group, QPalette::Text, ui::windowsColour(ui::kWindowsRed));
+                pal.setColor(group, QPalette::Base, palette().color(QPalette::Window));
+            }
+            f->setPalette(pal);
+            QFont bold = f->font();
+            bold.setBold(true);
+            f->setFont(bold);
+        }
 
     for (int which = 1; which <= 2; ++which) {
         auto* weigh = new QPushButton(ui::fromTis(TicketScreen::weighButtonCaption(which)), m_form);

@@ -1,0 +1,403 @@
+// The ticket screen's weighing evidence: the source each way of setting a weight records, the
+// records of saves, deletions and prints, the rule of who may type a weight and the mark a typed
+// one carries, the check against the truck's stored weight, a log that cannot be written, and the
+// program's own log verified clean after a day's work.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "core/settings.h"
+#include "core/tis620.h"
+#include "support/recording_destination.h"
+#include "weighing/evidence.h"
+#include "weighing/evidence_log.h"
+#include "weighing/ticket_screen.h"
+#include "weighing/ticket_values.h"
+#include "weighing_fixture.h"
+
+using core::tis620::T;
+using namespace weighing;
+using namespace weighingtest;
+
+namespace {
+
+// Collects the events; answers the sources from what it collected, as the program's log does.
+class CollectingLog final : public EvidenceLog {
+public:
+    CollectingLog() : m_previous(setEvidenceLog(this)) {}
+    ~CollectingLog() override { setEvidenceLog(m_previous); }
+
+    storage::Status append(const evidence::Event& e) override
+    {
+        if (failing)
+            return storage::Status::ioError("disk full", 28);
+        events.push_back(e);
+        return {};
+    }
+    std::array<char, 2> weightSources(int kind, const std::string& ticket) override
+    {
+        std::array<char, 2> out{' ', ' '};
+        for (const auto& e : events)
+            if (e.kind == kind && e.ticket == ticket && (e.event == "WEIGH1" || e.event == "WEIGH2"))
+                out[e.event == "WEIGH1" ? 0 : 1] = e.source;
+        return out;
+    }
+    std::vector<EvidenceEntry> history(int kind, const std::string& ticket) override
+    {
+        std::vector<EvidenceEntry> out;
+        for (const auto& e : events)
+            if (e.kind == kind && e.ticket == ticket)
+                out.push_back({"", "", e.event, e.weight, std::string(1, e.source)});
+        return out;
+    }
+
+    // "TICKET EVENT[ weight source]" per event.
+    std::vector<std::string> lines() const
+    {
+        std::vector<std::string> out;
+        for (const auto& e : events)
+            out.push_back(e.ticket + " " + e.event +
+                          (e.event.rfind("WEIGH", 0) == 0 ? " " + std::to_string(int(e.weight)) + " " + e.source : ""));
+        return out;
+    }
+    std::string value(std::size_t event, const std::string& name) const
+    {
+        for (const auto& [n, v] : events.at(event).values)
+            if (n == name)
+                return v;
+        return "?";
+    }
+
+    std::vector<evidence::Event> events;
+    bool failing = false;
+
+private:
+    EvidenceLog* m_previous;
+};
+
+class TicketEvidenceTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TicketScreen> screen(int level = 6)
+    {
+        auto s = std::make_unique<TicketScreen>(1, level, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+    // Ticket 000001 of truck 70-1234 weighed in and out and saved (the print declined).
+    void completeTicket(TicketScreen& s, long long in, long long out)
+    {
+        ASSERT_TRUE(firstWeighing(s, host, Weighing{"70-1234"}, in));
+        ASSERT_TRUE(startSecondWeighing(s, host, "70-1234", out));
+        ASSERT_TRUE(s.TRSAVE());
+    }
+    std::vector<std::string> auditLines()
+    {
+        std::vector<std::string> out;
+        for (const auto& r : site.rows("Audit"))
+            out.push_back(r.text("DESCRIP") + ": " + r.text("OLDDATA") + " -> " + r.text("NEWDATA"));
+        return out;
+    }
+
+    Site site;
+    CollectingLog log;
+    ScriptedPickList pickList;
+    ScriptedHost host;
+};
+
+TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSource)
+{
+    struct Case {
+        const char* what;
+        const char* truck;
+        std::optional<scale::WeightOrigin> origin;
+        char source;
+    };
+    const Case cases[] = {
+        {"stable and taken by itself", "81-5678",
+         scale::WeightOrigin{false, "\x02" "012000\r", "COM1 /dev/ttyS0", "toledo"}, 'I'},
+        {"accepted with the button", "70-1234",
+         scale::WeightOrigin{true, "\x02" "012000\r", "COM2 /dev/pts/3", "indicator"}, 'A'},
+        {"a dialog that tells no origin", "99-0001", std::nullopt, 'A'},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        log.events.clear();
+        auto s = screen();
+        if (c.origin)
+            host.origins.push_back(*c.origin);
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{c.truck}, 12000));
+        ASSERT_EQ(log.events.size(), 2u);
+        const evidence::Event& w = log.events[0];
+        EXPECT_EQ(w.event, "WEIGH1");
+        EXPECT_EQ(w.ticket, s->values().text("cTicket")) << "the number the save took";
+        EXPECT_EQ(w.weight, 12000);
+        EXPECT_EQ(w.source, c.source);
+        EXPECT_EQ(w.frame, c.origin ? c.origin->frame : "");
+        EXPECT_EQ(w.port, c.origin ? c.origin->port : "");
+        EXPECT_EQ(w.device, c.origin ? c.origin->format : "");
+        EXPECT_FALSE(w.date.isEmpty());
+        EXPECT_EQ(log.events[1].event, "NEW");
+        EXPECT_EQ(log.value(1, "WIN"), "12000.00");
+    }
+}
+
+TEST_F(TicketEvidenceTest, AWeighingTypedInAnEditIsRecordedMarkedAndAudited)
+{
+    site.setting("CMANUALW", "1");
+    auto s = screen(5);
+    completeTicket(*s, 15000, 11000);
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 WEIGH1 15000 A", "000001 NEW", "000001 WEIGH2 11000 A",
+                                                     "000001 NEW"}));
+    EXPECT_EQ(log.value(3, "WOUT"), "11000.00");
+    EXPECT_EQ(log.value(3, "DAYIN"), site.rows("Wdata1")[0].fields.at("DAYIN").asDate().dtos());
+    EXPECT_FALSE(s->weightTyped(2));
+
+    log.events.clear();
+    s->editPressed();
+    ASSERT_TRUE(s->fieldEnabled("cWout"));
+    ASSERT_TRUE(typeNumber(*s, "cWout", 11400));
+    EXPECT_TRUE(s->weightTyped(2)) << "marked as soon as it is typed";
+    EXPECT_FALSE(s->weightTyped(1));
+    ASSERT_TRUE(s->TRSAVE());
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 WEIGH2 11400 M", "000001 EDIT"}));
+    EXPECT_EQ(log.value(1, "WOUT"), "11400.00");
+    EXPECT_EQ(auditLines(), std::vector<std::string>{"ป้อนน้ำหนักรถออกเอง: 11,000 -> 11,400"});
+
+    // Shown again, and loaded for printing, the typed weight keeps its mark.
+    s->PROCMOVE(kMoveFirst);
+    EXPECT_TRUE(s->weightTyped(2));
+    EXPECT_EQ(s->values().text("cWoutSrc"), T("ป้อนเอง"));
+    EXPECT_EQ(s->values().text("cWinSrc"), "");
+
+    // An edit that leaves the weights as they are records only the edit.
+    log.events.clear();
+    s->editPressed();
+    ASSERT_TRUE(typeNumber(*s, "cWout", 11400));
+    ASSERT_TRUE(typeText(*s, "cRemark1", "X"));
+    ASSERT_TRUE(s->TRSAVE());
+    EXPECT_EQ(log.lines(), std::vector<std::string>{"000001 EDIT"});
+}
+
+TEST_F(TicketEvidenceTest, DeletionUndeletionAndPrintsAreRecordedWithTheStoredValues)
+{
+    testsupport::writeFile(site.tables() + "Ticket12.txt", "H SAYR1     10    20 wdata->ticket\r\n");
+    testsupport::RecordingDestination printer;
+    auto s = screen();
+    completeTicket(*s, 15000, 11000);
+    log.events.clear();
+    site.prompts.answers = {true, true};
+    s->deletePressed();
+    s->deletePressed();
+    s->printPressed(false);
+    s->printPressed(true);  // no "Print12" form: nothing printed, nothing recorded
+    EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 DELETE", "000001 UNDELETE", "000001 PRINT"}));
+    EXPECT_EQ(log.value(0, "AMOUNT"), log.value(2, "AMOUNT"));
+    EXPECT_EQ(printer.jobs.size(), 1u);
+}
+
+TEST_F(TicketEvidenceTest, ManualWeightSettingDecidesWhoMayTypeAStoredTicketsWeights)
+{
+    struct Case {
+        const char* manualW;
+        const char* track;
+        int level;
+        bool typed;
+    };
+    const Case cases[] = {
+        {"0", "0", 6, false},    {"0", "9417", 6, true}, {"0", "9417", 5, false}, {"", "9417", 6, true},
+        {"1", "0", 5, true},     {"1", "0", 4, false},   {"1", "9417", 6, true},  {"2", "9417", 6, false},
+        {"2", "0", 5, false},
+    };
+    {
+        auto s = screen();
+        completeTicket(*s, 15000, 11000);
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("ManualW ") + c.manualW + ", Track " + c.track + ", level " + std::to_string(c.level));
+        site.setting("CMANUALW", c.manualW);
+        site.setting("CTRACK", c.track);
+        auto s = screen(c.level);
+        EXPECT_EQ(s->mayTypeWeights(), c.typed);
+        s->editPressed();
+        ASSERT_EQ(s->mode(), kTicketEdit);
+        EXPECT_EQ(s->fieldEnabled("cWin"), c.typed);
+        EXPECT_EQ(s->fieldEnabled("cWout"), c.typed);
+        s->PCANCEL();
+    }
+}
+
+TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight)
+{
+    // Each case weighs a truck of its own, stored at 11,250 kg, 30,000 kg in.
+    struct Case {
+        const char* what;
+        const char* tolKg;
+        const char* tolPct;
+        long long lighter;
+        std::deque<bool> answers;  // go on; store the weight
+        char truckRights;          // the level at the truck table's position
+        bool saved;
+        double truckAfter;
+        const char* figures;  // the warning's three figures; nullptr: no warning
+    };
+    const Case cases[] = {
+        {"off", "0", "0", 9000, {}, '6', true, 11250, nullptr},
+        {"within the kilograms", "100", "0", 11350, {}, '6', true, 11250, nullptr},
+        {"beyond the kilograms, gone back", "100", "0", 11351, {false}, '6', false, 11250, "11,250 11,351 101"},
+        {"beyond, saved as it is", "100", "0", 11100, {true, false}, '6', true, 11250, "11,250 11,100 150"},
+        {"beyond, the new weight stored", "100", "0", 11600, {true, true}, '4', true, 11600, "11,250 11,600 350"},
+        {"beyond, not allowed to store it", "100", "0", 11600, {true}, '3', true, 11250, "11,250 11,600 350"},
+        {"within the per cent", "0", "2", 11025, {}, '6', true, 11250, nullptr},
+        {"beyond the per cent", "0", "2", 11024, {true, false}, '6', true, 11250, "11,250 11,024 226"},
+        {"the larger tolerance counts", "500", "2", 10800, {}, '6', true, 11250, nullptr},
+    };
+    std::string trucks = "CODE,NAME,WEIGHT\n";
+    for (std::size_t i = 0; i < std::size(cases); ++i)
+        trucks += "T" + std::to_string(i) + ",,11250\n";
+    site.load("TruckDt", trucks);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.what);
+        const std::string truck = "T" + std::to_string(i);
+        site.setting("CTRKTOLKG", c.tolKg);
+        site.setting("CTRKTOLPCT", c.tolPct);
+        std::string rights(42, '6');
+        rights[22] = c.truckRights;
+        site.setting("CTRUSTEE", rights);
+        auto s = screen();
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{truck}, 30000));
+        ASSERT_TRUE(startSecondWeighing(*s, host, truck, c.lighter));
+        site.prompts.shown.clear();
+        site.prompts.answers = c.answers;
+        site.prompts.answers.push_back(false);  // the print after the save
+        log.events.clear();
+        EXPECT_EQ(s->TRSAVE(), c.saved);
+        EXPECT_EQ(s->mode(), c.saved ? kTicketBrowsing : kTicketSecondWeighing);
+        EXPECT_EQ(site.find("Wdata1", "TRUCK", truck)->text("STAT"), c.saved ? "2" : "1");
+        EXPECT_DOUBLE_EQ(site.find("TruckDt", "CODE", truck)->number("WEIGHT"), c.truckAfter);
+        const auto warning = std::find_if(log.events.begin(), log.events.end(),
+                                          [](const evidence::Event& e) { return e.event == "TRUCKWT"; });
+        ASSERT_EQ(warning != log.events.end(), c.figures != nullptr);
+        const auto texts = shownTexts(site.prompts);
+        if (!c.figures) {
+            EXPECT_TRUE(texts.empty() || texts[0] == "พิมพ์ใบชั่งน้ำหนัก") << texts[0];
+            continue;
+        }
+        std::string figures[3];
+        std::istringstream(c.figures) >> figures[0] >> figures[1] >> figures[2];
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts[0], "น้ำหนักรถที่บันทึกไว้ " + figures[0] + " กก.\nน้ำหนักที่ชั่งได้ " + figures[1] +
+                                " กก.\nต่างกัน " + figures[2] + " กก.\nต้องการบันทึกใบชั่งต่อหรือไม่");
+        EXPECT_EQ(warning->ticket, s->values().text("cTicket"));
+        EXPECT_EQ(warning->weight, c.lighter);
+        EXPECT_EQ(warning->values, (std::vector<std::pair<std::string, std::string>>{
+                                       {"TRUCK", "11,250"}, {"WIN", "30,000"}, {"WOUT", figures[1]}}));
+        EXPECT_EQ(auditLines().back(), "น้ำหนักรถไม่ตรงกับที่บันทึกไว้: " + figures[0] + " -> " + figures[1]);
+        if (!c.saved)
+            s->PCANCEL();
+    }
+}
+
+TEST_F(TicketEvidenceTest, ALogThatCannotBeWrittenLeavesTheTicketSavedAndSaysSo)
+{
+    auto s = screen();
+    log.failing = true;
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 15000));
+    EXPECT_EQ(s->mode(), kTicketBrowsing);
+    ASSERT_EQ(site.rows("Wdata1").size(), 1u);
+    EXPECT_EQ(site.rows("Wdata1")[0].number("WIN"), 15000);
+    const auto texts = shownTexts(site.prompts);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NE(texts.back().find("บันทึกหลักฐานการชั่งไม่ได้"), std::string::npos) << texts.back();
+    EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
+}
+
+TEST_F(TicketEvidenceTest, TheHistoryIsForLevelFiveWhileBrowsingAStoredTicket)
+{
+    auto s = screen(5);
+    EXPECT_FALSE(s->mayShowEvidence()) << "no ticket yet";
+    completeTicket(*s, 15000, 11000);
+    EXPECT_TRUE(s->mayShowEvidence());
+    EXPECT_EQ(s->evidenceHistory().size(), 4u);
+    auto low = screen(4);
+    EXPECT_FALSE(low->mayShowEvidence());
+    EXPECT_TRUE(low->evidenceHistory().empty());
+}
+
+TEST(TicketEvidenceHistory, TheListNamesEventsAndSourcesInThai)
+{
+    const std::vector<EvidenceEntry> entries = {
+        {"05/12/2026", "08:00:00", "WEIGH1", 15000, "I", "OPER1", "scale1", "COM1 /dev/ttyS0", ""},
+        {"05/12/2026", "08:30:00", "WEIGH2", 1234567, "M", "ADMIN", "office", "", ""},
+        {"05/12/2026", "08:31:00", "EDIT", 0, " ", "ADMIN", "office", "", "WIN=15000.00"},
+        {"05/12/2026", "08:32:00", "TRUCKWT", 11600, " ", "ADMIN", "", "", "TRUCK=11,250"},
+        {"05/12/2026", "08:33:00", "ODD", 0, "X", "", "", "", ""},
+    };
+    const EvidenceHistory h = evidenceHistoryList("000001", entries);
+    EXPECT_EQ(core::tis620::toUtf8(h.title), "  หลักฐานการชั่ง ใบชั่งเลขที่ 000001");
+    std::vector<std::string> rows;
+    for (const auto& r : h.rows) {
+        std::string line;
+        for (const std::string& cell : r)
+            line += core::tis620::toUtf8(cell) + "|";
+        rows.push_back(line);
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "05/12/2026|08:00:00|ชั่งเข้า|15,000|เครื่องชั่ง|OPER1|scale1 COM1 /dev/ttyS0||",
+                        "05/12/2026|08:30:00|ชั่งออก|1,234,567|ป้อนเอง|ADMIN|office||",
+                        "05/12/2026|08:31:00|แก้ไข|| |ADMIN|office|WIN=15000.00|",
+                        "05/12/2026|08:32:00|น้ำหนักรถไม่ตรง|11,600| |ADMIN||TRUCK=11,250|",
+                        "05/12/2026|08:33:00|ODD||X||||",
+                    }));
+}
+
+// The program's own log on a day of weighing, typing and deleting: the chain and every ticket
+// verify clean, and the typed weight's mark comes back from the table.
+TEST(TicketEvidenceFile, ADaysWorkThroughTheScreenVerifiesClean)
+{
+    Site site;
+    EvidenceLog* previous = setEvidenceLog(&fileEvidenceLog());
+    ScriptedPickList pickList;
+    ScriptedHost host;
+    site.setting("CMANUALW", "1");
+    {
+        TicketScreen s(1, 6, host);
+        ASSERT_TRUE(s.open());
+        host.origins.push_back({false, "\x02" "015000\r", "COM1 /dev/ttyS0", "indicator"});
+        ASSERT_TRUE(firstWeighing(s, host, Weighing{"70-1234"}, 15000));
+        ASSERT_TRUE(firstWeighing(s, host, Weighing{"81-5678", "F002"}, 9000));
+        ASSERT_TRUE(startSecondWeighing(s, host, "70-1234", 11000));
+        ASSERT_TRUE(s.TRSAVE());
+        s.editPressed();
+        ASSERT_TRUE(typeNumber(s, "cWout", 11300));
+        ASSERT_TRUE(s.TRSAVE());
+        ASSERT_TRUE(startSecondWeighing(s, host, "81-5678", 5000));
+        ASSERT_TRUE(s.TRSAVE());
+        site.prompts.answers = {true};
+        s.deletePressed();
+    }
+    const evidence::Verification v = evidence::verify(site.data());
+    EXPECT_TRUE(v.findings.empty()) << v.findings.front();
+    EXPECT_TRUE(v.problems.empty());
+    EXPECT_EQ(v.ticketsChecked, 2);
+    EXPECT_EQ(v.records, 11);
+
+    TicketScreen again(1, 6, host);
+    ASSERT_TRUE(again.open());
+    again.PROCMOVE(kMoveFirst);
+    ASSERT_EQ(again.values().text("cTicket"), "000001");
+    EXPECT_TRUE(again.weightTyped(2));
+    EXPECT_FALSE(again.weightTyped(1));
+    const std::vector<EvidenceEntry> history = again.evidenceHistory();
+    ASSERT_EQ(history.size(), 6u);
+    EXPECT_EQ(history[0].event, "WEIGH1");
+    EXPECT_EQ(history[0].source, "I");
+    EXPECT_EQ(history[0].port, "COM1 /dev/ttyS0");
+    EXPECT_EQ(history[4].event, "WEIGH2");
+    EXPECT_EQ(history[4].source, "M");
+    EXPECT_EQ(history[4].weight, 11300);
+    EXPECT_EQ(history[5].event, "EDIT");
+    setEvidenceLog(previous);
+}
+
+}  // namespace
