@@ -46,8 +46,13 @@ public:
     {
         std::vector<EvidenceEntry> out;
         for (const auto& e : events)
-            if (e.kind == kind && e.ticket == ticket)
-                out.push_back({"", "", e.event, e.weight, std::string(1, e.source)});
+            if (e.kind == kind && e.ticket == ticket) {
+                EvidenceEntry entry;
+                entry.event = e.event;
+                entry.weight = e.weight;
+                entry.source = std::string(1, e.source);
+                out.push_back(entry);
+            }
         return out;
     }
 
