@@ -35,7 +35,9 @@ QLabel* bandLabel(const std::string& text, QWidget* parent)
 }  // namespace
 
 TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
-    : ui::ScreenDialog(screen.title(), [&screen] { return screen.mayClose(); }, parent), m_screen(screen)
+    : ui::ScreenDialog(
+          screen.title(), [this] { return m_screen.closeRequested(m_form && m_form->typing()); }, parent),
+      m_screen(screen)
 {
     auto* layout = new QVBoxLayout(this);
     m_form = new ui::Form(screen.values(), formRows(), this);
@@ -48,6 +50,9 @@ TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
     layout->addWidget(m_form);
     buildExtras();
     buildToolBar(this);
+    m_messageBar = new ui::MessageBar(this);
+    layout->addWidget(m_messageBar);
+    m_messageBar->attachTo(this);
     m_screen.setListener(this);
     controlsChanged();
 }
@@ -151,7 +156,7 @@ void TicketDialog::press(TicketButton b, bool alternate)
         if (commitField())
             (void)m_screen.TRSAVE();
         break;
-    case TicketButton::Cancel: m_screen.PCANCEL(); break;
+    case TicketButton::Cancel: (void)m_screen.cancelPressed(m_form->typing()); break;
     case TicketButton::Print: m_screen.printPressed(alternate); break;
     case TicketButton::Exit: close(); break;
     case TicketButton::WeighIn:
@@ -185,6 +190,11 @@ void TicketDialog::focusRequested(const std::string& target)
     } else if (ui::EntryField* f = m_form->field(target)) {
         f->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void TicketDialog::fieldMissing(const std::string& name, const std::string& note)
+{
+    markMissing(*m_form, *m_messageBar, name, note);
 }
 
 bool TicketDialog::eventFilter(QObject* watched, QEvent* event)
