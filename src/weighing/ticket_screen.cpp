@@ -250,7 +250,8 @@ void TicketScreen::READW(int which)
         const std::vector<std::string> missing = missingFields(true);
         if (!missing.empty()) {
             core::prompts().message(core::MessageKind::Info,
-                                    T("กรุณาระบุ") + caption(missing.front()) + T(" ก่อนชั่งรถเข้า"), title());
+                                    T("กรุณาระบุ") + caption(missing.front()) + T(" ก่อนชั่งรถเข้า"),
+                                    "  " + weighButtonCaption(1));
             reportMissing(missing.front());
             return;
         }

@@ -148,6 +148,30 @@ TEST_F(TicketDialogTest, ClosingTheWindowIsTheScreensExitAndCancelAsksBeforeLeav
     EXPECT_FALSE(d.isVisible());
 }
 
+TEST_F(TicketDialogTest, AFieldMissingAtTheWeighInIsMarkedAndNamedUntilTheEntryEnds)
+{
+    auto s = screen();
+    TicketDialog d(*s);
+    showActive(d);
+    host.trucks.push_back("70-1234");
+    d.button(TicketButton::Weigh)->click();
+    typeInto(d.form().field("cFarmer"), "F001");
+    host.weights.push_back(12000);
+    d.button(TicketButton::WeighIn)->click();
+    testsupport::settle();
+    EXPECT_EQ(host.weights.size(), 1u) << "no weighing started";
+    ui::EntryField* product = d.form().field("cProduct");
+    EXPECT_TRUE(product->hasFocus());
+    EXPECT_TRUE(product->property("missing").toBool());
+    EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
+
+    site.prompts.answers = {true};
+    d.button(TicketButton::Cancel)->click();
+    EXPECT_EQ(s->mode(), 0);
+    EXPECT_FALSE(product->property("missing").toBool()) << "the mark ends with the entry";
+    EXPECT_NE(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
+}
+
 TEST_F(TicketDialogTest, CodesTypedInTheFieldsFillTheirNamesAndEnterOnSaveStoresTheTicket)
 {
     auto s = screen();

@@ -172,6 +172,8 @@ void DocumentDialog::controlsChanged()
     if (m_lines)
         m_lines->setEnabled(m_screen.mode() == kBrowsing);
     m_form->updateEnabled();
+    if (m_screen.mode() == kBrowsing)
+        weighing::clearMissing(*m_form, *m_messageBar, m_screen.fields());
 }
 
 void DocumentDialog::focusRequested(const std::string& target)

@@ -76,4 +76,16 @@ void markMissing(ui::Form& form, ui::MessageBar& bar, const std::string& name, c
     QObject::connect(field, &ui::EntryField::leftValid, &bar, [&bar] { bar.setText({}); }, Qt::SingleShotConnection);
 }
 
+void clearMissing(ui::Form& form, ui::MessageBar& bar, const std::vector<TicketField>& fields)
+{
+    bool marked = false;
+    for (const TicketField& f : fields)
+        if (ui::EntryField* e = form.field(f.name); e && e->property("missing").toBool()) {
+            e->setMissing(false);
+            marked = true;
+        }
+    if (marked)
+        bar.setText({});
+}
+
 }  // namespace weighing

@@ -34,5 +34,7 @@ void dressDocumentForm(ui::Form& form, const std::vector<TicketField>& fields);
 // A field the screen found empty though it must be filled: highlighted until it is next left, and
 // named by `note` (TIS-620) in the message bar until then.
 void markMissing(ui::Form& form, ui::MessageBar& bar, const std::string& name, const std::string& note);
+// The entry ended (saved or cancelled): no field is marked, the message bar shows its default.
+void clearMissing(ui::Form& form, ui::MessageBar& bar, const std::vector<TicketField>& fields);
 
 }  // namespace weighing

@@ -161,6 +161,12 @@ void TicketDialog::press(TicketButton b, bool alternate)
     case TicketButton::Exit: close(); break;
     case TicketButton::WeighIn:
     case TicketButton::WeighOut:
+        // Nothing typed and something missing: the screen names it, rather than the empty code
+        // field under the focus opening its pick-list on the way.
+        if (b == TicketButton::WeighIn && !m_form->typing() && !m_screen.missingFields(true).empty()) {
+            m_screen.READW(1);
+            break;
+        }
         if (commitField())
             m_screen.READW(b == TicketButton::WeighIn ? 1 : 2);
         break;
@@ -180,6 +186,8 @@ void TicketDialog::controlsChanged()
         if (m_buttons[i])
             m_buttons[i]->setEnabled(m_screen.enabled(TicketButton(i)));
     m_form->updateEnabled();
+    if (m_screen.mode() == kTicketBrowsing)
+        clearMissing(*m_form, *m_messageBar, m_screen.fields());
 }
 
 void TicketDialog::focusRequested(const std::string& target)
