@@ -47,6 +47,13 @@ public:
     bool commitPending();
     // Typed into since the value was last committed (the person has not left the field yet).
     bool edited() const { return m_edited; }
+    // The field was just left without anything typed and its exit (the validation) is still
+    // queued: it is not run.
+    void dropUntypedExit()
+    {
+        if (!m_edited)
+            m_pending = false;
+    }
     // Marks the field as one that must be filled (the "missing" property, a highlight) until it is
     // next left with its validation passed.
     void setMissing(bool missing);

@@ -174,6 +174,12 @@ bool Form::typing() const
     return false;
 }
 
+void Form::dropUntypedExits()
+{
+    for (const Bound& b : m_bound)
+        b.field->dropUntypedExit();
+}
+
 FormDialog::FormDialog(const std::string& title, core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent)
     : Dialog(title, parent), m_form(new Form(values, std::move(rows), this)), m_buttons(new QWidget(this))
 {

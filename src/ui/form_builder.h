@@ -70,6 +70,8 @@ public:
     bool commitPending();
     // Some field has been typed into and not left yet.
     bool typing() const;
+    // The queued exits of fields left without typing are not run (EntryField::dropUntypedExit).
+    void dropUntypedExits();
 
 private:
     struct Bound {

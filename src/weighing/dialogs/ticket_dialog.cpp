@@ -162,8 +162,9 @@ void TicketDialog::press(TicketButton b, bool alternate)
     case TicketButton::WeighIn:
     case TicketButton::WeighOut:
         // Nothing typed and something missing: the screen names it, rather than the empty code
-        // field under the focus opening its pick-list on the way.
+        // field the click took the focus from opening its pick-list on the way.
         if (b == TicketButton::WeighIn && !m_form->typing() && !m_screen.missingFields(true).empty()) {
+            m_form->dropUntypedExits();
             m_screen.READW(1);
             break;
         }
