@@ -16,22 +16,12 @@ using namespace weighingtest;
 
 namespace {
 
-// Hears what the screen tells its view.
-struct Heard final : TicketScreenListener {
-    void fieldMissing(const std::string& name, const std::string& note) override
-    {
-        missing.push_back(name + " " + core::tis620::toUtf8(note));
-    }
-    std::vector<std::string> missing;
-};
-
 class TicketEntryTest : public ::testing::Test {
 protected:
     std::unique_ptr<TicketScreen> newTicket(int kind)
     {
         auto s = std::make_unique<TicketScreen>(kind, 6, host);
         EXPECT_TRUE(s->open());
-        s->setListener(&heard);
         host.trucks.push_back("70-1234");
         s->weighPressed();
         EXPECT_EQ(s->mode(), kTicketNew);
@@ -41,7 +31,6 @@ protected:
     Site site;
     ScriptedPickList picks;
     ScriptedHost host;
-    Heard heard;
 };
 
 TEST_F(TicketEntryTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
@@ -73,42 +62,22 @@ TEST_F(TicketEntryTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
     }
 }
 
-TEST_F(TicketEntryTest, SaveKeepsItsMessageAndPointsAtTheFirstEmptyField)
-{
-    auto s = newTicket(1);
-    ASSERT_TRUE(typeText(*s, "cFarmer", "F001"));
-    ASSERT_TRUE(typeText(*s, "cProduct", "P001"));
-    ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
-    host.weights.push_back(12000);
-    s->READW(1);
-    EXPECT_FALSE(s->TRSAVE());
-    EXPECT_EQ(shownTexts(site.prompts).back(), "การระบุข้อมูลยังไม่ครบถ้วน");
-    EXPECT_EQ(s->focus(), "cUnit");
-    EXPECT_EQ(heard.missing, (std::vector<std::string>{"cUnit กรุณาระบุหน่วยนับ"}));
-    EXPECT_EQ(s->mode(), kTicketNew);
-    ASSERT_TRUE(typeText(*s, "cUnit", "KG"));
-    EXPECT_TRUE(s->TRSAVE());
-}
-
-TEST_F(TicketEntryTest, WeighingInAsksForThePartyAndTheGoodsFirst)
+TEST_F(TicketEntryTest, TheWeighInAndTheSaveStopAtTheFirstEmptyFieldAndNameIt)
 {
     auto s = newTicket(1);
     ASSERT_TRUE(typeText(*s, "cFarmer", "F001"));
     host.weights.push_back(12000);
     s->READW(1);
     EXPECT_EQ(host.weights.size(), 1u) << "no weighing started";
-    EXPECT_EQ(s->values().number("cWin"), 0);
-    EXPECT_FALSE(s->enabled(TicketButton::Save));
     EXPECT_EQ(shownTexts(site.prompts).back(), "กรุณาระบุสินค้า ก่อนชั่งรถเข้า");
     EXPECT_EQ(s->focus(), "cProduct");
-    EXPECT_EQ(heard.missing, (std::vector<std::string>{"cProduct กรุณาระบุสินค้า"}));
-
     ASSERT_TRUE(typeText(*s, "cProduct", "P001"));
     ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
     s->READW(1);
-    EXPECT_TRUE(host.weights.empty());
     EXPECT_EQ(s->values().number("cWin"), 12000);
-    EXPECT_TRUE(s->enabled(TicketButton::Save));
+    EXPECT_FALSE(s->TRSAVE());
+    EXPECT_EQ(shownTexts(site.prompts).back(), "การระบุข้อมูลยังไม่ครบถ้วน");
+    EXPECT_EQ(s->focus(), "cUnit");
 }
 
 // ---- The demo site's grades
@@ -188,19 +157,15 @@ TEST_F(DemoGradeTest, AGradeDeductsItsRatesPerTonOfNetWeight)
 TEST_F(DemoGradeTest, TheGradeChosenOnTheScreenIsTheOneDeductedAndNamed)
 {
     auto s = purchase("M20", "X2", 15000, 5000);
-    EXPECT_EQ(core::tis620::toUtf8(core::xbase::alltrim(s->values().text("cMoiName"))), "ความชื้นเกิน 15% ถึง 20%");
-    // Changed at the weigh-out: the stored ticket still says M20 and X2.
+    // Changed at the weigh-out, while the stored ticket still says M20.
     ASSERT_TRUE(typeText(*s, "cMoisture", "M25"));
     EXPECT_EQ(s->values().number("cAdj_W1"), 800);
     EXPECT_EQ(core::tis620::toUtf8(core::xbase::alltrim(s->values().text("cMoiName"))), "ความชื้นเกิน 20% ถึง 25%");
     s->values().setText("cMixture", "");
     s->recalculate(kPosCode);
     EXPECT_EQ(s->values().number("cAdj_W2"), 0) << "no impurity grade, no impurity deduction";
-    EXPECT_EQ(s->values().number("cAdj_M3"), 2500);
-    // A deduction typed over stays as typed.
     ASSERT_TRUE(typeNumber(*s, "cAdj_W1", 650));
-    EXPECT_EQ(s->values().number("cAdj_W1"), 650);
-    EXPECT_EQ(s->values().number("cQty"), 9350);
+    EXPECT_EQ(s->values().number("cQty"), 9350) << "a deduction typed over stays";
 }
 
 }  // namespace
