@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -163,6 +164,9 @@ TEST_F(TicketDialogTest, AFieldMissingAtTheWeighInIsMarkedAndNamedUntilTheEntryE
     ui::EntryField* product = d.form().field("cProduct");
     EXPECT_TRUE(product->hasFocus());
     EXPECT_TRUE(product->property("missing").toBool());
+    EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
+    QStatusTipEvent left{QString()};  // the mouse leaving a button with a text of its own
+    QApplication::sendEvent(&d, &left);
     EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
 
     site.prompts.answers = {true};
