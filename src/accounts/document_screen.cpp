@@ -353,6 +353,7 @@ void DocumentScreen::newPressed()
     if (!m_open || !enabled(DocButton::New) || !leaveCheck())
         return;
     edit(true);
+    snapshotEntries();
 }
 
 void DocumentScreen::editPressed()
@@ -364,6 +365,46 @@ void DocumentScreen::editPressed()
         return;
     }
     edit(false);
+    snapshotEntries();
+}
+
+void DocumentScreen::snapshotEntries()
+{
+    std::vector<std::string> entries;
+    for (const ScreenField& f : fields())
+        if (!f.readOnly)
+            entries.push_back(f.name);
+    m_snapshot.take(m_values, entries);
+}
+
+bool DocumentScreen::hasChanges() const
+{
+    return mode() != kBrowsing && m_snapshot.changed(m_values);
+}
+
+bool DocumentScreen::cancelPressed(bool typing)
+{
+    if (!m_open || mode() == kBrowsing)
+        return true;
+    if (!core::mayDiscard(typing || hasChanges(), T("  ยกเลิกการบันทึก")))
+        return false;
+    PCANCEL();
+    return true;
+}
+
+bool DocumentScreen::closeRequested(bool typing)
+{
+    if (!m_open || mode() == kBrowsing)
+        return mayClose();
+    (void)cancelPressed(typing);
+    return false;
+}
+
+void DocumentScreen::reportMissing(const std::string& name)
+{
+    if (m_listener)
+        m_listener->fieldMissing(name, T("กรุณาระบุ") + weighing::fieldCaption(fields(), name));
+    requestFocus(name);
 }
 
 void DocumentScreen::deletePressed()

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "codes/table_browse.h"
+#include "core/edit_snapshot.h"
 #include "core/value_map.h"
 #include "expr/contexts.h"
 #include "storage/table_row_source.h"
@@ -117,6 +118,9 @@ public:
     virtual void controlsChanged() {}
     // The focus should move to a field (a screen value name).
     virtual void focusRequested(const std::string& /*target*/) {}
+    // A field that must be filled is empty: the view marks it until it is left again and shows
+    // `note` (TIS-620, naming the field by its caption) where messages go. The focus request follows.
+    virtual void fieldMissing(const std::string& /*name*/, const std::string& /*note*/) {}
 };
 
 class DocumentScreen {
@@ -172,6 +176,15 @@ public:
     void PCANCEL();
     // Exit: true when the dialog may close (mayClose()).
     bool exitPressed() { return mayClose(); }
+    // In edit mode: anything typed since the document's edit began.
+    bool hasChanges() const;
+    // The cancel button (`typing`: the view holds an entry typed into and not yet left, which
+    // counts as a change). With changes the person is asked first, the default No. True when the
+    // edit was left (PCANCEL), false when it goes on.
+    bool cancelPressed(bool typing = false);
+    // The window's close box, Alt+F4 or Escape: browsing, as the exit button (mayClose()); in edit
+    // mode, the path of the cancel button, the dialog staying open.
+    bool closeRequested(bool typing = false);
 
     // The lines: MNDTEDIT / SK1DTEDIT - new lines one after another in the line dialog, each stored
     // and posted when the dialog closes on save, or the highlighted line changed (reversed with
@@ -231,6 +244,8 @@ protected:
     void setButton(DocButton b, bool on) { m_buttons[std::size_t(b)] = on; }
     void enableFields(std::initializer_list<std::string> names);
     void requestFocus(const std::string& target);
+    // Points the person at an empty field that must be filled: marked, named by its caption, focused.
+    void reportMissing(const std::string& name);
     void notify();
     void goToRecord(std::uint32_t recno);
     void rememberPosition();  // for cancel
@@ -262,6 +277,8 @@ protected:
     core::ValueMap m_values;
 
 private:
+    void snapshotEntries();
+
     int m_level;
     DocumentScreenListener* m_listener = nullptr;
     std::unique_ptr<weighing::DocumentCursor> m_cursor;
@@ -269,6 +286,7 @@ private:
     std::set<std::string> m_enabledFields;  // upper-case names
     std::string m_focus;
     bool m_open = false;
+    core::EditSnapshot m_snapshot;  // the entries as the edit began
     storage::WorkspaceContext m_tables;
     expr::ValueMapContext m_screen;
     expr::ValueMapContext m_settings;

@@ -163,6 +163,7 @@ bool ProductionScreen::SKSAVE1()
         return false;
     if (core::xbase::alltrim(m_values.text("cRemark1")).empty()) {
         core::prompts().message(core::MessageKind::Info, T("การระบุข้อมูลยังไม่ครบถ้วน"), T("  ส่วนบันทึกข้อมูล"));
+        reportMissing("cRemark1");
         return false;
     }
     storage::Table& t = document();

@@ -121,6 +121,7 @@ bool StatusEditor::begin()
         if (r.entry == StatusEntry::Code && r.nameValue)
             fillName(r);
     }
+    m_snapshot.take(m_values);
     return true;
 }
 

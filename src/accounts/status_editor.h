@@ -24,6 +24,7 @@
 
 #include "accounts/status_tables.h"
 #include "codes/table_browse.h"
+#include "core/edit_snapshot.h"
 #include "core/value_map.h"
 
 namespace accounts {
@@ -61,6 +62,12 @@ public:
     // number) stores nothing. False keeps the form open as typed (the key was taken meanwhile, or
     // a write failed and the error trap was told).
     bool save();
+    // Anything typed since begin().
+    bool hasChanges() const { return m_snapshot.changed(m_values); }
+    // Cancel, Escape or the close box asked to end the form without saving (`typing`: an entry
+    // typed into and not yet left, which counts as a change). With changes the person is asked
+    // first, the default No; true when the form may close.
+    bool mayCancel(bool typing = false) const { return core::mayDiscard(typing || hasChanges(), title()); }
     // Cancel or the close box: nothing is written; the browse goes back to the row it stood on.
     void cancel();
     bool saved() const { return m_saved; }
@@ -85,6 +92,7 @@ private:
     core::ValueMap m_read;  // the buffers as the row gave them
     std::string m_oldKey;
     std::uint32_t m_remembered = 0;  // the record the browse stood on, 0 at the end
+    core::EditSnapshot m_snapshot;  // the buffers as begin() filled them
     bool m_saved = false;
     std::function<void()> m_beforeWrite;
 };

@@ -258,6 +258,7 @@ bool VoucherScreen::MNSAVE()
         return false;
     if (core::xbase::alltrim(m_values.text(m_kind.partyValue)).empty()) {
         tell("การระบุข้อมูลยังไม่ครบถ้วน", saveTitle());
+        reportMissing(m_kind.partyValue);
         return false;
     }
     // The parts must add up to the amount both as magnitudes (the rule of every document) and with

@@ -96,6 +96,7 @@ bool CodeEditor::begin()
         if (const storage::Field* f = fieldOf(t, row.field))
             m_values.set(valueName(row), storage::field::value(*f, record));
     m_oldCode = m_adding ? std::string(std::size_t(width(m_def.rows[0])), ' ') : m_values.text("CODE");
+    m_snapshot.take(m_values);
     return true;
 }
 

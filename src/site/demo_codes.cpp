@@ -3,8 +3,10 @@
 // loader as `mervo-admin load`: the normal shared append with every index kept.
 #include <memory>
 
+#include "core/ini_file.h"
 #include "core/password.h"
 #include "core/tis620.h"
+#include "shell/config.h"
 #include "site/site_setup.h"
 #include "storage/catalogue.h"
 #include "storage/table.h"
@@ -135,9 +137,32 @@ bool addOperator(const Site& site, std::string* error)
     return s.ok();
 }
 
+// The grades' rates are per ton of net weight: kilograms off the weight, baht off the money.
+// Purchases deduct for moisture and impurity (their money into "other deductions", the sixth), sales
+// for quality; each deduction may still be typed over on the ticket.
+constexpr std::pair<const char*, const char*> kGradeFormulas[] = {
+    {"Adjust11", "XROUND(cNet * Moisture->WEIGHT / 1000, 2)"},
+    {"Adjust12", "XROUND(cNet * Mixture->WEIGHT / 1000, 2)"},
+    {"Adjust16", "XROUND(cNet * (Moisture->PRICE + Mixture->PRICE) / 1000, 2)"},
+    {"Adjust31", "XROUND(cNet * Quality->WEIGHT / 1000, 2)"},
+    {"Adjust34", "XROUND(cNet * Quality->PRICE / 1000, 2)"},
+};
+
+bool writeGradeFormulas(const Site& site, std::string* error)
+{
+    core::IniFile ini(site.configFile);
+    for (const auto& [key, formula] : kGradeFormulas)
+        if (!shell::writeKey(ini, "Variable", key, core::Value::text(formula))) {
+            *error = site.configFile + ": " + ini.error();
+            return false;
+        }
+    return true;
+}
+
 constexpr DemoStep kSteps[] = {
     {"code tables", loadRows},
     {"operator", addOperator},
+    {"grade deductions", writeGradeFormulas},
 };
 
 }  // namespace

@@ -60,7 +60,8 @@ struct DemoStep {
 // The demo steps of this library: a handful of realistic codes in every code table (suppliers,
 // customers, products with units and prices, an operator, warehouses, units with rates, trucks
 // with drivers and empty weights, moisture, impurity and quality grades), written through the
-// normal shared append so every index is kept. Other libraries add their own steps after these
+// normal shared append so every index is kept, and the site's formulas that deduct the grades'
+// rates on purchase and sale tickets. Other libraries add their own steps after these
 // (app/mervo-admin/demo_steps.cpp holds the list `init --demo` runs).
 std::span<const DemoStep> codeTableDemoSteps();
 

@@ -20,9 +20,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 };
 
-// The dialog of a data-entry screen: it closes (by a button, Escape or the window's close box)
-// only while `mayClose` allows it - not in the middle of an entry - and Enter presses the button
-// that has the focus or moves on from a field as Tab does.
+// The dialog of a data-entry screen: each way of closing it (a button, Escape, the window's close
+// box, Alt+F4) asks `mayClose` once, and it closes only on true. `mayClose` is the screen's own
+// exit: it may ask the person or cancel an entry in progress and answer false to stay open. Enter
+// presses the button that has the focus or moves on from a field as Tab does.
 class ScreenDialog : public Dialog {
     Q_OBJECT
 public:

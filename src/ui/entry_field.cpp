@@ -85,6 +85,7 @@ void EntryField::setMasked(bool masked)
 void EntryField::setValue(const core::Value& v)
 {
     m_value = v;
+    m_edited = false;  // what the model shows now replaces what was typed
     m_editor.load(v);
     if (hasFocus() && usesEditor())
         showEditor();
@@ -244,8 +245,20 @@ bool EntryField::leave()
     }
     if (!hasFocus())
         showFormatted();
+    setMissing(false);
     emit leftValid();
     return true;
+}
+
+void EntryField::setMissing(bool missing)
+{
+    if (property("missing").toBool() == missing)
+        return;
+    setProperty("missing", missing);
+    // The field's own style sheet, if it has one, comes back with the mark gone.
+    if (missing)
+        m_plainStyle = styleSheet();
+    setStyleSheet(missing ? m_plainStyle + QStringLiteral("background: #fff3a0; border: 2px solid #d00000;") : m_plainStyle);
 }
 
 void EntryField::refocus()

@@ -45,6 +45,18 @@ public:
     // Commits and validates an edit the person has not left yet (focus still in the field, or a
     // validation still queued). True when the value passed (or nothing was pending).
     bool commitPending();
+    // Typed into since the value was last committed (the person has not left the field yet).
+    bool edited() const { return m_edited; }
+    // The field was just left without anything typed and its exit (the validation) is still
+    // queued: it is not run.
+    void dropUntypedExit()
+    {
+        if (!m_edited)
+            m_pending = false;
+    }
+    // Marks the field as one that must be filled (the "missing" property, a highlight) until it is
+    // next left with its validation passed.
+    void setMissing(bool missing);
 
 signals:
     // The edited value, each time the field is left, before its validation runs.
@@ -72,6 +84,7 @@ private:
     bool m_edited = false;  // typed into since the last commit (focused or not)
     bool m_validating = false;
     int m_displayChars = 0;
+    QString m_plainStyle;
 };
 
 }  // namespace ui

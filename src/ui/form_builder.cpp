@@ -166,6 +166,20 @@ bool Form::commitPending()
     return true;
 }
 
+bool Form::typing() const
+{
+    for (const Bound& b : m_bound)
+        if (b.field->edited())
+            return true;
+    return false;
+}
+
+void Form::dropUntypedExits()
+{
+    for (const Bound& b : m_bound)
+        b.field->dropUntypedExit();
+}
+
 FormDialog::FormDialog(const std::string& title, core::ValueMap& values, std::vector<FormRow> rows, QWidget* parent)
     : Dialog(title, parent), m_form(new Form(values, std::move(rows), this)), m_buttons(new QWidget(this))
 {

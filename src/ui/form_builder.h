@@ -68,6 +68,10 @@ public:
     void updateEnabled();
     // Commits and validates the field being edited; false when it failed (the focus stays there).
     bool commitPending();
+    // Some field has been typed into and not left yet.
+    bool typing() const;
+    // The queued exits of fields left without typing are not run (EntryField::dropUntypedExit).
+    void dropUntypedExits();
 
 private:
     struct Bound {

@@ -105,7 +105,8 @@ void MessageBar::setDefaultText(const std::string& text)
 
 void MessageBar::setText(const std::string& text)
 {
-    m_label->setText(text.empty() ? m_default : fromTis(text));
+    m_text = fromTis(text);
+    m_label->setText(m_text.isEmpty() ? m_default : m_text);
 }
 
 QString MessageBar::shownText() const
@@ -122,7 +123,7 @@ bool MessageBar::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::StatusTip) {
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
-        m_label->setText(tip.isEmpty() ? m_default : tip);
+        m_label->setText(!tip.isEmpty() ? tip : m_text.isEmpty() ? m_default : m_text);
         return true;
     }
     return QStatusBar::eventFilter(watched, event);

@@ -62,7 +62,9 @@ class MessageBar : public QStatusBar {
 public:
     explicit MessageBar(QWidget* parent = nullptr);
     void setDefaultText(const std::string& text);  // TIS-620
-    void setText(const std::string& text);         // TIS-620; empty shows the default
+    // A text that stays (TIS-620) until replaced: the hovered items' texts show over it and give
+    // way to it again. Empty shows the default.
+    void setText(const std::string& text);
     QString shownText() const;
     void attachTo(QWidget* window);
 
@@ -72,6 +74,7 @@ protected:
 private:
     QLabel* m_label;
     QString m_default;
+    QString m_text;
 };
 
 // Folders: pages under tabs whose captions carry "&" access keys.

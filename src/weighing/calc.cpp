@@ -10,6 +10,8 @@
 #include "expr/functions.h"
 #include "shell/config.h"
 #include "weighing/payment.h"
+#include "weighing/ticket_store.h"
+#include "weighing/ticket_values.h"
 #include "weighing/ticket_kind.h"
 #include "weighing/ticket_store.h"
 #include "weighing/ticket_values.h"
@@ -200,12 +202,23 @@ double Calculator::unitRate()
     return rate.asNumber();
 }
 
+// The grade tables stand on the grades the screen shows: a formula naming a grade's row (its
+// deduction rates) reads the grade chosen, not the one of the record the ticket table stands on,
+// which for a new ticket is none and during an edit may be the grade before the change.
+void Calculator::seekScreenGrades()
+{
+    for (const GradeName& g : kGradeNames)
+        if (storage::Table* t = m_ws.find(g.table); t && m_values.has(g.code) && !seekCode(*t, m_values.text(g.code)))
+            (void)t->goTo(t->recCount() + 1);  // no grade: the blank row, which deducts nothing
+}
+
 bool Calculator::TRPROCSAY(int field)
 {
     const TicketKind& k = ticketKind(m_kind);
     const bool orderNumber = field == kPosOrderNumber;
     if (orderNumber)
         field = kPosCode;
+    seekScreenGrades();
 
     WEIGHCALC();
     applyVarFormulas();

@@ -108,6 +108,7 @@ private:
     void priceRule();
     void defaultPayment();
     double unitRate();
+    void seekScreenGrades();
 
     int m_kind;
     CalcConfig& m_config;

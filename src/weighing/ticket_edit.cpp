@@ -125,6 +125,12 @@ void TicketScreen::TREDIT(bool weighing)
                            TicketButton::Print, TicketButton::Exit})
         setButton(b, false);
     setButton(TicketButton::Cancel, true);
+    std::vector<std::string> entries;
+    for (const TicketField& f : fields())
+        if (!f.readOnly)
+            entries.push_back(f.name);
+    m_snapshot.take(m_values, entries);
+    m_weighed = false;
     notify();
     requestFocus(mode == kTicketEdit ? "cTicket" : k.partyValue);
 }
@@ -197,6 +203,29 @@ void TicketScreen::GETTABLE()
     (void)t.goTo(recno);
 }
 
+bool TicketScreen::hasChanges() const
+{
+    return mode() != kTicketBrowsing && (m_weighed || m_snapshot.changed(m_values));
+}
+
+bool TicketScreen::cancelPressed(bool typing)
+{
+    if (mode() == kTicketBrowsing)
+        return true;
+    if (!core::mayDiscard(typing || hasChanges(), T("  ยกเลิกการบันทึก")))
+        return false;
+    PCANCEL();
+    return true;
+}
+
+bool TicketScreen::closeRequested(bool typing)
+{
+    if (mode() == kTicketBrowsing)
+        return true;
+    (void)cancelPressed(typing);
+    return false;
+}
+
 void TicketScreen::PCANCEL()
 {
     core::TSOUND(kCancelSound);
@@ -217,6 +246,9 @@ void TicketScreen::fillCodeName(const std::string& name)
         table = "Product", target = "cProName";
     else if (core::xbase::equalsNoCase(name, "cWhouse"))
         table = "WHouse", target = "cWhoName";
+    for (const GradeName& g : kGradeNames)
+        if (core::xbase::equalsNoCase(name, g.code))
+            table = g.table, target = g.name;
     if (!table)
         return;
     storage::Table* t = m_ws.find(table);

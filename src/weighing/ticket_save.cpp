@@ -184,14 +184,10 @@ bool TicketScreen::TRSAVE()
 
 bool TicketScreen::saveChecksPass(const std::string& title)
 {
-    const TicketKind& k = kindInfo();
-    bool filled = !core::xbase::alltrim(m_values.text("cTruck")).empty() &&
-                  !core::xbase::alltrim(m_values.text(k.partyValue)).empty();
-    if (k.goods)
-        for (const char* n : {"cProduct", "cWhouse", "cUnit"})
-            filled = filled && !core::xbase::alltrim(m_values.text(n)).empty();
-    if (!filled) {
+    const std::vector<std::string> missing = missingFields(false);
+    if (!missing.empty()) {
         tell("การระบุข้อมูลยังไม่ครบถ้วน", title);
+        reportMissing(missing.front());
         return false;
     }
     if (m_values.number("cWin") < 0 || m_values.number("cWout") < 0) {

@@ -38,8 +38,9 @@ constexpr std::array<ToolButtonDef, kToolButtons> kToolBar = {{
 // Every screen value the dialog binds or formulas may name, created when the screen opens.
 constexpr const char* kTextValues[] = {
     "cTicket", "cTruck", "cFarmer", "cCompany", "cFarName", "cComName", "cProduct", "cProName", "cWhouse",
-    "cWhoName", "cUnit", "cMoisture", "cMixture", "cQuality", "cRemark1", "cRemark2", "cRemark3", "cRemark4",
-    "cTmin", "cTmOut", "cChq_No", "cChq_Bank", "cStat", "cRecP", "cTrk", "cWinSrc", "cWoutSrc",
+    "cWhoName", "cUnit", "cMoisture", "cMixture", "cQuality", "cMoiName", "cMixName", "cQuaName", "cRemark1",
+    "cRemark2", "cRemark3", "cRemark4", "cTmin", "cTmOut", "cChq_No", "cChq_Bank", "cStat", "cRecP", "cTrk",
+    "cWinSrc", "cWoutSrc",
 };
 constexpr const char* kNumberValues[] = {
     "cWin", "cWout", "cNet", "cAdj_W1", "cAdj_W2", "cAdj_W3", "cAdj_M1", "cAdj_M2", "cAdj_M3", "cPrice",
@@ -251,7 +252,54 @@ void TicketScreen::printPressed(bool alternate)
 
 void TicketScreen::READW(int which)
 {
+    // Weighed in without the party and the goods, a ticket holds a weight nobody can account for:
+    // they are asked for first.
+    if (which == 1) {
+        const std::vector<std::string> missing = missingFields(true);
+        if (!missing.empty()) {
+            core::prompts().message(core::MessageKind::Info,
+                                    T("กรุณาระบุ") + caption(missing.front()) + T(" ก่อนชั่งรถเข้า"),
+                                    "  " + weighButtonCaption(1));
+            reportMissing(missing.front());
+            return;
+        }
+    }
     m_host.readWeight(which, *this);
+}
+
+std::vector<std::string> TicketScreen::missingFields(bool forWeighIn) const
+{
+    const TicketKind& k = kindInfo();
+    std::vector<std::string> required;
+    if (!forWeighIn)
+        required.push_back("cTruck");
+    required.push_back(k.partyValue);
+    if (k.goods) {
+        required.push_back("cProduct");
+        required.push_back("cWhouse");
+        if (!forWeighIn)
+            required.push_back("cUnit");
+    }
+    std::vector<std::string> missing;
+    for (const std::string& name : required)
+        if (core::xbase::alltrim(m_values.text(name)).empty())
+            missing.push_back(name);
+    return missing;
+}
+
+std::string fieldCaption(const std::vector<TicketField>& fields, const std::string& name)
+{
+    for (const TicketField& f : fields)
+        if (core::xbase::equalsNoCase(f.name, name) && !f.label.empty())
+            return core::xbase::alltrim(f.label);
+    return name;
+}
+
+void TicketScreen::reportMissing(const std::string& name)
+{
+    if (m_listener)
+        m_listener->fieldMissing(name, T("กรุณาระบุ") + caption(name));
+    requestFocus(name);
 }
 
 void TicketScreen::receiveWeight(int which, long long kg)
@@ -268,6 +316,7 @@ void TicketScreen::receiveWeight(int which, long long kg)
     m_taken[std::size_t(which - 1)] = taken;
     m_shownWeights[std::size_t(which - 1)] = double(kg);
     m_values.setText(which == 1 ? "cWinSrc" : "cWoutSrc", "");
+    m_weighed = true;
     m_values.set(which == 1 ? "cWin" : "cWout", core::Value::number(double(kg), 0));
     // A weighing is dated and timed when its weight is taken, not when the ticket was opened: the
     // recorded time is the evidence of when the truck stood on the scale.
@@ -385,12 +434,19 @@ std::vector<TicketField> TicketScreen::fields() const
     f.push_back({4, 1, "", "cWhoName", "", nameWidth("WHouse"), -1, false, true});
     f.push_back({5, 0, T("หน่วยนับ"), "cUnit", "@!", 10, kPosCode, true});
     f.push_back({5, 1, c.remarkCaptions[0], "cRemark1", "", width("REMARK1"), kPosRemark1});
+    // A grade's name stands beside its code, shorter than the code table's NAME (it scrolls).
+    auto gradeName = [&](int row, const char* value, const char* table) {
+        f.push_back({row, 0, "", value, "", nameWidth(table), -1, false, true, 0, kGradeNameShown});
+    };
     if (k.moistureGrades) {
         f.push_back({6, 0, T("ความชื้น"), "cMoisture", "@!", 10, kPosCode, true});
+        gradeName(6, "cMoiName", "Moisture");
         f.push_back({6, 1, c.remarkCaptions[1], "cRemark2", "", width("REMARK2"), kPosRemark1 + 1});
         f.push_back({7, 0, T("สิ่งเจือปน"), "cMixture", "@!", 10, kPosCode, true});
+        gradeName(7, "cMixName", "Mixture");
     } else {
         f.push_back({6, 0, T("คุณภาพ"), "cQuality", "@!", 10, kPosCode, true});
+        gradeName(6, "cQuaName", "Quality");
         f.push_back({6, 1, c.remarkCaptions[1], "cRemark2", "", width("REMARK2"), kPosRemark1 + 1});
         f.push_back({7, 0, c.remarkCaptions[3], "cRemark4", "", width("REMARK4"), kPosOrderNumber, true});
     }

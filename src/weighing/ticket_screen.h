@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "core/edit_snapshot.h"
 #include "core/value_map.h"
 #include "scale/weight_dialog_model.h"
 #include "storage/workspace.h"
@@ -78,7 +79,15 @@ struct TicketField {
     bool validates = false;  // validate() runs when the field is left (code fields, order number)
     bool readOnly = false;   // never editable (names, net, quantity, kinds 1-4 amount)
     int payPart = 0;       // 1..3: the caption is the pay button of that part
+    int shown = 0;         // characters the box shows (the rest scrolls); 0: as wide as it edits
 };
+
+// The characters a grade's name shows beside its code.
+inline constexpr int kGradeNameShown = 16;
+
+// The caption of the field bound to a screen value (TIS-620, trimmed); the name itself when the
+// field has no caption of its own.
+std::string fieldCaption(const std::vector<TicketField>& fields, const std::string& name);
 
 // Positions recalculate() takes beyond TRPROCSAY's (calc.h FieldPosition): leaving a payment part
 // runs PAYMENT for it.
@@ -91,6 +100,10 @@ public:
     virtual void controlsChanged() {}
     // The focus should move to a field (a screen value name) or a button ("save").
     virtual void focusRequested(const std::string& /*target*/) {}
+    // A field that must be filled first is empty (a screen value name): the view marks it until it
+    // is left again and shows `note` (TIS-620, naming the field by its caption) where messages go.
+    // The focus request for it follows.
+    virtual void fieldMissing(const std::string& /*name*/, const std::string& /*note*/) {}
 };
 
 class TicketScreen final : public scale::WeighTarget {
@@ -111,6 +124,15 @@ public:
     void close();
     // The dialog may close only while browsing (CSTEP 0).
     bool mayClose() const { return mode() == kTicketBrowsing; }
+    // In a weighing or edit: anything typed since it began, or a weight accepted.
+    bool hasChanges() const;
+    // The cancel button (`typing`: the view holds an entry typed into and not yet left, which
+    // counts as a change). With changes the person is asked first, the default No. True when the
+    // step was left (PCANCEL), false when it goes on.
+    bool cancelPressed(bool typing = false);
+    // The window's close box, Alt+F4 or Escape: true while browsing (the dialog closes, as the exit
+    // button closes it); in a step, the path of the cancel button, the dialog staying open.
+    bool closeRequested(bool typing = false);
 
     // What the dialog shows.
     int kind() const { return m_kind; }
@@ -179,6 +201,12 @@ public:
     void recalculate(int position);
     // A small pay button: the whole amount into that part (PAYBUTTON).
     void payButton(int part);
+    // The fields that must be filled, in the order of the screen, that are empty: for the save
+    // (truck, party, and for goods product, warehouse and unit) or before the weigh-in (party, and
+    // for goods product and warehouse).
+    std::vector<std::string> missingFields(bool forWeighIn) const;
+    std::string caption(const std::string& name) const { return fieldCaption(fields(), name); }
+
     // POPORDER: the sales order number cRemark4 of the party's product. Empty, or found exactly
     // (cPrice from the order): true. Otherwise the list of the party's orders of the product from
     // the nearest, the one chosen setting cRemark4 and cPrice; false (told) when there is none.
@@ -236,6 +264,8 @@ private:
     void recordSave(const char* reason, const std::array<double, 2>& storedWeights);
     bool recordEvidence(const evidence::Event& e);
     evidence::Event ticketEvent(const char* event) const;
+    // Points the person at an empty field that must be filled: marked, named, focused.
+    void reportMissing(const std::string& name);
 
     int m_kind;
     int m_level;
@@ -249,6 +279,8 @@ private:
     std::array<bool, std::size_t(TicketButton::Count_)> m_buttons{};
     std::set<std::string> m_enabledFields;  // upper-case names
     std::string m_focus;
+    core::EditSnapshot m_snapshot;  // the entries as the weighing or edit began
+    bool m_weighed = false;          // a weight accepted since it began
     std::string m_editStat;  // STAT of the stored ticket when the weighing or edit began
     std::optional<scale::WeightOrigin> m_origin;       // told by the weight dialog, for the next weight
     std::array<std::optional<TakenWeight>, 2> m_taken;  // weights taken or typed in this step

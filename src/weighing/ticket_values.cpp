@@ -100,6 +100,9 @@ void loadTicketValues(int kind, storage::Workspace& ws, core::ValueMap& values)
     values.set(k.partyName, codeName(ws, k.partyTable, v.isText() ? v.asText() : std::string()));
     values.set("cProName", codeName(ws, "Product", values.text("cProduct")));
     values.set("cWhoName", codeName(ws, "WHouse", values.text("cWhouse")));
+    for (const GradeName& g : kGradeNames)
+        if (g.moisture ? k.moistureGrades : k.qualityGrade)
+            values.set(g.name, codeName(ws, g.table, values.text(g.code)));
 
     const TicketRecord stored = readTicketRecord(*t);
     values.set("cNet", core::Value::number(stored.complete() ? std::fabs(values.number("cWin") - values.number("cWout")) : 0, 2));

@@ -19,6 +19,20 @@ namespace weighing {
 // The alias of the ticket table while a ticket screen (or a ticket printer) works on it.
 inline constexpr const char* kTicketAlias = "Wdata";
 
+// The grade codes of the goods kinds, each with its code table and the screen value that shows the
+// grade's NAME: moisture and impurity for the kinds with moisture grades, quality for the others.
+struct GradeName {
+    const char* code;
+    const char* table;
+    const char* name;
+    bool moisture;
+};
+inline constexpr GradeName kGradeNames[] = {
+    {"cMoisture", "Moisture", "cMoiName", true},
+    {"cMixture", "Mixture", "cMixName", true},
+    {"cQuality", "Quality", "cQuaName", false},
+};
+
 // Opens the tables of ticket kind 1..5 in the order the ticket screen opens them, all shared, each
 // under its alias - the code tables from CDRV1, then "Stock", the account ledger as "Account"
 // ("APAcc" or "ARAcc"), "OrAcc" as "Order" (kinds 3 and 4), "Audit" and the ticket table as "Wdata"
@@ -37,7 +51,7 @@ bool openTicketTables(int kind, storage::Workspace& ws);
 //     (blank or 0), so a template may name any of them;
 //   - cFarName or cComName, cProName, cWhoName: the NAME of the counterpart, product and
 //     warehouse code tables, each sought on the ticket's code when it is open (blank when the code
-//     is not found or the table is not open);
+//     is not found or the table is not open); likewise the grade names of kGradeNames the kind has;
 //   - cNet: |cWin - cWout| for a complete ticket (STAT "2"), else 0 - the net as stored, before
 //     any site formula;
 //   - cStat: "สั่งลบ" for a ticket marked deleted, else "ชั่งเสร็จแล้ว" for a complete one, else

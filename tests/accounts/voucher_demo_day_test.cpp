@@ -141,6 +141,12 @@ TEST_F(VoucherDemoDay, ADaysTicketsVouchersLoansAndProductionPrintedKeepTheLedge
     purchase("81-5678", 12000, 4000);
     const double first = ticketField("Wdata1", "000001", "DRCR");
     ASSERT_GT(first, 0);
+    // The grades M20 and X2 take 30 + 20 kg and 100 + 50 baht off each ton of net weight: 10 tons
+    // leave 9,500 kg at 12.50 less 1,500; 8 tons leave 7,600 kg at 12.50 less 1,200.
+    EXPECT_DOUBLE_EQ(ticketField("Wdata1", "000001", "QTY"), 9500);
+    EXPECT_DOUBLE_EQ(first, 117250);
+    EXPECT_DOUBLE_EQ(ticketField("Wdata1", "000002", "QTY"), 7600);
+    EXPECT_DOUBLE_EQ(ticketField("Wdata1", "000002", "AMOUNT"), 93800);
     ASSERT_GT(ticketField("Wdata1", "000002", "DRCR"), 1000);
     ASSERT_DOUBLE_EQ(ledger("ApAcc", "F001"), first + ticketField("Wdata1", "000002", "DRCR"));
 

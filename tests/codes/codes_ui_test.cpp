@@ -142,10 +142,16 @@ TEST_F(CodesUiTest, ATakenCodeKeepsTheFocusAndCancelWritesNothing)
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, T("รหัสนี้มีในตารางข้อมูลแล้ว !"));
     EXPECT_TRUE(code->hasFocus());
+    // What was typed is not thrown away on the first word: No keeps the form, Yes closes it.
+    prompts.answers = {false, true};
+    dialog.cancelButton()->click();
+    testsupport::settle();
+    EXPECT_TRUE(dialog.isVisible());
     dialog.cancelButton()->click();
     testsupport::settle();
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(prompts.shown.size(), 1u);  // Cancel runs no check
+    ASSERT_EQ(prompts.shown.size(), 3u);  // Cancel runs no check, it only asks
+    EXPECT_TRUE(prompts.shown[1].question && prompts.shown[2].question);
     EXPECT_EQ(site.codes(1).size(), 3u);
 }
 

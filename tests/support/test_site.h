@@ -30,10 +30,11 @@ inline std::string tableFolder(const std::string& siteDir, const storage::TableD
     return siteDir + (def.folderSetting == std::string("CDRV1") ? "/TABLES/" : "/DATA/");
 }
 
-inline void makeSite(const std::string& dir)
+inline void makeSite(const std::string& dir, std::vector<site::DemoStep> demoSteps = {})
 {
     site::InitOptions options;
     options.dir = dir;
+    options.demoSteps = std::move(demoSteps);
     options.password = site::kDemoPassword;
     std::string error;
     if (!site::initSite(options, &error))

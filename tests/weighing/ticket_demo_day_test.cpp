@@ -209,8 +209,9 @@ TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDel
         EXPECT_NE(printed[0].find(expected), std::string::npos) << expected << "\n" << printed[0];
 
     {
-        // Read back as another workstation: the purchase ticket edited (150 kg deducted), on account,
-        // by the user who logged in, printed once.
+        // Read back as another workstation: the purchase ticket edited (150 kg typed over the 300
+        // the moisture grade M20 deducts from 10 tons; the 200 of impurity grade X2 stays), on
+        // account, by the user who logged in, printed once.
         const auto rows = testsupport::readRows(site, "Wdata1");
         ASSERT_FALSE(rows.empty());
         const testsupport::TableRow& t = rows[0];
@@ -218,7 +219,11 @@ TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDel
         EXPECT_EQ(t.text("STAFF"), "ADMIN");
         EXPECT_DOUBLE_EQ(t.number("WIN"), 15000);
         EXPECT_DOUBLE_EQ(t.number("WOUT"), 5000);
-        EXPECT_DOUBLE_EQ(t.number("QTY"), 10000 - 150);
+        EXPECT_DOUBLE_EQ(t.number("ADJ_W1"), 150);
+        EXPECT_DOUBLE_EQ(t.number("ADJ_W2"), 200);
+        EXPECT_DOUBLE_EQ(t.number("QTY"), 10000 - 150 - 200);
+        // 12.50 a kilogram, less the grades' 100 + 50 baht a ton of net weight.
+        EXPECT_DOUBLE_EQ(t.number("AMOUNT"), 9650 * 12.5 - 1500);
         EXPECT_DOUBLE_EQ(t.number("DRCR"), t.number("AMOUNT"));
         EXPECT_DOUBLE_EQ(t.number("CASH"), 0);
         EXPECT_DOUBLE_EQ(t.number("PRINT"), 1);

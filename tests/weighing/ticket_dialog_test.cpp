@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -98,7 +99,7 @@ TEST_F(TicketDialogTest, EachKindHasThePayButtonsAndFieldsOfItsKind)
     }
 }
 
-TEST_F(TicketDialogTest, TheDialogClosesOnlyWhileBrowsingAndCancelLeavesNothing)
+TEST_F(TicketDialogTest, ClosingTheWindowIsTheScreensExitAndCancelAsksBeforeLeavingWhatWasTyped)
 {
     site.addSound("TSound11.wav");
     auto s = screen();
@@ -115,20 +116,64 @@ TEST_F(TicketDialogTest, TheDialogClosesOnlyWhileBrowsingAndCancelLeavesNothing)
     EXPECT_FALSE(d.button(TicketButton::Save)->isEnabled()) << "save waits for the reading";
     EXPECT_FALSE(d.button(TicketButton::Exit)->isEnabled());
 
+    // A code typed and not left yet: the close box, Escape and any other end of the dialog are
+    // Cancel, each asking first; No keeps the weighing.
+    testsupport::typeUtf8(d.form().field("cFarmer"), "F0");
     d.close();
     QTest::keyClick(&d, Qt::Key_Escape);
     d.done(QDialog::Accepted);
     testsupport::settle();
     EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(s->mode(), 1);
+    ASSERT_EQ(site.prompts.shown.size(), 3u);
+    for (const auto& shown : site.prompts.shown)
+        EXPECT_TRUE(shown.question) << core::tis620::toUtf8(shown.text);
 
     site.sound.waves.clear();
+    site.prompts.answers = {true};
     d.button(TicketButton::Cancel)->click();
     EXPECT_EQ(s->mode(), 0);
     EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
     EXPECT_TRUE(site.rows("Wdata1").empty());
     EXPECT_FALSE(d.form().field("cFarmer")->isEnabled());
-    d.close();
+
+    // Nothing typed: Escape cancels the weighing without a word, and closes the browsing window.
+    host.trucks.push_back("70-1234");
+    d.button(TicketButton::Weigh)->click();
+    ASSERT_EQ(s->mode(), 1);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(s->mode(), 0);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(site.prompts.shown.size(), 4u);
+    QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_FALSE(d.isVisible());
+}
+
+TEST_F(TicketDialogTest, AFieldMissingAtTheWeighInIsMarkedAndNamedUntilTheEntryEnds)
+{
+    auto s = screen();
+    TicketDialog d(*s);
+    showActive(d);
+    host.trucks.push_back("70-1234");
+    d.button(TicketButton::Weigh)->click();
+    typeInto(d.form().field("cFarmer"), "F001");
+    host.weights.push_back(12000);
+    d.button(TicketButton::WeighIn)->click();
+    testsupport::settle();
+    EXPECT_EQ(host.weights.size(), 1u) << "no weighing started";
+    ui::EntryField* product = d.form().field("cProduct");
+    EXPECT_TRUE(product->hasFocus());
+    EXPECT_TRUE(product->property("missing").toBool());
+    EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
+    QStatusTipEvent left{QString()};  // the mouse leaving a button with a text of its own
+    QApplication::sendEvent(&d, &left);
+    EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
+
+    site.prompts.answers = {true};
+    d.button(TicketButton::Cancel)->click();
+    EXPECT_EQ(s->mode(), 0);
+    EXPECT_FALSE(product->property("missing").toBool()) << "the mark ends with the entry";
+    EXPECT_NE(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
 }
 
 TEST_F(TicketDialogTest, CodesTypedInTheFieldsFillTheirNamesAndEnterOnSaveStoresTheTicket)

@@ -184,6 +184,8 @@ TEST_F(TicketTest, SaveNeedsTheWeightAndEveryRequiredCode)
     EXPECT_FALSE(s->enabled(TicketButton::Save));
     ASSERT_TRUE(typeText(*s, "cFarmer", "F001"));
     EXPECT_FALSE(typeText(*s, "cProduct", "NOPE")) << "an unknown code keeps the focus";
+    ASSERT_TRUE(typeText(*s, "cProduct", "P001"));
+    ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
     host.weights.push_back(12000);
     s->READW(1);
     EXPECT_TRUE(s->enabled(TicketButton::Save));

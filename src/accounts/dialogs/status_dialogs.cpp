@@ -114,6 +114,12 @@ StatusEditorDialog::StatusEditorDialog(StatusEditor& model, QWidget* parent)
     m_cancel = addButton(T("&ยกเลิก"), [this] { reject(); }, false);
 }
 
+void StatusEditorDialog::reject()
+{
+    if (m_model.mayCancel(form().typing()))
+        ui::FormDialog::reject();
+}
+
 // ---- The screens and the menu
 
 void QtStatusScreens::showList(StatusScreen& screen)

@@ -45,6 +45,9 @@ public:
 
     QPushButton* saveButton() const { return m_save; }
     QPushButton* cancelButton() const { return m_cancel; }
+    // Cancel, Escape and the close box: the form closes without saving once the model allows it
+    // (asked when something was typed).
+    void reject() override;
 
 private:
     StatusEditor& m_model;

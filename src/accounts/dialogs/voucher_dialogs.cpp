@@ -35,7 +35,9 @@ QPushButton* plainButton(const std::string& caption, QWidget* parent)
 // ---- The screen
 
 DocumentDialog::DocumentDialog(DocumentScreen& screen, QWidget* parent)
-    : ui::ScreenDialog(screen.title(), [&screen] { return screen.mayClose(); }, parent), m_screen(screen)
+    : ui::ScreenDialog(
+          screen.title(), [this] { return m_screen.closeRequested(m_form && m_form->typing()); }, parent),
+      m_screen(screen)
 {
     auto* layout = new QVBoxLayout(this);
     m_form = new ui::Form(screen.values(), formRows(), this);
@@ -55,6 +57,9 @@ DocumentDialog::DocumentDialog(DocumentScreen& screen, QWidget* parent)
     if (m_screen.hasLines())
         buildLines();
     buildToolBar();
+    m_messageBar = new ui::MessageBar(this);
+    layout->addWidget(m_messageBar);
+    m_messageBar->attachTo(this);
     m_screen.setListener(this);
     controlsChanged();
 }
@@ -143,7 +148,7 @@ void DocumentDialog::press(DocButton b)
         if (m_form->commitPending())
             (void)m_screen.save();
         break;
-    case DocButton::Cancel: m_screen.PCANCEL(); break;
+    case DocButton::Cancel: (void)m_screen.cancelPressed(m_form->typing()); break;
     case DocButton::Print: m_screen.printPressed(); break;
     case DocButton::Exit: close(); break;
     case DocButton::Pay1:
@@ -167,12 +172,19 @@ void DocumentDialog::controlsChanged()
     if (m_lines)
         m_lines->setEnabled(m_screen.mode() == kBrowsing);
     m_form->updateEnabled();
+    if (m_screen.mode() == kBrowsing)
+        weighing::clearMissing(*m_form, *m_messageBar, m_screen.fields());
 }
 
 void DocumentDialog::focusRequested(const std::string& target)
 {
     if (ui::EntryField* f = m_form->field(target))
         f->setFocus(Qt::OtherFocusReason);
+}
+
+void DocumentDialog::fieldMissing(const std::string& name, const std::string& note)
+{
+    weighing::markMissing(*m_form, *m_messageBar, name, note);
 }
 
 // ---- The line dialog

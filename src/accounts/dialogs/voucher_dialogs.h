@@ -20,6 +20,10 @@
 class QAbstractButton;
 class QPushButton;
 
+namespace ui {
+class MessageBar;
+}
+
 namespace accounts {
 
 class DocumentDialog : public ui::ScreenDialog, private DocumentScreenListener {
@@ -39,6 +43,7 @@ public:
 private:
     void controlsChanged() override;
     void focusRequested(const std::string& target) override;
+    void fieldMissing(const std::string& name, const std::string& note) override;
     std::vector<ui::FormRow> formRows();
     void buildPayButtons();
     void buildLines();
@@ -46,6 +51,7 @@ private:
 
     DocumentScreen& m_screen;
     ui::Form* m_form = nullptr;
+    ui::MessageBar* m_messageBar = nullptr;
     ui::BrowseWidget* m_lines = nullptr;
     std::array<QAbstractButton*, std::size_t(DocButton::Count_)> m_buttons{};
 };

@@ -52,6 +52,12 @@ CodeEditorDialog::CodeEditorDialog(CodeEditor& model, QWidget* parent)
     m_cancel = addButton(T("&ยกเลิก"), [this] { reject(); }, false);
 }
 
+void CodeEditorDialog::reject()
+{
+    if (m_model.mayCancel(form().typing()))
+        ui::FormDialog::reject();
+}
+
 void CodeEditorDialog::placeBeside()
 {
     const EditorRow* previous = nullptr;

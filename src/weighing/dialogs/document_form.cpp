@@ -32,6 +32,8 @@ std::vector<ui::FormRow> documentFormRows(const std::vector<TicketField>& fields
             r.displayChars = kLongestShownText;
         if (f.name == "cChq_Bank")
             r.displayChars = std::min(f.width, kBankShown);
+        if (f.shown > 0)
+            r.displayChars = f.shown;
         r.recalc = f.recalc;
         r.gridRow = f.row;
         r.gridColumn = f.column;
@@ -62,6 +64,28 @@ void dressDocumentForm(ui::Form& form, const std::vector<TicketField>& fields)
             ui::paintColours(e, ui::kWindowsBlack, kReadOnlyBack);
         }
     }
+}
+
+void markMissing(ui::Form& form, ui::MessageBar& bar, const std::string& name, const std::string& note)
+{
+    ui::EntryField* field = form.field(name);
+    bar.setText(note);
+    if (!field)
+        return;
+    field->setMissing(true);
+    QObject::connect(field, &ui::EntryField::leftValid, &bar, [&bar] { bar.setText({}); }, Qt::SingleShotConnection);
+}
+
+void clearMissing(ui::Form& form, ui::MessageBar& bar, const std::vector<TicketField>& fields)
+{
+    bool marked = false;
+    for (const TicketField& f : fields)
+        if (ui::EntryField* e = form.field(f.name); e && e->property("missing").toBool()) {
+            e->setMissing(false);
+            marked = true;
+        }
+    if (marked)
+        bar.setText({});
 }
 
 }  // namespace weighing

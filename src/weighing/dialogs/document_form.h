@@ -10,6 +10,10 @@
 #include "ui/form_builder.h"
 #include "weighing/ticket_screen.h"
 
+namespace ui {
+class MessageBar;
+}
+
 namespace weighing {
 
 // Long texts (names, remarks) show this many characters and scroll within their box, so the
@@ -26,5 +30,11 @@ std::vector<ui::FormRow> documentFormRows(const std::vector<TicketField>& fields
 // After the form is built: the cheque's number and bank boxes named (a "เช็ค" label and the hint of
 // each box), and the entries the person never types into shaded grey.
 void dressDocumentForm(ui::Form& form, const std::vector<TicketField>& fields);
+
+// A field the screen found empty though it must be filled: highlighted until it is next left, and
+// named by `note` (TIS-620) in the message bar until then.
+void markMissing(ui::Form& form, ui::MessageBar& bar, const std::string& name, const std::string& note);
+// The entry ended (saved or cancelled): no field is marked, the message bar shows its default.
+void clearMissing(ui::Form& form, ui::MessageBar& bar, const std::vector<TicketField>& fields);
 
 }  // namespace weighing

@@ -39,7 +39,9 @@ QLabel* bandLabel(const std::string& text, QWidget* parent)
 }  // namespace
 
 TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
-    : ui::ScreenDialog(screen.title(), [&screen] { return screen.mayClose(); }, parent), m_screen(screen)
+    : ui::ScreenDialog(
+          screen.title(), [this] { return m_screen.closeRequested(m_form && m_form->typing()); }, parent),
+      m_screen(screen)
 {
     auto* layout = new QVBoxLayout(this);
     m_form = new ui::Form(screen.values(), formRows(), this);
@@ -60,6 +62,9 @@ TicketDialog::TicketDialog(TicketScreen& screen, QWidget* parent)
         EvidenceDialog history(list, this);
         history.exec();
     });
+    m_messageBar = new ui::MessageBar(this);
+    layout->addWidget(m_messageBar);
+    m_messageBar->attachTo(this);
     m_screen.setListener(this);
     controlsChanged();
 }
@@ -181,11 +186,18 @@ void TicketDialog::press(TicketButton b, bool alternate)
         if (commitField())
             (void)m_screen.TRSAVE();
         break;
-    case TicketButton::Cancel: m_screen.PCANCEL(); break;
+    case TicketButton::Cancel: (void)m_screen.cancelPressed(m_form->typing()); break;
     case TicketButton::Print: m_screen.printPressed(alternate); break;
     case TicketButton::Exit: close(); break;
     case TicketButton::WeighIn:
     case TicketButton::WeighOut:
+        // Nothing typed and something missing: the screen names it, rather than the empty code
+        // field the click took the focus from opening its pick-list on the way.
+        if (b == TicketButton::WeighIn && !m_form->typing() && !m_screen.missingFields(true).empty()) {
+            m_form->dropUntypedExits();
+            m_screen.READW(1);
+            break;
+        }
         if (commitField())
             m_screen.READW(b == TicketButton::WeighIn ? 1 : 2);
         break;
@@ -205,6 +217,8 @@ void TicketDialog::controlsChanged()
         if (m_buttons[i])
             m_buttons[i]->setEnabled(m_screen.enabled(TicketButton(i)));
     m_form->updateEnabled();
+    if (m_screen.mode() == kTicketBrowsing)
+        clearMissing(*m_form, *m_messageBar, m_screen.fields());
 }
 
 void TicketDialog::focusRequested(const std::string& target)
@@ -215,6 +229,11 @@ void TicketDialog::focusRequested(const std::string& target)
     } else if (ui::EntryField* f = m_form->field(target)) {
         f->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void TicketDialog::fieldMissing(const std::string& name, const std::string& note)
+{
+    markMissing(*m_form, *m_messageBar, name, note);
 }
 
 bool TicketDialog::eventFilter(QObject* watched, QEvent* event)

@@ -4,7 +4,8 @@
 // and the tool bar of twelve picture buttons - plus the Qt side of the dialogs the screen opens
 // (the truck prompt, the lists, the search, the weight dialog) and the registration of the menu's
 // five ticket commands. The dialog forwards presses and field exits to the model and redraws what
-// the model says changed; it closes only while the screen browses (CSTEP 0). GUI thread only; the
+// the model says changed. Closing the window (its close box, Alt+F4, Escape) is the screen's own
+// exit: while browsing it closes, in a weighing or edit it is the cancel button. GUI thread only; the
 // screen outlives its dialog.
 #pragma once
 
@@ -19,6 +20,7 @@ class QAbstractButton;
 class QPushButton;
 
 namespace ui {
+class MessageBar;
 class PictureButton;
 }
 
@@ -36,6 +38,7 @@ public:
     QAbstractButton* button(TicketButton b) const { return m_buttons[std::size_t(b)]; }
     // Runs a button's action as its click does (the print button's right click: alternate).
     void press(TicketButton b, bool alternate = false);
+    ui::MessageBar& messageBar() const { return *m_messageBar; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -43,6 +46,7 @@ protected:
 private:
     void controlsChanged() override;
     void focusRequested(const std::string& target) override;
+    void fieldMissing(const std::string& name, const std::string& note) override;
     std::vector<ui::FormRow> formRows();
     void buildExtras();
     void buildToolBar(QWidget* under);
@@ -50,6 +54,7 @@ private:
 
     TicketScreen& m_screen;
     ui::Form* m_form = nullptr;
+    ui::MessageBar* m_messageBar = nullptr;
     std::array<QAbstractButton*, std::size_t(TicketButton::Count_)> m_buttons{};
 };
 

@@ -1,0 +1,171 @@
+// What the ticket screen says about the person's entry: the empty fields that stop a save or a
+// weigh-in (which, in the screen's order, named by caption, the focus on the first), and the grade
+// deductions of a demo site's formulas worked out from the grade chosen on the screen.
+#include <gtest/gtest.h>
+
+#include "core/tis620.h"
+#include "core/xbase.h"
+#include "site/site_setup.h"
+#include "support/test_site.h"
+#include "weighing/ticket_screen.h"
+#include "weighing_fixture.h"
+
+using core::tis620::T;
+using namespace weighing;
+using namespace weighingtest;
+
+namespace {
+
+class TicketEntryTest : public ::testing::Test {
+protected:
+    std::unique_ptr<TicketScreen> newTicket(int kind)
+    {
+        auto s = std::make_unique<TicketScreen>(kind, 6, host);
+        EXPECT_TRUE(s->open());
+        host.trucks.push_back("70-1234");
+        s->weighPressed();
+        EXPECT_EQ(s->mode(), kTicketNew);
+        return s;
+    }
+
+    Site site;
+    ScriptedPickList picks;
+    ScriptedHost host;
+};
+
+TEST_F(TicketEntryTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
+{
+    struct Case {
+        int kind;
+        std::vector<std::pair<const char*, const char*>> typed;
+        std::vector<std::string> forSave;
+        std::vector<std::string> forWeighIn;
+    };
+    const Case cases[] = {
+        {1, {}, {"cFarmer", "cProduct", "cWhouse", "cUnit"}, {"cFarmer", "cProduct", "cWhouse"}},
+        {1, {{"cFarmer", "F001"}, {"cWhouse", "W1"}}, {"cProduct", "cUnit"}, {"cProduct"}},
+        {1, {{"cFarmer", "F001"}, {"cProduct", "P001"}, {"cWhouse", "W1"}}, {"cUnit"}, {}},
+        {3, {{"cProduct", "P001"}}, {"cCompany", "cWhouse", "cUnit"}, {"cCompany", "cWhouse"}},
+        {5, {}, {"cCompany"}, {"cCompany"}},
+        {5, {{"cCompany", "C001"}}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind) + ", " + std::to_string(c.typed.size()) + " typed");
+        auto s = newTicket(c.kind);
+        for (const auto& [name, code] : c.typed)
+            ASSERT_TRUE(typeText(*s, name, code));
+        EXPECT_EQ(s->missingFields(false), c.forSave);
+        EXPECT_EQ(s->missingFields(true), c.forWeighIn);
+        s->values().setText("cTruck", "");
+        EXPECT_EQ(s->missingFields(false).front(), "cTruck") << "the truck comes first on every screen";
+        s->PCANCEL();
+    }
+}
+
+TEST_F(TicketEntryTest, TheWeighInAndTheSaveStopAtTheFirstEmptyFieldAndNameIt)
+{
+    auto s = newTicket(1);
+    ASSERT_TRUE(typeText(*s, "cFarmer", "F001"));
+    host.weights.push_back(12000);
+    s->READW(1);
+    EXPECT_EQ(host.weights.size(), 1u) << "no weighing started";
+    EXPECT_EQ(shownTexts(site.prompts).back(), "กรุณาระบุสินค้า ก่อนชั่งรถเข้า");
+    EXPECT_EQ(s->focus(), "cProduct");
+    ASSERT_TRUE(typeText(*s, "cProduct", "P001"));
+    ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
+    s->READW(1);
+    EXPECT_EQ(s->values().number("cWin"), 12000);
+    EXPECT_FALSE(s->TRSAVE());
+    EXPECT_EQ(shownTexts(site.prompts).back(), "การระบุข้อมูลยังไม่ครบถ้วน");
+    EXPECT_EQ(s->focus(), "cUnit");
+}
+
+// ---- The demo site's grades
+
+class DemoGradeTest : public ::testing::Test {
+protected:
+    DemoGradeTest()
+    {
+        storage::setHardCommit(false);
+        testsupport::makeSite(dir.path(), {site::codeTableDemoSteps().begin(), site::codeTableDemoSteps().end()});
+        core::programSettings().setText("CTRUSTEE", std::string(42, '6'));
+    }
+    ~DemoGradeTest() override
+    {
+        core::programSettings().clear();
+        storage::setHardCommit(true);
+    }
+    // A purchase of P001 by the kilogram (12.50 a kilogram) weighed in with the grades, then
+    // weighed out, not saved.
+    std::unique_ptr<TicketScreen> purchase(const char* moisture, const char* mixture, long long in, long long out)
+    {
+        auto s = std::make_unique<TicketScreen>(1, 6, host);
+        EXPECT_TRUE(s->open());
+        host.trucks.push_back("70-1234");
+        s->weighPressed();
+        for (const auto& [name, code] : {std::pair{"cFarmer", "F001"}, {"cProduct", "P001"}, {"cWhouse", "W01"},
+                                         {"cUnit", "KG"}, {"cMoisture", moisture}, {"cMixture", mixture}})
+            EXPECT_TRUE(typeText(*s, name, code)) << name;
+        host.weights.push_back(in);
+        s->READW(1);
+        EXPECT_TRUE(s->TRSAVE());
+        host.trucks.push_back("70-1234");
+        s->weighPressed();
+        EXPECT_EQ(s->mode(), kTicketSecondWeighing);
+        host.weights.push_back(out);
+        s->READW(2);
+        return s;
+    }
+
+    testsupport::TempDir dir;
+    testsupport::RecordingPrompts prompts;
+    testsupport::FakeClock clock;
+    testsupport::RecordingSound sound;
+    ScriptedPickList picks;
+    ScriptedHost host;
+};
+
+TEST_F(DemoGradeTest, AGradeDeductsItsRatesPerTonOfNetWeight)
+{
+    struct Case {
+        const char* moisture;
+        const char* mixture;
+        double weightOff1, weightOff2, moneyOff;
+    };
+    // Net 10 tons. M20: 30 kg and 100 baht a ton; X2: 20 kg and 50 baht; M30: 150 kg and 500 baht.
+    const Case cases[] = {
+        {"M20", "X2", 300, 200, 1500},
+        {"M20", "X0", 300, 0, 1000},
+        {"M15", "X0", 0, 0, 0},
+        {"M30", "X5", 1500, 500, 6500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.moisture) + " " + c.mixture);
+        auto s = purchase(c.moisture, c.mixture, 15000, 5000);
+        const core::ValueMap& v = s->values();
+        EXPECT_EQ(v.number("cNet"), 10000);
+        EXPECT_EQ(v.number("cAdj_W1"), c.weightOff1);
+        EXPECT_EQ(v.number("cAdj_W2"), c.weightOff2);
+        EXPECT_EQ(v.number("cAdj_M3"), c.moneyOff);
+        const double qty = 10000 - c.weightOff1 - c.weightOff2;
+        EXPECT_EQ(v.number("cQty"), qty);
+        EXPECT_DOUBLE_EQ(v.number("cAmount"), qty * 12.5 - c.moneyOff);
+        EXPECT_TRUE(s->TRSAVE());
+    }
+}
+
+TEST_F(DemoGradeTest, TheGradeChosenOnTheScreenIsTheOneDeductedAndNamed)
+{
+    auto s = purchase("M20", "X2", 15000, 5000);
+    // Changed at the weigh-out, while the stored ticket still says M20.
+    ASSERT_TRUE(typeText(*s, "cMoisture", "M25"));
+    EXPECT_EQ(s->values().number("cAdj_W1"), 800);
+    EXPECT_EQ(core::tis620::toUtf8(core::xbase::alltrim(s->values().text("cMoiName"))), "ความชื้นเกิน 20% ถึง 25%");
+    s->values().setText("cMixture", "");
+    s->recalculate(kPosCode);
+    EXPECT_EQ(s->values().number("cAdj_W2"), 0) << "no impurity grade, no impurity deduction";
+    ASSERT_TRUE(typeNumber(*s, "cAdj_W1", 650));
+    EXPECT_EQ(s->values().number("cQty"), 9350) << "a deduction typed over stays";
+}
+
+}  // namespace
