@@ -93,8 +93,9 @@ protected:
              [](UnsavedChangesTest& t) {
                  auto s = std::make_shared<weighing::TicketScreen>(1, 6, t.ticketHost);
                  EXPECT_TRUE(s->open());
-                 if (t.site.rows("Wdata1").empty())
+                 if (t.site.rows("Wdata1").empty()) {
                      EXPECT_TRUE(weighingtest::firstWeighing(*s, t.ticketHost, {"70-1234"}, 12000));
+                 }
                  t.ticketHost.trucks.push_back("70-1234");
                  s->weighPressed();
                  EXPECT_EQ(s->mode(), weighing::kTicketSecondWeighing);
