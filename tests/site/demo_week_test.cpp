@@ -3,6 +3,7 @@
 // today - and books that `verify-ledgers` and `verify-evidence` find in order. The same day gives the
 // same week.
 #include <gtest/gtest.h>
+#include <map>
 
 #include <filesystem>
 #include <set>
@@ -116,6 +117,14 @@ TEST_F(DemoWeekTest, TheBooksAndTheEvidenceVerify)
     EXPECT_EQ(evidence.exitCode, 0) << evidence.out << evidence.err;
     ASSERT_FALSE(lines(evidence.out).empty());
     EXPECT_NE(lines(evidence.out).back().find("10 tickets checked, 0 findings"), std::string::npos) << evidence.out;
+    // Every weight has its record, one truck left off its stored weight and was warned about.
+    std::map<std::string, int> events;
+    for (const std::string& line : lines(runProcess(kAdmin, {"dump", site() + "/DATA/EVIDENCE.DBF"}).out))
+        for (const char* event : {"TRUCKWT", "WEIGH1", "WEIGH2"})
+            events[event] += line.find(std::string(",") + event) != std::string::npos;
+    EXPECT_EQ(events["TRUCKWT"], 1);
+    EXPECT_EQ(events["WEIGH1"], 10);
+    EXPECT_GE(events["WEIGH2"], 11) << "the ten weigh-outs and the one typed in the edit";
 
     const auto checked = runProcess(kAdmin, {"check", site() + "/DATA"});
     EXPECT_EQ(checked.exitCode, 0) << checked.out;
