@@ -108,18 +108,7 @@ public:
     codes::PickResult pick(storage::Workspace& ws, int table, std::string_view seed, std::string_view callerAlias,
                            bool) override
     {
-        codes::PickResult r;
-        storage::Table* t = ws.find(codes::codeTableDef(table).alias);
-        const std::string code = core::xbase::rtrim(seed);
-        if (t && weighing::seekCode(*t, code)) {
-            r.outcome = codes::PickResult::Outcome::Accepted;
-            r.code = weighing::paddedCode(code);
-        } else {
-            r.code = std::string(seed);
-        }
-        if (!callerAlias.empty())
-            (void)ws.select(callerAlias);
-        return r;
+        return weighing::pickKnownCode(ws, table, core::xbase::rtrim(seed), seed, callerAlias);
     }
 
 private:

@@ -1,5 +1,6 @@
 #include "weighing/ticket_store.h"
 
+#include "codes/code_tables.h"
 #include "core/fault.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -48,6 +49,22 @@ TicketRecord readTicketRecord(storage::Table& t)
 std::string paddedCode(std::string_view code)
 {
     return core::xbase::padRight(core::xbase::rtrimView(code), kCodeWidth);
+}
+
+codes::PickResult pickKnownCode(storage::Workspace& ws, int table, std::string_view code, std::string_view seed,
+                                std::string_view callerAlias)
+{
+    codes::PickResult r;
+    storage::Table* t = ws.find(codes::codeTableDef(table).alias);
+    if (t && seekCode(*t, code)) {
+        r.outcome = codes::PickResult::Outcome::Accepted;
+        r.code = paddedCode(code);
+    } else {
+        r.code = std::string(seed);
+    }
+    if (!callerAlias.empty())
+        (void)ws.select(callerAlias);
+    return r;
 }
 
 std::string normalRegistration(std::string_view typed)

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "codes/pick_list.h"
 #include "core/value.h"
 #include "storage/status.h"
 #include "storage/table.h"
@@ -41,6 +42,12 @@ bool seekCode(storage::Table& t, std::string_view code);
 
 // A code as the tables hold it: blank-padded (or cut) to 10 characters.
 std::string paddedCode(std::string_view code);
+
+// The pick list's answer for a code already known: accepted (padded as stored) when `code` is in
+// the code table `table` of the workspace, else `seed` given back unchosen; the caller's work area
+// is selected again either way. For pick lists that answer without asking anybody.
+codes::PickResult pickKnownCode(storage::Workspace& ws, int table, std::string_view code, std::string_view seed,
+                                std::string_view callerAlias);
 
 // A truck's registration as it is stored and compared: blanks at either end dropped and a run of
 // blanks inside made one ("  AB  99" is "AB 99"), so a registration typed or stored with other

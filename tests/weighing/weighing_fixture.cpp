@@ -106,21 +106,12 @@ codes::PickResult ScriptedPickList::pick(storage::Workspace& ws, int table, std:
 {
     calls.emplace_back(table, core::xbase::rtrim(seed));
     storage::Table* t = ws.find(codes::codeTableDef(table).alias);
-    codes::PickResult r;
     std::string code(seed);
     if (t && !weighing::seekCode(*t, code) && !choices.empty()) {
         code = choices.front();
         choices.pop_front();
     }
-    if (t && weighing::seekCode(*t, code)) {
-        r.outcome = codes::PickResult::Outcome::Accepted;
-        r.code = weighing::paddedCode(code);
-    } else {
-        r.code = std::string(seed);
-    }
-    if (!callerAlias.empty())
-        (void)ws.select(callerAlias);
-    return r;
+    return weighing::pickKnownCode(ws, table, code, seed, callerAlias);
 }
 
 // ---- ScriptedHost
