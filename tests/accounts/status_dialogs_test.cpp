@@ -48,11 +48,13 @@ TEST_F(StatusDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
     testsupport::whenModal([&](QWidget* modal) {
         auto* list = qobject_cast<StatusListDialog*>(modal);
         ASSERT_TRUE(list);
+        testsupport::expectFitsSmallScreen(*list);
         activate(list);
         EXPECT_TRUE(list->button(StatusListDialog::Button::Mark)->isEnabled());
         testsupport::whenModal([&](QWidget* modal) {
             auto* editor = qobject_cast<StatusEditorDialog*>(modal);
             ASSERT_TRUE(editor);
+            testsupport::expectFitsSmallScreen(*editor);
             activate(editor);
             editorTitle = editor->windowTitle();
             date = editor->form().field("DATE")->text();

@@ -67,7 +67,7 @@ TEST_F(VoucherDialogsTest, EveryDocumentScreenFitsASmallScreen)
             screen = std::make_unique<ProductionScreen>(6, host);
         ASSERT_TRUE(screen->open());
         DocumentDialog d(*screen);
-        tickettest::expectFitsSmallScreen(d);
+        testsupport::expectFitsSmallScreen(d);
     }
 }
 

@@ -78,6 +78,7 @@ TEST_F(AuditDialogTest, SearchBoxMovesTheBrowseAndTopBottomWork)
     AuditList model(1);
     ASSERT_TRUE(model.open());
     audit::AuditDialog dialog(model);
+    testsupport::expectFitsSmallScreen(dialog);
     dialog.show();
     EXPECT_EQ(current(dialog.browse()), "first");
     testsupport::typeUtf8(dialog.searchBox(), "abc");

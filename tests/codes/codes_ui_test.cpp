@@ -98,11 +98,13 @@ TEST_F(CodesUiTest, TheManagementScreenAddsARowThroughTheEditorsForm)
     testsupport::whenModal([&](QWidget* modal) {
         auto* browser = qobject_cast<CodeBrowserDialog*>(modal);
         ASSERT_TRUE(browser);
+        testsupport::expectFitsSmallScreen(*browser);
         activate(browser);
         EXPECT_TRUE(browser->button(CodeBrowserDialog::Button::Delete)->isEnabled());
         testsupport::whenModal([&](QWidget* modal) {
             auto* editor = qobject_cast<CodeEditorDialog*>(modal);
             ASSERT_TRUE(editor);
+            testsupport::expectFitsSmallScreen(*editor);
             activate(editor);
             editorTitle = editor->windowTitle();
             EXPECT_FALSE(editor->passwordButton());

@@ -53,7 +53,7 @@ TEST_F(MaintenanceDialogsTest, TheReindexDialogRunsTheTickedGroupsAndCloses)
     maintenance::ReindexDialog dialog(model);
     for (int g = 0; g < maintenance::kGroupCount; ++g)
         EXPECT_TRUE(dialog.groupBox(storage::TableGroup(g))->isChecked());
-    showActive(dialog);
+    testsupport::expectFitsSmallScreen(dialog);
     EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound05.wav"});
 
     for (const auto g : {storage::TableGroup::Weighing, storage::TableGroup::Money, storage::TableGroup::Balances})

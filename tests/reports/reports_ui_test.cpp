@@ -191,7 +191,7 @@ TEST(ReportDialogs, TheReportListSearchesAndChooses)
     ASSERT_TRUE(reports::openTable(ws, "Replist", "RepList"));
     reports::ReportPicker picker(ws);
     reports::ReportPickerDialog dialog(picker);
-    dialog.show();
+    testsupport::expectFitsSmallScreen(dialog);
     testsupport::typeUtf8(dialog.searchBox(), "สรุปยอด");
     dialog.button(reports::ReportPickerDialog::Search)->click();
     dialog.button(reports::ReportPickerDialog::Ok)->click();
@@ -245,6 +245,7 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
         return std::make_unique<testsupport::ForwardingJob>(printed);
     });
     reports::RangeDialog dialog(session, destination);
+    testsupport::expectFitsSmallScreen(dialog);
     EXPECT_EQ(dialog.form().field("CCODBEG")->text(), "F001");
     EXPECT_EQ(dialog.form().field("CCODEND")->text(), "F005");
     EXPECT_EQ(dialog.form().field("CDOCEND")->text(), "999999");

@@ -61,6 +61,7 @@ TEST_F(WeightDialogTest, ATruckVisitClosesTheDialogWithTheSettledWeight)
     QString title;
     bool blue = false;
     onDialog([&](scale::WeightDialog& d) {
+        testsupport::expectFitsSmallScreen(d);
         title = d.windowTitle();
         blue = d.palette().color(QPalette::Window) == QColor(0, 0, 0xa0);
     });

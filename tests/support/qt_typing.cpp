@@ -1,8 +1,11 @@
 #include "support/qt_typing.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
+#include <gtest/gtest.h>
 
 namespace testsupport {
 
@@ -60,6 +63,29 @@ void whenModal(std::function<void(QWidget* modal)> act)
         }
     });
     timer->start();
+}
+
+void expectFitsSmallScreen(QWidget& screen)
+{
+    showActive(screen);
+    screen.adjustSize();
+    QCoreApplication::processEvents();
+    const std::string title = screen.windowTitle().toStdString();
+    EXPECT_LE(screen.width(), 1024) << title;
+    EXPECT_LE(screen.height(), 700) << title;
+    const auto inside = [&](QWidget* w) {
+        if (!w->isVisibleTo(&screen))
+            return;
+        const QRect at(w->mapTo(&screen, QPoint(0, 0)), w->size());
+        EXPECT_TRUE(screen.rect().contains(at)) << title << ": " << w->metaObject()->className() << " "
+                                                << w->objectName().toStdString() << " at " << at.x() << ","
+                                                << at.y() << " " << at.width() << "x" << at.height();
+    };
+    // Entry fields are line edits underneath.
+    for (QWidget* w : screen.findChildren<QLineEdit*>())
+        inside(w);
+    for (QWidget* w : screen.findChildren<QAbstractButton*>())
+        inside(w);
 }
 
 }  // namespace testsupport

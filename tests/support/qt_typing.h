@@ -28,5 +28,8 @@ void settle();
 void activate(QWidget* w);
 // Shows the window and makes it the active one.
 void showActive(QWidget& w);
+// A screen, shown at its own size, fits a 1024 x 768 display with a task bar and a title bar
+// (1024 x 700), and each of its entries and buttons lies within it.
+void expectFitsSmallScreen(QWidget& screen);
 
 }  // namespace testsupport

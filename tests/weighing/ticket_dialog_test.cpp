@@ -64,7 +64,7 @@ TEST_F(TicketDialogTest, EachKindFitsASmallScreenWithItsHeadingsOverTheirEntries
         SCOPED_TRACE(kind);
         auto s = screen(kind);
         TicketDialog d(*s);
-        tickettest::expectFitsSmallScreen(d);
+        testsupport::expectFitsSmallScreen(d);
         // The heading band's date, time and weight stand over the entries of the weighings.
         const auto left = [&](QWidget* w) { return w->mapTo(&d, QPoint(0, 0)).x(); };
         for (const auto& [heading, entry] : {std::pair("วันที่", "cDayin"), {"เวลา", "cTmin"}, {"น้ำหนัก", "cWin"}}) {

@@ -21,27 +21,6 @@ void addToolPictures(const std::string& tables)
     ASSERT_TRUE(site::writeToolPictures(tables + "library", &error)) << error;
 }
 
-void expectFitsSmallScreen(QWidget& dialog)
-{
-    showActive(dialog);
-    dialog.adjustSize();
-    QCoreApplication::processEvents();
-    EXPECT_LE(dialog.width(), 1024) << dialog.windowTitle().toStdString();
-    EXPECT_LE(dialog.height(), 700) << dialog.windowTitle().toStdString();
-    const auto inside = [&](QWidget* w) {
-        if (!w->isVisibleTo(&dialog))
-            return;
-        const QRect at(w->mapTo(&dialog, QPoint(0, 0)), w->size());
-        EXPECT_TRUE(dialog.rect().contains(at)) << w->metaObject()->className() << " "
-                                                << w->objectName().toStdString() << " at " << at.x() << ","
-                                                << at.y() << " " << at.width() << "x" << at.height();
-    };
-    for (QWidget* w : dialog.findChildren<ui::EntryField*>())
-        inside(w);
-    for (QWidget* w : dialog.findChildren<QAbstractButton*>())
-        inside(w);
-}
-
 void useSimulatedIndicator(core::Settings& s)
 {
     s.setText("CCPORT", "1");

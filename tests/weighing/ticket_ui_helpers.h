@@ -38,9 +38,6 @@ void whenShown(std::function<void(W*)> act, std::function<bool(W*)> ready = [](W
 
 // The tool bar pictures a site is made with, in the test site whose code tables are in `tables`.
 void addToolPictures(const std::string& tables);
-// A document screen's dialog, shown at its own size, fits a 1024 x 768 display with a task bar and
-// a title bar (1024 x 700), and each of its entries and buttons lies within it.
-void expectFitsSmallScreen(QWidget& dialog);
 
 // The next truck prompt gets `truck` (UTF-8) typed and OK pressed.
 void whenTruckPrompt(const std::string& truck);
