@@ -461,6 +461,17 @@ std::string mendThaiText(std::uint64_t size, const ReadAt& read, const std::func
     const auto readObject = [&](const Object& o, std::string* text) {
         return o.end - o.offset <= kMaxObjectBytes && read(o.offset, std::size_t(o.end - o.offset), text);
     };
+    // Each object stands alone from its offset to the next one's, "N 0 obj" to "endobj", as Qt
+    // writes them: the rewrite relies on it, and a file written by it has the same shape again.
+    const auto begins = [](const Object& o, std::string_view text) {
+        const std::string head = std::to_string(o.number) + " 0 obj\n";
+        return text.substr(0, head.size()) == head;
+    };
+    const auto whole = [&](const Object& o, std::string_view text) {
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+            text.remove_suffix(1);
+        return begins(o, text) && text.size() >= 6 && text.substr(text.size() - 6) == "endobj";
+    };
     const auto dictOf = [](std::string_view text) {
         const std::size_t stream = text.find("stream\n");
         return text.substr(0, stream);
@@ -480,6 +491,8 @@ std::string mendThaiText(std::uint64_t size, const ReadAt& read, const std::func
             return "cannot read object " + std::to_string(o.number);
         if (head && text.find("stream\n") == std::string::npos && !readObject(o, &text))
             return "cannot read object " + std::to_string(o.number);
+        if (!begins(o, text))
+            return "object " + std::to_string(o.number) + " is not where the cross-reference table says";
         const std::string_view dict = dictOf(text);
         if (const auto tu = keyValue(dict, "/ToUnicode"); tu && tu->indirect)
             toUnicodeOf[o.number] = std::uint32_t(tu->value);
@@ -514,6 +527,8 @@ std::string mendThaiText(std::uint64_t size, const ReadAt& read, const std::func
             continue;
         if (!readObject(o, &text))
             return "cannot read object " + std::to_string(o.number);
+        if (!whole(o, text))
+            return "object " + std::to_string(o.number) + " does not end where the next one begins";
         const std::size_t s = text.find("stream\n"), e = text.rfind("endstream");
         if (s == std::string::npos || e == std::string::npos || e < s || dictOf(text).find("/Filter") != std::string_view::npos)
             return "a ToUnicode map that is not plain text";
@@ -547,6 +562,8 @@ std::string mendThaiText(std::uint64_t size, const ReadAt& read, const std::func
         }
         if (!readObject(o, &text))
             return "cannot read object " + std::to_string(o.number);
+        if (!whole(o, text))
+            return "object " + std::to_string(o.number) + " does not end where the next one begins";
         if (contents.count(o.number) != 0) {
             const std::size_t s = text.find("stream\n"), e = text.rfind("\nendstream");
             const std::string_view dict = dictOf(text);
@@ -564,7 +581,10 @@ std::string mendThaiText(std::uint64_t size, const ReadAt& read, const std::func
                     if (packed.empty())
                         return "cannot compress a page content";
                     const std::size_t lengthAt = dict.find("/Length");
-                    const std::size_t lengthEnd = dict.find_first_of("\n/>", lengthAt + 7);
+                    const std::size_t lengthEnd =
+                        lengthAt == std::string_view::npos ? lengthAt : dict.find_first_of("\n/>", lengthAt + 7);
+                    if (lengthEnd == std::string_view::npos)
+                        return "a page content without its length";
                     put(std::string_view(text).substr(0, lengthAt));
                     put("/Length " + std::to_string(packed.size()));
                     put(std::string_view(text).substr(lengthEnd, s + 7 - lengthEnd));
