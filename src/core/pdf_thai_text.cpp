@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 #include <zlib.h>
 
@@ -217,8 +218,8 @@ bool readCmap(std::string& cmap, GlyphText* map)
                     return false;
                 for (std::uint32_t g = first; g <= last; ++g) {
                     std::u16string d = dests[0];
-                    d.back() = char16_t(d.back() + (g - first));
-                    (*map)[g] = thaiVariantBase(d.back()) == d.back() ? d : std::u16string(1, thaiVariantBase(d.back()));
+                    d.back() = thaiVariantBase(char16_t(d.back() + (g - first)));
+                    (*map)[g] = std::move(d);
                 }
             }
         }
@@ -479,6 +480,7 @@ std::string mendThaiText(std::uint64_t size, const ReadAt& read, const std::func
 
     // First pass: the fonts' maps, the pages' contents and the font resource names.
     std::map<std::uint32_t, std::uint32_t> toUnicodeOf;  // font object -> its ToUnicode object
+    std::set<std::uint32_t> mapObjects;                  // the ToUnicode objects
     std::map<std::uint32_t, GlyphText> maps;             // ToUnicode object -> glyph texts
     std::map<std::uint32_t, bool> contents;              // page content objects
     std::map<std::string, std::uint32_t> fontNames;      // "F7" -> font object
@@ -494,8 +496,10 @@ std::string mendThaiText(std::uint64_t size, const ReadAt& read, const std::func
         if (!begins(o, text))
             return "object " + std::to_string(o.number) + " is not where the cross-reference table says";
         const std::string_view dict = dictOf(text);
-        if (const auto tu = keyValue(dict, "/ToUnicode"); tu && tu->indirect)
+        if (const auto tu = keyValue(dict, "/ToUnicode"); tu && tu->indirect) {
             toUnicodeOf[o.number] = std::uint32_t(tu->value);
+            mapObjects.insert(std::uint32_t(tu->value));
+        }
         if (dict.find("/Type /Page\n") != std::string_view::npos)
             if (const auto c = keyValue(dict, "/Contents"); c && c->indirect)
                 contents[std::uint32_t(c->value)] = true;
@@ -520,10 +524,7 @@ std::string mendThaiText(std::uint64_t size, const ReadAt& read, const std::func
     }
     std::map<std::uint32_t, std::string> mendedCmaps;  // ToUnicode object -> its whole mended text
     for (const Object& o : objects) {
-        bool isMap = false;
-        for (const auto& [font, map] : toUnicodeOf)
-            isMap = isMap || map == o.number;
-        if (!isMap)
+        if (mapObjects.count(o.number) == 0)
             continue;
         if (!readObject(o, &text))
             return "cannot read object " + std::to_string(o.number);
