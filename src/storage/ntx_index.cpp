@@ -216,7 +216,11 @@ void NtxIndex::endRead()
 Status NtxIndex::checkHeader(bool writeLocked)
 {
     char page[ntx::kPageSize];
-    STORAGE_TRY(m_file->readExact(0, page, sizeof page).withContext("index header"));
+    std::size_t got = 0;
+    STORAGE_TRY(m_file->readFront(page, sizeof page, &got).withContext("index header"));
+    if (got < sizeof page)
+        return Status::corrupt(m_path + ": index header: file ends at " + std::to_string(got) + ", " +
+                               std::to_string(sizeof page) + " bytes expected at 0");
     if (std::memcmp(page, m_headerPage, sizeof page) != 0) {
         ntx::Header h;
         STORAGE_TRY(ntx::Header::decode(page, &h).withContext(m_path));
@@ -227,6 +231,10 @@ Status NtxIndex::checkHeader(bool writeLocked)
             dropCache();
             ++m_generation;
         }
+        // Another process wrote: the file may have grown. While the header stays as this handle
+        // last saw or wrote it, nobody else changed the index, so the end found before still holds.
+        if (m_mode == ShareMode::Shared)
+            m_fileEnd = 0;
         m_header = std::move(h);
         std::memcpy(m_headerPage, page, sizeof page);
     }
@@ -627,7 +635,6 @@ Status NtxIndex::beginUpdate(std::uint32_t recno)
             (void)m_file->unlock(lockmap::kIndex, 1);
             return s.withContext(m_path);
         }
-        m_fileEnd = 0;
     } else if (!m_markOnDisk) {
         STORAGE_TRY(m_file->write(ntx::kMarkOffset, ntx::kMark, sizeof ntx::kMark));
         std::memcpy(m_headerPage + ntx::kMarkOffset, ntx::kMark, sizeof ntx::kMark);
@@ -668,11 +675,24 @@ Status NtxIndex::writePages()
     if (!m_inUpdate)
         return Status::invalidArgument(m_path + ": no update begun");
     std::sort(m_dirty.begin(), m_dirty.end());
-    for (std::uint32_t off : m_dirty) {
+    // Pages that follow one another in the file (a split's new pages at the end) go in one write.
+    std::vector<File::Piece> run;
+    std::uint32_t runStart = 0;
+    for (std::size_t i = 0; i < m_dirty.size(); ++i) {
+        const std::uint32_t off = m_dirty[i];
         auto it = m_cache.find(off);
-        if (it != m_cache.end())
-            STORAGE_TRY(m_file->write(off, it->second->bytes, ntx::kPageSize).withContext(m_path));
+        if (it == m_cache.end())
+            continue;
+        if (!run.empty() && off != runStart + run.size() * ntx::kPageSize) {
+            STORAGE_TRY(m_file->writeGather(runStart, run).withContext(m_path));
+            run.clear();
+        }
+        if (run.empty())
+            runStart = off;
+        run.push_back({it->second->bytes, ntx::kPageSize});
     }
+    if (!run.empty())
+        STORAGE_TRY(m_file->writeGather(runStart, run).withContext(m_path));
     m_dirty.clear();
     return {};
 }
@@ -764,6 +784,7 @@ void NtxIndex::abortUpdate(bool tableMayHaveChanged)
     if (m_mode == ShareMode::Exclusive && touched)
         m_torn = true;  // the mark stays at close: the next open rebuilds
     if (m_mode == ShareMode::Shared) {
+        m_fileEnd = 0;  // pages may have been allocated and not written
         if (refreshHeader().ok()) {
             if (touched) {
                 (void)writeHeaderPage(true);

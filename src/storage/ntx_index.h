@@ -267,7 +267,7 @@ private:
     bool m_changed = false;      // pages changed in this update
     bool m_unsynced = false;     // pages changed since the last sync
     std::vector<std::uint32_t> m_dirty;
-    std::uint64_t m_fileEnd = 0;  // 0: not yet known in this update
+    std::uint64_t m_fileEnd = 0;  // the file's end, a whole number of pages; 0: not known (looked up at the next allocation)
     // What the update began from, for rollbackUpdate(): the header page, the file end (0 until a
     // page is added at the end) and the former bytes of every existing page it changed.
     char m_headerBefore[ntx::kPageSize] = {};

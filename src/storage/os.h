@@ -53,6 +53,20 @@ public:
     // Reads up to n bytes at offset; *got tells how many were there (fewer only at the end).
     virtual Status read(std::uint64_t offset, void* buf, std::size_t n, std::size_t* got) = 0;
     virtual Status write(std::uint64_t offset, const void* buf, std::size_t n) = 0;
+    // Pieces that follow one another in the file from offset on, written in order (as one pwritev
+    // where the system allows; the pieces before a failure may be on the file).
+    struct Piece {
+        const void* bytes;
+        std::size_t size;
+    };
+    virtual Status writeGather(std::uint64_t offset, const std::vector<Piece>& pieces);
+    // The first n bytes of the file (n <= kFrontBytes), like read(0, ...). An index header is read
+    // at every lock, so on a local file system these bytes come from a shared read-only mapping of
+    // the file's first page - the page cache's own bytes, as fresh as pread's, without a system
+    // call. On a network file system (whose client may keep a mapping stale across another
+    // machine's writes), or when the mapping cannot be read, it reads.
+    static constexpr std::size_t kFrontBytes = 4096;
+    virtual Status readFront(void* buf, std::size_t n, std::size_t* got) { return read(0, buf, n, got); }
     virtual Status size(std::uint64_t* out) = 0;
     virtual Status truncate(std::uint64_t size) = 0;
     virtual Status sync() = 0;  // data (and the size) on disk before returning

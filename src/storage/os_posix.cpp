@@ -33,6 +33,12 @@
 //   the parent stale in the child (operations answer IoError); the child's first open closes the
 //   inherited descriptors (which releases nothing while the parent keeps its own) and starts afresh.
 //
+//   The first page of a file (File::readFront) is mapped read-only and shared on local file
+//   systems, so that the index header check made under every lock reads memory instead of making a
+//   system call; on Linux a shared mapping and pread see the same page-cache page. A read that
+//   faults (the file cut short under us, an I/O error) raises SIGBUS; a handler catches it during
+//   that one copy only and the read falls back to pread, which reports what happened.
+//
 //   Waits. The reference runtime waits for the header and index locks with F_SETLKW. Here every
 //   wait polls F_OFD_SETLK with short sleeps of the clock seam (1 ms at first, up to 20 ms) and
 //   calls core::idle() in between, so a window stays responsive and no core spins; the header and
@@ -42,11 +48,21 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <linux/magic.h>
+#include <setjmp.h>
+#include <signal.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
+#include <cstring>
+#include <mutex>
 #include <map>
 
 #include "core/clock.h"
@@ -66,6 +82,15 @@ Status File::readExact(std::uint64_t offset, void* buf, std::size_t n)
     return {};
 }
 
+Status File::writeGather(std::uint64_t offset, const std::vector<Piece>& pieces)
+{
+    for (const Piece& p : pieces) {
+        STORAGE_TRY(write(offset, p.bytes, p.size));
+        offset += p.size;
+    }
+    return {};
+}
+
 namespace {
 
 struct HeldLock {
@@ -80,7 +105,80 @@ struct SharedFd {
     ShareMode mode = ShareMode::Shared;
     int refs = 0;
     std::vector<HeldLock> locks;
+    const char* front = nullptr;   // the first page, mapped; null when not (yet) mapped
+    bool frontTried = false;
+    std::uint64_t frontSize = 0;   // the file's size when last looked at, for readFront
 };
+
+// ---- Reading a mapped page without dying of SIGBUS
+
+thread_local sigjmp_buf* t_busJump = nullptr;
+struct sigaction g_previousBus;
+
+void onBus(int sig, siginfo_t* info, void* context)
+{
+    if (sigjmp_buf* jump = t_busJump) {
+        t_busJump = nullptr;
+        siglongjmp(*jump, 1);
+    }
+    // Not a read of ours: whoever handled it before, else the default (the process ends).
+    if (g_previousBus.sa_flags & SA_SIGINFO) {
+        g_previousBus.sa_sigaction(sig, info, context);
+        return;
+    }
+    if (g_previousBus.sa_handler != SIG_DFL && g_previousBus.sa_handler != SIG_IGN) {
+        g_previousBus.sa_handler(sig);
+        return;
+    }
+    ::signal(SIGBUS, SIG_DFL);
+    ::raise(SIGBUS);
+}
+
+void catchBusOnce()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction sa{};
+        sa.sa_sigaction = onBus;
+        sigemptyset(&sa.sa_mask);
+        // NODEFER: the jump out of the handler does not restore the signal mask (that would cost a
+        // system call per copy), so SIGBUS must not be blocked while the handler runs.
+        sa.sa_flags = SA_SIGINFO | SA_NODEFER;
+        ::sigaction(SIGBUS, &sa, &g_previousBus);
+    });
+}
+
+// Copies n bytes out of a mapping; false when the pages are no longer there.
+bool copyFromMapping(void* to, const char* from, std::size_t n)
+{
+    sigjmp_buf jump;
+    if (sigsetjmp(jump, 0) != 0)
+        return false;  // the handler cleared t_busJump
+    t_busJump = &jump;
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    std::memcpy(to, from, n);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+    t_busJump = nullptr;
+    return true;
+}
+
+// File systems whose mappings share the page cache with pread on this machine. A network file
+// system is left out: its client may serve a mapping from pages another machine's writes made stale.
+bool mappingIsCoherent(int fd)
+{
+    struct statfs fs{};
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC:  // ext2, ext3 and ext4 share it
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case TMPFS_MAGIC:
+    case F2FS_SUPER_MAGIC:
+    case OVERLAYFS_SUPER_MAGIC: return true;
+    default: return false;
+    }
+}
 
 using FileId = std::pair<dev_t, ino_t>;
 
@@ -167,6 +265,8 @@ public:
             (void)unlock(it->start, it->end - it->start);
         }
         if (--m_shared->refs == 0) {
+            if (m_shared->front)
+                ::munmap(const_cast<char*>(m_shared->front), kFrontBytes);
             ::close(m_shared->fd);  // also ends the flock and every OFD lock of the description
             registry().files().erase(m_id);
             delete m_shared;
@@ -211,6 +311,74 @@ public:
             done += std::size_t(r);
         }
         return {};
+    }
+
+    Status writeGather(std::uint64_t offset, const std::vector<Piece>& pieces) override
+    {
+        if (stale())
+            return staleStatus();
+        std::vector<iovec> iov;
+        iov.reserve(pieces.size());
+        for (const Piece& p : pieces)
+            if (p.size > 0)
+                iov.push_back({const_cast<void*>(p.bytes), p.size});
+        std::size_t first = 0;
+        std::uint64_t at = offset;
+        while (first < iov.size()) {
+            const int count = int(std::min<std::size_t>(iov.size() - first, IOV_MAX));
+            const ssize_t r = ::pwritev(m_shared->fd, iov.data() + first, count, off_t(at));
+            if (r < 0) {
+                if (errno == EINTR)
+                    continue;
+                return osError("write at " + std::to_string(at), m_path);
+            }
+            if (r == 0)
+                return Status::ioError(m_path + ": write at " + std::to_string(at) + " wrote nothing", EIO);
+            at += std::uint64_t(r);
+            for (std::size_t left = std::size_t(r); left > 0;) {
+                if (left >= iov[first].iov_len) {
+                    left -= iov[first].iov_len;
+                    ++first;
+                } else {
+                    iov[first].iov_base = static_cast<char*>(iov[first].iov_base) + left;
+                    iov[first].iov_len -= left;
+                    left = 0;
+                }
+            }
+        }
+        return {};
+    }
+
+    Status readFront(void* buf, std::size_t n, std::size_t* got) override
+    {
+        if (stale())
+            return staleStatus();
+        SharedFd& f = *m_shared;
+        if (n <= kFrontBytes && !f.frontTried) {
+            f.frontTried = true;
+            if (mappingIsCoherent(f.fd)) {
+                void* p = ::mmap(nullptr, kFrontBytes, PROT_READ, MAP_SHARED, f.fd, 0);
+                if (p != MAP_FAILED) {
+                    catchBusOnce();
+                    f.front = static_cast<const char*>(p);
+                }
+            }
+        }
+        // Bytes past the end of the file would read as zeros from the mapping: a file found
+        // shorter than asked is read (and looked at again next time) until it has grown.
+        if (f.front && n <= kFrontBytes && f.frontSize < n) {
+            struct stat st;
+            if (::fstat(f.fd, &st) == 0)
+                f.frontSize = std::uint64_t(st.st_size);
+        }
+        if (f.front && n <= f.frontSize) {
+            if (copyFromMapping(buf, f.front, n)) {
+                *got = n;
+                return {};
+            }
+            f.frontSize = 0;
+        }
+        return read(0, buf, n, got);
     }
 
     Status size(std::uint64_t* out) override

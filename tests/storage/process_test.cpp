@@ -270,3 +270,42 @@ TEST(Processes, ChildDoesNotUseItsParentsHandles)
     EXPECT_EQ(child.wait(), 0);
     ASSERT_OK(t->unlock());
 }
+
+TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
+{
+    // The first page of a file is read through a shared mapping: another process's write must show
+    // at once, and a file cut short under the mapping (a read there raises SIGBUS) must answer with
+    // what is left instead of ending the process.
+    testsupport::TempDir dir;
+    const std::string path = dir.file("H.NTX");
+    {
+        const std::string bytes(8192, 'a');
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_TRUE(f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size());
+        std::fclose(f);
+    }
+    std::unique_ptr<File> file;
+    ASSERT_OK(realFileSystem().open(path, ShareMode::Shared, OpenFlags::Existing, &file));
+    char page[1024];
+    std::size_t got = 0;
+    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    EXPECT_EQ(std::string(page, got), std::string(1024, 'a'));
+
+    Child writer([&](Child&) {
+        const int fd = ::open(path.c_str(), O_WRONLY);
+        return fd >= 0 && ::pwrite(fd, "bbbb", 4, 100) == 4 && ::close(fd) == 0 ? 0 : 1;
+    });
+    ASSERT_EQ(writer.wait(), 0);
+    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    EXPECT_EQ(std::string(page + 100, 4), "bbbb");
+
+    ASSERT_EQ(::truncate(path.c_str(), 0), 0);
+    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    EXPECT_EQ(got, 0u);
+    ASSERT_EQ(::truncate(path.c_str(), 600), 0);  // shorter than asked: the bytes that are there
+    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    EXPECT_EQ(got, 600u);
+    ASSERT_EQ(::truncate(path.c_str(), 8192), 0);
+    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    EXPECT_EQ(got, 1024u);
+}
