@@ -133,6 +133,10 @@ public:
 
     // fdatasync when pages changed since the last sync.
     Status sync();
+    // Pages changed since the last sync; syncedElsewhere() after the file was made durable by
+    // syncFiles().
+    bool unsynced() const { return m_unsynced; }
+    void syncedElsewhere() { m_unsynced = false; }
     // The table lost records this index may list: in exclusive use the mark stays at close, so
     // the next open rebuilds the index.
     void keepMark() { m_torn = true; }

@@ -70,6 +70,11 @@ public:
     virtual Status size(std::uint64_t* out) = 0;
     virtual Status truncate(std::uint64_t size) = 0;
     virtual Status sync() = 0;  // data (and the size) on disk before returning
+    // The device of a file on a local file system, else 0 (a network file system, a test double).
+    // Files of one local device are made durable together by one syncFileSystem().
+    virtual std::uint64_t localDevice() { return 0; }
+    // Every file of this file's file system on disk (syncfs) before returning.
+    virtual Status syncFileSystem() { return sync(); }
 
     // One try; Locked when another process or another handle of this process holds a conflicting
     // lock. Taking a range this handle already holds changes its kind.
@@ -103,6 +108,12 @@ public:
     // The existing path that matches without regard to letter case (or the path as given).
     virtual std::string resolve(const std::string& path) = 0;
 };
+
+// Makes several files durable, as sync() on each would. Two or more files on one local file system
+// take one syncfs() instead: a journalling file system commits its journal and flushes the disk's
+// cache once rather than once a file, and an fdatasync there that commits the journal writes out
+// the other files' pending data anyway.
+Status syncFiles(const std::vector<File*>& files);
 
 // The file system in force. Installable so tests can put a fault-injecting one in front of the
 // real one, which realFileSystem() always reaches.

@@ -91,6 +91,18 @@ Status File::writeGather(std::uint64_t offset, const std::vector<Piece>& pieces)
     return {};
 }
 
+Status syncFiles(const std::vector<File*>& files)
+{
+    const std::uint64_t device = files.empty() ? 0 : files.front()->localDevice();
+    const bool together = files.size() >= 2 && device != 0 &&
+                          std::all_of(files.begin(), files.end(), [&](File* f) { return f->localDevice() == device; });
+    if (together)
+        return files.front()->syncFileSystem();
+    for (File* f : files)
+        STORAGE_TRY(f->sync());
+    return {};
+}
+
 namespace {
 
 struct HeldLock {
@@ -107,6 +119,7 @@ struct SharedFd {
     std::vector<HeldLock> locks;
     const char* front = nullptr;   // the first page, mapped; null when not (yet) mapped
     bool frontTried = false;
+    int local = -1;                // on a local file system: 1, 0; -1 not looked at yet
     std::uint64_t frontSize = 0;   // the file's size when last looked at, for readFront
 };
 
@@ -162,9 +175,10 @@ bool copyFromMapping(void* to, const char* from, std::size_t n)
     return true;
 }
 
-// File systems whose mappings share the page cache with pread on this machine. A network file
-// system is left out: its client may serve a mapping from pages another machine's writes made stale.
-bool mappingIsCoherent(int fd)
+// Local file systems: a shared mapping reads the same page-cache pages pread does, and syncfs()
+// reaches the disk the file is on. A network file system is left out: its client may serve a
+// mapping from pages another machine's writes made stale, and its syncfs need not reach the server.
+bool onLocalFileSystem(int fd)
 {
     struct statfs fs{};
     if (::fstatfs(fd, &fs) != 0)
@@ -356,7 +370,7 @@ public:
         SharedFd& f = *m_shared;
         if (n <= kFrontBytes && !f.frontTried) {
             f.frontTried = true;
-            if (mappingIsCoherent(f.fd)) {
+            if (onLocalDisk()) {
                 void* p = ::mmap(nullptr, kFrontBytes, PROT_READ, MAP_SHARED, f.fd, 0);
                 if (p != MAP_FAILED) {
                     catchBusOnce();
@@ -379,6 +393,22 @@ public:
             f.frontSize = 0;
         }
         return read(0, buf, n, got);
+    }
+
+    std::uint64_t localDevice() override
+    {
+        return !stale() && onLocalDisk() ? std::uint64_t(m_id.first) + 1 : 0;
+    }
+
+    Status syncFileSystem() override
+    {
+        if (stale())
+            return staleStatus();
+        while (::syncfs(m_shared->fd) != 0) {
+            if (errno != EINTR)
+                return osError("syncfs", m_path);
+        }
+        return {};
     }
 
     Status size(std::uint64_t* out) override
@@ -480,6 +510,12 @@ public:
 
 private:
     bool stale() const { return m_generation != g_forkGeneration; }
+    bool onLocalDisk()
+    {
+        if (m_shared->local < 0)
+            m_shared->local = onLocalFileSystem(m_shared->fd) ? 1 : 0;
+        return m_shared->local == 1;
+    }
     Status staleStatus() const
     {
         return Status::ioError(m_path + ": handle opened by the parent process is not usable after fork", EBADF);

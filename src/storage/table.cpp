@@ -645,12 +645,18 @@ Status Table::commit()
     STORAGE_TRY(writePending());
     if (!g_hardCommit)
         return {};
+    std::vector<File*> files;
     if (m_unsynced) {
-        STORAGE_TRY(m_dbf->sync());
-        m_unsynced = false;
+        STORAGE_TRY(m_dbf->flushBuffer());
+        files.push_back(&m_dbf->file());
     }
     for (Order& o : m_orders)
-        STORAGE_TRY(o.index->sync());
+        if (o.index->unsynced())
+            files.push_back(&o.index->file());
+    STORAGE_TRY(syncFiles(files));
+    m_unsynced = false;
+    for (Order& o : m_orders)
+        o.index->syncedElsewhere();
     return {};
 }
 

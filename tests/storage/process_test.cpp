@@ -309,3 +309,44 @@ TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
     ASSERT_OK(file->readFront(page, sizeof page, &got));
     EXPECT_EQ(got, 1024u);
 }
+
+TEST(Processes, FilesAreMadeDurableTogetherOnlyOnOneLocalFileSystem)
+{
+    // One syncfs() stands for the fdatasync of every file only when all of them lie on the same
+    // local file system; otherwise a file elsewhere would be left in the cache at a commit.
+    struct Fake final : File {
+        explicit Fake(std::uint64_t device) : device(device) {}
+        const std::string& path() const override { return name; }
+        ShareMode shareMode() const override { return ShareMode::Shared; }
+        Status read(std::uint64_t, void*, std::size_t, std::size_t* got) override { return *got = 0, Status(); }
+        Status write(std::uint64_t, const void*, std::size_t) override { return {}; }
+        Status size(std::uint64_t* out) override { return *out = 0, Status(); }
+        Status truncate(std::uint64_t) override { return {}; }
+        Status sync() override { return ++syncs, Status(); }
+        std::uint64_t localDevice() override { return device; }
+        Status syncFileSystem() override { return ++wholeSyncs, Status(); }
+        Status tryLock(std::uint64_t, std::uint64_t, LockKind) override { return {}; }
+        Status unlock(std::uint64_t, std::uint64_t) override { return {}; }
+        std::string name = "fake";
+        std::uint64_t device;
+        int syncs = 0, wholeSyncs = 0;
+    };
+    struct Case {
+        std::vector<std::uint64_t> devices;
+        bool together;
+    } cases[] = {{{5, 5, 5, 5}, true}, {{5, 6}, false}, {{5, 0}, false}, {{0, 0}, false}, {{5}, false}, {{}, false}};
+    for (const Case& c : cases) {
+        std::vector<std::unique_ptr<Fake>> files;
+        std::vector<File*> list;
+        for (std::uint64_t d : c.devices) {
+            files.push_back(std::make_unique<Fake>(d));
+            list.push_back(files.back().get());
+        }
+        ASSERT_OK(syncFiles(list));
+        int syncs = 0, whole = 0;
+        for (const auto& f : files)
+            syncs += f->syncs, whole += f->wholeSyncs;
+        EXPECT_EQ(whole, c.together ? 1 : 0) << c.devices.size();
+        EXPECT_EQ(syncs, c.together ? 0 : int(c.devices.size())) << c.devices.size();
+    }
+}
