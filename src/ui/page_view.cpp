@@ -24,12 +24,17 @@ PageView::PageView(Source source, QWidget* parent) : QAbstractScrollArea(parent)
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
+    m_dots.reserve(std::size_t(m_source.count));
+    for (int i = 0; i < m_source.count; ++i) {
+        m_dots.push_back(m_source.size(i));
+        m_widestDots = std::max(m_widestDots, m_dots.back().width());
+    }
     layoutPages();
 }
 
 QSize PageView::shownSize(int page) const
 {
-    const QSize dots = m_source.size(page);
+    const QSize dots = m_dots[std::size_t(page)];
     const double s = m_zoom * logicalDpiX() / m_source.dpi;
     return {std::max(1, int(std::lround(dots.width() * s))), std::max(1, int(std::lround(dots.height() * s)))};
 }
@@ -126,12 +131,9 @@ void PageView::refit()
     const double across = std::max(1, view.width() - 2 * kGap - kShadow);
     double zoom = 1;
     if (m_fit == Fit::Width) {
-        int widest = 0;
-        for (int i = 0; i < m_source.count; ++i)
-            widest = std::max(widest, m_source.size(i).width());
-        zoom = across / std::max(1.0, widest * perDot);
+        zoom = across / std::max(1.0, m_widestDots * perDot);
     } else {
-        const QSize dots = m_source.size(currentPage());
+        const QSize dots = m_dots[std::size_t(currentPage())];
         const double down = std::max(1, view.height() - 2 * kGap - kShadow);
         zoom = std::min(across / std::max(1.0, dots.width() * perDot), down / std::max(1.0, dots.height() * perDot));
     }

@@ -85,6 +85,8 @@ private:
     void announce();
 
     Source m_source;
+    std::vector<QSize> m_dots;  // each page's paper, asked of the source once
+    int m_widestDots = 0;
     double m_zoom = 1.0;
     Fit m_fit = Fit::Width;
     std::vector<int> m_tops;  // each page's top in the scrolled area, and the area's height last
