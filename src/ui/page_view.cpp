@@ -12,6 +12,8 @@ namespace {
 constexpr int kGap = 10;     // grey around and between the pages, in screen pixels
 constexpr int kShadow = 3;   // the sheet's shadow, right and below
 constexpr double kStep = 1.25;
+constexpr double kMostPixels = 16e6;     // of one drawn page (64 MB)
+constexpr double kLongest = 1e9;         // the scrolled area's height, within an int
 
 }  // namespace
 
@@ -25,10 +27,21 @@ PageView::PageView(Source source, QWidget* parent) : QAbstractScrollArea(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     viewport()->setAutoFillBackground(false);
     m_dots.reserve(std::size_t(m_source.count));
+    double biggest = 1;
+    double length = 1;  // of all the pages, in dots
     for (int i = 0; i < m_source.count; ++i) {
-        m_dots.push_back(m_source.size(i));
+        const QSize dots = m_source.size(i);
+        m_dots.emplace_back(std::max(1, dots.width()), std::max(1, dots.height()));
         m_widestDots = std::max(m_widestDots, m_dots.back().width());
+        biggest = std::max(biggest, double(m_dots.back().width()) * m_dots.back().height());
+        length += m_dots.back().height();
     }
+    // In screen pixels at zoom 1.
+    const double perDot = double(logicalDpiX()) / m_source.dpi;
+    const double gaps = (double(m_source.count) + 1) * kGap;
+    m_maxZoom = std::min({kMaxZoom, std::sqrt(kMostPixels / biggest) / perDot, (kLongest - gaps) / (length * perDot)});
+    m_maxZoom = std::max(m_maxZoom, kMinZoom / 1000);
+    m_zoom = std::min(m_zoom, m_maxZoom);
     layoutPages();
 }
 
@@ -93,7 +106,7 @@ void PageView::setZoom(double zoom, Fit fit)
         const int height = m_tops[std::size_t(page) + 1] - top;
         within = height > 0 ? double(verticalScrollBar()->value() - top) / height : 0;
     }
-    m_zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    m_zoom = std::clamp(zoom, std::min(kMinZoom, m_maxZoom), m_maxZoom);
     m_fit = fit;
     m_cache.clear();
     layoutPages();
@@ -105,8 +118,17 @@ void PageView::setZoom(double zoom, Fit fit)
     announce();
 }
 
-void PageView::zoomIn() { setZoom(m_zoom * kStep, Fit::None); }
-void PageView::zoomOut() { setZoom(m_zoom / kStep, Fit::None); }
+void PageView::zoomIn()
+{
+    if (m_zoom < m_maxZoom)
+        setZoom(m_zoom * kStep, Fit::None);
+}
+
+void PageView::zoomOut()
+{
+    if (m_zoom > std::min(kMinZoom, m_maxZoom))
+        setZoom(m_zoom / kStep, Fit::None);
+}
 
 void PageView::fitPage()
 {

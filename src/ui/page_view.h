@@ -29,7 +29,9 @@ public:
         std::function<QSize(int page)> size;
         std::function<void(int page, QPainter& painter)> draw;
     };
-    // The fewest and most of the actual size a page may be shown at.
+    // The fewest and most of the actual size a page may be shown at; a document whose biggest page
+    // or whose length would make the drawn page or the scrolled area too big for memory or for the
+    // scroll bar's range gets less.
     static constexpr double kMinZoom = 0.1;
     static constexpr double kMaxZoom = 4.0;
     // Pages kept drawn beside those in sight.
@@ -87,6 +89,7 @@ private:
     Source m_source;
     std::vector<QSize> m_dots;  // each page's paper, asked of the source once
     int m_widestDots = 0;
+    double m_maxZoom = kMaxZoom;
     double m_zoom = 1.0;
     Fit m_fit = Fit::Width;
     std::vector<int> m_tops;  // each page's top in the scrolled area, and the area's height last

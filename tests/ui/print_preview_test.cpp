@@ -234,6 +234,38 @@ TEST(PageView, ShowsThePaperInItsProportionsAtEachZoom)
     EXPECT_NEAR(page.width(), area.width() - 23, 2) << "back to the width";
 }
 
+// Continuous paper ten metres long, or a document longer than any report: zoomed in as far as it
+// goes, a drawn page stays within a bounded size and the scrolled length within the scroll bar's.
+TEST(PageView, StaysWithinBoundsForHugePapersAndLengths)
+{
+    struct Case {
+        const char* name;
+        int count;
+        QSize dots;
+    };
+    const Case cases[] = {
+        {"ten metres of paper", 1, QSize(9921, 472440)},
+        {"600,000 pages", 600'000, QSize(9921, 14031)},
+    };
+    for (const Case& c : cases) {
+        ui::PageView::Source source;
+        source.count = c.count;
+        source.dpi = 1200;
+        source.size = [&c](int) { return c.dots; };
+        source.draw = [](int, QPainter&) {};
+        ui::PageView view(source);
+        view.resize(800, 600);
+        testsupport::showActive(view);
+        for (int i = 0; i < 10; ++i)
+            view.zoomIn();
+        QTest::keyClick(&view, Qt::Key_End);
+        EXPECT_EQ(view.currentPage(), c.count - 1) << c.name;
+        const QImage last = view.pageImage(c.count - 1);
+        EXPECT_LE(double(last.width()) * last.height(), 16.2e6) << c.name;
+        EXPECT_GT(view.verticalScrollBar()->maximum(), 0) << c.name;
+    }
+}
+
 // The leftmost column with ink, as a share of the width.
 double leftInk(const QImage& image)
 {
