@@ -36,7 +36,7 @@ PageView::PageView(Source source, QWidget* parent) : QAbstractScrollArea(parent)
         biggest = std::max(biggest, double(m_dots.back().width()) * m_dots.back().height());
         length += m_dots.back().height();
     }
-    // In screen pixels at zoom 1.
+    // Screen pixels to a dot at zoom 1.
     const double perDot = double(logicalDpiX()) / m_source.dpi;
     const double gaps = (double(m_source.count) + 1) * kGap;
     m_maxZoom = std::min({kMaxZoom, std::sqrt(kMostPixels / biggest) / perDot, (kLongest - gaps) / (length * perDot)});

@@ -1,8 +1,9 @@
-// PrintPreview: the program's own print preview, in Thai - the pages as they will print (drawn as
-// the person pages through them, with where they are: "page 3 of 544"), a choice of where they go (the installed printers, or a PDF file in the site's PDF folder), print, zoom
-// and close. Printing or saving tells the person where the document went and closes the preview;
-// a failure says so and leaves it open for another choice. The pages are drawn by the job's own
-// painter function on whatever printer is asked, the preview's or the chosen one.
+// PrintPreview: the program's own print preview, in Thai - the pages as they will print, which page
+// of how many is in view, a choice of where they go (the installed printers, or a PDF file in the
+// site's PDF folder), print, zoom and close. Printing or saving tells the person where the document
+// went and closes the preview; a failure says so and leaves it open for another choice. The pages
+// shown are drawn one at a time as they come into sight (ui/page_view.h); printing or saving draws
+// them all with the job's painter function on the printer chosen.
 //
 // PrinterChoiceDialog: the printer set-up in Thai - the installed printers and "PDF". GUI thread
 // only.
