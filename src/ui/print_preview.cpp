@@ -5,10 +5,10 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <system_error>
@@ -39,7 +39,7 @@ QPushButton* button(std::string_view utf8, QWidget* parent)
 
 }  // namespace
 
-PrintPreview::PrintPreview(QPrinter& preview, Painter paint, const std::string& title, std::string kind,
+PrintPreview::PrintPreview(PageView::Source pages, Painter paint, const std::string& title, std::string kind,
                            const std::optional<std::string>& printer, const std::vector<std::string>& installed,
                            QWidget* parent)
     : Dialog(title, parent), m_paint(std::move(paint)), m_title(title), m_kind(std::move(kind))
@@ -61,6 +61,7 @@ PrintPreview::PrintPreview(QPrinter& preview, Painter paint, const std::string& 
     QPushButton* zoomOut = button("ย่อ", this);
     QPushButton* whole = button("ทั้งหน้า", this);
     QPushButton* close = button("ปิด", this);
+    m_position = new QLabel(this);
     bar->addWidget(label);
     bar->addWidget(m_destinations, 1);
     bar->addWidget(m_print);
@@ -68,20 +69,35 @@ PrintPreview::PrintPreview(QPrinter& preview, Painter paint, const std::string& 
     bar->addWidget(zoomIn);
     bar->addWidget(zoomOut);
     bar->addWidget(whole);
+    bar->addSpacing(16);
+    bar->addWidget(m_position);
     bar->addStretch(1);
     bar->addWidget(close);
     layout->addLayout(bar);
 
-    m_pages = new QPrintPreviewWidget(&preview, this);
-    connect(m_pages, &QPrintPreviewWidget::paintRequested, this, [this](QPrinter* p) { m_paint(p); });
+    m_pages = new PageView(std::move(pages), this);
     layout->addWidget(m_pages, 1);
+    const auto showPosition = [this](int page) {
+        m_position->setText(thai("หน้า ") + QString::number(page + 1) + thai(" จาก ") +
+                            QString::number(m_pages->pageCount()));
+    };
+    showPosition(m_pages->currentPage());
+    connect(m_pages, &PageView::pageChanged, this, showPosition);
+    // Paging works wherever the focus is; the arrows and the wheel scroll the pages themselves.
+    const auto key = [this](QKeySequence keys, auto go) {
+        connect(new QShortcut(keys, this), &QShortcut::activated, m_pages, go);
+    };
+    key(QKeySequence(Qt::Key_PageDown), [this] { m_pages->nextPage(); });
+    key(QKeySequence(Qt::Key_PageUp), [this] { m_pages->previousPage(); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_Home), [this] { m_pages->showPage(0); });
+    key(QKeySequence(Qt::CTRL | Qt::Key_End), [this] { m_pages->showPage(m_pages->pageCount() - 1); });
 
     connect(m_print, &QPushButton::clicked, this, [this] { send(); });
-    connect(zoomIn, &QPushButton::clicked, m_pages, [this] { m_pages->zoomIn(); });
-    connect(zoomOut, &QPushButton::clicked, m_pages, [this] { m_pages->zoomOut(); });
-    connect(whole, &QPushButton::clicked, m_pages, &QPrintPreviewWidget::fitInView);
+    connect(zoomIn, &QPushButton::clicked, m_pages, &PageView::zoomIn);
+    connect(zoomOut, &QPushButton::clicked, m_pages, &PageView::zoomOut);
+    connect(whole, &QPushButton::clicked, m_pages, &PageView::fitPage);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    m_destinations->setFocus();
+    m_pages->setFocus();
 }
 
 bool PrintPreview::send()

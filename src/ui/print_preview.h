@@ -1,8 +1,9 @@
-// PrintPreview: the program's own print preview, in Thai - the pages as they will print, a choice
-// of where they go (the installed printers, or a PDF file in the site's PDF folder), print, zoom
-// and close. Printing or saving tells the person where the document went and closes the preview;
-// a failure says so and leaves it open for another choice. The pages are drawn by the job's own
-// painter function on whatever printer is asked, the preview's or the chosen one.
+// PrintPreview: the program's own print preview, in Thai - the pages as they will print, which page
+// of how many is in view, a choice of where they go (the installed printers, or a PDF file in the
+// site's PDF folder), print, zoom and close. Printing or saving tells the person where the document
+// went and closes the preview; a failure says so and leaves it open for another choice. The pages
+// shown are drawn one at a time as they come into sight (ui/page_view.h); printing or saving draws
+// them all with the job's painter function on the printer chosen.
 //
 // PrinterChoiceDialog: the printer set-up in Thai - the installed printers and "PDF". GUI thread
 // only.
@@ -15,11 +16,12 @@
 #include <vector>
 
 #include "ui/dialog.h"
+#include "ui/page_view.h"
 
 class QComboBox;
+class QLabel;
 class QListWidget;
 class QPrinter;
-class QPrintPreviewWidget;
 class QPushButton;
 
 namespace ui {
@@ -31,16 +33,17 @@ public:
     using Painter = std::function<bool(QPrinter*)>;
     enum class Outcome { None, Printed, SavedPdf };
 
-    // preview: the printer the pages were laid out for, shown; kind: the kind of document
+    // pages: the document shown; paint: the same pages onto a printer; kind: the kind of document
     // ("Ticket"), which names a saved PDF; printer: the one the rules found, chosen first (else
     // the system's default printer, else the PDF); installed: the printers to offer (UTF-8).
-    PrintPreview(QPrinter& preview, Painter paint, const std::string& title, std::string kind,
+    PrintPreview(PageView::Source pages, Painter paint, const std::string& title, std::string kind,
                  const std::optional<std::string>& printer, const std::vector<std::string>& installed,
                  QWidget* parent = nullptr);
 
     QComboBox* destinations() const { return m_destinations; }
     QPushButton* printButton() const { return m_print; }
-    QPrintPreviewWidget* pages() const { return m_pages; }
+    PageView* pages() const { return m_pages; }
+    QLabel* position() const { return m_position; }
 
     // Draws the pages on a printer, at its own resolution.
     bool paint(QPrinter* printer) { return m_paint(printer); }
@@ -57,7 +60,8 @@ private:
     Painter m_paint;
     std::string m_title;
     std::string m_kind;
-    QPrintPreviewWidget* m_pages;
+    PageView* m_pages;
+    QLabel* m_position;
     QComboBox* m_destinations;
     QPushButton* m_print;
     Outcome m_outcome = Outcome::None;

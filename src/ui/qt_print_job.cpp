@@ -244,8 +244,8 @@ bool QtPrintJob::formPicture(const std::string& path)
         return false;
     if (!page)
         return true;
-    op.x2 = page->size.sizePixels(m_printer.resolution()).width();
-    op.y2 = page->size.sizePixels(m_printer.resolution()).height();
+    op.x2 = dots(*page).width();
+    op.y2 = dots(*page).height();
     page->ops.insert(page->ops.begin() + std::ptrdiff_t(page->forms), std::move(op));
     ++page->forms;
     return true;
@@ -263,6 +263,12 @@ bool QtPrintJob::paint(QPainter& painter, QPrinter* printer, const Page& page, b
     painter.resetTransform();
     if (scale != 1.0)
         painter.scale(scale, scale);
+    draw(painter, page);
+    return true;
+}
+
+void QtPrintJob::draw(QPainter& painter, const Page& page)
+{
     painter.setBackgroundMode(Qt::TransparentMode);
     for (const Op& op : page.ops) {
         switch (op.kind) {
@@ -280,7 +286,11 @@ bool QtPrintJob::paint(QPainter& painter, QPrinter* printer, const Page& page, b
             break;
         }
     }
-    return true;
+}
+
+QSize QtPrintJob::dots(const Page& page) const
+{
+    return page.size.sizePixels(m_printer.resolution());
 }
 
 bool QtPrintJob::replay(QPrinter* printer)
@@ -324,8 +334,13 @@ bool QtPrintJob::end()
     if (!m_options.printerName.empty())
         offered = m_options.printerName;
     QtPrinters printers;
+    PageView::Source pages;
+    pages.count = int(m_pages.size());
+    pages.dpi = m_printer.resolution();
+    pages.size = [this](int page) { return dots(*m_pages[std::size_t(page)]); };
+    pages.draw = [this](int page, QPainter& painter) { draw(painter, *m_pages[std::size_t(page)]); };
     PrintPreview preview(
-        m_printer, [this](QPrinter* p) { return replay(p); }, m_title, m_options.kind, offered, printers.installed(),
+        std::move(pages), [this](QPrinter* p) { return replay(p); }, m_title, m_options.kind, offered, printers.installed(),
         QApplication::activeWindow());
     preview.setWindowState(Qt::WindowMaximized);
     preview.exec();

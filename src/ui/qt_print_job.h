@@ -2,8 +2,8 @@
 // (ui/print_preview.h), where the person prints it or saves it as a PDF in the site's PDF folder,
 // sent straight to a printer, or written to a PDF file.
 //
-// A job for a preview keeps everything drawn as a list of pages and replays it at end(), because
-// the preview repaints on demand (and prints from it replay the same pages). A job for a printer or
+// A job for a preview keeps everything drawn as a list of pages; at end() the preview draws the
+// pages the person looks at one by one, and prints from it replay them all. A job for a printer or
 // a PDF file draws each page onto the printer as it ends and forgets it, so a report of any length
 // holds one page in memory; a job given up before end() (a report stopped) is aborted, and a PDF it
 // had begun is removed. The printer runs at its
@@ -81,6 +81,10 @@ private:
     // Draws one page onto `painter`, beginning it on `printer` for the first page of a run, at
     // `scale` printer dots to this job's dots.
     bool paint(QPainter& painter, QPrinter* printer, const Page& page, bool first, double scale = 1.0);
+    // A page's drawing, through the painter's transform from this job's dots to its device.
+    static void draw(QPainter& painter, const Page& page);
+    // A page's paper in this job's dots.
+    QSize dots(const Page& page) const;
     Page* openPage();
     bool pictureOp(const std::string& path, Page** page, Op* op);
     QPoint printableCorner() const;
