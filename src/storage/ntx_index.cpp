@@ -217,7 +217,7 @@ Status NtxIndex::checkHeader(bool writeLocked)
 {
     char page[ntx::kPageSize];
     std::size_t got = 0;
-    STORAGE_TRY(m_file->readFront(page, sizeof page, &got).withContext("index header"));
+    STORAGE_TRY(m_file->readMapped(0, page, sizeof page, &got).withContext("index header"));
     if (got < sizeof page)
         return Status::corrupt(m_path + ": index header: file ends at " + std::to_string(got) + ", " +
                                std::to_string(sizeof page) + " bytes expected at 0");
@@ -483,7 +483,12 @@ Status NtxIndex::page(std::uint32_t offset, const char** out)
     if (m_cache.size() >= kCacheLimit && !m_inUpdate)
         dropCache();
     auto p = std::make_unique<Page>();
-    STORAGE_TRY(m_file->readExact(offset, p->bytes, ntx::kPageSize).withContext(m_path + ": page " + std::to_string(offset)));
+    std::size_t got = 0;
+    Status s = m_file->readMapped(offset, p->bytes, ntx::kPageSize, &got);
+    if (s.ok() && got != ntx::kPageSize)
+        s = Status::corrupt(m_path + ": file ends at " + std::to_string(offset + got) + ", " +
+                            std::to_string(ntx::kPageSize) + " bytes expected at " + std::to_string(offset));
+    STORAGE_TRY(s.withContext(m_path + ": page " + std::to_string(offset)));
     STORAGE_TRY(validatePage(offset, p->bytes));
     *out = p->bytes;
     m_cache.emplace(offset, std::move(p));

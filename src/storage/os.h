@@ -60,13 +60,15 @@ public:
         std::size_t size;
     };
     virtual Status writeGather(std::uint64_t offset, const std::vector<Piece>& pieces);
-    // The first n bytes of the file (n <= kFrontBytes), like read(0, ...). An index header is read
-    // at every lock, so on a local file system these bytes come from a shared read-only mapping of
-    // the file's first page - the page cache's own bytes, as fresh as pread's, without a system
-    // call. On a network file system (whose client may keep a mapping stale across another
-    // machine's writes), or when the mapping cannot be read, it reads.
-    static constexpr std::size_t kFrontBytes = 4096;
-    virtual Status readFront(void* buf, std::size_t n, std::size_t* got) { return read(0, buf, n, got); }
+    // Like read(), for reads the engine repeats under every lock (an index header) or for pages it
+    // may have dropped from its cache: on a local file system the bytes come from a shared
+    // read-only mapping of the file - the page cache's own bytes, as fresh as pread's - without a
+    // system call. On a network file system (whose client may keep a mapping stale across another
+    // machine's writes), past the end of the file, or when the mapping cannot be read, it reads.
+    virtual Status readMapped(std::uint64_t offset, void* buf, std::size_t n, std::size_t* got)
+    {
+        return read(offset, buf, n, got);
+    }
     virtual Status size(std::uint64_t* out) = 0;
     virtual Status truncate(std::uint64_t size) = 0;
     virtual Status sync() = 0;  // data (and the size) on disk before returning

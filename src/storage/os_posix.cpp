@@ -33,11 +33,12 @@
 //   the parent stale in the child (operations answer IoError); the child's first open closes the
 //   inherited descriptors (which releases nothing while the parent keeps its own) and starts afresh.
 //
-//   The first page of a file (File::readFront) is mapped read-only and shared on local file
-//   systems, so that the index header check made under every lock reads memory instead of making a
-//   system call; on Linux a shared mapping and pread see the same page-cache page. A read that
-//   faults (the file cut short under us, an I/O error) raises SIGBUS; a handler catches it during
-//   that one copy only and the read falls back to pread, which reports what happened.
+//   Mapped reads (File::readMapped). On local file systems a file is also mapped read-only and
+//   shared, so that the index header check made under every lock, and index pages read again,
+//   copy memory instead of making a system call; on Linux a shared mapping and pread see the same
+//   page-cache pages. A read that faults (the file cut short under us, an I/O error) raises SIGBUS;
+//   a handler catches it during that one copy only and the read falls back to pread, which reports
+//   what happened.
 //
 //   Waits. The reference runtime waits for the header and index locks with F_SETLKW. Here every
 //   wait polls F_OFD_SETLK with short sleeps of the clock seam (1 ms at first, up to 20 ms) and
@@ -117,10 +118,10 @@ struct SharedFd {
     ShareMode mode = ShareMode::Shared;
     int refs = 0;
     std::vector<HeldLock> locks;
-    const char* front = nullptr;   // the first page, mapped; null when not (yet) mapped
-    bool frontTried = false;
     int local = -1;                // on a local file system: 1, 0; -1 not looked at yet
-    std::uint64_t frontSize = 0;   // the file's size when last looked at, for readFront
+    const char* map = nullptr;     // the file mapped read-only from its start (readMapped)
+    std::size_t mapSize = 0;
+    std::uint64_t knownSize = 0;   // the file's size when last looked at, for readMapped
 };
 
 // ---- Reading a mapped page without dying of SIGBUS
@@ -279,8 +280,8 @@ public:
             (void)unlock(it->start, it->end - it->start);
         }
         if (--m_shared->refs == 0) {
-            if (m_shared->front)
-                ::munmap(const_cast<char*>(m_shared->front), kFrontBytes);
+            if (m_shared->map)
+                ::munmap(const_cast<char*>(m_shared->map), m_shared->mapSize);
             ::close(m_shared->fd);  // also ends the flock and every OFD lock of the description
             registry().files().erase(m_id);
             delete m_shared;
@@ -363,36 +364,32 @@ public:
         return {};
     }
 
-    Status readFront(void* buf, std::size_t n, std::size_t* got) override
+    Status readMapped(std::uint64_t offset, void* buf, std::size_t n, std::size_t* got) override
     {
         if (stale())
             return staleStatus();
         SharedFd& f = *m_shared;
-        if (n <= kFrontBytes && !f.frontTried) {
-            f.frontTried = true;
-            if (onLocalDisk()) {
-                void* p = ::mmap(nullptr, kFrontBytes, PROT_READ, MAP_SHARED, f.fd, 0);
-                if (p != MAP_FAILED) {
-                    catchBusOnce();
-                    f.front = static_cast<const char*>(p);
-                }
-            }
-        }
-        // Bytes past the end of the file would read as zeros from the mapping: a file found
-        // shorter than asked is read (and looked at again next time) until it has grown.
-        if (f.front && n <= kFrontBytes && f.frontSize < n) {
+        const std::uint64_t end = offset + n;
+        if (!onLocalDisk() || end < offset)
+            return read(offset, buf, n, got);
+        // Bytes past the end of the file would read as zeros or fault: past the size last seen,
+        // look again, and read what is not there yet.
+        if (end > f.knownSize) {
             struct stat st;
-            if (::fstat(f.fd, &st) == 0)
-                f.frontSize = std::uint64_t(st.st_size);
+            if (::fstat(f.fd, &st) != 0)
+                return read(offset, buf, n, got);
+            f.knownSize = std::uint64_t(st.st_size);
+            if (end > f.knownSize)
+                return read(offset, buf, n, got);
         }
-        if (f.front && n <= f.frontSize) {
-            if (copyFromMapping(buf, f.front, n)) {
-                *got = n;
-                return {};
-            }
-            f.frontSize = 0;
+        if (end > f.mapSize && !remap(f))
+            return read(offset, buf, n, got);
+        if (copyFromMapping(buf, f.map + offset, n)) {
+            *got = n;
+            return {};
         }
-        return read(0, buf, n, got);
+        f.knownSize = 0;  // cut short under us: look again next time
+        return read(offset, buf, n, got);
     }
 
     std::uint64_t localDevice() override
@@ -510,6 +507,27 @@ public:
 
 private:
     bool stale() const { return m_generation != g_forkGeneration; }
+    // Maps the file as far as its known size, in steps of 1 MB (indexes grow a page at a time).
+    static bool remap(SharedFd& f)
+    {
+        constexpr std::uint64_t kStep = 1 << 20;
+        const std::uint64_t want = (f.knownSize + kStep - 1) / kStep * kStep;
+        if (want > std::uint64_t(SIZE_MAX / 2))
+            return false;
+        void* p = f.map ? ::mremap(const_cast<char*>(f.map), f.mapSize, std::size_t(want), MREMAP_MAYMOVE)
+                        : ::mmap(nullptr, std::size_t(want), PROT_READ, MAP_SHARED, f.fd, 0);
+        if (p == MAP_FAILED) {
+            if (f.map)
+                ::munmap(const_cast<char*>(f.map), f.mapSize);
+            f.map = nullptr;
+            f.mapSize = 0;
+            return false;
+        }
+        catchBusOnce();
+        f.map = static_cast<const char*>(p);
+        f.mapSize = std::size_t(want);
+        return true;
+    }
     bool onLocalDisk()
     {
         if (m_shared->local < 0)
@@ -673,6 +691,10 @@ Status retryWhileLocked(const std::function<Status()>& op, int timeoutMs)
 
 Status lockWait(File& file, std::uint64_t start, std::uint64_t length, LockKind kind, int timeoutMs)
 {
+    // The lock is nearly always free: one try first, without making the retried function.
+    Status s = file.tryLock(start, length, kind);
+    if (!s.is(Status::Code::Locked))
+        return s;
     return retryWhileLocked([&] { return file.tryLock(start, length, kind); }, timeoutMs);
 }
 

@@ -288,7 +288,7 @@ TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
     ASSERT_OK(realFileSystem().open(path, ShareMode::Shared, OpenFlags::Existing, &file));
     char page[1024];
     std::size_t got = 0;
-    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
     EXPECT_EQ(std::string(page, got), std::string(1024, 'a'));
 
     Child writer([&](Child&) {
@@ -296,17 +296,17 @@ TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
         return fd >= 0 && ::pwrite(fd, "bbbb", 4, 100) == 4 && ::close(fd) == 0 ? 0 : 1;
     });
     ASSERT_EQ(writer.wait(), 0);
-    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
     EXPECT_EQ(std::string(page + 100, 4), "bbbb");
 
     ASSERT_EQ(::truncate(path.c_str(), 0), 0);
-    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
     EXPECT_EQ(got, 0u);
     ASSERT_EQ(::truncate(path.c_str(), 600), 0);  // shorter than asked: the bytes that are there
-    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
     EXPECT_EQ(got, 600u);
     ASSERT_EQ(::truncate(path.c_str(), 8192), 0);
-    ASSERT_OK(file->readFront(page, sizeof page, &got));
+    ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
     EXPECT_EQ(got, 1024u);
 }
 
