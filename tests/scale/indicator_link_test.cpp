@@ -117,8 +117,9 @@ std::string configFor(const testsupport::TempDir& dir, const std::string& device
 TEST(WeighCommand, PrintsEveryFrameAndTheAcceptedWeight)
 {
     testsupport::TempDir dir;
-    Simulator sim({"0:1s", "ramp:2500:500ms", "2500:8s"});
-    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--timeout", "10"});
+    // Zero for long enough that the command, slow to start under a sanitizer, still sees it.
+    Simulator sim({"0:3s", "ramp:2500:500ms", "2500:8s"});
+    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--timeout", "12"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("port COM1 " + sim.path + " COM1:9600,E,7,1 start=002 header=5 weight=5\n"), std::string::npos)
         << r.out;
