@@ -187,18 +187,23 @@ StepResult restoreEvidence(const std::string& backupName)
     // The live chain must be the backup's beginning, record for record, flags included.
     const std::uint32_t present = target.recCount();
     const std::size_t length = target.layout().recordLength();
+    // Record n of the backup, copied out of the table's buffer, which the next read reuses.
+    const auto backupRecord = [&](std::uint32_t n, std::string* copy) {
+        const char* rec = nullptr;
+        STORAGE_TRY(source.goTo(n));
+        STORAGE_TRY(source.record(&rec));
+        copy->assign(rec, length);
+        return storage::Status();
+    };
     bool ok = true;
     std::uint32_t differs = 0;
     for (std::uint32_t n = 1; ok && !differs && n <= std::min(present, kept); ++n) {
         if (n % kIdleEvery == 0)
             core::idle();
-        const char* theirRecord = nullptr;
         const char* myRecord = nullptr;
         std::string copy;
         ok = files::attempt([&] {
-            STORAGE_TRY(source.goTo(n));
-            STORAGE_TRY(source.record(&theirRecord));
-            copy.assign(theirRecord, length);
+            STORAGE_TRY(backupRecord(n, &copy));
             STORAGE_TRY(target.goTo(n));
             return target.record(&myRecord);
         }, "GOTO", target.path());
@@ -213,14 +218,8 @@ StepResult restoreEvidence(const std::string& backupName)
     }
     std::size_t appended = 0;
     for (std::uint32_t n = present + 1; ok && n <= kept; ++n) {
-        const char* rec = nullptr;
         std::string copy;
-        ok = files::attempt([&] {
-            STORAGE_TRY(source.goTo(n));
-            STORAGE_TRY(source.record(&rec));
-            copy.assign(rec, length);
-            return storage::Status();
-        }, "GOTO", source.path());
+        ok = files::attempt([&] { return backupRecord(n, &copy); }, "GOTO", source.path());
         ok = ok && files::attempt([&] { return target.appendWait(-1, copy.data()); }, "APPEND", target.path());
         appended += ok;
     }

@@ -216,11 +216,7 @@ void NtxIndex::endRead()
 Status NtxIndex::checkHeader(bool writeLocked)
 {
     char page[ntx::kPageSize];
-    std::size_t got = 0;
-    STORAGE_TRY(m_file->readMapped(0, page, sizeof page, &got).withContext("index header"));
-    if (got < sizeof page)
-        return Status::corrupt(m_path + ": index header: file ends at " + std::to_string(got) + ", " +
-                               std::to_string(sizeof page) + " bytes expected at 0");
+    STORAGE_TRY(m_file->readExactMapped(0, page, sizeof page).withContext("index header"));
     if (std::memcmp(page, m_headerPage, sizeof page) != 0) {
         ntx::Header h;
         STORAGE_TRY(ntx::Header::decode(page, &h).withContext(m_path));
@@ -483,12 +479,7 @@ Status NtxIndex::page(std::uint32_t offset, const char** out)
     if (m_cache.size() >= kCacheLimit && !m_inUpdate)
         dropCache();
     auto p = std::make_unique<Page>();
-    std::size_t got = 0;
-    Status s = m_file->readMapped(offset, p->bytes, ntx::kPageSize, &got);
-    if (s.ok() && got != ntx::kPageSize)
-        s = Status::corrupt(m_path + ": file ends at " + std::to_string(offset + got) + ", " +
-                            std::to_string(ntx::kPageSize) + " bytes expected at " + std::to_string(offset));
-    STORAGE_TRY(s.withContext(m_path + ": page " + std::to_string(offset)));
+    STORAGE_TRY(m_file->readExactMapped(offset, p->bytes, ntx::kPageSize).withContext(m_path + ": page " + std::to_string(offset)));
     STORAGE_TRY(validatePage(offset, p->bytes));
     *out = p->bytes;
     m_cache.emplace(offset, std::move(p));

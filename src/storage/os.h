@@ -85,6 +85,8 @@ public:
 
     // Reads exactly n bytes or fails (Corrupt when the file ends first).
     Status readExact(std::uint64_t offset, void* buf, std::size_t n);
+    // The same through readMapped().
+    Status readExactMapped(std::uint64_t offset, void* buf, std::size_t n);
 };
 
 enum class OpenFlags : unsigned {

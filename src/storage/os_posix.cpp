@@ -73,14 +73,40 @@
 
 namespace storage {
 
+namespace {
+
+Status wholeRead(const File& file, std::uint64_t offset, std::size_t n, std::size_t got)
+{
+    if (got != n)
+        return Status::corrupt(file.path() + ": file ends at " + std::to_string(offset + got) + ", " +
+                               std::to_string(n) + " bytes expected at " + std::to_string(offset));
+    return {};
+}
+
+// Runs a system call again while a signal interrupts it; false (errno set) when it failed.
+template <class Call>
+bool uninterrupted(Call call)
+{
+    while (call() != 0)
+        if (errno != EINTR)
+            return false;
+    return true;
+}
+
+}  // namespace
+
 Status File::readExact(std::uint64_t offset, void* buf, std::size_t n)
 {
     std::size_t got = 0;
     STORAGE_TRY(read(offset, buf, n, &got));
-    if (got != n)
-        return Status::corrupt(path() + ": file ends at " + std::to_string(offset + got) + ", " +
-                               std::to_string(n) + " bytes expected at " + std::to_string(offset));
-    return {};
+    return wholeRead(*this, offset, n, got);
+}
+
+Status File::readExactMapped(std::uint64_t offset, void* buf, std::size_t n)
+{
+    std::size_t got = 0;
+    STORAGE_TRY(readMapped(offset, buf, n, &got));
+    return wholeRead(*this, offset, n, got);
 }
 
 Status File::writeGather(std::uint64_t offset, const std::vector<Piece>& pieces)
@@ -249,14 +275,10 @@ bool setOfdLock(int fd, short type, std::uint64_t start, std::uint64_t length, i
     fl.l_start = off_t(start);
     fl.l_len = off_t(length);
     fl.l_pid = 0;
-    for (;;) {
-        if (::fcntl(fd, F_OFD_SETLK, &fl) == 0)
-            return true;
-        if (errno != EINTR) {
-            *err = errno;
-            return false;
-        }
-    }
+    if (uninterrupted([&] { return ::fcntl(fd, F_OFD_SETLK, &fl); }))
+        return true;
+    *err = errno;
+    return false;
 }
 
 class PosixFile final : public File {
@@ -374,14 +396,8 @@ public:
             return read(offset, buf, n, got);
         // Bytes past the end of the file would read as zeros or fault: past the size last seen,
         // look again, and read what is not there yet.
-        if (end > f.knownSize) {
-            struct stat st;
-            if (::fstat(f.fd, &st) != 0)
-                return read(offset, buf, n, got);
-            f.knownSize = std::uint64_t(st.st_size);
-            if (end > f.knownSize)
-                return read(offset, buf, n, got);
-        }
+        if (end > f.knownSize && (!size(&f.knownSize).ok() || end > f.knownSize))
+            return read(offset, buf, n, got);
         if (end > f.mapSize && !remap(f))
             return read(offset, buf, n, got);
         if (copyFromMapping(buf, f.map + offset, n)) {
@@ -401,10 +417,8 @@ public:
     {
         if (stale())
             return staleStatus();
-        while (::syncfs(m_shared->fd) != 0) {
-            if (errno != EINTR)
-                return osError("syncfs", m_path);
-        }
+        if (!uninterrupted([&] { return ::syncfs(m_shared->fd); }))
+            return osError("syncfs", m_path);
         return {};
     }
 
@@ -423,10 +437,8 @@ public:
     {
         if (stale())
             return staleStatus();
-        while (::ftruncate(m_shared->fd, off_t(size)) != 0) {
-            if (errno != EINTR)
-                return osError("truncate", m_path);
-        }
+        if (!uninterrupted([&] { return ::ftruncate(m_shared->fd, off_t(size)); }))
+            return osError("truncate", m_path);
         return {};
     }
 
@@ -434,10 +446,8 @@ public:
     {
         if (stale())
             return staleStatus();
-        while (::fdatasync(m_shared->fd) != 0) {
-            if (errno != EINTR)
-                return osError("fdatasync", m_path);
-        }
+        if (!uninterrupted([&] { return ::fdatasync(m_shared->fd); }))
+            return osError("fdatasync", m_path);
         return {};
     }
 
@@ -582,9 +592,7 @@ public:
             return share(path, mode, id, it->second, out);
         }
         const int op = (mode == ShareMode::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
-        while (::flock(fd, op) != 0) {
-            if (errno == EINTR)
-                continue;
+        if (!uninterrupted([&] { return ::flock(fd, op); })) {
             const int e = errno;
             ::close(fd);
             if (e == EWOULDBLOCK)
@@ -669,9 +677,11 @@ FileSystem* setFileSystem(FileSystem* fs)
     return g_fs.install(fs);
 }
 
-Status retryWhileLocked(const std::function<Status()>& op, int timeoutMs)
+namespace {
+
+// The wait after a first try that answered s.
+Status keepTrying(Status s, const std::function<Status()>& op, int timeoutMs)
 {
-    Status s = op();
     if (!s.is(Status::Code::Locked))
         return s;
     core::Clock& clock = core::clock();
@@ -689,13 +699,20 @@ Status retryWhileLocked(const std::function<Status()>& op, int timeoutMs)
     }
 }
 
+}  // namespace
+
+Status retryWhileLocked(const std::function<Status()>& op, int timeoutMs)
+{
+    return keepTrying(op(), op, timeoutMs);
+}
+
 Status lockWait(File& file, std::uint64_t start, std::uint64_t length, LockKind kind, int timeoutMs)
 {
-    // The lock is nearly always free: one try first, without making the retried function.
+    // The lock is nearly always free: the first try is made without making the retried function.
     Status s = file.tryLock(start, length, kind);
     if (!s.is(Status::Code::Locked))
         return s;
-    return retryWhileLocked([&] { return file.tryLock(start, length, kind); }, timeoutMs);
+    return keepTrying(std::move(s), [&] { return file.tryLock(start, length, kind); }, timeoutMs);
 }
 
 }  // namespace storage
