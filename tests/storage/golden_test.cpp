@@ -72,6 +72,9 @@ TEST(GoldenFiles, EveryRecordReadsAsTheCsvSays)
         ASSERT_OK(Table::open(golden(g.dbf), ShareMode::Shared, &t));
         ASSERT_EQ(t->recCount(), g.records);
         ASSERT_EQ(rows.size(), g.records);
+        if (std::string(g.dbf) == "STALEHDR.DBF") {
+            EXPECT_EQ(t->layout().headerCount(), 40u);
+        }
         ASSERT_EQ(header.size(), t->layout().fields().size() + 2);
         for (std::size_t i = 0; i < t->layout().fields().size(); ++i)
             EXPECT_EQ(header[i + 2], t->layout().fields()[i].name);
@@ -217,19 +220,6 @@ TEST(GoldenFiles, CompanyAndBlankAccountSeekFindsExactlyTheOpenTickets)
     }
 }
 
-TEST(GoldenFiles, StaleHeaderCountIsIgnoredAsTheReferenceRuntimeDoes)
-{
-    std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(golden("STALEHDR.DBF"), ShareMode::Shared, &t));
-    EXPECT_EQ(t->layout().headerCount(), 40u);
-    EXPECT_EQ(t->recCount(), 50u);
-    ASSERT_OK(t->goBottom());
-    EXPECT_EQ(t->recNo(), 50u);
-    core::Value code;
-    ASSERT_OK(t->get("CODE", &code));
-    EXPECT_EQ(code.asText(), "F0221     ");
-}
-
 TEST(GoldenFiles, EveryGoldenTableChecksClean)
 {
     struct Case {
@@ -242,13 +232,10 @@ TEST(GoldenFiles, EveryGoldenTableChecksClean)
         {"PACKED.DBF", {"PACKED.NTX"}},
     };
     for (const auto& c : cases) {
-        CheckReport report;
-        std::vector<IndexToCheck> ix;
+        std::vector<std::string> ix;
         for (const auto& n : c.indexes)
-            ix.push_back({golden(n), "", true});
-        checkTable(golden(c.dbf), ix, &report);
-        EXPECT_TRUE(report.ok()) << c.dbf << ": " << (report.problems.empty() ? "" : report.problems[0]);
-        EXPECT_TRUE(report.notes.empty()) << c.dbf << ": " << (report.notes.empty() ? "" : report.notes[0]);
+            ix.push_back(golden(n));
+        EXPECT_EQ(checkFindings(golden(c.dbf), ix, true), std::vector<std::string>()) << c.dbf;
     }
     // The oracle's figures for the three ticket indexes.
     CheckReport report;

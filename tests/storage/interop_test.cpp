@@ -103,7 +103,7 @@ TEST(Interop, PeerReaderReadsOurTablesAsWeDo)
 {
     ASSERT_TRUE(std::filesystem::exists(kPython)) << "python3 with python3-dbfread is needed (scripts/deps.sh)";
     testsupport::TempDir dir;
-    setHardCommit(false);
+    SoftCommits soft;
     struct Case {
         const char* name;
         ShareMode mode;
@@ -129,7 +129,6 @@ TEST(Interop, PeerReaderReadsOurTablesAsWeDo)
             << (report.problems.empty() ? (report.notes.empty() ? "" : report.notes[0]) : report.problems[0]);
         EXPECT_EQ(report.summary.size(), 2u);
     }
-    setHardCommit(true);
 }
 
 TEST(AdminCommands, DumpPrintsEveryRecordAsCsvInEitherOrder)

@@ -370,18 +370,6 @@ TEST_F(OpsTest, DamagedTableGoesToTheErrorTrapAndTheOpenFails)
     EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถเปิดแฟ้ม Farmer"));
 }
 
-TEST(Zero, WholePartWithLeadingZerosCutToItsLastDigits)
-{
-    const struct {
-        double n;
-        int width;
-        const char* text;
-    } cases[] = {{7, 2, "07"},           {123, 2, "23"},      {12.9, 5, "00012"}, {41, 6, "000041"},
-                 {1000000, 6, "000000"}, {999999, 6, "999999"}, {0, 6, "000000"}};
-    for (const auto& c : cases)
-        EXPECT_EQ(ZERO(c.n, c.width), c.text) << c.n << " " << c.width;
-}
-
 TEST_F(OpsTest, ConsecPeeksAndTakesNumbers)
 {
     make("Consec");

@@ -30,6 +30,18 @@ Status openTickets(const std::string& folder, std::unique_ptr<Table>* t)
     return (*t)->setOrder(2);
 }
 
+std::set<std::string> ticketsIn(Table& t)
+{
+    std::set<std::string> out;
+    for (std::uint32_t r = 1, n = t.recCount(); r <= n; ++r) {
+        std::string_view ticket;
+        EXPECT_OK(t.goTo(r));
+        EXPECT_OK(t.raw(0, &ticket));
+        out.emplace(ticket);
+    }
+    return out;
+}
+
 }  // namespace
 
 TEST(Processes, FourProcessesIncrementOneFieldUnderRecordLocks)
@@ -71,19 +83,11 @@ TEST(Processes, FourProcessesIncrementOneFieldUnderRecordLocks)
 
 TEST(Processes, ExclusiveAndSharedOpensExcludeEachOtherBothWays)
 {
+    // Held by another work area of this process or by another process: only two shared opens agree.
     testsupport::TempDir dir;
     const std::string dbf = dir.file("T.DBF");
     ASSERT_OK(Table::create(dbf, {{"A", FieldType::Character, 1, 0}}));
-    for (const ShareMode held : {ShareMode::Shared, ShareMode::Exclusive}) {
-        Child child([&](Child& self) {
-            std::unique_ptr<Table> t;
-            if (!Table::open(dbf, held, &t).ok())
-                return 2;
-            self.send('o');
-            self.receive();  // until the parent has tried
-            return 0;
-        });
-        ASSERT_EQ(child.receive(), 'o');
+    auto expectRefusals = [&](ShareMode held) {
         for (const ShareMode mine : {ShareMode::Shared, ShareMode::Exclusive}) {
             std::unique_ptr<Table> t;
             const Status s = Table::open(dbf, mine, &t);
@@ -93,10 +97,30 @@ TEST(Processes, ExclusiveAndSharedOpensExcludeEachOtherBothWays)
                 EXPECT_TRUE(s.is(Status::Code::Locked)) << s.toString();
             }
         }
+    };
+    for (const ShareMode held : {ShareMode::Shared, ShareMode::Exclusive}) {
+        {
+            std::unique_ptr<Table> mine;
+            ASSERT_OK(Table::open(dbf, held, &mine));
+            expectRefusals(held);
+            // A table being created over an open one is refused, and the open one is left intact.
+            EXPECT_TRUE(Table::create(dbf, {{"B", FieldType::Character, 2, 0}}, true).is(Status::Code::Locked));
+        }
+        Child child([&](Child& self) {
+            std::unique_ptr<Table> t;
+            if (!Table::open(dbf, held, &t).ok())
+                return 2;
+            self.send('o');
+            self.receive();  // until the parent has tried
+            return 0;
+        });
+        ASSERT_EQ(child.receive(), 'o');
+        expectRefusals(held);
         child.send('x');
         EXPECT_EQ(child.wait(), 0);
         std::unique_ptr<Table> t;
-        EXPECT_OK(Table::open(dbf, ShareMode::Exclusive, &t));  // free again once the other is gone
+        ASSERT_OK(Table::open(dbf, ShareMode::Exclusive, &t));  // free again once the other is gone
+        EXPECT_EQ(t->layout().fields()[0].name, "A");
     }
 }
 
@@ -107,10 +131,7 @@ TEST(Processes, RecordLockedElsewhereCannotBeLockedUntilReleased)
     ASSERT_OK(Table::create(dbf, {{"A", FieldType::Character, 1, 0}}));
     std::unique_ptr<Table> t;
     ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_OK(t->append());
-        ASSERT_OK(t->unlock());
-    }
+    ASSERT_OK(appendTexts(*t, {"a", "b", "c"}));
     Child child([&](Child& self) {
         std::unique_ptr<Table> c;
         if (!Table::open(dbf, ShareMode::Shared, &c).ok() || !c->goTo(2).ok() || !c->lock().ok())
@@ -167,14 +188,7 @@ TEST(Processes, TwoAppendersWithThreeIndexesLeaveEveryIndexComplete)
     ASSERT_OK(openTickets(dir.path(), &t));
     EXPECT_EQ(t->recCount(), 1000u);
     EXPECT_TRUE(t->takeNotes().empty());
-    std::set<std::string> tickets;
-    for (std::uint32_t r = 1; r <= 1000; ++r) {
-        ASSERT_OK(t->goTo(r));
-        core::Value v;
-        ASSERT_OK(t->get("TICKET", &v));
-        tickets.insert(v.asText());
-    }
-    EXPECT_EQ(tickets.size(), 1000u);
+    EXPECT_EQ(ticketsIn(*t).size(), 1000u);
 }
 
 TEST(Processes, AppendersKilledAtRandomLeaveTablesThatOpenAndCheckClean)
@@ -228,13 +242,7 @@ TEST(Processes, AppendersKilledAtRandomLeaveTablesThatOpenAndCheckClean)
         ASSERT_OK(openTickets(dir.path(), &t));
         if (!t->takeNotes().empty())
             ++rebuilt;
-        std::set<std::string> present;
-        for (std::uint32_t r = 1, n = t->recCount(); r <= n; ++r) {
-            ASSERT_OK(t->goTo(r));
-            core::Value v;
-            ASSERT_OK(t->get("TICKET", &v));
-            present.insert(v.asText());
-        }
+        const std::set<std::string> present = ticketsIn(*t);
         ASSERT_OK(t->close());
         for (const auto& c : committed)
             ASSERT_TRUE(present.count(c)) << "committed ticket " << c << " lost";

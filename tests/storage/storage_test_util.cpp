@@ -146,6 +146,28 @@ storage::Status writeTicket(storage::Table& t, std::uint32_t n)
     return t.putLogical(11, n % 2 == 0);
 }
 
+storage::Status appendTickets(storage::Table& t, std::uint32_t first, std::uint32_t last)
+{
+    for (std::uint32_t n = first; n <= last; ++n) {
+        STORAGE_TRY(t.append());
+        STORAGE_TRY(writeTicket(t, n));
+        if (!t.exclusive())
+            STORAGE_TRY(t.unlock());
+    }
+    return {};
+}
+
+storage::Status appendTexts(storage::Table& t, const std::vector<std::string>& texts)
+{
+    for (const std::string& text : texts) {
+        STORAGE_TRY(t.append());
+        STORAGE_TRY(t.putText(0, text));
+        if (!t.exclusive())
+            STORAGE_TRY(t.unlock());
+    }
+    return {};
+}
+
 void fillTicket(storage::Table& t, std::uint32_t n)
 {
     const storage::Status s = writeTicket(t, n);

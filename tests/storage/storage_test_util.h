@@ -28,6 +28,17 @@ std::vector<storage::FieldSpec> ticketFields();
 // (no test assertions there).
 void fillTicket(storage::Table& t, std::uint32_t n);
 storage::Status writeTicket(storage::Table& t, std::uint32_t n);
+// Appends tickets first..last, each released at once in shared use (exclusive use holds them back).
+storage::Status appendTickets(storage::Table& t, std::uint32_t first, std::uint32_t last);
+// Appends records with the given texts in the first field, the same way.
+storage::Status appendTexts(storage::Table& t, const std::vector<std::string>& texts);
+
+// Commits without waiting for the disk while it lives (for tests of the lock protocol and of
+// file contents, not of durability); restored however the test ends.
+struct SoftCommits {
+    SoftCommits() { storage::setHardCommit(false); }
+    ~SoftCommits() { storage::setHardCommit(true); }
+};
 
 // The three orders of the weighing-ticket table WDATA1.DBF: index file and key.
 extern const std::vector<std::pair<std::string, std::string>> kTicketOrders;

@@ -29,16 +29,6 @@ const std::vector<FieldSpec> kFarmer = {{"CODE", FieldType::Character, 10, 0},
                                         {"LASTDATE", FieldType::Date, 0, 0},
                                         {"ACTIVE", FieldType::Logical, 0, 0}};
 
-// Appends records with the given codes (shared use: append, write, unlock).
-void appendCodes(Table& t, const std::vector<std::string>& codes)
-{
-    for (const auto& c : codes) {
-        ASSERT_OK(t.append());
-        ASSERT_OK(t.putText(0, c));
-        ASSERT_OK(t.unlock());
-    }
-}
-
 std::vector<std::uint32_t> walk(Table& t)
 {
     std::vector<std::uint32_t> out;
@@ -52,8 +42,7 @@ std::vector<std::uint32_t> walk(Table& t)
 
 class TableTest : public ::testing::Test {
 protected:
-    void SetUp() override { setHardCommit(false); }
-    void TearDown() override { setHardCommit(true); }
+    SoftCommits soft;
     testsupport::TempDir dir;
 };
 
@@ -74,47 +63,51 @@ TEST_F(TableTest, PointerAtTheEndsFollowsTheXbaseRules)
     EXPECT_EQ(v.asText(), std::string(10, ' '));
     EXPECT_TRUE(t->putText(0, "X").is(Status::Code::InvalidArgument));  // nothing to write at EOF
 
-    appendCodes(*t, {"C", "A", "B"});
+    ASSERT_OK(appendTexts(*t, {"C", "A", "B"}));
     struct Step {
         const char* what;
         std::function<Status(Table&)> move;
         std::uint32_t recno;
         bool eof, bof;
-    } steps[] = {
-        {"top", [](Table& x) { return x.goTop(); }, 1, false, false},
-        {"back past the top", [](Table& x) { return x.skip(-1); }, 1, false, true},
-        {"forward from BOF", [](Table& x) { return x.skip(); }, 2, false, false},
-        {"bottom", [](Table& x) { return x.goBottom(); }, 3, false, false},
-        {"past the bottom", [](Table& x) { return x.skip(); }, 4, true, false},
-        {"further past", [](Table& x) { return x.skip(5); }, 4, true, false},
-        {"back from EOF", [](Table& x) { return x.skip(-1); }, 3, false, false},
-        {"go to 2", [](Table& x) { return x.goTo(2); }, 2, false, false},
-        {"go beyond", [](Table& x) { return x.goTo(99); }, 4, true, false},
-        {"skip -10", [](Table& x) { return x.skip(-10); }, 1, false, true},
     };
-    for (const auto& s : steps) {
-        ASSERT_OK(s.move(*t));
-        EXPECT_EQ(t->recNo(), s.recno) << s.what;
-        EXPECT_EQ(t->eof(), s.eof) << s.what;
-        EXPECT_EQ(t->bof(), s.bof) << s.what;
-    }
-    // The same in index order: "A" (2), "B" (3), "C" (1).
+    auto run = [&](const std::vector<Step>& steps) {
+        for (const auto& s : steps) {
+            ASSERT_OK(s.move(*t));
+            EXPECT_EQ(t->recNo(), s.recno) << s.what;
+            EXPECT_EQ(t->eof(), s.eof) << s.what;
+            EXPECT_EQ(t->bof(), s.bof) << s.what;
+        }
+    };
+    const auto top = [](Table& x) { return x.goTop(); };
+    const auto bottom = [](Table& x) { return x.goBottom(); };
+    const auto skip = [](int n) { return [n](Table& x) { return x.skip(n); }; };
+    const auto go = [](std::uint32_t n) { return [n](Table& x) { return x.goTo(n); }; };
+    run({
+        {"top", top, 1, false, false},
+        {"back past the top", skip(-1), 1, false, true},
+        {"forward from BOF", skip(1), 2, false, false},
+        {"bottom", bottom, 3, false, false},
+        {"past the bottom", skip(1), 4, true, false},
+        {"further past", skip(5), 4, true, false},
+        {"back from EOF", skip(-1), 3, false, false},
+        {"go to 2", go(2), 2, false, false},
+        {"go beyond", go(99), 4, true, false},
+        {"skip -10", skip(-10), 1, false, true},
+    });
+    // The same in index order: "A" (2), "B" (3), "C" (1); going to a record by number, then on in
+    // index order from there.
     ASSERT_OK(t->createOrder(dir.file("T.NTX"), "CODE"));
     EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{2, 3, 1}));
-    ASSERT_OK(t->goTop());
-    ASSERT_OK(t->skip(-1));
-    EXPECT_TRUE(t->bof());
-    EXPECT_EQ(t->recNo(), 2u);
-    ASSERT_OK(t->goBottom());
-    ASSERT_OK(t->skip());
-    EXPECT_TRUE(t->eof());
-    ASSERT_OK(t->skip(-1));
-    EXPECT_EQ(t->recNo(), 1u);
-    ASSERT_OK(t->goTo(3));  // by number, then on in index order from there
-    ASSERT_OK(t->skip());
-    EXPECT_EQ(t->recNo(), 1u);
-    ASSERT_OK(t->seek("Z"));
-    EXPECT_TRUE(t->eof());
+    run({
+        {"top in order", top, 2, false, false},
+        {"back past the top in order", skip(-1), 2, false, true},
+        {"bottom in order", bottom, 1, false, false},
+        {"past the bottom in order", skip(1), 4, true, false},
+        {"back from EOF in order", skip(-1), 1, false, false},
+        {"go to 3", go(3), 3, false, false},
+        {"on from 3 in order", skip(1), 1, false, false},
+        {"seek past every key", [](Table& x) { return x.seek("Z"); }, 4, true, false},
+    });
     EXPECT_FALSE(t->found());
     ASSERT_OK(t->seek("A  ", true));
     EXPECT_TRUE(t->found());
@@ -126,7 +119,7 @@ TEST_F(TableTest, SharedWritesNeedTheRecordLockAndValuesMustFit)
     ASSERT_OK(Table::create(dir.file("T.DBF"), kFarmer));
     std::unique_ptr<Table> t;
     ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Shared, &t));
-    appendCodes(*t, {"F1", "F2"});
+    ASSERT_OK(appendTexts(*t, {"F1", "F2"}));
     ASSERT_OK(t->goTo(1));
     EXPECT_TRUE(t->putNumber(2, 5).is(Status::Code::NotLocked));
     ASSERT_OK(t->lock());
@@ -370,34 +363,6 @@ TEST_F(TableTest, WorkspaceAliasesRelationsAndTheEvaluatorsView)
     EXPECT_FALSE(v.asLogical());
     ASSERT_OK(ws.closeAll());
     EXPECT_EQ(ws.current(), nullptr);
-}
-
-TEST_F(TableTest, SecondOpenFollowsTheShareModes)
-{
-    ASSERT_OK(Table::create(dir.file("T.DBF"), kFarmer));
-    struct Case {
-        ShareMode first, second;
-        bool ok;
-    } cases[] = {
-        {ShareMode::Shared, ShareMode::Shared, true},
-        {ShareMode::Shared, ShareMode::Exclusive, false},
-        {ShareMode::Exclusive, ShareMode::Shared, false},
-        {ShareMode::Exclusive, ShareMode::Exclusive, false},
-    };
-    for (const auto& c : cases) {
-        std::unique_ptr<Table> a, b;
-        ASSERT_OK(Table::open(dir.file("T.DBF"), c.first, &a));
-        const Status s = Table::open(dir.file("T.DBF"), c.second, &b);
-        EXPECT_EQ(s.ok(), c.ok) << s.toString();
-        if (!c.ok) {
-            EXPECT_TRUE(s.is(Status::Code::Locked));
-        }
-    }
-    // A table being created over an open one is refused, and the open one is left intact.
-    std::unique_ptr<Table> a;
-    ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Shared, &a));
-    EXPECT_TRUE(Table::create(dir.file("T.DBF"), kFarmer, true).is(Status::Code::Locked));
-    EXPECT_EQ(std::filesystem::file_size(dir.file("T.DBF")), 195u);
 }
 
 TEST(FaultBridge, StatusesBecomeFaultsOfTheirKind)
