@@ -81,7 +81,6 @@ public:
         m_reaped = true;
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
-    pid_t pid() const { return m_pid; }
 
 private:
     pid_t m_pid = -1;

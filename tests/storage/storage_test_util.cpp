@@ -157,15 +157,24 @@ storage::Status appendTickets(storage::Table& t, std::uint32_t first, std::uint3
     return {};
 }
 
-storage::Status appendTexts(storage::Table& t, const std::vector<std::string>& texts)
+storage::Status appendRows(storage::Table& t, const std::vector<std::vector<std::string>>& rows)
 {
-    for (const std::string& text : texts) {
+    for (const auto& row : rows) {
         STORAGE_TRY(t.append());
-        STORAGE_TRY(t.putText(0, text));
+        for (std::size_t i = 0; i < row.size(); ++i)
+            STORAGE_TRY(t.putText(int(i), row[i]));
         if (!t.exclusive())
             STORAGE_TRY(t.unlock());
     }
     return {};
+}
+
+storage::Status appendTexts(storage::Table& t, const std::vector<std::string>& texts)
+{
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& text : texts)
+        rows.push_back({text});
+    return appendRows(t, rows);
 }
 
 void fillTicket(storage::Table& t, std::uint32_t n)

@@ -156,9 +156,10 @@ TEST_F(TableTest, OrdersFollowAppendsKeyChangesAndDeletions)
     ASSERT_OK(Table::create(dir.file("T.DBF"), kFarmer));
     std::unique_ptr<Table> t;
     ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Shared, &t));
-    ASSERT_OK(t->createOrder(dir.file("TCODE.NTX"), "CODE"));
-    ASSERT_OK(t->createOrder(dir.file("TBAL.NTX"), "BALANCE"));
-    ASSERT_OK(t->createOrder(dir.file("TEXPR.NTX"), "UPPER(LEFT(NAME,3))+DTOS(LASTDATE)"));  // through the evaluator
+    const std::vector<std::string> ntx = {dir.file("TCODE.NTX"), dir.file("TBAL.NTX"), dir.file("TEXPR.NTX")};
+    ASSERT_OK(t->createOrder(ntx[0], "CODE"));
+    ASSERT_OK(t->createOrder(ntx[1], "BALANCE"));
+    ASSERT_OK(t->createOrder(ntx[2], "UPPER(LEFT(NAME,3))+DTOS(LASTDATE)"));  // through the evaluator
     const struct {
         const char* code;
         double balance;
@@ -171,12 +172,11 @@ TEST_F(TableTest, OrdersFollowAppendsKeyChangesAndDeletions)
         ASSERT_OK(t->putText(1, r.name));
         ASSERT_OK(t->unlock());
     }
-    ASSERT_OK(t->setOrder(1));
-    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{3, 2, 4, 1}));
-    ASSERT_OK(t->setOrder(2));
-    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{2, 4, 1, 3}));
-    ASSERT_OK(t->setOrder(3));
-    EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{3, 2, 4, 1}));
+    const std::vector<std::uint32_t> inOrder[] = {{3, 2, 4, 1}, {2, 4, 1, 3}, {3, 2, 4, 1}};
+    for (int order = 1; order <= 3; ++order) {
+        ASSERT_OK(t->setOrder(order));
+        EXPECT_EQ(walk(*t), inOrder[order - 1]) << order;
+    }
     EXPECT_EQ(t->orderIndex(3).header().keySize, 11);
 
     // A key change moves the record; a deletion keeps every key.
@@ -192,31 +192,29 @@ TEST_F(TableTest, OrdersFollowAppendsKeyChangesAndDeletions)
     ASSERT_OK(t->deleteRecord());
     ASSERT_OK(t->unlock());
     EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{2, 4, 1, 3}));
-    EXPECT_EQ(checkFindings(dir.file("T.DBF"), {dir.file("TCODE.NTX"), dir.file("TBAL.NTX"), dir.file("TEXPR.NTX")}, true),
-              std::vector<std::string>());
+    EXPECT_EQ(checkFindings(dir.file("T.DBF"), ntx, true), std::vector<std::string>());
 
     // Pack (exclusive) drops the deleted record and rebuilds every order.
     ASSERT_OK(t->close());
     t.reset();
     ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Exclusive, &t));
-    for (const char* n : {"TCODE.NTX", "TBAL.NTX", "TEXPR.NTX"})
-        ASSERT_OK(t->addOrder(dir.file(n)));
+    for (const std::string& n : ntx)
+        ASSERT_OK(t->addOrder(n));
     ASSERT_OK(t->pack());
     EXPECT_EQ(t->recCount(), 3u);
     EXPECT_EQ(walk(*t), (std::vector<std::uint32_t>{1, 3, 2}));  // B, C, E
     ASSERT_OK(t->close());
     EXPECT_EQ(std::filesystem::file_size(dir.file("T.DBF")), 194u + 3 * 62 + 1);  // one 0x1A after the last
-    EXPECT_EQ(checkFindings(dir.file("T.DBF"), {dir.file("TCODE.NTX"), dir.file("TBAL.NTX"), dir.file("TEXPR.NTX")}, true),
-              std::vector<std::string>());
+    EXPECT_EQ(checkFindings(dir.file("T.DBF"), ntx, true), std::vector<std::string>());
 
     ASSERT_OK(Table::open(dir.file("T.DBF"), ShareMode::Exclusive, &t));
-    ASSERT_OK(t->addOrder(dir.file("TCODE.NTX")));
+    ASSERT_OK(t->addOrder(ntx[0]));
     ASSERT_OK(t->zap());
     EXPECT_EQ(t->recCount(), 0u);
     EXPECT_TRUE(t->eof());
     ASSERT_OK(t->close());
     EXPECT_EQ(std::filesystem::file_size(dir.file("T.DBF")), 195u);
-    EXPECT_EQ(std::filesystem::file_size(dir.file("TCODE.NTX")), 2048u);
+    EXPECT_EQ(std::filesystem::file_size(ntx[0]), 2048u);
 }
 
 TEST_F(TableTest, IndexesThatDoNotMatchAreRebuiltAndTheCallerIsTold)
@@ -302,18 +300,8 @@ TEST_F(TableTest, WorkspaceAliasesRelationsAndTheEvaluatorsView)
     EXPECT_EQ(ws.find("COMPANY"), ws.current());
     EXPECT_EQ(ws.find("wdata"), tickets);
     ASSERT_OK(company->createOrder(dir.file("COMPANY.NTX"), "CODE"));
-    for (const auto& [code, name] : {std::pair{"C1", "one"}, {"C2", "two"}, {"C3", "three"}}) {
-        ASSERT_OK(company->append());
-        ASSERT_OK(company->putText(0, code));
-        ASSERT_OK(company->putText(1, name));
-        ASSERT_OK(company->unlock());
-    }
-    for (const auto& [ticket, comp] : {std::pair{"000001", "C2"}, {"000002", "C9"}, {"000003", "C1"}}) {
-        ASSERT_OK(tickets->append());
-        ASSERT_OK(tickets->putText(0, ticket));
-        ASSERT_OK(tickets->putText(1, comp));
-        ASSERT_OK(tickets->unlock());
-    }
+    ASSERT_OK(appendRows(*company, {{"C1", "one"}, {"C2", "two"}, {"C3", "three"}}));
+    ASSERT_OK(appendRows(*tickets, {{"000001", "C2"}, {"000002", "C9"}, {"000003", "C1"}}));
     // Opening an alias again closes what it held first (so an exclusive reopen is not refused).
     ASSERT_OK(ws.open("COMPANY", dir.file("COMPANY.DBF"), ShareMode::Exclusive, &company));
     EXPECT_EQ(ws.aliases().size(), 2u);
@@ -395,11 +383,7 @@ TEST(TableCommit, SyncsTheTableAndEachChangedIndexOnceAndNothingMore)
     ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
     FaultFileSystem fs;
     std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(dir.file("WDATA1.DBF"), ShareMode::Shared, &t));
-    const char* keys[] = {"STAT+TRUCK", "DTOS(DAYIN)+TMIN+TICKET", "COMPANY+ACCOUNT"};
-    const char* files[] = {"WDATA1.NTX", "WDATA12.NTX", "WDATA13.NTX"};
-    for (int i = 0; i < 3; ++i)
-        ASSERT_OK(t->addOrder(dir.file(files[i]), keys[i]));
+    ASSERT_OK(openTicketTable(dir.path(), ShareMode::Shared, &t));
     ASSERT_OK(t->append());
     fillTicket(*t, 1);
     fs.counts.clear();
