@@ -11,7 +11,6 @@
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "storage/catalogue.h"
-#include "storage/check.h"
 #include "storage/ops.h"
 #include "fork_child.h"
 #include "storage_test_util.h"
@@ -93,18 +92,6 @@ protected:
     testsupport::FakeClock clock;
 };
 
-void addTicket(Table& t, const char* company, const char* account, int day, const char* time, const char* ticket)
-{
-    ASSERT_OK(t.append());
-    ASSERT_OK(t.put("COMPANY", core::Value::text(company)));
-    ASSERT_OK(t.put("ACCOUNT", core::Value::text(account)));
-    ASSERT_OK(t.put("DAYIN", core::Value::date(core::Date::fromYmd(2026, 3, day))));
-    ASSERT_OK(t.put("TMIN", core::Value::text(time)));
-    ASSERT_OK(t.put("TICKET", core::Value::text(ticket)));
-    ASSERT_OK(t.put("STAT", core::Value::text("2")));
-    ASSERT_OK(t.unlock());
-}
-
 std::vector<std::string> fieldInOrder(Table& t, const char* field)
 {
     std::vector<std::string> out;
@@ -146,36 +133,6 @@ TEST_F(OpsTest, MissingTableShowsItsTitleAndCreatesNothing)
         EXPECT_TRUE(ws.aliases().empty());
     }
     EXPECT_TRUE(files().empty());
-}
-
-TEST_F(OpsTest, WeighingTableGetsDeletedIndexesBackWithTheDateOrderActive)
-{
-    make("Wdata1");
-    {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openCatalogueTable(folder(), *findTable("Wdata1"), ShareMode::Shared, &t));
-        addTicket(*t, "S1", " ", 9, "08:00:00", "000003");
-        addTicket(*t, "S2", "1", 2, "17:30:00", "000002");
-        addTicket(*t, "S1", " ", 2, "07:15:00", "000001");
-        ASSERT_OK(t->close());
-    }
-    std::filesystem::remove(dir.file("WDATA12.NTX"));
-    std::filesystem::remove(dir.file("WDATA13.NTX"));
-    Workspace ws;
-    ASSERT_TRUE(OPENTRK(ws, folder(), "Wdata1", "Wdata"));
-    EXPECT_TRUE(prompts.shown.empty());
-    Table* t = ws.find("WDATA");
-    ASSERT_EQ(t, ws.current());
-    ASSERT_EQ(t->orderCount(), 3);
-    EXPECT_EQ(t->order(), 2);
-    EXPECT_EQ(t->orderIndex(1).header().expression, "STAT+TRUCK");
-    EXPECT_EQ(t->orderIndex(2).header().expression, "DTOS(DAYIN)+TMIN+TICKET");
-    EXPECT_EQ(t->orderIndex(3).header().expression, "COMPANY+ACCOUNT");
-    EXPECT_EQ(fieldInOrder(*t, "TICKET"), (std::vector<std::string>{"000001", "000002", "000003"}));
-    ASSERT_OK(ws.closeAll());
-    CheckReport report;
-    checkTable(dir.file("WDATA1.DBF"), indexesOf(dir.file("WDATA1.DBF")), &report);
-    EXPECT_TRUE(report.ok()) << report.problems.front();
 }
 
 TEST_F(OpsTest, IndexOfAnotherKeyOrMissingIsRebuiltSilentlyAndTheCallerCanAsk)
@@ -370,7 +327,7 @@ TEST_F(OpsTest, DamagedTableGoesToTheErrorTrapAndTheOpenFails)
     EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถเปิดแฟ้ม Farmer"));
 }
 
-TEST_F(OpsTest, ConsecPeeksAndTakesNumbers)
+TEST_F(OpsTest, ConsecPeeksTakesAndWithoutItsSeriesOrTableSaysSoAndGivesZeros)
 {
     make("Consec");
     addSeries("TRK01", 41);
@@ -388,12 +345,7 @@ TEST_F(OpsTest, ConsecPeeksAndTakesNumbers)
     EXPECT_EQ(csno("TRK02"), 1000001);
     EXPECT_TRUE(prompts.shown.empty());
     EXPECT_EQ(csno("MON01"), 7);
-}
 
-TEST_F(OpsTest, ConsecWithoutItsSeriesOrItsTableSaysSoAndGivesZeros)
-{
-    make("Consec");
-    addSeries("TRK01", 5);
     // Series codes are matched whole: "TRK0" is not "TRK01".
     for (const char* series : {"TRK09", "TRK0"}) {
         prompts.shown.clear();
@@ -402,7 +354,7 @@ TEST_F(OpsTest, ConsecWithoutItsSeriesOrItsTableSaysSoAndGivesZeros)
         EXPECT_EQ(prompts.shown[0].text, T("ไม่พบเลขลำดับของระบบ ") + series);
         EXPECT_EQ(prompts.shown[0].title, T("  ส่วนกำหนดเลขใบชั่ง"));
     }
-    EXPECT_EQ(csno("TRK01"), 5);
+    EXPECT_EQ(csno("TRK01"), 43);
 
     prompts.shown.clear();
     std::filesystem::remove(dir.file("CONSEC.DBF"));
