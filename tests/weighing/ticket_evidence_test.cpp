@@ -80,14 +80,9 @@ private:
     EvidenceLog* m_previous;
 };
 
-class TicketEvidenceTest : public ::testing::Test {
+class TicketEvidenceTest : public ScreenTest {
 protected:
-    std::unique_ptr<TicketScreen> screen(int level = 6)
-    {
-        auto s = std::make_unique<TicketScreen>(1, level, host);
-        EXPECT_TRUE(s->open());
-        return s;
-    }
+    std::unique_ptr<TicketScreen> screen(int level = 6) { return ScreenTest::screen(1, level); }
     // Ticket 000001 of truck 70-1234 weighed in and out and saved (the print declined).
     void completeTicket(TicketScreen& s, long long in, long long out)
     {
@@ -103,10 +98,7 @@ protected:
         return out;
     }
 
-    Site site;
     CollectingLog log;
-    ScriptedPickList pickList;
-    ScriptedHost host;
 };
 
 TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSource)
