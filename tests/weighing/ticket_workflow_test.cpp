@@ -501,15 +501,6 @@ TEST_F(TicketTest, ATicketCompletedElsewhereIsNotSavedAgain)
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 7500) << "posted once";
 }
 
-TEST_F(TicketTest, PrintingAsksForTheFormOfTheKindAndState)
-{
-    auto s = weighedInAndOut(3000, 13000, 3, "C001");
-    site.prompts.answers = {true};
-    ASSERT_TRUE(s->TRSAVE());
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบฟอร์ม Ticket32");
-    EXPECT_EQ(s->mode(), 0);
-}
-
 // A template printing the site's variables prints those of the ticket on the screen; a stored
 // ticket loads into the values the templates name, as stored or by the formulas in force.
 TEST_F(TicketTest, AStoredTicketLoadsIntoTheValuesTemplatesNameAndTheVariablesFollowTheTicketShown)
@@ -518,8 +509,10 @@ TEST_F(TicketTest, AStoredTicketLoadsIntoTheValuesTemplatesNameAndTheVariablesFo
     site.config("Variable", "Amount3", "cQty * 2");
     for (const auto& [in, out] : {std::pair{3000, 13000}, std::pair{2000, 6000}}) {
         auto s = weighedInAndOut(in, out, 3, "C002");
-        site.prompts.answers = {false};
+        site.prompts.answers = {true};
         ASSERT_TRUE(s->TRSAVE());
+        EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบฟอร์ม Ticket32") << "the form of the kind and state";
+        EXPECT_EQ(s->mode(), 0);
     }
     auto s = screen(3);
     s->PROCMOVE(kMoveFirst);
