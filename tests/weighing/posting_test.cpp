@@ -101,39 +101,31 @@ TEST_F(PostingTest, AnUnknownCodePostsNothing)
     EXPECT_TRUE(site.rows("Stock").empty());
 }
 
-TEST_F(PostingTest, DeleteReversesACompleteTicketAndUndeleteRepostsIt)
+// What deleting and undeleting move in the ledgers, open tickets and complete, the seeded run of the
+// books checks; here the questions asked and the audit rows.
+TEST_F(PostingTest, DeleteReversesACompleteTicketAndUndeleteRepostsItEachAskedAndAudited)
 {
-    for (const char* stat : {"1", "2"}) {
-        open(1);
-        add({.stat = stat, .qty = 600, .amount = 4350, .drcr = 4350});
-        const bool posted = std::string(stat) == "2";  // only a complete ticket is in the ledgers
-        if (posted) {
-            ASSERT_TRUE(post(+1));
-        }
-        site.prompts.answers = {false, true, true};
-        Posting p(ws, values);
-        EXPECT_FALSE(p.PDELETE(code)) << "answered No";
-        EXPECT_EQ(site.prompts.shown.back().text, T("สั่งทำเครื่องหมายลบข้อมูลนี้"));
-        EXPECT_EQ(site.prompts.shown.back().title, T("  กรุณายืนยันการทำงาน"));
-        EXPECT_TRUE(p.PDELETE(code));
-        EXPECT_TRUE(site.rows("Wdata1").back().deleted);
-        EXPECT_DOUBLE_EQ(orZero(site.stock("P001", "W1")), 0);
-        EXPECT_TRUE(p.PDELETE(code));
-        EXPECT_EQ(site.prompts.shown.back().text, T("ยกเลิกการสั่งลบข้อมูลนี้"));
-        EXPECT_FALSE(site.rows("Wdata1").back().deleted);
-        EXPECT_DOUBLE_EQ(orZero(site.stock("P001", "W1")), posted ? 600 : 0) << stat;
-        EXPECT_DOUBLE_EQ(orZero(site.account("ApAcc", "F001")), posted ? 4350 : 0);
-        // Reset the ledgers for the next case.
-        if (posted) {
-            ASSERT_TRUE(post(-1, true));
-        }
-        site.prompts.shown.clear();
-    }
+    open(1);
+    add({.qty = 600, .amount = 4350, .drcr = 4350});
+    ASSERT_TRUE(post(+1));
+    site.prompts.answers = {false, true, true};
+    Posting p(ws, values);
+    EXPECT_FALSE(p.PDELETE(code)) << "answered No";
+    EXPECT_EQ(site.prompts.shown.back().text, T("สั่งทำเครื่องหมายลบข้อมูลนี้"));
+    EXPECT_EQ(site.prompts.shown.back().title, T("  กรุณายืนยันการทำงาน"));
+    EXPECT_FALSE(site.rows("Wdata1").back().deleted);
+    EXPECT_TRUE(p.PDELETE(code));
+    EXPECT_TRUE(site.rows("Wdata1").back().deleted);
+    EXPECT_DOUBLE_EQ(orZero(site.stock("P001", "W1")), 0);
+    EXPECT_TRUE(p.PDELETE(code));
+    EXPECT_EQ(site.prompts.shown.back().text, T("ยกเลิกการสั่งลบข้อมูลนี้"));
+    EXPECT_FALSE(site.rows("Wdata1").back().deleted);
+    EXPECT_DOUBLE_EQ(orZero(site.stock("P001", "W1")), 600);
+    EXPECT_DOUBLE_EQ(orZero(site.account("ApAcc", "F001")), 4350);
     std::vector<std::string> labels;
     for (const auto& r : site.rows("Audit"))
         labels.push_back(r.text("DESCRIP") + " " + r.text("TICKET") + " " + r.text("OLDDATA"));
-    EXPECT_EQ(labels, (std::vector<std::string>{"สั่งลบข้อมูล TRK01-000001 000001", "สั่งยกเลิการลบ TRK01-000001 000001",
-                                                "สั่งลบข้อมูล TRK01-000001 000001", "สั่งยกเลิการลบ TRK01-000001 000001"}));
+    EXPECT_EQ(labels, (std::vector<std::string>{"สั่งลบข้อมูล TRK01-000001 000001", "สั่งยกเลิการลบ TRK01-000001 000001"}));
 }
 
 }  // namespace

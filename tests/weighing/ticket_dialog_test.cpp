@@ -43,21 +43,9 @@ QPushButton* buttonNamed(QWidget* dialog, const char* captionUtf8)
     return nullptr;
 }
 
-class TicketDialogTest : public ::testing::Test {
-protected:
-    std::unique_ptr<TicketScreen> screen(int kind = 1, int level = 6)
-    {
-        auto s = std::make_unique<TicketScreen>(kind, level, host);
-        EXPECT_TRUE(s->open());
-        return s;
-    }
+using TicketDialogTest = ScreenTest;
 
-    Site site;
-    ScriptedPickList pickList;
-    ScriptedHost host;
-};
-
-TEST_F(TicketDialogTest, EachKindFitsASmallScreenWithItsHeadingsOverTheirEntries)
+TEST_F(TicketDialogTest, EachKindFitsASmallScreenWithThePayButtonsAndFieldsOfItsKind)
 {
     tickettest::addToolPictures(site.tables());
     for (int kind = 1; kind <= 5; ++kind) {
@@ -75,15 +63,6 @@ TEST_F(TicketDialogTest, EachKindFitsASmallScreenWithItsHeadingsOverTheirEntries
             ASSERT_NE(label, nullptr) << heading;
             EXPECT_EQ(left(label), left(d.form().field(entry))) << heading;
         }
-    }
-}
-
-TEST_F(TicketDialogTest, EachKindHasThePayButtonsAndFieldsOfItsKind)
-{
-    for (int kind = 1; kind <= 5; ++kind) {
-        SCOPED_TRACE(kind);
-        auto s = screen(kind);
-        TicketDialog d(*s);
         // Kind 5 has no cheque part and no goods to price.
         EXPECT_EQ(d.button(TicketButton::Pay3) != nullptr, kind != 5);
         EXPECT_EQ(d.form().field("cCheque") != nullptr, kind != 5);

@@ -16,21 +16,16 @@ using namespace weighingtest;
 
 namespace {
 
-class TicketEntryTest : public ::testing::Test {
+class TicketEntryTest : public ScreenTest {
 protected:
     std::unique_ptr<TicketScreen> newTicket(int kind)
     {
-        auto s = std::make_unique<TicketScreen>(kind, 6, host);
-        EXPECT_TRUE(s->open());
+        auto s = screen(kind);
         host.trucks.push_back("70-1234");
         s->weighPressed();
         EXPECT_EQ(s->mode(), kTicketNew);
         return s;
     }
-
-    Site site;
-    ScriptedPickList picks;
-    ScriptedHost host;
 };
 
 TEST_F(TicketEntryTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
@@ -65,19 +60,33 @@ TEST_F(TicketEntryTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
 TEST_F(TicketEntryTest, TheWeighInAndTheSaveStopAtTheFirstEmptyFieldAndNameIt)
 {
     auto s = newTicket(1);
+    EXPECT_FALSE(s->enabled(TicketButton::Save));
     ASSERT_TRUE(typeText(*s, "cFarmer", "F001"));
     host.weights.push_back(12000);
     s->READW(1);
     EXPECT_EQ(host.weights.size(), 1u) << "no weighing started";
     EXPECT_EQ(shownTexts(site.prompts).back(), "กรุณาระบุสินค้า ก่อนชั่งรถเข้า");
     EXPECT_EQ(s->focus(), "cProduct");
+    EXPECT_FALSE(typeText(*s, "cProduct", "NOPE")) << "an unknown code keeps the focus";
     ASSERT_TRUE(typeText(*s, "cProduct", "P001"));
     ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
     s->READW(1);
     EXPECT_EQ(s->values().number("cWin"), 12000);
+    EXPECT_TRUE(s->enabled(TicketButton::Save));
+    EXPECT_FALSE(s->enabled(TicketButton::WeighIn));
+    EXPECT_EQ(s->focus(), "save");
     EXPECT_FALSE(s->TRSAVE());
+    EXPECT_EQ(site.prompts.shown.back().title, T("  ส่วนบันทึกข้อมูล"));
     EXPECT_EQ(shownTexts(site.prompts).back(), "การระบุข้อมูลยังไม่ครบถ้วน");
     EXPECT_EQ(s->focus(), "cUnit");
+    EXPECT_EQ(s->mode(), kTicketNew) << "the screen keeps its mode and values";
+
+    ASSERT_TRUE(typeText(*s, "cUnit", "KG"));
+    s->values().setNumber("cWin", -5);
+    EXPECT_FALSE(s->TRSAVE());
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่รับน้ำหนักชั่งที่ติดลบ");
+    s->values().setNumber("cWin", 12000);
+    EXPECT_TRUE(s->TRSAVE());
 }
 
 // ---- The demo site's grades

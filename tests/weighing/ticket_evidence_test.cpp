@@ -80,14 +80,9 @@ private:
     EvidenceLog* m_previous;
 };
 
-class TicketEvidenceTest : public ::testing::Test {
+class TicketEvidenceTest : public ScreenTest {
 protected:
-    std::unique_ptr<TicketScreen> screen(int level = 6)
-    {
-        auto s = std::make_unique<TicketScreen>(1, level, host);
-        EXPECT_TRUE(s->open());
-        return s;
-    }
+    std::unique_ptr<TicketScreen> screen(int level = 6) { return ScreenTest::screen(1, level); }
     // Ticket 000001 of truck 70-1234 weighed in and out and saved (the print declined).
     void completeTicket(TicketScreen& s, long long in, long long out)
     {
@@ -103,10 +98,7 @@ protected:
         return out;
     }
 
-    Site site;
     CollectingLog log;
-    ScriptedPickList pickList;
-    ScriptedHost host;
 };
 
 TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSource)
@@ -150,7 +142,12 @@ TEST_F(TicketEvidenceTest, AWeighingTypedInAnEditIsRecordedMarkedAndAudited)
 {
     site.setting("CMANUALW", "1");
     auto s = screen(5);
+    EXPECT_FALSE(s->mayShowEvidence()) << "no ticket yet";
     completeTicket(*s, 15000, 11000);
+    EXPECT_TRUE(s->mayShowEvidence()) << "level five, browsing a stored ticket";
+    EXPECT_EQ(s->evidenceHistory().size(), 4u);
+    EXPECT_FALSE(screen(4)->mayShowEvidence());
+    EXPECT_TRUE(screen(4)->evidenceHistory().empty());
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 WEIGH1 15000 A", "000001 NEW", "000001 WEIGH2 11000 A",
                                                      "000001 NEW"}));
     EXPECT_EQ(log.value(3, "WOUT"), "11000.00");
@@ -315,18 +312,6 @@ TEST_F(TicketEvidenceTest, ALogThatCannotBeWrittenLeavesTheTicketSavedAndSaysSo)
     ASSERT_FALSE(texts.empty());
     EXPECT_NE(texts.back().find("บันทึกหลักฐานการชั่งไม่ได้"), std::string::npos) << texts.back();
     EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
-}
-
-TEST_F(TicketEvidenceTest, TheHistoryIsForLevelFiveWhileBrowsingAStoredTicket)
-{
-    auto s = screen(5);
-    EXPECT_FALSE(s->mayShowEvidence()) << "no ticket yet";
-    completeTicket(*s, 15000, 11000);
-    EXPECT_TRUE(s->mayShowEvidence());
-    EXPECT_EQ(s->evidenceHistory().size(), 4u);
-    auto low = screen(4);
-    EXPECT_FALSE(low->mayShowEvidence());
-    EXPECT_TRUE(low->evidenceHistory().empty());
 }
 
 TEST(TicketEvidenceHistory, TheListNamesEventsAndSourcesInThai)

@@ -4,9 +4,12 @@
 // sounds, the code pick-list and the dialogs a ticket screen opens.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -117,5 +120,20 @@ bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const st
 
 // Texts the prompts showed (UTF-8), in order.
 std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p);
+
+// A test on the site with the scripted pick-list and dialogs, opening ticket screens on it.
+class ScreenTest : public ::testing::Test {
+protected:
+    std::unique_ptr<weighing::TicketScreen> screen(int kind = 1, int level = 6)
+    {
+        auto s = std::make_unique<weighing::TicketScreen>(kind, level, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+
+    Site site;
+    ScriptedPickList pickList;
+    ScriptedHost host;
+};
 
 }  // namespace weighingtest
