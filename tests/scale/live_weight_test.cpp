@@ -7,6 +7,7 @@
 
 #include "core/settings.h"
 #include "scale_fixture.h"
+#include "sim_process.h"
 #include "support/seams.h"
 
 namespace {
@@ -19,13 +20,9 @@ class LiveWeightTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        auto& s = core::programSettings();
-        const std::pair<const char*, const char*> keys[] = {
-            {"CCPORT", "1"}, {"CCPORT1", "09600,E,7,1,002,005,005"}, {"CSTABLE", "3"}, {"NINTERV", "300"},
-            {"CZEROW", "1"}, {"CWREAD", "1"},  {"CMINUS", "0"},  {"CTLDST", "3"},
-        };
-        for (const auto& [k, v] : keys)
-            s.setText(k, v);
+        scaletest::setLinkSettings();
+        core::programSettings().setText("NINTERV", "300");
+        core::programSettings().setText("CZEROW", "1");
     }
     void TearDown() override { core::programSettings().clear(); }
 

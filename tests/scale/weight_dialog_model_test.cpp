@@ -6,6 +6,7 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "scale_fixture.h"
+#include "sim_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 
@@ -50,15 +51,12 @@ protected:
         std::filesystem::create_directories(dir.file("sounds"));
         for (const char* name : {"TSound12.wav", "Number00.wav", "Number01.wav", "Number12.wav", "Number21.wav"})
             testsupport::writeFile(dir.file("sounds/") + name, "RIFF");
+        scaletest::setLinkSettings();
         auto& s = core::programSettings();
-        const std::pair<const char*, const char*> keys[] = {
-            {"CCPORT", "1"},     {"CCPORT1", "09600,E,7,1,002,005,005"}, {"CCPORT2", "19200,N,8,1,002,005,005"},
-            {"CCDEV1", ""},      {"CCDEV2", "/dev/pts/7"},                {"CSTABLE", "3"},
-            {"NINTERV", "300"},  {"CZEROW", "0"},                         {"CWREAD", "1"},
-            {"CMINUS", "0"},     {"CTLDST", "3"},                         {"CSYSSOUND", "Y"},
-        };
-        for (const auto& [k, v] : keys)
-            s.setText(k, v);
+        s.setText("CCPORT2", "19200,N,8,1,002,005,005");
+        s.setText("CCDEV2", "/dev/pts/7");
+        s.setText("NINTERV", "300");
+        s.setText("CSYSSOUND", "Y");
         s.setText("CDRV1", dir.path() + "/");
     }
     void TearDown() override { core::programSettings().clear(); }
