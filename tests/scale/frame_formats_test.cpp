@@ -4,6 +4,7 @@
 
 #include "core/tis620.h"
 #include "scale/frame_reader.h"
+#include "scale_fixture.h"
 
 namespace {
 
@@ -12,33 +13,10 @@ using scale::FrameKind;
 using scale::FrameReading;
 using Outcome = FrameReading::Outcome;
 using scale::TickEnd;
-
-const std::string STX = "\x02";
-const std::string ETX = "\x03";
-
-// A toledo frame: status words, 6 weight digits, zero tare, CR, and the checksum when asked.
-std::string toledo(char swa, char swb, const std::string& weight6, bool checksum = false)
-{
-    std::string f = STX + swa + swb + ' ' + weight6 + "000000\r";
-    if (checksum) {
-        unsigned sum = 0;
-        for (const char c : f)
-            sum += static_cast<unsigned char>(c) & 0x7F;
-        f.push_back(static_cast<char>((0u - sum) & 0x7F));
-    }
-    return f;
-}
-
-// A tf0 frame with its XOR.
-std::string tf0(char sign, const std::string& digits6, char places)
-{
-    std::string body = std::string(1, sign) + digits6 + places;
-    unsigned x = 0;
-    for (const char c : body)
-        x ^= static_cast<unsigned char>(c);
-    const char* hex = "0123456789ABCDEF";
-    return STX + body + hex[x >> 4] + hex[x & 15] + ETX;
-}
+using scaletest::ETX;
+using scaletest::STX;
+using scaletest::tf0;
+using scaletest::toledo;
 
 struct Expect {
     Outcome outcome;
@@ -159,52 +137,61 @@ TEST(FrameFormats, DecimalsBecomeWholeKilograms)
         EXPECT_EQ(scale::decimalKg(c.text, c.scale, c.divisor), c.kg) << c.text;
 }
 
-TEST(FrameFormats, FormatNames)
+// The reader over a stream of one format: ticks 300 ms apart, each with what arrived since the last.
+scaletest::Player stream(FrameKind kind)
 {
-    EXPECT_EQ(scale::frameKindNamed(" Toledo "), FrameKind::Toledo);
-    EXPECT_EQ(scale::frameKindNamed("XK3190"), FrameKind::Xk3190);
-    EXPECT_EQ(scale::frameKindNamed("ascii"), FrameKind::Ascii);
-    EXPECT_EQ(scale::frameKindNamed(""), FrameKind::Indicator);
-    EXPECT_EQ(scale::frameKindNamed("indicator"), FrameKind::Indicator);
-    EXPECT_FALSE(scale::frameKindNamed("xk"));
+    return scaletest::Player{scaletest::Rules{.kind = kind}};
 }
 
-// The reader over a stream of one format: ticks 300 ms apart, each with what arrived since the last.
-struct Stream {
-    explicit Stream(FrameKind kind, int stable = 3)
-        : reader([&] {
-              scale::ReaderConfig c;
-              c.kind = kind;
-              c.stableCount = stable;
-              return c;
-          }())
-    {
+TEST(FrameFormatStreams, FramesAreFoundInTheStream)
+{
+    struct Tick {
+        std::string bytes;
+        TickEnd end;
+        long long kg = 0;
+    };
+    struct Case {
+        const char* name;
+        FrameKind kind;
+        std::vector<Tick> ticks;
+    };
+    const Case cases[] = {
+        // The first bytes may be the tail of a line: skipped up to its end. The read that completed
+        // the frame ended a line: the next tick starts at a line. A line far too long is no frame.
+        {"ascii frames start only at the start of a line", FrameKind::Ascii,
+         {{"S,+0000099kg\r\nST,GS,+0000100kg\r\n", TickEnd::Frame, 100},
+          {"ST,GS,+0000200kg\r\n", TickEnd::Frame, 200},
+          {std::string(60, '1') + "\r\n", TickEnd::Dropped}}},
+        {"xk3190 reads both frames and resynchronises", FrameKind::Xk3190,
+         {{"77" + tf0('+', "001500", '0'), TickEnd::Frame, 1500},
+          {"=00510000", TickEnd::Frame, 1500},
+          {STX + "+001" + "=00.1000-", TickEnd::Frame, -1},  // a frame cut short by the next one
+          {tf0('-', "000010", '1'), TickEnd::Frame, -1}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto s = stream(c.kind);
+        for (const Tick& t : c.ticks) {
+            const auto r = s.tick(t.bytes);
+            ASSERT_EQ(r.end, t.end) << t.bytes;
+            if (t.end == TickEnd::Frame) {
+                EXPECT_EQ(r.evaluation->weight, t.kg) << t.bytes;
+            } else {
+                EXPECT_EQ(r.reason, scale::DropReason::NotAFrame);
+            }
+        }
     }
-    scale::TickResult tick(const std::string& arrived)
-    {
-        now += 300;
-        in.push(arrived);
-        reader.beginTick(now);
-        return reader.service(in, now);
-    }
-    scale::FrameReader reader;
-    scale::ByteQueue in;
-    std::int64_t now = 0;
-};
+}
 
 TEST(FrameFormatStreams, ToledoChecksumOnceSeenIsAwaitedAfterEveryFrame)
 {
-    Stream s(FrameKind::Toledo);
+    auto s = stream(FrameKind::Toledo);
     // Without checksums a frame is complete at CR when nothing follows, or at the next STX.
-    auto r = s.tick(toledo(0x2A, 0x30, "000100"));
-    ASSERT_EQ(r.end, TickEnd::Frame);
-    EXPECT_EQ(r.evaluation->weight, 100);
-    r = s.tick(toledo(0x2A, 0x30, "000200") + toledo(0x2A, 0x30, "000300"));
-    ASSERT_EQ(r.end, TickEnd::Frame);
-    EXPECT_EQ(r.evaluation->weight, 200);
+    EXPECT_EQ(s.weights({toledo(0x2A, 0x30, "000100"), toledo(0x2A, 0x30, "000200") + toledo(0x2A, 0x30, "000300")}),
+              (std::vector<long long>{100, 200}));
 
     // A frame with a checksum: from now on the reader waits for the byte after CR.
-    r = s.tick(toledo(0x2A, 0x30, "000400", true));
+    auto r = s.tick(toledo(0x2A, 0x30, "000400", true));
     ASSERT_EQ(r.end, TickEnd::Frame);
     EXPECT_EQ(r.evaluation->weight, 400);
     const std::string next = toledo(0x2A, 0x30, "000500", true);
@@ -226,7 +213,7 @@ TEST(FrameFormatStreams, ToledoChecksumOnceSeenIsAwaitedAfterEveryFrame)
 
 TEST(FrameFormatStreams, AMotionFlagHoldsStabilityBackUntilItClears)
 {
-    Stream s(FrameKind::Toledo);
+    auto s = stream(FrameKind::Toledo);
     std::vector<int> repeat;
     for (int i = 0; i < 5; ++i) {
         const auto r = s.tick(toledo(0x2A, 0x38, "001000"));  // in motion
@@ -242,7 +229,7 @@ TEST(FrameFormatStreams, AMotionFlagHoldsStabilityBackUntilItClears)
     EXPECT_TRUE(r.evaluation->autoAccept);
 
     // Flagged at rest but changing: the repeat rule still decides.
-    Stream x(FrameKind::Ascii);
+    auto x = stream(FrameKind::Ascii);
     x.tick("\n");
     std::vector<bool> stable;
     for (const char* w : {"+0000010", "+0000011", "+0000011", "+0000011", "+0000011"})
@@ -252,7 +239,7 @@ TEST(FrameFormatStreams, AMotionFlagHoldsStabilityBackUntilItClears)
 
 TEST(FrameFormatStreams, RefusedReadingsAreNeverAcceptableAndRestartTheCount)
 {
-    Stream s(FrameKind::Ascii);
+    auto s = stream(FrameKind::Ascii);
     s.tick("\r\n");
     for (int i = 0; i < 4; ++i)
         s.tick("ST,GS,+0001000kg\r\n");
@@ -265,53 +252,6 @@ TEST(FrameFormatStreams, RefusedReadingsAreNeverAcceptableAndRestartTheCount)
     r = s.tick("ST,GS,+0001000kg\r\n");
     EXPECT_EQ(r.evaluation->repeatCount, 0);
     EXPECT_TRUE(r.evaluation->refusal.empty());
-}
-
-TEST(FrameFormatStreams, AsciiFramesStartOnlyAtTheStartOfALine)
-{
-    Stream s(FrameKind::Ascii);
-    // The first bytes may be the tail of a line: skipped up to its end.
-    auto r = s.tick("S,+0000099kg\r\nST,GS,+0000100kg\r\n");
-    ASSERT_EQ(r.end, TickEnd::Frame);
-    EXPECT_EQ(r.evaluation->weight, 100);
-    // The read that completed the frame ended a line: the next tick starts at a line.
-    r = s.tick("ST,GS,+0000200kg\r\n");
-    ASSERT_EQ(r.end, TickEnd::Frame);
-    EXPECT_EQ(r.evaluation->weight, 200);
-    // A line far too long is no frame.
-    r = s.tick(std::string(60, '1') + "\r\n");
-    EXPECT_EQ(r.end, TickEnd::Dropped);
-    EXPECT_EQ(r.reason, scale::DropReason::NotAFrame);
-}
-
-TEST(FrameFormatStreams, Xk3190ReadsBothFramesAndResynchronises)
-{
-    Stream s(FrameKind::Xk3190);
-    const std::pair<std::string, long long> ticks[] = {
-        {"77" + tf0('+', "001500", '0'), 1500},
-        {"=00510000", 1500},
-        {STX + "+001" + "=00.1000-", -1},  // a frame cut short by the next one
-        {tf0('-', "000010", '1'), -1},
-    };
-    for (const auto& [bytes, kg] : ticks) {
-        const auto r = s.tick(bytes);
-        ASSERT_EQ(r.end, TickEnd::Frame) << bytes;
-        EXPECT_EQ(r.evaluation->weight, kg) << bytes;
-    }
-}
-
-TEST(FrameFormatStreams, FramesFailingTheirChecksForFourSecondsAreNoSignal)
-{
-    Stream s(FrameKind::Xk3190);
-    ASSERT_EQ(s.tick(tf0('+', "001500", '0')).end, TickEnd::Frame);
-    std::string bad = tf0('+', "001500", '0');
-    bad[3] = '9';
-    std::vector<TickEnd> ends;
-    for (int i = 0; i < 14; ++i)
-        ends.push_back(s.tick(bad).end);
-    EXPECT_EQ(ends.front(), TickEnd::Dropped);
-    EXPECT_EQ(ends.back(), TickEnd::NoSignal);
-    EXPECT_EQ(s.reader.zeroState(), scale::ZeroState::NoSignal);
 }
 
 }  // namespace

@@ -107,62 +107,39 @@ TEST_F(IndicatorLinkTest, SilenceIsNoSignal)
 }
 
 // The diagnostics command, as a site runs it: a configuration file whose Device#1 is the simulator.
-std::string configFor(const testsupport::TempDir& dir, const std::string& device)
+std::string configFor(const testsupport::TempDir& dir, const std::string& device, const char* format = nullptr)
 {
     const std::string path = dir.file("MERVO.INI");
-    testsupport::writeFile(path, "[Comm]\r\nDevice#1=" + device + "\r\nTimer=50\r\n");
+    testsupport::writeFile(path, "[Comm]\r\nDevice#1=" + device + "\r\nTimer=50\r\n" +
+                                     (format ? std::string("Format#1=") + format + "\r\n" : ""));
     return path;
 }
 
-TEST(WeighCommand, PrintsEveryFrameAndTheAcceptedWeight)
-{
-    testsupport::TempDir dir;
-    // Zero for long enough that the command, slow to start under a sanitizer, still sees it.
-    Simulator sim({"0:3s", "ramp:2500:500ms", "2500:8s"});
-    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--timeout", "12"});
-    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("port COM1 " + sim.path + " COM1:9600,E,7,1 start=002 header=5 weight=5\n"), std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("frame 02 30 30 30 30 30 30 30 30 30 | weight=0 stable=no repeat=1 zero=1 status=00110000\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("| weight=2500 stable=yes repeat=3 zero=2"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.substr(r.out.size() - 14), "accepted 2500\n") << r.out;
-}
-
-TEST(WeighCommand, SilenceGivesTheMessageAndExitCode1)
-{
-    testsupport::TempDir dir;
-    Simulator sim({"silence:10s"});
-    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--timeout", "10"});
-    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
-    EXPECT_NE(r.out.find("message ส่วนการรับสัญญาณน้ำหนัก: ไม่สามารถรับสัญญาณน้ำหนักได้ !\n"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.substr(r.out.size() - 10), "no weight\n") << r.out;
-}
-
-// A stable 0 that "W.Read" 1 never takes by itself: the time limit ends the reading without a weight.
-TEST(WeighCommand, ATimeoutIsNeverReportedAsAWeight)
-{
-    testsupport::TempDir dir;
-    Simulator sim({"0:20s"});
-    const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--timeout", "2"});
-    EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
-    EXPECT_NE(r.out.find("| weight=0 stable=yes repeat=3 zero=2"), std::string::npos) << r.out;
-    EXPECT_EQ(r.out.substr(r.out.size() - 18), "timeout after 2 s\n") << r.out;
-}
-
-// Every frame format the simulator speaks, read by the command with "Format#1" set: the weight,
-// its sign, its decimals and the indicator's refusals exactly as the frames say.
-TEST(WeighCommand, ReadsEveryFrameFormat)
+// Every frame format the simulator speaks, read by the command with "Format#1" set: every frame
+// printed, the weight, its sign, its decimals and the indicator's refusals exactly as the frames
+// say; silence gives the message, and the time limit never gives a weight.
+TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
 {
     struct Case {
-        const char* format;
+        const char* format;  // nullptr: no "Format#1"
         std::vector<std::string> sim;
         std::vector<std::string> seen;  // in the output, in this order
         const char* last;
+        int timeout = 3;
     };
     const std::string over = "(refused: น้ำหนักเกินพิกัดของเครื่องชั่ง !)";
     const Case cases[] = {
+        // Zero for long enough that the command, slow to start under a sanitizer, still sees it.
+        {nullptr,
+         {"0:3s", "ramp:2500:500ms", "2500:8s"},
+         {" COM1:9600,E,7,1 start=002 header=5 weight=5\n",
+          "frame 02 30 30 30 30 30 30 30 30 30 | weight=0 stable=no repeat=1 zero=1 status=00110000\n",
+          "| weight=2500 stable=yes repeat=3 zero=2"},
+         "accepted 2500\n",
+         12},
+        {nullptr, {"silence:10s"}, {"message ส่วนการรับสัญญาณน้ำหนัก: ไม่สามารถรับสัญญาณน้ำหนักได้ !\n"}, "no weight\n", 10},
+        // A stable 0 that "W.Read" 1 never takes by itself.
+        {nullptr, {"0:20s"}, {"| weight=0 stable=yes repeat=3 zero=2"}, "timeout after 2 s\n", 2},
         {"toledo",
          {"--format", "toledo", "--checksum", "-20:2s", "ramp:2500:300ms", "2500:8s"},
          {"start=002 header=5 weight=5 format=toledo\n", "| weight=-20 stable=yes repeat=3 zero=1", "motion=yes",
@@ -180,19 +157,22 @@ TEST(WeighCommand, ReadsEveryFrameFormat)
     for (const Case& c : cases) {
         testsupport::TempDir dir;
         Simulator sim(c.sim);
-        const std::string config = configFor(dir, sim.path);
-        testsupport::writeFile(config, "[Comm]\r\nDevice#1=" + sim.path + "\r\nTimer=50\r\nFormat#1=" + c.format + "\r\n");
-        const auto r = testsupport::runProcess(kAdmin, {"weigh", config, "--timeout", "3"});
-        const std::string name = c.sim[1] + " " + c.sim.back();
-        std::size_t at = 0;
+        const std::string config = configFor(dir, sim.path, c.format);
+        const auto r = testsupport::runProcess(kAdmin, {"weigh", config, "--timeout", std::to_string(c.timeout)});
+        std::string name;
+        for (const std::string& a : c.sim)
+            name += a + " ";
+        SCOPED_TRACE(name);
+        std::size_t at = r.out.find("port COM1 " + sim.path + " COM1:9600,E,7,1 ");
+        ASSERT_NE(at, std::string::npos) << r.out << r.err;
         for (const std::string& seen : c.seen) {
             at = r.out.find(seen, at);
-            ASSERT_NE(at, std::string::npos) << name << ": " << seen << "\n" << r.out;
+            ASSERT_NE(at, std::string::npos) << seen << "\n" << r.out;
         }
         const std::string last = c.last;
-        ASSERT_GE(r.out.size(), last.size()) << name;
-        EXPECT_EQ(r.out.substr(r.out.size() - last.size()), last) << name << "\n" << r.out;
-        EXPECT_EQ(r.exitCode, last.rfind("accepted", 0) == 0 ? 0 : 1) << name;
+        ASSERT_GE(r.out.size(), last.size());
+        EXPECT_EQ(r.out.substr(r.out.size() - last.size()), last) << r.out;
+        EXPECT_EQ(r.exitCode, last.rfind("accepted", 0) == 0 ? 0 : 1);
     }
 }
 

@@ -3,63 +3,26 @@
 // up to a weight dialog and taken back.
 #include "scale/live_weight.h"
 
-#include <cstdio>
 #include <gtest/gtest.h>
 
 #include "core/settings.h"
-#include "core/tis620.h"
+#include "scale_fixture.h"
+#include "sim_process.h"
 #include "support/seams.h"
 
 namespace {
 
-using core::tis620::T;
 using scale::LiveState;
-
-class RecordingTicker final : public scale::Ticker {
-public:
-    void start(int ms) override
-    {
-        running = true;
-        last = ms;
-    }
-    void stop() override { running = false; }
-    bool running = false;
-    int last = 0;
-};
-
-std::string indicatorFrame(long long kg)
-{
-    const std::string w = std::to_string(kg);
-    return "\x02" "0000" + std::string(5 - w.size(), '0') + w + "\r\n";
-}
-
-// XK3190: STX, sign, 6 digits, decimals, the XOR of bytes 2-9 as two hex characters, ETX.
-std::string xkFrame(long long kg, bool goodChecksum = true)
-{
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%06lld", kg);
-    std::string body = std::string("+") + digits + "0";
-    unsigned x = 0;
-    for (const char c : body)
-        x ^= static_cast<unsigned char>(c);
-    if (!goodChecksum)
-        x ^= 0x01;
-    const char* hex = "0123456789ABCDEF";
-    return "\x02" + body + hex[(x >> 4) & 0xF] + hex[x & 0xF] + "\x03";
-}
+using scaletest::frameOf;
+using scaletest::tf0;
 
 class LiveWeightTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        auto& s = core::programSettings();
-        const std::pair<const char*, const char*> keys[] = {
-            {"CCPORT", "1"}, {"CCPORT1", "09600,E,7,1,002,005,005"}, {"CSTABLE", "3"}, {"NINTERV", "300"},
-            {"CZEROW", "1"}, {"CWREAD", "1"},  {"CMINUS", "0"},  {"CTLDST", "3"},
-        };
-        for (const auto& [k, v] : keys)
-            s.setText(k, v);
-        live.setOnChange([this] { ++changes; });
+        scaletest::setLinkSettings();
+        core::programSettings().setText("NINTERV", "300");
+        core::programSettings().setText("CZEROW", "1");
     }
     void TearDown() override { core::programSettings().clear(); }
 
@@ -73,53 +36,45 @@ protected:
 
     testsupport::FakeClock clock;
     scale::MemoryPort port;
-    RecordingTicker ticker;
+    scaletest::RecordingTicker ticker;
     scale::LiveWeight live{port, ticker};
-    int changes = 0;
 };
 
 TEST_F(LiveWeightTest, ShowsTheWeightAndWhetherItIsStable)
 {
-    struct Case {
-        std::vector<long long> frames;
-        std::string text;
+    // No zero is waited for, as the weight dialog does when "Zero" is 1.
+    struct Frame {
+        long long kg;
+        const char* text;
         LiveState state;
     };
-    const Case cases[] = {
-        {{1000}, "1,000 Kg.", LiveState::Motion},
-        {{1000, 1000, 1000}, "1,000 Kg.", LiveState::Motion},
-        {{1000, 1000, 1000, 1000}, "1,000 Kg.", LiveState::Stable},
-        {{1000, 1000, 1000, 1000, 1200}, "1,200 Kg.", LiveState::Motion},
-        // No zero is waited for, as the weight dialog does when "Zero" is 1.
-        {{15140, 15140, 15140, 15140, 15140}, "15,140 Kg.", LiveState::Stable},
+    const Frame frames[] = {
+        {1000, "1,000 Kg.", LiveState::Motion},  {1000, "1,000 Kg.", LiveState::Motion},
+        {1000, "1,000 Kg.", LiveState::Motion},  {1000, "1,000 Kg.", LiveState::Stable},
+        {1200, "1,200 Kg.", LiveState::Motion},  {15140, "15,140 Kg.", LiveState::Motion},
+        {15140, "15,140 Kg.", LiveState::Motion}, {15140, "15,140 Kg.", LiveState::Motion},
+        {15140, "15,140 Kg.", LiveState::Stable},
     };
-    for (const Case& c : cases) {
-        live.stop();
-        live.start();
-        ASSERT_TRUE(live.portOpen());
-        EXPECT_EQ(live.state(), LiveState::NoSignal);  // nothing read yet
-        for (long long kg : c.frames)
-            tick(indicatorFrame(kg));
-        EXPECT_EQ(live.text(), c.text);
-        EXPECT_EQ(live.state(), c.state) << c.text << " after " << c.frames.size() << " frames";
-        EXPECT_TRUE(ticker.running);
-        EXPECT_EQ(ticker.last, 300);
+    live.start();
+    ASSERT_TRUE(live.portOpen());
+    EXPECT_EQ(live.state(), LiveState::NoSignal);  // nothing read yet
+    for (const Frame& f : frames) {
+        tick(frameOf(f.kg));
+        EXPECT_EQ(live.text(), f.text);
+        EXPECT_EQ(live.state(), f.state) << f.text;
     }
-}
-
-TEST_F(LiveWeightTest, TheStatesAreNamedInThai)
-{
-    EXPECT_EQ(scale::LiveWeight::stateText(LiveState::Stable), T("น้ำหนักนิ่ง"));
-    EXPECT_EQ(scale::LiveWeight::stateText(LiveState::Motion), T("น้ำหนักกำลังเปลี่ยน"));
-    EXPECT_EQ(scale::LiveWeight::stateText(LiveState::NoSignal), T("ไม่มีสัญญาณจากเครื่องชั่ง"));
-    EXPECT_EQ(scale::LiveWeight::stateText(LiveState::Off), T("ไม่ได้อ่านเครื่องชั่ง"));
+    EXPECT_TRUE(ticker.running);
+    EXPECT_EQ(ticker.started.back(), 300);
+    live.stop();
+    live.start();
+    EXPECT_EQ(live.state(), LiveState::NoSignal);  // the weight read before is gone
 }
 
 TEST_F(LiveWeightTest, SilenceIsNoSignalAndTheNextFramesBringTheWeightBack)
 {
     live.start();
     for (int i = 0; i < 4; ++i)
-        tick(indicatorFrame(2500));
+        tick(frameOf(2500));
     ASSERT_EQ(live.state(), LiveState::Stable);
     // The timer fires and nothing comes: the tick stays open until the silence window has passed.
     tick("");
@@ -133,7 +88,7 @@ TEST_F(LiveWeightTest, SilenceIsNoSignalAndTheNextFramesBringTheWeightBack)
     EXPECT_EQ(live.text(), "--- Kg.");
     EXPECT_TRUE(live.portOpen());  // the indicator may come back at any moment
     EXPECT_EQ(port.openCount, 1);
-    tick(indicatorFrame(2600));
+    tick(frameOf(2600));
     EXPECT_EQ(live.state(), LiveState::Motion);
     EXPECT_EQ(live.text(), "2,600 Kg.");
 }
@@ -141,20 +96,22 @@ TEST_F(LiveWeightTest, SilenceIsNoSignalAndTheNextFramesBringTheWeightBack)
 TEST_F(LiveWeightTest, ABadFrameLeavesTheWeightAndAStaleWeightIsNoLongerStable)
 {
     core::programSettings().setText("CCFMT1", "xk3190");
+    std::string bad = tf0('+', "009000", '0');
+    bad[2] = '1';  // the checksum is that of 9000
     live.start();
     for (int i = 0; i < 4; ++i)
-        tick(xkFrame(8000));
+        tick(tf0('+', "008000", '0'));
     ASSERT_EQ(live.state(), LiveState::Stable);
     ASSERT_EQ(live.text(), "8,000 Kg.");
-    tick(xkFrame(9000, false));
+    tick(bad);
     EXPECT_EQ(live.text(), "8,000 Kg.");
     EXPECT_EQ(live.state(), LiveState::Stable);  // the last reading is still fresh
-    tick(xkFrame(9000, false), 1000);
+    tick(bad, 1000);
     EXPECT_EQ(live.text(), "8,000 Kg.");
     EXPECT_EQ(live.state(), LiveState::Motion);
     // Bad frames only, for the whole silence window: no signal.
     for (int i = 0; i < 4; ++i)
-        tick(xkFrame(9000, false), 1000);
+        tick(bad, 1000);
     EXPECT_EQ(live.state(), LiveState::NoSignal);
 }
 
@@ -165,23 +122,23 @@ TEST_F(LiveWeightTest, APortThatWillNotOpenIsNoSignalAndIsTriedAgainLater)
     EXPECT_EQ(live.state(), LiveState::NoSignal);
     EXPECT_FALSE(live.portOpen());
     EXPECT_FALSE(live.failureReason().empty());
-    EXPECT_EQ(ticker.last, scale::LiveWeight::kRetryMs);
+    EXPECT_EQ(ticker.started.back(), scale::LiveWeight::kRetryMs);
     port.result = scale::OpenResult::Opened;
     live.timerFired();
     EXPECT_TRUE(live.portOpen());
     EXPECT_EQ(port.openCount, 2);
-    tick(indicatorFrame(40));
+    tick(frameOf(40));
     EXPECT_EQ(live.text(), "40 Kg.");
 }
 
 TEST_F(LiveWeightTest, ALostDeviceClosesThePortUntilTheRetry)
 {
     live.start();
-    tick(indicatorFrame(100));
+    tick(frameOf(100));
     port.loseDevice();
     tick("");
     EXPECT_EQ(live.state(), LiveState::NoSignal);
-    EXPECT_EQ(ticker.last, scale::LiveWeight::kRetryMs);
+    EXPECT_EQ(ticker.started.back(), scale::LiveWeight::kRetryMs);
     live.timerFired();
     EXPECT_TRUE(port.isOpen());
 }
@@ -202,7 +159,7 @@ TEST_F(LiveWeightTest, ThePortIsGivenUpWhileLeasesLastAndTakenAgainAfter)
 {
     scale::LiveWeight* previous = scale::setLiveWeight(&live);
     live.start();
-    tick(indicatorFrame(700));
+    tick(frameOf(700));
     {
         scale::PortLease dialog;
         EXPECT_FALSE(port.isOpen());
@@ -217,7 +174,7 @@ TEST_F(LiveWeightTest, ThePortIsGivenUpWhileLeasesLastAndTakenAgainAfter)
     }
     EXPECT_TRUE(port.isOpen());
     EXPECT_EQ(port.openCount, 2);
-    tick(indicatorFrame(710));
+    tick(frameOf(710));
     EXPECT_EQ(live.text(), "710 Kg.");
     scale::setLiveWeight(previous);
 }

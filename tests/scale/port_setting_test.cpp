@@ -86,7 +86,6 @@ TEST(PortSetting, PortDeviceAndReaderRulesFromTheSettings)
     EXPECT_TRUE(c.zeroFirst);
     EXPECT_TRUE(c.handAccept);
     EXPECT_EQ(c.frame.weightLength, 6);
-    EXPECT_EQ(c.silenceMs, 4000);
 
     s.setText("CMINUS", "0");
     s.setText("CZEROW", "0");

@@ -1,5 +1,5 @@
-// mervo-scale-sim on a new pseudo-terminal at 20 frames a second, and the settings the real-time
-// scale tests share: COM1..4 in the default layout, Stable 3, no Zero, automatic acceptance.
+// mervo-scale-sim on a new pseudo-terminal at 20 frames a second, and the settings the scale tests
+// start from: COM1..4 in the default layout, Stable 3, no Zero, automatic acceptance, no sounds.
 #pragma once
 
 #include <string>

@@ -5,6 +5,8 @@
 
 #include "core/settings.h"
 #include "core/tis620.h"
+#include "scale_fixture.h"
+#include "sim_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 
@@ -14,18 +16,6 @@ using core::tis620::T;
 using scale::Colour;
 using scale::Colours;
 using scale::ZeroState;
-
-class RecordingTicker final : public scale::Ticker {
-public:
-    void start(int ms) override
-    {
-        running = true;
-        started.push_back(ms);
-    }
-    void stop() override { running = false; }
-    bool running = false;
-    std::vector<int> started;
-};
 
 // The ticket screen: records what the weight dialog did to it, in order.
 class RecordingTarget final : public scale::WeighTarget {
@@ -48,12 +38,10 @@ public:
     int dropped = 0;
 };
 
+// An indicator frame as the indicator sends it, with its line end.
 std::string frameOf(long long kg, char status = '0')
 {
-    std::string w = std::to_string(kg < 0 ? -kg : kg);
-    std::string f = "\x02" "0000" + std::string(5 - w.size(), '0') + w;
-    f[2] = status;
-    return f + "\r\n";
+    return scaletest::frameOf(kg, status) + "\r\n";
 }
 
 class WeightDialogTest : public ::testing::Test {
@@ -63,15 +51,12 @@ protected:
         std::filesystem::create_directories(dir.file("sounds"));
         for (const char* name : {"TSound12.wav", "Number00.wav", "Number01.wav", "Number12.wav", "Number21.wav"})
             testsupport::writeFile(dir.file("sounds/") + name, "RIFF");
+        scaletest::setLinkSettings();
         auto& s = core::programSettings();
-        const std::pair<const char*, const char*> keys[] = {
-            {"CCPORT", "1"},     {"CCPORT1", "09600,E,7,1,002,005,005"}, {"CCPORT2", "19200,N,8,1,002,005,005"},
-            {"CCDEV1", ""},      {"CCDEV2", "/dev/pts/7"},                {"CSTABLE", "3"},
-            {"NINTERV", "300"},  {"CZEROW", "0"},                         {"CWREAD", "1"},
-            {"CMINUS", "0"},     {"CTLDST", "3"},                         {"CSYSSOUND", "Y"},
-        };
-        for (const auto& [k, v] : keys)
-            s.setText(k, v);
+        s.setText("CCPORT2", "19200,N,8,1,002,005,005");
+        s.setText("CCDEV2", "/dev/pts/7");
+        s.setText("NINTERV", "300");
+        s.setText("CSYSSOUND", "Y");
         s.setText("CDRV1", dir.path() + "/");
     }
     void TearDown() override { core::programSettings().clear(); }
@@ -97,7 +82,7 @@ protected:
     testsupport::RecordingSound sound;
     testsupport::RecordingPrompts prompts;
     scale::MemoryPort port;
-    RecordingTicker ticker;
+    scaletest::RecordingTicker ticker;
     RecordingTarget target;
     RecordingListener listener;
 };
@@ -146,7 +131,7 @@ TEST_F(WeightDialogTest, ANegativeWeightCannotBeAcceptedAndTheButtonBeeps)
     core::programSettings().setText("CMINUS", "1");
     auto m = openDialog();
     for (int i = 0; i < 6; ++i)
-        tick(*m, frameOf(-1234, '2'));
+        tick(*m, frameOf(1234, '2'));  // negative by the status byte
     EXPECT_EQ(m->reader().weight(), -1234);
     EXPECT_EQ(m->reader().zeroState(), ZeroState::Reading);
     EXPECT_EQ(m->weightText(), "-1,234 Kg.");
