@@ -129,11 +129,11 @@ reports::ReportOutcome ReportSite::runWeek(const std::string& code, std::map<std
     return run(code, ranges);
 }
 
-std::vector<std::string> ReportSite::texts() const
+std::vector<std::string> drawnTexts(const testsupport::RecordingPrintJob& job)
 {
     std::vector<std::string> out;
     int page = 0;
-    for (const std::string& l : m_job.log) {
+    for (const std::string& l : job.log) {
         if (l.rfind("page ", 0) == 0)
             page = std::stoi(l.substr(5));
         if (l.rfind("text ", 0) == 0) {

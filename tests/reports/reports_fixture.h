@@ -8,10 +8,12 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/date.h"
+#include "core/print_destination.h"
 #include "maintenance/maintenance_fixture.h"
 #include "reports/report.h"
 #include "support/recording_print_job.h"
@@ -19,6 +21,22 @@
 namespace reportstest {
 
 using core::tis620::T;
+
+// Installed printers and the person's answers to the printer dialog, the titles it was shown with.
+class ScriptedPrinters final : public core::Printers {
+public:
+    std::vector<std::string> installed() override { return {"Report", "Office"}; }
+    std::optional<std::string> choose(const std::string& title) override
+    {
+        titles.push_back(title);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> titles;
+};
+
+// The texts a recording job drew, in UTF-8, one per text call, "page:text".
+std::vector<std::string> drawnTexts(const testsupport::RecordingPrintJob& job);
 
 class ReportSite : public mainttest::Site {
 public:
@@ -37,7 +55,7 @@ public:
                                    core::PrintJob& job);
 
     // What the last run drew: its texts in UTF-8, one per text call, "page:text".
-    std::vector<std::string> texts() const;
+    std::vector<std::string> texts() const { return drawnTexts(m_job); }
     const testsupport::RecordingPrintJob& job() const { return m_job; }
 
     // A field of every record of a table (of the catalogue, or a path), trimmed, UTF-8.

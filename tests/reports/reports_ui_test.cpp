@@ -33,6 +33,7 @@ namespace {
 
 using reports::ReportOutcome;
 using reportstest::ReportSite;
+using reportstest::ScriptedPrinters;
 using reportstest::T;
 using testsupport::runProcess;
 
@@ -122,14 +123,10 @@ TEST_F(ReportPdfTest, TheCommandLineGivesTheSamePages)
         const char* err;  // on stderr ("" for none)
     };
     const Case cases[] = {
-        {{"TRK01", "--pdf", pdf, "--from", "06/12/2026", "--to", "06/12/2026"},
-         1,
-         "message ส่วนจัดทำรายงาน: ไม่มีข้อมูลตามเงื่อนไขที่ระบุ",
-         ""},
+        {{"TRK01", "--pdf", pdf, "--from", "06/12/2026", "--to", "06/12/2026"}, 1,
+         "message ส่วนจัดทำรายงาน: ไม่มีข้อมูลตามเงื่อนไขที่ระบุ", ""},
         {{"TRK09", "--pdf", pdf}, 1, "", "no report TRK09 in the report list"},
-        {{"TRK01", "--pdf", pdf, "--range", "hirer=C001:C002"},
-         2,
-         "",
+        {{"TRK01", "--pdf", pdf, "--range", "hirer=C001:C002"}, 2, "",
          "TRK01 has no range hirer (its ranges: party, product, warehouse, number, date)"},
         {{"TRK01", "--pdf", pdf, "--range", "number=12a:"}, 2, "", "a document number has up to six digits"},
         {{"TRK01", "--pdf", pdf, "--from", "31/02/2026"}, 2, "", "a date is DD/MM/YYYY"},
@@ -143,12 +140,8 @@ TEST_F(ReportPdfTest, TheCommandLineGivesTheSamePages)
         r = runProcess(kAdmin, args);
         SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 3 ? c.args[3] : ""));
         EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
-        if (*c.out) {
-            EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;
-        }
-        if (*c.err) {
-            EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
-        }
+        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;  // "" is found in any text
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
 }
 
@@ -169,19 +162,6 @@ public:
 
 private:
     codes::PickList* m_previous;
-};
-
-// The printer dialog answering with a printer, the titles it was shown with.
-class ScriptedPrinters final : public core::Printers {
-public:
-    std::vector<std::string> installed() override { return {"Report"}; }
-    std::optional<std::string> choose(const std::string& title) override
-    {
-        titles.push_back(title);
-        return answer;
-    }
-    std::optional<std::string> answer;
-    std::vector<std::string> titles;
 };
 
 TEST(ReportDialogs, TheReportListSearchesAndChooses)
