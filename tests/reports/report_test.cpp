@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <set>
 
-#include "codes/pick_list.h"
 #include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
@@ -26,27 +25,9 @@ namespace {
 
 using reports::ReportOutcome;
 using reportstest::ReportSite;
+using reportstest::ScriptedPickList;
 using reportstest::ScriptedPrinters;
 using reportstest::T;
-
-// A pick-list that records its calls and accepts a code it is told, else refuses.
-class ScriptedPickList final : public codes::PickList {
-public:
-    ScriptedPickList() : m_previous(codes::setPickList(this)) {}
-    ~ScriptedPickList() override { codes::setPickList(m_previous); }
-    codes::PickResult pick(storage::Workspace&, int table, std::string_view seed, std::string_view, bool) override
-    {
-        calls.push_back({table, core::xbase::rtrim(seed)});
-        if (accept.empty())
-            return {codes::PickResult::Outcome::Refused, std::string(seed)};
-        return {codes::PickResult::Outcome::Accepted, core::xbase::padRight(accept, 10)};
-    }
-    std::vector<std::pair<int, std::string>> calls;
-    std::string accept;
-
-private:
-    codes::PickList* m_previous;
-};
 
 // Screens that choose a report by searching its name and run it with the defaults changed.
 class ScriptedScreens final : public reports::ReportScreens {
@@ -223,7 +204,7 @@ TEST(ReportSelection, ACodeListingOfProductsPicksProductsForBothEndsFromTheFirst
     session.values().setText("CCODEND", "P00");
     EXPECT_FALSE(session.pickRange(r, "CCODEND"));
     EXPECT_EQ(core::xbase::rtrim(session.values().text("CCODEND")), "P00");  // refused: the typed text stays
-    picks.accept = "P003";
+    picks.answer = [](const std::string&) { return "P003"; };
     EXPECT_TRUE(session.pickRange(r, "CCODBEG"));
     EXPECT_EQ(session.values().text("CCODBEG"), "P003      ");
     EXPECT_EQ(picks.calls, (std::vector<std::pair<int, std::string>>{{3, "P00"}, {3, "P001"}}));

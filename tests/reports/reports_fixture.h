@@ -6,12 +6,14 @@
 // purchase order as posting all of it gives them. Reports run onto a recording print job.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "codes/pick_list.h"
 #include "core/date.h"
 #include "core/print_destination.h"
 #include "maintenance/maintenance_fixture.h"
@@ -21,6 +23,21 @@
 namespace reportstest {
 
 using core::tis620::T;
+
+// A pick-list that records its calls (table, seed without trailing blanks) and answers with the
+// code `answer` gives for the seed, or refuses when there is no answer.
+class ScriptedPickList final : public codes::PickList {
+public:
+    ScriptedPickList() : m_previous(codes::setPickList(this)) {}
+    ~ScriptedPickList() override { codes::setPickList(m_previous); }
+    codes::PickResult pick(storage::Workspace&, int table, std::string_view seed, std::string_view, bool) override;
+
+    std::function<std::optional<std::string>(const std::string& seed)> answer;
+    std::vector<std::pair<int, std::string>> calls;
+
+private:
+    codes::PickList* m_previous;
+};
 
 // Installed printers and the person's answers to the printer dialog, the titles it was shown with.
 class ScriptedPrinters final : public core::Printers {

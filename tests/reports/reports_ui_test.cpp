@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "codes/pick_list.h"
 #include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
@@ -33,6 +32,7 @@ namespace {
 
 using reports::ReportOutcome;
 using reportstest::ReportSite;
+using reportstest::ScriptedPickList;
 using reportstest::ScriptedPrinters;
 using reportstest::T;
 using testsupport::runProcess;
@@ -147,23 +147,6 @@ TEST_F(ReportPdfTest, TheCommandLineGivesTheSamePages)
 
 // ---- The dialogs
 
-class ScriptedPickList final : public codes::PickList {
-public:
-    ScriptedPickList() : m_previous(codes::setPickList(this)) {}
-    ~ScriptedPickList() override { codes::setPickList(m_previous); }
-    codes::PickResult pick(storage::Workspace&, int table, std::string_view seed, std::string_view, bool) override
-    {
-        // A whole code is taken as it is; the beginning of one becomes the code ending in 2.
-        tables.push_back(table);
-        const std::string code = core::xbase::rtrim(seed);
-        return {codes::PickResult::Outcome::Accepted, core::xbase::padRight(code.size() < 4 ? code + "2" : code, 10)};
-    }
-    std::vector<int> tables;
-
-private:
-    codes::PickList* m_previous;
-};
-
 TEST(ReportDialogs, TheReportListSearchesAndChooses)
 {
     ReportSite site(false);
@@ -211,7 +194,8 @@ TEST(ReportDialogs, TheReportListPaintsMarkedReportsRed)
 TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
 {
     ReportSite site;
-    ScriptedPickList picks;
+    ScriptedPickList picks;  // a whole code is taken as it is; the beginning of one becomes the code ending in 2
+    picks.answer = [](const std::string& code) { return code.size() < 4 ? code + "2" : code; };
     storage::Workspace ws;
     reports::ReportSession session(ws);
     ASSERT_TRUE(session.load("TRK01", "x"));
@@ -240,7 +224,7 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     testsupport::typeUtf8(dialog.form().field("CWHOBEG"), "W0");
     testsupport::tabAway(dialog.form().field("CWHOBEG"));
     // The first entry, which had the focus, was left too: each through its own table.
-    EXPECT_EQ(picks.tables, (std::vector<int>{1, 5}));
+    EXPECT_EQ(picks.calls, (std::vector<std::pair<int, std::string>>{{1, "F001"}, {5, "W0"}}));
     EXPECT_EQ(core::xbase::rtrim(session.values().text("CWHOBEG")), "W02");
 
     // The printer set-up's choice is the printer the report goes to, the "Report" rule not asked.
