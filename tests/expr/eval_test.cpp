@@ -378,8 +378,6 @@ TEST(Keys, LookUpTextsOfTheBrowsesEvaluate)
         {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Remark1)",
          "00012305/12/2026" + core::xbase::padRight(T("ข้าวเปลือก"), 30)},
         {"RepList->code+RepList->name", core::xbase::padRight("TRK01", 10) + core::xbase::padRight("Tickets", 40)},
-        {"Farmer->code", core::xbase::padRight("F001", 10)},
-        {"wdata->ticket+dtoc(wdata->dayin)", "00012305/12/2026"},
     };
     for (const auto& [text, expected] : texts)
         EXPECT_EQ(evalShow(tables.chain, text), "C\t" + expected) << text;
