@@ -24,6 +24,8 @@ TEST(DuplicateCode, TwoProcessesAddingTheSameCodeAtOnceStoreItOnce)
     const auto workstation = [&](storagetest::Child& parent) {
         testsupport::RecordingPrompts prompts;
         OpenBrowse b(1);
+        if (!b.browse)
+            return kBroken;
         codes::CodeEditor editor(*b.browse, 1, true, 6);
         if (!editor.begin())
             return kBroken;
