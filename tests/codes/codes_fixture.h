@@ -11,6 +11,7 @@
 
 #include "codes/code_browser.h"
 #include "codes/code_editor.h"
+#include "codes/code_tables.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -141,6 +142,33 @@ public:
 
 private:
     codes::CodeScreens* m_previous;
+};
+
+// A code table open in a workspace with a browse over it, as the browser has it.
+struct OpenBrowse {
+    // browse stays empty when the table cannot be opened.
+    explicit OpenBrowse(int number, int rows = 10)
+    {
+        const std::string alias = codes::codeTableDef(number).alias;
+        if (!codes::openCodeTable(ws, number) ||
+            !storage::TableRowSource::create(*ws.find(alias), {"CODE", "NAME"}, &source).ok()) {
+            ADD_FAILURE() << "code table " << number << " does not open";
+            return;
+        }
+        browse = std::make_unique<codes::TableBrowse>(ws, alias, *source);
+        browse->setView({.visibleRows = [rows] { return rows; }});
+    }
+    // Highlights the row with that code.
+    void highlight(const std::string& code)
+    {
+        ASSERT_TRUE(browse->table().seek(core::xbase::padRight(code, 10)).ok());
+        ASSERT_TRUE(browse->table().found()) << code;
+        browse->follow();
+    }
+
+    storage::Workspace ws;
+    std::unique_ptr<storage::TableRowSource> source;
+    std::unique_ptr<codes::TableBrowse> browse;
 };
 
 // The code of the browse's highlighted row, trailing blanks removed ("" past the last row).

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "codes/code_editor.h"
-#include "codes/code_tables.h"
 #include "codes_fixture.h"
 #include "storage/fork_child.h"
 #include "support/seams.h"
@@ -25,14 +23,10 @@ TEST(DuplicateCode, TwoProcessesAddingTheSameCodeAtOnceStoreItOnce)
     site.add(1, {{"A01", "มีอยู่แล้ว"}});
     const auto workstation = [&](storagetest::Child& parent) {
         testsupport::RecordingPrompts prompts;
-        storage::Workspace ws;
-        if (!codes::openCodeTable(ws, 1))
+        OpenBrowse b(1);
+        if (!b.browse)
             return kBroken;
-        std::unique_ptr<storage::TableRowSource> source;
-        if (!storage::TableRowSource::create(*ws.find("farmer"), {"CODE", "NAME"}, &source).ok())
-            return kBroken;
-        codes::TableBrowse browse(ws, "farmer", *source);
-        codes::CodeEditor editor(browse, 1, true, 6);
+        codes::CodeEditor editor(*b.browse, 1, true, 6);
         if (!editor.begin())
             return kBroken;
         editor.values().setText("CODE", pad("DUP"));

@@ -204,8 +204,6 @@ TEST_F(BrowseActionsTest, BrowadjCountsOnlyTheRowsWithinThePrefix)
         EXPECT_EQ(b->rowPos(), c.line) << c.added;
         EXPECT_EQ(highlighted(*b), c.added);
     }
-    EXPECT_EQ(codes::SELCOLOR(true), 255);
-    EXPECT_EQ(codes::SELCOLOR(false), 0);
 }
 
 TEST_F(BrowseActionsTest, CodchkReadsTheKeyAgainWhenTheTrapAnswersRetry)

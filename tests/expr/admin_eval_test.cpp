@@ -24,12 +24,10 @@ TEST(AdminEval, PrintsTheTypeLetterATabAndTheValue)
          "C\t2026120508:15:00000123\n"},
         {{"cName + '|'", "--var", "cName=\"ข้าว  \""}, "C\tข้าว  |\n"},  // trailing blanks kept, UTF-8
         {{"x * 2", "--var", "x=123.45"}, "N\t246.90\n"},
-        {{"10/4"}, "N\t2.50\n"},
         {{"-5*2"}, "N\t-10\n"},
         {{"-(1+2)", "--var", "x=1"}, "N\t-3\n"},  // looks like an option, is the expression
         {{"DATE() + 1", "--date", "31/12/2026"}, "D\t01/01/2027\n"},
         {{"lOk .AND. .T.", "--var", "lOk=.T."}, "L\t.T.\n"},
-        {{"BAHT(21)"}, "C\t(ยี่สิบเอ็ดบาทถ้วน)\n"},
         {{"XROUND(0.125, 2)", "--var", "CDECCOR=\"N\""}, "N\t0.12\n"},
     };
     for (const Case& c : cases) {

@@ -71,8 +71,6 @@ TEST_F(Operators, DecimalsFollowTheOperators)
         {"VAL('2.0')", "N\t2.0"},
         {"STR(VAL('2.0'))", "C\t2.0"},  // the text's own width
         {"STR(1/3)", "C\t         0.33"},
-        {"10/0", "N\t0.00"},  // division by zero gives 0
-        {"5%0", "N\t0.00"},
     });
 }
 
@@ -313,20 +311,10 @@ TEST(Keys, EveryIndexKeyOfTheProgramEvaluatesAgainstARecord)
                            {"TIME", 'C', 8}, {"INDENT", 'C', 15}, {"RECORD", 'C', 15}, {"CODE", 'C', 10},
                            {"WHOUSE", 'C', 10}, {"PRODUCT", 'C', 10}},
                           "wdata", true);
-    t.set("STAT", "1");
-    t.set("TRUCK", "80-1234");
-    t.set("DAYIN", "20261205");
-    t.set("TMIN", "08:15:00");
-    t.set("TICKET", "000123");
-    t.set("COMPANY", "C001");
-    t.set("ACCOUNT", "A01");
-    t.set("DATE", "20270101");
-    t.set("TIME", "23:59:59");
-    t.set("INDENT", "202612052970012");
-    t.set("RECORD", "202612052970013");
-    t.set("CODE", "P01");
-    t.set("WHOUSE", "W1");
-    t.set("PRODUCT", "RICE");
+    t.set({{"STAT", "1"}, {"TRUCK", "80-1234"}, {"DAYIN", "20261205"}, {"TMIN", "08:15:00"}, {"TICKET", "000123"},
+           {"COMPANY", "C001"}, {"ACCOUNT", "A01"}, {"DATE", "20270101"}, {"TIME", "23:59:59"},
+           {"INDENT", "202612052970012"}, {"RECORD", "202612052970013"}, {"CODE", "P01"}, {"WHOUSE", "W1"},
+           {"PRODUCT", "RICE"}});
     const std::pair<const char*, std::string> keys[] = {
         {"STAT+TRUCK", "180-1234   "},
         {"DTOS(DAYIN)+TMIN+TICKET", "2026120508:15:00000123"},
@@ -360,9 +348,7 @@ TEST(Keys, DatesThatAreNotDatesGiveBlanksAndMovingTheRecordNeedsNoRebinding)
         {"2026 205", "        "},  {"20240229", "20240229"}, {"20250229", "        "},
     };
     for (const auto& [stored, expected] : dates) {
-        t.set("DAYIN", stored);
-        t.set("TMIN", "08:15:00");
-        t.set("TICKET", "000001");
+        t.set({{"DAYIN", stored}, {"TMIN", "08:15:00"}, {"TICKET", "000001"}});
         ASSERT_TRUE(e.evaluateText(t.context, key));
         EXPECT_EQ(key, std::string(expected) + "08:15:00000001") << stored;
         core::Value v;
@@ -392,8 +378,6 @@ TEST(Keys, LookUpTextsOfTheBrowsesEvaluate)
         {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Remark1)",
          "00012305/12/2026" + core::xbase::padRight(T("ข้าวเปลือก"), 30)},
         {"RepList->code+RepList->name", core::xbase::padRight("TRK01", 10) + core::xbase::padRight("Tickets", 40)},
-        {"Farmer->code", core::xbase::padRight("F001", 10)},
-        {"wdata->ticket+dtoc(wdata->dayin)", "00012305/12/2026"},
     };
     for (const auto& [text, expected] : texts)
         EXPECT_EQ(evalShow(tables.chain, text), "C\t" + expected) << text;

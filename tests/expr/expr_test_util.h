@@ -67,6 +67,11 @@ public:
         }
         ADD_FAILURE() << "no field " << field;
     }
+    void set(std::initializer_list<std::pair<std::string_view, std::string_view>> fields)
+    {
+        for (const auto& [field, bytes] : fields)
+            set(field, bytes);
+    }
 
     std::string record;
     std::vector<expr::FieldDef> layout;
@@ -85,25 +90,13 @@ struct TicketTables {
           replist({{"CODE", 'C', 10}, {"NAME", 'C', 40}}, "RepList", false),
           chain({&wdata.context, &farmer.context, &company.context, &replist.context, &variables})
     {
-        wdata.set("TICKET", "000123");
-        wdata.set("DAYIN", "20261205");
-        wdata.set("TMIN", "08:15:00");
-        wdata.set("TRUCK", "80-1234");
-        wdata.set("WIN", "12345");
-        wdata.set("DATE", "20261205");
-        wdata.set("TIME", "09:30:00");
-        wdata.set("COMPANY", "C001");
-        wdata.set("ACCOUNT", "A01");
-        wdata.set("AMOUNT", "1234567.50");
-        wdata.set("REMARK1", core::tis620::T("ข้าวเปลือก"));
-        wdata.set("STAT", "2");
-        wdata.set("PAID", "T");
-        farmer.set("CODE", "F001");
-        farmer.set("NAME", core::tis620::T("นายสมชาย"));
-        company.set("CODE", "C001");
-        company.set("NAME", "Rice Co");
-        replist.set("CODE", "TRK01");
-        replist.set("NAME", "Tickets");
+        wdata.set({{"TICKET", "000123"}, {"DAYIN", "20261205"}, {"TMIN", "08:15:00"}, {"TRUCK", "80-1234"},
+                   {"WIN", "12345"}, {"DATE", "20261205"}, {"TIME", "09:30:00"}, {"COMPANY", "C001"},
+                   {"ACCOUNT", "A01"}, {"AMOUNT", "1234567.50"}, {"REMARK1", core::tis620::T("ข้าวเปลือก")},
+                   {"STAT", "2"}, {"PAID", "T"}});
+        farmer.set({{"CODE", "F001"}, {"NAME", core::tis620::T("นายสมชาย")}});
+        company.set({{"CODE", "C001"}, {"NAME", "Rice Co"}});
+        replist.set({{"CODE", "TRK01"}, {"NAME", "Tickets"}});
     }
 
     FakeTable wdata, farmer, company, replist;

@@ -54,14 +54,7 @@ TEST(MovementAnalysis, AWeekRolledBackToItsFirstDay)
     };
     for (const Expect& e : expected)
         EXPECT_DOUBLE_EQ(site.number(e.table, "CODE", e.key, e.field), e.value) << e.table << " " << e.key << " " << e.field;
-    // The supplier's statement: opening, movements, closing as the ledger holds it.
-    const auto texts = site.texts();
-    const auto has = [&](const std::string& t) { return std::find(texts.begin(), texts.end(), t) != texts.end(); };
-    EXPECT_TRUE(has("1:ผู้ขาย F001 นายสมศักดิ์ ทองดี"));
-    EXPECT_TRUE(has("1:รับซื้อ 000002"));
-    EXPECT_TRUE(has("1:จ่ายชำระ 000001"));
-    EXPECT_TRUE(has("1:58,250.00"));
-    EXPECT_TRUE(has("1:ให้กู้/เบิก 000002"));
+    // The statement printed from these rows is compared whole with its reference text (reports_ui_test).
 }
 
 // A ticket deleted after it was settled (as an earlier version allowed) left its settled part in
@@ -135,7 +128,7 @@ TEST(MovementAnalysis, TheCasesOneByOne)
     }
 }
 
-TEST(BalanceSummary, TwelveRowsOnADayWithoutTicketsAndTheWeeksTotals)
+TEST(BalanceSummary, TwelveRowsOnADayWithoutTickets)
 {
     ReportSite site;
     ASSERT_EQ(site.run("GLR01", {{"CDAYBEG", ReportSite::day(6)}, {"CDAYEND", ReportSite::day(6)}}),
@@ -154,19 +147,7 @@ TEST(BalanceSummary, TwelveRowsOnADayWithoutTicketsAndTheWeeksTotals)
         for (std::size_t i = 3; i < column.size(); ++i)
             EXPECT_DOUBLE_EQ(std::stod(column[i]), 0) << field << " " << i;
     }
-
-    ASSERT_EQ(site.runWeek("GLR01"), ReportOutcome::Printed);
-    const auto cash = site.values(path, "CASH"), drcr = site.values(path, "DRCR"), cheque = site.values(path, "CHEQUE");
-    // Purchases: completed, not marked, in the week.
-    EXPECT_DOUBLE_EQ(std::stod(cash[3]), 50000 + 7375);
-    EXPECT_DOUBLE_EQ(std::stod(drcr[3]), 58250 + 54390);
-    EXPECT_DOUBLE_EQ(std::stod(cheque[3]), 167750);
-    EXPECT_DOUBLE_EQ(std::stod(drcr[4]), 4900);           // returns to suppliers
-    EXPECT_DOUBLE_EQ(std::stod(cash[5]), 36000);          // sales
-    EXPECT_DOUBLE_EQ(std::stod(drcr[7]), 300);            // weighing service
-    EXPECT_DOUBLE_EQ(std::stod(cash[8]), 40000 + 49490);  // payments
-    EXPECT_DOUBLE_EQ(std::stod(cash[10]), 5000);          // loans given in the week only
-    EXPECT_DOUBLE_EQ(std::stod(cheque[11]), 20000);       // loans taken
+    // The week's totals are in the summary's reference text (reports_ui_test).
 }
 
 TEST(MovementAnalysis, ASecondWorkstationWaitsAndIsRefusedWhileTheFirstOneRuns)

@@ -13,6 +13,7 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "reports/engine.h"
+#include "reports/reports_fixture.h"
 #include "storage/table.h"
 #include "support/recording_print_job.h"
 #include "support/seams.h"
@@ -59,9 +60,10 @@ protected:
         storage::setHardCommit(true);
     }
 
-    // The detail table "detail" (exclusive) with the rows, ordered by DTOS(DAY)+GRP+BLK+NAME.
+    // The detail table "detail" (exclusive, made anew) with the rows, ordered by DTOS(DAY)+GRP+BLK+NAME.
     void table(const std::vector<Row>& rows)
     {
+        (void)ws.closeAll();
         const std::string path = dir.file("DETAIL.DBF");
         ASSERT_TRUE(storage::Table::create(path,
                                            {{"GRP", storage::FieldType::Character, 2, 0},
@@ -109,19 +111,7 @@ protected:
         return outcome;
     }
 
-    // The texts drawn, "page:text" in order.
-    std::vector<std::string> texts() const
-    {
-        std::vector<std::string> out;
-        int page = 0;
-        for (const std::string& l : job.log) {
-            if (l.rfind("page ", 0) == 0)
-                page = std::stoi(l.substr(5));
-            if (l.rfind("text ", 0) == 0)
-                out.push_back(std::to_string(page) + ":" + l.substr(l.rfind(' ') + 1));
-        }
-        return out;
-    }
+    std::vector<std::string> texts() const { return reportstest::drawnTexts(job); }
     // The log line of the first text that is `text`, split into words.
     std::vector<std::string> textLine(const std::string& text) const
     {
@@ -195,20 +185,14 @@ TEST_F(EngineTest, SectionsRunInOrderAtGroupAndBlockChanges)
     core::programSettings().setText("CPAGEL", "60");
     const Case cases[] = {
         {"block footers before group footers, the total after both",
-         {{"A", "1", "a"}, {"A", "2", "b"}, {"B", "1", "c"}},
-         "GRP",
-         "GRP+BLK",
+         {{"A", "1", "a"}, {"A", "2", "b"}, {"B", "1", "c"}}, "GRP", "GRP+BLK",
          {"1:H1", "1:GA", "1:B1", "1:Da", "1:E1", "1:B2", "1:Db", "1:E1", "1:S2", "1:GB", "1:B1", "1:Dc", "1:E1",
           "1:S1", "1:T3"}},
         {"a constant group and a changing block: G once, B at every change",
-         {{"A", "1", "a"}, {"B", "2", "b"}, {"C", "2", "c"}},
-         "\"K\"",
-         "BLK",
+         {{"A", "1", "a"}, {"B", "2", "b"}, {"C", "2", "c"}}, "\"K\"", "BLK",
          {"1:H1", "1:GK", "1:B1", "1:Da", "1:E1", "1:B2", "1:Db", "1:Dc", "1:E2", "1:S3", "1:T3"}},
         {"a group change without a block change starts no group",
-         {{"A", "1", "a"}, {"B", "1", "b"}},
-         "GRP",
-         "BLK",
+         {{"A", "1", "a"}, {"B", "1", "b"}}, "GRP", "BLK",
          {"1:H1", "1:GA", "1:B1", "1:Da", "1:Db", "1:E2", "1:S2", "1:T2"}},
     };
     for (const Case& c : cases) {
@@ -219,7 +203,6 @@ TEST_F(EngineTest, SectionsRunInOrderAtGroupAndBlockChanges)
         for (std::string& s : t)  // group and block values are padded to their field
             s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
         EXPECT_EQ(t, c.expected);
-        (void)ws.closeAll();
     }
 }
 
@@ -236,7 +219,6 @@ TEST_F(EngineTest, PageFootersOnEveryPageButTheLastAndTheEjectFlag)
     EXPECT_EQ(texts(), (std::vector<std::string>{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "1:r4", "1:F1", "2:H2/2",
                                                  "2:r5", "2:r6", "2:r7", "2:S"}));
     values.setText("CEJECT", "Y");
-    (void)ws.closeAll();
     table(rows);
     ASSERT_EQ(run(lines), ReportOutcome::Printed);
     // After a group footer a new page without "F"; the page-in-group number starts again.
@@ -256,7 +238,6 @@ TEST_F(EngineTest, TextAlignmentAndTheLeftMargin)
     EXPECT_EQ(textLine("left")[1], std::to_string(dpi));  // blanks around the value are removed
     EXPECT_EQ(textLine("left")[4], "LilyUPC");            // font 3
     EXPECT_EQ(textLine("left")[5], "-32");                // -16 x CPRNFAC 2
-    (void)ws.closeAll();
     table({{"A", "A", "x"}});
     const std::string wide(50, 'W');
     ASSERT_EQ(run({"I,LEFTM,00050", "D,LF,SAYL1,00500,\"1,234.50\"", "D,NF,SAYL1,00010,\"" + wide + "\""}),
@@ -332,7 +313,6 @@ TEST_F(EngineTest, FaultsInExpressions)
     // Quit stops the report: nothing more is drawn and the job is not ended.
     faults.answer = core::FaultAnswer::Quit;
     faults.faults.clear();
-    (void)ws.closeAll();
     table({{"A", "A", "x", 1}, {"A", "A", "y", 2}});
     EXPECT_EQ(run({"D,LF,SAYR1,00100,NAME", "D,NF,SAYR1,00200,UNKNOWN"}), ReportOutcome::Stopped);
     EXPECT_EQ(texts(), (std::vector<std::string>{"1:x"}));
@@ -376,12 +356,10 @@ TEST_F(EngineTest, PagesOfAWalkLimitedToTheDatesAreThoseOfTheWholeWalk)
             limit.reset();
             const ReportOutcome whole = run(lines);
             const std::vector<std::string> expected = job.log;
-            (void)ws.closeAll();
             table(rows);
             limit = range;
             EXPECT_EQ(run(lines), whole);
             EXPECT_EQ(job.log, expected);
-            (void)ws.closeAll();
         }
     }
 }
@@ -419,7 +397,6 @@ TEST_F(EngineTest, ProgressRunsToAHundredOverTheWalkedRecordsOrTheRangesDays)
             EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
             EXPECT_EQ(percents.back(), 100);
         }
-        (void)ws.closeAll();
     }
 }
 

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <set>
 
-#include "codes/pick_list.h"
 #include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
@@ -26,26 +25,9 @@ namespace {
 
 using reports::ReportOutcome;
 using reportstest::ReportSite;
+using reportstest::ScriptedPickList;
+using reportstest::ScriptedPrinters;
 using reportstest::T;
-
-// A pick-list that records its calls and accepts a code it is told, else refuses.
-class ScriptedPickList final : public codes::PickList {
-public:
-    ScriptedPickList() : m_previous(codes::setPickList(this)) {}
-    ~ScriptedPickList() override { codes::setPickList(m_previous); }
-    codes::PickResult pick(storage::Workspace&, int table, std::string_view seed, std::string_view, bool) override
-    {
-        calls.push_back({table, core::xbase::rtrim(seed)});
-        if (accept.empty())
-            return {codes::PickResult::Outcome::Refused, std::string(seed)};
-        return {codes::PickResult::Outcome::Accepted, core::xbase::padRight(accept, 10)};
-    }
-    std::vector<std::pair<int, std::string>> calls;
-    std::string accept;
-
-private:
-    codes::PickList* m_previous;
-};
 
 // Screens that choose a report by searching its name and run it with the defaults changed.
 class ScriptedScreens final : public reports::ReportScreens {
@@ -81,14 +63,21 @@ private:
     core::PrintDestination& m_destination;
 };
 
-std::vector<std::string> shownWithTitles(const testsupport::RecordingPrompts& p)
+using mainttest::shownWithTitles;
+
+// The ticket numbers the last run printed (texts of six digits beginning "0000"), in order.
+std::vector<std::string> ticketsPrinted(const ReportSite& site)
 {
-    return mainttest::shownWithTitles(p);
+    std::vector<std::string> tickets;
+    for (const std::string& t : site.texts())
+        if (t.size() == 8 && t.compare(2, 4, "0000") == 0)
+            tickets.push_back(t.substr(2));
+    return tickets;
 }
 
-TEST(ReportSelection, TheListSearchesCodeAndNameAndChoosesTheHighlightedReport)
+TEST(ReportSelection, TheListSearchesAndItsReportRunsOntoTheReportPrinterWithPreview)
 {
-    ReportSite site(false);
+    ReportSite site;
     std::filesystem::create_directories(site.tables() + "sounds");
     testsupport::writeFile(site.tables() + "sounds/TSound04.wav", "RIFF");
     testsupport::RecordingDestination destination;
@@ -106,14 +95,10 @@ TEST(ReportSelection, TheListSearchesCodeAndNameAndChoosesTheHighlightedReport)
     EXPECT_EQ(shownWithTitles(site.prompts).back(), "ส่วนค้นหาข้อมูล|ไม่พบข้อความที่ระบุ");
     // The first report is chosen (ACC01, a movement analysis of suppliers).
     EXPECT_EQ(screens.rangeNames.size(), 4u);
-}
 
-TEST(ReportSelection, ReportRunsFromTheListOntoTheReportPrinterWithPreview)
-{
-    ReportSite site;
-    testsupport::RecordingDestination destination;
-    ScriptedScreens screens(destination);
+    site.prompts.shown.clear();
     screens.search = "TRK01";
+    screens.ok = true;
     screens.ranges = {{"CDAYBEG", ReportSite::day(1)}, {"CDAYEND", ReportSite::day(5)}};
     reports::REPORT();
     ASSERT_EQ(screens.outcome, ReportOutcome::Printed);
@@ -219,7 +204,7 @@ TEST(ReportSelection, ACodeListingOfProductsPicksProductsForBothEndsFromTheFirst
     session.values().setText("CCODEND", "P00");
     EXPECT_FALSE(session.pickRange(r, "CCODEND"));
     EXPECT_EQ(core::xbase::rtrim(session.values().text("CCODEND")), "P00");  // refused: the typed text stays
-    picks.accept = "P003";
+    picks.answer = [](const std::string&) { return "P003"; };
     EXPECT_TRUE(session.pickRange(r, "CCODBEG"));
     EXPECT_EQ(session.values().text("CCODBEG"), "P003      ");
     EXPECT_EQ(picks.calls, (std::vector<std::pair<int, std::string>>{{3, "P00"}, {3, "P001"}}));
@@ -261,11 +246,7 @@ TEST(ReportSelection, TicketRangesOfFormSix)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_EQ(site.runWeek("TRK01", c.ranges), ReportOutcome::Printed);
-        std::vector<std::string> tickets;
-        for (const std::string& t : site.texts())
-            if (t.size() == 8 && t.compare(2, 4, "0000") == 0)
-                tickets.push_back(t.substr(2));
-        EXPECT_EQ(tickets, c.tickets);
+        EXPECT_EQ(ticketsPrinted(site), c.tickets);
     }
     EXPECT_EQ(site.runWeek("TRK01", {{"CDAYBEG", ReportSite::day(6)}, {"CDAYEND", ReportSite::day(9)}}),
               ReportOutcome::NoData);
@@ -290,11 +271,7 @@ TEST(ReportSelection, ARecordTheTablesOwnIndexLacksIsStillReported)
         ASSERT_TRUE(t->close().ok());
     }
     ASSERT_EQ(site.runWeek("TRK01"), ReportOutcome::Printed);
-    std::vector<std::string> tickets;
-    for (const std::string& t : site.texts())
-        if (t.size() == 8 && t.compare(2, 4, "0000") == 0)
-            tickets.push_back(t.substr(2));
-    EXPECT_EQ(tickets, (std::vector<std::string>{"000002", "000008", "000003", "000005", "000006"}));
+    EXPECT_EQ(ticketsPrinted(site), (std::vector<std::string>{"000002", "000008", "000003", "000005", "000006"}));
 }
 
 // Sites whose codes are prefixes of one another: a one-party range holds that party alone.
@@ -437,19 +414,6 @@ TEST(ReportSelection, TheDocumentedExampleRunsAsWritten)
                                  "1:337,765.00"})
         EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
 }
-
-// Installed printers and the person's answers to the printer dialog, the titles it was shown with.
-class ScriptedPrinters final : public core::Printers {
-public:
-    std::vector<std::string> installed() override { return {"Report", "Office"}; }
-    std::optional<std::string> choose(const std::string& title) override
-    {
-        titles.push_back(title);
-        return answer;
-    }
-    std::optional<std::string> answer;
-    std::vector<std::string> titles;
-};
 
 TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
 {

@@ -129,11 +129,20 @@ reports::ReportOutcome ReportSite::runWeek(const std::string& code, std::map<std
     return run(code, ranges);
 }
 
-std::vector<std::string> ReportSite::texts() const
+codes::PickResult ScriptedPickList::pick(storage::Workspace&, int table, std::string_view seed, std::string_view, bool)
+{
+    calls.push_back({table, core::xbase::rtrim(seed)});
+    const std::optional<std::string> code = answer ? answer(calls.back().second) : std::nullopt;
+    if (!code)
+        return {codes::PickResult::Outcome::Refused, std::string(seed)};
+    return {codes::PickResult::Outcome::Accepted, core::xbase::padRight(*code, 10)};
+}
+
+std::vector<std::string> drawnTexts(const testsupport::RecordingPrintJob& job)
 {
     std::vector<std::string> out;
     int page = 0;
-    for (const std::string& l : m_job.log) {
+    for (const std::string& l : job.log) {
         if (l.rfind("page ", 0) == 0)
             page = std::stoi(l.substr(5));
         if (l.rfind("text ", 0) == 0) {

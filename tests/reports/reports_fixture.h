@@ -6,12 +6,16 @@
 // purchase order as posting all of it gives them. Reports run onto a recording print job.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "codes/pick_list.h"
 #include "core/date.h"
+#include "core/print_destination.h"
 #include "maintenance/maintenance_fixture.h"
 #include "reports/report.h"
 #include "support/recording_print_job.h"
@@ -19,6 +23,37 @@
 namespace reportstest {
 
 using core::tis620::T;
+
+// A pick-list that records its calls (table, seed without trailing blanks) and answers with the
+// code `answer` gives for the seed, or refuses when there is no answer.
+class ScriptedPickList final : public codes::PickList {
+public:
+    ScriptedPickList() : m_previous(codes::setPickList(this)) {}
+    ~ScriptedPickList() override { codes::setPickList(m_previous); }
+    codes::PickResult pick(storage::Workspace&, int table, std::string_view seed, std::string_view, bool) override;
+
+    std::function<std::optional<std::string>(const std::string& seed)> answer;
+    std::vector<std::pair<int, std::string>> calls;
+
+private:
+    codes::PickList* m_previous;
+};
+
+// Installed printers and the person's answers to the printer dialog, the titles it was shown with.
+class ScriptedPrinters final : public core::Printers {
+public:
+    std::vector<std::string> installed() override { return {"Report", "Office"}; }
+    std::optional<std::string> choose(const std::string& title) override
+    {
+        titles.push_back(title);
+        return answer;
+    }
+    std::optional<std::string> answer;
+    std::vector<std::string> titles;
+};
+
+// The texts a recording job drew, in UTF-8, one per text call, "page:text".
+std::vector<std::string> drawnTexts(const testsupport::RecordingPrintJob& job);
 
 class ReportSite : public mainttest::Site {
 public:
@@ -37,7 +72,7 @@ public:
                                    core::PrintJob& job);
 
     // What the last run drew: its texts in UTF-8, one per text call, "page:text".
-    std::vector<std::string> texts() const;
+    std::vector<std::string> texts() const { return drawnTexts(m_job); }
     const testsupport::RecordingPrintJob& job() const { return m_job; }
 
     // A field of every record of a table (of the catalogue, or a path), trimmed, UTF-8.
