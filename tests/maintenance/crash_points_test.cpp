@@ -13,7 +13,6 @@
 #include <map>
 
 #include "audit/audit_list.h"
-#include "core/settings.h"
 #include "maintenance/reindex.h"
 #include "maintenance/verify_ledgers.h"
 #include "maintenance_fixture.h"

@@ -6,7 +6,6 @@
 
 #include <filesystem>
 
-#include "core/settings.h"
 #include "core/xbase.h"
 #include "maintenance/reindex.h"
 #include "maintenance_fixture.h"
