@@ -6,57 +6,28 @@
 #include <algorithm>
 #include <QPushButton>
 
-#include "audit/audit.h"
 #include "audit/dialogs/audit_dialog.h"
-#include "core/settings.h"
-#include "core/tis620.h"
-#include "core/xbase.h"
+#include "audit_log_fixture.h"
 #include "shell/menu.h"
-#include "storage/catalogue.h"
 #include "support/qt_typing.h"
-#include "support/seams.h"
-#include "support/temp_dir.h"
 #include "ui/browse_widget.h"
 #include "ui/entry_field.h"
 #include "ui/thai_text.h"
 
 namespace {
 
-using core::tis620::T;
 using audit::AuditList;
+using core::tis620::T;
 using Button = AuditList::Button;
 
-class AuditDialogTest : public ::testing::Test {
+class AuditDialogTest : public audittest::AuditLogTest {
 protected:
     void SetUp() override
     {
-        m_saved = core::programSettings();
-        core::programSettings().setText("CDRV2", dir.path() + "/");
-        core::programSettings().setText("CUSER", "ADMIN");
-        const storage::TableDef* def = storage::findTable("Audit");
-        ASSERT_TRUE(storage::Table::create(dir.file(storage::tableFileName(*def)), storage::fieldSpecs(def->fields)).ok());
-        storage::Workspace ws;
-        ASSERT_TRUE(audit::openAudit(ws));
-        for (const char* label : {"first", "second ABC", "third"}) {
-            clock.hundredths += 100;
-            ASSERT_TRUE(audit::writeAuditRow(ws, "TRK01-000001", "a", "b", label));
-        }
+        AuditLogTest::SetUp();
+        addRows({{5, "first", "a"}, {5, "second ABC", "a"}, {5, "third", "a"}});
     }
-    void TearDown() override { core::programSettings() = m_saved; }
-
-    std::string current(ui::BrowseWidget* browse)
-    {
-        std::vector<std::string> cells;
-        browse->rows().source().cells(cells);
-        return cells.size() > 4 ? core::xbase::rtrim(cells[4]) : std::string();
-    }
-
-    testsupport::TempDir dir;
-    testsupport::RecordingPrompts prompts;
-    testsupport::FakeClock clock;
-
-private:
-    core::Settings m_saved;
+    static std::string current(ui::BrowseWidget* browse) { return audittest::currentLabel(browse->rows().source()); }
 };
 
 TEST_F(AuditDialogTest, ButtonsFollowTheLevel)

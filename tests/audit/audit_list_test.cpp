@@ -6,57 +6,22 @@
 #include <filesystem>
 #include <sstream>
 
-#include "audit/audit.h"
 #include "audit/audit_list.h"
-#include "core/settings.h"
-#include "core/tis620.h"
-#include "core/xbase.h"
-#include "maintenance/held_table.h"
-#include "storage/catalogue.h"
+#include "audit_log_fixture.h"
+#include "maintenance/maintenance_jobs.h"
 #include "storage/table_csv.h"
 #include "support/recording_print_job.h"
-#include "support/seams.h"
-#include "support/temp_dir.h"
 
 namespace {
 
-using core::tis620::T;
 using audit::AuditList;
+using audittest::currentLabel;
+using audittest::day;
+using core::tis620::T;
 using Button = AuditList::Button;
 
-core::Date day(int d)
-{
-    return core::Date::fromYmd(2026, 12, d);
-}
-
-class AuditListTest : public ::testing::Test {
+class AuditListTest : public audittest::AuditLogTest {
 protected:
-    void SetUp() override
-    {
-        m_saved = core::programSettings();
-        core::programSettings().setText("CDRV2", folder());
-        core::programSettings().setText("CUSER", "ADMIN");
-        const storage::TableDef* def = storage::findTable("Audit");
-        ASSERT_TRUE(storage::Table::create(folder() + storage::tableFileName(*def), storage::fieldSpecs(def->fields)).ok());
-    }
-    void TearDown() override { core::programSettings() = m_saved; }
-
-    std::string folder() const { return dir.path() + "/"; }
-
-    // Rows written on the given days of December 2026, one a second from 08:00:00.
-    void addRows(const std::vector<std::tuple<int, std::string, std::string>>& rows)
-    {
-        storage::Workspace ws;
-        ASSERT_TRUE(audit::openAudit(ws));
-        for (const auto& [d, label, old] : rows) {
-            clock.day = day(d);
-            clock.hundredths += 100;
-            ASSERT_TRUE(audit::writeAuditRow(ws, "TRK01-000001", T(old), T("new"), T(label)));
-        }
-        (void)ws.closeAll();
-        clock.day = day(5);
-    }
-
     std::vector<std::string> labels(AuditList& list)
     {
         std::vector<std::string> out;
@@ -68,20 +33,6 @@ protected:
         }
         return out;
     }
-
-    std::string currentLabel(AuditList& list)
-    {
-        std::vector<std::string> cells;
-        list.rows().cells(cells);
-        return cells.size() > 4 ? core::tis620::toUtf8(core::xbase::rtrim(cells[4])) : std::string();
-    }
-
-    testsupport::TempDir dir;
-    testsupport::RecordingPrompts prompts;
-    testsupport::FakeClock clock;
-
-private:
-    core::Settings m_saved;
 };
 
 TEST_F(AuditListTest, ButtonsFollowTheLevel)
@@ -111,24 +62,24 @@ TEST_F(AuditListTest, SearchFindsTextInAnyCaseFromTheNextRow)
     addRows({{1, "ABC first", "x"}, {2, "other", "x"}, {3, "last abc", "x"}, {4, "none", "x"}});
     AuditList list(1);
     ASSERT_TRUE(list.open());
-    EXPECT_EQ(currentLabel(list), "ABC first");
+    EXPECT_EQ(currentLabel(list.rows()), "ABC first");
     EXPECT_TRUE(list.find("  abc "));
-    EXPECT_EQ(currentLabel(list), "last abc");
+    EXPECT_EQ(currentLabel(list.rows()), "last abc");
     EXPECT_TRUE(prompts.shown.empty());
     // Nothing after it: the row stays and the person is told.
     EXPECT_FALSE(list.find("abc"));
-    EXPECT_EQ(currentLabel(list), "last abc");
+    EXPECT_EQ(currentLabel(list.rows()), "last abc");
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อมูลตามที่ระบุ !"));
     // The date, the key and the values are searched too.
     list.rows().goTop();
     EXPECT_TRUE(list.find("02/12/2026"));
-    EXPECT_EQ(currentLabel(list), "other");
+    EXPECT_EQ(currentLabel(list.rows()), "other");
     EXPECT_FALSE(list.find(""));
     EXPECT_EQ(prompts.shown.size(), 1u);
 }
 
-TEST_F(AuditListTest, CopyWritesTheRangeAsQuotedLines)
+TEST_F(AuditListTest, CopyWritesTheRangeAsQuotedLinesAndAsksBeforeOverwriting)
 {
     addRows({{1, "before", "a"}, {2, "ทะเบียนรถ", "12\" pipe"}, {3, "last", "\"q\""}, {4, "after", "b"}});
     AuditList list(2);
@@ -155,23 +106,18 @@ TEST_F(AuditListTest, CopyWritesTheRangeAsQuotedLines)
     EXPECT_EQ(std::filesystem::file_size(empty), 0u);
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[1].text, T("ทำสำเนาบันทึกการแก้ไขแล้ว !"));
-}
 
-TEST_F(AuditListTest, CopyAsksBeforeOverwriting)
-{
-    addRows({{2, "a", "x"}});
-    AuditList list(2);
-    ASSERT_TRUE(list.open());
-    const std::string file = dir.file("old.txt");
+    // A file there already is replaced only after a Yes.
+    const std::string old = dir.file("old.txt");
     for (const bool yes : {false, true}) {
-        testsupport::writeFile(file, "keep");
+        testsupport::writeFile(old, "keep");
         prompts.shown.clear();
         prompts.answers = {yes};
-        EXPECT_EQ(list.copy(day(1), day(5), file), yes);
+        EXPECT_EQ(list.copy(day(1), day(5), old), yes);
         ASSERT_GE(prompts.shown.size(), 1u);
         EXPECT_TRUE(prompts.shown[0].question);
         EXPECT_EQ(prompts.shown[0].text, T("บันทึกทับแฟ้ม old.txt เดิม ?"));
-        EXPECT_EQ(testsupport::readFile(file) == "keep", !yes);
+        EXPECT_EQ(testsupport::readFile(old) == "keep", !yes);
     }
     // A file that cannot be written is not reported as copied.
     prompts.shown.clear();
@@ -196,7 +142,7 @@ TEST_F(AuditListTest, PurgeRemovesTheRangeAfterConfirmation)
     EXPECT_EQ(prompts.shown[2].text, T("ทำการลบบันทึกข้อมูลการแก้ไขแล้ว !"));
     // The log is open shared again and the browse on its first row.
     EXPECT_FALSE(list.log()->exclusive());
-    EXPECT_EQ(currentLabel(list), "a");
+    EXPECT_EQ(currentLabel(list.rows()), "a");
 }
 
 TEST_F(AuditListTest, PurgeIsRefusedWhileAnotherWorkstationHoldsTheLog)
@@ -252,7 +198,7 @@ TEST_F(AuditListTest, ReportPrintsTheRangeOnPagesWithTheirNumbers)
     EXPECT_EQ(count(" row 79"), 1);
     EXPECT_EQ(count(" outside"), 0);
     EXPECT_EQ(count(" TRK01-000001"), 80);
-    EXPECT_EQ(currentLabel(list), "row 0");
+    EXPECT_EQ(currentLabel(list.rows()), "row 0");
 }
 
 }  // namespace

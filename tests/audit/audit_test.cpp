@@ -1,18 +1,13 @@
-// AUDITADD and the rows a reversal, a deletion mark and a reprint write: which fields are compared
-// for which kinds, how numbers and dates become text, the CAUDITR switch, the key, staff and time.
+// AUDITADD and the rows a reversal writes: which fields are compared for which kinds, how numbers
+// and dates become text, the CAUDITR switch, the key, staff and time. (The rows of a deletion mark
+// and a reprint are checked where those are made: the posting and the document print tests.)
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "audit/audit.h"
-#include "core/settings.h"
-#include "core/tis620.h"
-#include "core/xbase.h"
+#include "audit_log_fixture.h"
 #include "expr/contexts.h"
-#include "storage/catalogue.h"
 #include "storage/ops.h"
-#include "support/seams.h"
-#include "support/temp_dir.h"
 
 namespace {
 
@@ -23,16 +18,14 @@ struct Row {
     std::string date, time, ticket, staff, descrip, olddata, newdata;  // UTF-8; texts as stored
 };
 
-class AuditTest : public ::testing::Test {
+class AuditTest : public audittest::AuditLogTest {
 protected:
     void SetUp() override
     {
-        m_saved = core::programSettings();
-        core::Settings& s = core::programSettings();
-        s.setText("CDRV2", folder());
-        s.setText("CUSER", "OPER1");
-        s.setText("CAUDITR", "Y");
-        for (const char* name : {"Wdata1", "Money1", "Detail1", "Audit"}) {
+        AuditLogTest::SetUp();
+        core::programSettings().setText("CUSER", "OPER1");
+        core::programSettings().setText("CAUDITR", "Y");
+        for (const char* name : {"Wdata1", "Money1", "Detail1"}) {
             const storage::TableDef* def = storage::findTable(name);
             ASSERT_TRUE(storage::Table::create(folder() + storage::tableFileName(*def), storage::fieldSpecs(def->fields)).ok());
         }
@@ -69,10 +62,8 @@ protected:
     void TearDown() override
     {
         (void)ws.closeAll();
-        core::programSettings() = m_saved;
+        AuditLogTest::TearDown();
     }
-
-    std::string folder() const { return dir.path() + "/"; }
 
     std::vector<Row> rows()
     {
@@ -90,22 +81,8 @@ protected:
         return out;
     }
 
-    std::vector<std::string> labels()
-    {
-        std::vector<std::string> out;
-        for (const Row& r : rows())
-            out.push_back(r.descrip);
-        return out;
-    }
-
-    testsupport::TempDir dir;
-    testsupport::RecordingPrompts prompts;
-    testsupport::FakeClock clock;
     storage::Workspace ws;
     core::ValueMap screen;
-
-private:
-    core::Settings m_saved;
 };
 
 TEST_F(AuditTest, TruckOnlyChangeWritesOneRowWhenSwitchedOn)
@@ -290,26 +267,6 @@ TEST_F(AuditTest, VoucherLinesAreKeyedByTheirVoucher)
     EXPECT_EQ(all[2].descrip, "วันที่เอกสาร");
     EXPECT_EQ(all[2].newdata, "03/12/2026");
     EXPECT_EQ(ws.currentAlias(), "detail");
-}
-
-TEST_F(AuditTest, DeletionMarksAreAlwaysLogged)
-{
-    core::programSettings().setText("CAUDITR", "N");
-    EXPECT_EQ(audit::auditReversal(ws, "TRK01", screen), 0);
-    ASSERT_TRUE(audit::auditDeletion(ws, "TRK01", true));
-    ASSERT_TRUE(audit::auditDeletion(ws, "TRK01", false));
-    ASSERT_TRUE(audit::auditReprint(ws, "Ticket12", "000123", 3));
-    const auto all = rows();
-    ASSERT_EQ(all.size(), 3u);
-    const std::pair<const char*, const char*> expected[] = {
-        {"TRK01-000123", "สั่งลบข้อมูล"}, {"TRK01-000123", "สั่งยกเลิการลบ"}, {"Ticket12", "พิมพ์ครั้งที่  3"}};
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        EXPECT_EQ(all[i].ticket, expected[i].first);
-        EXPECT_EQ(all[i].descrip, expected[i].second);
-        EXPECT_EQ(all[i].olddata, "000123");
-        EXPECT_EQ(all[i].newdata, "");
-    }
-    EXPECT_EQ(ws.currentAlias(), "wdata");
 }
 
 TEST_F(AuditTest, AUDITADDComparesWithoutTrailingBlanksAndOpensTheLog)

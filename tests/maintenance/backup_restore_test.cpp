@@ -8,11 +8,8 @@
 #include <filesystem>
 
 #include "core/settings.h"
-#include "maintenance/backup.h"
-#include "maintenance/purge.h"
-#include "maintenance/restore.h"
-#include "held_table.h"
 #include "maintenance_fixture.h"
+#include "maintenance_jobs.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
 #include "storage/ops.h"
@@ -20,62 +17,26 @@
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
-using mainttest::Site;
+using mainttest::backup;
 using mainttest::done;
 using mainttest::outcomes;
+using mainttest::restore;
+using mainttest::Site;
 using mainttest::T;
 using maintenance::Outcome;
 
 namespace {
 
-const core::Date kJan1 = core::Date::fromYmd(2026, 1, 1);
-const core::Date kJan31 = core::Date::fromYmd(2026, 1, 31);
-
-// Records from 31 December to 1 February in every transaction table, one January ticket marked.
-void loadJanuary(Site& s)
-{
-    s.load("Wdata1",
-           "TICKET,STAT,TRUCK,COMPANY,DAYIN,TMIN,QTY\n"
-           "000001,2,70-1234,F001,20251231,08:00:00,100\n"
-           "000002,2,70-1234,F001,20260101,08:00:00,200\n"
-           "000003,1,81-5678,F001,20260115,09:00:00,0\n"
-           "000004,2,81-5678,F001,20260131,17:00:00,400\n"
-           "000005,2,70-1234,F001,20260201,08:00:00,500\n"
-           "000006,2,70-1234,F001,20260120,10:00:00,600\n");
-    s.mark(s.pathOf("Wdata1"), "TICKET", "000006");
-    for (const char* t : {"Wdata2", "Wdata3", "Wdata4", "Wdata5"})
-        s.load(t, "TICKET,STAT,DAYIN,TMIN\n000001,2,20260110,08:00:00\n000002,2,20260210,08:00:00\n");
-    for (const char* t : {"Money1", "Money2", "Money3", "Money4", "Stock1"})
-        s.load(t, "TICKET,DATE\n000001,20260110\n000002,20260202\n000003,20251231\n");
-    for (const char* t : {"Detail1", "Detail2"})
-        s.load(t, "INDENT,RECORD,DOC_NO,DOC_DATE,AMOUNT\nI1,R1,000001,20260110,100\nI2,R2,000002,20260202,50\n");
-    s.load("Detail3", "INDENT,RECORD,DOC_NO,DOC_DATE,QTY\nI1,R1,000001,20260110,1\nI2,R2,000002,20260202,2\n");
-    s.load("Stock", "CODE,WHOUSE,BALANCE\nP001,W1,1200\n");
-    s.load("ApAcc", "CODE,BALANCE,BORROW\nF001,5000,0\n");
-    s.load("ArAcc", "CODE,BALANCE,BORROW\nC001,700,0\n");
-    s.load("OrAcc", "CODE,COMPANY,PRODUCT,ORWEIGHT\nSO1,C001,P001,1000\n");
-}
-
 class Recorder final : public maintenance::Progress {
 public:
-    void begin(const std::string& t) override { title = core::tis620::toUtf8(t); }
-    void step(const std::string& n) override { steps.push_back(core::tis620::toUtf8(n)); }
-    std::string title;
+    void begin(const std::string&) override {}
+    void step(const std::string& n) override { steps.push_back(n); }
     std::vector<std::string> steps;
 };
 
 class BackupRestoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { loadJanuary(site); }
-    std::vector<maintenance::StepResult> backup(const std::string& name, Recorder* r = nullptr)
-    {
-        return maintenance::FGBACKUP1([&] { return std::optional(maintenance::BackupRequest{name, {kJan1, kJan31}}); },
-                                      r);
-    }
-    std::vector<maintenance::StepResult> restore(const std::string& name)
-    {
-        return maintenance::FGRESTORE1([&] { return std::optional(name); }, nullptr);
-    }
+    void SetUp() override { mainttest::loadJanuary(site); }
     std::vector<std::string> backupFiles() const
     {
         std::vector<std::string> out;
@@ -114,30 +75,25 @@ TEST_F(BackupRestoreTest, BackupNamesAreOneToSevenLettersOrDigits)
         {"JAN", "JAN"},    {"jan", "JAN"},     {"A1B2C3D", "A1B2C3D"}, {"7", "7"},    {"", ""},
         {"JA.N", ""},      {"../X", ""},       {"A/B", ""},            {"A\\B", ""},  {"C:X", ""},
         {"ABCDEFGH", ""},  {" JAN", ""},       {"JAN ", ""},           {"ม.ค.", ""},  {"ABC\x01", ""},
-        // Names whose receipt-lines copy (suffix C) would be a ledger's or a code table's copy.
+        // Names whose receipt-lines copy (suffix C) would be a ledger's or a code table's copy, or
+        // whose evidence copy (suffix E) would be the warehouses' (WHOUSE).
         {"APAC", ""},      {"arac", ""},       {"ORAC", ""},           {"CONSE", ""}, {"APA", "APA"},
-        {"APACX", "APACX"},
+        {"APACX", "APACX"}, {"WHOUS", ""},     {"WHOU", "WHOU"},
     };
     for (const auto& [typed, expected] : cases) {
         std::string why;
         EXPECT_EQ(maintenance::checkBackupName(T(typed), &why), expected) << typed;
         EXPECT_EQ(why.empty(), *expected != '\0') << typed;
     }
-    const auto refused = backup("JA.N");
-    ASSERT_EQ(refused.size(), 1u);
-    EXPECT_EQ(refused[0].outcome, Outcome::Failed);
-    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
-              std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|ชื่อแฟ้มสำเนาต้องเป็นตัวอักษรภาษาอังกฤษหรือตัวเลข 1 ถึง 7 ตัว"});
-    EXPECT_TRUE(backupFiles().empty());
-}
-
-TEST_F(BackupRestoreTest, ANameWhoseCopiesWouldMeetAnotherCopyIsRefusedNamingTheClash)
-{
-    const auto refused = backup("apac");
-    ASSERT_EQ(refused.size(), 1u);
-    EXPECT_EQ(refused[0].outcome, Outcome::Failed);
-    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
-              std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|ชื่อแฟ้มสำเนา APAC ทำให้แฟ้ม APACC.DBF ซ้ำกับแฟ้มสำเนาของ APACC"});
+    const std::pair<const char*, std::string> refused[] = {
+        {"JA.N", "ชื่อแฟ้มสำเนาต้องเป็นตัวอักษรภาษาอังกฤษหรือตัวเลข 1 ถึง 7 ตัว"},
+        {"apac", "ชื่อแฟ้มสำเนา APAC ทำให้แฟ้ม APACC.DBF ซ้ำกับแฟ้มสำเนาของ APACC"},
+    };
+    for (const auto& [name, why] : refused) {
+        site.prompts.shown.clear();
+        EXPECT_EQ(outcomes(backup(name)), std::vector<Outcome>{Outcome::Failed}) << name;
+        EXPECT_EQ(mainttest::shownWithTitles(site.prompts), std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|" + why});
+    }
     EXPECT_TRUE(backupFiles().empty());
 }
 
@@ -194,9 +150,7 @@ TEST_F(BackupRestoreTest, ADocumentEditedSinceTheBackupIsReportedNotRestoredTwic
 
 TEST_F(BackupRestoreTest, AnExistingBackupIsReplacedOnlyWhenTheQuestionIsAnsweredYes)
 {
-    core::programSettings().setText("CSYSSOUND", "Y");
-    fs::create_directories(site.tables() + "sounds");
-    testsupport::writeFile(site.tables() + "sounds/TSound08.wav", "RIFF");
+    site.withSound("TSound08.wav");
     backup("JAN");
     site.load("Wdata1", "TICKET,STAT,DAYIN,TMIN\n000007,2,20260105,07:00:00\n");
     site.load("Wdata2", "TICKET,STAT,DAYIN,TMIN\n000003,2,20260105,07:00:00\n");
@@ -225,7 +179,7 @@ TEST_F(BackupRestoreTest, ACopyThatFailsHalfWayLeavesThePreviousBackupAsItWas)
         storagetest::FaultFileSystem failing;
         failing.failWrite = 2;
         r = maintenance::BACKLOOP({site.data(), "WDATA1", site.backup(), "JAN1", maintenance::DateMode::Weighing,
-                                   {kJan1, kJan31}});
+                                   mainttest::kJanuary});
     }
     EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_FALSE(site.faults.faults.empty());
@@ -247,7 +201,7 @@ TEST_F(BackupRestoreTest, RestoringTwiceAppendsNothingTheSecondTime)
 {
     backup("JAN");
     site.prompts.answers = std::deque<bool>(14, true);
-    maintenance::FGDELETE([] { return std::optional(maintenance::DateSpan{kJan1, kJan31}); }, nullptr);
+    mainttest::purge();
     EXPECT_EQ(site.column(site.pathOf("Wdata1"), "TICKET"), (std::vector<std::string>{"000001", "000003", "000005"}));
 
     const auto first = restore("JAN");
@@ -269,7 +223,7 @@ TEST_F(BackupRestoreTest, RestoringBringsBackAPurgedTicketAndUnmarksAMarkedOne)
 {
     backup("JAN");
     site.prompts.answers = {true, true};  // the purge, and its first table only
-    maintenance::FGDELETE([] { return std::optional(maintenance::DateSpan{kJan1, kJan31}); }, nullptr);
+    mainttest::purge();
     site.mark(site.pathOf("Wdata1"), "TICKET", "000003");
     ASSERT_EQ(site.column(site.pathOf("Wdata1"), "TICKET"), (std::vector<std::string>{"000001", "000003*", "000005"}));
     const auto results = restore("JAN");

@@ -13,13 +13,10 @@
 #include <map>
 
 #include "audit/audit_list.h"
-#include "core/settings.h"
-#include "maintenance/backup.h"
-#include "maintenance/purge.h"
 #include "maintenance/reindex.h"
-#include "maintenance/restore.h"
 #include "maintenance/verify_ledgers.h"
 #include "maintenance_fixture.h"
+#include "maintenance_jobs.h"
 #include "storage/check.h"
 #include "storage/fault_fs.h"
 #include "storage/field_codec.h"
@@ -34,7 +31,7 @@ namespace {
 
 constexpr int kSample = 8;  // points per job in a normal run
 
-const maintenance::DateSpan kJanuary{core::Date::fromYmd(2026, 1, 1), core::Date::fromYmd(2026, 1, 31)};
+using mainttest::kJanuary;
 
 // What a site holds, for comparing two runs: each table's live records (whole, sorted), the
 // next number of every series, what `check` finds, verify-ledgers' differences, and any temporary
@@ -105,14 +102,13 @@ void answerYes(Site& site)
 void backupJanuary(Site& site)
 {
     answerYes(site);
-    (void)maintenance::FGBACKUP1(
-        [] { return std::optional(maintenance::BackupRequest{"JAN", kJanuary}); }, nullptr);
+    (void)mainttest::backup("JAN");
 }
 
 void purgeJanuary(Site& site)
 {
     answerYes(site);
-    (void)maintenance::FGDELETE([] { return std::optional(kJanuary); }, nullptr);
+    (void)mainttest::purge();
 }
 
 const Job kJobs[] = {
@@ -135,7 +131,7 @@ const Job kJobs[] = {
      },
      [](Site& site) {
          answerYes(site);
-         (void)maintenance::FGRESTORE1([] { return std::optional<std::string>("JAN"); }, nullptr);
+         (void)mainttest::restore("JAN");
      }},
     // Every point of one table's restore: none may leave a blank or half record behind.
     {"ticket restore",
@@ -161,19 +157,7 @@ const Job kJobs[] = {
 
 void seed(Site& s)
 {
-    s.load("Wdata1",
-           "TICKET,STAT,TRUCK,COMPANY,DAYIN,TMIN,QTY\n"
-           "000001,2,70-1234,F001,20251231,08:00:00,100\n"
-           "000002,2,70-1234,F001,20260101,08:00:00,200\n"
-           "000003,1,81-5678,F001,20260115,09:00:00,0\n"
-           "000004,2,81-5678,F001,20260131,17:00:00,400\n"
-           "000005,2,70-1234,F001,20260201,08:00:00,500\n");
-    s.load("Wdata3", "TICKET,STAT,DAYIN,TMIN\n000001,2,20260110,08:00:00\n000002,2,20260210,08:00:00\n");
-    for (const char* t : {"Money1", "Money2", "Stock1"})
-        s.load(t, "TICKET,DATE\n000001,20260110\n000002,20260202\n000003,20251231\n");
-    s.load("Detail1", "INDENT,RECORD,DOC_NO,DOC_DATE,AMOUNT\nI1,R1,000001,20260110,100\nI2,R2,000002,20260202,50\n");
-    s.load("Stock", "CODE,WHOUSE,BALANCE\nP001,W1,1200\n");
-    s.load("ApAcc", "CODE,BALANCE,BORROW\nF001,5000,0\n");
+    mainttest::loadJanuary(s);
     s.load("Farmer", "CODE,NAME\nF001,นายสมศักดิ์ ทองดี\nF002,นางสาวมาลี ศรีสุข\n");
     s.load("Audit", "DATE,TIME,TICKET,STAFF,DESCRIP,OLDDATA,NEWDATA\n"
                     "20260105,08:00:00,TRK01-000001,ADMIN,ราคา,1.000,2.000\n"

@@ -1,15 +1,12 @@
 // The weighing evidence in file maintenance: a transaction backup copies the chain whole, a restore
 // gives a lost table back or appends what the live chain lacks at its end and never touches a
-// chain that differs from the backup, a purge leaves the chain as it is, and no backup name may make
-// the evidence's copy land on another table's copy.
+// chain that differs from the backup, and a purge leaves the chain as it is.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "maintenance/backup.h"
-#include "maintenance/purge.h"
-#include "maintenance/restore.h"
 #include "maintenance_fixture.h"
+#include "maintenance_jobs.h"
 #include "storage/own_table.h"
 #include "support/temp_dir.h"
 #include "weighing/evidence.h"
@@ -18,10 +15,9 @@ namespace fs = std::filesystem;
 using maintenance::Outcome;
 using mainttest::Site;
 
-namespace {
+using mainttest::backup;
 
-const core::Date kJan1 = core::Date::fromYmd(2026, 1, 1);
-const core::Date kJan31 = core::Date::fromYmd(2026, 1, 31);
+namespace {
 
 class EvidenceBackupTest : public ::testing::Test {
 protected:
@@ -38,15 +34,10 @@ protected:
         e.source = 'I';
         ASSERT_TRUE(weighing::evidence::append(site.data(), e).ok());
     }
-    std::vector<maintenance::StepResult> backup(const std::string& name)
-    {
-        return maintenance::FGBACKUP1([&] { return std::optional(maintenance::BackupRequest{name, {kJan1, kJan31}}); },
-                                      nullptr);
-    }
     // The evidence's line of a restore.
     maintenance::StepResult restore(const std::string& name)
     {
-        const auto results = maintenance::FGRESTORE1([&] { return std::optional(name); }, nullptr);
+        const auto results = mainttest::restore(name);
         EXPECT_EQ(results.size(), 14u);
         return results.empty() ? maintenance::StepResult{} : results.back();
     }
@@ -75,8 +66,7 @@ TEST_F(EvidenceBackupTest, ABackupCopiesTheChainWholeAfterTheLedgers)
     EXPECT_EQ(testsupport::readFile(site.backup() + "JANE.DBF"), testsupport::readFile(live()));
 
     // A restore of a backup made before the site had evidence reads back no evidence.
-    const auto older = maintenance::FGRESTORE1([] { return std::optional<std::string>("nochain"); }, nullptr);
-    EXPECT_EQ(older.size(), 13u);
+    EXPECT_EQ(mainttest::restore("nochain").size(), 13u);
 }
 
 TEST_F(EvidenceBackupTest, ARestoreOnlyEverLengthensTheLiveChainAtItsEnd)
@@ -122,20 +112,11 @@ TEST_F(EvidenceBackupTest, APurgeNeverCutsRecordsOutOfTheChain)
     weigh(2000);
     const std::string before = testsupport::readFile(live());
     site.prompts.answers.assign(20, true);
-    const auto results = maintenance::FGDELETE([] { return std::optional(maintenance::DateSpan{kJan1, kJan31}); },
-                                               nullptr);
+    const auto results = mainttest::purge();
     EXPECT_EQ(results.size(), 13u);
     for (const auto& r : results)
         EXPECT_NE(r.name, storage::kEvidenceFile);
     EXPECT_EQ(testsupport::readFile(live()), before);
-}
-
-TEST(EvidenceBackupName, NoNameMakesTheEvidenceCopyAnotherTablesCopy)
-{
-    std::string why;
-    EXPECT_EQ(maintenance::checkBackupName("WHOUS", &why), "") << "WHOUS + E is the warehouses' copy";
-    EXPECT_FALSE(why.empty());
-    EXPECT_EQ(maintenance::checkBackupName("WHOU", &why), "WHOU");
 }
 
 }  // namespace

@@ -5,13 +5,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
-#include <filesystem>
 
-#include "core/settings.h"
 #include "maintenance/dialogs/maintenance_dialogs.h"
 #include "maintenance_fixture.h"
 #include "support/qt_typing.h"
-#include "support/temp_dir.h"
 #include "ui/entry_field.h"
 #include "ui/thai_text.h"
 #include "ui/widgets.h"
@@ -46,9 +43,7 @@ protected:
 
 TEST_F(MaintenanceDialogsTest, TheReindexDialogRunsTheTickedGroupsAndCloses)
 {
-    core::programSettings().setText("CSYSSOUND", "Y");
-    std::filesystem::create_directories(site.tables() + "sounds");
-    testsupport::writeFile(site.tables() + "sounds/TSound05.wav", "RIFF");
+    site.withSound("TSound05.wav");
     maintenance::Reindex model;
     maintenance::ReindexDialog dialog(model);
     for (int g = 0; g < maintenance::kGroupCount; ++g)

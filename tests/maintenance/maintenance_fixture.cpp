@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/settings.h"
 #include "core/xbase.h"
 #include "storage/catalogue.h"
@@ -126,6 +128,37 @@ std::vector<std::string> Site::problems(const char* table) const
     const std::string path = pathOf(table);
     storage::checkTable(path, storage::indexesOf(path), &report);
     return report.problems;
+}
+
+void Site::withSound(const char* wave) const
+{
+    core::programSettings().setText("CSYSSOUND", "Y");
+    std::filesystem::create_directories(tables() + "sounds");
+    testsupport::writeFile(tables() + "sounds/" + wave, "RIFF");
+}
+
+void loadJanuary(Site& s)
+{
+    s.load("Wdata1",
+           "TICKET,STAT,TRUCK,COMPANY,DAYIN,TMIN,QTY\n"
+           "000001,2,70-1234,F001,20251231,08:00:00,100\n"
+           "000002,2,70-1234,F001,20260101,08:00:00,200\n"
+           "000003,1,81-5678,F001,20260115,09:00:00,0\n"
+           "000004,2,81-5678,F001,20260131,17:00:00,400\n"
+           "000005,2,70-1234,F001,20260201,08:00:00,500\n"
+           "000006,2,70-1234,F001,20260120,10:00:00,600\n");
+    s.mark(s.pathOf("Wdata1"), "TICKET", "000006");
+    for (const char* t : {"Wdata2", "Wdata3", "Wdata4", "Wdata5"})
+        s.load(t, "TICKET,STAT,DAYIN,TMIN\n000001,2,20260110,08:00:00\n000002,2,20260210,08:00:00\n");
+    for (const char* t : {"Money1", "Money2", "Money3", "Money4", "Stock1"})
+        s.load(t, "TICKET,DATE\n000001,20260110\n000002,20260202\n000003,20251231\n");
+    for (const char* t : {"Detail1", "Detail2"})
+        s.load(t, "INDENT,RECORD,DOC_NO,DOC_DATE,AMOUNT\nI1,R1,000001,20260110,100\nI2,R2,000002,20260202,50\n");
+    s.load("Detail3", "INDENT,RECORD,DOC_NO,DOC_DATE,QTY\nI1,R1,000001,20260110,1\nI2,R2,000002,20260202,2\n");
+    s.load("Stock", "CODE,WHOUSE,BALANCE\nP001,W1,1200\n");
+    s.load("ApAcc", "CODE,BALANCE,BORROW\nF001,5000,0\n");
+    s.load("ArAcc", "CODE,BALANCE,BORROW\nC001,700,0\n");
+    s.load("OrAcc", "CODE,COMPANY,PRODUCT,ORWEIGHT\nSO1,C001,P001,1000\n");
 }
 
 std::vector<std::string> shown(const testsupport::RecordingPrompts& p)

@@ -43,6 +43,8 @@ public:
              const std::string& value) const;
     // The index problems `check` finds for a table of the catalogue (empty: all good).
     std::vector<std::string> problems(const char* table) const;
+    // Sounds switched on, with the one wave file of the sounds folder a job plays.
+    void withSound(const char* wave) const;
 
     testsupport::RecordingPrompts prompts;
     testsupport::FakeClock clock;
@@ -52,6 +54,10 @@ public:
 private:
     testsupport::TempDir m_dir;
 };
+
+// Records from 31 December to 1 February in every transaction table (January ticket 000006 marked)
+// and a row in each ledger.
+void loadJanuary(Site& s);
 
 // The texts the prompts showed (UTF-8), in order.
 std::vector<std::string> shown(const testsupport::RecordingPrompts& p);

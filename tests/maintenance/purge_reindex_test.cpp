@@ -6,12 +6,10 @@
 
 #include <filesystem>
 
-#include "core/settings.h"
 #include "core/xbase.h"
-#include "maintenance/purge.h"
 #include "maintenance/reindex.h"
-#include "held_table.h"
 #include "maintenance_fixture.h"
+#include "maintenance_jobs.h"
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "storage/table.h"
@@ -20,13 +18,13 @@
 namespace fs = std::filesystem;
 using mainttest::done;
 using mainttest::HeldTable;
+using mainttest::kJanuary;
 using mainttest::outcomes;
+using mainttest::purge;
 using mainttest::Site;
 using maintenance::Outcome;
 
 namespace {
-
-const maintenance::DateSpan kJanuary{core::Date::fromYmd(2026, 1, 1), core::Date::fromYmd(2026, 1, 31)};
 
 class PurgeTest : public ::testing::Test {
 protected:
@@ -47,24 +45,12 @@ protected:
         site.load("Detail3", "INDENT,RECORD,DOC_DATE\nI1,R1,20251231\nI2,R2,20260101\n");
         site.load("ApAcc", "CODE,BALANCE\nF001,5000\n");
     }
-    std::vector<maintenance::StepResult> purge(bool* asked = nullptr)
-    {
-        return maintenance::FGDELETE(
-            [asked] {
-                if (asked)
-                    *asked = true;
-                return std::optional(kJanuary);
-            },
-            nullptr);
-    }
     Site site;
 };
 
 TEST_F(PurgeTest, PurgingJanuaryRemovesCompletedTicketsAndKeepsOpenOnes)
 {
-    core::programSettings().setText("CSYSSOUND", "Y");
-    fs::create_directories(site.tables() + "sounds");
-    testsupport::writeFile(site.tables() + "sounds/TSound08.wav", "RIFF");
+    site.withSound("TSound08.wav");
     const std::string ledger = testsupport::readFile(site.pathOf("ApAcc"));
     site.prompts.answers = std::deque<bool>(14, true);
     const auto results = purge();

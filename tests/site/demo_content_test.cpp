@@ -1,4 +1,4 @@
-// The demo site's pictures, announcement and sounds, as init --demo writes them.
+// The demo site's pictures, announcement and sounds, as init --demo writes them and the shell finds them.
 #include <QImage>
 #include <QRect>
 #include <filesystem>
@@ -9,7 +9,6 @@
 #include "core/wave_file.h"
 #include "shell/main_window_model.h"
 #include "shell/menu.h"
-#include "site/demo_content.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -33,28 +32,23 @@ void expectPlayable(const std::string& path)
     EXPECT_GT(wave.frames(), 0) << path;
 }
 
-TEST(DemoContent, PicturesSoundsAndTheAnnouncementUnderTheCodeTableFolder)
+TEST(DemoContent, InitDemoWritesThePicturesSoundsAndAnnouncementTheShellShows)
 {
     testsupport::TempDir dir;
-    core::Settings settings;
-    settings.setText("CDRV1", ".\\TABLES\\");
-    std::string error;
-    site::DemoContentOptions options;
-    options.speech = false;
-    options.loginHint = T("ผู้ใช้โปรแกรม ADMIN");
-    ASSERT_TRUE(site::writeShellDemoContent(dir.path(), settings, &error, options)) << error;
-    const std::string lib = dir.file("TABLES/library/");
+    const std::string site = dir.file("site");
+    const auto r = testsupport::runProcess(kAdmin, {"init", site, "--demo"});
+    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.err, "");
+    core::programSettings().setText("CDRV1", site + "/TABLES/");
 
-    for (const shell::ToolButton& b : shell::buttonBar()) {
-        const std::string file = lib + std::string(b.picture).substr(8);  // after "library\"
-        EXPECT_FALSE(picture(file).isNull()) << file;
-    }
-    for (const char* name : {"welcome.bmp", "goodbye.bmp"})
-        EXPECT_FALSE(picture(lib + name).isNull()) << name;
+    for (const shell::ToolButton& b : shell::buttonBar())
+        EXPECT_FALSE(picture(shell::siteFile(b.picture)).isNull()) << b.picture;
+    for (const char* name : {"library\\welcome.bmp", "library\\goodbye.bmp", "library\\door.bmp"})
+        EXPECT_FALSE(picture(shell::siteFile(name)).isNull()) << name;
 
     // The main picture: its six hot-spot areas are drawn light on the dark background, exactly
     // inside their bounds.
-    const QImage main = picture(lib + "MAIN.BMP");
+    const QImage main = picture(shell::mainPicturePath());
     ASSERT_EQ(main.size(), QSize(shell::kMainPictureWidth, shell::kMainPictureHeight));
     const auto differ = [&](QPoint a, QPoint b) {
         const QColor x(main.pixel(a)), y(main.pixel(b));
@@ -66,25 +60,11 @@ TEST(DemoContent, PicturesSoundsAndTheAnnouncementUnderTheCodeTableFolder)
         EXPECT_TRUE(differ({centre, h.top + 4}, {centre, h.top - 3})) << h.left << "," << h.top;
     }
 
-    const std::string doc = testsupport::readFile(dir.file("TABLES/DocFile.TXT"));
-    EXPECT_NE(doc.find(T("ผู้ใช้โปรแกรม ADMIN")), std::string::npos);
+    ASSERT_TRUE(shell::announcement().has_value());
+    EXPECT_NE(shell::announcement()->find(T("ผู้ใช้โปรแกรม ADMIN")), std::string::npos);
     for (const char* n : {"TSound01", "TSound02", "TSound07", "TSound08", "TSound09", "TSound12", "Number00",
                           "Number16", "Number21", "Number22", "loop1"})
-        expectPlayable(dir.file("TABLES/sounds/") + n + ".wav");
-}
-
-TEST(DemoContent, InitDemoWritesWhatTheShellShows)
-{
-    testsupport::TempDir dir;
-    const std::string site = dir.file("site");
-    const auto r = testsupport::runProcess(kAdmin, {"init", site, "--demo"});
-    ASSERT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_EQ(r.err, "");
-    core::programSettings().setText("CDRV1", site + "/TABLES/");
-    EXPECT_FALSE(picture(shell::mainPicturePath()).isNull());
-    EXPECT_FALSE(picture(shell::siteFile("library\\door.bmp")).isNull());
-    EXPECT_TRUE(shell::announcement().has_value());
-    expectPlayable(shell::siteFile("sounds\\TSound02.wav"));
+        expectPlayable(shell::siteFile(std::string("sounds\\") + n + ".wav"));
     core::programSettings().clear();
 }
 

@@ -1,5 +1,6 @@
 // Helpers the maintenance tests share: another workstation (a forked process) holding a table file
-// open until the object goes, and the outcomes of a job's steps.
+// open until the object goes, the jobs run on January 2026 with every question answered as
+// scripted, and the outcomes of a job's steps.
 #pragma once
 
 #include <algorithm>
@@ -7,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "maintenance/backup.h"
 #include "maintenance/maintenance_tables.h"
+#include "maintenance/purge.h"
+#include "maintenance/restore.h"
 #include "storage/fork_child.h"
 #include "storage/table.h"
 
@@ -38,6 +42,23 @@ private:
     storagetest::Child m_child;
     bool m_open = false;
 };
+
+inline const maintenance::DateSpan kJanuary{core::Date::fromYmd(2026, 1, 1), core::Date::fromYmd(2026, 1, 31)};
+
+inline std::vector<maintenance::StepResult> backup(const std::string& name, maintenance::Progress* progress = nullptr)
+{
+    return maintenance::FGBACKUP1([&] { return std::optional(maintenance::BackupRequest{name, kJanuary}); }, progress);
+}
+
+inline std::vector<maintenance::StepResult> restore(const std::string& name)
+{
+    return maintenance::FGRESTORE1([&] { return std::optional(name); }, nullptr);
+}
+
+inline std::vector<maintenance::StepResult> purge()
+{
+    return maintenance::FGDELETE([] { return std::optional(kJanuary); }, nullptr);
+}
 
 inline std::vector<maintenance::Outcome> outcomes(const std::vector<maintenance::StepResult>& r)
 {
