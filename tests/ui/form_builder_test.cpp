@@ -84,21 +84,6 @@ TEST(Form, EnabledWhenFollowsTheValues)
     EXPECT_TRUE(form.field("cChq_No")->isEnabled());
 }
 
-TEST(Form, PagesMakeAFolder)
-{
-    core::ValueMap values;
-    values.setText("CDRV1", std::string(60, ' '));
-    values.setText("CCPORT1", "09600,E,7,1,002,005,005");
-    ui::Form form(values, {
-                              {T("&ตารางรหัส"), "CDRV1", "@!", 60, {}, -1, {}, "&Path", 30},
-                              {"Port#&1", "CCPORT1", "99999,!,9,9,999,999,999", 0, {}, -1, {}, "&Communicate"},
-                          });
-    ASSERT_NE(form.folder(), nullptr);
-    EXPECT_EQ(form.folder()->count(), 2);
-    EXPECT_EQ(form.folder()->tabText(1), QStringLiteral("&Communicate"));
-    EXPECT_EQ(form.field("CCPORT1")->text(), QStringLiteral("09600,E,7,1,002,005,005"));
-}
-
 // Two columns of fields a line: entries of one cell stand side by side after its label, a widget
 // put into a cell's label column stands where a label would.
 TEST(Form, GridCellsPlaceRowsSideBySide)
