@@ -53,6 +53,12 @@ TEST_F(LoginTest, CredentialsAreCheckedAsTyped)
         EXPECT_EQ(s().text("CUSER").empty(), !c.ok) << c.code;
     }
     EXPECT_TRUE(prompts.shown.empty());
+
+    // Every password of printable characters differs from six blanks once scrambled, and the one
+    // text that would scramble to them holds a control character a field never takes.
+    const std::string inverse = core::password::unscramble(std::string(6, ' '));
+    EXPECT_NE(inverse.find_first_of(std::string("\x01\x02\x04\x08\x10", 5)), std::string::npos);
+    EXPECT_FALSE(shell::USERCHK("NOPASS", inverse));
 }
 
 TEST_F(LoginTest, AUserMarkedDeletedIsRefusedUnlessTheCodeWasEnteredAgain)
@@ -75,16 +81,6 @@ TEST_F(LoginTest, AUserMarkedDeletedIsRefusedUnlessTheCodeWasEnteredAgain)
         core::programSettings().setText("CUSER", "");
         EXPECT_EQ(shell::USERCHK(code, password), ok) << code << "/" << password;
     }
-}
-
-TEST_F(LoginTest, NoTypedPasswordScramblesToBlanks)
-{
-    // Every password of printable characters differs from six blanks once scrambled, and the one
-    // text that would scramble to them holds a control character a field never takes.
-    const std::string blank(6, ' ');
-    const std::string inverse = core::password::unscramble(blank);
-    EXPECT_NE(inverse.find_first_of(std::string("\x01\x02\x04\x08\x10", 5)), std::string::npos);
-    EXPECT_FALSE(shell::USERCHK("NOPASS", inverse));
 }
 
 TEST_F(LoginTest, SuccessSetsTheUserAndPlaysTheLoopSound)
