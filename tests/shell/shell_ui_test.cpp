@@ -2,10 +2,8 @@
 // the rights editor's legend, the settings dialog's checks and its file that cannot be written, the
 // refused command, the error dialog's buttons, and one run of the real program from login to exit.
 #include <QApplication>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <filesystem>
 
@@ -395,9 +393,7 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
         testsupport::tabAway(login->codeField());
         testsupport::typeUtf8(login->passwordField(), "wrong");
         click(login->okButton());
-        ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].text, T("ชื่อและรหัสผ่านไม่ถูกต้อง"));
-        EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
+        EXPECT_EQ(prompts.shown.size(), 1u);
         EXPECT_TRUE(login->isVisible());
         EXPECT_EQ(login->codeField()->text(), u("ADMIN"));  // typed in lower case, shown upper
 
@@ -426,7 +422,9 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
     });
     EXPECT_EQ(shell::MAIN(host, ini()), 0);
     EXPECT_EQ(steps, (std::vector<std::string>{"login", "main", "varset", "finish"}));
-    EXPECT_EQ(prompts.shown.size(), 1u);  // the wrong password's only
+    ASSERT_EQ(prompts.shown.size(), 1u);  // the wrong password's, and nothing after it
+    EXPECT_EQ(prompts.shown[0].text, T("ชื่อและรหัสผ่านไม่ถูกต้อง"));
+    EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
     EXPECT_EQ(sound.waves, (std::vector<std::string>{"TSound01.wav", "loop1.wav", "TSound02.wav", "TSound07.wav",
                                                      "TSound08.wav", "TSound09.wav"}));
     EXPECT_EQ(sound.waitedToEnd.back(), true);  // the goodbye sound plays to its end
