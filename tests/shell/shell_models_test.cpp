@@ -1,8 +1,9 @@
-// The main window's behaviour, the settings dialogs and the start-to-end order, without widgets.
-#include <algorithm>
+// The rights rules, the main window's behaviour, the settings dialogs and the start-to-end order,
+// without widgets.
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 
 #include "core/ini_file.h"
 #include "core/settings.h"
@@ -10,6 +11,8 @@
 #include "core/xbase.h"
 #include "shell/main_sequence.h"
 #include "shell/main_window_model.h"
+#include "shell/menu.h"
+#include "shell/rights.h"
 #include "shell/startup.h"
 #include "shell/varset.h"
 #include "support/run_process.h"
@@ -23,6 +26,73 @@ namespace {
 struct SettingsGuard {
     ~SettingsGuard() { core::programSettings().clear(); }
 };
+
+TEST(Rights, LevelsFromShortOrOddRightsStrings)
+{
+    EXPECT_EQ(shell::rightsLevel("6543210", 1), 6);
+    EXPECT_EQ(shell::rightsLevel("6543210", 7), 0);
+    EXPECT_EQ(shell::rightsLevel("6543210", 8), 0);   // beyond the string
+    EXPECT_EQ(shell::rightsLevel("6X3", 2), 0);       // not a digit
+    EXPECT_EQ(shell::rightsLevel("", 1), 0);
+    EXPECT_EQ(shell::normalizedRights("69A3"), "6003" + std::string(38, '0'));
+    EXPECT_EQ(shell::normalizedRights(std::string(50, '5')).size(), 42u);
+}
+
+TEST(Rights, ActionsRunWithTheLevelOfTheirPositionOrAreRefused)
+{
+    SettingsGuard guard;
+    core::programSettings().setText("CTRUSTEE", "123456012345601234560123456012340");
+    testsupport::RecordingPrompts prompts;
+    shell::Dispatcher d;
+    std::vector<int> levels;
+    for (const shell::Action a : {shell::Action::TRPROC3, shell::Action::POPCODE4, shell::Action::VARSET})
+        d.registerAction(a, [&](int level) { levels.push_back(level); });
+    EXPECT_TRUE(d.dispatch(shell::Action::TRPROC3, 3));
+    EXPECT_TRUE(d.dispatch(shell::Action::POPCODE4, 20));
+    EXPECT_EQ(levels, (std::vector<int>{3, 6}));
+    EXPECT_TRUE(prompts.shown.empty());
+
+    EXPECT_FALSE(d.dispatch(shell::Action::VARSET, 33));  // level 0 at position 33: refused, not run
+    EXPECT_EQ(levels.size(), 2u);
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(prompts.shown[0].text, T("คุณไม่มีอำนาจที่จะใช้คำสั่งนี้"));
+    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดอำนาจ"));
+
+    EXPECT_FALSE(d.dispatch(shell::Action::MNPROC1, 6));  // nobody registered it yet
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[1].kind, core::MessageKind::Info);
+}
+
+TEST(Rights, DigitCheckShowsTheLegendForAnythingButZeroToSix)
+{
+    testsupport::RecordingPrompts prompts;
+    EXPECT_TRUE(shell::TRUSCHK("0"));
+    EXPECT_TRUE(shell::TRUSCHK("6"));
+    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_FALSE(shell::TRUSCHK("7"));
+    EXPECT_FALSE(shell::TRUSCHK(""));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].title, T("  การกำหนดระดับอำนาจ"));
+    EXPECT_EQ(prompts.shown[0].text.substr(0, 36), shell::rightsLegendLine(0));
+    EXPECT_EQ(shell::rightsLegendLine(6), core::xbase::padRight(T("6 = อำนาจเต็มที่"), 36));
+}
+
+TEST(MainMenu, EveryCommandChecksThePositionWhoseLevelItReceives)
+{
+    std::set<int> positions;
+    for (const shell::Menu& m : shell::mainMenu()) {
+        for (const shell::MenuEntry& e : m.entries) {
+            if (e.kind != shell::MenuEntry::Kind::Item)
+                continue;
+            positions.insert(e.rights);
+            if (const int p = shell::levelPosition(e.action)) {
+                EXPECT_EQ(e.rights, p) << e.caption;
+            }
+        }
+    }
+    for (int p = 1; p <= 33; ++p)
+        EXPECT_TRUE(positions.count(p)) << "rights position " << p << " has no menu item";
+}
 
 // A site folder with a configuration file read by start-up.
 class SiteTest : public ::testing::Test {
@@ -47,28 +117,29 @@ protected:
     testsupport::RecordingSound sound;
 };
 
+// The main picture's hot spots, edges inclusive, run their action after the rights check.
 TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheck)
 {
     core::programSettings().setText("CTRUSTEE", std::string(33, '1'));
     shell::Dispatcher d;
     std::vector<std::string> ran;
-    d.registerAction(shell::Action::TRPROC1, [&](int level) { ran.push_back("TRPROC1/" + std::to_string(level)); });
-    d.registerAction(shell::Action::REPORT, [&](int level) { ran.push_back("REPORT/" + std::to_string(level)); });
+    const auto record = [&](shell::Action action, const std::string& name) {
+        d.registerAction(action, [&ran, name](int level) { ran.push_back(name + "/" + std::to_string(level)); });
+    };
+    record(shell::Action::TRPROC1, "TRPROC1");
+    record(shell::Action::TRPROC3, "TRPROC3");
+    record(shell::Action::REPORT, "REPORT");
     struct Case {
         int column, row;
-        bool hit;
-        std::vector<std::string> ran;
+        const char* ran;  // empty: outside every spot
     } cases[] = {
-        {36, 80, true, {"TRPROC1/1"}},
-        {35, 80, false, {}},
-        {216, 130, true, {"TRPROC1/1"}},
-        {500, 340, true, {"REPORT/0"}},
-        {599, 399, false, {}},
+        {36, 80, "TRPROC1/1"}, {35, 80, ""},           {216, 130, "TRPROC1/1"}, {217, 130, ""},  {36, 131, ""},
+        {100, 150, "TRPROC3/1"}, {500, 340, "REPORT/0"}, {588, 395, ""},          {599, 399, ""},
     };
     for (const Case& c : cases) {
         ran.clear();
-        EXPECT_EQ(shell::MAPSEL(d, c.column, c.row), c.hit) << c.column << "," << c.row;
-        EXPECT_EQ(ran, c.ran) << c.column << "," << c.row;
+        EXPECT_EQ(shell::MAPSEL(d, c.column, c.row), *c.ran != 0) << c.column << "," << c.row;
+        EXPECT_EQ(ran, *c.ran ? std::vector<std::string>{c.ran} : std::vector<std::string>{}) << c.column << "," << c.row;
     }
     EXPECT_TRUE(prompts.shown.empty());
 
@@ -76,23 +147,16 @@ TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheck)
     ran.clear();
     EXPECT_TRUE(shell::MAPSEL(d, 100, 100));
     EXPECT_TRUE(ran.empty());
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("คุณไม่มีอำนาจที่จะใช้คำสั่งนี้"));
+    EXPECT_EQ(prompts.shown.size(), 1u);
 }
 
-TEST_F(SiteTest, StampCaptionAndPlacement)
+TEST_F(SiteTest, TheUpdateStampIsHiddenOnlyForTrack9417)
 {
     for (const auto& [track, shown] : std::vector<std::pair<std::string, bool>>{
              {"0", true}, {"9417", false}, {" 9417 ", false}, {"94170", true}}) {
         core::programSettings().setText("CTRACK", track);
         EXPECT_EQ(shell::SAYTEXT().shown, shown) << track;
     }
-    EXPECT_EQ(shell::SAYTEXT().text, "UPDATE: 03/07/2009");
-    core::programSettings().setText("CHLINE", T("บริษัท ทดสอบ จำกัด"));
-    EXPECT_EQ(shell::mainCaption(), T("  โปรแกรมชั่งรถบรรทุก สำหรับ บริษัท ทดสอบ จำกัด"));
-    const shell::Placement p = shell::mainPicturePlacement(1280, 1024);
-    EXPECT_EQ(p.left, 340);
-    EXPECT_EQ(p.top, 208);
 }
 
 TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
@@ -120,17 +184,6 @@ TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
     }
 }
 
-TEST_F(SiteTest, ExitConfirmationSounds)
-{
-    shell::FinishModel finish;
-    finish.opened();
-    EXPECT_FALSE(finish.decide(false));
-    EXPECT_TRUE(finish.decide(true));
-    EXPECT_EQ(sound.waves, (std::vector<std::string>{"TSound08.wav", "TSound09.wav"}));
-    EXPECT_EQ(sound.waitedToEnd, (std::vector<bool>{false, true}));
-    EXPECT_EQ(shell::FinishModel::title(), T("  ออกจากโปรแกรม"));
-}
-
 TEST_F(SiteTest, AnnouncementIsTheFileOrNothing)
 {
     EXPECT_FALSE(shell::announcement().has_value());
@@ -155,23 +208,31 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     std::map<std::string, const shell::VarsetField*> byName;
     for (const shell::VarsetField& f : shell::varsetFields())
         byName[f.variable] = &f;
-    ASSERT_EQ(byName.size(), 22u);
     struct Case {
         const char* variable;
         const char* value;
         bool ok;
     } cases[] = {
-        {"CDRV1", ".\\TABLES\\", true}, {"CDRV1", ".\\TABLES\\     ", true}, {"CDRV1", ".\\TABLES", false},
-        {"CDRV1", "", false},           {"CDRV4", "/srv/site/work/", true},  {"CSYSSOUND", "Y", true},
-        {"CSYSSOUND", "X", false},      {"CAUDITR", "N", true},              {"CPRINTER", "", false},
+        {"CDRV1", ".\\TABLES\\", true},     {"CDRV1", ".\\TABLES\\     ", true}, {"CDRV1", ".\\TABLES", false},
+        {"CDRV1", "", false},               {"CDRV4", "/srv/site/work/", true},  {"CDRV4", "", false},
+        {"CSYSSOUND", "Y", true},           {"CSYSSOUND", "X", false},           {"CAUDITR", "N", true},
+        {"CPRINTER", "", false},            {"CPRINTER", " ", false},
         {"CCPORT1", "19200,N,8,1,002,005,005", true},
-        {"CCFMT1", "toledo   ", true},          {"CCFMT2", "XK3190", true},          {"CCFMT3", "", true},
+        {"CCFMT1", "toledo   ", true},      {"CCFMT2", "XK3190", true},          {"CCFMT3", "", true},
         {"CCFMT4", "mettler", false},
-        {"CMANUALW", "0", true},        {"CMANUALW", "2", true},             {"CMANUALW", "3", false},
+        {"CMANUALW", "0", true},            {"CMANUALW", "2", true},             {"CMANUALW", "3", false},
         {"CMANUALW", "A", false},
     };
-    for (const Case& c : cases)
+    EXPECT_EQ(shell::VarsetModel::firstFailing(core::programSettings()), nullptr);
+    for (const Case& c : cases) {
         EXPECT_EQ(shell::VarsetModel::check(*byName.at(c.variable), c.value), c.ok) << c.variable << "=" << c.value;
+        // The same value among the others: OK names the field, or takes them all.
+        const core::Settings saved = core::programSettings();
+        core::programSettings().setText(c.variable, c.value);
+        const shell::VarsetField* failing = shell::VarsetModel::firstFailing(core::programSettings());
+        EXPECT_STREQ(failing ? failing->variable : "", c.ok ? "" : c.variable) << c.value;
+        core::programSettings() = saved;
+    }
 
     core::programSettings().setText("CDRV2", core::xbase::padRight(".\\DATA\\", 60));
     core::programSettings().setText("CIOADDR", "700  ");
@@ -192,25 +253,10 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     EXPECT_EQ(key("Misc", "Track"), "9417");
 }
 
-TEST_F(SiteTest, SettingsAreWrittenOnlyWhenEveryFieldPassesAndTheFileTakesThem)
+TEST_F(SiteTest, AReadOnlySettingsFileIsNotReplacedAndTheDialogsAreTold)
 {
     shell::VarsetModel model;
     model.open();
-    EXPECT_EQ(shell::VarsetModel::firstFailing(core::programSettings()), nullptr);
-    const struct {
-        const char* variable;
-        const char* value;
-    } bad[] = {{"CDRV1", ".\\TABLES"}, {"CDRV4", ""}, {"CSYSSOUND", "X"}, {"CPRINTER", " "}};
-    for (const auto& b : bad) {
-        core::Settings saved = core::programSettings();
-        core::programSettings().setText(b.variable, b.value);
-        const shell::VarsetField* failing = shell::VarsetModel::firstFailing(core::programSettings());
-        ASSERT_NE(failing, nullptr) << b.variable;
-        EXPECT_STREQ(failing->variable, b.variable);
-        core::programSettings() = saved;
-    }
-
-    // A read-only file is not replaced, and the dialogs are told.
     std::filesystem::permissions(ini(), std::filesystem::perms::owner_read);
     const std::string before = testsupport::readFile(ini());
     core::programSettings().setText("CDRV3", ".\\ELSEWHERE\\");
@@ -241,12 +287,10 @@ TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)
         {"1", 5, 20, 8, "-30", "8"},     // document fonts: at least 30
     };
     for (const Case& c : cases) {
-        shell::startUp(core::programSettings(), ini());
         core::IniFile(ini()).set("Font", "Ratio", c.ratio);
         shell::startUp(core::programSettings(), ini());
         shell::FontSelModel model(c.n);
-        const shell::FontChoice preset = model.preset();
-        EXPECT_EQ(preset.face, core::programSettings().text("CFONT" + std::to_string(c.n)));
+        EXPECT_EQ(model.preset().face, core::programSettings().text("CFONT" + std::to_string(c.n)));
         ASSERT_TRUE(model.close(shell::FontChoice{"Garuda", c.chosenHeight, c.chosenWidth}));
         const std::string n = std::to_string(c.n);
         EXPECT_EQ(key("Font", ("Height" + n).c_str()), c.height) << c.ratio << " " << c.chosenHeight;
@@ -263,20 +307,6 @@ TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)
     ASSERT_TRUE(shell::FontSelModel(3).close(std::nullopt));
     EXPECT_EQ(key("Font", "Height3"), "-16");
     EXPECT_EQ(key("Font", "Height0"), "-99");  // the screen font is not written
-}
-
-TEST(FontChoice, PresetDividesTheHeightByTheRatio)
-{
-    SettingsGuard guard;
-    auto& s = core::programSettings();
-    s.setText("CFONT2", "EucrosiaUPC");
-    s.setText("CHEIGHT2", "-32");
-    s.setText("CWIDTH2", "5");
-    s.set("NFONTRATIO", core::Value::number(2));
-    const shell::FontChoice c = shell::FontSelModel(2).preset();
-    EXPECT_EQ(c.face, "EucrosiaUPC");
-    EXPECT_EQ(c.height, -16);
-    EXPECT_EQ(c.width, 5);
 }
 
 // The order of the program from start to end, as a host sees it.
@@ -332,12 +362,6 @@ TEST(MainSequence, DefaultConfigurationFileInTheCurrentFolder)
     EXPECT_TRUE(std::filesystem::exists(dir.file("MERVO.INI")));
 }
 
-}  // namespace
-
-namespace {
-
-const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
-
 TEST(AdminConfig, PrintsAndWritesOneKey)
 {
     testsupport::TempDir dir;
@@ -359,7 +383,7 @@ TEST(AdminConfig, PrintsAndWritesOneKey)
         {{"config", ini, "Comm", "K", "a\nb"}, 2, ""},
     };
     for (const Case& c : cases) {
-        const auto r = testsupport::runProcess(kAdmin, c.args);
+        const auto r = testsupport::runProcess(MERVO_BINARY_DIR "/app/mervo-admin", c.args);
         EXPECT_EQ(r.exitCode, c.exitCode) << c.args.back() << r.err;
         EXPECT_EQ(r.out, c.out) << c.args.back();
         EXPECT_EQ(r.err.empty(), c.exitCode == 0) << c.args.back();

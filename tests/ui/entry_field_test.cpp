@@ -1,7 +1,6 @@
 #include "ui/entry_field.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -117,17 +116,6 @@ TEST(EntryField, AFailingValidationKeepsTheFocusUntilItPasses)
     EXPECT_TRUE(win.b->hasFocus());
     EXPECT_EQ(runs, 2) << "the field that took the focus back must not have validated itself";
     EXPECT_EQ(win.a->value().asText(), "Y");
-}
-
-TEST(EntryField, DisabledKeepsItsColoursAndMaskedHidesTheText)
-{
-    Window win(Picture::parse("@!", Value::Type::Text, 6), Picture::text(5));
-    win.a->setEnabled(false);
-    const QPalette p = win.a->palette();
-    EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Base), p.color(QPalette::Active, QPalette::Base));
-    EXPECT_EQ(p.color(QPalette::Disabled, QPalette::Text), p.color(QPalette::Active, QPalette::Text));
-    win.b->setMasked(true);
-    EXPECT_EQ(win.b->echoMode(), QLineEdit::Password);
 }
 
 }  // namespace

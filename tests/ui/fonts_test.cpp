@@ -4,7 +4,6 @@
 #include <QFontMetricsF>
 #include <gtest/gtest.h>
 
-#include "core/settings.h"
 #include "core/tis620.h"
 #include "ui/thai_text.h"
 
@@ -38,17 +37,6 @@ TEST(Fonts, HeightsFollowTheWindowsFontRules)
     const QFont wide = ui::makeFont("Norasi", 24, 80);
     EXPECT_NEAR(QFontMetricsF(wide).averageCharWidth(), 24, 2) << "a width stretches to that average";
     EXPECT_GT(ui::makeFont("Norasi", "x", "").pixelSize(), 0) << "texts that are no number give the default";
-}
-
-TEST(Fonts, ScreenFontComesFromTheSettings)
-{
-    core::Settings& s = core::programSettings();
-    s.setText("CFONT0", "MS Sans Serif");
-    s.setText("CWIDTH0", "0");
-    s.setText("CHEIGHT0", "-10");
-    EXPECT_EQ(ui::screenFont().pixelSize(), 13);
-    EXPECT_EQ(QFontInfo(ui::screenFont()).family(), QStringLiteral("Loma"));
-    s.clear();
 }
 
 TEST(ThaiText, EveryTisByteCrossesTheBoundaryAndBack)

