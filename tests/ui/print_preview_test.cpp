@@ -223,8 +223,9 @@ TEST(PageView, ShowsThePaperInItsProportionsAtEachZoom)
         EXPECT_EQ(view.currentPage(), 2) << zoom.name;
         EXPECT_GT(int(pages.drawn.size()), draws) << zoom.name << ": drawn again at the new size";
         EXPECT_NEAR(proportion(page), a4, 0.01) << zoom.name;
-        if (zoom.against > 0)
+        if (zoom.against > 0) {
             EXPECT_NEAR(double(page.width()) / before, zoom.against, 0.01) << zoom.name;
+        }
         if (zoom.act == &ui::PageView::fitPage) {
             EXPECT_LE(page.height(), area.height()) << zoom.name;
             EXPECT_GT(page.height(), area.height() * 9 / 10) << zoom.name;
