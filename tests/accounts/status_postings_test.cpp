@@ -1,14 +1,11 @@
 // The status screens together with the postings of the weighing tickets: a purchase order entered
 // here and raised by the dispatch ticket that quotes it (order control on); ledger rows entered and
-// marked here, found and changed by the next purchase ticket; a supplier row changed by the next
-// payment voucher.
+// marked here, found and changed by the next purchase ticket.
 #include <gtest/gtest.h>
 
 #include "accounts/status_editor.h"
 #include "status_fixture.h"
-#include "storage/catalogue.h"
-#include "storage/ops.h"
-#include "weighing/posting.h"
+#include "weighing/ticket_screen.h"
 
 using namespace statustest;
 using namespace weighingtest;
@@ -134,37 +131,6 @@ TEST_F(StatusPostingTest, RowsEnteredAndMarkedHereAreFoundAndChangedByThePosting
     EXPECT_DOUBLE_EQ(supplier[0].number("BALANCE"), 59000);
     EXPECT_DOUBLE_EQ(supplier[0].number("BORROW"), 300);
     EXPECT_TRUE(supplier[0].deleted);
-}
-
-TEST_F(StatusPostingTest, ANewSupplierRowIsChangedByTheNextPaymentVoucher)
-{
-    storage::Workspace ws;
-    core::ValueMap values;
-    addRow(2, [](StatusEditor& e) {
-        ASSERT_TRUE(enter(e, "CODE", "F002"));
-        ASSERT_TRUE(enterNumber(e, "BALANCE", 5000) && enterNumber(e, "BORROW", 800));
-    });
-    // A payment of 1,200 in cash and 300 taken off the loan, as the voucher screen posts it.
-    const storage::TableDef& money = *storage::findTable("Money1");
-    const storage::TableDef& ap = *storage::findTable("ApAcc");
-    ASSERT_TRUE(storage::OPEN(ws, site.data(), ap.name, ap.indexes[0].key, false, "ApAcc", ap.indexes[0].file, "Account"));
-    ASSERT_TRUE(storage::OPEN(ws, site.data(), money.name, money.indexes[0].key, false, "Money1", money.indexes[0].file,
-                              "Wdata"));
-    ASSERT_TRUE(storage::ADD_REC(ws));
-    storage::Table& v = *ws.current();
-    ASSERT_TRUE(v.put("TICKET", core::Value::text("000001")).ok());
-    ASSERT_TRUE(v.put("COMPANY", core::Value::text("F002")).ok());
-    ASSERT_TRUE(v.put("AMOUNT", core::Value::number(1500, 2)).ok());
-    ASSERT_TRUE(v.put("CASH", core::Value::number(1200, 2)).ok());
-    ASSERT_TRUE(v.put("DRCR", core::Value::number(300, 2)).ok());
-    ASSERT_TRUE(storage::commitAll(ws) && storage::unlockAll(ws));
-    ASSERT_TRUE(weighing::Posting(ws, values).UPSTATUS("MON01", +1, true));
-    (void)ws.closeAll();
-
-    const auto rows = site.rows("ApAcc");
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_DOUBLE_EQ(rows[0].number("BALANCE"), 3500);
-    EXPECT_DOUBLE_EQ(rows[0].number("BORROW"), 500);
 }
 
 }  // namespace
