@@ -315,4 +315,24 @@ TEST_F(SettlementSequenceTest, UnmarkingALineNeverSettlesATicketTwice)
               "ใบชั่ง REC 000001 ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ");
 }
 
+// Twice, so the memory of the line marked by hand is not used up by the first undeletion.
+TEST_F(SettlementSequenceTest, AnUndeletedVoucherLeavesALineMarkedByHandMarked)
+{
+    auto s = open(1);
+    ASSERT_TRUE(newVoucher(*s, "F001"));
+    host.lineDialogs = {voucherLine("REC", "000001", 1000), voucherLine("REC", "000002", 800, "09:00:00")};
+    s->addLines();
+    toLine(*s, 0);
+    site.prompts.answers = {true};
+    ASSERT_TRUE(s->MNDTDELE());
+    payInCash(*s);
+    for (int round = 0; round < 2; ++round) {
+        site.prompts.answers = {true, true};
+        s->deletePressed();
+        s->deletePressed();
+        EXPECT_EQ(lines("000001"), (Texts{"*REC 000001 1000", "REC 000002 800"}));
+        EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+    }
+}
+
 }  // namespace
