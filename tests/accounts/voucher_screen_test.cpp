@@ -1,20 +1,16 @@
 // The money voucher screens: the total of payments and receipts following their lines and the
 // settlement check, the line dialog and its limits, marking lines, the ticket selection, loans
-// and their configured expressions, the save checks, the access levels, search and print.
+// and their configured expressions, the save checks, cancel, a save whose write fails, and search.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
-#include "core/print_destination.h"
 #include "core/xbase.h"
-#include "site/demo_templates.h"
 #include "storage/fault_fs.h"
 #include "storage/ops.h"
-#include "support/recording_destination.h"
 #include "support/seams.h"
 #include "voucher_fixture.h"
-#include "weighing/doc_print.h"
 
 using namespace accounts;
 using namespace vouchertest;
@@ -421,33 +417,6 @@ TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
     EXPECT_EQ(s->values().text("cTicket"), "000001");
     ASSERT_EQ(cells.size(), 5u);
     EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
-}
-
-TEST_F(VoucherTest, APaymentPrintsWithItsLiveLinesAndCountsItsPrints)
-{
-    std::string error;
-    ASSERT_TRUE(site::writeDemoTemplates(site.tables(), &error)) << error;
-    site.setting("CPRINTER", "N");
-    testsupport::RecordingDestination printer;
-    auto s = open(1);
-    ASSERT_TRUE(newVoucher(*s, "F001"));
-    host.lineDialogs = {voucherLine("OTH", "A1", 100), voucherLine("OTH", "A2", 200), voucherLine("OTH", "A3", 400)};
-    s->addLines();
-    site.prompts.answers = {true};
-    s->lineBrowse()->source().goTop();
-    ASSERT_TRUE(s->MNDTDELE());  // A1 marked: not printed
-    s->editPressed();
-    ASSERT_TRUE(type(*s, number("cCash", 600)));
-    ASSERT_TRUE(s->MNSAVE());
-    s->printPressed();
-    ASSERT_EQ(printer.jobs.size(), 1u);
-    const std::string printed = printer.texts();
-    EXPECT_NE(printed.find("ใบสำคัญจ่ายเงิน"), std::string::npos) << printed;
-    EXPECT_EQ(printed.find(" A1\n"), std::string::npos) << printed;
-    EXPECT_NE(printed.find(" A2\n"), std::string::npos) << printed;
-    EXPECT_NE(printed.find(" A3\n"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("รวม 2 รายการ"), std::string::npos) << printed;
-    EXPECT_EQ(site.rows("Money1")[0].number("PRINT"), 1);
 }
 
 }  // namespace
