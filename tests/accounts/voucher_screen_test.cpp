@@ -107,7 +107,9 @@ TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStored)
     EXPECT_EQ(lines[0].number("AMOUNT"), 5'000'000.00);
 }
 
-TEST_F(VoucherTest, MarkingALineFreesItsTicketAndUnmarkingSettlesItAgain)
+// What marking and unmarking take off the ticket and put back the seeded run of the books compares
+// with the documents.
+TEST_F(VoucherTest, MarkingALineAsksFirstAndNeverTakesATicketBelowNothingSettled)
 {
     loadOneTicket(site);
     auto s = open(1);
