@@ -25,6 +25,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <type_traits>
 
 #include "core/clock.h"
 #include "core/xbase.h"
@@ -757,32 +758,22 @@ public:
     Books books;  // after the last operation
 
 private:
+    // A screen of the workstation, opened the first time it is wanted.
+    template <class Screen, class... Args>
+    static Screen& opened(std::unique_ptr<Screen>& s, Args&&... args)
+    {
+        if (!s) {
+            s = std::make_unique<Screen>(std::forward<Args>(args)...);
+            EXPECT_TRUE(s->open());
+        }
+        return *s;
+    }
     weighing::TicketScreen& tickets(int kind)
     {
-        auto& s = m_ws->ticket[std::size_t(kind - 1)];
-        if (!s) {
-            s = std::make_unique<weighing::TicketScreen>(kind, 6, m_ws->tickets);
-            EXPECT_TRUE(s->open());
-        }
-        return *s;
+        return opened(m_ws->ticket[std::size_t(kind - 1)], kind, 6, m_ws->tickets);
     }
-    VoucherScreen& vouchers(int kind)
-    {
-        auto& s = m_ws->voucher[std::size_t(kind - 1)];
-        if (!s) {
-            s = std::make_unique<VoucherScreen>(kind, 6, m_ws->docs);
-            EXPECT_TRUE(s->open());
-        }
-        return *s;
-    }
-    ProductionScreen& production()
-    {
-        if (!m_ws->production) {
-            m_ws->production = std::make_unique<ProductionScreen>(6, m_ws->docs);
-            EXPECT_TRUE(m_ws->production->open());
-        }
-        return *m_ws->production;
-    }
+    VoucherScreen& vouchers(int kind) { return opened(m_ws->voucher[std::size_t(kind - 1)], kind, 6, m_ws->docs); }
+    ProductionScreen& production() { return opened(m_ws->production, 6, m_ws->docs); }
     DocumentScreen& documents(const Step& s)
     {
         const bool prod = s.op >= Op::NewProduction;
@@ -832,19 +823,16 @@ private:
         static const char* const customers[] = {"C001", "C002"};
         return (ticketKind <= 2 ? suppliers : customers)[d.take(2)];
     }
-    bool typeTicket(weighing::TicketScreen& s, const std::string& name, const std::string& text)
-    {
-        if (!s.fieldEnabled(name))
-            return false;
-        m_said << " " << name << "=" << text;
-        return wt::typeText(s, name, text);
-    }
-    bool typeTicket(weighing::TicketScreen& s, const std::string& name, double v)
+    template <class V>  // a text (const char*) or a number
+    bool typeTicket(weighing::TicketScreen& s, const std::string& name, V v)
     {
         if (!s.fieldEnabled(name))
             return false;
         m_said << " " << name << "=" << v;
-        return wt::typeNumber(s, name, v);
+        if constexpr (std::is_arithmetic_v<V>)
+            return wt::typeNumber(s, name, v);
+        else
+            return wt::typeText(s, name, v);
     }
     // An order number the customer and product may have; one not found is cleared again.
     void typeOrder(weighing::TicketScreen& s, Draw& d)
