@@ -331,7 +331,9 @@ TEST_F(SettlementSequenceTest, AnUndeletedVoucherLeavesALineMarkedByHandMarked)
         s->deletePressed();
         s->deletePressed();
         EXPECT_EQ(lines("000001"), (Texts{"*REC 000001 1000", "REC 000002 800"}));
+        EXPECT_EQ(site.find("Money1", "TICKET", "000001")->number("AMOUNT"), 800);
         EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+        EXPECT_EQ(site.account("ApAcc", "F001"), -800);
     }
 }
 
