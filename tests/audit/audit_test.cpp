@@ -109,6 +109,11 @@ TEST_F(AuditTest, TruckOnlyChangeWritesOneRowWhenSwitchedOn)
         }
         EXPECT_EQ(ws.currentAlias(), "wdata");
     }
+    // A deletion mark and a reprint are logged with the switch off too, and leave the work area
+    // their caller had selected (its rows are checked where they are made).
+    ASSERT_TRUE(audit::auditDeletion(ws, "TRK01", true));
+    ASSERT_TRUE(audit::auditReprint(ws, "Ticket12", "000123", 3));
+    EXPECT_EQ(ws.currentAlias(), "wdata");
 }
 
 TEST_F(AuditTest, NumbersAndDatesAreComparedAsTheirTexts)
