@@ -55,27 +55,8 @@ inline std::string tf0(char sign, const std::string& digits6, char places)
     return STX + body + hex[x >> 4] + hex[x & 15] + ETX;
 }
 
-// The reader's rules the tests vary; the rest as ReaderConfig has them.
-struct Rules {
-    scale::FrameKind kind = scale::FrameKind::Indicator;
-    int statusPosition = 3;
-    bool signFromStatus = false;
-    int stableCount = 3;
-    bool zeroFirst = false;
-    bool handAccept = false;
-
-    operator scale::ReaderConfig() const
-    {
-        scale::ReaderConfig c;
-        c.kind = kind;
-        c.statusPosition = statusPosition;
-        c.signFromStatus = signFromStatus;
-        c.stableCount = stableCount;
-        c.zeroFirst = zeroFirst;
-        c.handAccept = handAccept;
-        return c;
-    }
-};
+// The reader's rules the tests vary, the rest as ReaderConfig has them.
+using Rules = scale::ReaderConfig;
 
 // Plays ticks 300 ms apart: before each tick the bytes that arrived since the previous one.
 struct Player {
