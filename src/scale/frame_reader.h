@@ -35,7 +35,7 @@ namespace scale {
 
 struct ReaderConfig {
     FrameKind kind = FrameKind::Indicator;  // "Format#n"
-    FrameFormat frame;                      // the indicator frame's layout
+    FrameFormat frame{};                    // the indicator frame's layout
     int statusPosition = 3;       // CTLDST, 1-based within the frame
     bool signFromStatus = false;  // CMINUS is "1": the status byte's bit of value 2 means negative
     int stableCount = 3;          // S, from CSTABLE: equal frames that make a weight stable
