@@ -129,7 +129,8 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
     };
     const std::string over = "(refused: น้ำหนักเกินพิกัดของเครื่องชั่ง !)";
     const Case cases[] = {
-        // Zero for long enough that the command, slow to start under a sanitizer, still sees it.
+        // Each first phase (zero, a negative weight) lasts long enough that the command, slow to
+        // start under a sanitizer on a busy machine, still sees it become stable.
         {nullptr,
          {"0:3s", "ramp:2500:500ms", "2500:8s"},
          {" COM1:9600,E,7,1 start=002 header=5 weight=5\n",
@@ -141,16 +142,16 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
         // A stable 0 that "W.Read" 1 never takes by itself.
         {nullptr, {"0:20s"}, {"| weight=0 stable=yes repeat=3 zero=2"}, "timeout after 2 s\n", 2},
         {"toledo",
-         {"--format", "toledo", "--checksum", "-20:2s", "ramp:2500:300ms", "2500:8s"},
+         {"--format", "toledo", "--checksum", "-20:4s", "ramp:2500:300ms", "2500:8s"},
          {"start=002 header=5 weight=5 format=toledo\n", "| weight=-20 stable=yes repeat=3 zero=1", "motion=yes",
           "| weight=2500 stable=yes repeat=3 zero=2"},
-         "accepted 2500\n"},
+         "accepted 2500\n", 10},
         {"toledo", {"--format", "toledo", "--decimals", "1", "151405:8s"}, {"| weight=15141 stable=yes"}, "accepted 15141\n"},
         {"toledo", {"--format", "toledo", "1234567:8s"}, {over}, "timeout after 3 s\n"},
         {"toledo", {"--format", "toledo", "--unit", "lb", "2500:8s"}, {"(refused: ไม่รับน้ำหนักในหน่วย lb !)"}, "timeout after 3 s\n"},
-        {"xk3190", {"--format", "xk3190", "--decimals", "2", "-100:2s", "250000:8s"}, {"| weight=-1 stable=yes"}, "accepted 2500\n"},
-        {"xk3190", {"--format", "xk3190-equals", "--decimals", "2", "-100:2s", "250000:8s"}, {"| weight=-1 stable=yes"}, "accepted 2500\n"},
-        {"ascii", {"--format", "ascii", "--decimals", "3", "--unit", "t", "-20:2s", "15140:8s"}, {"| weight=-20 stable=yes"}, "accepted 15140\n"},
+        {"xk3190", {"--format", "xk3190", "--decimals", "2", "-100:4s", "250000:8s"}, {"| weight=-1 stable=yes"}, "accepted 2500\n", 10},
+        {"xk3190", {"--format", "xk3190-equals", "--decimals", "2", "-100:4s", "250000:8s"}, {"| weight=-1 stable=yes"}, "accepted 2500\n", 10},
+        {"ascii", {"--format", "ascii", "--decimals", "3", "--unit", "t", "-20:4s", "15140:8s"}, {"| weight=-20 stable=yes"}, "accepted 15140\n", 10},
         {"ascii", {"--format", "ascii-nocomma", "--decimals", "3", "--unit", "t", "4139:8s"}, {"| weight=4139 stable=yes"}, "accepted 4139\n"},
         {"ascii", {"--format", "ascii", "12345678:8s"}, {over}, "timeout after 3 s\n"},
     };
