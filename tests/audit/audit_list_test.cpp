@@ -8,7 +8,7 @@
 
 #include "audit/audit_list.h"
 #include "audit_log_fixture.h"
-#include "maintenance/maintenance_jobs.h"
+#include "storage/held_table.h"
 #include "storage/table_csv.h"
 #include "support/recording_print_job.h"
 
@@ -149,7 +149,7 @@ TEST_F(AuditListTest, PurgeIsRefusedWhileAnotherWorkstationHoldsTheLog)
 {
     addRows({{1, "a", "x"}, {2, "b", "x"}});
     const std::string log = folder() + "AUDIT.DBF";
-    mainttest::HeldTable other(log);
+    storagetest::HeldTable other(log);
     ASSERT_TRUE(other.open());
     AuditList list(6);
     ASSERT_TRUE(list.open());

@@ -12,6 +12,7 @@
 #include "maintenance_jobs.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
+#include "storage/held_table.h"
 #include "storage/ops.h"
 #include "storage/table.h"
 #include "support/temp_dir.h"
@@ -308,7 +309,7 @@ TEST_F(CodeRestoreTest, ATableAnotherWorkstationHasOpenIsNotReplaced)
     std::vector<maintenance::StepResult> results;
     const std::string before = testsupport::readFile(path);
     {
-        mainttest::HeldTable other(path);
+        storagetest::HeldTable other(path);
         ASSERT_TRUE(other.open());
         results = maintenance::FGRESTORE2(nullptr);
     }

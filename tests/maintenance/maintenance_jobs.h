@@ -1,10 +1,8 @@
-// Helpers the maintenance tests share: another workstation (a forked process) holding a table file
-// open until the object goes, the jobs run on January 2026 with every question answered as
-// scripted, and the outcomes of a job's steps.
+// Helpers the maintenance tests share: the jobs run on January 2026 with every question answered
+// as scripted, and the outcomes of a job's steps.
 #pragma once
 
 #include <algorithm>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,36 +10,8 @@
 #include "maintenance/maintenance_tables.h"
 #include "maintenance/purge.h"
 #include "maintenance/restore.h"
-#include "storage/fork_child.h"
-#include "storage/table.h"
 
 namespace mainttest {
-
-class HeldTable {
-public:
-    explicit HeldTable(const std::string& path)
-        : m_child([path](storagetest::Child& c) {
-              std::unique_ptr<storage::Table> t;
-              if (!storage::Table::open(path, storage::ShareMode::Shared, &t).ok())
-                  return 1;
-              c.send('o');
-              c.receive();
-              return 0;
-          })
-    {
-        m_open = m_child.receive() == 'o';
-    }
-    ~HeldTable()
-    {
-        m_child.send('x');
-        m_child.wait();
-    }
-    bool open() const { return m_open; }
-
-private:
-    storagetest::Child m_child;
-    bool m_open = false;
-};
 
 inline const maintenance::DateSpan kJanuary{core::Date::fromYmd(2026, 1, 1), core::Date::fromYmd(2026, 1, 31)};
 

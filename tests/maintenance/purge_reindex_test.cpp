@@ -11,13 +11,14 @@
 #include "maintenance_fixture.h"
 #include "maintenance_jobs.h"
 #include "storage/catalogue.h"
+#include "storage/held_table.h"
 #include "storage/ops.h"
 #include "storage/table.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 using mainttest::done;
-using mainttest::HeldTable;
+using storagetest::HeldTable;
 using mainttest::kJanuary;
 using mainttest::outcomes;
 using mainttest::purge;

@@ -16,7 +16,7 @@
 #include "reports/reports_fixture.h"
 #include "reports/tables.h"
 #include "site/demo_reports.h"
-#include "storage/fork_child.h"
+#include "storage/held_table.h"
 #include "storage/ops.h"
 #include "storage/table.h"
 #include "support/recording_destination.h"
@@ -340,21 +340,14 @@ TEST(ReportSelection, ADetailTableOpenOnAnotherWorkstationStopsTheReport)
 {
     ReportSite site;
     const std::string wdata = site.data() + "WDATA1.DBF";
-    storagetest::Child weighing([&](storagetest::Child& parent) {
-        std::unique_ptr<storage::Table> t;
-        if (!storage::Table::open(wdata, storage::ShareMode::Shared, &t).ok())
-            return 1;
-        parent.send('o');
-        return parent.receive() == 'q' ? 0 : 2;
-    });
-    ASSERT_EQ(weighing.receive(), 'o');
+    storagetest::HeldTable weighing(wdata);
+    ASSERT_TRUE(weighing.open());
     storage::Workspace ws;
     reports::ReportSession session(ws);
     ASSERT_TRUE(session.load("TRK01", "x"));
     EXPECT_FALSE(session.openForm());
     EXPECT_EQ(shownWithTitles(site.prompts), (std::vector<std::string>{"ส่วนการเปิดแฟ้ม|ไม่สามารถเปิดแฟ้ม Wdata1"}));
-    weighing.send('q');
-    EXPECT_EQ(weighing.wait(), 0);
+    EXPECT_EQ(weighing.release(), 0);
     // Once the weighing screen closed the report runs.
     session.finish();
     site.prompts.shown.clear();

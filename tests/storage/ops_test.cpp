@@ -13,6 +13,7 @@
 #include "storage/catalogue.h"
 #include "storage/ops.h"
 #include "fork_child.h"
+#include "held_table.h"
 #include "storage_test_util.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
@@ -192,15 +193,8 @@ TEST_F(OpsTest, TableHeldByAnotherWorkstationIsGivenUpAfterTenSecondsWithoutSpin
         prompts.shown.clear();
         g_idleCalls = 0;
         const std::string path = dir.file("FARMER.DBF");
-        Child other([&](Child& self) {
-            std::unique_ptr<Table> t;
-            if (!Table::open(path, c.otherExclusive ? ShareMode::Exclusive : ShareMode::Shared, &t).ok())
-                return 1;
-            self.send('o');
-            self.receive();
-            return 0;
-        });
-        ASSERT_EQ(other.receive(), 'o');
+        HeldTable other(path, c.otherExclusive ? ShareMode::Exclusive : ShareMode::Shared);
+        ASSERT_TRUE(other.open());
         const std::int64_t before = clock.monotonic;
         Workspace ws;
         EXPECT_FALSE(OPEN(ws, folder(), "Farmer", "CODE", c.exclusive, "Farmer", "Farmer"));
@@ -213,8 +207,7 @@ TEST_F(OpsTest, TableHeldByAnotherWorkstationIsGivenUpAfterTenSecondsWithoutSpin
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถเปิดแฟ้ม Farmer"));
         EXPECT_EQ(prompts.shown[0].title, T("ส่วนการเปิดแฟ้ม"));
-        other.send('x');
-        EXPECT_EQ(other.wait(), 0);
+        EXPECT_EQ(other.release(), 0);
         // Once the other workstation let go, the same open succeeds.
         EXPECT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", c.exclusive, "Farmer", "Farmer"));
     }

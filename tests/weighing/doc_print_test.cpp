@@ -17,7 +17,7 @@
 #include "core/xbase.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
-#include "storage/fork_child.h"
+#include "storage/held_table.h"
 #include "storage/ops.h"
 #include "support/recording_destination.h"
 #include "support/seams.h"
@@ -444,22 +444,14 @@ TEST_F(DocPrintTest, WorkTableHeldElsewhereIsNotReady)
     writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
     ASSERT_EQ(print("Ticket12"), PrintResult::Printed);  // makes the work table
     const std::string workTable = folder() + "work/P_ADMIN.DBF";
-    storagetest::Child other([&](storagetest::Child& self) {
-        std::unique_ptr<storage::Table> t;
-        if (!storage::Table::open(workTable, storage::ShareMode::Exclusive, &t).ok())
-            return 1;
-        self.send('y');
-        self.receive();
-        return 0;
-    });
-    ASSERT_EQ(other.receive(), 'y');
+    storagetest::HeldTable other(workTable, storage::ShareMode::Exclusive);
+    ASSERT_TRUE(other.open());
     prompts.shown.clear();
     EXPECT_EQ(print("Ticket12"), PrintResult::WorkTableBusy);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].text, T("  แฟ้มการพิมพ์ไม่พร้อม"));
     EXPECT_EQ(printCount(), 1);
-    other.send('x');
-    EXPECT_EQ(other.wait(), 0);
+    EXPECT_EQ(other.release(), 0);
 }
 
 class Printers final : public core::Printers {
