@@ -1,3 +1,5 @@
+// The error trap: which faults reach the dialog, what each choice does, the Error.log report with
+// the open work areas of the workspaces in use, and the escaped-exception boundary.
 #include "errors/error_trap.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +7,10 @@
 #include <cerrno>
 
 #include "core/identity.h"
+#include "errors/guard.h"
+#include "errors/work_areas.h"
+#include "storage/table.h"
+#include "storage/workspace.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 
@@ -32,6 +38,13 @@ public:
     std::function<void()> onChoose;
 };
 
+core::Fault fault(int gen, bool retry, bool def, std::string description = "Argument error")
+{
+    return {.genCode = gen, .subsystem = "BASE", .subCode = 1081, .description = std::move(description),
+            .fileName = {}, .operation = "+", .args = {core::Value::text("A"), core::Value::number(1)},
+            .canRetry = retry, .canDefault = def};
+}
+
 struct TrapFixture : ::testing::Test {
     TrapFixture()
         : trap(dialog, errors::Environment{{}, {}, "test", [this] { return loopRunning; },
@@ -39,20 +52,7 @@ struct TrapFixture : ::testing::Test {
     {
         trap.setLogPath(dir.file("Error.log"));
     }
-
-    static core::Fault fault(int gen, bool retry, bool def, std::string description = "Argument error")
-    {
-        core::Fault f;
-        f.genCode = gen;
-        f.subsystem = "BASE";
-        f.subCode = 1081;
-        f.description = std::move(description);
-        f.operation = "+";
-        f.args = {core::Value::text("A"), core::Value::number(1)};
-        f.canRetry = retry;
-        f.canDefault = def;
-        return f;
-    }
+    std::string log() const { return testsupport::readFile(dir.file("Error.log")); }
 
     testsupport::TempDir dir;
     ScriptedDialog dialog;
@@ -61,29 +61,25 @@ struct TrapFixture : ::testing::Test {
     errors::ErrorTrap trap;
 };
 
-}  // namespace
-
 TEST_F(TrapFixture, QuietFaultsNeverReachTheDialogAndAnIoErrorIsShown)
 {
     EXPECT_EQ(core::raise(fault(core::EG_ZERODIV, false, true)), core::FaultAnswer::Default);
     EXPECT_EQ(core::raise(fault(core::EG_APPENDLOCK, true, true)), core::FaultAnswer::Default);
     EXPECT_TRUE(dialog.shown.empty());
-    EXPECT_FALSE(testsupport::readFile(dir.file("Error.log")).size());
+    EXPECT_TRUE(log().empty());
     // An open refused by another workstation is quiet: the numbers a file system gives for a held
     // file, and the ones that only share their numbers with another system's sharing violation (32)
     // and access denied (5) are shown.
-    const struct {
-        int osCode;
-        bool quiet;
-    } cases[] = {{EACCES, true}, {EAGAIN, true}, {EWOULDBLOCK, true}, {EPIPE, false}, {EIO, false}, {0, false}};
-    for (const auto& c : cases) {
+    const std::pair<int, bool> cases[] = {{EACCES, true}, {EAGAIN, true}, {EWOULDBLOCK, true},
+                                          {EPIPE, false}, {EIO, false},   {0, false}};
+    for (const auto& [osCode, quiet] : cases) {
         dialog.shown.clear();
         trap.clearNetErr();
         core::Fault open = fault(core::EG_OPEN, true, true);
-        open.osCode = c.osCode;
+        open.osCode = osCode;
         EXPECT_EQ(core::raise(open), core::FaultAnswer::Default);
-        EXPECT_EQ(dialog.shown.empty(), c.quiet) << c.osCode;
-        EXPECT_EQ(trap.netErr(), c.quiet) << c.osCode;
+        EXPECT_EQ(dialog.shown.empty(), quiet) << osCode;
+        EXPECT_EQ(trap.netErr(), quiet) << osCode;
     }
 }
 
@@ -92,8 +88,7 @@ TEST_F(TrapFixture, AFaultWithNeitherRetryNorDefaultOffersOnlyQuitAndEnds)
     dialog.answer = ScriptedDialog::Choice::Default;  // not allowed: counts as quit
     core::raise(fault(core::EG_ARG, false, false));
     ASSERT_EQ(dialog.shown.size(), 1u);
-    EXPECT_FALSE(dialog.shown[0].canRetry);
-    EXPECT_FALSE(dialog.shown[0].canDefault);
+    EXPECT_FALSE(dialog.shown[0].canRetry || dialog.shown[0].canDefault);
     EXPECT_EQ(dialog.shown[0].description, "Error BASE/1081  Argument error: +");
     EXPECT_EQ(exitCodes, std::vector<int>{1});
 }
@@ -101,38 +96,30 @@ TEST_F(TrapFixture, AFaultWithNeitherRetryNorDefaultOffersOnlyQuitAndEnds)
 TEST_F(TrapFixture, LogHasTheSectionsInOrderAndEachFaultReplacesIt)
 {
     core::raise(fault(core::EG_ARG, false, true, "first fault"));
-    const std::string first = testsupport::readFile(dir.file("Error.log"));
+    const std::string first = log();
     std::size_t at = 0;
     for (const char* heading : {"Application\r\n===========", "Stack Calls\r\n===========", "System\r\n======",
                                 "Variables in use\r\n================", "Linked RDDs\r\n===========",
                                 "DataBases in use\r\n================", "Classes in use:\r\n===============",
                                 "Memory Analysis\r\n==============="}) {
-        const auto pos = first.find(heading, at);
-        ASSERT_NE(pos, std::string::npos) << heading;
-        at = pos;
+        at = first.find(heading, at);
+        ASSERT_NE(at, std::string::npos) << heading;
     }
     EXPECT_NE(first.find("   Error description: Error BASE/1081  first fault: +\r\n"), std::string::npos);
     EXPECT_NE(first.find("     [   1] = C   A\r\n"), std::string::npos);
+    EXPECT_EQ(first.find("   Program: "), std::string::npos);  // no identity installed
 
+    // With the program's identity installed, the application's section names it.
+    core::setIdentitySource([] { return std::string("mervo 9.9 sha256 0123abcd"); });
     core::raise(fault(core::EG_ARG, false, true, "second fault"));
-    const std::string second = testsupport::readFile(dir.file("Error.log"));
+    core::setIdentitySource(nullptr);
+    const std::string second = log();
     EXPECT_EQ(second.find("first fault"), std::string::npos);
     EXPECT_NE(second.find("second fault"), std::string::npos);
     EXPECT_EQ(dialog.shown.size(), 2u);  // the whole trap is back after a default
-}
-
-TEST_F(TrapFixture, LogNamesTheProgramsIdentityWhenOneIsInstalled)
-{
-    core::raise(fault(core::EG_ARG, false, true, "without"));
-    EXPECT_EQ(testsupport::readFile(dir.file("Error.log")).find("   Program: "), std::string::npos);
-
-    core::setIdentitySource([] { return std::string("mervo 9.9 sha256 0123abcd"); });
-    core::raise(fault(core::EG_ARG, false, true, "with"));
-    core::setIdentitySource(nullptr);
-    const std::string log = testsupport::readFile(dir.file("Error.log"));
-    const auto program = log.find("   Program: mervo 9.9 sha256 0123abcd\r\n");
-    ASSERT_NE(program, std::string::npos) << log;
-    EXPECT_LT(program, log.find("Stack Calls")) << "in the application's section";
+    const auto program = second.find("   Program: mervo 9.9 sha256 0123abcd\r\n");
+    ASSERT_NE(program, std::string::npos) << second;
+    EXPECT_LT(program, second.find("Stack Calls"));
 }
 
 TEST_F(TrapFixture, RetryNeedsARunningMainLoop)
@@ -147,10 +134,9 @@ TEST_F(TrapFixture, RetryNeedsARunningMainLoop)
 
 TEST_F(TrapFixture, AFaultInsideTheTrapStopsTheProgram)
 {
-    dialog.onChoose = [] { core::raise(TrapFixture::fault(core::EG_ARG, false, true, "nested")); };
+    dialog.onChoose = [] { core::raise(fault(core::EG_ARG, false, true, "nested")); };
     core::raise(fault(core::EG_ARG, false, true));
-    ASSERT_EQ(dialog.stops.size(), 1u);
-    EXPECT_EQ(dialog.stops[0], "Error BASE/1081  nested: + from Errorsys, line:  0");
+    EXPECT_EQ(dialog.stops, std::vector<std::string>{"Error BASE/1081  nested: + from Errorsys, line:  0"});
     EXPECT_EQ(exitCodes.front(), 1);
 }
 
@@ -161,3 +147,63 @@ TEST(ErrorTrapValues, VariableTexts)
     EXPECT_EQ(errors::CGETINFO(core::Value::array(3)), "Len:    3");
     EXPECT_EQ(errors::CGETINFO(core::Value::logical(true)), ".T.");
 }
+
+void makeTable(const std::string& path, const std::vector<std::string>& codes)
+{
+    ASSERT_TRUE(storage::Table::create(path, {{"CODE", storage::FieldType::Character, 10, 0},
+                                              {"PARENT", storage::FieldType::Character, 10, 0}})
+                    .ok());
+    std::unique_ptr<storage::Table> t;
+    ASSERT_TRUE(storage::Table::open(path, storage::ShareMode::Exclusive, &t).ok());
+    for (const std::string& c : codes) {
+        ASSERT_TRUE(t->append().ok());
+        ASSERT_TRUE(t->put("CODE", core::Value::text(c)).ok());
+        ASSERT_TRUE(t->put("PARENT", core::Value::text(c)).ok());
+    }
+    ASSERT_TRUE(t->close().ok());
+}
+
+// Every open table of the workspaces in use, with its position, orders and relations.
+TEST_F(TrapFixture, TheReportListsTablesOrdersAndRelationsOfTheWorkspacesInUse)
+{
+    makeTable(dir.file("FARMER.DBF"), {"A", "B", "C"});
+    makeTable(dir.file("TRUCK.DBF"), {"B"});
+    storage::Workspace ws;
+    storage::Table* truck = nullptr;
+    ASSERT_TRUE(ws.open("Truck", dir.file("TRUCK.DBF"), storage::ShareMode::Shared, &truck).ok());
+    ASSERT_TRUE(truck->createOrder(dir.file("TRUCK.NTX"), "CODE").ok());
+    ASSERT_TRUE(truck->setOrder(1).ok());
+    storage::Table* farmer = nullptr;
+    ASSERT_TRUE(ws.open("Farmer", dir.file("FARMER.DBF"), storage::ShareMode::Shared, &farmer).ok());
+    ASSERT_TRUE(farmer->goTo(2).ok());
+    ASSERT_TRUE(ws.setRelation("Farmer", "Truck", "PARENT").ok());
+
+    const errors::WorkspaceInUse inUse(ws);
+    errors::ErrorTrap withAreas(dialog, errors::Environment{[] { return errors::workAreasInUse(); }, {}, "test",
+                                                            {}, [](int) {}});
+    const std::string report = withAreas.report(fault(core::EG_ARG, false, true));
+    for (const char* line : {"  1:    Truck          ",
+                             "           1          1    .F.   .F.\r\n",  // the relation found B
+                             "        => CODE                               TRUCK\r\n", "  2: => Farmer         ",
+                             "           2          3    .F.   .F.\r\n", "        1: TO PARENT INTO Truck\r\n"}) {
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+    }
+    EXPECT_EQ(errors::workAreasInUse().size(), 2u);
+    errors::closeAllInUse();
+    EXPECT_TRUE(errors::workAreasInUse().empty());
+}
+
+TEST(Guard, AnEscapedExceptionIsAFaultWithQuitOnly)
+{
+    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
+    EXPECT_TRUE(errors::runGuarded("TRPROC1", [] {}));
+    EXPECT_FALSE(errors::runGuarded("TRPROC1", [] { throw std::out_of_range("vector::at"); }));
+    EXPECT_FALSE(errors::runGuarded("REPORT", [] { throw 42; }));
+    ASSERT_EQ(faults.faults.size(), 2u);
+    EXPECT_EQ(core::errorMessage(faults.faults[0]), "Error MERVO/9001  std::out_of_range: vector::at: TRPROC1");
+    EXPECT_EQ(core::errorMessage(faults.faults[1]), "Error MERVO/9001  unknown exception: REPORT");
+    for (const core::Fault& f : faults.faults)
+        EXPECT_FALSE(f.canRetry || f.canDefault);
+}
+
+}  // namespace

@@ -12,7 +12,7 @@
 #include "scale/qt_serial_port.h"
 #include "scale/reading_driver.h"
 #include "scale/weight_dialog_model.h"
-#include "sim_process.h"
+#include "scale_fixture.h"
 #include "support/run_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
@@ -22,24 +22,19 @@ namespace {
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
 using scaletest::Simulator;
 
-class Target final : public scale::WeighTarget {
+// The ticket screen's side and the dialog's: the weight received, and the event loop left when the
+// dialog would close.
+class Ticket final : public scale::WeighTarget, public scale::WeightDialogListener {
 public:
     void receiveWeight(int, long long kg) override { weight = kg; }
     void disableWeighButton(int) override {}
     void enableAndFocusSave() override { saveFocused = true; }
+    void closeDialog() override { QMetaObject::invokeMethod(loop, &QEventLoop::quit, Qt::QueuedConnection); }
+    void frameEvaluated(const scale::Evaluation&) override { ++frames; }
+    QEventLoop* loop = nullptr;
     long long weight = -1;
     bool saveFocused = false;
-};
-
-class Closer final : public scale::WeightDialogListener {
-public:
-    explicit Closer(QEventLoop& loop) : m_loop(loop) {}
-    void closeDialog() override { QMetaObject::invokeMethod(&m_loop, &QEventLoop::quit, Qt::QueuedConnection); }
-    void frameEvaluated(const scale::Evaluation&) override { ++frames; }
     int frames = 0;
-
-private:
-    QEventLoop& m_loop;
 };
 
 class IndicatorLinkTest : public ::testing::Test {
@@ -54,11 +49,11 @@ protected:
         core::programSettings().setText("CCDEV1", device);
         scale::QtSerialPort serial;
         scale::ReadingDriver driver(serial);
-        scale::WeightDialogModel model(1, serial, driver, &target);
+        scale::WeightDialogModel model(1, serial, driver, &ticket);
         driver.attach(model);
         QEventLoop loop;
-        Closer closer(loop);
-        model.setListener(&closer);
+        ticket.loop = &loop;
+        model.setListener(&ticket);
         model.open();
         model.DISPLAYW();
         ASSERT_TRUE(model.portOpen()) << model.failureReason();
@@ -67,30 +62,28 @@ protected:
         elapsed.start();
         loop.exec();
         seconds = double(elapsed.elapsed()) / 1000;
-        frames = closer.frames;
         zeroState = model.reader().zeroState();
         model.finish();
         EXPECT_FALSE(serial.isOpen());
     }
 
     testsupport::RecordingPrompts prompts;
-    Target target;
+    Ticket ticket;
     double seconds = 0;
-    int frames = 0;
     scale::ZeroState zeroState = scale::ZeroState::Reading;
 };
 
 TEST_F(IndicatorLinkTest, NoiseControlCharactersAndAWavingNeedleStillGiveTheSettledWeight)
 {
     core::programSettings().setText("CZEROW", "1");
-    Simulator sim({"--noise", "3", "--control-every", "5", "--seed", "7", "8000:500ms", "0:500ms", "ramp:15140:500ms",
-                   "noise:40:500ms", "15140:8s"});
+    Simulator sim({"--noise", "3", "--control-every", "5", "--seed", "7", "8000:500ms", "0:500ms",
+                   "ramp:15140:500ms", "noise:40:500ms", "15140:8s"});
     weigh(sim.path);
     EXPECT_EQ(zeroState, scale::ZeroState::Acceptable);
-    EXPECT_EQ(target.weight, 15140);
-    EXPECT_TRUE(target.saveFocused);
+    EXPECT_EQ(ticket.weight, 15140);
+    EXPECT_TRUE(ticket.saveFocused);
     EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_GE(frames, 4);  // at least S + 1 frames, one per tick
+    EXPECT_GE(ticket.frames, 4);  // at least S + 1 frames, one per tick
     EXPECT_LT(seconds, 6);
 }
 
@@ -99,9 +92,8 @@ TEST_F(IndicatorLinkTest, SilenceIsNoSignal)
     Simulator sim({"silence:10s"});
     weigh(sim.path);
     EXPECT_EQ(zeroState, scale::ZeroState::NoSignal);
-    EXPECT_EQ(target.weight, -1);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, core::tis620::T("ไม่สามารถรับสัญญาณน้ำหนักได้ !"));
+    EXPECT_EQ(ticket.weight, -1);
+    EXPECT_EQ(scaletest::shown(prompts), std::vector<std::string>{core::tis620::T("ไม่สามารถรับสัญญาณน้ำหนักได้ !")});
     EXPECT_GE(seconds, 3.9);
     EXPECT_LT(seconds, 6);
 }
@@ -115,6 +107,12 @@ std::string configFor(const testsupport::TempDir& dir, const std::string& device
     return path;
 }
 
+// The end of the output, as long as `tail`.
+std::string tailOf(const std::string& out, const std::string& tail)
+{
+    return out.substr(out.size() - std::min(out.size(), tail.size()));
+}
+
 // Every frame format the simulator speaks, read by the command with "Format#1" set: every frame
 // printed, the weight, its sign, its decimals and the indicator's refusals exactly as the frames
 // say; silence gives the message, and the time limit never gives a weight.
@@ -124,10 +122,11 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
         const char* format;  // nullptr: no "Format#1"
         std::vector<std::string> sim;
         std::vector<std::string> seen;  // in the output, in this order
-        const char* last;
+        std::string last;
         int timeout = 3;
     };
     const std::string over = "(refused: น้ำหนักเกินพิกัดของเครื่องชั่ง !)";
+    const std::string timeout = "timeout after 3 s\n";
     const Case cases[] = {
         // Each first phase (zero, a negative weight) lasts long enough that the command, slow to
         // start under a sanitizer on a busy machine, still sees it become stable.
@@ -138,7 +137,8 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
           "| weight=2500 stable=yes repeat=3 zero=2"},
          "accepted 2500\n",
          12},
-        {nullptr, {"silence:10s"}, {"message ส่วนการรับสัญญาณน้ำหนัก: ไม่สามารถรับสัญญาณน้ำหนักได้ !\n"}, "no weight\n", 10},
+        {nullptr, {"silence:10s"}, {"message ส่วนการรับสัญญาณน้ำหนัก: ไม่สามารถรับสัญญาณน้ำหนักได้ !\n"},
+         "no weight\n", 10},
         // A stable 0 that "W.Read" 1 never takes by itself.
         {nullptr, {"0:20s"}, {"| weight=0 stable=yes repeat=3 zero=2"}, "timeout after 2 s\n", 2},
         {"toledo",
@@ -146,61 +146,54 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
          {"start=002 header=5 weight=5 format=toledo\n", "| weight=-20 stable=yes repeat=3 zero=1", "motion=yes",
           "| weight=2500 stable=yes repeat=3 zero=2"},
          "accepted 2500\n", 10},
-        {"toledo", {"--format", "toledo", "--decimals", "1", "151405:8s"}, {"| weight=15141 stable=yes"}, "accepted 15141\n"},
-        {"toledo", {"--format", "toledo", "1234567:8s"}, {over}, "timeout after 3 s\n"},
-        {"toledo", {"--format", "toledo", "--unit", "lb", "2500:8s"}, {"(refused: ไม่รับน้ำหนักในหน่วย lb !)"}, "timeout after 3 s\n"},
-        {"xk3190", {"--format", "xk3190", "--decimals", "2", "-100:4s", "250000:8s"}, {"| weight=-1 stable=yes"}, "accepted 2500\n", 10},
-        {"xk3190", {"--format", "xk3190-equals", "--decimals", "2", "-100:4s", "250000:8s"}, {"| weight=-1 stable=yes"}, "accepted 2500\n", 10},
-        {"ascii", {"--format", "ascii", "--decimals", "3", "--unit", "t", "-20:4s", "15140:8s"}, {"| weight=-20 stable=yes"}, "accepted 15140\n", 10},
-        {"ascii", {"--format", "ascii-nocomma", "--decimals", "3", "--unit", "t", "4139:8s"}, {"| weight=4139 stable=yes"}, "accepted 4139\n"},
-        {"ascii", {"--format", "ascii", "12345678:8s"}, {over}, "timeout after 3 s\n"},
+        {"toledo", {"--format", "toledo", "--decimals", "1", "151405:8s"}, {"| weight=15141 stable=yes"},
+         "accepted 15141\n"},
+        {"toledo", {"--format", "toledo", "1234567:8s"}, {over}, timeout},
+        {"toledo", {"--format", "toledo", "--unit", "lb", "2500:8s"}, {"(refused: ไม่รับน้ำหนักในหน่วย lb !)"}, timeout},
+        {"xk3190", {"--format", "xk3190", "--decimals", "2", "-100:4s", "250000:8s"}, {"| weight=-1 stable=yes"},
+         "accepted 2500\n", 10},
+        {"xk3190", {"--format", "xk3190-equals", "--decimals", "2", "-100:4s", "250000:8s"},
+         {"| weight=-1 stable=yes"}, "accepted 2500\n", 10},
+        {"ascii", {"--format", "ascii", "--decimals", "3", "--unit", "t", "-20:4s", "15140:8s"},
+         {"| weight=-20 stable=yes"}, "accepted 15140\n", 10},
+        {"ascii", {"--format", "ascii-nocomma", "--decimals", "3", "--unit", "t", "4139:8s"},
+         {"| weight=4139 stable=yes"}, "accepted 4139\n"},
+        {"ascii", {"--format", "ascii", "12345678:8s"}, {over}, timeout},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.sim));
         testsupport::TempDir dir;
         Simulator sim(c.sim);
         const std::string config = configFor(dir, sim.path, c.format);
         const auto r = testsupport::runProcess(kAdmin, {"weigh", config, "--timeout", std::to_string(c.timeout)});
-        std::string name;
-        for (const std::string& a : c.sim)
-            name += a + " ";
-        SCOPED_TRACE(name);
         std::size_t at = r.out.find("port COM1 " + sim.path + " COM1:9600,E,7,1 ");
         ASSERT_NE(at, std::string::npos) << r.out << r.err;
         for (const std::string& seen : c.seen) {
             at = r.out.find(seen, at);
             ASSERT_NE(at, std::string::npos) << seen << "\n" << r.out;
         }
-        const std::string last = c.last;
-        ASSERT_GE(r.out.size(), last.size());
-        EXPECT_EQ(r.out.substr(r.out.size() - last.size()), last) << r.out;
-        EXPECT_EQ(r.exitCode, last.rfind("accepted", 0) == 0 ? 0 : 1);
+        EXPECT_EQ(tailOf(r.out, c.last), c.last) << r.out;
+        EXPECT_EQ(r.exitCode, c.last.rfind("accepted", 0) == 0 ? 0 : 1);
     }
 }
 
 TEST(WeighCommand, DetectNamesTheSettingAndFormatToConfigure)
 {
-    struct Case {
-        std::vector<std::string> sim;
-        const char* format;
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--format", "toledo", "--checksum", "2500:8s"}, "toledo"},
+        {{"--format", "xk3190-equals", "2500:8s"}, "xk3190"},
+        {{"--format", "ascii-nocomma", "2500:8s"}, "ascii"},
+        {{"--format", "indicator", "2500:8s"}, "indicator"},
     };
-    const Case cases[] = {
-        {{"--format", "toledo", "--checksum"}, "toledo"},
-        {{"--format", "xk3190-equals"}, "xk3190"},
-        {{"--format", "ascii-nocomma"}, "ascii"},
-        {{"--format", "indicator"}, "indicator"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [args, format] : cases) {
         testsupport::TempDir dir;
-        std::vector<std::string> args = c.sim;
-        args.push_back("2500:8s");
         Simulator sim(args);
         const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--detect", "--port", "1"});
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
         EXPECT_NE(r.out.find("| weight=2500\n"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("\nsure "), std::string::npos) << r.out;
-        const std::string tail = std::string("Port#1=09600,E,7,1,002,005,005\nFormat#1=") + c.format + "\n";
-        ASSERT_GE(r.out.size(), tail.size());
-        EXPECT_EQ(r.out.substr(r.out.size() - tail.size()), tail) << r.out;
+        const std::string tail = std::string("Port#1=09600,E,7,1,002,005,005\nFormat#1=") + format + "\n";
+        EXPECT_EQ(tailOf(r.out, tail), tail) << r.out;
     }
 
     // Nothing but junk: every line setting is tried and none matches.
@@ -208,7 +201,7 @@ TEST(WeighCommand, DetectNamesTheSettingAndFormatToConfigure)
     Simulator junk({"junk:30s"});
     const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, junk.path), "--detect"});
     EXPECT_EQ(r.exitCode, 1) << r.out;
-    EXPECT_EQ(r.out.substr(r.out.size() - 9), "no match\n") << r.out;
+    EXPECT_EQ(tailOf(r.out, "no match\n"), "no match\n") << r.out;
 }
 
 TEST(WeighCommand, PortProblemsAndBadArguments)

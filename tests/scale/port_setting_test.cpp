@@ -23,9 +23,8 @@ TEST(PortSetting, ReadsTheDefaultAndFiveDigitRates)
         const auto p = scale::parsePortSetting(c.text, &error);
         ASSERT_TRUE(p) << c.text << ": " << error;
         EXPECT_EQ(p->modeText(c.port), c.mode);
-        EXPECT_EQ(p->frame.startChar, c.start);
-        EXPECT_EQ(p->frame.headerLength, c.header);
-        EXPECT_EQ(p->frame.weightLength, c.weight);
+        EXPECT_EQ(std::tie(p->frame.startChar, p->frame.headerLength, p->frame.weightLength),
+                  std::make_tuple(c.start, c.header, c.weight));
     }
 }
 
@@ -60,7 +59,8 @@ TEST(PortSetting, RejectsTextsOutOfFormWithAReason)
 TEST(PortSetting, PortDeviceAndReaderRulesFromTheSettings)
 {
     core::Settings s;
-    const std::pair<const char*, int> ports[] = {{"1", 1}, {" 3 ", 3}, {"4x", 4}, {"0", 0}, {"5", 0}, {"", 0}, {"A", 0}};
+    const std::pair<const char*, int> ports[] = {{"1", 1}, {" 3 ", 3}, {"4x", 4}, {"0", 0},
+                                                 {"5", 0}, {"", 0},     {"A", 0}};
     for (const auto& [text, port] : ports) {
         s.setText("CCPORT", text);
         EXPECT_EQ(scale::defaultPort(s), port) << '"' << text << '"';
@@ -72,26 +72,18 @@ TEST(PortSetting, PortDeviceAndReaderRulesFromTheSettings)
     EXPECT_EQ(scale::devicePath(s, 2), "/dev/ttyUSB0");
     EXPECT_EQ(scale::devicePath(s, 4), "/dev/ttyS3");
 
-    s.setText("CMINUS", "1");
-    s.setText("CSTABLE", "4");
-    s.setText("CTLDST", "7");
-    s.setText("CZEROW", "1");
-    s.setText("CWREAD", "2");
-    scale::FrameFormat f;
-    f.weightLength = 6;
-    const scale::ReaderConfig c = scale::readerConfig(s, f);
-    EXPECT_TRUE(c.signFromStatus);
-    EXPECT_EQ(c.stableCount, 4);
-    EXPECT_EQ(c.statusPosition, 7);
-    EXPECT_TRUE(c.zeroFirst);
-    EXPECT_TRUE(c.handAccept);
-    EXPECT_EQ(c.frame.weightLength, 6);
-
-    s.setText("CMINUS", "0");
-    s.setText("CZEROW", "0");
-    s.setText("CWREAD", "1");
-    const scale::ReaderConfig d = scale::readerConfig(s, f);
-    EXPECT_FALSE(d.signFromStatus || d.zeroFirst || d.handAccept);
+    // "Minus", "Stable", "StatBit", "Zero" and "W.Read" become the reader's rules.
+    const scale::FrameFormat six{.weightLength = 6};
+    for (const bool on : {true, false}) {
+        s.setText("CMINUS", on ? "1" : "0");
+        s.setText("CZEROW", on ? "1" : "0");
+        s.setText("CWREAD", on ? "2" : "1");
+        s.setText("CSTABLE", "4");
+        s.setText("CTLDST", "7");
+        const scale::ReaderConfig c = scale::readerConfig(s, six);
+        EXPECT_EQ(std::tie(c.signFromStatus, c.zeroFirst, c.handAccept), std::make_tuple(on, on, on));
+        EXPECT_EQ(std::tie(c.stableCount, c.statusPosition, c.frame.weightLength), std::make_tuple(4, 7, 6));
+    }
 
     const std::pair<const char*, int> timers[] = {{"300", 300}, {" 50", 50}, {"abc", 0}, {"-5", 0}, {"", 0}};
     for (const auto& [text, ms] : timers) {

@@ -1,13 +1,22 @@
-// What the scale's unit tests share: frames as the indicators send them, a frame reader played
-// tick by tick, and a ticker that records what it was asked to do.
+// What the scale tests share: frames as the indicators send them, a frame reader played tick by
+// tick, a ticker that records what it was asked to do, the settings they start from (COM1..4 in
+// the default layout, Stable 3, no Zero, automatic acceptance, no sounds) and mervo-scale-sim on a
+// new pseudo-terminal at 20 frames a second.
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "core/settings.h"
 #include "scale/frame_reader.h"
+#include "scale/serial_port.h"
 #include "scale/ticker.h"
+#include "support/run_process.h"
+#include "support/seams.h"
 
 namespace scaletest {
 
@@ -25,22 +34,19 @@ inline std::string frame(const std::string& weight5, char status = '0')
 // A negative weight carries its sign in the weight field: "-0005".
 inline std::string frameOf(long long kg, char status = '0')
 {
-    const std::string w = std::to_string(kg < 0 ? -kg : kg);
-    return frame((kg < 0 ? "-" + std::string(4 - w.size(), '0') : std::string(5 - w.size(), '0')) + w,
-                          status);
+    char w[24];
+    std::snprintf(w, sizeof w, kg < 0 ? "-%04lld" : "%05lld", kg < 0 ? -kg : kg);
+    return frame(w, status);
 }
 
 // A toledo frame: status words, 6 weight digits, zero tare, CR, and the checksum when asked.
 inline std::string toledo(char swa, char swb, const std::string& weight6, bool checksum = false)
 {
     std::string f = STX + swa + swb + ' ' + weight6 + "000000\r";
-    if (checksum) {
-        unsigned sum = 0;
-        for (const char c : f)
-            sum += static_cast<unsigned char>(c) & 0x7F;
-        f.push_back(static_cast<char>((0u - sum) & 0x7F));
-    }
-    return f;
+    unsigned sum = 0;
+    for (const char c : f)
+        sum += static_cast<unsigned char>(c) & 0x7F;
+    return checksum ? f + static_cast<char>((0u - sum) & 0x7F) : f;
 }
 
 // An xk3190 frame: STX, sign, 6 digits, decimal places, the XOR of those 8 bytes as two hex
@@ -96,6 +102,67 @@ public:
     void stop() override { running = false; }
     bool running = false;
     std::vector<int> started;
+};
+
+struct Simulator {
+    explicit Simulator(std::vector<std::string> args)
+        : process(MERVO_BINARY_DIR "/app/mervo-scale-sim", withRate(std::move(args))),
+          path(process.readLine(5000))
+    {
+    }
+    static std::vector<std::string> withRate(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), {"--rate", "20"});
+        return args;
+    }
+    testsupport::ChildProcess process;
+    std::string path;
+};
+
+inline void setLinkSettings()
+{
+    auto& s = core::programSettings();
+    for (int n = 1; n <= 4; ++n)
+        s.setText("CCPORT" + std::to_string(n), "09600,E,7,1,002,005,005");
+    const std::pair<const char*, const char*> keys[] = {
+        {"CCPORT", "1"}, {"CSTABLE", "3"}, {"NINTERV", "50"}, {"CZEROW", "0"},
+        {"CWREAD", "1"}, {"CMINUS", "0"}, {"CTLDST", "3"}, {"CSYSSOUND", "N"}};
+    for (const auto& [k, v] : keys)
+        s.setText(k, v);
+}
+
+// The texts of the messages shown, in order.
+inline std::vector<std::string> shown(const testsupport::RecordingPrompts& prompts)
+{
+    std::vector<std::string> texts;
+    for (const auto& p : prompts.shown)
+        texts.push_back(p.text);
+    return texts;
+}
+
+// The world of the weight dialog's and the live weight's models: those settings read every 300 ms,
+// a port in memory, the recording ticker and a clock that moves only with the ticks.
+class PortTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        setLinkSettings();
+        core::programSettings().setText("NINTERV", "300");
+    }
+    void TearDown() override { core::programSettings().clear(); }
+
+    // `times` timer ticks `ms` apart, with `arrived` pushed before each.
+    void tick(scale::TickedReading& reading, const std::string& arrived, int times = 1, int ms = 300)
+    {
+        for (int i = 0; i < times; ++i) {
+            clock.advanceMs(ms);
+            port.push(arrived);
+            reading.timerFired();
+        }
+    }
+    testsupport::FakeClock clock;
+    scale::MemoryPort port;
+    RecordingTicker ticker;
 };
 
 }  // namespace scaletest

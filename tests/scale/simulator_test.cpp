@@ -15,8 +15,8 @@ using scale::sim::Reading;
 TEST(SimulatorProfile, ParsesStepsAndRejectsBadOnesWithTheStepNamed)
 {
     std::string error;
-    const auto p = scale::sim::parseProfile("0:2s ramp:32000:3s\nhold:5s # settle\nnoise:20:1s -500:500ms silence:1.5s junk:1m",
-                                            &error);
+    const char* text = "0:2s ramp:32000:3s\nhold:5s # settle\nnoise:20:1s -500:500ms silence:1.5s junk:1m";
+    const auto p = scale::sim::parseProfile(text, &error);
     ASSERT_TRUE(p) << error;
     ASSERT_EQ(p->steps.size(), 7u);
     EXPECT_EQ(p->steps[1].kind, scale::sim::StepKind::Ramp);
@@ -74,66 +74,51 @@ TEST(SimulatorProfile, PlaysStepsFrameByFrameTheSameWayEveryTime)
     EXPECT_FALSE(a.frame(60));
 }
 
-std::string encode(Format f, const scale::sim::EncoderOptions& o, long long kg, bool motion = false, std::uint64_t index = 0)
+std::string encode(Format f, const scale::sim::EncoderOptions& o, long long kg, bool motion = false,
+                   std::uint64_t index = 0)
 {
-    Reading r;
-    r.weight = kg;
-    r.motion = motion;
-    return scale::sim::encode(f, o, r, index, 1);
+    return scale::sim::encode(f, o, Reading{.weight = kg, .motion = motion}, index, 1);
 }
+
+const Reading kJunk{.kind = Reading::Kind::Junk};
 
 TEST(SimulatorFormats, ByteLayouts)
 {
-    const scale::sim::EncoderOptions o;
-    scale::sim::EncoderOptions checksum;
-    checksum.checksum = true;
-    scale::sim::EncoderOptions digitsSign;
-    digitsSign.signInDigits = true;
-    digitsSign.eol = "";
-
-    struct Case {
-        const char* name;
-        std::string bytes;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"indicator", encode(Format::Indicator, o, 1234), std::string("\x02" "000001234\r\n")},
-        {"indicator negative, moving", encode(Format::Indicator, o, -1234, true), std::string("\x02" "060001234\r\n")},
-        {"indicator sign in digits", encode(Format::Indicator, digitsSign, -1234), std::string("\x02" "0000-1234")},
-        {"indicator too heavy", encode(Format::Indicator, o, 123456), std::string("\x02" "000099999\r\n")},
-        {"toledo", encode(Format::Toledo, o, 1234), std::string("\x02\x2a\x30\x20" "001234000000\r")},
-        {"toledo negative in motion", encode(Format::Toledo, o, -5, true), std::string("\x02\x2a\x3a\x20" "000005000000\r")},
+    const scale::sim::EncoderOptions o, checksum{.frame = {}, .checksum = true},
+        digitsSign{.frame = {}, .signInDigits = true, .eol = ""};
+    const std::string stx = "\x02";
+    const std::pair<std::string, std::string> cases[] = {
+        {encode(Format::Indicator, o, 1234), stx + "000001234\r\n"},
+        {encode(Format::Indicator, o, -1234, true), stx + "060001234\r\n"},  // negative, moving
+        {encode(Format::Indicator, digitsSign, -1234), stx + "0000-1234"},
+        {encode(Format::Indicator, o, 123456), stx + "000099999\r\n"},  // too heavy
+        {encode(Format::Toledo, o, 1234), stx + "\x2a\x30\x20" "001234000000\r"},
+        {encode(Format::Toledo, o, -5, true), stx + "\x2a\x3a\x20" "000005000000\r"},
         // The 7-bit sum of the 17 bytes is 0x2D3; its two's complement in 7 bits is 0x2D.
-        {"toledo checksum", encode(Format::Toledo, checksum, 1234), std::string("\x02\x2a\x30\x20" "001234000000\r\x2d")},
-        {"ascii", encode(Format::Ascii, o, 1234), "ST,GS,+0001234kg\r\n"},
-        {"ascii moving negative", encode(Format::Ascii, o, -20, true), "US,GS,-0000020kg\r\n"},
-        {"ascii over range", encode(Format::Ascii, o, 12345678), "OL,GS,+9999999kg\r\n"},
+        {encode(Format::Toledo, checksum, 1234), stx + "\x2a\x30\x20" "001234000000\r\x2d"},
+        {encode(Format::Ascii, o, 1234), "ST,GS,+0001234kg\r\n"},
+        {encode(Format::Ascii, o, -20, true), "US,GS,-0000020kg\r\n"},
+        {encode(Format::Ascii, o, 12345678), "OL,GS,+9999999kg\r\n"},
         // "+0012340" XORed together is 0x1F.
-        {"xk3190", encode(Format::Xk3190, o, 1234), std::string("\x02+0012340") + "1F" + "\x03"},
+        {encode(Format::Xk3190, o, 1234), stx + "+0012340" + "1F" + "\x03"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(c.bytes, c.expected) << c.name;
+    for (const auto& [bytes, expected] : cases)
+        EXPECT_EQ(bytes, expected);
 }
 
 TEST(SimulatorFormats, NoiseControlCharactersAndJunk)
 {
-    scale::sim::EncoderOptions o;
-    o.noiseBytes = 50;
-    o.controlEvery = 3;
+    const scale::sim::EncoderOptions o{.frame = {}, .noiseBytes = 50, .controlEvery = 3};
     const std::string noisy = encode(Format::Indicator, o, 777, false, 0);
     ASSERT_EQ(noisy.size(), 50u + 12u);
     EXPECT_EQ(noisy.find('\x02'), 50u);  // never a start character among the noise
     EXPECT_EQ(noisy.substr(50), std::string("\x02" "000000777\r\n"));
     EXPECT_EQ(encode(Format::Indicator, o, 777, false, 2).substr(50), std::string("\x02" "000000\r77\r\n"));
 
-    Reading junk;
-    junk.kind = Reading::Kind::Junk;
-    const std::string j = scale::sim::encode(Format::Indicator, o, junk, 9, 1);
+    const std::string j = scale::sim::encode(Format::Indicator, o, kJunk, 9, 1);
     EXPECT_EQ(j.size(), 12u);
     EXPECT_EQ(j.find('\x02'), std::string::npos);
-    Reading silence;
-    silence.kind = Reading::Kind::Silence;
-    EXPECT_TRUE(scale::sim::encode(Format::Toledo, o, silence, 9, 1).empty());
+    EXPECT_TRUE(scale::sim::encode(Format::Toledo, o, Reading{.kind = Reading::Kind::Silence}, 9, 1).empty());
 }
 
 // What the simulator sends in the program's format is what the program reads, for any frame layout.
@@ -144,14 +129,9 @@ TEST(SimulatorFormats, TheProgramReadsWhatTheIndicatorFormatSends)
         int header, weight, status;
     };
     for (const Layout l : {Layout{2, 5, 5, 3}, Layout{'=', 1, 7, 1}, Layout{0xAA & 0x7F, 8, 6, 4}}) {
-        scale::sim::EncoderOptions o;
-        o.frame = {l.start, l.header, l.weight};
-        o.statusPosition = l.status;
-        o.noiseBytes = 5;
-        scale::ReaderConfig c;
-        c.frame = o.frame;
-        c.statusPosition = l.status;
-        c.signFromStatus = l.status > 1;
+        const scale::sim::EncoderOptions o{
+            .frame = {l.start, l.header, l.weight}, .statusPosition = l.status, .noiseBytes = 5};
+        const scale::ReaderConfig c{.frame = o.frame, .statusPosition = l.status, .signFromStatus = l.status > 1};
         scale::FrameReader reader(c);
         scale::ByteQueue in;
         for (const long long kg : {0LL, 15140LL, -20LL, 999LL}) {
@@ -181,24 +161,21 @@ TEST(SimulatorFormats, DetectionNamesTheFormatOfEachStream)
         {Format::AsciiNoComma, false, 0},
     };
     for (const Case& c : cases) {
-        scale::sim::EncoderOptions o;
-        o.checksum = c.checksum;
-        o.decimals = c.decimals;
+        SCOPED_TRACE(int(c.format));
+        const scale::sim::EncoderOptions o{.frame = {}, .checksum = c.checksum, .decimals = c.decimals};
         std::string stream;
         for (std::uint64_t i = 0; i < 12; ++i)
             stream += encode(c.format, o, 1000 + static_cast<long long>(i) * 7, i % 3 == 0, i);
         const auto scores = scale::scoreFormats(stream.substr(5), o.frame, {});
         const auto best = scale::bestMatch(scores);
-        ASSERT_TRUE(best) << int(c.format);
-        EXPECT_EQ(best->kind, scale::sim::readerKind(c.format)) << int(c.format);
-        EXPECT_GE(best->good, 10) << int(c.format);
-        EXPECT_EQ(best->failed, 0) << int(c.format);
+        ASSERT_TRUE(best);
+        EXPECT_EQ(best->kind, scale::sim::readerKind(c.format));
+        EXPECT_GE(best->good, 10);
+        EXPECT_EQ(best->failed, 0);
     }
-    Reading junk;
-    junk.kind = Reading::Kind::Junk;
     std::string noise;
     for (std::uint64_t i = 0; i < 20; ++i)
-        noise += scale::sim::encode(Format::Toledo, {}, junk, i, 1);
+        noise += scale::sim::encode(Format::Toledo, {}, kJunk, i, 1);
     EXPECT_FALSE(scale::bestMatch(scale::scoreFormats(noise, {}, {})));
     EXPECT_FALSE(scale::bestMatch(scale::scoreFormats("", {}, {})));
 }
@@ -206,8 +183,8 @@ TEST(SimulatorFormats, DetectionNamesTheFormatOfEachStream)
 TEST(SimulatorProgram, WritesFramesToStandardOutputAndRejectsBadArguments)
 {
     const std::string sim = MERVO_BINARY_DIR "/app/mervo-scale-sim";
-    const auto ok = testsupport::runProcess(sim, {"--device", "-", "--fast", "--rate", "10", "--format", "ascii",
-                                                  "0:200ms", "ramp:100:200ms"});
+    const auto ok = testsupport::runProcess(
+        sim, {"--device", "-", "--fast", "--rate", "10", "--format", "ascii", "0:200ms", "ramp:100:200ms"});
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
     EXPECT_EQ(ok.out, "ST,GS,+0000000kg\r\nST,GS,+0000000kg\r\nST,GS,+0000000kg\r\nUS,GS,+0000050kg\r\n");
 
@@ -216,8 +193,8 @@ TEST(SimulatorProgram, WritesFramesToStandardOutputAndRejectsBadArguments)
     EXPECT_EQ(setting.out, "=00042");
 
     for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"--format", "weird", "0:1s"}, {"--rate", "0", "0:1s"}, {"--setting", "9600", "0:1s"},
-          {"--noise", "-1", "0:1s"}, {"ramp:5"}, {"--bogus", "0:1s"}, {"--device"}}) {
+         {std::vector<std::string>{"--format", "weird", "0:1s"}, {"--rate", "0", "0:1s"},
+          {"--setting", "9600", "0:1s"}, {"--noise", "-1", "0:1s"}, {"ramp:5"}, {"--bogus", "0:1s"}, {"--device"}}) {
         const auto r = testsupport::runProcess(sim, args);
         EXPECT_EQ(r.exitCode, 2) << args.front();
         EXPECT_NE(r.err.find("mervo-scale-sim: "), std::string::npos) << args.front();
