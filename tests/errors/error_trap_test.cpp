@@ -83,14 +83,22 @@ TEST_F(TrapFixture, QuietFaultsNeverReachTheDialogAndAnIoErrorIsShown)
     }
 }
 
-TEST_F(TrapFixture, AFaultWithNeitherRetryNorDefaultOffersOnlyQuitAndEnds)
+// A fault with neither retry nor default offers only quit, whatever is answered; retry needs a
+// running main loop, else it ends the program too.
+TEST_F(TrapFixture, TheChoicesAFaultAllows)
 {
-    dialog.answer = ScriptedDialog::Choice::Default;  // not allowed: counts as quit
     core::raise(fault(core::EG_ARG, false, false));
     ASSERT_EQ(dialog.shown.size(), 1u);
     EXPECT_FALSE(dialog.shown[0].canRetry || dialog.shown[0].canDefault);
     EXPECT_EQ(dialog.shown[0].description, "Error BASE/1081  Argument error: +");
     EXPECT_EQ(exitCodes, std::vector<int>{1});
+
+    dialog.answer = ScriptedDialog::Choice::Retry;
+    EXPECT_EQ(core::raise(fault(core::EG_OPEN, true, true)), core::FaultAnswer::Retry);
+    EXPECT_EQ(exitCodes.size(), 1u);
+    loopRunning = false;
+    core::raise(fault(core::EG_OPEN, true, true));
+    EXPECT_EQ(exitCodes, (std::vector<int>{1, 1}));
 }
 
 TEST_F(TrapFixture, LogHasTheSectionsInOrderAndEachFaultReplacesIt)
@@ -120,16 +128,6 @@ TEST_F(TrapFixture, LogHasTheSectionsInOrderAndEachFaultReplacesIt)
     const auto program = second.find("   Program: mervo 9.9 sha256 0123abcd\r\n");
     ASSERT_NE(program, std::string::npos) << second;
     EXPECT_LT(program, second.find("Stack Calls"));
-}
-
-TEST_F(TrapFixture, RetryNeedsARunningMainLoop)
-{
-    dialog.answer = ScriptedDialog::Choice::Retry;
-    EXPECT_EQ(core::raise(fault(core::EG_OPEN, true, true)), core::FaultAnswer::Retry);
-    EXPECT_TRUE(exitCodes.empty());
-    loopRunning = false;
-    core::raise(fault(core::EG_OPEN, true, true));
-    EXPECT_EQ(exitCodes, std::vector<int>{1});
 }
 
 TEST_F(TrapFixture, AFaultInsideTheTrapStopsTheProgram)

@@ -71,8 +71,15 @@ struct Player {
     scale::TickResult tick(const std::string& arrived)
     {
         now += 300;
-        in.push(arrived);
         reader.beginTick(now);
+        return arrive(arrived);
+    }
+    // Bytes arriving while the tick is open; a tick 300 ms on begins when none is.
+    scale::TickResult arrive(const std::string& bytes)
+    {
+        in.push(bytes);
+        if (!reader.tickOpen())
+            reader.beginTick(now += 300);
         return reader.service(in, now);
     }
     // The weight of each tick's frame; kNoFrame when the tick ended without one.

@@ -82,7 +82,7 @@ std::string encode(Format f, const scale::sim::EncoderOptions& o, long long kg, 
 
 const Reading kJunk{.kind = Reading::Kind::Junk};
 
-TEST(SimulatorFormats, ByteLayouts)
+TEST(SimulatorFormats, ByteLayoutsNoiseAndJunk)
 {
     const scale::sim::EncoderOptions o, checksum{.frame = {}, .checksum = true},
         digitsSign{.frame = {}, .signInDigits = true, .eol = ""};
@@ -104,21 +104,19 @@ TEST(SimulatorFormats, ByteLayouts)
     };
     for (const auto& [bytes, expected] : cases)
         EXPECT_EQ(bytes, expected);
-}
 
-TEST(SimulatorFormats, NoiseControlCharactersAndJunk)
-{
-    const scale::sim::EncoderOptions o{.frame = {}, .noiseBytes = 50, .controlEvery = 3};
-    const std::string noisy = encode(Format::Indicator, o, 777, false, 0);
-    ASSERT_EQ(noisy.size(), 50u + 12u);
-    EXPECT_EQ(noisy.find('\x02'), 50u);  // never a start character among the noise
-    EXPECT_EQ(noisy.substr(50), std::string("\x02" "000000777\r\n"));
-    EXPECT_EQ(encode(Format::Indicator, o, 777, false, 2).substr(50), std::string("\x02" "000000\r77\r\n"));
-
-    const std::string j = scale::sim::encode(Format::Indicator, o, kJunk, 9, 1);
-    EXPECT_EQ(j.size(), 12u);
-    EXPECT_EQ(j.find('\x02'), std::string::npos);
-    EXPECT_TRUE(scale::sim::encode(Format::Toledo, o, Reading{.kind = Reading::Kind::Silence}, 9, 1).empty());
+    // Noise before each frame, never a start character; every third frame a CR in its weight.
+    const scale::sim::EncoderOptions noisy{.frame = {}, .noiseBytes = 50, .controlEvery = 3};
+    const std::string first = encode(Format::Indicator, noisy, 777, false, 0);
+    ASSERT_EQ(first.size(), 50u + 12u);
+    EXPECT_EQ(first.find('\x02'), 50u);
+    EXPECT_EQ(first.substr(50), stx + "000000777\r\n");
+    EXPECT_EQ(encode(Format::Indicator, noisy, 777, false, 2).substr(50), stx + "000000\r77\r\n");
+    // Junk is free of start characters; silence sends nothing.
+    const std::string junk = scale::sim::encode(Format::Indicator, noisy, kJunk, 9, 1);
+    EXPECT_EQ(junk.size(), 12u);
+    EXPECT_EQ(junk.find('\x02'), std::string::npos);
+    EXPECT_TRUE(scale::sim::encode(Format::Toledo, noisy, Reading{.kind = Reading::Kind::Silence}, 9, 1).empty());
 }
 
 // What the simulator sends in the program's format is what the program reads, for any frame layout.

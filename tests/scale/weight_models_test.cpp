@@ -1,9 +1,13 @@
-#include "scale/weight_dialog_model.h"
-
+// The models of the weight dialog and of the live weight display over an in-memory port and a fake
+// clock: what they show and play for a settling load, silence, bad frames and a port that will not
+// open; when the dialog closes or may be closed and what reaches the ticket; the live weight's port
+// given up to a weight dialog and taken back.
 #include <filesystem>
 #include <gtest/gtest.h>
 
 #include "core/tis620.h"
+#include "scale/live_weight.h"
+#include "scale/weight_dialog_model.h"
 #include "scale_fixture.h"
 #include "support/temp_dir.h"
 
@@ -12,8 +16,10 @@ namespace {
 using core::tis620::T;
 using scale::Colour;
 using scale::Colours;
+using scale::LiveState;
 using scale::ZeroState;
 using scaletest::shown;
+using scaletest::tf0;
 using Texts = std::vector<std::string>;
 
 const std::string kNoSignal = T("ไม่สามารถรับสัญญาณน้ำหนักได้ !");
@@ -62,7 +68,7 @@ protected:
     }
 
     // A dialog opened and shown, with what the previous one did to the ticket, the listener, the
-    // speaker and the screen forgotten.
+    // speaker, the screen and the ticker forgotten.
     std::unique_ptr<scale::WeightDialogModel> openDialog(int which = 1)
     {
         target = RecordingTarget{};
@@ -70,6 +76,7 @@ protected:
         sound.waves.clear();
         sound.tones.clear();
         prompts.shown.clear();
+        ticker.started.clear();
         auto m = std::make_unique<scale::WeightDialogModel>(which, port, ticker, &target);
         m->setListener(&listener);
         m->open();
@@ -84,10 +91,10 @@ protected:
     RecordingListener listener;
 };
 
-TEST_F(WeightDialogTest, OpeningPlaysSound12AndStartsReadingTheDefaultPort)
+// Opening plays sound 12 and starts reading the default port.
+TEST_F(WeightDialogTest, AStableLoadClosesByItselfAndIsDeliveredToTheTicket)
 {
-    auto m = openDialog();
-    EXPECT_EQ(sound.waves, Texts{"TSound12.wav"});
+    auto m = openDialog(2);
     EXPECT_EQ(m->weightText(), "0 Kg.");
     EXPECT_EQ(m->weightColours(), (Colours{Colour::Green, Colour::Black}));
     EXPECT_FALSE(m->portFieldShown());
@@ -96,11 +103,7 @@ TEST_F(WeightDialogTest, OpeningPlaysSound12AndStartsReadingTheDefaultPort)
     EXPECT_EQ(std::tie(line.device, line.baud, line.parity, line.dataBits),
               std::make_tuple(std::string("/dev/ttyS0"), 9600, 'E', 7));
     EXPECT_EQ(ticker.started, std::vector<int>{300});
-}
 
-TEST_F(WeightDialogTest, AStableLoadClosesByItselfAndIsDeliveredToTheTicket)
-{
-    auto m = openDialog(2);
     tick(*m, frameOf(1000), 3);
     EXPECT_EQ(listener.closed, 0);
     EXPECT_FALSE(m->mayClose());  // reading, not yet acceptable
@@ -159,36 +162,30 @@ TEST_F(WeightDialogTest, TheAcceptButtonTakesOnlyAWeightThatMayBeTaken)
     }
 }
 
-TEST_F(WeightDialogTest, FourSecondsOfSilenceCloseTheDialogWithTheMessage)
+// Four seconds without a byte end the tick: after silence the dialog closes with the message; a
+// frame cut short is dropped without a word and the reading goes on.
+TEST_F(WeightDialogTest, FourSecondsWithoutBytesEndTheTick)
 {
-    auto m = openDialog();
-    tick(*m, "");
-    EXPECT_TRUE(m->tickOpen());
-    clock.advanceMs(3999);
-    m->service();
-    EXPECT_EQ(listener.closed, 0);
-    clock.advanceMs(1);
-    m->service();
-    EXPECT_EQ(listener.closed, 1);
-    EXPECT_EQ(m->reader().zeroState(), ZeroState::NoSignal);
-    EXPECT_EQ(shown(prompts), Texts{kNoSignal});
-    EXPECT_TRUE(m->mayClose());
-    m->finish();
-    EXPECT_TRUE(target.calls.empty());
-}
-
-TEST_F(WeightDialogTest, AnIncompleteFrameThenSilenceIsDroppedSilently)
-{
-    auto m = openDialog();
-    tick(*m, "\x02" "000");
-    clock.advanceMs(4000);
-    m->service();
-    EXPECT_EQ(listener.dropped, 1);
-    EXPECT_EQ(listener.closed, 0);
-    EXPECT_TRUE(prompts.shown.empty());
-    EXPECT_EQ(ticker.started.size(), 2u);  // restarted after the dropped frame
-    tick(*m, frameOf(55));
-    EXPECT_EQ(m->reader().weight(), 55);
+    for (const bool cutShort : {false, true}) {
+        SCOPED_TRACE(cutShort);
+        auto m = openDialog();
+        tick(*m, cutShort ? "\x02" "000" : "");
+        EXPECT_TRUE(m->tickOpen());
+        clock.advanceMs(3999);
+        m->service();
+        EXPECT_EQ(listener.closed, 0);
+        clock.advanceMs(1);
+        m->service();
+        EXPECT_EQ(std::tie(listener.closed, listener.dropped), std::make_tuple(cutShort ? 0 : 1, cutShort ? 1 : 0));
+        EXPECT_EQ(m->reader().zeroState(), cutShort ? ZeroState::Reading : ZeroState::NoSignal);
+        EXPECT_EQ(shown(prompts), cutShort ? Texts{} : Texts{kNoSignal});
+        EXPECT_EQ(m->mayClose(), !cutShort);
+        EXPECT_EQ(ticker.started.size(), cutShort ? 2u : 1u);  // restarted after a dropped frame
+        tick(*m, frameOf(55));
+        EXPECT_EQ(m->reader().weight(), cutShort ? 55 : 0);
+        m->finish();
+        EXPECT_TRUE(target.calls.empty());
+    }
 }
 
 TEST_F(WeightDialogTest, ALostDeviceIsNoSignalAtOnce)
@@ -216,7 +213,7 @@ TEST_F(WeightDialogTest, TheTicketIsToldWhereTheWeightCameFrom)
         auto m = openDialog(1);
         for (int i = 0; i < 3; ++i)
             tick(*m, frameOf(1000 + i));
-        tick(*m, frameOf(2000), 4);  // taken by itself at the fourth, without the button
+        tick(*m, frameOf(2000), 4);  // stable at the fourth
         if (button)
             m->acceptPressed();
         m->finish();
@@ -316,6 +313,145 @@ TEST_F(WeightDialogTest, APortThatCannotBeUsedIsExplainedAndTheDialogCanBeLeft)
         m->finish();
         EXPECT_TRUE(target.calls.empty());
     }
+}
+
+class LiveWeightTest : public scaletest::PortTest {
+protected:
+    void SetUp() override
+    {
+        PortTest::SetUp();
+        core::programSettings().setText("CZEROW", "1");
+    }
+
+    // The state and the text shown.
+    std::pair<LiveState, std::string> shows() const { return {live.state(), live.text()}; }
+
+    scale::LiveWeight live{port, ticker};
+};
+
+TEST_F(LiveWeightTest, ShowsTheWeightWhetherItIsStableAndSilenceAsNoSignal)
+{
+    // No zero is waited for, as the weight dialog does when "Zero" is 1.
+    const std::pair<long long, LiveState> frames[] = {
+        {1000, LiveState::Motion},  {1000, LiveState::Motion},  {1000, LiveState::Motion},
+        {1000, LiveState::Stable},  {1200, LiveState::Motion},  {15140, LiveState::Motion},
+        {15140, LiveState::Motion}, {15140, LiveState::Motion}, {15140, LiveState::Stable},
+    };
+    live.start();
+    ASSERT_TRUE(live.portOpen());
+    EXPECT_EQ(live.state(), LiveState::NoSignal);  // nothing read yet
+    for (const auto& [kg, state] : frames) {
+        tick(live, frameOf(kg));
+        EXPECT_EQ(shows(), std::make_pair(state, scale::weightText(kg)));
+    }
+    EXPECT_TRUE(ticker.running);
+    EXPECT_EQ(ticker.started.back(), 300);
+
+    // The timer fires and nothing comes: the tick stays open until the silence window has passed.
+    tick(live, "");
+    EXPECT_TRUE(live.waitingForFrame());
+    clock.advanceMs(3000);
+    live.serviceTick();
+    EXPECT_EQ(live.state(), LiveState::Stable);
+    clock.advanceMs(1000);
+    live.serviceTick();
+    EXPECT_EQ(shows(), std::make_pair(LiveState::NoSignal, std::string("--- Kg.")));
+    EXPECT_TRUE(live.portOpen());  // the indicator may come back at any moment
+    EXPECT_EQ(port.openCount, 1);
+    tick(live, frameOf(2600));
+    EXPECT_EQ(shows(), std::make_pair(LiveState::Motion, std::string("2,600 Kg.")));
+
+    live.stop();
+    live.start();
+    EXPECT_EQ(live.state(), LiveState::NoSignal);  // the weight read before is gone
+}
+
+TEST_F(LiveWeightTest, ABadFrameLeavesTheWeightAndAStaleWeightIsNoLongerStable)
+{
+    core::programSettings().setText("CCFMT1", "xk3190");
+    std::string bad = tf0('+', "009000", '0');
+    bad[2] = '1';  // the checksum is that of 9000
+    const std::string eightTons = "8,000 Kg.";
+    live.start();
+    tick(live, tf0('+', "008000", '0'), 4);
+    ASSERT_EQ(shows(), std::make_pair(LiveState::Stable, eightTons));
+    tick(live, bad);
+    EXPECT_EQ(shows(), std::make_pair(LiveState::Stable, eightTons));  // the last reading is still fresh
+    tick(live, bad, 1, 1000);
+    EXPECT_EQ(shows(), std::make_pair(LiveState::Motion, eightTons));
+    // Bad frames only, for the whole silence window: no signal.
+    tick(live, bad, 4, 1000);
+    EXPECT_EQ(live.state(), LiveState::NoSignal);
+}
+
+TEST_F(LiveWeightTest, APortThatWillNotOpenOrIsLostIsNoSignalAndIsTriedAgainLater)
+{
+    for (const bool lost : {false, true}) {
+        SCOPED_TRACE(lost);
+        port.result = lost ? scale::OpenResult::Opened : scale::OpenResult::CannotOpen;
+        const int opens = port.openCount;
+        live.start();
+        if (lost) {
+            tick(live, frameOf(100));
+            port.loseDevice();
+            tick(live, "");
+        } else {
+            EXPECT_FALSE(live.failureReason().empty());
+        }
+        EXPECT_EQ(live.state(), LiveState::NoSignal);
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(ticker.started.back(), scale::LiveWeight::kRetryMs);
+        port.result = scale::OpenResult::Opened;
+        live.timerFired();
+        EXPECT_TRUE(live.portOpen());
+        EXPECT_EQ(port.openCount, opens + 2);
+        tick(live, frameOf(40));
+        EXPECT_EQ(live.text(), "40 Kg.");
+        live.stop();
+    }
+}
+
+TEST_F(LiveWeightTest, NoConfiguredPortReadsNothing)
+{
+    for (const char* setting : {"", "0", "5", "X"}) {
+        core::programSettings().setText("CCPORT", setting);
+        live.start();
+        EXPECT_EQ(shows(), std::make_pair(LiveState::Off, std::string())) << setting;
+    }
+    EXPECT_EQ(port.openCount, 0);
+    EXPECT_FALSE(ticker.running);
+}
+
+// A weight dialog holds a lease while it reads: the live weight gives the port up, also when it is
+// made during one, and takes it back once the last lease ends.
+TEST_F(LiveWeightTest, ThePortIsGivenUpWhileLeasesLastAndTakenAgainAfter)
+{
+    scale::LiveWeight* previous = nullptr;
+    {
+        scale::PortLease first;
+        previous = scale::setLiveWeight(&live);
+        live.start();
+        EXPECT_EQ(port.openCount, 0);
+    }
+    tick(live, frameOf(700));
+    EXPECT_EQ(live.text(), "700 Kg.");
+    {
+        scale::PortLease dialog;
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_FALSE(ticker.running);
+        EXPECT_EQ(live.state(), LiveState::Off);
+        {
+            scale::PortLease nested;
+        }
+        EXPECT_FALSE(port.isOpen());  // the outer lease still holds it
+        live.timerFired();            // a timeout already queued reads nothing
+        EXPECT_FALSE(port.isOpen());
+    }
+    EXPECT_TRUE(port.isOpen());
+    EXPECT_EQ(port.openCount, 2);
+    tick(live, frameOf(710));
+    EXPECT_EQ(live.text(), "710 Kg.");
+    scale::setLiveWeight(previous);
 }
 
 }  // namespace
