@@ -180,10 +180,11 @@ TEST_F(TrapFixture, TheReportListsTablesOrdersAndRelationsOfTheWorkspacesInUse)
     errors::ErrorTrap withAreas(dialog, errors::Environment{[] { return errors::workAreasInUse(); }, {}, "test",
                                                             {}, [](int) {}});
     const std::string report = withAreas.report(fault(core::EG_ARG, false, true));
-    for (const char* line : {"  1:    Truck          ",
+    for (const char* line : {"  1:    Truck          ", "  2: => Farmer         ",
                              "           1          1    .F.   .F.\r\n",  // the relation found B
-                             "        => CODE                               TRUCK\r\n", "  2: => Farmer         ",
-                             "           2          3    .F.   .F.\r\n", "        1: TO PARENT INTO Truck\r\n"}) {
+                             "           2          3    .F.   .F.\r\n",
+                             "        => CODE                               TRUCK\r\n",
+                             "        1: TO PARENT INTO Truck\r\n"}) {
         EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
     }
     EXPECT_EQ(errors::workAreasInUse().size(), 2u);

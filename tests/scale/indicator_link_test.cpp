@@ -93,7 +93,8 @@ TEST_F(IndicatorLinkTest, SilenceIsNoSignal)
     weigh(sim.path);
     EXPECT_EQ(zeroState, scale::ZeroState::NoSignal);
     EXPECT_EQ(ticket.weight, -1);
-    EXPECT_EQ(scaletest::shown(prompts), std::vector<std::string>{core::tis620::T("ไม่สามารถรับสัญญาณน้ำหนักได้ !")});
+    EXPECT_EQ(scaletest::shown(prompts),
+              std::vector<std::string>{core::tis620::T("ไม่สามารถรับสัญญาณน้ำหนักได้ !")});
     EXPECT_GE(seconds, 3.9);
     EXPECT_LT(seconds, 6);
 }
@@ -149,7 +150,8 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
         {"toledo", {"--format", "toledo", "--decimals", "1", "151405:8s"}, {"| weight=15141 stable=yes"},
          "accepted 15141\n"},
         {"toledo", {"--format", "toledo", "1234567:8s"}, {over}, timeout},
-        {"toledo", {"--format", "toledo", "--unit", "lb", "2500:8s"}, {"(refused: ไม่รับน้ำหนักในหน่วย lb !)"}, timeout},
+        {"toledo", {"--format", "toledo", "--unit", "lb", "2500:8s"}, {"(refused: ไม่รับน้ำหนักในหน่วย lb !)"},
+         timeout},
         {"xk3190", {"--format", "xk3190", "--decimals", "2", "-100:4s", "250000:8s"}, {"| weight=-1 stable=yes"},
          "accepted 2500\n", 10},
         {"xk3190", {"--format", "xk3190-equals", "--decimals", "2", "-100:4s", "250000:8s"},
@@ -165,7 +167,8 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
         testsupport::TempDir dir;
         Simulator sim(c.sim);
         const std::string config = configFor(dir, sim.path, c.format);
-        const auto r = testsupport::runProcess(kAdmin, {"weigh", config, "--timeout", std::to_string(c.timeout)});
+        const auto r =
+            testsupport::runProcess(kAdmin, {"weigh", config, "--timeout", std::to_string(c.timeout)});
         std::size_t at = r.out.find("port COM1 " + sim.path + " COM1:9600,E,7,1 ");
         ASSERT_NE(at, std::string::npos) << r.out << r.err;
         for (const std::string& seen : c.seen) {
@@ -188,7 +191,8 @@ TEST(WeighCommand, DetectNamesTheSettingAndFormatToConfigure)
     for (const auto& [args, format] : cases) {
         testsupport::TempDir dir;
         Simulator sim(args);
-        const auto r = testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--detect", "--port", "1"});
+        const auto r =
+            testsupport::runProcess(kAdmin, {"weigh", configFor(dir, sim.path), "--detect", "--port", "1"});
         EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
         EXPECT_NE(r.out.find("| weight=2500\n"), std::string::npos) << r.out;
         EXPECT_NE(r.out.find("\nsure "), std::string::npos) << r.out;

@@ -186,13 +186,15 @@ TEST(SimulatorProgram, WritesFramesToStandardOutputAndRejectsBadArguments)
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
     EXPECT_EQ(ok.out, "ST,GS,+0000000kg\r\nST,GS,+0000000kg\r\nST,GS,+0000000kg\r\nUS,GS,+0000050kg\r\n");
 
-    const auto setting = testsupport::runProcess(sim, {"--device", "-", "--fast", "--setting", "09600,N,8,1,061,002,004",
-                                                       "--status-pos", "2", "--eol", "none", "42:100ms"});
+    const auto setting = testsupport::runProcess(
+        sim, {"--device", "-", "--fast", "--setting", "09600,N,8,1,061,002,004", "--status-pos", "2", "--eol",
+              "none", "42:100ms"});
     EXPECT_EQ(setting.out, "=00042");
 
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"--format", "weird", "0:1s"}, {"--rate", "0", "0:1s"},
-          {"--setting", "9600", "0:1s"}, {"--noise", "-1", "0:1s"}, {"ramp:5"}, {"--bogus", "0:1s"}, {"--device"}}) {
+          {"--setting", "9600", "0:1s"}, {"--noise", "-1", "0:1s"}, {"ramp:5"}, {"--bogus", "0:1s"},
+          {"--device"}}) {
         const auto r = testsupport::runProcess(sim, args);
         EXPECT_EQ(r.exitCode, 2) << args.front();
         EXPECT_NE(r.err.find("mervo-scale-sim: "), std::string::npos) << args.front();

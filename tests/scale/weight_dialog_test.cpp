@@ -40,7 +40,8 @@ const std::string kNoSignal = core::tis620::T("ไม่สามารถรั
 // Runs `act` on the dialog once it is up and has begun (polled on the event loop).
 void onDialog(std::function<void(scale::WeightDialog&)> act)
 {
-    testsupport::whenModal([act = std::move(act)](QWidget* modal) { act(*static_cast<scale::WeightDialog*>(modal)); });
+    testsupport::whenModal(
+        [act = std::move(act)](QWidget* modal) { act(*static_cast<scale::WeightDialog*>(modal)); });
 }
 
 class WeightDialogTest : public ::testing::Test {
