@@ -35,48 +35,28 @@ using Ticks = std::vector<std::string>;
 using Texts = std::vector<std::string>;
 constexpr long long kOpen = Player::kNoFrame;
 
-TEST(FrameReader, AssemblesFramesFromTheByteStream)
+// Each arrival's weight: a tick stays open across arrivals until a frame ends it. With "Minus" the
+// status byte's bit of value 2 makes a weight negative: '1' (0x31) and '4' (0x34) leave the sign
+// alone, '3' and '6' set it.
+TEST(FrameReader, WeightsAndTheirSignsFromTheByteStream)
 {
-    struct Case {
-        const char* name;
-        Ticks ticks;
-        W weights;  // kOpen: the tick stayed open
-    };
-    const Case cases[] = {
-        {"plain frame", {STX + "000001234"}, {1234}},
-        {"noise before the start character is skipped", {"zz\x7f\r\n9" + STX + "000001234"}, {1234}},
-        {"decimal point dropped", {frame("012.5")}, {125}},
-        {"a control character repeats the previous weight", {frameOf(1234), frame("01\r34")}, {1234, 1234}},
-        {"the rest of the read after a frame is dropped",
-         {frameOf(1234) + "\r\n" + frameOf(5678) + "\r\n", ""},
-         {1234, kOpen}},
-        {"a frame split over two arrivals waits in the open tick", {STX + "0000", "01234"}, {kOpen, 1234}},
-        {"a start character inside the header is just a byte", {STX + "0" + STX + "0001234"}, {1234}},
-        {"a start character in the weight makes a repeat", {frameOf(9), STX + "0000" + STX + "1234"}, {9, 9}},
-    };
-    for (const Case& c : cases) {
-        Player p;
-        W got;
-        for (const auto& t : c.ticks) {
-            const auto r = p.arrive(t);  // a tick stays open across arrivals until a frame ends it
-            got.push_back(r.end == TickEnd::Frame ? r.evaluation->weight : kOpen);
-        }
-        EXPECT_EQ(got, c.weights) << c.name;
-    }
-}
-
-TEST(FrameReader, TheSignOfAWeight)
-{
-    // With "Minus" the status byte's bit of value 2 makes a weight negative: '1' (0x31) and '4'
-    // (0x34) leave the sign alone, '3' and '6' set it.
     const Rules minus{.signFromStatus = true};
     struct Case {
         const char* name;
         Rules rules;
-        Ticks ticks;
-        W weights;
+        Ticks arrivals;
+        W weights;  // kOpen: the tick stayed open
     };
     const Case cases[] = {
+        {"plain frame", {}, {STX + "000001234"}, {1234}},
+        {"noise before the start character is skipped", {}, {"zz\x7f\r\n9" + STX + "000001234"}, {1234}},
+        {"decimal point dropped", {}, {frame("012.5")}, {125}},
+        {"a control character repeats the previous weight", {}, {frameOf(1234), frame("01\r34")}, {1234, 1234}},
+        {"the rest of the read after a frame is dropped", {},
+         {frameOf(1234) + "\r\n" + frameOf(5678) + "\r\n", ""}, {1234, kOpen}},
+        {"a frame split over two arrivals waits in the open tick", {}, {STX + "0000", "01234"}, {kOpen, 1234}},
+        {"a start character inside the header is just a byte", {}, {STX + "0" + STX + "0001234"}, {1234}},
+        {"a start character in the weight: a repeat", {}, {frameOf(9), STX + "0000" + STX + "1234"}, {9, 9}},
         {"the status bit with Minus", minus, Ticks(3, frameOf(1234, '2')), W(3, -1234)},
         {"the status bit without Minus", {}, {frameOf(1234, '2')}, {1234}},
         {"only the bit of value 2", minus, {frameOf(5, '1'), frameOf(5, '4'), frameOf(5, '3'), frameOf(5, '6')},
@@ -92,7 +72,12 @@ TEST(FrameReader, TheSignOfAWeight)
     };
     for (const Case& c : cases) {
         Player p{c.rules};
-        EXPECT_EQ(p.weights(c.ticks), c.weights) << c.name;
+        W got;
+        for (const auto& bytes : c.arrivals) {
+            const auto r = p.arrive(bytes);
+            got.push_back(r.end == TickEnd::Frame ? r.evaluation->weight : kOpen);
+        }
+        EXPECT_EQ(got, c.weights) << c.name;
     }
 }
 
@@ -163,7 +148,7 @@ TEST(FrameReader, RepeatsStabilityZeroStateAndAutomaticAcceptance)
         {"Stable 3: the fourth equal frame", {.stableCount = 3}, loads({1000, 1000, 1000, 1000}), "", "0123", 4},
         {"W.Read 2 never closes by itself", {.stableCount = 3, .handAccept = true},
          loads({1000, 1000, 1000, 1000, 1000}), "", "01233", 0},
-        {"a change starts the count again", {.stableCount = 2}, loads({500, 500, 510, 510, 510}), "", "01012", 5},
+        {"a change counts from 0 again", {.stableCount = 2}, loads({500, 500, 510, 510, 510}), "", "01012", 5},
         {"the count stops at S", {.stableCount = 2, .handAccept = true}, loads({7, 7, 7, 7, 7, 7}), "",
          "012222", 0},
         {"a first frame of 0 already counts once; a stable 0 is never taken by itself", {.stableCount = 2},
