@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <sstream>
 
@@ -39,18 +40,12 @@ protected:
         storage::setHardCommit(false);
         core::Settings& s = core::programSettings();
         s.clear();
-        s.setText("CPAGEL", "5");
-        s.setText("CPLENGHT", "5");
         s.set("CPRNFAC", core::Value::number(2, 1));
-        for (const char* n : {"1", "2", "3"}) {
-            s.setText(std::string("CFONT") + n, "EucrosiaUPC");
-            s.setText(std::string("CWIDTH") + n, "0");
-            s.setText(std::string("CHEIGHT") + n, "-16");
-        }
-        s.setText("CFONT3", "LilyUPC");
-        s.setText("CPEN1", "1");
-        s.setText("CPEN2", "3");
-        s.setText("CPEN3", "6");
+        for (const auto& [name, value] : std::map<std::string, std::string>{
+                 {"CPAGEL", "5"}, {"CPLENGHT", "5"}, {"CFONT1", "EucrosiaUPC"}, {"CFONT2", "EucrosiaUPC"},
+                 {"CFONT3", "LilyUPC"}, {"CWIDTH1", "0"}, {"CWIDTH2", "0"}, {"CWIDTH3", "0"}, {"CHEIGHT1", "-16"},
+                 {"CHEIGHT2", "-16"}, {"CHEIGHT3", "-16"}, {"CPEN1", "1"}, {"CPEN2", "3"}, {"CPEN3", "6"}})
+            s.setText(name, value);
         values.setText("CEJECT", "N");
     }
     void TearDown() override
@@ -76,15 +71,13 @@ protected:
         storage::Table* t = nullptr;
         ASSERT_TRUE(ws.open("detail", path, storage::ShareMode::Exclusive, &t).ok());
         for (const Row& r : rows) {
-            ASSERT_TRUE(t->append().ok());
-            ASSERT_TRUE(t->put("GRP", core::Value::text(r.grp)).ok());
-            ASSERT_TRUE(t->put("BLK", core::Value::text(r.blk)).ok());
-            ASSERT_TRUE(t->put("NAME", core::Value::text(r.name)).ok());
-            ASSERT_TRUE(t->put("AMT", core::Value::number(r.amt, 2)).ok());
-            ASSERT_TRUE(t->put("DAY", core::Value::date(core::Date::fromYmd(2026, 12, r.day))).ok());
-            if (r.deleted) {
+            ASSERT_TRUE(reportstest::appendRecord(*t, {{"GRP", core::Value::text(r.grp)},
+                                                       {"BLK", core::Value::text(r.blk)},
+                                                       {"NAME", core::Value::text(r.name)},
+                                                       {"AMT", core::Value::number(r.amt, 2)},
+                                                       {"DAY", reportstest::ReportSite::day(r.day)}}));
+            if (r.deleted)
                 ASSERT_TRUE(t->deleteRecord().ok());
-            }
         }
         ASSERT_TRUE(t->createOrder(dir.file("DETAIL.NTX"), "DTOS(DAY)+GRP+BLK+NAME").ok());
         ASSERT_TRUE(t->goTop().ok());
@@ -126,6 +119,20 @@ protected:
         }
         return {};
     }
+    // Where the first text that is `text` was drawn, "x y".
+    std::string place(const std::string& text) const
+    {
+        const std::vector<std::string> w = textLine(text);
+        return w.size() > 2 ? w[1] + " " + w[2] : "";
+    }
+    // The page of each text drawn, one digit each.
+    std::string pagesOfTexts() const
+    {
+        std::string out;
+        for (const std::string& t : texts())
+            out += t.substr(0, t.find(':'));
+        return out;
+    }
     std::vector<std::string> logOf(const char* kind) const
     {
         std::vector<std::string> out;
@@ -135,6 +142,8 @@ protected:
         return out;
     }
     int lineHeight() const { return job.pageHeight() / (5 + 5); }
+    // The top of the n'th line of a page.
+    std::string lineTop(int n) const { return std::to_string(n * lineHeight()); }
 
     testsupport::TempDir dir;
     testsupport::RecordingPrompts prompts;
@@ -157,15 +166,11 @@ TEST_F(EngineTest, OnlyDetailLinesPrintOneLinePerRecordAndCpagelLinesAPage)
     table(rows);
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::Printed);
     EXPECT_EQ(pages, 3);
-    const auto t = texts();
-    ASSERT_EQ(t.size(), 12u);
-    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const std::string& s) { return s[0] == '1'; }), 5);
-    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const std::string& s) { return s[0] == '3'; }), 2);
+    EXPECT_EQ(pagesOfTexts(), "111112222233");
     // Lines 1 to 5 of each page, the text's top at n x the line height, x = 1 inch.
-    EXPECT_EQ(textLine("R101")[1], "1200");
-    EXPECT_EQ(textLine("R101")[2], std::to_string(lineHeight()));
-    EXPECT_EQ(textLine("R105")[2], std::to_string(5 * lineHeight()));
-    EXPECT_EQ(textLine("R106")[2], std::to_string(lineHeight()));
+    EXPECT_EQ(place("R101"), "1200 " + lineTop(1));
+    EXPECT_EQ(place("R105"), "1200 " + lineTop(5));
+    EXPECT_EQ(place("R106"), "1200 " + lineTop(1));
     EXPECT_EQ(job.log.back(), "end");
 }
 
@@ -253,22 +258,23 @@ TEST_F(EngineTest, RulesFramesAndAbsolutePlaces)
                    "D,LV,LINE3,00040", "D,LX,LINE1,00100,00100,00300", "D,LH,SAYR1,00040,00790",
                    "D,LO,SAYR1,00100,00200,\"abs\"", "D,LV,LINE1", "T,LV,LINE1,00400"}),
               ReportOutcome::Printed);
-    const int lh = lineHeight(), dpi = job.dpiX();
-    const auto lines = logOf("line ");
-    ASSERT_EQ(lines.size(), 6u);
-    // LH: the line advanced, the rule at its bottom; the frame from the first rule to the last.
-    EXPECT_EQ(lines[0], "line 480 " + std::to_string(2 * lh) + " 9480 " + std::to_string(2 * lh) + " 3");
-    EXPECT_EQ(lines[1], "line 480 " + std::to_string(4 * lh) + " 9480 " + std::to_string(4 * lh) + " 1");
-    EXPECT_EQ(lines[2], "line 480 " + std::to_string(lh) + " 480 " + std::to_string(4 * lh) + " 6");
-    // LX: from the bottom of line 1 to the bottom of line 3.
-    EXPECT_EQ(lines[3], "line " + std::to_string(dpi) + " " + std::to_string(2 * lh) + " " + std::to_string(dpi) + " " +
-                            std::to_string(4 * lh) + " 1");
-    // An LH whose option is no rule still advances (the LV after it draws the frame as it stands).
-    EXPECT_EQ(lines[4], "line 0 " + std::to_string(lh) + " 0 " + std::to_string(4 * lh) + " 1");
-    EXPECT_EQ(lines[5], "line 4800 " + std::to_string(lh) + " 4800 " + std::to_string(4 * lh) + " 1");
+    const int dpi = job.dpiX();
+    // A rule from (x1, the top of line l1) to (x2, the top of line l2), in pen p.
+    const auto rule = [&](int x1, int l1, int x2, int l2, int p) {
+        return "line " + std::to_string(x1) + " " + lineTop(l1) + " " + std::to_string(x2) + " " + lineTop(l2) + " " +
+               std::to_string(p);
+    };
+    EXPECT_EQ(logOf("line "), (std::vector<std::string>{
+                                  // LH: the line advanced, the rule at its bottom; the frame from the
+                                  // first rule to the last.
+                                  rule(480, 2, 9480, 2, 3), rule(480, 4, 9480, 4, 1), rule(480, 1, 480, 4, 6),
+                                  // LX: from the bottom of line 1 to the bottom of line 3.
+                                  rule(dpi, 2, dpi, 4, 1),
+                                  // An LH whose option is no rule still advances (the LV after it
+                                  // draws the frame as it stands).
+                                  rule(0, 1, 0, 4, 1), rule(4800, 1, 4800, 4, 1)}));
     // LO: y inches from the top, x from the left.
-    EXPECT_EQ(textLine("abs")[1], std::to_string(2 * dpi));
-    EXPECT_EQ(textLine("abs")[2], std::to_string(dpi));
+    EXPECT_EQ(place("abs"), std::to_string(2 * dpi) + " " + std::to_string(dpi));
 }
 
 TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
@@ -285,7 +291,7 @@ TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
                                                  "1:SB100.00", "1:T112.50/10"}));
     EXPECT_TRUE(faults.faults.empty());
     // The total moved two lines down before it printed.
-    EXPECT_EQ(textLine("T112.50/10")[2], std::to_string(10 * lineHeight()));
+    EXPECT_EQ(textLine("T112.50/10")[2], lineTop(10));
 }
 
 TEST_F(EngineTest, NoDataSaysSoAndPrintsNoPage)
@@ -293,8 +299,7 @@ TEST_F(EngineTest, NoDataSaysSoAndPrintsNoPage)
     table({{"A", "A", "x", 0, 1, true}});
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::NoData);
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"));
-    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนจัดทำรายงาน"));
+    EXPECT_EQ(prompts.shown[0].title + "|" + prompts.shown[0].text, T("  ส่วนจัดทำรายงาน|ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"));
     EXPECT_EQ(job.log, (std::vector<std::string>{"begin MERVO Report", "end"}));
 }
 
