@@ -199,7 +199,7 @@ TEST(ReportSelection, ACodeListingOfProductsPicksProductsForBothEndsFromTheFirst
         EXPECT_EQ(reportstest::drew(*destination.jobs.back(), code), listed) << code;
 }
 
-TEST(ReportSelection, TicketRangesOfFormSix)
+TEST(ReportSelection, TicketRangesOfFormSixAndARecordTheTablesOwnIndexLacks)
 {
     ReportSite site;
     const auto code = ReportSite::code;
@@ -227,13 +227,9 @@ TEST(ReportSelection, TicketRangesOfFormSix)
         EXPECT_EQ(ticketsPrinted(site), c.tickets);
     }
     EXPECT_EQ(site.runWeek("TRK01", ReportSite::days(6, 9)), ReportOutcome::NoData);
-}
 
-// A record another program appended without keeping the table's own indexes is reported all the
-// same: the report orders the records itself.
-TEST(ReportSelection, ARecordTheTablesOwnIndexLacksIsStillReported)
-{
-    ReportSite site;
+    // A record another program appended without keeping the table's own indexes is reported all
+    // the same: the report orders the records itself.
     {
         std::unique_ptr<storage::Table> t;
         ASSERT_TRUE(storage::Table::open(site.pathOf("Wdata1"), storage::ShareMode::Exclusive, &t).ok());
