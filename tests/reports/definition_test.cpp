@@ -84,7 +84,8 @@ TEST(Definition, SettingsLastRepeatCountsAndAreUpperCased)
     });
     const reports::DefinitionSettings& s = d.settings;
     EXPECT_EQ((std::vector<std::string>{s.CFILE, s.CFORM, s.CINDEX, s.CFGROUP, s.CFBLOCK, s.CFCOND}),
-              (std::vector<std::string>{"WDATA1", "6", "DTOS(DAYIN)+TMIN", "COMPANY", "COMPANY+PRODUCT", "STAT=\"2\""}));
+              (std::vector<std::string>{"WDATA1", "6", "DTOS(DAYIN)+TMIN", "COMPANY", "COMPANY+PRODUCT",
+                                        "STAT=\"2\""}));
     EXPECT_DOUBLE_EQ(s.COFFSET, 0);  // the last I,LEFTM has no value
     EXPECT_TRUE(s.missing().empty());
     ASSERT_EQ(d.lines.size(), 1u);

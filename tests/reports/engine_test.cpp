@@ -25,6 +25,7 @@ namespace {
 using core::tis620::T;
 using reports::FilterAnswer;
 using reports::ReportOutcome;
+using Texts = std::vector<std::string>;
 
 struct Row {
     std::string grp, blk, name;
@@ -221,14 +222,14 @@ TEST_F(EngineTest, PageFootersOnEveryPageButTheLastAndTheEjectFlag)
                                             "D,LF,SAYR1,00100,NAME", "S,LF,SAYR1,00100,\"S\"",
                                             "F,LF,SAYR1,00100,\"F\"+LTRIM(STR(NPAGE))"};
     ASSERT_EQ(run(lines), ReportOutcome::Printed);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "1:r4", "1:F1", "2:H2/2",
-                                                 "2:r5", "2:r6", "2:r7", "2:S"}));
+    EXPECT_EQ(texts(), (Texts{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "1:r4", "1:F1", "2:H2/2", "2:r5", "2:r6",
+                              "2:r7", "2:S"}));
     values.setText("CEJECT", "Y");
     table(rows);
     ASSERT_EQ(run(lines), ReportOutcome::Printed);
     // After a group footer a new page without "F"; the page-in-group number starts again.
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "2:H2/1", "2:r4", "2:r5",
-                                                 "2:r6", "2:r7", "2:S"}));
+    EXPECT_EQ(texts(), (Texts{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "2:H2/1", "2:r4", "2:r5", "2:r6", "2:r7",
+                              "2:S"}));
 }
 
 TEST_F(EngineTest, TextAlignmentAndTheLeftMargin)
@@ -264,7 +265,7 @@ TEST_F(EngineTest, RulesFramesAndAbsolutePlaces)
         return "line " + std::to_string(x1) + " " + lineTop(l1) + " " + std::to_string(x2) + " " + lineTop(l2) + " " +
                std::to_string(p);
     };
-    EXPECT_EQ(logOf("line "), (std::vector<std::string>{
+    EXPECT_EQ(logOf("line "), (Texts{
                                   // LH: the line advanced, the rule at its bottom; the frame from the
                                   // first rule to the last.
                                   rule(480, 2, 9480, 2, 3), rule(480, 4, 9480, 4, 1), rule(480, 1, 480, 4, 6),
@@ -287,8 +288,8 @@ TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
                    "T,NF,SAYR1,00100,REPLINE(2)+\"T\"+LTRIM(STR(CTOT[1],10,2))+\"/\"+LTRIM(STR(NLINE))"},
                   "GRP", "GRP+BLK"),
               ReportOutcome::Printed);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:a", "1:E10.50", "1:b", "1:E2.00", "1:SA12.50", "1:c", "1:E100.00",
-                                                 "1:SB100.00", "1:T112.50/10"}));
+    EXPECT_EQ(texts(), (Texts{"1:a", "1:E10.50", "1:b", "1:E2.00", "1:SA12.50", "1:c", "1:E100.00", "1:SB100.00",
+                              "1:T112.50/10"}));
     EXPECT_TRUE(faults.faults.empty());
     // The total moved two lines down before it printed.
     EXPECT_EQ(textLine("T112.50/10")[2], lineTop(10));
@@ -299,8 +300,9 @@ TEST_F(EngineTest, NoDataSaysSoAndPrintsNoPage)
     table({{"A", "A", "x", 0, 1, true}});
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::NoData);
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].title + "|" + prompts.shown[0].text, T("  ส่วนจัดทำรายงาน|ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"));
-    EXPECT_EQ(job.log, (std::vector<std::string>{"begin MERVO Report", "end"}));
+    EXPECT_EQ(prompts.shown[0].title + "|" + prompts.shown[0].text,
+              T("  ส่วนจัดทำรายงาน|ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"));
+    EXPECT_EQ(job.log, (Texts{"begin MERVO Report", "end"}));
 }
 
 TEST_F(EngineTest, FaultsInExpressions)
@@ -310,7 +312,7 @@ TEST_F(EngineTest, FaultsInExpressions)
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME+", "D,NF,SAYR1,00200,AMT", "D,SM,     ,00100,NAME",
                    "D,NF,SAYR1,00300,TRIM(NAME)+\"!\""}),
               ReportOutcome::Printed);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:x!", "1:y!"}));
+    EXPECT_EQ(texts(), (Texts{"1:x!", "1:y!"}));
     ASSERT_EQ(faults.faults.size(), 5u);
     EXPECT_EQ(faults.faults[0].genCode, core::EG_SYNTAX);
     EXPECT_EQ(faults.faults[0].operation, "TEST line 6");
@@ -320,7 +322,7 @@ TEST_F(EngineTest, FaultsInExpressions)
     faults.faults.clear();
     table({{"A", "A", "x", 1}, {"A", "A", "y", 2}});
     EXPECT_EQ(run({"D,LF,SAYR1,00100,NAME", "D,NF,SAYR1,00200,UNKNOWN"}), ReportOutcome::Stopped);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:x"}));
+    EXPECT_EQ(texts(), (Texts{"1:x"}));
     EXPECT_EQ(std::count(job.log.begin(), job.log.end(), "end"), 0);
 }
 

@@ -193,7 +193,8 @@ TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
         PictureEditor e(Picture::parse(c.picture, T::Text, 0));
         e.load(Value::text(c.start));
         press(e, c.keys);
-        EXPECT_EQ(std::pair(e.text(), e.cursor()), std::pair(std::string(c.shown), c.cursor)) << c.picture << " " << c.keys;
+        EXPECT_EQ(std::pair(e.text(), e.cursor()), std::pair(std::string(c.shown), c.cursor))
+            << c.picture << " " << c.keys;
     }
 }
 
