@@ -4,8 +4,6 @@
 // second waits, then is told another one is at work, and the first one's opening values stand.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "core/settings.h"
 #include "reports/analysis.h"
 #include "reports/reports_fixture.h"
