@@ -126,14 +126,6 @@ protected:
         const std::vector<std::string> w = textLine(text);
         return w.size() > 2 ? w[1] + " " + w[2] : "";
     }
-    // The page of each text drawn, one digit each.
-    std::string pagesOfTexts() const
-    {
-        std::string out;
-        for (const std::string& t : texts())
-            out += t.substr(0, t.find(':'));
-        return out;
-    }
     std::vector<std::string> logOf(const char* kind) const
     {
         std::vector<std::string> out;
@@ -167,7 +159,10 @@ TEST_F(EngineTest, OnlyDetailLinesPrintOneLinePerRecordAndCpagelLinesAPage)
     table(rows);
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::Printed);
     EXPECT_EQ(pages, 3);
-    EXPECT_EQ(pagesOfTexts(), "111112222233");
+    std::string pageOfEachText;
+    for (const std::string& t : texts())
+        pageOfEachText += t.substr(0, t.find(':'));
+    EXPECT_EQ(pageOfEachText, "111112222233");
     // Lines 1 to 5 of each page, the text's top at n x the line height, x = 1 inch.
     EXPECT_EQ(place("R101"), "1200 " + lineTop(1));
     EXPECT_EQ(place("R105"), "1200 " + lineTop(5));

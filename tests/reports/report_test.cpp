@@ -108,8 +108,6 @@ TEST(ReportSelection, TheListSearchesAndItsReportRunsOntoTheReportPrinterWithPre
     EXPECT_EQ(destination.previews.back(), false);
 }
 
-// A date range left empty or typed backwards is refused before anything runs, rather than printing
-// a heading with an empty date and no rows.
 TEST(ReportSelection, DefinitionsAndDateRangesThatCannotRunAreRefusedWithTheirMessages)
 {
     ReportSite site(false);
@@ -142,6 +140,8 @@ TEST(ReportSelection, DefinitionsAndDateRangesThatCannotRunAreRefusedWithTheirMe
     }
     EXPECT_TRUE(destination.kinds.empty());
 
+    // A date range left empty or typed backwards is refused before anything runs, rather than
+    // printing a heading with an empty date and no rows.
     const core::Value none = core::Value::date(core::Date());
     const std::string title = "ส่วนการจัดทำรายงาน|";
     const struct {
