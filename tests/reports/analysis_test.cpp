@@ -4,8 +4,6 @@
 // second waits, then is told another one is at work, and the first one's opening values stand.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "core/settings.h"
 #include "reports/analysis.h"
 #include "reports/reports_fixture.h"
@@ -18,13 +16,14 @@ namespace {
 
 using reports::ReportOutcome;
 using reportstest::ReportSite;
+using Texts = std::vector<std::string>;
 
 // The work rows "TYPE TICKET", in record order.
-std::vector<std::string> workRows(const ReportSite& site)
+Texts workRows(const ReportSite& site)
 {
     const std::string path = site.dir() + "/WORK/D_ADMIN.DBF";
     const auto types = site.values(path, "TYPE"), tickets = site.values(path, "TICKET");
-    std::vector<std::string> out;
+    Texts out;
     for (std::size_t i = 0; i < types.size(); ++i)
         out.push_back(types[i] + " " + tickets[i]);
     return out;
@@ -34,7 +33,7 @@ TEST(MovementAnalysis, AWeekRolledBackToItsFirstDay)
 {
     ReportSite site;
     ASSERT_EQ(site.runWeek("ACC01"), ReportOutcome::Printed);
-    EXPECT_EQ(workRows(site), (std::vector<std::string>{
+    EXPECT_EQ(workRows(site), (Texts{
                                   "REC 000002", "REC 000003", "REC 000005", "REC 000006", "CAN 000001", "INV 000002",
                                   "INV 000003", "SCL 000001", "SCL 000002", "MON1 000001", "MON1 000002", "MON2 000001",
                                   "MON3 000002", "MON4 000001", "STK1 000001", "STK1 000001"}));
@@ -69,73 +68,55 @@ TEST(MovementAnalysis, ATicketDeletedAfterItsSettlementLeavesTheOpeningBalanceAs
 
 TEST(MovementAnalysis, TheCasesOneByOne)
 {
-    struct Case {
+    const std::string ticket = "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n";
+    const std::string stock = "CODE,WHOUSE,BALANCE\nP001,W01,5000\n";
+    const struct {
         const char* what;
         const char* table;
         std::string csv;
         const char* ledger;
-        const char* key;     // the ledger record's CODE
-        const char* whouse;  // stock only
-        double balance;      // before the run (the stock record is left out when NaN)
-        double begin;        // after the run
-        std::vector<std::string> rows;
-    };
-    const double none = std::nan("");
-    const Case cases[] = {
+        std::string before;  // the ledger's records before the run
+        const char* code;    // of its one record after the run
+        double begin, balance;
+        Texts rows;
+    } cases[] = {
         {"a completed purchase on the start date lowers its stock's opening by its quantity", "Wdata1",
-         "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n000001,2,F001,P001,W01,KG,20261201,1000\n", "Stock",
-         "P001", "W01", 5000, 4000, {"REC 000001"}},
-        {"a sale before the start date writes no row", "Wdata3",
-         "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n000001,2,C001,P001,W01,KG,20261130,700\n", "Stock",
-         "P001", "W01", 5000, 5000, {}},
-        {"an open ticket writes no row", "Wdata1",
-         "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n000001,1,F001,P001,W01,KG,20261202,700\n", "Stock",
-         "P001", "W01", 5000, 5000, {}},
+         ticket + "000001,2,F001,P001,W01,KG,20261201,1000\n", "Stock", stock, "P001", 4000, 5000, {"REC 000001"}},
+        {"a sale before the start date writes no row", "Wdata3", ticket + "000001,2,C001,P001,W01,KG,20261130,700\n",
+         "Stock", stock, "P001", 5000, 5000, {}},
+        {"an open ticket writes no row", "Wdata1", ticket + "000001,1,F001,P001,W01,KG,20261202,700\n", "Stock", stock,
+         "P001", 5000, 5000, {}},
         {"a production line whose unit has rate 0 counts its quantity once", "Detail3",
-         "INDENT,RECORD,DOC_NO,DOC_DATE,CODE,WHOUSE,UNIT,QTY\n1,1,000001,20261203,P001,W01,BAG0,250\n", "Stock", "P001",
-         "W01", 5000, 4750, {"STK1 000001"}},
+         "INDENT,RECORD,DOC_NO,DOC_DATE,CODE,WHOUSE,UNIT,QTY\n1,1,000001,20261203,P001,W01,BAG0,250\n", "Stock", stock,
+         "P001", 4750, 5000, {"STK1 000001"}},
         {"a movement of a pair without a stock record creates one", "Wdata1",
-         "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,QTY\n000001,2,F001,P002,W03,KG,20261202,300\n", "Stock", "P002",
-         "W03", none, -300, {"REC 000001"}},
+         ticket + "000001,2,F001,P002,W03,KG,20261202,300\n", "Stock", "", "P002", -300, 0, {"REC 000001"}},
         {"a payment's loan deduction returns to the supplier's opening balance", "Money1",
-         "TICKET,DATE,COMPANY,AMOUNT,CASH,DRCR,CHEQUE\n000001,20261202,F001,1000,600,100,300\n", "ApAcc", "F001", "",
-         0, 1000, {"MON1 000001"}},
+         "TICKET,DATE,COMPANY,AMOUNT,CASH,DRCR,CHEQUE\n000001,20261202,F001,1000,600,100,300\n", "ApAcc",
+         "CODE,BALANCE\nF001,0\n", "F001", 1000, 0, {"MON1 000001"}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         ReportSite site(false);
         site.load("Unit", "CODE,NAME,RATE\nBAG0,กระสอบ,0\n");
         site.load(c.table, c.csv);
-        if (!std::isnan(c.balance)) {
-            if (std::string(c.ledger) == "Stock")
-                site.load("Stock", "CODE,WHOUSE,BALANCE\n" + std::string(c.key) + "," + c.whouse + "," +
-                                       std::to_string(int(c.balance)) + "\n");
-            else
-                site.load(c.ledger, "CODE,BALANCE\n" + std::string(c.key) + "," + std::to_string(int(c.balance)) + "\n");
-        }
-        ASSERT_EQ(site.run("ACC03", {{"CDAYBEG", ReportSite::day(1)}, {"CDAYEND", ReportSite::day(5)}}) == ReportOutcome::NotRun,
-                  false);
+        if (!c.before.empty())
+            site.load(c.ledger, c.before);
+        ASSERT_NE(site.run("ACC03", ReportSite::days(1, 5)), ReportOutcome::NotRun);
         EXPECT_EQ(workRows(site), c.rows);
-        const std::string path = site.pathOf(c.ledger);
-        const auto codes = site.values(path, "CODE"), begins = site.values(path, "BEGIN");
-        const auto balances = site.values(path, "BALANCE");
-        ASSERT_EQ(codes.size(), 1u);
-        EXPECT_EQ(codes[0], c.key);
-        EXPECT_DOUBLE_EQ(std::stod(begins[0]), c.begin);
-        if (std::isnan(c.balance)) {
-            EXPECT_DOUBLE_EQ(std::stod(balances[0].empty() ? "0" : balances[0]), 0);
-        }
+        EXPECT_EQ(site.values(c.ledger, "CODE"), Texts{c.code});
+        EXPECT_DOUBLE_EQ(site.number(c.ledger, "CODE", c.code, "BEGIN"), c.begin);
+        EXPECT_DOUBLE_EQ(site.number(c.ledger, "CODE", c.code, "BALANCE"), c.balance);
     }
 }
 
 TEST(BalanceSummary, TwelveRowsOnADayWithoutTickets)
 {
     ReportSite site;
-    ASSERT_EQ(site.run("GLR01", {{"CDAYBEG", ReportSite::day(6)}, {"CDAYEND", ReportSite::day(6)}}),
-              ReportOutcome::Printed);
+    ASSERT_EQ(site.run("GLR01", ReportSite::days(6, 6)), ReportOutcome::Printed);
     const std::string path = site.dir() + "/WORK/D_ADMIN.DBF";
     EXPECT_EQ(site.values(path, "CODE"),
-              (std::vector<std::string>{"01", "02", "03", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
+              (Texts{"01", "02", "03", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
     EXPECT_EQ(site.values(path, "DESCRIPT")[3], "ยอดการรับซื้อสินค้าเข้า");
     const auto balances = site.values(path, "BALANCE"), borrows = site.values(path, "BORROW");
     EXPECT_DOUBLE_EQ(std::stod(balances[0]), 14080 + 2050 - 500 + 2500 + 2000);
@@ -170,19 +151,17 @@ TEST(MovementAnalysis, ASecondWorkstationWaitsAndIsRefusedWhileTheFirstOneRuns)
     ASSERT_EQ(other.receive(), 'b');
     const auto monotonic = site.clock.monotonic;
     // This one asks for 4 December: it waits its five seconds and is told; nothing is rolled back.
-    EXPECT_EQ(site.run("ACC01", {{"CDAYBEG", ReportSite::day(4)}, {"CDAYEND", ReportSite::day(5)}}),
-              ReportOutcome::NotRun);
+    EXPECT_EQ(site.run("ACC01", ReportSite::days(4, 5)), ReportOutcome::NotRun);
     EXPECT_GE(site.clock.monotonic - monotonic, reports::kMovementLockWaitMs);
     EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
-              (std::vector<std::string>{std::string("ส่วนการจัดทำรายงาน|") + reports::kMovementBusyUtf8}));
+              Texts{std::string("ส่วนการจัดทำรายงาน|") + reports::kMovementBusyUtf8});
     EXPECT_DOUBLE_EQ(site.number("Stock", "CODE", "P001", "BEGIN"), 4000);
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BBEGIN"), 10000);
     other.send('q');
     ASSERT_EQ(other.wait(), 0);
     // Once the other one is done, this one runs with its own start date.
     site.prompts.shown.clear();
-    EXPECT_EQ(site.run("ACC01", {{"CDAYBEG", ReportSite::day(4)}, {"CDAYEND", ReportSite::day(5)}}),
-              ReportOutcome::Printed);
+    EXPECT_EQ(site.run("ACC01", ReportSite::days(4, 5)), ReportOutcome::Printed);
     EXPECT_DOUBLE_EQ(site.number("Stock", "CODE", "P001", "BEGIN"), 14080);
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BBEGIN"), 1750);
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F002", "BEGIN"), 54390);
@@ -190,7 +169,7 @@ TEST(MovementAnalysis, ASecondWorkstationWaitsAndIsRefusedWhileTheFirstOneRuns)
 
 TEST(MovementAnalysis, ALedgerWriteIsMadeAgainWhenTheTrapAnswersRetry)
 {
-    std::vector<std::string> rows, opening;
+    Texts rows, opening;
     int writes = 0;
     {
         ReportSite site;

@@ -4,6 +4,8 @@
 // command's expression begins - and the file split into lines of the work table's width.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/tis620.h"
 #include "reports/definition.h"
 #include "support/temp_dir.h"
@@ -51,21 +53,15 @@ TEST(Definition, PrintLineColumns)
     for (const Case& c : cases) {
         const reports::PrintLine p = reports::parsePrintLine(T(c.line), 7);
         SCOPED_TRACE(c.line);
-        EXPECT_EQ(p.number, 7);
-        EXPECT_EQ(p.section, c.section);
-        EXPECT_EQ(p.command, c.command);
-        EXPECT_EQ(p.option, c.option);
-        if (p.option == Option::Text) {
-            EXPECT_EQ(p.align, c.align);
-            EXPECT_EQ(p.font, c.digit);
-        }
-        if (p.option == Option::Rule) {
+        EXPECT_EQ(std::tuple(p.number, p.section, p.command, p.option, p.expression),
+                  std::tuple(7, c.section, c.command, c.option, T(c.expression)));
+        if (p.option == Option::Text)
+            EXPECT_EQ(std::pair(p.align, p.font), std::pair(c.align, c.digit));
+        if (p.option == Option::Rule)
             EXPECT_EQ(p.pen, c.digit);
-        }
         EXPECT_DOUBLE_EQ(p.a, c.a);
         EXPECT_DOUBLE_EQ(p.b, c.b);
         EXPECT_DOUBLE_EQ(p.c, c.c);
-        EXPECT_EQ(p.expression, T(c.expression));
     }
     // Lines of other sections are never run.
     for (const char* line : {"I,FILES,WDATA1", "* a comment", "X,LF,SAYR1,00100,NAME", "", " D,LF"})
@@ -87,12 +83,9 @@ TEST(Definition, SettingsLastRepeatCountsAndAreUpperCased)
         "I,LEFTMX",  // a setting name must be followed by its separator: this one has no value
     });
     const reports::DefinitionSettings& s = d.settings;
-    EXPECT_EQ(s.CFILE, "WDATA1");
-    EXPECT_EQ(s.CFORM, "6");
-    EXPECT_EQ(s.CINDEX, "DTOS(DAYIN)+TMIN");
-    EXPECT_EQ(s.CFGROUP, "COMPANY");
-    EXPECT_EQ(s.CFBLOCK, "COMPANY+PRODUCT");
-    EXPECT_EQ(s.CFCOND, "STAT=\"2\"");
+    EXPECT_EQ((std::vector<std::string>{s.CFILE, s.CFORM, s.CINDEX, s.CFGROUP, s.CFBLOCK, s.CFCOND}),
+              (std::vector<std::string>{"WDATA1", "6", "DTOS(DAYIN)+TMIN", "COMPANY", "COMPANY+PRODUCT",
+                                        "STAT=\"2\""}));
     EXPECT_DOUBLE_EQ(s.COFFSET, 0);  // the last I,LEFTM has no value
     EXPECT_TRUE(s.missing().empty());
     ASSERT_EQ(d.lines.size(), 1u);
@@ -109,13 +102,8 @@ TEST(Definition, SettingsLastRepeatCountsAndAreUpperCased)
 TEST(Definition, FileSplitsIntoLinesOfTheWorkTablesWidth)
 {
     const std::string longLine(250, 'x');
-    const auto lines = reports::splitDefinition("a\r\nb\n\n" + longLine + "\r\nlast");
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], "a");
-    EXPECT_EQ(lines[1], "b");
-    EXPECT_EQ(lines[2], "");
-    EXPECT_EQ(lines[3].size(), reports::kDefinitionLineLength);
-    EXPECT_EQ(lines[4], "last");
+    EXPECT_EQ(reports::splitDefinition("a\r\nb\n\n" + longLine + "\r\nlast"),
+              (std::vector<std::string>{"a", "b", "", longLine.substr(0, reports::kDefinitionLineLength), "last"}));
     EXPECT_TRUE(reports::splitDefinition("").empty());
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <optional>
 #include <sstream>
 
@@ -24,6 +25,7 @@ namespace {
 using core::tis620::T;
 using reports::FilterAnswer;
 using reports::ReportOutcome;
+using Texts = std::vector<std::string>;
 
 struct Row {
     std::string grp, blk, name;
@@ -39,18 +41,12 @@ protected:
         storage::setHardCommit(false);
         core::Settings& s = core::programSettings();
         s.clear();
-        s.setText("CPAGEL", "5");
-        s.setText("CPLENGHT", "5");
         s.set("CPRNFAC", core::Value::number(2, 1));
-        for (const char* n : {"1", "2", "3"}) {
-            s.setText(std::string("CFONT") + n, "EucrosiaUPC");
-            s.setText(std::string("CWIDTH") + n, "0");
-            s.setText(std::string("CHEIGHT") + n, "-16");
-        }
-        s.setText("CFONT3", "LilyUPC");
-        s.setText("CPEN1", "1");
-        s.setText("CPEN2", "3");
-        s.setText("CPEN3", "6");
+        for (const auto& [name, value] : std::map<std::string, std::string>{
+                 {"CPAGEL", "5"}, {"CPLENGHT", "5"}, {"CFONT1", "EucrosiaUPC"}, {"CFONT2", "EucrosiaUPC"},
+                 {"CFONT3", "LilyUPC"}, {"CWIDTH1", "0"}, {"CWIDTH2", "0"}, {"CWIDTH3", "0"}, {"CHEIGHT1", "-16"},
+                 {"CHEIGHT2", "-16"}, {"CHEIGHT3", "-16"}, {"CPEN1", "1"}, {"CPEN2", "3"}, {"CPEN3", "6"}})
+            s.setText(name, value);
         values.setText("CEJECT", "N");
     }
     void TearDown() override
@@ -76,15 +72,13 @@ protected:
         storage::Table* t = nullptr;
         ASSERT_TRUE(ws.open("detail", path, storage::ShareMode::Exclusive, &t).ok());
         for (const Row& r : rows) {
-            ASSERT_TRUE(t->append().ok());
-            ASSERT_TRUE(t->put("GRP", core::Value::text(r.grp)).ok());
-            ASSERT_TRUE(t->put("BLK", core::Value::text(r.blk)).ok());
-            ASSERT_TRUE(t->put("NAME", core::Value::text(r.name)).ok());
-            ASSERT_TRUE(t->put("AMT", core::Value::number(r.amt, 2)).ok());
-            ASSERT_TRUE(t->put("DAY", core::Value::date(core::Date::fromYmd(2026, 12, r.day))).ok());
-            if (r.deleted) {
+            ASSERT_TRUE(reportstest::appendRecord(*t, {{"GRP", core::Value::text(r.grp)},
+                                                       {"BLK", core::Value::text(r.blk)},
+                                                       {"NAME", core::Value::text(r.name)},
+                                                       {"AMT", core::Value::number(r.amt, 2)},
+                                                       {"DAY", reportstest::ReportSite::day(r.day)}}));
+            if (r.deleted)
                 ASSERT_TRUE(t->deleteRecord().ok());
-            }
         }
         ASSERT_TRUE(t->createOrder(dir.file("DETAIL.NTX"), "DTOS(DAY)+GRP+BLK+NAME").ok());
         ASSERT_TRUE(t->goTop().ok());
@@ -126,6 +120,12 @@ protected:
         }
         return {};
     }
+    // Where the first text that is `text` was drawn, "x y".
+    std::string place(const std::string& text) const
+    {
+        const std::vector<std::string> w = textLine(text);
+        return w.size() > 2 ? w[1] + " " + w[2] : "";
+    }
     std::vector<std::string> logOf(const char* kind) const
     {
         std::vector<std::string> out;
@@ -135,6 +135,8 @@ protected:
         return out;
     }
     int lineHeight() const { return job.pageHeight() / (5 + 5); }
+    // The top of the n'th line of a page.
+    std::string lineTop(int n) const { return std::to_string(n * lineHeight()); }
 
     testsupport::TempDir dir;
     testsupport::RecordingPrompts prompts;
@@ -157,15 +159,14 @@ TEST_F(EngineTest, OnlyDetailLinesPrintOneLinePerRecordAndCpagelLinesAPage)
     table(rows);
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::Printed);
     EXPECT_EQ(pages, 3);
-    const auto t = texts();
-    ASSERT_EQ(t.size(), 12u);
-    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const std::string& s) { return s[0] == '1'; }), 5);
-    EXPECT_EQ(std::count_if(t.begin(), t.end(), [](const std::string& s) { return s[0] == '3'; }), 2);
+    std::string pageOfEachText;
+    for (const std::string& t : texts())
+        pageOfEachText += t.substr(0, t.find(':'));
+    EXPECT_EQ(pageOfEachText, "111112222233");
     // Lines 1 to 5 of each page, the text's top at n x the line height, x = 1 inch.
-    EXPECT_EQ(textLine("R101")[1], "1200");
-    EXPECT_EQ(textLine("R101")[2], std::to_string(lineHeight()));
-    EXPECT_EQ(textLine("R105")[2], std::to_string(5 * lineHeight()));
-    EXPECT_EQ(textLine("R106")[2], std::to_string(lineHeight()));
+    EXPECT_EQ(place("R101"), "1200 " + lineTop(1));
+    EXPECT_EQ(place("R105"), "1200 " + lineTop(5));
+    EXPECT_EQ(place("R106"), "1200 " + lineTop(1));
     EXPECT_EQ(job.log.back(), "end");
 }
 
@@ -216,14 +217,14 @@ TEST_F(EngineTest, PageFootersOnEveryPageButTheLastAndTheEjectFlag)
                                             "D,LF,SAYR1,00100,NAME", "S,LF,SAYR1,00100,\"S\"",
                                             "F,LF,SAYR1,00100,\"F\"+LTRIM(STR(NPAGE))"};
     ASSERT_EQ(run(lines), ReportOutcome::Printed);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "1:r4", "1:F1", "2:H2/2",
-                                                 "2:r5", "2:r6", "2:r7", "2:S"}));
+    EXPECT_EQ(texts(), (Texts{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "1:r4", "1:F1", "2:H2/2", "2:r5", "2:r6",
+                              "2:r7", "2:S"}));
     values.setText("CEJECT", "Y");
     table(rows);
     ASSERT_EQ(run(lines), ReportOutcome::Printed);
     // After a group footer a new page without "F"; the page-in-group number starts again.
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "2:H2/1", "2:r4", "2:r5",
-                                                 "2:r6", "2:r7", "2:S"}));
+    EXPECT_EQ(texts(), (Texts{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "2:H2/1", "2:r4", "2:r5", "2:r6", "2:r7",
+                              "2:S"}));
 }
 
 TEST_F(EngineTest, TextAlignmentAndTheLeftMargin)
@@ -253,22 +254,23 @@ TEST_F(EngineTest, RulesFramesAndAbsolutePlaces)
                    "D,LV,LINE3,00040", "D,LX,LINE1,00100,00100,00300", "D,LH,SAYR1,00040,00790",
                    "D,LO,SAYR1,00100,00200,\"abs\"", "D,LV,LINE1", "T,LV,LINE1,00400"}),
               ReportOutcome::Printed);
-    const int lh = lineHeight(), dpi = job.dpiX();
-    const auto lines = logOf("line ");
-    ASSERT_EQ(lines.size(), 6u);
-    // LH: the line advanced, the rule at its bottom; the frame from the first rule to the last.
-    EXPECT_EQ(lines[0], "line 480 " + std::to_string(2 * lh) + " 9480 " + std::to_string(2 * lh) + " 3");
-    EXPECT_EQ(lines[1], "line 480 " + std::to_string(4 * lh) + " 9480 " + std::to_string(4 * lh) + " 1");
-    EXPECT_EQ(lines[2], "line 480 " + std::to_string(lh) + " 480 " + std::to_string(4 * lh) + " 6");
-    // LX: from the bottom of line 1 to the bottom of line 3.
-    EXPECT_EQ(lines[3], "line " + std::to_string(dpi) + " " + std::to_string(2 * lh) + " " + std::to_string(dpi) + " " +
-                            std::to_string(4 * lh) + " 1");
-    // An LH whose option is no rule still advances (the LV after it draws the frame as it stands).
-    EXPECT_EQ(lines[4], "line 0 " + std::to_string(lh) + " 0 " + std::to_string(4 * lh) + " 1");
-    EXPECT_EQ(lines[5], "line 4800 " + std::to_string(lh) + " 4800 " + std::to_string(4 * lh) + " 1");
+    const int dpi = job.dpiX();
+    // A rule from (x1, the top of line l1) to (x2, the top of line l2), in pen p.
+    const auto rule = [&](int x1, int l1, int x2, int l2, int p) {
+        return "line " + std::to_string(x1) + " " + lineTop(l1) + " " + std::to_string(x2) + " " + lineTop(l2) + " " +
+               std::to_string(p);
+    };
+    EXPECT_EQ(logOf("line "), (Texts{
+                                  // LH: the line advanced, the rule at its bottom; the frame from the
+                                  // first rule to the last.
+                                  rule(480, 2, 9480, 2, 3), rule(480, 4, 9480, 4, 1), rule(480, 1, 480, 4, 6),
+                                  // LX: from the bottom of line 1 to the bottom of line 3.
+                                  rule(dpi, 2, dpi, 4, 1),
+                                  // An LH whose option is no rule still advances (the LV after it
+                                  // draws the frame as it stands).
+                                  rule(0, 1, 0, 4, 1), rule(4800, 1, 4800, 4, 1)}));
     // LO: y inches from the top, x from the left.
-    EXPECT_EQ(textLine("abs")[1], std::to_string(2 * dpi));
-    EXPECT_EQ(textLine("abs")[2], std::to_string(dpi));
+    EXPECT_EQ(place("abs"), std::to_string(2 * dpi) + " " + std::to_string(dpi));
 }
 
 TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
@@ -281,11 +283,11 @@ TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
                    "T,NF,SAYR1,00100,REPLINE(2)+\"T\"+LTRIM(STR(CTOT[1],10,2))+\"/\"+LTRIM(STR(NLINE))"},
                   "GRP", "GRP+BLK"),
               ReportOutcome::Printed);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:a", "1:E10.50", "1:b", "1:E2.00", "1:SA12.50", "1:c", "1:E100.00",
-                                                 "1:SB100.00", "1:T112.50/10"}));
+    EXPECT_EQ(texts(), (Texts{"1:a", "1:E10.50", "1:b", "1:E2.00", "1:SA12.50", "1:c", "1:E100.00", "1:SB100.00",
+                              "1:T112.50/10"}));
     EXPECT_TRUE(faults.faults.empty());
     // The total moved two lines down before it printed.
-    EXPECT_EQ(textLine("T112.50/10")[2], std::to_string(10 * lineHeight()));
+    EXPECT_EQ(textLine("T112.50/10")[2], lineTop(10));
 }
 
 TEST_F(EngineTest, NoDataSaysSoAndPrintsNoPage)
@@ -293,9 +295,9 @@ TEST_F(EngineTest, NoDataSaysSoAndPrintsNoPage)
     table({{"A", "A", "x", 0, 1, true}});
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::NoData);
     ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"));
-    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนจัดทำรายงาน"));
-    EXPECT_EQ(job.log, (std::vector<std::string>{"begin MERVO Report", "end"}));
+    EXPECT_EQ(prompts.shown[0].title + "|" + prompts.shown[0].text,
+              T("  ส่วนจัดทำรายงาน|ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"));
+    EXPECT_EQ(job.log, (Texts{"begin MERVO Report", "end"}));
 }
 
 TEST_F(EngineTest, FaultsInExpressions)
@@ -305,7 +307,7 @@ TEST_F(EngineTest, FaultsInExpressions)
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME+", "D,NF,SAYR1,00200,AMT", "D,SM,     ,00100,NAME",
                    "D,NF,SAYR1,00300,TRIM(NAME)+\"!\""}),
               ReportOutcome::Printed);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:x!", "1:y!"}));
+    EXPECT_EQ(texts(), (Texts{"1:x!", "1:y!"}));
     ASSERT_EQ(faults.faults.size(), 5u);
     EXPECT_EQ(faults.faults[0].genCode, core::EG_SYNTAX);
     EXPECT_EQ(faults.faults[0].operation, "TEST line 6");
@@ -315,7 +317,7 @@ TEST_F(EngineTest, FaultsInExpressions)
     faults.faults.clear();
     table({{"A", "A", "x", 1}, {"A", "A", "y", 2}});
     EXPECT_EQ(run({"D,LF,SAYR1,00100,NAME", "D,NF,SAYR1,00200,UNKNOWN"}), ReportOutcome::Stopped);
-    EXPECT_EQ(texts(), (std::vector<std::string>{"1:x"}));
+    EXPECT_EQ(texts(), (Texts{"1:x"}));
     EXPECT_EQ(std::count(job.log.begin(), job.log.end(), "end"), 0);
 }
 

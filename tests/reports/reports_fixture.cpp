@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -124,9 +125,15 @@ reports::ReportOutcome ReportSite::runOnto(const std::string& code, const std::m
 
 reports::ReportOutcome ReportSite::runWeek(const std::string& code, std::map<std::string, core::Value> ranges)
 {
-    ranges.emplace("CDAYBEG", day(1));
-    ranges.emplace("CDAYEND", day(5));
+    ranges.merge(days(1, 5));
     return run(code, ranges);
+}
+
+std::vector<std::string> ReportSite::said()
+{
+    std::vector<std::string> out = mainttest::shownWithTitles(prompts);
+    prompts.shown.clear();
+    return out;
 }
 
 codes::PickResult ScriptedPickList::pick(storage::Workspace&, int table, std::string_view seed, std::string_view, bool)
@@ -154,6 +161,20 @@ std::vector<std::string> drawnTexts(const testsupport::RecordingPrintJob& job)
         }
     }
     return out;
+}
+
+bool drew(const testsupport::RecordingPrintJob& job, const std::string& text)
+{
+    const std::vector<std::string> texts = drawnTexts(job);
+    return std::any_of(texts.begin(), texts.end(), [&](const std::string& t) { return t.ends_with(":" + text); });
+}
+
+bool appendRecord(storage::Table& t, const std::vector<std::pair<const char*, core::Value>>& fields)
+{
+    bool ok = t.append().ok();
+    for (const auto& [name, value] : fields)
+        ok = ok && t.put(name, value).ok();
+    return ok;
 }
 
 std::vector<std::string> ReportSite::values(const std::string& table, const char* field) const

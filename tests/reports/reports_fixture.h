@@ -18,6 +18,7 @@
 #include "core/print_destination.h"
 #include "maintenance/maintenance_fixture.h"
 #include "reports/report.h"
+#include "storage/table.h"
 #include "support/recording_print_job.h"
 
 namespace reportstest {
@@ -54,6 +55,19 @@ public:
 
 // The texts a recording job drew, in UTF-8, one per text call, "page:text".
 std::vector<std::string> drawnTexts(const testsupport::RecordingPrintJob& job);
+// Whether a recording job drew the text (UTF-8) on any page.
+bool drew(const testsupport::RecordingPrintJob& job, const std::string& text);
+
+// Appends a record with the fields given; false when the table refused any of it.
+bool appendRecord(storage::Table& t, const std::vector<std::pair<const char*, core::Value>>& fields);
+
+// A report of the list loaded and its range form opened (with its defaults), as the range dialog has it.
+struct OpenReport {
+    explicit OpenReport(const std::string& code) : ok(session.load(code, "x") && session.openForm()) {}
+    storage::Workspace ws;
+    reports::ReportSession session{ws};
+    bool ok;
+};
 
 class ReportSite : public mainttest::Site {
 public:
@@ -79,6 +93,14 @@ public:
     std::vector<std::string> values(const std::string& table, const char* field) const;
     // A numeric field of the record whose key field (trimmed) equals key; NaN when there is none.
     double number(const std::string& table, const char* keyField, const std::string& key, const char* field) const;
+    // What the prompts showed since the last call, "TITLE|TEXT" (UTF-8); forgotten afterwards.
+    std::vector<std::string> said();
+
+    // The range dialog's dates from the d1'th to the d2'th of December 2026.
+    static std::map<std::string, core::Value> days(int d1, int d2)
+    {
+        return {{"CDAYBEG", day(d1)}, {"CDAYEND", day(d2)}};
+    }
 
     static core::Value day(int d) { return core::Value::date(core::Date::fromYmd(2026, 12, d)); }
     static core::Value code(const std::string& utf8) { return core::Value::text(T(utf8) + std::string(10 - T(utf8).size(), ' ')); }

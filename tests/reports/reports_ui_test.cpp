@@ -5,13 +5,10 @@
 // with its printer set-up.
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QLabel>
 #include <QPushButton>
 #include <filesystem>
 #include <sstream>
 
-#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/xbase.h"
 #include "reports/dialogs/report_dialogs.h"
@@ -21,11 +18,10 @@
 #include "support/qt_typing.h"
 #include "support/recording_destination.h"
 #include "support/run_process.h"
-#include "ui/browse_widget.h"
+#include "ui/browse_ink.h"
 #include "ui/entry_field.h"
 #include "ui/form_builder.h"
 #include "ui/qt_print_job.h"
-#include "ui/thai_text.h"
 #include "ui/widgets.h"
 
 namespace {
@@ -58,14 +54,9 @@ std::string layoutText(const std::string& pdf, bool withoutPrintingTime = false)
 
 std::string renderPdf(ReportSite& site, const std::string& code, const std::string& pdf)
 {
-    ui::QtPrintJob::Options options;
-    options.output = ui::QtPrintJob::Output::PdfFile;
-    options.pdfPath = pdf;
-    ui::QtPrintJob job(options);
+    ui::QtPrintJob job({.output = ui::QtPrintJob::Output::PdfFile, .pdfPath = pdf});
     EXPECT_TRUE(job.begin("MERVO Report"));
-    EXPECT_EQ(site.runOnto(code, {{"CDAYBEG", ReportSite::day(1)}, {"CDAYEND", ReportSite::day(5)}}, job),
-              ReportOutcome::Printed)
-        << code;
+    EXPECT_EQ(site.runOnto(code, ReportSite::days(1, 5), job), ReportOutcome::Printed) << code;
     return pdf;
 }
 
@@ -172,23 +163,9 @@ TEST(ReportDialogs, TheReportListPaintsMarkedReportsRed)
     reports::ReportPicker picker(ws);
     reports::ReportPickerDialog dialog(picker);
     testsupport::showActive(dialog);
-    ui::BrowseWidget& browse = *dialog.browse();
-    const QImage img = browse.viewport()->grab().toImage();
-    const int rowHeight = browse.fontMetrics().height() + 4;
-    const int headerHeight = browse.fontMetrics().height() + 6;
-    const auto hasRedInk = [&](int line) {
-        for (int y = headerHeight + line * rowHeight; y < headerHeight + (line + 1) * rowHeight - 1; ++y)
-            for (int x = 0; x < std::min(img.width(), 300); ++x) {
-                const QColor c = img.pixelColor(x, y);
-                if (c.red() > 150 && c.green() < 90 && c.blue() < 90)
-                    return true;
-            }
-        return false;
-    };
     // ACC01, ACC02 (marked), ACC03.
-    EXPECT_FALSE(hasRedInk(0));
-    EXPECT_TRUE(hasRedInk(1));
-    EXPECT_FALSE(hasRedInk(2));
+    for (int line = 0; line < 3; ++line)
+        EXPECT_EQ(uitest::rowHasRedInk(*dialog.browse(), line), line == 1) << line;
 }
 
 TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
@@ -196,10 +173,9 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     ReportSite site;
     ScriptedPickList picks;  // a whole code is taken as it is; the beginning of one becomes the code ending in 2
     picks.answer = [](const std::string& code) { return code.size() < 4 ? code + "2" : code; };
-    storage::Workspace ws;
-    reports::ReportSession session(ws);
-    ASSERT_TRUE(session.load("TRK01", "x"));
-    ASSERT_TRUE(session.openForm());
+    reportstest::OpenReport r("TRK01");
+    ASSERT_TRUE(r.ok);
+    reports::ReportSession& session = r.session;
     testsupport::RecordingDestination usual;
     testsupport::RecordingPrintJob printed;
     ScriptedPrinters printers;
@@ -210,10 +186,10 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     });
     reports::RangeDialog dialog(session, destination);
     testsupport::expectFitsSmallScreen(dialog);
-    EXPECT_EQ(dialog.form().field("CCODBEG")->text(), "F001");
-    EXPECT_EQ(dialog.form().field("CCODEND")->text(), "F005");
-    EXPECT_EQ(dialog.form().field("CDOCEND")->text(), "999999");
-    EXPECT_EQ(dialog.form().field("CDAYBEG")->text(), "05/12/2026");
+    std::vector<std::string> shown;
+    for (const char* name : {"CCODBEG", "CCODEND", "CDOCEND", "CDAYBEG"})
+        shown.push_back(dialog.form().field(name)->text().toStdString());
+    EXPECT_EQ(shown, (std::vector<std::string>{"F001", "F005", "999999", "05/12/2026"}));
     EXPECT_EQ(dialog.progressBar()->value(), 0);
 
     // A code entry is validated by its table's pick-list when it is left.
@@ -240,9 +216,8 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     EXPECT_TRUE(usual.jobs.empty());
     EXPECT_EQ(dialog.progressBar()->value(), 100);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    const auto& log = printed.log;
-    EXPECT_NE(std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.ends_with(" 000006"); }), log.end());
-    EXPECT_EQ(std::find_if(log.begin(), log.end(), [](const std::string& l) { return l.ends_with(" 000002"); }), log.end());
+    EXPECT_TRUE(reportstest::drew(printed, "000006"));
+    EXPECT_FALSE(reportstest::drew(printed, "000002"));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "ui/browse_widget.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -10,6 +9,7 @@
 #include "core/tis620.h"
 #include "support/qt_typing.h"
 #include "support/memory_row_source.h"
+#include "ui/browse_ink.h"
 
 using core::tis620::T;
 using testsupport::MemoryRowSource;
@@ -34,12 +34,6 @@ struct MillionCodes {
         src.resetCounts();
         testsupport::showActive(*browse);
     }
-    // The top of the line'th row on the screen, below the heading.
-    int rowTop(int line) const
-    {
-        return browse->fontMetrics().height() + 6 + line * (browse->fontMetrics().height() + 4);
-    }
-
     MemoryRowSource src;
     std::unique_ptr<ui::BrowseWidget> browse;
 };
@@ -88,7 +82,7 @@ TEST(BrowseWidget, KeysAndClicksMoveTheSourceAndEnterOrADoubleClickActs)
     EXPECT_EQ(activated.at(0).at(0).toInt(), 0);
 
     QTest::keyClick(&browse, Qt::Key_Home, Qt::ControlModifier);
-    const QPoint third(50, (codes.rowTop(2) + codes.rowTop(3)) / 2);
+    const QPoint third(50, (uitest::rowTop(browse, 2) + uitest::rowTop(browse, 3)) / 2);
     QTest::mouseClick(browse.viewport(), Qt::LeftButton, Qt::NoModifier, third);
     EXPECT_EQ(codes.src.at(), 2);
     QTest::mouseDClick(browse.viewport(), Qt::LeftButton, Qt::NoModifier, third);
@@ -101,18 +95,8 @@ TEST(BrowseWidget, KeysAndClicksMoveTheSourceAndEnterOrADoubleClickActs)
 TEST(BrowseWidget, ARowMarkedDeletedIsWrittenInRed)
 {
     MillionCodes codes(0, {1});
-    const QImage img = codes.browse->viewport()->grab().toImage();
-    const auto hasRedInk = [&](int line) {
-        for (int y = codes.rowTop(line); y < codes.rowTop(line + 1) - 1; ++y)
-            for (int x = 0; x < 300; ++x) {
-                const QColor c = img.pixelColor(x, y);
-                if (c.red() > 150 && c.green() < 90 && c.blue() < 90)
-                    return true;
-            }
-        return false;
-    };
-    EXPECT_TRUE(hasRedInk(1));
-    EXPECT_FALSE(hasRedInk(2));
+    EXPECT_TRUE(uitest::rowHasRedInk(*codes.browse, 1));
+    EXPECT_FALSE(uitest::rowHasRedInk(*codes.browse, 2));
 }
 
 }  // namespace
