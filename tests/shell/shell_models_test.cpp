@@ -16,10 +16,11 @@
 #include "shell/startup.h"
 #include "shell/varset.h"
 #include "support/run_process.h"
-#include "support/seams.h"
-#include "support/temp_dir.h"
+#include "users_fixture.h"
 
+using namespace shelltest;
 using core::tis620::T;
+using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -49,17 +50,11 @@ TEST(Rights, ActionsRunWithTheLevelOfTheirPositionOrAreRefused)
         d.registerAction(a, [&](int level) { levels.push_back(level); });
     EXPECT_TRUE(d.dispatch(shell::Action::TRPROC3, 3));
     EXPECT_TRUE(d.dispatch(shell::Action::POPCODE4, 20));
-    EXPECT_EQ(levels, (std::vector<int>{3, 6}));
-    EXPECT_TRUE(prompts.shown.empty());
-
     EXPECT_FALSE(d.dispatch(shell::Action::VARSET, 33));  // level 0 at position 33: refused, not run
-    EXPECT_EQ(levels.size(), 2u);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("คุณไม่มีอำนาจที่จะใช้คำสั่งนี้"));
-    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดอำนาจ"));
-
     EXPECT_FALSE(d.dispatch(shell::Action::MNPROC1, 6));  // nobody registered it yet
-    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(levels, (std::vector<int>{3, 6}));
+    ASSERT_EQ(said(prompts), (Texts{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
+    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดอำนาจ"));
     EXPECT_EQ(prompts.shown[1].kind, core::MessageKind::Info);
 }
 
@@ -94,27 +89,19 @@ TEST(MainMenu, EveryCommandChecksThePositionWhoseLevelItReceives)
         EXPECT_TRUE(positions.count(p)) << "rights position " << p << " has no menu item";
 }
 
-// A site folder with a configuration file read by start-up.
-class SiteTest : public ::testing::Test {
+// A site whose configuration file start-up has read, its tables staying in the site's folder.
+class SiteTest : public UsersTest {
 protected:
     void SetUp() override
     {
-        std::filesystem::create_directories(dir.file("sounds"));
+        UsersTest::SetUp();
         for (int n : {2, 7, 8, 9})
-            testsupport::writeFile(dir.file("sounds/TSound0" + std::to_string(n) + ".wav"), "RIFF");
+            testsupport::writeFile(site.dir.file("sounds/TSound0" + std::to_string(n) + ".wav"), "RIFF");
         shell::startUp(core::programSettings(), ini());
-        core::programSettings().setText("CDRV1", dir.path() + "/");
+        core::programSettings().setText("CDRV1", site.dir.path() + "/");
     }
-    std::string ini() const { return dir.file("MERVO.INI"); }
-    std::string key(const char* section, const char* name) const
-    {
-        return core::IniFile(ini()).get(section, name).value_or("<absent>");
-    }
-
-    testsupport::TempDir dir;
-    SettingsGuard guard;
-    testsupport::RecordingPrompts prompts;
-    testsupport::RecordingSound sound;
+    std::string ini() const { return site.ini(); }
+    std::string key(const char* section, const char* name) const { return site.key(section, name); }
 };
 
 // The main picture's hot spots, edges inclusive, run their action after the rights check.
@@ -187,7 +174,7 @@ TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
 TEST_F(SiteTest, AnnouncementIsTheFileOrNothing)
 {
     EXPECT_FALSE(shell::announcement().has_value());
-    testsupport::writeFile(dir.file("DOCFILE.txt"), T("ประกาศ\r\nบรรทัดสอง"));
+    testsupport::writeFile(site.dir.file("DOCFILE.txt"), T("ประกาศ\r\nบรรทัดสอง"));
     ASSERT_TRUE(shell::announcement().has_value());  // the name is matched without regard to case
     EXPECT_EQ(*shell::announcement(), T("ประกาศ\r\nบรรทัดสอง"));
 }
@@ -251,23 +238,6 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     EXPECT_EQ(key("Comm", "W.Read"), "2");
     EXPECT_EQ(key("Comm", "Stable"), "7");
     EXPECT_EQ(key("Misc", "Track"), "9417");
-}
-
-TEST_F(SiteTest, AReadOnlySettingsFileIsNotReplacedAndTheDialogsAreTold)
-{
-    shell::VarsetModel model;
-    model.open();
-    std::filesystem::permissions(ini(), std::filesystem::perms::owner_read);
-    const std::string before = testsupport::readFile(ini());
-    core::programSettings().setText("CDRV3", ".\\ELSEWHERE\\");
-    EXPECT_FALSE(model.close());
-    EXPECT_FALSE(shell::FontSelModel(1).close(shell::FontChoice{"Garuda", 12, 0}));
-    EXPECT_EQ(testsupport::readFile(ini()), before);
-    EXPECT_EQ(shell::settingsNotSavedMessage(),
-              T("ไม่สามารถบันทึกค่าลงแฟ้ม ") + core::programSettings().text("VARFILE") + T(" ได้"));
-    std::filesystem::permissions(ini(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    EXPECT_TRUE(model.close());
-    EXPECT_EQ(key("Path", "BackUp"), ".\\ELSEWHERE\\");
 }
 
 TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)
