@@ -95,8 +95,7 @@ TEST_F(CodeEditorTest, TheCodeEntryRefusesTakenAndEmptyCodes)
 
 TEST_F(CodeEditorTest, SaveWritesTheShownFieldsAndNothingElse)
 {
-    site.add(4, {{"E01", "สมศรี"}}, {{"PASS_W", core::Value::text(core::password::stored("OLD"))},
-                                     {"TRUSTEE", core::Value::text(std::string(42, '1'))}});
+    site.add(4, {{"E01", "สมศรี"}});
     OpenBrowse b(4);
     b.highlight("E01");
     const auto e = b.editor(4, false);

@@ -59,17 +59,13 @@ public:
         return t;
     }
 
-    // Appends rows, each with its other fields given as name/value pairs.
-    void add(int number, const std::vector<Row>& rows,
-             const std::vector<std::pair<std::string, core::Value>>& more = {})
+    void add(int number, const std::vector<Row>& rows)
     {
         auto t = open(number);
         for (const Row& r : rows) {
             ASSERT_TRUE(t->append().ok());
             ASSERT_TRUE(t->put("CODE", core::Value::text(r.code)).ok());
             ASSERT_TRUE(t->put("NAME", core::Value::text(T(r.nameUtf8))).ok());
-            for (const auto& [name, v] : more)
-                ASSERT_TRUE(t->put(name, v).ok());
             if (r.marked) {
                 ASSERT_TRUE(t->deleteRecord().ok());
             }

@@ -66,12 +66,10 @@ void click(QAbstractButton* button)
 
 class ShellUiTest : public UsersTest {
 protected:
-    std::string ini() const { return site.ini(); }
-    std::string stored(const char* section, const char* key) const { return site.key(section, key); }
     // Start-up on the site's configuration file, then the settings dialog shown over its model.
     shell::VarsetDialog& openSettings()
     {
-        shell::startUp(core::programSettings(), ini());
+        shell::startUp(core::programSettings(), site.ini());
         settings.emplace();
         settings->open();
         settingsDialog.emplace();
@@ -114,25 +112,19 @@ TEST_F(ShellUiTest, TypingSevenInARightsFieldShowsTheLegendAndKeepsTheFocus)
     EXPECT_EQ(site.stored("CLERK", "TRUSTEE"), "5111" + std::string(38, '0'));
 }
 
-TEST_F(ShellUiTest, SettingsDialogWithTheProgramsIdentityFitsTheSmallestScreen)
+// The dialog, with the program's identity, fits the smallest screen. A value refused as it is
+// typed stays in its field with the focus, and OK waits for it.
+TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
 {
-    const std::string identity = "mervo 0.1 sha256 " + std::string(64, 'f');
-    static std::string s_identity;
-    s_identity = identity;
+    static const std::string s_identity = "mervo 0.1 sha256 " + std::string(64, 'f');
     core::setIdentitySource([] { return s_identity; });
     shell::VarsetDialog& dialog = openSettings();
     core::setIdentitySource(nullptr);
     ASSERT_NE(dialog.identityLabel(), nullptr);
-    EXPECT_EQ(dialog.identityLabel()->text().toStdString(), identity);
+    EXPECT_EQ(dialog.identityLabel()->text().toStdString(), s_identity);
     EXPECT_TRUE(dialog.identityLabel()->isVisible());
     EXPECT_LE(dialog.width(), 1024);
     EXPECT_LE(dialog.height(), 768);
-}
-
-// A value refused as it is typed stays in its field with the focus, and OK waits for it.
-TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
-{
-    shell::VarsetDialog& dialog = openSettings();
     const struct {
         const char* variable;
         int page;
@@ -159,7 +151,7 @@ TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
     click(dialog.okButton());
     EXPECT_FALSE(dialog.isVisible());
     for (const auto& c : cases)
-        EXPECT_EQ(stored(c.section, c.key), c.stored) << c.variable;
+        EXPECT_EQ(site.key(c.section, c.key), c.stored) << c.variable;
 }
 
 TEST_F(ShellUiTest, SettingsDialogChecksEveryPageOnOkAndShowsTheFailingField)
@@ -187,36 +179,36 @@ TEST_F(ShellUiTest, SettingsDialogChecksEveryPageOnOkAndShowsTheFailingField)
         ui::EntryField* entry = dialog.field(c.variable);
         EXPECT_TRUE(folder->currentWidget()->isAncestorOf(entry)) << c.variable;
         EXPECT_TRUE(entry->hasFocus()) << c.variable;
-        EXPECT_NE(stored(c.section, c.key), c.bad);
+        EXPECT_NE(site.key(c.section, c.key), c.bad);
         core::programSettings().setText(c.variable, c.good);
     }
     click(dialog.okButton());
     EXPECT_FALSE(dialog.isVisible());
     for (const auto& c : cases)
-        EXPECT_EQ(stored(c.section, c.key), c.good);
+        EXPECT_EQ(site.key(c.section, c.key), c.good);
 }
 
 TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen)
 {
     namespace fs = std::filesystem;
     shell::VarsetDialog& dialog = openSettings();
-    fs::permissions(ini(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const std::string before = testsupport::readFile(ini());
+    fs::permissions(site.ini(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string before = testsupport::readFile(site.ini());
     core::programSettings().setText("CDRV3", ".\\COPY\\");
     click(dialog.okButton());
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_EQ(testsupport::readFile(ini()), before);  // not replaced
+    EXPECT_EQ(testsupport::readFile(site.ini()), before);  // not replaced
     EXPECT_EQ(said(prompts), std::vector<std::string>{"ไม่สามารถบันทึกค่าลงแฟ้ม " + site.ini() + " ได้"});
     EXPECT_EQ(prompts.shown[0].title, shell::VarsetModel::title());
     EXPECT_EQ(dialog.field("CDRV3")->text().trimmed(), u(".\\COPY\\"));
 
-    fs::permissions(ini(), fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::add);
     click(dialog.okButton());
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(stored("Path", "BackUp"), ".\\COPY\\");
+    EXPECT_EQ(site.key("Path", "BackUp"), ".\\COPY\\");
 
     // The font choice: said, and the choice offered again until it is written or cancelled.
-    fs::permissions(ini(), fs::perms::owner_write, fs::perm_options::remove);
+    fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::remove);
     core::programSettings().setText("CWIDTH2", "7");  // a change to write
     int offered = 0;
     std::function<void(QWidget*)> answer = [&](QWidget* modal) {
@@ -234,20 +226,20 @@ TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(prompts.shown[1].text, prompts.shown[0].text);
     EXPECT_EQ(prompts.shown[1].title, T("  อักษรรายงาน 2"));
-    fs::permissions(ini(), fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::add);
 }
 
 // The dialog is preset with the stored height divided by the ratio, and confirmed unchanged it
 // stores that height again.
 TEST_F(ShellUiTest, FontChoiceConfirmedUnchangedKeepsTheSetting)
 {
-    core::IniFile(ini()).set("Font", "Ratio", "2");
-    core::IniFile(ini()).set("Font", "Height2", "-40");
-    shell::startUp(core::programSettings(), ini());
+    core::IniFile(site.ini()).set("Font", "Ratio", "2");
+    core::IniFile(site.ini()).set("Font", "Height2", "-40");
+    shell::startUp(core::programSettings(), site.ini());
     testsupport::whenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
     shell::FONTSEL(2);
-    EXPECT_EQ(stored("Font", "Height2"), "-40");
-    EXPECT_EQ(stored("Font", "Font2"), "EucrosiaUPC");
+    EXPECT_EQ(site.key("Font", "Height2"), "-40");
+    EXPECT_EQ(site.key("Font", "Font2"), "EucrosiaUPC");
 }
 
 TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogAndUnbuiltCommandsSaySo)
@@ -353,8 +345,8 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
     silent.speech = false;
     std::string error;
     ASSERT_TRUE(site::writeShellDemoContent(site.dir.path(), demo, &error, silent)) << error;
-    core::IniFile(ini()).set("Path", "Table", site.dir.path() + "/");
-    core::IniFile(ini()).set("Data", "Name", T("บริษัท ทดสอบ จำกัด"));
+    core::IniFile(site.ini()).set("Path", "Table", site.dir.path() + "/");
+    core::IniFile(site.ini()).set("Data", "Name", T("บริษัท ทดสอบ จำกัด"));
 
     shell::Dispatcher dispatcher;
     shell::QtMainHost host(dispatcher);
@@ -397,14 +389,14 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
              });
         login->okButton()->click();
     });
-    EXPECT_EQ(shell::MAIN(host, ini()), 0);
+    EXPECT_EQ(shell::MAIN(host, site.ini()), 0);
     EXPECT_EQ(steps, (std::vector<std::string>{"login", "main", "varset", "finish"}));
     EXPECT_EQ(said(prompts), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});  // and nothing after it
     EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
     EXPECT_EQ(sound.waves, (std::vector<std::string>{"TSound01.wav", "loop1.wav", "TSound02.wav", "TSound07.wav",
                                                      "TSound08.wav", "TSound09.wav"}));
     EXPECT_EQ(sound.waitedToEnd.back(), true);  // the goodbye sound plays to its end
-    EXPECT_EQ(core::IniFile(ini()).get("Misc", "Factor").value_or(""), "2.0");
+    EXPECT_EQ(site.key("Misc", "Factor"), "2.0");
     EXPECT_EQ(host.mainWindow(), nullptr);
 }
 
