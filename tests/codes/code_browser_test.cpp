@@ -316,7 +316,8 @@ TEST_F(CodeBrowserTest, AReadThatFailsIsTriedAgainWhenTheTrapAnswersRetry)
         core::FaultAnswer answer;
         Outcome outcome;
         int browsers;
-    } cases[] = {{core::FaultAnswer::Retry, Outcome::Accepted, 0}, {core::FaultAnswer::Default, Outcome::Refused, 1}};
+    } cases[] = {{core::FaultAnswer::Retry, Outcome::Accepted, 0},
+                 {core::FaultAnswer::Default, Outcome::Refused, 1}};
     for (const auto& c : cases) {
         screens.browsers = 0;
         testsupport::RecordingFaultHandler faults(c.answer);

@@ -251,7 +251,8 @@ TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogAndUnbuiltCommandsSaySo)
     window.run(shell::Action::VARSET, 33);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     window.menuAction(shell::Action::POPCODE1)->trigger();
-    EXPECT_EQ(said(prompts), (std::vector<std::string>{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
+    EXPECT_EQ(said(prompts),
+              (std::vector<std::string>{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
 
     // The message bar shows the text of the highlighted item (a menu sends it through the menu bar).
     window.menuAction(shell::Action::TRPROC1)->showStatusText(window.menuBar());
