@@ -23,6 +23,7 @@ struct UserRow {
     std::string nameUtf8;
     std::string password;  // typed form; empty leaves PASS_W blank
     std::string rights;
+    bool deleted = false;
 };
 
 class UsersSite {
@@ -62,6 +63,9 @@ public:
             ASSERT_TRUE(t->put("PASS_W", core::Value::text(core::password::stored(u.password))).ok());
         }
         ASSERT_TRUE(t->put("TRUSTEE", core::Value::text(u.rights)).ok());
+        if (u.deleted) {
+            ASSERT_TRUE(t->deleteRecord().ok());
+        }
         ASSERT_TRUE(t->close().ok());
         std::filesystem::remove(indexPath());  // rebuilt from the table at the next opening
     }
