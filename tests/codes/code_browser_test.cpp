@@ -5,40 +5,40 @@
 
 #include "codes/pick_list.h"
 #include "codes_fixture.h"
-#include "storage/ops.h"
-#include "support/seams.h"
 #include "storage/fault_fs.h"
+#include "storage/ops.h"
 
 using namespace codestest;
 using codes::CodeBrowser;
 using codes::PickResult;
+using Outcome = codes::PickResult::Outcome;
 
 namespace {
 
-class CodeBrowserTest : public ::testing::Test {
+class CodeBrowserTest : public FarmersTest {
 protected:
-    void SetUp() override
+    // The name of the farmer the code table stands on, as the caller reads it.
+    std::string farmerName()
     {
-        site.add(1, {{"A01", "นายสมชาย ใจดี"}, {"A02", "Rice Mill Co"}, {"B01", "Brown rice farm"},
-                     {"B02", "Corn farm"}, {"C01", "RICE sack shop"}, {"D01", "ร้านค้าเลิกกิจการ", true}});
+        core::Value name;
+        EXPECT_TRUE(ws.find("farmer")->get("NAME", &name).ok());
+        return core::xbase::rtrim(name.asText());
+    }
+    void openCompany()
+    {
+        ASSERT_TRUE(storage::OPEN(ws, site.folder(), "Company", "CODE", false, "Company", "Company", "company"));
     }
 
-    CodeSite site;
     ScriptedScreens screens;
-    testsupport::RecordingPrompts prompts;
-    storage::Workspace ws;
 };
 
 TEST_F(CodeBrowserTest, AnExactCodeIsAcceptedWithoutTheBrowserEvenWhenMarked)
 {
     for (const std::string seed : {"D01", "d01", "D01       ", "A02"}) {
         const PickResult r = codes::POPCODE(ws, 1, seed);
-        EXPECT_EQ(r.outcome, PickResult::Outcome::Accepted) << seed;
+        EXPECT_EQ(r.outcome, Outcome::Accepted) << seed;
         EXPECT_EQ(r.code, pad(core::xbase::upper(core::xbase::rtrim(seed)))) << seed;
-        // The code table stands on the row, so the caller reads its name.
-        core::Value name;
-        ASSERT_TRUE(ws.find("farmer")->get("NAME", &name).ok());
-        EXPECT_NE(core::xbase::rtrim(name.asText()), "") << seed;
+        EXPECT_NE(farmerName(), "") << seed;
     }
     EXPECT_EQ(screens.browsers, 0);
     EXPECT_TRUE(prompts.shown.empty());
@@ -46,19 +46,18 @@ TEST_F(CodeBrowserTest, AnExactCodeIsAcceptedWithoutTheBrowserEvenWhenMarked)
 
 TEST_F(CodeBrowserTest, TheSeedDecidesWhereTheBrowserOpens)
 {
-    struct Case {
+    const struct {
         const char* seed;
         const char* codeBox;
         const char* row;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"A", "A", "A01"},          // a prefix of several codes: the first, the prefix in the box
         {"b0", "B0", "B01"},        // upper-cased
         {"ZZ", "", "A01"},          // nothing begins with it: the first row, an empty box
         {"", "", "A01"},            // a blank seed never names a code
         {"A0123456789", "", "A01"}, // longer than a code
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::string box, row;
         screens.onBrowser = [&](CodeBrowser& b) {
             box = core::xbase::rtrim(b.codeBox());
@@ -77,7 +76,7 @@ TEST_F(CodeBrowserTest, TheSeedDecidesWhereTheBrowserOpens)
 
 TEST_F(CodeBrowserTest, EnterOrOkPicksTheHighlightedRowAndSelectsTheCallersTable)
 {
-    ASSERT_TRUE(storage::OPEN(ws, site.folder(), "Company", "CODE", false, "Company", "Company", "company"));
+    openCompany();
     for (const bool byEnter : {true, false}) {
         screens.onBrowser = [&](CodeBrowser& b) {
             b.CFILTER("b");
@@ -89,18 +88,16 @@ TEST_F(CodeBrowserTest, EnterOrOkPicksTheHighlightedRowAndSelectsTheCallersTable
             EXPECT_TRUE(b.closing());
         };
         const PickResult r = codes::POPCODE(ws, 1, "X", "company");
-        EXPECT_EQ(r.outcome, PickResult::Outcome::Accepted);
+        EXPECT_EQ(r.outcome, Outcome::Accepted);
         EXPECT_EQ(r.code, pad("B02"));
         EXPECT_EQ(ws.currentAlias(), "company");
-        core::Value name;
-        ASSERT_TRUE(ws.find("farmer")->get("NAME", &name).ok());
-        EXPECT_EQ(core::xbase::rtrim(name.asText()), "Corn farm");
+        EXPECT_EQ(farmerName(), "Corn farm");
     }
 }
 
 TEST_F(CodeBrowserTest, AMarkedRowIsNeitherPickedNorEdited)
 {
-    const auto tryRow = [&](CodeBrowser& b) {
+    screens.onBrowser = [&](CodeBrowser& b) {
         b.CFILTER("D");
         ASSERT_EQ(highlighted(b.browse()), "D01");
         b.CSELECT(0);
@@ -111,35 +108,29 @@ TEST_F(CodeBrowserTest, AMarkedRowIsNeitherPickedNorEdited)
         }
         b.CEDIT(false);
     };
-    screens.onBrowser = tryRow;
     EXPECT_FALSE(codes::POPCODE(ws, 1, "").accepted());
     codes::POPCODE(1);
     EXPECT_EQ(screens.editors, 0);
-    int marked = 0, notEditable = 0;
-    for (const auto& s : prompts.shown) {
-        if (s.text == T("ข้อมูลถูกทำเครื่องหมายลบ !") && s.title == T("  ส่วนตารางรหัส"))
-            ++marked;
-        if (s.text == T("ไม่สามารถแก้ไขข้อมูลนี้ได้") && s.title == T("ส่วนทำการแก้ไขรหัสข้อมูล"))
-            ++notEditable;
-    }
-    // Enter, double click and OK in the pick-list; Enter and double click in the management screen.
-    EXPECT_EQ(marked, 5);
-    EXPECT_EQ(notEditable, 2);  // the edit button, in both modes
+    // Enter, double click and OK, then the edit button, in the pick-list; Enter and double click,
+    // then the edit button, in the management screen.
+    const std::string marked = "ข้อมูลถูกทำเครื่องหมายลบ !", notEditable = "ไม่สามารถแก้ไขข้อมูลนี้ได้";
+    EXPECT_EQ(said(prompts), (Codes{marked, marked, marked, notEditable, marked, marked, notEditable}));
+    for (const auto& s : prompts.shown)
+        EXPECT_EQ(s.title, T(s.text == T(marked) ? "  ส่วนตารางรหัส" : "ส่วนทำการแก้ไขรหัสข้อมูล"));
 }
 
 TEST_F(CodeBrowserTest, TheUsersLevelDecidesAddEditAndDelete)
 {
-    struct Case {
+    const struct {
         int level;
         bool allowChanges;
         bool add, edit, del;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {0, true, false, false, false}, {1, true, false, false, false}, {2, true, false, false, false},
         {3, true, true, false, false},  {4, true, true, true, false},   {5, true, true, true, true},
         {6, true, true, true, true},    {6, false, false, false, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         site.setLevel(1, c.level);
         screens.onBrowser = [&](CodeBrowser& b) {
             EXPECT_EQ(b.canAdd(), c.add) << c.level;
@@ -151,16 +142,16 @@ TEST_F(CodeBrowserTest, TheUsersLevelDecidesAddEditAndDelete)
         };
         (void)codes::POPCODE(ws, 1, "A01X", "", c.allowChanges);
     }
-    EXPECT_EQ(screens.editors, 4);  // add at levels 3 .. 6
+    EXPECT_EQ(screens.editors, 4);        // add at levels 3 .. 6
     EXPECT_EQ(prompts.shown.size(), 2u);  // the delete confirmations at 5 and 6, answered No
 }
 
 TEST_F(CodeBrowserTest, EnterOpensTheEditorOnlyForUsersWhoMayEdit)
 {
+    screens.onBrowser = [](CodeBrowser& b) { b.CSELECT(0); };
     for (const int level : {1, 3, 4}) {
         site.setLevel(1, level);
         screens.editors = 0;
-        screens.onBrowser = [](CodeBrowser& b) { b.CSELECT(0); };
         codes::POPCODE(1);
         EXPECT_EQ(screens.editors, level >= 4 ? 1 : 0) << level;
     }
@@ -178,58 +169,43 @@ TEST_F(CodeBrowserTest, TheCodeBoxPositionsOnThePrefix)
         EXPECT_EQ(highlighted(b.browse()), "A01");
     };
     (void)codes::POPCODE(ws, 1, "");
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบรหัสที่ระบุ"));
+    EXPECT_EQ(said(prompts), Codes{"ไม่พบรหัสที่ระบุ"});
 }
 
+// Searching the same text again goes on from the last find through the browse's own searchRows,
+// which the table browse's tests cover.
 TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
 {
-    struct Case {
+    const char* notFound = "ไม่พบข้อมูลที่ระบุ !";
+    const struct {
         const char* codeBox;
         const char* start;  // the row the search starts from (moved to after the code box)
         const char* text;
         const char* found;  // "" when not found: the row stays on `start`
+        const char* said;
+    } cases[] = {
+        {"", "A01", "RICE", "A02", ""},   // any mix of case
+        {"", "B02", "rice", "C01", ""},
+        {"", "D01", "RICE", "", notFound},      // never wraps to the top
+        {"B", "B02", "RICE", "", notFound},     // B02 lacks it and C01 is outside the prefix
+        {"A", "A01", "a02", "A02", ""},   // the code counts too
+        {"", "A01", "ใจดี", "A01", ""},    // a fresh search finds the highlighted row itself
+        {"", "A01", "เลิกกิจการ", "D01", ""},  // marked rows are searched
+        {"", "A01", "   ", "", codes::kEmptySearchUtf8},
     };
-    const Case cases[] = {
-        {"", "A01", "RICE", "A02"},   // any mix of case
-        {"", "B02", "rice", "C01"},
-        {"", "D01", "RICE", ""},      // never wraps to the top
-        {"B", "B02", "RICE", ""},     // B02 lacks it and C01 is outside the prefix
-        {"A", "A01", "a02", "A02"},   // the code counts too
-        {"", "A01", "ใจดี", "A01"},    // a fresh search finds the highlighted row itself
-        {"", "A01", "เลิกกิจการ", "D01"},  // marked rows are searched
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         prompts.shown.clear();
         screens.onBrowser = [&](CodeBrowser& b) {
             b.CFILTER(c.codeBox);
             while (highlighted(b.browse()) != c.start)
                 ASSERT_EQ(b.browse().source().skip(1), 1);
             b.CSEARCH(T(c.text));
-            EXPECT_EQ(core::xbase::rtrim(b.searchBox()), core::xbase::upper(T(c.text)));
+            EXPECT_EQ(core::xbase::rtrim(b.searchBox()), core::xbase::rtrim(core::xbase::upper(T(c.text))));
             EXPECT_EQ(highlighted(b.browse()), *c.found ? c.found : c.start) << c.text << " from " << c.start;
         };
         (void)codes::POPCODE(ws, 1, "");
-        if (*c.found) {
-            EXPECT_TRUE(prompts.shown.empty()) << c.text;
-        } else {
-            ASSERT_EQ(prompts.shown.size(), 1u) << c.text;
-            EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อมูลที่ระบุ !"));
-        }
+        EXPECT_EQ(said(prompts), *c.said ? Codes{c.said} : Codes{}) << c.text;
     }
-}
-
-// Searching the same text again goes on from the last find through the browse's own searchRows,
-// which the table browse's tests cover; the code browser says its own word on an empty text.
-TEST_F(CodeBrowserTest, AnEmptySearchTextSaysSo)
-{
-    screens.onBrowser = [&](CodeBrowser& b) {
-        b.CSEARCH("   ");
-        EXPECT_EQ(highlighted(b.browse()), "A01");
-    };
-    (void)codes::POPCODE(ws, 1, "");
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T(codes::kEmptySearchUtf8));
 }
 
 TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
@@ -244,20 +220,16 @@ TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
         b.CDELETE();  // Yes: unmarked
     };
     codes::POPCODE(1);
-    ASSERT_EQ(prompts.shown.size(), 3u);
-    EXPECT_EQ(prompts.shown[0].text, T("สั่งทำเครื่องหมายลบ"));
-    EXPECT_EQ(prompts.shown[2].text, T("ยกเลิกเครื่องหมายลบ"));
+    EXPECT_EQ(said(prompts), (Codes{"สั่งทำเครื่องหมายลบ", "สั่งทำเครื่องหมายลบ", "ยกเลิกเครื่องหมายลบ"}));
     for (const auto& s : prompts.shown)
         EXPECT_TRUE(s.question);
-    EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "A02", "B01", "B02*", "C01", "D01"}));
+    EXPECT_EQ(site.codes(1), (Codes{"A01", "A02", "B01", "B02*", "C01", "D01"}));
 }
 
 TEST_F(CodeBrowserTest, TheManagementScreenCountsMovesAndClosesEveryTableItOpened)
 {
-    storage::Workspace* seen = nullptr;
     screens.onBrowser = [&](CodeBrowser& b) {
-        seen = &b.workspace();
-        EXPECT_TRUE(seen->find("farmer"));
+        EXPECT_TRUE(b.workspace().find("farmer"));
         EXPECT_EQ(codes::browserValues()->LPACCEPT, false);
         EXPECT_EQ(b.recordCountText(), "Record = 6");  // marked rows count
         b.CGOTOP(1);
@@ -275,13 +247,11 @@ TEST_F(CodeBrowserTest, TheManagementScreenCountsMovesAndClosesEveryTableItOpene
 
 TEST_F(CodeBrowserTest, AMissingTableClosesTheCallersTablesAndFails)
 {
-    ASSERT_TRUE(storage::OPEN(ws, site.folder(), "Company", "CODE", false, "Company", "Company", "company"));
+    openCompany();
     std::filesystem::remove(site.dir.file("WHOUSE.DBF"));
-    const PickResult r = codes::POPCODE(ws, 5, "W1", "company");
-    EXPECT_EQ(r.outcome, PickResult::Outcome::Failed);
+    EXPECT_EQ(codes::POPCODE(ws, 5, "W1", "company").outcome, Outcome::Failed);
     EXPECT_TRUE(ws.aliases().empty());
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบแฟ้ม WHouse"));
+    EXPECT_EQ(said(prompts), Codes{"ไม่พบแฟ้ม WHouse"});
     EXPECT_EQ(screens.browsers, 0);
 }
 
@@ -293,8 +263,7 @@ TEST_F(CodeBrowserTest, ANestedBrowserLeavesTheOuterBrowsersValuesAsTheyWere)
     site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
     int depth = 0;
     screens.onBrowser = [&](CodeBrowser& b) {
-        ++depth;
-        if (depth == 1) {
+        if (++depth == 1) {
             EXPECT_FALSE(b.nested());
             b.CFILTER("P");
             b.CEDIT(false);  // the product editor, whose unit field opens the nested browser
@@ -314,7 +283,7 @@ TEST_F(CodeBrowserTest, ANestedBrowserLeavesTheOuterBrowsersValuesAsTheyWere)
         EXPECT_EQ(e.workspace().currentAlias(), "Product");
     };
     const PickResult r = codes::POPCODE(ws, 3, "Q");
-    EXPECT_EQ(r.outcome, PickResult::Outcome::Refused);
+    EXPECT_EQ(r.outcome, Outcome::Refused);
     EXPECT_EQ(r.code, "Q");
     EXPECT_EQ(depth, 2);
     EXPECT_EQ(codes::browserValues(), nullptr);
@@ -342,20 +311,19 @@ TEST_F(CodeBrowserTest, EnterIsSuspendedWhileAnEditorRuns)
 TEST_F(CodeBrowserTest, AReadThatFailsIsTriedAgainWhenTheTrapAnswersRetry)
 {
     storagetest::FaultFileSystem fs;
-    EXPECT_EQ(codes::POPCODE(ws, 1, "A01").outcome, PickResult::Outcome::Accepted);  // the table opened
+    EXPECT_EQ(codes::POPCODE(ws, 1, "A01").outcome, Outcome::Accepted);  // the table opened
     const struct {
         core::FaultAnswer answer;
-        PickResult::Outcome outcome;
+        Outcome outcome;
         int browsers;
-    } cases[] = {{core::FaultAnswer::Retry, PickResult::Outcome::Accepted, 0},
-                 {core::FaultAnswer::Default, PickResult::Outcome::Refused, 1}};
+    } cases[] = {{core::FaultAnswer::Retry, Outcome::Accepted, 0},
+                 {core::FaultAnswer::Default, Outcome::Refused, 1}};
     for (const auto& c : cases) {
         screens.browsers = 0;
         testsupport::RecordingFaultHandler faults(c.answer);
         fs.failRead = 1;
-        const PickResult r = codes::POPCODE(ws, 1, "A02");
+        EXPECT_EQ(codes::POPCODE(ws, 1, "A02").outcome, c.outcome);
         EXPECT_EQ(faults.faults.size(), 1u);
-        EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_EQ(screens.browsers, c.browsers);
     }
 }

@@ -1,14 +1,15 @@
 // The code record editors driven through their model: the rows against the catalogue, the code
 // entry's checks, what Save writes (and what it must not), an empty code, the new row's place in
-// the browse, the duplicate re-check under the lock, the product's unit pick-list and the employee
-// editor's user buttons.
+// the browse, the duplicate re-check under the lock (in one process and between two), and the
+// product's unit pick-list.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "codes/pick_list.h"
 #include "codes_fixture.h"
 #include "core/password.h"
 #include "storage/field_codec.h"
-#include "support/seams.h"
+#include "storage/fork_child.h"
 
 using namespace codestest;
 using codes::CodeEditor;
@@ -16,43 +17,44 @@ using codes::EntryCheck;
 
 namespace {
 
+const char* const kTaken = "รหัสนี้มีในตารางข้อมูลแล้ว !";
+
 class CodeEditorTest : public ::testing::Test {
 protected:
-    CodeSite site;
-    ScriptedScreens screens;
-    testsupport::RecordingPrompts prompts;
-
     int alerts()
     {
         int n = 0;
         for (const auto& s : prompts.shown)
-            n += s.text == T("รหัสนี้มีในตารางข้อมูลแล้ว !") && s.title == T("คำเตือน");
+            n += s.text == T(kTaken) && s.title == T("คำเตือน");
         return n;
     }
+
+    CodeSite site;
+    ScriptedScreens screens;
+    testsupport::RecordingPrompts prompts;
 };
 
 TEST_F(CodeEditorTest, EveryEditorEditsFieldsOfItsTableAtTheirFullWidth)
 {
     for (int n = 1; n <= codes::kCodeTables; ++n) {
         OpenBrowse b(n);
-        CodeEditor e(*b.browse, n, true, 6);
-        ASSERT_TRUE(e.begin()) << n;
-        EXPECT_EQ(e.title().substr(0, 2), "  ");
-        ASSERT_GE(e.def().rows.size(), 2u);
-        EXPECT_EQ(e.def().rows[0].check, EntryCheck::Code) << n;
-        EXPECT_EQ(e.def().rows[1].check, EntryCheck::Name) << n;
-        const storage::Layout& layout = e.table().layout();
-        for (const codes::EditorRow& row : e.def().rows) {
+        const auto e = b.editor(n, true);
+        EXPECT_EQ(e->title().substr(0, 2), "  ");
+        ASSERT_GE(e->def().rows.size(), 2u);
+        EXPECT_EQ(e->def().rows[0].check, EntryCheck::Code) << n;
+        EXPECT_EQ(e->def().rows[1].check, EntryCheck::Name) << n;
+        const storage::Layout& layout = e->table().layout();
+        for (const codes::EditorRow& row : e->def().rows) {
             const int i = layout.find(row.field);
             ASSERT_GE(i, 0) << n << " " << row.field;
             const storage::Field& f = layout.fields()[std::size_t(i)];
-            EXPECT_EQ(e.width(row), int(f.length)) << row.field;
-            const core::Value& v = e.values().get(CodeEditor::valueName(row));
+            EXPECT_EQ(e->width(row), int(f.length)) << row.field;
+            const core::Value& v = e->values().get(CodeEditor::valueName(row));
             if (f.type == storage::FieldType::Character) {
                 EXPECT_EQ(v.asText().size(), f.length) << row.field;
             } else {
                 ASSERT_TRUE(v.isNumber()) << row.field;
-                EXPECT_FALSE(e.picture(row).empty()) << row.field;
+                EXPECT_FALSE(e->picture(row).empty()) << row.field;
             }
         }
     }
@@ -61,47 +63,42 @@ TEST_F(CodeEditorTest, EveryEditorEditsFieldsOfItsTableAtTheirFullWidth)
 TEST_F(CodeEditorTest, TheCodeEntryRefusesTakenAndEmptyCodes)
 {
     site.add(1, {{"A01", "ก"}, {"D01", "ง", true}});
-    struct Case {
+    const struct {
         const char* editing;  // "" adding
         const char* typed;
         bool passes;
         int alert;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"", "N01", true, 0},  {"", "A01", false, 1},   {"", "D01", false, 1},  // marked rows count
         {"", "", false, 0},    {"A01", "A01", true, 0}, {"A01", "D01", false, 1},
         {"A01", "a02", true, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         OpenBrowse b(1);
         if (*c.editing)
             b.highlight(c.editing);
-        CodeEditor e(*b.browse, 1, !*c.editing, 6);
-        ASSERT_TRUE(e.begin());
+        const auto e = b.editor(1, !*c.editing);
         prompts.shown.clear();
-        e.values().setText("CODE", pad(core::xbase::upper(c.typed)));
-        EXPECT_EQ(e.check("CODE"), c.passes) << c.editing << " -> " << c.typed;
+        e->values().setText("CODE", pad(core::xbase::upper(c.typed)));
+        EXPECT_EQ(e->check("CODE"), c.passes) << c.editing << " -> " << c.typed;
         EXPECT_EQ(alerts(), c.alert) << c.typed;
         EXPECT_EQ(highlighted(*b.browse), *c.editing ? c.editing : "A01");  // the check moves nothing
     }
     // The name must not be empty; the other entries take anything.
     OpenBrowse b(1);
-    CodeEditor e(*b.browse, 1, true, 6);
-    ASSERT_TRUE(e.begin());
-    EXPECT_FALSE(e.check("NAME"));
-    e.values().setText("NAME", pad("x", 60));
-    EXPECT_TRUE(e.check("NAME"));
-    EXPECT_TRUE(e.check("ADDR1"));
+    const auto e = b.editor(1, true);
+    EXPECT_FALSE(e->check("NAME"));
+    e->values().setText("NAME", pad("x", 60));
+    EXPECT_TRUE(e->check("NAME"));
+    EXPECT_TRUE(e->check("ADDR1"));
 }
 
 TEST_F(CodeEditorTest, SaveWritesTheShownFieldsAndNothingElse)
 {
-    site.add(4, {{"E01", "สมศรี"}}, {{"PASS_W", core::Value::text(core::password::stored("OLD"))},
-                                     {"TRUSTEE", core::Value::text(std::string(42, '1'))}});
+    site.add(4, {{"E01", "สมศรี"}});
     OpenBrowse b(4);
     b.highlight("E01");
-    CodeEditor e(*b.browse, 4, false, 6);
-    ASSERT_TRUE(e.begin());
+    const auto e = b.editor(4, false);
     // Meanwhile the password and rights dialogs (or another workstation) change the row.
     {
         auto other = site.open(4);
@@ -111,9 +108,9 @@ TEST_F(CodeEditorTest, SaveWritesTheShownFieldsAndNothingElse)
         ASSERT_TRUE(other->put("TRUSTEE", core::Value::text(std::string(42, '6'))).ok());
         ASSERT_TRUE(other->unlock().ok());
     }
-    e.values().setText("NAME", pad(T("สมศรี มีสุข"), 60));
-    EXPECT_TRUE(e.save());
-    EXPECT_TRUE(e.saved());
+    e->values().setText("NAME", pad(T("สมศรี มีสุข"), 60));
+    EXPECT_TRUE(e->save());
+    EXPECT_TRUE(e->saved());
     EXPECT_EQ(site.field(4, "E01", "NAME"), T("สมศรี มีสุข"));
     EXPECT_EQ(site.field(4, "E01", "PASS_W"), core::password::stored("NEW"));
     EXPECT_EQ(site.field(4, "E01", "TRUSTEE"), std::string(42, '6'));
@@ -123,27 +120,25 @@ TEST_F(CodeEditorTest, SaveWritesTheShownFieldsAndNothingElse)
 TEST_F(CodeEditorTest, NumbersAndUnitsAreStoredInTheirFields)
 {
     site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
-    struct Case {
+    const struct {
         int table;
         const char* field;
         double value;
         const char* stored;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {7, "WEIGHT", 12345, "12345"},     {11, "CSNO", 41, "41"},         {6, "RATE", 1000.5, "1000.500"},
         {8, "PRICE", 12345.678, "12345.678"}, {10, "WEIGHT", 2.5, "2.50"}, {3, "PRICE2", 15.25, "15.250"},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         OpenBrowse b(c.table);
-        CodeEditor e(*b.browse, c.table, true, 6);
-        ASSERT_TRUE(e.begin());
-        e.values().setText("CODE", pad("N" + std::to_string(c.table)));
-        e.values().setText("NAME", pad("name", 60));
-        e.values().set(c.field, core::Value::number(c.value, 3));
+        const auto e = b.editor(c.table, true);
+        const std::string code = "N" + std::to_string(c.table);
+        enter(*e, code, "name");
+        e->values().set(c.field, core::Value::number(c.value, 3));
         if (c.table == 3)
-            e.values().setText("CUNIT2", pad("TON"));
-        ASSERT_TRUE(e.save()) << c.field;
-        EXPECT_EQ(site.field(c.table, "N" + std::to_string(c.table), c.field), c.stored) << c.field;
+            e->values().setText("CUNIT2", pad("TON"));
+        ASSERT_TRUE(e->save()) << c.field;
+        EXPECT_EQ(site.field(c.table, code, c.field), c.stored) << c.field;
     }
     EXPECT_EQ(site.field(3, "N3", "UNIT2"), "TON");
 }
@@ -159,7 +154,7 @@ TEST_F(CodeEditorTest, SaveWithAnEmptyCodeStoresNothing)
         EXPECT_TRUE(e.save());  // the form closes
     };
     codes::CEDIT(*b.browse, true, 1, 6);
-    EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "B01"}));
+    EXPECT_EQ(site.codes(1), (Codes{"A01", "B01"}));
     EXPECT_EQ(highlighted(*b.browse), "B01");
     EXPECT_TRUE(prompts.shown.empty());
 }
@@ -167,27 +162,23 @@ TEST_F(CodeEditorTest, SaveWithAnEmptyCodeStoresNothing)
 // The line is BROWADJ's count (the table browse's tests hold its cases); Save places the new row by it.
 TEST_F(CodeEditorTest, ANewRowShowsOnTheLastVisibleLineWhenRowsPrecedeIt)
 {
-    struct Case {
+    const struct {
         const char* code;
-        int visible;
         int line;
-    };
-    const Case cases[] = {
-        {"Z99", 5, 5},   // ten rows before it, five fit: the last line
-        {"A00", 5, 1},   // the first row: its true line
-        {"C025", 5, 4},  // A00, C01 and C02 before it
+    } cases[] = {
+        {"Z99", 5},   // ten rows before it, five fit: the last line
+        {"A00", 1},   // the first row: its true line
+        {"C025", 4},  // A00, C01 and C02 before it
     };
     std::vector<Row> rows;
     for (int i = 1; i <= 10; ++i)
         rows.push_back({"C" + std::string(i < 10 ? "0" : "") + std::to_string(i), "row"});
     site.add(1, rows);
-    for (const Case& c : cases) {
-        OpenBrowse b(1, c.visible);
-        CodeEditor e(*b.browse, 1, true, 6);
-        ASSERT_TRUE(e.begin());
-        e.values().setText("CODE", pad(c.code));
-        e.values().setText("NAME", pad("new", 60));
-        ASSERT_TRUE(e.save());
+    for (const auto& c : cases) {
+        OpenBrowse b(1, 5);
+        const auto e = b.editor(1, true);
+        enter(*e, c.code, "new");
+        ASSERT_TRUE(e->save());
         EXPECT_EQ(b.browse->rowPos(), c.line) << c.code;
         EXPECT_EQ(highlighted(*b.browse), c.code);
     }
@@ -201,50 +192,83 @@ TEST_F(CodeEditorTest, ACodeTakenMeanwhileIsRefusedAtSaveAndTheFormStaysOpen)
         OpenBrowse mine(1), theirs(1);
         if (!adding)
             mine.highlight("A01");
-        CodeEditor e(*mine.browse, 1, adding, 6);
-        ASSERT_TRUE(e.begin());
-        e.values().setText("CODE", pad(code));
-        e.values().setText("NAME", pad(T("ของฉัน"), 60));
-        ASSERT_TRUE(e.check("CODE"));  // free when the entry was left
+        const auto e = mine.editor(1, adding);
+        enter(*e, code, "ของฉัน");
+        ASSERT_TRUE(e->check("CODE"));  // free when the entry was left
 
-        CodeEditor other(*theirs.browse, 1, true, 6);
-        ASSERT_TRUE(other.begin());
-        other.values().setText("CODE", pad(code));
-        other.values().setText("NAME", pad(T("ของเขา"), 60));
-        ASSERT_TRUE(other.save());
+        const auto other = theirs.editor(1, true);
+        enter(*other, code, "ของเขา");
+        ASSERT_TRUE(other->save());
 
         prompts.shown.clear();
-        EXPECT_FALSE(e.save());
-        EXPECT_FALSE(e.saved());
+        EXPECT_FALSE(e->save());
+        EXPECT_FALSE(e->saved());
         EXPECT_EQ(alerts(), 1);
-        EXPECT_EQ(e.values().text("CODE"), pad(code));  // what was typed stays
+        EXPECT_EQ(e->values().text("CODE"), pad(code));  // what was typed stays
         EXPECT_EQ(site.field(1, code, "NAME"), T("ของเขา"));
     }
-    EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "X1", "X2"}));
+    EXPECT_EQ(site.codes(1), (Codes{"A01", "X1", "X2"}));
+}
+
+// Two workstations (processes) adding the same supplier code at the same moment: both passed the
+// code entry's check before either saved; the code is stored once and the other form is refused
+// with the duplicate alert.
+TEST(DuplicateCode, TwoProcessesAddingTheSameCodeAtOnceStoreItOnce)
+{
+    enum { kStored, kRefused, kBroken };  // the children's exit codes
+    CodeSite site;
+    site.add(1, {{"A01", "มีอยู่แล้ว"}});
+    const auto workstation = [&](storagetest::Child& parent) {
+        testsupport::RecordingPrompts prompts;
+        OpenBrowse b(1);
+        if (!b.browse)
+            return kBroken;
+        codes::CodeEditor editor(*b.browse, 1, true, 6);
+        if (!editor.begin())
+            return kBroken;
+        enter(editor, "DUP", "ชื่อจาก " + std::to_string(::getpid()));
+        if (!editor.check("CODE"))
+            return kBroken;  // free when the entry was left, in both
+        // The first to take the lock holds it a while: the other must wait and then see the code.
+        editor.setBeforeWrite([] { ::usleep(300 * 1000); });
+        parent.send('r');
+        if (parent.receive() != 'g')
+            return kBroken;
+        if (editor.save())
+            return kStored;
+        return said(prompts) == Codes{kTaken} && editor.values().text("CODE") == pad("DUP") ? kRefused : kBroken;
+    };
+    storagetest::Child a(workstation), b(workstation);
+    ASSERT_EQ(a.receive(), 'r');
+    ASSERT_EQ(b.receive(), 'r');
+    a.send('g');
+    b.send('g');
+    const int ra = a.wait(), rb = b.wait();
+    EXPECT_EQ(std::min(ra, rb), kStored);
+    EXPECT_EQ(std::max(ra, rb), kRefused);
+    EXPECT_EQ(site.codes(1), (Codes{"A01", "DUP"}));
 }
 
 TEST_F(CodeEditorTest, TheProductsUnitsGoThroughTheNestedUnitPickList)
 {
     site.add(3, {{"P01", "ข้าวเปลือก"}});
     site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
-    struct Case {
+    const struct {
         const char* typed;
         bool chooses;  // what the person does in the unit browser, when it opens
         bool browser;
         bool passes;
         const char* value;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"kg", false, false, true, "KG"},  // an existing code: no browser
         {"XX", false, true, false, "XX"},  // closed without choosing: refused, the text stays
         {"", false, true, false, ""},      // a blank one opens the browser too
         {"T", true, true, true, "TON"},    // chosen in the browser
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         OpenBrowse b(3);
         b.highlight("P01");
-        CodeEditor e(*b.browse, 3, false, 6);
-        ASSERT_TRUE(e.begin());
+        const auto e = b.editor(3, false);
         screens.browsers = 0;
         screens.onBrowser = [&](codes::CodeBrowser& nested) {
             EXPECT_EQ(nested.def().number, 6);
@@ -252,47 +276,22 @@ TEST_F(CodeEditorTest, TheProductsUnitsGoThroughTheNestedUnitPickList)
             if (c.chooses)
                 nested.ok();
         };
-        e.values().setText("CUNIT2", pad(core::xbase::upper(c.typed)));
-        EXPECT_EQ(e.check("CUNIT2"), c.passes) << c.typed;
+        e->values().setText("CUNIT2", pad(core::xbase::upper(c.typed)));
+        EXPECT_EQ(e->check("CUNIT2"), c.passes) << c.typed;
         EXPECT_EQ(screens.browsers, c.browser ? 1 : 0) << c.typed;
-        EXPECT_EQ(e.values().text("CUNIT2"), pad(c.value)) << c.typed;
+        EXPECT_EQ(e->values().text("CUNIT2"), pad(c.value)) << c.typed;
         EXPECT_EQ(b.ws.currentAlias(), "Product");
         EXPECT_EQ(highlighted(*b.browse), "P01");
-    }
-}
-
-TEST_F(CodeEditorTest, TheEmployeeEditorOffersTheUserButtonsWhenChangingAtLevelSix)
-{
-    site.add(4, {{"E01", "สมศรี"}});
-    struct Case {
-        int table;
-        bool adding;
-        int level;
-        bool offered;
-    };
-    const Case cases[] = {{4, false, 6, true}, {4, false, 5, false}, {4, true, 6, false}, {1, false, 6, false}};
-    site.add(1, {{"E01", "ไม่ใช่พนักงาน"}});
-    for (const Case& c : cases) {
-        OpenBrowse b(c.table);
-        b.highlight("E01");
-        CodeEditor e(*b.browse, c.table, c.adding, c.level);
-        ASSERT_TRUE(e.begin());
-        EXPECT_EQ(e.userButtons(), c.offered) << c.table << " " << c.adding << " " << c.level;
     }
 }
 
 TEST_F(CodeEditorTest, ChangingWithNoRowOpensNothing)
 {
     OpenBrowse b(2);
-    CodeEditor e(*b.browse, 2, false, 6);
-    EXPECT_FALSE(e.begin());
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่มีข้อมูลในตารางรหัส !"));
+    EXPECT_FALSE(CodeEditor(*b.browse, 2, false, 6).begin());
     // The browser's dispatch says so before an editor is made.
-    prompts.shown.clear();
     codes::CEDIT(*b.browse, false, 2, 6);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถแก้ไขข้อมูลนี้ได้"));
+    EXPECT_EQ(said(prompts), (Codes{"ไม่มีข้อมูลในตารางรหัส !", "ไม่สามารถแก้ไขข้อมูลนี้ได้"}));
     EXPECT_EQ(screens.editors, 0);
 }
 
@@ -309,7 +308,7 @@ TEST_F(CodeEditorTest, ChangingACodeKeepsTheRowAndMovesItInTheBrowse)
         EXPECT_TRUE(e.save());
     };
     codes::CEDIT(*b.browse, false, 5, 6);
-    EXPECT_EQ(site.codes(5), (std::vector<std::string>{"W2", "W9"}));
+    EXPECT_EQ(site.codes(5), (Codes{"W2", "W9"}));
     EXPECT_EQ(site.field(5, "W9", "REMARKS"), T("ย้ายแล้ว"));
     EXPECT_EQ(highlighted(*b.browse), "W9");
 }

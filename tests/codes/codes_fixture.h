@@ -17,11 +17,15 @@
 #include "core/xbase.h"
 #include "storage/catalogue.h"
 #include "storage/table.h"
+#include "support/seams.h"
 #include "support/temp_dir.h"
 
 namespace codestest {
 
 using core::tis620::T;
+using Codes = std::vector<std::string>;
+
+inline std::string pad(const std::string& s, std::size_t width = 10) { return core::xbase::padRight(s, width); }
 
 struct Row {
     std::string code;
@@ -33,22 +37,18 @@ class CodeSite {
 public:
     CodeSite()
     {
-        auto& s = core::programSettings();
-        s.setText("CDRV1", dir.path() + "/");
+        core::programSettings().setText("CDRV1", folder());
         setAllLevels(6);
-        for (int n = 1; n <= 12; ++n)
-            create(n);
+        for (int n = 1; n <= 12; ++n) {
+            const storage::TableDef& t = storage::codeTable(n);
+            const auto fields = storage::fieldSpecs(t.fields);
+            EXPECT_TRUE(storage::Table::create(folder() + storage::tableFileName(t), fields, true).ok());
+            std::filesystem::remove(folder() + storage::indexFileName(t.indexes[0]));
+        }
     }
     ~CodeSite() { core::programSettings().clear(); }
 
     std::string folder() const { return dir.path() + "/"; }
-
-    void create(int number)
-    {
-        const storage::TableDef& t = storage::codeTable(number);
-        EXPECT_TRUE(storage::Table::create(folder() + storage::tableFileName(t), storage::fieldSpecs(t.fields), true).ok());
-        std::filesystem::remove(folder() + storage::indexFileName(t.indexes[0]));
-    }
 
     std::unique_ptr<storage::Table> open(int number)
     {
@@ -59,17 +59,13 @@ public:
         return t;
     }
 
-    // Appends rows, each with its other fields given as name/value pairs.
-    void add(int number, const std::vector<Row>& rows,
-             const std::vector<std::pair<std::string, core::Value>>& more = {})
+    void add(int number, const std::vector<Row>& rows)
     {
         auto t = open(number);
         for (const Row& r : rows) {
             ASSERT_TRUE(t->append().ok());
             ASSERT_TRUE(t->put("CODE", core::Value::text(r.code)).ok());
             ASSERT_TRUE(t->put("NAME", core::Value::text(T(r.nameUtf8))).ok());
-            for (const auto& [name, v] : more)
-                ASSERT_TRUE(t->put(name, v).ok());
             if (r.marked) {
                 ASSERT_TRUE(t->deleteRecord().ok());
             }
@@ -79,10 +75,10 @@ public:
     }
 
     // The codes of a table in code order, trailing blanks removed; marked ones end with "*".
-    std::vector<std::string> codes(int number)
+    Codes codes(int number)
     {
         auto t = open(number);
-        std::vector<std::string> out;
+        Codes out;
         EXPECT_TRUE(t->goTop().ok());
         for (; !t->eof(); (void)t->skip()) {
             core::Value v;
@@ -96,7 +92,7 @@ public:
     std::string field(int number, const std::string& code, const char* name)
     {
         auto t = open(number);
-        EXPECT_TRUE(t->seek(core::xbase::padRight(code, 10)).ok());
+        EXPECT_TRUE(t->seek(pad(code)).ok());
         if (!t->found())
             return "<missing>";
         core::Value v;
@@ -113,6 +109,29 @@ public:
     }
 
     testsupport::TempDir dir;
+};
+
+// The texts of the messages and questions shown, in UTF-8.
+inline std::vector<std::string> said(const testsupport::RecordingPrompts& prompts)
+{
+    std::vector<std::string> out;
+    for (const auto& s : prompts.shown)
+        out.push_back(core::tis620::toUtf8(s.text));
+    return out;
+}
+
+// The farmers' table both the browser's model and its dialog are tried on; D01 is marked.
+class FarmersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.add(1, {{"A01", "นายสมชาย ใจดี"}, {"A02", "Rice Mill Co"}, {"B01", "Brown rice farm"},
+                     {"B02", "Corn farm"}, {"C01", "RICE sack shop"}, {"D01", "ร้านค้าเลิกกิจการ", true}});
+    }
+
+    CodeSite site;
+    testsupport::RecordingPrompts prompts;
+    storage::Workspace ws;
 };
 
 // The dialogs of the code screens as scripts: each shown browser or editor runs the script given.
@@ -161,9 +180,16 @@ struct OpenBrowse {
     // Highlights the row with that code.
     void highlight(const std::string& code)
     {
-        ASSERT_TRUE(browse->table().seek(core::xbase::padRight(code, 10)).ok());
+        ASSERT_TRUE(browse->table().seek(pad(code)).ok());
         ASSERT_TRUE(browse->table().found()) << code;
         browse->follow();
+    }
+    // An editor of the highlighted row (adding: of a new one) at the level, begun.
+    std::unique_ptr<codes::CodeEditor> editor(int number, bool adding, int level = 6)
+    {
+        auto e = std::make_unique<codes::CodeEditor>(*browse, number, adding, level);
+        EXPECT_TRUE(e->begin()) << number;
+        return e;
     }
 
     storage::Workspace ws;
@@ -181,6 +207,11 @@ inline std::string highlighted(codes::TableBrowse& browse)
     return core::xbase::rtrim(v.asText());
 }
 
-inline std::string pad(const std::string& s, std::size_t width = 10) { return core::xbase::padRight(s, width); }
+// Types a code and a name into an editor's values.
+inline void enter(codes::CodeEditor& e, const std::string& code, const std::string& nameUtf8)
+{
+    e.values().setText("CODE", pad(code));
+    e.values().setText("NAME", pad(T(nameUtf8), 60));
+}
 
 }  // namespace codestest

@@ -15,7 +15,6 @@
 #include "codes/pick_list.h"
 #include "codes_fixture.h"
 #include "support/qt_typing.h"
-#include "support/seams.h"
 #include "ui/thai_text.h"
 
 using namespace codestest;
@@ -29,20 +28,17 @@ QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 using testsupport::activate;
 using testsupport::showActive;
 
-class CodesUiTest : public ::testing::Test {
+class CodesUiTest : public FarmersTest {
 protected:
     void SetUp() override
     {
+        FarmersTest::SetUp();
         previous = codes::setCodeScreens(&screens);
-        site.add(1, {{"A01", "นายสมชาย ใจดี"}, {"B01", "Brown rice farm"}, {"B02", "Corn farm"}});
     }
     void TearDown() override { codes::setCodeScreens(previous); }
 
-    CodeSite site;
     codes::QtCodeScreens screens;
     codes::CodeScreens* previous = nullptr;
-    testsupport::RecordingPrompts prompts;
-    storage::Workspace ws;
 };
 
 TEST_F(CodesUiTest, ThePickListTakesTheHighlightedRowOnEnterAndTheSeedBackOnClose)
@@ -71,7 +67,7 @@ TEST_F(CodesUiTest, ThePickListTakesTheHighlightedRowOnEnterAndTheSeedBackOnClos
     EXPECT_TRUE(codes::pickCode(ws, 1, values, "cFarmer"));
     EXPECT_EQ(values.text("cFarmer"), pad("B02"));
     EXPECT_EQ(title, u("  ส่วนจัดการตารางรหัสผู้ขาย"));
-    EXPECT_EQ(count, u("Record = 3"));
+    EXPECT_EQ(count, u("Record = 6"));
     EXPECT_FALSE(addEnabled);
 
     testsupport::whenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
@@ -114,8 +110,8 @@ TEST_F(CodesUiTest, TheManagementScreenAddsARowThroughTheEditorsForm)
     });
     codes::POPCODE(1);
     EXPECT_EQ(editorTitle, u("  เพิ่มข้อมูลรหัสผู้ขาย"));
-    EXPECT_EQ(countAfter, u("Record = 4"));
-    EXPECT_EQ(site.codes(1), (std::vector<std::string>{"A01", "B01", "B02", "N01"}));
+    EXPECT_EQ(countAfter, u("Record = 7"));
+    EXPECT_EQ(site.codes(1), (Codes{"A01", "A02", "B01", "B02", "C01", "D01*", "N01"}));
     EXPECT_EQ(site.field(1, "N01", "NAME"), T("ร้านใหม่"));
     EXPECT_TRUE(prompts.shown.empty());
 }
@@ -123,16 +119,14 @@ TEST_F(CodesUiTest, TheManagementScreenAddsARowThroughTheEditorsForm)
 TEST_F(CodesUiTest, ATakenCodeKeepsTheFocusAndCancelWritesNothing)
 {
     OpenBrowse b(1);
-    codes::CodeEditor editor(*b.browse, 1, true, 6);
-    ASSERT_TRUE(editor.begin());
-    CodeEditorDialog dialog(editor);
+    const auto editor = b.editor(1, true);
+    CodeEditorDialog dialog(*editor);
     showActive(dialog);
     ui::EntryField* code = dialog.form().field("CODE");
     code->setFocus();
     testsupport::typeUtf8(code, "a01");
     testsupport::tabAway(code);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("รหัสนี้มีในตารางข้อมูลแล้ว !"));
+    EXPECT_EQ(said(prompts), Codes{"รหัสนี้มีในตารางข้อมูลแล้ว !"});
     EXPECT_TRUE(code->hasFocus());
     // What was typed is not thrown away on the first word: No keeps the form, Yes closes it.
     prompts.answers = {false, true};
@@ -144,16 +138,15 @@ TEST_F(CodesUiTest, ATakenCodeKeepsTheFocusAndCancelWritesNothing)
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     ASSERT_EQ(prompts.shown.size(), 3u);  // Cancel runs no check, it only asks
     EXPECT_TRUE(prompts.shown[1].question && prompts.shown[2].question);
-    EXPECT_EQ(site.codes(1).size(), 3u);
+    EXPECT_EQ(site.codes(1).size(), 6u);
 }
 
 TEST_F(CodesUiTest, TheProductsUnitSitsBesideItsPrice)
 {
     site.add(3, {{"P01", "ข้าวเปลือก"}});
     OpenBrowse b(3);
-    codes::CodeEditor editor(*b.browse, 3, false, 6);
-    ASSERT_TRUE(editor.begin());
-    CodeEditorDialog dialog(editor);
+    const auto editor = b.editor(3, false);
+    CodeEditorDialog dialog(*editor);
     showActive(dialog);
     for (const auto& [price, unit] : {std::pair{"PRICE1", "CUNIT1"}, {"PRICE2", "CUNIT2"}, {"PRICE3", "CUNIT3"}}) {
         QWidget* p = dialog.form().field(price);
@@ -172,24 +165,37 @@ TEST_F(CodesUiTest, TheProductsUnitSitsBesideItsPrice)
     EXPECT_EQ(dialog.form().field("PRICE1")->text(), u("0.000"));
 }
 
-TEST_F(CodesUiTest, TheEmployeeEditorHasTheUserButtonsAtLevelSix)
+// The password and rights buttons: for changing an employee at level 6 only.
+TEST_F(CodesUiTest, TheEmployeeEditorOffersTheUserButtonsWhenChangingAtLevelSix)
 {
     site.add(4, {{"E01", "สมศรี"}});
-    OpenBrowse b(4);
-    b.highlight("E01");
-    // When they are offered (the editor's tests hold the rule) the rights dialog opens on the row.
-    codes::CodeEditor editor(*b.browse, 4, false, 6);
-    ASSERT_TRUE(editor.begin());
-    CodeEditorDialog dialog(editor);
-    EXPECT_TRUE(dialog.passwordButton());
-    ASSERT_TRUE(dialog.rightsButton());
-    QString rightsTitle;
-    testsupport::whenModal([&](QWidget* modal) {
-        rightsTitle = modal->windowTitle();
-        qobject_cast<QDialog*>(modal)->reject();
-    });
-    dialog.rightsButton()->click();
-    EXPECT_EQ(rightsTitle, u("  E01 : สมศรี"));
+    const struct {
+        int table;
+        bool adding;
+        int level;
+        bool offered;
+    } cases[] = {{4, false, 6, true}, {4, false, 5, false}, {4, true, 6, false}, {1, false, 6, false}};
+    site.add(1, {{"E01", "ไม่ใช่พนักงาน"}});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.table << " " << c.adding << " " << c.level);
+        OpenBrowse b(c.table);
+        b.highlight("E01");
+        const auto editor = b.editor(c.table, c.adding, c.level);
+        EXPECT_EQ(editor->userButtons(), c.offered);
+        CodeEditorDialog dialog(*editor);
+        EXPECT_EQ(dialog.passwordButton() != nullptr, c.offered);
+        ASSERT_EQ(dialog.rightsButton() != nullptr, c.offered);
+        if (!c.offered)
+            continue;
+        // The rights dialog opens on the row.
+        QString rightsTitle;
+        testsupport::whenModal([&](QWidget* modal) {
+            rightsTitle = modal->windowTitle();
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        dialog.rightsButton()->click();
+        EXPECT_EQ(rightsTitle, u("  E01 : สมศรี"));
+    }
 }
 
 // The refusal of a level 0 is the dispatcher's own (the rights tests); here each action's table.

@@ -1,35 +1,33 @@
 // The login, the password change and the rights editor against a real users table.
 #include <filesystem>
-#include <tuple>
 
-#include "core/password.h"
 #include "shell/login.h"
 #include "shell/user_editor.h"
 #include "shell/users.h"
-#include "support/seams.h"
 #include "users_fixture.h"
 
+using namespace shelltest;
 using core::tis620::T;
 
 namespace {
 
-class LoginTest : public ::testing::Test {
+class LoginTest : public UsersTest {
 protected:
     void SetUp() override
     {
-        site.add({"ADMIN", "ผู้ดูแลระบบ", "DEMO", shelltest::fullRights()});
-        site.add({"CLERK", "พนักงานชั่ง", "AB12  ", "1111"});
-        site.add({"NOPASS", "ยังไม่มีรหัส", "", shelltest::fullRights()});
+        UsersTest::SetUp();
+        site.add({"NOPASS", "ยังไม่มีรหัส", "", fullRights()});
+        // Users marked deleted; GONE entered again with another password (its live row after).
+        site.add({"QUIT", "ลาออกแล้ว", "AB12", "1111", true});
+        site.add({"GONE", "ลาออกแล้ว", "OLD1", "1111", true});
+        site.add({"GONE", "กลับมาใหม่", "NEW1", "1111"});
     }
     const core::Settings& s() const { return core::programSettings(); }
-
-    shelltest::UsersSite site;
-    testsupport::RecordingPrompts prompts;
 };
 
-TEST_F(LoginTest, CredentialsAreCheckedAsTyped)
+TEST_F(LoginTest, CredentialsAreCheckedAsTypedAndDeletedUsersRefused)
 {
-    struct Case {
+    const struct {
         const char* code;
         const char* password;
         bool ok;
@@ -46,8 +44,11 @@ TEST_F(LoginTest, CredentialsAreCheckedAsTyped)
         {"NOPASS", "", false},            // a blank stored password never logs in
         {"NOPASS", "      ", false},
         {"", "", false},
+        {"QUIT", "AB12", false},          // marked deleted
+        {"GONE", "OLD1", false},
+        {"GONE", "NEW1", true},           // the code entered again
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         core::programSettings().setText("CUSER", "");
         EXPECT_EQ(shell::USERCHK(c.code, c.password), c.ok) << c.code << "/" << c.password;
         EXPECT_EQ(s().text("CUSER").empty(), !c.ok) << c.code;
@@ -61,37 +62,13 @@ TEST_F(LoginTest, CredentialsAreCheckedAsTyped)
     EXPECT_FALSE(shell::USERCHK("NOPASS", inverse));
 }
 
-TEST_F(LoginTest, AUserMarkedDeletedIsRefusedUnlessTheCodeWasEnteredAgain)
-{
-    // CLERK deleted; GONE deleted and entered again with another password (its live row after).
-    site.add({"GONE", "ลาออกแล้ว", "OLD1", "1111"});
-    site.add({"GONE", "กลับมาใหม่", "NEW1", "1111"});
-    {
-        std::unique_ptr<storage::Table> t;
-        ASSERT_TRUE(storage::Table::open(site.tablePath(), storage::ShareMode::Exclusive, &t).ok());
-        for (const std::uint32_t n : {2u, 4u}) {
-            ASSERT_TRUE(t->goTo(n).ok());
-            ASSERT_TRUE(t->deleteRecord().ok());
-        }
-        ASSERT_TRUE(t->close().ok());
-    }
-    const std::tuple<const char*, const char*, bool> cases[] = {
-        {"CLERK", "AB12", false}, {"GONE", "OLD1", false}, {"GONE", "NEW1", true}, {"ADMIN", "DEMO", true}};
-    for (const auto& [code, password, ok] : cases) {
-        core::programSettings().setText("CUSER", "");
-        EXPECT_EQ(shell::USERCHK(code, password), ok) << code << "/" << password;
-    }
-}
-
 TEST_F(LoginTest, SuccessSetsTheUserAndPlaysTheLoopSound)
 {
     testsupport::writeFile(site.dir.file("sounds/loop1.wav"), "RIFF");
-    testsupport::RecordingSound sound;
     shell::LoginModel login;
     login.opened();
     EXPECT_FALSE(login.ok("clerk", "wrong"));
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ชื่อและรหัสผ่านไม่ถูกต้อง"));
+    EXPECT_EQ(said(prompts), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});
     EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
     EXPECT_TRUE(login.ok("clerk", "ab12"));
     EXPECT_TRUE(login.finish());
@@ -106,8 +83,7 @@ TEST_F(LoginTest, AMissingUsersTableIsToldAndNeverCreated)
 {
     std::filesystem::remove(site.tablePath());
     EXPECT_FALSE(shell::USERCHK("ADMIN", "DEMO"));
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบแฟ้ม Employee"));
+    EXPECT_EQ(said(prompts), std::vector<std::string>{"ไม่พบแฟ้ม Employee"});
     EXPECT_EQ(prompts.shown[0].title, T("ส่วนการเปิดแฟ้ม"));
     EXPECT_FALSE(std::filesystem::exists(site.tablePath()));
 }
@@ -127,8 +103,7 @@ protected:
 
 TEST_F(UserEditorTest, PasswordChangeOutcomes)
 {
-    const std::string title = T("  ส่วนการกำหนดรหัสผ่าน");
-    struct Case {
+    const struct {
         const char* code;
         const char* oldPw;
         const char* newPw;
@@ -141,21 +116,16 @@ TEST_F(UserEditorTest, PasswordChangeOutcomes)
         {"CLERK", "ab12", "new1", "NEW1  ", "การเปลี่ยนรหัสใหม่เรียบร้อย", true},
         {"NOPASS", "ANY", "FIRST", "FIRST", "การเปลี่ยนรหัสใหม่เรียบร้อย", true},  // blank: any old text
     };
-    for (const Case& c : cases) {
-        testsupport::RecordingSound sound;
+    for (const auto& c : cases) {
+        sound.tones.clear();
         prompts.shown.clear();
         const std::string before = site.stored(c.code, "PASS_W");
-        {
-            shell::PasswordChange change(row(c.code));
-            EXPECT_EQ(change.ok(c.oldPw, c.newPw, c.repeat), c.stored) << c.message;
-        }
+        EXPECT_EQ(shell::PasswordChange(row(c.code)).ok(c.oldPw, c.newPw, c.repeat), c.stored) << c.message;
         (void)ws.closeAll();
         EXPECT_EQ(sound.tones, std::vector<int>{900});
-        ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].text, T(c.message));
-        EXPECT_EQ(prompts.shown[0].title, title);
-        const std::string after = site.stored(c.code, "PASS_W");
-        EXPECT_EQ(after, c.stored ? core::password::stored(c.newPw) : before) << c.message;
+        EXPECT_EQ(said(prompts), std::vector<std::string>{c.message});
+        EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดรหัสผ่าน"));
+        EXPECT_EQ(site.stored(c.code, "PASS_W"), c.stored ? core::password::stored(c.newPw) : before) << c.message;
     }
     EXPECT_TRUE(shell::USERCHK("CLERK", "NEW1"));
     EXPECT_TRUE(shell::USERCHK("NOPASS", "FIRST"));
@@ -183,11 +153,11 @@ TEST_F(UserEditorTest, RightsAreNormalisedAndTheOwnRowAppliesAtOnce)
 TEST_F(UserEditorTest, RightsOfAnotherUserWaitForTheirNextLogin)
 {
     core::programSettings().setText("CUSER", "ADMIN");
-    core::programSettings().setText("CTRUSTEE", shelltest::fullRights());
+    core::programSettings().setText("CTRUSTEE", fullRights());
     shell::RightsEditor editor(row("CLERK"));
     editor.setCell(2, "5");
     ASSERT_TRUE(editor.ok());
-    EXPECT_EQ(core::programSettings().text("CTRUSTEE"), shelltest::fullRights());
+    EXPECT_EQ(core::programSettings().text("CTRUSTEE"), fullRights());
     EXPECT_EQ(site.stored("CLERK", "TRUSTEE"), "1511" + std::string(38, '0'));
 }
 

@@ -1,5 +1,6 @@
 // The rights rules, the main window's behaviour, the settings dialogs and the start-to-end order,
 // without widgets.
+#include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -16,10 +17,11 @@
 #include "shell/startup.h"
 #include "shell/varset.h"
 #include "support/run_process.h"
-#include "support/seams.h"
-#include "support/temp_dir.h"
+#include "users_fixture.h"
 
+using namespace shelltest;
 using core::tis620::T;
+using Texts = std::vector<std::string>;
 
 namespace {
 
@@ -49,17 +51,11 @@ TEST(Rights, ActionsRunWithTheLevelOfTheirPositionOrAreRefused)
         d.registerAction(a, [&](int level) { levels.push_back(level); });
     EXPECT_TRUE(d.dispatch(shell::Action::TRPROC3, 3));
     EXPECT_TRUE(d.dispatch(shell::Action::POPCODE4, 20));
-    EXPECT_EQ(levels, (std::vector<int>{3, 6}));
-    EXPECT_TRUE(prompts.shown.empty());
-
     EXPECT_FALSE(d.dispatch(shell::Action::VARSET, 33));  // level 0 at position 33: refused, not run
-    EXPECT_EQ(levels.size(), 2u);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("คุณไม่มีอำนาจที่จะใช้คำสั่งนี้"));
-    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดอำนาจ"));
-
     EXPECT_FALSE(d.dispatch(shell::Action::MNPROC1, 6));  // nobody registered it yet
-    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(levels, (std::vector<int>{3, 6}));
+    ASSERT_EQ(said(prompts), (Texts{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
+    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดอำนาจ"));
     EXPECT_EQ(prompts.shown[1].kind, core::MessageKind::Info);
 }
 
@@ -94,27 +90,17 @@ TEST(MainMenu, EveryCommandChecksThePositionWhoseLevelItReceives)
         EXPECT_TRUE(positions.count(p)) << "rights position " << p << " has no menu item";
 }
 
-// A site folder with a configuration file read by start-up.
-class SiteTest : public ::testing::Test {
+// A site whose configuration file start-up has read, its tables staying in the site's folder.
+class SiteTest : public UsersTest {
 protected:
     void SetUp() override
     {
-        std::filesystem::create_directories(dir.file("sounds"));
+        UsersTest::SetUp();
         for (int n : {2, 7, 8, 9})
-            testsupport::writeFile(dir.file("sounds/TSound0" + std::to_string(n) + ".wav"), "RIFF");
-        shell::startUp(core::programSettings(), ini());
-        core::programSettings().setText("CDRV1", dir.path() + "/");
+            testsupport::writeFile(site.dir.file("sounds/TSound0" + std::to_string(n) + ".wav"), "RIFF");
+        shell::startUp(core::programSettings(), site.ini());
+        core::programSettings().setText("CDRV1", site.dir.path() + "/");
     }
-    std::string ini() const { return dir.file("MERVO.INI"); }
-    std::string key(const char* section, const char* name) const
-    {
-        return core::IniFile(ini()).get(section, name).value_or("<absent>");
-    }
-
-    testsupport::TempDir dir;
-    SettingsGuard guard;
-    testsupport::RecordingPrompts prompts;
-    testsupport::RecordingSound sound;
 };
 
 // The main picture's hot spots, edges inclusive, run their action after the rights check.
@@ -187,7 +173,7 @@ TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
 TEST_F(SiteTest, AnnouncementIsTheFileOrNothing)
 {
     EXPECT_FALSE(shell::announcement().has_value());
-    testsupport::writeFile(dir.file("DOCFILE.txt"), T("ประกาศ\r\nบรรทัดสอง"));
+    testsupport::writeFile(site.dir.file("DOCFILE.txt"), T("ประกาศ\r\nบรรทัดสอง"));
     ASSERT_TRUE(shell::announcement().has_value());  // the name is matched without regard to case
     EXPECT_EQ(*shell::announcement(), T("ประกาศ\r\nบรรทัดสอง"));
 }
@@ -195,7 +181,7 @@ TEST_F(SiteTest, AnnouncementIsTheFileOrNothing)
 TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
 {
     // Keys the dialog does not show, set by hand in the file.
-    core::IniFile file(ini());
+    core::IniFile file(site.ini());
     file.set("Comm", "W.Read", "2");
     file.set("Comm", "Stable", "7");
     file.set("Misc", "Track", "9417");
@@ -240,34 +226,15 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     core::programSettings().setText("CMANUALW", "2");
     core::programSettings().setText("CTRKTOLKG", "0    ");
     ASSERT_TRUE(model.close());
-    EXPECT_EQ(key("Comm", "Format#2"), "toledo");
-    EXPECT_EQ(key("Misc", "ManualW"), "2");
-    EXPECT_FALSE(core::IniFile(ini()).get("Misc", "TruckTolKg"));  // the default is not written
-    EXPECT_FALSE(core::IniFile(ini()).get("Comm", "Format#1"));  // the default is not written
-    EXPECT_EQ(key("Path", "Exe"), ".\\DATA\\");
     EXPECT_EQ(core::programSettings().text("CDRV2"), ".\\DATA\\");
-    EXPECT_EQ(key("Comm", "I/O"), "700");
-    EXPECT_EQ(key("Misc", "Factor"), "2.0");
-    EXPECT_EQ(key("Comm", "W.Read"), "2");
-    EXPECT_EQ(key("Comm", "Stable"), "7");
-    EXPECT_EQ(key("Misc", "Track"), "9417");
-}
-
-TEST_F(SiteTest, AReadOnlySettingsFileIsNotReplacedAndTheDialogsAreTold)
-{
-    shell::VarsetModel model;
-    model.open();
-    std::filesystem::permissions(ini(), std::filesystem::perms::owner_read);
-    const std::string before = testsupport::readFile(ini());
-    core::programSettings().setText("CDRV3", ".\\ELSEWHERE\\");
-    EXPECT_FALSE(model.close());
-    EXPECT_FALSE(shell::FontSelModel(1).close(shell::FontChoice{"Garuda", 12, 0}));
-    EXPECT_EQ(testsupport::readFile(ini()), before);
-    EXPECT_EQ(shell::settingsNotSavedMessage(),
-              T("ไม่สามารถบันทึกค่าลงแฟ้ม ") + core::programSettings().text("VARFILE") + T(" ได้"));
-    std::filesystem::permissions(ini(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
-    EXPECT_TRUE(model.close());
-    EXPECT_EQ(key("Path", "BackUp"), ".\\ELSEWHERE\\");
+    const std::array<const char*, 3> written[] = {
+        {"Comm", "Format#2", "toledo"}, {"Misc", "ManualW", "2"},   {"Path", "Exe", ".\\DATA\\"},
+        {"Comm", "I/O", "700"},         {"Misc", "Factor", "2.0"},  {"Comm", "W.Read", "2"},
+        {"Comm", "Stable", "7"},        {"Misc", "Track", "9417"},
+        {"Misc", "TruckTolKg", "<absent>"}, {"Comm", "Format#1", "<absent>"},  // defaults are not written
+    };
+    for (const auto& [section, name, value] : written)
+        EXPECT_EQ(site.key(section, name), value) << section << " " << name;
 }
 
 TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)
@@ -287,26 +254,26 @@ TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)
         {"1", 5, 20, 8, "-30", "8"},     // document fonts: at least 30
     };
     for (const Case& c : cases) {
-        core::IniFile(ini()).set("Font", "Ratio", c.ratio);
-        shell::startUp(core::programSettings(), ini());
+        core::IniFile(site.ini()).set("Font", "Ratio", c.ratio);
+        shell::startUp(core::programSettings(), site.ini());
         shell::FontSelModel model(c.n);
         EXPECT_EQ(model.preset().face, core::programSettings().text("CFONT" + std::to_string(c.n)));
         ASSERT_TRUE(model.close(shell::FontChoice{"Garuda", c.chosenHeight, c.chosenWidth}));
         const std::string n = std::to_string(c.n);
-        EXPECT_EQ(key("Font", ("Height" + n).c_str()), c.height) << c.ratio << " " << c.chosenHeight;
-        EXPECT_EQ(key("Font", ("Width" + n).c_str()), c.width);
-        EXPECT_EQ(key("Font", ("Font" + n).c_str()), "Garuda");
+        EXPECT_EQ(site.key("Font", ("Height" + n).c_str()), c.height) << c.ratio << " " << c.chosenHeight;
+        EXPECT_EQ(site.key("Font", ("Width" + n).c_str()), c.width);
+        EXPECT_EQ(site.key("Font", ("Font" + n).c_str()), "Garuda");
     }
 
     // Cancelled: nothing changes but the minimums, and the six fonts are written.
-    core::IniFile(ini()).set("Font", "Height3", "-10");
-    core::IniFile(ini()).set("Font", "Height0", "-99");
-    shell::startUp(core::programSettings(), ini());
+    core::IniFile(site.ini()).set("Font", "Height3", "-10");
+    core::IniFile(site.ini()).set("Font", "Height0", "-99");
+    shell::startUp(core::programSettings(), site.ini());
     core::programSettings().setText("CHEIGHT3", "-10");
     core::programSettings().setText("CHEIGHT0", "-12");
     ASSERT_TRUE(shell::FontSelModel(3).close(std::nullopt));
-    EXPECT_EQ(key("Font", "Height3"), "-16");
-    EXPECT_EQ(key("Font", "Height0"), "-99");  // the screen font is not written
+    EXPECT_EQ(site.key("Font", "Height3"), "-16");
+    EXPECT_EQ(site.key("Font", "Height0"), "-99");  // the screen font is not written
 }
 
 // The order of the program from start to end, as a host sees it.

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
+#include <optional>
 
 #include "core/identity.h"
 #include "core/ini_file.h"
@@ -20,10 +21,10 @@
 #include "shell/users.h"
 #include "site/demo_content.h"
 #include "support/qt_typing.h"
-#include "support/seams.h"
 #include "ui/widgets.h"
 #include "users_fixture.h"
 
+using namespace shelltest;
 using core::tis620::T;
 
 namespace {
@@ -63,22 +64,21 @@ void click(QAbstractButton* button)
     testsupport::settle();
 }
 
-class ShellUiTest : public ::testing::Test {
+class ShellUiTest : public UsersTest {
 protected:
-    void SetUp() override
+    // Start-up on the site's configuration file, then the settings dialog shown over its model.
+    shell::VarsetDialog& openSettings()
     {
-        site.add({"ADMIN", "ผู้ดูแลระบบ", "DEMO", shelltest::fullRights()});
-        site.add({"CLERK", "พนักงานชั่ง", "AB12", "1111"});
-    }
-    std::string ini() const { return site.dir.file("MERVO.INI"); }
-    std::string stored(const char* section, const char* key) const
-    {
-        return core::IniFile(ini()).get(section, key).value_or("");
+        shell::startUp(core::programSettings(), site.ini());
+        settings.emplace();
+        settings->open();
+        settingsDialog.emplace();
+        showActive(*settingsDialog);
+        return *settingsDialog;
     }
 
-    shelltest::UsersSite site;
-    testsupport::RecordingPrompts prompts;
-    testsupport::RecordingSound sound;
+    std::optional<shell::VarsetModel> settings;
+    std::optional<shell::VarsetDialog> settingsDialog;
 };
 
 TEST_F(ShellUiTest, CancelledLoginLogsNobodyIn)
@@ -99,7 +99,7 @@ TEST_F(ShellUiTest, TypingSevenInARightsFieldShowsTheLegendAndKeepsTheFocus)
     showActive(dialog);
     ui::EntryField* first = dialog.field(1);
     retype(first, "7");
-    ASSERT_EQ(prompts.shown.size(), 1u);
+    ASSERT_EQ(prompts.shown.size(), 1u);  // the legend
     EXPECT_EQ(prompts.shown[0].title, T("  การกำหนดระดับอำนาจ"));
     EXPECT_NE(prompts.shown[0].text.find(T("6 = อำนาจเต็มที่")), std::string::npos);
     EXPECT_TRUE(first->hasFocus());
@@ -112,33 +112,19 @@ TEST_F(ShellUiTest, TypingSevenInARightsFieldShowsTheLegendAndKeepsTheFocus)
     EXPECT_EQ(site.stored("CLERK", "TRUSTEE"), "5111" + std::string(38, '0'));
 }
 
-TEST_F(ShellUiTest, SettingsDialogWithTheProgramsIdentityFitsTheSmallestScreen)
+// The dialog, with the program's identity, fits the smallest screen. A value refused as it is
+// typed stays in its field with the focus, and OK waits for it.
+TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
 {
-    const std::string identity = "mervo 0.1 sha256 " + std::string(64, 'f');
-    static std::string s_identity;
-    s_identity = identity;
+    static const std::string s_identity = "mervo 0.1 sha256 " + std::string(64, 'f');
     core::setIdentitySource([] { return s_identity; });
-    shell::startUp(core::programSettings(), ini());
-    shell::VarsetModel model;
-    model.open();
-    shell::VarsetDialog dialog;
+    shell::VarsetDialog& dialog = openSettings();
     core::setIdentitySource(nullptr);
     ASSERT_NE(dialog.identityLabel(), nullptr);
-    EXPECT_EQ(dialog.identityLabel()->text().toStdString(), identity);
-    showActive(dialog);
+    EXPECT_EQ(dialog.identityLabel()->text().toStdString(), s_identity);
     EXPECT_TRUE(dialog.identityLabel()->isVisible());
     EXPECT_LE(dialog.width(), 1024);
     EXPECT_LE(dialog.height(), 768);
-}
-
-// A value refused as it is typed stays in its field with the focus, and OK waits for it.
-TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
-{
-    shell::startUp(core::programSettings(), ini());
-    shell::VarsetModel model;
-    model.open();
-    shell::VarsetDialog dialog;
-    showActive(dialog);
     const struct {
         const char* variable;
         int page;
@@ -165,16 +151,12 @@ TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
     click(dialog.okButton());
     EXPECT_FALSE(dialog.isVisible());
     for (const auto& c : cases)
-        EXPECT_EQ(stored(c.section, c.key), c.stored) << c.variable;
+        EXPECT_EQ(site.key(c.section, c.key), c.stored) << c.variable;
 }
 
 TEST_F(ShellUiTest, SettingsDialogChecksEveryPageOnOkAndShowsTheFailingField)
 {
-    shell::startUp(core::programSettings(), ini());
-    shell::VarsetModel model;
-    model.open();
-    shell::VarsetDialog dialog;
-    showActive(dialog);
+    shell::VarsetDialog& dialog = openSettings();
     ui::Folder* folder = dialog.form().folder();
     ASSERT_NE(folder, nullptr);
     // Values left failing on a page no longer shown, the last page in front.
@@ -197,40 +179,36 @@ TEST_F(ShellUiTest, SettingsDialogChecksEveryPageOnOkAndShowsTheFailingField)
         ui::EntryField* entry = dialog.field(c.variable);
         EXPECT_TRUE(folder->currentWidget()->isAncestorOf(entry)) << c.variable;
         EXPECT_TRUE(entry->hasFocus()) << c.variable;
-        EXPECT_NE(stored(c.section, c.key), c.bad);
+        EXPECT_NE(site.key(c.section, c.key), c.bad);
         core::programSettings().setText(c.variable, c.good);
     }
     click(dialog.okButton());
     EXPECT_FALSE(dialog.isVisible());
     for (const auto& c : cases)
-        EXPECT_EQ(stored(c.section, c.key), c.good);
+        EXPECT_EQ(site.key(c.section, c.key), c.good);
 }
 
 TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen)
 {
     namespace fs = std::filesystem;
-    shell::startUp(core::programSettings(), ini());
-    fs::permissions(ini(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    shell::VarsetModel model;
-    model.open();
-    shell::VarsetDialog dialog;
-    showActive(dialog);
+    shell::VarsetDialog& dialog = openSettings();
+    fs::permissions(site.ini(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const std::string before = testsupport::readFile(site.ini());
     core::programSettings().setText("CDRV3", ".\\COPY\\");
     click(dialog.okButton());
     EXPECT_TRUE(dialog.isVisible());
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถบันทึกค่าลงแฟ้ม ") + core::programSettings().text("VARFILE") + T(" ได้"));
-    EXPECT_NE(prompts.shown[0].text.find("MERVO.INI"), std::string::npos);
+    EXPECT_EQ(testsupport::readFile(site.ini()), before);  // not replaced
+    EXPECT_EQ(said(prompts), std::vector<std::string>{"ไม่สามารถบันทึกค่าลงแฟ้ม " + site.ini() + " ได้"});
     EXPECT_EQ(prompts.shown[0].title, shell::VarsetModel::title());
     EXPECT_EQ(dialog.field("CDRV3")->text().trimmed(), u(".\\COPY\\"));
 
-    fs::permissions(ini(), fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::add);
     click(dialog.okButton());
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(stored("Path", "Backup"), ".\\COPY\\");
+    EXPECT_EQ(site.key("Path", "BackUp"), ".\\COPY\\");
 
     // The font choice: said, and the choice offered again until it is written or cancelled.
-    fs::permissions(ini(), fs::perms::owner_write, fs::perm_options::remove);
+    fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::remove);
     core::programSettings().setText("CWIDTH2", "7");  // a change to write
     int offered = 0;
     std::function<void(QWidget*)> answer = [&](QWidget* modal) {
@@ -248,20 +226,20 @@ TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(prompts.shown[1].text, prompts.shown[0].text);
     EXPECT_EQ(prompts.shown[1].title, T("  อักษรรายงาน 2"));
-    fs::permissions(ini(), fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::add);
 }
 
 // The dialog is preset with the stored height divided by the ratio, and confirmed unchanged it
 // stores that height again.
 TEST_F(ShellUiTest, FontChoiceConfirmedUnchangedKeepsTheSetting)
 {
-    core::IniFile(ini()).set("Font", "Ratio", "2");
-    core::IniFile(ini()).set("Font", "Height2", "-40");
-    shell::startUp(core::programSettings(), ini());
+    core::IniFile(site.ini()).set("Font", "Ratio", "2");
+    core::IniFile(site.ini()).set("Font", "Height2", "-40");
+    shell::startUp(core::programSettings(), site.ini());
     testsupport::whenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
     shell::FONTSEL(2);
-    EXPECT_EQ(stored("Font", "Height2"), "-40");
-    EXPECT_EQ(stored("Font", "Font2"), "EucrosiaUPC");
+    EXPECT_EQ(site.key("Font", "Height2"), "-40");
+    EXPECT_EQ(site.key("Font", "Font2"), "EucrosiaUPC");
 }
 
 TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogAndUnbuiltCommandsSaySo)
@@ -272,12 +250,9 @@ TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogAndUnbuiltCommandsSaySo)
     window.registerOwnActions();
     window.run(shell::Action::VARSET, 33);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("คุณไม่มีอำนาจที่จะใช้คำสั่งนี้"));
-
     window.menuAction(shell::Action::POPCODE1)->trigger();
-    ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].text, T("ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"));
+    EXPECT_EQ(said(prompts),
+              (std::vector<std::string>{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
 
     // The message bar shows the text of the highlighted item (a menu sends it through the menu bar).
     window.menuAction(shell::Action::TRPROC1)->showStatusText(window.menuBar());
@@ -305,7 +280,7 @@ TEST_F(ShellUiTest, ClosingTheMainWindowAsksFirst)
 
 TEST_F(ShellUiTest, AnExceptionEscapingACommandOffersOnlyQuit)
 {
-    core::programSettings().setText("CTRUSTEE", shelltest::fullRights());
+    core::programSettings().setText("CTRUSTEE", fullRights());
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
     shell::Dispatcher dispatcher;
     dispatcher.registerAction(shell::Action::TRPROC1, [](int) { throw std::runtime_error("boom"); });
@@ -371,8 +346,8 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
     silent.speech = false;
     std::string error;
     ASSERT_TRUE(site::writeShellDemoContent(site.dir.path(), demo, &error, silent)) << error;
-    core::IniFile(ini()).set("Path", "Table", site.dir.path() + "/");
-    core::IniFile(ini()).set("Data", "Name", T("บริษัท ทดสอบ จำกัด"));
+    core::IniFile(site.ini()).set("Path", "Table", site.dir.path() + "/");
+    core::IniFile(site.ini()).set("Data", "Name", T("บริษัท ทดสอบ จำกัด"));
 
     shell::Dispatcher dispatcher;
     shell::QtMainHost host(dispatcher);
@@ -415,15 +390,14 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
              });
         login->okButton()->click();
     });
-    EXPECT_EQ(shell::MAIN(host, ini()), 0);
+    EXPECT_EQ(shell::MAIN(host, site.ini()), 0);
     EXPECT_EQ(steps, (std::vector<std::string>{"login", "main", "varset", "finish"}));
-    ASSERT_EQ(prompts.shown.size(), 1u);  // the wrong password's, and nothing after it
-    EXPECT_EQ(prompts.shown[0].text, T("ชื่อและรหัสผ่านไม่ถูกต้อง"));
+    EXPECT_EQ(said(prompts), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});  // and nothing after it
     EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
     EXPECT_EQ(sound.waves, (std::vector<std::string>{"TSound01.wav", "loop1.wav", "TSound02.wav", "TSound07.wav",
                                                      "TSound08.wav", "TSound09.wav"}));
     EXPECT_EQ(sound.waitedToEnd.back(), true);  // the goodbye sound plays to its end
-    EXPECT_EQ(core::IniFile(ini()).get("Misc", "Factor").value_or(""), "2.0");
+    EXPECT_EQ(site.key("Misc", "Factor"), "2.0");
     EXPECT_EQ(host.mainWindow(), nullptr);
 }
 

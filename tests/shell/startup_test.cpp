@@ -4,7 +4,6 @@
 
 #include <array>
 #include <filesystem>
-#include <sstream>
 
 #include "core/ini_file.h"
 #include "core/tis620.h"
@@ -51,9 +50,8 @@ const Row kDocumentedKeys[] = {
 std::vector<std::array<std::string, 3>> keyLines(const std::string& bytes)
 {
     std::vector<std::array<std::string, 3>> out;
-    std::istringstream in(bytes);
-    std::string line, section;
-    while (std::getline(in, line)) {
+    std::string section;
+    for (std::string line : testsupport::lines(bytes)) {
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (!line.empty() && line.front() == '[')
@@ -172,10 +170,7 @@ TEST(SettingsCommand, PrintsEveryVariableAfterStartUp)
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // Without an argument the program uses MERVO.INI in the current folder.
     EXPECT_EQ(keyLines(readFile(dir.file("MERVO.INI"))).size(), 65u);
-    std::istringstream out(r.out);
-    std::vector<std::string> lines;
-    for (std::string l; std::getline(out, l);)
-        lines.push_back(l);
+    const auto lines = testsupport::lines(r.out);
     ASSERT_EQ(lines.size(), 65u);
     EXPECT_EQ(lines[0].rfind("CHLINE=", 0), 0u);
     EXPECT_EQ(lines[31], "CDRV1=.\\");

@@ -1,16 +1,19 @@
 // A site folder for the shell's tests: CDRV1 pointing at a fresh folder whose users table
-// ("Employee" with its CODE index, the catalogue's fields) holds the users a test adds.
+// ("Employee" with its CODE index, the catalogue's fields) holds the users a test adds, and whose
+// configuration file MERVO.INI start-up makes; the prompts and sounds recorded.
 #pragma once
 
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
+#include "core/ini_file.h"
 #include "core/password.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "storage/catalogue.h"
 #include "storage/table.h"
+#include "support/seams.h"
 #include "support/temp_dir.h"
 
 namespace shelltest {
@@ -20,6 +23,7 @@ struct UserRow {
     std::string nameUtf8;
     std::string password;  // typed form; empty leaves PASS_W blank
     std::string rights;
+    bool deleted = false;
 };
 
 class UsersSite {
@@ -41,6 +45,12 @@ public:
 
     std::string tablePath() const { return dir.file("Employee.DBF"); }
     std::string indexPath() const { return dir.file("Employee.NTX"); }
+    std::string ini() const { return dir.file("MERVO.INI"); }
+    // A key of the configuration file ("<absent>" when it has none).
+    std::string key(const char* section, const char* name) const
+    {
+        return core::IniFile(ini()).get(section, name).value_or("<absent>");
+    }
 
     void add(const UserRow& u)
     {
@@ -53,6 +63,9 @@ public:
             ASSERT_TRUE(t->put("PASS_W", core::Value::text(core::password::stored(u.password))).ok());
         }
         ASSERT_TRUE(t->put("TRUSTEE", core::Value::text(u.rights)).ok());
+        if (u.deleted) {
+            ASSERT_TRUE(t->deleteRecord().ok());
+        }
         ASSERT_TRUE(t->close().ok());
         std::filesystem::remove(indexPath());  // rebuilt from the table at the next opening
     }
@@ -78,5 +91,29 @@ public:
 };
 
 inline std::string fullRights() { return std::string(33, '6') + std::string(9, '0'); }
+
+// The texts of the messages and questions shown, in UTF-8.
+inline std::vector<std::string> said(const testsupport::RecordingPrompts& prompts)
+{
+    std::vector<std::string> out;
+    for (const auto& s : prompts.shown)
+        out.push_back(core::tis620::toUtf8(s.text));
+    return out;
+}
+
+// ADMIN with every right and the password DEMO, and CLERK with the rights 1111 and the password
+// AB12 (stored as typed in a six-character field).
+class UsersTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        site.add({"ADMIN", "ผู้ดูแลระบบ", "DEMO", fullRights()});
+        site.add({"CLERK", "พนักงานชั่ง", "AB12  ", "1111"});
+    }
+
+    UsersSite site;
+    testsupport::RecordingPrompts prompts;
+    testsupport::RecordingSound sound;
+};
 
 }  // namespace shelltest

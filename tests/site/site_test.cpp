@@ -1,93 +1,74 @@
 // A new site as `mervo-admin init` makes it - folders, configuration, every table with its indexes,
 // the series, the first user, demo codes - and the commands that work on a site's tables: check,
-// load (round trip with dump) and consec.
+// load (round trip with dump) and consec. Then the week of history `init --demo` weighs: every kind
+// of ticket, a weight corrected in an edit, a deletion, a payment and a receipt settling tickets,
+// production - all on the days before today - and books that `verify-ledgers` and `verify-evidence`
+// find in order. The same day gives the same week.
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
+#include <map>
+#include <set>
 
+#include "core/clock.h"
 #include "core/ini_file.h"
 #include "core/password.h"
 #include "core/tis620.h"
-#include "core/xbase.h"
 #include "site/site_setup.h"
 #include "storage/catalogue.h"
-#include "storage/table.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "support/test_site.h"
 
 namespace fs = std::filesystem;
+using testsupport::lines;
 using testsupport::runProcess;
 
 namespace {
 
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
+constexpr int kWeekDays = 7;  // the days before today the week begins
 
-std::size_t records(const std::string& dbf)
-{
-    std::unique_ptr<storage::Table> t;
-    const storage::Status s = storage::Table::open(dbf, storage::ShareMode::Shared, &t);
-    EXPECT_TRUE(s.ok()) << s.toString();
-    return s.ok() ? t->recCount() : 0;
-}
-
-std::string field(storage::Table& t, const char* name)
-{
-    core::Value v;
-    EXPECT_TRUE(t.get(name, &v).ok());
-    return v.isText() ? v.asText() : v.toDisplayText();
-}
-
-using testsupport::lines;
-
-// A CSV line without its record number (the first value).
-std::string withoutRecno(const std::string& line)
-{
-    return line.substr(line.find(','));
-}
-
+// mervo-admin init with the options, into a folder of its own.
 class SiteTest : public ::testing::Test {
 protected:
     std::string site() const { return dir.file("site"); }
-    void init(const std::vector<std::string>& extra = {"--demo"})
+    void init(const std::vector<std::string>& options)
     {
         std::vector<std::string> args{"init", site()};
-        args.insert(args.end(), extra.begin(), extra.end());
+        args.insert(args.end(), options.begin(), options.end());
         const auto r = runProcess(kAdmin, args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
     }
     testsupport::TempDir dir;
 };
 
+// One site made by `init --demo` for the suite, read and never changed by its tests.
+class DemoWeekTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        s_dir = new testsupport::TempDir;
+        s_today = core::clock().today();
+        const auto made = runProcess(kAdmin, {"init", site(), "--demo"});
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    static std::string site() { return s_dir->file("site"); }
+    static std::vector<testsupport::TableRow> rows(const char* table) { return testsupport::readRows(site(), table); }
+
+    static testsupport::TempDir* s_dir;
+    static core::Date s_today;
+};
+
+testsupport::TempDir* DemoWeekTest::s_dir = nullptr;
+core::Date DemoWeekTest::s_today;
+
 }  // namespace
-
-TEST_F(SiteTest, DemoSiteHoldsEveryTableAndPassesCheck)
-{
-    init();
-    for (const char* folder : {"TABLES", "TABLES/library", "TABLES/sounds", "DATA", "WORK", "BACKUP"})
-        EXPECT_TRUE(fs::is_directory(site() + "/" + folder)) << folder;
-    core::IniFile ini(site() + "/MERVO.INI");
-    for (const site::SiteFolder& f : site::siteFolders())
-        EXPECT_EQ(ini.get(f.section, f.key).value_or(""), f.value);
-    EXPECT_EQ(ini.get("Data", "Name").value_or(""), core::tis620::T("บริษัท ตัวอย่างการค้า จำกัด"));
-
-    for (const storage::TableDef& def : storage::catalogue()) {
-        const std::string folder = site() + (def.folderSetting == std::string("CDRV1") ? "/TABLES/" : "/DATA/");
-        EXPECT_EQ(fs::exists(folder + storage::tableFileName(def)), !def.optional) << def.name;
-        for (const storage::IndexDef& ix : def.indexes)
-            EXPECT_EQ(fs::exists(folder + storage::indexFileName(ix)), !def.optional) << ix.file;
-    }
-    // Every code table has rows: the codes a weighing needs and the report list.
-    for (int n = 1; n <= 12; ++n)
-        EXPECT_FALSE(testsupport::readRows(site(), storage::codeTable(n).name).empty()) << storage::codeTable(n).name;
-    for (const char* folder : {"/TABLES", "/DATA"}) {
-        const auto r = runProcess(kAdmin, {"check", site() + folder});
-        EXPECT_EQ(r.exitCode, 0) << r.out;
-        EXPECT_EQ(lines(r.out).back(), "OK");
-        EXPECT_EQ(r.out.find("problem"), std::string::npos) << r.out;
-    }
-}
 
 TEST_F(SiteTest, SeriesStartAtOneAndTheFirstUserHasFullRights)
 {
@@ -98,17 +79,13 @@ TEST_F(SiteTest, SeriesStartAtOneAndTheFirstUserHasFullRights)
         EXPECT_EQ(r.number("CSNO"), 1) << r.text("CODE");
         EXPECT_FALSE(r.text("NAME").empty()) << r.text("CODE");
     }
-
-    std::unique_ptr<storage::Table> t;
-    ASSERT_TRUE(storage::openCatalogueTable(site() + "/TABLES/", storage::codeTable(4), storage::ShareMode::Shared, &t)
-                    .ok());
-    EXPECT_EQ(t->recCount(), 1u);
-    ASSERT_TRUE(t->seek("BOSS      ").ok());
-    ASSERT_TRUE(t->found());
-    EXPECT_EQ(field(*t, "PASS_W"), core::password::stored("AB12"));
-    EXPECT_EQ(field(*t, "TRUSTEE"), std::string(33, '6') + std::string(9, '0'));
+    const auto users = testsupport::readRows(site(), "Employee");
+    ASSERT_EQ(users.size(), 1u);
+    EXPECT_EQ(users[0].text("CODE"), "BOSS");
+    EXPECT_EQ(users[0].fields.at("PASS_W").asText(), core::password::stored("AB12"));
+    EXPECT_EQ(users[0].text("TRUSTEE"), std::string(33, '6') + std::string(9, '0'));
     // Without --demo the code tables stay empty.
-    EXPECT_EQ(records(site() + "/TABLES/FARMER.DBF"), 0u);
+    EXPECT_TRUE(testsupport::readRows(site(), "Farmer").empty());
 }
 
 TEST_F(SiteTest, InitRefusesASiteThatExistsAndLeavesNothingWhenItFails)
@@ -154,42 +131,6 @@ TEST_F(SiteTest, InitRefusesASiteThatExistsAndLeavesNothingWhenItFails)
     EXPECT_TRUE(fs::is_empty(dir.path()));
 }
 
-TEST_F(SiteTest, LoadRoundTripsWithDumpThroughTheSharedAppend)
-{
-    init();
-    const std::string farmer = site() + "/TABLES/FARMER.DBF";
-    const auto before = runProcess(kAdmin, {"dump", farmer});
-    ASSERT_EQ(before.exitCode, 0);
-    testsupport::writeFile(dir.file("farmer.csv"), before.out);
-    // From another folder: the site's folders are found from its configuration file.
-    const auto load = runProcess(kAdmin, {"load", "site/MERVO.INI", "farmer", "farmer.csv"}, dir.path());
-    ASSERT_EQ(load.exitCode, 0) << load.err;
-    EXPECT_EQ(load.out, "FARMER.DBF: 5 records appended\n");
-
-    const auto after = lines(runProcess(kAdmin, {"dump", farmer}).out);
-    const auto first = lines(before.out);
-    ASSERT_EQ(after.size(), 1 + 2 * (first.size() - 1));
-    for (std::size_t i = 1; i < first.size(); ++i)
-        EXPECT_EQ(withoutRecno(after[first.size() - 1 + i]), withoutRecno(first[i]));
-    // The index took every new key (each code now twice, in code order).
-    const auto ordered = lines(runProcess(kAdmin, {"dump", farmer, "--index", site() + "/TABLES/FARMER.NTX"}).out);
-    ASSERT_EQ(ordered.size(), after.size());
-    EXPECT_EQ(ordered[1].substr(0, 7), "1,,F001");
-    EXPECT_EQ(ordered[2].substr(0, 7), "6,,F001");
-    EXPECT_EQ(runProcess(kAdmin, {"check", farmer}).exitCode, 0);
-
-    // A bad file appends nothing and says where it is wrong.
-    testsupport::writeFile(dir.file("bad.csv"), "CODE,NAME\nF9,ok\nF10,\"" + std::string(61, 'x') + "\"\n");
-    const auto bad = runProcess(kAdmin, {"load", site() + "/MERVO.INI", "Farmer", dir.file("bad.csv")});
-    EXPECT_EQ(bad.exitCode, 1);
-    EXPECT_NE(bad.err.find("line 3, column 2 (NAME)"), std::string::npos) << bad.err;
-    EXPECT_EQ(records(farmer), 10u);
-    testsupport::writeFile(dir.file("odd.csv"), "CODE,COLOUR\nF9,red\n");
-    EXPECT_EQ(runProcess(kAdmin, {"load", site() + "/MERVO.INI", "Farmer", dir.file("odd.csv")}).exitCode, 1);
-    EXPECT_EQ(runProcess(kAdmin, {"load", site() + "/MERVO.INI", "Nosuch", dir.file("odd.csv")}).exitCode, 2);
-    EXPECT_EQ(runProcess(kAdmin, {"load", dir.file("none.ini"), "Farmer", dir.file("odd.csv")}).exitCode, 2);
-}
-
 TEST_F(SiteTest, ConsecPrintsTheNumberOfTheSeries)
 {
     init({"--password", "x"});
@@ -212,4 +153,174 @@ TEST_F(SiteTest, ConsecPrintsTheNumberOfTheSeries)
     EXPECT_NE(missing.err.find("ไม่พบเลขลำดับของระบบ XXX01"), std::string::npos) << missing.err;
     EXPECT_EQ(runProcess(kAdmin, {"consec", config, "TRK01", "X"}).exitCode, 2);
     EXPECT_EQ(runProcess(kAdmin, {"consec", dir.file("none.ini"), "TRK01", "R"}).exitCode, 2);
+}
+
+TEST_F(DemoWeekTest, TheSiteHoldsEveryTableAndPassesCheck)
+{
+    for (const char* folder : {"TABLES", "TABLES/library", "TABLES/sounds", "DATA", "WORK", "BACKUP"})
+        EXPECT_TRUE(fs::is_directory(site() + "/" + folder)) << folder;
+    core::IniFile ini(site() + "/MERVO.INI");
+    for (const site::SiteFolder& f : site::siteFolders())
+        EXPECT_EQ(ini.get(f.section, f.key).value_or(""), f.value);
+    EXPECT_EQ(ini.get("Data", "Name").value_or(""), core::tis620::T("บริษัท ตัวอย่างการค้า จำกัด"));
+
+    for (const storage::TableDef& def : storage::catalogue()) {
+        const std::string folder = testsupport::tableFolder(site(), def);
+        EXPECT_EQ(fs::exists(folder + storage::tableFileName(def)), !def.optional) << def.name;
+        for (const storage::IndexDef& ix : def.indexes)
+            EXPECT_EQ(fs::exists(folder + storage::indexFileName(ix)), !def.optional) << ix.file;
+    }
+    // Every code table has rows: the codes a weighing needs and the report list.
+    for (int n = 1; n <= 12; ++n)
+        EXPECT_FALSE(rows(storage::codeTable(n).name).empty()) << storage::codeTable(n).name;
+    for (const char* folder : {"/TABLES", "/DATA"}) {
+        const auto r = runProcess(kAdmin, {"check", site() + folder});
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+        EXPECT_EQ(lines(r.out).back(), "OK");
+        EXPECT_EQ(r.out.find("problem"), std::string::npos) << r.out;
+    }
+}
+
+// On a copy of the demo site, so the suite's site stays as init made it.
+TEST_F(DemoWeekTest, LoadRoundTripsWithDumpThroughTheSharedAppend)
+{
+    testsupport::TempDir dir;
+    fs::copy(site(), dir.file("site"), fs::copy_options::recursive);
+    const std::string config = dir.file("site/MERVO.INI"), farmer = dir.file("site/TABLES/FARMER.DBF");
+    const auto dump = [&](std::vector<std::string> more = {}) {
+        more.insert(more.begin(), {"dump", farmer});
+        return runProcess(kAdmin, more);
+    };
+    const auto before = dump();
+    ASSERT_EQ(before.exitCode, 0);
+    testsupport::writeFile(dir.file("farmer.csv"), before.out);
+    // From another folder: the site's folders are found from its configuration file.
+    const auto load = runProcess(kAdmin, {"load", "site/MERVO.INI", "farmer", "farmer.csv"}, dir.path());
+    ASSERT_EQ(load.exitCode, 0) << load.err;
+    EXPECT_EQ(load.out, "FARMER.DBF: 5 records appended\n");
+
+    // The same records again after the first, each line but its record number (the first value).
+    const auto withoutRecno = [](const std::string& line) { return line.substr(line.find(',')); };
+    const auto after = lines(dump().out), first = lines(before.out);
+    ASSERT_EQ(after.size(), 1 + 2 * (first.size() - 1));
+    for (std::size_t i = 1; i < first.size(); ++i)
+        EXPECT_EQ(withoutRecno(after[first.size() - 1 + i]), withoutRecno(first[i]));
+    // The index took every new key (each code now twice, in code order).
+    const auto ordered = lines(dump({"--index", dir.file("site/TABLES/FARMER.NTX")}).out);
+    ASSERT_EQ(ordered.size(), after.size());
+    EXPECT_EQ(ordered[1].substr(0, 7), "1,,F001");
+    EXPECT_EQ(ordered[2].substr(0, 7), "6,,F001");
+    EXPECT_EQ(runProcess(kAdmin, {"check", farmer}).exitCode, 0);
+
+    // A bad file appends nothing and says where it is wrong.
+    testsupport::writeFile(dir.file("bad.csv"), "CODE,NAME\nF9,ok\nF10,\"" + std::string(61, 'x') + "\"\n");
+    const auto bad = runProcess(kAdmin, {"load", config, "Farmer", dir.file("bad.csv")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("line 3, column 2 (NAME)"), std::string::npos) << bad.err;
+    EXPECT_EQ(testsupport::readRows(dir.file("site"), "Farmer").size(), 10u);
+    testsupport::writeFile(dir.file("odd.csv"), "CODE,COLOUR\nF9,red\n");
+    EXPECT_EQ(runProcess(kAdmin, {"load", config, "Farmer", dir.file("odd.csv")}).exitCode, 1);
+    EXPECT_EQ(runProcess(kAdmin, {"load", config, "Nosuch", dir.file("odd.csv")}).exitCode, 2);
+    EXPECT_EQ(runProcess(kAdmin, {"load", dir.file("none.ini"), "Farmer", dir.file("odd.csv")}).exitCode, 2);
+}
+
+TEST_F(DemoWeekTest, EveryKindIsWeighedOnTheDaysBeforeToday)
+{
+    // A test run across midnight may see init's today one day later.
+    const core::Date first = s_today.addDays(-kWeekDays), last = s_today;
+    for (int kind = 1; kind <= 5; ++kind) {
+        const std::string table = "Wdata" + std::to_string(kind);
+        int complete = 0;
+        for (const auto& r : rows(table.c_str())) {
+            EXPECT_EQ(r.text("STAT"), "2") << table << " " << r.text("TICKET") << ": no truck is left on the scale";
+            complete += !r.deleted;
+            for (const char* day : {"DAYIN", "DAYOUT"}) {
+                const core::Date d = r.fields.at(day).asDate();
+                EXPECT_TRUE(first <= d && d < last) << table << " " << r.text("TICKET") << " " << d.dtoc();
+            }
+            EXPECT_GT(r.number("WIN"), 0);
+            EXPECT_GT(r.number("WOUT"), 0);
+            EXPECT_EQ(r.text("STAFF"), "ADMIN");
+        }
+        EXPECT_GE(complete, 1) << table;
+    }
+}
+
+TEST_F(DemoWeekTest, OneTicketIsEditedByHandOneDeletedAndPaymentsSettleSome)
+{
+    const auto purchases = rows("Wdata1");
+    int deleted = 0, settled = 0, corrected = 0;
+    for (const auto& r : purchases) {
+        deleted += r.deleted;
+        settled += r.number("DRCR") > 0 && r.number("CLEAR") == r.number("DRCR");
+        // The edit deducts 150 kg by hand; the grades' formulas deduct per ton of net weight.
+        corrected += r.number("ADJ_W1") == 150;
+    }
+    EXPECT_EQ(deleted, 1);
+    EXPECT_EQ(corrected, 1);
+    EXPECT_GE(settled, 1);
+    EXPECT_LT(settled, int(purchases.size()) - deleted) << "some stay open for the next payment";
+
+    // The edit and the deletion are in the audit log, with the weight typed over.
+    std::set<std::string> audited;
+    for (const auto& r : rows("Audit"))
+        audited.insert(r.text("TICKET") + " " + r.text("DESCRIP"));
+    EXPECT_TRUE(audited.count("TRK01-000003 นน.ชั่งออก")) << "the weigh-out corrected";
+    EXPECT_TRUE(audited.count("TRK01-000004 สั่งลบข้อมูล"));
+
+    for (const char* table : {"Money1", "Money2"}) {
+        const auto vouchers = rows(table);
+        ASSERT_EQ(vouchers.size(), 1u) << table;
+        EXPECT_GT(vouchers[0].number("AMOUNT"), 0) << table;
+        EXPECT_EQ(vouchers[0].number("CASH"), vouchers[0].number("AMOUNT")) << table;
+    }
+    EXPECT_GE(rows("Detail1").size(), 2u);
+    EXPECT_EQ(rows("Stock1").size(), 1u);
+    EXPECT_EQ(rows("Detail3").size(), 2u);
+}
+
+TEST_F(DemoWeekTest, TheBooksAndTheEvidenceVerify)
+{
+    const auto ledgers = runProcess(kAdmin, {"verify-ledgers", site() + "/MERVO.INI"});
+    EXPECT_EQ(ledgers.exitCode, 0) << ledgers.out << ledgers.err;
+    int summed = 0;
+    for (const std::string& line : lines(ledgers.out)) {
+        if (line.find("difference") == std::string::npos)
+            continue;
+        ++summed;
+        EXPECT_NE(line.find(" 0 differences"), std::string::npos) << ledgers.out;
+    }
+    EXPECT_GE(summed, 8) << ledgers.out;
+
+    const auto evidence = runProcess(kAdmin, {"verify-evidence", site() + "/MERVO.INI"});
+    EXPECT_EQ(evidence.exitCode, 0) << evidence.out << evidence.err;
+    ASSERT_FALSE(lines(evidence.out).empty());
+    EXPECT_NE(lines(evidence.out).back().find("10 tickets checked, 0 findings"), std::string::npos) << evidence.out;
+    // Every weight has its record, one truck left off its stored weight and was warned about.
+    std::map<std::string, int> events;
+    for (const std::string& line : lines(runProcess(kAdmin, {"dump", site() + "/DATA/EVIDENCE.DBF"}).out))
+        for (const char* event : {"TRUCKWT", "WEIGH1", "WEIGH2"})
+            events[event] += line.find(std::string(",") + event) != std::string::npos;
+    EXPECT_EQ(events["TRUCKWT"], 1);
+    EXPECT_EQ(events["WEIGH1"], 10);
+    EXPECT_GE(events["WEIGH2"], 11) << "the ten weigh-outs and the one typed in the edit";
+}
+
+TEST_F(DemoWeekTest, TheSameDayGivesTheSameWeekAndNoWeekLeavesTheBooksEmpty)
+{
+    const std::string again = s_dir->file("again"), empty = s_dir->file("empty");
+    // Made from the folder above it, named relative to that.
+    const auto made = runProcess(kAdmin, {"init", "again", "--demo"}, s_dir->path());
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    if (core::clock().today() == s_today) {
+        for (const char* file : {"/DATA/WDATA1.DBF", "/DATA/MONEY1.DBF", "/DATA/DETAIL3.DBF"})
+            EXPECT_EQ(runProcess(kAdmin, {"dump", site() + file}).out, runProcess(kAdmin, {"dump", again + file}).out)
+                << file;
+    }
+
+    ASSERT_EQ(runProcess(kAdmin, {"init", empty, "--demo", "--no-week"}).exitCode, 0);
+    for (const char* table : {"Wdata1", "Wdata5", "Money1", "Stock1", "Audit", "ApAcc", "Stock"})
+        EXPECT_TRUE(testsupport::readRows(empty, table).empty()) << table;
+    EXPECT_FALSE(testsupport::readRows(empty, "Farmer").empty());
+    EXPECT_EQ(runProcess(kAdmin, {"init", s_dir->file("nodemo"), "--no-week"}).exitCode, 2);
 }
