@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <numeric>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -128,9 +129,7 @@ core::Date businessDay(int day)
 std::vector<Step> generate(std::uint64_t seed, long round, int count)
 {
     std::uint64_t state = seed * 1000003u + std::uint64_t(round);
-    int total = 0;
-    for (const auto& m : kMix)
-        total += m.second;
+    const int total = std::accumulate(std::begin(kMix), std::end(kMix), 0, [](int n, auto m) { return n + m.second; });
     std::vector<Step> out;
     for (int i = 0; i < count; ++i) {
         Draw d{splitmix(state)};
@@ -763,16 +762,12 @@ private:
         }
         return *s;
     }
-    weighing::TicketScreen& tickets(int kind)
-    {
-        return opened(m_ws->ticket[std::size_t(kind - 1)], kind, 6, m_ws->tickets);
-    }
+    weighing::TicketScreen& tickets(int kind) { return opened(m_ws->ticket[std::size_t(kind - 1)], kind, 6, m_ws->tickets); }
     VoucherScreen& vouchers(int kind) { return opened(m_ws->voucher[std::size_t(kind - 1)], kind, 6, m_ws->docs); }
     ProductionScreen& production() { return opened(m_ws->production, 6, m_ws->docs); }
     DocumentScreen& documents(const Step& s)
     {
-        const bool prod = s.op >= Op::NewProduction;
-        return prod ? static_cast<DocumentScreen&>(production()) : vouchers(s.kind);
+        return s.op >= Op::NewProduction ? static_cast<DocumentScreen&>(production()) : vouchers(s.kind);
     }
 
     // The search list closed on a document: one of the last eight in date order, or any.
