@@ -129,7 +129,8 @@ core::Date businessDay(int day)
 std::vector<Step> generate(std::uint64_t seed, long round, int count)
 {
     std::uint64_t state = seed * 1000003u + std::uint64_t(round);
-    const int total = std::accumulate(std::begin(kMix), std::end(kMix), 0, [](int n, auto m) { return n + m.second; });
+    const int total =
+        std::accumulate(std::begin(kMix), std::end(kMix), 0, [](int n, auto m) { return n + m.second; });
     std::vector<Step> out;
     for (int i = 0; i < count; ++i) {
         Draw d{splitmix(state)};
@@ -205,7 +206,8 @@ struct Record {
 void eachRecord(const Site& site, const std::string& name, const std::function<void(bool, const Record&)>& row)
 {
     const storage::TableDef* def = storage::findTable(name.c_str());
-    const std::string file = testsupport::tableFolder(site.dir() + "/site", *def) + storage::tableFileName(*def);
+    const std::string file =
+        testsupport::tableFolder(site.dir() + "/site", *def) + storage::tableFileName(*def);
     std::unique_ptr<storage::Table> t;
     ASSERT_TRUE(storage::Table::open(file, storage::ShareMode::Shared, &t).ok()) << name;
     for (std::uint32_t r = 1; r <= t->recCount(); ++r) {
@@ -219,7 +221,8 @@ void eachRecord(const Site& site, const std::string& name, const std::function<v
 std::map<std::string, double> readStock(const Site& site, const char* field)
 {
     std::map<std::string, double> out;
-    eachRecord(site, "Stock", [&](bool, const Record& r) { out[r.text("CODE") + "/" + r.text("WHOUSE")] += r.number(field); });
+    eachRecord(site, "Stock",
+               [&](bool, const Record& r) { out[r.text("CODE") + "/" + r.text("WHOUSE")] += r.number(field); });
     return out;
 }
 
@@ -244,8 +247,9 @@ Books readBooks(const Site& site)
         eachRecord(site, "Wdata" + std::to_string(k), [&](bool deleted, const Record& r) {
             const core::Value account = r.get("ACCOUNT");
             b.tickets[std::size_t(k)].push_back(
-                {k, deleted, r.text("STAT"), r.text("TICKET"), r.text("COMPANY"), goods ? r.text("PRODUCT") : "",
-                 goods ? r.text("WHOUSE") : "", sales ? r.text("REMARK4").substr(0, 10) : "",
+                {k, deleted, r.text("STAT"), r.text("TICKET"), r.text("COMPANY"),
+                 goods ? r.text("PRODUCT") : "", goods ? r.text("WHOUSE") : "",
+                 sales ? r.text("REMARK4").substr(0, 10) : "",
                  account.isText() ? account.asText() : "", r.key("DAYIN", "TMIN", "TICKET"),
                  r.number(goods ? "QTY" : "AMOUNT"), r.number("AMOUNT"), r.number("DRCR"), r.number("CLEAR"),
                  r.date("DAYIN"), r.text("TMIN")});
@@ -254,21 +258,22 @@ Books readBooks(const Site& site)
     for (int k = 1; k <= 4; ++k)
         eachRecord(site, "Money" + std::to_string(k), [&](bool deleted, const Record& r) {
             const double cash = r.number("CASH"), cheque = r.number("CHEQUE"), deduction = r.number("DRCR");
-            b.vouchers[std::size_t(k)].push_back({k, deleted, r.text("TICKET"), r.text("COMPANY"), r.text("INDENT"),
-                                                  r.number("AMOUNT"), cash + cheque + deduction, cash, cheque,
-                                                  deduction, r.date("DATE")});
+            b.vouchers[std::size_t(k)].push_back({k, deleted, r.text("TICKET"), r.text("COMPANY"),
+                                                  r.text("INDENT"), r.number("AMOUNT"), cash + cheque + deduction,
+                                                  cash, cheque, deduction, r.date("DATE")});
         });
     for (std::size_t k = 1; k <= 3; ++k)
         eachRecord(site, "Detail" + std::to_string(k), [&](bool deleted, const Record& r) {
             const auto recno = std::uint32_t(b.lines[k].size() + 1);
             if (k <= 2)
-                b.lines[k].push_back({recno, deleted, r.text("INDENT"), r.text("TYPE"), r.key("DATE", "TIME", "TICKET"),
-                                      "", "", "", r.number("AMOUNT"), 0, {}});
+                b.lines[k].push_back({recno, deleted, r.text("INDENT"), r.text("TYPE"),
+                                      r.key("DATE", "TIME", "TICKET"), "", "", "", r.number("AMOUNT"), 0, {}});
             else
-                b.lines[k].push_back({recno, deleted, r.text("INDENT"), "", "", r.text("CODE"), r.text("WHOUSE"),
-                                      r.text("UNIT"), 0, r.number("QTY"), r.date("DOC_DATE")});
+                b.lines[k].push_back({recno, deleted, r.text("INDENT"), "", "", r.text("CODE"),
+                                      r.text("WHOUSE"), r.text("UNIT"), 0, r.number("QTY"), r.date("DOC_DATE")});
         });
-    eachRecord(site, "Stock1", [&](bool deleted, const Record& r) { b.production.emplace_back(deleted, r.text("INDENT")); });
+    eachRecord(site, "Stock1",
+               [&](bool deleted, const Record& r) { b.production.emplace_back(deleted, r.text("INDENT")); });
     eachRecord(site, "Unit", [&](bool, const Record& r) {
         b.rates[r.text("CODE")] = r.number("RATE") == 0 ? 1 : r.number("RATE");
     });
@@ -762,7 +767,10 @@ private:
         }
         return *s;
     }
-    weighing::TicketScreen& tickets(int kind) { return opened(m_ws->ticket[std::size_t(kind - 1)], kind, 6, m_ws->tickets); }
+    weighing::TicketScreen& tickets(int kind)
+    {
+        return opened(m_ws->ticket[std::size_t(kind - 1)], kind, 6, m_ws->tickets);
+    }
     VoucherScreen& vouchers(int kind) { return opened(m_ws->voucher[std::size_t(kind - 1)], kind, 6, m_ws->docs); }
     ProductionScreen& production() { return opened(m_ws->production, 6, m_ws->docs); }
     DocumentScreen& documents(const Step& s)
@@ -859,7 +867,7 @@ private:
         m_ws->tickets.trucks.push_back(truck);
         s.weighPressed();
         const long long weight = 2000 + 10 * long(d.take(2500));
-        if (s.mode() == 1) {
+        if (s.mode() == weighing::kTicketNew) {
             (void)typeTicket(s, s.kindInfo().partyValue, party(kind, d));
             if (s.kindInfo().goods) {
                 const bool p1 = d.chance(3) == false;
@@ -878,7 +886,7 @@ private:
             m_ws->tickets.weights.push_back(weight);
             s.READW(1);
             m_said << " in " << weight;
-        } else if (s.mode() == 2) {
+        } else if (s.mode() == weighing::kTicketSecondWeighing) {
             m_ws->tickets.weights.push_back(weight);
             s.READW(2);
             m_said << " out " << weight;
@@ -897,21 +905,17 @@ private:
         m_said << "edit ticket kind " << st.kind;
         moveTo(s, st, d);
         s.editPressed();
-        if (s.mode() != 3)
+        if (s.mode() != weighing::kTicketEdit)
             return;
         switch (d.take(5)) {
         case 0:
             (void)typeTicket(s, "cWin", double(2000 + 10 * d.take(2500)));
             (void)typeTicket(s, "cWout", double(2000 + 10 * d.take(2500)));
             break;
-        case 1:
-            (void)typeTicket(s, s.kindInfo().goods ? "cPrice" : "cAmount", double(1 + d.take(900)));
-            break;
+        case 1: (void)typeTicket(s, s.kindInfo().goods ? "cPrice" : "cAmount", double(1 + d.take(900))); break;
         case 2: (void)typeTicket(s, s.kindInfo().partyValue, party(st.kind, d)); break;
         case 3: typeOrder(s, d); break;
-        default:
-            (void)typeTicket(s, "cWhouse", d.chance(2) ? "W1" : "W2");
-            break;
+        default: (void)typeTicket(s, "cWhouse", d.chance(2) ? "W1" : "W2"); break;
         }
         payTicket(s, d);
         if (s.TRSAVE())

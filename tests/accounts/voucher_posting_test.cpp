@@ -27,8 +27,8 @@ protected:
     std::unique_ptr<storage::Table> openLedger(const char* table)
     {
         std::unique_ptr<storage::Table> t;
-        EXPECT_TRUE(storage::openCatalogueTable(site.data(), *storage::findTable(table), storage::ShareMode::Shared, &t)
-                        .ok());
+        const storage::TableDef& def = *storage::findTable(table);
+        EXPECT_TRUE(storage::openCatalogueTable(site.data(), def, storage::ShareMode::Shared, &t).ok());
         return t;
     }
 };

@@ -293,17 +293,18 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
          "ค่าของ จำนวนเงิน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         auto s = open(3);
         site.prompts.shown.clear();
         s->newPressed();
         c.fill(*s);
-        EXPECT_FALSE(s->MNSAVE()) << c.name;
-        EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{c.message})) << c.name;
-        EXPECT_EQ(titles(), (std::vector<std::string>{"  ส่วนบันทึกข้อมูล"})) << c.name;
-        EXPECT_EQ(s->mode(), kNewDocument) << c.name;
-        EXPECT_TRUE(site.rows("Money3").empty()) << c.name;
-        EXPECT_TRUE(site.rows("ApAcc").empty()) << c.name;
-        EXPECT_EQ(storage::CONSEC(site.tables(), "MON03", "R"), "000001") << c.name;
+        EXPECT_FALSE(s->MNSAVE());
+        EXPECT_EQ(shownTexts(site.prompts), Texts{c.message});
+        EXPECT_EQ(titles(), Texts{"  ส่วนบันทึกข้อมูล"});
+        EXPECT_EQ(s->mode(), kNewDocument);
+        EXPECT_TRUE(site.rows("Money3").empty());
+        EXPECT_TRUE(site.rows("ApAcc").empty());
+        EXPECT_EQ(storage::CONSEC(site.tables(), "MON03", "R"), "000001");
     }
 }
 
@@ -335,7 +336,7 @@ TEST_F(VoucherTest, CancelPlaysTheCancelSoundAndShowsTheDocumentAgain)
     production.newPressed();
     ASSERT_NE(production.mode(), kBrowsing);
     production.PCANCEL();
-    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
+    EXPECT_EQ(site.sound.waves, Texts{"TSound11.wav"});
     EXPECT_EQ(production.mode(), kBrowsing);
     auto loan = open(3);
     site.prompts.answers = {false};
@@ -344,7 +345,7 @@ TEST_F(VoucherTest, CancelPlaysTheCancelSoundAndShowsTheDocumentAgain)
     ASSERT_TRUE(type(*loan, {number("cAmount", 700), number("cCash", 700)}));
     site.sound.waves.clear();
     loan->PCANCEL();
-    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
+    EXPECT_EQ(site.sound.waves, Texts{"TSound11.wav"});
     EXPECT_EQ(loan->values().number("cAmount"), 100);
     EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 100);
 }
@@ -393,7 +394,7 @@ TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
     ASSERT_TRUE(newVoucher(*s, "F001"));
     ASSERT_TRUE(newVoucher(*s, "F002"));
     EXPECT_EQ(s->values().text("cTicket"), "000002");
-    std::vector<std::string> cells;
+    Texts cells;
     host.onSearch = [&](weighing::SearchDialogModel& m) {
         m.top();
         m.source().cells(cells);

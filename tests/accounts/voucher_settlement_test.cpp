@@ -17,10 +17,13 @@ namespace {
 // Tickets 000001 (1,000 on account) and 000002 (800) of F001, and its return 000001 (200).
 class SettlementTest : public DocumentTest {
 protected:
-    void loadPurchasesAndReturn(const char* secondOpen = "6450,800")
+    // `cashAndOnAccount`: CASH and DRCR of 000002.
+    void loadPurchasesAndReturn(const char* cashAndOnAccount = "6450,800")
     {
-        const std::string second = std::string("000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,") + secondOpen + ",0,";
-        loadTickets(site, "Wdata1", {"000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,", second.c_str()});
+        const std::string second =
+            std::string("000002,2,F001,P001,W1,KG,20261205,09:00:00,1000,7250,") + cashAndOnAccount + ",0,";
+        loadTickets(site, "Wdata1",
+                    {"000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,", second.c_str()});
         loadTickets(site, "Wdata2", {"000001,2,F001,P001,W1,KG,20261205,11:00:00,100,725,525,200,0,"});
     }
     // The lines of voucher `number` of Detail1: "TYPE TICKET AMOUNT", a "*" in front when marked.
