@@ -9,9 +9,9 @@
 //
 // MERVO_SOAK_SEED and MERVO_SOAK_STEPS replace the seed and the number of operations;
 // MERVO_SOAK_FROM starts at the round of that operation (a replay); with MERVO_SOAK_TRACE set, what
-// each operation did is printed as it runs. Every
-// kRoundSteps operations start again on a fresh site (so a long run stays quick per operation), the
-// round's operations drawn from the seed and the round's number alone. On a failure the test prints
+// each operation did is printed as it runs. Every kRoundSteps operations start again on a fresh site
+// (so a long run stays quick per operation), the round's operations drawn from the seed and the
+// round's number alone. On a failure the test prints
 // the seed, the step, and the shortest list of operations it found that still fails the same check
 // on a fresh site, with what each did.
 #include <gtest/gtest.h>
@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <numeric>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -128,9 +129,8 @@ core::Date businessDay(int day)
 std::vector<Step> generate(std::uint64_t seed, long round, int count)
 {
     std::uint64_t state = seed * 1000003u + std::uint64_t(round);
-    int total = 0;
-    for (const auto& m : kMix)
-        total += m.second;
+    const int total =
+        std::accumulate(std::begin(kMix), std::end(kMix), 0, [](int n, auto m) { return n + m.second; });
     std::vector<Step> out;
     for (int i = 0; i < count; ++i) {
         Draw d{splitmix(state)};
@@ -183,38 +183,46 @@ struct Books {
     Accounts accounts;  // BALANCE, BORROW
 };
 
-// Each record of a table: its deletion mark and the named fields, read as another program would.
-void eachRecord(const Site& site, const char* table, std::initializer_list<const char*> fields,
-                const std::function<void(bool, const std::vector<core::Value>&)>& row)
+// A record of a table as another program reads it: its fields by name, texts trimmed.
+struct Record {
+    storage::Table& table;
+    core::Value get(const char* field) const
+    {
+        core::Value v;
+        if (!table.get(field, &v).ok())
+            [&] { FAIL() << "cannot read " << field; }();
+        return v;
+    }
+    std::string text(const char* field) const { return trim(get(field)); }
+    double number(const char* field) const { return get(field).asNumber(); }
+    core::Date date(const char* field) const { return get(field).asDate(); }
+    // A document's key among the lines settling it: first-weighing date, time and number.
+    std::string key(const char* date, const char* time, const char* number) const
+    {
+        return get(date).asDate().dtos() + "|" + text(time) + "|" + text(number);
+    }
+};
+
+void eachRecord(const Site& site, const std::string& name, const std::function<void(bool, const Record&)>& row)
 {
-    const storage::TableDef* def = storage::findTable(table);
-    const std::string folder = def->folderSetting == std::string("CDRV1") ? site.tables() : site.data();
+    const storage::TableDef* def = storage::findTable(name.c_str());
+    const std::string file =
+        testsupport::tableFolder(site.dir() + "/site", *def) + storage::tableFileName(*def);
     std::unique_ptr<storage::Table> t;
-    ASSERT_TRUE(storage::Table::open(folder + storage::tableFileName(*def), storage::ShareMode::Shared, &t).ok())
-        << table;
-    std::vector<core::Value> values(fields.size());
+    ASSERT_TRUE(storage::Table::open(file, storage::ShareMode::Shared, &t).ok()) << name;
     for (std::uint32_t r = 1; r <= t->recCount(); ++r) {
         ASSERT_TRUE(t->goTo(r).ok());
-        std::size_t i = 0;
-        for (const char* f : fields)
-            ASSERT_TRUE(t->get(f, &values[i++]).ok()) << table << "." << f;
-        row(t->deleted(), values);
+        row(t->deleted(), Record{*t});
     }
     (void)t->close();
-}
-
-std::string keyOf(const core::Value& date, const core::Value& time, const core::Value& number)
-{
-    return date.asDate().dtos() + "|" + trim(time) + "|" + trim(number);
 }
 
 // A field of the stock ledger, by "product/warehouse".
 std::map<std::string, double> readStock(const Site& site, const char* field)
 {
     std::map<std::string, double> out;
-    eachRecord(site, "Stock", {"CODE", "WHOUSE", field}, [&](bool, const std::vector<core::Value>& v) {
-        out[trim(v[0]) + "/" + trim(v[1])] += v[2].asNumber();
-    });
+    eachRecord(site, "Stock",
+               [&](bool, const Record& r) { out[r.text("CODE") + "/" + r.text("WHOUSE")] += r.number(field); });
     return out;
 }
 
@@ -223,12 +231,11 @@ Accounts readAccounts(const Site& site, const char* balance, const char* borrow)
 {
     Accounts out;
     for (std::size_t i = 0; i < 2; ++i)
-        eachRecord(site, i == 0 ? "ApAcc" : "ArAcc", {"CODE", balance, borrow},
-                   [&](bool, const std::vector<core::Value>& v) {
-                       auto& row = out[i][trim(v[0])];
-                       row.first += v[1].asNumber();
-                       row.second += v[2].asNumber();
-                   });
+        eachRecord(site, i == 0 ? "ApAcc" : "ArAcc", [&](bool, const Record& r) {
+            auto& row = out[i][r.text("CODE")];
+            row.first += r.number(balance);
+            row.second += r.number(borrow);
+        });
     return out;
 }
 
@@ -236,54 +243,46 @@ Books readBooks(const Site& site)
 {
     Books b;
     for (int k = 1; k <= 5; ++k) {
-        const std::string table = "Wdata" + std::to_string(k);
-        const bool goods = k != 5;
-        eachRecord(site, table.c_str(),
-                   {"STAT", "TICKET", "COMPANY", "DAYIN", "TMIN", "AMOUNT", "DRCR", "CLEAR", "ACCOUNT",
-                    goods ? "PRODUCT" : "COMPANY", goods ? "WHOUSE" : "COMPANY", goods ? "QTY" : "AMOUNT",
-                    k == 3 || k == 4 ? "REMARK4" : "COMPANY"},
-                   [&](bool deleted, const std::vector<core::Value>& v) {
-                       b.tickets[std::size_t(k)].push_back(
-                           {k, deleted, trim(v[0]), trim(v[1]), trim(v[2]), goods ? trim(v[9]) : "",
-                            goods ? trim(v[10]) : "", k == 3 || k == 4 ? trim(v[12]).substr(0, 10) : "",
-                            v[8].isText() ? v[8].asText() : "", keyOf(v[3], v[4], v[1]), v[11].asNumber(),
-                            v[5].asNumber(), v[6].asNumber(), v[7].asNumber(), v[3].asDate(), trim(v[4])});
-                   });
+        const bool goods = k != 5, sales = k == 3 || k == 4;
+        eachRecord(site, "Wdata" + std::to_string(k), [&](bool deleted, const Record& r) {
+            const core::Value account = r.get("ACCOUNT");
+            b.tickets[std::size_t(k)].push_back(
+                {k, deleted, r.text("STAT"), r.text("TICKET"), r.text("COMPANY"),
+                 goods ? r.text("PRODUCT") : "", goods ? r.text("WHOUSE") : "",
+                 sales ? r.text("REMARK4").substr(0, 10) : "",
+                 account.isText() ? account.asText() : "", r.key("DAYIN", "TMIN", "TICKET"),
+                 r.number(goods ? "QTY" : "AMOUNT"), r.number("AMOUNT"), r.number("DRCR"), r.number("CLEAR"),
+                 r.date("DAYIN"), r.text("TMIN")});
+        });
     }
     for (int k = 1; k <= 4; ++k)
-        eachRecord(site, ("Money" + std::to_string(k)).c_str(),
-                   {"TICKET", "COMPANY", "INDENT", "AMOUNT", "CASH", "CHEQUE", "DRCR", "DATE"},
-                   [&](bool deleted, const std::vector<core::Value>& v) {
-                       const double cash = v[4].asNumber(), cheque = v[5].asNumber(), ded = v[6].asNumber();
-                       b.vouchers[std::size_t(k)].push_back({k, deleted, trim(v[0]), trim(v[1]), trim(v[2]),
-                                                             v[3].asNumber(), cash + cheque + ded, cash, cheque, ded,
-                                                             v[7].asDate()});
-                   });
-    for (int k = 1; k <= 2; ++k)
-        eachRecord(site, ("Detail" + std::to_string(k)).c_str(), {"INDENT", "TYPE", "DATE", "TIME", "TICKET", "AMOUNT"},
-                   [&](bool deleted, const std::vector<core::Value>& v) {
-                       auto& lines = b.lines[std::size_t(k)];
-                       lines.push_back({std::uint32_t(lines.size() + 1), deleted, trim(v[0]), trim(v[1]),
-                                                          keyOf(v[2], v[3], v[4]), "", "", "", v[5].asNumber(), 0, {}});
-                   });
-    eachRecord(site, "Detail3", {"INDENT", "CODE", "WHOUSE", "UNIT", "QTY", "DOC_DATE"},
-               [&](bool deleted, const std::vector<core::Value>& v) {
-                   b.lines[3].push_back({std::uint32_t(b.lines[3].size() + 1), deleted, trim(v[0]), "", "", trim(v[1]), trim(v[2]), trim(v[3]), 0,
-                                         v[4].asNumber(), v[5].asDate()});
-               });
-    eachRecord(site, "Stock1", {"INDENT"}, [&](bool deleted, const std::vector<core::Value>& v) {
-        b.production.emplace_back(deleted, trim(v[0]));
-    });
-    eachRecord(site, "Unit", {"CODE", "RATE"}, [&](bool, const std::vector<core::Value>& v) {
-        b.rates[trim(v[0])] = v[1].asNumber() == 0 ? 1 : v[1].asNumber();
+        eachRecord(site, "Money" + std::to_string(k), [&](bool deleted, const Record& r) {
+            const double cash = r.number("CASH"), cheque = r.number("CHEQUE"), deduction = r.number("DRCR");
+            b.vouchers[std::size_t(k)].push_back({k, deleted, r.text("TICKET"), r.text("COMPANY"),
+                                                  r.text("INDENT"), r.number("AMOUNT"), cash + cheque + deduction,
+                                                  cash, cheque, deduction, r.date("DATE")});
+        });
+    for (std::size_t k = 1; k <= 3; ++k)
+        eachRecord(site, "Detail" + std::to_string(k), [&](bool deleted, const Record& r) {
+            const auto recno = std::uint32_t(b.lines[k].size() + 1);
+            if (k <= 2)
+                b.lines[k].push_back({recno, deleted, r.text("INDENT"), r.text("TYPE"),
+                                      r.key("DATE", "TIME", "TICKET"), "", "", "", r.number("AMOUNT"), 0, {}});
+            else
+                b.lines[k].push_back({recno, deleted, r.text("INDENT"), "", "", r.text("CODE"),
+                                      r.text("WHOUSE"), r.text("UNIT"), 0, r.number("QTY"), r.date("DOC_DATE")});
+        });
+    eachRecord(site, "Stock1",
+               [&](bool deleted, const Record& r) { b.production.emplace_back(deleted, r.text("INDENT")); });
+    eachRecord(site, "Unit", [&](bool, const Record& r) {
+        b.rates[r.text("CODE")] = r.number("RATE") == 0 ? 1 : r.number("RATE");
     });
     b.stock = readStock(site, "BALANCE");
-    eachRecord(site, "OrAcc", {"COMPANY", "PRODUCT", "CODE", "WEIGHT", "AMOUNT"},
-               [&](bool, const std::vector<core::Value>& v) {
-                   const std::string key = trim(v[0]) + "/" + trim(v[1]) + "/" + trim(v[2]);
-                   b.orderWeight[key] = v[3].asNumber();
-                   b.orderAmount[key] = v[4].asNumber();
-               });
+    eachRecord(site, "OrAcc", [&](bool, const Record& r) {
+        const std::string key = r.text("COMPANY") + "/" + r.text("PRODUCT") + "/" + r.text("CODE");
+        b.orderWeight[key] = r.number("WEIGHT");
+        b.orderAmount[key] = r.number("AMOUNT");
+    });
     b.accounts = readAccounts(site, "BALANCE", "BORROW");
     return b;
 }
@@ -776,8 +775,7 @@ private:
     ProductionScreen& production() { return opened(m_ws->production, 6, m_ws->docs); }
     DocumentScreen& documents(const Step& s)
     {
-        const bool prod = s.op >= Op::NewProduction;
-        return prod ? static_cast<DocumentScreen&>(production()) : vouchers(s.kind);
+        return s.op >= Op::NewProduction ? static_cast<DocumentScreen&>(production()) : vouchers(s.kind);
     }
 
     // The search list closed on a document: one of the last eight in date order, or any.
@@ -795,26 +793,31 @@ private:
         if (m.source().atEnd())
             m.bottom();
     }
-    void moveTo(weighing::TicketScreen& screen, const Step& s, Draw& d)
+    // The screen moved to a document chosen in its search list, unless the step stays on the one shown.
+    template <class Screen>
+    void moveTo(Screen& screen, const Step& s, Draw& d)
     {
-        const std::size_t count = books.tickets[std::size_t(s.kind)].size();
+        constexpr bool ticket = std::is_same_v<Screen, weighing::TicketScreen>;
+        auto& onSearch = ticket ? m_ws->tickets.onSearch : m_ws->docs.onSearch;
+        const std::size_t count = ticket ? books.tickets[std::size_t(s.kind)].size()
+                                  : s.op >= Op::NewProduction ? books.production.size()
+                                                              : books.vouchers[std::size_t(s.kind)].size();
         if (!s.stay) {
-            m_ws->tickets.onSearch = [&](weighing::SearchDialogModel& m) { choose(m, d, count); };
-            screen.PROCMOVE(weighing::kSearchTickets);
-            m_ws->tickets.onSearch = nullptr;
+            onSearch = [&](weighing::SearchDialogModel& m) { choose(m, d, count); };
+            if constexpr (ticket)
+                screen.PROCMOVE(weighing::kSearchTickets);
+            else
+                screen.searchPressed();
+            onSearch = nullptr;
         }
         m_said << (s.stay ? " on the shown " : " on ") << trim(screen.values().get("cTicket"));
     }
-    void moveTo(DocumentScreen& screen, const Step& s, Draw& d)
+    // An entry the operation did not save is cancelled, as the person would (mode 0: browsing).
+    template <class Screen>
+    static void cancelUnsaved(Screen& s)
     {
-        const std::size_t count =
-            s.op >= Op::NewProduction ? books.production.size() : books.vouchers[std::size_t(s.kind)].size();
-        if (!s.stay) {
-            m_ws->docs.onSearch = [&](weighing::SearchDialogModel& m) { choose(m, d, count); };
-            screen.searchPressed();
-            m_ws->docs.onSearch = nullptr;
-        }
-        m_said << (s.stay ? " on the shown " : " on ") << trim(screen.values().get("cTicket"));
+        if (int(s.mode()) != 0)
+            s.PCANCEL();
     }
 
     static const char* party(int ticketKind, Draw& d)
@@ -864,7 +867,7 @@ private:
         m_ws->tickets.trucks.push_back(truck);
         s.weighPressed();
         const long long weight = 2000 + 10 * long(d.take(2500));
-        if (s.mode() == 1) {
+        if (s.mode() == weighing::kTicketNew) {
             (void)typeTicket(s, s.kindInfo().partyValue, party(kind, d));
             if (s.kindInfo().goods) {
                 const bool p1 = d.chance(3) == false;
@@ -883,7 +886,7 @@ private:
             m_ws->tickets.weights.push_back(weight);
             s.READW(1);
             m_said << " in " << weight;
-        } else if (s.mode() == 2) {
+        } else if (s.mode() == weighing::kTicketSecondWeighing) {
             m_ws->tickets.weights.push_back(weight);
             s.READW(2);
             m_said << " out " << weight;
@@ -891,10 +894,9 @@ private:
                 (void)typeTicket(s, "cAmount", double(100 + d.take(400)));
             payTicket(s, d);
         }
-        if (s.mode() != 0 && s.TRSAVE())
+        if (s.mode() != weighing::kTicketBrowsing && s.TRSAVE())
             m_said << " saved " << trim(s.values().get("cTicket"));
-        if (s.mode() != 0)
-            s.PCANCEL();
+        cancelUnsaved(s);
     }
 
     void editTicket(const Step& st, Draw& d)
@@ -903,27 +905,22 @@ private:
         m_said << "edit ticket kind " << st.kind;
         moveTo(s, st, d);
         s.editPressed();
-        if (s.mode() != 3)
+        if (s.mode() != weighing::kTicketEdit)
             return;
         switch (d.take(5)) {
         case 0:
             (void)typeTicket(s, "cWin", double(2000 + 10 * d.take(2500)));
             (void)typeTicket(s, "cWout", double(2000 + 10 * d.take(2500)));
             break;
-        case 1:
-            (void)typeTicket(s, s.kindInfo().goods ? "cPrice" : "cAmount", double(1 + d.take(900)));
-            break;
+        case 1: (void)typeTicket(s, s.kindInfo().goods ? "cPrice" : "cAmount", double(1 + d.take(900))); break;
         case 2: (void)typeTicket(s, s.kindInfo().partyValue, party(st.kind, d)); break;
         case 3: typeOrder(s, d); break;
-        default:
-            (void)typeTicket(s, "cWhouse", d.chance(2) ? "W1" : "W2");
-            break;
+        default: (void)typeTicket(s, "cWhouse", d.chance(2) ? "W1" : "W2"); break;
         }
         payTicket(s, d);
         if (s.TRSAVE())
             m_said << " saved";
-        if (s.mode() != 0)
-            s.PCANCEL();
+        cancelUnsaved(s);
     }
 
     void deleteDocument(const Step& st, Draw& d)
@@ -1013,8 +1010,7 @@ private:
                << s.values().number("cDrCr") << " cheque " << s.values().number("cCheque");
         if (s.MNSAVE())
             m_said << " saved";
-        if (s.mode() != kBrowsing)
-            s.PCANCEL();
+        cancelUnsaved(s);
     }
 
     // The ticket selection of the voucher shown: every row, or some.
@@ -1140,11 +1136,8 @@ private:
         ProductionScreen& s = production();
         m_said << "new production";
         s.newPressed();
-        if (s.mode() != kNewDocument || !type(s, text("cRemark1", "ผลิต")) || !s.SKSAVE1()) {
-            if (s.mode() != kBrowsing)
-                s.PCANCEL();
-            return;
-        }
+        if (s.mode() != kNewDocument || !type(s, text("cRemark1", "ผลิต")) || !s.SKSAVE1())
+            return cancelUnsaved(s);
         m_said << " " << trim(s.values().get("cTicket"));
         for (int n = 1 + int(d.take(3)); n > 0; --n)
             m_ws->docs.lineDialogs.push_back(productionLine(d));

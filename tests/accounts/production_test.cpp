@@ -8,7 +8,6 @@
 
 using namespace accounts;
 using namespace vouchertest;
-using weighingtest::shownTexts;
 
 namespace {
 
@@ -31,12 +30,9 @@ TEST_F(ProductionTest, AnIncompleteLineOrAQuantityOfZeroOrTooLargeIsNotStored)
 {
     auto s = open();
     ASSERT_TRUE(newRecord(*s));
-    host.lineDialogs = {productionLine("P001", "W1", "KG", 0)};
-    s->addLines();
-    host.lineDialogs = {saveLine({text("cdCode", "P001"), text("cdUnit", "KG"), number("cdQty", 5, 3)})};
-    s->addLines();
-    host.lineDialogs = {productionLine("P001", "W1", "KG", 900'000'000)};
-    s->addLines();
+    addLines(*s, {productionLine("P001", "W1", "KG", 0)});
+    addLines(*s, {saveLine({text("cdCode", "P001"), text("cdUnit", "KG"), number("cdQty", 5, 3)})});
+    addLines(*s, {productionLine("P001", "W1", "KG", 900'000'000)});
     EXPECT_EQ(shownTexts(site.prompts).back(), "ค่าของ จำนวน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล");
     EXPECT_TRUE(site.rows("Detail3").empty());
     EXPECT_TRUE(site.rows("Stock").empty());
@@ -47,25 +43,21 @@ TEST_F(ProductionTest, AChangedLineIsAuditedWithItsWarehouseAndItsQuantitysThree
     site.setting("CAUDITR", "Y");
     auto s = open();
     ASSERT_TRUE(newRecord(*s));
-    host.lineDialogs = {productionLine("P001", "W1", "KG", 100)};
-    s->addLines();
-    host.lineDialogs = {saveLine({text("cdWHouse", "W2"), number("cdQty", 120, 3)})};
-    s->changeLine();
-    EXPECT_EQ(audited(site), (std::vector<std::string>{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.000 120.000"}));
+    addLines(*s, {productionLine("P001", "W1", "KG", 100)});
+    changeLine(*s, saveLine({text("cdWHouse", "W2"), number("cdQty", 120, 3)}));
+    EXPECT_EQ(audited(site), (Texts{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.000 120.000"}));
 }
 
 TEST_F(ProductionTest, MarkingLinesAndDeletingTheRecordReverseTheirStock)
 {
     auto s = open();
     ASSERT_TRUE(newRecord(*s));
-    host.lineDialogs = {productionLine("P001", "W1", "TON", 2), productionLine("P002", "W2", "BAG", 3)};
-    s->addLines();
+    addLines(*s, {productionLine("P001", "W1", "TON", 2), productionLine("P002", "W2", "BAG", 3)});
     EXPECT_EQ(site.stock("P001", "W1"), 2000);
     EXPECT_EQ(site.stock("P002", "W2"), 150);
 
-    s->lineBrowse()->source().goTop();
-    site.prompts.answers = {true};
-    ASSERT_TRUE(s->MNDTDELE());
+    toLine(*s, 0);
+    ASSERT_TRUE(confirmMark(*s));
     EXPECT_EQ(site.stock("P001", "W1"), 0);
     EXPECT_EQ(s->values().number("cLines"), 1);
     EXPECT_TRUE(site.rows("Audit").empty());  // marking a line writes no audit row
@@ -74,24 +66,21 @@ TEST_F(ProductionTest, MarkingLinesAndDeletingTheRecordReverseTheirStock)
     // marked come back - the one marked by hand before stays marked, its stock not weighed again.
     // Twice, so the memory of the hand-marked line is not used up by the first undeletion.
     for (int round = 0; round < 2; ++round) {
-        site.prompts.answers = {true};
-        s->deletePressed();
+        confirmDelete(*s);
         EXPECT_TRUE(site.rows("Stock1")[0].deleted);
         EXPECT_EQ(site.stock("P002", "W2"), 0);
         EXPECT_EQ(site.stock("P001", "W1"), 0);
-        site.prompts.answers = {true};
-        s->deletePressed();
+        confirmDelete(*s);
         EXPECT_FALSE(site.rows("Stock1")[0].deleted);
         EXPECT_EQ(site.stock("P001", "W1"), 0);
         EXPECT_EQ(site.stock("P002", "W2"), 150);
         EXPECT_EQ(s->values().number("cLines"), 1);
     }
-    site.prompts.answers = {true};
-    s->lineBrowse()->source().goTop();
-    ASSERT_TRUE(s->MNDTDELE());  // unmarked by hand: posted again
+    toLine(*s, 0);
+    ASSERT_TRUE(confirmMark(*s));  // unmarked by hand: posted again
     EXPECT_EQ(site.stock("P001", "W1"), 2000);
-    EXPECT_EQ(audited(site, false), (std::vector<std::string>{"STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ",
-                                                              "STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ"}));
+    EXPECT_EQ(audited(site, false), (Texts{"STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ",
+                                           "STK01-000001 สั่งลบข้อมูล", "STK01-000001 สั่งยกเลิการลบ"}));
 }
 
 // The stock ledger keeps two decimals; a posting and its reversal move it by the same stored amount.
@@ -99,15 +88,12 @@ TEST_F(ProductionTest, AQuantityFinerThanTheLedgerPostedAndReversedLeavesNothing
 {
     auto s = open();
     ASSERT_TRUE(newRecord(*s));
-    host.lineDialogs = {productionLine("P001", "W1", "KG", 0.125), productionLine("P001", "W1", "KG", -0.125)};
-    s->addLines();
+    addLines(*s, {productionLine("P001", "W1", "KG", 0.125), productionLine("P001", "W1", "KG", -0.125)});
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 0);
-    s->lineBrowse()->source().goTop();
-    site.prompts.answers = {true};
-    ASSERT_TRUE(s->MNDTDELE());
+    toLine(*s, 0);
+    ASSERT_TRUE(confirmMark(*s));
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -0.13);
-    site.prompts.answers = {true};
-    s->deletePressed();
+    confirmDelete(*s);
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 0);
 }
 
@@ -116,7 +102,7 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
     auto s = open();
     s->newPressed();
     EXPECT_FALSE(s->SKSAVE1());
-    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"การระบุข้อมูลยังไม่ครบถ้วน"}));
+    EXPECT_EQ(shownTexts(site.prompts), Texts{"การระบุข้อมูลยังไม่ครบถ้วน"});
     EXPECT_TRUE(site.rows("Stock1").empty());
     ASSERT_TRUE(type(*s, text("cRemark1", "ผลิตข้าวสาร")));
     ASSERT_TRUE(s->SKSAVE1());
@@ -125,8 +111,7 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
     EXPECT_EQ(rec[0].text("TICKET"), "000001");
 
     // Edited, the new number and date reach the lines at the next display; nothing is posted.
-    host.lineDialogs = {productionLine("P001", "W1", "KG", 10)};
-    s->addLines();
+    addLines(*s, {productionLine("P001", "W1", "KG", 10)});
     s->editPressed();
     ASSERT_TRUE(type(*s, {text("cTicket", "000077"), date("cDate", 2026, 12, 7)}));
     ASSERT_TRUE(s->SKSAVE1());

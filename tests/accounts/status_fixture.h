@@ -27,7 +27,6 @@ public:
 
     void showList(accounts::StatusScreen& screen) override
     {
-        ++lists;
         if (onList)
             onList(screen);
     }
@@ -40,7 +39,6 @@ public:
 
     std::function<void(accounts::StatusScreen&)> onList;
     std::function<void(accounts::StatusEditor&)> onEditor;
-    int lists = 0;
     std::vector<std::string> editors;  // "add" / "change", in order
 
 private:

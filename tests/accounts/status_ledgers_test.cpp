@@ -27,7 +27,8 @@ using accounts::StatusEditor;
 
 namespace {
 
-class StatusTest : public ::testing::Test {
+// On the weighing tests' site, with its pick-list and ticket screens.
+class StatusTest : public ScreenTest {
 protected:
     // Another workstation adds to a ledger row (as a posting does: lock, add, commit, release).
     void postMeanwhile(const char* table, const std::string& key, const char* field, double delta)
@@ -46,9 +47,6 @@ protected:
         ASSERT_TRUE(storage::commitAll(other));
         ASSERT_TRUE(storage::unlockAll(other));
     }
-
-    weighingtest::Site site;
-    weighingtest::ScriptedPickList pickList;
 };
 
 TEST_F(StatusTest, TheListsShowTheirRowsInKeyOrderWithTheNamesOfTheirCodes)
@@ -419,14 +417,6 @@ protected:
         screens.onEditor = nullptr;
     }
 
-    std::unique_ptr<weighing::TicketScreen> ticketScreen(int kind)
-    {
-        auto s = std::make_unique<weighing::TicketScreen>(kind, 6, host);
-        EXPECT_TRUE(s->open());
-        return s;
-    }
-
-    weighingtest::ScriptedHost host;
     ScriptedStatusScreens screens;
 };
 
@@ -444,14 +434,12 @@ TEST_F(StatusPostingTest, TheOrderEnteredHereIsRaisedByTheDispatchTicketThatQuot
     ASSERT_TRUE(site.find("OrAcc", "CODE", "PO77"));
 
     // A sale to C002 quoting the order: its price comes from the order.
-    auto s = ticketScreen(3);
+    auto s = screen(3);
     host.trucks.push_back("81-5678");
     s->weighPressed();
-    ASSERT_TRUE(typeText(*s, "cCompany", "C002"));
-    ASSERT_TRUE(typeText(*s, "cProduct", "P002"));
-    ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
-    ASSERT_TRUE(typeText(*s, "cUnit", "KG"));
-    ASSERT_TRUE(typeText(*s, "cRemark4", "PO77"));
+    for (const auto& [field, typed] : {std::pair{"cCompany", "C002"}, {"cProduct", "P002"}, {"cWhouse", "W1"},
+                                       {"cUnit", "KG"}, {"cRemark4", "PO77"}})
+        ASSERT_TRUE(typeText(*s, field, typed)) << field;
     EXPECT_DOUBLE_EQ(s->values().number("cPrice"), 9.5);
     host.weights.push_back(6480);
     s->READW(1);
@@ -494,10 +482,8 @@ TEST_F(StatusPostingTest, RowsEnteredAndMarkedHereAreFoundAndChangedByThePosting
     ASSERT_TRUE(site.rows("ApAcc").at(0).deleted);
 
     // A purchase of 8,000 kg at 7.25, all of it on account.
-    auto s = ticketScreen(1);
-    Weighing w;
-    w.truck = "70-1234";
-    ASSERT_TRUE(firstWeighing(*s, host, w, 12000));
+    auto s = screen(1);
+    ASSERT_TRUE(firstWeighing(*s, host, {"70-1234"}, 12000));
     ASSERT_TRUE(startSecondWeighing(*s, host, "70-1234", 4000));
     ASSERT_TRUE(typeNumber(*s, "cDrCr", 58000));
     site.prompts.answers = {false};

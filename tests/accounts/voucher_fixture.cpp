@@ -29,7 +29,7 @@ bool type(accounts::DocumentScreen& s, std::initializer_list<Typed> values)
     return true;
 }
 
-std::function<void(accounts::LineEditor&)> saveLine(std::vector<Typed> values)
+LineScript saveLine(std::vector<Typed> values)
 {
     return [values = std::move(values)](accounts::LineEditor& e) {
         for (const Typed& t : values) {
@@ -41,15 +41,13 @@ std::function<void(accounts::LineEditor&)> saveLine(std::vector<Typed> values)
     };
 }
 
-std::function<void(accounts::LineEditor&)> voucherLine(const char* type, const char* ticket, double amount,
-                                                       const char* time)
+LineScript voucherLine(const char* type, const char* ticket, double amount, const char* time)
 {
     return saveLine({text("cdType", type), text("cdTicket", ticket), date("cdDate", 2026, 12, 5),
                      text("cdTime", time), number("cdAmount", amount)});
 }
 
-std::function<void(accounts::LineEditor&)> productionLine(const char* product, const char* whouse, const char* unit,
-                                                          double qty)
+LineScript productionLine(const char* product, const char* whouse, const char* unit, double qty)
 {
     return saveLine({text("cdCode", product), text("cdWHouse", whouse), text("cdUnit", unit), number("cdQty", qty, 3)});
 }
@@ -107,9 +105,17 @@ void markDeleted(const Site& site, const char* table, const char* number)
     changeDocument(site, table, number, [](storage::Table& t) { return t.deleteRecord(); });
 }
 
+void loadTickets(Site& site, const char* table, std::initializer_list<const char*> rows)
+{
+    std::string csv = kTicketHeader;
+    for (const char* row : rows)
+        csv = csv + row + "\n";
+    site.load(table, csv);
+}
+
 void loadOneTicket(Site& site)
 {
-    site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
+    loadTickets(site, "Wdata1", {"000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,"});
 }
 
 void toLine(accounts::DocumentScreen& s, int n)

@@ -22,7 +22,9 @@
 
 namespace vouchertest {
 
+using weighingtest::shownTexts;
 using weighingtest::Site;
+using Texts = std::vector<std::string>;
 
 // The dialogs of a document screen as scripts.
 class ScriptedDocumentHost final : public accounts::DocumentHost {
@@ -79,23 +81,23 @@ inline Typed date(std::string name, int y, int m, int d)
 bool type(accounts::DocumentScreen& s, const Typed& t);
 bool type(accounts::DocumentScreen& s, std::initializer_list<Typed> values);
 
+using LineScript = std::function<void(accounts::LineEditor&)>;
+
 // A line dialog in which the values are typed (each field left in turn) and save is pressed. A
 // field that refuses its value ends the script there, as a person closing the dialog would.
-std::function<void(accounts::LineEditor&)> saveLine(std::vector<Typed> values);
+LineScript saveLine(std::vector<Typed> values);
 // A voucher line: type, document number, first-weighing date and time, amount.
-std::function<void(accounts::LineEditor&)> voucherLine(const char* type, const char* ticket, double amount,
-                                                       const char* time = "08:00:00");
+LineScript voucherLine(const char* type, const char* ticket, double amount, const char* time = "08:00:00");
 // A production line: product, warehouse, unit, quantity.
-std::function<void(accounts::LineEditor&)> productionLine(const char* product, const char* whouse, const char* unit,
-                                                          double qty);
+LineScript productionLine(const char* product, const char* whouse, const char* unit, double qty);
 
 // A new voucher saved: partner, for loans the amount, then the settlement parts typed in turn.
 bool newVoucher(accounts::VoucherScreen& s, const char* partner, double amount = 0,
                 std::initializer_list<Typed> settlement = {});
 
-// Tickets stored as the weighing screens leave them (UTF-8 CSV rows after this header):
-// TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,QTY,AMOUNT,CASH,DRCR,CLEAR,ACCOUNT
+// Tickets stored as the weighing screens leave them: UTF-8 CSV rows of these fields.
 inline constexpr const char* kTicketHeader = "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,QTY,AMOUNT,CASH,DRCR,CLEAR,ACCOUNT\n";
+void loadTickets(Site& site, const char* table, std::initializer_list<const char*> rows);
 
 // A ticket row as another workstation sees it, found by number.
 Site::Row ticket(const Site& site, const char* table, const char* number);
@@ -123,6 +125,33 @@ protected:
     {
         const auto row = site.find(table, "CODE", code);
         return row ? row->number("BORROW") : std::nan("");
+    }
+    // CLEAR of a ticket: what the vouchers' lines settle of it.
+    double clear(const char* number, const char* table = "Wdata1") const
+    {
+        return ticket(site, table, number).number("CLEAR");
+    }
+    // Add pressed under the lines with the line dialogs scripted; Change on the highlighted line.
+    void addLines(accounts::DocumentScreen& s, std::deque<LineScript> dialogs)
+    {
+        host.lineDialogs = std::move(dialogs);
+        s.addLines();
+    }
+    void changeLine(accounts::DocumentScreen& s, LineScript dialog)
+    {
+        host.lineDialogs = {std::move(dialog)};
+        s.changeLine();
+    }
+    // Delete (or undelete) pressed, and the highlighted line marked (or unmarked), each confirmed.
+    void confirmDelete(accounts::DocumentScreen& s)
+    {
+        site.prompts.answers = {true};
+        s.deletePressed();
+    }
+    bool confirmMark(accounts::DocumentScreen& s)
+    {
+        site.prompts.answers = {true};
+        return s.MNDTDELE();
     }
 
     Site site;

@@ -14,24 +14,22 @@
 
 using namespace accounts;
 using namespace vouchertest;
-using weighingtest::shownTexts;
 
 namespace {
 
 class VoucherTest : public DocumentTest {
 protected:
-    std::vector<std::string> titles() const
+    Texts titles() const
     {
-        std::vector<std::string> out;
+        Texts out;
         for (const auto& m : site.prompts.shown)
             out.push_back(core::tis620::toUtf8(m.title));
         return out;
     }
     // Every line of a selection's browse, its cells joined by "|" (UTF-8, trimmed).
-    static std::vector<std::string> selectionRows(TicketSelection& sel)
+    static Texts selectionRows(TicketSelection& sel)
     {
-        std::vector<std::string> out;
-        std::vector<std::string> cells;
+        Texts out, cells;
         storage::TableRowSource& src = sel.source();
         src.goTop();
         while (!src.atEnd()) {
@@ -51,10 +49,9 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
 {
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
-    host.lineDialogs = {voucherLine("OTH", "X1", 1500)};
-    s->addLines();
+    addLines(*s, {voucherLine("OTH", "X1", 1500)});
     // The dialog opens again, blank, for the next line; closed, the lines end.
-    EXPECT_EQ(host.lineTitles, (std::vector<std::string>{"  เพิ่มรายการใหม่", "  เพิ่มรายการใหม่"}));
+    EXPECT_EQ(host.lineTitles, (Texts{"  เพิ่มรายการใหม่", "  เพิ่มรายการใหม่"}));
     EXPECT_EQ(s->values().number("cAmount"), 1500);
     EXPECT_EQ(s->values().number("cLines"), 1);
 
@@ -68,8 +65,8 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
     for (const auto& leave : leaving) {
         site.prompts.shown.clear();
         leave();
-        EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"กรุณาแก้ไขวิธีการจ่ายเงิน"}));
-        EXPECT_EQ(titles(), (std::vector<std::string>{"  บันทึกยอดเงินไม่ถูกต้อง"}));
+        EXPECT_EQ(shownTexts(site.prompts), Texts{"กรุณาแก้ไขวิธีการจ่ายเงิน"});
+        EXPECT_EQ(titles(), Texts{"  บันทึกยอดเงินไม่ถูกต้อง"});
         EXPECT_EQ(s->mode(), kBrowsing);
     }
     EXPECT_FALSE(site.rows("Money1").back().deleted);
@@ -93,14 +90,11 @@ TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStored)
     for (auto script : {voucherLine("OTH", "X1", 5'000'000.01),
                         saveLine({text("cdType", "OTH"), number("cdAmount", 10)}),  // no document number
                         saveLine({text("cdType", "OTH"), text("cdTicket", "X"), number("cdAmount", 0)}),
-                        saveLine({text("cdType", "XYZ"), text("cdTicket", "X"), number("cdAmount", 10)})}) {
-        host.lineDialogs = {script};
-        s->addLines();
-    }
+                        saveLine({text("cdType", "XYZ"), text("cdTicket", "X"), number("cdAmount", 10)})})
+        addLines(*s, {script});
     EXPECT_TRUE(site.rows("Detail1").empty());
     EXPECT_EQ(s->values().number("cAmount"), 0);
-    host.lineDialogs = {voucherLine("OTH", "X2", 5'000'000.00)};
-    s->addLines();
+    addLines(*s, {voucherLine("OTH", "X2", 5'000'000.00)});
     const auto lines = site.rows("Detail1");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].text("TICKET"), "X2");
@@ -114,19 +108,16 @@ TEST_F(VoucherTest, MarkingALineAsksFirstAndNeverTakesATicketBelowNothingSettled
     loadOneTicket(site);
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
-    host.lineDialogs = {voucherLine("REC", "000001", 400)};
-    s->addLines();
+    addLines(*s, {voucherLine("REC", "000001", 400)});
 
-    site.prompts.answers = {true};
-    ASSERT_TRUE(s->MNDTDELE());
-    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().text), "สั่งทำเครื่องหมายลบ");
+    ASSERT_TRUE(confirmMark(*s));
+    EXPECT_EQ(shownTexts(site.prompts).back(), "สั่งทำเครื่องหมายลบ");
     EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  กรุณายืนยันการทำงาน");
     EXPECT_TRUE(site.rows("Detail1")[0].deleted);
     EXPECT_EQ(s->values().number("cLines"), 0);
 
-    site.prompts.answers = {true};
-    ASSERT_TRUE(s->MNDTDELE());
-    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().text), "ยกเลิกเครื่องหมายลบ");
+    ASSERT_TRUE(confirmMark(*s));
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ยกเลิกเครื่องหมายลบ");
     EXPECT_FALSE(site.rows("Detail1")[0].deleted);
 
     // Answered No, nothing changes.
@@ -136,9 +127,8 @@ TEST_F(VoucherTest, MarkingALineAsksFirstAndNeverTakesATicketBelowNothingSettled
 
     // A ticket whose settled part went down meanwhile never goes below 0.
     setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(100, 2));
-    site.prompts.answers = {true};
-    ASSERT_TRUE(s->MNDTDELE());
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+    ASSERT_TRUE(confirmMark(*s));
+    EXPECT_EQ(clear("000001"), 0);
     EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "");
 }
 
@@ -148,35 +138,31 @@ TEST_F(VoucherTest, AChangedLineIsAuditedAndALineMarkedMeanwhileIsNotChanged)
     loadOneTicket(site);
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
-    host.lineDialogs = {voucherLine("REC", "000001", 400)};
-    s->addLines();
-    host.lineDialogs = {saveLine({number("cdAmount", 1000)})};
-    s->changeLine();
+    addLines(*s, {voucherLine("REC", "000001", 400)});
+    changeLine(*s, saveLine({number("cdAmount", 1000)}));
     EXPECT_EQ(host.lineTitles.back(), "  แก้ไขรายการเดิม");
-    EXPECT_EQ(audited(site), (std::vector<std::string>{"MON_1-000001 จำนวนเงิน 400.00 1000.00"}));
+    EXPECT_EQ(audited(site), Texts{"MON_1-000001 จำนวนเงิน 400.00 1000.00"});
 
     // A line marked meanwhile is not changed: it was reversed when it was marked.
-    site.prompts.answers = {true};
-    ASSERT_TRUE(s->MNDTDELE());
+    ASSERT_TRUE(confirmMark(*s));
     site.prompts.shown.clear();
-    host.lineDialogs = {saveLine({number("cdAmount", 500)})};
-    s->changeLine();
-    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ข้อมูลนี้ถูกสั่งลบ"}));
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 0);
+    changeLine(*s, saveLine({number("cdAmount", 500)}));
+    EXPECT_EQ(shownTexts(site.prompts), Texts{"ข้อมูลนี้ถูกสั่งลบ"});
+    EXPECT_EQ(clear("000001"), 0);
 }
 
 TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
 {
-    site.load("Wdata1", std::string(kTicketHeader) +
-                            "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,400,\n"
-                            "000002,2,F002,P001,W1,KG,20261205,09:00:00,1000,7250,6250,1000,0,\n"
-                            "000003,2,F001,P001,W1,KG,20261205,10:00:00,1000,7250,7250,0,0,1\n"
-                            "000004,2,F001,P001,W1,KG,20261204,10:00:00,1000,7250,7250,500,0,\n");
-    site.load("Wdata2", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,11:00:00,100,725,425,300,0,\n");
+    loadTickets(site, "Wdata1",
+                {"000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,400,",
+                 "000002,2,F002,P001,W1,KG,20261205,09:00:00,1000,7250,6250,1000,0,",
+                 "000003,2,F001,P001,W1,KG,20261205,10:00:00,1000,7250,7250,0,0,1",
+                 "000004,2,F001,P001,W1,KG,20261204,10:00:00,1000,7250,7250,500,0,"});
+    loadTickets(site, "Wdata2", {"000001,2,F001,P001,W1,KG,20261205,11:00:00,100,725,425,300,0,"});
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
 
-    std::vector<std::string> listed;
+    Texts listed;
     // Rows marked one by one, all, none or inverted: after each mode, row by row, "/" marked, "." not.
     const std::pair<int, const char*> steps[] = {{4, "///"}, {5, "..."}, {2, "/.."}, {6, ".//"},
                                                  {1, "///"}, {3, ".//"}, {1, "///"}, {5, "..."}};
@@ -197,13 +183,12 @@ TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
         sel.MNFILLCHK(2);
         sel.accept();
     };
-    host.lineDialogs = {saveLine({text("cdType", "")})};
-    s->addLines();
+    addLines(*s, {saveLine({text("cdType", "")})});
     EXPECT_EQ(host.selections, 1);
-    EXPECT_EQ(listed, (std::vector<std::string>{"|REC|000004|04/12/2026|10:00:00|7,250.00|500.00|500.00",
-                                                "|REC|000001|05/12/2026|08:00:00|7,250.00|1,000.00|600.00",
-                                                "|CAN|000001|05/12/2026|11:00:00|725.00|300.00|300.00"}));
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").number("CLEAR"), 1000);
+    EXPECT_EQ(listed, (Texts{"|REC|000004|04/12/2026|10:00:00|7,250.00|500.00|500.00",
+                                  "|REC|000001|05/12/2026|08:00:00|7,250.00|1,000.00|600.00",
+                                  "|CAN|000001|05/12/2026|11:00:00|725.00|300.00|300.00"}));
+    EXPECT_EQ(clear("000001"), 1000);
     EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "1");
     const auto lines = site.rows("Detail1");
     ASSERT_EQ(lines.size(), 1u);
@@ -216,8 +201,7 @@ TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
 
     // Settled whole, the ticket is no longer listed; the selection closed without OK settles nothing.
     host.onSelection = [&](TicketSelection& sel) { listed = selectionRows(sel); };
-    host.lineDialogs = {saveLine({text("cdType", "")})};
-    s->addLines();
+    addLines(*s, {saveLine({text("cdType", "")})});
     EXPECT_EQ(listed.size(), 2u);
     EXPECT_EQ(site.rows("Detail1").size(), 1u);
 }
@@ -226,8 +210,7 @@ TEST_F(VoucherTest, ALineWhoseTicketIsMissingIsStoredAndTold)
 {
     auto s = open(2);
     ASSERT_TRUE(newVoucher(*s, "C001"));
-    host.lineDialogs = {voucherLine("INV", "000009", 100)};
-    s->addLines();
+    addLines(*s, {voucherLine("INV", "000009", 100)});
     EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบข้อมูลการชั่งเดิม");
     EXPECT_EQ(titles().back(), "  Update status MON_2");
     EXPECT_EQ(site.rows("Detail2").size(), 1u);
@@ -246,8 +229,8 @@ TEST_F(VoucherTest, ALoanChangedFromCashToChequeIsAuditedPartByPart)
     ASSERT_TRUE(type(*s, {number("cAmount", 700), number("cCheque", 700)}));
     EXPECT_EQ(s->values().number("cCash"), 0);
     ASSERT_TRUE(s->MNSAVE());
-    EXPECT_EQ(audited(site), (std::vector<std::string>{"MON03-000001 เงินสด 500.00 0.00", "MON03-000001 เช็ค 0.00 700.00",
-                                                 "MON03-000001 จำนวนเงิน 500.00 700.00"}));
+    EXPECT_EQ(audited(site), (Texts{"MON03-000001 เงินสด 500.00 0.00", "MON03-000001 เช็ค 0.00 700.00",
+                                    "MON03-000001 จำนวนเงิน 500.00 700.00"}));
 }
 
 TEST_F(VoucherTest, ConfiguredExpressionsFillTheLoanAndItsRemarks)
@@ -310,17 +293,18 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
          "ค่าของ จำนวนเงิน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล"},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         auto s = open(3);
         site.prompts.shown.clear();
         s->newPressed();
         c.fill(*s);
-        EXPECT_FALSE(s->MNSAVE()) << c.name;
-        EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{c.message})) << c.name;
-        EXPECT_EQ(titles(), (std::vector<std::string>{"  ส่วนบันทึกข้อมูล"})) << c.name;
-        EXPECT_EQ(s->mode(), kNewDocument) << c.name;
-        EXPECT_TRUE(site.rows("Money3").empty()) << c.name;
-        EXPECT_TRUE(site.rows("ApAcc").empty()) << c.name;
-        EXPECT_EQ(storage::CONSEC(site.tables(), "MON03", "R"), "000001") << c.name;
+        EXPECT_FALSE(s->MNSAVE());
+        EXPECT_EQ(shownTexts(site.prompts), Texts{c.message});
+        EXPECT_EQ(titles(), Texts{"  ส่วนบันทึกข้อมูล"});
+        EXPECT_EQ(s->mode(), kNewDocument);
+        EXPECT_TRUE(site.rows("Money3").empty());
+        EXPECT_TRUE(site.rows("ApAcc").empty());
+        EXPECT_EQ(storage::CONSEC(site.tables(), "MON03", "R"), "000001");
     }
 }
 
@@ -343,33 +327,12 @@ TEST_F(VoucherTest, AVoucherWithoutARunningNumberStoresNothing)
 }
 
 // Cancelling a new or changed document plays prompt sound 11, as the ticket screens do, and shows
-// the document the edit began on again.
-TEST_F(VoucherTest, CancelPlaysTheCancelSoundAndShowsTheDocumentAgain)
+// the document the edit began on again. A save whose record cannot be written (the disk answers an
+// error, the error trap Default) is not reported as done; what the ledgers hold still follows the
+// record as it stands.
+TEST_F(VoucherTest, CancelShowsTheDocumentAgainAndASaveWhoseWriteFailsIsNotReportedAsDone)
 {
     site.addSound("TSound11.wav");
-    ProductionScreen production(6, host);
-    ASSERT_TRUE(production.open());
-    production.newPressed();
-    ASSERT_NE(production.mode(), kBrowsing);
-    production.PCANCEL();
-    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
-    EXPECT_EQ(production.mode(), kBrowsing);
-    auto loan = open(3);
-    site.prompts.answers = {false};
-    ASSERT_TRUE(newVoucher(*loan, "F001", 100, {number("cCash", 100)}));
-    loan->editPressed();
-    ASSERT_TRUE(type(*loan, {number("cAmount", 700), number("cCash", 700)}));
-    site.sound.waves.clear();
-    loan->PCANCEL();
-    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
-    EXPECT_EQ(loan->values().number("cAmount"), 100);
-    EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 100);
-}
-
-// A save whose record cannot be written (the disk answers an error, the error trap Default) is not
-// reported as done; what the ledgers hold still follows the record as it stands.
-TEST_F(VoucherTest, ASaveWhoseWriteFailsIsNotReportedAsDone)
-{
     storagetest::FaultFileSystem disk;  // in front of every table the screens open
     testsupport::RecordingFaultHandler trap(core::FaultAnswer::Default);
     auto loan = open(3);
@@ -378,9 +341,22 @@ TEST_F(VoucherTest, ASaveWhoseWriteFailsIsNotReportedAsDone)
     ProductionScreen production(6, host);
     ASSERT_TRUE(production.open());
     production.newPressed();
+    ASSERT_NE(production.mode(), kBrowsing);
+    site.sound.waves.clear();
+    production.PCANCEL();
+    EXPECT_EQ(site.sound.waves, Texts{"TSound11.wav"});
+    EXPECT_EQ(production.mode(), kBrowsing);
+    loan->editPressed();
+    ASSERT_TRUE(type(*loan, {number("cAmount", 700), number("cCash", 700)}));
+    site.sound.waves.clear();
+    loan->PCANCEL();
+    EXPECT_EQ(site.sound.waves, Texts{"TSound11.wav"});
+    EXPECT_EQ(loan->values().number("cAmount"), 100);
+    EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 100);
+
+    production.newPressed();
     ASSERT_TRUE(type(production, text("cRemark1", "ผลิต")));
     ASSERT_TRUE(production.SKSAVE1());
-
     struct Case {
         const char* file;
         DocumentScreen& screen;
@@ -410,7 +386,7 @@ TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
     ASSERT_TRUE(newVoucher(*s, "F001"));
     ASSERT_TRUE(newVoucher(*s, "F002"));
     EXPECT_EQ(s->values().text("cTicket"), "000002");
-    std::vector<std::string> cells;
+    Texts cells;
     host.onSearch = [&](weighing::SearchDialogModel& m) {
         m.top();
         m.source().cells(cells);

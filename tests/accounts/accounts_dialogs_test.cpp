@@ -1,15 +1,20 @@
-// The voucher and production screens on the offscreen platform, started as the main window starts
-// them (the dispatcher with the user's rights): a payment made through the form, its lines through
-// the line dialog and the ticket selection dialog, the exit refused until it is settled; a
-// production line entered with its codes.
+// The voucher, production and status screens on the offscreen platform, started as the main window
+// starts them (the dispatcher with the user's rights): a payment made through the form, its lines
+// through the line dialog and the ticket selection dialog, the exit refused until it is settled; a
+// production line entered with its codes; an order entered through the status editor's form, and a
+// user of level 3 who finds change and mark disabled, also by Enter and a double click on the browse.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
+#include <QTimer>
 
+#include "accounts/dialogs/status_dialogs.h"
 #include "accounts/dialogs/voucher_dialogs.h"
+#include "status_fixture.h"
 #include "support/qt_typing.h"
 #include "ui/thai_text.h"
 #include "voucher_fixture.h"
@@ -45,16 +50,21 @@ void typeInto(ui::Form& form, const char* name, const char* utf8)
     tickettest::typeInto(form.field(name), utf8);
 }
 
-class VoucherDialogsTest : public ::testing::Test {
+class AccountsDialogsTest : public ::testing::Test {
 protected:
-    void SetUp() override { registerVoucherActions(dispatcher); }
+    void SetUp() override
+    {
+        registerVoucherActions(dispatcher);
+        registerStatusActions(dispatcher);
+    }
+    void TearDown() override { setStatusScreens(nullptr); }
 
     Site site;
     weighingtest::ScriptedPickList pickList;
     shell::Dispatcher dispatcher;
 };
 
-TEST_F(VoucherDialogsTest, EveryDocumentScreenFitsASmallScreen)
+TEST_F(AccountsDialogsTest, EveryDocumentScreenFitsASmallScreen)
 {
     ScriptedDocumentHost host;
     tickettest::addToolPictures(site.tables());
@@ -71,7 +81,7 @@ TEST_F(VoucherDialogsTest, EveryDocumentScreenFitsASmallScreen)
     }
 }
 
-TEST_F(VoucherDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
+TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
 {
     site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
     QString title, lineTitle, selectionTitle, name;
@@ -137,7 +147,7 @@ TEST_F(VoucherDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
     EXPECT_EQ(site.account("ApAcc", "F001"), -1000);
 }
 
-TEST_F(VoucherDialogsTest, AProductionLineIsEnteredInTheLineDialog)
+TEST_F(AccountsDialogsTest, AProductionLineIsEnteredInTheLineDialog)
 {
     testsupport::whenModal([&](QWidget* modal) {
         auto* d = qobject_cast<DocumentDialog*>(modal);
@@ -166,6 +176,90 @@ TEST_F(VoucherDialogsTest, AProductionLineIsEnteredInTheLineDialog)
     EXPECT_TRUE(dispatcher.dispatch(shell::Action::SKPROC1, 10));
     EXPECT_EQ(site.stock("P002", "W2"), 500);
     EXPECT_EQ(site.rows("Detail3").size(), 1u);
+}
+
+TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
+{
+    QString editorTitle, date, customerName;
+    bool nameEnabled = true;
+    testsupport::whenModal([&](QWidget* modal) {
+        auto* list = qobject_cast<StatusListDialog*>(modal);
+        ASSERT_TRUE(list);
+        testsupport::expectFitsSmallScreen(*list);
+        testsupport::activate(list);
+        EXPECT_TRUE(list->button(StatusListDialog::Button::Mark)->isEnabled());
+        testsupport::whenModal([&](QWidget* modal) {
+            auto* editor = qobject_cast<StatusEditorDialog*>(modal);
+            ASSERT_TRUE(editor);
+            testsupport::expectFitsSmallScreen(*editor);
+            testsupport::activate(editor);
+            editorTitle = editor->windowTitle();
+            date = editor->form().field("DATE")->text();
+            typeInto(editor->form(), "CODE", "po88");
+            typeInto(editor->form(), "COMPANY", "C002");
+            customerName = editor->form().field("cComName")->text();
+            nameEnabled = editor->form().field("cComName")->isEnabled();
+            typeInto(editor->form(), "PRODUCT", "P002");
+            typeInto(editor->form(), "ORWEIGHT", "8000");
+            typeInto(editor->form(), "PRICE", "9.5");
+            editor->saveButton()->click();
+            testsupport::settle();
+        });
+        list->button(StatusListDialog::Button::Add)->click();
+        testsupport::settle();
+        list->button(StatusListDialog::Button::Exit)->click();
+    });
+    EXPECT_TRUE(dispatcher.dispatch(shell::Action::EDITPROC4, 14));
+    EXPECT_EQ(editorTitle, u("  เพิ่มข้อมูลใบสั่งซื้อใหม่"));
+    EXPECT_EQ(date, u("05/12/2026"));
+    EXPECT_EQ(customerName, u("โรงสีไฟเจริญผล"));
+    EXPECT_FALSE(nameEnabled);
+    const auto order = site.find("OrAcc", "CODE", "PO88");
+    ASSERT_TRUE(order);
+    EXPECT_EQ(order->text("COMPANY"), "C002");
+    EXPECT_EQ(order->text("PRODUCT"), "P002");
+    EXPECT_DOUBLE_EQ(order->number("ORWEIGHT"), 8000);
+    EXPECT_DOUBLE_EQ(order->number("PRICE"), 9.5);
+}
+
+TEST_F(AccountsDialogsTest, AtLevelThreeNeitherButtonsNorEnterNorDoubleClickChangeARow)
+{
+    site.load("ApAcc", "CODE,BALANCE\nF001,100\n");
+    std::string rights(42, '6');
+    rights[11] = '3';
+    site.setting("CTRUSTEE", rights);
+    bool add = false, change = true, mark = true, editorOpened = false;
+    // An editor that opened by mistake is recorded and closed, so the test goes on.
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (auto* e = qobject_cast<StatusEditorDialog*>(QApplication::activeModalWidget())) {
+            editorOpened = true;
+            e->reject();
+        }
+    });
+    guard.start(5);
+    testsupport::whenModal([&](QWidget* modal) {
+        auto* list = qobject_cast<StatusListDialog*>(modal);
+        ASSERT_TRUE(list);
+        testsupport::activate(list);
+        add = list->button(StatusListDialog::Button::Add)->isEnabled();
+        change = list->button(StatusListDialog::Button::Change)->isEnabled();
+        mark = list->button(StatusListDialog::Button::Mark)->isEnabled();
+        ui::BrowseWidget* browse = list->browse();
+        browse->setFocus();
+        QTest::keyClick(browse, Qt::Key_Return);
+        int y = 0;
+        while (y < browse->viewport()->height() && browse->lineAt(QPoint(20, y)) != 0)
+            ++y;
+        QTest::mouseDClick(browse->viewport(), Qt::LeftButton, {}, QPoint(20, y + 2));
+        testsupport::settle();
+        list->reject();
+    });
+    EXPECT_TRUE(dispatcher.dispatch(shell::Action::EDITPROC2, 12));
+    EXPECT_TRUE(add);
+    EXPECT_FALSE(change);
+    EXPECT_FALSE(mark);
+    EXPECT_FALSE(editorOpened);
 }
 
 }  // namespace
