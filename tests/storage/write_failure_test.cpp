@@ -144,28 +144,17 @@ TEST(WriteFailure, RecordsHeldBackInExclusiveUseThatCannotBeWrittenLeaveNoIndexL
 
 namespace {
 
-// A tmpfs of 3 MB mounted over a temporary folder for the life of the object, unmounted (lazily,
-// so a file still open cannot keep it) when it goes - also when the test fails halfway.
-class SmallDisk {
-public:
-    SmallDisk()
-    {
-        if (::geteuid() == 0)
-            m_mounted = ::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, "size=3m") == 0;
-    }
+// A tmpfs of 3 MB mounted over a temporary folder for the life of the object (needs root),
+// unmounted (lazily, so a file still open cannot keep it) when it goes - also when the test fails
+// halfway.
+struct SmallDisk {
+    testsupport::TempDir dir;
+    const bool mounted = ::geteuid() == 0 && ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=3m") == 0;
     ~SmallDisk()
     {
-        if (m_mounted)
-            (void)::umount2(m_dir.path().c_str(), MNT_DETACH);
+        if (mounted)
+            (void)::umount2(dir.path().c_str(), MNT_DETACH);
     }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool mounted() const { return m_mounted; }
-    const std::string& path() const { return m_dir.path(); }
-
-private:
-    testsupport::TempDir m_dir;
-    bool m_mounted = false;
 };
 
 }  // namespace
@@ -173,10 +162,10 @@ private:
 TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
 {
     SmallDisk disk;
-    if (!disk.mounted())
+    if (!disk.mounted)
         GTEST_SKIP() << "needs root to mount a small tmpfs";
     SoftCommits soft;
-    const std::string folder = disk.path();
+    const std::string folder = disk.dir.path();
     ASSERT_OK(Table::create(folder + "/WDATA1.DBF", ticketFields()));
 
     // Appends until the disk is full, as a load of tickets does.
