@@ -2,6 +2,8 @@
 // described in its MANIFEST.md), their escaped CSV format, and small tables made on the spot.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -65,15 +67,11 @@ std::vector<std::string> ticketFindings(const std::string& folder, bool notes);
 void patchFile(const std::string& path, std::size_t offset, const std::string& bytes);
 
 // Fails the test unless the status is ok, showing it.
-#define ASSERT_OK(expr)                                                    \
-    do {                                                                   \
-        const ::storage::Status assertOkStatus_ = (expr);                  \
-        ASSERT_TRUE(assertOkStatus_.ok()) << assertOkStatus_.toString();   \
-    } while (0)
-#define EXPECT_OK(expr)                                                    \
-    do {                                                                   \
-        const ::storage::Status expectOkStatus_ = (expr);                  \
-        EXPECT_TRUE(expectOkStatus_.ok()) << expectOkStatus_.toString();   \
-    } while (0)
+inline ::testing::AssertionResult isOk(const storage::Status& s)
+{
+    return s.ok() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << s.toString();
+}
+#define ASSERT_OK(expr) ASSERT_TRUE(::storagetest::isOk(expr))
+#define EXPECT_OK(expr) EXPECT_TRUE(::storagetest::isOk(expr))
 
 }  // namespace storagetest
