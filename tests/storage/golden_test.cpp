@@ -99,8 +99,10 @@ TEST(GoldenFiles, EveryIndexListsItsKeysInOrderBothWaysAndChecksClean)
         EXPECT_TRUE(t->takeNotes().empty());
 
         Rows forward;
-        for (must(t->goTop()); !t->eof(); must(t->skip()))
-            forward.push_back({std::to_string(forward.size() + 1), std::to_string(t->recNo()), t->orderIndex(1).currentKey()});
+        for (must(t->goTop()); !t->eof(); must(t->skip())) {
+            const std::string position = std::to_string(forward.size() + 1);
+            forward.push_back({position, std::to_string(t->recNo()), t->orderIndex(1).currentKey()});
+        }
         EXPECT_EQ(forward, expected);
         // Backwards from the bottom, then past the top: BOF on the first entry.
         std::vector<std::string> backward;
@@ -319,5 +321,6 @@ TEST(DamagedFiles, HeaderCountBeyondTheFileIsAProblemButTheRecordsStillRead)
     ASSERT_OK(t->goTo(51));
     EXPECT_TRUE(t->eof());
     EXPECT_EQ(checkFindings(dir.file("FARMER.DBF"), {}, false),
-              std::vector<std::string>{"FARMER.DBF: the header counts more records than the file holds: 5000 counted, 50 present"});
+              std::vector<std::string>{
+                  "FARMER.DBF: the header counts more records than the file holds: 5000 counted, 50 present"});
 }

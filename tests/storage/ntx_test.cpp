@@ -141,8 +141,9 @@ TEST_P(NtxMaintenance, RandomChangesKeepTheIndexEqualToTheModel)
             }
             ASSERT_OK(t->unlock());
         }
-        if (op % 200 == 199 || op + 1 == c.operations)
+        if (op % 200 == 199 || op + 1 == c.operations) {
             ASSERT_EQ(walkOrder(*t), modelEntries()) << "after operation " << op;
+        }
     }
     // Backwards too, and the file checks clean after a reopen.
     Entries backwards;

@@ -72,7 +72,10 @@ protected:
         must(t->commit());
     }
 
-    void addSeries(const char* code, double csno) { add("Consec", {{"CODE", Value::text(code)}, {"CSNO", Value::number(csno)}}); }
+    void addSeries(const char* code, double csno)
+    {
+        add("Consec", {{"CODE", Value::text(code)}, {"CSNO", Value::number(csno)}});
+    }
 
     double csno(const char* code)
     {
@@ -335,7 +338,8 @@ TEST_F(OpsTest, ConsecPeeksTakesAndWithoutItsSeriesOrTableSaysSoAndGivesZeros)
 
     std::filesystem::remove(dir.file("CONSEC.DBF"));
     EXPECT_EQ(CONSEC(folder(), "TRK01", "W"), "000000");
-    EXPECT_EQ(shown(), (Texts{"ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม Consec", "  ส่วนกำหนดเลขใบชั่ง: แฟ้มเลขใบชั่งไม่สามารถเปิดได้"}));
+    EXPECT_EQ(shown(),
+              (Texts{"ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม Consec", "  ส่วนกำหนดเลขใบชั่ง: แฟ้มเลขใบชั่งไม่สามารถเปิดได้"}));
     EXPECT_FALSE(std::filesystem::exists(dir.file("CONSEC.DBF")));
 }
 

@@ -96,6 +96,19 @@ std::vector<std::uint32_t> recnos(storage::Table& t)
     return out;
 }
 
+std::vector<std::string> firstFields(storage::Table& t, bool liveOnly)
+{
+    std::vector<std::string> out;
+    for (std::uint32_t r = 1, n = t.recCount(); r <= n; ++r) {
+        std::string_view v;
+        must(t.goTo(r));
+        must(t.raw(0, &v));
+        if (!liveOnly || !t.deleted())
+            out.emplace_back(v);
+    }
+    return out;
+}
+
 const std::vector<std::pair<std::string, std::string>> kTicketOrders = {
     {"WDATA1.NTX", "STAT+TRUCK"}, {"WDATA12.NTX", "DTOS(DAYIN)+TMIN+TICKET"}, {"WDATA13.NTX", "COMPANY+ACCOUNT"}};
 

@@ -26,11 +26,14 @@ std::vector<std::vector<std::string>> readEscapedCsv(const std::string& path, st
 // check: it throws, and the test framework reports the status's text. Not for forked children.
 void must(const storage::Status& s);
 // The table at `path` opened (made first from `fields` when given), as must() does.
-std::unique_ptr<storage::Table> openTable(const std::string& path, storage::ShareMode mode = storage::ShareMode::Shared);
+std::unique_ptr<storage::Table> openTable(const std::string& path,
+                                          storage::ShareMode mode = storage::ShareMode::Shared);
 std::unique_ptr<storage::Table> newTable(const std::string& path, const std::vector<storage::FieldSpec>& fields,
                                          storage::ShareMode mode = storage::ShareMode::Shared);
 // The record numbers from the top to the end in the active order.
 std::vector<std::uint32_t> recnos(storage::Table& t);
+// The first field of every record (of the live ones only with `liveOnly`) in physical order.
+std::vector<std::string> firstFields(storage::Table& t, bool liveOnly = false);
 
 // The weighing-ticket layout of the golden WDATA1.DBF.
 std::vector<storage::FieldSpec> ticketFields();
@@ -55,7 +58,8 @@ extern const std::vector<std::pair<std::string, std::string>> kTicketOrders;
 storage::Status openTicketTable(const std::string& folder, storage::ShareMode mode, std::unique_ptr<storage::Table>* t,
                                 int waitMs = 0);
 // The same as must() does.
-std::unique_ptr<storage::Table> ticketTable(const std::string& folder, storage::ShareMode mode = storage::ShareMode::Shared);
+std::unique_ptr<storage::Table> ticketTable(const std::string& folder,
+                                            storage::ShareMode mode = storage::ShareMode::Shared);
 
 // What `mervo-admin check` finds on a table and the index files given (each checked against its
 // own key): the problems, then with `notes` the notes too.

@@ -230,7 +230,8 @@ TEST_F(TableTest, SimpleKeysAndTheEvaluatorMakeTheSameBytes)
     auto t = openTable(dir.file("WDATA1.DBF"));
     // The same key with "+\"#\"" behind it is one the byte-copying form does not take, so the
     // evaluator makes it; the first 22 (or 11) bytes must agree on every record.
-    for (const std::string simple : {"DTOS(DAYIN)+TMIN+TICKET", "STAT+TRUCK", "COMPANY+ACCOUNT", "STR(PRINT,4)+UPPER(TRUCK)"}) {
+    for (const std::string simple :
+         {"DTOS(DAYIN)+TMIN+TICKET", "STAT+TRUCK", "COMPANY+ACCOUNT", "STR(PRINT,4)+UPPER(TRUCK)"}) {
         std::unique_ptr<KeySource> a, b;
         ASSERT_OK(compileKey(simple, t->layout(), &a));
         ASSERT_OK(compileKey(simple + "+\"#\"", t->layout(), &b));
