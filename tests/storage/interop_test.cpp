@@ -73,12 +73,11 @@ std::string ourReading(const std::string& dbf)
 // A table written by our engine: Thai texts, negative and blank numbers, dates, logicals, deletions.
 void writeSample(const std::string& dbf, ShareMode mode, int records)
 {
-    ASSERT_OK(Table::create(dbf, {{"CODE", FieldType::Character, 10, 0}, {"NAME", FieldType::Character, 30, 0},
-                                  {"BALANCE", FieldType::Numeric, 12, 2}, {"QTY", FieldType::Numeric, 6, 0},
-                                  {"LASTDATE", FieldType::Date, 0, 0}, {"ACTIVE", FieldType::Logical, 0, 0}},
-                            true));
-    std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(dbf, mode, &t));
+    auto t = newTable(dbf,
+                      {{"CODE", FieldType::Character, 10, 0}, {"NAME", FieldType::Character, 30, 0},
+                       {"BALANCE", FieldType::Numeric, 12, 2}, {"QTY", FieldType::Numeric, 6, 0},
+                       {"LASTDATE", FieldType::Date, 0, 0}, {"ACTIVE", FieldType::Logical, 0, 0}},
+                      mode);
     ASSERT_OK(t->createOrder(dbf.substr(0, dbf.size() - 4) + ".NTX", "CODE"));
     const std::string thai[] = {core::tis620::T("นายสมชาย ใจดี"), core::tis620::T("บริษัท ข้าวทอง จำกัด"), "Farm, \"North\""};
     for (int i = 1; i <= records; ++i) {

@@ -2,8 +2,6 @@
 // lock for a page), rows another work area changed, the scroll-bar position, evaluated columns.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "core/xbase.h"
 #include "storage/table.h"
 #include "storage/table_row_source.h"
@@ -24,9 +22,7 @@ const std::vector<FieldSpec> kFields = {{"CODE", FieldType::Character, 10, 0},
 
 std::string codeOf(char prefix, int n)
 {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%c%03d", prefix, n);
-    return buf;
+    return prefix + core::xbase::padLeft(std::to_string(n), 3, '0');
 }
 
 class RowSourceTest : public ::testing::Test {

@@ -70,12 +70,13 @@ std::vector<std::string> ticketFindings(const std::string& folder, bool notes);
 // Overwrites bytes of a file.
 void patchFile(const std::string& path, std::size_t offset, const std::string& bytes);
 
-// Fails the test unless the status is ok, showing it.
+// Fails the test unless the status is ok, showing it. (Wrapped so that a macro after an unbraced
+// `if` has no `else` of its own to pair with.)
 inline ::testing::AssertionResult isOk(const storage::Status& s)
 {
     return s.ok() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << s.toString();
 }
-#define ASSERT_OK(expr) ASSERT_TRUE(::storagetest::isOk(expr))
-#define EXPECT_OK(expr) EXPECT_TRUE(::storagetest::isOk(expr))
+#define ASSERT_OK(expr) do { ASSERT_TRUE(::storagetest::isOk(expr)); } while (0)
+#define EXPECT_OK(expr) do { EXPECT_TRUE(::storagetest::isOk(expr)); } while (0)
 
 }  // namespace storagetest
