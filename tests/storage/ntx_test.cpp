@@ -198,13 +198,13 @@ TEST(NtxCache, SkipSeesAnotherWorkstationsInsertAtOnce)
     const std::string dbf = dir.file("T.DBF"), ntx = dir.file("T.NTX");
     auto a = newTable(dbf, {{"K", FieldType::Character, 8, 0}});
     ASSERT_OK(a->createOrder(ntx, "K"));
-    ASSERT_OK(appendTexts(*a, {"B", "D", "F"}));
+    ASSERT_OK(appendRows(*a, {{"B"}, {"D"}, {"F"}}));
     // A second work area on the same files, as another workstation: its handles exclude ours.
     auto b = openTable(dbf);
     ASSERT_OK(b->addOrder(ntx, "K"));
     ASSERT_OK(a->seek("B"));
     ASSERT_EQ(a->recNo(), 1u);
-    ASSERT_OK(appendTexts(*b, {"C"}));
+    ASSERT_OK(appendRows(*b, {{"C"}}));
     ASSERT_OK(a->skip());
     EXPECT_EQ(a->recNo(), 4u);  // the new "C" between "B" and "D"
     // The other work area changes the key of our record: we continue from where it was.

@@ -107,7 +107,7 @@ TEST(Processes, RecordLockedElsewhereCannotBeLockedUntilReleased)
     testsupport::TempDir dir;
     const std::string dbf = dir.file("T.DBF");
     auto t = newTable(dbf, {{"A", FieldType::Character, 1, 0}});
-    ASSERT_OK(appendTexts(*t, {"a", "b", "c"}));
+    ASSERT_OK(appendRows(*t, {{"a"}, {"b"}, {"c"}}));
     Child child([&](Child& self) {
         std::unique_ptr<Table> c;
         if (!Table::open(dbf, ShareMode::Shared, &c).ok() || !c->goTo(2).ok() || !c->lock().ok())

@@ -200,14 +200,6 @@ storage::Status appendRows(storage::Table& t, const std::vector<std::vector<std:
     return {};
 }
 
-storage::Status appendTexts(storage::Table& t, const std::vector<std::string>& texts)
-{
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& text : texts)
-        rows.push_back({text});
-    return appendRows(t, rows);
-}
-
 void patchFile(const std::string& path, std::size_t offset, const std::string& bytes)
 {
     std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);

@@ -43,7 +43,6 @@ storage::Status writeTicket(storage::Table& t, std::uint32_t n);
 storage::Status appendTickets(storage::Table& t, std::uint32_t first, std::uint32_t last);
 // Appends records with the given texts in the first fields, the same way.
 storage::Status appendRows(storage::Table& t, const std::vector<std::vector<std::string>>& rows);
-storage::Status appendTexts(storage::Table& t, const std::vector<std::string>& texts);
 
 // Commits without waiting for the disk while it lives (for tests of the lock protocol and of
 // file contents, not of durability); restored however the test ends.

@@ -50,7 +50,7 @@ TEST_F(TableTest, PointerAtTheEndsFollowsTheXbaseRules)
     EXPECT_EQ(v.asText(), std::string(10, ' '));
     EXPECT_TRUE(t->putText(0, "X").is(Status::Code::InvalidArgument));  // nothing to write at EOF
 
-    ASSERT_OK(appendTexts(*t, {"C", "A", "B"}));
+    ASSERT_OK(appendRows(*t, {{"C"}, {"A"}, {"B"}}));
     struct Step {
         const char* what;
         std::function<Status(Table&)> move;
@@ -105,7 +105,7 @@ TEST_F(TableTest, PointerAtTheEndsFollowsTheXbaseRules)
 TEST_F(TableTest, SharedWritesNeedTheRecordLockAndValuesMustFit)
 {
     auto t = newTable(dir.file("T.DBF"), kFarmer);
-    ASSERT_OK(appendTexts(*t, {"F1", "F2"}));
+    ASSERT_OK(appendRows(*t, {{"F1"}, {"F2"}}));
     ASSERT_OK(t->goTo(1));
     EXPECT_TRUE(t->putNumber(2, 5).is(Status::Code::NotLocked));
     ASSERT_OK(t->lock());
