@@ -22,9 +22,8 @@ public:
     storage::Status read(std::uint64_t offset, void* buf, std::size_t n, std::size_t* got) override
     {
         ++m_fs.counts[m_name].reads;
-        const bool counted = m_fs.failOnly.empty() || ::strcasecmp(m_fs.failOnly.c_str(), m_name.c_str()) == 0;
-        if (m_fs.failRead > 0 && counted && --m_fs.failRead == 0)
-            return storage::Status::ioError(m_name + ": injected read failure", EIO);
+        if (failsNow(m_fs.failRead))
+            return injected("read");
         return m_real->read(offset, buf, n, got);
     }
     storage::Status write(std::uint64_t offset, const void* buf, std::size_t n) override
@@ -32,17 +31,14 @@ public:
         if (!m_fs.point())
             return injected("write");
         ++m_fs.counts[m_name].writes;
-        const bool counted = m_fs.failOnly.empty() || ::strcasecmp(m_fs.failOnly.c_str(), m_name.c_str()) == 0;
-        if (m_fs.failWrite > 0 && counted && --m_fs.failWrite == 0)
-            return storage::Status::ioError(m_name + ": injected write failure", EIO);
+        if (failsNow(m_fs.failWrite))
+            return injected("write");
         return m_real->write(offset, buf, n);
     }
     storage::Status size(std::uint64_t* out) override { return m_real->size(out); }
     storage::Status truncate(std::uint64_t size) override
     {
-        if (!m_fs.point())
-            return injected("truncate");
-        return m_real->truncate(size);
+        return m_fs.point() ? m_real->truncate(size) : injected("truncate");
     }
     storage::Status sync() override
     {
@@ -59,6 +55,13 @@ public:
     storage::Status unlock(std::uint64_t start, std::uint64_t length) override { return m_real->unlock(start, length); }
 
 private:
+    // Counts down a failWrite or failRead setting for a read or write of this file; true when it
+    // reaches its turn.
+    bool failsNow(int& countdown) const
+    {
+        const bool counted = m_fs.failOnly.empty() || ::strcasecmp(m_fs.failOnly.c_str(), m_name.c_str()) == 0;
+        return countdown > 0 && counted && --countdown == 0;
+    }
     storage::Status injected(const char* what) const
     {
         return storage::Status::ioError(m_name + ": injected " + what + " failure", EIO);
@@ -79,16 +82,12 @@ bool FaultFileSystem::point()
 
 storage::Status FaultFileSystem::remove(const std::string& path)
 {
-    if (!point())
-        return storage::Status::ioError(path + ": injected remove failure", EIO);
-    return real().remove(path);
+    return point() ? real().remove(path) : storage::Status::ioError(path + ": injected remove failure", EIO);
 }
 
 storage::Status FaultFileSystem::rename(const std::string& from, const std::string& to)
 {
-    if (!point())
-        return storage::Status::ioError(from + ": injected rename failure", EIO);
-    return real().rename(from, to);
+    return point() ? real().rename(from, to) : storage::Status::ioError(from + ": injected rename failure", EIO);
 }
 
 storage::Status FaultFileSystem::open(const std::string& path, storage::ShareMode mode, storage::OpenFlags flags,
@@ -110,8 +109,6 @@ std::vector<int> crashPoints(int total, int sample)
     else if (!setting.empty() && std::atoi(env) > 0)
         sample = std::atoi(env);
     std::vector<int> out;
-    if (total <= 0)
-        return out;
     if (sample >= total) {
         for (int k = 1; k <= total; ++k)
             out.push_back(k);

@@ -8,9 +8,8 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstring>
 #include <functional>
-#include <string>
+#include <memory>
 #include <vector>
 
 namespace storagetest {
@@ -61,16 +60,8 @@ public:
     std::vector<std::uint32_t> words()
     {
         std::vector<std::uint32_t> out;
-        std::string bytes;
-        char buf[4096];
-        ssize_t n;
-        while ((n = ::read(m_in, buf, sizeof buf)) > 0)
-            bytes.append(buf, std::size_t(n));
-        for (std::size_t i = 0; i + 4 <= bytes.size(); i += 4) {
-            std::uint32_t v;
-            std::memcpy(&v, bytes.data() + i, 4);
+        for (std::uint32_t v; (v = receiveWord()) != ~0u;)
             out.push_back(v);
-        }
         return out;
     }
     void kill() { ::kill(m_pid, SIGKILL); }
@@ -87,5 +78,24 @@ private:
     int m_in = -1, m_out = -1;
     bool m_reaped = false;
 };
+
+// Runs body(child, i) for i = 0..n-1 in n children at once; appends what each sent to *words when
+// given, and returns their exit codes.
+inline std::vector<int> runChildren(int n, const std::function<int(Child&, int)>& body,
+                                    std::vector<std::uint32_t>* words = nullptr)
+{
+    std::vector<std::unique_ptr<Child>> children;
+    for (int i = 0; i < n; ++i)
+        children.push_back(std::make_unique<Child>([&body, i](Child& self) { return body(self, i); }));
+    std::vector<int> codes;
+    for (auto& c : children) {
+        if (words) {
+            const auto sent = c->words();
+            words->insert(words->end(), sent.begin(), sent.end());
+        }
+        codes.push_back(c->wait());
+    }
+    return codes;
+}
 
 }  // namespace storagetest

@@ -1,5 +1,7 @@
 // Our files through other readers: Debian's python3-dbfread reads what we wrote exactly as we do,
-// and mervo-admin dump/check print and judge tables as documented.
+// and mervo-admin dump/check print and judge tables as documented. And CSV for people and
+// spreadsheets: the RFC 4180 reader of `load`, and the conversion of each value to its field that
+// refuses (with line and column) what would not be stored exactly.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +11,7 @@
 #include "storage/check.h"
 #include "storage/field_codec.h"
 #include "storage/table.h"
+#include "storage/table_csv.h"
 #include "storage_test_util.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -19,6 +22,7 @@ using namespace storagetest;
 namespace {
 
 const char* kPython = "/usr/bin/python3";  // Debian's, where python3-dbfread is installed
+const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
 
 // Live records, then deleted ones (dbfread lists them apart), one line each: the fields as the
 // peer reader gives them - texts without trailing blanks, numbers with the field's decimals,
@@ -41,13 +45,11 @@ sys.stdout.buffer.write(('\n'.join(out) + '\n').encode('utf-8'))
 
 std::string ourReading(const std::string& dbf)
 {
-    std::unique_ptr<Table> t;
-    EXPECT_TRUE(Table::open(dbf, ShareMode::Shared, &t).ok());
+    auto t = openTable(dbf);
     std::string live, deleted;
-    EXPECT_TRUE(t->goTop().ok());
-    while (!t->eof()) {
+    for (must(t->goTop()); !t->eof(); must(t->skip())) {
         const char* rec = nullptr;
-        EXPECT_TRUE(t->record(&rec).ok());
+        must(t->record(&rec));
         std::string line = rec[0] == '*' ? "D" : "L";
         for (const Field& f : t->layout().fields()) {
             line += '|';
@@ -64,7 +66,6 @@ std::string ourReading(const std::string& dbf)
                 line += std::string(raw);
         }
         (rec[0] == '*' ? deleted : live) += line + "\n";
-        EXPECT_TRUE(t->skip().ok());
     }
     return live + deleted;
 }
@@ -72,12 +73,11 @@ std::string ourReading(const std::string& dbf)
 // A table written by our engine: Thai texts, negative and blank numbers, dates, logicals, deletions.
 void writeSample(const std::string& dbf, ShareMode mode, int records)
 {
-    ASSERT_OK(Table::create(dbf, {{"CODE", FieldType::Character, 10, 0}, {"NAME", FieldType::Character, 30, 0},
-                                  {"BALANCE", FieldType::Numeric, 12, 2}, {"QTY", FieldType::Numeric, 6, 0},
-                                  {"LASTDATE", FieldType::Date, 0, 0}, {"ACTIVE", FieldType::Logical, 0, 0}},
-                            true));
-    std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(dbf, mode, &t));
+    auto t = newTable(dbf,
+                      {{"CODE", FieldType::Character, 10, 0}, {"NAME", FieldType::Character, 30, 0},
+                       {"BALANCE", FieldType::Numeric, 12, 2}, {"QTY", FieldType::Numeric, 6, 0},
+                       {"LASTDATE", FieldType::Date, 0, 0}, {"ACTIVE", FieldType::Logical, 0, 0}},
+                      mode);
     ASSERT_OK(t->createOrder(dbf.substr(0, dbf.size() - 4) + ".NTX", "CODE"));
     const std::string thai[] = {core::tis620::T("นายสมชาย ใจดี"), core::tis620::T("บริษัท ข้าวทอง จำกัด"), "Farm, \"North\""};
     for (int i = 1; i <= records; ++i) {
@@ -115,8 +115,7 @@ TEST(Interop, PeerReaderReadsOurTablesAsWeDo)
         const std::string dbf = dir.file(std::string(c.name) + ".DBF");
         writeSample(dbf, c.mode, 60);
         if (c.pack) {
-            std::unique_ptr<Table> t;
-            ASSERT_OK(Table::open(dbf, ShareMode::Exclusive, &t));
+            auto t = openTable(dbf, ShareMode::Exclusive);
             ASSERT_OK(t->addOrder(dir.file(std::string(c.name) + ".NTX")));
             ASSERT_OK(t->pack());
         }
@@ -133,7 +132,6 @@ TEST(Interop, PeerReaderReadsOurTablesAsWeDo)
 
 TEST(AdminCommands, DumpPrintsEveryRecordAsCsvInEitherOrder)
 {
-    const std::string admin = MERVO_BINARY_DIR "/app/mervo-admin";
     // Physical order: the golden CSV with UTF-8 texts, "*" flags and values as stored.
     std::vector<std::string> header;
     const auto rows = readEscapedCsv(golden("WDATA1.csv"), &header);
@@ -150,30 +148,27 @@ TEST(AdminCommands, DumpPrintsEveryRecordAsCsvInEitherOrder)
         if (r[1] == "T")
             deletedOnly += line + "\n";
     }
-    auto r = testsupport::runProcess(admin, {"dump", golden("WDATA1.DBF")});
+    auto r = testsupport::runProcess(kAdmin, {"dump", golden("WDATA1.DBF")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, expected);
-    r = testsupport::runProcess(admin, {"dump", golden("WDATA1.DBF"), "--deleted"});
+    r = testsupport::runProcess(kAdmin, {"dump", golden("WDATA1.DBF"), "--deleted"});
     EXPECT_EQ(r.out, deletedOnly);
 
     // Index order: the record numbers of the key list.
-    r = testsupport::runProcess(admin, {"dump", golden("WDATA1.DBF"), "--index", golden("WDATA13.NTX")});
+    r = testsupport::runProcess(kAdmin, {"dump", golden("WDATA1.DBF"), "--index", golden("WDATA13.NTX")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto keys = readEscapedCsv(golden("WDATA13.keys.csv"));
-    std::vector<std::string> recnos;
-    std::size_t pos = r.out.find('\n') + 1;
-    while (pos < r.out.size()) {
+    std::vector<std::string> recnos, keyOrder;
+    for (std::size_t pos = r.out.find('\n') + 1; pos < r.out.size(); pos = r.out.find('\n', pos) + 1)
         recnos.push_back(r.out.substr(pos, r.out.find(',', pos) - pos));
-        pos = r.out.find('\n', pos) + 1;
-    }
-    ASSERT_EQ(recnos.size(), keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i)
-        EXPECT_EQ(recnos[i], keys[i][1]);
+    for (const auto& key : keys)
+        keyOrder.push_back(key[1]);
+    EXPECT_EQ(recnos, keyOrder);
 
     // Quoting where a value needs it; blank numbers, dates and logicals empty.
     testsupport::TempDir dir;
     writeSample(dir.file("S.DBF"), ShareMode::Exclusive, 5);
-    r = testsupport::runProcess(admin, {"dump", dir.file("S.DBF")});
+    r = testsupport::runProcess(kAdmin, {"dump", dir.file("S.DBF")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto name = [](const char* utf8) {
         return core::tis620::toUtf8(core::xbase::padRight(core::tis620::T(utf8), 30));
@@ -188,19 +183,18 @@ TEST(AdminCommands, DumpPrintsEveryRecordAsCsvInEitherOrder)
 
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"dump"}, {"dump", "--deleted"}, {"dump", "a.dbf", "b.dbf"}}) {
-        EXPECT_EQ(testsupport::runProcess(admin, bad).exitCode, 2);
+        EXPECT_EQ(testsupport::runProcess(kAdmin, bad).exitCode, 2);
     }
-    r = testsupport::runProcess(admin, {"dump", dir.file("NONE.DBF")});
+    r = testsupport::runProcess(kAdmin, {"dump", dir.file("NONE.DBF")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("NONE.DBF"), std::string::npos);
 }
 
 TEST(AdminCommands, CheckReportsProblemsAndExitsOne)
 {
-    const std::string admin = MERVO_BINARY_DIR "/app/mervo-admin";
     testsupport::TempDir dir;
     copyGolden(dir.path(), {"WDATA1.DBF", "WDATA1.NTX", "WDATA12.NTX", "WDATA13.NTX", "FARMER.DBF", "FARMER.NTX"});
-    auto r = testsupport::runProcess(admin, {"check", dir.path()});
+    auto r = testsupport::runProcess(kAdmin, {"check", dir.path()});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find("WDATA13.NTX (COMPANY+ACCOUNT): 3000 keys, 3 levels, 96 pages, 2 free"), std::string::npos);
     EXPECT_NE(r.out.find("\nOK\n"), std::string::npos);
@@ -210,10 +204,159 @@ TEST(AdminCommands, CheckReportsProblemsAndExitsOne)
     const std::size_t at = ntx.find("F0130", ntx::kPageSize);
     ASSERT_NE(at, std::string::npos);
     patchFile(dir.file("FARMER.NTX"), at, "F0131");
-    r = testsupport::runProcess(admin, {"check", dir.file("farmer.dbf")});
+    r = testsupport::runProcess(kAdmin, {"check", dir.file("farmer.dbf")});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("problem: FARMER.NTX: key differs from its expression: record 1"), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("1 problem found"), std::string::npos) << r.err;
-    EXPECT_EQ(testsupport::runProcess(admin, {"check"}).exitCode, 2);
-    EXPECT_EQ(testsupport::runProcess(admin, {"check", dir.file("NOSUCH")}).exitCode, 1);
+    EXPECT_EQ(testsupport::runProcess(kAdmin, {"check"}).exitCode, 2);
+    EXPECT_EQ(testsupport::runProcess(kAdmin, {"check", dir.file("NOSUCH")}).exitCode, 1);
+}
+
+TEST(CsvParse, ReadsRfc4180AndRejectsWhatItCannotRead)
+{
+    using Rows = std::vector<std::vector<std::string>>;
+    const struct {
+        const char* text;
+        Rows rows;        // header first
+        const char* error;  // substring of the error, or null
+        std::vector<std::size_t> lines = {};  // where each row starts, when given
+    } cases[] = {
+        {"A,B\n1,2\n", {{"A", "B"}, {"1", "2"}}, nullptr},
+        {"A,B\r\n1,2\r\n3,\r\n", {{"A", "B"}, {"1", "2"}, {"3", ""}}, nullptr},
+        {"\xEF\xBB\xBF" "A\nx", {{"A"}, {"x"}}, nullptr},
+        {"A,B\n\"a,b\",\"say \"\"hi\"\"\"\n", {{"A", "B"}, {"a,b", "say \"hi\""}}, nullptr},
+        {"A\n\"two\nlines\"\n\n\nz\n", {{"A"}, {"two\nlines"}, {"z"}}, nullptr, {2, 6}},
+        {"A\n\"\"\n", {{"A"}, {""}}, nullptr},
+        {"A\n\"x\"y\n", {}, "line 2: text after the closing quote"},
+        {"A\nx\"y\n", {}, "line 2: a quote inside a value"},
+        {"A\n1\n\"open\n", {}, "line 3: a quoted value is never closed"},
+        {"A\rB\n", {}, "line 1: a carriage return"},
+        {"", {}, "no header line"},
+        {"\n\n", {}, "no header line"},
+    };
+    for (const auto& c : cases) {
+        csv::Document doc;
+        const Status s = csv::parse(c.text, &doc);
+        if (c.error) {
+            EXPECT_TRUE(s.is(Status::Code::InvalidArgument)) << c.text;
+            EXPECT_NE(s.message().find(c.error), std::string::npos) << s.message();
+            continue;
+        }
+        ASSERT_TRUE(s.ok()) << c.text << ": " << s.toString();
+        Rows got{doc.header};
+        got.insert(got.end(), doc.rows.begin(), doc.rows.end());
+        EXPECT_EQ(got, c.rows) << c.text;
+        if (!c.lines.empty()) {
+            EXPECT_EQ(doc.lines, c.lines) << c.text;
+        }
+    }
+}
+
+TEST(CsvRecords, EachValueIsStoredExactlyOrRefused)
+{
+    Layout layout;
+    ASSERT_OK(Layout::fromSpecs({{"NAME", FieldType::Character, 5, 0},
+                                 {"AMOUNT", FieldType::Numeric, 8, 2},
+                                 {"DAY", FieldType::Date, 0, 0},
+                                 {"OK", FieldType::Logical, 0, 0}},
+                                &layout));
+    const struct {
+        const char* column;
+        const char* value;
+        const char* stored;  // the field's bytes in UTF-8, or null when refused
+        const char* error;
+    } cases[] = {
+        {"NAME", "ABC", "ABC  ", nullptr},
+        {"NAME", "ABC      ", "ABC  ", nullptr},
+        {"NAME", "ก ขค", "ก ขค ", nullptr},
+        {"NAME", "ABCDEF", nullptr, "longer than the field's 5"},
+        {"NAME", "€", nullptr, "TIS-620"},
+        {"NAME", "\xC3", nullptr, "not UTF-8"},
+        {"AMOUNT", "12.5", "   12.50", nullptr},
+        {"AMOUNT", "-3", "   -3.00", nullptr},
+        {"AMOUNT", "12.340", "   12.34", nullptr},
+        {"AMOUNT", "99999.99", "99999.99", nullptr},
+        {"AMOUNT", "", "        ", nullptr},
+        {"AMOUNT", "12.345", nullptr, "more decimals"},
+        {"AMOUNT", "999999.99", nullptr, "does not fit"},
+        {"AMOUNT", "1,234", nullptr, "not a number"},
+        {"AMOUNT", " 12", nullptr, "not a number"},
+        {"AMOUNT", "1e3", nullptr, "not a number"},
+        {"DAY", "20241231", "20241231", nullptr},
+        {"DAY", "", "        ", nullptr},
+        {"DAY", "20240231", nullptr, "not a date"},
+        {"DAY", "31/12/2024", nullptr, "not a date"},
+        {"OK", "t", "T", nullptr},
+        {"OK", "N", "F", nullptr},
+        {"OK", "", " ", nullptr},
+        {"OK", "yes", nullptr, "not a logical"},
+    };
+    for (const auto& c : cases) {
+        csv::Document doc;
+        ASSERT_OK(csv::parse(std::string("RECNO,DELETED,") + c.column + "\n7,*,\"" + c.value + "\"\n", &doc));
+        std::vector<std::string> records;
+        const Status s = csv::toRecords(doc, layout, &records);
+        if (!c.stored) {
+            EXPECT_TRUE(s.is(Status::Code::InvalidArgument)) << c.column << " " << c.value;
+            EXPECT_NE(s.message().find("line 2, column 3 (" + std::string(c.column) + ")"), std::string::npos)
+                << s.message();
+            EXPECT_NE(s.message().find(c.error), std::string::npos) << s.message();
+            continue;
+        }
+        ASSERT_TRUE(s.ok()) << c.column << " " << c.value << ": " << s.toString();
+        ASSERT_EQ(records.size(), 1u);
+        const Field& f = layout.fields()[std::size_t(layout.find(c.column))];
+        EXPECT_EQ(records[0].substr(f.offset, f.length), core::tis620::fromUtf8(c.stored)) << c.value;
+        // Record-number and flag columns are ignored: the record is live.
+        EXPECT_EQ(records[0][0], ' ');
+    }
+}
+
+TEST(CsvRecords, HeaderAndRowShapeProblemsNameTheirPlace)
+{
+    Layout layout;
+    ASSERT_OK(Layout::fromSpecs({{"CODE", FieldType::Character, 10, 0}, {"NAME", FieldType::Character, 20, 0}},
+                                &layout));
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"CODE,COLOUR\nA,red\n", "line 1, column 2: \"COLOUR\" is not a field"},
+        {"CODE,code\nA,B\n", "line 1, column 2: \"code\" is given twice"},
+        {"CODE\nA\nB,C\n", "line 3: 2 values, the header names 1"},
+    };
+    for (const auto& c : cases) {
+        csv::Document doc;
+        ASSERT_OK(csv::parse(c.text, &doc));
+        std::vector<std::string> records;
+        const Status s = csv::toRecords(doc, layout, &records);
+        EXPECT_NE(s.message().find(c.error), std::string::npos) << s.message();
+    }
+    // Columns left out, and values left out at the end of a row, are blank.
+    csv::Document doc;
+    ASSERT_OK(csv::parse("name\nX\n", &doc));
+    std::vector<std::string> records;
+    ASSERT_OK(csv::toRecords(doc, layout, &records));
+    EXPECT_EQ(records[0], " " + std::string(10, ' ') + "X" + std::string(19, ' '));
+}
+
+TEST(CsvRecords, AppendedThroughTheSharedAppendWithIndexesKept)
+{
+    testsupport::TempDir dir;
+    auto t = newTable(dir.file("T.DBF"), {{"CODE", FieldType::Character, 4, 0}, {"N", FieldType::Numeric, 5, 1}});
+    ASSERT_OK(t->addOrder(dir.file("T.NTX"), "CODE"));
+    csv::Document doc;
+    ASSERT_OK(csv::parse("CODE,N\nC,1.5\nA,\nB,-2\n", &doc));
+    std::vector<std::string> records;
+    ASSERT_OK(csv::toRecords(doc, t->layout(), &records));
+    ASSERT_OK(csv::appendRecords(*t, records));
+    EXPECT_EQ(t->recCount(), 3u);
+    EXPECT_FALSE(t->isLocked(3));
+    std::string order;
+    for (must(t->goTop()); !t->eof(); must(t->skip())) {
+        const char* rec = nullptr;
+        ASSERT_OK(t->record(&rec));
+        order += std::string(rec + 1, 4) + "|" + csv::fieldText(t->layout().fields()[1], rec) + ";";
+    }
+    EXPECT_EQ(order, "A   |;B   |-2.0;C   |1.5;");
 }

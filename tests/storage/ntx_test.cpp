@@ -3,7 +3,7 @@
 // does to a cursor.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <map>
 #include <random>
 
 #include "core/xbase.h"
@@ -15,49 +15,18 @@
 
 using namespace storage;
 using namespace storagetest;
+using Entries = std::vector<std::pair<std::string, std::uint32_t>>;
 
 namespace {
 
 // The index's entries in order, as (key, recno), walking the active order with skip().
-std::vector<std::pair<std::string, std::uint32_t>> walkOrder(Table& t)
+Entries walkOrder(Table& t)
 {
-    std::vector<std::pair<std::string, std::uint32_t>> out;
-    EXPECT_TRUE(t.goTop().ok());
-    while (!t.eof()) {
+    Entries out;
+    for (must(t.goTop()); !t.eof(); must(t.skip()))
         out.emplace_back(t.orderIndex(t.order()).currentKey(), t.recNo());
-        if (!t.skip().ok()) {
-            ADD_FAILURE() << "skip failed";
-            break;
-        }
-    }
     return out;
 }
-
-void expectClean(const std::string& dbf, const std::vector<std::string>& ntx)
-{
-    EXPECT_EQ(checkFindings(dbf, ntx, true), std::vector<std::string>());
-}
-
-// The key order an index keeps: sorted, a new key behind every equal one.
-class Model {
-public:
-    void insert(const std::string& key, std::uint32_t recno)
-    {
-        auto it = std::upper_bound(m_entries.begin(), m_entries.end(), key,
-                                   [](const std::string& k, const auto& e) { return k < e.first; });
-        m_entries.insert(it, {key, recno});
-    }
-    void remove(const std::string& key, std::uint32_t recno)
-    {
-        auto it = std::find(m_entries.begin(), m_entries.end(), std::make_pair(key, recno));
-        ASSERT_NE(it, m_entries.end());
-        m_entries.erase(it);
-    }
-    const std::vector<std::pair<std::string, std::uint32_t>>& entries() const { return m_entries; }
-
-private:
-    std::vector<std::pair<std::string, std::uint32_t>> m_entries;
-};
 
 // Each page of an NTX file as text: its keys in offset-table order with children and records.
 std::vector<std::string> pageContents(const std::string& path)
@@ -87,28 +56,20 @@ TEST(NtxBuild, BulkBuildGivesTheReferenceRuntimesFile)
 {
     testsupport::TempDir dir;
     copyGolden(dir.path(), {"FARMER.DBF", "PACKED.DBF", "EMPTY.DBF"});
-    struct Case {
-        const char* dbf;
-        const char* ntx;
-        const char* key;
-    } cases[] = {
+    const char* const cases[][3] = {
         {"FARMER.DBF", "FARMER.NTX", "CODE"},
         {"FARMER.DBF", "FARMERB.NTX", "BALANCE"},
         {"PACKED.DBF", "PACKED.NTX", "CODE"},
         {"EMPTY.DBF", "EMPTY.NTX", "CODE"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.ntx);
-        {
-            std::unique_ptr<Table> t;
-            ASSERT_OK(Table::open(dir.file(c.dbf), ShareMode::Exclusive, &t));
-            ASSERT_OK(t->createOrder(dir.file(c.ntx), c.key));
-        }
+    for (const auto& [dbf, ntx, key] : cases) {
+        SCOPED_TRACE(ntx);
+        ASSERT_OK(openTable(dir.file(dbf), ShareMode::Exclusive)->createOrder(dir.file(ntx), key));
         // Same header, same pages at the same offsets, same keys in each page. (The reference
         // runtime balances the right edge by rotating keys, so its offset tables may be scrambled
         // where ours are in order.)
-        EXPECT_EQ(pageContents(dir.file(c.ntx)), pageContents(golden(c.ntx)));
-        const std::string ours = testsupport::readFile(dir.file(c.ntx)), theirs = testsupport::readFile(golden(c.ntx));
+        EXPECT_EQ(pageContents(dir.file(ntx)), pageContents(golden(ntx)));
+        const std::string ours = testsupport::readFile(dir.file(ntx)), theirs = testsupport::readFile(golden(ntx));
         EXPECT_EQ(ours.substr(0, ntx::kPageSize), theirs.substr(0, ntx::kPageSize));
     }
 }
@@ -133,40 +94,35 @@ TEST_P(NtxMaintenance, RandomChangesKeepTheIndexEqualToTheModel)
     testsupport::TempDir dir;
     SoftCommits soft;
     const std::string dbf = dir.file("T.DBF"), ntx = dir.file("T.NTX");
-    ASSERT_OK(Table::create(dbf, {c.keyField, {"OTHER", FieldType::Character, 3, 0}}));
-    std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(dbf, c.mode, &t));
+    auto t = newTable(dbf, {c.keyField, {"OTHER", FieldType::Character, 3, 0}}, c.mode);
     ASSERT_OK(t->createOrder(ntx, c.keyField.name));
     const Field& f = t->layout().fields()[0];
-    const bool numeric = f.type == FieldType::Numeric;
 
     std::mt19937 rng(12345);
-    Model model;
+    // The key order an index keeps: sorted, a new key behind every equal one (as a multimap inserts).
+    std::multimap<std::string, std::uint32_t> model;
+    const auto modelEntries = [&] { return Entries(model.begin(), model.end()); };
     std::vector<std::string> keyOf(1);  // by record number
-    auto randomValue = [&](core::Value* v, std::string* key) {
-        if (numeric) {
-            const double n = double(int(rng() % 400) - 200) / 4;
-            *v = core::Value::number(n, f.decimals);
-            key->resize(f.length);
-            encodeNumericKey(n, f.length, f.decimals, key->data());
-        } else {
-            // Few distinct keys, so runs of equal keys are long and cross page boundaries.
-            const std::string text = std::string(1, char('A' + rng() % 6)) + std::to_string(rng() % 5);
-            *v = core::Value::text(text);
-            *key = core::xbase::padRight(text, f.length);
-        }
-    };
     for (int op = 0; op < c.operations; ++op) {
         core::Value v;
         std::string key;
-        randomValue(&v, &key);
+        if (f.type == FieldType::Numeric) {
+            const double n = double(int(rng() % 400) - 200) / 4;
+            v = core::Value::number(n, f.decimals);
+            key.resize(f.length);
+            encodeNumericKey(n, f.length, f.decimals, key.data());
+        } else {
+            // Few distinct keys, so runs of equal keys are long and cross page boundaries.
+            const std::string text = std::string(1, char('A' + rng() % 6)) + std::to_string(rng() % 5);
+            v = core::Value::text(text);
+            key = core::xbase::padRight(text, f.length);
+        }
         const std::uint32_t count = t->recCount();
         if (count == 0 || rng() % 10 < 6) {
             ASSERT_OK(t->append());  // the new record's keys go in at its commit
-            const std::uint32_t n = t->recNo();
             ASSERT_OK(t->put(0, v));
             ASSERT_OK(t->unlock());
-            model.insert(key, n);
+            model.emplace(key, t->recNo());
             keyOf.push_back(key);
         } else {
             const std::uint32_t r = 1 + rng() % count;
@@ -177,34 +133,29 @@ TEST_P(NtxMaintenance, RandomChangesKeepTheIndexEqualToTheModel)
             } else {
                 ASSERT_OK(t->put(0, v));
                 if (key != keyOf[r]) {
-                    model.remove(keyOf[r], r);
-                    model.insert(key, r);
+                    auto [from, to] = model.equal_range(keyOf[r]);
+                    model.erase(std::find_if(from, to, [r](const auto& e) { return e.second == r; }));
+                    model.emplace(key, r);
                     keyOf[r] = key;
                 }
             }
             ASSERT_OK(t->unlock());
         }
         if (op % 200 == 199 || op + 1 == c.operations) {
-            const auto walked = walkOrder(*t);
-            ASSERT_EQ(walked, model.entries()) << "after operation " << op;
+            ASSERT_EQ(walkOrder(*t), modelEntries()) << "after operation " << op;
         }
     }
     // Backwards too, and the file checks clean after a reopen.
-    ASSERT_OK(t->goBottom());
-    std::size_t i = model.entries().size();
-    while (!t->bof() && !t->eof()) {
-        ASSERT_GT(i, 0u);
-        EXPECT_EQ(t->recNo(), model.entries()[--i].second);
-        ASSERT_OK(t->skip(-1));
-    }
-    EXPECT_EQ(i, 0u);
+    Entries backwards;
+    for (must(t->goBottom()); !t->bof() && !t->eof(); must(t->skip(-1)))
+        backwards.insert(backwards.begin(), {t->orderIndex(1).currentKey(), t->recNo()});
+    EXPECT_EQ(backwards, modelEntries());
     ASSERT_OK(t->close());
-    t.reset();
-    expectClean(dbf, {ntx});
-    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
+    EXPECT_EQ(checkFindings(dbf, {ntx}, true), std::vector<std::string>());
+    t = openTable(dbf);
     ASSERT_OK(t->addOrder(ntx, c.keyField.name));
     EXPECT_TRUE(t->takeNotes().empty());
-    EXPECT_EQ(walkOrder(*t), model.entries());
+    EXPECT_EQ(walkOrder(*t), modelEntries());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -222,8 +173,7 @@ TEST(NtxCache, UnchangedIndexIsReadOnlyThroughItsHeader)
     testsupport::TempDir dir;
     copyGolden(dir.path(), {"WDATA1.DBF", "WDATA12.NTX"});
     FaultFileSystem fs;
-    std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(dir.file("WDATA1.DBF"), ShareMode::Shared, &t));
+    auto t = openTable(dir.file("WDATA1.DBF"));
     ASSERT_OK(t->addOrder(dir.file("WDATA12.NTX")));
     ASSERT_OK(t->goTop());
     for (int i = 0; i < 3000; ++i)  // warm: every page once
@@ -246,17 +196,15 @@ TEST(NtxCache, SkipSeesAnotherWorkstationsInsertAtOnce)
     testsupport::TempDir dir;
     SoftCommits soft;
     const std::string dbf = dir.file("T.DBF"), ntx = dir.file("T.NTX");
-    ASSERT_OK(Table::create(dbf, {{"K", FieldType::Character, 8, 0}}));
-    std::unique_ptr<Table> a, b;
-    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &a));
+    auto a = newTable(dbf, {{"K", FieldType::Character, 8, 0}});
     ASSERT_OK(a->createOrder(ntx, "K"));
-    ASSERT_OK(appendTexts(*a, {"B", "D", "F"}));
+    ASSERT_OK(appendRows(*a, {{"B"}, {"D"}, {"F"}}));
     // A second work area on the same files, as another workstation: its handles exclude ours.
-    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &b));
+    auto b = openTable(dbf);
     ASSERT_OK(b->addOrder(ntx, "K"));
     ASSERT_OK(a->seek("B"));
     ASSERT_EQ(a->recNo(), 1u);
-    ASSERT_OK(appendTexts(*b, {"C"}));
+    ASSERT_OK(appendRows(*b, {{"C"}}));
     ASSERT_OK(a->skip());
     EXPECT_EQ(a->recNo(), 4u);  // the new "C" between "B" and "D"
     // The other work area changes the key of our record: we continue from where it was.
@@ -278,38 +226,31 @@ TEST(NtxCrashSafety, SlotsOfDeadWritersAreRepairedAndLiveOnesRespected)
     // record is being written, and the index is used as it is.
     testsupport::TempDir dir;
     copyGolden(dir.path(), {"FARMER.DBF", "FARMER.NTX"});
-    const std::string slot7("\x07\x00\x00\x00", 4);
+    const std::string dbf = dir.file("FARMER.DBF"), ntx = dir.file("FARMER.NTX"), slot7("\x07\x00\x00\x00", 4);
+    // The notes of opening the table with its index in the given mode.
+    const auto rebuilds = [&](ShareMode mode) {
+        auto t = openTable(dbf, mode);
+        must(t->addOrder(ntx, "CODE"));
+        return t->takeNotes().size();
+    };
     {
-        std::unique_ptr<Table> writer;  // another work area holding record 7, as another workstation
-        ASSERT_OK(Table::open(dir.file("FARMER.DBF"), ShareMode::Shared, &writer));
+        auto writer = openTable(dbf);  // another work area holding record 7, as another workstation
         ASSERT_OK(writer->goTo(7));
         ASSERT_OK(writer->lock());
-        patchFile(dir.file("FARMER.NTX"), ntx::kSlotOffset + 8, slot7);
-        std::unique_ptr<Table> t;
-        ASSERT_OK(Table::open(dir.file("FARMER.DBF"), ShareMode::Shared, &t));
-        ASSERT_OK(t->addOrder(dir.file("FARMER.NTX"), "CODE"));
-        EXPECT_TRUE(t->takeNotes().empty());
-        EXPECT_EQ(checkFindings(dir.file("FARMER.DBF"), {dir.file("FARMER.NTX")}, true),
+        patchFile(ntx, ntx::kSlotOffset + 8, slot7);
+        EXPECT_EQ(rebuilds(ShareMode::Shared), 0u);
+        EXPECT_EQ(checkFindings(dbf, {ntx}, true),
                   std::vector<std::string>{"note: FARMER.NTX: record 7 is being written by another workstation"});
     }
     // The holder is gone: check calls for a rebuild, a shared open does it and says so.
-    EXPECT_EQ(checkFindings(dir.file("FARMER.DBF"), {dir.file("FARMER.NTX")}, false),
+    EXPECT_EQ(checkFindings(dbf, {ntx}, false),
               std::vector<std::string>{"FARMER.NTX: an update was interrupted; the index must be rebuilt: record 7"});
-    {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(Table::open(dir.file("FARMER.DBF"), ShareMode::Shared, &t));
-        ASSERT_OK(t->addOrder(dir.file("FARMER.NTX"), "CODE"));
-        EXPECT_EQ(t->takeNotes().size(), 1u);
-    }
-    expectClean(dir.file("FARMER.DBF"), {dir.file("FARMER.NTX")});
+    EXPECT_EQ(rebuilds(ShareMode::Shared), 1u);
+    EXPECT_EQ(checkFindings(dbf, {ntx}, true), std::vector<std::string>());
     // The same in exclusive use, and for the mark.
     for (const auto& [offset, bytes] : {std::pair{ntx::kSlotOffset, slot7}, {ntx::kMarkOffset, std::string("MVUPDATE")}}) {
-        patchFile(dir.file("FARMER.NTX"), offset, bytes);
-        std::unique_ptr<Table> t;
-        ASSERT_OK(Table::open(dir.file("FARMER.DBF"), ShareMode::Exclusive, &t));
-        ASSERT_OK(t->addOrder(dir.file("FARMER.NTX"), "CODE"));
-        EXPECT_EQ(t->takeNotes().size(), 1u);
-        ASSERT_OK(t->close());
-        expectClean(dir.file("FARMER.DBF"), {dir.file("FARMER.NTX")});
+        patchFile(ntx, offset, bytes);
+        EXPECT_EQ(rebuilds(ShareMode::Exclusive), 1u);
+        EXPECT_EQ(checkFindings(dbf, {ntx}, true), std::vector<std::string>());
     }
 }

@@ -21,13 +21,20 @@
 using namespace storage;
 using namespace storagetest;
 using core::tis620::T;
+using core::Value;
+using Texts = std::vector<std::string>;
 
 namespace {
 
 int g_idleCalls = 0;
-void countIdle()
+// What the other workstation does while this one waits for a lock (the idle hook runs between the
+// attempts).
+std::function<void()> g_meanwhile;
+void onIdle()
 {
     ++g_idleCalls;
+    if (auto f = std::exchange(g_meanwhile, nullptr))
+        f();
 }
 
 class OpsTest : public ::testing::Test {
@@ -35,56 +42,66 @@ protected:
     void SetUp() override
     {
         g_idleCalls = 0;
-        core::setIdleHook(countIdle);
+        core::setIdleHook(onIdle);
     }
     void TearDown() override { core::setIdleHook(nullptr); }
 
     std::string folder() const { return dir.path() + "/"; }
 
+    std::unique_ptr<Table> open(const char* name, ShareMode mode = ShareMode::Shared)
+    {
+        std::unique_ptr<Table> t;
+        must(openCatalogueTable(folder(), *findTable(name), mode, &t));
+        return t;
+    }
+
     // A table of the catalogue in the test folder, empty, with its index files.
     void make(const char* name)
     {
-        const TableDef* def = findTable(name);
-        ASSERT_NE(def, nullptr);
-        ASSERT_OK(Table::create(folder() + tableFileName(*def), fieldSpecs(def->fields)));
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openCatalogueTable(folder(), *def, ShareMode::Exclusive, &t));
-        ASSERT_OK(t->close());
+        must(Table::create(folder() + tableFileName(*findTable(name)), fieldSpecs(findTable(name)->fields)));
+        open(name, ShareMode::Exclusive);
     }
 
     // Appends one record through a table of its own, shared, with the catalogue's indexes.
-    void add(const char* name, const std::vector<std::pair<const char*, core::Value>>& values)
+    void add(const char* name, const std::vector<std::pair<const char*, Value>>& values)
     {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openCatalogueTable(folder(), *findTable(name), ShareMode::Shared, &t));
-        ASSERT_OK(t->append());
+        auto t = open(name);
+        must(t->append());
         for (const auto& [field, v] : values)
-            ASSERT_OK(t->put(field, v));
-        ASSERT_OK(t->commit());
-        ASSERT_OK(t->close());
+            must(t->put(field, v));
+        must(t->commit());
     }
 
     void addSeries(const char* code, double csno)
     {
-        add("Consec", {{"CODE", core::Value::text(code)}, {"CSNO", core::Value::number(csno)}});
+        add("Consec", {{"CODE", Value::text(code)}, {"CSNO", Value::number(csno)}});
     }
 
     double csno(const char* code)
     {
-        std::unique_ptr<Table> t;
-        EXPECT_TRUE(openCatalogueTable(folder(), *findTable("Consec"), ShareMode::Shared, &t).ok());
-        EXPECT_TRUE(t->seek(core::xbase::padRight(code, 10)).ok());
-        core::Value v;
+        auto t = open("Consec");
+        must(t->seek(core::xbase::padRight(code, 10)));
+        Value v;
         EXPECT_TRUE(t->found() && t->get("CSNO", &v).ok());
         return v.asNumber();
     }
 
-    std::vector<std::string> files() const
+    Texts files() const
     {
-        std::vector<std::string> out;
+        Texts out;
         for (const auto& e : std::filesystem::directory_iterator(dir.path()))
             out.push_back(e.path().filename().string());
         std::sort(out.begin(), out.end());
+        return out;
+    }
+
+    // The messages shown since the last call, as "title: text" in UTF-8.
+    Texts shown()
+    {
+        Texts out;
+        for (const auto& s : prompts.shown)
+            out.push_back(core::tis620::toUtf8(s.title + ": " + s.text));
+        prompts.shown.clear();
         return out;
     }
 
@@ -93,15 +110,13 @@ protected:
     testsupport::FakeClock clock;
 };
 
-std::vector<std::string> fieldInOrder(Table& t, const char* field)
+Texts fieldInOrder(Table& t, const char* field)
 {
-    std::vector<std::string> out;
-    EXPECT_TRUE(t.goTop().ok());
-    while (!t.eof()) {
-        core::Value v;
-        EXPECT_TRUE(t.get(field, &v).ok());
+    Texts out;
+    for (must(t.goTop()); !t.eof(); must(t.skip())) {
+        Value v;
+        must(t.get(field, &v));
         out.push_back(core::xbase::rtrim(v.asText()));
-        EXPECT_TRUE(t.skip().ok());
     }
     return out;
 }
@@ -110,27 +125,20 @@ std::vector<std::string> fieldInOrder(Table& t, const char* field)
 
 TEST_F(OpsTest, MissingTableShowsItsTitleAndCreatesNothing)
 {
-    struct Case {
-        std::function<bool(Workspace&)> open;
-        const char* text;
-        const char* caption;
-    };
     const std::string f = folder();
-    const Case cases[] = {
-        {[&](Workspace& ws) { return OPEN(ws, f, "Farmer", "CODE", false, "Farmer", "Farmer"); }, "ไม่พบแฟ้ม Farmer",
-         "ส่วนการเปิดแฟ้ม"},
+    const std::pair<std::function<bool(Workspace&)>, const char*> cases[] = {
+        {[&](Workspace& ws) { return OPEN(ws, f, "Farmer", "CODE", false, "Farmer", "Farmer"); },
+         "ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม Farmer"},
         {[&](Workspace& ws) { return OPEN(ws, f, "Money1", "DTOS(DATE)+TICKET", true, T("ข้อมูลการจ่ายเงิน"), "Money1"); },
-         "ไม่พบแฟ้ม ข้อมูลการจ่ายเงิน", "ส่วนการเปิดแฟ้ม"},
-        {[&](Workspace& ws) { return OPENTRK(ws, f, "Wdata3", "Wdata"); }, "ไม่พบแฟ้ม Wdata3", "  ส่วนการเปิดแฟ้ม"},
+         "ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม ข้อมูลการจ่ายเงิน"},
+        {[&](Workspace& ws) { return OPENTRK(ws, f, "Wdata3", "Wdata"); }, "  ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม Wdata3"},
     };
-    for (const Case& c : cases) {
-        prompts.shown.clear();
+    for (const auto& [open, message] : cases) {
         Workspace ws;
-        EXPECT_FALSE(c.open(ws));
-        ASSERT_EQ(prompts.shown.size(), 1u) << c.text;
-        EXPECT_EQ(prompts.shown[0].text, T(c.text));
-        EXPECT_EQ(prompts.shown[0].title, T(c.caption));
+        EXPECT_FALSE(open(ws));
+        ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].kind, core::MessageKind::Info);
+        EXPECT_EQ(shown(), Texts{message});
         EXPECT_TRUE(ws.aliases().empty());
     }
     EXPECT_TRUE(files().empty());
@@ -139,14 +147,14 @@ TEST_F(OpsTest, MissingTableShowsItsTitleAndCreatesNothing)
 TEST_F(OpsTest, IndexOfAnotherKeyOrMissingIsRebuiltSilentlyAndTheCallerCanAsk)
 {
     make("Farmer");
-    add("Farmer", {{"CODE", core::Value::text("F2")}, {"NAME", core::Value::text("A")}});
-    add("Farmer", {{"CODE", core::Value::text("F1")}, {"NAME", core::Value::text("B")}});
+    add("Farmer", {{"CODE", Value::text("F2")}, {"NAME", Value::text("A")}});
+    add("Farmer", {{"CODE", Value::text("F1")}, {"NAME", Value::text("B")}});
     {
         // A report ordered the table by name into the same file: an exclusive open always rebuilds.
         Workspace ws;
         ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "NAME", true, "Farmer", "Farmer"));
         EXPECT_EQ(ws.current()->orderIndex(1).header().expression, "NAME");
-        EXPECT_EQ(fieldInOrder(*ws.current(), "CODE"), (std::vector<std::string>{"F2", "F1"}));
+        EXPECT_EQ(fieldInOrder(*ws.current(), "CODE"), (Texts{"F2", "F1"}));
     }
     // First the file of the other key, then no file at all.
     for (const std::string reason : {"\"NAME\"", "missing"}) {
@@ -156,16 +164,16 @@ TEST_F(OpsTest, IndexOfAnotherKeyOrMissingIsRebuiltSilentlyAndTheCallerCanAsk)
         ASSERT_EQ(ws.currentAlias(), "farmer");
         EXPECT_EQ(t->order(), 1);
         EXPECT_EQ(t->orderIndex(1).header().expression, "CODE");
-        EXPECT_EQ(fieldInOrder(*t, "CODE"), (std::vector<std::string>{"F1", "F2"}));
+        EXPECT_EQ(fieldInOrder(*t, "CODE"), (Texts{"F1", "F2"}));
         const auto notes = t->takeNotes();
         ASSERT_EQ(notes.size(), 1u);
         EXPECT_NE(notes[0].reason.find(reason), std::string::npos) << notes[0].reason;
         ASSERT_OK(ws.closeAll());
         // Made in upper case, as the reference runtime names its files.
-        EXPECT_EQ(files(), (std::vector<std::string>{"FARMER.DBF", "FARMER.NTX"}));
+        EXPECT_EQ(files(), (Texts{"FARMER.DBF", "FARMER.NTX"}));
         std::filesystem::remove(dir.file("FARMER.NTX"));
     }
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(shown(), Texts{});
 }
 
 TEST_F(OpsTest, OpeningAnAliasAgainClosesTheFirst)
@@ -175,7 +183,7 @@ TEST_F(OpsTest, OpeningAnAliasAgainClosesTheFirst)
     Workspace ws;
     ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer", "Code"));
     ASSERT_TRUE(OPEN(ws, folder(), "Company", "CODE", false, "Company", "Company", "CODE"));
-    EXPECT_EQ(ws.aliases(), std::vector<std::string>{"CODE"});
+    EXPECT_EQ(ws.aliases(), Texts{"CODE"});
     EXPECT_NE(ws.current()->path().find("COMPANY.DBF"), std::string::npos);
     // A failed open under the alias still closes what it held.
     EXPECT_FALSE(OPEN(ws, folder(), "Product", "CODE", false, "Product", "Product", "code"));
@@ -185,38 +193,30 @@ TEST_F(OpsTest, OpeningAnAliasAgainClosesTheFirst)
 TEST_F(OpsTest, TableHeldByAnotherWorkstationIsGivenUpAfterTenSecondsWithoutSpinning)
 {
     make("Farmer");
-    struct Case {
-        bool otherExclusive;
-        bool exclusive;
-    };
-    for (const Case c : {Case{true, false}, Case{false, true}, Case{true, true}}) {
-        prompts.shown.clear();
+    for (const auto& [otherExclusive, exclusive] : {std::pair{true, false}, {false, true}, {true, true}}) {
         g_idleCalls = 0;
-        const std::string path = dir.file("FARMER.DBF");
-        HeldTable other(path, c.otherExclusive ? ShareMode::Exclusive : ShareMode::Shared);
+        HeldTable other(dir.file("FARMER.DBF"), otherExclusive ? ShareMode::Exclusive : ShareMode::Shared);
         ASSERT_TRUE(other.open());
         const std::int64_t before = clock.monotonic;
         Workspace ws;
-        EXPECT_FALSE(OPEN(ws, folder(), "Farmer", "CODE", c.exclusive, "Farmer", "Farmer"));
+        EXPECT_FALSE(OPEN(ws, folder(), "Farmer", "CODE", exclusive, "Farmer", "Farmer"));
         const std::int64_t waited = clock.monotonic - before;
         EXPECT_GE(waited, 10000);
         EXPECT_LT(waited, 10100);
         // Polled with sleeps of up to 20 ms, the idle hook between tries: a few hundred tries.
         EXPECT_GT(g_idleCalls, 400);
         EXPECT_LT(g_idleCalls, 1000);
-        ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถเปิดแฟ้ม Farmer"));
-        EXPECT_EQ(prompts.shown[0].title, T("ส่วนการเปิดแฟ้ม"));
+        EXPECT_EQ(shown(), Texts{"ส่วนการเปิดแฟ้ม: ไม่สามารถเปิดแฟ้ม Farmer"});
         EXPECT_EQ(other.release(), 0);
         // Once the other workstation let go, the same open succeeds.
-        EXPECT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", c.exclusive, "Farmer", "Farmer"));
+        EXPECT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", exclusive, "Farmer", "Farmer"));
     }
 }
 
 TEST_F(OpsTest, RecordLockAndAppendWaitForTheOtherWorkstation)
 {
     make("Farmer");
-    add("Farmer", {{"CODE", core::Value::text("F1")}});
+    add("Farmer", {{"CODE", Value::text("F1")}});
     const std::string path = dir.file("FARMER.DBF");
     Child other([&](Child& self) {
         std::unique_ptr<Table> t;
@@ -229,40 +229,32 @@ TEST_F(OpsTest, RecordLockAndAppendWaitForTheOtherWorkstation)
     ASSERT_EQ(other.receive(), 'l');
     Workspace ws;
     ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
+    Table& t = *ws.current();
     const std::int64_t before = clock.monotonic;
     EXPECT_FALSE(REC_LOCK(ws, 2));
     EXPECT_GE(clock.monotonic - before, 2000);
     EXPECT_GT(g_idleCalls, 0);
-    EXPECT_FALSE(ws.current()->isLocked(1));
+    EXPECT_FALSE(t.isLocked(1));
 
     // ADD_REC does not need that record: a blank record comes current and locked.
     ASSERT_TRUE(ADD_REC(ws));
-    EXPECT_EQ(ws.current()->recNo(), 2u);
-    EXPECT_TRUE(ws.current()->isLocked(2));
-    core::Value code;
-    ASSERT_OK(ws.current()->get("CODE", &code));
+    EXPECT_EQ(t.recNo(), 2u);
+    EXPECT_TRUE(t.isLocked(2));
+    Value code;
+    ASSERT_OK(t.get("CODE", &code));
     EXPECT_EQ(code.asText(), std::string(10, ' '));
     ASSERT_TRUE(unlockAll(ws));
 
     // Waiting without limit ends when the other workstation lets go.
-    ASSERT_OK(ws.current()->goTo(1));
+    ASSERT_OK(t.goTo(1));
     other.send('u');
     EXPECT_TRUE(REC_LOCK(ws, 0));
-    EXPECT_TRUE(ws.current()->isLocked(1));
+    EXPECT_TRUE(t.isLocked(1));
     EXPECT_EQ(other.wait(), 0);
-    ASSERT_OK(ws.current()->put("NAME", core::Value::text("X")));
+    ASSERT_OK(t.put("NAME", Value::text("X")));
     EXPECT_TRUE(commitAll(ws));
     EXPECT_TRUE(unlockAll(ws));
-    EXPECT_FALSE(ws.current()->isLocked(1));
-}
-
-// What the other workstation does while this one waits for a lock (the idle hook runs between the
-// attempts).
-std::function<void()> g_meanwhile;
-void runMeanwhile()
-{
-    if (auto f = std::exchange(g_meanwhile, nullptr))
-        f();
+    EXPECT_FALSE(t.isLocked(1));
 }
 
 TEST_F(OpsTest, AKeyedRowIsMadeOnceWhenAnotherWorkstationMakesItWhileWeWait)
@@ -271,41 +263,40 @@ TEST_F(OpsTest, AKeyedRowIsMadeOnceWhenAnotherWorkstationMakesItWhileWeWait)
     Workspace mine, other;
     ASSERT_TRUE(OPEN(mine, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
     ASSERT_TRUE(OPEN(other, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
-    Table& theirs = *other.current();
+    Table &ours = *mine.current(), &theirs = *other.current();
     const std::string f1 = core::xbase::padRight("F1", 10), f2 = core::xbase::padRight("F2", 10);
 
     // Both found no F1; the other workstation, holding the file lock, appends it while this one
     // waits for the lock. The seek under the lock finds the other's row: one row, ours current.
-    ASSERT_TRUE(mine.current()->seek(f1).ok());
-    ASSERT_FALSE(mine.current()->found());
+    ASSERT_OK(ours.seek(f1));
+    ASSERT_FALSE(ours.found());
     ASSERT_OK(theirs.lockFile());
-    core::setIdleHook(runMeanwhile);
     g_meanwhile = [&] {
         ASSERT_OK(theirs.append());
-        ASSERT_OK(theirs.put("CODE", core::Value::text("F1")));
-        ASSERT_OK(theirs.put("NAME", core::Value::text("theirs")));
+        ASSERT_OK(theirs.put("CODE", Value::text("F1")));
+        ASSERT_OK(theirs.put("NAME", Value::text("theirs")));
         ASSERT_OK(theirs.commit());
         ASSERT_OK(theirs.unlock());
     };
     ASSERT_TRUE(addKeyedRow(mine, f1, {{"CODE", f1}}));
     EXPECT_FALSE(g_meanwhile) << "it waited for the file lock";
-    EXPECT_EQ(mine.current()->recCount(), 1u);
-    core::Value name;
-    ASSERT_OK(mine.current()->get("NAME", &name));
+    EXPECT_EQ(ours.recCount(), 1u);
+    Value name;
+    ASSERT_OK(ours.get("NAME", &name));
     EXPECT_EQ(core::xbase::rtrim(name.asText()), "theirs");
 
     // A key nobody has: appended with its key, committed, current; no lock left behind.
     ASSERT_TRUE(addKeyedRow(mine, f2, {{"CODE", f2}, {"NAME", "ours"}}));
-    EXPECT_EQ(mine.current()->recNo(), 2u);
-    EXPECT_FALSE(mine.current()->isLocked(2));
+    EXPECT_EQ(ours.recNo(), 2u);
+    EXPECT_FALSE(ours.isLocked(2));
     ASSERT_OK(theirs.lockFile());
     ASSERT_OK(theirs.unlock());
     ASSERT_OK(theirs.seek(f2));
     EXPECT_TRUE(theirs.found());
     // A key that is there: nothing appended.
     ASSERT_TRUE(addKeyedRow(mine, f1, {{"CODE", f1}}));
-    EXPECT_EQ(mine.current()->recNo(), 1u);
-    EXPECT_EQ(mine.current()->recCount(), 2u);
+    EXPECT_EQ(ours.recNo(), 1u);
+    EXPECT_EQ(ours.recCount(), 2u);
 }
 
 TEST_F(OpsTest, DamagedTableGoesToTheErrorTrapAndTheOpenFails)
@@ -316,8 +307,7 @@ TEST_F(OpsTest, DamagedTableGoesToTheErrorTrapAndTheOpenFails)
     EXPECT_FALSE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
     ASSERT_EQ(faults.faults.size(), 1u);
     EXPECT_EQ(faults.faults[0].genCode, core::EG_CORRUPTION);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถเปิดแฟ้ม Farmer"));
+    EXPECT_EQ(shown(), Texts{"ส่วนการเปิดแฟ้ม: ไม่สามารถเปิดแฟ้ม Farmer"});
 }
 
 TEST_F(OpsTest, ConsecPeeksTakesAndWithoutItsSeriesOrTableSaysSoAndGivesZeros)
@@ -336,26 +326,20 @@ TEST_F(OpsTest, ConsecPeeksTakesAndWithoutItsSeriesOrTableSaysSoAndGivesZeros)
     // Six digits: the millionth number of a series comes out as its last six.
     EXPECT_EQ(CONSEC(folder(), "TRK02", "W"), "000000");
     EXPECT_EQ(csno("TRK02"), 1000001);
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(shown(), Texts{});
     EXPECT_EQ(csno("MON01"), 7);
 
     // Series codes are matched whole: "TRK0" is not "TRK01".
-    for (const char* series : {"TRK09", "TRK0"}) {
-        prompts.shown.clear();
+    for (const std::string series : {"TRK09", "TRK0"}) {
         EXPECT_EQ(CONSEC(folder(), series, "W"), "000000");
-        ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].text, T("ไม่พบเลขลำดับของระบบ ") + series);
-        EXPECT_EQ(prompts.shown[0].title, T("  ส่วนกำหนดเลขใบชั่ง"));
+        EXPECT_EQ(shown(), Texts{"  ส่วนกำหนดเลขใบชั่ง: ไม่พบเลขลำดับของระบบ " + series});
     }
     EXPECT_EQ(csno("TRK01"), 43);
 
-    prompts.shown.clear();
     std::filesystem::remove(dir.file("CONSEC.DBF"));
     EXPECT_EQ(CONSEC(folder(), "TRK01", "W"), "000000");
-    ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบแฟ้ม Consec"));
-    EXPECT_EQ(prompts.shown[1].text, T("แฟ้มเลขใบชั่งไม่สามารถเปิดได้"));
-    EXPECT_EQ(prompts.shown[1].title, T("  ส่วนกำหนดเลขใบชั่ง"));
+    EXPECT_EQ(shown(),
+              (Texts{"ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม Consec", "  ส่วนกำหนดเลขใบชั่ง: แฟ้มเลขใบชั่งไม่สามารถเปิดได้"}));
     EXPECT_FALSE(std::filesystem::exists(dir.file("CONSEC.DBF")));
 }
 
@@ -367,17 +351,15 @@ TEST_F(OpsTest, DetailLinkKeysMadeInTheSameHundredthDiffer)
     Workspace ws;
     ASSERT_TRUE(OPEN(ws, folder(), "Money1", "DTOS(DATE)+TICKET", false, "Money1", "Money1", "wdata"));
     ASSERT_TRUE(OPEN(ws, folder(), "Detail1", "INDENT+RECORD", false, "Detail1", "Detail1", "detail"));
-    const std::string first = INDENT(ws);
-    EXPECT_EQ(first, "20261205" "45234" "56");
+    EXPECT_EQ(INDENT(ws), "20261205" "45234" "56");
     EXPECT_EQ(ws.currentAlias(), "wdata");
     // The clock has not moved: the second key waits for the next hundredth.
-    const std::string second = INDENT(ws);
-    EXPECT_EQ(second, "20261205" "45234" "57");
+    EXPECT_EQ(INDENT(ws), "20261205" "45234" "57");
 
     // A key a line already carries is not given out again.
     ASSERT_OK(ws.select("detail"));
     ASSERT_TRUE(ADD_REC(ws));
-    ASSERT_OK(ws.current()->put("INDENT", core::Value::text("20261205" "45234" "58")));
+    ASSERT_OK(ws.current()->put("INDENT", Value::text("20261205" "45234" "58")));
     ASSERT_TRUE(commitAll(ws));
     ASSERT_TRUE(unlockAll(ws));
     EXPECT_EQ(INDENT(ws), "20261205" "45234" "59");
@@ -388,25 +370,16 @@ TEST_F(OpsTest, EightProcessesTakeFourThousandDistinctConsecutiveNumbers)
     make("Consec");
     addSeries("TRK01", 1);
     const std::string f = folder();
-    std::vector<std::unique_ptr<Child>> children;
-    for (int i = 0; i < 8; ++i) {
-        children.push_back(std::make_unique<Child>([&](Child& self) {
-            // Syncs off: the lock protocol is what is tested here, not the disk.
-            setHardCommit(false);
-            core::setClock(nullptr);
-            for (int n = 0; n < 500; ++n) {
-                const std::string number = CONSEC(f, "TRK01", "W");
-                self.sendWord(std::uint32_t(std::stoul(number)));
-            }
-            return 0;
-        }));
-    }
     std::vector<std::uint32_t> all;
-    for (auto& c : children) {
-        const auto words = c->words();
-        all.insert(all.end(), words.begin(), words.end());
-        EXPECT_EQ(c->wait(), 0);
-    }
+    const auto codes = runChildren(8, [&](Child& self, int) {
+        // Syncs off: the lock protocol is what is tested here, not the disk.
+        setHardCommit(false);
+        core::setClock(nullptr);
+        for (int n = 0; n < 500; ++n)
+            self.sendWord(std::uint32_t(std::stoul(CONSEC(f, "TRK01", "W"))));
+        return 0;
+    }, &all);
+    EXPECT_EQ(codes, std::vector<int>(8, 0));
     ASSERT_EQ(all.size(), 4000u);
     const std::set<std::uint32_t> distinct(all.begin(), all.end());
     EXPECT_EQ(distinct.size(), 4000u);

@@ -2,18 +2,14 @@
 // with three indexes, and processes killed in the middle of an append.
 #include <gtest/gtest.h>
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <functional>
 #include <random>
 #include <set>
 #include <thread>
 
 #include "core/xbase.h"
-#include "storage/check.h"
 #include "storage/table.h"
 #include "fork_child.h"
 #include "held_table.h"
@@ -33,14 +29,15 @@ Status openTickets(const std::string& folder, std::unique_ptr<Table>* t)
 
 std::set<std::string> ticketsIn(Table& t)
 {
-    std::set<std::string> out;
-    for (std::uint32_t r = 1, n = t.recCount(); r <= n; ++r) {
-        std::string_view ticket;
-        EXPECT_OK(t.goTo(r));
-        EXPECT_OK(t.raw(0, &ticket));
-        out.emplace(ticket);
-    }
-    return out;
+    const auto tickets = firstFields(t);
+    return {tickets.begin(), tickets.end()};
+}
+
+// An empty WDATA1 with its three index files in the folder.
+void makeTickets(const std::string& folder)
+{
+    must(Table::create(folder + "/WDATA1.DBF", ticketFields()));
+    ticketTable(folder);
 }
 
 }  // namespace
@@ -49,36 +46,26 @@ TEST(Processes, FourProcessesIncrementOneFieldUnderRecordLocks)
 {
     testsupport::TempDir dir;
     const std::string dbf = dir.file("COUNTER.DBF");
-    ASSERT_OK(Table::create(dbf, {{"N", FieldType::Numeric, 10, 0}}));
-    {
+    auto t = newTable(dbf, {{"N", FieldType::Numeric, 10, 0}});
+    ASSERT_OK(t->append());
+    ASSERT_OK(t->putNumber(0, 0));
+    ASSERT_OK(t->unlock());
+    const auto codes = runChildren(4, [&](Child&, int) {
         std::unique_ptr<Table> t;
-        ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
-        ASSERT_OK(t->append());
-        ASSERT_OK(t->putNumber(0, 0));
-        ASSERT_OK(t->unlock());
-    }
-    std::vector<std::unique_ptr<Child>> children;
-    for (int i = 0; i < 4; ++i) {
-        children.push_back(std::make_unique<Child>([&](Child&) {
-            std::unique_ptr<Table> t;
-            if (!Table::open(dbf, ShareMode::Shared, &t).ok())
-                return 2;
-            for (int n = 0; n < 1000; ++n) {
-                core::Value v;
-                // The discipline of every write: lock (waiting), read fresh, write, flush, unlock.
-                if (!t->goTo(1).ok() || !t->lockWait().ok() || !t->get("N", &v).ok() ||
-                    !t->putNumber(0, v.asNumber() + 1).ok() || !t->commit().ok() || !t->unlock().ok())
-                    return 3;
-            }
-            return 0;
-        }));
-    }
-    for (auto& c : children)
-        EXPECT_EQ(c->wait(), 0);
-    std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
+        if (!Table::open(dbf, ShareMode::Shared, &t).ok())
+            return 2;
+        for (int n = 0; n < 1000; ++n) {
+            core::Value v;
+            // The discipline of every write: lock (waiting), read fresh, write, flush, unlock.
+            if (!t->goTo(1).ok() || !t->lockWait().ok() || !t->get("N", &v).ok() ||
+                !t->putNumber(0, v.asNumber() + 1).ok() || !t->commit().ok() || !t->unlock().ok())
+                return 3;
+        }
+        return 0;
+    });
+    EXPECT_EQ(codes, std::vector<int>(4, 0));
     core::Value v;
-    ASSERT_OK(t->get("N", &v));
+    ASSERT_OK(openTable(dbf)->get("N", &v));
     EXPECT_EQ(v.asNumber(), 4000);
 }
 
@@ -101,8 +88,7 @@ TEST(Processes, ExclusiveAndSharedOpensExcludeEachOtherBothWays)
     };
     for (const ShareMode held : {ShareMode::Shared, ShareMode::Exclusive}) {
         {
-            std::unique_ptr<Table> mine;
-            ASSERT_OK(Table::open(dbf, held, &mine));
+            auto mine = openTable(dbf, held);
             expectRefusals(held);
             // A table being created over an open one is refused, and the open one is left intact.
             EXPECT_TRUE(Table::create(dbf, {{"B", FieldType::Character, 2, 0}}, true).is(Status::Code::Locked));
@@ -111,9 +97,8 @@ TEST(Processes, ExclusiveAndSharedOpensExcludeEachOtherBothWays)
         ASSERT_TRUE(other.open());
         expectRefusals(held);
         EXPECT_EQ(other.release(), 0);
-        std::unique_ptr<Table> t;
-        ASSERT_OK(Table::open(dbf, ShareMode::Exclusive, &t));  // free again once the other is gone
-        EXPECT_EQ(t->layout().fields()[0].name, "A");
+        // Free again once the other is gone.
+        EXPECT_EQ(openTable(dbf, ShareMode::Exclusive)->layout().fields()[0].name, "A");
     }
 }
 
@@ -121,10 +106,8 @@ TEST(Processes, RecordLockedElsewhereCannotBeLockedUntilReleased)
 {
     testsupport::TempDir dir;
     const std::string dbf = dir.file("T.DBF");
-    ASSERT_OK(Table::create(dbf, {{"A", FieldType::Character, 1, 0}}));
-    std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
-    ASSERT_OK(appendTexts(*t, {"a", "b", "c"}));
+    auto t = newTable(dbf, {{"A", FieldType::Character, 1, 0}});
+    ASSERT_OK(appendRows(*t, {{"a"}, {"b"}, {"c"}}));
     Child child([&](Child& self) {
         std::unique_ptr<Table> c;
         if (!Table::open(dbf, ShareMode::Shared, &c).ok() || !c->goTo(2).ok() || !c->lock().ok())
@@ -156,26 +139,18 @@ TEST(Processes, RecordLockedElsewhereCannotBeLockedUntilReleased)
 TEST(Processes, TwoAppendersWithThreeIndexesLeaveEveryIndexComplete)
 {
     testsupport::TempDir dir;
-    ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
-    {
+    makeTickets(dir.path());
+    const auto codes = runChildren(2, [&](Child&, int i) {
+        setHardCommit(false);
         std::unique_ptr<Table> t;
-        ASSERT_OK(openTickets(dir.path(), &t));
-    }
-    std::vector<std::unique_ptr<Child>> children;
-    for (std::uint32_t base : {100000u, 200000u}) {
-        children.push_back(std::make_unique<Child>([&, base](Child&) {
-            setHardCommit(false);
-            std::unique_ptr<Table> t;
-            if (!openTickets(dir.path(), &t).ok())
-                return 2;
-            for (std::uint32_t i = 1; i <= 500; ++i)
-                if (!t->appendWait().ok() || !writeTicket(*t, base + i).ok() || !t->unlock().ok())
-                    return 3;
-            return 0;
-        }));
-    }
-    for (auto& c : children)
-        EXPECT_EQ(c->wait(), 0);
+        if (!openTickets(dir.path(), &t).ok())
+            return 2;
+        for (std::uint32_t n = 1; n <= 500; ++n)
+            if (!t->appendWait().ok() || !writeTicket(*t, 100000u * std::uint32_t(i + 1) + n).ok() || !t->unlock().ok())
+                return 3;
+        return 0;
+    });
+    EXPECT_EQ(codes, (std::vector<int>{0, 0}));
     EXPECT_EQ(ticketFindings(dir.path(), false), std::vector<std::string>{});
     std::unique_ptr<Table> t;
     ASSERT_OK(openTickets(dir.path(), &t));
@@ -191,13 +166,13 @@ TEST(Processes, AppendersKilledAtRandomLeaveTablesThatOpenAndCheckClean)
     // index whose update was cut short is rebuilt, and we are told), checks clean, and holds every
     // reported ticket.
     testsupport::TempDir dir;
-    ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
-    {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openTickets(dir.path(), &t));
-    }
+    makeTickets(dir.path());
     std::mt19937 rng(2026);
     std::set<std::string> committed;
+    const auto reported = [&](std::uint32_t n) {
+        if (n != ~0u && n != 0)
+            committed.insert(core::xbase::padLeft(std::to_string(n % 1000000), 6, '0'));
+    };
     int rebuilt = 0;
     const auto started = std::chrono::steady_clock::now();
     for (int trial = 0; trial < 200; ++trial) {
@@ -219,17 +194,13 @@ TEST(Processes, AppendersKilledAtRandomLeaveTablesThatOpenAndCheckClean)
         ASSERT_EQ(child.receiveWord(), 0u);  // open: from here on it appends
         // Three kills in four come after the first committed append: on a slow (sanitizer) build
         // a random moment of 2 ms would mostly fall before the child wrote anything at all.
-        if (trial % 4 != 0) {
-            const std::uint32_t first = child.receiveWord();
-            if (first != ~0u && first != 0)
-                committed.insert(core::xbase::padLeft(std::to_string(first % 1000000), 6, '0'));
-        }
+        if (trial % 4 != 0)
+            reported(child.receiveWord());
         std::this_thread::sleep_for(std::chrono::microseconds(rng() % 2000));
         child.kill();
         child.wait();
         for (std::uint32_t n : child.words())
-            if (n != 0)
-                committed.insert(core::xbase::padLeft(std::to_string(n % 1000000), 6, '0'));
+            reported(n);
 
         std::unique_ptr<Table> t;
         ASSERT_OK(openTickets(dir.path(), &t));
@@ -255,9 +226,7 @@ TEST(Processes, ChildDoesNotUseItsParentsHandles)
     // parent's locks the child's. The inherited handles refuse; the child's own open is its own.
     testsupport::TempDir dir;
     const std::string dbf = dir.file("T.DBF");
-    ASSERT_OK(Table::create(dbf, {{"A", FieldType::Character, 1, 0}}));
-    std::unique_ptr<Table> t;
-    ASSERT_OK(Table::open(dbf, ShareMode::Shared, &t));
+    auto t = newTable(dbf, {{"A", FieldType::Character, 1, 0}});
     ASSERT_OK(t->append());  // record 1 locked by the parent
     Child child([&](Child&) {
         const char* rec = nullptr;
@@ -279,12 +248,7 @@ TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
     // what is left instead of ending the process.
     testsupport::TempDir dir;
     const std::string path = dir.file("H.NTX");
-    {
-        const std::string bytes(8192, 'a');
-        std::FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_TRUE(f && std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size());
-        std::fclose(f);
-    }
+    testsupport::writeFile(path, std::string(8192, 'a'));
     std::unique_ptr<File> file;
     ASSERT_OK(realFileSystem().open(path, ShareMode::Shared, OpenFlags::Existing, &file));
     char page[1024];
@@ -300,15 +264,12 @@ TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
     ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
     EXPECT_EQ(std::string(page + 100, 4), "bbbb");
 
-    ASSERT_EQ(::truncate(path.c_str(), 0), 0);
-    ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
-    EXPECT_EQ(got, 0u);
-    ASSERT_EQ(::truncate(path.c_str(), 600), 0);  // shorter than asked: the bytes that are there
-    ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
-    EXPECT_EQ(got, 600u);
-    ASSERT_EQ(::truncate(path.c_str(), 8192), 0);
-    ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
-    EXPECT_EQ(got, 1024u);
+    // Shorter than asked: the bytes that are there.
+    for (const auto& [size, readable] : {std::pair{0, 0u}, {600, 600u}, {8192, 1024u}}) {
+        ASSERT_EQ(::truncate(path.c_str(), size), 0);
+        ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
+        EXPECT_EQ(got, readable) << size;
+    }
 }
 
 TEST(Processes, FilesAreMadeDurableTogetherOnlyOnOneLocalFileSystem)
@@ -337,16 +298,14 @@ TEST(Processes, FilesAreMadeDurableTogetherOnlyOnOneLocalFileSystem)
         bool together;
     } cases[] = {{{5, 5, 5, 5}, true}, {{5, 6}, false}, {{5, 0}, false}, {{0, 0}, false}, {{5}, false}, {{}, false}};
     for (const Case& c : cases) {
-        std::vector<std::unique_ptr<Fake>> files;
+        std::vector<Fake> files(c.devices.begin(), c.devices.end());
         std::vector<File*> list;
-        for (std::uint64_t d : c.devices) {
-            files.push_back(std::make_unique<Fake>(d));
-            list.push_back(files.back().get());
-        }
+        for (Fake& f : files)
+            list.push_back(&f);
         ASSERT_OK(syncFiles(list));
         int syncs = 0, whole = 0;
         for (const auto& f : files)
-            syncs += f->syncs, whole += f->wholeSyncs;
+            syncs += f.syncs, whole += f.wholeSyncs;
         EXPECT_EQ(whole, c.together ? 1 : 0) << c.devices.size();
         EXPECT_EQ(syncs, c.together ? 0 : int(c.devices.size())) << c.devices.size();
     }

@@ -2,8 +2,6 @@
 // lock for a page), rows another work area changed, the scroll-bar position, evaluated columns.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "core/xbase.h"
 #include "storage/table.h"
 #include "storage/table_row_source.h"
@@ -24,9 +22,7 @@ const std::vector<FieldSpec> kFields = {{"CODE", FieldType::Character, 10, 0},
 
 std::string codeOf(char prefix, int n)
 {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%c%03d", prefix, n);
-    return buf;
+    return prefix + core::xbase::padLeft(std::to_string(n), 3, '0');
 }
 
 class RowSourceTest : public ::testing::Test {
@@ -34,8 +30,7 @@ protected:
     // 100 codes of each of A, B, D, appended out of key order; every tenth B row marked deleted.
     void SetUp() override
     {
-        ASSERT_OK(Table::create(dir.file("CODES.DBF"), kFields));
-        ASSERT_OK(Table::open(dir.file("CODES.DBF"), ShareMode::Shared, &table));
+        table = newTable(dir.file("CODES.DBF"), kFields);
         for (int n = 99; n >= 0; --n) {
             for (char p : {'D', 'B', 'A'}) {
                 ASSERT_OK(table->append());
@@ -99,24 +94,19 @@ protected:
 
 TEST_F(RowSourceTest, WalksItsScopeInKeyOrderBothWays)
 {
-    struct Case {
-        const char* scope;
-        char first;
-        int rows;
-    };
-    for (const Case c : {Case{"", 'A', 300}, Case{"B", 'B', 100}, Case{"A05", 'A', 10}, Case{"C", 0, 0},
-                         Case{"E", 0, 0}}) {
-        auto s = source(c.scope);
+    for (const auto& [scope, rows] : {std::pair{"", 300}, {"B", 100}, {"A05", 10}, {"C", 0}, {"E", 0}}) {
+        SCOPED_TRACE(scope);
+        auto s = source(scope);
         std::vector<std::string> expected;
         for (char p : {'A', 'B', 'D'})
             for (int n = 0; n < 100; ++n)
-                if (codeOf(p, n).rfind(c.scope, 0) == 0)
+                if (codeOf(p, n).rfind(scope, 0) == 0)
                     expected.push_back(codeOf(p, n));
-        EXPECT_EQ(forward(*s), expected) << c.scope;
-        EXPECT_EQ(backward(*s), expected) << c.scope;
-        EXPECT_EQ(int(expected.size()), c.rows);
+        EXPECT_EQ(forward(*s), expected);
+        EXPECT_EQ(backward(*s), expected);
+        EXPECT_EQ(int(expected.size()), rows);
         s->goTop();
-        EXPECT_EQ(s->atEnd(), c.rows == 0);
+        EXPECT_EQ(s->atEnd(), rows == 0);
     }
 }
 
@@ -124,15 +114,14 @@ TEST_F(RowSourceTest, SkipsStopAtTheEndsOfTheScopeAndSayHowFarTheyMoved)
 {
     auto s = source("B");
     s->goTop();
-    EXPECT_EQ(s->skip(-5), 0);
-    EXPECT_EQ(cell(*s), "B000");
-    EXPECT_EQ(s->skip(30), 30);
-    EXPECT_EQ(cell(*s), "B030");
-    EXPECT_EQ(s->skip(1000), 69);
-    EXPECT_EQ(cell(*s), "B099");
-    EXPECT_EQ(s->skip(1), 0);
-    EXPECT_EQ(s->skip(-99), -99);
-    EXPECT_EQ(cell(*s), "B000");
+    const struct {
+        int asked, moved;
+        const char* row;
+    } skips[] = {{-5, 0, "B000"}, {30, 30, "B030"}, {1000, 69, "B099"}, {1, 0, "B099"}, {-99, -99, "B000"}};
+    for (const auto& k : skips) {
+        EXPECT_EQ(s->skip(k.asked), k.moved) << k.asked;
+        EXPECT_EQ(cell(*s), k.row) << k.asked;
+    }
     // The table's pointer follows the highlighted row.
     s->skip(7);
     core::Value code;
@@ -151,8 +140,7 @@ TEST_F(RowSourceTest, ColumnsAreExpressionsAndMarkedRowsAreKnown)
     EXPECT_TRUE(s->deleted());
     s->skip(1);
     s->cells(cells);
-    EXPECT_EQ(cells[1], "1");
-    EXPECT_EQ(cells[4], ".F.");
+    EXPECT_EQ(cells, (std::vector<std::string>{"B001      ", "1", "02/01/2026", "NAME B001           ", ".F."}));
     EXPECT_FALSE(s->deleted());
 
     std::unique_ptr<TableRowSource> bad;
@@ -183,7 +171,7 @@ TEST_F(RowSourceTest, APageOfRowsCostsOneIndexLock)
 {
     FaultFileSystem fs;
     ASSERT_OK(table->close());
-    ASSERT_OK(Table::open(dir.file("CODES.DBF"), ShareMode::Shared, &table));
+    table = openTable(dir.file("CODES.DBF"));
     ASSERT_OK(table->addOrder(dir.file("CODES.NTX")));
     auto s = source();
     s->goToPosition(0.5);
@@ -201,8 +189,7 @@ TEST_F(RowSourceTest, APageOfRowsCostsOneIndexLock)
 
 TEST_F(RowSourceTest, SeesAnotherWorkAreasInsertOnceItsBatchIsStale)
 {
-    std::unique_ptr<Table> other;
-    ASSERT_OK(Table::open(dir.file("CODES.DBF"), ShareMode::Shared, &other));
+    auto other = openTable(dir.file("CODES.DBF"));
     ASSERT_OK(other->addOrder(dir.file("CODES.NTX")));
     auto s = source("A");
     s->goTop();

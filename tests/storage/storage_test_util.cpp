@@ -1,70 +1,17 @@
 #include "storage_test_util.h"
 
-#include <gtest/gtest.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <stdexcept>
 
 #include "storage/check.h"
-#include "support/temp_dir.h"
 
 namespace storagetest {
 
-std::string goldenDir()
-{
-    return std::string(MERVO_SOURCE_DIR) + "/tests/storage/golden";
-}
-
 std::string golden(const std::string& name)
 {
-    return goldenDir() + "/" + name;
-}
-
-const std::vector<std::pair<std::string, std::string>> kTicketOrders = {
-    {"WDATA1.NTX", "STAT+TRUCK"}, {"WDATA12.NTX", "DTOS(DAYIN)+TMIN+TICKET"}, {"WDATA13.NTX", "COMPANY+ACCOUNT"}};
-
-storage::Status openTicketTable(const std::string& folder, storage::ShareMode mode, std::unique_ptr<storage::Table>* t,
-                                int waitMs)
-{
-    STORAGE_TRY(waitMs > 0 ? storage::Table::openWait(folder + "/WDATA1.DBF", mode, waitMs, t)
-                           : storage::Table::open(folder + "/WDATA1.DBF", mode, t));
-    for (const auto& [file, key] : kTicketOrders)
-        STORAGE_TRY((*t)->addOrder(folder + "/" + file, key));
-    return {};
-}
-
-namespace {
-
-std::vector<std::string> findings(const std::string& dbf, const std::vector<storage::IndexToCheck>& ix, bool notes)
-{
-    storage::CheckReport report;
-    storage::checkTable(dbf, ix, &report);
-    std::vector<std::string> all = report.problems;
-    if (notes)
-        for (const std::string& n : report.notes)
-            all.push_back("note: " + n);
-    return all;
-}
-
-}  // namespace
-
-std::vector<std::string> checkFindings(const std::string& dbf, const std::vector<std::string>& ntx, bool notes)
-{
-    std::vector<storage::IndexToCheck> ix;
-    for (const auto& n : ntx)
-        ix.push_back({n, "", true});
-    return findings(dbf, ix, notes);
-}
-
-std::vector<std::string> ticketFindings(const std::string& folder, bool notes)
-{
-    std::vector<storage::IndexToCheck> ix;
-    for (const auto& [file, key] : kTicketOrders)
-        ix.push_back({folder + "/" + file, key, true});
-    return findings(folder + "/WDATA1.DBF", ix, notes);
+    return std::string(MERVO_SOURCE_DIR) + "/tests/storage/golden/" + name;
 }
 
 void copyGolden(const std::string& folder, const std::vector<std::string>& names)
@@ -72,6 +19,8 @@ void copyGolden(const std::string& folder, const std::vector<std::string>& names
     for (const auto& n : names)
         std::filesystem::copy_file(golden(n), folder + "/" + n, std::filesystem::copy_options::overwrite_existing);
 }
+
+namespace {
 
 std::string unescape(const std::string& s)
 {
@@ -87,31 +36,113 @@ std::string unescape(const std::string& s)
     return out;
 }
 
+std::vector<std::string> findings(const std::string& dbf, const std::vector<storage::IndexToCheck>& ix, bool notes)
+{
+    storage::CheckReport report;
+    storage::checkTable(dbf, ix, &report);
+    std::vector<std::string> all = report.problems;
+    if (notes)
+        for (const std::string& n : report.notes)
+            all.push_back("note: " + n);
+    return all;
+}
+
+}  // namespace
+
 std::vector<std::vector<std::string>> readEscapedCsv(const std::string& path, std::vector<std::string>* header)
 {
     std::ifstream in(path, std::ios::binary);
     std::vector<std::vector<std::string>> rows;
-    std::string line;
-    bool first = true;
-    while (std::getline(in, line)) {
+    for (std::string line; std::getline(in, line);) {
         std::vector<std::string> cols;
         std::size_t start = 0;
-        for (;;) {
-            const auto comma = line.find(',', start);
-            cols.push_back(unescape(line.substr(start, comma == std::string::npos ? std::string::npos : comma - start)));
-            if (comma == std::string::npos)
-                break;
-            start = comma + 1;
-        }
-        if (first) {
-            first = false;
-            if (header)
-                *header = cols;
-            continue;
-        }
+        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos; start = comma + 1)
+            cols.push_back(unescape(line.substr(start, comma - start)));
+        cols.push_back(unescape(line.substr(start)));
         rows.push_back(std::move(cols));
     }
+    if (header && !rows.empty())
+        *header = rows.front();
+    if (!rows.empty())
+        rows.erase(rows.begin());
     return rows;
+}
+
+void must(const storage::Status& s)
+{
+    if (!s.ok())
+        throw std::runtime_error(s.toString());
+}
+
+std::unique_ptr<storage::Table> openTable(const std::string& path, storage::ShareMode mode)
+{
+    std::unique_ptr<storage::Table> t;
+    must(storage::Table::open(path, mode, &t));
+    return t;
+}
+
+std::unique_ptr<storage::Table> newTable(const std::string& path, const std::vector<storage::FieldSpec>& fields,
+                                         storage::ShareMode mode)
+{
+    must(storage::Table::create(path, fields));
+    return openTable(path, mode);
+}
+
+std::vector<std::uint32_t> recnos(storage::Table& t)
+{
+    std::vector<std::uint32_t> out;
+    for (must(t.goTop()); !t.eof(); must(t.skip()))
+        out.push_back(t.recNo());
+    return out;
+}
+
+std::vector<std::string> firstFields(storage::Table& t, bool liveOnly)
+{
+    std::vector<std::string> out;
+    for (std::uint32_t r = 1, n = t.recCount(); r <= n; ++r) {
+        std::string_view v;
+        must(t.goTo(r));
+        must(t.raw(0, &v));
+        if (!liveOnly || !t.deleted())
+            out.emplace_back(v);
+    }
+    return out;
+}
+
+const std::vector<std::pair<std::string, std::string>> kTicketOrders = {
+    {"WDATA1.NTX", "STAT+TRUCK"}, {"WDATA12.NTX", "DTOS(DAYIN)+TMIN+TICKET"}, {"WDATA13.NTX", "COMPANY+ACCOUNT"}};
+
+storage::Status openTicketTable(const std::string& folder, storage::ShareMode mode, std::unique_ptr<storage::Table>* t,
+                                int waitMs)
+{
+    STORAGE_TRY(waitMs > 0 ? storage::Table::openWait(folder + "/WDATA1.DBF", mode, waitMs, t)
+                           : storage::Table::open(folder + "/WDATA1.DBF", mode, t));
+    for (const auto& [file, key] : kTicketOrders)
+        STORAGE_TRY((*t)->addOrder(folder + "/" + file, key));
+    return {};
+}
+
+std::unique_ptr<storage::Table> ticketTable(const std::string& folder, storage::ShareMode mode)
+{
+    std::unique_ptr<storage::Table> t;
+    must(openTicketTable(folder, mode, &t));
+    return t;
+}
+
+std::vector<std::string> checkFindings(const std::string& dbf, const std::vector<std::string>& ntx, bool notes)
+{
+    std::vector<storage::IndexToCheck> ix;
+    for (const auto& n : ntx)
+        ix.push_back({n, "", true});
+    return findings(dbf, ix, notes);
+}
+
+std::vector<std::string> ticketFindings(const std::string& folder, bool notes)
+{
+    std::vector<storage::IndexToCheck> ix;
+    for (const auto& [file, key] : kTicketOrders)
+        ix.push_back({folder + "/" + file, key, true});
+    return findings(folder + "/WDATA1.DBF", ix, notes);
 }
 
 std::vector<storage::FieldSpec> ticketFields()
@@ -169,30 +200,11 @@ storage::Status appendRows(storage::Table& t, const std::vector<std::vector<std:
     return {};
 }
 
-storage::Status appendTexts(storage::Table& t, const std::vector<std::string>& texts)
-{
-    std::vector<std::vector<std::string>> rows;
-    for (const std::string& text : texts)
-        rows.push_back({text});
-    return appendRows(t, rows);
-}
-
-void fillTicket(storage::Table& t, std::uint32_t n)
-{
-    const storage::Status s = writeTicket(t, n);
-    ASSERT_TRUE(s.ok()) << s.toString();
-}
-
 void patchFile(const std::string& path, std::size_t offset, const std::string& bytes)
 {
     std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
     f.seekp(std::streamoff(offset));
     f.write(bytes.data(), std::streamsize(bytes.size()));
-}
-
-void truncateFile(const std::string& path, std::size_t size)
-{
-    std::filesystem::resize_file(path, size);
 }
 
 }  // namespace storagetest

@@ -2,6 +2,8 @@
 // described in its MANIFEST.md), their escaped CSV format, and small tables made on the spot.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,7 +14,6 @@
 
 namespace storagetest {
 
-std::string goldenDir();
 std::string golden(const std::string& name);  // path of a golden file
 // Copies golden files into a folder (tests that write must not touch the originals).
 void copyGolden(const std::string& folder, const std::vector<std::string>& names);
@@ -20,19 +21,28 @@ void copyGolden(const std::string& folder, const std::vector<std::string>& names
 // The golden CSV format: comma-separated, never quoted, "\xHH" for bytes outside printable ASCII
 // and for '\', ',' and '"'. Rows without the header line.
 std::vector<std::vector<std::string>> readEscapedCsv(const std::string& path, std::vector<std::string>* header = nullptr);
-std::string unescape(const std::string& s);
+
+// Ends the test unless the status is ok, for set-up steps after whose failure there is nothing to
+// check: it throws, and the test framework reports the status's text. Not for forked children.
+void must(const storage::Status& s);
+// The table at `path` opened (made first from `fields` when given), as must() does.
+std::unique_ptr<storage::Table> openTable(const std::string& path,
+                                          storage::ShareMode mode = storage::ShareMode::Shared);
+std::unique_ptr<storage::Table> newTable(const std::string& path, const std::vector<storage::FieldSpec>& fields,
+                                         storage::ShareMode mode = storage::ShareMode::Shared);
+// The record numbers from the top to the end in the active order.
+std::vector<std::uint32_t> recnos(storage::Table& t);
+// The first field of every record (of the live ones only with `liveOnly`) in physical order.
+std::vector<std::string> firstFields(storage::Table& t, bool liveOnly = false);
 
 // The weighing-ticket layout of the golden WDATA1.DBF.
 std::vector<storage::FieldSpec> ticketFields();
-// A ticket record's fields for ticket number n, deterministic. writeTicket is for child processes
-// (no test assertions there).
-void fillTicket(storage::Table& t, std::uint32_t n);
+// Writes a ticket record's fields for ticket number n, deterministic.
 storage::Status writeTicket(storage::Table& t, std::uint32_t n);
 // Appends tickets first..last, each released at once in shared use (exclusive use holds them back).
 storage::Status appendTickets(storage::Table& t, std::uint32_t first, std::uint32_t last);
 // Appends records with the given texts in the first fields, the same way.
 storage::Status appendRows(storage::Table& t, const std::vector<std::vector<std::string>>& rows);
-storage::Status appendTexts(storage::Table& t, const std::vector<std::string>& texts);
 
 // Commits without waiting for the disk while it lives (for tests of the lock protocol and of
 // file contents, not of durability); restored however the test ends.
@@ -46,6 +56,9 @@ extern const std::vector<std::pair<std::string, std::string>> kTicketOrders;
 // FOLDER/WDATA1.DBF opened with its three orders, waiting up to waitMs for other workstations.
 storage::Status openTicketTable(const std::string& folder, storage::ShareMode mode, std::unique_ptr<storage::Table>* t,
                                 int waitMs = 0);
+// The same as must() does.
+std::unique_ptr<storage::Table> ticketTable(const std::string& folder,
+                                            storage::ShareMode mode = storage::ShareMode::Shared);
 
 // What `mervo-admin check` finds on a table and the index files given (each checked against its
 // own key): the problems, then with `notes` the notes too.
@@ -53,20 +66,16 @@ std::vector<std::string> checkFindings(const std::string& dbf, const std::vector
 // The same for FOLDER/WDATA1.DBF and its three orders, against their keys.
 std::vector<std::string> ticketFindings(const std::string& folder, bool notes);
 
-// Flip, cut or overwrite bytes of a file.
+// Overwrites bytes of a file.
 void patchFile(const std::string& path, std::size_t offset, const std::string& bytes);
-void truncateFile(const std::string& path, std::size_t size);
 
-// Fails the test unless the status is ok, showing it.
-#define ASSERT_OK(expr)                                                    \
-    do {                                                                   \
-        const ::storage::Status assertOkStatus_ = (expr);                  \
-        ASSERT_TRUE(assertOkStatus_.ok()) << assertOkStatus_.toString();   \
-    } while (0)
-#define EXPECT_OK(expr)                                                    \
-    do {                                                                   \
-        const ::storage::Status expectOkStatus_ = (expr);                  \
-        EXPECT_TRUE(expectOkStatus_.ok()) << expectOkStatus_.toString();   \
-    } while (0)
+// Fails the test unless the status is ok, showing it. (Wrapped so that a macro after an unbraced
+// `if` has no `else` of its own to pair with.)
+inline ::testing::AssertionResult isOk(const storage::Status& s)
+{
+    return s.ok() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << s.toString();
+}
+#define ASSERT_OK(expr) do { ASSERT_TRUE(::storagetest::isOk(expr)); } while (0)
+#define EXPECT_OK(expr) do { EXPECT_TRUE(::storagetest::isOk(expr)); } while (0)
 
 }  // namespace storagetest

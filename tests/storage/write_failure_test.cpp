@@ -1,64 +1,57 @@
-// A write refused in a live process (a full disk, an I/O error) leaves the table and its indexes as
-// they were before the append or change that failed: no bytes after the last record, no marks
-// that would make the next workstation rebuild an index. Once with injected failures of each write
-// in turn, once on a real file system that fills up (a small tmpfs; needs root, else skipped).
+// Writes that fail and processes that die. A write refused in a live process (injected into each
+// write in turn, or a real full disk: a small tmpfs, needs root, else skipped) leaves the table and
+// its indexes as they were before the append or change that failed: no bytes after the last record,
+// no marks that would make the next workstation rebuild an index. Pack and zap killed at every
+// write, truncate, sync, rename and remove they make leave the old table or the new one whole, with
+// index files that fit it or none; reopened and packed again, no live ticket is lost or doubled.
+// And `check` telling a table whose live records repeat a number the table holds once.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <map>
 
 #include "core/xbase.h"
-#include "fault_fs.h"
+#include "storage/catalogue.h"
+#include "storage/check.h"
 #include "storage/table.h"
 #include "storage/table_csv.h"
+#include "fault_fs.h"
+#include "fork_child.h"
 #include "storage_test_util.h"
 #include "support/temp_dir.h"
 
 using namespace storage;
 using namespace storagetest;
+namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
 
 namespace {
 
-std::map<std::string, std::string> snapshot(const std::string& folder)
+// Every file of the folder by name, with a hash of its bytes.
+std::map<std::string, std::size_t> snapshot(const std::string& folder)
 {
-    std::map<std::string, std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(folder))
-        files[e.path().filename().string()] = testsupport::readFile(e.path().string());
+    std::map<std::string, std::size_t> files;
+    for (const auto& e : fs::directory_iterator(folder))
+        files[e.path().filename().string()] = std::hash<std::string>()(testsupport::readFile(e.path().string()));
     return files;
-}
-
-// The files that differ between two snapshots (or are in only one).
-std::vector<std::string> changedFiles(const std::map<std::string, std::string>& before,
-                                      const std::map<std::string, std::string>& after)
-{
-    std::vector<std::string> out;
-    for (const auto& [name, bytes] : before)
-        if (auto it = after.find(name); it == after.end() || it->second != bytes)
-            out.push_back(name);
-    for (const auto& [name, bytes] : after)
-        if (!before.count(name))
-            out.push_back(name);
-    return out;
 }
 
 // A workstation's next open: no index is rebuilt.
 void expectNoRebuild(const std::string& folder)
 {
-    std::unique_ptr<Table> t;
-    ASSERT_OK(openTicketTable(folder, ShareMode::Shared, &t));
-    for (const Table::Note& n : t->takeNotes())
+    for (const Table::Note& n : ticketTable(folder)->takeNotes())
         ADD_FAILURE() << n.indexPath << ": " << n.reason;
 }
-
-using Job = Status (*)(Table& t);
 
 Status appendOne(Table& t)
 {
     STORAGE_TRY(t.append());
-    fillTicket(t, 21);
+    STORAGE_TRY(writeTicket(t, 21));
     return t.unlock();
 }
 
@@ -78,30 +71,28 @@ Status changeKeys(Table& t)
 TEST(WriteFailure, EachRefusedWriteOfAnAppendOrAChangeLeavesTheFilesAsTheyWere)
 {
     SoftCommits soft;
-    const struct {
-        const char* name;
-        Job job;
-    } jobs[] = {{"append", appendOne}, {"change of three keys", changeKeys}};
-    for (const auto& job : jobs) {
+    Texts committed;
+    for (std::uint32_t i = 1; i <= 20; ++i)
+        committed.push_back(core::xbase::padLeft(std::to_string(i), 6, '0'));
+    using Job = std::pair<const char*, Status (*)(Table&)>;
+    for (const auto& [name, job] : {Job{"append", appendOne}, Job{"change of three keys", changeKeys}}) {
         // The writes the job makes when nothing fails; the last three are the index headers that
         // finish it, after which it is no longer taken back (an I/O error there: the index is
         // rebuilt at its next use, as after a crash).
         int writes = 0;
         for (int n = 0; n == 0 || n <= writes; ++n) {
-            SCOPED_TRACE(std::string(job.name) + ", failing write " + std::to_string(n));
+            SCOPED_TRACE(std::string(name) + ", failing write " + std::to_string(n));
             testsupport::TempDir dir;
             ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
-            std::map<std::string, std::string> before;
-            Status s;
+            std::map<std::string, std::size_t> before;
             {
                 FaultFileSystem fs;
-                std::unique_ptr<Table> t;
-                ASSERT_OK(openTicketTable(dir.path(), ShareMode::Shared, &t));
+                auto t = ticketTable(dir.path());
                 ASSERT_OK(appendTickets(*t, 1, 20));
                 before = snapshot(dir.path());
                 fs.counts.clear();
                 fs.failWrite = n;
-                s = job.job(*t);
+                const Status s = job(*t);
                 if (n == 0) {
                     ASSERT_OK(s);
                     for (const auto& [file, c] : fs.counts)
@@ -113,22 +104,17 @@ TEST(WriteFailure, EachRefusedWriteOfAnAppendOrAChangeLeavesTheFilesAsTheyWere)
                 EXPECT_OK(t->close());
             }
             if (n <= writes - 3) {
-                EXPECT_EQ(changedFiles(before, snapshot(dir.path())), std::vector<std::string>());
+                EXPECT_EQ(snapshot(dir.path()), before);
                 expectNoRebuild(dir.path());
             }
-            EXPECT_EQ(ticketFindings(dir.path(), true), std::vector<std::string>());
+            EXPECT_EQ(ticketFindings(dir.path(), true), Texts());
             // Whatever the next open rebuilds, the committed tickets read back.
-            std::unique_ptr<Table> t;
-            ASSERT_OK(openTicketTable(dir.path(), ShareMode::Shared, &t));
-            ASSERT_GE(t->recCount(), 20u);
-            for (std::uint32_t i = 1; i <= 20; ++i) {
-                std::string_view ticket;
-                ASSERT_OK(t->goTo(i));
-                ASSERT_OK(t->raw(0, &ticket));
-                EXPECT_EQ(ticket, core::xbase::padLeft(std::to_string(i), 6, '0'));
-            }
+            Texts tickets = firstFields(*ticketTable(dir.path()));
+            ASSERT_GE(tickets.size(), 20u);
+            tickets.resize(20);
+            EXPECT_EQ(tickets, committed);
         }
-        EXPECT_GT(writes, 8) << job.name;
+        EXPECT_GT(writes, 8) << name;
     }
 }
 
@@ -138,55 +124,36 @@ TEST(WriteFailure, RecordsHeldBackInExclusiveUseThatCannotBeWrittenLeaveNoIndexL
     // records it had and every index is rebuilt at the next open instead of listing the lost ones.
     testsupport::TempDir dir;
     ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
-    {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openTicketTable(dir.path(), ShareMode::Exclusive, &t));
-        ASSERT_OK(appendTickets(*t, 1, 20));
-        ASSERT_OK(t->close());
-    }
+    ASSERT_OK(appendTickets(*ticketTable(dir.path(), ShareMode::Exclusive), 1, 20));
     {
         FaultFileSystem fs;
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openTicketTable(dir.path(), ShareMode::Exclusive, &t));
+        auto t = ticketTable(dir.path(), ShareMode::Exclusive);
         ASSERT_OK(appendTickets(*t, 21, 30));
         fs.failOnly = "WDATA1.DBF";
         fs.failWrite = 1;
         EXPECT_FALSE(t->close().ok());
         EXPECT_EQ(fs.failWrite, 0);
     }
-    std::unique_ptr<Table> t;
-    ASSERT_OK(openTicketTable(dir.path(), ShareMode::Shared, &t));
+    auto t = ticketTable(dir.path());
     EXPECT_EQ(t->takeNotes().size(), kTicketOrders.size());
     EXPECT_EQ(t->recCount(), 20u);
     ASSERT_OK(t->close());
-    EXPECT_EQ(ticketFindings(dir.path(), true), std::vector<std::string>());
+    EXPECT_EQ(ticketFindings(dir.path(), true), Texts());
 }
 
 namespace {
 
-// A tmpfs of 3 MB mounted over a temporary folder for the life of the object, unmounted (lazily,
-// so a file still open cannot keep it) when it goes - also when the test fails halfway.
-class SmallDisk {
-public:
-    SmallDisk()
-    {
-        if (::geteuid() != 0)
-            return;
-        m_mounted = ::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, "size=3m") == 0;
-    }
+// A tmpfs of 3 MB mounted over a temporary folder for the life of the object (needs root),
+// unmounted (lazily, so a file still open cannot keep it) when it goes - also when the test fails
+// halfway.
+struct SmallDisk {
+    testsupport::TempDir dir;
+    const bool mounted = ::geteuid() == 0 && ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=3m") == 0;
     ~SmallDisk()
     {
-        if (m_mounted)
-            (void)::umount2(m_dir.path().c_str(), MNT_DETACH);
+        if (mounted)
+            (void)::umount2(dir.path().c_str(), MNT_DETACH);
     }
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool mounted() const { return m_mounted; }
-    const std::string& path() const { return m_dir.path(); }
-
-private:
-    testsupport::TempDir m_dir;
-    bool m_mounted = false;
 };
 
 }  // namespace
@@ -194,25 +161,24 @@ private:
 TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
 {
     SmallDisk disk;
-    if (!disk.mounted())
+    if (!disk.mounted)
         GTEST_SKIP() << "needs root to mount a small tmpfs";
     SoftCommits soft;
-    const std::string folder = disk.path();
+    const std::string folder = disk.dir.path();
     ASSERT_OK(Table::create(folder + "/WDATA1.DBF", ticketFields()));
 
     // Appends until the disk is full, as a load of tickets does.
     std::uint32_t appended = 0;
     {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openTicketTable(folder, ShareMode::Shared, &t));
+        auto t = ticketTable(folder);
         std::vector<std::string> records;
         for (std::uint32_t i = 1; i <= 60000; ++i) {
             ASSERT_OK(t->append());
-            fillTicket(*t, i);
+            ASSERT_OK(writeTicket(*t, i));
             const char* rec = nullptr;
             ASSERT_OK(t->record(&rec));
             records.emplace_back(rec, t->layout().recordLength());
-            Status s = t->unlock();
+            const Status s = t->unlock();
             if (!s.ok()) {
                 EXPECT_EQ(s.osError(), ENOSPC) << s.toString();
                 appended = i - 1;
@@ -222,7 +188,7 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
         ASSERT_GT(appended, 0u) << "the disk never filled";
         EXPECT_EQ(t->recCount(), appended);
         // A load that meets the full disk says how many records went in, and they are all there.
-        Status s = csv::appendRecords(*t, {records.begin(), records.begin() + 50});
+        const Status s = csv::appendRecords(*t, {records.begin(), records.begin() + 50});
         EXPECT_FALSE(s.ok());
         const std::string message = s.toString();
         const std::size_t of = message.find(" of 50 records appended");
@@ -233,27 +199,25 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
     }
     Layout layout;
     ASSERT_OK(Layout::fromSpecs(ticketFields(), &layout));
-    EXPECT_EQ(std::filesystem::file_size(folder + "/WDATA1.DBF"),
+    EXPECT_EQ(fs::file_size(folder + "/WDATA1.DBF"),
               layout.headerLength() + std::uint64_t(appended) * layout.recordLength());
-    EXPECT_EQ(ticketFindings(folder, true), std::vector<std::string>());
+    EXPECT_EQ(ticketFindings(folder, true), Texts());
     expectNoRebuild(folder);
 
     // Changes of keys that need new index pages, until one cannot be written.
     {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openTicketTable(folder, ShareMode::Shared, &t));
+        auto t = ticketTable(folder);
         bool refused = false;
         for (std::uint32_t r = 1; r <= appended && !refused; ++r) {
             ASSERT_OK(t->goTo(r));
             core::Value old;
             ASSERT_OK(t->get("TRUCK", &old));
             ASSERT_OK(t->lock());
-            char truck[16];
-            std::snprintf(truck, sizeof truck, "ZZ%08u", r);
+            const std::string truck = "ZZ" + core::xbase::padLeft(std::to_string(r), 8, '0');
             ASSERT_OK(t->put("TRUCK", core::Value::text(truck)));
             ASSERT_OK(t->put("COMPANY", core::Value::text(truck)));
             ASSERT_OK(t->put("TMIN", core::Value::text("99:99:99")));
-            Status s = t->unlock();
+            const Status s = t->unlock();
             if (!s.ok()) {
                 EXPECT_EQ(s.osError(), ENOSPC) << s.toString();
                 refused = true;
@@ -265,28 +229,177 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
         EXPECT_TRUE(refused);
         ASSERT_OK(t->close());
     }
-    EXPECT_EQ(ticketFindings(folder, true), std::vector<std::string>());
+    EXPECT_EQ(ticketFindings(folder, true), Texts());
     expectNoRebuild(folder);
 
     // A pack needs room for the packed copy: refused, the table stays whole.
-    const std::map<std::string, std::string> before = [&] {
-        std::unique_ptr<Table> t;
-        EXPECT_OK(openTicketTable(folder, ShareMode::Exclusive, &t));
-        for (std::uint32_t r = 3; r <= appended; r += 10) {
-            EXPECT_OK(t->goTo(r));
-            EXPECT_OK(t->deleteRecord());
-        }
-        EXPECT_OK(t->close());
-        return snapshot(folder);
-    }();
     {
-        std::unique_ptr<Table> t;
-        ASSERT_OK(openTicketTable(folder, ShareMode::Exclusive, &t));
-        Status s = t->pack();
+        auto t = ticketTable(folder, ShareMode::Exclusive);
+        for (std::uint32_t r = 3; r <= appended; r += 10) {
+            ASSERT_OK(t->goTo(r));
+            ASSERT_OK(t->deleteRecord());
+        }
+    }
+    const auto before = snapshot(folder);
+    {
+        auto t = ticketTable(folder, ShareMode::Exclusive);
+        const Status s = t->pack();
         EXPECT_FALSE(s.ok());
         EXPECT_EQ(s.osError(), ENOSPC) << s.toString();
         ASSERT_OK(t->close());
     }
-    EXPECT_EQ(changedFiles(before, snapshot(folder)), std::vector<std::string>());
-    EXPECT_EQ(ticketFindings(folder, true), std::vector<std::string>());
+    EXPECT_EQ(snapshot(folder), before);
+    EXPECT_EQ(ticketFindings(folder, true), Texts());
+}
+
+namespace {
+
+constexpr std::uint32_t kTickets = 60;
+
+// WDATA1 as a site keeps it: the catalogue's three index files beside it.
+Status openWdata1(const std::string& folder, std::unique_ptr<Table>* t)
+{
+    return openCatalogueTable(folder + "/", *findTable("Wdata1"), ShareMode::Exclusive, t);
+}
+
+void makeWdata1(const std::string& folder)
+{
+    ASSERT_OK(Table::create(folder + "/WDATA1.DBF", ticketFields(), true));
+    std::unique_ptr<Table> t;
+    ASSERT_OK(openWdata1(folder, &t));
+    for (std::uint32_t n = 1; n <= kTickets; ++n) {
+        ASSERT_OK(t->append());
+        ASSERT_OK(writeTicket(*t, n));
+        if (n % 4 == 0)
+            ASSERT_OK(t->deleteRecord());
+    }
+    ASSERT_OK(t->close());
+}
+
+// The live tickets of the table, sorted (a doubled one shows twice).
+Texts liveTickets(const std::string& dbf)
+{
+    Texts out = firstFields(*openTable(dbf), true);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+Texts problems(const std::string& dbf)
+{
+    CheckReport report;
+    checkTable(dbf, indexesOf(dbf), &report);
+    return report.problems;
+}
+
+// Runs a pack or zap of the folder's WDATA1 in a child, ended at crash point `at` (0: never);
+// returns the child's exit code, and the points it passed in *points when it ran to its end.
+int runChild(const std::string& folder, int at, bool zap, int* points = nullptr)
+{
+    Child child([&](Child& self) {
+        FaultFileSystem faults;
+        faults.crashAt = at;
+        std::unique_ptr<Table> t;
+        if (!openWdata1(folder, &t).ok())
+            return 1;
+        const Status s = zap ? t->zap() : t->pack();
+        if (!s.ok() || !t->close().ok())
+            return 2;
+        self.sendWord(std::uint32_t(faults.points));
+        return 0;
+    });
+    const std::uint32_t passed = at == 0 ? child.receiveWord() : 0;
+    if (points)
+        *points = int(passed);
+    return child.wait();
+}
+
+}  // namespace
+
+TEST(PackCrash, EveryCrashPointLeavesTheOldOrTheNewTableWhole)
+{
+    testsupport::TempDir dir;
+    const std::string pristine = dir.path() + "/pristine", work = dir.path() + "/work", dbf = work + "/WDATA1.DBF";
+    fs::create_directories(pristine);
+    makeWdata1(pristine);
+    const Texts before = liveTickets(pristine + "/WDATA1.DBF");
+    ASSERT_EQ(before.size(), kTickets - kTickets / 4);
+    const auto restore = [&] {
+        fs::remove_all(work);
+        fs::copy(pristine, work);
+    };
+    for (const bool zap : {false, true}) {
+        restore();
+        int total = 0;
+        ASSERT_EQ(runChild(work, 0, zap, &total), 0);
+        const Texts after = zap ? Texts() : before;
+        const std::vector<int> points = crashPoints(total, 12);
+        for (const int at : points) {
+            SCOPED_TRACE((zap ? "zap, point " : "pack, point ") + std::to_string(at) + " of " + std::to_string(total));
+            restore();
+            ASSERT_EQ(runChild(work, at, zap), FaultFileSystem::kCrashExit);
+            // What the crash left: a table whole (the old one or the packed one), its index files
+            // fitting it or missing, no ticket doubled.
+            const Texts left = liveTickets(dbf);
+            EXPECT_TRUE(left == before || left == after) << left.size() << " live tickets";
+            EXPECT_EQ(problems(dbf), Texts());
+            // Opened as a workstation would and packed again: the packed table, clean.
+            ASSERT_EQ(runChild(work, 0, zap), 0);
+            EXPECT_EQ(liveTickets(dbf), after);
+            EXPECT_EQ(problems(dbf), Texts());
+        }
+        RecordProperty(zap ? "zap_points" : "pack_points", std::to_string(points.size()) + " of " + std::to_string(total));
+        std::printf("[ crash points ] %s: %zu of %d\n", zap ? "zap" : "pack", points.size(), total);
+    }
+}
+
+TEST(PackCrash, AFailedStepLeavesTheTableAsItWas)
+{
+    testsupport::TempDir dir;
+    makeWdata1(dir.path());
+    const std::string dbf = dir.path() + "/WDATA1.DBF";
+    const Texts before = liveTickets(dbf);
+    for (const int at : {1, 3, 6}) {
+        FaultFileSystem faults;
+        faults.failAt = at;
+        std::unique_ptr<Table> t;
+        ASSERT_OK(openWdata1(dir.path(), &t));
+        EXPECT_FALSE(t->pack().ok()) << at;
+        (void)t->close();
+        EXPECT_EQ(liveTickets(dbf), before) << at;
+        EXPECT_EQ(problems(dbf), Texts()) << at;
+    }
+}
+
+TEST(CheckUniqueKeys, LiveRecordsRepeatingANumberTheTableHoldsOnceAreAProblem)
+{
+    struct Case {
+        const char* file;
+        std::vector<std::pair<const char*, bool>> tickets;  // number, marked deleted
+        std::size_t problems;
+    };
+    const Case cases[] = {
+        {"WDATA1.DBF", {{"000001", false}, {"000004", false}, {"000004", false}}, 1},
+        {"WDATA1.DBF", {{"000001", false}, {"000004", true}, {"000004", false}}, 0},
+        {"WDATA1.DBF", {{"", false}, {"", false}}, 0},  // records another workstation is saving
+        {"MONEY1.DBF", {{"000002", false}, {"000002", false}, {"000002", false}}, 2},
+        {"JAN1.DBF", {{"000004", false}, {"000004", false}}, 0},  // a backup: no rule of its own
+    };
+    for (const Case& c : cases) {
+        testsupport::TempDir dir;
+        const std::string dbf = dir.path() + "/" + c.file;
+        auto t = newTable(dbf, ticketFields(), ShareMode::Exclusive);
+        for (const auto& [number, marked] : c.tickets) {
+            ASSERT_OK(t->append());
+            ASSERT_OK(t->putText(0, number));
+            if (marked)
+                ASSERT_OK(t->deleteRecord());
+        }
+        ASSERT_OK(t->close());
+        CheckReport report;
+        checkTable(dbf, {}, &report);
+        const auto repeats = std::count_if(report.problems.begin(), report.problems.end(), [](const std::string& p) {
+            return p.find("repeat a key the table holds once") != std::string::npos;
+        });
+        EXPECT_EQ(std::size_t(repeats), c.problems) << c.file << ": " << ::testing::PrintToString(report.problems);
+    }
 }
