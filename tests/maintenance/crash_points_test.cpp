@@ -16,7 +16,6 @@
 #include "maintenance/reindex.h"
 #include "maintenance/verify_ledgers.h"
 #include "maintenance_fixture.h"
-#include "maintenance_jobs.h"
 #include "storage/check.h"
 #include "storage/fault_fs.h"
 #include "storage/field_codec.h"
@@ -90,95 +89,64 @@ SiteState stateOf(const Site& site)
 struct Job {
     const char* name;
     std::function<void(Site&)> prepare;  // run once on the seeded site
-    std::function<void(Site&)> run;
-    int sample = kSample;  // points run in a normal run
+    std::function<void()> run;           // every question answered Yes
+    int sample = kSample;                // points run in a normal run
 };
 
-void answerYes(Site& site)
+void backupAndPurge(Site& site)
 {
     site.prompts.answers = std::deque<bool>(64, true);
-}
-
-void backupJanuary(Site& site)
-{
-    answerYes(site);
     (void)mainttest::backup("JAN");
-}
-
-void purgeJanuary(Site& site)
-{
-    answerYes(site);
+    site.prompts.answers = std::deque<bool>(64, true);
     (void)mainttest::purge();
 }
 
 const Job kJobs[] = {
-    {"purge", nullptr, purgeJanuary},
-    {"reindex", nullptr,
-     [](Site&) {
-         maintenance::Reindex reindex;
-         (void)reindex.run(nullptr);
-     }},
-    {"audit purge", nullptr,
-     [](Site& site) {
-         answerYes(site);
-         audit::AuditList list(6);
-         (void)list.purge(kJanuary.from, kJanuary.to);
-     }},
-    {"backup", nullptr, backupJanuary},
-    {"restore", [](Site& site) {
-         backupJanuary(site);
-         purgeJanuary(site);
-     },
-     [](Site& site) {
-         answerYes(site);
-         (void)mainttest::restore("JAN");
-     }},
+    {"purge", nullptr, [] { (void)mainttest::purge(); }},
+    {"reindex", nullptr, [] { (void)maintenance::Reindex().run(nullptr); }},
+    {"audit purge", nullptr, [] { (void)audit::AuditList(6).purge(kJanuary.from, kJanuary.to); }},
+    {"backup", nullptr, [] { (void)mainttest::backup("JAN"); }},
+    {"restore", backupAndPurge, [] { (void)mainttest::restore("JAN"); }},
     // Every point of one table's restore: none may leave a blank or half record behind.
-    {"ticket restore",
-     [](Site& site) {
-         backupJanuary(site);
-         purgeJanuary(site);
-     },
-     [](Site&) { (void)maintenance::RESTLOOP(maintenance::transactionTables()[0], "JAN"); }, 1000},
+    {"ticket restore", backupAndPurge,
+     [] { (void)maintenance::RESTLOOP(maintenance::transactionTables()[0], "JAN"); }, 1000},
     {"code restore",
      [](Site& site) {
-         answerYes(site);
+         site.prompts.answers = std::deque<bool>(64, true);
          (void)maintenance::FGBACKUP2(nullptr);
          site.load("Farmer", "CODE,NAME\nF009,นายใหม่\n");
          site.mark(site.pathOf("Farmer"), "CODE", "F001");
          (void)storage::CONSEC(site.tables(), "TRK01", "W");
          site.mark(site.backup() + "CONSEC.DBF", "CODE", "TRK02");
      },
-     [](Site& site) {
-         answerYes(site);
-         (void)maintenance::FGRESTORE2(nullptr);
-     }},
+     [] { (void)maintenance::FGRESTORE2(nullptr); }},
 };
-
-void seed(Site& s)
-{
-    mainttest::loadJanuary(s);
-    s.load("Farmer", "CODE,NAME\nF001,นายสมศักดิ์ ทองดี\nF002,นางสาวมาลี ศรีสุข\n");
-    s.load("Audit", "DATE,TIME,TICKET,STAFF,DESCRIP,OLDDATA,NEWDATA\n"
-                    "20260105,08:00:00,TRK01-000001,ADMIN,ราคา,1.000,2.000\n"
-                    "20260205,08:00:00,TRK01-000002,ADMIN,ราคา,1.000,3.000\n");
-}
 
 class CrashPointTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override
     {
-        seed(site);
+        mainttest::loadJanuary(site);
+        site.load("Farmer", "CODE,NAME\nF001,นายสมศักดิ์ ทองดี\nF002,นางสาวมาลี ศรีสุข\n");
+        site.load("Audit", "DATE,TIME,TICKET,STAFF,DESCRIP,OLDDATA,NEWDATA\n"
+                           "20260105,08:00:00,TRK01-000001,ADMIN,ราคา,1.000,2.000\n"
+                           "20260205,08:00:00,TRK01-000002,ADMIN,ราคา,1.000,3.000\n");
         if (job().prepare)
             job().prepare(site);
         pristine = site.dir() + ".pristine";
         fs::copy(site.dir(), pristine, fs::copy_options::recursive);
     }
     const Job& job() const { return kJobs[GetParam()]; }
+    // The site as it was seeded, and the job run there to its end.
     void reset()
     {
         fs::remove_all(site.dir());
         fs::copy(pristine, site.dir(), fs::copy_options::recursive);
+    }
+    void runJob()
+    {
+        site.prompts.answers = std::deque<bool>(64, true);
+        job().run();
     }
     // Runs the job in a child ended at crash point `at` (0: never, the points passed in *total).
     int runChild(int at, int* total = nullptr)
@@ -186,7 +154,7 @@ protected:
         storagetest::Child child([&](storagetest::Child& self) {
             storagetest::FaultFileSystem faults;
             faults.crashAt = at;
-            job().run(site);
+            runJob();
             self.sendWord(std::uint32_t(faults.points));
             return 0;
         });
@@ -207,7 +175,7 @@ TEST_P(CrashPointTest, ACrashAnywhereThenARerunLeavesWhatAnUninterruptedRunLeave
     ASSERT_EQ(runChild(0, &total), 0);
     ASSERT_GT(total, 0);
     reset();
-    job().run(site);
+    runJob();
     const SiteState expected = stateOf(site);
     ASSERT_EQ(expected.problems, std::vector<std::string>());
     ASSERT_EQ(expected.leftovers, std::vector<std::string>());
@@ -218,7 +186,7 @@ TEST_P(CrashPointTest, ACrashAnywhereThenARerunLeavesWhatAnUninterruptedRunLeave
                      std::to_string(total));
         reset();
         ASSERT_EQ(runChild(at), storagetest::FaultFileSystem::kCrashExit);
-        job().run(site);
+        runJob();
         const SiteState after = stateOf(site);
         EXPECT_EQ(after.problems, std::vector<std::string>());
         EXPECT_EQ(after.leftovers, std::vector<std::string>());
