@@ -8,6 +8,7 @@
 #include "audit_log_fixture.h"
 #include "expr/contexts.h"
 #include "storage/ops.h"
+#include "storage/table_csv.h"
 
 namespace {
 
@@ -35,24 +36,18 @@ protected:
             create(name);
         ASSERT_TRUE(audit::openAudit(ws));
         ASSERT_TRUE(storage::OPENTRK(ws, folder(), "Wdata1", "wdata"));
-        ASSERT_TRUE(storage::ADD_REC(ws));
         storage::Table& t = *ws.current();
-        const std::pair<const char*, Value> fields[] = {
-            {"TICKET", Value::text("000123")},    {"TRUCK", Value::text("70-1234")},
-            {"COMPANY", Value::text("F001")},     {"PRODUCT", Value::text("P001")},
-            {"WHOUSE", Value::text("W01")},       {"UNIT", Value::text("KG")},
-            {"MOISTURE", Value::text("M15")},     {"MIXTURE", Value::text("X0")},
-            {"QUALITY", Value::text("Q1")},       {"REMARK1", Value::text(T("ข้าวหอมมะลิ"))},
-            {"DAYIN", Value::date(core::Date::fromYmd(2026, 12, 1))}, {"TMIN", Value::text("07:30:00")},
-            {"WIN", Value::number(15140, 2)},     {"DAYOUT", Value::date(core::Date::fromYmd(2026, 12, 1))},
-            {"TMOUT", Value::text("08:10:00")},   {"WOUT", Value::number(4250, 2)},
-            {"PRICE", Value::number(12.5, 3)},    {"RATE", Value::number(1, 3)},
-            {"AMOUNT", Value::number(136125, 2)}, {"CASH", Value::number(136125, 2)},
-        };
-        for (const auto& [name, v] : fields)
-            ASSERT_TRUE(t.put(name, v).ok());
-        ASSERT_TRUE(storage::commitAll(ws));
-        ASSERT_TRUE(storage::unlockAll(ws));
+        storage::csv::Document doc;
+        std::vector<std::string> records;
+        ASSERT_TRUE(storage::csv::parse("TICKET,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,MOISTURE,MIXTURE,QUALITY,REMARK1,DAYIN,"
+                                        "TMIN,WIN,DAYOUT,TMOUT,WOUT,PRICE,RATE,AMOUNT,CASH\n"
+                                        "000123,70-1234,F001,P001,W01,KG,M15,X0,Q1,ข้าวหอมมะลิ,20261201,07:30:00,15140,"
+                                        "20261201,08:10:00,4250,12.5,1,136125,136125\n",
+                                        &doc)
+                        .ok());
+        ASSERT_TRUE(storage::csv::toRecords(doc, t.layout(), &records).ok());
+        ASSERT_TRUE(storage::csv::appendRecords(t, records).ok());
+        ASSERT_TRUE(t.goTop().ok());
         // The screen shows the stored ticket: every field F as cF, the counterpart's code under
         // both names, texts without the field's blanks.
         for (const auto& f : t.layout().fields()) {
