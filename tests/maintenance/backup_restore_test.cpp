@@ -22,15 +22,7 @@
 
 namespace fs = std::filesystem;
 using maintenance::Outcome;
-using mainttest::backup;
-using mainttest::done;
-using mainttest::outcomes;
-using mainttest::restore;
-using mainttest::shown;
-using mainttest::shownWithTitles;
-using mainttest::Site;
-using mainttest::Strings;
-using mainttest::T;
+using namespace mainttest;
 using testsupport::readFile;
 
 namespace {
@@ -161,7 +153,7 @@ TEST_F(BackupRestoreTest, AnExistingBackupIsReplacedOnlyWhenTheQuestionIsAnswere
         storagetest::FaultFileSystem failing;
         failing.failWrite = 2;
         EXPECT_EQ(maintenance::BACKLOOP({site.data(), "WDATA1", site.backup(), "JAN1", maintenance::DateMode::Weighing,
-                                         mainttest::kJanuary})
+                                         kJanuary})
                       .outcome,
                   Outcome::Failed);
     }
@@ -196,7 +188,7 @@ TEST_F(BackupRestoreTest, RestoringBringsBackPurgedTicketsUnmarksAMarkedOneAndAp
 {
     backup("JAN");
     site.prompts.answers = std::deque<bool>(14, true);
-    mainttest::purge();
+    purge();
     site.mark(site.pathOf("Wdata1"), "TICKET", "000003");
     ASSERT_EQ(site.columnOf("Wdata1"), (Strings{"000001", "000003*", "000005"}));
     ASSERT_EQ(site.columnOf("Money1"), (Strings{"000002", "000003"}));
@@ -358,37 +350,30 @@ protected:
     Site site;
 };
 
-TEST_F(EvidenceBackupTest, ABackupCopiesTheChainWholeAfterTheLedgers)
+TEST_F(EvidenceBackupTest, ABackupCopiesTheChainWholeAndARestoreOnlyEverLengthensItAtItsEnd)
 {
     EXPECT_EQ(backup("nochain").size(), 17u) << "a site without evidence has nothing more to copy";
     EXPECT_FALSE(fs::exists(site.backup() + "NOCHAINE.DBF"));
-    weigh(12000);
-    weigh(4000);
-    const auto results = backup("jan");
-    ASSERT_EQ(results.size(), 18u);
+    weigh(1000);
+    weigh(2000);
+    const auto results = backup("two");
+    ASSERT_EQ(results.size(), 18u);  // the chain after the ledgers
     EXPECT_EQ(results.back().name, storage::kEvidenceFile);
     EXPECT_EQ(results.back().outcome, Outcome::Done);
-    EXPECT_EQ(readFile(site.backup() + "JANE.DBF"), readFile(live()));
+    EXPECT_EQ(readFile(site.backup() + "TWOE.DBF"), readFile(live()));
+    weigh(3000);
+    backup("three");
     // A restore of a backup made before the site had evidence reads back no evidence.
     EXPECT_EQ(restore("nochain").size(), 13u);
-
     // A purge never cuts records out of the chain.
     site.prompts.answers.assign(20, true);
     const std::string before = readFile(live());
-    const auto purged = mainttest::purge();
+    const auto purged = purge();
     EXPECT_EQ(purged.size(), 13u);
     for (const auto& r : purged)
         EXPECT_NE(r.name, storage::kEvidenceFile);
     EXPECT_EQ(readFile(live()), before);
-}
 
-TEST_F(EvidenceBackupTest, ARestoreOnlyEverLengthensTheLiveChainAtItsEnd)
-{
-    weigh(1000);
-    weigh(2000);
-    backup("two");
-    weigh(3000);
-    backup("three");
     const Strings all = {"1000.00", "2000.00", "3000.00"};
     fs::remove(live());
     const struct {
