@@ -37,17 +37,10 @@ protected:
         ASSERT_TRUE(audit::openAudit(ws));
         ASSERT_TRUE(storage::OPENTRK(ws, folder(), "Wdata1", "wdata"));
         storage::Table& t = *ws.current();
-        storage::csv::Document doc;
-        std::vector<std::string> records;
-        ASSERT_TRUE(storage::csv::parse("TICKET,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,MOISTURE,MIXTURE,QUALITY,REMARK1,DAYIN,"
-                                        "TMIN,WIN,DAYOUT,TMOUT,WOUT,PRICE,RATE,AMOUNT,CASH\n"
-                                        "000123,70-1234,F001,P001,W01,KG,M15,X0,Q1,ข้าวหอมมะลิ,20261201,07:30:00,15140,"
-                                        "20261201,08:10:00,4250,12.5,1,136125,136125\n",
-                                        &doc)
-                        .ok());
-        ASSERT_TRUE(storage::csv::toRecords(doc, t.layout(), &records).ok());
-        ASSERT_TRUE(storage::csv::appendRecords(t, records).ok());
-        ASSERT_TRUE(t.goTop().ok());
+        append(t, "TICKET,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,MOISTURE,MIXTURE,QUALITY,REMARK1,DAYIN,TMIN,WIN,DAYOUT,"
+                  "TMOUT,WOUT,PRICE,RATE,AMOUNT,CASH\n"
+                  "000123,70-1234,F001,P001,W01,KG,M15,X0,Q1,ข้าวหอมมะลิ,20261201,07:30:00,15140,20261201,08:10:00,"
+                  "4250,12.5,1,136125,136125\n");
         // The screen shows the stored ticket: every field F as cF, the counterpart's code under
         // both names, texts without the field's blanks.
         for (const auto& f : t.layout().fields()) {
@@ -62,6 +55,17 @@ protected:
     {
         (void)ws.closeAll();
         AuditLogTest::TearDown();
+    }
+
+    // A record appended to a table of the work areas (UTF-8 CSV with a header line) and made current.
+    static void append(storage::Table& t, const std::string& csv)
+    {
+        storage::csv::Document doc;
+        std::vector<std::string> records;
+        ASSERT_TRUE(storage::csv::parse(csv, &doc).ok());
+        ASSERT_TRUE(storage::csv::toRecords(doc, t.layout(), &records).ok());
+        ASSERT_TRUE(storage::csv::appendRecords(t, records).ok());
+        ASSERT_TRUE(t.goBottom().ok());
     }
 
     // The rows the reversal of a kind adds to the log; it must say how many it wrote.
@@ -196,15 +200,9 @@ TEST_F(AuditTest, RowsFollowTheKindsTheyList)
 TEST_F(AuditTest, VoucherLinesAreKeyedByTheirVoucher)
 {
     ASSERT_TRUE(storage::OPEN(ws, folder(), "Money1", "DTOS(DATE)+TICKET", false, "Money1", "Money1", "wdata"));
-    ASSERT_TRUE(storage::ADD_REC(ws));
-    ASSERT_TRUE(ws.current()->put("TICKET", Value::text("000007")).ok());
-    ASSERT_TRUE(ws.current()->put("DATE", Value::date(core::Date::fromYmd(2026, 12, 3))).ok());
+    append(*ws.current(), "TICKET,DATE\n000007,20261203\n");
     ASSERT_TRUE(storage::OPEN(ws, folder(), "Detail1", "INDENT+RECORD", false, "Detail1", "Detail1", "detail"));
-    ASSERT_TRUE(storage::ADD_REC(ws));
-    ASSERT_TRUE(ws.current()->put("AMOUNT", Value::number(500, 2)).ok());
-    ASSERT_TRUE(ws.current()->put("TYPE", Value::text("REC")).ok());
-    ASSERT_TRUE(storage::commitAll(ws));
-    ASSERT_TRUE(storage::unlockAll(ws));
+    append(*ws.current(), "AMOUNT,TYPE\n500,REC\n");
     screen.set("cdAmount", Value::number(750, 2));
     screen.setText("cdType", "REC");
     screen.setText("cdTicket", "");

@@ -104,13 +104,13 @@ void backupAndPurge(Site& site)
 const Job kJobs[] = {
     {"purge", nullptr, [] { (void)mainttest::purge(); }},
     {"reindex", nullptr, [] { (void)maintenance::Reindex().run(nullptr); }},
-    {"audit purge", nullptr, [] { (void)audit::AuditList(6).purge(kJanuary.from, kJanuary.to); }},
+    {"audit_purge", nullptr, [] { (void)audit::AuditList(6).purge(kJanuary.from, kJanuary.to); }},
     {"backup", nullptr, [] { (void)mainttest::backup("JAN"); }},
     {"restore", backupAndPurge, [] { (void)mainttest::restore("JAN"); }},
     // Every point of one table's restore: none may leave a blank or half record behind.
-    {"ticket restore", backupAndPurge,
+    {"ticket_restore", backupAndPurge,
      [] { (void)maintenance::RESTLOOP(maintenance::transactionTables()[0], "JAN"); }, 1000},
-    {"code restore",
+    {"code_restore",
      [](Site& site) {
          site.prompts.answers = std::deque<bool>(64, true);
          (void)maintenance::FGBACKUP2(nullptr);
@@ -207,10 +207,6 @@ TEST_P(CrashPointTest, ACrashAnywhereThenARerunLeavesWhatAnUninterruptedRunLeave
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, CrashPointTest, ::testing::Range(0, int(std::size(kJobs))),
-                         [](const ::testing::TestParamInfo<int>& i) {
-                             std::string n = kJobs[i.param].name;
-                             std::replace(n.begin(), n.end(), ' ', '_');
-                             return n;
-                         });
+                         [](const ::testing::TestParamInfo<int>& i) { return std::string(kJobs[i.param].name); });
 
 }  // namespace

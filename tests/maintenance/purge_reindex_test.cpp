@@ -148,6 +148,26 @@ TEST_F(ReindexTest, ReindexingTheCodeTablesRemovesTheirMarkedRecords)
     EXPECT_EQ(site.sound.tones, std::vector<int>(12, 800));
     EXPECT_EQ(results[0].detail, "2 records, 1 removed; FARMER.NTX (CODE) built");
     EXPECT_TRUE(site.prompts.shown.empty());
+
+    // The other groups, with a table missing and one another workstation holds: those are told,
+    // the others still run.
+    fs::remove(site.data() + "MONEY2.DBF");
+    HeldTable other(site.pathOf("Wdata1"));
+    ASSERT_TRUE(other.open());
+    site.sound.tones.clear();
+    for (int g = 0; g < maintenance::kGroupCount; ++g)
+        model.setTicked(G(g), G(g) != G::Codes);
+    const auto others = model.run();
+    ASSERT_EQ(others.size(), 28u);
+    EXPECT_EQ(others[0].outcome, Outcome::Failed);
+    EXPECT_EQ(others[2].outcome, Outcome::Failed);
+    EXPECT_EQ(others[3].outcome, Outcome::Done);     // WDATA2
+    EXPECT_EQ(others[16].outcome, Outcome::Failed);  // MONEY2
+    EXPECT_EQ(done(others), 24);
+    const std::string held = "ส่วนบำรุงรักษาแฟ้มข้อมูล|WDATA1ถูกใช้งานอยู่";
+    EXPECT_EQ(shownWithTitles(site.prompts), (Strings{held, held, held, "ส่วนบำรุงรักษาแฟ้มข้อมูล|ไม่พบแฟ้มMONEY2"}));
+    EXPECT_EQ(site.sound.tones.size(), 28u);
+    EXPECT_EQ(site.columnOf("Wdata1").size(), 3u);
 }
 
 TEST_F(ReindexTest, TheListFollowsTheGroupsAndTheLoggerTableWhenPresent)
@@ -186,26 +206,6 @@ TEST_F(ReindexTest, TheListFollowsTheGroupsAndTheLoggerTableWhenPresent)
             EXPECT_TRUE(fs::exists(fresh.tables() + "LOGGER.NTX"));
         }
     }
-}
-
-TEST_F(ReindexTest, AMissingOrHeldTableIsToldAndTheOthersStillRun)
-{
-    fs::remove(site.data() + "MONEY2.DBF");
-    HeldTable other(site.pathOf("Wdata1"));
-    ASSERT_TRUE(other.open());
-    maintenance::Reindex model;
-    model.setTicked(G::Codes, false);
-    const auto results = model.run();
-    ASSERT_EQ(results.size(), 28u);
-    EXPECT_EQ(results[0].outcome, Outcome::Failed);
-    EXPECT_EQ(results[2].outcome, Outcome::Failed);
-    EXPECT_EQ(results[3].outcome, Outcome::Done);     // WDATA2
-    EXPECT_EQ(results[16].outcome, Outcome::Failed);  // MONEY2
-    EXPECT_EQ(done(results), 24);
-    const std::string held = "ส่วนบำรุงรักษาแฟ้มข้อมูล|WDATA1ถูกใช้งานอยู่";
-    EXPECT_EQ(shownWithTitles(site.prompts), (Strings{held, held, held, "ส่วนบำรุงรักษาแฟ้มข้อมูล|ไม่พบแฟ้มMONEY2"}));
-    EXPECT_EQ(site.sound.tones.size(), 28u);
-    EXPECT_EQ(site.columnOf("Wdata1").size(), 3u);
 }
 
 TEST_F(ReindexTest, APackLeavesTheTablesOtherIndexesRight)
