@@ -1,10 +1,6 @@
-// Backups and restores on a site with records on both sides of January: what the JAN backup
-// holds, the name rules, the overwrite question, a failed copy leaving the old backup whole,
-// restores that append nothing twice, bring purged tickets back and unmark marked ones, refuse a
-// backup of another structure, and the code tables copied back whole with fresh indexes - unless
-// another workstation has the table open. Then the weighing evidence: a backup copies the chain
-// whole, a restore gives a lost table back or appends what the live chain lacks at its end and
-// never touches a chain that differs from the backup, and a purge leaves the chain as it is.
+// Backups and restores of the transaction tables (on a site with records on both sides of
+// January), of the code tables and of the weighing evidence, whose chain a restore only ever
+// lengthens at its end. A backup never replaces a file half way; a restore never doubles a record.
 #include <gtest/gtest.h>
 
 #include <filesystem>

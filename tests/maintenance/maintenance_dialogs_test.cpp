@@ -1,6 +1,5 @@
-// The maintenance dialogs offscreen: the reindex dialog's groups, status text, opening sound and
-// start, the backup dialog refusing a name with "." and accepting a good one, the forms of the
-// purge and the restore, and the wait window's steps.
+// The maintenance dialogs offscreen: the reindex dialog, the range and name forms of the backup,
+// the purge and the restore, and the wait window.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>

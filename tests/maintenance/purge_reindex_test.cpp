@@ -1,7 +1,5 @@
-// The purge and the reindex: January purged table by table (completed tickets go, open ones stay,
-// the ledgers do not move), the confirmations and their answers, the reindex of the ticked groups
-// removing marked code records with a beep per entry, missing and held tables told while the
-// others still run, and a pack that leaves no index of the table pointing at moved records.
+// The purge of January (completed tickets go, open ones stay, the ledgers do not move) and the
+// reindex of the ticked groups, each telling a missing or held table while the others still run.
 #include <gtest/gtest.h>
 
 #include <filesystem>

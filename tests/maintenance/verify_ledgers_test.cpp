@@ -1,7 +1,5 @@
-// The ledger verification on a scripted day: the clean day gives no difference, and each way a
-// ledger can go wrong - a hand-changed balance, a row missing or doubled, a flag left behind, a
-// voucher marked without its reversal, a unit rate changed afterwards - is reported with the
-// stored value and the one the documents give, the files left as they were.
+// The ledger verification on a scripted day: clean, then each way a ledger can go wrong reported
+// with the stored value and the one the documents give, the files left as they were.
 #include <gtest/gtest.h>
 
 #include <filesystem>
