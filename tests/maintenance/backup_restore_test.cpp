@@ -254,10 +254,18 @@ protected:
     Site site;
 };
 
-TEST_F(CodeRestoreTest, CodeTablesComeBackWholeWithIndexesForTheRestoredFiles)
+// Since the backup two purchase tickets took their numbers and a series was added; in the backup
+// another series stands further on and the purchases' series is marked deleted. No series goes back.
+TEST_F(CodeRestoreTest, CodeTablesComeBackWholeWithIndexesAndNoSeriesGoesBack)
 {
+    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000001");
+    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000002");
+    site.load("Consec", "CODE,NAME,CSNO\nTST01,ทดสอบ,7\n");
+    site.set(site.backup() + "CONSEC.DBF", "CODE", "TRK02", "CSNO", "9");
+    ASSERT_EQ(site.mark(site.backup() + "CONSEC.DBF", "CODE", "TRK01"), 1);
     Recorder progress;
-    EXPECT_EQ(outcomes(maintenance::FGRESTORE2(&progress)), std::vector<Outcome>(12, Outcome::Done));
+    const auto results = maintenance::FGRESTORE2(&progress);
+    EXPECT_EQ(outcomes(results), std::vector<Outcome>(12, Outcome::Done));
     EXPECT_EQ(progress.steps.size(), 12u);
     EXPECT_EQ(site.columnOf("Farmer", "CODE"), (Strings{"F001", "F002", "F003"}));
     EXPECT_EQ(site.problems("Farmer"), Strings{});
@@ -266,6 +274,16 @@ TEST_F(CodeRestoreTest, CodeTablesComeBackWholeWithIndexesForTheRestoredFiles)
     EXPECT_EQ(shown(site.prompts).front(), "เขียนทับแฟ้ม " + site.tables() + "FARMER.DBF ?");
     for (const auto& e : fs::directory_iterator(site.tables()))
         EXPECT_NE(e.path().extension(), ".part") << e.path();
+
+    ASSERT_EQ(results[10].name, "CONSEC.DBF");
+    EXPECT_NE(results[10].detail.find("; 2 series kept ahead"), std::string::npos) << results[10].detail;
+    const std::pair<const char*, const char*> next[] = {
+        {"TRK01", "000003"}, {"TRK02", "000009"}, {"TRK03", "000001"}, {"TST01", "000007"}};
+    for (const auto& [series, number] : next)
+        EXPECT_EQ(storage::CONSEC(site.tables(), series, "R"), number) << series;
+    const auto codes = site.columnOf("Consec", "CODE");
+    EXPECT_EQ(std::count(codes.begin(), codes.end(), "TRK01"), 1) << ::testing::PrintToString(codes);
+    EXPECT_EQ(site.problems("Consec"), Strings{});
 }
 
 // A table another workstation has open is not replaced; a backup of another structure is refused.
@@ -292,28 +310,6 @@ TEST_F(CodeRestoreTest, AHeldTableOrABackupOfAnotherStructureIsLeftAsItIs)
                             "COMPANY.DBF"),
               texts.end())
         << ::testing::PrintToString(texts);
-}
-
-// Since the backup two purchase tickets took their numbers and a series was added; in the backup
-// another series stands further on and the purchases' series is marked deleted.
-TEST_F(CodeRestoreTest, RestoringTheRunningNumbersNeverSetsASeriesBack)
-{
-    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000001");
-    EXPECT_EQ(storage::CONSEC(site.tables(), "TRK01", "W"), "000002");
-    site.load("Consec", "CODE,NAME,CSNO\nTST01,ทดสอบ,7\n");
-    site.set(site.backup() + "CONSEC.DBF", "CODE", "TRK02", "CSNO", "9");
-    ASSERT_EQ(site.mark(site.backup() + "CONSEC.DBF", "CODE", "TRK01"), 1);
-    const auto results = maintenance::FGRESTORE2(nullptr);
-    ASSERT_EQ(results[10].name, "CONSEC.DBF");
-    EXPECT_EQ(results[10].outcome, Outcome::Done);
-    EXPECT_NE(results[10].detail.find("; 2 series kept ahead"), std::string::npos) << results[10].detail;
-    const std::pair<const char*, const char*> next[] = {
-        {"TRK01", "000003"}, {"TRK02", "000009"}, {"TRK03", "000001"}, {"TST01", "000007"}};
-    for (const auto& [series, number] : next)
-        EXPECT_EQ(storage::CONSEC(site.tables(), series, "R"), number) << series;
-    const auto codes = site.columnOf("Consec", "CODE");
-    EXPECT_EQ(std::count(codes.begin(), codes.end(), "TRK01"), 1) << ::testing::PrintToString(codes);
-    EXPECT_EQ(site.problems("Consec"), Strings{});
 }
 
 // ---- The weighing evidence
