@@ -81,7 +81,8 @@ protected:
             for (const char* f : fields) {
                 core::Value v;
                 EXPECT_TRUE(t->get(f, &v).ok());
-                row += separator + (v.isDate() ? v.asDate().dtos() : core::tis620::toUtf8(core::xbase::rtrim(v.asText())));
+                const std::string text = v.isDate() ? v.asDate().dtos() : core::xbase::rtrim(v.asText());
+                row += separator + core::tis620::toUtf8(text);
                 separator = "|";
             }
             out.push_back(row);

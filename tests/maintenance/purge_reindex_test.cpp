@@ -77,8 +77,8 @@ TEST_F(PurgeTest, PurgingJanuaryRemovesCompletedTicketsAndKeepsOpenOnes)
     ASSERT_EQ(asked.size(), 15u);
     EXPECT_EQ(asked[0], "ส่วนสั่งลบข้อมูล|คุณต้องการลบข้อมูล !");
     EXPECT_EQ(asked[1], "คุณยืนยันการสั่งลบข้อมูล !|ลบข้อมูลข้อมูลการชั่งรับเข้า");  // then one per table
-    EXPECT_NE(std::find(asked.begin(), asked.end(), "ส่วนการลบข้อมูล|ไม่สามารถเปิดแฟ้ม " + site.data() + "MONEY2.DBF ได้"),
-              asked.end());
+    const std::string held = "ส่วนการลบข้อมูล|ไม่สามารถเปิดแฟ้ม " + site.data() + "MONEY2.DBF ได้";
+    EXPECT_NE(std::find(asked.begin(), asked.end(), held), asked.end());
     EXPECT_EQ(site.sound.waves, Strings{"TSound08.wav"});
 }
 

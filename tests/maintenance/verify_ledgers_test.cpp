@@ -35,8 +35,9 @@ Strings verify(const std::function<void(Site&)>& damage, maintenance::LedgerChec
     EXPECT_EQ(files(), before);
     Strings out;
     for (const auto& d : c.differences) {
-        out.push_back(d.file + " " + core::tis620::toUtf8(d.row) + " " + d.field + " " + (d.noRow ? "no row" : d.stored) +
-                      " -> " + d.computed + (d.unexplained.empty() ? "" : " (" + d.unexplained + ")"));
+        out.push_back(d.file + " " + core::tis620::toUtf8(d.row) + " " + d.field + " " +
+                      (d.noRow ? "no row" : d.stored) + " -> " + d.computed +
+                      (d.unexplained.empty() ? "" : " (" + d.unexplained + ")"));
     }
     for (const auto& t : c.tables)
         if (!t.checked)
