@@ -172,13 +172,21 @@ TEST_F(BackupRestoreTest, AnExistingBackupIsReplacedOnlyWhenTheQuestionIsAnswere
     EXPECT_EQ(std::count(site.sound.waves.begin(), site.sound.waves.end(), "TSound08.wav"), 17);
 }
 
-TEST_F(BackupRestoreTest, AMissingSourceIsToldAndTheOtherTablesAreCopied)
+TEST_F(BackupRestoreTest, AMissingFileIsToldAndTheOtherTablesAreCopied)
 {
     fs::remove(site.data() + "MONEY2.DBF");
     const auto results = backup("JAN");
     EXPECT_EQ(results[6].outcome, Outcome::Failed);
     EXPECT_EQ(done(results), 16);
     EXPECT_EQ(shownWithTitles(site.prompts), Strings{"ส่วนการทำสำเนาข้อมูล|ไม่พบแฟ้ม " + site.data() + "MONEY2.DBF"});
+
+    // A backup that is not there, for each table.
+    site.prompts.shown.clear();
+    EXPECT_EQ(outcomes(restore("FEB")), std::vector<Outcome>(13, Outcome::Failed));
+    const auto texts = shownWithTitles(site.prompts);
+    ASSERT_EQ(texts.size(), 13u);
+    EXPECT_EQ(texts[0], "ส่วนการอ่านแฟ้นสำเนาข้อมูล|ไม่พบแฟ้ม FEB1");
+    EXPECT_EQ(texts[12], "ส่วนการอ่านแฟ้นสำเนาข้อมูล|ไม่พบแฟ้ม FEBD");
 }
 
 TEST_F(BackupRestoreTest, RestoringBringsBackPurgedTicketsUnmarksAMarkedOneAndAppendsNothingTwice)
@@ -221,15 +229,6 @@ TEST_F(BackupRestoreTest, ABackupOfAnotherStructureIsRefusedAndTheOtherTablesRes
     EXPECT_EQ(site.bytesOf("Wdata1"), table);
     EXPECT_EQ(shownWithTitles(site.prompts), Strings{"ส่วนการอ่านข้อมูล|โครงสร้างของแฟ้ม JAN1 ไม่ตรงกับแฟ้ม WDATA1"});
     EXPECT_EQ(site.columnOf("Wdata2"), (Strings{"000001", "000002"}));
-}
-
-TEST_F(BackupRestoreTest, AMissingBackupIsToldForEachTable)
-{
-    EXPECT_EQ(outcomes(restore("FEB")), std::vector<Outcome>(13, Outcome::Failed));
-    const auto texts = shownWithTitles(site.prompts);
-    ASSERT_EQ(texts.size(), 13u);
-    EXPECT_EQ(texts[0], "ส่วนการอ่านแฟ้นสำเนาข้อมูล|ไม่พบแฟ้ม FEB1");
-    EXPECT_EQ(texts[12], "ส่วนการอ่านแฟ้นสำเนาข้อมูล|ไม่พบแฟ้ม FEBD");
 }
 
 // ---- Code tables
