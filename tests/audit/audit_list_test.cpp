@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sstream>
 
 #include "audit/audit_list.h"
 #include "audit_log_fixture.h"
@@ -17,43 +16,27 @@ namespace {
 using audit::AuditList;
 using audittest::currentLabel;
 using audittest::day;
+using audittest::Strings;
 using core::tis620::T;
 using Button = AuditList::Button;
 
 class AuditListTest : public audittest::AuditLogTest {
 protected:
-    std::vector<std::string> labels(AuditList& list)
-    {
-        std::vector<std::string> out;
-        storage::Table& t = *list.log();
-        for (storage::Status s = t.goTop(); s.ok() && !t.eof(); s = t.skip()) {
-            core::Value v;
-            EXPECT_TRUE(t.get("DESCRIP", &v).ok());
-            out.push_back(core::tis620::toUtf8(core::xbase::rtrim(v.asText())));
-        }
-        return out;
-    }
+    Strings labels() { return logRows({"DESCRIP"}); }
 };
 
 TEST_F(AuditListTest, ButtonsFollowTheLevel)
 {
-    // Looking and searching from level 1, printing and copying from 2, purging only at 6.
-    struct Case {
-        int level;
-        std::vector<Button> on;
-    };
-    const Case cases[] = {
-        {0, {}},
-        {1, {Button::Top, Button::Bottom, Button::Search, Button::Exit}},
-        {2, {Button::Top, Button::Bottom, Button::Search, Button::Exit, Button::Print, Button::Copy}},
-        {5, {Button::Top, Button::Bottom, Button::Search, Button::Exit, Button::Print, Button::Copy}},
-        {6, {Button::Top, Button::Bottom, Button::Search, Button::Exit, Button::Print, Button::Copy, Button::Purge}},
-    };
-    for (const Case& c : cases) {
-        AuditList list(c.level);
-        for (int b = 0; b < int(Button::Count_); ++b)
-            EXPECT_EQ(list.enabled(Button(b)), std::count(c.on.begin(), c.on.end(), Button(b)) == 1)
-                << "level " << c.level << " button " << b;
+    // Looking and searching from level 1, printing and copying from 2, purging only at 6: the first
+    // `on` of these.
+    const Button order[] = {Button::Top,   Button::Bottom, Button::Search, Button::Exit,
+                            Button::Print, Button::Copy,   Button::Purge};
+    ASSERT_EQ(std::size(order), std::size_t(Button::Count_));
+    const std::pair<int, int> cases[] = {{0, 0}, {1, 4}, {2, 6}, {5, 6}, {6, 7}};
+    for (const auto& [level, on] : cases) {
+        const AuditList list(level);
+        for (int i = 0; i < int(std::size(order)); ++i)
+            EXPECT_EQ(list.enabled(order[i]), i < on) << "level " << level << " button " << int(order[i]);
     }
 }
 
@@ -65,18 +48,17 @@ TEST_F(AuditListTest, SearchFindsTextInAnyCaseFromTheNextRow)
     EXPECT_EQ(currentLabel(list.rows()), "ABC first");
     EXPECT_TRUE(list.find("  abc "));
     EXPECT_EQ(currentLabel(list.rows()), "last abc");
-    EXPECT_TRUE(prompts.shown.empty());
+    EXPECT_EQ(takeShown(), Strings{});
     // Nothing after it: the row stays and the person is told.
     EXPECT_FALSE(list.find("abc"));
     EXPECT_EQ(currentLabel(list.rows()), "last abc");
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ไม่พบข้อมูลตามที่ระบุ !"));
+    EXPECT_EQ(takeShown(), Strings{"ไม่พบข้อมูลตามที่ระบุ !"});
     // The date, the key and the values are searched too.
     list.rows().goTop();
     EXPECT_TRUE(list.find("02/12/2026"));
     EXPECT_EQ(currentLabel(list.rows()), "other");
     EXPECT_FALSE(list.find(""));
-    EXPECT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(takeShown(), Strings{});
 }
 
 TEST_F(AuditListTest, CopyWritesTheRangeAsQuotedLinesAndAsksBeforeOverwriting)
@@ -84,8 +66,9 @@ TEST_F(AuditListTest, CopyWritesTheRangeAsQuotedLinesAndAsksBeforeOverwriting)
     addRows({{1, "before", "a"}, {2, "ทะเบียนรถ", "12\" pipe"}, {3, "last", "\"q\""}, {4, "after", "b"}});
     AuditList list(2);
     ASSERT_TRUE(list.open());
-    const std::string file = dir.file(AuditList::copyFileName(clock.day));
     EXPECT_EQ(AuditList::copyFileName(clock.day), "05122026.TXT");
+    const Strings copied = {"ทำสำเนาบันทึกการแก้ไขแล้ว !"};
+    const std::string file = dir.file("copy.txt");
     ASSERT_TRUE(list.copy(day(2), day(3), file));
     const std::string bytes = testsupport::readFile(file);
     EXPECT_EQ(bytes, T("20261202,\"08:00:02\",\"TRK01-000001\",\"ADMIN\",\"ทะเบียนรถ\",\"12\"\" pipe\",\"new\"\r\n"
@@ -96,69 +79,61 @@ TEST_F(AuditListTest, CopyWritesTheRangeAsQuotedLinesAndAsksBeforeOverwriting)
     ASSERT_EQ(doc.rows.size(), 2u);
     EXPECT_EQ(doc.rows[0][5], "12\" pipe");
     EXPECT_EQ(doc.rows[1][5], "\"q\"");
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("ทำสำเนาบันทึกการแก้ไขแล้ว !"));
-    EXPECT_EQ(labels(list).size(), 4u);
+    EXPECT_EQ(takeShown(), copied);
+    EXPECT_EQ(labels().size(), 4u);
     // A range without rows still writes its (empty) file and says so.
     const std::string empty = dir.file("empty.txt");
     ASSERT_TRUE(list.copy(day(5), day(6), empty));
+    EXPECT_EQ(testsupport::readFile(empty), "");
     EXPECT_TRUE(std::filesystem::exists(empty));
-    EXPECT_EQ(std::filesystem::file_size(empty), 0u);
-    ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].text, T("ทำสำเนาบันทึกการแก้ไขแล้ว !"));
+    EXPECT_EQ(takeShown(), copied);
 
     // A file there already is replaced only after a Yes.
     const std::string old = dir.file("old.txt");
     for (const bool yes : {false, true}) {
         testsupport::writeFile(old, "keep");
-        prompts.shown.clear();
         prompts.answers = {yes};
         EXPECT_EQ(list.copy(day(1), day(5), old), yes);
         ASSERT_GE(prompts.shown.size(), 1u);
         EXPECT_TRUE(prompts.shown[0].question);
-        EXPECT_EQ(prompts.shown[0].text, T("บันทึกทับแฟ้ม old.txt เดิม ?"));
+        EXPECT_EQ(takeShown()[0], "บันทึกทับแฟ้ม old.txt เดิม ?");
         EXPECT_EQ(testsupport::readFile(old) == "keep", !yes);
     }
     // A file that cannot be written is not reported as copied.
-    prompts.shown.clear();
     EXPECT_FALSE(list.copy(day(1), day(5), dir.file("no/such/folder.txt")));
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_NE(prompts.shown[0].text, T("ทำสำเนาบันทึกการแก้ไขแล้ว !"));
+    const Strings told = takeShown();
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told, copied);
 }
 
-TEST_F(AuditListTest, PurgeRemovesTheRangeAfterConfirmation)
+TEST_F(AuditListTest, PurgeRemovesTheRangeAfterConfirmationUnlessAnotherWorkstationHoldsTheLog)
 {
     addRows({{1, "a", "x"}, {2, "b", "x"}, {3, "c", "x"}, {4, "d", "x"}});
     AuditList list(6);
     ASSERT_TRUE(list.open());
+    {
+        storagetest::HeldTable other(folder() + "AUDIT.DBF");
+        ASSERT_TRUE(other.open());
+        prompts.answers = {true};
+        EXPECT_FALSE(list.purge(day(1), day(5)));
+        ASSERT_EQ(prompts.shown.size(), 2u);
+        EXPECT_EQ(takeShown()[1], "ไม่สามารถเปิดแฟ้ม บันทึกการแก้ไข");
+        ASSERT_NE(list.log(), nullptr);
+        EXPECT_EQ(labels().size(), 4u);
+    }
     prompts.answers = {false};
     EXPECT_FALSE(list.purge(day(2), day(3)));
-    EXPECT_EQ(labels(list).size(), 4u);
+    EXPECT_EQ(labels().size(), 4u);
     prompts.answers = {true};
     EXPECT_TRUE(list.purge(day(2), day(3)));
-    EXPECT_EQ(labels(list), (std::vector<std::string>{"a", "d"}));
-    ASSERT_EQ(prompts.shown.size(), 3u);
-    EXPECT_EQ(prompts.shown[1].text, T("คุณยืนยันการสั่งลบข้อมูลการแก้ไข ?"));
-    EXPECT_EQ(prompts.shown[2].text, T("ทำการลบบันทึกข้อมูลการแก้ไขแล้ว !"));
+    EXPECT_EQ(labels(), (Strings{"a", "d"}));
+    const Strings told = takeShown();
+    ASSERT_EQ(told.size(), 3u);
+    EXPECT_EQ(told[1], "คุณยืนยันการสั่งลบข้อมูลการแก้ไข ?");
+    EXPECT_EQ(told[2], "ทำการลบบันทึกข้อมูลการแก้ไขแล้ว !");
     // The log is open shared again and the browse on its first row.
     EXPECT_FALSE(list.log()->exclusive());
     EXPECT_EQ(currentLabel(list.rows()), "a");
-}
-
-TEST_F(AuditListTest, PurgeIsRefusedWhileAnotherWorkstationHoldsTheLog)
-{
-    addRows({{1, "a", "x"}, {2, "b", "x"}});
-    const std::string log = folder() + "AUDIT.DBF";
-    storagetest::HeldTable other(log);
-    ASSERT_TRUE(other.open());
-    AuditList list(6);
-    ASSERT_TRUE(list.open());
-    prompts.answers = {true};
-    EXPECT_FALSE(list.purge(day(1), day(5)));
-    ASSERT_EQ(prompts.shown.size(), 2u);
-    EXPECT_EQ(prompts.shown[1].text, T("ไม่สามารถเปิดแฟ้ม บันทึกการแก้ไข"));
-    ASSERT_NE(list.log(), nullptr);
-    EXPECT_EQ(labels(list).size(), 2u);
 }
 
 TEST_F(AuditListTest, ReportPrintsTheRangeOnPagesWithTheirNumbers)
@@ -185,10 +160,10 @@ TEST_F(AuditListTest, ReportPrintsTheRangeOnPagesWithTheirNumbers)
     EXPECT_EQ(job.log.front(), "begin Audit trail");
     EXPECT_EQ(job.log.back(), "end");
     EXPECT_GE(job.pageCount(), 2);
+    // How many printed texts end with this one.
     const auto count = [&](const std::string& text) {
-        return std::count_if(job.log.begin(), job.log.end(), [&](const std::string& l) {
-            return l.rfind("text ", 0) == 0 && l.size() >= text.size() && l.compare(l.size() - text.size(), text.size(), text) == 0;
-        });
+        return std::count_if(job.log.begin(), job.log.end(),
+                             [&](const std::string& l) { return l.starts_with("text ") && l.ends_with(text); });
     };
     EXPECT_EQ(count("รายงานบันทึกการแก้ไขข้อมูล ช่วงวันที่ 02/12/2026 ถึง 03/12/2026"), job.pageCount());
     EXPECT_EQ(count("วันที่ 05/12/2026 , 08:00:00"), job.pageCount());

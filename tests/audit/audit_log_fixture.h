@@ -20,6 +20,8 @@
 
 namespace audittest {
 
+using Strings = std::vector<std::string>;
+
 inline core::Date day(int d)
 {
     return core::Date::fromYmd(2026, 12, d);
@@ -28,7 +30,7 @@ inline core::Date day(int d)
 // The label (DESCRIP) of the row the browse stands on, in UTF-8 without trailing blanks.
 inline std::string currentLabel(core::RowSource& rows)
 {
-    std::vector<std::string> cells;
+    Strings cells;
     rows.cells(cells);
     return cells.size() > 4 ? core::tis620::toUtf8(core::xbase::rtrim(cells[4])) : std::string();
 }
@@ -40,12 +42,17 @@ protected:
         m_saved = core::programSettings();
         core::programSettings().setText("CDRV2", folder());
         core::programSettings().setText("CUSER", "ADMIN");
-        const storage::TableDef* def = storage::findTable("Audit");
-        ASSERT_TRUE(storage::Table::create(folder() + storage::tableFileName(*def), storage::fieldSpecs(def->fields)).ok());
+        create("Audit");
     }
     void TearDown() override { core::programSettings() = m_saved; }
 
     std::string folder() const { return dir.path() + "/"; }
+    // An empty catalogue table in the folder.
+    void create(const char* table)
+    {
+        const storage::TableDef* def = storage::findTable(table);
+        ASSERT_TRUE(storage::Table::create(folder() + storage::tableFileName(*def), storage::fieldSpecs(def->fields)).ok());
+    }
 
     // Rows (day of December 2026, label, old value; UTF-8) written one a second from 08:00:00.
     void addRows(const std::vector<std::tuple<int, std::string, std::string>>& rows)
@@ -59,6 +66,38 @@ protected:
         }
         (void)ws.closeAll();
         clock.day = day(5);
+    }
+
+    // The log's rows in record order, the fields given (dates as YYYYMMDD, texts in UTF-8 without
+    // trailing blanks) joined by "|".
+    Strings logRows(std::initializer_list<const char*> fields = {"DATE", "TIME", "TICKET", "STAFF", "DESCRIP",
+                                                                  "OLDDATA", "NEWDATA"})
+    {
+        Strings out;
+        std::unique_ptr<storage::Table> t;
+        EXPECT_TRUE(storage::Table::open(folder() + "AUDIT.DBF", storage::ShareMode::Shared, &t).ok());
+        for (storage::Status s = t->goTop(); s.ok() && !t->eof(); s = t->skip()) {
+            std::string row, separator;
+            for (const char* f : fields) {
+                core::Value v;
+                EXPECT_TRUE(t->get(f, &v).ok());
+                const std::string text = v.isDate() ? v.asDate().dtos() : core::xbase::rtrim(v.asText());
+                row += separator + core::tis620::toUtf8(text);
+                separator = "|";
+            }
+            out.push_back(row);
+        }
+        return out;
+    }
+
+    // The texts the prompts showed since the last call (UTF-8).
+    Strings takeShown()
+    {
+        Strings out;
+        for (const auto& s : prompts.shown)
+            out.push_back(core::tis620::toUtf8(s.text));
+        prompts.shown.clear();
+        return out;
     }
 
     testsupport::TempDir dir;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -16,22 +17,19 @@
 #include "maintenance/reindex.h"
 #include "maintenance/verify_ledgers.h"
 #include "maintenance_fixture.h"
-#include "maintenance_jobs.h"
 #include "storage/check.h"
 #include "storage/fault_fs.h"
-#include "storage/field_codec.h"
 #include "storage/fork_child.h"
 #include "storage/ops.h"
 #include "storage/table.h"
 
 namespace fs = std::filesystem;
+using mainttest::kJanuary;
 using mainttest::Site;
 
 namespace {
 
 constexpr int kSample = 8;  // points per job in a normal run
-
-using mainttest::kJanuary;
 
 // What a site holds, for comparing two runs: each table's live records (whole, sorted), the
 // next number of every series, what `check` finds, verify-ledgers' differences, and any temporary
@@ -67,13 +65,6 @@ void readFolder(const std::string& folder, SiteState* out)
                 rows.emplace_back(rec, t->layout().recordLength());
         }
         std::sort(rows.begin(), rows.end());
-        if (name == "CONSEC.DBF" && folder.ends_with("TABLES/")) {
-            const storage::Layout& l = t->layout();
-            const storage::Field& code = l.fields()[std::size_t(l.find("CODE"))];
-            const storage::Field& csno = l.fields()[std::size_t(l.find("CSNO"))];
-            for (const std::string& r : rows)
-                out->series[std::string(storage::field::raw(code, r.data()))] = storage::field::number(csno, r.data());
-        }
     }
 }
 
@@ -82,6 +73,11 @@ SiteState stateOf(const Site& site)
     SiteState s;
     for (const std::string& folder : {site.tables(), site.data(), site.backup()})
         readFolder(folder, &s);
+    const std::string consec = site.tables() + "CONSEC.DBF";
+    const auto codes = site.column(consec, "CODE"), numbers = site.column(consec, "CSNO");
+    for (std::size_t i = 0; i < codes.size(); ++i)
+        if (!codes[i].ends_with("*"))
+            s.series[codes[i]] = std::strtod(numbers[i].c_str(), nullptr);
     for (const auto& d : maintenance::verifyLedgers().differences)
         s.ledgers.push_back(d.file + "|" + d.row + "|" + d.field + "|" + d.stored);
     return s;
@@ -90,95 +86,64 @@ SiteState stateOf(const Site& site)
 struct Job {
     const char* name;
     std::function<void(Site&)> prepare;  // run once on the seeded site
-    std::function<void(Site&)> run;
-    int sample = kSample;  // points run in a normal run
+    std::function<void()> run;           // every question answered Yes
+    int sample = kSample;                // points run in a normal run
 };
 
-void answerYes(Site& site)
+void backupAndPurge(Site& site)
 {
     site.prompts.answers = std::deque<bool>(64, true);
-}
-
-void backupJanuary(Site& site)
-{
-    answerYes(site);
     (void)mainttest::backup("JAN");
-}
-
-void purgeJanuary(Site& site)
-{
-    answerYes(site);
+    site.prompts.answers = std::deque<bool>(64, true);
     (void)mainttest::purge();
 }
 
 const Job kJobs[] = {
-    {"purge", nullptr, purgeJanuary},
-    {"reindex", nullptr,
-     [](Site&) {
-         maintenance::Reindex reindex;
-         (void)reindex.run(nullptr);
-     }},
-    {"audit purge", nullptr,
-     [](Site& site) {
-         answerYes(site);
-         audit::AuditList list(6);
-         (void)list.purge(kJanuary.from, kJanuary.to);
-     }},
-    {"backup", nullptr, backupJanuary},
-    {"restore", [](Site& site) {
-         backupJanuary(site);
-         purgeJanuary(site);
-     },
-     [](Site& site) {
-         answerYes(site);
-         (void)mainttest::restore("JAN");
-     }},
+    {"purge", nullptr, [] { (void)mainttest::purge(); }},
+    {"reindex", nullptr, [] { (void)maintenance::Reindex().run(nullptr); }},
+    {"audit_purge", nullptr, [] { (void)audit::AuditList(6).purge(kJanuary.from, kJanuary.to); }},
+    {"backup", nullptr, [] { (void)mainttest::backup("JAN"); }},
+    {"restore", backupAndPurge, [] { (void)mainttest::restore("JAN"); }},
     // Every point of one table's restore: none may leave a blank or half record behind.
-    {"ticket restore",
+    {"ticket_restore", backupAndPurge,
+     [] { (void)maintenance::RESTLOOP(maintenance::transactionTables()[0], "JAN"); }, 1000},
+    {"code_restore",
      [](Site& site) {
-         backupJanuary(site);
-         purgeJanuary(site);
-     },
-     [](Site&) { (void)maintenance::RESTLOOP(maintenance::transactionTables()[0], "JAN"); }, 1000},
-    {"code restore",
-     [](Site& site) {
-         answerYes(site);
+         site.prompts.answers = std::deque<bool>(64, true);
          (void)maintenance::FGBACKUP2(nullptr);
          site.load("Farmer", "CODE,NAME\nF009,นายใหม่\n");
          site.mark(site.pathOf("Farmer"), "CODE", "F001");
          (void)storage::CONSEC(site.tables(), "TRK01", "W");
          site.mark(site.backup() + "CONSEC.DBF", "CODE", "TRK02");
      },
-     [](Site& site) {
-         answerYes(site);
-         (void)maintenance::FGRESTORE2(nullptr);
-     }},
+     [] { (void)maintenance::FGRESTORE2(nullptr); }},
 };
-
-void seed(Site& s)
-{
-    mainttest::loadJanuary(s);
-    s.load("Farmer", "CODE,NAME\nF001,นายสมศักดิ์ ทองดี\nF002,นางสาวมาลี ศรีสุข\n");
-    s.load("Audit", "DATE,TIME,TICKET,STAFF,DESCRIP,OLDDATA,NEWDATA\n"
-                    "20260105,08:00:00,TRK01-000001,ADMIN,ราคา,1.000,2.000\n"
-                    "20260205,08:00:00,TRK01-000002,ADMIN,ราคา,1.000,3.000\n");
-}
 
 class CrashPointTest : public ::testing::TestWithParam<int> {
 protected:
     void SetUp() override
     {
-        seed(site);
+        mainttest::loadJanuary(site);
+        site.load("Farmer", "CODE,NAME\nF001,นายสมศักดิ์ ทองดี\nF002,นางสาวมาลี ศรีสุข\n");
+        site.load("Audit", "DATE,TIME,TICKET,STAFF,DESCRIP,OLDDATA,NEWDATA\n"
+                           "20260105,08:00:00,TRK01-000001,ADMIN,ราคา,1.000,2.000\n"
+                           "20260205,08:00:00,TRK01-000002,ADMIN,ราคา,1.000,3.000\n");
         if (job().prepare)
             job().prepare(site);
         pristine = site.dir() + ".pristine";
         fs::copy(site.dir(), pristine, fs::copy_options::recursive);
     }
     const Job& job() const { return kJobs[GetParam()]; }
+    // The site as it was seeded, and the job run there to its end.
     void reset()
     {
         fs::remove_all(site.dir());
         fs::copy(pristine, site.dir(), fs::copy_options::recursive);
+    }
+    void runJob()
+    {
+        site.prompts.answers = std::deque<bool>(64, true);
+        job().run();
     }
     // Runs the job in a child ended at crash point `at` (0: never, the points passed in *total).
     int runChild(int at, int* total = nullptr)
@@ -186,7 +151,7 @@ protected:
         storagetest::Child child([&](storagetest::Child& self) {
             storagetest::FaultFileSystem faults;
             faults.crashAt = at;
-            job().run(site);
+            runJob();
             self.sendWord(std::uint32_t(faults.points));
             return 0;
         });
@@ -203,11 +168,12 @@ TEST_P(CrashPointTest, ACrashAnywhereThenARerunLeavesWhatAnUninterruptedRunLeave
 {
     const SiteState before = stateOf(site);
     ASSERT_EQ(before.problems, std::vector<std::string>());
+    ASSERT_FALSE(before.series.empty());
     int total = 0;
     ASSERT_EQ(runChild(0, &total), 0);
     ASSERT_GT(total, 0);
     reset();
-    job().run(site);
+    runJob();
     const SiteState expected = stateOf(site);
     ASSERT_EQ(expected.problems, std::vector<std::string>());
     ASSERT_EQ(expected.leftovers, std::vector<std::string>());
@@ -218,7 +184,7 @@ TEST_P(CrashPointTest, ACrashAnywhereThenARerunLeavesWhatAnUninterruptedRunLeave
                      std::to_string(total));
         reset();
         ASSERT_EQ(runChild(at), storagetest::FaultFileSystem::kCrashExit);
-        job().run(site);
+        runJob();
         const SiteState after = stateOf(site);
         EXPECT_EQ(after.problems, std::vector<std::string>());
         EXPECT_EQ(after.leftovers, std::vector<std::string>());
@@ -239,10 +205,6 @@ TEST_P(CrashPointTest, ACrashAnywhereThenARerunLeavesWhatAnUninterruptedRunLeave
 }
 
 INSTANTIATE_TEST_SUITE_P(Jobs, CrashPointTest, ::testing::Range(0, int(std::size(kJobs))),
-                         [](const ::testing::TestParamInfo<int>& i) {
-                             std::string n = kJobs[i.param].name;
-                             std::replace(n.begin(), n.end(), ' ', '_');
-                             return n;
-                         });
+                         [](const ::testing::TestParamInfo<int>& i) { return std::string(kJobs[i.param].name); });
 
 }  // namespace

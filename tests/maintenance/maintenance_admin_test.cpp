@@ -16,11 +16,10 @@
 namespace {
 
 using mainttest::Site;
+using testsupport::lines;
 using testsupport::runProcess;
 
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
-
-using testsupport::lines;
 
 bool has(const std::string& text, const std::string& part)
 {

@@ -2,20 +2,27 @@
 // temporary folder, the program-wide settings read from its configuration file with the four
 // folders made absolute, rows appended through the shared append (CSV in the dump format), small
 // readers and writers of table files, and scripted seams: prompts, a clock that makes every wait
-// pass at once, sounds, faults.
+// pass at once, sounds, faults. Then the jobs run on January 2026 with every question answered as
+// scripted, and the outcomes of a job's steps.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/tis620.h"
+#include "maintenance/backup.h"
+#include "maintenance/maintenance_tables.h"
+#include "maintenance/purge.h"
+#include "maintenance/restore.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 
 namespace mainttest {
 
 using core::tis620::T;
+using Strings = std::vector<std::string>;
 
 class Site {
 public:
@@ -29,20 +36,24 @@ public:
     std::string backup() const { return dir() + "/BACKUP/"; }
     // The folder of a catalogue table and its file's path.
     std::string pathOf(const char* table) const;
+    // The bytes of a catalogue table's file.
+    std::string bytesOf(const char* table) const { return testsupport::readFile(pathOf(table)); }
 
     // Rows appended to a catalogue table (UTF-8 CSV with a header line).
     void load(const char* table, const std::string& csv);
 
     // A column of every record of a table file in record order, trailing blanks removed (UTF-8),
     // with "*" appended for a marked record. Dates as YYYYMMDD, numbers as stored.
-    std::vector<std::string> column(const std::string& path, const char* field) const;
+    Strings column(const std::string& path, const char* field) const;
+    // The same of a catalogue table.
+    Strings columnOf(const char* table, const char* field = "TICKET") const { return column(pathOf(table), field); }
     // Marks (or unmarks) the records whose field, trimmed, equals value. Returns how many.
     int mark(const std::string& path, const char* field, const std::string& value, bool marked = true) const;
     // Sets a field (as CSV text: numbers plain, dates YYYYMMDD) of the records whose key field equals.
     void set(const std::string& path, const char* keyField, const std::string& key, const char* field,
              const std::string& value) const;
     // The index problems `check` finds for a table of the catalogue (empty: all good).
-    std::vector<std::string> problems(const char* table) const;
+    Strings problems(const char* table) const;
     // Sounds switched on, with the one wave file of the sounds folder a job plays.
     void withSound(const char* wave) const;
 
@@ -60,8 +71,38 @@ private:
 void loadJanuary(Site& s);
 
 // The texts the prompts showed (UTF-8), in order.
-std::vector<std::string> shown(const testsupport::RecordingPrompts& p);
+Strings shown(const testsupport::RecordingPrompts& p);
 // The same with the title in front: "TITLE|TEXT" (titles trimmed).
-std::vector<std::string> shownWithTitles(const testsupport::RecordingPrompts& p);
+Strings shownWithTitles(const testsupport::RecordingPrompts& p);
+
+inline const maintenance::DateSpan kJanuary{core::Date::fromYmd(2026, 1, 1), core::Date::fromYmd(2026, 1, 31)};
+
+inline std::vector<maintenance::StepResult> backup(const std::string& name, maintenance::Progress* progress = nullptr)
+{
+    return maintenance::FGBACKUP1([&] { return std::optional(maintenance::BackupRequest{name, kJanuary}); }, progress);
+}
+
+inline std::vector<maintenance::StepResult> restore(const std::string& name)
+{
+    return maintenance::FGRESTORE1([&] { return std::optional(name); }, nullptr);
+}
+
+inline std::vector<maintenance::StepResult> purge()
+{
+    return maintenance::FGDELETE([] { return std::optional(kJanuary); }, nullptr);
+}
+
+inline std::vector<maintenance::Outcome> outcomes(const std::vector<maintenance::StepResult>& r)
+{
+    std::vector<maintenance::Outcome> out;
+    for (const auto& s : r)
+        out.push_back(s.outcome);
+    return out;
+}
+
+inline long done(const std::vector<maintenance::StepResult>& r)
+{
+    return std::count_if(r.begin(), r.end(), [](const auto& s) { return s.outcome == maintenance::Outcome::Done; });
+}
 
 }  // namespace mainttest
