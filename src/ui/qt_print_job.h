@@ -34,10 +34,10 @@ public:
     enum class Output { Preview, Printer, PdfFile };
     struct Options {
         Output output = Output::Preview;
-        std::string printerName;  // for Printer: empty = the system's default; for Preview: the one
-                                  // offered first, empty = the person chooses
-        std::string pdfPath;      // for PdfFile
-        std::string kind;         // "Ticket", "Report" ...: names a PDF saved from the preview
+        std::string printerName{};  // for Printer: empty = the system's default; for Preview: the one
+                                    // offered first, empty = the person chooses
+        std::string pdfPath{};      // for PdfFile
+        std::string kind{};         // "Ticket", "Report" ...: names a PDF saved from the preview
     };
 
     explicit QtPrintJob(Options options);

@@ -77,8 +77,9 @@ protected:
                                                        {"NAME", core::Value::text(r.name)},
                                                        {"AMT", core::Value::number(r.amt, 2)},
                                                        {"DAY", reportstest::ReportSite::day(r.day)}}));
-            if (r.deleted)
+            if (r.deleted) {
                 ASSERT_TRUE(t->deleteRecord().ok());
+            }
         }
         ASSERT_TRUE(t->createOrder(dir.file("DETAIL.NTX"), "DTOS(DAY)+GRP+BLK+NAME").ok());
         ASSERT_TRUE(t->goTop().ok());

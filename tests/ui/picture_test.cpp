@@ -116,8 +116,9 @@ TEST(Picture, ToValue)
         bool ok = !c.ok;
         const Value v = c.picture.toValue(c.text, ok);
         EXPECT_EQ(ok, c.ok) << c.text;
-        if (!c.value.isNil())
+        if (!c.value.isNil()) {
             EXPECT_EQ(v, c.value) << c.text;
+        }
     }
 }
 

@@ -401,8 +401,9 @@ TEST(PageView, ShowsThePaperInItsProportionsAtEachZoom)
         EXPECT_EQ(view.currentPage(), 2);
         EXPECT_GT(pages.drawn.size(), draws) << "drawn again at the new size";
         EXPECT_NEAR(double(page.width()) / page.height(), 9921.0 / 14031.0, 0.01);
-        if (zoom.against > 0)
+        if (zoom.against > 0) {
             EXPECT_NEAR(double(page.width()) / before, zoom.against, 0.01);
+        }
         if (zoom.act == &ui::PageView::fitPage) {
             EXPECT_LE(page.height(), area.height());
             EXPECT_GT(page.height(), area.height() * 9 / 10);
