@@ -46,8 +46,12 @@ public:
     {
         std::vector<EvidenceEntry> out;
         for (const auto& e : events)
-            if (e.kind == kind && e.ticket == ticket)
-                out.push_back({.event = e.event, .weight = e.weight, .source = std::string(1, e.source)});
+            if (e.kind == kind && e.ticket == ticket) {
+                out.emplace_back();
+                out.back().event = e.event;
+                out.back().weight = e.weight;
+                out.back().source = std::string(1, e.source);
+            }
         return out;
     }
 
