@@ -126,8 +126,13 @@ bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const st
 // Texts the prompts showed (UTF-8), in order.
 std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p);
 
-// The screen's enabled buttons by name, in the order of TicketButton ("Previous Next ... Pay3").
-std::string enabledButtons(const weighing::TicketScreen& s);
+// The buttons for which `on` holds by name, in the order of TicketButton ("Previous Next ... Pay3");
+// by default the screen's enabled ones.
+std::string enabledButtons(const std::function<bool(weighing::TicketButton)>& on);
+inline std::string enabledButtons(const weighing::TicketScreen& s)
+{
+    return enabledButtons([&](weighing::TicketButton b) { return s.enabled(b); });
+}
 
 // The named values (`names` blank-separated), blank-separated: texts trimmed in UTF-8, numbers to
 // twelve digits ("7849.5"), dates as yyyymmdd, "?" for a name not there.
