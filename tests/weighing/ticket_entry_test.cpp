@@ -72,8 +72,7 @@ TEST_F(TicketEntryTest, TheWeighInAndTheSaveStopAtTheFirstEmptyFieldAndNameIt)
     ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
     s->READW(1);
     EXPECT_EQ(s->values().number("cWin"), 12000);
-    EXPECT_TRUE(s->enabled(TicketButton::Save));
-    EXPECT_FALSE(s->enabled(TicketButton::WeighIn));
+    EXPECT_EQ(enabledButtons(*s), "Save Cancel");
     EXPECT_EQ(s->focus(), "save");
     EXPECT_FALSE(s->TRSAVE());
     EXPECT_EQ(site.prompts.shown.back().title, T("  ส่วนบันทึกข้อมูล"));
