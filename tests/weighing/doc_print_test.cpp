@@ -157,7 +157,8 @@ protected:
     {
         Lines out;
         for (const auto& r : testsupport::readRows(dir.path(), "Audit"))
-            out.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + ": " + r.text("OLDDATA") + " -> " + r.text("NEWDATA"));
+            out.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + ": " + r.text("OLDDATA") + " -> " +
+                          r.text("NEWDATA"));
         return out;
     }
 

@@ -82,7 +82,8 @@ protected:
         std::vector<std::string> rows;
         for (const testsupport::TableRow& r : testsupport::readRows(site(), "Audit"))
             if (!r.deleted)
-                rows.push_back(r.text("TICKET") + " " + r.text("STAFF") + " " + r.text("DESCRIP") + ": " + r.text("OLDDATA"));
+                rows.push_back(r.text("TICKET") + " " + r.text("STAFF") + " " + r.text("DESCRIP") + ": " +
+                               r.text("OLDDATA"));
         return rows;
     }
 

@@ -281,8 +281,8 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
         EXPECT_EQ(warning->weight, c.lighter);
         EXPECT_EQ(warning->values, (std::vector<std::pair<std::string, std::string>>{
                                        {"TRUCK", "11,250"}, {"WIN", "30,000"}, {"WOUT", figures[1]}}));
-        EXPECT_EQ(site.audit().back(), "TRK01-" + warning->ticket + " น้ำหนักรถไม่ตรงกับที่บันทึกไว้: " + figures[0] + " -> " +
-                                           figures[1]);
+        EXPECT_EQ(site.audit().back(),
+                  "TRK01-" + warning->ticket + " น้ำหนักรถไม่ตรงกับที่บันทึกไว้: " + figures[0] + " -> " + figures[1]);
         if (!c.saved)
             s->PCANCEL();
     }

@@ -148,16 +148,9 @@ TEST_F(TicketTest, RightsDecideTheButtons)
 
 TEST_F(TicketTest, APartlySettledTicketCannotBeEditedButCanBeWeighed)
 {
+    site.load("Wdata1", "TICKET,STAT,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,WIN,DRCR,CLEAR\n"
+                        "000001,1,70-1234,F001,P001,W1,KG,20261205,07:00:00,12000,1000,200\n");
     auto s = screen();
-    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 12000));
-    storage::Workspace ws;
-    ASSERT_TRUE(storage::OPENTRK(ws, site.data(), "Wdata1"));
-    ASSERT_TRUE(ws.find("Wdata1")->goTop().ok());
-    ASSERT_TRUE(storage::REC_LOCK(ws));
-    ASSERT_TRUE(ws.find("Wdata1")->put("DRCR", core::Value::number(1000, 2)).ok());
-    ASSERT_TRUE(ws.find("Wdata1")->put("CLEAR", core::Value::number(200, 2)).ok());
-    ASSERT_TRUE(storage::commitAll(ws) && storage::unlockAll(ws));
-    s->PROCMOVE(kMoveFirst);
 
     s->editPressed();
     EXPECT_EQ(s->mode(), 0);

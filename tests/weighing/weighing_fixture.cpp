@@ -96,7 +96,8 @@ std::vector<std::string> Site::audit() const
 {
     std::vector<std::string> out;
     for (const Row& r : rows("Audit"))
-        out.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + ": " + r.text("OLDDATA") + " -> " + r.text("NEWDATA"));
+        out.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + ": " + r.text("OLDDATA") + " -> " +
+                      r.text("NEWDATA"));
     return out;
 }
 
