@@ -127,7 +127,7 @@ bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const st
 std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p);
 
 // The buttons for which `on` holds by name, in the order of TicketButton ("Previous Next ... Pay3");
-// by default the screen's enabled ones.
+// given a screen, its enabled ones.
 std::string enabledButtons(const std::function<bool(weighing::TicketButton)>& on);
 inline std::string enabledButtons(const weighing::TicketScreen& s)
 {
