@@ -60,12 +60,7 @@ TEST(PrintTemplateTest, LinesEndAtTwoHundredColumns)
 {
     const std::string longLine = "H SAYR1    10    10 \"" + std::string(300, 'x') + "\"";
     const auto lines = weighing::splitTemplate("a\r\n\r\nb\n" + longLine + "\nlast");
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], "a");
-    EXPECT_EQ(lines[1], "");
-    EXPECT_EQ(lines[2], "b");
-    EXPECT_EQ(lines[3].size(), 200u);
-    EXPECT_EQ(lines[4], "last");
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b", longLine.substr(0, 200), "last"}));
     EXPECT_EQ(weighing::parseTemplateLine(longLine, 1).text.size(), 180u);
 }
 

@@ -72,8 +72,7 @@ TEST_F(TicketEntryTest, TheWeighInAndTheSaveStopAtTheFirstEmptyFieldAndNameIt)
     ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
     s->READW(1);
     EXPECT_EQ(s->values().number("cWin"), 12000);
-    EXPECT_TRUE(s->enabled(TicketButton::Save));
-    EXPECT_FALSE(s->enabled(TicketButton::WeighIn));
+    EXPECT_EQ(enabledButtons(*s), "Save Cancel");
     EXPECT_EQ(s->focus(), "save");
     EXPECT_FALSE(s->TRSAVE());
     EXPECT_EQ(site.prompts.shown.back().title, T("  ส่วนบันทึกข้อมูล"));
@@ -104,25 +103,15 @@ protected:
         core::programSettings().clear();
         storage::setHardCommit(true);
     }
-    // A purchase of P001 by the kilogram (12.50 a kilogram) weighed in with the grades, then
-    // weighed out, not saved.
-    std::unique_ptr<TicketScreen> purchase(const char* moisture, const char* mixture, long long in, long long out)
+    // A purchase of P001 by the kilogram (12.50 a kilogram) with the grades weighed in at
+    // 15,000 kg and saved, then weighed out at 5,000 kg, not saved.
+    std::unique_ptr<TicketScreen> purchase(const char* moisture, const char* mixture)
     {
         auto s = std::make_unique<TicketScreen>(1, 6, host);
         EXPECT_TRUE(s->open());
-        host.trucks.push_back("70-1234");
-        s->weighPressed();
-        for (const auto& [name, code] : {std::pair{"cFarmer", "F001"}, {"cProduct", "P001"}, {"cWhouse", "W01"},
-                                         {"cUnit", "KG"}, {"cMoisture", moisture}, {"cMixture", mixture}})
-            EXPECT_TRUE(typeText(*s, name, code)) << name;
-        host.weights.push_back(in);
-        s->READW(1);
-        EXPECT_TRUE(s->TRSAVE());
-        host.trucks.push_back("70-1234");
-        s->weighPressed();
-        EXPECT_EQ(s->mode(), kTicketSecondWeighing);
-        host.weights.push_back(out);
-        s->READW(2);
+        const Weighing w{"70-1234", "F001", "P001", "W01", "KG", {{"cMoisture", moisture}, {"cMixture", mixture}}};
+        EXPECT_TRUE(firstWeighing(*s, host, w, 15000));
+        EXPECT_TRUE(startSecondWeighing(*s, host, "70-1234", 5000));
         return s;
     }
 
@@ -134,42 +123,35 @@ protected:
     ScriptedHost host;
 };
 
+// Net 10 tons. M20: 30 kg and 100 baht a ton; X2: 20 kg and 50 baht; M30: 150 kg and 500 baht;
+// the quantity is the net less the weights off, the amount 12.50 a kilogram less the money off.
 TEST_F(DemoGradeTest, AGradeDeductsItsRatesPerTonOfNetWeight)
 {
-    struct Case {
+    const struct {
         const char* moisture;
         const char* mixture;
-        double weightOff1, weightOff2, moneyOff;
+        const char* values;  // cNet cAdj_W1 cAdj_W2 cAdj_M3 cQty cAmount
+    } cases[] = {
+        {"M20", "X2", "10000 300 200 1500 9500 117250"},
+        {"M20", "X0", "10000 300 0 1000 9700 120250"},
+        {"M15", "X0", "10000 0 0 0 10000 125000"},
+        {"M30", "X5", "10000 1500 500 6500 8000 93500"},
     };
-    // Net 10 tons. M20: 30 kg and 100 baht a ton; X2: 20 kg and 50 baht; M30: 150 kg and 500 baht.
-    const Case cases[] = {
-        {"M20", "X2", 300, 200, 1500},
-        {"M20", "X0", 300, 0, 1000},
-        {"M15", "X0", 0, 0, 0},
-        {"M30", "X5", 1500, 500, 6500},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.moisture) + " " + c.mixture);
-        auto s = purchase(c.moisture, c.mixture, 15000, 5000);
-        const core::ValueMap& v = s->values();
-        EXPECT_EQ(v.number("cNet"), 10000);
-        EXPECT_EQ(v.number("cAdj_W1"), c.weightOff1);
-        EXPECT_EQ(v.number("cAdj_W2"), c.weightOff2);
-        EXPECT_EQ(v.number("cAdj_M3"), c.moneyOff);
-        const double qty = 10000 - c.weightOff1 - c.weightOff2;
-        EXPECT_EQ(v.number("cQty"), qty);
-        EXPECT_DOUBLE_EQ(v.number("cAmount"), qty * 12.5 - c.moneyOff);
+        auto s = purchase(c.moisture, c.mixture);
+        EXPECT_EQ(fieldsOf(s->values(), "cNet cAdj_W1 cAdj_W2 cAdj_M3 cQty cAmount"), c.values);
         EXPECT_TRUE(s->TRSAVE());
     }
 }
 
 TEST_F(DemoGradeTest, TheGradeChosenOnTheScreenIsTheOneDeductedAndNamed)
 {
-    auto s = purchase("M20", "X2", 15000, 5000);
+    auto s = purchase("M20", "X2");
     // Changed at the weigh-out, while the stored ticket still says M20.
     ASSERT_TRUE(typeText(*s, "cMoisture", "M25"));
     EXPECT_EQ(s->values().number("cAdj_W1"), 800);
-    EXPECT_EQ(core::tis620::toUtf8(core::xbase::alltrim(s->values().text("cMoiName"))), "ความชื้นเกิน 20% ถึง 25%");
+    EXPECT_EQ(fieldsOf(s->values(), "cMoiName"), "ความชื้นเกิน 20% ถึง 25%");
     s->values().setText("cMixture", "");
     s->recalculate(kPosCode);
     EXPECT_EQ(s->values().number("cAdj_W2"), 0) << "no impurity grade, no impurity deduction";

@@ -10,9 +10,10 @@ using namespace weighingtest;
 
 namespace {
 
-TEST(TicketProcessTest, TwoWorkstationsCompletingOneTicketPostItOnce)
+using TicketProcessTest = ScreenTest;
+
+TEST_F(TicketProcessTest, TwoWorkstationsCompletingOneTicketPostItOnce)
 {
-    Site site;
     auto workstation = [](long long weightOut) {
         return [weightOut](storagetest::Child& parent) {
             ScriptedPickList pickList;
@@ -27,14 +28,8 @@ TEST(TicketProcessTest, TwoWorkstationsCompletingOneTicketPostItOnce)
         };
     };
     for (int round = 0; round < 3; ++round) {
-        {
-            // The truck weighed in: a fresh open ticket each round.
-            ScriptedPickList pickList;
-            ScriptedHost host;
-            TicketScreen s(1, 6, host);
-            ASSERT_TRUE(s.open());
-            ASSERT_TRUE(firstWeighing(s, host, Weighing{"70-1234"}, 9000));
-        }
+        // The truck weighed in: a fresh open ticket each round.
+        ASSERT_TRUE(firstWeighing(*screen(), host, Weighing{"70-1234"}, 9000));
         storagetest::Child a(workstation(1000));
         storagetest::Child b(workstation(2000));
         ASSERT_EQ(a.receive(), 'r');

@@ -23,13 +23,9 @@ void addToolPictures(const std::string& tables)
 
 void useSimulatedIndicator(core::Settings& s)
 {
-    s.setText("CCPORT", "1");
-    s.setText("CCPORT1", "09600,E,7,1,002,005,005");
-    s.setText("CSTABLE", "3");
-    s.setText("NINTERV", "50");
-    s.setText("CZEROW", "0");
-    s.setText("CWREAD", "1");
-    s.setText("CMINUS", "0");
+    for (const auto& [name, value] : {std::pair{"CCPORT", "1"}, {"CCPORT1", "09600,E,7,1,002,005,005"}, {"CSTABLE", "3"},
+                                      {"NINTERV", "50"}, {"CZEROW", "0"}, {"CWREAD", "1"}, {"CMINUS", "0"}})
+        s.setText(name, value);
 }
 
 void startDemoSite(const std::string& site)

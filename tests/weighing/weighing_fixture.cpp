@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
+#include <sstream>
 
 #include "core/ini_file.h"
 #include "core/settings.h"
@@ -86,10 +88,17 @@ double Site::stock(const std::string& product, const std::string& whouse) const
 
 double Site::account(const char* table, const std::string& code) const
 {
-    for (const Row& r : rows(table))
-        if (r.text("CODE") == code)
-            return r.number("BALANCE");
-    return std::nan("");
+    const std::optional<Row> r = find(table, "CODE", code);
+    return r ? r->number("BALANCE") : std::nan("");
+}
+
+std::vector<std::string> Site::audit() const
+{
+    std::vector<std::string> out;
+    for (const Row& r : rows("Audit"))
+        out.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + ": " + r.text("OLDDATA") + " -> " +
+                      r.text("NEWDATA"));
+    return out;
 }
 
 // ---- ScriptedPickList
@@ -185,7 +194,7 @@ bool typeNumber(weighing::TicketScreen& s, const std::string& name, double v)
     return type(s, name, core::Value::number(v, 2));
 }
 
-bool firstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing& w, long long weightIn)
+bool startFirstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing& w)
 {
     host.trucks.push_back(w.truck);
     s.weighPressed();
@@ -195,6 +204,14 @@ bool firstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing
     if (s.kindInfo().goods)
         ok = ok && typeText(s, "cProduct", w.product) && typeText(s, "cWhouse", w.whouse) &&
              typeText(s, "cUnit", w.unit);
+    for (const auto& [field, code] : w.grades)
+        ok = ok && typeText(s, field, code);
+    return ok;
+}
+
+bool firstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing& w, long long weightIn)
+{
+    const bool ok = startFirstWeighing(s, host, w);
     host.weights.push_back(weightIn);
     s.READW(1);
     return ok && s.TRSAVE();
@@ -217,6 +234,60 @@ std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p)
     for (const auto& m : p.shown)
         out.push_back(core::tis620::toUtf8(m.text));
     return out;
+}
+
+std::string enabledButtons(const std::function<bool(weighing::TicketButton)>& on)
+{
+    static const char* const kNames[] = {"Previous", "Next",   "First", "Last",    "Weigh", "Edit",
+                                         "Delete",   "Search", "Save",  "Cancel",  "Print", "Exit",
+                                         "WeighIn",  "WeighOut", "Pay1", "Pay2",   "Pay3"};
+    static_assert(std::size(kNames) == std::size_t(weighing::TicketButton::Count_));
+    std::string out;
+    for (std::size_t b = 0; b < std::size(kNames); ++b)
+        if (on(weighing::TicketButton(b)))
+            out += (out.empty() ? "" : " ") + std::string(kNames[b]);
+    return out;
+}
+
+namespace {
+
+std::string shown(const core::Value& v)
+{
+    if (v.isText())
+        return core::tis620::toUtf8(core::xbase::rtrim(v.asText()));
+    if (v.isDate())
+        return v.asDate().dtos();
+    if (!v.isNumber())
+        return v.toDisplayText();
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.12g", v.asNumber());
+    return buf;
+}
+
+std::string fieldsOf(const std::string& names, const std::function<const core::Value*(const std::string&)>& get)
+{
+    std::istringstream in(names);
+    std::string out, name;
+    while (in >> name) {
+        const core::Value* v = get(name);
+        out += (out.empty() ? "" : " ") + (v ? shown(*v) : "?");
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string fieldsOf(const core::ValueMap& v, const std::string& names)
+{
+    return fieldsOf(names, [&](const std::string& n) { return v.has(n) ? &v.get(n) : nullptr; });
+}
+
+std::string fieldsOf(const Site::Row& r, const std::string& names)
+{
+    return fieldsOf(names, [&](const std::string& n) {
+        const auto it = r.fields.find(n);
+        return it == r.fields.end() ? nullptr : &it->second;
+    });
 }
 
 }  // namespace weighingtest

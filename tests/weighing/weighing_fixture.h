@@ -53,6 +53,8 @@ public:
     std::optional<Row> find(const char* table, const char* field, const std::string& value) const;
     double stock(const std::string& product, const std::string& whouse) const;  // NaN: no row
     double account(const char* table, const std::string& code) const;           // NaN: no row
+    // The audit log's rows as "TICKET DESCRIP: OLDDATA -> NEWDATA".
+    std::vector<std::string> audit() const;
 
     testsupport::RecordingPrompts prompts;
     testsupport::FakeClock clock;
@@ -106,6 +108,7 @@ struct Weighing {
     std::string product = "P001";
     std::string whouse = "W1";
     std::string unit = "KG";
+    std::vector<std::pair<std::string, std::string>> grades = {};  // field, code: typed after the unit
 };
 
 // Types a value into a field and leaves it: validation, then the recalculation of its position.
@@ -113,6 +116,8 @@ bool type(weighing::TicketScreen& s, const std::string& name, const core::Value&
 bool typeText(weighing::TicketScreen& s, const std::string& name, const std::string& text);
 bool typeNumber(weighing::TicketScreen& s, const std::string& name, double v);
 
+// A new ticket waiting for its weight in: weigh button, registration, codes.
+bool startFirstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing& w);
 // A first weighing saved: weigh button, registration, codes, the weight in, save.
 bool firstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing& w, long long weightIn);
 // The second weighing of the truck's open ticket up to (not including) save.
@@ -121,6 +126,19 @@ bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const st
 // Texts the prompts showed (UTF-8), in order.
 std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p);
 
+// The buttons for which `on` holds by name, in the order of TicketButton ("Previous Next ... Pay3");
+// given a screen, its enabled ones.
+std::string enabledButtons(const std::function<bool(weighing::TicketButton)>& on);
+inline std::string enabledButtons(const weighing::TicketScreen& s)
+{
+    return enabledButtons([&](weighing::TicketButton b) { return s.enabled(b); });
+}
+
+// The named values (`names` blank-separated), blank-separated: texts trimmed in UTF-8, numbers to
+// twelve digits ("7849.5"), dates as yyyymmdd, "?" for a name not there.
+std::string fieldsOf(const core::ValueMap& v, const std::string& names);
+std::string fieldsOf(const Site::Row& r, const std::string& names);
+
 // A test on the site with the scripted pick-list and dialogs, opening ticket screens on it.
 class ScreenTest : public ::testing::Test {
 protected:
@@ -128,6 +146,15 @@ protected:
     {
         auto s = std::make_unique<weighing::TicketScreen>(kind, level, host);
         EXPECT_TRUE(s->open());
+        return s;
+    }
+    // A screen of the kind on truck 70-1234 weighed in and now weighed out, not yet saved.
+    std::unique_ptr<weighing::TicketScreen> weighedInAndOut(long long in, long long out, int kind = 1,
+                                                            const char* party = "F001")
+    {
+        auto s = screen(kind);
+        EXPECT_TRUE(firstWeighing(*s, host, Weighing{"70-1234", party}, in));
+        EXPECT_TRUE(startSecondWeighing(*s, host, "70-1234", out));
         return s;
     }
 
