@@ -5,16 +5,12 @@
 #include "support/seams.h"
 
 using core::Value;
+using exprtest::Case;
 using exprtest::evalShow;
 using exprtest::reported;
 using Lines = std::vector<std::string>;
 
 namespace {
-
-struct Case {
-    const char* text;
-    const char* expected;  // mervo-admin eval's form: type letter, tab, value
-};
 
 class Operators : public ::testing::Test {
 protected:
@@ -28,11 +24,7 @@ protected:
         *csub = {Value::number(10), Value::number(20, 2), Value::text("x")};
         vars.set("CSUB", Value::array(csub));
     }
-    void check(const std::vector<Case>& cases)
-    {
-        for (const Case& c : cases)
-            EXPECT_EQ(evalShow(vars, c.text), c.expected) << c.text;
-    }
+    void check(const std::vector<Case>& cases) { exprtest::check(vars, cases); }
 
     core::Settings settings;
     expr::VariablesContext vars{settings};
@@ -257,16 +249,11 @@ TEST(Keys, EveryIndexKeyOfTheProgramEvaluatesAgainstARecord)
            {"INDENT", "202612052970012"}, {"RECORD", "202612052970013"}, {"CODE", "P01"}, {"WHOUSE", "W1"},
            {"PRODUCT", "RICE"}});
     const std::pair<const char*, std::string> keys[] = {
-        {"STAT+TRUCK", "180-1234   "},
-        {"DTOS(DAYIN)+TMIN+TICKET", "2026120508:15:00000123"},
-        {"COMPANY+ACCOUNT", "C001      A01       "},
-        {"DTOS(DATE)+TICKET", "20270101000123"},
-        {"dtos(date)+time", "2027010123:59:59"},
-        {"INDENT+RECORD", "202612052970012202612052970013"},
-        {"CODE+WHOUSE", "P01       W1        "},
-        {"COMPANY+PRODUCT+CODE", "C001      RICE      P01       "},
-        {"CODE", "P01       "},
-        {"code", "P01       "},
+        {"STAT+TRUCK", "180-1234   "},              {"DTOS(DAYIN)+TMIN+TICKET", "2026120508:15:00000123"},
+        {"COMPANY+ACCOUNT", "C001      A01       "}, {"DTOS(DATE)+TICKET", "20270101000123"},
+        {"dtos(date)+time", "2027010123:59:59"},    {"INDENT+RECORD", "202612052970012202612052970013"},
+        {"CODE+WHOUSE", "P01       W1        "},    {"COMPANY+PRODUCT+CODE", "C001      RICE      P01       "},
+        {"CODE", "P01       "},                     {"code", "P01       "},
     };
     std::string key;
     for (const auto& [text, expected] : keys) {
@@ -333,16 +320,14 @@ TEST(Names, FieldsOfTheCurrentTableComeBeforeVariables)
     t.variables.set("cOnly", Value::text("screen"));
     t.settings.set("CDRV1", Value::text("./"));
     t.wdata.context.state().recNo = 7;
-    const Case cases[] = {
+    exprtest::check(t.chain, {
         {"TICKET", "C\t000123"},         {"ticket", "C\t000123"},         {"M->TICKET", "C\tvariable"},
         {"FIELD->ticket", "C\t000123"},  {"wdata->TICKET", "C\t000123"},  {"conly", "C\tscreen"},
         {"cdrv1", "C\t./"},              {"PAID", "L\t.T."},              {"wdata->(RECNO())", "N\t7"},
         {"RECNO()", "N\t7"},             {"Farmer->(RECNO())", "N\t0"},   {"Farmer->(CODE)", "C\tF001      "},
         {"STR(WIN)", "C\t     12345"},  // a field's own width
         {"STR(AMOUNT)", "C\t    1234567.50"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(evalShow(t.chain, c.text), c.expected) << c.text;
+    });
 }
 
 TEST(Names, AliasesAndTablesThatAreMissing)

@@ -36,6 +36,20 @@ inline std::string evalShow(expr::Context& ctx, std::string_view text)
     return show(v);
 }
 
+// A text to evaluate and what it gives: mervo-admin eval's form of the value ("N\t2.50"), or in the
+// widths tests the text itself. UTF-8.
+struct Case {
+    const char* text;
+    const char* expected;
+};
+
+// Each case's text (its Thai as TIS-620) evaluated in ctx shows as expected.
+inline void check(expr::Context& ctx, const std::vector<Case>& cases)
+{
+    for (const Case& c : cases)
+        EXPECT_EQ(core::tis620::toUtf8(evalShow(ctx, core::tis620::T(c.text))), c.expected) << c.text;
+}
+
 // Each fault as the error report's line shows it ("Error BASE/1081  Argument error: +"): subsystem,
 // subcode, the description of the general code, and the operation.
 inline std::vector<std::string> reported(const std::vector<core::Fault>& faults)

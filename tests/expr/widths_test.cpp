@@ -8,13 +8,9 @@
 #include "expr_test_util.h"
 
 using core::Value;
+using exprtest::Case;
 
 namespace {
-
-struct Case {
-    const char* text;
-    const char* expected;  // the text STR()/TRANSFORM() give, blanks kept
-};
 
 // dA: 05/12/2026 (a Saturday); nA: 1234.5 computed; WIN a field N 10, AMOUNT N 14.2.
 class Widths : public ::testing::Test {
