@@ -76,11 +76,9 @@ protected:
     {
         std::filesystem::create_directories(dir.file("sounds"));
         for (int i = 0; i < 30; ++i) {
-            char name[32];
-            std::snprintf(name, sizeof name, "Number%02d.wav", i);
-            testsupport::writeFile(dir.file("sounds/") + name, "RIFF");
-            std::snprintf(name, sizeof name, "TSound%02d.wav", i);
-            testsupport::writeFile(dir.file("sounds/") + name, "RIFF");
+            const std::string nn = (i < 10 ? "0" : "") + std::to_string(i);
+            testsupport::writeFile(dir.file("sounds/Number" + nn + ".wav"), "RIFF");
+            testsupport::writeFile(dir.file("sounds/TSound" + nn + ".wav"), "RIFF");
         }
         auto& s = core::programSettings();
         s.setText("CDRV1", dir.path() + "/");
