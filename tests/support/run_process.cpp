@@ -7,7 +7,6 @@
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#include <utility>
 
 namespace testsupport {
 
@@ -35,7 +34,8 @@ pid_t spawn(const std::string& program, const std::vector<std::string>& args, in
     ::_exit(127);
 }
 
-int exitCode(pid_t pid)
+// Waits for the child to end; its exit code, 128 + the signal when killed.
+int reap(pid_t pid)
 {
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -73,7 +73,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
             }
         }
     }
-    r.exitCode = exitCode(pid);
+    r.exitCode = reap(pid);
     return r;
 }
 
@@ -89,7 +89,12 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
 
 ChildProcess::~ChildProcess()
 {
-    stop();
+    if (m_out >= 0)
+        ::close(m_out);
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+        (void)reap(m_pid);
+    }
 }
 
 std::string ChildProcess::readLine(int timeoutMs)
@@ -120,18 +125,6 @@ std::string ChildProcess::readLine(int timeoutMs)
             m_buffer.append(buf, std::size_t(n));
         }
     }
-}
-
-int ChildProcess::stop()
-{
-    if (m_out >= 0) {
-        ::close(m_out);
-        m_out = -1;
-    }
-    if (m_pid <= 0)
-        return -1;
-    ::kill(m_pid, SIGTERM);
-    return exitCode(std::exchange(m_pid, -1));
 }
 
 std::vector<std::string> lines(const std::string& text)
