@@ -39,18 +39,17 @@ TEST(AdminEval, PrintsTheTypeLetterATabAndTheValue)
 
 TEST(AdminEval, SyntaxErrorsAndFaultsGoToStderrWithExitCode1)
 {
-    auto r = eval({"1 +"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "mervo-admin eval: expected an operand at the end of the text at column 4\n1 +\n   ^\n");
-
-    r = eval({"1 + 'a'"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "mervo-admin eval: Error BASE/1081  Argument error: +\n");
-
-    r = eval({"NOSUCH"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "mervo-admin eval: Error BASE/1003  Variable does not exist: NOSUCH\n");
+    const std::pair<const char*, const char*> cases[] = {
+        {"1 +", "expected an operand at the end of the text at column 4\n1 +\n   ^\n"},
+        {"1 + 'a'", "Error BASE/1081  Argument error: +\n"},
+        {"NOSUCH", "Error BASE/1003  Variable does not exist: NOSUCH\n"},
+    };
+    for (const auto& [text, err] : cases) {
+        const auto r = eval({text});
+        EXPECT_EQ(r.exitCode, 1) << text;
+        EXPECT_EQ(r.out, "") << text;
+        EXPECT_EQ(r.err, std::string("mervo-admin eval: ") + err);
+    }
 }
 
 TEST(AdminEval, BadArgumentsExitWith2)

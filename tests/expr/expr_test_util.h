@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/fault.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "expr/contexts.h"
@@ -17,11 +18,7 @@ namespace exprtest {
 
 inline std::string show(const core::Value& v)
 {
-    std::string text;
-    switch (v.type()) {
-    case core::Value::Type::Number: text = core::xbase::alltrim(expr::str(v)); break;
-    default: text = v.toDisplayText(); break;
-    }
+    const std::string text = v.isNumber() ? core::xbase::alltrim(expr::str(v)) : v.toDisplayText();
     return std::string(1, v.typeLetter()) + "\t" + text;
 }
 
@@ -37,6 +34,30 @@ inline std::string evalShow(expr::Context& ctx, std::string_view text)
     if (!e.evaluate(ctx, v))
         return "QUIT";
     return show(v);
+}
+
+// A text to evaluate and what it gives: mervo-admin eval's form of the value ("N\t2.50"), or in the
+// widths tests the text itself. UTF-8.
+struct Case {
+    const char* text;
+    const char* expected;
+};
+
+// Each case's text (its Thai as TIS-620) evaluated in ctx shows as expected.
+inline void check(expr::Context& ctx, const std::vector<Case>& cases)
+{
+    for (const Case& c : cases)
+        EXPECT_EQ(core::tis620::toUtf8(evalShow(ctx, core::tis620::T(c.text))), c.expected) << c.text;
+}
+
+// Each fault as the error report's line shows it ("Error BASE/1081  Argument error: +"): subsystem,
+// subcode, the description of the general code, and the operation.
+inline std::vector<std::string> reported(const std::vector<core::Fault>& faults)
+{
+    std::vector<std::string> out;
+    for (const core::Fault& f : faults)
+        out.push_back(core::errorMessage(f));
+    return out;
 }
 
 // A record buffer with a field layout, filled by field name.

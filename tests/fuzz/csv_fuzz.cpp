@@ -2,10 +2,10 @@
 // table with a text, a number, a date and a logical field give a status, never a crash. Property:
 // the records that convert, written out as `dump` writes them, read back to the same bytes.
 #include <cstdint>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 
+#include "fuzz_util.h"
 #include "storage/table_csv.h"
 
 namespace {
@@ -14,13 +14,12 @@ const storage::Layout& layout()
 {
     static const storage::Layout l = [] {
         storage::Layout out;
-        if (!storage::Layout::fromSpecs({{"NAME", storage::FieldType::Character, 12, 0},
-                                         {"AMOUNT", storage::FieldType::Numeric, 10, 2},
-                                         {"DAY", storage::FieldType::Date, 0, 0},
-                                         {"OK", storage::FieldType::Logical, 0, 0}},
-                                        &out)
-                 .ok())
-            std::abort();
+        fuzz::check(storage::Layout::fromSpecs({{"NAME", storage::FieldType::Character, 12, 0},
+                                                {"AMOUNT", storage::FieldType::Numeric, 10, 2},
+                                                {"DAY", storage::FieldType::Date, 0, 0},
+                                                {"OK", storage::FieldType::Logical, 0, 0}},
+                                               &out)
+                        .ok());
         return out;
     }();
     return l;
@@ -48,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     storage::csv::Document again;
     std::vector<std::string> back;
-    if (!storage::csv::parse(out.str(), &again).ok() || !storage::csv::toRecords(again, layout(), &back).ok() ||
-        back != records)
-        std::abort();
+    fuzz::check(storage::csv::parse(out.str(), &again).ok());
+    fuzz::check(storage::csv::toRecords(again, layout(), &back).ok() && back == records);
     return 0;
 }

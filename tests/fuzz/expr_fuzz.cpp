@@ -5,22 +5,15 @@
 // evaluations give the same value; for a text value the text path gives the same bytes; no text
 // exceeds the evaluator's limit; compiling twice gives the same tree.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "core/clock.h"
-#include "core/prompts.h"
 #include "expr/contexts.h"
 #include "expr/expr.h"
 #include "expr/functions.h"
+#include "fuzz_util.h"
 
 namespace {
-
-class SilentPrompts final : public core::Prompts {
-public:
-    void message(core::MessageKind, const std::string&, const std::string&) override {}
-    bool confirm(const std::string&, const std::string&) override { return false; }
-};
 
 // DATE() and TIME() must not change between the two evaluations compared.
 class StillClock final : public core::Clock {
@@ -58,7 +51,7 @@ struct World {
         variables.set("CSUB", core::Value::array(csub));
     }
 
-    SilentPrompts prompts;
+    fuzz::SilentPrompts prompts;
     StillClock clock;
     std::string wdataRecord, farmerRecord;
     expr::RecordContext wdata, farmer;
@@ -76,31 +69,27 @@ std::string show(const core::Value& v)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    using fuzz::check;
     static World world;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     expr::CompileError error;
     expr::Expression e = expr::Expression::compile(text, &error);
     if (!e.valid()) {
-        if (error.offset > text.size() || error.message.empty())
-            std::abort();
+        check(error.offset <= text.size() && !error.message.empty());
         (void)error.describe(text);
         return 0;
     }
-    if (expr::Expression::compile(text).dump() != e.dump())
-        std::abort();
+    check(expr::Expression::compile(text).dump() == e.dump());
 
     core::Value first, second;
     const bool ok1 = e.evaluate(world.chain, first);
     const bool ok2 = e.evaluate(world.chain, second);
-    if (ok1 != ok2 || (ok1 && show(first) != show(second)))
-        std::abort();
+    check(ok1 == ok2 && (!ok1 || show(first) == show(second)));
     if (ok1 && first.isText()) {
-        if (first.asText().size() > expr::kMaxTextLength)
-            std::abort();
+        check(first.asText().size() <= expr::kMaxTextLength);
         std::string viaText;
-        if (!e.evaluateText(world.chain, viaText) || viaText != first.asText())
-            std::abort();
+        check(e.evaluateText(world.chain, viaText) && viaText == first.asText());
     }
     return 0;
 }

@@ -1,15 +1,16 @@
 // A picture and keys typed into it, both from the input: the editor never leaves its width, its
 // cursor stays inside the text, and what it shows is what its value formats to.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "core/xbase.h"
+#include "fuzz_util.h"
 #include "ui/picture.h"
 #include "ui/picture_editor.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    using fuzz::check;
     if (size < 2)
         return 0;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -32,18 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         case 7: e.setCursor(static_cast<unsigned char>(k) % 50); break;
         default: e.type(static_cast<unsigned char>(k));
         }
-        const std::string shown = e.text();
-        if (p.kind() != ui::Picture::Kind::Text && int(shown.size()) != p.width())
-            std::abort();
-        if (p.kind() == ui::Picture::Kind::Text && int(shown.size()) > p.width())
-            std::abort();
-        if (e.cursor() < 0 || e.cursor() > p.width())
-            std::abort();
+        const int shown = int(e.text().size());
+        check(p.kind() == ui::Picture::Kind::Text ? shown <= p.width() : shown == p.width());
+        check(e.cursor() >= 0 && e.cursor() <= p.width());
     }
     bool ok = true;
     const core::Value v = e.value(ok);
-    if (p.kind() == ui::Picture::Kind::Number && p.format(v).find('*') != std::string::npos)
-        std::abort();  // the editor refuses digits that would not fit
-    (void)p.format(v);
+    const std::string formatted = p.format(v);
+    // The editor refuses digits that would not fit.
+    check(p.kind() != ui::Picture::Kind::Number || formatted.find('*') == std::string::npos);
     return 0;
 }

@@ -10,25 +10,15 @@
 #include <string>
 #include <unistd.h>
 
-#include "core/prompts.h"
 #include "core/settings.h"
+#include "fuzz_util.h"
 #include "reports/definition.h"
 #include "reports/engine.h"
 #include "storage/table.h"
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-class SilentPrompts final : public core::Prompts {
-public:
-    void message(core::MessageKind, const std::string&, const std::string&) override {}
-    bool confirm(const std::string&, const std::string&) override { return false; }
-};
+using fuzz::check;
 
 class NullJob final : public core::PrintJob {
 public:
@@ -60,7 +50,7 @@ storage::Workspace& workspace()
 {
     static storage::Workspace* ws = [] {
         storage::setHardCommit(false);
-        static SilentPrompts prompts;
+        static fuzz::SilentPrompts prompts;
         core::setPrompts(&prompts);
         core::Settings& s = core::programSettings();
         s.setText("CPAGEL", "3");

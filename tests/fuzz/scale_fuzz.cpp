@@ -9,9 +9,9 @@
 // why; an accepted setting is within its documented ranges; a parsed profile plays and encodes,
 // and what the simulator sends in any format reads back as the weight it sent.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "fuzz_util.h"
 #include "scale/frame_formats.h"
 #include "scale/frame_reader.h"
 #include "scale/port_setting.h"
@@ -20,11 +20,7 @@
 
 namespace {
 
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
+using fuzz::check;
 
 void fuzzReader(std::string_view in)
 {

@@ -9,6 +9,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "fuzz_util.h"
 #include "storage/check.h"
 #include "storage/table.h"
 
@@ -21,8 +22,7 @@ const std::string& folder()
 {
     if (g_folder.empty()) {
         std::string tmpl = "/tmp/mervo-storage-fuzz-XXXXXX";
-        if (!::mkdtemp(tmpl.data()))
-            std::abort();
+        fuzz::check(::mkdtemp(tmpl.data()) != nullptr);
         g_folder = tmpl;
         std::atexit([] { std::filesystem::remove_all(g_folder); });
     }

@@ -2,26 +2,17 @@
 // fixed columns' rules, and the expressions of text and SUM lines compile or are refused, and
 // evaluate against the printing variables without harm.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "core/value.h"
 #include "expr/contexts.h"
 #include "expr/expr.h"
+#include "fuzz_util.h"
 #include "weighing/print_template.h"
-
-namespace {
-
-void check(bool ok)
-{
-    if (!ok)
-        std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    using fuzz::check;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     static const core::ValueMap noSettings;
     expr::VariablesContext context(noSettings);

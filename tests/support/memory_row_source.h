@@ -26,7 +26,6 @@ public:
     void goBottom() override { m_at = std::max(0L, m_count - 1); }
     long skip(long n) override
     {
-        ++skips;
         if (m_count == 0)
             return 0;
         const long to = std::clamp(m_at + n, 0L, m_count - 1);
@@ -53,11 +52,10 @@ public:
     long at() const { return m_at; }
     void setAt(long i) { m_at = i; }
     void setCount(long n) { m_count = n; }
-    void resetCounts() { reads = skips = rowsSkipped = 0; }
+    void resetCounts() { reads = rowsSkipped = 0; }
 
     std::vector<long> marked;  // rows marked for deletion
     long reads = 0;            // rows whose cells were read
-    long skips = 0;            // calls of skip()
     long rowsSkipped = 0;      // rows moved over in all
     std::uint64_t generationNumber = 0;
 

@@ -4,9 +4,14 @@
 
 #include <string>
 
+#include "support/run_process.h"
+
 namespace testsupport {
 
 // pdftotext with the option given ("-raw", "-layout") on the file; UTF-8.
-std::string pdfText(const std::string& option, const std::string& pdf);
+inline std::string pdfText(const std::string& option, const std::string& pdf)
+{
+    return runProcess("/usr/bin/pdftotext", {option, pdf, "-"}).out;
+}
 
 }  // namespace testsupport

@@ -8,18 +8,14 @@
 #include <string_view>
 #include <vector>
 
-#include "support/recording_print_job.h"
 #include "core/print_destination.h"
+#include "support/recording_print_job.h"
+#include "support/seams.h"
 
 namespace testsupport {
 
 class RecordingDestination final : public core::PrintDestination {
 public:
-    RecordingDestination() : m_previous(core::setPrintDestination(this)) {}
-    ~RecordingDestination() override { core::setPrintDestination(m_previous); }
-    RecordingDestination(const RecordingDestination&) = delete;
-    RecordingDestination& operator=(const RecordingDestination&) = delete;
-
     std::unique_ptr<core::PrintJob> open(std::string_view kind, bool preview, const std::string& title) override
     {
         kinds.emplace_back(kind);
@@ -58,7 +54,7 @@ public:
     std::vector<std::unique_ptr<RecordingPrintJob>> jobs;
 
 private:
-    core::PrintDestination* m_previous;
+    Installed<core::PrintDestination, core::setPrintDestination> m_installed{this};
 };
 
 }  // namespace testsupport

@@ -24,20 +24,17 @@ public:
     }
     bool end() override
     {
-        endPage();
         log.push_back("end");
         return true;
     }
     void beginPage() override
     {
-        endPage();
         ++m_pages;
-        m_open = true;
         log.push_back("page " + std::to_string(m_pages));
         m_pageStart = log.size();
         m_forms = 0;
     }
-    void endPage() override { m_open = false; }
+    void endPage() override {}
     int pageCount() const override { return m_pages; }
     int dpiX() const override { return m_dpi; }
     int dpiY() const override { return m_dpi; }
@@ -97,7 +94,6 @@ private:
     int m_width;   // A4 until a paper size is set
     int m_height;
     int m_pages = 0;
-    bool m_open = false;
     std::size_t m_pageStart = 0;  // where the open page's entries begin in the log
     std::size_t m_forms = 0;      // form pictures on the open page
 };

@@ -10,6 +10,40 @@
 
 namespace testsupport {
 
+namespace {
+
+// Forks a child that runs the program with stdin empty, stdout on `out` and stderr on `err` (left
+// alone when -1), in `workdir` when given. Returns the child's pid (-1 when fork failed).
+pid_t spawn(const std::string& program, const std::vector<std::string>& args, int out, int err,
+            const std::string& workdir = {})
+{
+    const pid_t pid = ::fork();
+    if (pid != 0)
+        return pid;
+    ::dup2(out, 1);
+    if (err >= 0)
+        ::dup2(err, 2);
+    ::dup2(::open("/dev/null", O_RDONLY), 0);
+    if (!workdir.empty() && ::chdir(workdir.c_str()) != 0)
+        ::_exit(127);
+    std::vector<char*> argv = {const_cast<char*>(program.c_str())};
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+}
+
+// Waits for the child to end; its exit code, 128 + the signal when killed.
+int reap(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
 ProcessResult runProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::string& workdir)
 {
@@ -17,22 +51,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
     int outPipe[2], errPipe[2];
     if (::pipe2(outPipe, O_CLOEXEC) != 0 || ::pipe2(errPipe, O_CLOEXEC) != 0)
         return r;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(outPipe[1], 1);
-        ::dup2(errPipe[1], 2);
-        const int devnull = ::open("/dev/null", O_RDONLY);
-        ::dup2(devnull, 0);
-        if (!workdir.empty() && ::chdir(workdir.c_str()) != 0)
-            ::_exit(127);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
+    const pid_t pid = spawn(program, args, outPipe[1], errPipe[1], workdir);
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
@@ -54,9 +73,7 @@ ProcessResult runProcess(const std::string& program, const std::vector<std::stri
             }
         }
     }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    r.exitCode = reap(pid);
     return r;
 }
 
@@ -65,27 +82,19 @@ ChildProcess::ChildProcess(const std::string& program, const std::vector<std::st
     int outPipe[2];
     if (::pipe2(outPipe, O_CLOEXEC) != 0)
         return;
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(outPipe[1], 1);
-        const int devnull = ::open("/dev/null", O_RDONLY);
-        ::dup2(devnull, 0);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(program.c_str()));
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
-    }
+    m_pid = spawn(program, args, outPipe[1], -1);
     ::close(outPipe[1]);
     m_out = outPipe[0];
-    m_pid = pid;
 }
 
 ChildProcess::~ChildProcess()
 {
-    stop();
+    if (m_out >= 0)
+        ::close(m_out);
+    if (m_pid > 0) {
+        ::kill(m_pid, SIGTERM);
+        (void)reap(m_pid);
+    }
 }
 
 std::string ChildProcess::readLine(int timeoutMs)
@@ -116,21 +125,6 @@ std::string ChildProcess::readLine(int timeoutMs)
             m_buffer.append(buf, std::size_t(n));
         }
     }
-}
-
-int ChildProcess::stop()
-{
-    if (m_out >= 0) {
-        ::close(m_out);
-        m_out = -1;
-    }
-    if (m_pid <= 0)
-        return -1;
-    ::kill(m_pid, SIGTERM);
-    int status = 0;
-    ::waitpid(m_pid, &status, 0);
-    m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 std::vector<std::string> lines(const std::string& text)

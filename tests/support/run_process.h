@@ -29,11 +29,8 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    bool started() const { return m_pid > 0; }
     // The next line of its standard output without the line end; "" when none came within timeoutMs.
     std::string readLine(int timeoutMs);
-    // Sends SIGTERM and waits; returns the exit code (128 + signal when killed).
-    int stop();
 
 private:
     int m_pid = -1;

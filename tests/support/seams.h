@@ -14,6 +14,21 @@
 
 namespace testsupport {
 
+// Installs a double through its seam's setter for the double's lifetime and puts back what was
+// there before. Declared as the double's last member: installed once the rest is built, removed
+// before it goes.
+template <class Service, Service* (*install)(Service*)>
+class Installed {
+public:
+    explicit Installed(Service* self) : m_previous(install(self)) {}
+    ~Installed() { install(m_previous); }
+    Installed(const Installed&) = delete;
+    Installed& operator=(const Installed&) = delete;
+
+private:
+    Service* m_previous;
+};
+
 class RecordingPrompts final : public core::Prompts {
 public:
     struct Shown {
@@ -22,9 +37,6 @@ public:
         std::string title;  // TIS-620
         bool question;
     };
-
-    RecordingPrompts() : m_previous(core::setPrompts(this)) {}
-    ~RecordingPrompts() override { core::setPrompts(m_previous); }
 
     void message(core::MessageKind kind, const std::string& text, const std::string& title) override
     {
@@ -44,17 +56,16 @@ public:
     std::deque<bool> answers;  // answers to confirm(), in order; No when empty
 
 private:
-    core::Prompts* m_previous;
+    Installed<core::Prompts, core::setPrompts> m_installed{this};
 };
 
 // A clock that moves only when told to (or when something sleeps on it).
 class FakeClock final : public core::Clock {
 public:
     explicit FakeClock(core::Date today = core::Date::fromYmd(2026, 12, 5), std::int64_t hundredths = 8 * 360000)
-        : day(today), hundredths(hundredths), m_previous(core::setClock(this))
+        : day(today), hundredths(hundredths)
     {
     }
-    ~FakeClock() override { core::setClock(m_previous); }
 
     core::Date today() override { return day; }
     std::int64_t hundredthsSinceMidnight() override { return hundredths; }
@@ -72,16 +83,12 @@ public:
     std::int64_t monotonic = 0;
 
 private:
-    core::Clock* m_previous;
+    Installed<core::Clock, core::setClock> m_installed{this};
 };
 
 class RecordingFaultHandler final : public core::FaultHandler {
 public:
-    explicit RecordingFaultHandler(core::FaultAnswer answer = core::FaultAnswer::Default)
-        : answer(answer), m_previous(core::setFaultHandler(this))
-    {
-    }
-    ~RecordingFaultHandler() override { core::setFaultHandler(m_previous); }
+    explicit RecordingFaultHandler(core::FaultAnswer answer = core::FaultAnswer::Default) : answer(answer) {}
 
     core::FaultAnswer handle(const core::Fault& f) override
     {
@@ -93,15 +100,12 @@ public:
     std::vector<core::Fault> faults;
 
 private:
-    core::FaultHandler* m_previous;
+    Installed<core::FaultHandler, core::setFaultHandler> m_installed{this};
 };
 
 // Records the wave files (their file names without folder) and tones played.
 class RecordingSound final : public core::Sound {
 public:
-    RecordingSound() : m_previous(core::setSound(this)) {}
-    ~RecordingSound() override { core::setSound(m_previous); }
-
     void playWave(const std::string& path, bool toEnd) override
     {
         const auto slash = path.find_last_of('/');
@@ -115,7 +119,7 @@ public:
     std::vector<int> tones;
 
 private:
-    core::Sound* m_previous;
+    Installed<core::Sound, core::setSound> m_installed{this};
 };
 
 }  // namespace testsupport

@@ -1,19 +1,23 @@
-#include "core/date.h"
-
+// Dates as the tables store and show them, and waiting on the clock.
 #include <gtest/gtest.h>
+
+#include "core/clock.h"
+#include "core/date.h"
+#include "support/seams.h"
 
 using core::Date;
 
-TEST(Date, TwoDigitYearsFallIn1970To2069)
-{
-    EXPECT_EQ(Date::fromDtoc("01/02/69").dtos(), "20690201");
-    EXPECT_EQ(Date::fromDtoc("01/02/70").dtos(), "19700201");
-    EXPECT_EQ(Date::fromDtoc("31/12/99").dtos(), "19991231");
-    EXPECT_EQ(Date::fromDtoc("05/12/2026").dtos(), "20261205");
-}
+namespace {
 
-TEST(Date, EmptyDateForms)
+TEST(Date, TextFormsAndTheirEmptyDate)
 {
+    const std::pair<const char*, const char*> twoDigitYears[] = {
+        {"01/02/69", "20690201"}, {"01/02/70", "19700201"}, {"31/12/99", "19991231"},
+        {"05/12/2026", "20261205"},
+    };
+    for (const auto& [dtoc, dtos] : twoDigitYears)  // two-digit years fall in 1970 to 2069
+        EXPECT_EQ(Date::fromDtoc(dtoc).dtos(), dtos) << dtoc;
+
     const Date empty;
     EXPECT_TRUE(empty.isEmpty());
     EXPECT_EQ(empty.dtos(), "        ");
@@ -40,6 +44,9 @@ TEST(Date, CalendarArithmetic)
     EXPECT_EQ(Date::fromYmd(2027, 1, 1) - Date::fromYmd(2026, 1, 1), 365);
     EXPECT_EQ(Date::fromYmd(2026, 12, 5).buddhistYear(), 2569);
     EXPECT_TRUE(Date::fromYmd(9999, 12, 31).addDays(1).isEmpty());
+    EXPECT_EQ(Date::fromYmd(2026, 12, 6).dayOfWeek(), 1);  // a Sunday is day one
+    EXPECT_EQ(Date::fromYmd(2026, 12, 5).dayOfWeek(), 7);
+    EXPECT_EQ(Date::fromYmd(1970, 1, 1).dayOfWeek(), 5);   // a Thursday
 }
 
 TEST(Date, JulianDayNumbersWithTheEmptyDateAsDayZero)
@@ -57,13 +64,6 @@ TEST(Date, JulianDayNumbersWithTheEmptyDateAsDayZero)
     EXPECT_TRUE(Date::fromJulian(Date::fromYmd(9999, 12, 31).julian() + 1).isEmpty());
 }
 
-TEST(Date, DayOfWeekSundayIsOne)
-{
-    EXPECT_EQ(Date::fromYmd(2026, 12, 6).dayOfWeek(), 1);  // a Sunday
-    EXPECT_EQ(Date::fromYmd(2026, 12, 5).dayOfWeek(), 7);  // a Saturday
-    EXPECT_EQ(Date::fromYmd(1970, 1, 1).dayOfWeek(), 5);   // a Thursday
-}
-
 TEST(Date, RoundTripsEveryDayOfFourCenturies)
 {
     Date d = Date::fromYmd(1900, 1, 1);
@@ -74,3 +74,22 @@ TEST(Date, RoundTripsEveryDayOfFourCenturies)
     }
     EXPECT_EQ(d.dtos(), "23000101");
 }
+
+int g_idleCalls = 0;
+
+TEST(Clock, TdelayWaitsOnTheMonotonicClockInShortIdleSteps)
+{
+    testsupport::FakeClock clock;
+    core::setIdleHook([] { ++g_idleCalls; });
+    const std::pair<double, std::int64_t> cases[] = {{0.01, 10}, {1.5, 1500}, {0.0044, 4}, {0, 0}, {-3, 0}};
+    for (const auto& [seconds, ms] : cases) {
+        g_idleCalls = 0;
+        const std::int64_t before = clock.monotonic;
+        core::TDELAY(seconds);
+        EXPECT_EQ(clock.monotonic - before, ms) << seconds;
+        EXPECT_EQ(g_idleCalls, int((ms + 9) / 10)) << seconds;  // one idle call per step of at most 10 ms
+    }
+    core::setIdleHook(nullptr);
+}
+
+}  // namespace

@@ -1,16 +1,24 @@
-#include "core/ini_file.h"
-
+// Configuration files and the names of files on a case-sensitive disk.
+#include <filesystem>
 #include <gtest/gtest.h>
 
+#include "core/ini_file.h"
+#include "core/paths.h"
 #include "support/temp_dir.h"
 
 using core::IniFile;
 using testsupport::readFile;
 using testsupport::writeFile;
 
-TEST(IniFile, MatchesSectionsAndKeysWithoutCaseAndTrimsValues)
-{
+namespace {
+
+class Files : public ::testing::Test {
+protected:
     testsupport::TempDir dir;
+};
+
+TEST_F(Files, IniMatchesSectionsAndKeysWithoutCaseAndTrimsValues)
+{
     writeFile(dir.file("a.ini"), "; site settings\r\n[Comm]\r\n  PORT#1 =  19200,N,8,1 \r\nW.Read=\r\n"
                                  "[Data]\r\nName=\"Quoted\"\r\n[comm]\r\nport#1=second section ignored\r\n");
     IniFile ini(dir.file("a.ini"));
@@ -22,11 +30,10 @@ TEST(IniFile, MatchesSectionsAndKeysWithoutCaseAndTrimsValues)
     EXPECT_FALSE(IniFile(dir.file("missing.ini")).get("Comm", "Port#1").has_value());
 }
 
-TEST(IniFile, WritingChangesOnlyTheOneLine)
+TEST_F(Files, IniWritingChangesOnlyTheOneLineAndKeepsLineEnds)
 {
-    testsupport::TempDir dir;
-    const std::string before = "; comment kept\r\n[Comm]\r\nPort#1=a\r\nUnknown Key=kept\r\n\r\n[Misc]\r\nSound=Y\r\n";
-    writeFile(dir.file("a.ini"), before);
+    writeFile(dir.file("a.ini"),
+              "; comment kept\r\n[Comm]\r\nPort#1=a\r\nUnknown Key=kept\r\n\r\n[Misc]\r\nSound=Y\r\n");
     IniFile ini(dir.file("a.ini"));
     ASSERT_TRUE(ini.set("COMM", "port#1", "b"));
     EXPECT_EQ(readFile(dir.file("a.ini")),
@@ -36,21 +43,16 @@ TEST(IniFile, WritingChangesOnlyTheOneLine)
     EXPECT_EQ(readFile(dir.file("a.ini")),
               "; comment kept\r\n[Comm]\r\nport#1=b\r\nUnknown Key=kept\r\nDefault=1\r\n\r\n[Misc]\r\nSound=Y\r\n"
               "[Calc]\r\nDecimal=Y\r\n");
-}
 
-TEST(IniFile, KeepsLineEndsAndUnchangedLinesByteForByte)
-{
-    testsupport::TempDir dir;
     writeFile(dir.file("lf.ini"), "[Data]\nName = Same\nBranch=000");
-    IniFile ini(dir.file("lf.ini"));
-    ASSERT_TRUE(ini.set("Data", "Name", "Same"));  // equal value: line untouched
-    ASSERT_TRUE(ini.set("Data", "Tax ID", "123"));
+    IniFile lf(dir.file("lf.ini"));
+    ASSERT_TRUE(lf.set("Data", "Name", "Same"));  // equal value: line untouched
+    ASSERT_TRUE(lf.set("Data", "Tax ID", "123"));
     EXPECT_EQ(readFile(dir.file("lf.ini")), "[Data]\nName = Same\nBranch=000\nTax ID=123\n");
 }
 
-TEST(IniFile, CreatesTheFileAndKeepsThaiBytesAndLongValues)
+TEST_F(Files, IniIsCreatedKeepsThaiBytesAndLongValuesAndReportsAFolderThatCannotBeWritten)
 {
-    testsupport::TempDir dir;
     IniFile ini(dir.file("new.ini"));
     EXPECT_FALSE(ini.exists());
     const std::string thai = "\xBA\xC3\xD4\xC9\xD1\xB7 \xA1\xD2\xC3\xA4\xE9\xD2";
@@ -58,14 +60,24 @@ TEST(IniFile, CreatesTheFileAndKeepsThaiBytesAndLongValues)
     EXPECT_TRUE(ini.exists());
     EXPECT_EQ(readFile(dir.file("new.ini")), "[Data]\r\nName=" + thai + "\r\n");
     EXPECT_EQ(ini.get("data", "name"), thai);
-
     ASSERT_TRUE(ini.set("Data", "Long", std::string(2000, 'x')));
     EXPECT_EQ(ini.get("Data", "Long")->size(), IniFile::kMaxValue);
+
+    IniFile nowhere("/nonexistent-folder/x.ini");
+    EXPECT_FALSE(nowhere.set("Data", "Name", "x"));
+    EXPECT_FALSE(nowhere.error().empty());
 }
 
-TEST(IniFile, ReportsAFolderThatCannotBeWritten)
+TEST_F(Files, PathsTakeBackslashesAndResolveWithoutRegardToCase)
 {
-    IniFile ini("/nonexistent-folder/x.ini");
-    EXPECT_FALSE(ini.set("Data", "Name", "x"));
-    EXPECT_FALSE(ini.error().empty());
+    EXPECT_EQ(core::paths::native(".\\WORK\\"), "./WORK/");
+    EXPECT_EQ(core::paths::native("./data/"), "./data/");
+    std::filesystem::create_directories(dir.file("Library"));
+    writeFile(dir.file("Library/Main.bmp"), "x");
+    EXPECT_EQ(core::paths::resolve(dir.path() + "\\LIBRARY\\MAIN.BMP"), dir.file("Library/Main.bmp"));
+    EXPECT_EQ(core::paths::join(dir.path() + "/library\\", "main.BMP"), dir.file("Library/Main.bmp"));
+    // A file that does not exist yet lands in the existing folder.
+    EXPECT_EQ(core::paths::resolve(dir.path() + "/LIBRARY/new.txt"), dir.file("Library/new.txt"));
 }
+
+}  // namespace
