@@ -55,10 +55,12 @@ TEST(Definition, PrintLineColumns)
         SCOPED_TRACE(c.line);
         EXPECT_EQ(std::tuple(p.number, p.section, p.command, p.option, p.expression),
                   std::tuple(7, c.section, c.command, c.option, T(c.expression)));
-        if (p.option == Option::Text)
+        if (p.option == Option::Text) {
             EXPECT_EQ(std::pair(p.align, p.font), std::pair(c.align, c.digit));
-        if (p.option == Option::Rule)
+        }
+        if (p.option == Option::Rule) {
             EXPECT_EQ(p.pen, c.digit);
+        }
         EXPECT_DOUBLE_EQ(p.a, c.a);
         EXPECT_DOUBLE_EQ(p.b, c.b);
         EXPECT_DOUBLE_EQ(p.c, c.c);
