@@ -93,9 +93,7 @@ protected:
     // The texts the prompts showed since the last call (UTF-8).
     Strings takeShown()
     {
-        Strings out;
-        for (const auto& s : prompts.shown)
-            out.push_back(core::tis620::toUtf8(s.text));
+        Strings out = prompts.texts();
         prompts.shown.clear();
         return out;
     }

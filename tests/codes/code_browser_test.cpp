@@ -114,7 +114,7 @@ TEST_F(CodeBrowserTest, AMarkedRowIsNeitherPickedNorEdited)
     // Enter, double click and OK, then the edit button, in the pick-list; Enter and double click,
     // then the edit button, in the management screen.
     const std::string marked = "ข้อมูลถูกทำเครื่องหมายลบ !", notEditable = "ไม่สามารถแก้ไขข้อมูลนี้ได้";
-    EXPECT_EQ(said(prompts), (Codes{marked, marked, marked, notEditable, marked, marked, notEditable}));
+    EXPECT_EQ(prompts.texts(), (Codes{marked, marked, marked, notEditable, marked, marked, notEditable}));
     for (const auto& s : prompts.shown)
         EXPECT_EQ(s.title, T(s.text == T(marked) ? "  ส่วนตารางรหัส" : "ส่วนทำการแก้ไขรหัสข้อมูล"));
 }
@@ -169,7 +169,7 @@ TEST_F(CodeBrowserTest, TheCodeBoxPositionsOnThePrefix)
         EXPECT_EQ(highlighted(b.browse()), "A01");
     };
     (void)codes::POPCODE(ws, 1, "");
-    EXPECT_EQ(said(prompts), Codes{"ไม่พบรหัสที่ระบุ"});
+    EXPECT_EQ(prompts.texts(), Codes{"ไม่พบรหัสที่ระบุ"});
 }
 
 // Searching the same text again goes on from the last find through the browse's own searchRows,
@@ -204,7 +204,7 @@ TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
             EXPECT_EQ(highlighted(b.browse()), *c.found ? c.found : c.start) << c.text << " from " << c.start;
         };
         (void)codes::POPCODE(ws, 1, "");
-        EXPECT_EQ(said(prompts), *c.said ? Codes{c.said} : Codes{}) << c.text;
+        EXPECT_EQ(prompts.texts(), *c.said ? Codes{c.said} : Codes{}) << c.text;
     }
 }
 
@@ -220,7 +220,7 @@ TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
         b.CDELETE();  // Yes: unmarked
     };
     codes::POPCODE(1);
-    EXPECT_EQ(said(prompts), (Codes{"สั่งทำเครื่องหมายลบ", "สั่งทำเครื่องหมายลบ", "ยกเลิกเครื่องหมายลบ"}));
+    EXPECT_EQ(prompts.texts(), (Codes{"สั่งทำเครื่องหมายลบ", "สั่งทำเครื่องหมายลบ", "ยกเลิกเครื่องหมายลบ"}));
     for (const auto& s : prompts.shown)
         EXPECT_TRUE(s.question);
     EXPECT_EQ(site.codes(1), (Codes{"A01", "A02", "B01", "B02*", "C01", "D01"}));
@@ -251,7 +251,7 @@ TEST_F(CodeBrowserTest, AMissingTableClosesTheCallersTablesAndFails)
     std::filesystem::remove(site.dir.file("WHOUSE.DBF"));
     EXPECT_EQ(codes::POPCODE(ws, 5, "W1", "company").outcome, Outcome::Failed);
     EXPECT_TRUE(ws.aliases().empty());
-    EXPECT_EQ(said(prompts), Codes{"ไม่พบแฟ้ม WHouse"});
+    EXPECT_EQ(prompts.texts(), Codes{"ไม่พบแฟ้ม WHouse"});
     EXPECT_EQ(screens.browsers, 0);
 }
 

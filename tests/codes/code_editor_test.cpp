@@ -236,7 +236,7 @@ TEST(DuplicateCode, TwoProcessesAddingTheSameCodeAtOnceStoreItOnce)
             return kBroken;
         if (editor.save())
             return kStored;
-        return said(prompts) == Codes{kTaken} && editor.values().text("CODE") == pad("DUP") ? kRefused : kBroken;
+        return prompts.texts() == Codes{kTaken} && editor.values().text("CODE") == pad("DUP") ? kRefused : kBroken;
     };
     storagetest::Child a(workstation), b(workstation);
     ASSERT_EQ(a.receive(), 'r');
@@ -291,7 +291,7 @@ TEST_F(CodeEditorTest, ChangingWithNoRowOpensNothing)
     EXPECT_FALSE(CodeEditor(*b.browse, 2, false, 6).begin());
     // The browser's dispatch says so before an editor is made.
     codes::CEDIT(*b.browse, false, 2, 6);
-    EXPECT_EQ(said(prompts), (Codes{"ไม่มีข้อมูลในตารางรหัส !", "ไม่สามารถแก้ไขข้อมูลนี้ได้"}));
+    EXPECT_EQ(prompts.texts(), (Codes{"ไม่มีข้อมูลในตารางรหัส !", "ไม่สามารถแก้ไขข้อมูลนี้ได้"}));
     EXPECT_EQ(screens.editors, 0);
 }
 

@@ -111,15 +111,6 @@ public:
     testsupport::TempDir dir;
 };
 
-// The texts of the messages and questions shown, in UTF-8.
-inline std::vector<std::string> said(const testsupport::RecordingPrompts& prompts)
-{
-    std::vector<std::string> out;
-    for (const auto& s : prompts.shown)
-        out.push_back(core::tis620::toUtf8(s.text));
-    return out;
-}
-
 // The farmers' table both the browser's model and its dialog are tried on; D01 is marked.
 class FarmersTest : public ::testing::Test {
 protected:

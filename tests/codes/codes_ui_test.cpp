@@ -126,7 +126,7 @@ TEST_F(CodesUiTest, ATakenCodeKeepsTheFocusAndCancelWritesNothing)
     code->setFocus();
     testsupport::typeUtf8(code, "a01");
     testsupport::tabAway(code);
-    EXPECT_EQ(said(prompts), Codes{"รหัสนี้มีในตารางข้อมูลแล้ว !"});
+    EXPECT_EQ(prompts.texts(), Codes{"รหัสนี้มีในตารางข้อมูลแล้ว !"});
     EXPECT_TRUE(code->hasFocus());
     // What was typed is not thrown away on the first word: No keeps the form, Yes closes it.
     prompts.answers = {false, true};

@@ -73,7 +73,7 @@ TEST_F(BrowseActionsTest, SearchStepsForwardThroughTheExpressionsText)
         EXPECT_EQ(ws.find("RepList")->recNo(), b->source().recNo());
         EXPECT_EQ(refreshes, 1);
         EXPECT_EQ(focuses, 1);
-        EXPECT_EQ(said(prompts), *c.found ? Codes{} : Codes{kNotFound}) << c.text;
+        EXPECT_EQ(prompts.texts(), *c.found ? Codes{} : Codes{kNotFound}) << c.text;
     }
 }
 
@@ -92,7 +92,7 @@ TEST_F(BrowseActionsTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
     EXPECT_EQ(highlighted(*b), "R01");
     codes::SACTION(*b, 3, "  ", "name");
     EXPECT_EQ(highlighted(*b), "R01");
-    EXPECT_EQ(said(prompts), (Codes{kNotFound, codes::kEmptySearchUtf8}));
+    EXPECT_EQ(prompts.texts(), (Codes{kNotFound, codes::kEmptySearchUtf8}));
 }
 
 TEST_F(BrowseActionsTest, SearchOverManyRowsCrossesBatches)
@@ -161,7 +161,7 @@ TEST_F(BrowseActionsTest, CodchkComparesOverTheGivenKeyInTheGivenOrder)
     for (const Case& c : cases) {
         prompts.shown.clear();
         EXPECT_EQ(codes::CODCHK(*t, c.oldKey, c.newKey, c.order), c.allowed) << c.newKey;
-        EXPECT_EQ(said(prompts), c.allowed ? Codes{} : Codes{"รหัสนี้มีในตารางข้อมูลแล้ว !"}) << c.newKey;
+        EXPECT_EQ(prompts.texts(), c.allowed ? Codes{} : Codes{"รหัสนี้มีในตารางข้อมูลแล้ว !"}) << c.newKey;
         EXPECT_EQ(t->order(), 1);
         EXPECT_EQ(t->recNo(), 3u);
     }

@@ -85,7 +85,7 @@ TEST_F(BackupRestoreTest, BackupNamesAreOneToSevenLettersOrDigits)
     for (const auto& [name, why] : refused) {
         site.prompts.shown.clear();
         EXPECT_EQ(outcomes(backup(name)), std::vector<Outcome>{Outcome::Failed}) << name;
-        EXPECT_EQ(shownWithTitles(site.prompts), Strings{"ส่วนการทำสำเนาข้อมูล|" + why});
+        EXPECT_EQ(site.prompts.titledTexts(), Strings{"ส่วนการทำสำเนาข้อมูล|" + why});
     }
     EXPECT_TRUE(backupFiles().empty());
 }
@@ -105,7 +105,7 @@ TEST_F(BackupRestoreTest, ABackupFolderThatIsOrLiesInALiveFolderIsRefused)
                                     maintenance::FGRESTORE2(nullptr)})
             EXPECT_EQ(outcomes(results), std::vector<Outcome>{Outcome::Failed});
         ASSERT_EQ(site.prompts.shown.size(), 4u);
-        EXPECT_NE(shown(site.prompts)[0].find("เพราะอยู่ในโฟลเดอร์แฟ้มข้อมูล "), std::string::npos);
+        EXPECT_NE(site.prompts.texts()[0].find("เพราะอยู่ในโฟลเดอร์แฟ้มข้อมูล "), std::string::npos);
         EXPECT_EQ(site.bytesOf("Wdata1"), data);
         EXPECT_EQ(site.bytesOf("Farmer"), codes);
     }
@@ -168,7 +168,7 @@ TEST_F(BackupRestoreTest, AnExistingBackupIsReplacedOnlyWhenTheQuestionIsAnswere
     EXPECT_EQ(site.column(site.backup() + "JAN2.DBF", "TICKET"), (Strings{"000001", "000003"}));
     ASSERT_EQ(site.prompts.shown.size(), 17u);
     EXPECT_TRUE(site.prompts.shown[0].question);
-    EXPECT_EQ(shownWithTitles(site.prompts)[0], "ส่วนการทำสำเนาข้อมูล|เขียนทับแฟ้ม " + site.backup() + "JAN1.DBF ?");
+    EXPECT_EQ(site.prompts.titledTexts()[0], "ส่วนการทำสำเนาข้อมูล|เขียนทับแฟ้ม " + site.backup() + "JAN1.DBF ?");
     EXPECT_EQ(std::count(site.sound.waves.begin(), site.sound.waves.end(), "TSound08.wav"), 17);
 }
 
@@ -178,12 +178,12 @@ TEST_F(BackupRestoreTest, AMissingFileIsToldAndTheOtherTablesAreCopied)
     const auto results = backup("JAN");
     EXPECT_EQ(results[6].outcome, Outcome::Failed);
     EXPECT_EQ(done(results), 16);
-    EXPECT_EQ(shownWithTitles(site.prompts), Strings{"ส่วนการทำสำเนาข้อมูล|ไม่พบแฟ้ม " + site.data() + "MONEY2.DBF"});
+    EXPECT_EQ(site.prompts.titledTexts(), Strings{"ส่วนการทำสำเนาข้อมูล|ไม่พบแฟ้ม " + site.data() + "MONEY2.DBF"});
 
     // A backup that is not there, for each table.
     site.prompts.shown.clear();
     EXPECT_EQ(outcomes(restore("FEB")), std::vector<Outcome>(13, Outcome::Failed));
-    const auto texts = shownWithTitles(site.prompts);
+    const auto texts = site.prompts.titledTexts();
     ASSERT_EQ(texts.size(), 13u);
     EXPECT_EQ(texts[0], "ส่วนการอ่านแฟ้นสำเนาข้อมูล|ไม่พบแฟ้ม FEB1");
     EXPECT_EQ(texts[12], "ส่วนการอ่านแฟ้นสำเนาข้อมูล|ไม่พบแฟ้ม FEBD");
@@ -227,7 +227,7 @@ TEST_F(BackupRestoreTest, ABackupOfAnotherStructureIsRefusedAndTheOtherTablesRes
     EXPECT_EQ(results[0].outcome, Outcome::Failed);
     EXPECT_EQ(results[1].outcome, Outcome::Done);
     EXPECT_EQ(site.bytesOf("Wdata1"), table);
-    EXPECT_EQ(shownWithTitles(site.prompts), Strings{"ส่วนการอ่านข้อมูล|โครงสร้างของแฟ้ม JAN1 ไม่ตรงกับแฟ้ม WDATA1"});
+    EXPECT_EQ(site.prompts.titledTexts(), Strings{"ส่วนการอ่านข้อมูล|โครงสร้างของแฟ้ม JAN1 ไม่ตรงกับแฟ้ม WDATA1"});
     EXPECT_EQ(site.columnOf("Wdata2"), (Strings{"000001", "000002"}));
 }
 
@@ -271,7 +271,7 @@ TEST_F(CodeRestoreTest, CodeTablesComeBackWholeWithIndexesAndNoSeriesGoesBack)
     EXPECT_EQ(site.problems("Farmer"), Strings{});
     EXPECT_TRUE(seekFarmer("F003"));
     EXPECT_FALSE(seekFarmer("F009"));
-    EXPECT_EQ(shown(site.prompts).front(), "เขียนทับแฟ้ม " + site.tables() + "FARMER.DBF ?");
+    EXPECT_EQ(site.prompts.texts().front(), "เขียนทับแฟ้ม " + site.tables() + "FARMER.DBF ?");
     for (const auto& e : fs::directory_iterator(site.tables()))
         EXPECT_NE(e.path().extension(), ".part") << e.path();
 
@@ -303,7 +303,7 @@ TEST_F(CodeRestoreTest, AHeldTableOrABackupOfAnotherStructureIsLeftAsItIs)
     EXPECT_EQ(outcomes(results)[2], Outcome::Done);
     EXPECT_EQ(site.bytesOf("Farmer"), farmer);
     EXPECT_EQ(site.bytesOf("Company"), company);
-    const auto texts = shownWithTitles(site.prompts);
+    const auto texts = site.prompts.titledTexts();
     EXPECT_EQ(texts[1], "ส่วนการทำสำเนาข้อมูล|FARMERถูกใช้งานอยู่");
     const std::string refused =
         "ส่วนการทำสำเนาข้อมูล|โครงสร้างของแฟ้ม " + site.backup() + "COMPANY.DBF ไม่ตรงกับแฟ้ม " + site.tables() + "COMPANY.DBF";

@@ -70,7 +70,7 @@ TEST_F(MaintenanceDialogsTest, EachJobsFormAsksWhatItNeedsAndTheBackupRefusesANa
         EXPECT_EQ(dialog.accepted(), accepted) << typed;
         EXPECT_TRUE(accepted || dialog.isVisible()) << typed;
     }
-    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
+    EXPECT_EQ(site.prompts.titledTexts(),
               std::vector<std::string>{"ส่วนการทำสำเนาข้อมูล|ชื่อแฟ้มสำเนาต้องเป็นตัวอักษรภาษาอังกฤษหรือตัวเลข 1 ถึง 7 ตัว"});
     EXPECT_EQ(dialog.name(), "JAN");
     EXPECT_EQ(dialog.range().from, site.clock.today());

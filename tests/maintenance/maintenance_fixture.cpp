@@ -143,20 +143,4 @@ void loadJanuary(Site& s)
     s.load("OrAcc", "CODE,COMPANY,PRODUCT,ORWEIGHT\nSO1,C001,P001,1000\n");
 }
 
-std::vector<std::string> shown(const testsupport::RecordingPrompts& p)
-{
-    std::vector<std::string> out;
-    for (const auto& s : p.shown)
-        out.push_back(core::tis620::toUtf8(s.text));
-    return out;
-}
-
-std::vector<std::string> shownWithTitles(const testsupport::RecordingPrompts& p)
-{
-    std::vector<std::string> out;
-    for (const auto& s : p.shown)
-        out.push_back(core::tis620::toUtf8(core::xbase::alltrim(s.title)) + "|" + core::tis620::toUtf8(s.text));
-    return out;
-}
-
 }  // namespace mainttest

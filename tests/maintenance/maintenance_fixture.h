@@ -70,11 +70,6 @@ private:
 // and a row in each ledger.
 void loadJanuary(Site& s);
 
-// The texts the prompts showed (UTF-8), in order.
-Strings shown(const testsupport::RecordingPrompts& p);
-// The same with the title in front: "TITLE|TEXT" (titles trimmed).
-Strings shownWithTitles(const testsupport::RecordingPrompts& p);
-
 inline const maintenance::DateSpan kJanuary{core::Date::fromYmd(2026, 1, 1), core::Date::fromYmd(2026, 1, 31)};
 
 inline std::vector<maintenance::StepResult> backup(const std::string& name, maintenance::Progress* progress = nullptr)

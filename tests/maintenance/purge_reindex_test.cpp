@@ -73,7 +73,7 @@ TEST_F(PurgeTest, PurgingJanuaryRemovesCompletedTicketsAndKeepsOpenOnes)
     EXPECT_EQ(site.problems("Wdata1"), Strings{});
     EXPECT_EQ(site.problems("Money1"), Strings{});
 
-    const auto asked = shownWithTitles(site.prompts);
+    const auto asked = site.prompts.titledTexts();
     ASSERT_EQ(asked.size(), 15u);
     EXPECT_EQ(asked[0], "ส่วนสั่งลบข้อมูล|คุณต้องการลบข้อมูล !");
     EXPECT_EQ(asked[1], "คุณยืนยันการสั่งลบข้อมูล !|ลบข้อมูลข้อมูลการชั่งรับเข้า");  // then one per table
@@ -163,7 +163,7 @@ TEST_F(ReindexTest, ReindexingTheCodeTablesRemovesTheirMarkedRecords)
     EXPECT_EQ(others[16].outcome, Outcome::Failed);  // MONEY2
     EXPECT_EQ(done(others), 24);
     const std::string held = "ส่วนบำรุงรักษาแฟ้มข้อมูล|WDATA1ถูกใช้งานอยู่";
-    EXPECT_EQ(shownWithTitles(site.prompts), (Strings{held, held, held, "ส่วนบำรุงรักษาแฟ้มข้อมูล|ไม่พบแฟ้มMONEY2"}));
+    EXPECT_EQ(site.prompts.titledTexts(), (Strings{held, held, held, "ส่วนบำรุงรักษาแฟ้มข้อมูล|ไม่พบแฟ้มMONEY2"}));
     EXPECT_EQ(site.sound.tones.size(), 28u);
     EXPECT_EQ(site.columnOf("Wdata1").size(), 3u);
 }

@@ -153,7 +153,7 @@ TEST(MovementAnalysis, ASecondWorkstationWaitsAndIsRefusedWhileTheFirstOneRuns)
     // This one asks for 4 December: it waits its five seconds and is told; nothing is rolled back.
     EXPECT_EQ(site.run("ACC01", ReportSite::days(4, 5)), ReportOutcome::NotRun);
     EXPECT_GE(site.clock.monotonic - monotonic, reports::kMovementLockWaitMs);
-    EXPECT_EQ(mainttest::shownWithTitles(site.prompts),
+    EXPECT_EQ(site.prompts.titledTexts(),
               Texts{std::string("ส่วนการจัดทำรายงาน|") + reports::kMovementBusyUtf8});
     EXPECT_DOUBLE_EQ(site.number("Stock", "CODE", "P001", "BEGIN"), 4000);
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BBEGIN"), 10000);

@@ -131,7 +131,7 @@ reports::ReportOutcome ReportSite::runWeek(const std::string& code, std::map<std
 
 std::vector<std::string> ReportSite::said()
 {
-    std::vector<std::string> out = mainttest::shownWithTitles(prompts);
+    std::vector<std::string> out = prompts.titledTexts();
     prompts.shown.clear();
     return out;
 }

@@ -68,7 +68,7 @@ TEST_F(LoginTest, SuccessSetsTheUserAndPlaysTheLoopSound)
     shell::LoginModel login;
     login.opened();
     EXPECT_FALSE(login.ok("clerk", "wrong"));
-    EXPECT_EQ(said(prompts), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});
     EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
     EXPECT_TRUE(login.ok("clerk", "ab12"));
     EXPECT_TRUE(login.finish());
@@ -83,7 +83,7 @@ TEST_F(LoginTest, AMissingUsersTableIsToldAndNeverCreated)
 {
     std::filesystem::remove(site.tablePath());
     EXPECT_FALSE(shell::USERCHK("ADMIN", "DEMO"));
-    EXPECT_EQ(said(prompts), std::vector<std::string>{"ไม่พบแฟ้ม Employee"});
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ไม่พบแฟ้ม Employee"});
     EXPECT_EQ(prompts.shown[0].title, T("ส่วนการเปิดแฟ้ม"));
     EXPECT_FALSE(std::filesystem::exists(site.tablePath()));
 }
@@ -123,7 +123,7 @@ TEST_F(UserEditorTest, PasswordChangeOutcomes)
         EXPECT_EQ(shell::PasswordChange(row(c.code)).ok(c.oldPw, c.newPw, c.repeat), c.stored) << c.message;
         (void)ws.closeAll();
         EXPECT_EQ(sound.tones, std::vector<int>{900});
-        EXPECT_EQ(said(prompts), std::vector<std::string>{c.message});
+        EXPECT_EQ(prompts.texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดรหัสผ่าน"));
         EXPECT_EQ(site.stored(c.code, "PASS_W"), c.stored ? core::password::stored(c.newPw) : before) << c.message;
     }

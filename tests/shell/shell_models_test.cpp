@@ -54,7 +54,7 @@ TEST(Rights, ActionsRunWithTheLevelOfTheirPositionOrAreRefused)
     EXPECT_FALSE(d.dispatch(shell::Action::VARSET, 33));  // level 0 at position 33: refused, not run
     EXPECT_FALSE(d.dispatch(shell::Action::MNPROC1, 6));  // nobody registered it yet
     EXPECT_EQ(levels, (std::vector<int>{3, 6}));
-    ASSERT_EQ(said(prompts), (Texts{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
+    ASSERT_EQ(prompts.texts(), (Texts{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
     EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดอำนาจ"));
     EXPECT_EQ(prompts.shown[1].kind, core::MessageKind::Info);
 }

@@ -198,7 +198,7 @@ TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen
     click(dialog.okButton());
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(testsupport::readFile(site.ini()), before);  // not replaced
-    EXPECT_EQ(said(prompts), std::vector<std::string>{"ไม่สามารถบันทึกค่าลงแฟ้ม " + site.ini() + " ได้"});
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ไม่สามารถบันทึกค่าลงแฟ้ม " + site.ini() + " ได้"});
     EXPECT_EQ(prompts.shown[0].title, shell::VarsetModel::title());
     EXPECT_EQ(dialog.field("CDRV3")->text().trimmed(), u(".\\COPY\\"));
 
@@ -251,7 +251,7 @@ TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogAndUnbuiltCommandsSaySo)
     window.run(shell::Action::VARSET, 33);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     window.menuAction(shell::Action::POPCODE1)->trigger();
-    EXPECT_EQ(said(prompts),
+    EXPECT_EQ(prompts.texts(),
               (std::vector<std::string>{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
 
     // The message bar shows the text of the highlighted item (a menu sends it through the menu bar).
@@ -392,7 +392,7 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
     });
     EXPECT_EQ(shell::MAIN(host, site.ini()), 0);
     EXPECT_EQ(steps, (std::vector<std::string>{"login", "main", "varset", "finish"}));
-    EXPECT_EQ(said(prompts), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});  // and nothing after it
+    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});  // and nothing after it
     EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
     EXPECT_EQ(sound.waves, (std::vector<std::string>{"TSound01.wav", "loop1.wav", "TSound02.wav", "TSound07.wav",
                                                      "TSound08.wav", "TSound09.wav"}));

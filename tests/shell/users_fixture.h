@@ -92,15 +92,6 @@ public:
 
 inline std::string fullRights() { return std::string(33, '6') + std::string(9, '0'); }
 
-// The texts of the messages and questions shown, in UTF-8.
-inline std::vector<std::string> said(const testsupport::RecordingPrompts& prompts)
-{
-    std::vector<std::string> out;
-    for (const auto& s : prompts.shown)
-        out.push_back(core::tis620::toUtf8(s.text));
-    return out;
-}
-
 // ADMIN with every right and the password DEMO, and CLERK with the rights 1111 and the password
 // AB12 (stored as typed in a six-character field).
 class UsersTest : public ::testing::Test {

@@ -11,6 +11,8 @@
 #include "core/fault.h"
 #include "core/prompts.h"
 #include "core/sound.h"
+#include "core/tis620.h"
+#include "core/xbase.h"
 
 namespace testsupport {
 
@@ -54,6 +56,22 @@ public:
 
     std::vector<Shown> shown;
     std::deque<bool> answers;  // answers to confirm(), in order; No when empty
+
+    // What was shown, in order and in UTF-8: the texts, or "title|text" with the title trimmed.
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> out;
+        for (const Shown& s : shown)
+            out.push_back(core::tis620::toUtf8(s.text));
+        return out;
+    }
+    std::vector<std::string> titledTexts() const
+    {
+        std::vector<std::string> out;
+        for (const Shown& s : shown)
+            out.push_back(core::tis620::toUtf8(core::xbase::alltrim(s.title)) + "|" + core::tis620::toUtf8(s.text));
+        return out;
+    }
 
 private:
     Installed<core::Prompts, core::setPrompts> m_installed{this};
