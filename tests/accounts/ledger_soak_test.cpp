@@ -206,10 +206,10 @@ struct Record {
 void eachRecord(const Site& site, const std::string& name, const std::function<void(bool, const Record&)>& row)
 {
     const storage::TableDef* def = storage::findTable(name.c_str());
-    const std::string file =
-        testsupport::tableFolder(site.dir() + "/site", *def) + storage::tableFileName(*def);
     std::unique_ptr<storage::Table> t;
-    ASSERT_TRUE(storage::Table::open(file, storage::ShareMode::Shared, &t).ok()) << name;
+    ASSERT_TRUE(storage::Table::open(testsupport::tablePath(site.dir() + "/site", *def), storage::ShareMode::Shared, &t)
+                    .ok())
+        << name;
     for (std::uint32_t r = 1; r <= t->recCount(); ++r) {
         ASSERT_TRUE(t->goTo(r).ok());
         row(t->deleted(), Record{*t});

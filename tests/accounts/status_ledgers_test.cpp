@@ -300,21 +300,14 @@ TEST_F(StatusTest, TwoWorkstationsAddingTheSameOrderAtOnceStoreItOnce)
             return kBroken;  // free when the entries were left, in both
         // The first to take the lock holds it a while: the other must wait and then see the order.
         e.setBeforeWrite([] { ::usleep(300 * 1000); });
-        parent.send('r');
-        if (parent.receive() != 'g')
+        if (!parent.readyThenGo())
             return kBroken;
         if (e.save())
             return kStored;
         return duplicateAlerts(site.prompts) == 1 && e.values().text("CODE") == pad("SO9") ? kRefused : kBroken;
     };
-    storagetest::Child a(workstation), b(workstation);
-    ASSERT_EQ(a.receive(), 'r');
-    ASSERT_EQ(b.receive(), 'r');
-    a.send('g');
-    b.send('g');
-    const int ra = a.wait(), rb = b.wait();
-    EXPECT_EQ(std::min(ra, rb), kStored);
-    EXPECT_EQ(std::max(ra, rb), kRefused);
+    const auto [ra, rb] = storagetest::startTogether(workstation, workstation);
+    EXPECT_EQ(std::minmax(ra, rb), std::minmax(kStored, kRefused));
     int stored = 0;
     for (const auto& r : site.rows("OrAcc"))
         stored += r.text("CODE") == "SO9";

@@ -153,8 +153,7 @@ TEST_F(VoucherPostingTest, TwoWorkstationsPostingTheFirstMovementOfARowMakeItOnc
             return 2;
         weighing::PostingRun run(ws, values, core::programSettings(), kind);
         for (int i = 0; i < kRows; ++i) {
-            c.send('r');
-            if (c.receive() != 'g')
+            if (!c.readyThenGo())
                 return 3;
             const std::string code = weighing::paddedCode("P" + std::to_string(100 + i));
             const std::string whouse = weighing::paddedCode("W1");
@@ -216,8 +215,7 @@ std::function<int(storagetest::Child&)> workstation(int kind, Host& host, std::f
         Screen s(kind, 6, host);
         if (!s.open() || !ready(s))
             return 2;
-        test.send('r');
-        if (test.receive() != 'g')
+        if (!test.readyThenGo())
             return 3;
         return act(s) ? 0 : 1;
     };

@@ -231,21 +231,14 @@ TEST(DuplicateCode, TwoProcessesAddingTheSameCodeAtOnceStoreItOnce)
             return kBroken;  // free when the entry was left, in both
         // The first to take the lock holds it a while: the other must wait and then see the code.
         editor.setBeforeWrite([] { ::usleep(300 * 1000); });
-        parent.send('r');
-        if (parent.receive() != 'g')
+        if (!parent.readyThenGo())
             return kBroken;
         if (editor.save())
             return kStored;
         return prompts.texts() == Codes{kTaken} && editor.values().text("CODE") == pad("DUP") ? kRefused : kBroken;
     };
-    storagetest::Child a(workstation), b(workstation);
-    ASSERT_EQ(a.receive(), 'r');
-    ASSERT_EQ(b.receive(), 'r');
-    a.send('g');
-    b.send('g');
-    const int ra = a.wait(), rb = b.wait();
-    EXPECT_EQ(std::min(ra, rb), kStored);
-    EXPECT_EQ(std::max(ra, rb), kRefused);
+    const auto [ra, rb] = storagetest::startTogether(workstation, workstation);
+    EXPECT_EQ(std::minmax(ra, rb), std::minmax(int(kStored), int(kRefused)));
     EXPECT_EQ(site.codes(1), (Codes{"A01", "DUP"}));
 }
 

@@ -7,9 +7,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace storagetest {
@@ -64,6 +67,13 @@ public:
             out.push_back(v);
         return out;
     }
+    // The child's side of a start together with another workstation: says it is ready and waits for
+    // the word to go (false when the test let it go no further).
+    bool readyThenGo()
+    {
+        send('r');
+        return receive() == 'g';
+    }
     void kill() { ::kill(m_pid, SIGKILL); }
     int wait()
     {
@@ -96,6 +106,23 @@ inline std::vector<int> runChildren(int n, const std::function<int(Child&, int)>
         codes.push_back(c->wait());
     }
     return codes;
+}
+
+// Two workstations started together: each prepares, calls readyThenGo() and acts; both are let go
+// once both are ready. Their exit codes in order, or {-1, -1} (a test failure) when one never got
+// ready - both are then killed.
+inline std::pair<int, int> startTogether(const std::function<int(Child&)>& first,
+                                         const std::function<int(Child&)>& second)
+{
+    Child a(first), b(second);
+    if (a.receive() != 'r' || b.receive() != 'r') {
+        ADD_FAILURE() << "a workstation could not get ready";
+        return {-1, -1};
+    }
+    a.send('g');
+    b.send('g');
+    const int ra = a.wait();
+    return {ra, b.wait()};
 }
 
 }  // namespace storagetest

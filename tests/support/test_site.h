@@ -30,6 +30,12 @@ inline std::string tableFolder(const std::string& siteDir, const storage::TableD
     return siteDir + (def.folderSetting == std::string("CDRV1") ? "/TABLES/" : "/DATA/");
 }
 
+// A catalogue table's file in a site made as above.
+inline std::string tablePath(const std::string& siteDir, const storage::TableDef& def)
+{
+    return tableFolder(siteDir, def) + storage::tableFileName(def);
+}
+
 inline void makeSite(const std::string& dir, std::vector<site::DemoStep> demoSteps = {})
 {
     site::InitOptions options;
@@ -89,9 +95,7 @@ inline std::vector<TableRow> readRows(const std::string& siteDir, const char* ta
     const storage::TableDef* def = storage::findTable(table);
     std::vector<TableRow> out;
     std::unique_ptr<storage::Table> t;
-    if (!def || !storage::Table::open(tableFolder(siteDir, *def) + storage::tableFileName(*def),
-                                      storage::ShareMode::Shared, &t)
-                     .ok())
+    if (!def || !storage::Table::open(tablePath(siteDir, *def), storage::ShareMode::Shared, &t).ok())
         return out;
     for (std::uint32_t r = 1; r <= t->recCount(); ++r) {
         EXPECT_TRUE(t->goTo(r).ok());

@@ -153,8 +153,7 @@ TEST(Evidence, TwoWorkstationsAppendingAtOnceKeepOneChain)
             // The site's fake clock would let the wait for the other workstation run out at
             // once: a workstation waits in real time.
             core::setClock(nullptr);
-            parent.send('r');
-            if (parent.receive() != 'g')
+            if (!parent.readyThenGo())
                 return 2;
             for (int i = 0; i < kEach; ++i)
                 if (!ev::append(folder, event(kind, "00000" + std::to_string(kind), "WEIGH1", double(i), 'I')).ok())
@@ -162,13 +161,7 @@ TEST(Evidence, TwoWorkstationsAppendingAtOnceKeepOneChain)
             return 0;
         };
     };
-    storagetest::Child a(appender(1)), b(appender(2));
-    ASSERT_EQ(a.receive(), 'r');
-    ASSERT_EQ(b.receive(), 'r');
-    a.send('g');
-    b.send('g');
-    ASSERT_EQ(a.wait(), 0);
-    ASSERT_EQ(b.wait(), 0);
+    ASSERT_EQ(storagetest::startTogether(appender(1), appender(2)), std::pair(0, 0));
     const ev::Verification v = ev::verify(folder);
     EXPECT_EQ(v.records, 2 * kEach);
     EXPECT_TRUE(v.findings.empty()) << v.findings.front();

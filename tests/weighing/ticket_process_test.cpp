@@ -21,8 +21,7 @@ TEST_F(TicketProcessTest, TwoWorkstationsCompletingOneTicketPostItOnce)
             TicketScreen s(1, 6, host);
             if (!s.open() || !startSecondWeighing(s, host, "70-1234", weightOut))
                 return 3;
-            parent.send('r');
-            if (parent.receive() != 'g')
+            if (!parent.readyThenGo())
                 return 4;
             return s.TRSAVE() ? 0 : 1;
         };
@@ -30,14 +29,7 @@ TEST_F(TicketProcessTest, TwoWorkstationsCompletingOneTicketPostItOnce)
     for (int round = 0; round < 3; ++round) {
         // The truck weighed in: a fresh open ticket each round.
         ASSERT_TRUE(firstWeighing(*screen(), host, Weighing{"70-1234"}, 9000));
-        storagetest::Child a(workstation(1000));
-        storagetest::Child b(workstation(2000));
-        ASSERT_EQ(a.receive(), 'r');
-        ASSERT_EQ(b.receive(), 'r');
-        a.send('g');
-        b.send('g');
-        const int ra = a.wait();
-        const int rb = b.wait();
+        const auto [ra, rb] = storagetest::startTogether(workstation(1000), workstation(2000));
         EXPECT_TRUE((ra == 0 && rb == 1) || (ra == 1 && rb == 0)) << ra << " " << rb;
         const auto tickets = site.rows("Wdata1");
         ASSERT_EQ(tickets.size(), std::size_t(round + 1));
