@@ -11,6 +11,7 @@ packages=(
   fonts-thai-tlwg                                # Thai faces for screen and paper
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   clang libclang-rt-14-dev                       # libFuzzer targets
+  llvm                                           # llvm-cov, llvm-profdata for scripts/coverage
   xvfb xauth                                     # a virtual display for the GUI on a headless machine
   zlib1g-dev                                     # the PDF text layer's streams
   poppler-utils                                  # pdftotext, to check printed PDFs in tests
