@@ -82,17 +82,6 @@ bool equalsNoCase(std::string_view a, std::string_view b)
     return true;
 }
 
-bool lessNoCase(std::string_view a, std::string_view b)
-{
-    const std::size_t n = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = (unsigned char)upperAscii(a[i]), y = (unsigned char)upperAscii(b[i]);
-        if (x != y)
-            return x < y;
-    }
-    return a.size() < b.size();
-}
-
 std::string decimalText(double value, int dec)
 {
     if (!std::isfinite(value))
@@ -190,7 +179,7 @@ ParsedNumber val(std::string_view s)
 {
     ParsedNumber r;
     std::size_t i = 0;
-    while (i < s.size() && s[i] == ' ')
+    while (i < s.size() && isBlank(s[i]))
         ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+')) {

@@ -27,7 +27,6 @@ std::string padLeft(std::string_view s, std::size_t width, char fill = ' ');
 std::string padCenter(std::string_view s, std::size_t width, char fill = ' ');
 // Case-insensitive comparison for names (ASCII letters fold, other bytes compare as they are).
 bool equalsNoCase(std::string_view a, std::string_view b);
-bool lessNoCase(std::string_view a, std::string_view b);
 
 // The value rounded half away from zero to dec decimals (on its decimal value), as plain text:
 // optional '-', at least one integer digit, and exactly dec digits after a '.' (none when dec is 0).
@@ -48,6 +47,11 @@ struct ParsedNumber {
     double value = 0;
     int decimals = 0;
 };
+// A blank byte where a number may begin: space, tab, line end, vertical tab, form feed.
+inline bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 // VAL(): leading blanks, an optional sign, digits, an optional '.' and digits; reading stops at the
 // first other byte. The decimals are the digits written after the point ("2.0" -> 2 with 1).
 // Text that does not start like a number gives 0 with no decimals.

@@ -4,7 +4,6 @@
 //
 // Texts are bytes: lengths and positions count bytes, which for TIS-620 are characters.
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -553,8 +552,6 @@ constexpr int kMaxIntegerPlaces = 90;
 // Ten integer places, twenty beyond them: the width of every computed number.
 int computedPlaces(double v) { return v > 9999999999.0 || v < -999999999.0 ? 20 : 10; }
 
-bool isBlankByte(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
 }  // namespace
 
 int integerPlaces(const core::Value& n)
@@ -588,20 +585,18 @@ core::Value numberLiteral(std::string_view digits)
 // or a width beyond 99, give the computed width instead.
 core::Value valNumber(std::string_view s)
 {
+    const double v = xb::val(s).value;
     std::size_t i = 0;
-    while (i < s.size() && isBlankByte(s[i]))
+    while (i < s.size() && xb::isBlank(s[i]))
         ++i;
-    bool negative = false;
     if (i < s.size() && (s[i] == '-' || s[i] == '+'))
-        negative = s[i++] == '-';
-    const std::size_t start = i;
-    std::size_t places = i, decimals = 0, end = i;
+        ++i;
+    std::size_t places = i, decimals = 0;
     bool point = false;
     for (; i < s.size(); ++i) {
         const char c = s[i];
         if (c >= '0' && c <= '9') {
             ++(point ? decimals : places);
-            end = i + 1;
         } else if (c == '.' && !point) {
             point = true;
         } else {
@@ -616,11 +611,6 @@ core::Value valNumber(std::string_view s)
             break;
         }
     }
-    double v = 0;
-    if (end > start)
-        std::from_chars(s.data() + start, s.data() + end, v);
-    if (negative)
-        v = -v;
     const int dec = int(std::min<std::size_t>(decimals, kMaxDecimals));
     std::size_t width = 0;
     if (places > 10)
@@ -628,7 +618,7 @@ core::Value valNumber(std::string_view s)
     else if (decimals == 0)
         width = s.size();
     else
-        width = wholeWidth(places == 0 ? 1 : negative && places == 1 && v != 0 ? 2 : int(places), dec);
+        width = wholeWidth(places == 0 ? 1 : v < 0 && places == 1 ? 2 : int(places), dec);
     return Value::number(v, dec, width > 99 ? 0 : int(width));
 }
 
