@@ -84,11 +84,6 @@ Date Date::fromYmd(int y, int m, int d)
     return Date(daysFromCivil(y, m, d) + 1);
 }
 
-Date Date::fromDayNumber(std::int32_t n)
-{
-    return n >= 1 && n <= kLastDay ? Date(n) : Date();
-}
-
 Date Date::fromJulian(std::int64_t julian)
 {
     const std::int64_t n = julian - kJulianBeforeDayOne;

@@ -24,13 +24,10 @@ public:
     // "dd/mm/yyyy" or "dd/mm/yy" (two-digit years fall in 1970..2069); blank or invalid give the
     // empty date, as CTOD does.
     static Date fromDtoc(std::string_view text);
-    // Day number as used by fromDayNumber()/dayNumber(): days since 0001-01-01 plus one.
-    static Date fromDayNumber(std::int32_t n);
     // Today's date from the system clock (local time).
     static Date today();
 
     bool isEmpty() const { return m_day == 0; }
-    std::int32_t dayNumber() const { return m_day; }
 
     int year() const;   // 0 for the empty date
     int month() const;  // 0 for the empty date

@@ -21,7 +21,6 @@ std::unique_ptr<PrintJob> ChoosingDestination::open(std::string_view printerKind
     const auto printer = choosePrinter(m_printers, printerKind, title);
     if (!printer)
         return nullptr;
-    m_lastPrinter = *printer;
     return m_makeJob(*printer, preview);
 }
 

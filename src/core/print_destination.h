@@ -38,12 +38,10 @@ public:
     {
     }
     std::unique_ptr<PrintJob> open(std::string_view printerKind, bool preview, const std::string& title) override;
-    const std::string& lastPrinter() const { return m_lastPrinter; }
 
 private:
     Printers& m_printers;
     JobMaker m_makeJob;
-    std::string m_lastPrinter;
 };
 
 // The destination in force; until one is installed nothing can print (open() gives nullptr).

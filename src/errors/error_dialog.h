@@ -26,7 +26,6 @@ public:
 
     ErrorDialog::Choice choice() const { return m_choice; }
     QPushButton* button(ErrorButtons::Button b) const;
-    QListWidget* stackList() const { return m_stack; }
 
 private:
     void seeLog();

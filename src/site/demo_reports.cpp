@@ -689,14 +689,6 @@ const std::vector<DemoReport>& demoReports()
     return kReports;
 }
 
-std::string demoDefinition(const std::string& code)
-{
-    for (const Entry& e : entries())
-        if (code == e.code)
-            return write(e.layout());
-    return {};
-}
-
 bool writeDemoReports(const std::string& folder, std::string* error)
 {
     for (const Entry& e : entries()) {

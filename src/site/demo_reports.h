@@ -20,9 +20,6 @@ struct DemoReport {
 // Every demo report, in code order.
 const std::vector<DemoReport>& demoReports();
 
-// The definition text of a demo report code (TIS-620); empty for a code that is not one.
-std::string demoDefinition(const std::string& code);
-
 // Writes every definition into the folder (the site's CDRV1, native, ending with '/') and appends
 // the reports to the folder's "Replist" (through the shared append, its index kept). False with a
 // reason (UTF-8) when a file or the table could not be written.

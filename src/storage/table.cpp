@@ -19,11 +19,6 @@ void setHardCommit(bool on)
     g_hardCommit = on;
 }
 
-bool hardCommit()
-{
-    return g_hardCommit;
-}
-
 Status Table::openWait(const std::string& path, ShareMode mode, int timeoutMs, std::unique_ptr<Table>* out)
 {
     return retryWhileLocked([&] { return open(path, mode, out); }, timeoutMs);

@@ -35,7 +35,6 @@ namespace storage {
 // fdatasync, as the reference runtime does. Switched off only by benchmarks and tests that measure
 // or hammer the lock protocol itself.
 void setHardCommit(bool on);
-bool hardCommit();
 
 class Table {
 public:

@@ -146,12 +146,6 @@ Status Workspace::setRelation(std::string_view parent, std::string_view child, c
     return {};
 }
 
-void Workspace::clearRelations(std::string_view parent)
-{
-    if (Area* p = area(parent))
-        p->relations.clear();
-}
-
 std::vector<Workspace::RelationInfo> Workspace::relations(std::string_view parent) const
 {
     std::vector<RelationInfo> out;

@@ -41,7 +41,6 @@ public:
     // From now on, whenever parent moves, child seeks the key expression evaluated on parent's
     // record (a text key is a prefix seek, as the expression's result is compared over its length).
     Status setRelation(std::string_view parent, std::string_view child, const std::string& keyExpression);
-    void clearRelations(std::string_view parent);
     // The relations set from a parent, in order: the key expression and the child's alias (for the
     // error trap's report).
     struct RelationInfo {

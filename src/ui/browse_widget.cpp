@@ -52,12 +52,6 @@ void BrowseWidget::setHeaderColours(QColor text, QColor back)
     viewport()->update();
 }
 
-void BrowseWidget::setPaneColour(QColor pane)
-{
-    m_pane = pane;
-    viewport()->update();
-}
-
 void BrowseWidget::setHighlightColour(QColor back)
 {
     m_highlight = back;

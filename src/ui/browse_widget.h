@@ -40,12 +40,10 @@ public:
     const std::vector<BrowseColumn>& columns() const { return m_columns; }
     void setRowColour(RowColour colour) { m_rowColour = std::move(colour); }
     void setHeaderColours(QColor text, QColor back);
-    void setPaneColour(QColor pane);
     void setHighlightColour(QColor back);
 
     int visibleRows() const;
-    // Line of the window the highlight is on, and the place of a point (-1 when not on a row).
-    int highlightLine() const { return m_window.highlight(); }
+    // The line of the window a point is on (-1 when not on a row).
     int lineAt(QPoint viewportPos) const;
 
     // Redraw after the source changed: every visible row, or the highlighted one only.

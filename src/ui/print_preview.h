@@ -50,8 +50,6 @@ public:
     // The print button: prints or saves to the chosen destination.
     bool send();
     Outcome outcome() const { return m_outcome; }
-    // The PDF written by send(), absolute; empty before.
-    const std::string& savedPath() const { return m_saved; }
 
 private:
     bool savePdf();

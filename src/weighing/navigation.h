@@ -85,9 +85,8 @@ public:
 
     static std::string title();  // "  กรุณาเลือกข้อมูลที่ท่านต้องการ"
     int action() const { return m_action; }
-    const std::vector<BrowseColumn>& columns() const { return m_columns; }
     // Columns of equal width: five for actions 5-7, three for 8.
-    const std::string& searchExpression() const { return m_search; }
+    const std::vector<BrowseColumn>& columns() const { return m_columns; }
     static constexpr int kSearchBoxWidth = 40;
     // Button captions (TIS-620, "&" before the access key): OK (closes), top, bottom, search.
     static std::string okCaption();

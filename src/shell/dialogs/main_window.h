@@ -58,9 +58,6 @@ public:
     ui::MessageBar* messageBar() const { return m_messageBar; }
     ui::ToolBar* buttonBar() const { return m_buttonBar; }
     MainPicture* mainPicture() const { return m_picture; }
-    scale::LiveWeightPanel* liveWeight() const { return m_live; }
-    QLabel* userLabel() const { return m_user; }
-    QLabel* siteLabel() const { return m_site; }
     // The menu action of a command (the first one when several run it).
     QAction* menuAction(Action action) const;
     // Places the main picture for a screen of that size (done when shown).
