@@ -148,6 +148,7 @@ TEST_F(OpsTest, RecordLockAndAppendWaitForTheOtherWorkstation)
     EXPECT_GE(clock.monotonic - before, 2000);
     EXPECT_GT(g_idleCalls, 0);
     EXPECT_FALSE(t.isLocked(1));
+    EXPECT_TRUE(t.lockFile().is(Status::Code::Locked));  // the file lock covers the other's record
 
     // ADD_REC does not need that record: a blank record comes current and locked.
     ASSERT_TRUE(ADD_REC(ws));
