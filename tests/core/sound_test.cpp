@@ -115,6 +115,9 @@ TEST_F(SoundsTest, SpokenNumbersPlayTheDocumentedSequences)
     EXPECT_EQ(spoken(21000000), (V{"22", "10", "16", "15", "21"}));
     EXPECT_EQ(spoken(20000000), (V{"22", "10", "15", "21"}));
     EXPECT_EQ(spoken(31, 1), (V{"03", "10", "16"}));  // mode 1: no unit word
+    testsupport::RecordingSound prompt;
+    core::TSOUND(12);  // a prompt plays on while the screen goes on; numbers are waited for
+    EXPECT_EQ(prompt.waitedToEnd, std::vector<bool>{false});
     core::programSettings().setText("CSYSSOUND", "N");  // sounds switched off: nothing plays
     EXPECT_TRUE(spoken(1234).empty());
 }
