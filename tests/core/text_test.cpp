@@ -69,6 +69,7 @@ TEST(XbaseNumber, StrRoundsHalfAwayFromZeroOnTheDecimalValue)
         {-0.5, 5, 2, "-0.50"}, {-0.004, 6, 2, "  0.00"}, {1234, 5, 0, " 1234"},
         {99.995, 6, 2, "100.00"}, {1e15, 16, 0, "1000000000000000"}, {0.125, 5, 2, " 0.13"},
         {7849.5, 10, 2, "   7849.50"}, {1.5, 3, 0, "  2"}, {-2.5, 3, 0, " -3"},
+        {-9, 2, 0, "-9"}, {999.994, 6, 2, "999.99"}, {-0.0625, 6, 3, "-0.063"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(xb::str(c.v, c.width, c.dec), c.expected) << c.v;
@@ -83,6 +84,7 @@ TEST(XbaseNumber, OverflowIsReportedNotCut)
     std::string out = "untouched";
     EXPECT_FALSE(xb::formatFixed(123456.0, 5, 0, out));
     EXPECT_FALSE(xb::formatFixed(999.995, 6, 2, out));  // rounds to 1000.00: seven characters
+    EXPECT_FALSE(xb::formatFixed(-10, 2, 0, out));      // the minus sign takes a place
     EXPECT_FALSE(xb::formatFixed(std::numeric_limits<double>::infinity(), 10, 0, out));
     EXPECT_EQ(out, "untouched");
     EXPECT_EQ(xb::str(123456.0, 5, 0), "*****");

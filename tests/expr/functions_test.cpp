@@ -61,15 +61,10 @@ TEST(Xround, DecimalCorrectionDecidesTheHalves)
     };
     for (const X& c : cases)
         EXPECT_EQ(expr::xround(c.value, c.dec, c.correction), c.expected) << c.value << " " << c.correction;
-}
-
-TEST_F(Functions, XroundReadsCdeccor)
-{
-    check({{"XROUND(7849.50 / 1 * 7.25 - 100, 2)", "N\t56808.88"}, {"XROUND(0.125, 2)", "N\t0.13"}});
-    vars.set("CDECCOR", Value::text("N"));
-    check({{"XROUND(0.125, 2)", "N\t0.12"}, {"XROUND(-0.125, 2)", "N\t-0.12"}});
-    vars.set("CDECCOR", Value::text(" y "));
-    check({{"XROUND(-0.125, 2)", "N\t-0.13"}});
+    // CDECCOR: unset, or "Y" in either case among blanks, corrects; anything else does not.
+    const std::pair<Value, bool> settings[] = {{Value(), true}, {Value::text(" y "), true}, {Value::text("N"), false}};
+    for (const auto& [setting, corrects] : settings)
+        EXPECT_EQ(expr::decimalCorrection(setting), corrects) << exprtest::show(setting);
 }
 
 TEST_F(Functions, StangAndDisc)

@@ -339,24 +339,3 @@ TEST(CsvRecords, HeaderAndRowShapeProblemsNameTheirPlace)
     ASSERT_OK(csv::toRecords(doc, layout, &records));
     EXPECT_EQ(records[0], " " + std::string(10, ' ') + "X" + std::string(19, ' '));
 }
-
-TEST(CsvRecords, AppendedThroughTheSharedAppendWithIndexesKept)
-{
-    testsupport::TempDir dir;
-    auto t = newTable(dir.file("T.DBF"), {{"CODE", FieldType::Character, 4, 0}, {"N", FieldType::Numeric, 5, 1}});
-    ASSERT_OK(t->addOrder(dir.file("T.NTX"), "CODE"));
-    csv::Document doc;
-    ASSERT_OK(csv::parse("CODE,N\nC,1.5\nA,\nB,-2\n", &doc));
-    std::vector<std::string> records;
-    ASSERT_OK(csv::toRecords(doc, t->layout(), &records));
-    ASSERT_OK(csv::appendRecords(*t, records));
-    EXPECT_EQ(t->recCount(), 3u);
-    EXPECT_FALSE(t->isLocked(3));
-    std::string order;
-    for (must(t->goTop()); !t->eof(); must(t->skip())) {
-        const char* rec = nullptr;
-        ASSERT_OK(t->record(&rec));
-        order += std::string(rec + 1, 4) + "|" + csv::fieldText(t->layout().fields()[1], rec) + ";";
-    }
-    EXPECT_EQ(order, "A   |;B   |-2.0;C   |1.5;");
-}

@@ -86,15 +86,6 @@ protected:
         return v.asNumber();
     }
 
-    Texts files() const
-    {
-        Texts out;
-        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-            out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
     // The messages shown since the last call, as "title: text" in UTF-8.
     Texts shown()
     {
@@ -110,85 +101,7 @@ protected:
     testsupport::FakeClock clock;
 };
 
-Texts fieldInOrder(Table& t, const char* field)
-{
-    Texts out;
-    for (must(t.goTop()); !t.eof(); must(t.skip())) {
-        Value v;
-        must(t.get(field, &v));
-        out.push_back(core::xbase::rtrim(v.asText()));
-    }
-    return out;
-}
-
 }  // namespace
-
-TEST_F(OpsTest, MissingTableShowsItsTitleAndCreatesNothing)
-{
-    const std::string f = folder();
-    const std::pair<std::function<bool(Workspace&)>, const char*> cases[] = {
-        {[&](Workspace& ws) { return OPEN(ws, f, "Farmer", "CODE", false, "Farmer", "Farmer"); },
-         "ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม Farmer"},
-        {[&](Workspace& ws) { return OPEN(ws, f, "Money1", "DTOS(DATE)+TICKET", true, T("ข้อมูลการจ่ายเงิน"), "Money1"); },
-         "ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม ข้อมูลการจ่ายเงิน"},
-        {[&](Workspace& ws) { return OPENTRK(ws, f, "Wdata3", "Wdata"); }, "  ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม Wdata3"},
-    };
-    for (const auto& [open, message] : cases) {
-        Workspace ws;
-        EXPECT_FALSE(open(ws));
-        ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].kind, core::MessageKind::Info);
-        EXPECT_EQ(shown(), Texts{message});
-        EXPECT_TRUE(ws.aliases().empty());
-    }
-    EXPECT_TRUE(files().empty());
-}
-
-TEST_F(OpsTest, IndexOfAnotherKeyOrMissingIsRebuiltSilentlyAndTheCallerCanAsk)
-{
-    make("Farmer");
-    add("Farmer", {{"CODE", Value::text("F2")}, {"NAME", Value::text("A")}});
-    add("Farmer", {{"CODE", Value::text("F1")}, {"NAME", Value::text("B")}});
-    {
-        // A report ordered the table by name into the same file: an exclusive open always rebuilds.
-        Workspace ws;
-        ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "NAME", true, "Farmer", "Farmer"));
-        EXPECT_EQ(ws.current()->orderIndex(1).header().expression, "NAME");
-        EXPECT_EQ(fieldInOrder(*ws.current(), "CODE"), (Texts{"F2", "F1"}));
-    }
-    // First the file of the other key, then no file at all.
-    for (const std::string reason : {"\"NAME\"", "missing"}) {
-        Workspace ws;
-        ASSERT_TRUE(OPEN(ws, folder(), "farmer", "CODE", false, "Farmer", "Farmer"));
-        Table* t = ws.current();
-        ASSERT_EQ(ws.currentAlias(), "farmer");
-        EXPECT_EQ(t->order(), 1);
-        EXPECT_EQ(t->orderIndex(1).header().expression, "CODE");
-        EXPECT_EQ(fieldInOrder(*t, "CODE"), (Texts{"F1", "F2"}));
-        const auto notes = t->takeNotes();
-        ASSERT_EQ(notes.size(), 1u);
-        EXPECT_NE(notes[0].reason.find(reason), std::string::npos) << notes[0].reason;
-        ASSERT_OK(ws.closeAll());
-        // Made in upper case, as the reference runtime names its files.
-        EXPECT_EQ(files(), (Texts{"FARMER.DBF", "FARMER.NTX"}));
-        std::filesystem::remove(dir.file("FARMER.NTX"));
-    }
-    EXPECT_EQ(shown(), Texts{});
-}
-
-TEST_F(OpsTest, OpeningAnAliasAgainClosesTheFirst)
-{
-    make("Farmer");
-    make("Company");
-    Workspace ws;
-    ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer", "Code"));
-    ASSERT_TRUE(OPEN(ws, folder(), "Company", "CODE", false, "Company", "Company", "CODE"));
-    EXPECT_EQ(ws.aliases(), Texts{"CODE"});
-    EXPECT_NE(ws.current()->path().find("COMPANY.DBF"), std::string::npos);
-    // A failed open under the alias still closes what it held.
-    EXPECT_FALSE(OPEN(ws, folder(), "Product", "CODE", false, "Product", "Product", "code"));
-    EXPECT_TRUE(ws.aliases().empty());
-}
 
 TEST_F(OpsTest, TableHeldByAnotherWorkstationIsGivenUpAfterTenSecondsWithoutSpinning)
 {
@@ -235,6 +148,7 @@ TEST_F(OpsTest, RecordLockAndAppendWaitForTheOtherWorkstation)
     EXPECT_GE(clock.monotonic - before, 2000);
     EXPECT_GT(g_idleCalls, 0);
     EXPECT_FALSE(t.isLocked(1));
+    EXPECT_TRUE(t.lockFile().is(Status::Code::Locked));  // the file lock covers the other's record
 
     // ADD_REC does not need that record: a blank record comes current and locked.
     ASSERT_TRUE(ADD_REC(ws));
@@ -303,11 +217,19 @@ TEST_F(OpsTest, DamagedTableGoesToTheErrorTrapAndTheOpenFails)
 {
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
     testsupport::writeFile(dir.file("FARMER.DBF"), std::string(10, '\x07'));
+    make("Company");
     Workspace ws;
+    ASSERT_TRUE(OPEN(ws, folder(), "Company", "CODE", false, "Company", "Company", "farmer"));
     EXPECT_FALSE(OPEN(ws, folder(), "Farmer", "CODE", false, "Farmer", "Farmer"));
     ASSERT_EQ(faults.faults.size(), 1u);
     EXPECT_EQ(faults.faults[0].genCode, core::EG_CORRUPTION);
     EXPECT_EQ(shown(), Texts{"ส่วนการเปิดแฟ้ม: ไม่สามารถเปิดแฟ้ม Farmer"});
+    EXPECT_TRUE(ws.aliases().empty());  // the failed open still let go of what its alias held
+
+    // A missing table is named by its title, under the caption of the open that wanted it.
+    EXPECT_FALSE(OPEN(ws, folder(), "Money1", "DTOS(DATE)+TICKET", true, T("ข้อมูลการจ่ายเงิน"), "Money1"));
+    EXPECT_FALSE(OPENTRK(ws, folder(), "Wdata3", "Wdata"));
+    EXPECT_EQ(shown(), (Texts{"ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม ข้อมูลการจ่ายเงิน", "  ส่วนการเปิดแฟ้ม: ไม่พบแฟ้ม Wdata3"}));
 }
 
 TEST_F(OpsTest, ConsecPeeksTakesAndWithoutItsSeriesOrTableSaysSoAndGivesZeros)

@@ -102,40 +102,6 @@ TEST(Processes, ExclusiveAndSharedOpensExcludeEachOtherBothWays)
     }
 }
 
-TEST(Processes, RecordLockedElsewhereCannotBeLockedUntilReleased)
-{
-    testsupport::TempDir dir;
-    const std::string dbf = dir.file("T.DBF");
-    auto t = newTable(dbf, {{"A", FieldType::Character, 1, 0}});
-    ASSERT_OK(appendRows(*t, {{"a"}, {"b"}, {"c"}}));
-    Child child([&](Child& self) {
-        std::unique_ptr<Table> c;
-        if (!Table::open(dbf, ShareMode::Shared, &c).ok() || !c->goTo(2).ok() || !c->lock().ok())
-            return 2;
-        self.send('l');
-        self.receive();
-        if (!c->unlock().ok())
-            return 3;
-        self.send('u');
-        self.receive();
-        return 0;
-    });
-    ASSERT_EQ(child.receive(), 'l');
-    ASSERT_OK(t->goTo(2));
-    EXPECT_TRUE(t->lock().is(Status::Code::Locked));
-    EXPECT_TRUE(t->lockWait(50).is(Status::Code::Locked));  // a bounded wait gives up
-    EXPECT_TRUE(t->lockFile().is(Status::Code::Locked));    // the file lock covers every record
-    ASSERT_OK(t->goTo(3));
-    EXPECT_OK(t->lock());  // its neighbours stay free
-    ASSERT_OK(t->unlock());
-    child.send('r');
-    ASSERT_EQ(child.receive(), 'u');
-    ASSERT_OK(t->goTo(2));
-    EXPECT_OK(t->lock());
-    child.send('x');
-    EXPECT_EQ(child.wait(), 0);
-}
-
 TEST(Processes, TwoAppendersWithThreeIndexesLeaveEveryIndexComplete)
 {
     testsupport::TempDir dir;
