@@ -110,6 +110,7 @@ TEST_F(AuditTest, EachKindsFieldsAreComparedAsTheirTextsWhenSwitchedOn)
         {"TRK03", "cQuality", Value::text("Q2"), "ค่าคุณภาพ", "Q1", "Q2"},
         {"TRK01", "cQuality", Value::text("Q2"), nullptr, "", ""},
         {"TRK03", "cRemark4", Value::text("SO-1"), "หมายเหตุ 4", "", "SO-1"},
+        {"TRK01", "cRemark4", Value::text("SO-1"), nullptr, "", ""},
         {"TRK05", "cProduct", Value::text("P002"), nullptr, "", ""},
     };
     for (const auto& c : cases) {
