@@ -1,5 +1,5 @@
-// The edit log screen's model: the buttons each level gets, the search, the copy to a text file,
-// the purge (also while another workstation holds the log) and the printed report.
+// The edit log screen's model: the search, the copy to a text file, the purge (also while another
+// workstation holds the log) and the printed report.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,27 +18,11 @@ using audittest::currentLabel;
 using audittest::day;
 using audittest::Strings;
 using core::tis620::T;
-using Button = AuditList::Button;
 
 class AuditListTest : public audittest::AuditLogTest {
 protected:
     Strings labels() { return logRows({"DESCRIP"}); }
 };
-
-TEST_F(AuditListTest, ButtonsFollowTheLevel)
-{
-    // Looking and searching from level 1, printing and copying from 2, purging only at 6: the first
-    // `on` of these.
-    const Button order[] = {Button::Top,   Button::Bottom, Button::Search, Button::Exit,
-                            Button::Print, Button::Copy,   Button::Purge};
-    ASSERT_EQ(std::size(order), std::size_t(Button::Count_));
-    const std::pair<int, int> cases[] = {{0, 0}, {1, 4}, {2, 6}, {5, 6}, {6, 7}};
-    for (const auto& [level, on] : cases) {
-        const AuditList list(level);
-        for (int i = 0; i < int(std::size(order)); ++i)
-            EXPECT_EQ(list.enabled(order[i]), i < on) << "level " << level << " button " << int(order[i]);
-    }
-}
 
 TEST_F(AuditListTest, SearchFindsTextInAnyCaseFromTheNextRow)
 {

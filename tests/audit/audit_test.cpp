@@ -82,49 +82,58 @@ protected:
     core::ValueMap screen;
 };
 
-TEST_F(AuditTest, TruckOnlyChangeWritesOneRowWhenSwitchedOn)
+TEST_F(AuditTest, EachKindsFieldsAreComparedAsTheirTextsWhenSwitchedOn)
 {
+    const struct {
+        const char* kind;
+        const char* value;
+        Value changed;
+        const char* label;
+        std::string before, after;
+    } cases[] = {
+        {"TRK01", "cTruck", Value::text("81-5678"), "ทะเบียนรถ", "70-1234", "81-5678"},
+        {"TRK01", "cPrice", Value::number(13.25, 3), "ราคา", "      12.500", "      13.250"},
+        // In the field's own width: an amount of ten million and more is no row of stars.
+        {"TRK01", "cAmount", Value::number(12345678.9, 2), "จำนวนเงิน", "   136125.00", " 12345678.90"},
+        {"TRK01", "cRate", Value::number(1000, 3), "อัตราหน่วย", "     1.000", "  1000.000"},
+        {"TRK01", "cWin", Value::number(15160, 0), "นน.ชั่งเข้า", "  15140.00", "  15160.00"},
+        {"TRK01", "cDayOut", Value::date(core::Date::fromYmd(2026, 12, 2)), "วันที่ชั่งออก", "01/12/2026",
+         "02/12/2026"},
+        {"TRK01", "cAmount", Value::number(136125.004, 3), nullptr, "", ""},  // the same at two decimals: no row
+        // A remark longer than the log's field: the row says it was cut.
+        {"TRK01", "cRemark1", Value::text(T("ข้าวหอมมะลิ") + std::string(40, '-') + "1"), "หมายเหตุ 1",
+         "ข้าวหอมมะลิ", "ข้าวหอมมะลิ" + std::string(26, '-') + "..."},
+        // Each kind compares the fields it lists, and only those.
+        {"TRK02", "cProduct", Value::text("P002"), "รหัสสินค้า", "P001", "P002"},
+        {"TRK02", "cMoisture", Value::text("M25"), "ค่าความชื้น", "M15", "M25"},
+        {"TRK03", "cMoisture", Value::text("M25"), nullptr, "", ""},
+        {"TRK03", "cQuality", Value::text("Q2"), "ค่าคุณภาพ", "Q1", "Q2"},
+        {"TRK01", "cQuality", Value::text("Q2"), nullptr, "", ""},
+        {"TRK03", "cRemark4", Value::text("SO-1"), "หมายเหตุ 4", "", "SO-1"},
+        {"TRK01", "cRemark4", Value::text("SO-1"), nullptr, "", ""},
+        {"TRK05", "cProduct", Value::text("P002"), nullptr, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " " + c.value);
+        const Value stored = screen.get(c.value);
+        screen.set(c.value, c.changed);
+        EXPECT_EQ(reversal(c.kind),
+                  c.label ? Strings{row(c.label, c.before, c.after, std::string(c.kind) + "-000123")} : Strings{});
+        EXPECT_EQ(ws.currentAlias(), "wdata");
+        screen.set(c.value, stored);
+    }
+    // "Y" in either case switches the rows on, anything else off.
     screen.setText("cTruck", "81-5678");
-    const std::pair<const char*, bool> settings[] = {{"Y", true}, {"y ", true}, {"N", false}, {"", false}};
-    for (const auto& [setting, on] : settings) {
+    for (const auto& [setting, on] : {std::pair{"y ", true}, std::pair{"N", false}, std::pair{"", false}}) {
         SCOPED_TRACE(setting);
         core::programSettings().setText("CAUDITR", setting);
         EXPECT_EQ(reversal("TRK01"), on ? Strings{row("ทะเบียนรถ", "70-1234", "81-5678")} : Strings{});
-        EXPECT_EQ(ws.currentAlias(), "wdata");
     }
     // A deletion mark and a reprint are logged with the switch off too, and leave the work area
     // their caller had selected (its rows are checked where they are made).
     ASSERT_TRUE(audit::auditDeletion(ws, "TRK01", true));
     ASSERT_TRUE(audit::auditReprint(ws, "Ticket12", "000123", 3));
     EXPECT_EQ(ws.currentAlias(), "wdata");
-}
-
-TEST_F(AuditTest, NumbersDatesAndLongTextsAreComparedAsTheirTexts)
-{
-    const struct {
-        const char* value;
-        Value changed;
-        const char* label;
-        std::string before, after;
-    } cases[] = {
-        {"cPrice", Value::number(13.25, 3), "ราคา", "      12.500", "      13.250"},
-        // In the field's own width: an amount of ten million and more is no row of stars.
-        {"cAmount", Value::number(12345678.9, 2), "จำนวนเงิน", "   136125.00", " 12345678.90"},
-        {"cRate", Value::number(1000, 3), "อัตราหน่วย", "     1.000", "  1000.000"},
-        {"cWin", Value::number(15160, 0), "นน.ชั่งเข้า", "  15140.00", "  15160.00"},
-        {"cDayOut", Value::date(core::Date::fromYmd(2026, 12, 2)), "วันที่ชั่งออก", "01/12/2026", "02/12/2026"},
-        {"cAmount", Value::number(136125.004, 3), nullptr, "", ""},  // the same at two decimals: no row
-        // A remark longer than the log's field: the row says it was cut.
-        {"cRemark1", Value::text(T("ข้าวหอมมะลิ") + std::string(40, '-') + "1"), "หมายเหตุ 1", "ข้าวหอมมะลิ",
-         "ข้าวหอมมะลิ" + std::string(26, '-') + "..."},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.value);
-        const Value stored = screen.get(c.value);
-        screen.set(c.value, c.changed);
-        EXPECT_EQ(reversal("TRK01"), c.label ? Strings{row(c.label, c.before, c.after)} : Strings{});
-        screen.set(c.value, stored);
-    }
 }
 
 TEST(AuditValues, ALongTextIsCutWithAMarkAndShowsWhereItChanged)
@@ -172,46 +181,6 @@ TEST(AuditFields, NumbersAreWrittenInTheirFieldsOwnWidth)
         EXPECT_EQ(std::string(f.newValue).substr(std::string(f.newValue).find(',')), text.substr(comma)) << text;
     }
     EXPECT_GT(numbers, 10);
-}
-
-TEST_F(AuditTest, RowsFollowTheKindsTheyList)
-{
-    screen.setText("cMoisture", "M25");
-    screen.setText("cQuality", "Q2");
-    screen.setText("cRemark4", "SO-1");
-    screen.setText("cProduct", "P002");
-    const auto rowOf = [](const char* kind, const char* label, const char* before, const char* after) {
-        return row(label, before, after, std::string(kind) + "-000123");
-    };
-    const std::pair<const char*, Strings> cases[] = {
-        {"TRK01", {rowOf("TRK01", "รหัสสินค้า", "P001", "P002"), rowOf("TRK01", "ค่าความชื้น", "M15", "M25")}},
-        {"TRK02", {rowOf("TRK02", "รหัสสินค้า", "P001", "P002"), rowOf("TRK02", "ค่าความชื้น", "M15", "M25")}},
-        {"TRK03", {rowOf("TRK03", "รหัสสินค้า", "P001", "P002"), rowOf("TRK03", "ค่าคุณภาพ", "Q1", "Q2"),
-                   rowOf("TRK03", "หมายเหตุ 4", "", "SO-1")}},
-        {"TRK05", {}},
-    };
-    for (const auto& [kind, expected] : cases) {
-        SCOPED_TRACE(kind);
-        EXPECT_EQ(reversal(kind), expected);
-    }
-}
-
-TEST_F(AuditTest, VoucherLinesAreKeyedByTheirVoucher)
-{
-    ASSERT_TRUE(storage::OPEN(ws, folder(), "Money1", "DTOS(DATE)+TICKET", false, "Money1", "Money1", "wdata"));
-    append(*ws.current(), "TICKET,DATE\n000007,20261203\n");
-    ASSERT_TRUE(storage::OPEN(ws, folder(), "Detail1", "INDENT+RECORD", false, "Detail1", "Detail1", "detail"));
-    append(*ws.current(), "AMOUNT,TYPE\n500,REC\n");
-    screen.set("cdAmount", Value::number(750, 2));
-    screen.setText("cdType", "REC");
-    screen.setText("cdTicket", "");
-    screen.set("cdDate", Value::date({}));
-    screen.setText("cdTime", "");
-    // A line written before its voucher was numbered and dated.
-    EXPECT_EQ(reversal("MON_1"), (Strings{row("จำนวนเงิน", "      500.00", "      750.00", "MON_1-000007"),
-                                          row("เลขเอกสาร", "", "000007", "MON_1-000007"),
-                                          row("วันที่เอกสาร", "  /  /", "03/12/2026", "MON_1-000007")}));
-    EXPECT_EQ(ws.currentAlias(), "detail");
 }
 
 TEST_F(AuditTest, AUDITADDComparesWithoutTrailingBlanksAndOpensTheLog)

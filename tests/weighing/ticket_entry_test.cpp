@@ -123,28 +123,6 @@ protected:
     ScriptedHost host;
 };
 
-// Net 10 tons. M20: 30 kg and 100 baht a ton; X2: 20 kg and 50 baht; M30: 150 kg and 500 baht;
-// the quantity is the net less the weights off, the amount 12.50 a kilogram less the money off.
-TEST_F(DemoGradeTest, AGradeDeductsItsRatesPerTonOfNetWeight)
-{
-    const struct {
-        const char* moisture;
-        const char* mixture;
-        const char* values;  // cNet cAdj_W1 cAdj_W2 cAdj_M3 cQty cAmount
-    } cases[] = {
-        {"M20", "X2", "10000 300 200 1500 9500 117250"},
-        {"M20", "X0", "10000 300 0 1000 9700 120250"},
-        {"M15", "X0", "10000 0 0 0 10000 125000"},
-        {"M30", "X5", "10000 1500 500 6500 8000 93500"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.moisture) + " " + c.mixture);
-        auto s = purchase(c.moisture, c.mixture);
-        EXPECT_EQ(fieldsOf(s->values(), "cNet cAdj_W1 cAdj_W2 cAdj_M3 cQty cAmount"), c.values);
-        EXPECT_TRUE(s->TRSAVE());
-    }
-}
-
 TEST_F(DemoGradeTest, TheGradeChosenOnTheScreenIsTheOneDeductedAndNamed)
 {
     auto s = purchase("M20", "X2");
