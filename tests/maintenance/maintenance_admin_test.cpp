@@ -50,6 +50,7 @@ TEST_F(AdminMaintenanceTest, UsageMistakesExitWithTwo)
         {"restore", "--name", "JAN", "--codes"},
         {"reindex", "--groups", "stock"},
         {"reindex", "--groups", "codes,"},
+        {"reindex", "--groups", ","},
         {"reindex", "--bogus"},
     };
     for (const auto& c : cases) {
