@@ -149,6 +149,7 @@ TEST_F(CodeEditorTest, ACodeTakenMeanwhileIsRefusedAtSaveAndTheFormStaysOpen)
         enter(*other, code, "ของเขา");
         ASSERT_TRUE(other->save());
         EXPECT_EQ(highlighted(*theirs.browse), code) << "the new row is highlighted";
+        EXPECT_EQ(theirs.browse->rowPos(), adding ? 2 : 3);  // below A01 (and X1)
 
         prompts.shown.clear();
         EXPECT_FALSE(e->save());
