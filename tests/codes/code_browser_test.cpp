@@ -303,6 +303,7 @@ TEST_F(CodeBrowserTest, AReadThatFailsIsTriedAgainWhenTheTrapAnswersRetry)
     const PickResult marked = codes::POPCODE(ws, 1, "d01       ");  // the table opened
     EXPECT_EQ(marked.outcome, Outcome::Accepted);
     EXPECT_EQ(marked.code, pad("D01"));
+    EXPECT_EQ(farmerName(), T("ร้านค้าเลิกกิจการ"));
     EXPECT_EQ(screens.browsers, 0);
     const struct {
         core::FaultAnswer answer;
