@@ -38,16 +38,6 @@ TEST_F(ProductionTest, AnIncompleteLineOrAQuantityOfZeroOrTooLargeIsNotStored)
     EXPECT_TRUE(site.rows("Stock").empty());
 }
 
-TEST_F(ProductionTest, AChangedLineIsAuditedWithItsWarehouseAndItsQuantitysThreeDecimals)
-{
-    site.setting("CAUDITR", "Y");
-    auto s = open();
-    ASSERT_TRUE(newRecord(*s));
-    addLines(*s, {productionLine("P001", "W1", "KG", 100)});
-    changeLine(*s, saveLine({text("cdWHouse", "W2"), number("cdQty", 120, 3)}));
-    EXPECT_EQ(audited(site), (Texts{"STK_1-000001 รหัสคลังสินค้า W1 W2", "STK_1-000001 จำนวน 100.000 120.000"}));
-}
-
 // The stock ledger keeps two decimals; a posting and its reversal move it by the same stored amount.
 TEST_F(ProductionTest, AQuantityFinerThanTheLedgerPostedAndReversedLeavesNothing)
 {
@@ -84,6 +74,12 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
     EXPECT_EQ(site.rows("Detail3")[0].fields.at("DOC_DATE").asDate(), core::Date::fromYmd(2026, 12, 7));
     EXPECT_EQ(site.stock("P001", "W1"), 10);
     EXPECT_TRUE(site.rows("Audit").empty());
+
+    // With the audit on, a changed line is audited with its warehouse and its quantity's three
+    // decimals.
+    site.setting("CAUDITR", "Y");
+    changeLine(*s, saveLine({text("cdWHouse", "W2"), number("cdQty", 12.5, 3)}));
+    EXPECT_EQ(audited(site), (Texts{"STK_1-000077 รหัสคลังสินค้า W1 W2", "STK_1-000077 จำนวน 10.000 12.500"}));
 }
 
 TEST_F(ProductionTest, SearchListsTheRecordsByTheirFirstRemark)
