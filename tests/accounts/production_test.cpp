@@ -75,8 +75,7 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
     EXPECT_EQ(site.stock("P001", "W1"), 10);
     EXPECT_TRUE(site.rows("Audit").empty());
 
-    // With the audit on, a changed line is audited with its warehouse and its quantity's three
-    // decimals.
+    // With the audit on, a changed line is audited: its warehouse, its quantity to three decimals.
     site.setting("CAUDITR", "Y");
     changeLine(*s, saveLine({text("cdWHouse", "W2"), number("cdQty", 12.5, 3)}));
     EXPECT_EQ(audited(site), (Texts{"STK_1-000077 รหัสคลังสินค้า W1 W2", "STK_1-000077 จำนวน 10.000 12.500"}));
