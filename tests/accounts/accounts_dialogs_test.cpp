@@ -220,6 +220,7 @@ TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
     EXPECT_EQ(order->text("PRODUCT"), "P002");
     EXPECT_DOUBLE_EQ(order->number("ORWEIGHT"), 8000);
     EXPECT_DOUBLE_EQ(order->number("PRICE"), 9.5);
+    EXPECT_EQ(order->fields.at("DATE").asDate(), core::Date::fromYmd(2026, 12, 5)) << "today's, as shown";
 }
 
 TEST_F(AccountsDialogsTest, AtLevelThreeNeitherButtonsNorEnterNorDoubleClickChangeARow)

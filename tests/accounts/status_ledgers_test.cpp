@@ -1,10 +1,8 @@
 // The status screens driven through their models: the lists with their names and number columns,
 // the levels by button, Enter and double click, the key checks of the stock and order editors, what
-// a new and a changed row store (and what a changed row must leave to the postings), the key
-// re-checked when storing by two processes at once, an empty code and an empty ledger; with the
-// postings of the weighing tickets, a purchase order entered here and raised by the dispatch ticket
-// that quotes it (order control on), and ledger rows entered and marked here, found and changed by
-// the next purchase ticket.
+// a changed row stores (and what it must leave to the postings), the key re-checked when storing by
+// two processes at once, an empty code and an empty ledger; with the postings of the weighing
+// tickets, ledger rows entered and marked here, found and changed by the next purchase ticket.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -195,59 +193,6 @@ TEST_F(StatusTest, AnOrderNumberBelongsToOneOrderOfACustomerForAProduct)
     }
 }
 
-TEST_F(StatusTest, ANewRowStoresWhatItsEditorShowsAndIsHighlighted)
-{
-    site.load("Stock", "CODE,WHOUSE,BALANCE\nP001,W1,100\n");
-    struct Typed {
-        const char* field;
-        const char* value;  // a number when the buffer is one
-    };
-    struct Case {
-        int screen;
-        const char* table;
-        std::vector<Typed> typed;
-        const char* name;  // the name buffer and what it shows
-        const char* nameShown;
-    } cases[] = {
-        {1, "Stock", {{"CODE", "P002"}, {"WHOUSE", "W2"}, {"BALANCE", "-1234.5"}}, "cProName", "ข้าวโพด"},
-        {2, "ApAcc", {{"CODE", "F002"}, {"BALANCE", "1000"}, {"BORROW", "300.25"}}, "cFarName", "นางสาวมาลี ศรีสุข"},
-        {3, "ArAcc", {{"CODE", "C002"}, {"BALANCE", "-50.75"}, {"BORROW", "0"}}, "cComName", "โรงสีไฟเจริญผล"},
-        {4, "OrAcc",
-         {{"CODE", "PO1"}, {"COMPANY", "C002"}, {"PRODUCT", "P002"}, {"ORWEIGHT", "5000"}, {"ORAMOUNT", "47500"},
-          {"WEIGHT", "0"}, {"AMOUNT", "0"}, {"PRICE", "9.5"}},
-         "cProName", "ข้าวโพด"},
-    };
-    for (const Case& c : cases) {
-        OpenScreen o(c.screen);
-        StatusEditor e(o.screen.browse(), o.screen.def(), true);
-        ASSERT_TRUE(e.begin());
-        for (const Typed& t : c.typed) {
-            const bool number = e.values().get(t.field).isNumber();
-            EXPECT_TRUE(number ? enterNumber(e, t.field, std::stod(t.value)) : enter(e, t.field, t.value)) << t.field;
-        }
-        EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(e.values().text(c.name))), c.nameShown);
-        ASSERT_TRUE(e.save());
-        const auto rows = site.rows(c.table);
-        ASSERT_FALSE(rows.empty());
-        const auto& row = rows.back();
-        for (const Typed& t : c.typed) {
-            if (row.fields.at(t.field).isNumber())
-                EXPECT_DOUBLE_EQ(row.number(t.field), std::stod(t.value)) << t.field;
-            else
-                EXPECT_EQ(row.text(t.field), t.value) << t.field;
-        }
-        for (const char* untouched : {"BEGIN", "BBEGIN"}) {
-            if (row.fields.count(untouched)) {
-                EXPECT_DOUBLE_EQ(row.number(untouched), 0) << untouched;
-            }
-        }
-        if (c.screen == 4) {
-            EXPECT_EQ(row.fields.at("DATE").asDate(), site.clock.day) << "today when the row has none";
-        }
-        EXPECT_EQ(o.screen.browse().table().recNo(), row.recno) << "the new row is highlighted";
-    }
-}
-
 TEST_F(StatusTest, AChangedRowKeepsWhatAPostingStoredMeanwhileUnlessTypedOver)
 {
     site.load("Stock", "CODE,WHOUSE,BALANCE,BEGIN\nP001,W1,100,77\n");
@@ -412,54 +357,6 @@ protected:
 
     ScriptedStatusScreens screens;
 };
-
-TEST_F(StatusPostingTest, TheOrderEnteredHereIsRaisedByTheDispatchTicketThatQuotesIt)
-{
-    site.setting("CORCTRL", "1");
-    addRow(4, [](StatusEditor& e) {
-        ASSERT_TRUE(enter(e, "CODE", "po77"));
-        ASSERT_TRUE(enter(e, "COMPANY", "C002"));
-        ASSERT_TRUE(enter(e, "PRODUCT", "P002"));
-        ASSERT_TRUE(enterNumber(e, "ORWEIGHT", 8000));
-        ASSERT_TRUE(enterNumber(e, "ORAMOUNT", 76000));
-        ASSERT_TRUE(enterNumber(e, "PRICE", 9.5));
-    });
-    ASSERT_TRUE(site.find("OrAcc", "CODE", "PO77"));
-
-    // A sale to C002 quoting the order: its price comes from the order.
-    auto s = screen(3);
-    host.trucks.push_back("81-5678");
-    s->weighPressed();
-    for (const auto& [field, typed] : {std::pair{"cCompany", "C002"}, {"cProduct", "P002"}, {"cWhouse", "W1"},
-                                       {"cUnit", "KG"}, {"cRemark4", "PO77"}})
-        ASSERT_TRUE(typeText(*s, field, typed)) << field;
-    EXPECT_DOUBLE_EQ(s->values().number("cPrice"), 9.5);
-    host.weights.push_back(6480);
-    s->READW(1);
-    ASSERT_TRUE(s->TRSAVE());
-    ASSERT_TRUE(startSecondWeighing(*s, host, "81-5678", 11480));
-    site.prompts.answers = {false};
-    ASSERT_TRUE(s->TRSAVE());
-    s->close();
-
-    const auto order = site.find("OrAcc", "CODE", "PO77");
-    ASSERT_TRUE(order);
-    EXPECT_DOUBLE_EQ(order->number("WEIGHT"), 5000);
-    EXPECT_DOUBLE_EQ(order->number("AMOUNT"), 47500);
-    EXPECT_DOUBLE_EQ(order->number("ORWEIGHT"), 8000) << "the ordered totals stay as entered";
-
-    // The order list shows what was delivered.
-    std::vector<std::string> cells;
-    screens.onList = [&](accounts::StatusScreen& list) {
-        ASSERT_TRUE(list.browse().table().seek(pad("C002") + pad("P002") + pad("PO77")).ok());
-        list.browse().follow();
-        list.source().cells(cells);
-    };
-    accounts::EDITPROC(4, 1);
-    ASSERT_EQ(cells.size(), 7u);
-    EXPECT_EQ(core::xbase::alltrim(cells[5]), "5,000");
-    EXPECT_EQ(core::xbase::alltrim(cells[6]), "47,500.00");
-}
 
 TEST_F(StatusPostingTest, RowsEnteredAndMarkedHereAreFoundAndChangedByThePostings)
 {

@@ -196,6 +196,8 @@ TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSet
         addLines(*first, {voucherLine("REC", settled.c_str(), 1000), voucherLine("REC", live.c_str(), 500)});
         payInCash(*first);
         confirmDelete(*first);
+        EXPECT_EQ(site.find("Money1", "TICKET", number)->number("AMOUNT"), 0) << "a deleted voucher keeps no amount";
+        EXPECT_TRUE(first->mayClose());  // a marked voucher is not checked
         if (c.elsewhere > 0)
             paid(*second, settled.c_str(), c.elsewhere);
         site.prompts.shown.clear();

@@ -117,32 +117,6 @@ TEST_F(CodeEditorTest, SaveWritesTheShownFieldsAndNothingElse)
     EXPECT_TRUE(prompts.shown.empty());
 }
 
-TEST_F(CodeEditorTest, NumbersAndUnitsAreStoredInTheirFields)
-{
-    site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
-    const struct {
-        int table;
-        const char* field;
-        double value;
-        const char* stored;
-    } cases[] = {
-        {7, "WEIGHT", 12345, "12345"},     {11, "CSNO", 41, "41"},         {6, "RATE", 1000.5, "1000.500"},
-        {8, "PRICE", 12345.678, "12345.678"}, {10, "WEIGHT", 2.5, "2.50"}, {3, "PRICE2", 15.25, "15.250"},
-    };
-    for (const auto& c : cases) {
-        OpenBrowse b(c.table);
-        const auto e = b.editor(c.table, true);
-        const std::string code = "N" + std::to_string(c.table);
-        enter(*e, code, "name");
-        e->values().set(c.field, core::Value::number(c.value, 3));
-        if (c.table == 3)
-            e->values().setText("CUNIT2", pad("TON"));
-        ASSERT_TRUE(e->save()) << c.field;
-        EXPECT_EQ(site.field(c.table, code, c.field), c.stored) << c.field;
-    }
-    EXPECT_EQ(site.field(3, "N3", "UNIT2"), "TON");
-}
-
 TEST_F(CodeEditorTest, SaveWithAnEmptyCodeStoresNothing)
 {
     site.add(1, {{"A01", "ก"}, {"B01", "ข"}});
@@ -157,31 +131,6 @@ TEST_F(CodeEditorTest, SaveWithAnEmptyCodeStoresNothing)
     EXPECT_EQ(site.codes(1), (Codes{"A01", "B01"}));
     EXPECT_EQ(highlighted(*b.browse), "B01");
     EXPECT_TRUE(prompts.shown.empty());
-}
-
-// The line is BROWADJ's count (the table browse's tests hold its cases); Save places the new row by it.
-TEST_F(CodeEditorTest, ANewRowShowsOnTheLastVisibleLineWhenRowsPrecedeIt)
-{
-    const struct {
-        const char* code;
-        int line;
-    } cases[] = {
-        {"Z99", 5},   // ten rows before it, five fit: the last line
-        {"A00", 1},   // the first row: its true line
-        {"C025", 4},  // A00, C01 and C02 before it
-    };
-    std::vector<Row> rows;
-    for (int i = 1; i <= 10; ++i)
-        rows.push_back({"C" + std::string(i < 10 ? "0" : "") + std::to_string(i), "row"});
-    site.add(1, rows);
-    for (const auto& c : cases) {
-        OpenBrowse b(1, 5);
-        const auto e = b.editor(1, true);
-        enter(*e, c.code, "new");
-        ASSERT_TRUE(e->save());
-        EXPECT_EQ(b.browse->rowPos(), c.line) << c.code;
-        EXPECT_EQ(highlighted(*b.browse), c.code);
-    }
 }
 
 TEST_F(CodeEditorTest, ACodeTakenMeanwhileIsRefusedAtSaveAndTheFormStaysOpen)
@@ -199,6 +148,8 @@ TEST_F(CodeEditorTest, ACodeTakenMeanwhileIsRefusedAtSaveAndTheFormStaysOpen)
         const auto other = theirs.editor(1, true);
         enter(*other, code, "ของเขา");
         ASSERT_TRUE(other->save());
+        EXPECT_EQ(highlighted(*theirs.browse), code) << "the new row is highlighted";
+        EXPECT_EQ(theirs.browse->rowPos(), adding ? 2 : 3);  // below A01 (and X1)
 
         prompts.shown.clear();
         EXPECT_FALSE(e->save());
@@ -276,6 +227,15 @@ TEST_F(CodeEditorTest, TheProductsUnitsGoThroughTheNestedUnitPickList)
         EXPECT_EQ(b.ws.currentAlias(), "Product");
         EXPECT_EQ(highlighted(*b.browse), "P01");
     }
+    // The unit and the numbers are stored in their fields, at their widths' decimals.
+    OpenBrowse b(3);
+    b.highlight("P01");
+    const auto e = b.editor(3, false);
+    e->values().setText("CUNIT2", pad("TON"));
+    e->values().set("PRICE2", core::Value::number(15.25, 3));
+    ASSERT_TRUE(e->save());
+    EXPECT_EQ(site.field(3, "P01", "UNIT2"), "TON");
+    EXPECT_EQ(site.field(3, "P01", "PRICE2"), "15.250");
 }
 
 TEST_F(CodeEditorTest, ChangingWithNoRowOpensNothing)

@@ -1,6 +1,6 @@
 // The browse functions other screens share: SACTION's top, bottom and text search over an
-// expression (scoped browses included), CODCHK on simple and compound keys, and BROWADJ's row
-// placement within a key prefix.
+// expression (scoped browses included), BROWADJ's row placement within a key prefix, and CODCHK
+// reading the key again when the error trap answers Retry.
 #include <gtest/gtest.h>
 
 #include "codes/table_browse.h"
@@ -93,6 +93,9 @@ TEST_F(BrowseActionsTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
     codes::SACTION(*b, 3, "  ", "name");
     EXPECT_EQ(highlighted(*b), "R01");
     EXPECT_EQ(prompts.texts(), (Codes{kNotFound, codes::kEmptySearchUtf8}));
+    auto scoped = browse("R");
+    codes::SACTION(*scoped, 2, "", "");
+    EXPECT_EQ(highlighted(*scoped), "R03") << "the bottom of the scope, not of the table";
 }
 
 TEST_F(BrowseActionsTest, SearchOverManyRowsCrossesBatches)
@@ -106,65 +109,6 @@ TEST_F(BrowseActionsTest, SearchOverManyRowsCrossesBatches)
     codes::SACTION(*b, 3, "NEEDLE", "name");
     EXPECT_EQ(highlighted(*b), "T11400");
     EXPECT_TRUE(prompts.shown.empty());
-}
-
-TEST_F(BrowseActionsTest, TopAndBottomKeepToTheScope)
-{
-    for (const std::string scope : {"", "R"}) {
-        auto b = browse(scope);
-        moveTo(*b, "R02");
-        codes::SACTION(*b, 2, "", "");
-        EXPECT_EQ(highlighted(*b), scope.empty() ? "S03" : "R03");
-        codes::SACTION(*b, 1, "", "");
-        EXPECT_EQ(highlighted(*b), "R01");
-    }
-    EXPECT_TRUE(prompts.shown.empty());
-}
-
-TEST_F(BrowseActionsTest, CodchkComparesOverTheGivenKeyInTheGivenOrder)
-{
-    const std::string dbf = site.dir.file("STOCK.DBF");
-    ASSERT_TRUE(storage::Table::create(dbf, {{"CODE", storage::FieldType::Character, 10, 0},
-                                             {"WHOUSE", storage::FieldType::Character, 10, 0}})
-                    .ok());
-    std::unique_ptr<storage::Table> t;
-    ASSERT_TRUE(storage::Table::open(dbf, storage::ShareMode::Shared, &t).ok());
-    ASSERT_TRUE(t->addOrder(site.dir.file("STOCK.NTX"), "CODE").ok());
-    ASSERT_TRUE(t->addOrder(site.dir.file("STOCK2.NTX"), "CODE+WHOUSE").ok());
-    for (const auto& [code, wh, marked] : {std::tuple{"P1", "W1", false}, {"P2", "W1", true}, {"P3", "W2", false}}) {
-        ASSERT_TRUE(t->append().ok());
-        ASSERT_TRUE(t->put("CODE", core::Value::text(code)).ok());
-        ASSERT_TRUE(t->put("WHOUSE", core::Value::text(wh)).ok());
-        if (marked) {
-            ASSERT_TRUE(t->deleteRecord().ok());
-        }
-        ASSERT_TRUE(t->unlock().ok());
-    }
-    const auto key = [](const char* code, const char* wh) { return pad(code) + pad(wh); };
-    struct Case {
-        std::string oldKey, newKey;
-        int order;
-        bool allowed;
-    };
-    const Case cases[] = {
-        {key("P1", "W1"), key("P1", "W1"), 2, true},  // its own key
-        {key("P1", "W1"), key("P1", "W2"), 2, true},
-        {key("P3", "W2"), key("P1", "W1"), 2, false},
-        {key("P3", "W2"), key("P2", "W1"), 2, false},  // a marked row's key counts
-        {pad("P3"), pad("P1"), 1, false},
-        {pad("P3"), pad("P4"), 1, true},
-        {"", "P", 1, false},                          // compared over its own length: a beginning
-        {"", pad("P1") + "W", 2, false},
-    };
-    ASSERT_TRUE(t->setOrder(1).ok());
-    ASSERT_TRUE(t->goTo(3).ok());
-    for (const Case& c : cases) {
-        prompts.shown.clear();
-        EXPECT_EQ(codes::CODCHK(*t, c.oldKey, c.newKey, c.order), c.allowed) << c.newKey;
-        EXPECT_EQ(prompts.texts(), c.allowed ? Codes{} : Codes{"รหัสนี้มีในตารางข้อมูลแล้ว !"}) << c.newKey;
-        EXPECT_EQ(t->order(), 1);
-        EXPECT_EQ(t->recNo(), 3u);
-    }
 }
 
 TEST_F(BrowseActionsTest, BrowadjCountsOnlyTheRowsWithinThePrefix)

@@ -43,25 +43,6 @@ protected:
     Site site;
 };
 
-TEST_F(BackupRestoreTest, TheJanBackupHoldsJanuarysUnmarkedRecordsAndTheLedgersWhole)
-{
-    Recorder progress;
-    EXPECT_EQ(outcomes(backup("jan", &progress)), std::vector<Outcome>(17, Outcome::Done));
-    EXPECT_EQ(backupFiles(), (Strings{"APACC.DBF", "ARACC.DBF", "JAN1.DBF", "JAN2.DBF", "JAN3.DBF", "JAN4.DBF",
-                                      "JAN5.DBF", "JAN6.DBF", "JAN7.DBF", "JAN8.DBF", "JAN9.DBF", "JANA.DBF",
-                                      "JANB.DBF", "JANC.DBF", "JAND.DBF", "ORACC.DBF", "STOCK.DBF"}));
-    const std::string b = site.backup();
-    EXPECT_EQ(site.column(b + "JAN1.DBF", "TICKET"), (Strings{"000002", "000003", "000004"}));
-    for (const char* f : {"JAN2.DBF", "JAN5.DBF", "JAN6.DBF", "JAN9.DBF", "JANA.DBF"})
-        EXPECT_EQ(site.column(b + f, "TICKET"), Strings{"000001"}) << f;
-    for (const char* f : {"JANB.DBF", "JANC.DBF", "JAND.DBF"})
-        EXPECT_EQ(site.column(b + f, "RECORD"), Strings{"R1"}) << f;
-    for (const char* f : {"STOCK.DBF", "APACC.DBF", "ARACC.DBF", "ORACC.DBF"})
-        EXPECT_EQ(readFile(b + f), readFile(site.data() + f)) << f;
-    EXPECT_EQ(progress.steps.size(), 17u);  // the wait window names each table
-    EXPECT_TRUE(site.prompts.shown.empty());
-}
-
 TEST_F(BackupRestoreTest, BackupNamesAreOneToSevenLettersOrDigits)
 {
     const std::pair<const char*, const char*> cases[] = {
@@ -141,7 +122,14 @@ TEST_F(BackupRestoreTest, ADocumentEditedSinceTheBackupIsReportedNotRestoredTwic
 TEST_F(BackupRestoreTest, AnExistingBackupIsReplacedOnlyWhenTheQuestionIsAnsweredYes)
 {
     site.withSound("TSound08.wav");
-    backup("JAN");
+    Recorder progress;
+    EXPECT_EQ(outcomes(backup("JAN", &progress)), std::vector<Outcome>(17, Outcome::Done));
+    EXPECT_EQ(progress.steps.size(), 17u);  // the wait window names each table
+    // The money and detail tables are chosen by their own dates; the ledgers are copied whole.
+    EXPECT_EQ(site.column(site.backup() + "JAN6.DBF", "TICKET"), Strings{"000001"});
+    EXPECT_EQ(site.column(site.backup() + "JANB.DBF", "RECORD"), Strings{"R1"});
+    for (const char* f : {"STOCK.DBF", "APACC.DBF", "ARACC.DBF", "ORACC.DBF"})
+        EXPECT_EQ(readFile(site.backup() + f), readFile(site.data() + f)) << f;
     const std::string before = readFile(site.backup() + "JAN1.DBF");
     site.load("Wdata1", "TICKET,STAT,DAYIN,TMIN\n000007,2,20260105,07:00:00\n");
     site.load("Wdata2", "TICKET,STAT,DAYIN,TMIN\n000003,2,20260105,07:00:00\n");

@@ -215,20 +215,4 @@ TEST_F(ReindexTest, APackLeavesTheTablesOtherIndexesRight)
     EXPECT_EQ(site.problems("Wdata1"), Strings{});
 }
 
-TEST(ReindexGroups, TheCommandLineNamesTheGroups)
-{
-    const std::pair<const char*, const char*> cases[] = {
-        {"weighing,money,balances,codes", "1111"}, {"codes", "0001"}, {"Money, Weighing", "1100"},
-        {"", ""}, {"codes,", ""}, {"stock", ""}, {",", ""},
-    };
-    for (const auto& [list, expected] : cases) {
-        bool ticked[maintenance::kGroupCount];
-        std::string got;
-        if (maintenance::parseGroups(list, ticked))
-            for (bool b : ticked)
-                got += b ? '1' : '0';
-        EXPECT_EQ(got, expected) << list;
-    }
-}
-
 }  // namespace
