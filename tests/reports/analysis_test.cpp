@@ -1,7 +1,7 @@
 // The analysis work tables: the movement analysis's rows and the ledgers' opening values rolled
-// back to the start date (a week of business, and the cases one by one), the balance summary's
-// twelve rows, and two workstations running the movement analysis at once (two processes): the
-// second waits, then is told another one is at work, and the first one's opening values stand.
+// back to the start date (the cases one by one), the balance summary of a day without tickets, and
+// two workstations running the movement analysis at once (two processes): the second waits, then
+// is told another one is at work, and the first one's opening values stand.
 #include <gtest/gtest.h>
 
 #include "core/settings.h"
@@ -27,33 +27,6 @@ Texts workRows(const ReportSite& site)
     for (std::size_t i = 0; i < types.size(); ++i)
         out.push_back(types[i] + " " + tickets[i]);
     return out;
-}
-
-TEST(MovementAnalysis, AWeekRolledBackToItsFirstDay)
-{
-    ReportSite site;
-    ASSERT_EQ(site.runWeek("ACC01"), ReportOutcome::Printed);
-    EXPECT_EQ(workRows(site), (Texts{
-                                  "REC 000002", "REC 000003", "REC 000005", "REC 000006", "CAN 000001", "INV 000002",
-                                  "INV 000003", "SCL 000001", "SCL 000002", "MON1 000001", "MON1 000002", "MON2 000001",
-                                  "MON3 000002", "MON4 000001", "STK1 000001", "STK1 000001"}));
-    // The opening values are the balances as they stood before 1 December: posting the week's
-    // documents onto them gives the balances of today.
-    struct Expect {
-        const char* table;
-        const char* key;
-        const char* field;
-        double value;
-    };
-    const Expect expected[] = {
-        {"Stock", "P001", "BEGIN", 4000},  {"Stock", "P002", "BEGIN", 0},   {"Stock", "P003", "BEGIN", 0},
-        {"Stock", "P004", "BEGIN", 0},     {"Stock", "P005", "BEGIN", 0},   {"ApAcc", "F001", "BEGIN", 0},
-        {"ApAcc", "F001", "BBEGIN", 10000}, {"ApAcc", "F002", "BEGIN", 0},  {"ApAcc", "F002", "BBEGIN", 0},
-        {"ArAcc", "C001", "BEGIN", 0},     {"ArAcc", "C002", "BBEGIN", 0}, {"ArAcc", "C004", "BEGIN", 0},
-    };
-    for (const Expect& e : expected)
-        EXPECT_DOUBLE_EQ(site.number(e.table, "CODE", e.key, e.field), e.value) << e.table << " " << e.key << " " << e.field;
-    // The statement printed from these rows is compared whole with its reference text (reports_ui_test).
 }
 
 // A ticket deleted after it was settled (as an earlier version allowed) left its settled part in
@@ -110,25 +83,19 @@ TEST(MovementAnalysis, TheCasesOneByOne)
     }
 }
 
-TEST(BalanceSummary, TwelveRowsOnADayWithoutTickets)
+// The summary's balances and the week's movements are in its reference text (reports_ui_test); a day
+// outside the week moves nothing.
+TEST(BalanceSummary, ADayWithoutTicketsMovesNothing)
 {
     ReportSite site;
     ASSERT_EQ(site.run("GLR01", ReportSite::days(6, 6)), ReportOutcome::Printed);
     const std::string path = site.dir() + "/WORK/D_ADMIN.DBF";
-    EXPECT_EQ(site.values(path, "CODE"),
-              (Texts{"01", "02", "03", "10", "20", "30", "40", "50", "60", "70", "80", "90"}));
-    EXPECT_EQ(site.values(path, "DESCRIPT")[3], "ยอดการรับซื้อสินค้าเข้า");
-    const auto balances = site.values(path, "BALANCE"), borrows = site.values(path, "BORROW");
-    EXPECT_DOUBLE_EQ(std::stod(balances[0]), 14080 + 2050 - 500 + 2500 + 2000);
-    EXPECT_DOUBLE_EQ(std::stod(borrows[1]), 6750);
-    EXPECT_DOUBLE_EQ(std::stod(balances[2]), 68300);
-    EXPECT_DOUBLE_EQ(std::stod(borrows[2]), 20000);
     for (const char* field : {"CASH", "DRCR", "CHEQUE"}) {
         const auto column = site.values(path, field);
+        ASSERT_EQ(column.size(), 12u);
         for (std::size_t i = 3; i < column.size(); ++i)
             EXPECT_DOUBLE_EQ(std::stod(column[i]), 0) << field << " " << i;
     }
-    // The week's totals are in the summary's reference text (reports_ui_test).
 }
 
 TEST(MovementAnalysis, ASecondWorkstationWaitsAndIsRefusedWhileTheFirstOneRuns)

@@ -152,25 +152,6 @@ protected:
     std::vector<int> percents;  // the progress as it was told
 };
 
-TEST_F(EngineTest, OnlyDetailLinesPrintOneLinePerRecordAndCpagelLinesAPage)
-{
-    std::vector<Row> rows;
-    for (int i = 1; i <= 12; ++i)
-        rows.push_back({"A", "A", "R" + std::to_string(100 + i)});
-    table(rows);
-    ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::Printed);
-    EXPECT_EQ(pages, 3);
-    std::string pageOfEachText;
-    for (const std::string& t : texts())
-        pageOfEachText += t.substr(0, t.find(':'));
-    EXPECT_EQ(pageOfEachText, "111112222233");
-    // Lines 1 to 5 of each page, the text's top at n x the line height, x = 1 inch.
-    EXPECT_EQ(place("R101"), "1200 " + lineTop(1));
-    EXPECT_EQ(place("R105"), "1200 " + lineTop(5));
-    EXPECT_EQ(place("R106"), "1200 " + lineTop(1));
-    EXPECT_EQ(job.log.back(), "end");
-}
-
 TEST_F(EngineTest, SectionsRunInOrderAtGroupAndBlockChanges)
 {
     const std::vector<std::string> sections = {

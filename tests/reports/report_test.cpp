@@ -198,7 +198,7 @@ TEST(ReportSelection, ACodeListingOfProductsPicksProductsForBothEndsFromTheFirst
         EXPECT_EQ(reportstest::drew(*destination.jobs.back(), code), listed) << code;
 }
 
-TEST(ReportSelection, TicketRangesOfFormSixAndARecordTheTablesOwnIndexLacks)
+TEST(ReportSelection, TicketRangesOfFormSix)
 {
     ReportSite site;
     const auto code = ReportSite::code;
@@ -226,24 +226,6 @@ TEST(ReportSelection, TicketRangesOfFormSixAndARecordTheTablesOwnIndexLacks)
         EXPECT_EQ(ticketsPrinted(site), c.tickets);
     }
     EXPECT_EQ(site.runWeek("TRK01", ReportSite::days(6, 9)), ReportOutcome::NoData);
-
-    // A record another program appended without keeping the table's own indexes is reported all
-    // the same: the report orders the records itself.
-    {
-        std::unique_ptr<storage::Table> t;
-        ASSERT_TRUE(storage::Table::open(site.pathOf("Wdata1"), storage::ShareMode::Exclusive, &t).ok());
-        ASSERT_TRUE(t->goTo(2).ok());
-        std::vector<core::Value> row(t->layout().fields().size());
-        for (std::size_t i = 0; i < row.size(); ++i)
-            ASSERT_TRUE(t->value(int(i), &row[i]).ok());
-        ASSERT_TRUE(t->append().ok());
-        for (std::size_t i = 0; i < row.size(); ++i)
-            ASSERT_TRUE(t->put(int(i), row[i]).ok());
-        ASSERT_TRUE(t->put("TICKET", core::Value::text("000008")).ok());
-        ASSERT_TRUE(t->close().ok());
-    }
-    ASSERT_EQ(site.runWeek("TRK01"), ReportOutcome::Printed);
-    EXPECT_EQ(ticketsPrinted(site), (Texts{"000002", "000008", "000003", "000005", "000006"}));
 }
 
 // Sites whose codes are prefixes of one another: a one-party range holds that party alone.

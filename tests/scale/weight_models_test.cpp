@@ -104,6 +104,7 @@ TEST_F(WeightDialogTest, AStableLoadClosesByItselfAndIsDeliveredToTheTicket)
               std::make_tuple(std::string("/dev/ttyS0"), 9600, 'E', 7));
     EXPECT_EQ(ticker.started, std::vector<int>{300});
 
+    tick(*m, frameOf(990));
     tick(*m, frameOf(1000), 3);
     EXPECT_EQ(listener.closed, 0);
     EXPECT_FALSE(m->mayClose());  // reading, not yet acceptable
@@ -116,6 +117,11 @@ TEST_F(WeightDialogTest, AStableLoadClosesByItselfAndIsDeliveredToTheTicket)
 
     m->finish();
     EXPECT_EQ(target.calls, (Texts{"weight 2=1000", "disable 2", "save"}));
+    // The ticket is told where the weight came from: the settled frame without its end.
+    ASSERT_EQ(target.origins.size(), 1u);
+    const scale::WeightOrigin& o = target.origins[0];
+    EXPECT_EQ(std::tie(o.byButton, o.port, o.format), std::make_tuple(false, "COM1 /dev/ttyS0", "indicator"));
+    EXPECT_EQ(o.frame + "\r\n", frameOf(1000));
     EXPECT_EQ(sound.waves, (Texts{"TSound12.wav", "Number01.wav", "Number12.wav", "Number21.wav"}));
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(ticker.running);
@@ -159,6 +165,9 @@ TEST_F(WeightDialogTest, TheAcceptButtonTakesOnlyAWeightThatMayBeTaken)
         EXPECT_EQ(ticker.running, !c.taken);
         m->finish();
         EXPECT_EQ(m->delivered(), c.taken);
+        if (c.taken) {
+            EXPECT_TRUE(target.origins.at(0).byButton);
+        }
     }
 }
 
@@ -206,27 +215,6 @@ TEST_F(WeightDialogTest, ALostDeviceIsNoSignalAtOnce)
     EXPECT_EQ(again->reader().weight(), 20);
 }
 
-TEST_F(WeightDialogTest, TheTicketIsToldWhereTheWeightCameFrom)
-{
-    for (const bool button : {false, true}) {
-        SCOPED_TRACE(button);
-        core::programSettings().setText("CWREAD", button ? "2" : "1");  // 2: stable weights wait
-        auto m = openDialog(1);
-        for (int i = 0; i < 3; ++i)
-            tick(*m, frameOf(1000 + i));
-        tick(*m, frameOf(2000), 4);  // stable at the fourth
-        if (button)
-            m->acceptPressed();
-        m->finish();
-        ASSERT_EQ(m->delivered(), 2000);
-        ASSERT_EQ(target.origins.size(), 1u);
-        const scale::WeightOrigin& o = target.origins[0];
-        EXPECT_EQ(o.byButton, button);
-        EXPECT_EQ(o.frame + "\r\n", frameOf(2000)) << "the frame without its end";
-        EXPECT_EQ(std::tie(o.port, o.format), std::make_tuple("COM1 /dev/ttyS0", "indicator"));
-    }
-}
-
 TEST_F(WeightDialogTest, AWeightNoLongerShownOrGivenUpOnIsNotDelivered)
 {
     core::programSettings().setText("CWREAD", "2");
@@ -249,29 +237,6 @@ TEST_F(WeightDialogTest, AWeightNoLongerShownOrGivenUpOnIsNotDelivered)
         EXPECT_TRUE(target.calls.empty());
         EXPECT_FALSE(m->delivered());
     }
-}
-
-TEST_F(WeightDialogTest, APortOutsideOneToFourAsksForThePort)
-{
-    core::programSettings().setText("CCPORT", "0");
-    auto m = openDialog();
-    EXPECT_TRUE(m->portFieldShown());
-    EXPECT_TRUE(m->portFieldEnabled());
-    EXPECT_EQ(listener.focused, 1);
-    EXPECT_EQ(port.openCount, 0);
-    EXPECT_TRUE(m->mayClose());  // nothing is being read: the operator may leave
-
-    m->setPortField("5");
-    EXPECT_FALSE(m->MULTISCL());
-    EXPECT_TRUE(m->portFieldEnabled());
-    EXPECT_EQ(port.openCount, 0);
-
-    m->setPortField("2");
-    EXPECT_TRUE(m->MULTISCL());
-    EXPECT_FALSE(m->portFieldEnabled());
-    EXPECT_EQ(std::tie(port.opened.device, port.opened.baud), std::make_tuple(std::string("/dev/pts/7"), 19200));
-    EXPECT_EQ(m->port(), 2);
-    EXPECT_FALSE(m->mayClose());
 }
 
 TEST_F(WeightDialogTest, APortThatCannotBeUsedIsExplainedAndTheDialogCanBeLeft)

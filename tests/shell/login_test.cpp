@@ -54,29 +54,15 @@ TEST_F(LoginTest, CredentialsAreCheckedAsTypedAndDeletedUsersRefused)
         EXPECT_EQ(s().text("CUSER").empty(), !c.ok) << c.code;
     }
     EXPECT_TRUE(prompts.shown.empty());
+    // The last login, of the code entered again: the name and rights of its live row.
+    EXPECT_EQ(s().text("CLOGIN"), T("กลับมาใหม่"));
+    EXPECT_EQ(s().text("CTRUSTEE"), "1111" + std::string(38, ' '));
 
     // Every password of printable characters differs from six blanks once scrambled, and the one
     // text that would scramble to them holds a control character a field never takes.
     const std::string inverse = core::password::unscramble(std::string(6, ' '));
     EXPECT_NE(inverse.find_first_of(std::string("\x01\x02\x04\x08\x10", 5)), std::string::npos);
     EXPECT_FALSE(shell::USERCHK("NOPASS", inverse));
-}
-
-TEST_F(LoginTest, SuccessSetsTheUserAndPlaysTheLoopSound)
-{
-    testsupport::writeFile(site.dir.file("sounds/loop1.wav"), "RIFF");
-    shell::LoginModel login;
-    login.opened();
-    EXPECT_FALSE(login.ok("clerk", "wrong"));
-    EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});
-    EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
-    EXPECT_TRUE(login.ok("clerk", "ab12"));
-    EXPECT_TRUE(login.finish());
-    EXPECT_EQ(s().text("CUSER"), "CLERK");
-    EXPECT_EQ(s().text("CLOGIN"), T("พนักงานชั่ง"));
-    EXPECT_EQ(s().text("CTRUSTEE"), "1111" + std::string(38, ' '));
-    EXPECT_EQ(sound.waves, (std::vector<std::string>{"loop1.wav"}));
-    EXPECT_EQ(sound.waitedToEnd, (std::vector<bool>{false}));
 }
 
 TEST_F(LoginTest, AMissingUsersTableIsToldAndNeverCreated)
@@ -148,17 +134,6 @@ TEST_F(UserEditorTest, RightsAreNormalisedAndTheOwnRowAppliesAtOnce)
     const std::string expected = "1200" + std::string(28, '0') + "6" + std::string(9, '0');
     EXPECT_EQ(site.stored("ODD", "TRUSTEE"), expected);
     EXPECT_EQ(core::programSettings().text("CTRUSTEE"), expected);
-}
-
-TEST_F(UserEditorTest, RightsOfAnotherUserWaitForTheirNextLogin)
-{
-    core::programSettings().setText("CUSER", "ADMIN");
-    core::programSettings().setText("CTRUSTEE", fullRights());
-    shell::RightsEditor editor(row("CLERK"));
-    editor.setCell(2, "5");
-    ASSERT_TRUE(editor.ok());
-    EXPECT_EQ(core::programSettings().text("CTRUSTEE"), fullRights());
-    EXPECT_EQ(site.stored("CLERK", "TRUSTEE"), "1511" + std::string(38, '0'));
 }
 
 }  // namespace

@@ -25,10 +25,6 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-struct SettingsGuard {
-    ~SettingsGuard() { core::programSettings().clear(); }
-};
-
 TEST(Rights, LevelsFromShortOrOddRightsStrings)
 {
     EXPECT_EQ(shell::rightsLevel("6543210", 1), 6);
@@ -38,25 +34,6 @@ TEST(Rights, LevelsFromShortOrOddRightsStrings)
     EXPECT_EQ(shell::rightsLevel("", 1), 0);
     EXPECT_EQ(shell::normalizedRights("69A3"), "6003" + std::string(38, '0'));
     EXPECT_EQ(shell::normalizedRights(std::string(50, '5')).size(), 42u);
-}
-
-TEST(Rights, ActionsRunWithTheLevelOfTheirPositionOrAreRefused)
-{
-    SettingsGuard guard;
-    core::programSettings().setText("CTRUSTEE", "123456012345601234560123456012340");
-    testsupport::RecordingPrompts prompts;
-    shell::Dispatcher d;
-    std::vector<int> levels;
-    for (const shell::Action a : {shell::Action::TRPROC3, shell::Action::POPCODE4, shell::Action::VARSET})
-        d.registerAction(a, [&](int level) { levels.push_back(level); });
-    EXPECT_TRUE(d.dispatch(shell::Action::TRPROC3, 3));
-    EXPECT_TRUE(d.dispatch(shell::Action::POPCODE4, 20));
-    EXPECT_FALSE(d.dispatch(shell::Action::VARSET, 33));  // level 0 at position 33: refused, not run
-    EXPECT_FALSE(d.dispatch(shell::Action::MNPROC1, 6));  // nobody registered it yet
-    EXPECT_EQ(levels, (std::vector<int>{3, 6}));
-    ASSERT_EQ(prompts.texts(), (Texts{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
-    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดอำนาจ"));
-    EXPECT_EQ(prompts.shown[1].kind, core::MessageKind::Info);
 }
 
 TEST(Rights, DigitCheckShowsTheLegendForAnythingButZeroToSix)
@@ -136,15 +113,6 @@ TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheck)
     EXPECT_EQ(prompts.shown.size(), 1u);
 }
 
-TEST_F(SiteTest, TheUpdateStampIsHiddenOnlyForTrack9417)
-{
-    for (const auto& [track, shown] : std::vector<std::pair<std::string, bool>>{
-             {"0", true}, {"9417", false}, {" 9417 ", false}, {"94170", true}}) {
-        core::programSettings().setText("CTRACK", track);
-        EXPECT_EQ(shell::SAYTEXT().shown, shown) << track;
-    }
-}
-
 TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
 {
     struct Case {
@@ -167,6 +135,11 @@ TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
         s.setText("CHLINE", T(c.site));
         EXPECT_EQ(shell::statusUser(), T(c.user)) << c.code;
         EXPECT_EQ(shell::statusSite(), T(c.shownSite)) << c.code;
+    }
+    // The update stamp is hidden for track 9417 alone.
+    for (const auto& [track, shown] : {std::pair{" 9417 ", false}, {"94170", true}}) {
+        s.setText("CTRACK", track);
+        EXPECT_EQ(shell::SAYTEXT().shown, shown) << track;
     }
 }
 
@@ -225,6 +198,10 @@ TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
     core::programSettings().setText("CCFMT2", "toledo   ");
     core::programSettings().setText("CMANUALW", "2");
     core::programSettings().setText("CTRKTOLKG", "0    ");
+    // Keys read but never written: the file's values stand.
+    core::programSettings().setText("CWREAD", "1");
+    core::programSettings().setText("CSTABLE", "9");
+    core::programSettings().setText("CTRACK", "0");
     ASSERT_TRUE(model.close());
     EXPECT_EQ(core::programSettings().text("CDRV2"), ".\\DATA\\");
     const std::array<const char*, 3> written[] = {
@@ -314,19 +291,6 @@ TEST(MainSequence, MainWindowOnlyAfterALogin)
         EXPECT_EQ(core::programSettings().size(), 0u);  // released at the end
     }
     EXPECT_TRUE(std::filesystem::exists(dir.file("SITE.INI")));
-}
-
-TEST(MainSequence, DefaultConfigurationFileInTheCurrentFolder)
-{
-    testsupport::TempDir dir;
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path());
-    RecordingHost host;
-    host.loginOk = false;
-    shell::MAIN(host, "");
-    std::filesystem::current_path(previous);
-    EXPECT_EQ(host.varfile, ".\\MERVO.INI");
-    EXPECT_TRUE(std::filesystem::exists(dir.file("MERVO.INI")));
 }
 
 TEST(AdminConfig, PrintsAndWritesOneKey)

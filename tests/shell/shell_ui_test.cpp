@@ -110,6 +110,7 @@ TEST_F(ShellUiTest, TypingSevenInARightsFieldShowsTheLegendAndKeepsTheFocus)
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     ASSERT_TRUE(model.ok());
     EXPECT_EQ(site.stored("CLERK", "TRUSTEE"), "5111" + std::string(38, '0'));
+    EXPECT_EQ(core::programSettings().text("CTRUSTEE"), "") << "another user's rights wait for their next login";
 }
 
 // The dialog, with the program's identity, fits the smallest screen. A value refused as it is
@@ -253,6 +254,7 @@ TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogAndUnbuiltCommandsSaySo)
     window.menuAction(shell::Action::POPCODE1)->trigger();
     EXPECT_EQ(prompts.texts(),
               (std::vector<std::string>{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
+    EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการกำหนดอำนาจ"));
 
     // The message bar shows the text of the highlighted item (a menu sends it through the menu bar).
     window.menuAction(shell::Action::TRPROC1)->showStatusText(window.menuBar());
@@ -396,6 +398,7 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
     EXPECT_EQ(prompts.shown[0].title, T("ส่วนบันทึกรหัสผ่าน"));
     EXPECT_EQ(sound.waves, (std::vector<std::string>{"TSound01.wav", "loop1.wav", "TSound02.wav", "TSound07.wav",
                                                      "TSound08.wav", "TSound09.wav"}));
+    EXPECT_FALSE(sound.waitedToEnd[1]);  // the login's loop sound plays on
     EXPECT_EQ(sound.waitedToEnd.back(), true);  // the goodbye sound plays to its end
     EXPECT_EQ(site.key("Misc", "Factor"), "2.0");
     EXPECT_EQ(host.mainWindow(), nullptr);

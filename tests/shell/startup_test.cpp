@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "core/ini_file.h"
-#include "core/tis620.h"
 #include "shell/config.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -95,35 +94,6 @@ TEST(StartUp, FirstStartWritesEveryDocumentedKeyWithItsDefault)
     // The program's own keys are not written until someone sets them.
     EXPECT_FALSE(core::IniFile(dir.file("new.ini")).get("Comm", "Device#1").has_value());
     EXPECT_EQ(s.text("CCDEV1"), "/dev/ttyS0");
-}
-
-// Start-up and SAVEINI leave alone what the program does not own: comments, unknown keys, the keys
-// it reads but never writes (W.Read, Stable, Track), an empty value, a line's spacing, Thai bytes.
-TEST(StartUp, SaveIniKeepsCommentsUnknownKeysEmptyValuesAndThaiBytes)
-{
-    testsupport::TempDir dir;
-    const std::string name = core::tis620::fromUtf8("ห้างหุ้นส่วนจำกัด ข้าวทองการเกษตร");
-    const std::string head = "; workstation 2\r\n[Comm]\r\nW.Read=\r\nStable = 5\r\nMy Key=mine\r\n";
-    core::Settings s = startWith(dir, head + "[Misc]\r\nTrack=9417\r\n[Data]\r\nName=" + name + "\r\n");
-    EXPECT_EQ(s.text("CWREAD"), "");
-    EXPECT_EQ(s.text("CHLINE"), name);
-    EXPECT_EQ(readFile(dir.file("site.ini")).substr(0, head.size()), head);  // as they were
-
-    s.setText("CWREAD", "1");
-    s.setText("CSTABLE", "9");
-    s.setText("CTRACK", "0");
-    s.setText("CSYSSOUND", "N");
-    ASSERT_TRUE(shell::SAVEINI(s));
-    core::IniFile ini(dir.file("site.ini"));
-    EXPECT_EQ(ini.get("Comm", "W.Read"), "");
-    EXPECT_EQ(ini.get("Comm", "Stable"), "5");
-    EXPECT_EQ(ini.get("Misc", "Track"), "9417");
-    EXPECT_EQ(ini.get("Comm", "My Key"), "mine");
-    EXPECT_EQ(ini.get("Misc", "Sound"), "N");
-    EXPECT_EQ(ini.get("Misc", "Factor"), "2.0");
-    const std::string bytes = readFile(dir.file("site.ini"));
-    EXPECT_EQ(bytes.rfind("; workstation 2\r\n", 0), 0u);
-    EXPECT_NE(bytes.find("Name=" + name + "\r\n"), std::string::npos);
 }
 
 TEST(StartUp, CorrectionsOfRatioFactorStabilityAndFonts)

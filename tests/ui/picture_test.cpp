@@ -199,22 +199,6 @@ TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
     }
 }
 
-TEST(PictureEditor, DatesTypeAsDigitsAndRefuseNonDates)
-{
-    PictureEditor e(Picture::date());
-    e.load(Value::date(core::Date()));
-    press(e, "05122026");
-    bool ok = false;
-    EXPECT_EQ(e.text(), "05/12/2026");
-    EXPECT_EQ(e.value(ok).asDate(), core::Date::fromYmd(2026, 12, 5));
-    EXPECT_TRUE(ok);
-    press(e, "HR3");
-    EXPECT_EQ(e.text(), "03/12/2026");
-    press(e, "H31022026");
-    e.value(ok);
-    EXPECT_FALSE(ok) << "31/02 names no day";
-}
-
 TEST(PictureEditor, FreeTextInsertsUpToTheWidth)
 {
     PictureEditor e(Picture::parse("@!", T::Text, 6));
