@@ -183,6 +183,24 @@ TEST(AuditFields, NumbersAreWrittenInTheirFieldsOwnWidth)
     EXPECT_GT(numbers, 10);
 }
 
+TEST_F(AuditTest, VoucherLinesAreKeyedByTheirVoucher)
+{
+    ASSERT_TRUE(storage::OPEN(ws, folder(), "Money1", "DTOS(DATE)+TICKET", false, "Money1", "Money1", "wdata"));
+    append(*ws.current(), "TICKET,DATE\n000007,20261203\n");
+    ASSERT_TRUE(storage::OPEN(ws, folder(), "Detail1", "INDENT+RECORD", false, "Detail1", "Detail1", "detail"));
+    append(*ws.current(), "AMOUNT,TYPE\n500,REC\n");
+    screen.set("cdAmount", Value::number(750, 2));
+    screen.setText("cdType", "REC");
+    screen.setText("cdTicket", "");
+    screen.set("cdDate", Value::date({}));
+    screen.setText("cdTime", "");
+    // A line written before its voucher was numbered and dated.
+    EXPECT_EQ(reversal("MON_1"), (Strings{row("จำนวนเงิน", "      500.00", "      750.00", "MON_1-000007"),
+                                          row("เลขเอกสาร", "", "000007", "MON_1-000007"),
+                                          row("วันที่เอกสาร", "  /  /", "03/12/2026", "MON_1-000007")}));
+    EXPECT_EQ(ws.currentAlias(), "detail");
+}
+
 TEST_F(AuditTest, AUDITADDComparesWithoutTrailingBlanksAndOpensTheLog)
 {
     (void)ws.close("Audit");
