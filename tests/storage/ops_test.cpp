@@ -86,6 +86,15 @@ protected:
         return v.asNumber();
     }
 
+    Texts files() const
+    {
+        Texts out;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+            out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
     // The messages shown since the last call, as "title: text" in UTF-8.
     Texts shown()
     {
@@ -101,7 +110,50 @@ protected:
     testsupport::FakeClock clock;
 };
 
+Texts fieldInOrder(Table& t, const char* field)
+{
+    Texts out;
+    for (must(t.goTop()); !t.eof(); must(t.skip())) {
+        Value v;
+        must(t.get(field, &v));
+        out.push_back(core::xbase::rtrim(v.asText()));
+    }
+    return out;
+}
+
 }  // namespace
+
+TEST_F(OpsTest, IndexOfAnotherKeyOrMissingIsRebuiltSilentlyAndTheCallerCanAsk)
+{
+    make("Farmer");
+    add("Farmer", {{"CODE", Value::text("F2")}, {"NAME", Value::text("A")}});
+    add("Farmer", {{"CODE", Value::text("F1")}, {"NAME", Value::text("B")}});
+    {
+        // A report ordered the table by name into the same file: an exclusive open always rebuilds.
+        Workspace ws;
+        ASSERT_TRUE(OPEN(ws, folder(), "Farmer", "NAME", true, "Farmer", "Farmer"));
+        EXPECT_EQ(ws.current()->orderIndex(1).header().expression, "NAME");
+        EXPECT_EQ(fieldInOrder(*ws.current(), "CODE"), (Texts{"F2", "F1"}));
+    }
+    // First the file of the other key, then no file at all.
+    for (const std::string reason : {"\"NAME\"", "missing"}) {
+        Workspace ws;
+        ASSERT_TRUE(OPEN(ws, folder(), "farmer", "CODE", false, "Farmer", "Farmer"));
+        Table* t = ws.current();
+        ASSERT_EQ(ws.currentAlias(), "farmer");
+        EXPECT_EQ(t->order(), 1);
+        EXPECT_EQ(t->orderIndex(1).header().expression, "CODE");
+        EXPECT_EQ(fieldInOrder(*t, "CODE"), (Texts{"F1", "F2"}));
+        const auto notes = t->takeNotes();
+        ASSERT_EQ(notes.size(), 1u);
+        EXPECT_NE(notes[0].reason.find(reason), std::string::npos) << notes[0].reason;
+        ASSERT_OK(ws.closeAll());
+        // Made in upper case, as the reference runtime names its files.
+        EXPECT_EQ(files(), (Texts{"FARMER.DBF", "FARMER.NTX"}));
+        std::filesystem::remove(dir.file("FARMER.NTX"));
+    }
+    EXPECT_EQ(shown(), Texts{});
+}
 
 TEST_F(OpsTest, TableHeldByAnotherWorkstationIsGivenUpAfterTenSecondsWithoutSpinning)
 {
