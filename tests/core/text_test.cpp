@@ -100,6 +100,7 @@ TEST(XbaseNumber, ValReadsTheLeadingNumberAndItsDecimals)
     const Case cases[] = {
         {"2.0", 2, 1}, {"  -1.5", -1.5, 1}, {"5", 5, 0}, {"12abc", 12, 0}, {"abc", 0, 0},
         {"", 0, 0}, {"-", 0, 0}, {".", 0, 0}, {".25", 0.25, 2}, {"+3.", 3, 0}, {"1 2", 1, 0},
+        {"\t\r\n 7.25", 7.25, 2},  // tabs and line ends are blanks too, as VAL in expressions
     };
     for (const Case& c : cases) {
         const auto r = xb::val(c.text);
