@@ -236,7 +236,7 @@ TEST_F(StatusTest, AChangedRowKeepsWhatAPostingStoredMeanwhileUnlessTypedOver)
 
 TEST_F(StatusTest, TwoWorkstationsAddingTheSameOrderAtOnceStoreItOnce)
 {
-    constexpr int kStored = 0, kRefused = 1, kBroken = 2;
+    using enum storagetest::SaveOutcome;
     const auto workstation = [&](storagetest::Child& parent) {
         core::setClock(nullptr);  // real waits for the other process's lock
         OpenScreen o(4);
@@ -252,7 +252,7 @@ TEST_F(StatusTest, TwoWorkstationsAddingTheSameOrderAtOnceStoreItOnce)
         return duplicateAlerts(site.prompts) == 1 && e.values().text("CODE") == pad("SO9") ? kRefused : kBroken;
     };
     const auto [ra, rb] = storagetest::startTogether(workstation, workstation);
-    EXPECT_EQ(std::minmax(ra, rb), std::minmax(kStored, kRefused));
+    EXPECT_EQ(std::minmax(ra, rb), std::minmax<int>(kStored, kRefused));
     int stored = 0;
     for (const auto& r : site.rows("OrAcc"))
         stored += r.text("CODE") == "SO9";

@@ -166,7 +166,7 @@ TEST_F(CodeEditorTest, ACodeTakenMeanwhileIsRefusedAtSaveAndTheFormStaysOpen)
 // with the duplicate alert.
 TEST(DuplicateCode, TwoProcessesAddingTheSameCodeAtOnceStoreItOnce)
 {
-    enum { kStored, kRefused, kBroken };  // the children's exit codes
+    using enum storagetest::SaveOutcome;
     CodeSite site;
     site.add(1, {{"A01", "มีอยู่แล้ว"}});
     const auto workstation = [&](storagetest::Child& parent) {
@@ -189,7 +189,7 @@ TEST(DuplicateCode, TwoProcessesAddingTheSameCodeAtOnceStoreItOnce)
         return prompts.texts() == Codes{kTaken} && editor.values().text("CODE") == pad("DUP") ? kRefused : kBroken;
     };
     const auto [ra, rb] = storagetest::startTogether(workstation, workstation);
-    EXPECT_EQ(std::minmax(ra, rb), std::minmax(int(kStored), int(kRefused)));
+    EXPECT_EQ(std::minmax(ra, rb), std::minmax<int>(kStored, kRefused));
     EXPECT_EQ(site.codes(1), (Codes{"A01", "DUP"}));
 }
 

@@ -108,6 +108,9 @@ inline std::vector<int> runChildren(int n, const std::function<int(Child&, int)>
     return codes;
 }
 
+// How a workstation of a race to store the same key ended: its exit code.
+enum SaveOutcome : int { kStored, kRefused, kBroken };
+
 // Two workstations started together: each prepares, calls readyThenGo() and acts; both are let go
 // once both are ready. Their exit codes in order, or {-1, -1} (a test failure) when one never got
 // ready - both are then killed.
