@@ -221,7 +221,12 @@ Status DbfFile::finishAppend(std::uint32_t n, const char* record, bool* restored
     if (s.ok()) {
         m_count = n;
         headerWritten = true;
-        s = writeHeaderCount(n);
+        // Bytes 0-7 only (version, date, count; the rest never changes after the file is made):
+        // stored through the mapping that is one 8-byte store, so a process killed there leaves
+        // the old count or the new one.
+        char h[dbf::kHeaderSize];
+        m_layout.encodeFixedHeader(n, core::clock().today(), h);
+        s = m_file->writeMapped(0, h, 8);
     }
     if (!s.ok()) {
         // Still under the header lock: nobody has counted the record yet. What this append wrote

@@ -308,7 +308,7 @@ Status NtxIndex::setSlot(std::uint32_t recno, bool* set)
         if (ntx::get32(slot) != 0)
             continue;
         ntx::put32(slot, recno);
-        Status s = m_file->write(ntx::kSlotOffset + 4 * i, slot, 4);
+        Status s = m_file->writeMapped(ntx::kSlotOffset + 4 * i, slot, 4);
         if (!s.ok()) {
             ntx::put32(slot, 0);
             return s;
@@ -671,7 +671,8 @@ Status NtxIndex::writePages()
     if (!m_inUpdate)
         return Status::invalidArgument(m_path + ": no update begun");
     std::sort(m_dirty.begin(), m_dirty.end());
-    // Pages that follow one another in the file (a split's new pages at the end) go in one write.
+    // Pages already in the file are stored through the mapping; pages this update added at the
+    // end, beyond it, are written, those that follow one another (a split's) in one write.
     std::vector<File::Piece> run;
     std::uint32_t runStart = 0;
     for (std::size_t i = 0; i < m_dirty.size(); ++i) {
@@ -679,6 +680,10 @@ Status NtxIndex::writePages()
         auto it = m_cache.find(off);
         if (it == m_cache.end())
             continue;
+        if (m_endBefore == 0 || off + ntx::kPageSize <= m_endBefore) {
+            STORAGE_TRY(m_file->writeMapped(off, it->second->bytes, ntx::kPageSize).withContext(m_path));
+            continue;
+        }
         if (!run.empty() && off != runStart + run.size() * ntx::kPageSize) {
             STORAGE_TRY(m_file->writeGather(runStart, run).withContext(m_path));
             run.clear();
@@ -749,17 +754,33 @@ Status NtxIndex::endUpdate()
         m_unsynced = true;
     }
     if (m_mode == ShareMode::Shared) {
-        // One write ends it: the new version, root and free head, the record's slot cleared.
-        clearSlots(m_updateRecord);
-        s = writeHeaderPage(false);
+        // The new version, root and free head first, then what protected the update taken off
+        // (the record's slot, or the mark when every slot was taken), each one store through the
+        // mapping: a process killed before the last store leaves the protection on, so the next
+        // access repairs the index whatever part of the header got stored.
+        m_header.encodeFixed(m_headerPage);
+        s = m_file->writeMapped(0, m_headerPage, ntx::kFixedHeaderSize);
+        for (std::size_t i = 0; i < ntx::kSlotCount && s.ok(); ++i) {
+            char* slot = m_headerPage + ntx::kSlotOffset + 4 * i;
+            if (ntx::get32(slot) == m_updateRecord) {
+                ntx::put32(slot, 0);
+                s = m_file->writeMapped(ntx::kSlotOffset + 4 * i, slot, 4);
+            }
+        }
+        pendingFromPage();
+        if (s.ok() && std::memcmp(m_headerPage + ntx::kMarkOffset, ntx::kMark, sizeof ntx::kMark) == 0) {
+            std::memset(m_headerPage + ntx::kMarkOffset, 0, sizeof ntx::kMark);
+            s = m_file->writeMapped(ntx::kMarkOffset, m_headerPage + ntx::kMarkOffset, sizeof ntx::kMark);
+        }
+        m_header.updating = false;
         (void)m_file->unlock(lockmap::kIndex, 1);
         if (!s.ok()) {
             dropCache();
             ++m_generation;
         }
     } else if (m_changed) {
-        m_header.encodeFixed(m_headerPage);
-        s = m_file->write(0, m_headerPage, ntx::kFixedHeaderSize);
+        m_header.encodeFixed(m_headerPage);  // the mark on the file stays until close
+        s = m_file->writeMapped(0, m_headerPage, ntx::kFixedHeaderSize);
     }
     m_inUpdate = false;
     return s.withContext(m_path);

@@ -69,6 +69,17 @@ public:
     {
         return read(offset, buf, n, got);
     }
+    // Like write(), for bytes the caller knows to lie inside the file (an index's header and the
+    // pages it read, under its lock): on a local file system they are stored into the same shared
+    // mapping's page-cache pages - seen by other processes at once, made durable by sync() as
+    // pwrite's are - without a system call. Beyond the part of the file known and mapped, on a
+    // network file system, or when a page cannot be stored (SIGBUS), it writes. Unlike one pwrite
+    // within a page, a process killed during the copy may leave part of the bytes stored, so
+    // callers order their stores (ntx_index.cpp says how).
+    virtual Status writeMapped(std::uint64_t offset, const void* buf, std::size_t n)
+    {
+        return write(offset, buf, n);
+    }
     virtual Status size(std::uint64_t* out) = 0;
     virtual Status truncate(std::uint64_t size) = 0;
     virtual Status sync() = 0;  // data (and the size) on disk before returning

@@ -145,10 +145,18 @@ struct SharedFd {
     int refs = 0;
     std::vector<HeldLock> locks;
     int local = -1;                // on a local file system: 1, 0; -1 not looked at yet
-    const char* map = nullptr;     // the file mapped read-only from its start (readMapped)
+    char* map = nullptr;           // the file mapped from its start (readMapped, writeMapped)
     std::size_t mapSize = 0;
-    std::uint64_t knownSize = 0;   // the file's size when last looked at, for readMapped
+    std::uint64_t knownSize = 0;   // the file's size when last looked at or written to
+    unsigned writesSinceSync = 0;  // writes and stores since the file was last made durable
 };
+
+// A store through the mapping into a page that a sync (or the kernel's writeback) has cleaned
+// faults to make it writable again, and here that costs about five pwrites; into a page already
+// dirty it costs nothing. So a file takes stores only once it has been written this many times
+// since it was last made durable: a stream of appends without a commit's sync between them gains,
+// while a save that syncs at its commit (a few writes a file) keeps to pwrite.
+constexpr unsigned kWritesBeforeStores = 32;
 
 // ---- Reading a mapped page without dying of SIGBUS
 
@@ -188,8 +196,9 @@ void catchBusOnce()
     });
 }
 
-// Copies n bytes out of a mapping; false when the pages are no longer there.
-bool copyFromMapping(void* to, const char* from, std::size_t n)
+// Copies n bytes out of or into a mapping; false when the pages are no longer there (or, storing,
+// cannot be allocated).
+bool copyWithMapping(void* to, const void* from, std::size_t n)
 {
     sigjmp_buf jump;
     if (sigsetjmp(jump, 0) != 0)
@@ -303,7 +312,7 @@ public:
         }
         if (--m_shared->refs == 0) {
             if (m_shared->map)
-                ::munmap(const_cast<char*>(m_shared->map), m_shared->mapSize);
+                ::munmap(m_shared->map, m_shared->mapSize);
             ::close(m_shared->fd);  // also ends the flock and every OFD lock of the description
             registry().files().erase(m_id);
             delete m_shared;
@@ -347,6 +356,8 @@ public:
             }
             done += std::size_t(r);
         }
+        grew(offset + n);
+        ++m_shared->writesSinceSync;
         return {};
     }
 
@@ -383,6 +394,8 @@ public:
                 }
             }
         }
+        grew(at);
+        ++m_shared->writesSinceSync;
         return {};
     }
 
@@ -400,12 +413,31 @@ public:
             return read(offset, buf, n, got);
         if (end > f.mapSize && !remap(f))
             return read(offset, buf, n, got);
-        if (copyFromMapping(buf, f.map + offset, n)) {
+        if (copyWithMapping(buf, f.map + offset, n)) {
             *got = n;
             return {};
         }
         f.knownSize = 0;  // cut short under us: look again next time
         return read(offset, buf, n, got);
+    }
+
+    Status writeMapped(std::uint64_t offset, const void* buf, std::size_t n) override
+    {
+        if (stale())
+            return staleStatus();
+        SharedFd& f = *m_shared;
+        const std::uint64_t end = offset + n;
+        // Only below the size last seen: a store past the end of the file in its last page would
+        // be lost without a fault.
+        if (f.writesSinceSync < kWritesBeforeStores || !onLocalDisk() || end < offset || end > f.knownSize ||
+            (end > f.mapSize && !remap(f)))
+            return write(offset, buf, n);
+        if (copyWithMapping(f.map + offset, buf, n)) {
+            ++f.writesSinceSync;
+            return {};
+        }
+        f.knownSize = 0;
+        return write(offset, buf, n);
     }
 
     std::uint64_t localDevice() override
@@ -419,6 +451,9 @@ public:
             return staleStatus();
         if (!uninterrupted([&] { return ::syncfs(m_shared->fd); }))
             return osError("syncfs", m_path);
+        for (auto& [id, shared] : registry().files())
+            if (id.first == m_id.first)
+                shared->writesSinceSync = 0;
         return {};
     }
 
@@ -430,6 +465,7 @@ public:
         if (::fstat(m_shared->fd, &st) != 0)
             return osError("fstat", m_path);
         *out = std::uint64_t(st.st_size);
+        m_shared->knownSize = *out;
         return {};
     }
 
@@ -439,6 +475,7 @@ public:
             return staleStatus();
         if (!uninterrupted([&] { return ::ftruncate(m_shared->fd, off_t(size)); }))
             return osError("truncate", m_path);
+        m_shared->knownSize = size;
         return {};
     }
 
@@ -448,6 +485,7 @@ public:
             return staleStatus();
         if (!uninterrupted([&] { return ::fdatasync(m_shared->fd); }))
             return osError("fdatasync", m_path);
+        m_shared->writesSinceSync = 0;
         return {};
     }
 
@@ -517,6 +555,8 @@ public:
 
 private:
     bool stale() const { return m_generation != g_forkGeneration; }
+    // A write that succeeded up to end: the file reaches at least that far.
+    void grew(std::uint64_t end) { m_shared->knownSize = std::max(m_shared->knownSize, end); }
     // Maps the file as far as its known size, in steps of 1 MB (indexes grow a page at a time).
     static bool remap(SharedFd& f)
     {
@@ -524,17 +564,17 @@ private:
         const std::uint64_t want = (f.knownSize + kStep - 1) / kStep * kStep;
         if (want > std::uint64_t(SIZE_MAX / 2))
             return false;
-        void* p = f.map ? ::mremap(const_cast<char*>(f.map), f.mapSize, std::size_t(want), MREMAP_MAYMOVE)
-                        : ::mmap(nullptr, std::size_t(want), PROT_READ, MAP_SHARED, f.fd, 0);
+        void* p = f.map ? ::mremap(f.map, f.mapSize, std::size_t(want), MREMAP_MAYMOVE)
+                        : ::mmap(nullptr, std::size_t(want), PROT_READ | PROT_WRITE, MAP_SHARED, f.fd, 0);
         if (p == MAP_FAILED) {
             if (f.map)
-                ::munmap(const_cast<char*>(f.map), f.mapSize);
+                ::munmap(f.map, f.mapSize);
             f.map = nullptr;
             f.mapSize = 0;
             return false;
         }
         catchBusOnce();
-        f.map = static_cast<const char*>(p);
+        f.map = static_cast<char*>(p);
         f.mapSize = std::size_t(want);
         return true;
     }

@@ -207,11 +207,11 @@ TEST(Processes, ChildDoesNotUseItsParentsHandles)
     ASSERT_OK(t->unlock());
 }
 
-TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
+TEST(Processes, MappedPagesShowWritesBothWaysAndSurviveAFileCutShort)
 {
-    // The first page of a file is read through a shared mapping: another process's write must show
-    // at once, and a file cut short under the mapping (a read there raises SIGBUS) must answer with
-    // what is left instead of ending the process.
+    // Index pages are read and stored through a shared mapping: a write of another process must
+    // show at once and ours to it, and a file cut short under the mapping (a read or store there
+    // raises SIGBUS) must answer with what is left, or be written, instead of ending the process.
     testsupport::TempDir dir;
     const std::string path = dir.file("H.NTX");
     testsupport::writeFile(path, std::string(8192, 'a'));
@@ -229,6 +229,15 @@ TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
     ASSERT_EQ(writer.wait(), 0);
     ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
     EXPECT_EQ(std::string(page + 100, 4), "bbbb");
+    for (int i = 0; i < 40; ++i)  // written often without a sync: stores go through the mapping
+        ASSERT_OK(file->write(6000, "x", 1));
+    ASSERT_OK(file->writeMapped(5000, "cccc", 4));
+    Child reader([&](Child&) {
+        char four[4] = {};
+        const int fd = ::open(path.c_str(), O_RDONLY);
+        return fd >= 0 && ::pread(fd, four, 4, 5000) == 4 && std::string(four, 4) == "cccc" ? 0 : 1;
+    });
+    EXPECT_EQ(reader.wait(), 0);
 
     // Shorter than asked: the bytes that are there.
     for (const auto& [size, readable] : {std::pair{0, 0u}, {600, 600u}, {8192, 1024u}}) {
@@ -236,6 +245,9 @@ TEST(Processes, MappedHeaderSeesOtherWritersAndSurvivesAFileCutShort)
         ASSERT_OK(file->readMapped(0, page, sizeof page, &got));
         EXPECT_EQ(got, readable) << size;
     }
+    ASSERT_EQ(::truncate(path.c_str(), 0), 0);
+    ASSERT_OK(file->writeMapped(5000, "dddd", 4));
+    EXPECT_EQ(testsupport::readFile(path).substr(4996), std::string(4, '\0') + "dddd");
 }
 
 TEST(Processes, FilesAreMadeDurableTogetherOnlyOnOneLocalFileSystem)
