@@ -104,6 +104,12 @@ std::uint64_t AuditRows::generation() const
     return (m_swaps << 32) + (m_source ? m_source->generation() : 0);
 }
 
+void AuditRows::reportFailures()
+{
+    if (m_source)
+        m_source->reportFailures();
+}
+
 // ---- AuditList
 
 const std::vector<AuditList::Column>& AuditList::columns()

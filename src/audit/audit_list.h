@@ -33,6 +33,7 @@ public:
     double position() override;
     bool goToPosition(double f) override;
     std::uint64_t generation() const override;
+    void reportFailures() override;
 
 private:
     std::unique_ptr<storage::TableRowSource> m_source;

@@ -37,6 +37,10 @@ public:
     // A number that changes whenever rows changed behind the browse's back (another workstation,
     // an edit); the browse refetches what it shows when it sees a new one.
     virtual std::uint64_t generation() const { return 0; }
+    // A source that reads rows from files cannot stop the browse for a failure while the browse
+    // fetches or paints, so it keeps the first one; this raises it as a fault (the error trap
+    // shows it) and forgets it. The browse calls it after each move, never while painting.
+    virtual void reportFailures() {}
 };
 
 }  // namespace core

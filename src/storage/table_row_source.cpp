@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "core/clock.h"
 #include "core/fault.h"
 #include "core/xbase.h"
 #include "expr/functions.h"
+#include "storage/fault_bridge.h"
 
 namespace storage {
 namespace {
@@ -75,11 +77,12 @@ void TableRowSource::keep(const Status& s)
         m_error = s;
 }
 
-Status TableRowSource::takeError()
+void TableRowSource::reportFailures()
 {
-    Status s = m_error;
-    m_error = {};
-    return s;
+    if (m_error.ok())
+        return;
+    const Status s = std::exchange(m_error, Status());
+    (void)core::raise(toFault(s, "SKIP", m_table.path()));
 }
 
 bool TableRowSource::inScope(const NtxIndex::Entry& e) const

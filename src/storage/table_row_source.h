@@ -56,8 +56,6 @@ public:
     // Re-reads the index header and the record count (one lock); generation() moves when another
     // workstation or this one changed the table since the source last looked.
     void poll();
-    // The first failure of a table call since the last look (the browse itself shows no errors).
-    Status takeError();
     std::uint32_t recNo() const { return atEnd() ? 0 : m_rows[m_pos].recno; }
 
     void goTop() override;
@@ -69,6 +67,8 @@ public:
     double position() override;
     bool goToPosition(double f) override;
     std::uint64_t generation() const override { return m_generation; }
+    // The first failure of a table call since the last report, as a fault of the operation "SKIP".
+    void reportFailures() override;
 
 private:
     TableRowSource(Table& table, expr::Context* variables);

@@ -115,6 +115,7 @@ void BrowseWidget::moved(bool changed)
     viewport()->update();
     if (changed)
         emit currentChanged();
+    m_window.source().reportFailures();
 }
 
 void BrowseWidget::syncScrollBars()

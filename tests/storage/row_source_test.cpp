@@ -229,6 +229,31 @@ TEST_F(RowSourceTest, ScrollBarPositionFollowsTheRowWithinTheScope)
     }
 }
 
+TEST_F(RowSourceTest, AReadThatFailsWhileBrowsingIsRaisedOnceTheBrowseReportsIt)
+{
+    // Fetching rows for the browse, or painting them, cannot stop for a failure: the source keeps
+    // the first, and the browse's report after the move raises it once, naming the table.
+    ASSERT_OK(table->close());
+    FaultFileSystem faults;
+    table = openTable(dir.file("CODES.DBF"));
+    ASSERT_OK(table->addOrder(dir.file("CODES.NTX")));
+    auto s = source();
+    testsupport::RecordingFaultHandler trap;
+    s->reportFailures();
+    EXPECT_TRUE(trap.faults.empty());
+    faults.failOnly = "CODES.NTX";
+    faults.failRead = 1;
+    s->goBottom();
+    EXPECT_TRUE(trap.faults.empty()) << "raised while fetching";
+    s->reportFailures();
+    ASSERT_EQ(trap.faults.size(), 1u);
+    EXPECT_EQ(trap.faults[0].operation, "SKIP");
+    EXPECT_EQ(trap.faults[0].fileName, table->path());
+    EXPECT_NE(trap.faults[0].description.find("injected read failure"), std::string::npos) << trap.faults[0].description;
+    s->reportFailures();
+    EXPECT_EQ(trap.faults.size(), 1u);
+}
+
 TEST_F(RowSourceTest, RecordOrderWithoutAnIndex)
 {
     ASSERT_OK(table->setOrder(0));

@@ -48,6 +48,7 @@ public:
         return true;
     }
     std::uint64_t generation() const override { return generationNumber; }
+    void reportFailures() override { ++reports; }
 
     long at() const { return m_at; }
     void setAt(long i) { m_at = i; }
@@ -56,6 +57,7 @@ public:
 
     std::vector<long> marked;  // rows marked for deletion
     long reads = 0;            // rows whose cells were read
+    long reports = 0;          // calls of reportFailures()
     long rowsSkipped = 0;      // rows moved over in all
     std::uint64_t generationNumber = 0;
 

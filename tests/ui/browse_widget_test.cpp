@@ -60,9 +60,14 @@ TEST(BrowseWidget, KeysAndClicksMoveTheSourceAndEnterOrADoubleClickActs)
         {Qt::Key_PageDown, Qt::ControlModifier, 999'999},
     };
     for (const Step& s : steps) {
+        const long reports = codes.src.reports;
         QTest::keyClick(&browse, s.key, s.mods);
         EXPECT_EQ(codes.src.at(), s.at) << s.key;
+        EXPECT_EQ(codes.src.reports, reports + 1) << "failures met on the move are reported after it";
     }
+    const long reports = codes.src.reports;
+    browse.repaint();
+    EXPECT_EQ(codes.src.reports, reports) << "never while painting";
     EXPECT_GT(browse.verticalScrollBar()->value(), 990) << "the scroll bar shows the place";
     QTest::keyClick(&browse, Qt::Key_Return);
     ASSERT_EQ(activated.count(), 1);
