@@ -81,8 +81,11 @@ void TableRowSource::reportFailures()
 {
     if (m_error.ok())
         return;
-    const Status s = std::exchange(m_error, Status());
-    (void)core::raise(toFault(s, "SKIP", m_table.path()));
+    // Reading is all a browse does, so it may go on with the rows it has (Default), and the
+    // person can leave the screen and mend the file rather than end the program.
+    core::Fault fault = toFault(std::exchange(m_error, Status()), "SKIP", m_table.path());
+    fault.canDefault = true;
+    (void)core::raise(fault);
 }
 
 bool TableRowSource::inScope(const NtxIndex::Entry& e) const
