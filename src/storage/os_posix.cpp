@@ -33,12 +33,14 @@
 //   the parent stale in the child (operations answer IoError); the child's first open closes the
 //   inherited descriptors (which releases nothing while the parent keeps its own) and starts afresh.
 //
-//   Mapped reads (File::readMapped). On local file systems a file is also mapped read-only and
-//   shared, so that the index header check made under every lock, and index pages read again,
-//   copy memory instead of making a system call; on Linux a shared mapping and pread see the same
-//   page-cache pages. A read that faults (the file cut short under us, an I/O error) raises SIGBUS;
-//   a handler catches it during that one copy only and the read falls back to pread, which reports
-//   what happened.
+//   Mapped reads and stores (File::readMapped, File::writeMapped). On local file systems a file is
+//   also mapped shared, so that the index header check made under every lock, and index pages read
+//   again, copy memory instead of making a system call; on Linux a shared mapping and pread/pwrite
+//   see the same page-cache pages, and fdatasync and syncfs write out pages dirtied either way. A
+//   copy that faults (the file cut short under us, an I/O error, a page that cannot be allocated)
+//   raises SIGBUS; a handler catches it during that one copy only and the call falls back to pread
+//   or pwrite, which reports what happened. Stores wait until a file has been written often since
+//   its last sync (kWritesBeforeStores says why).
 //
 //   Waits. The reference runtime waits for the header and index locks with F_SETLKW. Here every
 //   wait polls F_OFD_SETLK with short sleeps of the clock seam (1 ms at first, up to 20 ms) and
