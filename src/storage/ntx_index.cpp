@@ -313,7 +313,7 @@ Status NtxIndex::setSlot(std::uint32_t recno, bool* set)
             ntx::put32(slot, 0);
             return s;
         }
-        pendingFromPage();
+        m_header.pending.push_back(recno);
         *set = true;
         return {};
     }
@@ -640,7 +640,7 @@ Status NtxIndex::beginUpdate(std::uint32_t recno)
     if (m_mode == ShareMode::Exclusive)
         std::memcpy(m_headerBefore, m_headerPage, ntx::kPageSize);
     m_endBefore = m_mode == ShareMode::Exclusive ? m_fileEnd : 0;
-    m_undo.clear();
+    m_undoUsed = 0;
     m_undoLost = false;
     m_inUpdate = true;
     m_changed = false;
@@ -652,10 +652,13 @@ void NtxIndex::keepUndo(std::uint32_t offset)
 {
     if (!m_inUpdate || (m_endBefore != 0 && offset >= m_endBefore))
         return;  // a page this update added: cut off, not restored
-    for (const auto& u : m_undo)
-        if (u.first == offset)
+    for (std::size_t i = 0; i < m_undoUsed; ++i)
+        if (m_undo[i].first == offset)
             return;
-    auto before = std::make_unique<Page>();
+    // The pages earlier updates kept are used again; a new one only when this update needs more.
+    if (m_undoUsed == m_undo.size())
+        m_undo.emplace_back(0, std::make_unique<Page>());
+    auto& [at, before] = m_undo[m_undoUsed];
     // Cached pages are the bytes on disk until this update first changes them.
     if (auto it = m_cache.find(offset); it != m_cache.end()) {
         std::memcpy(before->bytes, it->second->bytes, ntx::kPageSize);
@@ -663,7 +666,8 @@ void NtxIndex::keepUndo(std::uint32_t offset)
         m_undoLost = true;
         return;
     }
-    m_undo.emplace_back(offset, std::move(before));
+    at = offset;
+    ++m_undoUsed;
 }
 
 Status NtxIndex::writePages()
@@ -707,9 +711,8 @@ Status NtxIndex::rollbackUpdate()
     Status s;
     if (m_undoLost)
         s = Status::ioError(m_path + ": a changed page could not be read before the change", EIO);
-    for (const auto& [offset, page] : m_undo)
-        if (s.ok())
-            s = m_file->write(offset, page->bytes, ntx::kPageSize);
+    for (std::size_t i = 0; i < m_undoUsed && s.ok(); ++i)
+        s = m_file->write(m_undo[i].first, m_undo[i].second->bytes, ntx::kPageSize);
     if (s.ok() && m_endBefore != 0 && m_fileEnd > m_endBefore)
         s = m_file->truncate(m_endBefore);
     if (s.ok())
@@ -724,7 +727,7 @@ Status NtxIndex::rollbackUpdate()
     m_header = std::move(h);
     std::memcpy(m_headerPage, m_headerBefore, ntx::kPageSize);
     m_dirty.clear();
-    m_undo.clear();
+    m_undoUsed = 0;
     dropCache();
     ++m_generation;
     m_unsynced = true;
@@ -747,7 +750,7 @@ Status NtxIndex::endUpdate()
         abortUpdate();
         return s;
     }
-    m_undo.clear();
+    m_undoUsed = 0;
     if (m_changed) {
         ++m_header.version;
         ++m_generation;
@@ -767,7 +770,7 @@ Status NtxIndex::endUpdate()
                 s = m_file->writeMapped(ntx::kSlotOffset + 4 * i, slot, 4);
             }
         }
-        pendingFromPage();
+        std::erase(m_header.pending, m_updateRecord);
         if (s.ok() && std::memcmp(m_headerPage + ntx::kMarkOffset, ntx::kMark, sizeof ntx::kMark) == 0) {
             std::memset(m_headerPage + ntx::kMarkOffset, 0, sizeof ntx::kMark);
             s = m_file->writeMapped(ntx::kMarkOffset, m_headerPage + ntx::kMarkOffset, sizeof ntx::kMark);
@@ -797,7 +800,7 @@ void NtxIndex::abortUpdate(bool tableMayHaveChanged)
     m_dirty.clear();
     dropCache();
     ++m_generation;
-    m_undo.clear();
+    m_undoUsed = 0;
     if (m_mode == ShareMode::Exclusive && touched)
         m_torn = true;  // the mark stays at close: the next open rebuilds
     if (m_mode == ShareMode::Shared) {

@@ -276,7 +276,8 @@ private:
     // page is added at the end) and the former bytes of every existing page it changed.
     char m_headerBefore[ntx::kPageSize] = {};
     std::uint64_t m_endBefore = 0;
-    std::vector<std::pair<std::uint32_t, std::unique_ptr<Page>>> m_undo;
+    std::vector<std::pair<std::uint32_t, std::unique_ptr<Page>>> m_undo;  // the first m_undoUsed are this update's
+    std::size_t m_undoUsed = 0;
     bool m_undoLost = false;  // a page's former bytes could not be read: no rollback
     bool m_torn = false;  // exclusive use: a failed update left pages it could not take back
 };
