@@ -221,12 +221,7 @@ Status DbfFile::finishAppend(std::uint32_t n, const char* record, bool* restored
     if (s.ok()) {
         m_count = n;
         headerWritten = true;
-        // Bytes 0-7 only (version, date, count; the rest never changes after the file is made):
-        // stored through the mapping that is one 8-byte store, so a process killed there leaves
-        // the old count or the new one.
-        char h[dbf::kHeaderSize];
-        m_layout.encodeFixedHeader(n, core::clock().today(), h);
-        s = m_file->writeMapped(0, h, 8);
+        s = writeHeaderCount(n);
     }
     if (!s.ok()) {
         // Still under the header lock: nobody has counted the record yet. What this append wrote
@@ -283,9 +278,12 @@ void DbfFile::abortAppend()
 
 Status DbfFile::writeHeaderCount(std::uint32_t count)
 {
+    // Bytes 0-7 only (version, date, count; the rest never changes after the file is made):
+    // stored through the mapping that is one 8-byte store, so a process killed there leaves the
+    // old count or the new one.
     char h[dbf::kHeaderSize];
     m_layout.encodeFixedHeader(count, core::clock().today(), h);
-    return m_file->write(0, h, sizeof h);
+    return m_file->writeMapped(0, h, 8);
 }
 
 Status DbfFile::lockRecord(std::uint32_t n)

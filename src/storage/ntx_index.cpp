@@ -292,14 +292,6 @@ bool NtxIndex::hasPending(std::uint32_t recno) const
     return std::find(m_header.pending.begin(), m_header.pending.end(), recno) != m_header.pending.end();
 }
 
-void NtxIndex::pendingFromPage()
-{
-    m_header.pending.clear();
-    for (std::size_t i = 0; i < ntx::kSlotCount; ++i)
-        if (const std::uint32_t n = ntx::get32(m_headerPage + ntx::kSlotOffset + 4 * i); n != 0)
-            m_header.pending.push_back(n);
-}
-
 Status NtxIndex::setSlot(std::uint32_t recno, bool* set)
 {
     *set = false;
@@ -320,14 +312,19 @@ Status NtxIndex::setSlot(std::uint32_t recno, bool* set)
     return {};  // every slot taken
 }
 
-void NtxIndex::clearSlots(std::uint32_t recno)
+Status NtxIndex::clearSlots(std::uint32_t recno, bool store)
 {
-    for (std::size_t i = 0; i < ntx::kSlotCount; ++i) {
+    Status s;
+    for (std::size_t i = 0; i < ntx::kSlotCount && s.ok(); ++i) {
         char* slot = m_headerPage + ntx::kSlotOffset + 4 * i;
-        if (ntx::get32(slot) == recno)
-            ntx::put32(slot, 0);
+        if (ntx::get32(slot) != recno)
+            continue;
+        ntx::put32(slot, 0);
+        if (store)
+            s = m_file->writeMapped(ntx::kSlotOffset + 4 * i, slot, 4);
     }
-    pendingFromPage();
+    std::erase(m_header.pending, recno);
+    return s;
 }
 
 Status NtxIndex::reservePending(std::uint32_t recno, bool* reserved)
@@ -352,7 +349,7 @@ Status NtxIndex::releasePending(std::uint32_t recno)
     STORAGE_TRY(lockWait(*m_file, lockmap::kIndex, 1, LockKind::Write));
     Status s = checkHeader(true);
     if (s.ok() && hasPending(recno)) {
-        clearSlots(recno);
+        (void)clearSlots(recno, false);
         s = m_file->write(0, m_headerPage, ntx::kPageSize);
     }
     (void)m_file->unlock(lockmap::kIndex, 1);
@@ -763,15 +760,9 @@ Status NtxIndex::endUpdate()
         // access repairs the index whatever part of the header got stored.
         m_header.encodeFixed(m_headerPage);
         s = m_file->writeMapped(0, m_headerPage, ntx::kFixedHeaderSize);
-        for (std::size_t i = 0; i < ntx::kSlotCount && s.ok(); ++i) {
-            char* slot = m_headerPage + ntx::kSlotOffset + 4 * i;
-            if (ntx::get32(slot) == m_updateRecord) {
-                ntx::put32(slot, 0);
-                s = m_file->writeMapped(ntx::kSlotOffset + 4 * i, slot, 4);
-            }
-        }
-        std::erase(m_header.pending, m_updateRecord);
-        if (s.ok() && std::memcmp(m_headerPage + ntx::kMarkOffset, ntx::kMark, sizeof ntx::kMark) == 0) {
+        if (s.ok())
+            s = clearSlots(m_updateRecord, true);
+        if (s.ok() && m_header.updating) {
             std::memset(m_headerPage + ntx::kMarkOffset, 0, sizeof ntx::kMark);
             s = m_file->writeMapped(ntx::kMarkOffset, m_headerPage + ntx::kMarkOffset, sizeof ntx::kMark);
         }
@@ -810,7 +801,7 @@ void NtxIndex::abortUpdate(bool tableMayHaveChanged)
                 (void)writeHeaderPage(true);
             } else if (m_slotWritten || m_markWritten) {
                 if (m_slotWritten)
-                    clearSlots(m_updateRecord);
+                    (void)clearSlots(m_updateRecord, false);
                 (void)writeHeaderPage(false);
             }
         }

@@ -202,8 +202,9 @@ private:
     Status repairLocked();
     Status livePending(std::vector<std::uint32_t>* live);
     Status setSlot(std::uint32_t recno, bool* set);
-    void clearSlots(std::uint32_t recno);
-    void pendingFromPage();
+    // Clears recno's slots in the header page held here and in the pending list; with `store`,
+    // on the file too, each slot by one 4-byte store.
+    Status clearSlots(std::uint32_t recno, bool store);
     Status writeHeaderPage(bool mark);
     void keepUndo(std::uint32_t offset);
 

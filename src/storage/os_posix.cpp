@@ -358,8 +358,7 @@ public:
             }
             done += std::size_t(r);
         }
-        grew(offset + n);
-        ++m_shared->writesSinceSync;
+        wrote(offset + n);
         return {};
     }
 
@@ -396,8 +395,7 @@ public:
                 }
             }
         }
-        grew(at);
-        ++m_shared->writesSinceSync;
+        wrote(at);
         return {};
     }
 
@@ -557,8 +555,13 @@ public:
 
 private:
     bool stale() const { return m_generation != g_forkGeneration; }
-    // A write that succeeded up to end: the file reaches at least that far.
-    void grew(std::uint64_t end) { m_shared->knownSize = std::max(m_shared->knownSize, end); }
+    // A write that succeeded up to end: the file reaches at least that far, and one more write
+    // waits for the next sync.
+    void wrote(std::uint64_t end)
+    {
+        m_shared->knownSize = std::max(m_shared->knownSize, end);
+        ++m_shared->writesSinceSync;
+    }
     // Maps the file as far as its known size, in steps of 1 MB (indexes grow a page at a time).
     static bool remap(SharedFd& f)
     {
