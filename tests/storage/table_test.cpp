@@ -286,11 +286,9 @@ TEST_F(TableTest, WorkspaceAliasesRelationsAndTheEvaluatorsView)
         {[&] { return tickets->skip(); }, 0}};
     for (const auto& [move, found] : moves) {
         ASSERT_OK(move());
-        EXPECT_EQ(company->found(), found != 0) << tickets->recNo();
-        EXPECT_EQ(company->eof(), found == 0) << tickets->recNo();
-        if (found) {
-            EXPECT_EQ(company->recNo(), found);
-        }
+        EXPECT_EQ(std::tuple(company->found(), company->eof(), company->eof() ? 0u : company->recNo()),
+                  std::tuple(found != 0, found == 0, found))
+            << tickets->recNo();
     }
 
     // Names for the evaluator: fields of the selected table, alias->field, table state, then
@@ -379,12 +377,13 @@ Entries walkOrder(Table& t)
     return out;
 }
 
-// Each page of an NTX file as text: its keys in offset-table order with children and records.
+// An NTX file's header page, then each page as text: its keys in offset-table order with children
+// and records.
 std::vector<std::string> pageContents(const std::string& path)
 {
     const std::string bytes = testsupport::readFile(path);
     const int max = ntx::get16(bytes.data() + ntx::kOffMaxItems), ks = ntx::get16(bytes.data() + ntx::kOffKeySize);
-    std::vector<std::string> pages;
+    std::vector<std::string> pages = {bytes.substr(0, ntx::kPageSize)};
     for (std::size_t off = ntx::kPageSize; off + ntx::kPageSize <= bytes.size(); off += ntx::kPageSize) {
         const char* p = bytes.data() + off;
         const int k = ntx::get16(p);
@@ -420,8 +419,6 @@ TEST(NtxBuild, BulkBuildGivesTheReferenceRuntimesFile)
         // runtime balances the right edge by rotating keys, so its offset tables may be scrambled
         // where ours are in order.)
         EXPECT_EQ(pageContents(dir.file(ntx)), pageContents(golden(ntx)));
-        const std::string ours = testsupport::readFile(dir.file(ntx)), theirs = testsupport::readFile(golden(ntx));
-        EXPECT_EQ(ours.substr(0, ntx::kPageSize), theirs.substr(0, ntx::kPageSize));
     }
 }
 
