@@ -4,6 +4,7 @@
 // give errors, never a crash or a read past a buffer (the sanitizer build runs these too).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -159,20 +160,12 @@ TEST(TableFile, NewEmptyTableIsByteForByteTheReferenceRuntimesButTheDate)
     EXPECT_TRUE(Table::create(dir.file("EMPTY.DBF"), {{"A", FieldType::Character, 1, 0}}).is(Status::Code::Exists));
 }
 
-namespace {
-
-const FieldDef* fieldOf(const TableDef& t, std::string_view name)
-{
-    for (const FieldDef& f : t.fields)
-        if (name == f.name)
-            return &f;
-    return nullptr;
-}
-
-}  // namespace
-
 TEST(Catalogue, AmountsKeepTheirDecimalsInEveryTable)
 {
+    const auto fieldOf = [](const TableDef& t, std::string_view name) {
+        const auto f = std::find_if(t.fields.begin(), t.fields.end(), [&](const FieldDef& d) { return name == d.name; });
+        return f == t.fields.end() ? nullptr : &*f;
+    };
     // Postings and totals move amounts between tables: a field of one of these names must hold the
     // same decimals wherever it is (weights of production lines keep three).
     const struct {

@@ -93,15 +93,6 @@ protected:
         return v.asNumber();
     }
 
-    Texts files() const
-    {
-        Texts out;
-        for (const auto& e : std::filesystem::directory_iterator(dir.path()))
-            out.push_back(e.path().filename().string());
-        std::sort(out.begin(), out.end());
-        return out;
-    }
-
     // The messages shown since the last call, as "title: text" in UTF-8.
     Texts shown()
     {
@@ -156,7 +147,11 @@ TEST_F(OpsTest, IndexOfAnotherKeyOrMissingIsRebuiltSilentlyAndTheCallerCanAsk)
     EXPECT_NE(notes[0].reason.find("missing"), std::string::npos) << notes[0].reason;
     ASSERT_OK(ws.closeAll());
     // Made in upper case, as the reference runtime names its files.
-    EXPECT_EQ(files(), (Texts{"FARMER.DBF", "FARMER.NTX"}));
+    Texts files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        files.push_back(e.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (Texts{"FARMER.DBF", "FARMER.NTX"}));
     EXPECT_EQ(shown(), Texts{});
 }
 
