@@ -378,6 +378,34 @@ void makeTickets(const std::string& folder)
 
 }  // namespace
 
+TEST(Processes, FourProcessesIncrementOneFieldUnderRecordLocks)
+{
+    // Each keeps its table open (CONSEC opens afresh): a record read from before the lock loses counts.
+    testsupport::TempDir dir;
+    const std::string dbf = dir.file("COUNTER.DBF");
+    auto t = newTable(dbf, {{"N", FieldType::Numeric, 10, 0}});
+    ASSERT_OK(t->append());
+    ASSERT_OK(t->putNumber(0, 0));
+    ASSERT_OK(t->unlock());
+    const auto codes = runChildren(4, [&](Child&, int) {
+        std::unique_ptr<Table> t;
+        if (!Table::open(dbf, ShareMode::Shared, &t).ok())
+            return 2;
+        for (int n = 0; n < 1000; ++n) {
+            core::Value v;
+            // The discipline of every write: lock (waiting), read fresh, write, flush, unlock.
+            if (!t->goTo(1).ok() || !t->lockWait().ok() || !t->get("N", &v).ok() ||
+                !t->putNumber(0, v.asNumber() + 1).ok() || !t->commit().ok() || !t->unlock().ok())
+                return 3;
+        }
+        return 0;
+    });
+    EXPECT_EQ(codes, std::vector<int>(4, 0));
+    core::Value v;
+    ASSERT_OK(openTable(dbf)->get("N", &v));
+    EXPECT_EQ(v.asNumber(), 4000);
+}
+
 TEST(Processes, ExclusiveAndSharedOpensExcludeEachOtherBothWays)
 {
     // Held by another work area of this process or by another process: only two shared opens agree.
