@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <random>
+#include <set>
 
 #include "core/tis620.h"
 #include "core/xbase.h"
@@ -333,6 +335,35 @@ TEST(GoldenFiles, SeeksFindTheFirstKeyNotBelowTheValue)
     EXPECT_EQ(t->recNo(), 10u);
     ASSERT_OK(t->seekValue(core::Value::number(0), false, true));  // the last of the equal keys
     EXPECT_EQ(t->recNo(), 50u);
+}
+
+TEST(GoldenFiles, CompanyAndBlankAccountSeekFindsExactlyTheOpenTickets)
+{
+    // Long runs of equal keys across the pages of a three-level tree: a seek must land on the first.
+    const auto rows = readEscapedCsv(golden("WDATA1.csv"));
+    auto t = openTable(golden("WDATA1.DBF"));
+    ASSERT_OK(t->addOrder(golden("WDATA13.NTX"), "COMPANY+ACCOUNT"));
+    // Each company's records with a blank account, by the CSV and by the seek.
+    std::map<std::string, std::set<std::uint32_t>> expected, got;
+    for (const auto& r : rows) {
+        auto& open = expected[r[5]];
+        if (r[11] == " ")
+            open.insert(std::uint32_t(std::stoul(r[0])));
+    }
+    ASSERT_GT(expected.size(), 10u);
+    for (const auto& [company, open] : expected) {
+        const std::string key = core::xbase::padRight(company, 10) + " ";
+        auto& found = got[company];
+        for (must(t->seek(key)); !t->eof(); must(t->skip())) {
+            core::Value c, a;
+            must(t->get("company", &c));
+            must(t->get("ACCOUNT", &a));
+            if (c.asText() + a.asText() != key)
+                break;
+            found.insert(t->recNo());
+        }
+    }
+    EXPECT_EQ(got, expected);
 }
 
 namespace {
