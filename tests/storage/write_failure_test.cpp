@@ -1,10 +1,7 @@
-// Writes that fail and processes that die. A write refused in a live process (injected into each
-// write in turn, or a real full disk: a small tmpfs, needs root, else skipped) leaves the table and
-// its indexes as they were before the append or change that failed: no bytes after the last record,
-// no marks that would make the next workstation rebuild an index. Pack and zap killed at every
-// write, truncate, sync, rename and remove they make leave the old table or the new one whole, with
-// index files that fit it or none; reopened and packed again, no live ticket is lost or doubled.
-// And `check` telling a table whose live records repeat a number the table holds once.
+// Writes that fail and processes that die. A refused write (injected, or a real full disk) leaves
+// the table and its indexes as they were before the append or change, with nothing for the next
+// workstation to rebuild; pack and zap killed at any crash point leave the old or the new table
+// whole, and no live ticket is lost or doubled. And `check` on live records repeating a number.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -59,10 +56,9 @@ Status changeKeys(Table& t)
 {
     STORAGE_TRY(t.goTo(7));
     STORAGE_TRY(t.lock());
-    STORAGE_TRY(t.put("STAT", core::Value::text("9")));
-    STORAGE_TRY(t.put("TRUCK", core::Value::text("ZZ-0007")));
-    STORAGE_TRY(t.put("COMPANY", core::Value::text("ZZZZ")));
-    STORAGE_TRY(t.put("TMIN", core::Value::text("23:59:59")));
+    for (const auto& [field, text] :
+         {std::pair{"STAT", "9"}, {"TRUCK", "ZZ-0007"}, {"COMPANY", "ZZZZ"}, {"TMIN", "23:59:59"}})
+        STORAGE_TRY(t.put(field, core::Value::text(text)));
     return t.unlock();
 }
 
@@ -214,9 +210,8 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
             ASSERT_OK(t->get("TRUCK", &old));
             ASSERT_OK(t->lock());
             const std::string truck = "ZZ" + core::xbase::padLeft(std::to_string(r), 8, '0');
-            ASSERT_OK(t->put("TRUCK", core::Value::text(truck)));
-            ASSERT_OK(t->put("COMPANY", core::Value::text(truck)));
-            ASSERT_OK(t->put("TMIN", core::Value::text("99:99:99")));
+            for (const auto& [field, text] : {std::pair{"TRUCK", truck}, {"COMPANY", truck}, {"TMIN", "99:99:99"}})
+                ASSERT_OK(t->put(field, core::Value::text(text)));
             const Status s = t->unlock();
             if (!s.ok()) {
                 EXPECT_EQ(s.osError(), ENOSPC) << s.toString();
@@ -244,7 +239,6 @@ TEST(WriteFailure, AFullDiskLeavesAppendsChangesAndAPackAsTheyWere)
     {
         auto t = ticketTable(folder, ShareMode::Exclusive);
         const Status s = t->pack();
-        EXPECT_FALSE(s.ok());
         EXPECT_EQ(s.osError(), ENOSPC) << s.toString();
         ASSERT_OK(t->close());
     }
