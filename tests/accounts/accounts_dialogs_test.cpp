@@ -84,14 +84,13 @@ TEST_F(AccountsDialogsTest, EveryDocumentScreenFitsASmallScreen)
 TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
 {
     site.load("Wdata1", std::string(kTicketHeader) + "000001,2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n");
-    QString title, lineTitle, selectionTitle, name;
+    QString name;
     bool stayedOpen = false;
     int selectionRows = 0;
     testsupport::whenModal([&](QWidget* modal) {
         auto* d = qobject_cast<DocumentDialog*>(modal);
         ASSERT_TRUE(d);
         tickettest::showActive(*d);
-        title = d->windowTitle();
         EXPECT_FALSE(d->button(DocButton::Save)->isEnabled());
         d->press(DocButton::New);
         EXPECT_TRUE(d->button(DocButton::Save)->isEnabled());
@@ -107,12 +106,10 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
             auto* line = qobject_cast<LineDialog*>(modal);
             ASSERT_TRUE(line);
             tickettest::showActive(*line);
-            lineTitle = line->windowTitle();
             whenModalOtherThan(line, [&](QWidget* modal) {
                 auto* sel = qobject_cast<TicketSelectionDialog*>(modal);
                 ASSERT_TRUE(sel);
                 tickettest::showActive(*sel);
-                selectionTitle = sel->windowTitle();
                 sel->button(2)->click();  // "เลือกหมด"
                 selectionRows = int(sel->browse()->rows().rowCount());
                 sel->button(5)->click();  // "ตกลง"
@@ -135,10 +132,7 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
         d->press(DocButton::Exit);
     });
     EXPECT_TRUE(dispatcher.dispatch(shell::Action::MNPROC1, 6));
-    EXPECT_EQ(title, u("  ส่วนบันทึกข้อมูลการจ่ายเงิน"));
     EXPECT_EQ(name, u("นายสมศักดิ์ ทองดี"));
-    EXPECT_EQ(lineTitle, u("  เพิ่มรายการใหม่"));
-    EXPECT_EQ(selectionTitle, u("  ข้อมูลการชั่งรับ/ส่งสินค้า"));
     EXPECT_GE(selectionRows, 1);
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(weighingtest::shownTexts(site.prompts).front(), "กรุณาแก้ไขวิธีการจ่ายเงิน");
@@ -180,7 +174,7 @@ TEST_F(AccountsDialogsTest, AProductionLineIsEnteredInTheLineDialog)
 
 TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
 {
-    QString editorTitle, date, customerName;
+    QString date, customerName;
     bool nameEnabled = true;
     testsupport::whenModal([&](QWidget* modal) {
         auto* list = qobject_cast<StatusListDialog*>(modal);
@@ -193,7 +187,6 @@ TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
             ASSERT_TRUE(editor);
             testsupport::expectFitsSmallScreen(*editor);
             testsupport::activate(editor);
-            editorTitle = editor->windowTitle();
             date = editor->form().field("DATE")->text();
             typeInto(editor->form(), "CODE", "po88");
             typeInto(editor->form(), "COMPANY", "C002");
@@ -210,7 +203,6 @@ TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
         list->button(StatusListDialog::Button::Exit)->click();
     });
     EXPECT_TRUE(dispatcher.dispatch(shell::Action::EDITPROC4, 14));
-    EXPECT_EQ(editorTitle, u("  เพิ่มข้อมูลใบสั่งซื้อใหม่"));
     EXPECT_EQ(date, u("05/12/2026"));
     EXPECT_EQ(customerName, u("โรงสีไฟเจริญผล"));
     EXPECT_FALSE(nameEnabled);

@@ -1,17 +1,13 @@
-// A day of the books on a demo site (`mervo-admin init --demo`): tickets of every kind, a payment
-// settling the supplier's purchases net of the return through the selection (printed with its live
-// lines only, and counted), a receipt, loans given and taken, a production record with lines in the
-// demo's units - each kind of voucher and the production record printed from its demo template to a
-// PDF - and then `mervo-admin verify-ledgers` finds no difference. The ledgers after every kind of
-// operation (deductions from loans too) are compared with the documents by the seeded run of the
-// books; the purchases weighed through the ticket dialog with their grades by the ticket screens'
-// demo day.
+// Each kind of voucher and the production record printed from its demo template (`mervo-admin init
+// --demo`) to a PDF: a payment settling the supplier's purchases net of the return through the
+// selection (printed with its live lines only, and counted), a receipt, loans given and taken, and
+// production lines in the demo's units. The ledgers these documents move are the seeded run of the
+// books' checks, and `verify-ledgers` on a demo week the site tests'.
 #include <gtest/gtest.h>
 
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "support/pdf_text.h"
-#include "support/run_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 #include "support/test_site.h"
@@ -24,8 +20,6 @@ using namespace accounts;
 using namespace vouchertest;
 
 namespace {
-
-const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
 
 class VoucherDemoDay : public ::testing::Test {
 protected:
@@ -50,18 +44,12 @@ protected:
 
     // A complete ticket of `kind` weighed in and out on its screen's model, `onAccount` of its
     // amount on account.
-    void weigh(int kind, const char* truck, const char* party, long long in, long long out, double onAccount,
-               const char* product = "P001", double fee = 0)
+    void weigh(int kind, const char* truck, const char* party, long long in, long long out, double onAccount)
     {
         weighing::TicketScreen s(kind, 6, tickets);
         ASSERT_TRUE(s.open());
-        const weighingtest::Weighing w{
-            .truck = truck, .party = party, .product = product, .whouse = *product ? "W01" : ""};
-        ASSERT_TRUE(weighingtest::firstWeighing(s, tickets, w, in));
+        ASSERT_TRUE(weighingtest::firstWeighing(s, tickets, {.truck = truck, .party = party, .whouse = "W01"}, in));
         ASSERT_TRUE(weighingtest::startSecondWeighing(s, tickets, truck, out));
-        if (!s.kindInfo().goods) {
-            ASSERT_TRUE(weighingtest::typeNumber(s, "cAmount", fee));
-        }
         ASSERT_TRUE(weighingtest::typeNumber(s, "cDrCr", onAccount));
         ASSERT_TRUE(s.TRSAVE());
     }
@@ -74,14 +62,12 @@ protected:
     weighingtest::ScriptedHost tickets;
 };
 
-TEST_F(VoucherDemoDay, EveryKindOfVoucherAndProductionPrintedAndVerifyLedgersFindsNoDifference)
+TEST_F(VoucherDemoDay, EveryKindOfVoucherAndProductionPrintsFromItsTemplate)
 {
     weigh(1, "70-1234", "F001", 15000, 5000, 50000);
     weigh(1, "81-5678", "F001", 12000, 4000, 40000);
     weigh(2, "70-1234", "F001", 6000, 5000, 2000);
     weigh(3, "70-1234", "C001", 5000, 15000, 50000);
-    weigh(4, "81-5678", "C001", 8000, 7500, 1000);
-    weigh(5, "70-1234", "C002", 15000, 11000, 200, "", 200);
 
     struct Printed {
         const char* name;
@@ -157,16 +143,6 @@ TEST_F(VoucherDemoDay, EveryKindOfVoucherAndProductionPrintedAndVerifyLedgersFin
     EXPECT_NE(printed[2].text.find("รวม 3 รายการ"), std::string::npos) << printed[2].text;
     EXPECT_EQ(testsupport::readRows(site, "Money1").at(0).number("PRINT"), 1);
 
-    const auto verified = testsupport::runProcess(kAdmin, {"verify-ledgers", site + "/MERVO.INI"});
-    EXPECT_EQ(verified.exitCode, 0) << verified.out << verified.err;
-    bool summed = false;
-    for (const std::string& line : testsupport::lines(verified.out)) {
-        if (line.find("difference") == std::string::npos)
-            continue;
-        summed = true;
-        EXPECT_NE(line.find(" 0 differences"), std::string::npos) << verified.out;
-    }
-    EXPECT_TRUE(summed) << verified.out;
     // The demo's sack holds 50 kilograms.
     double sacks = 0;
     for (const testsupport::TableRow& r : testsupport::readRows(site, "Stock"))

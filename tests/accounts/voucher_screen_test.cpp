@@ -1,6 +1,7 @@
-// The money voucher screens: the total of payments and receipts following their lines and the
-// settlement check, the line dialog and its limits, marking lines, the ticket selection, loans
-// and their configured expressions, the save checks, cancel, a save whose write fails, and search.
+// The money voucher and production screens: the total of payments and receipts following their lines
+// and the settlement check, the line dialog and its limits, marking lines, the ticket selection, loans
+// and their configured expressions, the save checks, cancel, a save whose write fails, search; the
+// production record's own save, its refused lines and rounding to the ledger's hundredths.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -78,7 +79,7 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
     EXPECT_TRUE(s->mayClose());
 }
 
-TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStored)
+TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStoredOneWhoseTicketIsMissingIsAndIsTold)
 {
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
@@ -95,44 +96,18 @@ TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStored)
     EXPECT_TRUE(site.rows("Detail1").empty());
     EXPECT_EQ(s->values().number("cAmount"), 0);
     addLines(*s, {voucherLine("OTH", "X2", 5'000'000.00)});
+    addLines(*s, {voucherLine("REC", "000009", 100)});
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบข้อมูลการชั่งเดิม");
+    EXPECT_EQ(titles().back(), "  Update status MON_1");
     const auto lines = site.rows("Detail1");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].text("TICKET"), "X2");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].text("TICKET") + " " + lines[1].text("TICKET"), "X2 000009");
     EXPECT_EQ(lines[0].number("AMOUNT"), 5'000'000.00);
+    EXPECT_EQ(s->values().number("cAmount"), 5'000'100.00);
 }
 
-// What marking and unmarking take off the ticket and put back the seeded run of the books compares
-// with the documents.
-TEST_F(VoucherTest, MarkingALineAsksFirstAndNeverTakesATicketBelowNothingSettled)
-{
-    loadOneTicket(site);
-    auto s = open(1);
-    ASSERT_TRUE(newVoucher(*s, "F001"));
-    addLines(*s, {voucherLine("REC", "000001", 400)});
-
-    ASSERT_TRUE(confirmMark(*s));
-    EXPECT_EQ(shownTexts(site.prompts).back(), "สั่งทำเครื่องหมายลบ");
-    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  กรุณายืนยันการทำงาน");
-    EXPECT_TRUE(site.rows("Detail1")[0].deleted);
-    EXPECT_EQ(s->values().number("cLines"), 0);
-
-    ASSERT_TRUE(confirmMark(*s));
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ยกเลิกเครื่องหมายลบ");
-    EXPECT_FALSE(site.rows("Detail1")[0].deleted);
-
-    // Answered No, nothing changes.
-    site.prompts.answers = {false};
-    EXPECT_FALSE(s->MNDTDELE());
-    EXPECT_FALSE(site.rows("Detail1")[0].deleted);
-
-    // A ticket whose settled part went down meanwhile never goes below 0.
-    setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(100, 2));
-    ASSERT_TRUE(confirmMark(*s));
-    EXPECT_EQ(clear("000001"), 0);
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "");
-}
-
-TEST_F(VoucherTest, AChangedLineIsAuditedAndALineMarkedMeanwhileIsNotChanged)
+// What marking and unmarking take off the ticket and put back is the seeded run of the books' check.
+TEST_F(VoucherTest, AChangedLineIsAuditedAndMarkingAsksFirstAndNeverTakesATicketBelowNothingSettled)
 {
     site.setting("CAUDITR", "Y");
     loadOneTicket(site);
@@ -143,12 +118,29 @@ TEST_F(VoucherTest, AChangedLineIsAuditedAndALineMarkedMeanwhileIsNotChanged)
     EXPECT_EQ(host.lineTitles.back(), "  แก้ไขรายการเดิม");
     EXPECT_EQ(audited(site), Texts{"MON_1-000001 จำนวนเงิน 400.00 1000.00"});
 
-    // A line marked meanwhile is not changed: it was reversed when it was marked.
     ASSERT_TRUE(confirmMark(*s));
+    EXPECT_EQ(shownTexts(site.prompts).back(), "สั่งทำเครื่องหมายลบ");
+    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  กรุณายืนยันการทำงาน");
+    EXPECT_TRUE(site.rows("Detail1")[0].deleted);
+    EXPECT_EQ(s->values().number("cLines"), 0);
+    // A line marked meanwhile is not changed: it was reversed when it was marked.
     site.prompts.shown.clear();
     changeLine(*s, saveLine({number("cdAmount", 500)}));
     EXPECT_EQ(shownTexts(site.prompts), Texts{"ข้อมูลนี้ถูกสั่งลบ"});
     EXPECT_EQ(clear("000001"), 0);
+
+    ASSERT_TRUE(confirmMark(*s));
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ยกเลิกเครื่องหมายลบ");
+    EXPECT_FALSE(site.rows("Detail1")[0].deleted);
+    site.prompts.answers = {false};  // answered No, nothing changes
+    EXPECT_FALSE(s->MNDTDELE());
+    EXPECT_FALSE(site.rows("Detail1")[0].deleted);
+
+    // A ticket whose settled part went down meanwhile never goes below 0.
+    setField(site, "Wdata1", "000001", "CLEAR", core::Value::number(100, 2));
+    ASSERT_TRUE(confirmMark(*s));
+    EXPECT_EQ(clear("000001"), 0);
+    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "");
 }
 
 TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
@@ -167,7 +159,6 @@ TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
     const std::pair<int, const char*> steps[] = {{4, "///"}, {5, "..."}, {2, "/.."}, {6, ".//"},
                                                  {1, "///"}, {3, ".//"}, {1, "///"}, {5, "..."}};
     host.onSelection = [&](TicketSelection& sel) {
-        EXPECT_EQ(core::tis620::toUtf8(TicketSelection::title()), "  ข้อมูลการชั่งรับ/ส่งสินค้า");
         listed = selectionRows(sel);
         for (const auto& [mode, marks] : steps) {
             sel.source().goTop();
@@ -204,17 +195,6 @@ TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
     addLines(*s, {saveLine({text("cdType", "")})});
     EXPECT_EQ(listed.size(), 2u);
     EXPECT_EQ(site.rows("Detail1").size(), 1u);
-}
-
-TEST_F(VoucherTest, ALineWhoseTicketIsMissingIsStoredAndTold)
-{
-    auto s = open(2);
-    ASSERT_TRUE(newVoucher(*s, "C001"));
-    addLines(*s, {voucherLine("INV", "000009", 100)});
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบข้อมูลการชั่งเดิม");
-    EXPECT_EQ(titles().back(), "  Update status MON_2");
-    EXPECT_EQ(site.rows("Detail2").size(), 1u);
-    EXPECT_EQ(s->values().number("cAmount"), 100);
 }
 
 TEST_F(VoucherTest, ALoanChangedFromCashToChequeIsAuditedPartByPart)
@@ -395,6 +375,78 @@ TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
     EXPECT_EQ(s->values().text("cTicket"), "000001");
     ASSERT_EQ(cells.size(), 5u);
     EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
+}
+
+// The production record: what lines in each unit, changed and marked, and the record's deletion and
+// undeletion move in the stock is the seeded run of the books' check.
+class ProductionTest : public DocumentTest {
+protected:
+    std::unique_ptr<ProductionScreen> open()
+    {
+        auto s = std::make_unique<ProductionScreen>(6, host);
+        EXPECT_TRUE(s->open());
+        return s;
+    }
+};
+
+TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkPostsNothingItselfAndIsSearchedByIt)
+{
+    auto s = open();
+    s->newPressed();
+    EXPECT_FALSE(s->SKSAVE1());
+    EXPECT_EQ(shownTexts(site.prompts), Texts{"การระบุข้อมูลยังไม่ครบถ้วน"});
+    EXPECT_TRUE(site.rows("Stock1").empty());
+    ASSERT_TRUE(type(*s, text("cRemark1", "ผลิตข้าวสาร")));
+    ASSERT_TRUE(s->SKSAVE1());
+    const auto rec = site.rows("Stock1");
+    ASSERT_EQ(rec.size(), 1u);
+    EXPECT_EQ(rec[0].text("TICKET"), "000001");
+
+    // Edited, the new number and date reach the lines at the next display; nothing is posted.
+    addLines(*s, {productionLine("P001", "W1", "KG", 10)});
+    s->editPressed();
+    ASSERT_TRUE(type(*s, {text("cTicket", "000077"), date("cDate", 2026, 12, 7)}));
+    ASSERT_TRUE(s->SKSAVE1());
+    EXPECT_EQ(site.rows("Detail3")[0].text("DOC_NO"), "000077");
+    EXPECT_EQ(site.rows("Detail3")[0].fields.at("DOC_DATE").asDate(), core::Date::fromYmd(2026, 12, 7));
+    EXPECT_EQ(site.stock("P001", "W1"), 10);
+    EXPECT_TRUE(site.rows("Audit").empty());
+
+    // With the audit on, a changed line is audited: its warehouse, its quantity to three decimals.
+    site.setting("CAUDITR", "Y");
+    changeLine(*s, saveLine({text("cdWHouse", "W2"), number("cdQty", 12.5, 3)}));
+    EXPECT_EQ(audited(site), (Texts{"STK_1-000077 รหัสคลังสินค้า W1 W2", "STK_1-000077 จำนวน 10.000 12.500"}));
+
+    s->newPressed();
+    ASSERT_TRUE(type(*s, text("cRemark1", "ชุดสอง")) && s->SKSAVE1());
+    host.onSearch = [&](weighing::SearchDialogModel& m) {
+        m.top();
+        m.search(core::tis620::T("ผลิตข้าวสาร"));
+    };
+    s->searchPressed();
+    EXPECT_EQ(s->values().text("cTicket"), "000077");
+}
+
+// The stock ledger keeps two decimals; a posting and its reversal move it by the same stored amount.
+TEST_F(ProductionTest, ARefusedLineIsNotStoredAndAQuantityFinerThanTheLedgerPostedAndReversedLeavesNothing)
+{
+    auto s = open();
+    s->newPressed();
+    ASSERT_TRUE(type(*s, text("cRemark1", "ผลิตข้าวสาร")) && s->SKSAVE1());
+    addLines(*s, {productionLine("P001", "W1", "KG", 0)});
+    addLines(*s, {saveLine({text("cdCode", "P001"), text("cdUnit", "KG"), number("cdQty", 5, 3)})});
+    addLines(*s, {productionLine("P001", "W1", "KG", 900'000'000)});
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ค่าของ จำนวน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล");
+    EXPECT_TRUE(site.rows("Detail3").empty());
+    EXPECT_TRUE(site.rows("Stock").empty());
+
+    addLines(*s, {productionLine("P001", "W1", "KG", 0.125), productionLine("P001", "W1", "KG", -0.125)});
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 0);
+    toLine(*s, 0);
+    ASSERT_TRUE(confirmMark(*s));
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -0.13);
+    confirmDelete(*s);
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 0);
 }
 
 }  // namespace

@@ -214,21 +214,7 @@ TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSet
     }
 }
 
-// Returns alone: the supplier owes the payment back, paid with negative parts.
-TEST_F(SettlementTest, APaymentOfReturnsAloneIsSettledWithNegativeParts)
-{
-    loadPurchasesAndReturn();
-    auto s = open(1);
-    ASSERT_TRUE(newVoucher(*s, "F001"));
-    addLines(*s, {voucherLine("CAN", "000001", 200, "11:00:00")});
-    EXPECT_EQ(s->values().number("cAmount"), -200);
-    EXPECT_FALSE(s->PAYCHECK());
-    payInCash(*s);
-    EXPECT_EQ(site.find("Money1", "TICKET", "000001")->number("CASH"), -200);
-    EXPECT_TRUE(s->PAYCHECK());
-}
-
-TEST_F(SettlementTest, ASettledTicketCannotBeDeletedAndADeletedOneCannotBeSettled)
+TEST_F(SettlementTest, ASettledTicketCannotBeDeletedADeletedOneCannotBeSettledAndReturnsAlonePayBack)
 {
     loadPurchasesAndReturn();
     auto s = open(1);
@@ -250,6 +236,14 @@ TEST_F(SettlementTest, ASettledTicketCannotBeDeletedAndADeletedOneCannotBeSettle
     addLines(*s, {voucherLine("REC", "000002", 100, "09:00:00")});
     EXPECT_EQ(shownTexts(site.prompts), Texts{"ใบชั่ง 000002 ถูกสั่งลบแล้ว"});
     EXPECT_EQ(clear("000002"), 0);
+
+    // Returns alone: the supplier owes the payment back, paid with negative parts.
+    addLines(*s, {voucherLine("CAN", "000001", 200, "11:00:00")});
+    EXPECT_EQ(s->values().number("cAmount"), -200);
+    EXPECT_FALSE(s->PAYCHECK());
+    payInCash(*s);
+    EXPECT_EQ(site.find("Money1", "TICKET", "000002")->number("CASH"), -200);
+    EXPECT_TRUE(s->PAYCHECK());
 
     // Every settling voucher is named once, a number that is part of another's too.
     site.load("Detail1", "DOC_NO,TYPE,DATE,TIME,TICKET,AMOUNT\n"
