@@ -1,8 +1,7 @@
-// The status screens driven through their models: the lists with their names and number columns,
-// the levels by button, Enter and double click, the key checks of the stock and order editors, what
-// a changed row stores (and what it must leave to the postings), the key re-checked when storing by
-// two processes at once, an empty code and an empty ledger; with the postings of the weighing
-// tickets, ledger rows entered and marked here, found and changed by the next purchase ticket.
+// The status screens driven through their models: the lists, the levels, the key checks of the stock
+// and order editors, what a changed row stores (and leaves to the postings), the key re-checked when
+// two processes store at once, an empty code and ledger; and ledger rows entered and marked here,
+// found and changed by the next purchase ticket's postings.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -259,26 +258,6 @@ TEST_F(StatusTest, TwoWorkstationsAddingTheSameOrderAtOnceStoreItOnce)
     EXPECT_EQ(stored, 1);
 }
 
-TEST_F(StatusTest, NothingIsStoredWithoutACodeAndNothingOpensWithoutARow)
-{
-    ScriptedStatusScreens screens;
-    OpenScreen o(2);
-    o.screen.change();
-    EXPECT_TRUE(screens.editors.empty());
-    ASSERT_EQ(site.prompts.shown.size(), 1u);
-    EXPECT_EQ(site.prompts.shown[0].text, T("ไม่มีข้อมูลในตารางรหัส !"));
-    EXPECT_EQ(site.prompts.shown[0].title, T("  ส่วนแก้ไขข้อมูลในตารางรหัส"));
-
-    bool closes = false;
-    screens.onEditor = [&](StatusEditor& e) {
-        e.values().setNumber("BALANCE", 5, 2);
-        closes = e.save();
-    };
-    o.screen.add();
-    EXPECT_TRUE(closes);
-    EXPECT_TRUE(site.rows("ApAcc").empty());
-}
-
 // The error trap answering with `answer`; the write fails again after each of the first `again`
 // answers.
 class FailingAgain final : public core::FaultHandler {
@@ -358,8 +337,24 @@ protected:
     ScriptedStatusScreens screens;
 };
 
-TEST_F(StatusPostingTest, RowsEnteredAndMarkedHereAreFoundAndChangedByThePostings)
+TEST_F(StatusPostingTest, NothingIsStoredWithoutACodeAndRowsEnteredAndMarkedHereAreFoundByThePostings)
 {
+    {
+        OpenScreen o(2);
+        o.screen.change();  // nothing opens without a row
+        EXPECT_TRUE(screens.editors.empty());
+        ASSERT_EQ(site.prompts.shown.size(), 1u);
+        EXPECT_EQ(site.prompts.shown[0].text, T("ไม่มีข้อมูลในตารางรหัส !"));
+        EXPECT_EQ(site.prompts.shown[0].title, T("  ส่วนแก้ไขข้อมูลในตารางรหัส"));
+        bool closes = false;
+        screens.onEditor = [&](StatusEditor& e) {
+            e.values().setNumber("BALANCE", 5, 2);
+            closes = e.save();
+        };
+        o.screen.add();
+        EXPECT_TRUE(closes);
+        EXPECT_TRUE(site.rows("ApAcc").empty());
+    }
     addRow(1, [](StatusEditor& e) {
         ASSERT_TRUE(enter(e, "CODE", "P001") && enter(e, "WHOUSE", "W1"));
         ASSERT_TRUE(enterNumber(e, "BALANCE", 100));
