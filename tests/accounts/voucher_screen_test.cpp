@@ -46,7 +46,7 @@ protected:
     }
 };
 
-TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled)
+TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesLeavingWaitsUntilItIsSettledAndSearchNamesThePartner)
 {
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
@@ -77,6 +77,19 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
     ASSERT_TRUE(type(*s, number("cCash", 1500)));
     ASSERT_TRUE(s->MNSAVE());
     EXPECT_TRUE(s->mayClose());
+
+    // Search lists the vouchers with their partner's name.
+    ASSERT_TRUE(newVoucher(*s, "F002"));
+    EXPECT_EQ(s->values().text("cTicket"), "000002");
+    Texts cells;
+    host.onSearch = [&](weighing::SearchDialogModel& m) {
+        m.top();
+        m.source().cells(cells);
+    };
+    s->searchPressed();
+    EXPECT_EQ(s->values().text("cTicket"), "000001");
+    ASSERT_EQ(cells.size(), 5u);
+    EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
 }
 
 TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStoredOneWhoseTicketIsMissingIsAndIsTold)
@@ -197,13 +210,25 @@ TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
     EXPECT_EQ(site.rows("Detail1").size(), 1u);
 }
 
-TEST_F(VoucherTest, ALoanChangedFromCashToChequeIsAuditedPartByPart)
+TEST_F(VoucherTest, ALoanWithoutARunningNumberStoresNothingAndOneChangedFromCashToChequeIsAuditedPartByPart)
 {
     site.setting("CAUDITR", "Y");
     auto s = open(3);
+    s->newPressed();
+    ASSERT_TRUE(type(*s, {text("cFarmer", "F001"), number("cAmount", 500), number("cCash", 500)}));
+    const std::string consec = site.tables() + "CONSEC.DBF";
+    std::filesystem::rename(consec, consec + ".away");
+    EXPECT_FALSE(s->MNSAVE());
+    EXPECT_EQ(shownTexts(site.prompts).back(), "แฟ้มเลขใบชั่งไม่สามารถเปิดได้");
+    EXPECT_EQ(s->mode(), kNewDocument);
+    EXPECT_TRUE(site.rows("Money3").empty());
+    EXPECT_TRUE(site.rows("ApAcc").empty());
+    std::filesystem::rename(consec + ".away", consec);
     site.prompts.answers = {false};  // no print
-    ASSERT_TRUE(newVoucher(*s, "F001", 500, {number("cCash", 500)}));
+    ASSERT_TRUE(s->MNSAVE());
     EXPECT_EQ(shownTexts(site.prompts).back(), "พิมพ์เอกสารนี้");
+    ASSERT_EQ(site.rows("Money3").size(), 1u);
+    EXPECT_EQ(site.rows("Money3")[0].text("TICKET"), "000001");
 
     s->editPressed();
     ASSERT_TRUE(type(*s, {number("cAmount", 700), number("cCheque", 700)}));
@@ -288,24 +313,6 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
     }
 }
 
-TEST_F(VoucherTest, AVoucherWithoutARunningNumberStoresNothing)
-{
-    auto s = open(3);
-    s->newPressed();
-    ASSERT_TRUE(type(*s, {text("cFarmer", "F001"), number("cAmount", 500), number("cCash", 500)}));
-    const std::string consec = site.tables() + "CONSEC.DBF";
-    std::filesystem::rename(consec, consec + ".away");
-    EXPECT_FALSE(s->MNSAVE());
-    EXPECT_EQ(shownTexts(site.prompts).back(), "แฟ้มเลขใบชั่งไม่สามารถเปิดได้");
-    EXPECT_EQ(s->mode(), kNewDocument);
-    EXPECT_TRUE(site.rows("Money3").empty());
-    EXPECT_TRUE(site.rows("ApAcc").empty());
-    std::filesystem::rename(consec + ".away", consec);
-    ASSERT_TRUE(s->MNSAVE());
-    ASSERT_EQ(site.rows("Money3").size(), 1u);
-    EXPECT_EQ(site.rows("Money3")[0].text("TICKET"), "000001");
-}
-
 // Cancelling a new or changed document plays prompt sound 11, as the ticket screens do, and shows
 // the document the edit began on again. A save whose record cannot be written (the disk answers an
 // error, the error trap Default) is not reported as done; what the ledgers hold still follows the
@@ -358,23 +365,6 @@ TEST_F(VoucherTest, CancelShowsTheDocumentAgainAndASaveWhoseWriteFailsIsNotRepor
         EXPECT_EQ(c.screen.mode(), kBrowsing);
     }
     EXPECT_EQ(borrow("ApAcc", "F001"), site.rows("Money3")[0].number("CASH"));
-}
-
-TEST_F(VoucherTest, SearchListsTheVouchersWithTheirPartnersName)
-{
-    auto s = open(1);
-    ASSERT_TRUE(newVoucher(*s, "F001"));
-    ASSERT_TRUE(newVoucher(*s, "F002"));
-    EXPECT_EQ(s->values().text("cTicket"), "000002");
-    Texts cells;
-    host.onSearch = [&](weighing::SearchDialogModel& m) {
-        m.top();
-        m.source().cells(cells);
-    };
-    s->searchPressed();
-    EXPECT_EQ(s->values().text("cTicket"), "000001");
-    ASSERT_EQ(cells.size(), 5u);
-    EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
 }
 
 // The production record: what lines in each unit, changed and marked, and the record's deletion and
