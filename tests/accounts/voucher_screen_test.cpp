@@ -92,7 +92,7 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesLeavingWaitsUntilItIsSettledAnd
     EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
 }
 
-TEST_F(VoucherTest, ALineThatIsIncompleteOrOverFiveMillionIsNotStoredOneWhoseTicketIsMissingIsAndIsTold)
+TEST_F(VoucherTest, ALineIncompleteOrOverFiveMillionIsRefusedOneWhoseTicketIsMissingIsStoredAndTold)
 {
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
