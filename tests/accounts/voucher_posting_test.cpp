@@ -451,7 +451,7 @@ TEST_F(SettlementTest, ALineMaySettleNoMoreThanItsTicketHasOpen)
 // Voucher 1 deleted (its lines reversed), the ticket of its first line then settled by voucher 2
 // (by `elsewhere`), and voucher 1 undeleted: that line comes back only while its ticket still has
 // its amount open. Each case has tickets of its own: 1,000 (the first line) and 500 (the second).
-TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSettledSince)
+TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSettledSinceAndTheyStayMarked)
 {
     struct Case {
         double elsewhere;
@@ -491,6 +491,16 @@ TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSet
         EXPECT_EQ(shownTexts(site.prompts), told);
         payInCash(*first);
     }
+    // Nor is the line left marked unmarked: it would settle its ticket twice.
+    toLine(*first, 0);
+    site.prompts.shown.clear();
+    EXPECT_FALSE(confirmMark(*first));
+    EXPECT_EQ(clear("000005"), 1000);
+    EXPECT_EQ(lines(first->values().text("cTicket")), (Texts{"*REC 000005 1000", "REC 000006 500"}));
+    EXPECT_EQ(first->values().number("cAmount"), 500);
+    ASSERT_EQ(shownTexts(site.prompts).size(), 2u);
+    EXPECT_EQ(shownTexts(site.prompts)[1],
+              "ใบชั่ง REC 000005 ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ");
 }
 
 TEST_F(SettlementTest, ASettledTicketCannotBeDeletedADeletedOneCannotBeSettledAndReturnsAlonePayBack)
@@ -533,31 +543,6 @@ TEST_F(SettlementTest, ASettledTicketCannotBeDeletedADeletedOneCannotBeSettledAn
     ASSERT_TRUE(purchases.open());
     EXPECT_EQ(deleteFirstPurchase(purchases),
               Texts{"ใบชั่งนี้มีการชำระเงินแล้ว ต้องลบรายการชำระก่อน ใบสำคัญเลขที่ 000001, 000012, 0001"});
-}
-
-TEST_F(SettlementTest, UnmarkingALineNeverSettlesATicketTwice)
-{
-    loadPurchasesAndReturn();
-    auto a = open(1);
-    auto b = open(1);
-    ASSERT_TRUE(newVoucher(*a, "F001"));
-    addLines(*a, {voucherLine("REC", "000001", 1000)});
-    toLine(*a, 0);
-    ASSERT_TRUE(confirmMark(*a));
-    EXPECT_EQ(clear("000001"), 0);
-    paid(*b, "000001", 1000);
-    EXPECT_EQ(clear("000001"), 1000);
-
-    a->PROCMOVE(weighing::kMoveFirst);
-    toLine(*a, 0);
-    site.prompts.shown.clear();
-    EXPECT_FALSE(confirmMark(*a));
-    EXPECT_EQ(clear("000001"), 1000);
-    EXPECT_EQ(lines("000001"), Texts{"*REC 000001 1000"});
-    EXPECT_EQ(a->values().number("cAmount"), 0);
-    ASSERT_EQ(shownTexts(site.prompts).size(), 2u);
-    EXPECT_EQ(shownTexts(site.prompts)[1],
-              "ใบชั่ง REC 000001 ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ");
 }
 
 }  // namespace
