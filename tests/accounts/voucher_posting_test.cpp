@@ -1,10 +1,6 @@
-// How payments and receipts settle tickets without settling one twice or losing one: the selection
-// leaves out tickets settled or deleted meanwhile and takes a settlement back when its line cannot be
-// stored, a line may settle no more than its ticket has open, and an undeleted voucher leaves marked
-// the lines whose tickets were settled by another voucher since. And what two workstations doing the
-// same thing at the same moment leave in the ledgers: one reversal of a document deleted twice, one
-// ledger row when both post the first movement of a product or partner, and a save over a posted
-// document racing its deletion.
+// What the seeded run of the books cannot cause: another workstation acting while a person is asked
+// or selecting, forked workstations racing for the ledgers, a line that cannot be stored; and the
+// refusals a clerk reads when a line or a deletion would settle a ticket twice or lose a settlement.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -39,16 +35,14 @@ protected:
     }
 };
 
-TEST_F(VoucherPostingTest, ADocumentDeletedOnTwoWorkstationsIsReversedOnce)
+TEST_F(VoucherPostingTest, AVoucherDeletedOnTwoWorkstationsIsAuditedOnceAndNeitherEditedNorSavedOver)
 {
     auto first = open(3);
     site.prompts.answers = {false};
     ASSERT_TRUE(newVoucher(*first, "F001", 800, {number("cCash", 800)}));
     auto second = open(3);  // shows the same voucher
     confirmDelete(*first);
-    confirmDelete(*second);  // asked as "delete", finds it deleted already
-    EXPECT_EQ(borrow("ApAcc", "F001"), 0);
-    EXPECT_TRUE(site.rows("Money3")[0].deleted);
+    confirmDelete(*second);  // asked as "delete", finds it deleted already: audited once
     EXPECT_EQ(site.rows("Audit").size(), 1u);
     EXPECT_EQ(core::tis620::toUtf8(second->values().text("cStat")), "สั่งลบ");
     site.prompts.shown.clear();
@@ -57,9 +51,8 @@ TEST_F(VoucherPostingTest, ADocumentDeletedOnTwoWorkstationsIsReversedOnce)
     EXPECT_EQ(second->mode(), kBrowsing);
 
     // An edit begun before another workstation deleted the voucher is not saved over it.
-    confirmDelete(*first);  // undeleted: BORROW 800 again
+    confirmDelete(*first);  // undeleted
     ASSERT_EQ(borrow("ApAcc", "F001"), 800);
-    EXPECT_EQ(audited(site, false), (Texts{"MON03-000001 สั่งลบข้อมูล", "MON03-000001 สั่งยกเลิการลบ"}));
     second->PROCMOVE(weighing::kMoveLast);
     second->editPressed();
     ASSERT_EQ(second->mode(), kEditDocument);
@@ -69,7 +62,6 @@ TEST_F(VoucherPostingTest, ADocumentDeletedOnTwoWorkstationsIsReversedOnce)
     EXPECT_FALSE(second->MNSAVE());
     EXPECT_EQ(shownTexts(site.prompts), Texts{"ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว"});
     EXPECT_EQ(second->mode(), kBrowsing);
-    EXPECT_EQ(borrow("ApAcc", "F001"), 0);
     EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 800);
 }
 
@@ -371,8 +363,6 @@ TEST_F(SettlementTest, TheSelectionLeavesOutTicketsThatHaveNothingOpenAnyMoreOrW
     EXPECT_EQ(lines("000001"), (Texts{"REC 000002 300", "REC 000003 700"}));
     EXPECT_EQ(shownTexts(site.prompts), (Texts{"ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ",
                                                "ใบชั่งบางรายการถูกสั่งลบจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ"}));
-    ASSERT_FALSE(site.prompts.shown.empty());
-    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  ข้อมูลการชั่งรับ/ส่งสินค้า");
     EXPECT_EQ(clear("000005"), 0);
     EXPECT_EQ(clear("000001"), 1000);
     // The open ticket (nothing on account) gets no line and stays open.
@@ -414,9 +404,6 @@ TEST_F(SettlementTest, ALineMaySettleNoMoreThanItsTicketHasOpen)
         {"more than is open", 600, false, voucherLine("REC", "000001", 500),
          "จำนวนเงินเกินยอดค้างของใบชั่ง 000001 ยอดค้าง 400.00", 600},
         {"what is open", 600, false, voucherLine("REC", "000001", 400), "", 1000},
-        {"a return", 0, false, voucherLine("CAN", "000001", 250, "11:00:00"),
-         "จำนวนเงินเกินยอดค้างของใบชั่ง 000001 ยอดค้าง 200.00", 0},
-        {"an other item", 0, false, voucherLine("OTH", "000001", 9999), "", 0},
         {"a changed line over its own amount", 600, true, saveLine({number("cdAmount", 401)}),
          "จำนวนเงินเกินยอดค้างของใบชั่ง 000001 ยอดค้าง 400.00", 1000},
         {"a changed line up to its own amount", 600, true, saveLine({number("cdAmount", 400)}), "", 1000},
@@ -448,62 +435,37 @@ TEST_F(SettlementTest, ALineMaySettleNoMoreThanItsTicketHasOpen)
     }
 }
 
-// Voucher 1 deleted (its lines reversed), the ticket of its first line then settled by voucher 2
-// (by `elsewhere`), and voucher 1 undeleted: that line comes back only while its ticket still has
-// its amount open. Each case has tickets of its own: 1,000 (the first line) and 500 (the second).
+// A voucher deleted, the ticket of its first line then settled in part by another, and the voucher
+// undeleted: that line stays marked, and may not be unmarked, each refusal told (what an undeletion
+// brings back is the seeded run's check).
 TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSettledSinceAndTheyStayMarked)
 {
-    struct Case {
-        double elsewhere;
-        bool revived;
-    };
-    const Case cases[] = {{0, true}, {600, false}, {1000, false}};
-    std::string csv = kTicketHeader;
-    for (int i = 0; i < int(std::size(cases)); ++i)
-        csv += "00000" + std::to_string(2 * i + 1) + ",2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6250,1000,0,\n" +
-               "00000" + std::to_string(2 * i + 2) + ",2,F001,P001,W1,KG,20261205,08:00:00,1000,7250,6750,500,0,\n";
-    site.load("Wdata1", csv);
+    loadPurchasesAndReturn("6750,500");
     auto first = open(1);
     auto second = open(1);
-    for (int i = 0; i < int(std::size(cases)); ++i) {
-        const Case& c = cases[i];
-        SCOPED_TRACE(c.elsewhere);
-        const std::string settled = "00000" + std::to_string(2 * i + 1);
-        const std::string live = "00000" + std::to_string(2 * i + 2);
-        ASSERT_TRUE(newVoucher(*first, "F001"));
-        const std::string number = first->values().text("cTicket");
-        addLines(*first, {voucherLine("REC", settled.c_str(), 1000), voucherLine("REC", live.c_str(), 500)});
-        payInCash(*first);
-        confirmDelete(*first);
-        EXPECT_EQ(site.find("Money1", "TICKET", number)->number("AMOUNT"), 0) << "a deleted voucher keeps no amount";
-        EXPECT_TRUE(first->mayClose());  // a marked voucher is not checked
-        if (c.elsewhere > 0)
-            paid(*second, settled.c_str(), c.elsewhere);
-        site.prompts.shown.clear();
-        confirmDelete(*first);
-
-        EXPECT_EQ(clear(settled.c_str()), c.revived ? 1000 : c.elsewhere);
-        EXPECT_EQ(clear(live.c_str()), 500);
-        EXPECT_EQ(lines(number), (Texts{(c.revived ? "REC " : "*REC ") + settled + " 1000", "REC " + live + " 500"}));
-        Texts told = {"ยกเลิกการสั่งลบข้อมูลนี้"};
-        if (!c.revived)
-            told.push_back("รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : REC " + settled);
-        EXPECT_EQ(shownTexts(site.prompts), told);
-        payInCash(*first);
-    }
-    // Nor is the line left marked unmarked: it would settle its ticket twice.
+    ASSERT_TRUE(newVoucher(*first, "F001"));
+    addLines(*first, {voucherLine("REC", "000001", 1000), voucherLine("REC", "000002", 500, "09:00:00")});
+    payInCash(*first);
+    confirmDelete(*first);
+    EXPECT_TRUE(first->mayClose());  // a marked voucher is not checked
+    paid(*second, "000001", 600);
+    site.prompts.shown.clear();
+    confirmDelete(*first);
+    EXPECT_EQ(lines("000001"), (Texts{"*REC 000001 1000", "REC 000002 500"}));
+    EXPECT_EQ(shownTexts(site.prompts), (Texts{"ยกเลิกการสั่งลบข้อมูลนี้",
+                                               "รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : REC 000001"}));
+    payInCash(*first);
     toLine(*first, 0);
     site.prompts.shown.clear();
     EXPECT_FALSE(confirmMark(*first));
-    EXPECT_EQ(clear("000005"), 1000);
-    EXPECT_EQ(lines(first->values().text("cTicket")), (Texts{"*REC 000005 1000", "REC 000006 500"}));
-    EXPECT_EQ(first->values().number("cAmount"), 500);
+    EXPECT_EQ(clear("000001"), 600);
+    EXPECT_EQ(lines("000001"), (Texts{"*REC 000001 1000", "REC 000002 500"}));
     ASSERT_EQ(shownTexts(site.prompts).size(), 2u);
     EXPECT_EQ(shownTexts(site.prompts)[1],
-              "ใบชั่ง REC 000005 ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ");
+              "ใบชั่ง REC 000001 ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ");
 }
 
-TEST_F(SettlementTest, ASettledTicketCannotBeDeletedADeletedOneCannotBeSettledAndReturnsAlonePayBack)
+TEST_F(SettlementTest, ASettledTicketCannotBeDeletedNorADeletedOneSettled)
 {
     loadPurchasesAndReturn();
     auto s = open(1);
@@ -525,14 +487,6 @@ TEST_F(SettlementTest, ASettledTicketCannotBeDeletedADeletedOneCannotBeSettledAn
     addLines(*s, {voucherLine("REC", "000002", 100, "09:00:00")});
     EXPECT_EQ(shownTexts(site.prompts), Texts{"ใบชั่ง 000002 ถูกสั่งลบแล้ว"});
     EXPECT_EQ(clear("000002"), 0);
-
-    // Returns alone: the supplier owes the payment back, paid with negative parts.
-    addLines(*s, {voucherLine("CAN", "000001", 200, "11:00:00")});
-    EXPECT_EQ(s->values().number("cAmount"), -200);
-    EXPECT_FALSE(s->PAYCHECK());
-    payInCash(*s);
-    EXPECT_EQ(site.find("Money1", "TICKET", "000002")->number("CASH"), -200);
-    EXPECT_TRUE(s->PAYCHECK());
 
     // Every settling voucher is named once, a number that is part of another's too.
     site.load("Detail1", "DOC_NO,TYPE,DATE,TIME,TICKET,AMOUNT\n"
