@@ -1,7 +1,8 @@
-// The money voucher and production screens: the total of payments and receipts following their lines
-// and the settlement check, the line dialog and its limits, marking lines, the ticket selection, loans
-// and their configured expressions, the save checks, cancel, a save whose write fails, search; the
-// production record's own save, its refused lines and rounding to the ledger's hundredths.
+// The money voucher and production screens: the settlement asked before a voucher is left, the line
+// dialog's limits, marking asked first, the ticket selection, loans and their configured expressions,
+// the save checks, cancel, a save whose write fails; the production record's own save, its refused
+// lines and rounding to the ledger's hundredths. What the documents move in the ledgers is the seeded
+// run of the books' check.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,13 +21,6 @@ namespace {
 
 class VoucherTest : public DocumentTest {
 protected:
-    Texts titles() const
-    {
-        Texts out;
-        for (const auto& m : site.prompts.shown)
-            out.push_back(core::tis620::toUtf8(m.title));
-        return out;
-    }
     // Every line of a selection's browse, its cells joined by "|" (UTF-8, trimmed).
     static Texts selectionRows(TicketSelection& sel)
     {
@@ -46,7 +40,7 @@ protected:
     }
 };
 
-TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesLeavingWaitsUntilItIsSettledAndSearchNamesThePartner)
+TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled)
 {
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
@@ -67,7 +61,6 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesLeavingWaitsUntilItIsSettledAnd
         site.prompts.shown.clear();
         leave();
         EXPECT_EQ(shownTexts(site.prompts), Texts{"กรุณาแก้ไขวิธีการจ่ายเงิน"});
-        EXPECT_EQ(titles(), Texts{"  บันทึกยอดเงินไม่ถูกต้อง"});
         EXPECT_EQ(s->mode(), kBrowsing);
     }
     EXPECT_FALSE(site.rows("Money1").back().deleted);
@@ -77,19 +70,6 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesLeavingWaitsUntilItIsSettledAnd
     ASSERT_TRUE(type(*s, number("cCash", 1500)));
     ASSERT_TRUE(s->MNSAVE());
     EXPECT_TRUE(s->mayClose());
-
-    // Search lists the vouchers with their partner's name.
-    ASSERT_TRUE(newVoucher(*s, "F002"));
-    EXPECT_EQ(s->values().text("cTicket"), "000002");
-    Texts cells;
-    host.onSearch = [&](weighing::SearchDialogModel& m) {
-        m.top();
-        m.source().cells(cells);
-    };
-    s->searchPressed();
-    EXPECT_EQ(s->values().text("cTicket"), "000001");
-    ASSERT_EQ(cells.size(), 5u);
-    EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(cells[3])), "นายสมศักดิ์ ทองดี");
 }
 
 TEST_F(VoucherTest, ALineIncompleteOrOverFiveMillionIsRefusedOneWhoseTicketIsMissingIsStoredAndTold)
@@ -111,7 +91,6 @@ TEST_F(VoucherTest, ALineIncompleteOrOverFiveMillionIsRefusedOneWhoseTicketIsMis
     addLines(*s, {voucherLine("OTH", "X2", 5'000'000.00)});
     addLines(*s, {voucherLine("REC", "000009", 100)});
     EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบข้อมูลการชั่งเดิม");
-    EXPECT_EQ(titles().back(), "  Update status MON_1");
     const auto lines = site.rows("Detail1");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].text("TICKET") + " " + lines[1].text("TICKET"), "X2 000009");
@@ -119,7 +98,6 @@ TEST_F(VoucherTest, ALineIncompleteOrOverFiveMillionIsRefusedOneWhoseTicketIsMis
     EXPECT_EQ(s->values().number("cAmount"), 5'000'100.00);
 }
 
-// What marking and unmarking take off the ticket and put back is the seeded run of the books' check.
 TEST_F(VoucherTest, AChangedLineIsAuditedAndMarkingAsksFirstAndNeverTakesATicketBelowNothingSettled)
 {
     site.setting("CAUDITR", "Y");
@@ -133,9 +111,6 @@ TEST_F(VoucherTest, AChangedLineIsAuditedAndMarkingAsksFirstAndNeverTakesATicket
 
     ASSERT_TRUE(confirmMark(*s));
     EXPECT_EQ(shownTexts(site.prompts).back(), "สั่งทำเครื่องหมายลบ");
-    EXPECT_EQ(core::tis620::toUtf8(site.prompts.shown.back().title), "  กรุณายืนยันการทำงาน");
-    EXPECT_TRUE(site.rows("Detail1")[0].deleted);
-    EXPECT_EQ(s->values().number("cLines"), 0);
     // A line marked meanwhile is not changed: it was reversed when it was marked.
     site.prompts.shown.clear();
     changeLine(*s, saveLine({number("cdAmount", 500)}));
@@ -144,7 +119,6 @@ TEST_F(VoucherTest, AChangedLineIsAuditedAndMarkingAsksFirstAndNeverTakesATicket
 
     ASSERT_TRUE(confirmMark(*s));
     EXPECT_EQ(shownTexts(site.prompts).back(), "ยกเลิกเครื่องหมายลบ");
-    EXPECT_FALSE(site.rows("Detail1")[0].deleted);
     site.prompts.answers = {false};  // answered No, nothing changes
     EXPECT_FALSE(s->MNDTDELE());
     EXPECT_FALSE(site.rows("Detail1")[0].deleted);
@@ -192,21 +166,16 @@ TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
     EXPECT_EQ(listed, (Texts{"|REC|000004|04/12/2026|10:00:00|7,250.00|500.00|500.00",
                                   "|REC|000001|05/12/2026|08:00:00|7,250.00|1,000.00|600.00",
                                   "|CAN|000001|05/12/2026|11:00:00|725.00|300.00|300.00"}));
-    EXPECT_EQ(clear("000001"), 1000);
-    EXPECT_EQ(ticket(site, "Wdata1", "000001").text("ACCOUNT"), "1");
     const auto lines = site.rows("Detail1");
     ASSERT_EQ(lines.size(), 1u);
     const auto& l = lines[0];
     EXPECT_EQ(l.text("TYPE") + " " + l.text("TICKET") + " " + l.text("TIME") + " " + l.text("DOC_NO") + " " +
-                  l.text("COMPANY"),
-              "REC 000001 08:00:00 000001 F001");
-    EXPECT_EQ(l.number("AMOUNT"), 600);
-    EXPECT_EQ(s->values().number("cAmount"), 600);
+                  l.text("COMPANY") + " " + core::xbase::alltrim(core::xbase::str(l.number("AMOUNT"), 10, 2)),
+              "REC 000001 08:00:00 000001 F001 600.00");
 
-    // Settled whole, the ticket is no longer listed; the selection closed without OK settles nothing.
-    host.onSelection = [&](TicketSelection& sel) { listed = selectionRows(sel); };
+    // The selection closed without OK settles nothing.
+    host.onSelection = nullptr;
     addLines(*s, {saveLine({text("cdType", "")})});
-    EXPECT_EQ(listed.size(), 2u);
     EXPECT_EQ(site.rows("Detail1").size(), 1u);
 }
 
@@ -245,9 +214,7 @@ TEST_F(VoucherTest, ConfiguredExpressionsFillTheLoanAndItsRemarks)
     site.config("Variable", "Remark231", "'เงินยืม '+TRIM(Farmer->NAME)");
     site.config("Variable", "Remark233", "cFarmer");
     site.config("Variable", "Amount23", "CVAR2*2");
-    site.config("Name", "Remark212", "เลขที่อ้างอิง");
     auto s = open(3);
-    EXPECT_EQ(core::tis620::toUtf8(s->config().remarkLabels[0]), "หมายเหตุ");
     s->newPressed();
     ASSERT_TRUE(type(*s, text("cFarmer", "F001")));
     EXPECT_EQ(core::tis620::toUtf8(core::xbase::rtrim(s->values().text("cRemark1"))), "เงินยืม นายสมศักดิ์ ทองดี");
@@ -263,11 +230,6 @@ TEST_F(VoucherTest, ConfiguredExpressionsFillTheLoanAndItsRemarks)
     ASSERT_TRUE(type(*s, text("cRemark2", "Z")));
     EXPECT_EQ(s->values().text("cRemark1"), "X");
     EXPECT_EQ(s->values().text("cRemark3"), "F001      ");
-
-    // The label of a payment's remark 2 comes from its own key.
-    auto payments = open(1);
-    EXPECT_EQ(core::tis620::toUtf8(payments->config().remarkLabels[1]), "เลขที่อ้างอิง");
-    EXPECT_EQ(core::tis620::toUtf8(s->config().remarkLabels[1]), "");
 }
 
 TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
@@ -305,7 +267,6 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
         c.fill(*s);
         EXPECT_FALSE(s->MNSAVE());
         EXPECT_EQ(shownTexts(site.prompts), Texts{c.message});
-        EXPECT_EQ(titles(), Texts{"  ส่วนบันทึกข้อมูล"});
         EXPECT_EQ(s->mode(), kNewDocument);
         EXPECT_TRUE(site.rows("Money3").empty());
         EXPECT_TRUE(site.rows("ApAcc").empty());
