@@ -8,12 +8,10 @@
 // refuses is fine: the books must hold all the same.
 //
 // MERVO_SOAK_SEED and MERVO_SOAK_STEPS replace the seed and the number of operations;
-// MERVO_SOAK_FROM starts at the round of that operation (a replay); with MERVO_SOAK_TRACE set, what
-// each operation did is printed as it runs. Every kRoundSteps operations start again on a fresh site
-// (so a long run stays quick per operation), the round's operations drawn from the seed and the
-// round's number alone. On a failure the test prints
-// the seed, the step, and the shortest list of operations it found that still fails the same check
-// on a fresh site, with what each did.
+// MERVO_SOAK_FROM starts at the round of that operation (a replay); MERVO_SOAK_TRACE prints what
+// each operation did. Every kRoundSteps operations start on a fresh site, drawn from the seed and
+// the round's number alone. A failure prints the seed, the step, and the shortest list of
+// operations found that still fails the same check on a fresh site, with what each did.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -721,23 +719,13 @@ public:
         Draw d{s.seed};
         m_said.str("");
         m_said << "ws" << s.ws + 1 << " ";
-        switch (s.op) {
-        case Op::Weigh: weigh(s.kind, d); break;
-        case Op::EditTicket: editTicket(s, d); break;
-        case Op::DeleteTicket: deleteDocument(s, d); break;
-        case Op::NewVoucher: newVoucher(s.kind, d); break;
-        case Op::EditVoucher: editVoucher(s, d); break;
-        case Op::DeleteVoucher: deleteDocument(s, d); break;
-        case Op::SelectTickets: selectTickets(s, d); break;
-        case Op::HandLine: handLine(s, d); break;
-        case Op::ChangeLine: changeLine(s, d); break;
-        case Op::MarkLine: markLine(s, d); break;
-        case Op::NewProduction: newProduction(d); break;
-        case Op::ProductionLines: productionLines(s, d); break;
-        case Op::ChangeProductionLine: changeLine(s, d); break;
-        case Op::MarkProductionLine: markLine(s, d); break;
-        case Op::DeleteProduction: deleteDocument(s, d); break;
-        }
+        static constexpr void (Bench::*operations[])(const Step&, Draw&) = {  // in the order of Op
+            &Bench::weigh,          &Bench::editTicket,      &Bench::deleteDocument, &Bench::newVoucher,
+            &Bench::editVoucher,    &Bench::deleteDocument,  &Bench::selectTickets,  &Bench::handLine,
+            &Bench::changeLine,     &Bench::markLine,        &Bench::newProduction,  &Bench::productionLines,
+            &Bench::changeLine,     &Bench::markLine,        &Bench::deleteDocument,
+        };
+        (this->*operations[std::size_t(s.op)])(s, d);
         for (std::size_t i = shown; i < site.prompts.shown.size(); ++i)
             if (!site.prompts.shown[i].question)
                 m_said << " [" << core::tis620::toUtf8(site.prompts.shown[i].text) << "]";
@@ -858,8 +846,9 @@ private:
         }
     }
 
-    void weigh(int kind, Draw& d)
+    void weigh(const Step& st, Draw& d)
     {
+        const int kind = st.kind;
         static const char* const trucks[] = {"70-1234", "81-5678", "TR-101", "TR-202"};
         weighing::TicketScreen& s = tickets(kind);
         const char* truck = trucks[d.take(4)];
@@ -965,8 +954,9 @@ private:
         }
     }
 
-    void newVoucher(int kind, Draw& d)
+    void newVoucher(const Step& st, Draw& d)
     {
+        const int kind = st.kind;
         VoucherScreen& s = vouchers(kind);
         const char* partner = party(kind % 2 == 1 ? 1 : 3, d);
         m_said << "new voucher kind " << kind << " " << partner;
@@ -1131,7 +1121,7 @@ private:
         return vouchertest::productionLine(product, whouse, unit, qty);
     }
 
-    void newProduction(Draw& d)
+    void newProduction(const Step&, Draw& d)
     {
         ProductionScreen& s = production();
         m_said << "new production";

@@ -1,8 +1,7 @@
-// The status screens driven through their models: the lists with their names and number columns,
-// the levels by button, Enter and double click, the key checks of the stock and order editors, what
-// a changed row stores (and what it must leave to the postings), the key re-checked when storing by
-// two processes at once, an empty code and an empty ledger; with the postings of the weighing
-// tickets, ledger rows entered and marked here, found and changed by the next purchase ticket.
+// The status screens driven through their models: the lists, the levels, the key checks of the stock
+// and order editors, what a changed row stores (and leaves to the postings), the key re-checked when
+// two processes store at once, an empty code and ledger; and ledger rows entered and marked here,
+// found and changed by the next purchase ticket's postings.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -47,34 +46,17 @@ protected:
     }
 };
 
-TEST_F(StatusTest, TheListsShowTheirRowsInKeyOrderWithTheNamesOfTheirCodes)
+TEST_F(StatusTest, TheListShowsItsRowsInKeyOrderWithTheNamesOfTheirCodes)
 {
-    site.load("Stock", "CODE,WHOUSE,BALANCE\nP002,W1,500\nP001,W2,1234.56\nP001,W1,-20\n");
-    site.load("ApAcc", "CODE,BALANCE,BORROW\nF002,10,0\nF001,1500.5,-300\n");
-    site.load("ArAcc", "CODE,BALANCE,BORROW\nC009,1,2\n");
-    using Cells = std::vector<std::string>;
-    struct Case {
-        int screen;
-        Cells first, last;
-        int rows;
-    } cases[] = {
-        {1, {"P001", "ข้าวเปลือกหอมมะลิ", "W1", "-20"}, {"P002", "ข้าวโพด", "W1", "500"}, 3},
-        {2, {"F001", "นายสมศักดิ์ ทองดี", "1,500.50", "-300.00"}, {"F002", "นางสาวมาลี ศรีสุข", "10.00", "0.00"}, 2},
-        {3, {"C009", "", "1.00", "2.00"}, {"C009", "", "1.00", "2.00"}, 1},  // a code no table names
-        {4,
-         {"บริษัท ข้าวไทยส่งออก จำกัด", "ข้าวเปลือกหอมมะลิ", "SO1", "10,000", "72,500.00", "0", "0.00"},
-         {"บริษัท ข้าวไทยส่งออก จำกัด", "ข้าวเปลือกหอมมะลิ", "SO2", "5,000", "37,500.00", "0", "0.00"},
-         2},
-    };
-    for (const Case& c : cases) {
-        OpenScreen o(c.screen);
-        EXPECT_EQ(o.cells(), c.first) << c.screen;
-        int rows = 1;
-        while (o.screen.source().skip(1) == 1)
-            ++rows;
-        EXPECT_EQ(rows, c.rows) << c.screen;
-        EXPECT_EQ(o.cells(), c.last) << c.screen;
-    }
+    site.load("Stock", "CODE,WHOUSE,BALANCE\nP009,W1,7\nP002,W1,500\nP001,W2,1234.56\nP001,W1,-20\n");
+    OpenScreen o(1);
+    std::vector<std::vector<std::string>> rows = {o.cells()};
+    while (o.screen.source().skip(1) == 1)
+        rows.push_back(o.cells());
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"P001", "ข้าวเปลือกหอมมะลิ", "W1", "-20"},
+                                                           {"P001", "ข้าวเปลือกหอมมะลิ", "W2", "1,235"},
+                                                           {"P002", "ข้าวโพด", "W1", "500"},
+                                                           {"P009", "", "W1", "7"}}));  // a code no table names
 }
 
 TEST_F(StatusTest, TheLevelDecidesAddChangeAndMarkByButtonEnterAndDoubleClick)
@@ -87,7 +69,6 @@ TEST_F(StatusTest, TheLevelDecidesAddChangeAndMarkByButtonEnterAndDoubleClick)
         const char* asked;  // the mark's question, nullptr: none
         bool markedAfter;
     } cases[] = {
-        {0, {}, nullptr, false},
         {2, {}, nullptr, false},
         {3, {"add"}, nullptr, false},
         {4, all, nullptr, false},
@@ -110,7 +91,6 @@ TEST_F(StatusTest, TheLevelDecidesAddChangeAndMarkByButtonEnterAndDoubleClick)
         if (c.asked) {
             ASSERT_EQ(site.prompts.shown.size(), 1u) << c.level;
             EXPECT_EQ(site.prompts.shown[0].text, T(c.asked));
-            EXPECT_EQ(site.prompts.shown[0].title, T("กรุณายืนยันการทำงาน"));
         } else {
             EXPECT_TRUE(site.prompts.shown.empty()) << c.level;
         }
@@ -133,12 +113,9 @@ TEST_F(StatusTest, AProductAndWarehouseBelongToOneStockRow)
     } cases[] = {
         {"P001", "W1", nullptr, "WHOUSE", "W2", false, 1},  // another row's pair
         {"P001", "W1", nullptr, "WHOUSE", "W1", true, 0},   // its own pair
-        {"P001", "W1", nullptr, "CODE", "P002", true, 0},
         {"P002", "W2", nullptr, "CODE", "P001", false, 1},  // refused on the product as well
         {"P001", "W1", nullptr, "WHOUSE", "W9", false, 0},  // no such warehouse: the pick-list refuses
-        {nullptr, nullptr, nullptr, "CODE", "P001", true, 0},  // no warehouse yet
         {nullptr, nullptr, "CODE=P001", "WHOUSE", "W2", false, 1},
-        {nullptr, nullptr, "CODE=P002", "WHOUSE", "W1", true, 0},
     };
     for (const Case& c : cases) {
         OpenScreen o(1);
@@ -172,11 +149,8 @@ TEST_F(StatusTest, AnOrderNumberBelongsToOneOrderOfACustomerForAProduct)
         {nullptr, {{"CODE", "SO1"}, {"COMPANY", "C001"}, {"PRODUCT", "P001"}}, false},
         {nullptr, {{"COMPANY", "C001"}, {"PRODUCT", "P001"}, {"CODE", "so1"}}, false},  // upper-cased
         {nullptr, {{"CODE", "SO1"}, {"COMPANY", "C001"}, {"PRODUCT", "P002"}}, true},
-        {nullptr, {{"CODE", "SO1"}, {"COMPANY", "C002"}, {"PRODUCT", "P001"}}, true},
-        {nullptr, {{"CODE", "SO3"}, {"COMPANY", "C001"}, {"PRODUCT", "P001"}}, true},
         {"SO2", {{"CODE", "SO1"}}, false},
         {"SO2", {{"CODE", "SO2"}}, true},
-        {"SO2", {{"PRODUCT", "P002"}, {"CODE", "SO1"}}, true},
     };
     for (const Case& c : cases) {
         OpenScreen o(4);
@@ -259,26 +233,6 @@ TEST_F(StatusTest, TwoWorkstationsAddingTheSameOrderAtOnceStoreItOnce)
     EXPECT_EQ(stored, 1);
 }
 
-TEST_F(StatusTest, NothingIsStoredWithoutACodeAndNothingOpensWithoutARow)
-{
-    ScriptedStatusScreens screens;
-    OpenScreen o(2);
-    o.screen.change();
-    EXPECT_TRUE(screens.editors.empty());
-    ASSERT_EQ(site.prompts.shown.size(), 1u);
-    EXPECT_EQ(site.prompts.shown[0].text, T("ไม่มีข้อมูลในตารางรหัส !"));
-    EXPECT_EQ(site.prompts.shown[0].title, T("  ส่วนแก้ไขข้อมูลในตารางรหัส"));
-
-    bool closes = false;
-    screens.onEditor = [&](StatusEditor& e) {
-        e.values().setNumber("BALANCE", 5, 2);
-        closes = e.save();
-    };
-    o.screen.add();
-    EXPECT_TRUE(closes);
-    EXPECT_TRUE(site.rows("ApAcc").empty());
-}
-
 // The error trap answering with `answer`; the write fails again after each of the first `again`
 // answers.
 class FailingAgain final : public core::FaultHandler {
@@ -358,8 +312,23 @@ protected:
     ScriptedStatusScreens screens;
 };
 
-TEST_F(StatusPostingTest, RowsEnteredAndMarkedHereAreFoundAndChangedByThePostings)
+TEST_F(StatusPostingTest, NothingIsStoredWithoutACodeAndRowsEnteredAndMarkedHereAreFoundByThePostings)
 {
+    {
+        OpenScreen o(2);
+        o.screen.change();  // nothing opens without a row
+        EXPECT_TRUE(screens.editors.empty());
+        ASSERT_EQ(site.prompts.shown.size(), 1u);
+        EXPECT_EQ(site.prompts.shown[0].text, T("ไม่มีข้อมูลในตารางรหัส !"));
+        bool closes = false;
+        screens.onEditor = [&](StatusEditor& e) {
+            e.values().setNumber("BALANCE", 5, 2);
+            closes = e.save();
+        };
+        o.screen.add();
+        EXPECT_TRUE(closes);
+        EXPECT_TRUE(site.rows("ApAcc").empty());
+    }
     addRow(1, [](StatusEditor& e) {
         ASSERT_TRUE(enter(e, "CODE", "P001") && enter(e, "WHOUSE", "W1"));
         ASSERT_TRUE(enterNumber(e, "BALANCE", 100));

@@ -107,7 +107,7 @@ void markDeleted(const Site& site, const char* table, const char* number)
 
 void loadTickets(Site& site, const char* table, std::initializer_list<const char*> rows)
 {
-    std::string csv = kTicketHeader;
+    std::string csv = "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,QTY,AMOUNT,CASH,DRCR,CLEAR,ACCOUNT\n";
     for (const char* row : rows)
         csv = csv + row + "\n";
     site.load(table, csv);
@@ -124,14 +124,12 @@ void toLine(accounts::DocumentScreen& s, int n)
     s.lineBrowse()->source().skip(n);
 }
 
-std::vector<std::string> audited(const Site& site, bool withData)
+std::vector<std::string> audited(const Site& site)
 {
     std::vector<std::string> out;
     for (const auto& r : site.rows("Audit"))
-        out.push_back(r.text("TICKET") + " " + r.text("DESCRIP") +
-                      (withData ? " " + core::xbase::alltrim(r.text("OLDDATA")) + " " +
-                                      core::xbase::alltrim(r.text("NEWDATA"))
-                                : ""));
+        out.push_back(r.text("TICKET") + " " + r.text("DESCRIP") + " " + core::xbase::alltrim(r.text("OLDDATA")) + " " +
+                      core::xbase::alltrim(r.text("NEWDATA")));
     return out;
 }
 

@@ -95,8 +95,8 @@ LineScript productionLine(const char* product, const char* whouse, const char* u
 bool newVoucher(accounts::VoucherScreen& s, const char* partner, double amount = 0,
                 std::initializer_list<Typed> settlement = {});
 
-// Tickets stored as the weighing screens leave them: UTF-8 CSV rows of these fields.
-inline constexpr const char* kTicketHeader = "TICKET,STAT,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,QTY,AMOUNT,CASH,DRCR,CLEAR,ACCOUNT\n";
+// Tickets stored as the weighing screens leave them: UTF-8 CSV rows of TICKET, STAT, COMPANY, PRODUCT,
+// WHOUSE, UNIT, DAYIN, TMIN, QTY, AMOUNT, CASH, DRCR, CLEAR, ACCOUNT.
 void loadTickets(Site& site, const char* table, std::initializer_list<const char*> rows);
 
 // A ticket row as another workstation sees it, found by number.
@@ -109,8 +109,8 @@ void markDeleted(const Site& site, const char* table, const char* number);
 void loadOneTicket(Site& site);
 // The lines browse on its n-th line (0 first).
 void toLine(accounts::DocumentScreen& s, int n);
-// The audit rows, "TICKET DESCRIP", with the old and new data trimmed when `withData`.
-std::vector<std::string> audited(const Site& site, bool withData = true);
+// The audit rows, "TICKET DESCRIP OLDDATA NEWDATA", the data trimmed.
+std::vector<std::string> audited(const Site& site);
 
 // A site with the document screens' dialogs scripted.
 class DocumentTest : public ::testing::Test {
