@@ -1,7 +1,5 @@
-// Report definitions: the settings lines (names in any case, the value from the ninth character
-// trimmed and upper-cased, the last repeat counting, the margin in hundredths) and the print lines'
-// fixed columns - section, command, option, the three numbers divided by 100 and where each
-// command's expression begins - and the file split into lines of the work table's width.
+// Report definitions: the settings lines, the print lines' fixed columns, the file split into lines
+// of the work table's width, and files that are no definitions.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -112,15 +110,15 @@ TEST(Definition, FileSplitsIntoLinesOfTheWorkTablesWidth)
 TEST(Definition, FilesThatAreNoDefinitionsAreRefused)
 {
     testsupport::TempDir dir;
-    std::string bytes, error;
-    EXPECT_FALSE(reports::readDefinitionFile(dir.file("none.txt"), &bytes, &error));
-    EXPECT_NE(error.find("cannot be read"), std::string::npos);
     testsupport::writeFile(dir.file("nul.txt"), std::string("D,LF\0x", 6));
-    EXPECT_FALSE(reports::readDefinitionFile(dir.file("nul.txt"), &bytes, &error));
-    EXPECT_NE(error.find("NUL"), std::string::npos);
     testsupport::writeFile(dir.file("big.txt"), std::string(reports::kMaxDefinitionBytes + 1, 'x'));
-    EXPECT_FALSE(reports::readDefinitionFile(dir.file("big.txt"), &bytes, &error));
-    EXPECT_NE(error.find("larger than"), std::string::npos);
+    for (const auto& [file, said] :
+         {std::pair{"none.txt", "cannot be read"}, {"nul.txt", "NUL"}, {"big.txt", "larger than"}}) {
+        std::string bytes, error;
+        EXPECT_FALSE(reports::readDefinitionFile(dir.file(file), &bytes, &error)) << file;
+        EXPECT_NE(error.find(said), std::string::npos) << error;
+    }
+    std::string bytes, error;
     testsupport::writeFile(dir.file("ok.txt"), "I,FILES,X\r\n");
     EXPECT_TRUE(reports::readDefinitionFile(dir.file("ok.txt"), &bytes, &error));
     EXPECT_EQ(bytes, "I,FILES,X\r\n");

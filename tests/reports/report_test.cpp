@@ -1,8 +1,6 @@
-// Report selection on a site: the report list and its search, REPORT through scripted screens, the
-// refusals of the definition (missing, incomplete, its work table busy, a form outside 1..7 or not
-// the report's) and of the date range, the range forms' pick-lists and defaults, DATACHECK of forms
-// 4 and 6, a detail table another workstation has open, two users ordering two tables at once, the
-// printer chosen with the range dialog's set-up, and every demo report on the demo week.
+// Report selection on a site: REPORT through scripted screens, the refusals of definitions and date
+// ranges, the range forms' pick-lists and DATACHECK, a detail table held elsewhere, two users
+// ordering at once, the printer chosen at set-up, and every demo report on the demo week.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -42,7 +40,7 @@ public:
     {
         rangeNames.clear();
         for (const reports::RangeDef& r : session.ranges())
-            rangeNames.push_back(core::tis620::toUtf8(reportstest::T(r.labelUtf8)));
+            rangeNames.push_back(r.labelUtf8);
         for (const auto& [name, value] : ranges)
             session.values().set(name, value);
         if (ok)
