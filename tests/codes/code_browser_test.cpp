@@ -1,6 +1,5 @@
-// The code browser and pick-list driven through its model with scripted screens and prompts: the
-// seed rules, the code box and search, Enter and OK on marked rows, the rights rules, the deletion
-// mark, nesting inside the product editor, and the management screen from the menu.
+// The code browser and pick-list through its model with scripted screens and prompts: the seed, the
+// code box and search, marked rows, the rights, the deletion mark, nesting, a failed read.
 #include <gtest/gtest.h>
 
 #include "codes/pick_list.h"
@@ -119,11 +118,10 @@ TEST_F(CodeBrowserTest, TheUsersLevelDecidesAddEditAndDelete)
         {6, true, true, true, true},    {6, false, false, false, false},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.level);
         site.setLevel(1, c.level);
         screens.onBrowser = [&](CodeBrowser& b) {
-            EXPECT_EQ(b.canAdd(), c.add) << c.level;
-            EXPECT_EQ(b.canEdit(), c.edit) << c.level;
-            EXPECT_EQ(b.canDelete(), c.del) << c.level;
+            EXPECT_EQ(std::tuple(b.canAdd(), b.canEdit(), b.canDelete()), std::tuple(c.add, c.edit, c.del));
             // Buttons that are off do nothing, whatever calls them.
             b.CEDIT(true);
             b.CDELETE();
@@ -132,10 +130,7 @@ TEST_F(CodeBrowserTest, TheUsersLevelDecidesAddEditAndDelete)
     }
     EXPECT_EQ(screens.editors, 4);        // add at levels 3 .. 6
     EXPECT_EQ(prompts.shown.size(), 2u);  // the delete confirmations at 5 and 6, answered No
-}
-
-TEST_F(CodeBrowserTest, EnterOpensTheEditorOnlyForUsersWhoMayEdit)
-{
+    // Enter in the management screen opens the editor only for users who may edit.
     screens.onBrowser = [](CodeBrowser& b) { b.CSELECT(0); };
     for (const int level : {1, 3, 4}) {
         site.setLevel(1, level);

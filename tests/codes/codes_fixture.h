@@ -38,7 +38,7 @@ public:
     CodeSite()
     {
         core::programSettings().setText("CDRV1", folder());
-        setAllLevels(6);
+        core::programSettings().setText("CTRUSTEE", std::string(42, '6'));
         for (int n = 1; n <= 12; ++n) {
             const storage::TableDef& t = storage::codeTable(n);
             const auto fields = storage::fieldSpecs(t.fields);
@@ -100,7 +100,6 @@ public:
         return v.isText() ? core::xbase::rtrim(v.asText()) : v.toDisplayText();
     }
 
-    void setAllLevels(int level) { core::programSettings().setText("CTRUSTEE", std::string(42, char('0' + level))); }
     void setLevel(int number, int level)
     {
         std::string rights = core::programSettings().text("CTRUSTEE");
