@@ -33,30 +33,25 @@ protected:
 
 TEST_F(CodeBrowserTest, TheSeedDecidesWhereTheBrowserOpens)
 {
-    const struct {
-        const char* seed;
-        const char* codeBox;
-        const char* row;
-    } cases[] = {
+    // The seed, the code box and the highlighted row the browser opens with.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"A", "A", "A01"},          // a prefix of several codes: the first, the prefix in the box
         {"b0", "B0", "B01"},        // upper-cased
         {"ZZ", "", "A01"},          // nothing begins with it: the first row, an empty box
         {"", "", "A01"},            // a blank seed never names a code
         {"A0123456789", "", "A01"}, // longer than a code
     };
-    for (const auto& c : cases) {
-        std::string box, row;
+    for (const auto& [seed, codeBox, row] : cases) {
+        std::string shownBox, shownRow;
         screens.onBrowser = [&](CodeBrowser& b) {
-            box = core::xbase::rtrim(b.codeBox());
-            row = highlighted(b.browse());
+            shownBox = core::xbase::rtrim(b.codeBox());
+            shownRow = highlighted(b.browse());
         };
         core::ValueMap values;
-        values.setText("cFarmer", c.seed);
-        EXPECT_FALSE(codes::pickCode(ws, 1, values, "cFarmer", "", true)) << c.seed;
-        EXPECT_EQ(box, c.codeBox) << c.seed;
-        EXPECT_EQ(row, c.row) << c.seed;
+        values.setText("cFarmer", seed);
+        EXPECT_FALSE(codes::pickCode(ws, 1, values, "cFarmer", "", true)) << seed;
         // Closed without accepting: the field gets the seed back.
-        EXPECT_EQ(values.text("cFarmer"), c.seed) << c.seed;
+        EXPECT_EQ(std::tuple(shownBox, shownRow, values.text("cFarmer")), std::tuple(codeBox, row, seed));
     }
     EXPECT_TRUE(prompts.shown.empty());
 }
@@ -108,25 +103,22 @@ TEST_F(CodeBrowserTest, AMarkedRowIsNeitherPickedNorEdited)
 
 TEST_F(CodeBrowserTest, TheUsersLevelDecidesAddEditAndDelete)
 {
-    const struct {
-        int level;
-        bool allowChanges;
-        bool add, edit, del;
-    } cases[] = {
+    // The level, whether changes are allowed, and add, edit, delete offered.
+    const std::tuple<int, bool, bool, bool, bool> cases[] = {
         {0, true, false, false, false}, {1, true, false, false, false}, {2, true, false, false, false},
         {3, true, true, false, false},  {4, true, true, true, false},   {5, true, true, true, true},
         {6, true, true, true, true},    {6, false, false, false, false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.level);
-        site.setLevel(1, c.level);
+    for (const auto& [level, allowChanges, add, edit, del] : cases) {
+        SCOPED_TRACE(level);
+        site.setLevel(1, level);
         screens.onBrowser = [&](CodeBrowser& b) {
-            EXPECT_EQ(std::tuple(b.canAdd(), b.canEdit(), b.canDelete()), std::tuple(c.add, c.edit, c.del));
+            EXPECT_EQ(std::tuple(b.canAdd(), b.canEdit(), b.canDelete()), std::tuple(add, edit, del));
             // Buttons that are off do nothing, whatever calls them.
             b.CEDIT(true);
             b.CDELETE();
         };
-        (void)codes::POPCODE(ws, 1, "A01X", "", c.allowChanges);
+        (void)codes::POPCODE(ws, 1, "A01X", "", allowChanges);
     }
     EXPECT_EQ(screens.editors, 4);        // add at levels 3 .. 6
     EXPECT_EQ(prompts.shown.size(), 2u);  // the delete confirmations at 5 and 6, answered No
@@ -300,19 +292,15 @@ TEST_F(CodeBrowserTest, AReadThatFailsIsTriedAgainWhenTheTrapAnswersRetry)
     EXPECT_EQ(marked.code, pad("D01"));
     EXPECT_EQ(farmerName(), T("ร้านค้าเลิกกิจการ"));
     EXPECT_EQ(screens.browsers, 0);
-    const struct {
-        core::FaultAnswer answer;
-        Outcome outcome;
-        int browsers;
-    } cases[] = {{core::FaultAnswer::Retry, Outcome::Accepted, 0},
-                 {core::FaultAnswer::Default, Outcome::Refused, 1}};
-    for (const auto& c : cases) {
+    // Retry reads the code again; otherwise it counts as not found and the browser opens.
+    for (const auto& [answer, outcome, browsers] : {std::tuple{core::FaultAnswer::Retry, Outcome::Accepted, 0},
+                                                    std::tuple{core::FaultAnswer::Default, Outcome::Refused, 1}}) {
         screens.browsers = 0;
-        testsupport::RecordingFaultHandler faults(c.answer);
+        testsupport::RecordingFaultHandler faults(answer);
         fs.failRead = 1;
-        EXPECT_EQ(codes::POPCODE(ws, 1, "A02").outcome, c.outcome);
+        EXPECT_EQ(codes::POPCODE(ws, 1, "A02").outcome, outcome);
         EXPECT_EQ(faults.faults.size(), 1u);
-        EXPECT_EQ(screens.browsers, c.browsers);
+        EXPECT_EQ(screens.browsers, browsers);
     }
 }
 

@@ -61,26 +61,24 @@ TEST_F(CodeEditorTest, EveryEditorEditsFieldsOfItsTableAtTheirFullWidth)
 TEST_F(CodeEditorTest, TheCodeEntryRefusesTakenAndEmptyCodes)
 {
     site.add(1, {{"A01", "ก"}, {"D01", "ง", true}});
-    const struct {
-        const char* editing;  // "" adding
-        const char* typed;
-        bool passes;
-        int alert;
-    } cases[] = {
+    // The row changed ("" adding), the code typed, whether it passes, the alerts shown.
+    const std::tuple<const char*, const char*, bool, int> cases[] = {
         {"", "N01", true, 0},  {"", "A01", false, 1},   {"", "D01", false, 1},  // marked rows count
         {"", "", false, 0},    {"A01", "A01", true, 0}, {"A01", "D01", false, 1},
         {"A01", "a02", true, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [editing, typed, passes, alert] : cases) {
+        SCOPED_TRACE(std::string(editing) + " -> " + typed);
         OpenBrowse b(1);
-        if (*c.editing)
-            b.highlight(c.editing);
-        const auto e = b.editor(1, !*c.editing);
+        if (*editing)
+            b.highlight(editing);
+        const auto e = b.editor(1, !*editing);
         prompts.shown.clear();
-        e->values().setText("CODE", pad(core::xbase::upper(c.typed)));
-        EXPECT_EQ(e->check("CODE"), c.passes) << c.editing << " -> " << c.typed;
-        EXPECT_EQ(alerts(), c.alert) << c.typed;
-        EXPECT_EQ(highlighted(*b.browse), *c.editing ? c.editing : "A01");  // the check moves nothing
+        e->values().setText("CODE", pad(core::xbase::upper(typed)));
+        const bool passed = e->check("CODE");
+        // The check moves nothing.
+        EXPECT_EQ(std::tuple(passed, alerts(), highlighted(*b.browse)),
+                  std::tuple(passes, alert, std::string(*editing ? editing : "A01")));
     }
     // The name must not be empty; the other entries take anything.
     OpenBrowse b(1);

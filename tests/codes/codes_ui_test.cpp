@@ -161,23 +161,18 @@ TEST_F(CodesUiTest, TheProductsUnitSitsBesideItsPrice)
 TEST_F(CodesUiTest, TheEmployeeEditorOffersTheUserButtonsWhenChangingAtLevelSix)
 {
     site.add(4, {{"E01", "สมศรี"}});
-    const struct {
-        int table;
-        bool adding;
-        int level;
-        bool offered;
-    } cases[] = {{4, false, 6, true}, {4, false, 5, false}, {4, true, 6, false}, {1, false, 6, false}};
     site.add(1, {{"E01", "ไม่ใช่พนักงาน"}});
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.table << " " << c.adding << " " << c.level);
-        OpenBrowse b(c.table);
+    // The table, adding, the level, whether the buttons are offered.
+    for (const auto& [table, adding, level, offered] : {std::tuple{4, false, 6, true}, {4, false, 5, false},
+                                                        {4, true, 6, false}, {1, false, 6, false}}) {
+        SCOPED_TRACE(testing::Message() << table << " " << adding << " " << level);
+        OpenBrowse b(table);
         b.highlight("E01");
-        const auto editor = b.editor(c.table, c.adding, c.level);
-        EXPECT_EQ(editor->userButtons(), c.offered);
+        const auto editor = b.editor(table, adding, level);
         CodeEditorDialog dialog(*editor);
-        EXPECT_EQ(dialog.passwordButton() != nullptr, c.offered);
-        ASSERT_EQ(dialog.rightsButton() != nullptr, c.offered);
-        if (!c.offered)
+        ASSERT_EQ(std::tuple(editor->userButtons(), dialog.passwordButton() != nullptr, dialog.rightsButton() != nullptr),
+                  std::tuple(offered, offered, offered));
+        if (!offered)
             continue;
         // The rights dialog opens on the row.
         QString rightsTitle;

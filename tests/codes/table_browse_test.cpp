@@ -146,14 +146,11 @@ TEST_F(BrowseActionsTest, CodchkReadsTheKeyAgainWhenTheTrapAnswersRetry)
     ASSERT_TRUE(storage::OPEN(own, site.folder(), "Replist", "CODE", false, "Replist", "Replist", "RepList"));
     storage::Table& t = *own.find("RepList");
     // A code another row has is refused only when its key could be read.
-    const struct {
-        core::FaultAnswer answer;
-        bool accepted;
-    } cases[] = {{core::FaultAnswer::Retry, false}, {core::FaultAnswer::Default, true}};
-    for (const auto& c : cases) {
-        testsupport::RecordingFaultHandler faults(c.answer);
+    for (const auto& [answer, accepted] :
+         {std::pair{core::FaultAnswer::Retry, false}, {core::FaultAnswer::Default, true}}) {
+        testsupport::RecordingFaultHandler faults(answer);
         fs.failRead = 1;
-        EXPECT_EQ(codes::CODCHK(t, pad("R09"), pad("R01"), 1), c.accepted);
+        EXPECT_EQ(codes::CODCHK(t, pad("R09"), pad("R01"), 1), accepted);
         EXPECT_EQ(faults.faults.size(), 1u);
     }
 }

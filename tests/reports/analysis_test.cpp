@@ -104,20 +104,16 @@ TEST(MovementAnalysis, ALedgerWriteIsMadeAgainWhenTheTrapAnswersRetry)
     }
     ASSERT_GT(writes, 1);
     // A supplier's opening value whose commit fails once, halfway through.
-    const struct {
-        core::FaultAnswer answer;
-        bool printed;
-    } cases[] = {{core::FaultAnswer::Retry, true}, {core::FaultAnswer::Quit, false}};
-    for (const auto& c : cases) {
+    for (const auto& [answer, printed] : {std::pair{core::FaultAnswer::Retry, true}, {core::FaultAnswer::Quit, false}}) {
         ReportSite site;
         storagetest::FaultFileSystem fs;
         fs.failOnly = "APACC.DBF";
         fs.failWrite = writes / 2;
-        testsupport::RecordingFaultHandler faults(c.answer);
-        EXPECT_EQ(site.runWeek("ACC01") == ReportOutcome::Printed, c.printed);
+        testsupport::RecordingFaultHandler faults(answer);
+        EXPECT_EQ(site.runWeek("ACC01") == ReportOutcome::Printed, printed);
         ASSERT_EQ(faults.faults.size(), 1u);
         EXPECT_EQ(faults.faults[0].operation, "COMMIT");
-        if (c.printed) {
+        if (printed) {
             EXPECT_EQ(workRows(site), rows);
             EXPECT_EQ(site.values("ApAcc", "BEGIN"), opening);
         }
