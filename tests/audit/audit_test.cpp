@@ -139,9 +139,8 @@ TEST_F(AuditTest, EachKindsFieldsAreComparedAsTheirTextsWhenSwitchedOn)
 TEST(AuditValues, ALongTextIsCutWithAMarkAndShowsWhereItChanged)
 {
     const std::string head(45, 'A');
-    const struct {
-        std::string before, after, oldShown, newShown;
-    } cases[] = {
+    // Before, after, and the two as shown in a field of 40.
+    const std::tuple<std::string, std::string, std::string, std::string> cases[] = {
         {"RICE", "CORN", "RICE", "CORN"},
         // A change within the first 37 characters: both from the start, the cut end marked.
         {"X" + head, "Y" + head, "X" + head.substr(0, 36) + "...", "Y" + head.substr(0, 36) + "..."},
@@ -150,14 +149,8 @@ TEST(AuditValues, ALongTextIsCutWithAMarkAndShowsWhereItChanged)
         {head + "OLD" + head, head + "NEW", "..." + head.substr(0, 10) + "OLD" + head.substr(0, 21) + "...",
          "..." + head.substr(0, 10) + "NEW"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.before);
-        const auto [oldShown, newShown] = audit::auditValues(c.before, c.after, 40);
-        EXPECT_EQ(oldShown, c.oldShown);
-        EXPECT_EQ(newShown, c.newShown);
-        EXPECT_LE(oldShown.size(), 40u);
-        EXPECT_LE(newShown.size(), 40u);
-    }
+    for (const auto& [before, after, oldShown, newShown] : cases)
+        EXPECT_EQ(audit::auditValues(before, after, 40), std::pair(oldShown, newShown)) << before;
 }
 
 TEST(AuditFields, NumbersAreWrittenInTheirFieldsOwnWidth)
@@ -208,21 +201,14 @@ TEST_F(AuditTest, AUDITADDComparesWithoutTrailingBlanksAndOpensTheLog)
     values.set("a", Value::text("ABC   "));
     values.set("b", Value::text("ABC"));
     values.set("c", Value::text("ABD"));
-    const struct {
-        const char* key;
-        const char* oldValue;
-        const char* newValue;
-        const char* kinds;
-        bool written;
-    } cases[] = {
+    // The key, the old and new values' names, the kinds logged, whether a row is written.
+    const std::tuple<const char*, const char*, const char*, const char*, bool> cases[] = {
         {"TRK01-000001", "a", "b", "TRK01", false},     {"TRK01-000001", "a", "c", "TRK01", true},
         {"TRK01-000001", "a", "c", "TRK02,TRK03", false}, {"trk03-000001", "a", "c", "TRK02, TRK03", true},
         {"TRK0", "a", "c", "TRK01", false},             {"MON_1-000009", "a", "c", "MON_1,MON_2,STK_1", true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + " " + c.kinds);
-        EXPECT_EQ(audit::AUDITADD(ws, values, c.key, c.oldValue, c.newValue, "x", c.kinds), c.written);
-    }
+    for (const auto& [key, oldValue, newValue, kinds, written] : cases)
+        EXPECT_EQ(audit::AUDITADD(ws, values, key, oldValue, newValue, "x", kinds), written) << key << " " << kinds;
     EXPECT_EQ(logRows().size(), 3u);
     EXPECT_NE(ws.find("Audit"), nullptr);
 }

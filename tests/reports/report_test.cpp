@@ -117,10 +117,8 @@ TEST(ReportSelection, DefinitionsAndDateRangesThatCannotRunAreRefusedWithTheirMe
     testsupport::writeFile(folder + "COD05.txt", "I,FILES,WHOUSE\r\nI,FORMS,6\r\nI,INDEX,CODE\r\nI,GROUP,\"1\"\r\n"
                                                  "I,BLOCK,\"1\"\r\n");
     std::filesystem::remove(folder + "COD06.txt");
-    const struct {
-        const char* code;
-        Texts shown;  // "TITLE|TEXT"
-    } cases[] = {
+    // A report and what it says ("TITLE|TEXT").
+    const std::pair<const char*, Texts> cases[] = {
         {"COD02", {"ส่วนจัดทำรายงาน|รูปแบบรายงานระบุเงื่อนไขไม่ครบ"}},
         {"COD04", {}},
         {"COD05", {"ส่วนจัดทำรายงาน|ไม่พบเงื่อนไขรายงานที่ระบุ"}},
@@ -128,13 +126,13 @@ TEST(ReportSelection, DefinitionsAndDateRangesThatCannotRunAreRefusedWithTheirMe
     };
     testsupport::RecordingDestination destination;
     ScriptedScreens screens(destination);
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.code);
-        screens.search = c.code;
+    for (const auto& [code, shown] : cases) {
+        SCOPED_TRACE(code);
+        screens.search = code;
         screens.rangeNames = {"not asked"};
         reports::REPORT();
         EXPECT_EQ(screens.rangeNames, Texts{"not asked"});
-        EXPECT_EQ(site.said(), c.shown);
+        EXPECT_EQ(site.said(), shown);
     }
     EXPECT_TRUE(destination.kinds.empty());
 
@@ -229,21 +227,17 @@ TEST(ReportSelection, TicketRangesOfFormSix)
 // Sites whose codes are prefixes of one another: a one-party range holds that party alone.
 TEST(ReportSelection, CodeRangesCompareWholeCodes)
 {
-    const struct {
-        const char* value;  // as the field holds it (width 10)
-        const char* from;
-        const char* to;
-        bool in;
-    } cases[] = {
+    // The value as the field holds it (width 10), the range, whether it is in.
+    const std::tuple<const char*, const char*, const char*, bool> cases[] = {
         {"F001      ", "F001", "F001", true},     {"F0011     ", "F001", "F001", false},
         {"F001A     ", "F001      ", "F001      ", false}, {"1         ", "1", "1", true},
         {"10        ", "1", "1", false},          {"100       ", "10", "99", true},
         {"F003      ", "", "F004", true},         {"F005      ", "F004", "", true},
         {"          ", "F001", "F002", false},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(reports::textAtLeast(c.value, c.from) && reports::textAtMost(c.value, c.to), c.in)
-            << c.value << " in " << c.from << ".." << c.to;
+    for (const auto& [value, from, to, in] : cases)
+        EXPECT_EQ(reports::textAtLeast(value, from) && reports::textAtMost(value, to), in)
+            << value << " in " << from << ".." << to;
 }
 
 TEST(ReportSelection, FormFourLetsTheTenNinesPlaceholderPassEveryPartyAndProductRange)
