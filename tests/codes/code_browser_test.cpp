@@ -152,13 +152,9 @@ TEST_F(CodeBrowserTest, TheCodeBoxPositionsOnThePrefix)
 TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
 {
     const char* notFound = "ไม่พบข้อมูลที่ระบุ !";
-    const struct {
-        const char* codeBox;
-        const char* start;  // the row the search starts from (moved to after the code box)
-        const char* text;
-        const char* found;  // "" when not found: the row stays on `start`
-        const char* said;
-    } cases[] = {
+    // The code box, the row the search starts from (moved to after the code box), the text, the row
+    // found ("" when not found: the row stays on the start) and what is said.
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
         {"", "A01", "RICE", "A02", ""},   // any mix of case
         {"", "B02", "rice", "C01", ""},
         {"", "D01", "RICE", "", notFound},      // never wraps to the top
@@ -168,18 +164,19 @@ TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
         {"", "A01", "เลิกกิจการ", "D01", ""},  // marked rows are searched
         {"", "A01", "   ", "", codes::kEmptySearchUtf8},
     };
-    for (const auto& c : cases) {
+    for (const auto& [codeBox, start, text, found, said] : cases) {
+        SCOPED_TRACE(std::string(text) + " from " + start);
         prompts.shown.clear();
         screens.onBrowser = [&](CodeBrowser& b) {
-            b.CFILTER(c.codeBox);
-            while (highlighted(b.browse()) != c.start)
+            b.CFILTER(codeBox);
+            while (highlighted(b.browse()) != start)
                 ASSERT_EQ(b.browse().source().skip(1), 1);
-            b.CSEARCH(T(c.text));
-            EXPECT_EQ(core::xbase::rtrim(b.searchBox()), core::xbase::rtrim(core::xbase::upper(T(c.text))));
-            EXPECT_EQ(highlighted(b.browse()), *c.found ? c.found : c.start) << c.text << " from " << c.start;
+            b.CSEARCH(T(text));
+            EXPECT_EQ(std::tuple(core::xbase::rtrim(b.searchBox()), highlighted(b.browse())),
+                      std::tuple(core::xbase::rtrim(core::xbase::upper(T(text))), *found ? found : start));
         };
         (void)codes::POPCODE(ws, 1, "");
-        EXPECT_EQ(prompts.texts(), *c.said ? Codes{c.said} : Codes{}) << c.text;
+        EXPECT_EQ(prompts.texts(), *said ? Codes{said} : Codes{});
     }
 }
 

@@ -193,19 +193,14 @@ TEST_F(CodeEditorTest, TheProductsUnitsGoThroughTheNestedUnitPickList)
 {
     site.add(3, {{"P01", "ข้าวเปลือก"}});
     site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
-    const struct {
-        const char* typed;
-        bool chooses;  // what the person does in the unit browser, when it opens
-        bool browser;
-        bool passes;
-        const char* value;
-    } cases[] = {
+    // Typed, chosen in the unit browser (when it opens), the browser opened, passes, the value after.
+    const std::tuple<const char*, bool, bool, bool, const char*> cases[] = {
         {"kg", false, false, true, "KG"},  // an existing code: no browser
         {"XX", false, true, false, "XX"},  // closed without choosing: refused, the text stays
         {"", false, true, false, ""},      // a blank one opens the browser too
         {"T", true, true, true, "TON"},    // chosen in the browser
     };
-    for (const auto& c : cases) {
+    for (const auto& [typed, chooses, browser, passes, value] : cases) {
         OpenBrowse b(3);
         b.highlight("P01");
         const auto e = b.editor(3, false);
@@ -213,15 +208,14 @@ TEST_F(CodeEditorTest, TheProductsUnitsGoThroughTheNestedUnitPickList)
         screens.onBrowser = [&](codes::CodeBrowser& nested) {
             EXPECT_EQ(nested.def().number, 6);
             EXPECT_FALSE(nested.canAdd());
-            if (c.chooses)
+            if (chooses)
                 nested.ok();
         };
-        e->values().setText("CUNIT2", pad(core::xbase::upper(c.typed)));
-        EXPECT_EQ(e->check("CUNIT2"), c.passes) << c.typed;
-        EXPECT_EQ(screens.browsers, c.browser ? 1 : 0) << c.typed;
-        EXPECT_EQ(e->values().text("CUNIT2"), pad(c.value)) << c.typed;
+        e->values().setText("CUNIT2", pad(core::xbase::upper(typed)));
+        const bool passed = e->check("CUNIT2");
         EXPECT_EQ(b.ws.currentAlias(), "Product");
-        EXPECT_EQ(highlighted(*b.browse), "P01");
+        EXPECT_EQ(std::tuple(passed, screens.browsers, e->values().text("CUNIT2"), highlighted(*b.browse)),
+                  std::tuple(passes, browser ? 1 : 0, pad(value), "P01")) << typed;
     }
     // The unit and the numbers are stored in their fields, at their widths' decimals.
     OpenBrowse b(3);

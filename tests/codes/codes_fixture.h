@@ -167,7 +167,6 @@ struct OpenBrowse {
         browse = std::make_unique<codes::TableBrowse>(ws, alias, *source);
         browse->setView({.visibleRows = [rows] { return rows; }});
     }
-    // Highlights the row with that code.
     void highlight(const std::string& code)
     {
         ASSERT_TRUE(browse->table().seek(pad(code)).ok());
@@ -197,7 +196,6 @@ inline std::string highlighted(codes::TableBrowse& browse)
     return core::xbase::rtrim(v.asText());
 }
 
-// Types a code and a name into an editor's values.
 inline void enter(codes::CodeEditor& e, const std::string& code, const std::string& nameUtf8)
 {
     e.values().setText("CODE", pad(code));
