@@ -209,16 +209,11 @@ TEST_F(CodesUiTest, ThePictureDialogShowsTheNoImagePictureAndClosesOnAClick)
     std::filesystem::create_directories(site.dir.file("library"));
     QImage(8, 8, QImage::Format_RGB32).save(QString::fromStdString(site.dir.file("IMAGE/truck.bmp")));
     QImage(4, 4, QImage::Format_RGB32).save(QString::fromStdString(site.dir.file("library/noimage.bmp")));
-    struct Case {
-        const char* file;
-        bool found;
-    };
-    for (const Case& c : {Case{"truck.bmp", true}, {"TRUCK.BMP", true}, {"lorry.bmp", false},
-                          {"../library/noimage.bmp", false}, {"", false}}) {
-        const codes::ImageToShow image = codes::showImage(c.file, T("รถบรรทุก"));
-        EXPECT_EQ(image.found, c.found) << c.file;
-        EXPECT_EQ(std::filesystem::path(image.path).filename().string(), c.found ? "truck.bmp" : "noimage.bmp") << c.file;
-        EXPECT_EQ(image.title, T("  รถบรรทุก"));
+    for (const auto& [file, found] : {std::pair{"truck.bmp", true}, {"TRUCK.BMP", true}, {"lorry.bmp", false},
+                                      {"../library/noimage.bmp", false}, {"", false}}) {
+        const codes::ImageToShow image = codes::showImage(file, T("รถบรรทุก"));
+        EXPECT_EQ(std::tuple(image.found, std::filesystem::path(image.path).filename().string(), image.title),
+                  std::tuple(found, found ? "truck.bmp" : "noimage.bmp", T("  รถบรรทุก"))) << file;
     }
     codes::ShowImageDialog dialog(codes::showImage("lorry.bmp", T("รถบรรทุก")));
     showActive(dialog);

@@ -314,10 +314,8 @@ TEST_F(EngineTest, AWalkLimitedToTheDatesPrintsTheWholeWalksPagesAndCountsItsDay
             rows.push_back({"A", "A", "d" + std::to_string(day) + "-" + std::to_string(i), 1, day, i == 2 && day == 4});
     const std::vector<std::string> lines = {"H,LF,SAYR1,00100,\"H\"", "D,LF,SAYR1,00100,NAME", "F,LF,SAYR1,00100,\"F\"",
                                             "T,LF,SAYR1,00100,\"T\""};
-    const struct {
-        std::pair<int, int> days;
-        std::vector<int> percents;
-    } cases[] = {
+    // The days and the progress told.
+    const std::pair<std::pair<int, int>, std::vector<int>> cases[] = {
         {{3, 5}, {0, 33, 66, 100}},
         {{1, 9}, {0, 11, 22, 33, 44, 55, 66, 77, 88, 100}},
         {{8, 8}, {0, 100}},
@@ -325,11 +323,11 @@ TEST_F(EngineTest, AWalkLimitedToTheDatesPrintsTheWholeWalksPagesAndCountsItsDay
         {{5, 3}, {0}},  // no day to walk (the range dialog refuses it before)
         {{1, 2}, {0, 50, 100}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [days, told] : cases) {
         for (const char* cpagel : {"2", "3", "5", "60"}) {
             core::programSettings().setText("CPAGEL", cpagel);
-            SCOPED_TRACE(std::to_string(c.days.first) + ".." + std::to_string(c.days.second) + " CPAGEL " + cpagel);
-            const int first = c.days.first, last = c.days.second;
+            SCOPED_TRACE(std::to_string(days.first) + ".." + std::to_string(days.second) + " CPAGEL " + cpagel);
+            const int first = days.first, last = days.second;
             filter = [this, first, last] {
                 storage::Table& t = *ws.find("detail");
                 core::Value day;
@@ -346,10 +344,10 @@ TEST_F(EngineTest, AWalkLimitedToTheDatesPrintsTheWholeWalksPagesAndCountsItsDay
             EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
             EXPECT_EQ(percents.back(), 100);
             table(rows);
-            limit = c.days;
+            limit = days;
             EXPECT_EQ(run(lines), whole);
             EXPECT_EQ(job.log, expected);
-            EXPECT_EQ(percents, c.percents);
+            EXPECT_EQ(percents, told);
         }
     }
 }

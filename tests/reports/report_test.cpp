@@ -140,11 +140,8 @@ TEST(ReportSelection, DefinitionsAndDateRangesThatCannotRunAreRefusedWithTheirMe
     // printing a heading with an empty date and no rows.
     const core::Value none = core::Value::date(core::Date());
     const std::string title = "ส่วนการจัดทำรายงาน|";
-    const struct {
-        core::Value from, to;
-        ReportOutcome outcome;
-        Texts shown;
-    } dates[] = {
+    // From, to, the outcome and what is said.
+    const std::tuple<core::Value, core::Value, ReportOutcome, Texts> dates[] = {
         {none, ReportSite::day(5), ReportOutcome::NotRun, {title + reports::kDatesMissingUtf8}},
         {ReportSite::day(1), none, ReportOutcome::NotRun, {title + reports::kDatesMissingUtf8}},
         {ReportSite::day(5), ReportSite::day(1), ReportOutcome::NotRun, {title + reports::kDatesReversedUtf8}},
@@ -152,10 +149,10 @@ TEST(ReportSelection, DefinitionsAndDateRangesThatCannotRunAreRefusedWithTheirMe
         {ReportSite::day(5), ReportSite::day(5), ReportOutcome::NoData,
          {"ส่วนจัดทำรายงาน|ไม่มีข้อมูลตามเงื่อนไขที่ระบุ"}},
     };
-    for (const auto& c : dates) {
-        SCOPED_TRACE(c.shown[0]);
-        EXPECT_EQ(site.run("TRK01", {{"CDAYBEG", c.from}, {"CDAYEND", c.to}}), c.outcome);
-        EXPECT_EQ(site.said(), c.shown);
+    for (const auto& [from, to, outcome, shown] : dates) {
+        SCOPED_TRACE(shown[0]);
+        EXPECT_EQ(site.run("TRK01", {{"CDAYBEG", from}, {"CDAYEND", to}}), outcome);
+        EXPECT_EQ(site.said(), shown);
     }
 
     // The definition's work table another workstation of the same user holds.
@@ -198,11 +195,8 @@ TEST(ReportSelection, TicketRangesOfFormSix)
 {
     ReportSite site;
     const auto code = ReportSite::code;
-    const struct {
-        const char* what;
-        Ranges ranges;
-        Texts tickets;  // of the report's rows
-    } cases[] = {
+    // What is asked, the ranges changed, the tickets of the report's rows.
+    const std::tuple<const char*, Ranges, Texts> cases[] = {
         {"the week: completed tickets not marked", {}, {"000002", "000003", "000005", "000006"}},
         {"one supplier", {{"CCODBEG", code("F002")}, {"CCODEND", code("F002")}}, {"000003"}},
         {"suppliers from one to another", {{"CCODBEG", code("F002")}, {"CCODEND", code("F005")}},
@@ -216,10 +210,10 @@ TEST(ReportSelection, TicketRangesOfFormSix)
                               {"CDAYEND", ReportSite::day(1)}},
          {"000001", "000002", "000003"}},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        ASSERT_EQ(site.runWeek("TRK01", c.ranges), ReportOutcome::Printed);
-        EXPECT_EQ(ticketsPrinted(site), c.tickets);
+    for (const auto& [what, ranges, tickets] : cases) {
+        SCOPED_TRACE(what);
+        ASSERT_EQ(site.runWeek("TRK01", ranges), ReportOutcome::Printed);
+        EXPECT_EQ(ticketsPrinted(site), tickets);
     }
     EXPECT_EQ(site.runWeek("TRK01", ReportSite::days(6, 9)), ReportOutcome::NoData);
 }

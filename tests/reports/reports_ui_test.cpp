@@ -105,13 +105,8 @@ TEST_F(ReportPdfTest, TheCommandLineGivesTheSamePages)
     EXPECT_EQ(text.find("000002"), std::string::npos) << text;
     EXPECT_TRUE(std::filesystem::exists(s_site->dir() + "/WORK/R_OPER1.DBF"));
 
-    struct Case {
-        std::vector<std::string> args;
-        int exitCode;
-        const char* out;  // on stdout ("" for none)
-        const char* err;  // on stderr ("" for none)
-    };
-    const Case cases[] = {
+    // The arguments after the site, the exit code, what stdout and stderr hold ("" for anything).
+    const std::tuple<std::vector<std::string>, int, const char*, const char*> cases[] = {
         {{"TRK01", "--pdf", pdf, "--from", "06/12/2026", "--to", "06/12/2026"}, 1,
          "message ส่วนจัดทำรายงาน: ไม่มีข้อมูลตามเงื่อนไขที่ระบุ", ""},
         {{"TRK09", "--pdf", pdf}, 1, "", "no report TRK09 in the report list"},
@@ -123,14 +118,14 @@ TEST_F(ReportPdfTest, TheCommandLineGivesTheSamePages)
         {{"STA01", "--pdf", pdf, "--from", "01/12/2026"}, 2, "", "STA01 has no range date"},
         {{"TRK01"}, 2, "", "usage"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [tail, exitCode, out, err] : cases) {
         std::vector<std::string> args = {"report", s_site->configFile()};
-        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), tail.begin(), tail.end());
         r = runProcess(kAdmin, args);
-        SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 3 ? c.args[3] : ""));
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
-        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;  // "" is found in any text
-        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        SCOPED_TRACE(tail[0] + " " + (tail.size() > 3 ? tail[3] : ""));
+        EXPECT_EQ(r.exitCode, exitCode) << r.err;
+        EXPECT_NE(r.out.find(out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
     }
 }
 
