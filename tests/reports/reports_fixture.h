@@ -71,9 +71,6 @@ class ReportSite : public mainttest::Site {
 public:
     explicit ReportSite(bool withData = true);
 
-    // The week of business (loaded by the constructor unless asked not to).
-    void loadWeek();
-
     // Runs a report through a session as the range dialog's OK does, with the ranges' defaults
     // changed by `ranges` (value name -> value), onto a recording job; the outcome.
     reports::ReportOutcome run(const std::string& code, const std::map<std::string, core::Value>& ranges = {});
