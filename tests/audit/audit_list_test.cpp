@@ -140,8 +140,6 @@ TEST_F(AuditListTest, ReportPrintsTheRangeOnPagesWithTheirNumbers)
                              [&](const std::string& l) { return l.starts_with("text ") && l.ends_with(text); });
     };
     EXPECT_EQ(count("รายงานบันทึกการแก้ไขข้อมูล ช่วงวันที่ 02/12/2026 ถึง 03/12/2026"), job.pageCount());
-    EXPECT_EQ(count("วันที่ 05/12/2026 , 08:00:00"), job.pageCount());
-    EXPECT_EQ(count("ข้อมูลใหม่"), job.pageCount());
     for (int p = 1; p <= job.pageCount(); ++p)
         EXPECT_EQ(count("หน้า " + std::to_string(p)), 1);
     EXPECT_EQ(count(" row 79"), 1);

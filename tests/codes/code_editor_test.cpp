@@ -33,28 +33,17 @@ protected:
     testsupport::RecordingPrompts prompts;
 };
 
-TEST_F(CodeEditorTest, EveryEditorEditsFieldsOfItsTableAtTheirFullWidth)
+// Each table's editor rows are constant data: every one must name a field of its table.
+TEST_F(CodeEditorTest, EveryEditorBeginsOnFieldsOfItsTable)
 {
     for (int n = 1; n <= codes::kCodeTables; ++n) {
         OpenBrowse b(n);
         const auto e = b.editor(n, true);
         ASSERT_GE(e->def().rows.size(), 2u);
-        EXPECT_EQ(e->def().rows[0].check, EntryCheck::Code) << n;
-        EXPECT_EQ(e->def().rows[1].check, EntryCheck::Name) << n;
-        const storage::Layout& layout = e->table().layout();
-        for (const codes::EditorRow& row : e->def().rows) {
-            const int i = layout.find(row.field);
-            ASSERT_GE(i, 0) << n << " " << row.field;
-            const storage::Field& f = layout.fields()[std::size_t(i)];
-            EXPECT_EQ(e->width(row), int(f.length)) << row.field;
-            const core::Value& v = e->values().get(CodeEditor::valueName(row));
-            if (f.type == storage::FieldType::Character) {
-                EXPECT_EQ(v.asText().size(), f.length) << row.field;
-            } else {
-                ASSERT_TRUE(v.isNumber()) << row.field;
-                EXPECT_FALSE(e->picture(row).empty()) << row.field;
-            }
-        }
+        EXPECT_EQ(std::pair(e->def().rows[0].check, e->def().rows[1].check), std::pair(EntryCheck::Code, EntryCheck::Name))
+            << n;
+        for (const codes::EditorRow& row : e->def().rows)
+            EXPECT_GE(e->table().layout().find(row.field), 0) << n << " " << row.field;
     }
 }
 
@@ -63,9 +52,8 @@ TEST_F(CodeEditorTest, TheCodeEntryRefusesTakenAndEmptyCodes)
     site.add(1, {{"A01", "ก"}, {"D01", "ง", true}});
     // The row changed ("" adding), the code typed, whether it passes, the alerts shown.
     const std::tuple<const char*, const char*, bool, int> cases[] = {
-        {"", "N01", true, 0},  {"", "A01", false, 1},   {"", "D01", false, 1},  // marked rows count
-        {"", "", false, 0},    {"A01", "A01", true, 0}, {"A01", "D01", false, 1},
-        {"A01", "a02", true, 0},
+        {"", "N01", true, 0}, {"", "A01", false, 1}, {"", "D01", false, 1},  // marked rows count
+        {"", "", false, 0},   {"A01", "A01", true, 0},                        // a row's own code passes
     };
     for (const auto& [editing, typed, passes, alert] : cases) {
         SCOPED_TRACE(std::string(editing) + " -> " + typed);
@@ -144,8 +132,6 @@ TEST_F(CodeEditorTest, ACodeTakenMeanwhileIsRefusedAtSaveAndTheFormStaysOpen)
         const auto other = theirs.editor(1, true);
         enter(*other, code, "ของเขา");
         ASSERT_TRUE(other->save());
-        EXPECT_EQ(highlighted(*theirs.browse), code) << "the new row is highlighted";
-        EXPECT_EQ(theirs.browse->rowPos(), adding ? 2 : 3);  // below A01 (and X1)
 
         prompts.shown.clear();
         EXPECT_FALSE(e->save());
@@ -193,24 +179,19 @@ TEST_F(CodeEditorTest, TheProductsUnitsGoThroughTheNestedUnitPickList)
 {
     site.add(3, {{"P01", "ข้าวเปลือก"}});
     site.add(6, {{"KG", "กิโลกรัม"}, {"TON", "ตัน"}});
-    // Typed, chosen in the unit browser (when it opens), the browser opened, passes, the value after.
-    const std::tuple<const char*, bool, bool, bool, const char*> cases[] = {
-        {"kg", false, false, true, "KG"},  // an existing code: no browser
-        {"XX", false, true, false, "XX"},  // closed without choosing: refused, the text stays
-        {"", false, true, false, ""},      // a blank one opens the browser too
-        {"T", true, true, true, "TON"},    // chosen in the browser
+    // Typed, the browser opened (and closed without choosing), passes, the value after. A unit chosen
+    // in the nested browser: CodeBrowserTest.ANestedBrowserLeavesTheOuterBrowsersValuesAsTheyWere.
+    const std::tuple<const char*, bool, bool, const char*> cases[] = {
+        {"kg", false, true, "KG"},  // an existing code: no browser
+        {"XX", true, false, "XX"},  // refused, the text stays
+        {"", true, false, ""},      // a blank one opens the browser too
     };
-    for (const auto& [typed, chooses, browser, passes, value] : cases) {
+    for (const auto& [typed, browser, passes, value] : cases) {
         OpenBrowse b(3);
         b.highlight("P01");
         const auto e = b.editor(3, false);
         screens.browsers = 0;
-        screens.onBrowser = [&](codes::CodeBrowser& nested) {
-            EXPECT_EQ(nested.def().number, 6);
-            EXPECT_FALSE(nested.canAdd());
-            if (chooses)
-                nested.ok();
-        };
+        screens.onBrowser = [&](codes::CodeBrowser& nested) { EXPECT_EQ(nested.def().number, 6); };
         e->values().setText("CUNIT2", pad(core::xbase::upper(typed)));
         const bool passed = e->check("CUNIT2");
         EXPECT_EQ(b.ws.currentAlias(), "Product");
