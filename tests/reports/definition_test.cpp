@@ -35,11 +35,8 @@ TEST(Definition, PrintLineColumns)
         {"S,LH,LINE3,00040,00790", 'S', Command::LH, Option::Rule, core::PrintAlign::Left, 3, 0.4, 7.9, 0, ""},
         {"F,LX,LINE2,00100,00500,01200", 'F', Command::LX, Option::Rule, core::PrintAlign::Left, 2, 1, 5, 12, ""},
         {"E,SM,     ,03100,AMOUNT", 'E', Command::SM, Option::None, core::PrintAlign::Left, 1, 31, 0, 0, "AMOUNT"},
-        {"B,NA,     ,00200,COMPANY", 'B', Command::NA, Option::None, core::PrintAlign::Left, 1, 2, 0, 0, "COMPANY"},
         {"D,NH", 'D', Command::NH, Option::None, core::PrintAlign::Left, 1, 0, 0, 0, ""},
-        {"D,LV,LINE1,00040", 'D', Command::LV, Option::Rule, core::PrintAlign::Left, 1, 0.4, 0, 0, ""},
         // An option that is none of those listed, a command that is none.
-        {"D,LF,SAYX1,00100,NAME", 'D', Command::LF, Option::None, core::PrintAlign::Left, 1, 1, 0, 0, "NAME"},
         {"D,LF,SAYR4,00100,NAME", 'D', Command::LF, Option::None, core::PrintAlign::Left, 1, 1, 0, 0, "NAME"},
         {"D,ZZ,SAYR1,00100,NAME", 'D', Command::None, Option::Text, core::PrintAlign::Left, 1, 1, 0, 0, ""},
         // Numbers read as VAL reads them: blanks and text give 0, a point is a point.
