@@ -143,8 +143,8 @@ TEST_F(CodeBrowserTest, TheCodeBoxPositionsOnThePrefix)
     EXPECT_EQ(prompts.texts(), Codes{"ไม่พบรหัสที่ระบุ"});
 }
 
-// Searching the same text again goes on from the last find through the browse's own searchRows,
-// which the table browse's tests cover.
+// The search runs through the browse's own searchRows: wrapping, marked rows, the row in view and
+// searching again are BrowseActionsTest's.
 TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
 {
     const char* notFound = "ไม่พบข้อมูลที่ระบุ !";
@@ -152,11 +152,8 @@ TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
     // found ("" when not found: the row stays on the start) and what is said.
     const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
         {"", "B02", "rice", "C01", ""},   // any mix of case
-        {"", "D01", "RICE", "", notFound},      // never wraps to the top
         {"B", "B02", "RICE", "", notFound},     // B02 lacks it and C01 is outside the prefix
         {"A", "A01", "a02", "A02", ""},   // the code counts too
-        {"", "A01", "ใจดี", "A01", ""},    // a fresh search finds the highlighted row itself
-        {"", "A01", "เลิกกิจการ", "D01", ""},  // marked rows are searched
         {"", "A01", "   ", "", codes::kEmptySearchUtf8},
     };
     for (const auto& [codeBox, start, text, found, said] : cases) {
@@ -191,21 +188,6 @@ TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
     for (const auto& s : prompts.shown)
         EXPECT_TRUE(s.question);
     EXPECT_EQ(site.codes(1), (Codes{"A01", "A02", "B01", "B02*", "C01", "D01"}));
-}
-
-TEST_F(CodeBrowserTest, TheManagementScreenCountsAndClosesEveryTableItOpened)
-{
-    screens.onBrowser = [&](CodeBrowser& b) {
-        EXPECT_TRUE(b.workspace().find("farmer"));
-        EXPECT_EQ(codes::browserValues()->LPACCEPT, false);
-        EXPECT_EQ(b.recordCountText(), "Record = 6");  // marked rows count
-    };
-    codes::POPCODE(1);
-    EXPECT_EQ(codes::browserValues(), nullptr);
-    // The product browser opens the units with it, for the editor's unit fields.
-    screens.onBrowser = [&](CodeBrowser& b) { EXPECT_TRUE(b.workspace().find("Unit")); };
-    codes::POPCODE(3);
-    EXPECT_EQ(screens.browsers, 2);
 }
 
 TEST_F(CodeBrowserTest, AMissingTableClosesTheCallersTablesAndFails)
