@@ -48,17 +48,10 @@ TEST(Definition, PrintLineColumns)
     for (const Case& c : cases) {
         const reports::PrintLine p = reports::parsePrintLine(T(c.line), 7);
         SCOPED_TRACE(c.line);
-        EXPECT_EQ(std::tuple(p.number, p.section, p.command, p.option, p.expression),
-                  std::tuple(7, c.section, c.command, c.option, T(c.expression)));
-        if (p.option == Option::Text) {
-            EXPECT_EQ(std::pair(p.align, p.font), std::pair(c.align, c.digit));
-        }
-        if (p.option == Option::Rule) {
-            EXPECT_EQ(p.pen, c.digit);
-        }
-        EXPECT_DOUBLE_EQ(p.a, c.a);
-        EXPECT_DOUBLE_EQ(p.b, c.b);
-        EXPECT_DOUBLE_EQ(p.c, c.c);
+        // The numbers are whole hundredths divided by 100: compared exactly.
+        EXPECT_EQ(std::tuple(p.number, p.section, p.command, p.option, p.align, p.option == Option::Rule ? p.pen : p.font,
+                             p.a, p.b, p.c, p.expression),
+                  std::tuple(7, c.section, c.command, c.option, c.align, c.digit, c.a, c.b, c.c, T(c.expression)));
     }
     // Lines of other sections are never run.
     for (const char* line : {"I,FILES,WDATA1", "* a comment", "X,LF,SAYR1,00100,NAME", "", " D,LF"})

@@ -339,29 +339,24 @@ TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
         r.session.values().set("CDAYBEG", ReportSite::day(1));
         return r.session.REPCREA(destination);
     };
-    const struct {
-        const char* what;
-        bool setUp;
-        std::optional<std::string> answer;  // the printer dialog's
-        bool chosen;                        // what setUp() says
-        Made made;
-        std::size_t usualJobs;
-    } steps[] = {
-        {"no set-up", false, std::nullopt, false, {}, 1},
-        {"set-up cancelled", true, std::nullopt, false, {}, 2},
-        {"Office chosen", true, std::string("Office"), true, {{"Office", true}}, 2},
-        {"cancelled again: Office holds", true, std::nullopt, false, {{"Office", true}, {"Office", true}}, 2},
-        {"a PDF file chosen", true, std::string(), true, {{"Office", true}, {"Office", true}, {"", true}}, 2},
+    // Whether set-up is asked, the printer dialog's answer, what setUp() says, the jobs made on a
+    // chosen printer so far and on the usual destination.
+    const std::tuple<bool, std::optional<std::string>, bool, Made, std::size_t> steps[] = {
+        {false, std::nullopt, false, {}, 1},
+        {true, std::nullopt, false, {}, 2},                              // cancelled
+        {true, "Office", true, {{"Office", true}}, 2},
+        {true, std::nullopt, false, {{"Office", true}, {"Office", true}}, 2},  // cancelled again: Office holds
+        {true, "", true, {{"Office", true}, {"Office", true}, {"", true}}, 2},  // a PDF file
     };
-    for (const auto& s : steps) {
-        SCOPED_TRACE(s.what);
-        if (s.setUp) {
-            printers.answer = s.answer;
-            EXPECT_EQ(destination.setUp("MERVO Report"), s.chosen);
+    int step = 0;
+    for (const auto& [setUp, answer, chosen, madeSoFar, usualJobs] : steps) {
+        SCOPED_TRACE(++step);
+        if (setUp) {
+            printers.answer = answer;
+            EXPECT_EQ(destination.setUp("MERVO Report"), chosen);
         }
         ASSERT_EQ(runReport(), ReportOutcome::Printed);
-        EXPECT_EQ(made, s.made);
-        EXPECT_EQ(usual.jobs.size(), s.usualJobs);
+        EXPECT_EQ(std::pair(made, usual.jobs.size()), std::pair(madeSoFar, usualJobs));
     }
     EXPECT_EQ(destination.chosen(), std::string());
     // The chosen job gets the report's pages; straight to the printer when CPRINTER says so.
