@@ -8,7 +8,6 @@
 #include "audit/audit_list.h"
 #include "audit_log_fixture.h"
 #include "storage/held_table.h"
-#include "storage/table_csv.h"
 #include "support/recording_print_job.h"
 
 namespace {
@@ -54,15 +53,9 @@ TEST_F(AuditListTest, CopyWritesTheRangeAsQuotedLinesAndAsksBeforeOverwriting)
     const Strings copied = {"ทำสำเนาบันทึกการแก้ไขแล้ว !"};
     const std::string file = dir.file("copy.txt");
     ASSERT_TRUE(list.copy(day(2), day(3), file));
-    const std::string bytes = testsupport::readFile(file);
-    EXPECT_EQ(bytes, T("20261202,\"08:00:02\",\"TRK01-000001\",\"ADMIN\",\"ทะเบียนรถ\",\"12\"\" pipe\",\"new\"\r\n"
-                       "20261203,\"08:00:03\",\"TRK01-000001\",\"ADMIN\",\"last\",\"\"\"q\"\"\",\"new\"\r\n"));
-    // Read back by the usual CSV rules, the values are what the log holds.
-    storage::csv::Document doc;
-    ASSERT_TRUE(storage::csv::parse("D,T,K,S,L,O,N\n" + core::tis620::toUtf8(bytes), &doc).ok());
-    ASSERT_EQ(doc.rows.size(), 2u);
-    EXPECT_EQ(doc.rows[0][5], "12\" pipe");
-    EXPECT_EQ(doc.rows[1][5], "\"q\"");
+    EXPECT_EQ(testsupport::readFile(file),
+              T("20261202,\"08:00:02\",\"TRK01-000001\",\"ADMIN\",\"ทะเบียนรถ\",\"12\"\" pipe\",\"new\"\r\n"
+                "20261203,\"08:00:03\",\"TRK01-000001\",\"ADMIN\",\"last\",\"\"\"q\"\"\",\"new\"\r\n"));
     EXPECT_EQ(takeShown(), copied);
     EXPECT_EQ(labels().size(), 4u);
     // A range without rows still writes its (empty) file and says so.
@@ -95,13 +88,13 @@ TEST_F(AuditListTest, PurgeRemovesTheRangeAfterConfirmationUnlessAnotherWorkstat
     addRows({{1, "a", "x"}, {2, "b", "x"}, {3, "c", "x"}, {4, "d", "x"}});
     AuditList list(6);
     ASSERT_TRUE(list.open());
+    const std::string confirm = "คุณยืนยันการสั่งลบข้อมูลการแก้ไข ?";
     {
         storagetest::HeldTable other(folder() + "AUDIT.DBF");
         ASSERT_TRUE(other.open());
         prompts.answers = {true};
         EXPECT_FALSE(list.purge(day(1), day(5)));
-        ASSERT_EQ(prompts.shown.size(), 2u);
-        EXPECT_EQ(takeShown()[1], "ไม่สามารถเปิดแฟ้ม บันทึกการแก้ไข");
+        EXPECT_EQ(takeShown(), (Strings{confirm, "ไม่สามารถเปิดแฟ้ม บันทึกการแก้ไข"}));
         ASSERT_NE(list.log(), nullptr);
         EXPECT_EQ(labels().size(), 4u);
     }
@@ -111,10 +104,7 @@ TEST_F(AuditListTest, PurgeRemovesTheRangeAfterConfirmationUnlessAnotherWorkstat
     prompts.answers = {true};
     EXPECT_TRUE(list.purge(day(2), day(3)));
     EXPECT_EQ(labels(), (Strings{"a", "d"}));
-    const Strings told = takeShown();
-    ASSERT_EQ(told.size(), 3u);
-    EXPECT_EQ(told[1], "คุณยืนยันการสั่งลบข้อมูลการแก้ไข ?");
-    EXPECT_EQ(told[2], "ทำการลบบันทึกข้อมูลการแก้ไขแล้ว !");
+    EXPECT_EQ(takeShown(), (Strings{confirm, confirm, "ทำการลบบันทึกข้อมูลการแก้ไขแล้ว !"}));
     // The log is open shared again and the browse on its first row.
     EXPECT_FALSE(list.log()->exclusive());
     EXPECT_EQ(currentLabel(list.rows()), "a");
@@ -150,8 +140,6 @@ TEST_F(AuditListTest, ReportPrintsTheRangeOnPagesWithTheirNumbers)
                              [&](const std::string& l) { return l.starts_with("text ") && l.ends_with(text); });
     };
     EXPECT_EQ(count("รายงานบันทึกการแก้ไขข้อมูล ช่วงวันที่ 02/12/2026 ถึง 03/12/2026"), job.pageCount());
-    EXPECT_EQ(count("วันที่ 05/12/2026 , 08:00:00"), job.pageCount());
-    EXPECT_EQ(count("ข้อมูลใหม่"), job.pageCount());
     for (int p = 1; p <= job.pageCount(); ++p)
         EXPECT_EQ(count("หน้า " + std::to_string(p)), 1);
     EXPECT_EQ(count(" row 79"), 1);

@@ -22,10 +22,7 @@ namespace audittest {
 
 using Strings = std::vector<std::string>;
 
-inline core::Date day(int d)
-{
-    return core::Date::fromYmd(2026, 12, d);
-}
+inline core::Date day(int d) { return core::Date::fromYmd(2026, 12, d); }
 
 // The label (DESCRIP) of the row the browse stands on, in UTF-8 without trailing blanks.
 inline std::string currentLabel(core::RowSource& rows)

@@ -1,6 +1,5 @@
-// The code browser and pick-list driven through its model with scripted screens and prompts: the
-// seed rules, the code box and search, Enter and OK on marked rows, the rights rules, the deletion
-// mark, nesting inside the product editor, and the management screen from the menu.
+// The code browser and pick-list through its model with scripted screens and prompts: the seed, the
+// code box and search, marked rows, the rights, the deletion mark, nesting, a failed read.
 #include <gtest/gtest.h>
 
 #include "codes/pick_list.h"
@@ -34,30 +33,24 @@ protected:
 
 TEST_F(CodeBrowserTest, TheSeedDecidesWhereTheBrowserOpens)
 {
-    const struct {
-        const char* seed;
-        const char* codeBox;
-        const char* row;
-    } cases[] = {
+    // The seed, the code box and the highlighted row the browser opens with.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"A", "A", "A01"},          // a prefix of several codes: the first, the prefix in the box
         {"b0", "B0", "B01"},        // upper-cased
         {"ZZ", "", "A01"},          // nothing begins with it: the first row, an empty box
-        {"", "", "A01"},            // a blank seed never names a code
         {"A0123456789", "", "A01"}, // longer than a code
     };
-    for (const auto& c : cases) {
-        std::string box, row;
+    for (const auto& [seed, codeBox, row] : cases) {
+        std::string shownBox, shownRow;
         screens.onBrowser = [&](CodeBrowser& b) {
-            box = core::xbase::rtrim(b.codeBox());
-            row = highlighted(b.browse());
+            shownBox = core::xbase::rtrim(b.codeBox());
+            shownRow = highlighted(b.browse());
         };
         core::ValueMap values;
-        values.setText("cFarmer", c.seed);
-        EXPECT_FALSE(codes::pickCode(ws, 1, values, "cFarmer", "", true)) << c.seed;
-        EXPECT_EQ(box, c.codeBox) << c.seed;
-        EXPECT_EQ(row, c.row) << c.seed;
+        values.setText("cFarmer", seed);
+        EXPECT_FALSE(codes::pickCode(ws, 1, values, "cFarmer", "", true)) << seed;
         // Closed without accepting: the field gets the seed back.
-        EXPECT_EQ(values.text("cFarmer"), c.seed) << c.seed;
+        EXPECT_EQ(std::tuple(shownBox, shownRow, values.text("cFarmer")), std::tuple(codeBox, row, seed));
     }
     EXPECT_TRUE(prompts.shown.empty());
 }
@@ -88,8 +81,7 @@ TEST_F(CodeBrowserTest, AMarkedRowIsNeitherPickedNorEdited)
     screens.onBrowser = [&](CodeBrowser& b) {
         b.CFILTER("D");
         ASSERT_EQ(highlighted(b.browse()), "D01");
-        b.CSELECT(0);
-        b.CSELECT(1);
+        b.CSELECT(0);  // Enter; a double click is the same call
         if (b.mode() == CodeBrowser::Mode::Pick) {
             b.ok();
             EXPECT_FALSE(b.closing());
@@ -99,43 +91,33 @@ TEST_F(CodeBrowserTest, AMarkedRowIsNeitherPickedNorEdited)
     EXPECT_FALSE(codes::POPCODE(ws, 1, "").accepted());
     codes::POPCODE(1);
     EXPECT_EQ(screens.editors, 0);
-    // Enter, double click and OK, then the edit button, in the pick-list; Enter and double click,
-    // then the edit button, in the management screen.
+    // Enter and OK, then the edit button, in the pick-list; Enter, then the edit button, in the
+    // management screen.
     const std::string marked = "ข้อมูลถูกทำเครื่องหมายลบ !", notEditable = "ไม่สามารถแก้ไขข้อมูลนี้ได้";
-    EXPECT_EQ(prompts.texts(), (Codes{marked, marked, marked, notEditable, marked, marked, notEditable}));
-    for (const auto& s : prompts.shown)
-        EXPECT_EQ(s.title, T(s.text == T(marked) ? "  ส่วนตารางรหัส" : "ส่วนทำการแก้ไขรหัสข้อมูล"));
+    EXPECT_EQ(prompts.texts(), (Codes{marked, marked, notEditable, marked, notEditable}));
 }
 
 TEST_F(CodeBrowserTest, TheUsersLevelDecidesAddEditAndDelete)
 {
-    const struct {
-        int level;
-        bool allowChanges;
-        bool add, edit, del;
-    } cases[] = {
-        {0, true, false, false, false}, {1, true, false, false, false}, {2, true, false, false, false},
-        {3, true, true, false, false},  {4, true, true, true, false},   {5, true, true, true, true},
-        {6, true, true, true, true},    {6, false, false, false, false},
+    // The level, whether changes are allowed, and add, edit, delete offered: each level's boundary.
+    const std::tuple<int, bool, bool, bool, bool> cases[] = {
+        {2, true, false, false, false}, {3, true, true, false, false},   {4, true, true, true, false},
+        {5, true, true, true, true},    {6, false, false, false, false},
     };
-    for (const auto& c : cases) {
-        site.setLevel(1, c.level);
+    for (const auto& [level, allowChanges, add, edit, del] : cases) {
+        SCOPED_TRACE(level);
+        site.setLevel(1, level);
         screens.onBrowser = [&](CodeBrowser& b) {
-            EXPECT_EQ(b.canAdd(), c.add) << c.level;
-            EXPECT_EQ(b.canEdit(), c.edit) << c.level;
-            EXPECT_EQ(b.canDelete(), c.del) << c.level;
+            EXPECT_EQ(std::tuple(b.canAdd(), b.canEdit(), b.canDelete()), std::tuple(add, edit, del));
             // Buttons that are off do nothing, whatever calls them.
             b.CEDIT(true);
             b.CDELETE();
         };
-        (void)codes::POPCODE(ws, 1, "A01X", "", c.allowChanges);
+        (void)codes::POPCODE(ws, 1, "A01X", "", allowChanges);
     }
-    EXPECT_EQ(screens.editors, 4);        // add at levels 3 .. 6
-    EXPECT_EQ(prompts.shown.size(), 2u);  // the delete confirmations at 5 and 6, answered No
-}
-
-TEST_F(CodeBrowserTest, EnterOpensTheEditorOnlyForUsersWhoMayEdit)
-{
+    EXPECT_EQ(screens.editors, 3);        // add at levels 3 .. 5
+    EXPECT_EQ(prompts.shown.size(), 1u);  // the delete confirmation at 5, answered No
+    // Enter in the management screen opens the editor only for users who may edit.
     screens.onBrowser = [](CodeBrowser& b) { b.CSELECT(0); };
     for (const int level : {1, 3, 4}) {
         site.setLevel(1, level);
@@ -160,39 +142,32 @@ TEST_F(CodeBrowserTest, TheCodeBoxPositionsOnThePrefix)
     EXPECT_EQ(prompts.texts(), Codes{"ไม่พบรหัสที่ระบุ"});
 }
 
-// Searching the same text again goes on from the last find through the browse's own searchRows,
-// which the table browse's tests cover.
+// The search runs through the browse's own searchRows: wrapping, marked rows, the row in view and
+// searching again are BrowseActionsTest's.
 TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
 {
     const char* notFound = "ไม่พบข้อมูลที่ระบุ !";
-    const struct {
-        const char* codeBox;
-        const char* start;  // the row the search starts from (moved to after the code box)
-        const char* text;
-        const char* found;  // "" when not found: the row stays on `start`
-        const char* said;
-    } cases[] = {
-        {"", "A01", "RICE", "A02", ""},   // any mix of case
-        {"", "B02", "rice", "C01", ""},
-        {"", "D01", "RICE", "", notFound},      // never wraps to the top
+    // The code box, the row the search starts from (moved to after the code box), the text, the row
+    // found ("" when not found: the row stays on the start) and what is said.
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
+        {"", "B02", "rice", "C01", ""},   // any mix of case
         {"B", "B02", "RICE", "", notFound},     // B02 lacks it and C01 is outside the prefix
         {"A", "A01", "a02", "A02", ""},   // the code counts too
-        {"", "A01", "ใจดี", "A01", ""},    // a fresh search finds the highlighted row itself
-        {"", "A01", "เลิกกิจการ", "D01", ""},  // marked rows are searched
         {"", "A01", "   ", "", codes::kEmptySearchUtf8},
     };
-    for (const auto& c : cases) {
+    for (const auto& [codeBox, start, text, found, said] : cases) {
+        SCOPED_TRACE(std::string(text) + " from " + start);
         prompts.shown.clear();
         screens.onBrowser = [&](CodeBrowser& b) {
-            b.CFILTER(c.codeBox);
-            while (highlighted(b.browse()) != c.start)
+            b.CFILTER(codeBox);
+            while (highlighted(b.browse()) != start)
                 ASSERT_EQ(b.browse().source().skip(1), 1);
-            b.CSEARCH(T(c.text));
-            EXPECT_EQ(core::xbase::rtrim(b.searchBox()), core::xbase::rtrim(core::xbase::upper(T(c.text))));
-            EXPECT_EQ(highlighted(b.browse()), *c.found ? c.found : c.start) << c.text << " from " << c.start;
+            b.CSEARCH(T(text));
+            EXPECT_EQ(std::tuple(core::xbase::rtrim(b.searchBox()), highlighted(b.browse())),
+                      std::tuple(core::xbase::rtrim(core::xbase::upper(T(text))), *found ? found : start));
         };
         (void)codes::POPCODE(ws, 1, "");
-        EXPECT_EQ(prompts.texts(), *c.said ? Codes{c.said} : Codes{}) << c.text;
+        EXPECT_EQ(prompts.texts(), *said ? Codes{said} : Codes{});
     }
 }
 
@@ -212,25 +187,6 @@ TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
     for (const auto& s : prompts.shown)
         EXPECT_TRUE(s.question);
     EXPECT_EQ(site.codes(1), (Codes{"A01", "A02", "B01", "B02*", "C01", "D01"}));
-}
-
-TEST_F(CodeBrowserTest, TheManagementScreenCountsMovesAndClosesEveryTableItOpened)
-{
-    screens.onBrowser = [&](CodeBrowser& b) {
-        EXPECT_TRUE(b.workspace().find("farmer"));
-        EXPECT_EQ(codes::browserValues()->LPACCEPT, false);
-        EXPECT_EQ(b.recordCountText(), "Record = 6");  // marked rows count
-        b.CGOTOP(1);
-        EXPECT_EQ(highlighted(b.browse()), "D01");
-        b.CGOTOP(0);
-        EXPECT_EQ(highlighted(b.browse()), "A01");
-    };
-    codes::POPCODE(1);
-    EXPECT_EQ(codes::browserValues(), nullptr);
-    // The product browser opens the units with it, for the editor's unit fields.
-    screens.onBrowser = [&](CodeBrowser& b) { EXPECT_TRUE(b.workspace().find("Unit")); };
-    codes::POPCODE(3);
-    EXPECT_EQ(screens.browsers, 2);
 }
 
 TEST_F(CodeBrowserTest, AMissingTableClosesTheCallersTablesAndFails)
@@ -305,19 +261,15 @@ TEST_F(CodeBrowserTest, AReadThatFailsIsTriedAgainWhenTheTrapAnswersRetry)
     EXPECT_EQ(marked.code, pad("D01"));
     EXPECT_EQ(farmerName(), T("ร้านค้าเลิกกิจการ"));
     EXPECT_EQ(screens.browsers, 0);
-    const struct {
-        core::FaultAnswer answer;
-        Outcome outcome;
-        int browsers;
-    } cases[] = {{core::FaultAnswer::Retry, Outcome::Accepted, 0},
-                 {core::FaultAnswer::Default, Outcome::Refused, 1}};
-    for (const auto& c : cases) {
+    // Retry reads the code again; otherwise it counts as not found and the browser opens.
+    for (const auto& [answer, outcome, browsers] : {std::tuple{core::FaultAnswer::Retry, Outcome::Accepted, 0},
+                                                    std::tuple{core::FaultAnswer::Default, Outcome::Refused, 1}}) {
         screens.browsers = 0;
-        testsupport::RecordingFaultHandler faults(c.answer);
+        testsupport::RecordingFaultHandler faults(answer);
         fs.failRead = 1;
-        EXPECT_EQ(codes::POPCODE(ws, 1, "A02").outcome, c.outcome);
+        EXPECT_EQ(codes::POPCODE(ws, 1, "A02").outcome, outcome);
         EXPECT_EQ(faults.faults.size(), 1u);
-        EXPECT_EQ(screens.browsers, c.browsers);
+        EXPECT_EQ(screens.browsers, browsers);
     }
 }
 

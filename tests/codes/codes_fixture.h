@@ -38,7 +38,7 @@ public:
     CodeSite()
     {
         core::programSettings().setText("CDRV1", folder());
-        setAllLevels(6);
+        core::programSettings().setText("CTRUSTEE", std::string(42, '6'));
         for (int n = 1; n <= 12; ++n) {
             const storage::TableDef& t = storage::codeTable(n);
             const auto fields = storage::fieldSpecs(t.fields);
@@ -100,7 +100,6 @@ public:
         return v.isText() ? core::xbase::rtrim(v.asText()) : v.toDisplayText();
     }
 
-    void setAllLevels(int level) { core::programSettings().setText("CTRUSTEE", std::string(42, char('0' + level))); }
     void setLevel(int number, int level)
     {
         std::string rights = core::programSettings().text("CTRUSTEE");
@@ -168,7 +167,6 @@ struct OpenBrowse {
         browse = std::make_unique<codes::TableBrowse>(ws, alias, *source);
         browse->setView({.visibleRows = [rows] { return rows; }});
     }
-    // Highlights the row with that code.
     void highlight(const std::string& code)
     {
         ASSERT_TRUE(browse->table().seek(pad(code)).ok());
@@ -198,7 +196,6 @@ inline std::string highlighted(codes::TableBrowse& browse)
     return core::xbase::rtrim(v.asText());
 }
 
-// Types a code and a name into an editor's values.
 inline void enter(codes::CodeEditor& e, const std::string& code, const std::string& nameUtf8)
 {
     e.values().setText("CODE", pad(code));

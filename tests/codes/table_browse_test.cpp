@@ -47,38 +47,32 @@ protected:
 
 TEST_F(BrowseActionsTest, SearchStepsForwardThroughTheExpressionsText)
 {
-    struct Case {
-        const char* scope;
-        const char* start;
-        const char* text;
-        const char* expression;
-        const char* found;  // "" when not found: back on `start`
-    };
-    const Case cases[] = {
+    // The scope, the row started from, the text, the expression, the row found ("" when not found:
+    // back on the start).
+    const std::tuple<const char*, const char*, const char*, const char*, const char*> cases[] = {
         {"", "R01", "rice", "RepList->code+RepList->name", "R03"},
-        {"", "R03", "  Rice ", "RepList->code+RepList->name", "R03"},  // a fresh search finds the row in view
         {"", "S03", "SUPPLIER", "RepList->code+RepList->name", ""},    // never wraps
         {"", "R01", "s02", "code+name", "S02"},                         // marked rows too; plain names
         {"R", "R01", "RICE", "RepList->name", "R03"},
         {"R", "R01", "SUPPLIER", "RepList->name", ""},                  // the scope ends the search
         {"", "R01", "3", "LEN(TRIM(name))", "R02"},                     // numbers as they display: "13"
     };
-    for (const Case& c : cases) {
-        auto b = browse(c.scope);
-        moveTo(*b, c.start);
+    for (const auto& [scope, start, text, expression, found] : cases) {
+        SCOPED_TRACE(std::string(text) + " from " + start);
+        auto b = browse(scope);
+        moveTo(*b, start);
         prompts.shown.clear();
         refreshes = focuses = 0;
-        EXPECT_TRUE(codes::SACTION(*b, 3, c.text, c.expression));
-        EXPECT_EQ(highlighted(*b), *c.found ? c.found : c.start) << c.text << " from " << c.start;
-        EXPECT_EQ(ws.find("RepList")->recNo(), b->source().recNo());
-        EXPECT_EQ(refreshes, 1);
-        EXPECT_EQ(focuses, 1);
-        EXPECT_EQ(prompts.texts(), *c.found ? Codes{} : Codes{kNotFound}) << c.text;
+        EXPECT_TRUE(codes::SACTION(*b, 3, text, expression));
+        const std::string row = highlighted(*b);
+        // The table follows the browse, which is drawn and focused once.
+        EXPECT_EQ(std::tuple(row, ws.find("RepList")->recNo(), refreshes, focuses, prompts.texts()),
+                  std::tuple(*found ? found : start, b->source().recNo(), 1, 1, *found ? Codes{} : Codes{kNotFound}));
     }
 }
 
 // Searching the same text again goes on after the row the last search found, a new text or a
-// move (top) starts afresh with the row in view, and an empty text says so.
+// move (top) starts afresh with the row in view, an empty text says so; a search crosses batches.
 TEST_F(BrowseActionsTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
 {
     auto b = browse();
@@ -96,46 +90,40 @@ TEST_F(BrowseActionsTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
     auto scoped = browse("R");
     codes::SACTION(*scoped, 2, "", "");
     EXPECT_EQ(highlighted(*scoped), "R03") << "the bottom of the scope, not of the table";
-}
 
-TEST_F(BrowseActionsTest, SearchOverManyRowsCrossesBatches)
-{
+    // A search over more rows than one batch reads.
+    prompts.shown.clear();
     std::vector<Row> rows;
     for (int i = 0; i < 1500; ++i)
         rows.push_back({"T" + std::to_string(10000 + i), i == 1400 ? "the needle" : "hay"});
     site.add(12, rows);
-    auto b = browse();
-    moveTo(*b, "T10000");
-    codes::SACTION(*b, 3, "NEEDLE", "name");
-    EXPECT_EQ(highlighted(*b), "T11400");
+    auto many = browse();
+    moveTo(*many, "T10000");
+    codes::SACTION(*many, 3, "NEEDLE", "name");
+    EXPECT_EQ(highlighted(*many), "T11400");
     EXPECT_TRUE(prompts.shown.empty());
 }
 
 TEST_F(BrowseActionsTest, BrowadjCountsOnlyTheRowsWithinThePrefix)
 {
-    struct Case {
-        const char* added;
-        const char* prefix;
-        int visible;
-        int line;
-    };
-    // Rows before: R01 R02 R03 S01 S02 S03 (and each case's earlier additions).
-    const Case cases[] = {
+    // The code added, the prefix, the rows visible, the line the new row is put on. Rows before: R01
+    // R02 R03 S01 S02 S03 (and each case's earlier additions).
+    const std::tuple<const char*, const char*, int, int> cases[] = {
         {"S025", "S", 10, 3},  // S01, S02 before it within "S"
         {"S04", "", 10, 8},    // no prefix: every row before it (S025 included)
         {"S05", "", 4, 4},     // more rows before it than fit
         {"R00", "R", 10, 1},   // the first of the table
     };
-    for (const Case& c : cases) {
+    for (const auto& [added, prefix, visible, line] : cases) {
         auto b = browse();
-        b->setView({.visibleRows = [&] { return c.visible; }});
+        b->setView({.visibleRows = [&] { return visible; }});
         storage::Table& t = b->table();
         ASSERT_TRUE(t.append().ok());
-        ASSERT_TRUE(t.put("CODE", core::Value::text(c.added)).ok());
+        ASSERT_TRUE(t.put("CODE", core::Value::text(added)).ok());
         ASSERT_TRUE(t.unlock().ok());
-        codes::BROWADJ(*b, "RepList->code", c.prefix);
-        EXPECT_EQ(b->rowPos(), c.line) << c.added;
-        EXPECT_EQ(highlighted(*b), c.added);
+        codes::BROWADJ(*b, "RepList->code", prefix);
+        EXPECT_EQ(b->rowPos(), line) << added;
+        EXPECT_EQ(highlighted(*b), added);
     }
 }
 
@@ -146,14 +134,11 @@ TEST_F(BrowseActionsTest, CodchkReadsTheKeyAgainWhenTheTrapAnswersRetry)
     ASSERT_TRUE(storage::OPEN(own, site.folder(), "Replist", "CODE", false, "Replist", "Replist", "RepList"));
     storage::Table& t = *own.find("RepList");
     // A code another row has is refused only when its key could be read.
-    const struct {
-        core::FaultAnswer answer;
-        bool accepted;
-    } cases[] = {{core::FaultAnswer::Retry, false}, {core::FaultAnswer::Default, true}};
-    for (const auto& c : cases) {
-        testsupport::RecordingFaultHandler faults(c.answer);
+    for (const auto& [answer, accepted] :
+         {std::pair{core::FaultAnswer::Retry, false}, {core::FaultAnswer::Default, true}}) {
+        testsupport::RecordingFaultHandler faults(answer);
         fs.failRead = 1;
-        EXPECT_EQ(codes::CODCHK(t, pad("R09"), pad("R01"), 1), c.accepted);
+        EXPECT_EQ(codes::CODCHK(t, pad("R09"), pad("R01"), 1), accepted);
         EXPECT_EQ(faults.faults.size(), 1u);
     }
 }

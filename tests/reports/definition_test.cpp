@@ -1,7 +1,5 @@
-// Report definitions: the settings lines (names in any case, the value from the ninth character
-// trimmed and upper-cased, the last repeat counting, the margin in hundredths) and the print lines'
-// fixed columns - section, command, option, the three numbers divided by 100 and where each
-// command's expression begins - and the file split into lines of the work table's width.
+// Report definitions: the settings lines, the print lines' fixed columns, the file split into lines
+// of the work table's width, and files that are no definitions.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -37,11 +35,8 @@ TEST(Definition, PrintLineColumns)
         {"S,LH,LINE3,00040,00790", 'S', Command::LH, Option::Rule, core::PrintAlign::Left, 3, 0.4, 7.9, 0, ""},
         {"F,LX,LINE2,00100,00500,01200", 'F', Command::LX, Option::Rule, core::PrintAlign::Left, 2, 1, 5, 12, ""},
         {"E,SM,     ,03100,AMOUNT", 'E', Command::SM, Option::None, core::PrintAlign::Left, 1, 31, 0, 0, "AMOUNT"},
-        {"B,NA,     ,00200,COMPANY", 'B', Command::NA, Option::None, core::PrintAlign::Left, 1, 2, 0, 0, "COMPANY"},
         {"D,NH", 'D', Command::NH, Option::None, core::PrintAlign::Left, 1, 0, 0, 0, ""},
-        {"D,LV,LINE1,00040", 'D', Command::LV, Option::Rule, core::PrintAlign::Left, 1, 0.4, 0, 0, ""},
         // An option that is none of those listed, a command that is none.
-        {"D,LF,SAYX1,00100,NAME", 'D', Command::LF, Option::None, core::PrintAlign::Left, 1, 1, 0, 0, "NAME"},
         {"D,LF,SAYR4,00100,NAME", 'D', Command::LF, Option::None, core::PrintAlign::Left, 1, 1, 0, 0, "NAME"},
         {"D,ZZ,SAYR1,00100,NAME", 'D', Command::None, Option::Text, core::PrintAlign::Left, 1, 1, 0, 0, ""},
         // Numbers read as VAL reads them: blanks and text give 0, a point is a point.
@@ -53,17 +48,10 @@ TEST(Definition, PrintLineColumns)
     for (const Case& c : cases) {
         const reports::PrintLine p = reports::parsePrintLine(T(c.line), 7);
         SCOPED_TRACE(c.line);
-        EXPECT_EQ(std::tuple(p.number, p.section, p.command, p.option, p.expression),
-                  std::tuple(7, c.section, c.command, c.option, T(c.expression)));
-        if (p.option == Option::Text) {
-            EXPECT_EQ(std::pair(p.align, p.font), std::pair(c.align, c.digit));
-        }
-        if (p.option == Option::Rule) {
-            EXPECT_EQ(p.pen, c.digit);
-        }
-        EXPECT_DOUBLE_EQ(p.a, c.a);
-        EXPECT_DOUBLE_EQ(p.b, c.b);
-        EXPECT_DOUBLE_EQ(p.c, c.c);
+        // The numbers are whole hundredths divided by 100: compared exactly.
+        EXPECT_EQ(std::tuple(p.number, p.section, p.command, p.option, p.align, p.option == Option::Rule ? p.pen : p.font,
+                             p.a, p.b, p.c, p.expression),
+                  std::tuple(7, c.section, c.command, c.option, c.align, c.digit, c.a, c.b, c.c, T(c.expression)));
     }
     // Lines of other sections are never run.
     for (const char* line : {"I,FILES,WDATA1", "* a comment", "X,LF,SAYR1,00100,NAME", "", " D,LF"})
@@ -112,15 +100,15 @@ TEST(Definition, FileSplitsIntoLinesOfTheWorkTablesWidth)
 TEST(Definition, FilesThatAreNoDefinitionsAreRefused)
 {
     testsupport::TempDir dir;
-    std::string bytes, error;
-    EXPECT_FALSE(reports::readDefinitionFile(dir.file("none.txt"), &bytes, &error));
-    EXPECT_NE(error.find("cannot be read"), std::string::npos);
     testsupport::writeFile(dir.file("nul.txt"), std::string("D,LF\0x", 6));
-    EXPECT_FALSE(reports::readDefinitionFile(dir.file("nul.txt"), &bytes, &error));
-    EXPECT_NE(error.find("NUL"), std::string::npos);
     testsupport::writeFile(dir.file("big.txt"), std::string(reports::kMaxDefinitionBytes + 1, 'x'));
-    EXPECT_FALSE(reports::readDefinitionFile(dir.file("big.txt"), &bytes, &error));
-    EXPECT_NE(error.find("larger than"), std::string::npos);
+    for (const auto& [file, said] :
+         {std::pair{"none.txt", "cannot be read"}, {"nul.txt", "NUL"}, {"big.txt", "larger than"}}) {
+        std::string bytes, error;
+        EXPECT_FALSE(reports::readDefinitionFile(dir.file(file), &bytes, &error)) << file;
+        EXPECT_NE(error.find(said), std::string::npos) << error;
+    }
+    std::string bytes, error;
     testsupport::writeFile(dir.file("ok.txt"), "I,FILES,X\r\n");
     EXPECT_TRUE(reports::readDefinitionFile(dir.file("ok.txt"), &bytes, &error));
     EXPECT_EQ(bytes, "I,FILES,X\r\n");

@@ -30,12 +30,8 @@ ReportSite::ReportSite(bool withData)
         // The step joins the site folder and the folder setting.
         EXPECT_TRUE(step.run(s, &error)) << error;
     }
-    if (withData)
-        loadWeek();
-}
-
-void ReportSite::loadWeek()
-{
+    if (!withData)
+        return;
     load("Wdata1",
          "TICKET,STAT,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,WIN,DAYOUT,TMOUT,WOUT,PRICE,RATE,QTY,AMOUNT,CASH,DRCR,"
          "CHEQUE,CLEAR,ACCOUNT,STAFF\n"

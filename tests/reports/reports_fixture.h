@@ -1,9 +1,7 @@
-// A site for the report tests: a new site (mainttest::Site: tables empty, settings read from its
-// configuration file with absolute folders, scripted prompts, a clock standing on 5 December 2026)
-// with the demo report list and definitions, and optionally a week of business loaded through the
-// shared append - tickets of every kind (one before the week, one open, one marked deleted),
-// payments and receipts with their lines, loans, a production record, and the ledgers and a
-// purchase order as posting all of it gives them. Reports run onto a recording print job.
+// A site for the report tests (mainttest::Site, the clock on 5 December 2026) with the demo report
+// list and definitions, and optionally a week of business: tickets of every kind (one before the
+// week, one open, one marked), vouchers with their lines, loans, a production record, and the
+// ledgers and a purchase order as posting all of it gives them.
 #pragma once
 
 #include <functional>
@@ -73,9 +71,6 @@ class ReportSite : public mainttest::Site {
 public:
     explicit ReportSite(bool withData = true);
 
-    // The week of business (loaded by the constructor unless asked not to).
-    void loadWeek();
-
     // Runs a report through a session as the range dialog's OK does, with the ranges' defaults
     // changed by `ranges` (value name -> value), onto a recording job; the outcome.
     reports::ReportOutcome run(const std::string& code, const std::map<std::string, core::Value>& ranges = {});
@@ -85,7 +80,7 @@ public:
     reports::ReportOutcome runOnto(const std::string& code, const std::map<std::string, core::Value>& ranges,
                                    core::PrintJob& job);
 
-    // What the last run drew: its texts in UTF-8, one per text call, "page:text".
+    // What the last run drew (see drawnTexts).
     std::vector<std::string> texts() const { return drawnTexts(m_job); }
     const testsupport::RecordingPrintJob& job() const { return m_job; }
 

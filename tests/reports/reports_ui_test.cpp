@@ -1,8 +1,6 @@
-// Reports on Qt: the demo reports rendered headless to PDF and their text (pdftotext -layout,
-// Thai marks normalised) compared with the reference files in tests/reports/reference/
-// (MERVO_UPDATE_REFERENCE=1 writes them anew); `mervo-admin report` giving the same pages, its
-// ranges and refusals; the report list's dialog with its marked rows in red, and the range dialog
-// with its printer set-up.
+// Reports on Qt: the demo reports' PDFs against the reference texts in tests/reports/reference/
+// (MERVO_UPDATE_REFERENCE=1 writes them anew), `mervo-admin report` with its ranges and refusals,
+// the report list's dialog and the range dialog with its printer set-up.
 #include <gtest/gtest.h>
 
 #include <QPushButton>
@@ -107,13 +105,8 @@ TEST_F(ReportPdfTest, TheCommandLineGivesTheSamePages)
     EXPECT_EQ(text.find("000002"), std::string::npos) << text;
     EXPECT_TRUE(std::filesystem::exists(s_site->dir() + "/WORK/R_OPER1.DBF"));
 
-    struct Case {
-        std::vector<std::string> args;
-        int exitCode;
-        const char* out;  // on stdout ("" for none)
-        const char* err;  // on stderr ("" for none)
-    };
-    const Case cases[] = {
+    // The arguments after the site, the exit code, what stdout and stderr hold ("" for anything).
+    const std::tuple<std::vector<std::string>, int, const char*, const char*> cases[] = {
         {{"TRK01", "--pdf", pdf, "--from", "06/12/2026", "--to", "06/12/2026"}, 1,
          "message ส่วนจัดทำรายงาน: ไม่มีข้อมูลตามเงื่อนไขที่ระบุ", ""},
         {{"TRK09", "--pdf", pdf}, 1, "", "no report TRK09 in the report list"},
@@ -125,36 +118,20 @@ TEST_F(ReportPdfTest, TheCommandLineGivesTheSamePages)
         {{"STA01", "--pdf", pdf, "--from", "01/12/2026"}, 2, "", "STA01 has no range date"},
         {{"TRK01"}, 2, "", "usage"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [tail, exitCode, out, err] : cases) {
         std::vector<std::string> args = {"report", s_site->configFile()};
-        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.insert(args.end(), tail.begin(), tail.end());
         r = runProcess(kAdmin, args);
-        SCOPED_TRACE(c.args[0] + " " + (c.args.size() > 3 ? c.args[3] : ""));
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
-        EXPECT_NE(r.out.find(c.out), std::string::npos) << r.out;  // "" is found in any text
-        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+        SCOPED_TRACE(tail[0] + " " + (tail.size() > 3 ? tail[3] : ""));
+        EXPECT_EQ(r.exitCode, exitCode) << r.err;
+        EXPECT_NE(r.out.find(out), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(err), std::string::npos) << r.err;
     }
 }
 
 // ---- The dialogs
 
-TEST(ReportDialogs, TheReportListSearchesAndChooses)
-{
-    ReportSite site(false);
-    storage::Workspace ws;
-    ASSERT_TRUE(reports::openTable(ws, "Replist", "RepList"));
-    reports::ReportPicker picker(ws);
-    reports::ReportPickerDialog dialog(picker);
-    testsupport::expectFitsSmallScreen(dialog);
-    testsupport::typeUtf8(dialog.searchBox(), "สรุปยอด");
-    dialog.button(reports::ReportPickerDialog::Search)->click();
-    dialog.button(reports::ReportPickerDialog::Ok)->click();
-    EXPECT_TRUE(picker.chosen());
-    EXPECT_EQ(picker.code(), "GLR01");
-    EXPECT_EQ(picker.name(), T("รายงานสรุปยอดคงเหลือและยอดรวม"));
-}
-
-TEST(ReportDialogs, TheReportListPaintsMarkedReportsRed)
+TEST(ReportDialogs, TheReportListPaintsMarkedReportsRedSearchesAndChooses)
 {
     ReportSite site(false);
     ASSERT_EQ(site.mark(site.pathOf("Replist"), "CODE", "ACC02"), 1);
@@ -162,10 +139,17 @@ TEST(ReportDialogs, TheReportListPaintsMarkedReportsRed)
     ASSERT_TRUE(reports::openTable(ws, "Replist", "RepList"));
     reports::ReportPicker picker(ws);
     reports::ReportPickerDialog dialog(picker);
+    testsupport::expectFitsSmallScreen(dialog);
     testsupport::showActive(dialog);
     // ACC01, ACC02 (marked), ACC03.
     for (int line = 0; line < 3; ++line)
         EXPECT_EQ(uitest::rowHasRedInk(*dialog.browse(), line), line == 1) << line;
+    testsupport::typeUtf8(dialog.searchBox(), "สรุปยอด");
+    dialog.button(reports::ReportPickerDialog::Search)->click();
+    dialog.button(reports::ReportPickerDialog::Ok)->click();
+    EXPECT_TRUE(picker.chosen());
+    EXPECT_EQ(picker.code(), "GLR01");
+    EXPECT_EQ(picker.name(), T("รายงานสรุปยอดคงเหลือและยอดรวม"));
 }
 
 TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
@@ -186,11 +170,6 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     });
     reports::RangeDialog dialog(session, destination);
     testsupport::expectFitsSmallScreen(dialog);
-    std::vector<std::string> shown;
-    for (const char* name : {"CCODBEG", "CCODEND", "CDOCEND", "CDAYBEG"})
-        shown.push_back(dialog.form().field(name)->text().toStdString());
-    EXPECT_EQ(shown, (std::vector<std::string>{"F001", "F005", "999999", "05/12/2026"}));
-    EXPECT_EQ(dialog.progressBar()->value(), 0);
 
     // A code entry is validated by its table's pick-list when it is left.
     dialog.show();
@@ -206,7 +185,6 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     // The printer set-up's choice is the printer the report goes to, the "Report" rule not asked.
     printers.answer = "Office";
     dialog.button(reports::RangeDialog::Printing)->click();
-    EXPECT_EQ(printers.titles, (std::vector<std::string>{"MERVO Report"}));
     EXPECT_EQ(dialog.result(), 0) << "the dialog stays open";
 
     session.values().set("CDAYBEG", ReportSite::day(1));
