@@ -1,7 +1,6 @@
 // The report engine over a small detail table through a recording print job: sections at group and
-// block changes, pages and footers, accumulators, faults in expressions, and the walk limited to a
-// date range giving the pages of the whole walk, with its progress. (Where texts land on the page the
-// demo reports' reference texts show.)
+// block changes, pages and footers, placing texts and rules, accumulators, faults in expressions,
+// and the walk limited to a date range giving the pages of the whole walk, with its progress.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -186,6 +185,57 @@ TEST_F(EngineTest, PageFootersOnEveryPageButTheLastAndTheEjectFlag)
     // After a group footer a new page without "F"; the page-in-group number starts again.
     EXPECT_EQ(texts(), (Texts{"1:H1/1", "1:r1", "1:r2", "1:r3", "1:S", "2:H2/1", "2:r4", "2:r5", "2:r6", "2:r7",
                               "2:S"}));
+}
+
+TEST_F(EngineTest, TextAlignmentAndTheLeftMargin)
+{
+    table({{"A", "A", "x"}});
+    ASSERT_EQ(run({"D,LF,SAYL1,00500,\"1,234.50\"", "D,NF,SAYC2,00400,\"TITLE\"", "D,NF,SAYR3,00100,\"  left  \""}),
+              ReportOutcome::Printed);
+    const int dpi = job.dpiX();
+    const int width1 = 8 * 32 / 2;  // the recording job: half the font height a byte; height -16 x 2
+    EXPECT_EQ(std::stoi(textLine("1,234.50")[1]) + width1, 5 * dpi);
+    EXPECT_EQ(std::stoi(textLine("TITLE")[1]) + 5 * 32 / 2 / 2, 4 * dpi);
+    EXPECT_EQ(textLine("left")[1], std::to_string(dpi));  // blanks around the value are removed
+    EXPECT_EQ(textLine("left")[4], "LilyUPC");            // font 3
+    EXPECT_EQ(textLine("left")[5], "-32");                // -16 x CPRNFAC 2
+    table({{"A", "A", "x"}});
+    const std::string wide(50, 'W');
+    ASSERT_EQ(run({"I,LEFTM,00050", "D,LF,SAYL1,00500,\"1,234.50\"", "D,NF,SAYL1,00010,\"" + wide + "\""}),
+              ReportOutcome::Printed);
+    EXPECT_EQ(std::stoi(textLine("1,234.50")[1]) + width1, dpi * 11 / 2);
+    EXPECT_EQ(textLine(wide)[1], "0");  // moved left, never below 0
+}
+
+TEST_F(EngineTest, RulesFramesAndAbsolutePlaces)
+{
+    table({{"A", "A", "x"}});
+    ASSERT_EQ(run({"H,NH", "H,LH,LINE2,00040,00790", "D,LF,SAYR1,00100,NAME", "D,LH,LINE1,00040,00790",
+                   "D,LV,LINE3,00040", "D,LX,LINE1,00100,00100,00300", "D,LH,SAYR1,00040,00790",
+                   "D,LO,SAYR1,00100,00200,\"abs\"", "D,LV,LINE1", "T,LV,LINE1,00400"}),
+              ReportOutcome::Printed);
+    const int dpi = job.dpiX();
+    // A rule from (x1, the top of line l1) to (x2, the top of line l2), in pen p.
+    const auto rule = [&](int x1, int l1, int x2, int l2, int p) {
+        return "line " + std::to_string(x1) + " " + lineTop(l1) + " " + std::to_string(x2) + " " + lineTop(l2) + " " +
+               std::to_string(p);
+    };
+    Texts lines;
+    std::copy_if(job.log.begin(), job.log.end(), std::back_inserter(lines),
+                 [](const std::string& l) { return l.starts_with("line "); });
+    EXPECT_EQ(lines, (Texts{
+                         // LH: the line advanced, the rule at its bottom; the frame from the
+                         // first rule to the last.
+                         rule(480, 2, 9480, 2, 3), rule(480, 4, 9480, 4, 1), rule(480, 1, 480, 4, 6),
+                         // LX: from the bottom of line 1 to the bottom of line 3.
+                         rule(dpi, 2, dpi, 4, 1),
+                         // An LH whose option is no rule still advances (the LV after it
+                         // draws the frame as it stands).
+                         rule(0, 1, 0, 4, 1), rule(4800, 1, 4800, 4, 1)}));
+    // LO: y inches from the top, x from the left.
+    const Texts abs = textLine("abs");
+    ASSERT_GT(abs.size(), 2u);
+    EXPECT_EQ(abs[1] + " " + abs[2], std::to_string(2 * dpi) + " " + std::to_string(dpi));
 }
 
 TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
