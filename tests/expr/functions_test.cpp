@@ -101,6 +101,11 @@ TEST_F(Functions, TransformPictures)
         {"tran(-123,'9,999')", "C\t -123"},
         {"tran(123456,'99,999')", "C\t******"},
         {"tran(1234.567,'9,999.99')", "C\t1,234.57"},
+        {"tran(2.675,'99,999.99') + tran(-0.004,'99,999.99')", "C\t     2.68     0.00"},
+        {"tran(0,'99,999') + tran(1000000,'999,999,999,999')", "C\t     0      1,000,000"},
+        {"tran(3,'.99') + tran(12.3456,'99,999.999')", "C\t.**    12.346"},
+        {"tran(99999,'99,999') + tran(-12345,'99,999')", "C\t99,999******"},
+        {"tran(0.5,'99.99') + tran(1234567.891,'999,999,999.999')", "C\t 0.50  1,234,567.891"},
         {"tran(0,'@Z 99,999')", "C\t      "},
         {"tran(5,'@B 999')", "C\t5  "},
         {"tran(1234.5,'@E 9,999.99')", "C\t1.234,50"},
@@ -157,7 +162,8 @@ TEST_F(Functions, ZeroSplitAndMonthNames)
     });
 }
 
-TEST_F(Functions, EqcheckShowsItsMessageThroughThePrompts)
+// EQCHECK shows its message through the prompts, REPLINE moves the report line through its hook.
+TEST_F(Functions, EqcheckAndReplineReachTheirSeams)
 {
     testsupport::RecordingPrompts prompts;
     check({
@@ -169,10 +175,7 @@ TEST_F(Functions, EqcheckShowsItsMessageThroughThePrompts)
     EXPECT_EQ(toUtf8(prompts.shown[0].text), "ยอดไม่ตรง");
     EXPECT_EQ(toUtf8(prompts.shown[0].title), "  ส่วนตรวจสอบความถูกต้อง");
     EXPECT_FALSE(prompts.shown[0].question);
-}
 
-TEST_F(Functions, ReplineMovesTheReportLineThroughItsHook)
-{
     check({{"'a' + REPLINE(2)", "C\ta"}});  // no hook: nothing happens
     struct Lines : expr::ReportLineHook {
         std::vector<double> moves;

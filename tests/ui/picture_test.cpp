@@ -14,25 +14,8 @@ using T = Value::Type;
 
 namespace {
 
-TEST(FormatNumber, DigitTemplatesAsTransformShowsThem)
-{
-    const struct {
-        double value;
-        const char* picture;
-        const char* shown;
-    } cases[] = {
-        {1234, "99,999", " 1,234"},   {56, "99,999", "    56"},     {0, "99,999", "     0"},
-        {99999, "99,999", "99,999"},  {100000, "99,999", "******"}, {-5, "99,999", "    -5"},
-        {-1234, "99,999", "-1,234"},  {-12345, "99,999", "******"}, {1250.5, "999,999,999.99", "      1,250.50"},
-        {2.675, "99,999.99", "     2.68"},  {-0.004, "99,999.99", "     0.00"},  {0.5, "99.99", " 0.50"},
-        {1234567.891, "999,999,999.999", "  1,234,567.891"},  {1000000, "999,999,999,999", "      1,000,000"},
-        {0.25, ".99", ".25"},  {3, ".99", ".**"},  {12.3456, "99,999.999", "    12.346"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ui::formatNumber(c.value, c.picture), c.shown) << c.value << " " << c.picture;
-}
-
-TEST(Picture, KindFollowsTheValueEdited)
+// The kind follows the value edited; values show as the field does.
+TEST(Picture, KindAndFormat)
 {
     using K = Picture::Kind;
     const struct {
@@ -56,10 +39,7 @@ TEST(Picture, KindFollowsTheValueEdited)
         EXPECT_EQ(std::tuple(p.kind(), p.width(), p.decimals()), std::tuple(c.kind, c.shownWidth, c.decimals))
             << c.picture;
     }
-}
 
-TEST(Picture, FormatShowsValuesAsTheFieldDoes)
-{
     EXPECT_EQ(Picture::parse("@!", T::Text, 10).format(Value::text("AB   ")), "AB");
     EXPECT_EQ(Picture::parse("99:99:99", T::Text, 8).format(Value::text("081500")), "08:50:  ")
         << "literal places show the mask's literal, whatever the value holds there";
@@ -69,7 +49,7 @@ TEST(Picture, FormatShowsValuesAsTheFieldDoes)
     EXPECT_EQ(Picture::parse("99,999", T::Number, 0).format(Value::text("1234")), " 1,234");
 }
 
-TEST(Picture, TemplatePlacesAcceptTheirCharacters)
+TEST(Picture, TemplatePlacesAndFreeTextAcceptTheirCharacters)
 {
     const Picture p = Picture::parse("9!XANLY#-", T::Text, 9);
     struct Case {
@@ -85,10 +65,7 @@ TEST(Picture, TemplatePlacesAcceptTheirCharacters)
     for (const Case& c : cases)
         EXPECT_EQ(p.acceptAt(c.pos, c.typed), c.stored) << c.pos << " " << int(c.typed);
     EXPECT_FALSE(p.editableAt(8));
-}
 
-TEST(Picture, FreeTextFilters)
-{
     const Picture upper = Picture::parse("@!", T::Text, 10);
     const Picture digits = Picture::parse("@9", T::Text, 6);
     EXPECT_EQ(upper.acceptText('q'), 'Q');
@@ -173,7 +150,8 @@ TEST(PictureEditor, NumbersTypeLikeACalculator)
     }
 }
 
-TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
+// Templates type over and skip literals; free text inserts up to the width.
+TEST(PictureEditor, TemplatesAndFreeText)
 {
     struct Case {
         const char* picture;
@@ -197,10 +175,7 @@ TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
         EXPECT_EQ(std::pair(e.text(), e.cursor()), std::pair(std::string(c.shown), c.cursor))
             << c.picture << " " << c.keys;
     }
-}
 
-TEST(PictureEditor, FreeTextInsertsUpToTheWidth)
-{
     PictureEditor e(Picture::parse("@!", T::Text, 6));
     e.load(Value::text("ab    "));
     press(e, "cdefgh");
