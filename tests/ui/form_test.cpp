@@ -1,6 +1,4 @@
-// Entry fields and the forms built of them, offscreen: typing by the field's picture, a date that
-// names no day keeping the focus, free text held to TIS-620 and to its width, fields enabled by the
-// values, grid layouts, and a dialog button that commits what was typed.
+// Entry fields and the forms built of them, offscreen.
 #include "ui/form_builder.h"
 
 #include <QApplication>
