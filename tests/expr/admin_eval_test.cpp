@@ -37,7 +37,8 @@ TEST(AdminEval, PrintsTheTypeLetterATabAndTheValue)
     }
 }
 
-TEST(AdminEval, SyntaxErrorsAndFaultsGoToStderrWithExitCode1)
+// Syntax errors and faults go to stderr with exit code 1, bad arguments exit with 2.
+TEST(AdminEval, FailuresGoToStderr)
 {
     const std::pair<const char*, const char*> cases[] = {
         {"1 +", "expected an operand at the end of the text at column 4\n1 +\n   ^\n"},
@@ -50,10 +51,7 @@ TEST(AdminEval, SyntaxErrorsAndFaultsGoToStderrWithExitCode1)
         EXPECT_EQ(r.out, "") << text;
         EXPECT_EQ(r.err, std::string("mervo-admin eval: ") + err);
     }
-}
 
-TEST(AdminEval, BadArgumentsExitWith2)
-{
     const std::vector<std::vector<std::string>> bad = {
         {},
         {"x", "--var"},

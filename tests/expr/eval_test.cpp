@@ -128,23 +128,12 @@ TEST_F(Operators, MacrosEvaluateWithTheSameEvaluator)
 
 // ---- faults -------------------------------------------------------------------------------------
 
-TEST_F(Operators, TypeMismatchCarriesTheFieldsOfTheErrorReport)
-{
-    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
-    EXPECT_EQ(evalShow(vars, "1 + 'a'"), "N\t0");
-    ASSERT_EQ(faults.faults.size(), 1u);
-    const core::Fault& f = faults.faults[0];
-    EXPECT_EQ(f.genCode, core::EG_ARG);
-    EXPECT_EQ(reported(faults.faults), Lines{"Error BASE/1081  Argument error: +"});
-    EXPECT_EQ(f.args, (std::vector<Value>{Value::number(1), Value::text("a")}));
-    EXPECT_TRUE(f.canDefault);
-    EXPECT_FALSE(f.canRetry);
-}
-
+// A fault carries the fields of the error report; Default gives the neutral value of the step.
 TEST_F(Operators, DefaultGivesTheNeutralValueOfTheStep)
 {
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
     const std::vector<Case> cases = {
+        {"1 + 'a'", "N\t0"},
         {"'a' * 2", "N\t0"},
         {"'a' + 1 + 'b'", "C\tb"},  // the failed step gives "", the chain goes on
         {"SUBSTR(5, 1) + 'x'", "C\tx"},
@@ -158,23 +147,27 @@ TEST_F(Operators, DefaultGivesTheNeutralValueOfTheStep)
     };
     check(cases);
     ASSERT_EQ(faults.faults.size(), cases.size());
-    EXPECT_EQ(reported({faults.faults[2], faults.faults[6], faults.faults[8], faults.faults[9]}),
-              (Lines{"Error BASE/1110  Argument error: SUBSTR", "Error BASE/1066  Argument error: conditional",
+    const core::Fault& f = faults.faults[0];
+    EXPECT_EQ(f.genCode, core::EG_ARG);
+    EXPECT_EQ(f.args, (std::vector<Value>{Value::number(1), Value::text("a")}));
+    EXPECT_TRUE(f.canDefault);
+    EXPECT_FALSE(f.canRetry);
+    EXPECT_EQ(reported({f, faults.faults[3], faults.faults[7], faults.faults[9], faults.faults[10]}),
+              (Lines{"Error BASE/1081  Argument error: +", "Error BASE/1110  Argument error: SUBSTR",
+                     "Error BASE/1066  Argument error: conditional",
                      "Error BASE/1132  Bound error: array access",
                      "Error BASE/1068  Argument error: array access"}));
 }
 
-TEST_F(Operators, QuitStopsAndDivisionByZeroNeverReachesTheHandler)
+// Quit stops, division by zero never reaches the handler; unknown names may be retried but have no default.
+TEST_F(Operators, QuitRetryAndDivisionByZero)
 {
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
     EXPECT_EQ(evalShow(vars, "1/0 + MOD(5, 0) + 7%0"), "N\t0.00");
     EXPECT_TRUE(faults.faults.empty());
     EXPECT_EQ(evalShow(vars, "'a' * 2 + NOSUCH"), "QUIT");
     EXPECT_EQ(faults.faults.size(), 1u);
-}
 
-TEST_F(Operators, UnknownNamesMayBeRetriedButHaveNoDefault)
-{
     struct CreateOnFault : core::FaultHandler {
         expr::VariablesContext* vars;
         std::vector<core::Fault> seen;
@@ -193,7 +186,7 @@ TEST_F(Operators, UnknownNamesMayBeRetriedButHaveNoDefault)
     EXPECT_TRUE(handler.seen[0].canRetry);
     EXPECT_FALSE(handler.seen[0].canDefault);
 
-    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);  // not allowed: quits
+    testsupport::RecordingFaultHandler defaults(core::FaultAnswer::Default);  // not allowed: quits
     EXPECT_EQ(evalShow(vars, "NOSUCH"), "QUIT");
 }
 
@@ -217,7 +210,8 @@ TEST_F(Operators, TextsBeyondTheLimitAreFaultsNotAllocations)
 
 // ---- syntax -------------------------------------------------------------------------------------
 
-TEST(Syntax, ErrorsCarryTheirPosition)
+// Errors carry their position; nesting and length are limited.
+TEST(Syntax, ErrorsAndLimits)
 {
     struct Bad {
         std::string text;
@@ -247,10 +241,7 @@ TEST(Syntax, ErrorsCarryTheirPosition)
         EXPECT_EQ(error.offset, c.offset) << c.text;
         EXPECT_EQ(error.message, c.message) << c.text;
     }
-}
 
-TEST(Syntax, NestingAndLengthAreLimited)
-{
     const auto nested = [](int depth) {
         return std::string(std::size_t(depth), '(') + "1" + std::string(std::size_t(depth), ')');
     };
@@ -381,7 +372,8 @@ TEST(Names, FieldsOfTheCurrentTableComeBeforeVariables)
     });
 }
 
-TEST(Names, AliasesAndTablesThatAreMissing)
+// Missing aliases and tables are faults; bindings follow the context.
+TEST(Names, AliasesAndTablesThatAreMissingAndBindingsThatFollowTheContext)
 {
     exprtest::TicketTables t;
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
@@ -403,15 +395,11 @@ TEST(Names, AliasesAndTablesThatAreMissing)
     EXPECT_EQ(out, "");
     ASSERT_EQ(faults.faults.size(), 4u);
     EXPECT_EQ(faults.faults[3].genCode, core::EG_DATATYPE);
-}
 
-TEST(Names, BindingsFollowTheContext)
-{
-    exprtest::TicketTables t;
     expr::Expression e = expr::Expression::compile("CODE");
     core::Value v;
     {
-        testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
+        testsupport::RecordingFaultHandler quit(core::FaultAnswer::Quit);
         EXPECT_FALSE(e.evaluate(t.chain, v));  // the current table (wdata) has no CODE
     }
     // Make the farmer table current: the same expression reads its CODE after rebinding.
