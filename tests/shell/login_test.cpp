@@ -63,10 +63,8 @@ TEST_F(LoginTest, CredentialsAreCheckedAsTypedAndDeletedUsersRefused)
     const std::string inverse = core::password::unscramble(std::string(6, ' '));
     EXPECT_NE(inverse.find_first_of(std::string("\x01\x02\x04\x08\x10", 5)), std::string::npos);
     EXPECT_FALSE(shell::USERCHK("NOPASS", inverse));
-}
 
-TEST_F(LoginTest, AMissingUsersTableIsToldAndNeverCreated)
-{
+    // A missing users table is told and never created.
     std::filesystem::remove(site.tablePath());
     EXPECT_FALSE(shell::USERCHK("ADMIN", "DEMO"));
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ไม่พบแฟ้ม Employee"});

@@ -1,5 +1,4 @@
-// The rights rules, the main window's behaviour, the settings dialogs and the start-to-end order,
-// without widgets.
+// The rights rules, the main window, the settings dialogs and the start-to-end order, without widgets.
 #include <array>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -25,7 +24,7 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-TEST(Rights, LevelsFromShortOrOddRightsStrings)
+TEST(Rights, LevelsFromShortOrOddRightsStringsAndTheDigitCheckShowsTheLegend)
 {
     EXPECT_EQ(shell::rightsLevel("6543210", 1), 6);
     EXPECT_EQ(shell::rightsLevel("6543210", 7), 0);
@@ -34,11 +33,8 @@ TEST(Rights, LevelsFromShortOrOddRightsStrings)
     EXPECT_EQ(shell::rightsLevel("", 1), 0);
     EXPECT_EQ(shell::normalizedRights("69A3"), "6003" + std::string(38, '0'));
     EXPECT_EQ(shell::normalizedRights(std::string(50, '5')).size(), 42u);
-}
 
-TEST(Rights, DigitCheckShowsTheLegendForAnythingButZeroToSix)
-{
-    testsupport::RecordingPrompts prompts;
+    testsupport::RecordingPrompts prompts;  // anything but 0 to 6 is refused with the legend
     EXPECT_TRUE(shell::TRUSCHK("0"));
     EXPECT_TRUE(shell::TRUSCHK("6"));
     EXPECT_TRUE(prompts.shown.empty());
@@ -113,7 +109,7 @@ TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheck)
     EXPECT_EQ(prompts.shown.size(), 1u);
 }
 
-TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
+TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSiteAndTheAnnouncementIsTheFileOrNothing)
 {
     struct Case {
         const char* code;
@@ -141,10 +137,7 @@ TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSite)
         s.setText("CTRACK", track);
         EXPECT_EQ(shell::SAYTEXT().shown, shown) << track;
     }
-}
 
-TEST_F(SiteTest, AnnouncementIsTheFileOrNothing)
-{
     EXPECT_FALSE(shell::announcement().has_value());
     testsupport::writeFile(site.dir.file("DOCFILE.txt"), T("ประกาศ\r\nบรรทัดสอง"));
     ASSERT_TRUE(shell::announcement().has_value());  // the name is matched without regard to case
