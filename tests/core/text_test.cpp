@@ -56,7 +56,8 @@ TEST(Tis620, ThaiRoundTripsAndWhatHasNoByteBecomesAQuestionMark)
     EXPECT_EQ(tis::fromUtf8("\xF0\x9F\x98\x80!"), "?!");      // emoji
 }
 
-TEST(XbaseNumber, StrRoundsHalfAwayFromZeroOnTheDecimalValue)
+// STR rounds half away from zero on the decimal value; an overflow is reported, not cut.
+TEST(XbaseNumber, StrRoundsOnTheDecimalValueAndReportsOverflow)
 {
     struct Case {
         double v;
@@ -77,10 +78,7 @@ TEST(XbaseNumber, StrRoundsHalfAwayFromZeroOnTheDecimalValue)
     EXPECT_EQ(xb::roundDecimal(-2.345, 2), -2.35);
     EXPECT_EQ(xb::roundDecimal(1250, -2), 1300);
     EXPECT_EQ(xb::decimalText(2.0, 1), "2.0");
-}
 
-TEST(XbaseNumber, OverflowIsReportedNotCut)
-{
     std::string out = "untouched";
     EXPECT_FALSE(xb::formatFixed(123456.0, 5, 0, out));
     EXPECT_FALSE(xb::formatFixed(999.995, 6, 2, out));  // rounds to 1000.00: seven characters

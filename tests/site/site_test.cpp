@@ -1,9 +1,5 @@
-// A new site as `mervo-admin init` makes it - folders, configuration, every table with its indexes,
-// the series, the first user, demo codes - and the commands that work on a site's tables: check,
-// load (round trip with dump) and consec. Then the week of history `init --demo` weighs: every kind
-// of ticket, a weight corrected in an edit, a deletion, a payment and a receipt settling tickets,
-// production - all on the days before today - and books that `verify-ledgers` and `verify-evidence`
-// find in order. The same day gives the same week.
+// A new site as `mervo-admin init` makes it, the commands on a site's tables (check, load, consec),
+// and the week of history `init --demo` weighs, whose books and evidence verify.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -29,17 +25,10 @@ namespace {
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
 constexpr int kWeekDays = 7;  // the days before today the week begins
 
-// mervo-admin init with the options, into a folder of its own.
+// mervo-admin init into a folder of its own.
 class SiteTest : public ::testing::Test {
 protected:
     std::string site() const { return dir.file("site"); }
-    void init(const std::vector<std::string>& options)
-    {
-        std::vector<std::string> args{"init", site()};
-        args.insert(args.end(), options.begin(), options.end());
-        const auto r = runProcess(kAdmin, args);
-        ASSERT_EQ(r.exitCode, 0) << r.err;
-    }
     testsupport::TempDir dir;
 };
 
@@ -70,7 +59,9 @@ core::Date DemoWeekTest::s_today;
 
 }  // namespace
 
-TEST_F(SiteTest, InitRefusesASiteThatExistsAndLeavesNothingWhenItFails)
+// Init refuses a site that exists and leaves nothing when it fails; the first user has full rights;
+// consec prints the number of the series.
+TEST_F(SiteTest, InitTheFirstUserAndConsec)
 {
     fs::create_directory(site());
     testsupport::writeFile(site() + "/MERVO.INI", "[Data]\r\n");
@@ -111,11 +102,9 @@ TEST_F(SiteTest, InitRefusesASiteThatExistsAndLeavesNothingWhenItFails)
     EXPECT_FALSE(site::initSite(o, &error));
     EXPECT_EQ(error, "demo content \"broken\": no pictures today");
     EXPECT_TRUE(fs::is_empty(dir.path()));
-}
 
-TEST_F(SiteTest, TheFirstUserHasFullRightsAndConsecPrintsTheNumberOfTheSeries)
-{
-    init({"--admin", "boss", "--password", "ab12"});
+    r = runProcess(kAdmin, {"init", site(), "--admin", "boss", "--password", "ab12"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto users = testsupport::readRows(site(), "Employee");
     ASSERT_EQ(users.size(), 1u);
     EXPECT_EQ(users[0].text("CODE"), "BOSS");
@@ -126,8 +115,8 @@ TEST_F(SiteTest, TheFirstUserHasFullRightsAndConsecPrintsTheNumberOfTheSeries)
     EXPECT_TRUE(testsupport::readRows(site(), "Farmer").empty());
     const auto series = testsupport::readRows(site(), "Consec");
     EXPECT_EQ(series.size(), 10u);
-    for (const auto& r : series)
-        EXPECT_EQ(r.number("CSNO"), 1) << r.text("CODE");
+    for (const auto& row : series)
+        EXPECT_EQ(row.number("CSNO"), 1) << row.text("CODE");
     const std::string config = site() + "/MERVO.INI";
     const struct {
         const char* series;
@@ -139,7 +128,7 @@ TEST_F(SiteTest, TheFirstUserHasFullRightsAndConsecPrintsTheNumberOfTheSeries)
         {"TRK03", "R", 0, "000003\n"}, {"MON01", "R", 0, "000001\n"}, {"XXX01", "W", 1, "000000\n"},
     };
     for (const auto& s : steps) {
-        const auto r = runProcess(kAdmin, {"consec", config, s.series, s.mode});
+        r = runProcess(kAdmin, {"consec", config, s.series, s.mode});
         EXPECT_EQ(r.exitCode, s.exitCode) << s.series << s.mode << r.err;
         EXPECT_EQ(r.out, s.out) << s.series << s.mode;
     }
