@@ -30,7 +30,7 @@ protected:
     expr::VariablesContext vars{settings};
 };
 
-TEST_F(Operators, PrecedenceAndDecimalsFollowXbase)
+TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
 {
     check({
         {"1+2*3", "N\t7"},
@@ -60,12 +60,7 @@ TEST_F(Operators, PrecedenceAndDecimalsFollowXbase)
         {"VAL('2.0')", "N\t2.0"},
         {"STR(1/3)", "C\t         0.33"},
         {"STR(VAL('2.0'))", "C\t2.0"},  // the text's own width
-    });
-}
-
-TEST_F(Operators, TextComparisonIsNotExactExceptForDoubleEquals)
-{
-    check({
+        // Text comparison is not exact except for ==.
         {"'ABC' = 'AB'", "L\t.T."},
         {"'AB' = 'ABC'", "L\t.F."},
         {"'ABC' = ''", "L\t.T."},
@@ -87,12 +82,7 @@ TEST_F(Operators, TextComparisonIsNotExactExceptForDoubleEquals)
         {"'' $ 'ABC'", "L\t.F."},
         {"dIn = CTOD('05/12/2026')", "L\t.T."},
         {".T. > .F.", "L\t.T."},
-    });
-}
-
-TEST_F(Operators, TextsDatesAndLiterals)
-{
-    check({
+        // Texts, dates and literals.
         {"'AB  ' - 'CD'", "C\tABCD  "},
         {"cName - 'CD' + 'E'", "C\tABCD  E"},
         {"'AB ' + 'CD'", "C\tAB CD"},

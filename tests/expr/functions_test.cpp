@@ -89,10 +89,39 @@ TEST_F(Functions, StangAndDisc)
     check({{"DISC(1234.567, '7.5%')", "N\t92.593"}, {"DISC(1000, '10%5%')", "N\t145.000"}});
 }
 
-TEST_F(Functions, TransformPictures)
+// The values of ZERO, SPLIT, the month names, TRANSFORM's pictures and the standard functions.
+TEST_F(Functions, Values)
 {
     vars.set("dDay", Value::date(core::Date::fromYmd(2026, 12, 5)));
     check({
+        {"ZERO(7, 2)", "C\t07"},
+        {"ZERO(123, 2)", "C\t23"},
+        {"ZERO(12.9, 5)", "C\t00012"},
+        {"ZERO(1000000, 6)", "C\t000000"},
+        {"ZERO(41, 6)", "C\t000041"},
+        {"ZERO(5, 0)", "C\t"},
+        {"SPLIT('a, 12.5kg ,c', 2)", "N\t12.5"},
+        {"SPLIT('a,b,c', 3, ',', 'C')", "C\tc"},
+        {"SPLIT('a, b ,c', 2, ',', 'C')", "C\t b "},
+        {"SPLIT('a,b', 3)", "N\t0"},
+        {"SPLIT('a,b', 3, ',', 'C')", "C\t"},
+        {"SPLIT('1;-2;3', 2, ';')", "N\t-2"},
+        {"SPLIT('x', 0)", "N\t0"},
+        {"SPLIT('1,,3', 2)", "N\t0"},
+        {"MONTHNAME(1)", "C\tมกราคม"},
+        {"MONTHNAME(12.7)", "C\tธันวาคม"},
+        {"MONTHNAME(13)", "C\t"},
+        {"MONTHNAME(0)", "C\t"},
+        {"BCYEAR(CTOD('05/12/2026'))", "C\tวันที่  05  ธันวาคม  พ.ศ.2569"},
+        {"BCYEAR(CTOD(''))", "C\t"},
+        {"LASTDAY(CTOD(''))", "D\t  /  /    "},
+        {"FIRSTDAY(CTOD('15/12/2026'))", "D\t01/12/2026"},
+        {"LASTDAY(CTOD('15/12/2026'))", "D\t31/12/2026"},
+        {"LASTDAY(CTOD('10/02/2024'))", "D\t29/02/2024"},
+        {"LASTDAY(CTOD('10/02/2025'))", "D\t28/02/2025"},
+        {"LASTDAY(CTOD('10/02/2000'))", "D\t29/02/2000"},
+        {"LASTDAY(CTOD('31/12/2026')) + 1", "D\t01/01/2027"},
+        // TRANSFORM's pictures.
         {"tran(1234,\"99,999\")", "C\t 1,234"},
         {"tran(56,\"99,999\")", "C\t    56"},
         {"TRANSFORM(1234567.5,\"999,999,999.99\")", "C\t  1,234,567.50"},
@@ -126,70 +155,7 @@ TEST_F(Functions, TransformPictures)
         {"tran(CTOD(''),'@Z')", "C\t          "},
         {"tran(ข้าว,'')", "SYNTAX: unexpected byte 0xA2"},
         {"tran('ข้าว','@!')", "C\tข้าว"},
-    });
-}
-
-TEST_F(Functions, ZeroSplitAndMonthNames)
-{
-    check({
-        {"ZERO(7, 2)", "C\t07"},
-        {"ZERO(123, 2)", "C\t23"},
-        {"ZERO(12.9, 5)", "C\t00012"},
-        {"ZERO(1000000, 6)", "C\t000000"},
-        {"ZERO(41, 6)", "C\t000041"},
-        {"ZERO(5, 0)", "C\t"},
-        {"SPLIT('a, 12.5kg ,c', 2)", "N\t12.5"},
-        {"SPLIT('a,b,c', 3, ',', 'C')", "C\tc"},
-        {"SPLIT('a, b ,c', 2, ',', 'C')", "C\t b "},
-        {"SPLIT('a,b', 3)", "N\t0"},
-        {"SPLIT('a,b', 3, ',', 'C')", "C\t"},
-        {"SPLIT('1;-2;3', 2, ';')", "N\t-2"},
-        {"SPLIT('x', 0)", "N\t0"},
-        {"SPLIT('1,,3', 2)", "N\t0"},
-        {"MONTHNAME(1)", "C\tมกราคม"},
-        {"MONTHNAME(12.7)", "C\tธันวาคม"},
-        {"MONTHNAME(13)", "C\t"},
-        {"MONTHNAME(0)", "C\t"},
-        {"BCYEAR(CTOD('05/12/2026'))", "C\tวันที่  05  ธันวาคม  พ.ศ.2569"},
-        {"BCYEAR(CTOD(''))", "C\t"},
-        {"LASTDAY(CTOD(''))", "D\t  /  /    "},
-        {"FIRSTDAY(CTOD('15/12/2026'))", "D\t01/12/2026"},
-        {"LASTDAY(CTOD('15/12/2026'))", "D\t31/12/2026"},
-        {"LASTDAY(CTOD('10/02/2024'))", "D\t29/02/2024"},
-        {"LASTDAY(CTOD('10/02/2025'))", "D\t28/02/2025"},
-        {"LASTDAY(CTOD('10/02/2000'))", "D\t29/02/2000"},
-        {"LASTDAY(CTOD('31/12/2026')) + 1", "D\t01/01/2027"},
-    });
-}
-
-// EQCHECK shows its message through the prompts, REPLINE moves the report line through its hook.
-TEST_F(Functions, EqcheckAndReplineReachTheirSeams)
-{
-    testsupport::RecordingPrompts prompts;
-    check({
-        {"EQCHECK('ยอดไม่ตรง', 1.004, 1)", "L\t.T."},
-        {"EQCHECK('ยอดไม่ตรง', 1.006, 1, .T.)", "L\t.T."},
-        {"EQCHECK('ยอดไม่ตรง', 1.006, 1)", "L\t.F."},
-    });
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(toUtf8(prompts.shown[0].text), "ยอดไม่ตรง");
-    EXPECT_EQ(toUtf8(prompts.shown[0].title), "  ส่วนตรวจสอบความถูกต้อง");
-    EXPECT_FALSE(prompts.shown[0].question);
-
-    check({{"'a' + REPLINE(2)", "C\ta"}});  // no hook: nothing happens
-    struct Lines : expr::ReportLineHook {
-        std::vector<double> moves;
-        void advanceLines(double n) override { moves.push_back(n); }
-    } lines;
-    expr::ReportLineHook* previous = expr::setReportLineHook(&lines);
-    check({{"REPLINE(2) + 'x' + REPLINE(1)", "C\tx"}});
-    expr::setReportLineHook(previous);
-    EXPECT_EQ(lines.moves, (std::vector<double>{2, 1}));
-}
-
-TEST_F(Functions, StandardTextNumberAndDateFunctions)
-{
-    check({
+        // The standard text, number and date functions.
         {"SUBSTR('hello', 2, 3)", "C\tell"},
         {"SUBSTR('hello', -3)", "C\tllo"},
         {"SUBSTR('hello', 10)", "C\t"},
@@ -241,6 +207,31 @@ TEST_F(Functions, StandardTextNumberAndDateFunctions)
         {"CTOD('31/02/2026')", "D\t  /  /    "},
         {"CTOD('99999999999999999999/01/2026')", "D\t  /  /    "},  // no overflow reading the digits
     });
+}
+
+// EQCHECK shows its message through the prompts, REPLINE moves the report line through its hook.
+TEST_F(Functions, EqcheckAndReplineReachTheirSeams)
+{
+    testsupport::RecordingPrompts prompts;
+    check({
+        {"EQCHECK('ยอดไม่ตรง', 1.004, 1)", "L\t.T."},
+        {"EQCHECK('ยอดไม่ตรง', 1.006, 1, .T.)", "L\t.T."},
+        {"EQCHECK('ยอดไม่ตรง', 1.006, 1)", "L\t.F."},
+    });
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(toUtf8(prompts.shown[0].text), "ยอดไม่ตรง");
+    EXPECT_EQ(toUtf8(prompts.shown[0].title), "  ส่วนตรวจสอบความถูกต้อง");
+    EXPECT_FALSE(prompts.shown[0].question);
+
+    check({{"'a' + REPLINE(2)", "C\ta"}});  // no hook: nothing happens
+    struct Lines : expr::ReportLineHook {
+        std::vector<double> moves;
+        void advanceLines(double n) override { moves.push_back(n); }
+    } lines;
+    expr::ReportLineHook* previous = expr::setReportLineHook(&lines);
+    check({{"REPLINE(2) + 'x' + REPLINE(1)", "C\tx"}});
+    expr::setReportLineHook(previous);
+    EXPECT_EQ(lines.moves, (std::vector<double>{2, 1}));
 }
 
 TEST(FunctionNames, StandardFunctionsAnswerToFourLetterAbbreviations)
