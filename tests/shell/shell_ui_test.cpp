@@ -187,7 +187,7 @@ TEST_F(ShellUiTest, SettingsDialogChecksEveryPageOnOkAndShowsTheFailingField)
         EXPECT_EQ(site.key(c.section, c.key), c.good);
 }
 
-TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen)
+TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogsStayOpen)
 {
     namespace fs = std::filesystem;
     shell::VarsetDialog& dialog = openSettings();
@@ -226,12 +226,9 @@ TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogStaysOpen
     EXPECT_EQ(prompts.shown[1].text, prompts.shown[0].text);
     EXPECT_EQ(prompts.shown[1].title, T("  อักษรรายงาน 2"));
     fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::add);
-}
 
-// The dialog is preset with the stored height divided by the ratio, and confirmed unchanged it
-// stores that height again.
-TEST_F(ShellUiTest, FontChoiceConfirmedUnchangedKeepsTheSetting)
-{
+    // The font dialog is preset with the stored height divided by the ratio, and confirmed
+    // unchanged it stores that height again.
     core::IniFile(site.ini()).set("Font", "Ratio", "2");
     core::IniFile(site.ini()).set("Font", "Height2", "-40");
     shell::startUp(core::programSettings(), site.ini());

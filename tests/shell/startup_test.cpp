@@ -61,17 +61,11 @@ std::vector<std::array<std::string, 3>> keyLines(const std::string& bytes)
     return out;
 }
 
-core::Settings startWith(const testsupport::TempDir& dir, const std::string& content)
-{
-    writeFile(dir.file("site.ini"), content);
-    core::Settings s;
-    shell::startUp(s, dir.file("site.ini"));
-    return s;
-}
-
 }  // namespace
 
-TEST(StartUp, FirstStartWritesEveryDocumentedKeyWithItsDefault)
+// The first start writes every documented key with its default; the ratio, factor, stability and
+// fonts are corrected in memory.
+TEST(StartUp, FirstStartWritesTheDefaultsAndOddValuesAreCorrected)
 {
     testsupport::TempDir dir;
     core::Settings s;
@@ -94,10 +88,7 @@ TEST(StartUp, FirstStartWritesEveryDocumentedKeyWithItsDefault)
     // The program's own keys are not written until someone sets them.
     EXPECT_FALSE(core::IniFile(dir.file("new.ini")).get("Comm", "Device#1").has_value());
     EXPECT_EQ(s.text("CCDEV1"), "/dev/ttyS0");
-}
 
-TEST(StartUp, CorrectionsOfRatioFactorStabilityAndFonts)
-{
     struct Case {
         const char* content;
         const char* variable;
@@ -123,9 +114,10 @@ TEST(StartUp, CorrectionsOfRatioFactorStabilityAndFonts)
         {"[Font]\r\nHeight5=50\r\n", "CHEIGHT5", "50"},
     };
     for (const Case& c : cases) {
-        testsupport::TempDir dir;
-        const core::Settings s = startWith(dir, c.content);
-        EXPECT_EQ(s.get(c.variable).toDisplayText(), c.expected) << c.content;
+        writeFile(dir.file("site.ini"), c.content);
+        core::Settings corrected;
+        shell::startUp(corrected, dir.file("site.ini"));
+        EXPECT_EQ(corrected.get(c.variable).toDisplayText(), c.expected) << c.content;
     }
 }
 
