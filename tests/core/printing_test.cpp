@@ -15,7 +15,9 @@ namespace {
 
 using core::tis620::T;
 
-TEST(PrinterChoice, ExactNameThenContainedThenNone)
+// The printer of a kind: the exact name, then one containing it, then none; a document without its
+// printer is always previewed.
+TEST(PrinterChoice, ExactNameThenContainedThenNoneAndThePlan)
 {
     struct Case {
         const char* wanted;
@@ -31,6 +33,27 @@ TEST(PrinterChoice, ExactNameThenContainedThenNone)
     };
     for (const Case& c : cases)
         EXPECT_EQ(core::findPrinter(c.wanted, c.installed), c.found) << c.wanted;
+
+    struct Plan {
+        const char* kind;
+        std::vector<std::string> installed;
+        bool previewSetting;
+        std::optional<std::string> printer;
+        bool preview;
+    };
+    const Plan plans[] = {
+        {"Ticket", {"Laser", "TICKET"}, true, "TICKET", true},
+        {"Ticket", {"Laser", "TICKET"}, false, "TICKET", false},  // "Printer" N: straight to it
+        {"Ticket", {"Epson-Ticket-1"}, false, "Epson-Ticket-1", false},
+        {"Ticket", {"Laser"}, false, std::nullopt, true},  // the person chooses, in the preview
+        {"Ticket", {}, false, std::nullopt, true},
+        {"Report", {}, true, std::nullopt, true},
+    };
+    for (const Plan& c : plans) {
+        const core::PrintPlan plan = core::planPrint(c.kind, c.installed, c.previewSetting);
+        EXPECT_EQ(plan.printer, c.printer) << c.kind << " " << c.installed.size();
+        EXPECT_EQ(plan.preview, c.preview) << c.kind << " " << c.installed.size();
+    }
 }
 
 TEST(PrinterChoice, WithoutAMatchThePersonChoosesEachTimeAfterABeep)
@@ -57,30 +80,6 @@ TEST(PrinterChoice, WithoutAMatchThePersonChoosesEachTimeAfterABeep)
     printers.list = {"Ticket"};
     EXPECT_EQ(core::choosePrinter(printers, "Ticket", "doc"), "Ticket");
     EXPECT_EQ(printers.titles.size(), 3u) << "no question when the rule finds one";
-}
-
-TEST(PrintPlan, ADocumentWithoutItsPrinterIsAlwaysPreviewed)
-{
-    struct Case {
-        const char* kind;
-        std::vector<std::string> installed;
-        bool previewSetting;
-        std::optional<std::string> printer;
-        bool preview;
-    };
-    const Case cases[] = {
-        {"Ticket", {"Laser", "TICKET"}, true, "TICKET", true},
-        {"Ticket", {"Laser", "TICKET"}, false, "TICKET", false},  // "Printer" N: straight to it
-        {"Ticket", {"Epson-Ticket-1"}, false, "Epson-Ticket-1", false},
-        {"Ticket", {"Laser"}, false, std::nullopt, true},  // the person chooses, in the preview
-        {"Ticket", {}, false, std::nullopt, true},
-        {"Report", {}, true, std::nullopt, true},
-    };
-    for (const Case& c : cases) {
-        const core::PrintPlan plan = core::planPrint(c.kind, c.installed, c.previewSetting);
-        EXPECT_EQ(plan.printer, c.printer) << c.kind << " " << c.installed.size();
-        EXPECT_EQ(plan.preview, c.preview) << c.kind << " " << c.installed.size();
-    }
 }
 
 // The file is named by kind and time, a taken name gets a number, and the messages say where it went.

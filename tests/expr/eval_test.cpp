@@ -337,7 +337,7 @@ TEST(Keys, LookUpTextsOfTheBrowsesEvaluate)
 
 // ---- names and contexts -------------------------------------------------------------------------
 
-TEST(Names, FieldsOfTheCurrentTableComeBeforeVariables)
+TEST(Names, FieldsComeBeforeVariablesMissingAliasesAreFaultsAndBindingsFollowTheContext)
 {
     exprtest::TicketTables t;
     t.variables.set("TICKET", Value::text("variable"));
@@ -360,12 +360,8 @@ TEST(Names, FieldsOfTheCurrentTableComeBeforeVariables)
         {"STR(WIN)", "C\t     12345"},  // a field's own width
         {"STR(AMOUNT)", "C\t    1234567.50"},
     });
-}
 
-// Missing aliases and tables are faults; bindings follow the context.
-TEST(Names, AliasesAndTablesThatAreMissingAndBindingsThatFollowTheContext)
-{
-    exprtest::TicketTables t;
+    // Missing aliases and tables are faults; bindings follow the context.
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
     EXPECT_EQ(evalShow(t.chain, "nosuch->code"), "QUIT");
     EXPECT_EQ(evalShow(t.chain, "Farmer->nosuch"), "QUIT");

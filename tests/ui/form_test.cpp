@@ -88,7 +88,9 @@ core::ValueMap ticket()
     return v;
 }
 
-TEST(Form, EnabledWhenFollowsTheValues)
+// Fields enabled by the values; two columns of fields a line: entries of one cell stand side by side
+// after its label, a widget put into a cell's label column stands where a label would.
+TEST(Form, EnabledWhenFollowsTheValuesAndGridCellsPlaceRowsSideBySide)
 {
     core::ValueMap values = ticket();
     values.setText("cPay", "1");
@@ -107,31 +109,25 @@ TEST(Form, EnabledWhenFollowsTheValues)
     // Free text is upper-cased and held to its width; what TIS-620 cannot hold is refused.
     testsupport::typeUtf8(form.field("cTruck"), "กขab😀cdefghij");
     EXPECT_EQ(form.field("cTruck")->text(), QString::fromUtf8("กขABCDEFGH"));
-}
 
-// Two columns of fields a line: entries of one cell stand side by side after its label, a widget
-// put into a cell's label column stands where a label would.
-TEST(Form, GridCellsPlaceRowsSideBySide)
-{
-    core::ValueMap values = ticket();
-    ui::Form form(values, {{.label = T("ทะเบียนรถ"), .name = "cTruck", .picture = "@!", .width = 10, .gridRow = 1,
+    ui::Form grid(values, {{.label = T("ทะเบียนรถ"), .name = "cTruck", .picture = "@!", .width = 10, .gridRow = 1,
                             .gridColumn = 1},
                            {.label = T("รถเข้า"), .name = "cDayin", .gridRow = 2},
                            {.name = "cTmin", .picture = "99:99:99", .gridRow = 2},
                            {.name = "cPrice", .picture = "999,999,999.999", .gridRow = 1}});
-    auto* pay = new QPushButton(QStringLiteral("pay"), &form);
-    form.addToCell(1, 0, pay, true);
-    testsupport::showActive(form);
+    auto* button = new QPushButton(QStringLiteral("pay"), &grid);
+    grid.addToCell(1, 0, button, true);
+    testsupport::showActive(grid);
 
     const auto x = [](QWidget* w) { return w->mapTo(w->window(), QPoint()).x(); };
     const auto y = [](QWidget* w) { return w->mapTo(w->window(), QPoint()).y(); };
-    EXPECT_EQ(form.label("cTmin"), nullptr);
-    EXPECT_EQ(y(form.field("cDayin")), y(form.field("cTmin"))) << "one cell, one line";
-    EXPECT_LT(x(form.field("cDayin")), x(form.field("cTmin")));
-    EXPECT_LT(y(form.field("cPrice")), y(form.field("cDayin")));
-    EXPECT_GT(x(form.field("cTruck")), x(form.field("cPrice"))) << "the right column";
-    EXPECT_LT(x(pay), x(form.field("cPrice"))) << "in the label's place";
-    EXPECT_GT(x(form.label("cTruck")), x(form.field("cPrice")));
+    EXPECT_EQ(grid.label("cTmin"), nullptr);
+    EXPECT_EQ(y(grid.field("cDayin")), y(grid.field("cTmin"))) << "one cell, one line";
+    EXPECT_LT(x(grid.field("cDayin")), x(grid.field("cTmin")));
+    EXPECT_LT(y(grid.field("cPrice")), y(grid.field("cDayin")));
+    EXPECT_GT(x(grid.field("cTruck")), x(grid.field("cPrice"))) << "the right column";
+    EXPECT_LT(x(button), x(grid.field("cPrice"))) << "in the label's place";
+    EXPECT_GT(x(grid.label("cTruck")), x(grid.field("cPrice")));
 }
 
 // Text typed into a field of a window that never had the focus (a second window over it, a test
