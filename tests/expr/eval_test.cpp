@@ -35,7 +35,6 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
     check({
         {"1+2*3", "N\t7"},
         {"(1+2)*3", "N\t9"},
-        {"2*3+4*5", "N\t26"},
         {"2+3*4**2", "N\t50.00"},
         {"- -3", "N\t3"},
         {"+5", "N\t5"},
@@ -53,13 +52,9 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
         {"1.5*1.25", "N\t1.875"},
         {"3*2", "N\t6"},
         {"10/4", "N\t2.50"},
-        {"10/2", "N\t5.00"},
         {"1/3", "N\t0.33"},
         {"7%3", "N\t1.00"},
         {"-7%3", "N\t-1.00"},
-        {"VAL('2.0')", "N\t2.0"},
-        {"STR(1/3)", "C\t         0.33"},
-        {"STR(VAL('2.0'))", "C\t2.0"},  // the text's own width
         // Text comparison is not exact except for ==.
         {"'ABC' = 'AB'", "L\t.T."},
         {"'AB' = 'ABC'", "L\t.F."},
