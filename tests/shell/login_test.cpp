@@ -85,7 +85,7 @@ protected:
     storage::Workspace ws;
 };
 
-TEST_F(UserEditorTest, PasswordChangeOutcomes)
+TEST_F(UserEditorTest, PasswordChangeOutcomesAndRightsNormalisedWithTheOwnRowAppliedAtOnce)
 {
     const struct {
         const char* code;
@@ -115,10 +115,7 @@ TEST_F(UserEditorTest, PasswordChangeOutcomes)
     EXPECT_TRUE(shell::USERCHK("NOPASS", "FIRST"));
     EXPECT_TRUE(shell::PasswordChange::fieldCheck("A     "));
     EXPECT_FALSE(shell::PasswordChange::fieldCheck("      "));
-}
 
-TEST_F(UserEditorTest, RightsAreNormalisedAndTheOwnRowAppliesAtOnce)
-{
     site.add({"ODD", "สิทธิ์แปลก", "X", "12A9"});
     core::programSettings().setText("CUSER", "ODD");
     core::programSettings().setText("CTRUSTEE", "12A9");
