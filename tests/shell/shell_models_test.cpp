@@ -77,7 +77,7 @@ protected:
 };
 
 // The main picture's hot spots, edges inclusive, run their action after the rights check.
-TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheck)
+TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheckAndTheBarsShowUserSiteAndAnnouncement)
 {
     core::programSettings().setText("CTRUSTEE", std::string(33, '1'));
     shell::Dispatcher d;
@@ -107,25 +107,23 @@ TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheck)
     EXPECT_TRUE(shell::MAPSEL(d, 100, 100));
     EXPECT_TRUE(ran.empty());
     EXPECT_EQ(prompts.shown.size(), 1u);
-}
 
-TEST_F(SiteTest, TheStatusBarNamesTheUserAndTheSiteAndTheAnnouncementIsTheFileOrNothing)
-{
-    struct Case {
+    // The status bar names the user and the site; the announcement is the file or nothing.
+    struct Bar {
         const char* code;
         const char* name;
         const char* site;
         const char* user;
         const char* shownSite;
     };
-    const Case cases[] = {
+    const Bar bars[] = {
         {"ADMIN          ", "ผู้ดูแลระบบ                   ", "  บริษัท ทดสอบ จำกัด  ", "ผู้ใช้ ผู้ดูแลระบบ (ADMIN)",
          "บริษัท ทดสอบ จำกัด"},
         {"OPER1", "", "", "ผู้ใช้ OPER1", ""},
         {"", "", "x", "", "x"},  // before the login
     };
     auto& s = core::programSettings();
-    for (const Case& c : cases) {
+    for (const Bar& c : bars) {
         s.setText("CUSER", c.code);
         s.setText("CLOGIN", T(c.name));
         s.setText("CHLINE", T(c.site));
