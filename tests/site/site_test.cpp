@@ -3,12 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 
-#include "core/clock.h"
-#include "core/ini_file.h"
 #include "core/password.h"
-#include "core/tis620.h"
 #include "site/site_setup.h"
 #include "storage/catalogue.h"
 #include "support/run_process.h"
@@ -22,7 +18,6 @@ using testsupport::runProcess;
 namespace {
 
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
-constexpr int kWeekDays = 7;  // the days before today the week begins
 
 // mervo-admin init into a folder of its own.
 class SiteTest : public ::testing::Test {
@@ -37,7 +32,6 @@ protected:
     static void SetUpTestSuite()
     {
         s_dir = new testsupport::TempDir;
-        s_today = core::clock().today();
         const auto made = runProcess(kAdmin, {"init", site(), "--demo"});
         ASSERT_EQ(made.exitCode, 0) << made.err;
     }
@@ -47,14 +41,11 @@ protected:
         s_dir = nullptr;
     }
     static std::string site() { return s_dir->file("site"); }
-    static std::vector<testsupport::TableRow> rows(const char* table) { return testsupport::readRows(site(), table); }
 
     static testsupport::TempDir* s_dir;
-    static core::Date s_today;
 };
 
 testsupport::TempDir* DemoWeekTest::s_dir = nullptr;
-core::Date DemoWeekTest::s_today;
 
 }  // namespace
 
@@ -86,6 +77,7 @@ TEST_F(SiteTest, InitTheFirstUserAndConsec)
         EXPECT_NE(r.err.find(b.error), std::string::npos) << r.err;
     }
     EXPECT_EQ(runProcess(kAdmin, {"init"}).exitCode, 2);
+    EXPECT_EQ(runProcess(kAdmin, {"init", site(), "--no-week"}).exitCode, 2);  // a week needs --demo
     EXPECT_TRUE(fs::is_empty(dir.path()));
 
     // A demo step that fails takes the whole site with it.
@@ -139,22 +131,12 @@ TEST_F(SiteTest, InitTheFirstUserAndConsec)
 
 TEST_F(DemoWeekTest, TheSiteHoldsEveryTableAndPassesCheckAndTheBooksAndTheEvidenceVerify)
 {
-    for (const char* folder : {"TABLES", "TABLES/library", "TABLES/sounds", "DATA", "WORK", "BACKUP"})
-        EXPECT_TRUE(fs::is_directory(site() + "/" + folder)) << folder;
-    core::IniFile ini(site() + "/MERVO.INI");
-    for (const site::SiteFolder& f : site::siteFolders())
-        EXPECT_EQ(ini.get(f.section, f.key).value_or(""), f.value);
-    EXPECT_EQ(ini.get("Data", "Name").value_or(""), core::tis620::T("บริษัท ตัวอย่างการค้า จำกัด"));
-
     for (const storage::TableDef& def : storage::catalogue()) {
         const std::string folder = testsupport::tableFolder(site(), def);
         EXPECT_EQ(fs::exists(folder + storage::tableFileName(def)), !def.optional) << def.name;
         for (const storage::IndexDef& ix : def.indexes)
             EXPECT_EQ(fs::exists(folder + storage::indexFileName(ix)), !def.optional) << ix.file;
     }
-    // Every code table has rows: the codes a weighing needs and the report list.
-    for (int n = 1; n <= 12; ++n)
-        EXPECT_FALSE(rows(storage::codeTable(n).name).empty()) << storage::codeTable(n).name;
     for (const char* folder : {"/TABLES", "/DATA"}) {
         const auto r = runProcess(kAdmin, {"check", site() + folder});
         EXPECT_EQ(r.exitCode, 0) << r.out;
@@ -177,26 +159,6 @@ TEST_F(DemoWeekTest, TheSiteHoldsEveryTableAndPassesCheckAndTheBooksAndTheEviden
     EXPECT_EQ(evidence.exitCode, 0) << evidence.out << evidence.err;
     ASSERT_FALSE(lines(evidence.out).empty());
     EXPECT_NE(lines(evidence.out).back().find("10 tickets checked, 0 findings"), std::string::npos) << evidence.out;
-    // Every weight has its record, one truck left off its stored weight and was warned about.
-    std::map<std::string, int> events;
-    for (const std::string& line : lines(runProcess(kAdmin, {"dump", site() + "/DATA/EVIDENCE.DBF"}).out))
-        for (const char* event : {"TRUCKWT", "WEIGH1", "WEIGH2"})
-            events[event] += line.find(std::string(",") + event) != std::string::npos;
-    EXPECT_EQ(events["TRUCKWT"], 1);
-    EXPECT_EQ(events["WEIGH1"], 10);
-    EXPECT_GE(events["WEIGH2"], 11) << "the ten weigh-outs and the one typed in the edit";
-
-    // Every kind weighed in and out on the days before today (a test run across midnight may see
-    // init's today one day later).
-    for (int kind = 1; kind <= 5; ++kind) {
-        const std::string table = "Wdata" + std::to_string(kind);
-        EXPECT_FALSE(rows(table.c_str()).empty()) << table;
-        for (const auto& r : rows(table.c_str())) {
-            const core::Date in = r.fields.at("DAYIN").asDate(), out = r.fields.at("DAYOUT").asDate();
-            EXPECT_EQ(r.text("STAT"), "2") << table << " " << r.text("TICKET") << ": no truck is left on the scale";
-            EXPECT_TRUE(s_today.addDays(-kWeekDays) <= in && out < s_today) << table << " " << r.text("TICKET");
-        }
-    }
 }
 
 // On a copy of the demo site, so the suite's site stays as init made it.
@@ -240,23 +202,4 @@ TEST_F(DemoWeekTest, LoadRoundTripsWithDumpThroughTheSharedAppend)
     EXPECT_EQ(runProcess(kAdmin, {"load", config, "Farmer", dir.file("odd.csv")}).exitCode, 1);
     EXPECT_EQ(runProcess(kAdmin, {"load", config, "Nosuch", dir.file("odd.csv")}).exitCode, 2);
     EXPECT_EQ(runProcess(kAdmin, {"load", dir.file("none.ini"), "Farmer", dir.file("odd.csv")}).exitCode, 2);
-}
-
-TEST_F(DemoWeekTest, TheSameDayGivesTheSameWeekAndNoWeekLeavesTheBooksEmpty)
-{
-    const std::string again = s_dir->file("again"), empty = s_dir->file("empty");
-    // Made from the folder above it, named relative to that.
-    const auto made = runProcess(kAdmin, {"init", "again", "--demo"}, s_dir->path());
-    ASSERT_EQ(made.exitCode, 0) << made.err;
-    if (core::clock().today() == s_today) {
-        for (const char* file : {"/DATA/WDATA1.DBF", "/DATA/MONEY1.DBF", "/DATA/DETAIL3.DBF"})
-            EXPECT_EQ(runProcess(kAdmin, {"dump", site() + file}).out, runProcess(kAdmin, {"dump", again + file}).out)
-                << file;
-    }
-
-    ASSERT_EQ(runProcess(kAdmin, {"init", empty, "--demo", "--no-week"}).exitCode, 0);
-    for (const char* table : {"Wdata1", "Wdata5", "Money1", "Stock1", "Audit", "ApAcc", "Stock"})
-        EXPECT_TRUE(testsupport::readRows(empty, table).empty()) << table;
-    EXPECT_FALSE(testsupport::readRows(empty, "Farmer").empty());
-    EXPECT_EQ(runProcess(kAdmin, {"init", s_dir->file("nodemo"), "--no-week"}).exitCode, 2);
 }
