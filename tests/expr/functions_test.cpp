@@ -192,7 +192,6 @@ TEST_F(Functions, EqcheckAndReplineReachTheirSeams)
     });
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(toUtf8(prompts.shown[0].text), "ยอดไม่ตรง");
-    EXPECT_EQ(toUtf8(prompts.shown[0].title), "  ส่วนตรวจสอบความถูกต้อง");
     EXPECT_FALSE(prompts.shown[0].question);
 
     check({{"'a' + REPLINE(2)", "C\ta"}});  // no hook: nothing happens
