@@ -34,7 +34,6 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
 {
     check({
         {"1+2*3", "N\t7"},
-        {"(1+2)*3", "N\t9"},
         {"2+3*4**2", "N\t50.00"},
         {"1+2=3", "L\t.T."},
         {"!.T. .OR. .T.", "L\t.T."},

@@ -29,7 +29,6 @@ TEST(Rights, LevelsFromShortOrOddRightsStringsAndTheDigitCheckShowsTheLegend)
     EXPECT_EQ(shell::rightsLevel("6543210", 1), 6);
     EXPECT_EQ(shell::rightsLevel("6543210", 8), 0);   // beyond the string
     EXPECT_EQ(shell::rightsLevel("6X3", 2), 0);       // not a digit
-    EXPECT_EQ(shell::rightsLevel("", 1), 0);
     EXPECT_EQ(shell::normalizedRights("69A3"), "6003" + std::string(38, '0'));
     EXPECT_EQ(shell::normalizedRights(std::string(50, '5')).size(), 42u);
 
