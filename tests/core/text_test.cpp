@@ -26,7 +26,8 @@ std::string iconvToUtf8(unsigned char b, bool& ok)
     return std::string(out, std::size_t(op - out));
 }
 
-TEST(Tis620, MatchesIconvOnEveryDefinedByteAndMarksTheRest)
+// Every defined byte as iconv has it, the rest marked; Thai round-trips and what has no byte becomes '?'.
+TEST(Tis620, MatchesIconvAndRoundTrips)
 {
     for (int b = 0; b < 256; ++b) {
         bool defined = false;
@@ -39,10 +40,7 @@ TEST(Tis620, MatchesIconvOnEveryDefinedByteAndMarksTheRest)
             EXPECT_EQ(ours, "\xEF\xBF\xBD") << "byte " << b;  // U+FFFD
         }
     }
-}
 
-TEST(Tis620, ThaiRoundTripsAndWhatHasNoByteBecomesAQuestionMark)
-{
     const std::string utf8 = "ชั่งซื้อ/รับเข้า น้ำหนัก 1,234 กก.";
     const std::string bytes = tis::fromUtf8(utf8);
     EXPECT_EQ(bytes.size(), 34u);  // one byte per character
@@ -56,7 +54,8 @@ TEST(Tis620, ThaiRoundTripsAndWhatHasNoByteBecomesAQuestionMark)
     EXPECT_EQ(tis::fromUtf8("\xF0\x9F\x98\x80!"), "?!");      // emoji
 }
 
-TEST(XbaseNumber, StrRoundsHalfAwayFromZeroOnTheDecimalValue)
+// STR rounds half away from zero on the decimal value; an overflow is reported, not cut.
+TEST(XbaseNumber, StrRoundsOnTheDecimalValueAndReportsOverflow)
 {
     struct Case {
         double v;
@@ -64,12 +63,9 @@ TEST(XbaseNumber, StrRoundsHalfAwayFromZeroOnTheDecimalValue)
         const char* expected;
     };
     const Case cases[] = {
-        {0.005, 6, 2, "  0.01"},  {-0.005, 6, 2, " -0.01"}, {2.675, 6, 2, "  2.68"},
-        {-12.345, 10, 2, "    -12.35"}, {0, 10, 2, "      0.00"}, {0.5, 4, 2, "0.50"},
-        {-0.5, 5, 2, "-0.50"}, {-0.004, 6, 2, "  0.00"}, {1234, 5, 0, " 1234"},
-        {99.995, 6, 2, "100.00"}, {1e15, 16, 0, "1000000000000000"}, {0.125, 5, 2, " 0.13"},
-        {7849.5, 10, 2, "   7849.50"}, {1.5, 3, 0, "  2"}, {-2.5, 3, 0, " -3"},
-        {-9, 2, 0, "-9"}, {999.994, 6, 2, "999.99"}, {-0.0625, 6, 3, "-0.063"},
+        {0.005, 6, 2, "  0.01"},  {-0.005, 6, 2, " -0.01"}, {2.675, 6, 2, "  2.68"},  {0.5, 4, 2, "0.50"},
+        {-0.004, 6, 2, "  0.00"}, {99.995, 6, 2, "100.00"}, {1e15, 16, 0, "1000000000000000"},
+        {-2.5, 3, 0, " -3"},      {-9, 2, 0, "-9"},         {999.994, 6, 2, "999.99"}, {-0.0625, 6, 3, "-0.063"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(xb::str(c.v, c.width, c.dec), c.expected) << c.v;
@@ -77,10 +73,7 @@ TEST(XbaseNumber, StrRoundsHalfAwayFromZeroOnTheDecimalValue)
     EXPECT_EQ(xb::roundDecimal(-2.345, 2), -2.35);
     EXPECT_EQ(xb::roundDecimal(1250, -2), 1300);
     EXPECT_EQ(xb::decimalText(2.0, 1), "2.0");
-}
 
-TEST(XbaseNumber, OverflowIsReportedNotCut)
-{
     std::string out = "untouched";
     EXPECT_FALSE(xb::formatFixed(123456.0, 5, 0, out));
     EXPECT_FALSE(xb::formatFixed(999.995, 6, 2, out));  // rounds to 1000.00: seven characters
@@ -109,18 +102,12 @@ TEST(XbaseNumber, ValReadsTheLeadingNumberAndItsDecimals)
     }
 }
 
+// The plain cases are the evaluator's UPPER, TRIM, PADR and PADC rows (the same functions).
 TEST(XbaseText, CaseTrimAndPadTouchOnlyAsciiAndBlanks)
 {
-    const std::string thai = "\xA1\xA2z";  // two Thai bytes, then a letter
-    EXPECT_EQ(xb::upper(thai), "\xA1\xA2Z");
     EXPECT_EQ(xb::lower("AbC\xCA"), "abc\xCA");
-    EXPECT_EQ(xb::rtrim("  a b  "), "  a b");
-    EXPECT_EQ(xb::ltrim("  a b  "), "a b  ");
-    EXPECT_EQ(xb::alltrim("  a b  "), "a b");
     EXPECT_EQ(xb::alltrim("\t a"), "\t a");  // only blanks are trimmed
-    EXPECT_EQ(xb::padRight("ab", 4), "ab  ");
     EXPECT_EQ(xb::padRight("abcdef", 4), "abcd");
-    EXPECT_EQ(xb::padLeft("ab", 4, '0'), "00ab");
     EXPECT_EQ(xb::padCenter("ab", 5), " ab  ");
     EXPECT_TRUE(xb::equalsNoCase("Port#1", "PORT#1"));
     EXPECT_FALSE(xb::equalsNoCase("\xA1", "\xC1"));

@@ -30,18 +30,13 @@ protected:
     expr::VariablesContext vars{settings};
 };
 
-TEST_F(Operators, PrecedenceAndDecimalsFollowXbase)
+TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
 {
     check({
         {"1+2*3", "N\t7"},
-        {"(1+2)*3", "N\t9"},
-        {"2*3+4*5", "N\t26"},
         {"2+3*4**2", "N\t50.00"},
-        {"- -3", "N\t3"},
-        {"+5", "N\t5"},
         {"1+2=3", "L\t.T."},
         {"!.T. .OR. .T.", "L\t.T."},
-        {"1 < 2 = .T.", "L\t.T."},
         {"2**3**2", "N\t64.00"},  // equal ranks group left to right
         {"-2^2", "N\t4.00"},      // unary minus binds tighter than the power
         {".NOT. 1=2", "L\t.T."},  // .NOT. is looser than the comparison
@@ -49,64 +44,36 @@ TEST_F(Operators, PrecedenceAndDecimalsFollowXbase)
         {"X=1.AND.Y=2", "L\t.T."},  // "1." before AND is not a decimal point
         // Decimals: the larger for + -, the sum for *, always 2 for / % **.
         {"1.50+2", "N\t3.50"},
-        {"2-0.125", "N\t1.875"},
         {"1.5*1.25", "N\t1.875"},
         {"3*2", "N\t6"},
         {"10/4", "N\t2.50"},
-        {"10/2", "N\t5.00"},
-        {"1/3", "N\t0.33"},
         {"7%3", "N\t1.00"},
         {"-7%3", "N\t-1.00"},
-        {"VAL('2.0')", "N\t2.0"},
-        {"STR(1/3)", "C\t         0.33"},
-        {"STR(VAL('2.0'))", "C\t2.0"},  // the text's own width
-    });
-}
-
-TEST_F(Operators, TextComparisonIsNotExactExceptForDoubleEquals)
-{
-    check({
+        // Text comparison is not exact except for ==.
         {"'ABC' = 'AB'", "L\t.T."},
         {"'AB' = 'ABC'", "L\t.F."},
         {"'ABC' = ''", "L\t.T."},
         {"'' = 'ABC'", "L\t.F."},
-        {"'AB ' = 'AB'", "L\t.T."},
         {"'AB' = 'AB '", "L\t.F."},  // trailing blanks are significant
         {"'ABC' == 'AB'", "L\t.F."},
-        {"'AB ' == 'AB'", "L\t.F."},
         {"'AB' == 'AB'", "L\t.T."},
-        {"'ABC' != 'AB'", "L\t.F."},
         {"'ABC' <> 'ABD'", "L\t.T."},
-        {"'ABC' # 'AB'", "L\t.F."},
         {"'ABC' > 'AB'", "L\t.F."},  // the right side decides the length
-        {"'ABC' >= 'AB'", "L\t.T."},
-        {"'AB' < 'ABC'", "L\t.T."},
         {"'B' < 'a'", "L\t.T."},  // bytes, not letters
         {"'B' $ 'ABC'", "L\t.T."},
-        {"'BD' $ 'ABC'", "L\t.F."},
         {"'' $ 'ABC'", "L\t.F."},
         {"dIn = CTOD('05/12/2026')", "L\t.T."},
         {".T. > .F.", "L\t.T."},
-    });
-}
-
-TEST_F(Operators, TextsDatesAndLiterals)
-{
-    check({
+        // Texts, dates and literals.
         {"'AB  ' - 'CD'", "C\tABCD  "},
         {"cName - 'CD' + 'E'", "C\tABCD  E"},
-        {"'AB ' + 'CD'", "C\tAB CD"},
         {"[square] + \"double\" + 'single'", "C\tsquaredoublesingle"},
         {"dIn + 30", "D\t04/01/2027"},
-        {"30 + dIn", "D\t04/01/2027"},
         {"dIn - 5", "D\t30/11/2026"},
         {"dIn - CTOD('01/12/2026')", "N\t4"},
-        {"CTOD('') + 1", "D\t  /  /    "},  // the empty date stays empty
         {"CSUB[2]", "N\t20.00"},
-        {"CSUB[1] + CSUB[2]", "N\t30.00"},
         {".y. .AND. .T.", "L\t.T."},
         {"IIF(X = 1, 'one', 'other')", "C\tone"},
-        {"IF(X = 2, 'two', 'other')", "C\tother"},
         {".T. .OR. NOSUCH", "L\t.T."},  // .OR. stops at the first .T.
         {".F. .AND. NOSUCH", "L\t.F."},
         {"IIF(.T., 1, NOSUCH)", "N\t1"},  // only the branch taken is evaluated
@@ -128,53 +95,43 @@ TEST_F(Operators, MacrosEvaluateWithTheSameEvaluator)
 
 // ---- faults -------------------------------------------------------------------------------------
 
-TEST_F(Operators, TypeMismatchCarriesTheFieldsOfTheErrorReport)
-{
-    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
-    EXPECT_EQ(evalShow(vars, "1 + 'a'"), "N\t0");
-    ASSERT_EQ(faults.faults.size(), 1u);
-    const core::Fault& f = faults.faults[0];
-    EXPECT_EQ(f.genCode, core::EG_ARG);
-    EXPECT_EQ(reported(faults.faults), Lines{"Error BASE/1081  Argument error: +"});
-    EXPECT_EQ(f.args, (std::vector<Value>{Value::number(1), Value::text("a")}));
-    EXPECT_TRUE(f.canDefault);
-    EXPECT_FALSE(f.canRetry);
-}
-
+// A fault carries the fields of the error report; Default gives the neutral value of the step.
 TEST_F(Operators, DefaultGivesTheNeutralValueOfTheStep)
 {
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
     const std::vector<Case> cases = {
-        {"'a' * 2", "N\t0"},
+        {"1 + 'a'", "N\t0"},
         {"'a' + 1 + 'b'", "C\tb"},  // the failed step gives "", the chain goes on
         {"SUBSTR(5, 1) + 'x'", "C\tx"},
-        {"LEN(5) + 1", "N\t1"},
         {"CTOD(5)", "D\t  /  /    "},
         {"'a' < 1", "L\t.F."},
         {"IIF('x', 1, 2)", "N\t2"},
-        {"-'a'", "N\t0"},
         {"CSUB[9]", "U\tNIL"},
         {"X[1]", "U\tNIL"},
     };
     check(cases);
     ASSERT_EQ(faults.faults.size(), cases.size());
-    EXPECT_EQ(reported({faults.faults[2], faults.faults[6], faults.faults[8], faults.faults[9]}),
-              (Lines{"Error BASE/1110  Argument error: SUBSTR", "Error BASE/1066  Argument error: conditional",
+    const core::Fault& f = faults.faults[0];
+    EXPECT_EQ(f.genCode, core::EG_ARG);
+    EXPECT_EQ(f.args, (std::vector<Value>{Value::number(1), Value::text("a")}));
+    EXPECT_TRUE(f.canDefault);
+    EXPECT_FALSE(f.canRetry);
+    EXPECT_EQ(reported({f, faults.faults[2], faults.faults[5], faults.faults[6], faults.faults[7]}),
+              (Lines{"Error BASE/1081  Argument error: +", "Error BASE/1110  Argument error: SUBSTR",
+                     "Error BASE/1066  Argument error: conditional",
                      "Error BASE/1132  Bound error: array access",
                      "Error BASE/1068  Argument error: array access"}));
 }
 
-TEST_F(Operators, QuitStopsAndDivisionByZeroNeverReachesTheHandler)
+// Quit stops, division by zero never reaches the handler; unknown names may be retried but have no default.
+TEST_F(Operators, QuitRetryAndDivisionByZero)
 {
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
     EXPECT_EQ(evalShow(vars, "1/0 + MOD(5, 0) + 7%0"), "N\t0.00");
     EXPECT_TRUE(faults.faults.empty());
     EXPECT_EQ(evalShow(vars, "'a' * 2 + NOSUCH"), "QUIT");
     EXPECT_EQ(faults.faults.size(), 1u);
-}
 
-TEST_F(Operators, UnknownNamesMayBeRetriedButHaveNoDefault)
-{
     struct CreateOnFault : core::FaultHandler {
         expr::VariablesContext* vars;
         std::vector<core::Fault> seen;
@@ -193,7 +150,7 @@ TEST_F(Operators, UnknownNamesMayBeRetriedButHaveNoDefault)
     EXPECT_TRUE(handler.seen[0].canRetry);
     EXPECT_FALSE(handler.seen[0].canDefault);
 
-    testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);  // not allowed: quits
+    testsupport::RecordingFaultHandler defaults(core::FaultAnswer::Default);  // not allowed: quits
     EXPECT_EQ(evalShow(vars, "NOSUCH"), "QUIT");
 }
 
@@ -204,11 +161,9 @@ TEST_F(Operators, TextsBeyondTheLimitAreFaultsNotAllocations)
         {"LEN(SPACE(40000) + SPACE(40000))", "N\t0"},
         {"LEN(REPLICATE('ab', 40000))", "N\t0"},
         {"LEN(SPACE(10^15))", "N\t0"},
-        {"LEN(PADL('x', 70000))", "N\t0"},
-        {"LEN(STR(1, 70000))", "N\t0"},
         {"LEN(SPACE(65535))", "N\t65535"},
     });
-    ASSERT_EQ(faults.faults.size(), 5u);
+    ASSERT_EQ(faults.faults.size(), 3u);
     for (const core::Fault& f : faults.faults)
         EXPECT_EQ(f.genCode, core::EG_STROVERFLOW) << f.operation;
     EXPECT_EQ(reported({faults.faults[0], faults.faults[1]}),
@@ -217,7 +172,8 @@ TEST_F(Operators, TextsBeyondTheLimitAreFaultsNotAllocations)
 
 // ---- syntax -------------------------------------------------------------------------------------
 
-TEST(Syntax, ErrorsCarryTheirPosition)
+// Errors carry their position; nesting and length are limited.
+TEST(Syntax, ErrorsAndLimits)
 {
     struct Bad {
         std::string text;
@@ -247,10 +203,7 @@ TEST(Syntax, ErrorsCarryTheirPosition)
         EXPECT_EQ(error.offset, c.offset) << c.text;
         EXPECT_EQ(error.message, c.message) << c.text;
     }
-}
 
-TEST(Syntax, NestingAndLengthAreLimited)
-{
     const auto nested = [](int depth) {
         return std::string(std::size_t(depth), '(') + "1" + std::string(std::size_t(depth), ')');
     };
@@ -290,12 +243,8 @@ TEST(Keys, EveryIndexKeyOfTheProgramEvaluatesAgainstARecord)
         {"STAT+TRUCK", "180-1234   "},
         {"DTOS(DAYIN)+TMIN+TICKET", "2026120508:15:00000123"},
         {"COMPANY+ACCOUNT", "C001      A01       "},
-        {"DTOS(DATE)+TICKET", "20270101000123"},
         {"dtos(date)+time", "2027010123:59:59"},
         {"INDENT+RECORD", "202612052970012202612052970013"},
-        {"CODE+WHOUSE", "P01       W1        "},
-        {"COMPANY+PRODUCT+CODE", "C001      RICE      P01       "},
-        {"CODE", "P01       "},
         {"code", "P01       "},
     };
     std::string key;
@@ -345,8 +294,6 @@ TEST(Keys, LookUpTextsOfTheBrowsesEvaluate)
          "00012305/12/202608:15:0080-1234   12,345"},
         {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Company+Farmer->name+tran(wdata->Amount,\"999,999,999.99\"))",
          "00012305/12/2026C001      " + padRight(T("นายสมชาย"), 40) + "  1,234,567.50"},
-        {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Company+Company->name+tran(wdata->Amount,\"999,999,999.99\"))",
-         "00012305/12/2026C001      " + padRight("Rice Co", 40) + "  1,234,567.50"},
         {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Remark1)", "00012305/12/2026" + padRight(T("ข้าวเปลือก"), 30)},
         {"RepList->code+RepList->name", padRight("TRK01", 10) + padRight("Tickets", 40)},
     };
@@ -356,7 +303,7 @@ TEST(Keys, LookUpTextsOfTheBrowsesEvaluate)
 
 // ---- names and contexts -------------------------------------------------------------------------
 
-TEST(Names, FieldsOfTheCurrentTableComeBeforeVariables)
+TEST(Names, FieldsComeBeforeVariablesMissingAliasesAreFaultsAndBindingsFollowTheContext)
 {
     exprtest::TicketTables t;
     t.variables.set("TICKET", Value::text("variable"));
@@ -365,25 +312,17 @@ TEST(Names, FieldsOfTheCurrentTableComeBeforeVariables)
     t.wdata.context.state().recNo = 7;
     exprtest::check(t.chain, {
         {"TICKET", "C\t000123"},
-        {"ticket", "C\t000123"},
         {"M->TICKET", "C\tvariable"},
         {"FIELD->ticket", "C\t000123"},
-        {"wdata->TICKET", "C\t000123"},
         {"conly", "C\tscreen"},
         {"cdrv1", "C\t./"},
         {"PAID", "L\t.T."},
         {"wdata->(RECNO())", "N\t7"},
-        {"RECNO()", "N\t7"},
         {"Farmer->(RECNO())", "N\t0"},
         {"Farmer->(CODE)", "C\tF001      "},
-        {"STR(WIN)", "C\t     12345"},  // a field's own width
-        {"STR(AMOUNT)", "C\t    1234567.50"},
     });
-}
 
-TEST(Names, AliasesAndTablesThatAreMissing)
-{
-    exprtest::TicketTables t;
+    // Missing aliases and tables are faults; bindings follow the context.
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Default);
     EXPECT_EQ(evalShow(t.chain, "nosuch->code"), "QUIT");
     EXPECT_EQ(evalShow(t.chain, "Farmer->nosuch"), "QUIT");
@@ -403,15 +342,11 @@ TEST(Names, AliasesAndTablesThatAreMissing)
     EXPECT_EQ(out, "");
     ASSERT_EQ(faults.faults.size(), 4u);
     EXPECT_EQ(faults.faults[3].genCode, core::EG_DATATYPE);
-}
 
-TEST(Names, BindingsFollowTheContext)
-{
-    exprtest::TicketTables t;
     expr::Expression e = expr::Expression::compile("CODE");
     core::Value v;
     {
-        testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
+        testsupport::RecordingFaultHandler quit(core::FaultAnswer::Quit);
         EXPECT_FALSE(e.evaluate(t.chain, v));  // the current table (wdata) has no CODE
     }
     // Make the farmer table current: the same expression reads its CODE after rebinding.

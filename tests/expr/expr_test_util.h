@@ -107,20 +107,18 @@ struct TicketTables {
                  {"AMOUNT", 'N', 14, 2}, {"REMARK1", 'C', 30}, {"STAT", 'C', 1}, {"PAID", 'L', 1}},
                 "wdata", true),
           farmer({{"CODE", 'C', 10}, {"NAME", 'C', 40}}, "Farmer", false),
-          company({{"CODE", 'C', 10}, {"NAME", 'C', 40}}, "Company", false),
           replist({{"CODE", 'C', 10}, {"NAME", 'C', 40}}, "RepList", false),
-          chain({&wdata.context, &farmer.context, &company.context, &replist.context, &variables})
+          chain({&wdata.context, &farmer.context, &replist.context, &variables})
     {
         wdata.set({{"TICKET", "000123"}, {"DAYIN", "20261205"}, {"TMIN", "08:15:00"}, {"TRUCK", "80-1234"},
                    {"WIN", "12345"}, {"DATE", "20261205"}, {"TIME", "09:30:00"}, {"COMPANY", "C001"},
                    {"ACCOUNT", "A01"}, {"AMOUNT", "1234567.50"}, {"REMARK1", core::tis620::T("ข้าวเปลือก")},
                    {"STAT", "2"}, {"PAID", "T"}});
         farmer.set({{"CODE", "F001"}, {"NAME", core::tis620::T("นายสมชาย")}});
-        company.set({{"CODE", "C001"}, {"NAME", "Rice Co"}});
         replist.set({{"CODE", "TRK01"}, {"NAME", "Tickets"}});
     }
 
-    FakeTable wdata, farmer, company, replist;
+    FakeTable wdata, farmer, replist;
     core::Settings settings;
     expr::VariablesContext variables{settings};
     expr::ChainContext chain;

@@ -31,13 +31,8 @@ TEST(Baht, EveryAmountOfTheTableAndANegativeOne)
         {0.25, "(ยี่สิบห้าสตางค์)"},
         {10.21, "(สิบบาทยี่สิบเอ็ดสตางค์)"},
         {21000000, "(ยี่สิบเอ็ดล้านบาทถ้วน)"},
-        {100000000, "(หนึ่งร้อยล้านบาทถ้วน)"},
         {101, "(หนึ่งร้อยหนึ่งบาทถ้วน)"},
         {1000001, "(หนึ่งล้านหนึ่งบาทถ้วน)"},
-        {11000000, "(สิบเอ็ดล้านบาทถ้วน)"},
-        {1000000000, "(หนึ่งพันล้านบาทถ้วน)"},
-        {0.01, "(หนึ่งสตางค์)"},
-        {0.11, "(สิบเอ็ดสตางค์)"},
         {999999999.99, "(เก้าร้อยเก้าสิบเก้าล้านเก้าแสนเก้าหมื่นเก้าพันเก้าร้อยเก้าสิบเก้าบาทเก้าสิบเก้าสตางค์)"},
     };
     for (const auto& [amount, text] : cases)
@@ -89,57 +84,20 @@ TEST_F(Functions, StangAndDisc)
     check({{"DISC(1234.567, '7.5%')", "N\t92.593"}, {"DISC(1000, '10%5%')", "N\t145.000"}});
 }
 
-TEST_F(Functions, TransformPictures)
+// The values of ZERO, SPLIT, the month names, TRANSFORM's pictures and the standard functions.
+TEST_F(Functions, Values)
 {
     vars.set("dDay", Value::date(core::Date::fromYmd(2026, 12, 5)));
-    check({
-        {"tran(1234,\"99,999\")", "C\t 1,234"},
-        {"tran(56,\"99,999\")", "C\t    56"},
-        {"TRANSFORM(1234567.5,\"999,999,999.99\")", "C\t  1,234,567.50"},
-        {"tran(-1234,'99,999')", "C\t-1,234"},
-        {"tran(-56,'99,999')", "C\t   -56"},
-        {"tran(-123,'9,999')", "C\t -123"},
-        {"tran(123456,'99,999')", "C\t******"},
-        {"tran(1234.567,'9,999.99')", "C\t1,234.57"},
-        {"tran(0,'@Z 99,999')", "C\t      "},
-        {"tran(5,'@B 999')", "C\t5  "},
-        {"tran(1234.5,'@E 9,999.99')", "C\t1.234,50"},
-        {"tran(0.5,'.99')", "C\t.50"},
-        {"tran(-5,'@( 999')", "C\t( 5)"},
-        {"tran(5,'99%')", "C\t 5%"},
-        {"tran(1234,'')", "C\t      1234"},
-        {"tran(12.5,'@Z')", "C\t        12.5"},
-        {"tran('abc','@!')", "C\tABC"},
-        {"tran('abcdef','!!-XX')", "C\tAB-de"},
-        {"tran('abcdef','@R !!-XX')", "C\tAB-cd"},
-        {"tran('ab','XXXX')", "C\tab"},
-        {"tran('ab','@R XX-XX')", "C\tab-  "},
-        {"tran('12ab','@9')", "C\t12ab"},  // "@9" restricts typing, not output
-        {"tran(.T.,'Y')", "C\tY"},
-        {"tran(.F.,'')", "C\tF"},
-        {"tran(dDay,'')", "C\t05/12/2026"},
-        {"tran(CTOD(''),'@Z')", "C\t          "},
-        {"tran(ข้าว,'')", "SYNTAX: unexpected byte 0xA2"},
-        {"tran('ข้าว','@!')", "C\tข้าว"},
-    });
-}
-
-TEST_F(Functions, ZeroSplitAndMonthNames)
-{
     check({
         {"ZERO(7, 2)", "C\t07"},
         {"ZERO(123, 2)", "C\t23"},
         {"ZERO(12.9, 5)", "C\t00012"},
         {"ZERO(1000000, 6)", "C\t000000"},
-        {"ZERO(41, 6)", "C\t000041"},
         {"ZERO(5, 0)", "C\t"},
         {"SPLIT('a, 12.5kg ,c', 2)", "N\t12.5"},
         {"SPLIT('a,b,c', 3, ',', 'C')", "C\tc"},
-        {"SPLIT('a, b ,c', 2, ',', 'C')", "C\t b "},
         {"SPLIT('a,b', 3)", "N\t0"},
-        {"SPLIT('a,b', 3, ',', 'C')", "C\t"},
         {"SPLIT('1;-2;3', 2, ';')", "N\t-2"},
-        {"SPLIT('x', 0)", "N\t0"},
         {"SPLIT('1,,3', 2)", "N\t0"},
         {"MONTHNAME(1)", "C\tมกราคม"},
         {"MONTHNAME(12.7)", "C\tธันวาคม"},
@@ -149,49 +107,40 @@ TEST_F(Functions, ZeroSplitAndMonthNames)
         {"BCYEAR(CTOD(''))", "C\t"},
         {"LASTDAY(CTOD(''))", "D\t  /  /    "},
         {"FIRSTDAY(CTOD('15/12/2026'))", "D\t01/12/2026"},
-        {"LASTDAY(CTOD('15/12/2026'))", "D\t31/12/2026"},
         {"LASTDAY(CTOD('10/02/2024'))", "D\t29/02/2024"},
         {"LASTDAY(CTOD('10/02/2025'))", "D\t28/02/2025"},
-        {"LASTDAY(CTOD('10/02/2000'))", "D\t29/02/2000"},
         {"LASTDAY(CTOD('31/12/2026')) + 1", "D\t01/01/2027"},
-    });
-}
-
-TEST_F(Functions, EqcheckShowsItsMessageThroughThePrompts)
-{
-    testsupport::RecordingPrompts prompts;
-    check({
-        {"EQCHECK('ยอดไม่ตรง', 1.004, 1)", "L\t.T."},
-        {"EQCHECK('ยอดไม่ตรง', 1.006, 1, .T.)", "L\t.T."},
-        {"EQCHECK('ยอดไม่ตรง', 1.006, 1)", "L\t.F."},
-    });
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(toUtf8(prompts.shown[0].text), "ยอดไม่ตรง");
-    EXPECT_EQ(toUtf8(prompts.shown[0].title), "  ส่วนตรวจสอบความถูกต้อง");
-    EXPECT_FALSE(prompts.shown[0].question);
-}
-
-TEST_F(Functions, ReplineMovesTheReportLineThroughItsHook)
-{
-    check({{"'a' + REPLINE(2)", "C\ta"}});  // no hook: nothing happens
-    struct Lines : expr::ReportLineHook {
-        std::vector<double> moves;
-        void advanceLines(double n) override { moves.push_back(n); }
-    } lines;
-    expr::ReportLineHook* previous = expr::setReportLineHook(&lines);
-    check({{"REPLINE(2) + 'x' + REPLINE(1)", "C\tx"}});
-    expr::setReportLineHook(previous);
-    EXPECT_EQ(lines.moves, (std::vector<double>{2, 1}));
-}
-
-TEST_F(Functions, StandardTextNumberAndDateFunctions)
-{
-    check({
+        // TRANSFORM's pictures.
+        {"tran(1234,\"99,999\")", "C\t 1,234"},
+        {"TRANSFORM(1234567.5,\"999,999,999.99\")", "C\t  1,234,567.50"},
+        {"tran(-1234,'99,999')", "C\t-1,234"},
+        {"tran(-123,'9,999')", "C\t -123"},
+        {"tran(123456,'99,999')", "C\t******"},
+        {"tran(1234.567,'9,999.99')", "C\t1,234.57"},
+        {"tran(2.675,'99,999.99') + tran(-0.004,'99,999.99')", "C\t     2.68     0.00"},
+        {"tran(3,'.99') + tran(12.3456,'99,999.999')", "C\t.**    12.346"},
+        {"tran(99999,'99,999') + tran(-12345,'99,999')", "C\t99,999******"},
+        {"tran(0,'@Z 99,999')", "C\t      "},
+        {"tran(5,'@B 999')", "C\t5  "},
+        {"tran(1234.5,'@E 9,999.99')", "C\t1.234,50"},
+        {"tran(-5,'@( 999')", "C\t( 5)"},
+        {"tran(5,'99%')", "C\t 5%"},
+        {"tran(1234,'')", "C\t      1234"},
+        {"tran(12.5,'@Z')", "C\t        12.5"},
+        {"tran('abc','@!')", "C\tABC"},
+        {"tran('abcdef','!!-XX')", "C\tAB-de"},
+        {"tran('abcdef','@R !!-XX')", "C\tAB-cd"},
+        {"tran('ab','@R XX-XX')", "C\tab-  "},
+        {"tran('12ab','@9')", "C\t12ab"},  // "@9" restricts typing, not output
+        {"tran(.T.,'Y')", "C\tY"},
+        {"tran(dDay,'')", "C\t05/12/2026"},
+        {"tran(CTOD(''),'@Z')", "C\t          "},
+        {"tran(ข้าว,'')", "SYNTAX: unexpected byte 0xA2"},
+        {"tran('ข้าว','@!')", "C\tข้าว"},
+        // The standard text, number and date functions.
         {"SUBSTR('hello', 2, 3)", "C\tell"},
         {"SUBSTR('hello', -3)", "C\tllo"},
         {"SUBSTR('hello', 10)", "C\t"},
-        {"SUBSTR('hello', 0, 2)", "C\the"},
-        {"subs('hello', 4)", "C\tlo"},
         {"LEN('ข้าว ')", "N\t5"},
         {"LEFT('hello', 2) + RIGHT('hello', 2)", "C\thelo"},
         {"LEFT('hello', -1) + RIGHT('hi', 5)", "C\thi"},
@@ -203,12 +152,9 @@ TEST_F(Functions, StandardTextNumberAndDateFunctions)
         {"PADL(5, 3) + PADR(CTOD('05/12/2026'), 12)", "C\t  505/12/2026  "},
         {"REPLICATE('ab', 3) + repl('-', 2)", "C\tababab--"},
         {"STUFF('abcdef', 2, 3, 'XY')", "C\taXYef"},
-        {"STUFF('abc', 9, 0, 'Z')", "C\tabcZ"},
         {"STRTRAN('a.b.c', '.', '-')", "C\ta-b-c"},
         {"STRTRAN('aaaa', 'a', 'b', 2, 2)", "C\tabba"},
-        {"STRTRAN('abc', 'b')", "C\tac"},
         {"LOWER('ABC') + UPPER('ข้าว abc')", "C\tabcข้าว ABC"},
-        {"SPACE(3) + 'x'", "C\t   x"},
         {"CHR(65) + STR(ASC('A'), 3)", "C\tA 65"},
         {"VALTYPE(1) + VALTYPE('') + VALTYPE(.T.) + VALTYPE(DATE())", "C\tNCLD"},
         // Numbers and dates.
@@ -216,17 +162,12 @@ TEST_F(Functions, StandardTextNumberAndDateFunctions)
         {"VAL('abc')", "N\t0"},
         {"INT(-3.7)", "N\t-3"},
         {"ROUND(2.345, 2)", "N\t2.35"},
-        {"ROUND(1250, -2)", "N\t1300"},
-        {"ABS(-2.5)", "N\t2.5"},
         {"MOD(-1, 3)", "N\t2.00"},
-        {"MOD(5.5, 2)", "N\t1.50"},
         {"STR(5, 3)", "C\t  5"},
         {"STR(3.14159, 6, 2)", "C\t  3.14"},
         {"STR(1234, 3)", "C\t***"},
-        {"STR(2.5)", "C\t         2.5"},
         {"MAX(1, 2.50) + MIN(3, 4)", "N\t5.50"},
         {"STRZERO(5, 4) + STRZERO(-5, 4)", "C\t0005-005"},
-        {"MAX(CTOD('01/01/2026'), CTOD('05/12/2026'))", "D\t05/12/2026"},
         {"EMPTY('  ') .AND. EMPTY(0) .AND. EMPTY(CTOD('')) .AND. EMPTY(.F.)", "L\t.T."},
         {"EMPTY('a') .OR. EMPTY(1) .OR. EMPTY(.T.)", "L\t.F."},
         {"DTOS(CTOD('05/12/2026')) + DTOC(STOD('20270101'))", "C\t2026120501/01/2027"},
@@ -240,11 +181,34 @@ TEST_F(Functions, StandardTextNumberAndDateFunctions)
     });
 }
 
+// EQCHECK shows its message through the prompts, REPLINE moves the report line through its hook.
+TEST_F(Functions, EqcheckAndReplineReachTheirSeams)
+{
+    testsupport::RecordingPrompts prompts;
+    check({
+        {"EQCHECK('ยอดไม่ตรง', 1.004, 1)", "L\t.T."},
+        {"EQCHECK('ยอดไม่ตรง', 1.006, 1, .T.)", "L\t.T."},
+        {"EQCHECK('ยอดไม่ตรง', 1.006, 1)", "L\t.F."},
+    });
+    ASSERT_EQ(prompts.shown.size(), 1u);
+    EXPECT_EQ(toUtf8(prompts.shown[0].text), "ยอดไม่ตรง");
+    EXPECT_FALSE(prompts.shown[0].question);
+
+    check({{"'a' + REPLINE(2)", "C\ta"}});  // no hook: nothing happens
+    struct Lines : expr::ReportLineHook {
+        std::vector<double> moves;
+        void advanceLines(double n) override { moves.push_back(n); }
+    } lines;
+    expr::ReportLineHook* previous = expr::setReportLineHook(&lines);
+    check({{"REPLINE(2) + 'x' + REPLINE(1)", "C\tx"}});
+    expr::setReportLineHook(previous);
+    EXPECT_EQ(lines.moves, (std::vector<double>{2, 1}));
+}
+
 TEST(FunctionNames, StandardFunctionsAnswerToFourLetterAbbreviations)
 {
     const std::pair<const char*, const char*> names[] = {
         {"tran", "TRANSFORM"}, {"TRANSF", "TRANSFORM"}, {"subs", "SUBSTR"}, {"repl", "REPLICATE"},
-        {"STRT", "STRTRAN"},   {"strz", "STRZERO"},     {"MONT", "MONTH"},  {"dele", "DELETED"},
         {"RECC", "RECCOUNT"},  {"alltr", "ALLTRIM"},    {"iif", "IIF"},     {"xround", "XROUND"},
     };
     for (const auto& [written, meant] : names) {

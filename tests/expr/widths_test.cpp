@@ -31,50 +31,24 @@ protected:
     exprtest::TicketTables t;
 };
 
-// Expressions the random test below makes as they stand (a single date part, a field) are left to it.
+// What the random test below makes (date parts, VAL, literals, fields, the operators, MOD, ROUND, INT,
+// ABS, MAX, MIN) is left to it; here the other rules and the boundaries.
 TEST_F(Widths, EachRuleAsTheXbaseRuntimePrintsIt)
 {
     const Case cases[] = {
-        // Date parts: DAY, MONTH, DOW 3, YEAR 5.
-        {"STR(DAY(dA))+'/'+STR(MONTH(dA))+'/'+STR(YEAR(dA))", "  5/ 12/ 2026"},
         {"STR(DAY(CTOD('')))", "  0"},
-        {"STR(YEAR(dA)+543)", "      2569"},  // a sum is computed anew: ten places
         // VAL(): the text's own width and decimals.
-        {"STR(VAL('12'))", "12"},
-        {"STR(VAL('12.5'))", "12.5"},
-        {"STR(VAL(' 12'))", " 12"},
-        {"STR(VAL('.5'))", "0.5"},
-        {"STR(VAL('-.5'))", "-0.5"},
         {"STR(VAL('ABC 1.000'))", "    0.000"},   // decimals counted past the digits
         {"STR(VAL('12345678901'))", "         12345678901"},  // more than ten places: computed
-        // Literals: ten places, unless written with ten integer digits or more.
-        {"STR(12)", "        12"},
-        {"STR(12.5)", "        12.5"},
-        {"STR(1234567890)", " 1234567890"},
-        {"STR(1234567890123)", " 1234567890123"},
+        // Literals of ten integer digits or more keep their own width.
         {"STR(1234567890.25)", "1234567890.25"},
         {"STR(-1234567890123)", "      -1234567890123"},  // unary minus computes the width anew
-        // Fields keep their width; computed numbers have ten or twenty places.
-        {"STR(WIN+0)", "     12345"},
+        // Computed numbers have ten places, twenty past ten digits.
         {"STR(-999999998-1)", "-999999999"},
         {"STR(9999999999+1)", "         10000000000"},
         {"STR(-999999999-1)", "         -1000000000"},
         // Functions that count: ten.
         {"STR(LEN('abc'))+STR(AT('b', 'abc'))+STR(ASC('A'))", "         3         2        65"},
-        // MOD and the operators: SET DECIMALS (2) for / % ** MOD, the sum for *, the larger for + -.
-        {"STR(MOD(1, 7))", "         1.00"},
-        {"STR(MOD(nA, 7))", "         2.50"},
-        {"STR(32630 / 52340 * MOD(-7, 5))", "         1.8703"},
-        {"STR(10/2)", "         5.00"},  // whole quotients keep their 2 decimals
-        {"STR(nA * 1.25)", "      1543.125"},
-        // INT keeps the integer places, ABS a whole positive number, MAX and MIN the chosen one.
-        {"STR(INT(VAL('12.5')))", "12"},
-        {"STR(INT(nA))", "      1234"},
-        {"STR(ABS(-DAY(dA)))", "         5"},
-        {"STR(ABS(VAL('-2.5')))", "         2.5"},
-        {"STR(MAX(DAY(dA), 3))", "  5"},
-        {"STR(MIN(VAL('12'), 40))", "12"},
-        {"STR(ROUND(nA, 0))", "      1235"},
         // STR with decimals only keeps the integer places; TRANSFORM without a picture shows the width.
         {"STR(DAY(dA), , 1)", "  5.0"},
         {"TRANSFORM(DAY(dA), '')", "  5"},
@@ -86,7 +60,6 @@ TEST_F(Widths, EachRuleAsTheXbaseRuntimePrintsIt)
         {"DTOC(2461380 + CTOD(''))", "05/12/2026"},
         {"DTOC(CTOD('') + 1)", "  /  /    "},  // before the calendar
         {"DTOC(CTOD('') - 1)", "  /  /    "},
-        {"STR(dA - CTOD('04/12/2026'))", "         1"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(text(c.text), c.expected) << c.text;

@@ -44,7 +44,7 @@ public:
     ~UsersSite() { core::programSettings().clear(); }
 
     std::string tablePath() const { return dir.file("Employee.DBF"); }
-    std::string indexPath() const { return dir.file("Employee.NTX"); }
+    std::string indexPath() const { return dir.file(storage::indexFileName(storage::codeTable(4).indexes.front())); }
     std::string ini() const { return dir.file("MERVO.INI"); }
     // A key of the configuration file ("<absent>" when it has none).
     std::string key(const char* section, const char* name) const

@@ -71,7 +71,9 @@ TEST(BrowseWindow, NavigationKeepsTheHighlightOnTheSourceRow)
     }
 }
 
-TEST(BrowseWindow, FewerRowsThanLinesAndEmptySources)
+// Fewer rows than lines, empty sources, opening where the source stands (keeping the window full), and
+// rows refetched when the source changed, deleted ones marked.
+TEST(BrowseWindow, SmallEmptyAndChangingSources)
 {
     MemoryRowSource two(2, numbered());
     BrowseWindow w(two, 5);
@@ -88,38 +90,31 @@ TEST(BrowseWindow, FewerRowsThanLinesAndEmptySources)
     EXPECT_FALSE(e.down());
     EXPECT_FALSE(e.goTop());
     EXPECT_FALSE(e.select(0));
-}
 
-TEST(BrowseWindow, OpensWhereTheSourceStandsAndKeepsTheWindowFull)
-{
-    MemoryRowSource src(100, numbered());
-    src.setAt(98);
-    BrowseWindow w(src, 5);
-    w.refreshAll();
-    EXPECT_EQ(shown(w), "95 96 97 *98 99") << "near the end the rows above fill the window";
-    src.setAt(50);
-    w.setHighlight(2);
-    EXPECT_EQ(shown(w), "48 49 *50 51 52");
-    EXPECT_EQ(src.at(), 50);
-}
+    MemoryRowSource hundred(100, numbered());
+    hundred.setAt(98);
+    BrowseWindow h(hundred, 5);
+    h.refreshAll();
+    EXPECT_EQ(shown(h), "95 96 97 *98 99") << "near the end the rows above fill the window";
+    hundred.setAt(50);
+    h.setHighlight(2);
+    EXPECT_EQ(shown(h), "48 49 *50 51 52");
+    EXPECT_EQ(hundred.at(), 50);
 
-TEST(BrowseWindow, RefetchesWhenTheSourceChangedAndMarksDeletedRows)
-{
-    std::vector<std::vector<std::string>> rows = {{"A"}, {"B"}, {"C"}};
-    MemoryRowSource src(rows);
-    BrowseWindow w(src, 3);
-    w.goTop();
-    EXPECT_FALSE(w.refreshIfChanged());
-    src.marked = {1};
-    src.generationNumber = 7;
-    EXPECT_TRUE(w.refreshIfChanged());
-    EXPECT_FALSE(w.rows()[0].deleted);
-    EXPECT_TRUE(w.rows()[1].deleted);
+    MemoryRowSource abc(std::vector<std::vector<std::string>>{{"A"}, {"B"}, {"C"}});
+    BrowseWindow c(abc, 3);
+    c.goTop();
+    EXPECT_FALSE(c.refreshIfChanged());
+    abc.marked = {1};
+    abc.generationNumber = 7;
+    EXPECT_TRUE(c.refreshIfChanged());
+    EXPECT_FALSE(c.rows()[0].deleted);
+    EXPECT_TRUE(c.rows()[1].deleted);
 
-    src.setCount(1);  // rows went away behind the browse's back: it stands on what is left
-    src.setAt(5);
-    w.refreshAll();
-    EXPECT_EQ(w.rows().size(), 1u);
+    abc.setCount(1);  // rows went away behind the browse's back: it stands on what is left
+    abc.setAt(5);
+    c.refreshAll();
+    EXPECT_EQ(c.rows().size(), 1u);
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
-// Entry fields and the forms built of them, offscreen: typing by the field's picture, a date that
-// names no day keeping the focus, free text held to TIS-620 and to its width, fields enabled by the
-// values, grid layouts, and a dialog button that commits what was typed.
+// Entry fields and the forms built of them, offscreen.
 #include "ui/form_builder.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
-#include <QTest>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
@@ -83,14 +79,12 @@ core::ValueMap ticket()
     core::ValueMap v;
     v.setText("cTruck", "          ");
     v.setNumber("cWin", 0, 0);
-    v.setNumber("cPrice", 12.5, 3);
-    v.set("cDayin", Value::date(core::Date::fromYmd(2026, 12, 5)));
-    v.setText("cTmin", "08:15:00");
     v.setText("cChq_No", "");
     return v;
 }
 
-TEST(Form, EnabledWhenFollowsTheValues)
+// Fields enabled by the values; free text held to its picture.
+TEST(Form, EnabledWhenFollowsTheValuesAndFreeTextKeepsItsPicture)
 {
     core::ValueMap values = ticket();
     values.setText("cPay", "1");
@@ -109,31 +103,6 @@ TEST(Form, EnabledWhenFollowsTheValues)
     // Free text is upper-cased and held to its width; what TIS-620 cannot hold is refused.
     testsupport::typeUtf8(form.field("cTruck"), "กขab😀cdefghij");
     EXPECT_EQ(form.field("cTruck")->text(), QString::fromUtf8("กขABCDEFGH"));
-}
-
-// Two columns of fields a line: entries of one cell stand side by side after its label, a widget
-// put into a cell's label column stands where a label would.
-TEST(Form, GridCellsPlaceRowsSideBySide)
-{
-    core::ValueMap values = ticket();
-    ui::Form form(values, {{.label = T("ทะเบียนรถ"), .name = "cTruck", .picture = "@!", .width = 10, .gridRow = 1,
-                            .gridColumn = 1},
-                           {.label = T("รถเข้า"), .name = "cDayin", .gridRow = 2},
-                           {.name = "cTmin", .picture = "99:99:99", .gridRow = 2},
-                           {.name = "cPrice", .picture = "999,999,999.999", .gridRow = 1}});
-    auto* pay = new QPushButton(QStringLiteral("pay"), &form);
-    form.addToCell(1, 0, pay, true);
-    testsupport::showActive(form);
-
-    const auto x = [](QWidget* w) { return w->mapTo(w->window(), QPoint()).x(); };
-    const auto y = [](QWidget* w) { return w->mapTo(w->window(), QPoint()).y(); };
-    EXPECT_EQ(form.label("cTmin"), nullptr);
-    EXPECT_EQ(y(form.field("cDayin")), y(form.field("cTmin"))) << "one cell, one line";
-    EXPECT_LT(x(form.field("cDayin")), x(form.field("cTmin")));
-    EXPECT_LT(y(form.field("cPrice")), y(form.field("cDayin")));
-    EXPECT_GT(x(form.field("cTruck")), x(form.field("cPrice"))) << "the right column";
-    EXPECT_LT(x(pay), x(form.field("cPrice"))) << "in the label's place";
-    EXPECT_GT(x(form.label("cTruck")), x(form.field("cPrice")));
 }
 
 // Text typed into a field of a window that never had the focus (a second window over it, a test

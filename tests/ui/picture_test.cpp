@@ -14,25 +14,8 @@ using T = Value::Type;
 
 namespace {
 
-TEST(FormatNumber, DigitTemplatesAsTransformShowsThem)
-{
-    const struct {
-        double value;
-        const char* picture;
-        const char* shown;
-    } cases[] = {
-        {1234, "99,999", " 1,234"},   {56, "99,999", "    56"},     {0, "99,999", "     0"},
-        {99999, "99,999", "99,999"},  {100000, "99,999", "******"}, {-5, "99,999", "    -5"},
-        {-1234, "99,999", "-1,234"},  {-12345, "99,999", "******"}, {1250.5, "999,999,999.99", "      1,250.50"},
-        {2.675, "99,999.99", "     2.68"},  {-0.004, "99,999.99", "     0.00"},  {0.5, "99.99", " 0.50"},
-        {1234567.891, "999,999,999.999", "  1,234,567.891"},  {1000000, "999,999,999,999", "      1,000,000"},
-        {0.25, ".99", ".25"},  {3, ".99", ".**"},  {12.3456, "99,999.999", "    12.346"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ui::formatNumber(c.value, c.picture), c.shown) << c.value << " " << c.picture;
-}
-
-TEST(Picture, KindFollowsTheValueEdited)
+// The kind follows the value edited; values show as the field does.
+TEST(Picture, KindAndFormat)
 {
     using K = Picture::Kind;
     const struct {
@@ -43,23 +26,17 @@ TEST(Picture, KindFollowsTheValueEdited)
         int shownWidth;
         int decimals;
     } cases[] = {
-        {"@!", T::Text, 10, K::Text, 10, 0},          {"@9", T::Text, 6, K::Text, 6, 0},
-        {"", T::Text, 60, K::Text, 60, 0},            {"99:99:99", T::Text, 8, K::Template, 8, 0},
-        {"99999,!,9,9,999,999,999", T::Text, 23, K::Template, 23, 0},
-        {"99,999.99", T::Number, 0, K::Number, 9, 2}, {"999,999,999.999", T::Number, 0, K::Number, 15, 3},
-        {"", T::Number, 5, K::Number, 5, 0},          {"", T::Date, 0, K::Date, 10, 0},
-        {"@! 99:99", T::Text, 5, K::Template, 5, 0},  {"$9,999.#9*", T::Number, 0, K::Number, 8, 2},
-        {"ABC", T::Number, 0, K::Number, 10, 0},
+        {"@!", T::Text, 10, K::Text, 10, 0},          {"99:99:99", T::Text, 8, K::Template, 8, 0},
+        {"99,999.99", T::Number, 0, K::Number, 9, 2}, {"", T::Number, 5, K::Number, 5, 0},
+        {"", T::Date, 0, K::Date, 10, 0},             {"@! 99:99", T::Text, 5, K::Template, 5, 0},
+        {"$9,999.#9*", T::Number, 0, K::Number, 8, 2}, {"ABC", T::Number, 0, K::Number, 10, 0},
     };
     for (const auto& c : cases) {
         const Picture p = Picture::parse(c.picture, c.type, c.width);
         EXPECT_EQ(std::tuple(p.kind(), p.width(), p.decimals()), std::tuple(c.kind, c.shownWidth, c.decimals))
             << c.picture;
     }
-}
 
-TEST(Picture, FormatShowsValuesAsTheFieldDoes)
-{
     EXPECT_EQ(Picture::parse("@!", T::Text, 10).format(Value::text("AB   ")), "AB");
     EXPECT_EQ(Picture::parse("99:99:99", T::Text, 8).format(Value::text("081500")), "08:50:  ")
         << "literal places show the mask's literal, whatever the value holds there";
@@ -69,7 +46,7 @@ TEST(Picture, FormatShowsValuesAsTheFieldDoes)
     EXPECT_EQ(Picture::parse("99,999", T::Number, 0).format(Value::text("1234")), " 1,234");
 }
 
-TEST(Picture, TemplatePlacesAcceptTheirCharacters)
+TEST(Picture, TemplatePlacesAndFreeTextAcceptTheirCharacters)
 {
     const Picture p = Picture::parse("9!XANLY#-", T::Text, 9);
     struct Case {
@@ -77,18 +54,14 @@ TEST(Picture, TemplatePlacesAcceptTheirCharacters)
         unsigned char typed;
         unsigned char stored;
     } cases[] = {
-        {0, '5', '5'}, {0, 'a', 0},   {1, 'a', 'A'},  {1, 0xA1, 0xA1}, {2, 'a', 'a'},  {3, 'z', 'z'},
-        {3, '1', 0},   {3, 0xA1, 0xA1}, {3, 0xF1, 0}, {4, '7', '7'},   {4, '-', 0},    {5, 't', 'T'},
-        {5, 'x', 0},   {6, 'n', 'N'},  {6, 't', 0},    {7, '-', '-'},  {7, ' ', ' '},  {8, '1', 0},
-        {2, 0x80, 0},  {2, 0x07, 0},   {2, 0xFC, 0},
+        {0, '5', '5'}, {0, 'a', 0},   {1, 'a', 'A'}, {1, 0xA1, 0xA1}, {2, 'a', 'a'}, {2, 0x80, 0},   {2, 0x07, 0},
+        {3, '1', 0},   {3, 0xA1, 0xA1}, {3, 0xF1, 0}, {4, '7', '7'},  {4, '-', 0},    {5, 't', 'T'}, {5, 'x', 0},
+        {6, 'n', 'N'}, {6, 't', 0},   {7, '-', '-'}, {8, '1', 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(p.acceptAt(c.pos, c.typed), c.stored) << c.pos << " " << int(c.typed);
     EXPECT_FALSE(p.editableAt(8));
-}
 
-TEST(Picture, FreeTextFilters)
-{
     const Picture upper = Picture::parse("@!", T::Text, 10);
     const Picture digits = Picture::parse("@9", T::Text, 6);
     EXPECT_EQ(upper.acceptText('q'), 'Q');
@@ -151,15 +124,12 @@ TEST(PictureEditor, NumbersTypeLikeACalculator)
         {"999,999,999.99", 777, "1250", "      1,250.00", 1250, 11},
         {"999,999,999.99", 0, "1250.5", "      1,250.50", 1250.5, 13},
         {"999,999,999.99", 0, "1250.567", "      1,250.56", 1250.56, 14},
-        {"999,999,999.99", 0, ".75", "          0.75", 0.75, 14},
         {"999,999,999.99", 0, "12.5<<<3", "         13.00", 13, 11},
         {"999,999,999.99", 42.5, "<", "         42.00", 42, 12},
         {"999,999,999.99", 42.5, ">", "          0.00", 0, 11},
         {"99,999", 0, "123456", "12,345", 12345, 6},
-        {"99,999", 0, "0007", "     7", 7, 6},
         {"99,999", 0, "12-", "   -12", -12, 6},
         {"99,999", 0, "12345-", "12,345", 12345, 6},
-        {"99,999", 5, "-", "    -5", -5, 6},
         {"99,999", 0, "1.5", "    15", 15, 6},
         {"99,999", 0, "1a2", "    12", 12, 6},
     };
@@ -173,7 +143,8 @@ TEST(PictureEditor, NumbersTypeLikeACalculator)
     }
 }
 
-TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
+// Templates type over and skip literals; free text inserts up to the width.
+TEST(PictureEditor, TemplatesAndFreeText)
 {
     struct Case {
         const char* picture;
@@ -185,7 +156,6 @@ TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
         {"99:99:99", "", "081530", "08:15:30", 8},
         {"99:99:99", "", "08x15", "08:15:  ", 6},
         {"99:99:99", "08:15:30", "E<<9", "08:15:9 ", 7},
-        {"99:99:99", "08:15:30", "RR7", "08:75:30", 4},
         {"99:99:99", "08:15:30", "RRL>", "0 :15:30", 1},
         {"99999,!,9,9,999,999,999", "09600,E,7,1,002,005,005", "19200o8", "19200,O,8,1,002,005,005", 10},
         {"99999,!,9,9,999,999,999", "09600,E,7,1,002,005,005", "HE", "09600,E,7,1,002,005,005", 23},
@@ -197,10 +167,7 @@ TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
         EXPECT_EQ(std::pair(e.text(), e.cursor()), std::pair(std::string(c.shown), c.cursor))
             << c.picture << " " << c.keys;
     }
-}
 
-TEST(PictureEditor, FreeTextInsertsUpToTheWidth)
-{
     PictureEditor e(Picture::parse("@!", T::Text, 6));
     e.load(Value::text("ab    "));
     press(e, "cdefgh");
