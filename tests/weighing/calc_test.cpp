@@ -1,15 +1,24 @@
 // The weight and amount calculation: net, quantity and amount with XROUND, the payment split, the
 // price rules, and a site's captions and formulas from its configuration file - applied only to
-// what comes after the field just left, with names in any letter case.
+// what comes after the field just left, with names in any letter case. What posting tickets
+// (UPSTATUS) tells: a sales order or a posting code that is not there; and deleting and undeleting
+// them with their questions and audit rows (PDELETE). What each kind moves in which ledger is
+// checked by the seeded run of the books against the documents.
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "core/settings.h"
 #include "core/tis620.h"
+#include "storage/ops.h"
 #include "weighing/calc.h"
 #include "weighing/payment.h"
+#include "weighing/posting.h"
+#include "weighing/ticket_kind.h"
 #include "weighing/ticket_values.h"
 #include "weighing_fixture.h"
 
+using core::tis620::T;
 using namespace weighing;
 using namespace weighingtest;
 
@@ -200,6 +209,76 @@ TEST_F(CalcTest, AFormulaThatDoesNotCompileGoesToTheErrorTrapAndChangesNothing)
     ASSERT_EQ(faults.faults.size(), 1u);
     EXPECT_EQ(faults.faults[0].operation, "Qty1=cNet *");
     EXPECT_DOUBLE_EQ(values.number("cQty"), 123);
+}
+
+// ---- Posting
+
+double orZero(double v)  // a ledger row not made yet holds nothing
+{
+    return std::isnan(v) ? 0 : v;
+}
+
+class PostingTest : public CalcTest {
+protected:
+    // Complete ticket 000001 of P001 in W1 stored with the further fields (CSV: the names, a line
+    // of values), current in "Wdata", and the screen values loaded from it.
+    void open(int kind, const std::string& names, const std::string& row)
+    {
+        site.load(("Wdata" + std::to_string(kind)).c_str(),
+                  "TICKET,STAT,PRODUCT,WHOUSE,DAYIN," + names + "\n000001,2,P001,W1,20261205," + row + "\n");
+        ASSERT_TRUE(openTicketTables(kind, ws));
+        ASSERT_TRUE(ws.find("Wdata")->goTop().ok());
+        code = ticketKind(kind).code;
+        loadTicketValues(kind, ws, values);
+    }
+    bool post(int direction) { return Posting(ws, values).UPSTATUS(code, direction, false); }
+
+    std::string code;
+};
+
+TEST_F(PostingTest, AnOrderThatIsNotThereIsToldAndTheRestStands)
+{
+    site.setting("CORCTRL", "1");
+    open(3, "COMPANY,QTY,AMOUNT,CASH,REMARK4", "C001,100,725,725,SO9");
+    ASSERT_TRUE(post(+1));
+    ASSERT_EQ(site.prompts.shown.size(), 1u);
+    EXPECT_EQ(shownTexts(site.prompts)[0], "ไม่พบข้อมูลใบสั่งซื้อ เลขที่:SO9 ลูกค้า:C001 สินค้า:P001");
+    EXPECT_EQ(site.prompts.shown[0].title, T("  ส่วนตรวจสอบข้อมูลใบสั่งซื้อ"));
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -100);
+}
+
+TEST_F(PostingTest, AnUnknownCodePostsNothing)
+{
+    open(1, "COMPANY", "F001");
+    EXPECT_FALSE(Posting(ws, values).UPSTATUS("XXX01", +1));
+    ASSERT_EQ(site.prompts.shown.size(), 1u);
+    EXPECT_EQ(site.prompts.shown[0].text, T("ไม่พบเงื่อนไข : XXX01"));
+    EXPECT_EQ(site.prompts.shown[0].title, T("  การคำนวณยอดคงเหลือ"));
+    EXPECT_TRUE(site.rows("Stock").empty());
+}
+
+// What deleting and undeleting move in the ledgers, open tickets and complete, the seeded run of the
+// books checks; here the questions asked and the audit rows.
+TEST_F(PostingTest, DeleteReversesACompleteTicketAndUndeleteRepostsItEachAskedAndAudited)
+{
+    open(1, "COMPANY,QTY,AMOUNT,DRCR", "F001,600,4350,4350");
+    ASSERT_TRUE(post(+1));
+    site.prompts.answers = {false, true, true};
+    Posting p(ws, values);
+    EXPECT_FALSE(p.PDELETE(code)) << "answered No";
+    EXPECT_EQ(site.prompts.shown.back().text, T("สั่งทำเครื่องหมายลบข้อมูลนี้"));
+    EXPECT_EQ(site.prompts.shown.back().title, T("  กรุณายืนยันการทำงาน"));
+    EXPECT_FALSE(site.rows("Wdata1").back().deleted);
+    EXPECT_TRUE(p.PDELETE(code));
+    EXPECT_TRUE(site.rows("Wdata1").back().deleted);
+    EXPECT_DOUBLE_EQ(orZero(site.stock("P001", "W1")), 0);
+    EXPECT_TRUE(p.PDELETE(code));
+    EXPECT_EQ(site.prompts.shown.back().text, T("ยกเลิกการสั่งลบข้อมูลนี้"));
+    EXPECT_FALSE(site.rows("Wdata1").back().deleted);
+    EXPECT_DOUBLE_EQ(orZero(site.stock("P001", "W1")), 600);
+    EXPECT_DOUBLE_EQ(orZero(site.account("ApAcc", "F001")), 4350);
+    EXPECT_EQ(site.audit(), (std::vector<std::string>{"TRK01-000001 สั่งลบข้อมูล: 000001 -> ",
+                                                      "TRK01-000001 สั่งยกเลิการลบ: 000001 -> "}));
 }
 
 }  // namespace

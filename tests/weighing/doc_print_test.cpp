@@ -1,7 +1,9 @@
 // Printing documents from templates: the sections and the detail band with its pages, the text
 // commands and their fonts and alignment, the optional line, the accumulators, the paper size, the
 // print counter with its reprint audit, the refusals (deleted document, missing form, busy work
-// table), the printer choice and the tones - through a print job that records what was drawn.
+// table), the printer choice and the tones - through a print job that records what was drawn; the
+// template lines' fixed columns, and the demo site's templates: every form name is there, every
+// line fits the 200 columns a line is read to, every expression compiles.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/tis620.h"
+#include "expr/expr.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
 #include "storage/held_table.h"
@@ -21,13 +24,16 @@
 #include "support/temp_dir.h"
 #include "support/test_site.h"
 #include "shell/startup.h"
+#include "site/demo_templates.h"
 #include "weighing/doc_print.h"
+#include "weighing/print_template.h"
 
 namespace {
 
 using core::tis620::T;
 using core::Value;
 using weighing::PrintResult;
+using weighing::TemplateCommand;
 using Lines = std::vector<std::string>;
 
 // One template line in its fixed columns: section, command, numbers 1 and 2, then the rest from
@@ -328,7 +334,7 @@ TEST_F(DocPrintTest, ReprintsAreCountedAndAudited)
     }
 }
 
-TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothing)
+TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothingAndABusyWorkTableIsNotReady)
 {
     const struct {
         bool deleted, withTemplate;
@@ -355,11 +361,8 @@ TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothing)
         EXPECT_EQ(printCount(), 0);
         EXPECT_TRUE(sound.tones.empty());
     }
-}
 
-TEST_F(DocPrintTest, WorkTableHeldElsewhereIsNotReady)
-{
-    openTicket();
+    // The work table held by another workstation: not ready.
     writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
     ASSERT_EQ(print("Ticket12"), PrintResult::Printed);  // makes the work table
     storagetest::HeldTable other(dir.path() + "/WORK/P_ADMIN.DBF", storage::ShareMode::Exclusive);
@@ -499,6 +502,88 @@ TEST_F(DocPrintTest, APrintCountThatCannotBeStoredGoesToTheErrorTrap)
         EXPECT_EQ(printCount(), c.count);
         EXPECT_TRUE(audit().empty());
     }
+}
+
+// ---- Templates
+
+TEST(PrintTemplateTest, LinesAreReadInFixedColumns)
+{
+    // A line read as line 7: "number section command[ align font] sum n1 n2 n3 n4 |text|".
+    const auto read = [](const std::string& line) {
+        static const char* const kCommands[] = {"None", "Text",      "Line",      "Image", "Metafile",
+                                                "Raw",  "PaperSize", "DetailMax", "Sum"};
+        const weighing::TemplateLine t = weighing::parseTemplateLine(line, 7);
+        std::ostringstream out;
+        out << t.number << ' ' << (t.section ? t.section : '-') << ' ' << kCommands[int(t.command)];
+        if (t.command == TemplateCommand::Text)
+            out << ' ' << "LRC"[int(t.align)] << t.font;
+        out << ' ' << t.sum << ' ' << t.n1 << ' ' << t.n2 << ' ' << t.n3 << ' ' << t.n4 << " |" << t.text << '|';
+        return out.str();
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"S SAYL3  12.5    30 a", "7 S Text R6 0 12.5 30 0 0 |a|"},
+        {"H LINE4    10    20    30    40", "7 H None 0 10 20 30 40 ||"},
+        {"H IMAGE    10    20    30    40 library\\logo.bmp  ", "7 H Image 0 10 20 30 40 |library\\logo.bmp|"},
+        {"D SUM40             x", "7 D Sum 40 0 0 0 0 |x|"},
+        {"D SUM41             x", "7 D None 0 0 0 0 0 ||"},
+        {"D SUM1              x", "7 D None 0 0 0 0 0 ||"},
+        {"D SUM00             x", "7 D None 0 0 0 0 0 ||"},
+        {"* a comment", "7 * None 0 0 0 0 0 ||"},
+        {"", "7 - None 0 0 0 0 0 ||"},
+        {"H", "7 H None 0 0 0 0 0 ||"},
+        {"H SAYR1   abc   -5", "7 H Text L4 0 0 -5 0 0 ||"},
+    };
+    for (const auto& [line, fields] : cases)
+        EXPECT_EQ(read(line), fields) << line;
+}
+
+TEST(PrintTemplateTest, LinesEndAtTwoHundredColumns)
+{
+    const std::string longLine = "H SAYR1    10    10 \"" + std::string(300, 'x') + "\"";
+    const auto lines = weighing::splitTemplate("a\r\n\r\nb\n" + longLine + "\nlast");
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b", longLine.substr(0, 200), "last"}));
+    EXPECT_EQ(weighing::parseTemplateLine(longLine, 1).text.size(), 180u);
+}
+
+TEST(DemoTemplatesTest, EveryFormHasAWorkingTemplate)
+{
+    const auto forms = site::printFormNames();
+    EXPECT_EQ(forms.size(), 25u);
+    for (const std::string& form : forms) {
+        SCOPED_TRACE(form);
+        const std::string bytes = site::demoTemplate(form);
+        ASSERT_FALSE(bytes.empty());
+        // TIS-620 bytes: every Thai character is one byte, nothing undefined.
+        EXPECT_EQ(core::tis620::fromUtf8(core::tis620::toUtf8(bytes)), bytes);
+        EXPECT_EQ(core::tis620::toUtf8(bytes).find("\xEF\xBF\xBD"), std::string::npos);
+        int number = 0, texts = 0;
+        bool header = false, amountInWords = false;
+        ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+        for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
+            end = bytes.find("\r\n", start);
+            const std::string line = bytes.substr(start, end - start);
+            ++number;
+            // Nothing of a line beyond column 200 is read.
+            EXPECT_LE(line.size(), weighing::kTemplateLineLength) << "line " << number;
+            const weighing::TemplateLine t = weighing::parseTemplateLine(line, number);
+            header = header || t.section == 'H';
+            if (t.command == TemplateCommand::Text || t.command == TemplateCommand::Sum) {
+                ++texts;
+                expr::CompileError error;
+                EXPECT_TRUE(expr::Expression::compile(t.text, &error).valid())
+                    << "line " << number << ": " << error.describe(t.text);
+                amountInWords = amountInWords || t.text.find("BAHT(") != std::string::npos;
+            }
+        }
+        EXPECT_TRUE(header);
+        EXPECT_GT(texts, 10);
+        const bool money = form[0] == 'M' || form.substr(0, 6) == "Ticket";
+        if (money && form.back() != '1') {
+            EXPECT_TRUE(amountInWords);
+        }
+    }
+    EXPECT_TRUE(site::demoTemplate("Ticket61").empty());
+    EXPECT_TRUE(site::demoTemplate("Money5").empty());
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
-// A day on a demo site (`mervo-admin init --demo`) from the login, through the main window's menu
-// and the ticket screens' dialogs offscreen: a truck weighed in and out on each of the five kinds
-// with the weights read from mervo-scale-sim on pseudo-terminals (the purchase weighed in on an
-// indicator sending Toledo frames and out on one sending XK3190 frames with two decimals, each
-// port's format as "Format#1" says), each complete ticket printed from the demo template to a PDF,
-// the purchase ticket edited with the audit on, deleted and undeleted; then the purchase's record
-// as another workstation reads it, and `mervo-admin verify-ledgers` recomputes every ledger from
-// the tickets and finds no difference.
+// A day on a demo site from the login, through the main window's menu and the ticket dialogs
+// offscreen: a truck weighed in and out on each of the five kinds, the weights read from
+// mervo-scale-sim on pseudo-terminals (the purchase in on Toledo frames and out on XK3190 frames
+// with two decimals, each port's format as "Format#1" says), each ticket printed from the demo
+// template to a PDF, the purchase edited with the audit on, deleted and undeleted; then the
+// purchase as another workstation reads it, and `mervo-admin verify-ledgers` finds no difference.
 //
-// With MERVO_TICKET_SHOTS=FOLDER in the environment each screen is also saved as kindN.png there
-// after its weigh-out (run under Xvfb with QT_QPA_PLATFORM=xcb to see the real fonts).
+// With MERVO_TICKET_SHOTS=FOLDER each screen is also saved as kindN.png there after its weigh-out
+// (run under Xvfb with QT_QPA_PLATFORM=xcb to see the real fonts).
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QTimer>

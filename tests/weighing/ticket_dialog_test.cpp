@@ -80,7 +80,11 @@ TEST_F(TicketDialogTest, EachKindFitsASmallScreenWithThePayButtonsAndFieldsOfIts
     }
 }
 
-TEST_F(TicketDialogTest, ClosingTheWindowIsTheScreensExitAndCancelAsksBeforeLeavingWhatWasTyped)
+// A weighing through the dialog: fields and buttons follow the mode; a field missing at the
+// weigh-in is marked and named until the entry ends; codes typed fill their names; Enter on save
+// stores the ticket; the print button's left click prints the ticket form and its right click the
+// other form; every way of closing the window is Cancel, asking before leaving what was typed.
+TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAndACancelledOne)
 {
     site.addSound("TSound11.wav");
     auto s = screen();
@@ -95,47 +99,9 @@ TEST_F(TicketDialogTest, ClosingTheWindowIsTheScreensExitAndCancelAsksBeforeLeav
     EXPECT_FALSE(d.form().field("cPrice")->isEnabled()) << "no money on a first weighing";
     EXPECT_EQ(enabledButtons(d), "Cancel WeighIn") << "save waits for the reading";
 
-    // A code typed and not left yet: the close box, Escape and any other end of the dialog are
-    // Cancel, each asking first; No keeps the weighing.
-    testsupport::typeUtf8(d.form().field("cFarmer"), "F0");
-    d.close();
-    QTest::keyClick(&d, Qt::Key_Escape);
-    d.done(QDialog::Accepted);
-    testsupport::settle();
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(s->mode(), 1);
-    ASSERT_EQ(site.prompts.shown.size(), 3u);
-    for (const auto& shown : site.prompts.shown)
-        EXPECT_TRUE(shown.question) << core::tis620::toUtf8(shown.text);
-
-    site.sound.waves.clear();
-    site.prompts.answers = {true};
-    d.button(TicketButton::Cancel)->click();
-    EXPECT_EQ(s->mode(), 0);
-    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
-    EXPECT_TRUE(site.rows("Wdata1").empty());
-    EXPECT_FALSE(d.form().field("cFarmer")->isEnabled());
-
-    // Nothing typed: Escape cancels the weighing without a word, and closes the browsing window.
-    host.trucks.push_back("70-1234");
-    d.button(TicketButton::Weigh)->click();
-    ASSERT_EQ(s->mode(), 1);
-    QTest::keyClick(&d, Qt::Key_Escape);
-    EXPECT_EQ(s->mode(), 0);
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(site.prompts.shown.size(), 4u);
-    QTest::keyClick(&d, Qt::Key_Escape);
-    EXPECT_FALSE(d.isVisible());
-}
-
-TEST_F(TicketDialogTest, AFieldMissingAtTheWeighInIsMarkedAndNamedUntilTheEntryEnds)
-{
-    auto s = screen();
-    TicketDialog d(*s);
-    showActive(d);
-    host.trucks.push_back("70-1234");
-    d.button(TicketButton::Weigh)->click();
-    typeInto(d.form().field("cFarmer"), "F001");
+    // Codes typed fill their names; the product missing at the weigh-in is marked, named, focused.
+    typeInto(d.form().field("cFarmer"), "f001");
+    EXPECT_EQ(d.form().field("cFarName")->text().trimmed(), u("นายสมศักดิ์ ทองดี"));
     host.weights.push_back(12000);
     d.button(TicketButton::WeighIn)->click();
     testsupport::settle();
@@ -147,29 +113,14 @@ TEST_F(TicketDialogTest, AFieldMissingAtTheWeighInIsMarkedAndNamedUntilTheEntryE
     QStatusTipEvent left{QString()};  // the mouse leaving a button with a text of its own
     QApplication::sendEvent(&d, &left);
     EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
+    host.weights.clear();
 
-    site.prompts.answers = {true};
-    d.button(TicketButton::Cancel)->click();
-    EXPECT_EQ(s->mode(), 0);
-    EXPECT_FALSE(product->property("missing").toBool()) << "the mark ends with the entry";
-    EXPECT_NE(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
-}
-
-TEST_F(TicketDialogTest, CodesTypedInTheFieldsFillTheirNamesAndEnterOnSaveStoresTheTicket)
-{
-    auto s = screen();
-    TicketDialog d(*s);
-    showActive(d);
-    host.trucks.push_back("70-1234");
-    d.button(TicketButton::Weigh)->click();
-    ASSERT_EQ(s->mode(), 1);
     const struct {
         const char* field;
         const char* typed;
         const char* nameField;
         const char* name;
     } codes[] = {
-        {"cFarmer", "f001", "cFarName", "นายสมศักดิ์ ทองดี"},
         {"cProduct", "p001", "cProName", "ข้าวเปลือกหอมมะลิ"},
         {"cWhouse", "w2", "cWhoName", "โกดังหลัง"},
         {"cUnit", "kg", nullptr, nullptr},
@@ -187,27 +138,56 @@ TEST_F(TicketDialogTest, CodesTypedInTheFieldsFillTheirNamesAndEnterOnSaveStores
     EXPECT_EQ(d.form().field("cWin")->text(), QStringLiteral("12,000"));
     EXPECT_EQ(enabledButtons(d), "Save Cancel");
     EXPECT_TRUE(d.button(TicketButton::Save)->hasFocus());
-
     QTest::keyClick(d.button(TicketButton::Save), Qt::Key_Return);
     EXPECT_EQ(s->mode(), 0);
     ASSERT_EQ(site.rows("Wdata1").size(), 1u);
     EXPECT_EQ(fieldsOf(site.rows("Wdata1")[0], "COMPANY WHOUSE WIN"), "F001 W2 12000");
+    EXPECT_FALSE(product->property("missing").toBool()) << "the mark ends with the entry";
+    EXPECT_NE(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
     EXPECT_EQ(d.form().field("cStat")->text().trimmed(), u("รอชั่งออก"));
     EXPECT_EQ(d.form().field("cRecP")->text().trimmed(), QStringLiteral("Rec.:1/1"));
     EXPECT_EQ(enabledButtons(d), "Previous Next First Last Weigh Edit Delete Search Print Exit");
-}
 
-TEST_F(TicketDialogTest, ThePrintButtonsLeftClickPrintsTheTicketFormAndItsRightClickTheOtherForm)
-{
-    auto s = screen(3);
-    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234", "C001"}, 3000));
-    TicketDialog d(*s);
-    showActive(d);
-    QAbstractButton* print = d.button(TicketButton::Print);
-    ASSERT_TRUE(print->isEnabled());
-    QTest::mouseClick(print, Qt::LeftButton);
-    QTest::mouseClick(print, Qt::RightButton);
-    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ไม่พบฟอร์ม Ticket31", "ไม่พบฟอร์ม Print31"}));
+    site.prompts.shown.clear();
+    QTest::mouseClick(d.button(TicketButton::Print), Qt::LeftButton);
+    QTest::mouseClick(d.button(TicketButton::Print), Qt::RightButton);
+    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ไม่พบฟอร์ม Ticket11", "ไม่พบฟอร์ม Print11"}));
+
+    // A code typed and not left yet: the close box, Escape and any other end of the dialog are
+    // Cancel, each asking first; No keeps the weighing.
+    site.prompts.shown.clear();
+    host.trucks.push_back("81-5678");
+    d.button(TicketButton::Weigh)->click();
+    ASSERT_EQ(s->mode(), 1);
+    testsupport::settle();
+    testsupport::typeUtf8(d.form().field("cFarmer"), "F0");
+    d.close();
+    QTest::keyClick(&d, Qt::Key_Escape);
+    d.done(QDialog::Accepted);
+    testsupport::settle();
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(s->mode(), 1);
+    ASSERT_EQ(site.prompts.shown.size(), 3u);
+    for (const auto& shown : site.prompts.shown)
+        EXPECT_TRUE(shown.question) << core::tis620::toUtf8(shown.text);
+    site.sound.waves.clear();
+    site.prompts.answers = {true};
+    d.button(TicketButton::Cancel)->click();
+    EXPECT_EQ(s->mode(), 0);
+    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
+    EXPECT_EQ(site.rows("Wdata1").size(), 1u);
+    EXPECT_FALSE(d.form().field("cFarmer")->isEnabled());
+
+    // Nothing typed: Escape cancels the weighing without a word, and closes the browsing window.
+    host.trucks.push_back("81-5678");
+    d.button(TicketButton::Weigh)->click();
+    ASSERT_EQ(s->mode(), 1);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_EQ(s->mode(), 0);
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(site.prompts.shown.size(), 4u);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    EXPECT_FALSE(d.isVisible());
 }
 
 // Kind 5 has no recalculation of its own on the fee: leaving it puts the fee into the default
@@ -247,10 +227,21 @@ TEST_F(TicketDialogTest, LeavingTheFeePutsItIntoTheDefaultPaymentPart)
     }
 }
 
-TEST_F(TicketDialogTest, TheTruckPromptNeedsARegistrationAndItsListFillsOne)
+// Three open tickets, the second marked deleted: the truck prompt needs a registration and its
+// waiting list fills one; the search dialog lists the deleted ticket too and finds forward.
+TEST_F(TicketDialogTest, TheTruckPromptWithItsWaitingListAndTheSearchDialog)
 {
     auto s = screen();
-    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"81-5678"}, 6480));
+    for (const char* t : {"70-1234", "82-9012", "81-5678"}) {
+        site.clock.advanceMs(60 * 1000);
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{t}, 1000));
+    }
+    s->PROCMOVE(kMovePrevious);
+    site.prompts.answers = {true};
+    s->deletePressed();
+    s->PROCMOVE(kMoveFirst);
+    site.prompts.shown.clear();
+
     host.onList = [](ListDialogModel& list) {
         ListDialog d(list);
         ASSERT_EQ(d.browse()->columns().size(), 5u);
@@ -277,26 +268,12 @@ TEST_F(TicketDialogTest, TheTruckPromptNeedsARegistrationAndItsListFillsOne)
     QtTicketHost qtHost;
     s->values().setText("cTrk", std::string(20, ' '));  // as GETTRUCK asks
     ASSERT_TRUE(qtHost.askTruck(*s));
-    EXPECT_EQ(steps, (std::vector<std::string>{"  กรุณาระบุทะเบียนรถ", "kept", "81-5678"}));
-    EXPECT_EQ(core::xbase::rtrim(s->values().text("cTrk")), "81-5678");
+    EXPECT_EQ(steps, (std::vector<std::string>{"  กรุณาระบุทะเบียนรถ", "kept", "70-1234"}));
+    EXPECT_EQ(core::xbase::rtrim(s->values().text("cTrk")), "70-1234");
     EXPECT_EQ(s->values().text("cTrk").size(), 20u);
-
     testsupport::whenModal([](QWidget* prompt) { buttonNamed(prompt, "&ยกเลิก")->click(); });
     EXPECT_FALSE(qtHost.askTruck(*s));
-}
 
-TEST_F(TicketDialogTest, TheSearchDialogShowsTheTicketsAndFindsForward)
-{
-    auto s = screen();
-    for (const char* t : {"70-1234", "82-9012", "81-5678"}) {
-        site.clock.advanceMs(60 * 1000);
-        ASSERT_TRUE(firstWeighing(*s, host, Weighing{t}, 1000));
-    }
-    s->PROCMOVE(kMovePrevious);
-    site.prompts.answers = {true};
-    s->deletePressed();  // a ticket marked deleted stays in the list
-    s->PROCMOVE(kMoveFirst);
-    site.prompts.shown.clear();
     host.onSearch = [&](SearchDialogModel& m) {
         SearchDialog d(m);
         const auto& cols = d.browse()->columns();

@@ -1,7 +1,7 @@
-// The ticket screen's workflow: weighing in and out, resuming by registration, numbers taken only
-// at save, cancel, rights, edits with their audit, refused edits, the order warning, the mends
-// (a ticket completed elsewhere, deleted open tickets, values too wide), sounds, navigation and
-// search.
+// The ticket screen's workflow: weighing in and out, the entry's empty fields, resuming by
+// registration, numbers taken only at save, cancel, rights, edits with their audit, the order
+// warning, the mends (a ticket completed elsewhere or by two workstations at once, deleted open
+// tickets, values too wide), sounds, navigation and search, and a demo site's grade deductions.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,11 +9,15 @@
 
 #include "core/tis620.h"
 #include "core/xbase.h"
+#include "site/site_setup.h"
+#include "storage/fork_child.h"
 #include "storage/ops.h"
+#include "support/test_site.h"
 #include "weighing/ticket_screen.h"
 #include "weighing/ticket_values.h"
 #include "weighing_fixture.h"
 
+using core::tis620::T;
 using namespace weighing;
 using namespace weighingtest;
 
@@ -34,16 +38,81 @@ protected:
     }
     // Fields of the i-th stored purchase ticket, as fieldsOf() shows them.
     std::string stored(const char* names, std::size_t i = 0) { return fieldsOf(site.rows("Wdata1").at(i), names); }
+    // A screen of the kind with a new ticket of truck 70-1234 waiting for its entry.
+    std::unique_ptr<TicketScreen> newTicket(int kind)
+    {
+        auto s = screen(kind);
+        host.trucks.push_back("70-1234");
+        s->weighPressed();
+        EXPECT_EQ(s->mode(), kTicketNew);
+        return s;
+    }
     static constexpr const char* kMoves = "Previous Next First Last";
 };
 
-TEST_F(TicketTest, ANewTicketTakesNoNumberUntilSavedAndCancelLeavesNothing)
+TEST_F(TicketTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
+{
+    struct Case {
+        int kind;
+        std::vector<std::pair<const char*, const char*>> typed;
+        std::vector<std::string> forSave;
+        std::vector<std::string> forWeighIn;
+    };
+    const Case cases[] = {
+        {1, {}, {"cFarmer", "cProduct", "cWhouse", "cUnit"}, {"cFarmer", "cProduct", "cWhouse"}},
+        {1, {{"cFarmer", "F001"}, {"cWhouse", "W1"}}, {"cProduct", "cUnit"}, {"cProduct"}},
+        {1, {{"cFarmer", "F001"}, {"cProduct", "P001"}, {"cWhouse", "W1"}}, {"cUnit"}, {}},
+        {3, {{"cProduct", "P001"}}, {"cCompany", "cWhouse", "cUnit"}, {"cCompany", "cWhouse"}},
+        {5, {}, {"cCompany"}, {"cCompany"}},
+        {5, {{"cCompany", "C001"}}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind) + ", " + std::to_string(c.typed.size()) + " typed");
+        auto s = newTicket(c.kind);
+        for (const auto& [name, code] : c.typed)
+            ASSERT_TRUE(typeText(*s, name, code));
+        EXPECT_EQ(s->missingFields(false), c.forSave);
+        EXPECT_EQ(s->missingFields(true), c.forWeighIn);
+        s->values().setText("cTruck", "");
+        EXPECT_EQ(s->missingFields(false).front(), "cTruck") << "the truck comes first on every screen";
+        s->PCANCEL();
+    }
+}
+
+// The weigh-in and the save stop at the first empty field and name it; only the saved ticket
+// takes a number, and a cancelled one leaves nothing.
+TEST_F(TicketTest, ANewTicketStopsAtItsFirstEmptyFieldTakesNoNumberUntilSavedAndCancelLeavesNothing)
 {
     site.addSound("TSound11.wav");
     site.addSound("TSound26.wav");
     auto s = screen();
     EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound26.wav"});
-    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 12000));
+    host.trucks.push_back("70-1234");
+    s->weighPressed();
+    EXPECT_FALSE(s->enabled(TicketButton::Save));
+    ASSERT_TRUE(typeText(*s, "cFarmer", "F001"));
+    host.weights.push_back(12000);
+    s->READW(1);
+    EXPECT_EQ(host.weights.size(), 1u) << "no weighing started";
+    EXPECT_EQ(shownTexts(site.prompts).back(), "กรุณาระบุสินค้า ก่อนชั่งรถเข้า");
+    EXPECT_EQ(s->focus(), "cProduct");
+    EXPECT_FALSE(typeText(*s, "cProduct", "NOPE")) << "an unknown code keeps the focus";
+    ASSERT_TRUE(typeText(*s, "cProduct", "P001"));
+    ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
+    s->READW(1);
+    EXPECT_EQ(s->values().number("cWin"), 12000);
+    EXPECT_EQ(enabledButtons(*s), "Save Cancel");
+    EXPECT_EQ(s->focus(), "save");
+    EXPECT_FALSE(s->TRSAVE());
+    EXPECT_EQ(shown(), "  ส่วนบันทึกข้อมูล: การระบุข้อมูลยังไม่ครบถ้วน");
+    EXPECT_EQ(s->focus(), "cUnit");
+    EXPECT_EQ(s->mode(), kTicketNew) << "the screen keeps its mode and values";
+    ASSERT_TRUE(typeText(*s, "cUnit", "KG"));
+    s->values().setNumber("cWin", -5);
+    EXPECT_FALSE(s->TRSAVE());
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่รับน้ำหนักชั่งที่ติดลบ");
+    s->values().setNumber("cWin", 12000);
+    ASSERT_TRUE(s->TRSAVE());
     const std::uint32_t before = site.rows("Wdata1")[0].recno;
 
     ASSERT_TRUE(startFirstWeighing(*s, host, Weighing{"81-5678", "F002"}));
@@ -142,46 +211,15 @@ TEST_F(TicketTest, EditingACompleteTicketMovesTheStockByTheDifferenceAndAuditsWh
     EXPECT_DOUBLE_EQ(s->values().number("cPrice"), 8000) << "a typed price survives other fields";
 }
 
-TEST_F(TicketTest, ASaleBeyondItsOrderIsWarnedAndStillSaved)
-{
-    site.setting("CORCTRL", "1");
-    auto s = screen(3);
-    ASSERT_TRUE(startFirstWeighing(*s, host, Weighing{"70-1234", "C001"}));
-    s->values().setNumber("cPrice", 0);
-    ASSERT_TRUE(typeText(*s, "cRemark4", "SO2"));
-    EXPECT_DOUBLE_EQ(s->values().number("cPrice"), 7.50) << "the order's price";
-    host.weights.push_back(1000);
-    s->READW(1);
-    ASSERT_TRUE(s->TRSAVE());
-    EXPECT_TRUE(site.prompts.shown.empty());
-
-    ASSERT_TRUE(startSecondWeighing(*s, host, "70-1234", 6500));
-    EXPECT_DOUBLE_EQ(s->values().number("cQty"), 5500);
-    site.prompts.answers = {false};
-    ASSERT_TRUE(s->TRSAVE());
-    ASSERT_GE(site.prompts.shown.size(), 2u);
-    EXPECT_EQ(shown(0), "  ส่วนการตรวจสอบยอดการสั่ง: ยอดขายเกินกว่าจำนวนสั่ง");
-    EXPECT_EQ(site.rows("Wdata3")[0].text("STAT"), "2");
-    EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO2")->number("WEIGHT"), 5500);
-    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -5500);
-
-    // Edited with the order number cleared: the weight leaves the order the stored ticket quoted.
-    s->editPressed();
-    ASSERT_TRUE(typeText(*s, "cRemark4", ""));
-    site.prompts.answers = {false};
-    ASSERT_TRUE(s->TRSAVE());
-    EXPECT_EQ(fieldsOf(*site.find("OrAcc", "CODE", "SO2"), "WEIGHT AMOUNT"), "0 0");
-    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -5500);
-}
-
-TEST_F(TicketTest, AnOrderNumberNotFoundListsTheCustomersOrdersForTheProduct)
+// An order number not found lists the customer's orders for the product; a sale beyond its order
+// is warned and still saved; an edit clearing the number takes the weight off the order.
+TEST_F(TicketTest, ASaleQuotesItsOrderAndBeyondItIsWarnedAndStillSaved)
 {
     site.setting("CORCTRL", "1");
     auto s = screen(3);
     ASSERT_TRUE(startFirstWeighing(*s, host, Weighing{"70-1234", "C002"}));
     EXPECT_FALSE(typeText(*s, "cRemark4", "SO"));
     EXPECT_EQ(shown(), "  ส่วนการตรวจสอบข้อมูลใบสั่งซื้อ: ไม่พบข้อมูลใบสั่งซื้อ");
-
     ASSERT_TRUE(typeText(*s, "cCompany", "C001"));
     host.onList = [](ListDialogModel& list) {
         ASSERT_EQ(list.columns().size(), 6u);
@@ -195,6 +233,32 @@ TEST_F(TicketTest, AnOrderNumberNotFoundListsTheCustomersOrdersForTheProduct)
     ASSERT_TRUE(typeText(*s, "cRemark4", "SO15"));
     EXPECT_EQ(host.lists, 1);
     EXPECT_EQ(fieldsOf(s->values(), "cRemark4 cPrice"), "SO1 7.25");
+
+    s->values().setNumber("cPrice", 0);
+    ASSERT_TRUE(typeText(*s, "cRemark4", "SO2"));
+    EXPECT_DOUBLE_EQ(s->values().number("cPrice"), 7.50) << "the order's price";
+    host.weights.push_back(1000);
+    s->READW(1);
+    site.prompts.shown.clear();
+    ASSERT_TRUE(s->TRSAVE());
+    EXPECT_TRUE(site.prompts.shown.empty());
+
+    ASSERT_TRUE(startSecondWeighing(*s, host, "70-1234", 6500));
+    EXPECT_DOUBLE_EQ(s->values().number("cQty"), 5500);
+    site.prompts.answers = {false};
+    ASSERT_TRUE(s->TRSAVE());
+    ASSERT_GE(site.prompts.shown.size(), 2u);
+    EXPECT_EQ(shown(0), "  ส่วนการตรวจสอบยอดการสั่ง: ยอดขายเกินกว่าจำนวนสั่ง");
+    EXPECT_EQ(site.rows("Wdata3")[0].text("STAT"), "2");
+    EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO2")->number("WEIGHT"), 5500);
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -5500);
+
+    s->editPressed();
+    ASSERT_TRUE(typeText(*s, "cRemark4", ""));
+    site.prompts.answers = {false};
+    ASSERT_TRUE(s->TRSAVE());
+    EXPECT_EQ(fieldsOf(*site.find("OrAcc", "CODE", "SO2"), "WEIGHT AMOUNT"), "0 0");
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -5500);
 }
 
 // A registration is stored and looked up with its blanks normalised, so a truck typed with other
@@ -256,24 +320,7 @@ TEST_F(TicketTest, AWeighingIsTimedWhenItsWeightIsRead)
     EXPECT_EQ(stored("TMOUT DAYOUT"), "13:35:30 20261206");
 }
 
-TEST_F(TicketTest, TheTruckPromptPassesOverDeletedOpenTickets)
-{
-    auto s = screen();
-    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 12000));
-    site.prompts.answers = {true};
-    s->deletePressed();
-    EXPECT_TRUE(site.rows("Wdata1")[0].deleted);
-    EXPECT_EQ(fieldsOf(s->values(), "cStat"), "สั่งลบ");
-    EXPECT_EQ(enabledButtons(*s), std::string(kMoves) + " Weigh Delete Search Exit") << "no edit, no print";
-    s->editPressed();
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ข้อมูลนี้ถูกสั่งลบ");
-
-    host.trucks.push_back("70-1234");
-    s->weighPressed();
-    EXPECT_EQ(s->mode(), 1) << "a new ticket, not the deleted one";
-}
-
-TEST_F(TicketTest, TheWaitingListPutsTheChosenRegistrationIntoThePrompt)
+TEST_F(TicketTest, TheWaitingListPassesOverCompleteTicketsAndTheTruckPromptOverDeletedOnes)
 {
     auto s = screen();
     host.trucks.push_back("...");
@@ -297,6 +344,19 @@ TEST_F(TicketTest, TheWaitingListPutsTheChosenRegistrationIntoThePrompt)
     s->weighPressed();
     EXPECT_EQ(s->mode(), 2);
     EXPECT_EQ(fieldsOf(s->values(), "cTruck"), "81-5678");
+    s->PCANCEL();
+
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"82-9012"}, 12000));
+    site.prompts.answers = {true};
+    s->deletePressed();
+    EXPECT_TRUE(site.find("Wdata1", "TRUCK", "82-9012")->deleted);
+    EXPECT_EQ(fieldsOf(s->values(), "cStat"), "สั่งลบ");
+    EXPECT_EQ(enabledButtons(*s), std::string(kMoves) + " Weigh Delete Search Exit") << "no edit, no print";
+    s->editPressed();
+    EXPECT_EQ(shownTexts(site.prompts).back(), "ข้อมูลนี้ถูกสั่งลบ");
+    host.trucks.push_back("82-9012");
+    s->weighPressed();
+    EXPECT_EQ(s->mode(), 1) << "a new ticket, not the deleted one";
 }
 
 // A weigh-out whose amount cannot be stored is refused with its reason: the open ticket stays as
@@ -375,6 +435,38 @@ TEST_F(TicketTest, ATicketCompletedElsewhereIsNotSavedAgain)
     EXPECT_EQ(s->mode(), 0);
     EXPECT_EQ(s->values().number("cWout"), 1500) << "the stored ticket is shown";
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 7500) << "posted once";
+}
+
+// Two workstations (forked processes) save the weigh-out of one open ticket at the same moment:
+// exactly one completes and posts it, the other is told and posts nothing.
+TEST_F(TicketTest, TwoWorkstationsCompletingOneTicketPostItOnce)
+{
+    auto workstation = [](long long weightOut) {
+        return [weightOut](storagetest::Child& parent) {
+            ScriptedPickList pickList;
+            ScriptedHost host;
+            TicketScreen s(1, 6, host);
+            if (!s.open() || !startSecondWeighing(s, host, "70-1234", weightOut))
+                return 3;
+            if (!parent.readyThenGo())
+                return 4;
+            return s.TRSAVE() ? 0 : 1;
+        };
+    };
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_TRUE(firstWeighing(*screen(), host, Weighing{"70-1234"}, 9000));
+        const auto [ra, rb] = storagetest::startTogether(workstation(1000), workstation(2000));
+        EXPECT_TRUE((ra == 0 && rb == 1) || (ra == 1 && rb == 0)) << ra << " " << rb;
+        const auto tickets = site.rows("Wdata1");
+        ASSERT_EQ(tickets.size(), std::size_t(round + 1));
+        EXPECT_EQ(tickets.back().text("STAT"), "2");
+        const double qty = tickets.back().number("QTY");
+        EXPECT_TRUE(qty == 8000 || qty == 7000) << qty;
+    }
+    double posted = 0;
+    for (const auto& t : site.rows("Wdata1"))
+        posted += t.number("QTY");
+    EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), posted) << "each ticket in the stock exactly once";
 }
 
 // A template printing the site's variables prints those of the ticket on the screen; a stored
@@ -508,6 +600,39 @@ TEST_F(TicketTest, InAnEmptyTableEveryMoveStaysOnTheBlankPosition)
         EXPECT_EQ(fieldsOf(s->values(), "cRecP cStat"), "Rec.:0/0 รอชั่งออก") << action;
         EXPECT_EQ(enabledButtons(*s), std::string(kMoves) + " Weigh Search Exit") << action;
     }
+}
+
+
+// A purchase on a demo site's codes (P001 at 12.50 a kilogram, its grades' formulas), weighed in
+// at 15,000 kg with M20 and X2 and out at 5,000 kg: the grade chosen at the weigh-out, not the
+// stored one, is deducted and named.
+TEST(DemoGradeTest, TheGradeChosenOnTheScreenIsTheOneDeductedAndNamed)
+{
+    storage::setHardCommit(false);
+    testsupport::TempDir dir;
+    testsupport::makeSite(dir.path(), {site::codeTableDemoSteps().begin(), site::codeTableDemoSteps().end()});
+    core::programSettings().setText("CTRUSTEE", std::string(42, '6'));
+    testsupport::RecordingPrompts prompts;
+    testsupport::FakeClock clock;
+    testsupport::RecordingSound sound;
+    ScriptedPickList picks;
+    ScriptedHost host;
+    {
+        TicketScreen s(1, 6, host);
+        ASSERT_TRUE(s.open());
+        const Weighing w{"70-1234", "F001", "P001", "W01", "KG", {{"cMoisture", "M20"}, {"cMixture", "X2"}}};
+        ASSERT_TRUE(firstWeighing(s, host, w, 15000));
+        ASSERT_TRUE(startSecondWeighing(s, host, "70-1234", 5000));
+        ASSERT_TRUE(typeText(s, "cMoisture", "M25"));
+        EXPECT_EQ(fieldsOf(s.values(), "cAdj_W1 cMoiName"), "800 ความชื้นเกิน 20% ถึง 25%");
+        s.values().setText("cMixture", "");
+        s.recalculate(kPosCode);
+        EXPECT_EQ(s.values().number("cAdj_W2"), 0) << "no impurity grade, no impurity deduction";
+        ASSERT_TRUE(typeNumber(s, "cAdj_W1", 650));
+        EXPECT_EQ(s.values().number("cQty"), 9350) << "a deduction typed over stays";
+    }
+    core::programSettings().clear();
+    storage::setHardCommit(true);
 }
 
 }  // namespace
