@@ -1,13 +1,14 @@
 // A day on a demo site from the login, through the main window's menu and the ticket dialogs
-// offscreen: a truck weighed in and out on each of the five kinds, the weights read from
-// mervo-scale-sim on pseudo-terminals (the purchase in on Toledo frames and out on XK3190 frames
-// with two decimals, each port's format as "Format#1" says), each ticket printed from the demo
+// offscreen: each kind's dialog as it opens on an empty table, a truck weighed in and out on each,
+// the weights read from mervo-scale-sim on pseudo-terminals (the purchase in on Toledo frames and
+// out on XK3190 frames with two decimals, each port's format as "Format#1" says), each ticket printed from the demo
 // template to a PDF, the purchase edited with the audit on, deleted and undeleted; then the
 // purchase as another workstation reads it, and `mervo-admin verify-ledgers` finds no difference.
 //
 // With MERVO_TICKET_SHOTS=FOLDER each screen is also saved as kindN.png there after its weigh-out
 // (run under Xvfb with QT_QPA_PLATFORM=xcb to see the real fonts).
 #include <QAbstractButton>
+#include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -98,6 +99,26 @@ TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDel
     auto visit = [&](const Visit& v, TicketDialog* d) {
         SCOPED_TRACE(v.kind);
         ui::Form& form = d->form();
+        // Each kind's first ticket (the demo's books are empty): the dialog fits a small screen, the
+        // heading band's date, time and weight stand over the weighings' entries, kind 5 has no
+        // cheque part and no goods to price, and only weigh, move, search and exit are offered.
+        testsupport::expectFitsSmallScreen(*d);
+        const auto left = [&](QWidget* w) { return w->mapTo(d, QPoint(0, 0)).x(); };
+        for (const auto& [heading, entry] : {std::pair("วันที่", "cDayin"), {"เวลา", "cTmin"}, {"น้ำหนัก", "cWin"}}) {
+            QLabel* label = nullptr;
+            for (QLabel* l : d->findChildren<QLabel*>())
+                if (l->text() == QString::fromUtf8(heading))
+                    label = l;
+            ASSERT_NE(label, nullptr) << heading;
+            EXPECT_EQ(left(label), left(form.field(entry))) << heading;
+        }
+        EXPECT_EQ(d->button(TicketButton::Pay3) != nullptr, v.kind != 5);
+        EXPECT_EQ(form.field("cCheque") != nullptr, v.kind != 5);
+        EXPECT_EQ(form.field("cPrice") != nullptr, v.kind != 5);
+        EXPECT_EQ(weighingtest::enabledButtons([&](TicketButton b) { return d->button(b) && d->button(b)->isEnabled(); }),
+                  "Previous Next First Last Weigh Search Exit");
+        for (const TicketField& f : d->screen().fields())
+            EXPECT_FALSE(form.field(f.name)->isEnabled()) << f.name;
         whenTruckPrompt(v.truck);
         d->button(TicketButton::Weigh)->click();
         ASSERT_EQ(d->screen().mode(), 1);

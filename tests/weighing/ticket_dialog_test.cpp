@@ -1,10 +1,9 @@
-// The ticket screens' dialogs offscreen over the weighing model on a test site: the pay buttons
-// and fields per kind, the refusal to close while weighing, fields and buttons following the
-// mode, Enter on the save button, the print button's two clicks, kind 5's fee going into its
-// payment, the truck prompt with its waiting list, and the search dialog.
+// The ticket screens' dialogs offscreen over the weighing model on a test site: the refusal to
+// close while weighing, fields and buttons following the mode, Enter on the save button, the print
+// button's two clicks, kind 5's fee going into its payment, the truck prompt with its waiting
+// list, and the search dialog (each kind's layout: the demo day).
 #include <QAbstractButton>
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QStatusTipEvent>
 #include <QTest>
@@ -50,35 +49,6 @@ std::string enabledButtons(TicketDialog& d)
 }
 
 using TicketDialogTest = ScreenTest;
-
-TEST_F(TicketDialogTest, EachKindFitsASmallScreenWithThePayButtonsAndFieldsOfItsKind)
-{
-    tickettest::addToolPictures(site.tables());
-    for (int kind = 1; kind <= 5; ++kind) {
-        SCOPED_TRACE(kind);
-        auto s = screen(kind);
-        TicketDialog d(*s);
-        testsupport::expectFitsSmallScreen(d);
-        // The heading band's date, time and weight stand over the entries of the weighings.
-        const auto left = [&](QWidget* w) { return w->mapTo(&d, QPoint(0, 0)).x(); };
-        for (const auto& [heading, entry] : {std::pair("วันที่", "cDayin"), {"เวลา", "cTmin"}, {"น้ำหนัก", "cWin"}}) {
-            QLabel* label = nullptr;
-            for (QLabel* l : d.findChildren<QLabel*>())
-                if (l->text() == u(heading))
-                    label = l;
-            ASSERT_NE(label, nullptr) << heading;
-            EXPECT_EQ(left(label), left(d.form().field(entry))) << heading;
-        }
-        // Kind 5 has no cheque part and no goods to price.
-        EXPECT_EQ(d.button(TicketButton::Pay3) != nullptr, kind != 5);
-        EXPECT_EQ(d.form().field("cCheque") != nullptr, kind != 5);
-        EXPECT_EQ(d.form().field("cPrice") != nullptr, kind != 5);
-        // An empty table: weigh, move, search and exit; nothing to edit, delete or print.
-        EXPECT_EQ(enabledButtons(d), "Previous Next First Last Weigh Search Exit");
-        for (const TicketField& f : s->fields())
-            EXPECT_FALSE(d.form().field(f.name)->isEnabled()) << f.name;
-    }
-}
 
 // A weighing through the dialog: fields and buttons follow the mode; a field missing at the
 // weigh-in is marked and named until the entry ends; codes typed fill their names; Enter on save
