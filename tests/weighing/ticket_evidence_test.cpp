@@ -247,7 +247,7 @@ protected:
     CollectingLog log;
 };
 
-TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSource)
+TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSourceAndALogThatFailsSaysSo)
 {
     const struct {
         const char* what;
@@ -277,6 +277,19 @@ TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSource)
         EXPECT_FALSE(w.date.isEmpty());
         EXPECT_EQ(log.value(1, "WIN"), "12000.00");
     }
+
+    // A log that cannot be written leaves the ticket saved and says so.
+    auto s = screen();
+    log.failing = true;
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"82-9012"}, 15000));
+    EXPECT_EQ(s->mode(), kTicketBrowsing);
+    const auto saved = site.find("Wdata1", "TRUCK", "82-9012");
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->number("WIN"), 15000);
+    const auto texts = shownTexts(site.prompts);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NE(texts.back().find("บันทึกหลักฐานการชั่งไม่ได้"), std::string::npos) << texts.back();
+    EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
 }
 
 TEST_F(TicketEvidenceTest, ATypedWeighingADeletionAndAPrintAreRecordedAndATypedWeightIsMarked)
@@ -436,20 +449,6 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
         if (!c.saved)
             s->PCANCEL();
     }
-}
-
-TEST_F(TicketEvidenceTest, ALogThatCannotBeWrittenLeavesTheTicketSavedAndSaysSo)
-{
-    auto s = screen();
-    log.failing = true;
-    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 15000));
-    EXPECT_EQ(s->mode(), kTicketBrowsing);
-    ASSERT_EQ(site.rows("Wdata1").size(), 1u);
-    EXPECT_EQ(site.rows("Wdata1")[0].number("WIN"), 15000);
-    const auto texts = shownTexts(site.prompts);
-    ASSERT_FALSE(texts.empty());
-    EXPECT_NE(texts.back().find("บันทึกหลักฐานการชั่งไม่ได้"), std::string::npos) << texts.back();
-    EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
 }
 
 TEST(TicketEvidenceHistory, TheListNamesEventsAndSourcesInThai)

@@ -355,6 +355,7 @@ TEST_F(TicketTest, TheWaitingListPassesOverCompleteTicketsAndTheTruckPromptOverD
     ASSERT_TRUE(firstWeighing(*s, host, Weighing{"82-9012"}, 12000));
     site.prompts.answers = {true};
     s->deletePressed();
+    ASSERT_TRUE(site.find("Wdata1", "TRUCK", "82-9012").has_value());
     EXPECT_TRUE(site.find("Wdata1", "TRUCK", "82-9012")->deleted);
     EXPECT_EQ(fieldsOf(s->values(), "cStat"), "สั่งลบ");
     EXPECT_EQ(enabledButtons(*s), std::string(kMoves) + " Weigh Delete Search Exit") << "no edit, no print";
