@@ -80,15 +80,18 @@ TEST_F(TicketTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
 }
 
 // The weigh-in and the save stop at the first empty field and name it; only the saved ticket
-// takes a number, and a cancelled one leaves nothing.
-TEST_F(TicketTest, ANewTicketStopsAtItsFirstEmptyFieldTakesNoNumberUntilSavedAndCancelLeavesNothing)
+// takes a number, and a cancelled one leaves nothing. The truck prompt answered at 13:32:00, the
+// weight read two and a half minutes later: a weighing is timed at the reading, in and out.
+TEST_F(TicketTest, ANewTicketStopsAtItsFirstEmptyFieldTakesNoNumberUntilSavedAndIsTimedAtTheReading)
 {
     site.addSound("TSound11.wav");
     site.addSound("TSound26.wav");
     auto s = screen();
     EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound26.wav"});
+    site.clock.hundredths = 13 * 360000 + 32 * 6000;
     host.trucks.push_back("70-1234");
     s->weighPressed();
+    EXPECT_EQ(s->values().text("cTmin"), "13:32:00");
     EXPECT_FALSE(s->enabled(TicketButton::Save));
     ASSERT_TRUE(typeText(*s, "cFarmer", "F001"));
     host.weights.push_back(12000);
@@ -99,8 +102,9 @@ TEST_F(TicketTest, ANewTicketStopsAtItsFirstEmptyFieldTakesNoNumberUntilSavedAnd
     EXPECT_FALSE(typeText(*s, "cProduct", "NOPE")) << "an unknown code keeps the focus";
     ASSERT_TRUE(typeText(*s, "cProduct", "P001"));
     ASSERT_TRUE(typeText(*s, "cWhouse", "W1"));
+    site.clock.hundredths += 15000;
     s->READW(1);
-    EXPECT_EQ(s->values().number("cWin"), 12000);
+    EXPECT_EQ(fieldsOf(s->values(), "cWin cTmin"), "12000 13:34:30");
     EXPECT_EQ(enabledButtons(*s), "Save Cancel");
     EXPECT_EQ(s->focus(), "save");
     EXPECT_FALSE(s->TRSAVE());
@@ -113,6 +117,7 @@ TEST_F(TicketTest, ANewTicketStopsAtItsFirstEmptyFieldTakesNoNumberUntilSavedAnd
     EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่รับน้ำหนักชั่งที่ติดลบ");
     s->values().setNumber("cWin", 12000);
     ASSERT_TRUE(s->TRSAVE());
+    EXPECT_EQ(stored("TMIN"), "13:34:30");
     const std::uint32_t before = site.rows("Wdata1")[0].recno;
 
     ASSERT_TRUE(startFirstWeighing(*s, host, Weighing{"81-5678", "F002"}));
@@ -133,6 +138,16 @@ TEST_F(TicketTest, ANewTicketStopsAtItsFirstEmptyFieldTakesNoNumberUntilSavedAnd
     s->weighPressed();
     EXPECT_EQ(s->mode(), 0);
     EXPECT_EQ(s->values().text("cTicket"), "000001");
+
+    site.clock.day = core::Date::fromYmd(2026, 12, 6);
+    host.trucks.push_back("70-1234");
+    s->weighPressed();
+    ASSERT_EQ(s->mode(), 2);
+    site.clock.hundredths += 6000;
+    host.weights.push_back(4000);
+    s->READW(2);
+    ASSERT_TRUE(s->TRSAVE());
+    EXPECT_EQ(stored("TMOUT DAYOUT"), "13:35:30 20261206");
 }
 
 TEST_F(TicketTest, InAnEmptyTableEveryMoveStaysOnTheBlankPositionAndRightsDecideTheButtons)
@@ -161,20 +176,6 @@ TEST_F(TicketTest, InAnEmptyTableEveryMoveStaysOnTheBlankPositionAndRightsDecide
         EXPECT_EQ(enabledButtons(*s), std::string(kMoves) + " " + c.buttons);
         EXPECT_EQ(s->values().number("cTrusLevel"), c.level);
     }
-}
-
-TEST_F(TicketTest, APartlySettledTicketCannotBeEditedButCanBeWeighed)
-{
-    site.load("Wdata1", "TICKET,STAT,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,WIN,DRCR,CLEAR\n"
-                        "000001,1,70-1234,F001,P001,W1,KG,20261205,07:00:00,12000,1000,200\n");
-    auto s = screen();
-
-    s->editPressed();
-    EXPECT_EQ(s->mode(), 0);
-    EXPECT_EQ(shown(), "  ไม่อนุญาตให้แก้ไขข้อมูล: รายการนี้มีบันทึกการชำระแล้ว");
-    host.trucks.push_back("70-1234");
-    s->weighPressed();
-    EXPECT_EQ(s->mode(), 2);
 }
 
 // An edit moves the stock by the difference and audits what changed; a unit of the product's
@@ -267,16 +268,27 @@ TEST_F(TicketTest, ASaleQuotesItsOrderAndBeyondItIsWarnedAndStillSaved)
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -5500);
 }
 
-// A registration is stored and looked up with its blanks normalised, so a truck typed with other
-// blanks, or stored so by an earlier version, still resumes its ticket instead of starting a
-// second one; one longer than the stored field is refused rather than cut.
-TEST_F(TicketTest, ARegistrationResumesItsTicketHoweverItsBlanksWereTyped)
+// A partly settled open ticket cannot be edited but can be weighed out. A registration is stored
+// and looked up with its blanks normalised, so a truck typed with other blanks, or stored so by an
+// earlier version, still resumes its ticket instead of starting a second one; one longer than the
+// stored field is refused rather than cut.
+TEST_F(TicketTest, APartlySettledTicketIsWeighedNotEditedAndARegistrationResumesHoweverItsBlanksWereTyped)
 {
-    site.load("Wdata1", "TICKET,STAT,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,WIN\n"
-                        "000001,1,  XY12,F001,P001,W1,KG,20261205,07:00:00,9000\n");
+    site.load("Wdata1", "TICKET,STAT,TRUCK,COMPANY,PRODUCT,WHOUSE,UNIT,DAYIN,TMIN,WIN,DRCR,CLEAR\n"
+                        "000001,1,  XY12,F001,P001,W1,KG,20261205,07:00:00,9000,0,0\n"
+                        "000002,1,70-1234,F001,P001,W1,KG,20261205,07:00:00,12000,1000,200\n");
     auto s = screen();
+    ASSERT_EQ(s->values().text("cTicket"), "000002");
+    s->editPressed();
+    EXPECT_EQ(s->mode(), 0);
+    EXPECT_EQ(shown(), "  ไม่อนุญาตให้แก้ไขข้อมูล: รายการนี้มีบันทึกการชำระแล้ว");
+    host.trucks.push_back("70-1234");
+    s->weighPressed();
+    EXPECT_EQ(s->mode(), 2);
+    s->PCANCEL();
+
     ASSERT_TRUE(firstWeighing(*s, host, Weighing{"  AB   99 "}, 12000));
-    EXPECT_EQ(stored("TRUCK", 1), "AB 99");
+    EXPECT_EQ(stored("TRUCK", 2), "AB 99");
     for (const auto& [typed, weighedIn] : {std::pair{"AB 99", 12000}, {" AB  99", 12000}, {"XY12", 9000}}) {
         host.trucks.push_back(typed);
         s->weighPressed();
@@ -288,7 +300,7 @@ TEST_F(TicketTest, ARegistrationResumesItsTicketHoweverItsBlanksWereTyped)
         EXPECT_FALSE(s->mayClose());
         s->PCANCEL();
     }
-    EXPECT_EQ(site.rows("Wdata1").size(), 2u);
+    EXPECT_EQ(site.rows("Wdata1").size(), 3u);
 
     site.prompts.shown.clear();
     host.trucks.push_back("กท-1234 กรุงเทพฯ");  // fourteen characters
@@ -298,32 +310,6 @@ TEST_F(TicketTest, ARegistrationResumesItsTicketHoweverItsBlanksWereTyped)
     EXPECT_EQ(shown(), "  กรุณาระบุทะเบียนรถ: ทะเบียนรถยาวเกิน 10 ตัวอักษร กรุณาพิมพ์ให้สั้นลง");
     EXPECT_EQ(s->mode(), 1);
     EXPECT_EQ(fieldsOf(s->values(), "cTruck"), "กท-1234");
-}
-
-// The truck prompt answered at 13:32:00, the weight read two and a half minutes later: the
-// weighing is timed at the reading, in and out.
-TEST_F(TicketTest, AWeighingIsTimedWhenItsWeightIsRead)
-{
-    auto s = screen();
-    site.clock.hundredths = 13 * 360000 + 32 * 6000;
-    ASSERT_TRUE(startFirstWeighing(*s, host, Weighing{"70-1234"}));
-    EXPECT_EQ(s->values().text("cTmin"), "13:32:00");
-    site.clock.hundredths += 15000;
-    host.weights.push_back(12000);
-    s->READW(1);
-    EXPECT_EQ(s->values().text("cTmin"), "13:34:30");
-    ASSERT_TRUE(s->TRSAVE());
-    EXPECT_EQ(stored("TMIN"), "13:34:30");
-
-    site.clock.day = core::Date::fromYmd(2026, 12, 6);
-    host.trucks.push_back("70-1234");
-    s->weighPressed();
-    ASSERT_EQ(s->mode(), 2);
-    site.clock.hundredths += 6000;
-    host.weights.push_back(4000);
-    s->READW(2);
-    ASSERT_TRUE(s->TRSAVE());
-    EXPECT_EQ(stored("TMOUT DAYOUT"), "13:35:30 20261206");
 }
 
 TEST_F(TicketTest, TheWaitingListPassesOverCompleteTicketsAndTheTruckPromptOverDeletedOnes)
