@@ -112,7 +112,6 @@ ScriptedPickList::~ScriptedPickList()
 codes::PickResult ScriptedPickList::pick(storage::Workspace& ws, int table, std::string_view seed,
                                          std::string_view callerAlias, bool)
 {
-    calls.emplace_back(table, core::xbase::rtrim(seed));
     return weighing::pickKnownCode(ws, table, seed, seed, callerAlias);
 }
 

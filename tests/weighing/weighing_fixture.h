@@ -72,8 +72,6 @@ public:
     codes::PickResult pick(storage::Workspace& ws, int table, std::string_view seed, std::string_view callerAlias,
                            bool allowChanges) override;
 
-    std::vector<std::pair<int, std::string>> calls;
-
 private:
     codes::PickList* m_previous;
 };
