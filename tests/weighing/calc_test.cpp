@@ -6,7 +6,6 @@
 // checked by the seeded run of the books against the documents.
 #include <gtest/gtest.h>
 
-#include <cmath>
 
 #include "core/settings.h"
 #include "core/tis620.h"
@@ -209,11 +208,6 @@ TEST_F(CalcTest, AFormulaThatDoesNotCompileGoesToTheErrorTrapAndChangesNothing)
 
 // ---- Posting
 
-double orZero(double v)  // a ledger row not made yet holds nothing
-{
-    return std::isnan(v) ? 0 : v;
-}
-
 class PostingTest : public CalcTest {
 protected:
     // Complete ticket 000001 of P001 in W1 stored with the further fields (CSV: the names, a line
@@ -253,9 +247,9 @@ TEST_F(PostingTest, AnUnknownCodePostsNothing)
     EXPECT_TRUE(site.rows("Stock").empty());
 }
 
-// What deleting and undeleting move in the ledgers, open tickets and complete, the seeded run of the
-// books checks; here the questions asked and the audit rows.
-TEST_F(PostingTest, DeleteReversesACompleteTicketAndUndeleteRepostsItEachAskedAndAudited)
+// What deleting and undeleting move in the ledgers the seeded run of the books checks; here the
+// questions asked and the audit rows.
+TEST_F(PostingTest, DeleteAndUndeleteAreEachAskedAndAudited)
 {
     open(1, "COMPANY,QTY,AMOUNT,DRCR", "F001,600,4350,4350");
     ASSERT_TRUE(post(+1));
@@ -267,12 +261,9 @@ TEST_F(PostingTest, DeleteReversesACompleteTicketAndUndeleteRepostsItEachAskedAn
     EXPECT_FALSE(site.rows("Wdata1").back().deleted);
     EXPECT_TRUE(p.PDELETE(code));
     EXPECT_TRUE(site.rows("Wdata1").back().deleted);
-    EXPECT_DOUBLE_EQ(orZero(site.stock("P001", "W1")), 0);
     EXPECT_TRUE(p.PDELETE(code));
     EXPECT_EQ(site.prompts.shown.back().text, T("ยกเลิกการสั่งลบข้อมูลนี้"));
     EXPECT_FALSE(site.rows("Wdata1").back().deleted);
-    EXPECT_DOUBLE_EQ(orZero(site.stock("P001", "W1")), 600);
-    EXPECT_DOUBLE_EQ(orZero(site.account("ApAcc", "F001")), 4350);
     EXPECT_EQ(site.audit(), (std::vector<std::string>{"TRK01-000001 สั่งลบข้อมูล: 000001 -> ",
                                                       "TRK01-000001 สั่งยกเลิการลบ: 000001 -> "}));
 }
