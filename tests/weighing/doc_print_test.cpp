@@ -11,7 +11,6 @@
 #include <sstream>
 
 #include "core/identity.h"
-#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "expr/expr.h"
@@ -214,7 +213,9 @@ TEST_F(DocPrintTest, TextsComeFromTheDocumentTheScreenAndTheProgramsIdentity)
                                                       "240 360 L 30 ทะเบียน 70-1234",
                                                       "240 600 L 30 " + tl('h', "sayr1", 50, 20, "code"),
                                                       "240 840 L 30 mervo 9.9 sha256 0123abcd"}));
+    // The kind picks the printer (the printer choice's own test); CPRINTER Y previews it.
     EXPECT_EQ(destination.kinds.at(0), "Ticket");
+    EXPECT_EQ(destination.previews, std::vector<bool>{true});
     EXPECT_EQ(sound.tones, (std::vector<int>{200, 300, 400}));
     EXPECT_EQ(ws.currentAlias(), "wdata");
     EXPECT_EQ(ws.find("DocPrn"), nullptr);
@@ -224,6 +225,7 @@ TEST_F(DocPrintTest, TextsComeFromTheDocumentTheScreenAndTheProgramsIdentity)
 TEST_F(DocPrintTest, TextCommandsPlaceAlignAndChooseFonts)
 {
     openTicket();
+    core::programSettings().setText("CPRINTER", "n");
     destination.dpi = 180;
     writeTemplate("Ticket12", {
                                   tl('H', "FONT1", 10, 100, "\"left   \""),
@@ -237,6 +239,7 @@ TEST_F(DocPrintTest, TextCommandsPlaceAlignAndChooseFonts)
                                   tl('h', "psize", 950, 550),
                               });
     ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
+    EXPECT_EQ(destination.previews, std::vector<bool>{false}) << "N: straight to the printer";
     EXPECT_EQ(texts(*destination.jobs.at(0)), (Lines{"180 18 L 30 left", "180 36 L 50 left2", "360 54 R 30 right",
                                                       "540 72 C 80 centre", "540 90 C 80 big"}));
     // Pen 2 is the configured width of "Pen2"; "LINE7" is no command; the paper size holds from
@@ -373,33 +376,6 @@ TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothingAndABusyWorkTableIsNotRe
     EXPECT_EQ(other.release(), 0);
 }
 
-class Printers final : public core::Printers {
-public:
-    std::vector<std::string> installed() override { return {"Office", "EPSON-Ticket-LQ"}; }
-    std::optional<std::string> choose(const std::string&) override { return std::string("Office"); }
-};
-
-// Which installed printer is the ticket printer is the printer choice's own test; here the document
-// asks for its kind's printer, and the setting decides the preview.
-TEST_F(DocPrintTest, TheDocumentGoesToItsKindsPrinterPreviewedAsTheSettingSays)
-{
-    openTicket();
-    writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
-    Printers printers;
-    std::vector<std::pair<std::string, bool>> made;
-    core::ChoosingDestination choosing(printers, [&](const std::string& printer, bool preview) {
-        made.emplace_back(printer, preview);
-        return std::make_unique<testsupport::RecordingPrintJob>();
-    });
-    core::PrintDestination* previous = core::setPrintDestination(&choosing);
-    core::programSettings().setText("CPRINTER", "n");
-    EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
-    core::programSettings().setText("CPRINTER", "Y");
-    EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
-    core::setPrintDestination(previous);
-    EXPECT_EQ(made, (std::vector<std::pair<std::string, bool>>{{"EPSON-Ticket-LQ", false}, {"EPSON-Ticket-LQ", true}}));
-}
-
 TEST_F(DocPrintTest, TemplateFaultsGoToTheErrorTrap)
 {
     openTicket();
@@ -439,26 +415,20 @@ TEST_F(DocPrintTest, PositionsCountFromThePrintableAreaFormsFromTheSheetAndWhatC
                                   "H RAWIM init.prn",
                               });
     testsupport::writeFile(tables() + "init.prn", "\x1b@raw");
-    for (const auto& [left, top] : {std::pair{0, 0}, {50, 30}}) {
-        SCOPED_TRACE(left);
-        destination.marginLeft = left;
-        destination.marginTop = top;
-        prompts.shown.clear();
-        ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
-        const testsupport::RecordingPrintJob& job = *destination.jobs.back();
-        const std::string form = "form " + std::to_string(job.pageWidth()) + " " + std::to_string(job.pageHeight()) +
-                                 " " + tables() + "form.png";
-        const std::string at = std::to_string(240 + left) + " " + std::to_string(120 + top) + " ";
-        EXPECT_EQ(Lines(job.log.begin() + 1, job.log.end()),
-                  (Lines{"page 1", form, "text " + at + "L EucrosiaUPC 30 A",
-                         "line " + at + std::to_string(480 + left) + " " + std::to_string(360 + top) + " 1",
-                         "picture " + at + "960 600 " + tables() + "logo.png",
-                         "picture " + at + "960 600 " + tables() + "missing.png", "end"}));
-        ASSERT_EQ(prompts.shown.size(), 2u);
-        EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถพิมพ์ภาพ missing.png (ฟอร์ม Ticket12 บรรทัดที่ 4)"));
-        EXPECT_EQ(prompts.shown[1].text, T("เครื่องพิมพ์นี้รับข้อมูลโดยตรงจากแฟ้ม init.prn ไม่ได้ (ฟอร์ม Ticket12 บรรทัดที่ 6)"));
-    }
-    EXPECT_EQ(destination.raw, (Lines{"\x1b@raw", "\x1b@raw"}));
+    destination.marginLeft = 50;
+    destination.marginTop = 30;
+    ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
+    const testsupport::RecordingPrintJob& job = *destination.jobs.back();
+    const std::string form = "form " + std::to_string(job.pageWidth()) + " " + std::to_string(job.pageHeight()) + " " +
+                             tables() + "form.png";
+    EXPECT_EQ(Lines(job.log.begin() + 1, job.log.end()),
+              (Lines{"page 1", form, "text 290 150 L EucrosiaUPC 30 A", "line 290 150 530 390 1",
+                     "picture 290 150 960 600 " + tables() + "logo.png",
+                     "picture 290 150 960 600 " + tables() + "missing.png", "end"}));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถพิมพ์ภาพ missing.png (ฟอร์ม Ticket12 บรรทัดที่ 4)"));
+    EXPECT_EQ(prompts.shown[1].text, T("เครื่องพิมพ์นี้รับข้อมูลโดยตรงจากแฟ้ม init.prn ไม่ได้ (ฟอร์ม Ticket12 บรรทัดที่ 6)"));
+    EXPECT_EQ(destination.raw, Lines{"\x1b@raw"});
 }
 
 TEST_F(DocPrintTest, RawBytesGoInTemplateOrderOnlyAfterACompletedPrint)
