@@ -1,9 +1,5 @@
-// The weight and amount calculation: net, quantity and amount with XROUND, the payment split, the
-// price rules, and a site's captions and formulas from its configuration file - applied only to
-// what comes after the field just left, with names in any letter case. What posting tickets
-// (UPSTATUS) tells: a sales order or a posting code that is not there; and deleting and undeleting
-// them with their questions and audit rows (PDELETE). What each kind moves in which ledger is
-// checked by the seeded run of the books against the documents.
+// The weight, amount and payment calculation, the price rules and a site's formulas; what posting
+// tells the clerk, and deleting and undeleting (the ledgers' moves are the seeded run's).
 #include <gtest/gtest.h>
 
 

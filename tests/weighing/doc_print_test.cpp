@@ -1,9 +1,5 @@
-// Printing documents from templates: the sections and the detail band with its pages, the text
-// commands and their fonts and alignment, the optional line, the accumulators, the paper size, the
-// print counter with its reprint audit, the refusals (deleted document, missing form, busy work
-// table), the printer choice and the tones - through a print job that records what was drawn; the
-// template lines' fixed columns, and the demo site's templates: every form name is there, every
-// line fits the 200 columns a line is read to, every expression compiles.
+// Printing documents from templates through a print job that records what was drawn; the template
+// lines' fixed columns, and the demo site's templates.
 #include <gtest/gtest.h>
 
 #include <algorithm>

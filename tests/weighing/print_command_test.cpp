@@ -1,6 +1,5 @@
-// mervo-admin print on a demo site: a ticket printed from the demo template to PDF (its text read
-// back with pdftotext), the print counter and the reprint row of the audit log, the user, a typed
-// weight's mark, the refusals and the template's faults.
+// mervo-admin print on a demo site: the ticket's PDF text, the print counter and reprint audit, the
+// refusals and the template's faults.
 #include <gtest/gtest.h>
 
 #include <filesystem>

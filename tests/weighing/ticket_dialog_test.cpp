@@ -1,7 +1,4 @@
-// The ticket screens' dialogs offscreen over the weighing model on a test site: the refusal to
-// close while weighing, fields and buttons following the mode, Enter on the save button, the print
-// button's two clicks, kind 5's fee going into its payment, the truck prompt with its waiting
-// list, and the search dialog (each kind's layout: the demo day).
+// The ticket screens' dialogs offscreen over the weighing model on a test site.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QPushButton>

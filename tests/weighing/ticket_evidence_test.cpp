@@ -1,9 +1,5 @@
-// The weighing evidence: a chain that verifies clean, each kind of tamper reported as exactly that
-// ticket or record, tickets older than the evidence counted apart, two workstations appending at
-// once keeping one chain; and the ticket screen's side: the source each way of setting a weight
-// records, the records of saves, deletions and prints, who may type a weight and the mark a typed
-// one carries, the check against the truck's stored weight, a log that cannot be written, and the
-// program's own log verified clean after a day's work.
+// The weighing evidence: the chain and its tampers, two workstations appending at once, and what the
+// ticket screen records.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,7 +1,4 @@
-// The ticket screen's workflow: weighing in and out, the entry's empty fields, resuming by
-// registration, numbers taken only at save, cancel, rights, edits with their audit, the order
-// warning, the mends (a ticket completed elsewhere or by two workstations at once, deleted open
-// tickets, values too wide), sounds, navigation and search, and a demo site's grade deductions.
+// The ticket screen's workflow, its mends for two workstations, navigation and search.
 #include <gtest/gtest.h>
 
 #include <cstdio>
