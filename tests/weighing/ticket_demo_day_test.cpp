@@ -69,22 +69,6 @@ void whenTruckPrompt(const std::string& truck)
         [](QDialog* d) { return d->windowTitle() == QString::fromUtf8("  กรุณาระบุทะเบียนรถ"); });
 }
 
-// mervo-scale-sim showing `weight` kilograms for a minute, 50 frames a second, with its further
-// `options` (another frame format: "--format", "toledo").
-struct Indicator {
-    Indicator(long long weight, std::vector<std::string> options)
-        : process(MERVO_BINARY_DIR "/app/mervo-scale-sim",
-                  [&] {
-                      options.insert(options.begin(), {"--rate", "50", std::to_string(weight) + ":60s"});
-                      return options;
-                  }()),
-          path(process.readLine(5000))
-    {
-    }
-    testsupport::ChildProcess process;
-    std::string path;  // the pseudo-terminal, "/dev/pts/N"
-};
-
 struct Visit {
     int kind;
     const char* truck;
@@ -107,14 +91,16 @@ const Visit kVisits[] = {
     {5, "82-9012", "C003", {}, 15600, 35600, "200", "ใบรับจ้างชั่งน้ำหนักรถบรรทุก"},
 };
 
-// The indicator on port 1 showing `sent` in the frame format `format` ("" the port's default),
-// the simulator started with `options` for it.
+// mervo-scale-sim on a pseudo-terminal as indicator 1, showing `sent` for a minute at 50 frames a
+// second in the frame format `format` ("" the port's default), started with `options` for it.
 void weigh(TicketDialog& d, long long sent, TicketButton which, const char* format = "",
            std::vector<std::string> options = {})
 {
-    Indicator indicator(sent, std::move(options));
-    ASSERT_EQ(indicator.path.rfind("/dev/pts/", 0), 0u) << indicator.path;
-    core::programSettings().setText("CCDEV1", indicator.path);
+    options.insert(options.begin(), {"--rate", "50", std::to_string(sent) + ":60s"});
+    testsupport::ChildProcess indicator(MERVO_BINARY_DIR "/app/mervo-scale-sim", options);
+    const std::string path = indicator.readLine(5000);
+    ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
+    core::programSettings().setText("CCDEV1", path);
     core::programSettings().setText("CCFMT1", format);
     d.button(which)->click();
 }
