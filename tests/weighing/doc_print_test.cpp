@@ -1,7 +1,5 @@
-// Printing documents from templates: the sections and the detail band with its pages, the text
-// commands and their fonts and alignment, the optional line, the accumulators, the paper size, the
-// print counter with its reprint audit, the refusals (deleted document, missing form, busy work
-// table), the printer choice and the tones - through a print job that records what was drawn.
+// Printing documents from templates through a print job that records what was drawn; the template
+// lines' fixed columns, and the demo site's templates.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,9 +7,9 @@
 #include <sstream>
 
 #include "core/identity.h"
-#include "core/print_destination.h"
 #include "core/settings.h"
 #include "core/tis620.h"
+#include "expr/expr.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
 #include "storage/held_table.h"
@@ -21,13 +19,16 @@
 #include "support/temp_dir.h"
 #include "support/test_site.h"
 #include "shell/startup.h"
+#include "site/demo_templates.h"
 #include "weighing/doc_print.h"
+#include "weighing/print_template.h"
 
 namespace {
 
 using core::tis620::T;
 using core::Value;
 using weighing::PrintResult;
+using weighing::TemplateCommand;
 using Lines = std::vector<std::string>;
 
 // One template line in its fixed columns: section, command, numbers 1 and 2, then the rest from
@@ -208,8 +209,9 @@ TEST_F(DocPrintTest, TextsComeFromTheDocumentTheScreenAndTheProgramsIdentity)
                                                       "240 360 L 30 ทะเบียน 70-1234",
                                                       "240 600 L 30 " + tl('h', "sayr1", 50, 20, "code"),
                                                       "240 840 L 30 mervo 9.9 sha256 0123abcd"}));
-    EXPECT_EQ(destination.titles.at(0), T("  ส่วนการพิมพ์เอกสาร"));
+    // The kind picks the printer (the printer choice's own test); CPRINTER Y previews it.
     EXPECT_EQ(destination.kinds.at(0), "Ticket");
+    EXPECT_EQ(destination.previews, std::vector<bool>{true});
     EXPECT_EQ(sound.tones, (std::vector<int>{200, 300, 400}));
     EXPECT_EQ(ws.currentAlias(), "wdata");
     EXPECT_EQ(ws.find("DocPrn"), nullptr);
@@ -219,6 +221,7 @@ TEST_F(DocPrintTest, TextsComeFromTheDocumentTheScreenAndTheProgramsIdentity)
 TEST_F(DocPrintTest, TextCommandsPlaceAlignAndChooseFonts)
 {
     openTicket();
+    core::programSettings().setText("CPRINTER", "n");
     destination.dpi = 180;
     writeTemplate("Ticket12", {
                                   tl('H', "FONT1", 10, 100, "\"left   \""),
@@ -232,6 +235,7 @@ TEST_F(DocPrintTest, TextCommandsPlaceAlignAndChooseFonts)
                                   tl('h', "psize", 950, 550),
                               });
     ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
+    EXPECT_EQ(destination.previews, std::vector<bool>{false}) << "N: straight to the printer";
     EXPECT_EQ(texts(*destination.jobs.at(0)), (Lines{"180 18 L 30 left", "180 36 L 50 left2", "360 54 R 30 right",
                                                       "540 72 C 80 centre", "540 90 C 80 big"}));
     // Pen 2 is the configured width of "Pen2"; "LINE7" is no command; the paper size holds from
@@ -328,7 +332,7 @@ TEST_F(DocPrintTest, ReprintsAreCountedAndAudited)
     }
 }
 
-TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothing)
+TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothingAndABusyWorkTableIsNotReady)
 {
     const struct {
         bool deleted, withTemplate;
@@ -350,16 +354,12 @@ TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothing)
         EXPECT_EQ(print("Ticket12"), c.result);
         ASSERT_EQ(prompts.shown.size(), 1u);
         EXPECT_EQ(prompts.shown[0].text, T(c.message));
-        EXPECT_EQ(prompts.shown[0].title, T("  ส่วนการพิมพ์เอกสาร"));
         EXPECT_EQ(destination.jobs.size(), jobs);
         EXPECT_EQ(printCount(), 0);
         EXPECT_TRUE(sound.tones.empty());
     }
-}
 
-TEST_F(DocPrintTest, WorkTableHeldElsewhereIsNotReady)
-{
-    openTicket();
+    // The work table held by another workstation: not ready.
     writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
     ASSERT_EQ(print("Ticket12"), PrintResult::Printed);  // makes the work table
     storagetest::HeldTable other(dir.path() + "/WORK/P_ADMIN.DBF", storage::ShareMode::Exclusive);
@@ -370,33 +370,6 @@ TEST_F(DocPrintTest, WorkTableHeldElsewhereIsNotReady)
     EXPECT_EQ(prompts.shown[0].text, T("  แฟ้มการพิมพ์ไม่พร้อม"));
     EXPECT_EQ(printCount(), 1);
     EXPECT_EQ(other.release(), 0);
-}
-
-class Printers final : public core::Printers {
-public:
-    std::vector<std::string> installed() override { return {"Office", "EPSON-Ticket-LQ"}; }
-    std::optional<std::string> choose(const std::string&) override { return std::string("Office"); }
-};
-
-// Which installed printer is the ticket printer is the printer choice's own test; here the document
-// asks for its kind's printer, and the setting decides the preview.
-TEST_F(DocPrintTest, TheDocumentGoesToItsKindsPrinterPreviewedAsTheSettingSays)
-{
-    openTicket();
-    writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
-    Printers printers;
-    std::vector<std::pair<std::string, bool>> made;
-    core::ChoosingDestination choosing(printers, [&](const std::string& printer, bool preview) {
-        made.emplace_back(printer, preview);
-        return std::make_unique<testsupport::RecordingPrintJob>();
-    });
-    core::PrintDestination* previous = core::setPrintDestination(&choosing);
-    core::programSettings().setText("CPRINTER", "n");
-    EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
-    core::programSettings().setText("CPRINTER", "Y");
-    EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
-    core::setPrintDestination(previous);
-    EXPECT_EQ(made, (std::vector<std::pair<std::string, bool>>{{"EPSON-Ticket-LQ", false}, {"EPSON-Ticket-LQ", true}}));
 }
 
 TEST_F(DocPrintTest, TemplateFaultsGoToTheErrorTrap)
@@ -438,26 +411,20 @@ TEST_F(DocPrintTest, PositionsCountFromThePrintableAreaFormsFromTheSheetAndWhatC
                                   "H RAWIM init.prn",
                               });
     testsupport::writeFile(tables() + "init.prn", "\x1b@raw");
-    for (const auto& [left, top] : {std::pair{0, 0}, {50, 30}}) {
-        SCOPED_TRACE(left);
-        destination.marginLeft = left;
-        destination.marginTop = top;
-        prompts.shown.clear();
-        ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
-        const testsupport::RecordingPrintJob& job = *destination.jobs.back();
-        const std::string form = "form " + std::to_string(job.pageWidth()) + " " + std::to_string(job.pageHeight()) +
-                                 " " + tables() + "form.png";
-        const std::string at = std::to_string(240 + left) + " " + std::to_string(120 + top) + " ";
-        EXPECT_EQ(Lines(job.log.begin() + 1, job.log.end()),
-                  (Lines{"page 1", form, "text " + at + "L EucrosiaUPC 30 A",
-                         "line " + at + std::to_string(480 + left) + " " + std::to_string(360 + top) + " 1",
-                         "picture " + at + "960 600 " + tables() + "logo.png",
-                         "picture " + at + "960 600 " + tables() + "missing.png", "end"}));
-        ASSERT_EQ(prompts.shown.size(), 2u);
-        EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถพิมพ์ภาพ missing.png (ฟอร์ม Ticket12 บรรทัดที่ 4)"));
-        EXPECT_EQ(prompts.shown[1].text, T("เครื่องพิมพ์นี้รับข้อมูลโดยตรงจากแฟ้ม init.prn ไม่ได้ (ฟอร์ม Ticket12 บรรทัดที่ 6)"));
-    }
-    EXPECT_EQ(destination.raw, (Lines{"\x1b@raw", "\x1b@raw"}));
+    destination.marginLeft = 50;
+    destination.marginTop = 30;
+    ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
+    const testsupport::RecordingPrintJob& job = *destination.jobs.back();
+    const std::string form = "form " + std::to_string(job.pageWidth()) + " " + std::to_string(job.pageHeight()) + " " +
+                             tables() + "form.png";
+    EXPECT_EQ(Lines(job.log.begin() + 1, job.log.end()),
+              (Lines{"page 1", form, "text 290 150 L EucrosiaUPC 30 A", "line 290 150 530 390 1",
+                     "picture 290 150 960 600 " + tables() + "logo.png",
+                     "picture 290 150 960 600 " + tables() + "missing.png", "end"}));
+    ASSERT_EQ(prompts.shown.size(), 2u);
+    EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถพิมพ์ภาพ missing.png (ฟอร์ม Ticket12 บรรทัดที่ 4)"));
+    EXPECT_EQ(prompts.shown[1].text, T("เครื่องพิมพ์นี้รับข้อมูลโดยตรงจากแฟ้ม init.prn ไม่ได้ (ฟอร์ม Ticket12 บรรทัดที่ 6)"));
+    EXPECT_EQ(destination.raw, Lines{"\x1b@raw"});
 }
 
 TEST_F(DocPrintTest, RawBytesGoInTemplateOrderOnlyAfterACompletedPrint)
@@ -499,6 +466,76 @@ TEST_F(DocPrintTest, APrintCountThatCannotBeStoredGoesToTheErrorTrap)
         EXPECT_EQ(printCount(), c.count);
         EXPECT_TRUE(audit().empty());
     }
+}
+
+// ---- Templates
+
+TEST(PrintTemplateTest, LinesAreReadInFixedColumns)
+{
+    // A line read as line 7: "number section command[ align font] sum n1 n2 n3 n4 |text|".
+    const auto read = [](const std::string& line) {
+        static const char* const kCommands[] = {"None", "Text",      "Line",      "Image", "Metafile",
+                                                "Raw",  "PaperSize", "DetailMax", "Sum"};
+        const weighing::TemplateLine t = weighing::parseTemplateLine(line, 7);
+        std::ostringstream out;
+        out << t.number << ' ' << (t.section ? t.section : '-') << ' ' << kCommands[int(t.command)];
+        if (t.command == TemplateCommand::Text)
+            out << ' ' << "LRC"[int(t.align)] << t.font;
+        out << ' ' << t.sum << ' ' << t.n1 << ' ' << t.n2 << ' ' << t.n3 << ' ' << t.n4 << " |" << t.text << '|';
+        return out.str();
+    };
+    const std::pair<const char*, const char*> cases[] = {
+        {"S SAYL3  12.5    30 a", "7 S Text R6 0 12.5 30 0 0 |a|"},
+        {"H LINE4    10    20    30    40", "7 H None 0 10 20 30 40 ||"},
+        {"H IMAGE    10    20    30    40 library\\logo.bmp  ", "7 H Image 0 10 20 30 40 |library\\logo.bmp|"},
+        {"D SUM40             x", "7 D Sum 40 0 0 0 0 |x|"},
+        {"D SUM41             x", "7 D None 0 0 0 0 0 ||"},
+        {"D SUM00             x", "7 D None 0 0 0 0 0 ||"},
+        {"* a comment", "7 * None 0 0 0 0 0 ||"},
+        {"", "7 - None 0 0 0 0 0 ||"},
+        {"H SAYR1   abc   -5", "7 H Text L4 0 0 -5 0 0 ||"},
+    };
+    for (const auto& [line, fields] : cases)
+        EXPECT_EQ(read(line), fields) << line;
+}
+
+TEST(PrintTemplateTest, LinesEndAtTwoHundredColumns)
+{
+    const std::string longLine = "H SAYR1    10    10 \"" + std::string(300, 'x') + "\"";
+    const auto lines = weighing::splitTemplate("a\r\n\r\nb\n" + longLine + "\nlast");
+    EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b", longLine.substr(0, 200), "last"}));
+    EXPECT_EQ(weighing::parseTemplateLine(longLine, 1).text.size(), 180u);
+}
+
+TEST(DemoTemplatesTest, EveryFormHasAWorkingTemplate)
+{
+    const auto forms = site::printFormNames();
+    EXPECT_EQ(forms.size(), 25u);
+    for (const std::string& form : forms) {
+        SCOPED_TRACE(form);
+        const std::string bytes = site::demoTemplate(form);
+        ASSERT_FALSE(bytes.empty());
+        // TIS-620 bytes: every Thai character is one byte, nothing undefined.
+        EXPECT_EQ(core::tis620::fromUtf8(core::tis620::toUtf8(bytes)), bytes);
+        EXPECT_EQ(core::tis620::toUtf8(bytes).find("\xEF\xBF\xBD"), std::string::npos);
+        int number = 0;
+        ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+        for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
+            end = bytes.find("\r\n", start);
+            const std::string line = bytes.substr(start, end - start);
+            ++number;
+            // Nothing of a line beyond column 200 is read.
+            EXPECT_LE(line.size(), weighing::kTemplateLineLength) << "line " << number;
+            const weighing::TemplateLine t = weighing::parseTemplateLine(line, number);
+            if (t.command == TemplateCommand::Text || t.command == TemplateCommand::Sum) {
+                expr::CompileError error;
+                EXPECT_TRUE(expr::Expression::compile(t.text, &error).valid())
+                    << "line " << number << ": " << error.describe(t.text);
+            }
+        }
+    }
+    EXPECT_TRUE(site::demoTemplate("Ticket61").empty());
+    EXPECT_TRUE(site::demoTemplate("Money5").empty());
 }
 
 }  // namespace

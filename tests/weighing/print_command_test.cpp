@@ -1,9 +1,7 @@
-// mervo-admin print on a demo site: a ticket and a voucher printed from the demo templates to PDF
-// (their text read back with pdftotext), the print counter and the reprint row of the audit log,
-// the user, and the refusals.
+// mervo-admin print on a demo site: the ticket's PDF text, the print counter and reprint audit, the
+// refusals and the template's faults.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "core/tis620.h"
@@ -33,16 +31,6 @@ protected:
              "000001,2,70-1234,F001,P001,W01,KG,M20,X2,ข้าวหอมมะลิ 105,20261205,08:15:20,15140,20261205,09:02:45,6480,"
              "260,43.3,40,12.5,1,8356.7,104418.75,50000,54418.75,ADMIN\n"
              "000002,1,81-5678,F002,P002,W02,KG,M15,X0,,20261205,10:05:00,12030,,,0,0,0,0,0,1,0,0,0,0,ADMIN\n");
-        load("Money1", "TICKET,DATE,COMPANY,REMARK1,AMOUNT,CASH,DRCR,CHEQUE,INDENT,STAFF\n"
-                       "000001,20261206,F001,ชำระค่าข้าวเปลือก,19000,19000,0,0,202612060360000,ADMIN\n");
-        std::string lines = "INDENT,RECORD,DOC_NO,DOC_DATE,COMPANY,TYPE,TICKET,DATE,TIME,AMOUNT\n";
-        for (int i = 1; i <= 19; ++i) {
-            char row[160];
-            std::snprintf(row, sizeof row, "202612060360000,2026120603600%02d,000001,20261206,F001,REC,%06d,20261205,08:%02d:00,%d\n",
-                          i, i, i, 100 * i);
-            lines += row;
-        }
-        load("Detail1", lines);
     }
     static void TearDownTestSuite()
     {
@@ -67,15 +55,6 @@ protected:
         return runProcess(kAdmin, all);
     }
 
-    // Ticket 1 printed to a PDF of that name (its reprint counted like any other).
-    std::string printed(const std::string& name)
-    {
-        const std::string pdf = s_dir->file(name);
-        const auto r = print({"Ticket12", "1", "--pdf", pdf});
-        EXPECT_EQ(r.exitCode, 0) << r.err;
-        return pdf;
-    }
-
     // The log's rows not marked deleted, as "TICKET STAFF DESCRIP: OLDDATA".
     std::vector<std::string> audit()
     {
@@ -92,13 +71,15 @@ protected:
 
 testsupport::TempDir* PrintCommandTest::s_dir = nullptr;
 
-TEST_F(PrintCommandTest, TicketPrintsWithThaiTextAndReprintsAreAudited)
+// The ticket printed with its Thai text; a reprint counted, marked a copy and audited with the
+// user; a weight typed by hand (its evidence added here) printed with its mark.
+TEST_F(PrintCommandTest, TicketPrintsWithThaiTextReprintsAreAuditedAndATypedWeightIsMarked)
 {
     const std::string pdf = s_dir->file("ticket.pdf");
     auto r = print({"Ticket12", "1", "--pdf", pdf});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Ticket12 000001 printed to " + pdf + " (print 1)\n");
-    const std::string text = testsupport::pdfText("-raw", pdf);
+    std::string text = testsupport::pdfText("-raw", pdf);
     for (const char* expected : {"บริษัท ตัวอย่างการค้า จำกัด", "ใบชั่งน้ำหนักรับซื้อสินค้า", "เลขที่ใบชั่ง 000001",
                                  "ทะเบียนรถ 70-1234 คนขับรถ นายสมปอง ขับดี", "ผู้ขาย F001 นายสมศักดิ์ ทองดี",
                                  "ชั่งเข้า 05/12/2026 08:15:20 15,140", "ชั่งออก 05/12/2026 09:02:45 6,480",
@@ -106,6 +87,7 @@ TEST_F(PrintCommandTest, TicketPrintsWithThaiTextAndReprintsAreAudited)
                                  "ชำระโดย เงินสด 50,000.00 ลงบัญชี 54,418.75",
                                  "(หนึ่งแสนสี่พันสี่ร้อยสิบแปดบาทเจ็ดสิบห้าสตางค์)", "ต้นฉบับ"})
         EXPECT_NE(text.find(expected), std::string::npos) << expected << "\n" << text;
+    EXPECT_EQ(text.find("ป้อนเอง"), std::string::npos) << text;
     EXPECT_TRUE(audit().empty());
 
     r = print({"ticket12", "000001", "--pdf", pdf, "--user", "oper1"});
@@ -113,12 +95,7 @@ TEST_F(PrintCommandTest, TicketPrintsWithThaiTextAndReprintsAreAudited)
     EXPECT_NE(r.out.find("(print 2)"), std::string::npos);
     EXPECT_NE(testsupport::pdfText("-raw", pdf).find("สำเนา ครั้งที่ 2"), std::string::npos);
     EXPECT_EQ(audit(), std::vector<std::string>{"Ticket12 OPER1 พิมพ์ครั้งที่  2: 000001"});
-}
 
-TEST_F(PrintCommandTest, AWeightTypedByHandIsPrintedWithItsMark)
-{
-    const std::string before = testsupport::pdfText("-raw", printed("before.pdf"));
-    EXPECT_EQ(before.find("ป้อนเอง"), std::string::npos) << before;
     weighing::evidence::Event typed;
     typed.kind = 1;
     typed.ticket = "000001";
@@ -126,24 +103,11 @@ TEST_F(PrintCommandTest, AWeightTypedByHandIsPrintedWithItsMark)
     typed.weight = 6480;
     typed.source = 'M';
     ASSERT_TRUE(weighing::evidence::append(site() + "/DATA/", typed).ok());
-    const std::string after = testsupport::pdfText("-raw", printed("after.pdf"));
-    EXPECT_NE(after.find("ชั่งออก 05/12/2026 09:02:45 ป้อนเอง 6,480"), std::string::npos) << after;
-    EXPECT_NE(after.find("ชั่งเข้า 05/12/2026 08:15:20 15,140\n"), std::string::npos) << after;
-}
-
-TEST_F(PrintCommandTest, VoucherOfNineteenLinesTakesThreePages)
-{
-    const std::string pdf = s_dir->file("voucher.pdf");
-    const auto r = print({"Money1", "1", "--pdf", pdf});
+    r = print({"Ticket12", "1", "--pdf", pdf});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const std::string text = testsupport::pdfText("-raw", pdf);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 3);
-    const std::string page3 = text.substr(text.find('\f', text.find('\f') + 1));
-    EXPECT_NE(page3.find("ยอดยกมา 13,600.00"), std::string::npos) << page3;
-    EXPECT_NE(page3.find("รวม 19 รายการ 19,000.00"), std::string::npos) << page3;
-    EXPECT_NE(page3.find("(หนึ่งหมื่นเก้าพันบาทถ้วน)"), std::string::npos) << page3;
-    EXPECT_NE(text.find("จ่ายให้ F001 นายสมศักดิ์ ทองดี"), std::string::npos);
-    EXPECT_NE(text.find("19 รับซื้อ 000019 05/12/2026 08:19:00 1,900.00"), std::string::npos) << text;
+    text = testsupport::pdfText("-raw", pdf);
+    EXPECT_NE(text.find("ชั่งออก 05/12/2026 09:02:45 ป้อนเอง 6,480"), std::string::npos) << text;
+    EXPECT_NE(text.find("ชั่งเข้า 05/12/2026 08:15:20 15,140\n"), std::string::npos) << text;
 }
 
 TEST_F(PrintCommandTest, RefusalsSayWhy)
@@ -156,8 +120,6 @@ TEST_F(PrintCommandTest, RefusalsSayWhy)
     };
     const Case cases[] = {
         {{"Ticket12", "99", "--pdf", pdf}, 1, "no document 000099"},
-        {{"Ticket32", "1", "--pdf", pdf}, 1, "no document 000001"},
-        {{"Money3", "1", "--pdf", pdf}, 1, "no document"},
         {{"Ticket62", "1", "--pdf", pdf}, 2, "not a form name"},
         {{"Ticket12", "12a", "--pdf", pdf}, 2, "not a document number"},
         {{"Ticket12", "1"}, 2, "usage"},
@@ -186,7 +148,6 @@ TEST_F(PrintCommandTest, TemplateFaultsAreReportedAndAStoppedPrintIsNotCounted)
         int counted;
     } cases[] = {
         {"H SAYR1    20    10 \"unclosed", "Syntax error", 1},                  // left out
-        {"H SAYR1    20    10 1+1", "Error MERVO/2  Data type error", 1},        // left out
         {"H SAYR1    20    10 nosuchvar", "Variable does not exist", 0},  // stops the print
     };
     for (const auto& c : cases) {

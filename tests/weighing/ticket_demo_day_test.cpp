@@ -1,23 +1,19 @@
-// A day on a demo site (`mervo-admin init --demo`) from the login, through the main window's menu
-// and the ticket screens' dialogs offscreen: a truck weighed in and out on each of the five kinds
-// with the weights read from mervo-scale-sim on pseudo-terminals (the purchase weighed in on an
-// indicator sending Toledo frames and out on one sending XK3190 frames with two decimals, each
-// port's format as "Format#1" says), each complete ticket printed from the demo template to a PDF,
-// the purchase ticket edited with the audit on, deleted and undeleted; then the purchase's record
-// as another workstation reads it, and `mervo-admin verify-ledgers` recomputes every ledger from
-// the tickets and finds no difference.
-//
-// With MERVO_TICKET_SHOTS=FOLDER in the environment each screen is also saved as kindN.png there
-// after its weigh-out (run under Xvfb with QT_QPA_PLATFORM=xcb to see the real fonts).
+// A day on a demo site from the login through the real windows, the weights read from
+// mervo-scale-sim on pseudo-terminals, each ticket printed to a PDF; then the books as another
+// workstation reads them, and `mervo-admin verify-ledgers` finds no difference.
 #include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "core/settings.h"
-#include "core/tis620.h"
 #include "shell/dialogs/finish_dialog.h"
 #include "shell/dialogs/login_dialog.h"
 #include "shell/dialogs/main_window.h"
@@ -42,6 +38,37 @@ namespace {
 
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
 
+// Runs `act` once the top modal widget is a W for which `ready` holds (polled on the event loop):
+// the next step of the day runs inside that dialog's own event loop.
+template <class W>
+void whenShown(std::function<void(W*)> act, std::function<bool(W*)> ready = [](W*) { return true; })
+{
+    auto* timer = new QTimer();
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act = std::move(act), ready = std::move(ready)] {
+        auto* w = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (!w || !ready(w))
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(w);
+    });
+    timer->start();
+}
+
+// The next truck prompt gets `truck` typed and OK pressed.
+void whenTruckPrompt(const std::string& truck)
+{
+    whenShown<QDialog>(
+        [truck](QDialog* prompt) {
+            typeInto(prompt->findChild<ui::EntryField*>(), truck);
+            for (QPushButton* b : prompt->findChildren<QPushButton*>())
+                if (b->text() == QString::fromUtf8("&ตกลง"))
+                    b->click();
+        },
+        [](QDialog* d) { return d->windowTitle() == QString::fromUtf8("  กรุณาระบุทะเบียนรถ"); });
+}
+
 struct Visit {
     int kind;
     const char* truck;
@@ -64,14 +91,16 @@ const Visit kVisits[] = {
     {5, "82-9012", "C003", {}, 15600, 35600, "200", "ใบรับจ้างชั่งน้ำหนักรถบรรทุก"},
 };
 
-// The indicator on port 1 showing `sent` in the frame format `format` ("" the port's default),
-// the simulator started with `options` for it.
+// mervo-scale-sim on a pseudo-terminal as indicator 1, showing `sent` for a minute at 50 frames a
+// second in the frame format `format` ("" the port's default), started with `options` for it.
 void weigh(TicketDialog& d, long long sent, TicketButton which, const char* format = "",
            std::vector<std::string> options = {})
 {
-    Indicator indicator(sent, std::move(options));
-    ASSERT_EQ(indicator.path.rfind("/dev/pts/", 0), 0u) << indicator.path;
-    core::programSettings().setText("CCDEV1", indicator.path);
+    options.insert(options.begin(), {"--rate", "50", std::to_string(sent) + ":60s"});
+    testsupport::ChildProcess indicator(MERVO_BINARY_DIR "/app/mervo-scale-sim", options);
+    const std::string path = indicator.readLine(5000);
+    ASSERT_EQ(path.rfind("/dev/pts/", 0), 0u) << path;
+    core::programSettings().setText("CCDEV1", path);
     core::programSettings().setText("CCFMT1", format);
     d.button(which)->click();
 }
@@ -92,14 +121,25 @@ protected:
     testsupport::RecordingSound sound;
 };
 
-TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDeletedAndUndeletedKeepsTheLedgersExact)
+TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedKeepsTheLedgersExact)
 {
-    Watchdog watchdog(150);
-    const QString shots = qEnvironmentVariable("MERVO_TICKET_SHOTS");
+    // A dialog that never came would otherwise hold the test until ctest's limit.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        std::fprintf(stderr, "ticket dialogs: no progress within 150 s\n");
+        std::_Exit(1);
+    });
+    watchdog.start(150 * 1000);
     std::vector<std::string> done;
     auto visit = [&](const Visit& v, TicketDialog* d) {
         SCOPED_TRACE(v.kind);
         ui::Form& form = d->form();
+        // The dialog fits a small screen; kind 5 has no cheque part and no goods to price.
+        testsupport::expectFitsSmallScreen(*d);
+        EXPECT_EQ(d->button(TicketButton::Pay3) != nullptr, v.kind != 5);
+        EXPECT_EQ(form.field("cCheque") != nullptr, v.kind != 5);
+        EXPECT_EQ(form.field("cPrice") != nullptr, v.kind != 5);
         whenTruckPrompt(v.truck);
         d->button(TicketButton::Weigh)->click();
         ASSERT_EQ(d->screen().mode(), 1);
@@ -129,8 +169,6 @@ TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDel
         if (v.fee)
             typeInto(form.field("cAmount"), v.fee);
         d->button(TicketButton::Pay2)->click();  // on account: the account ledger moves
-        if (!shots.isEmpty())
-            d->grab().save(shots + QStringLiteral("/kind%1.png").arg(v.kind));
         prompts.answers = {true};  // print the ticket
         d->button(TicketButton::Save)->click();
         ASSERT_EQ(d->screen().mode(), 0);
@@ -142,12 +180,6 @@ TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDel
             d->button(TicketButton::Pay2)->click();
             d->button(TicketButton::Save)->click();
             ASSERT_EQ(d->screen().mode(), 0);
-            prompts.answers = {true};
-            d->button(TicketButton::Delete)->click();
-            EXPECT_EQ(d->screen().values().text("cStat"), core::tis620::T("สั่งลบ"));
-            prompts.answers = {true};
-            d->button(TicketButton::Delete)->click();
-            EXPECT_EQ(d->screen().values().text("cStat"), core::tis620::T("ชั่งเสร็จแล้ว"));
         }
         done.push_back(std::to_string(v.kind));
         d->button(TicketButton::Exit)->click();
@@ -219,7 +251,7 @@ TEST_F(TicketDemoDay, FromTheLoginEveryKindWeighedPrintedAndThePurchaseEditedDel
     EXPECT_FALSE(rows[0].deleted);
     const auto audit = testsupport::runProcess(kAdmin, {"dump", site + "/DATA/AUDIT.DBF"});
     ASSERT_EQ(audit.exitCode, 0) << audit.err;
-    for (const char* row : {"TRK01-000001", "สั่งลบข้อมูล", "สั่งยกเลิการลบ", "150.00"})
+    for (const char* row : {"TRK01-000001", "150.00"})
         EXPECT_NE(audit.out.find(row), std::string::npos) << row << "\n" << audit.out;
 
     const auto verified = testsupport::runProcess(kAdmin, {"verify-ledgers", site + "/MERVO.INI"});

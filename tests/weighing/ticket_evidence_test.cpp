@@ -1,13 +1,16 @@
-// The ticket screen's weighing evidence: the source each way of setting a weight records, the
-// records of saves, deletions and prints, the rule of who may type a weight and the mark a typed
-// one carries, the check against the truck's stored weight, a log that cannot be written, and the
-// program's own log verified clean after a day's work.
+// The weighing evidence: the chain and its tampers, two workstations appending at once, and what the
+// ticket screen records.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <sstream>
 
+#include "core/clock.h"
 #include "core/settings.h"
 #include "core/tis620.h"
+#include "storage/fork_child.h"
+#include "storage/table.h"
 #include "support/recording_destination.h"
 #include "weighing/evidence.h"
 #include "weighing/evidence_log.h"
@@ -20,6 +23,151 @@ using namespace weighing;
 using namespace weighingtest;
 
 namespace {
+
+namespace ev = weighing::evidence;
+
+ev::Event event(int kind, const std::string& ticket, const char* what, double weight = 0, char source = ' ',
+                const std::string& frame = {})
+{
+    ev::Event e;
+    e.kind = kind;
+    e.ticket = ticket;
+    e.event = what;
+    e.weight = weight;
+    e.source = source;
+    e.frame = frame;
+    e.port = frame.empty() ? "" : "/dev/ttyS0";
+    return e;
+}
+
+// Ticket 1 completed after the evidence began, with its weighings and save recorded; ticket 2
+// completed on the 1st, before any evidence; ticket 3 completed on the 7th without evidence.
+void recordDay(Site& site)
+{
+    site.load("Wdata1", "TICKET,STAT,COMPANY,PRODUCT,DAYIN,TMIN,WIN,DAYOUT,TMOUT,WOUT,QTY,AMOUNT\n"
+                        "000001,2,F001,P001,20261205,08:00:00,15000,20261205,08:30:00,12000,3000,21750\n"
+                        "000002,2,F002,P001,20261201,09:00:00,9000,20261201,09:20:00,5000,4000,29000\n"
+                        "000003,2,F001,P002,20261207,10:00:00,8000,20261207,10:10:00,6000,2000,19000\n");
+    ASSERT_TRUE(ev::append(site.data(), event(1, "000001", "WEIGH1", 15000, 'I', "\x02 15000 kg\r")).ok());
+    ASSERT_TRUE(ev::append(site.data(), event(1, "000001", "WEIGH2", 12000, 'M')).ok());
+    std::unique_ptr<storage::Table> t;
+    ASSERT_TRUE(storage::Table::open(site.data() + "WDATA1.DBF", storage::ShareMode::Shared, &t).ok());
+    ASSERT_TRUE(t->goTo(1).ok());
+    ev::Event save = event(1, "000001", "NEW");
+    save.values = ev::savedValues(*t);
+    ASSERT_TRUE(ev::append(site.data(), save).ok());
+}
+
+// The evidence file's bytes changed by `change` (record numbers from 1; the header's count kept
+// right when a record is cut out).
+void alterEvidence(const Site& site, const std::function<void(std::string& file, std::size_t header, std::size_t length)>& change)
+{
+    const std::string path = site.data() + ev::kTableFile;
+    std::string bytes = testsupport::readFile(path);
+    const std::size_t header = std::uint8_t(bytes[8]) | std::size_t(std::uint8_t(bytes[9])) << 8;
+    const std::size_t length = std::uint8_t(bytes[10]) | std::size_t(std::uint8_t(bytes[11])) << 8;
+    change(bytes, header, length);
+    const std::uint32_t count = std::uint32_t((bytes.size() - header) / length);
+    for (int i = 0; i < 4; ++i)
+        bytes[std::size_t(4 + i)] = char((count >> (8 * i)) & 0xff);
+    testsupport::writeFile(path, bytes);
+}
+
+TEST(Evidence, AChainVerifiesCleanEachTamperIsReportedAsExactlyThatTicketOrRecordAndOlderTicketsApart)
+{
+    struct Case {
+        const char* what;
+        std::function<void(Site&)> tamper;
+        std::vector<std::string> findings;
+    };
+    const auto storeNumber = [](const char* field, double value) {
+        return [=](Site& site) {
+            std::unique_ptr<storage::Table> t;
+            ASSERT_TRUE(storage::Table::open(site.data() + "WDATA1.DBF", storage::ShareMode::Shared, &t).ok());
+            ASSERT_TRUE(t->goTo(1).ok());
+            ASSERT_TRUE(t->lock().ok());
+            ASSERT_TRUE(t->putNumber(t->fieldIndex(field), value).ok());
+            ASSERT_TRUE(t->commit().ok());
+        };
+    };
+    const std::vector<std::string> missing = {"missing: WDATA1.DBF: 000003: no evidence"};
+    const auto with = [&](std::vector<std::string> first) {
+        first.insert(first.end(), missing.begin(), missing.end());
+        return first;
+    };
+    const Case cases[] = {
+        {"nothing changed", [](Site&) {}, missing},
+        {"a weight typed over outside the program", storeNumber("WOUT", 12400),
+         with({"changed: WDATA1.DBF: 000001: WOUT stored 12400, evidence 12000"})},
+        {"a byte of an evidence record changed",
+         [](Site& site) {
+             alterEvidence(site, [](std::string& f, std::size_t header, std::size_t length) {
+                 char& c = f[header + length + 20];  // inside the second record's weight or time
+                 c = c == '1' ? '2' : '1';
+             });
+         },
+         with({"broken: EVIDENCE.DBF: record 2: contents do not match its hash"})},
+        {"an evidence record marked deleted",
+         [](Site& site) {
+             alterEvidence(site, [](std::string& f, std::size_t header, std::size_t length) { f[header + length] = '*'; });
+         },
+         with({"deleted: EVIDENCE.DBF: record 2: marked deleted"})},
+        {"an evidence record cut out",
+         [](Site& site) {
+             alterEvidence(site, [](std::string& f, std::size_t header, std::size_t length) { f.erase(header + length, length); });
+         },
+         with({"broken: EVIDENCE.DBF: record 2: hash does not follow record 1"})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Site site;
+        recordDay(site);
+        c.tamper(site);
+        const ev::Verification v = ev::verify(site.data());
+        EXPECT_EQ(v.findings, c.findings);
+        EXPECT_TRUE(v.problems.empty());
+        EXPECT_EQ(v.ticketsChecked, 3);
+        EXPECT_EQ(v.ticketsBefore, 1);  // ticket 2, older than the evidence
+    }
+    // A date range takes only the tickets weighed in within it.
+    Site site;
+    recordDay(site);
+    const ev::Verification v = ev::verify(site.data(), core::Date::fromYmd(2026, 12, 2), core::Date::fromYmd(2026, 12, 6));
+    EXPECT_TRUE(v.findings.empty());
+    EXPECT_EQ(v.ticketsChecked, 1);
+
+    // A site without evidence: its complete tickets are older than the evidence.
+    Site bare;
+    bare.load("Wdata3", "TICKET,STAT,DAYIN,DAYOUT,TMOUT\n000001,2,20261205,20261205,08:00:00\n000002,1,20261205,,\n");
+    const ev::Verification none = ev::verify(bare.data());
+    EXPECT_TRUE(none.findings.empty());
+    EXPECT_EQ(std::vector<int>({none.ticketsChecked, none.ticketsBefore, none.records}), std::vector<int>({1, 1, 0}));
+}
+
+TEST(Evidence, TwoWorkstationsAppendingAtOnceKeepOneChain)
+{
+    Site site;
+    const std::string folder = site.data();
+    constexpr int kEach = 150;
+    const auto appender = [&](int kind) {
+        return [=](storagetest::Child& parent) {
+            // The site's fake clock would let the wait for the other workstation run out at
+            // once: a workstation waits in real time.
+            core::setClock(nullptr);
+            if (!parent.readyThenGo())
+                return 2;
+            for (int i = 0; i < kEach; ++i)
+                if (!ev::append(folder, event(kind, "00000" + std::to_string(kind), "WEIGH1", double(i), 'I')).ok())
+                    return 1;
+            return 0;
+        };
+    };
+    ASSERT_EQ(storagetest::startTogether(appender(1), appender(2)), std::pair(0, 0));
+    const ev::Verification v = ev::verify(folder);
+    EXPECT_EQ(v.records, 2 * kEach);
+    EXPECT_TRUE(v.findings.empty()) << v.findings.front();
+}
+
 
 // Collects the events; answers the sources from what it collected, as the program's log does.
 class CollectingLog final : public EvidenceLog {
@@ -93,7 +241,7 @@ protected:
     CollectingLog log;
 };
 
-TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSource)
+TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSourceAndALogThatFailsSaysSo)
 {
     const struct {
         const char* what;
@@ -123,9 +271,22 @@ TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSource)
         EXPECT_FALSE(w.date.isEmpty());
         EXPECT_EQ(log.value(1, "WIN"), "12000.00");
     }
+
+    // A log that cannot be written leaves the ticket saved and says so.
+    auto s = screen();
+    log.failing = true;
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"82-9012"}, 15000));
+    EXPECT_EQ(s->mode(), kTicketBrowsing);
+    const auto saved = site.find("Wdata1", "TRUCK", "82-9012");
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_EQ(saved->number("WIN"), 15000);
+    const auto texts = shownTexts(site.prompts);
+    ASSERT_FALSE(texts.empty());
+    EXPECT_NE(texts.back().find("บันทึกหลักฐานการชั่งไม่ได้"), std::string::npos) << texts.back();
+    EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
 }
 
-TEST_F(TicketEvidenceTest, AWeighingTypedInAnEditIsRecordedMarkedAndAudited)
+TEST_F(TicketEvidenceTest, ATypedWeighingADeletionAndAPrintAreRecordedAndATypedWeightIsMarked)
 {
     site.setting("CMANUALW", "1");
     auto s = screen(5);
@@ -165,14 +326,10 @@ TEST_F(TicketEvidenceTest, AWeighingTypedInAnEditIsRecordedMarkedAndAudited)
     ASSERT_TRUE(typeText(*s, "cRemark1", "X"));
     ASSERT_TRUE(s->TRSAVE());
     EXPECT_EQ(log.lines(), std::vector<std::string>{"000001 EDIT"});
-}
 
-TEST_F(TicketEvidenceTest, DeletionUndeletionAndPrintsAreRecordedWithTheStoredValues)
-{
+    // Deletion, undeletion and a print are recorded with the stored values.
     testsupport::writeFile(site.tables() + "Ticket12.txt", "H SAYR1     10    20 wdata->ticket\r\n");
     testsupport::RecordingDestination printer;
-    auto s = screen();
-    completeTicket(*s, 15000, 11000);
     log.events.clear();
     site.prompts.answers = {true, true};
     s->deletePressed();
@@ -193,9 +350,8 @@ TEST_F(TicketEvidenceTest, ManualWeightSettingDecidesWhoMayTypeAStoredTicketsWei
         bool typed;
     };
     const Case cases[] = {
-        {"0", "0", 6, false},    {"0", "9417", 6, true}, {"0", "9417", 5, false}, {"", "9417", 6, true},
-        {"1", "0", 5, true},     {"1", "0", 4, false},   {"1", "9417", 6, true},  {"2", "9417", 6, false},
-        {"2", "0", 5, false},
+        {"0", "0", 6, false}, {"0", "9417", 6, true}, {"0", "9417", 5, false},
+        {"1", "0", 5, true},  {"1", "0", 4, false},   {"2", "9417", 6, false},
     };
     {
         auto s = screen();
@@ -233,7 +389,6 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
         {"off", "0", "0", 9000, {}, '6', true, 11250, nullptr},
         {"within the kilograms", "100", "0", 11350, {}, '6', true, 11250, nullptr},
         {"beyond the kilograms, gone back", "100", "0", 11351, {false}, '6', false, 11250, "11,250 11,351 101"},
-        {"beyond, saved as it is", "100", "0", 11100, {true, false}, '6', true, 11250, "11,250 11,100 150"},
         {"beyond, the new weight stored", "100", "0", 11600, {true, true}, '4', true, 11600, "11,250 11,600 350"},
         {"beyond, not allowed to store it", "100", "0", 11600, {true}, '3', true, 11250, "11,250 11,600 350"},
         {"within the per cent", "0", "2", 11025, {}, '6', true, 11250, nullptr},
@@ -288,71 +443,26 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
     }
 }
 
-TEST_F(TicketEvidenceTest, ALogThatCannotBeWrittenLeavesTheTicketSavedAndSaysSo)
-{
-    auto s = screen();
-    log.failing = true;
-    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 15000));
-    EXPECT_EQ(s->mode(), kTicketBrowsing);
-    ASSERT_EQ(site.rows("Wdata1").size(), 1u);
-    EXPECT_EQ(site.rows("Wdata1")[0].number("WIN"), 15000);
-    const auto texts = shownTexts(site.prompts);
-    ASSERT_FALSE(texts.empty());
-    EXPECT_NE(texts.back().find("บันทึกหลักฐานการชั่งไม่ได้"), std::string::npos) << texts.back();
-    EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
-}
-
-TEST(TicketEvidenceHistory, TheListNamesEventsAndSourcesInThai)
-{
-    const std::vector<EvidenceEntry> entries = {
-        {"05/12/2026", "08:00:00", "WEIGH1", 15000, "I", "OPER1", "scale1", "COM1 /dev/ttyS0", ""},
-        {"05/12/2026", "08:30:00", "WEIGH2", 1234567, "M", "ADMIN", "office", "", ""},
-        {"05/12/2026", "08:31:00", "EDIT", 0, " ", "ADMIN", "office", "", "WIN=15000.00"},
-        {"05/12/2026", "08:32:00", "TRUCKWT", 11600, " ", "ADMIN", "", "", "TRUCK=11,250"},
-        {"05/12/2026", "08:33:00", "ODD", 0, "X", "", "", "", ""},
-    };
-    const EvidenceHistory h = evidenceHistoryList("000001", entries);
-    EXPECT_EQ(core::tis620::toUtf8(h.title), "  หลักฐานการชั่ง ใบชั่งเลขที่ 000001");
-    std::vector<std::string> rows;
-    for (const auto& r : h.rows) {
-        std::string line;
-        for (const std::string& cell : r)
-            line += core::tis620::toUtf8(cell) + "|";
-        rows.push_back(line);
-    }
-    EXPECT_EQ(rows, (std::vector<std::string>{
-                        "05/12/2026|08:00:00|ชั่งเข้า|15,000|เครื่องชั่ง|OPER1|scale1 COM1 /dev/ttyS0||",
-                        "05/12/2026|08:30:00|ชั่งออก|1,234,567|ป้อนเอง|ADMIN|office||",
-                        "05/12/2026|08:31:00|แก้ไข|| |ADMIN|office|WIN=15000.00|",
-                        "05/12/2026|08:32:00|น้ำหนักรถไม่ตรง|11,600| |ADMIN||TRUCK=11,250|",
-                        "05/12/2026|08:33:00|ODD||X||||",
-                    }));
-}
-
 // The program's own log on a day of weighing, typing and deleting: the chain and every ticket
 // verify clean, and the typed weight's mark comes back from the table.
-TEST(TicketEvidenceFile, ADaysWorkThroughTheScreenVerifiesClean)
+TEST_F(TicketEvidenceTest, TheProgramsOwnLogOfADaysWorkThroughTheScreenVerifiesClean)
 {
-    Site site;
     EvidenceLog* previous = setEvidenceLog(&fileEvidenceLog());
-    ScriptedPickList pickList;
-    ScriptedHost host;
     site.setting("CMANUALW", "1");
     {
-        TicketScreen s(1, 6, host);
-        ASSERT_TRUE(s.open());
+        auto s = screen();
         host.origins.push_back({false, "\x02" "015000\r", "COM1 /dev/ttyS0", "indicator"});
-        ASSERT_TRUE(firstWeighing(s, host, Weighing{"70-1234"}, 15000));
-        ASSERT_TRUE(firstWeighing(s, host, Weighing{"81-5678", "F002"}, 9000));
-        ASSERT_TRUE(startSecondWeighing(s, host, "70-1234", 11000));
-        ASSERT_TRUE(s.TRSAVE());
-        s.editPressed();
-        ASSERT_TRUE(typeNumber(s, "cWout", 11300));
-        ASSERT_TRUE(s.TRSAVE());
-        ASSERT_TRUE(startSecondWeighing(s, host, "81-5678", 5000));
-        ASSERT_TRUE(s.TRSAVE());
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 15000));
+        ASSERT_TRUE(firstWeighing(*s, host, Weighing{"81-5678", "F002"}, 9000));
+        ASSERT_TRUE(startSecondWeighing(*s, host, "70-1234", 11000));
+        ASSERT_TRUE(s->TRSAVE());
+        s->editPressed();
+        ASSERT_TRUE(typeNumber(*s, "cWout", 11300));
+        ASSERT_TRUE(s->TRSAVE());
+        ASSERT_TRUE(startSecondWeighing(*s, host, "81-5678", 5000));
+        ASSERT_TRUE(s->TRSAVE());
         site.prompts.answers = {true};
-        s.deletePressed();
+        s->deletePressed();
     }
     const evidence::Verification v = evidence::verify(site.data());
     EXPECT_TRUE(v.findings.empty()) << v.findings.front();
@@ -360,14 +470,13 @@ TEST(TicketEvidenceFile, ADaysWorkThroughTheScreenVerifiesClean)
     EXPECT_EQ(v.ticketsChecked, 2);
     EXPECT_EQ(v.records, 11);
 
-    TicketScreen again(1, 6, host);
-    ASSERT_TRUE(again.open());
-    again.PROCMOVE(kMoveFirst);
-    ASSERT_EQ(again.values().text("cTicket"), "000001");
-    EXPECT_TRUE(again.weightTyped(2));
-    EXPECT_FALSE(again.weightTyped(1));
+    auto again = screen();
+    again->PROCMOVE(kMoveFirst);
+    ASSERT_EQ(again->values().text("cTicket"), "000001");
+    EXPECT_TRUE(again->weightTyped(2));
+    EXPECT_FALSE(again->weightTyped(1));
     std::vector<std::string> history;  // "EVENT|weight|source|port"
-    for (const EvidenceEntry& e : again.evidenceHistory())
+    for (const EvidenceEntry& e : again->evidenceHistory())
         history.push_back(e.event + "|" + std::to_string(int(e.weight)) + "|" + e.source + "|" + e.port);
     EXPECT_EQ(history, (std::vector<std::string>{"WEIGH1|15000|I|COM1 /dev/ttyS0", "NEW|0||", "WEIGH2|11000|A|",
                                                  "NEW|0||", "WEIGH2|11300|M|", "EDIT|0||"}));

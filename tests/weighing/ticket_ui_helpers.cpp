@@ -1,17 +1,12 @@
 #include "ticket_ui_helpers.h"
 
-#include <QAbstractButton>
-#include <QDialog>
-#include <QPushButton>
-#include <QTest>
-#include <cstdio>
-#include <cstdlib>
-
+#include <QApplication>
 #include <gtest/gtest.h>
 
 #include "shell/startup.h"
 #include "site/tool_pictures.h"
 #include "support/qt_typing.h"
+#include "support/run_process.h"
 
 namespace tickettest {
 
@@ -42,18 +37,6 @@ void startDemoSite(const std::string& site)
     useSimulatedIndicator(s);
 }
 
-void whenTruckPrompt(const std::string& truck)
-{
-    whenShown<QDialog>(
-        [truck](QDialog* prompt) {
-            typeInto(prompt->findChild<ui::EntryField*>(), truck);
-            for (QPushButton* b : prompt->findChildren<QPushButton*>())
-                if (b->text() == QString::fromUtf8("&ตกลง"))
-                    b->click();
-        },
-        [](QDialog* d) { return d->windowTitle() == QString::fromUtf8("  กรุณาระบุทะเบียนรถ"); });
-}
-
 void typeInto(ui::EntryField* f, const std::string& utf8)
 {
     QWidget* window = f->window();
@@ -64,26 +47,6 @@ void typeInto(ui::EntryField* f, const std::string& utf8)
     f->selectAll();
     testsupport::typeUtf8(f, utf8);
     testsupport::tabAway(f);
-}
-
-Indicator::Indicator(long long weight, std::vector<std::string> options)
-    : process(MERVO_BINARY_DIR "/app/mervo-scale-sim",
-              [&] {
-                  options.insert(options.begin(), {"--rate", "50", std::to_string(weight) + ":60s"});
-                  return options;
-              }()),
-      path(process.readLine(5000))
-{
-}
-
-Watchdog::Watchdog(int seconds)
-{
-    m_timer.setSingleShot(true);
-    QObject::connect(&m_timer, &QTimer::timeout, [seconds] {
-        std::fprintf(stderr, "ticket dialogs: no progress within %d s\n", seconds);
-        std::_Exit(1);
-    });
-    m_timer.start(seconds * 1000);
 }
 
 }  // namespace tickettest

@@ -11,7 +11,6 @@
 #include "core/settings.h"
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "storage/catalogue.h"
 #include "support/test_site.h"
 #include "weighing/ticket_store.h"
 
@@ -113,14 +112,7 @@ ScriptedPickList::~ScriptedPickList()
 codes::PickResult ScriptedPickList::pick(storage::Workspace& ws, int table, std::string_view seed,
                                          std::string_view callerAlias, bool)
 {
-    calls.emplace_back(table, core::xbase::rtrim(seed));
-    storage::Table* t = ws.find(codes::codeTableDef(table).alias);
-    std::string code(seed);
-    if (t && !weighing::seekCode(*t, code) && !choices.empty()) {
-        code = choices.front();
-        choices.pop_front();
-    }
-    return weighing::pickKnownCode(ws, table, code, seed, callerAlias);
+    return weighing::pickKnownCode(ws, table, seed, seed, callerAlias);
 }
 
 // ---- ScriptedHost

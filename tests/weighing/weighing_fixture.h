@@ -64,17 +64,13 @@ private:
     testsupport::TempDir m_dir;
 };
 
-// Answers the pick-list: a code that exists in its table is accepted; another is refused, unless a
-// choice is scripted (the code the browser would be closed on).
+// Answers the pick-list: a code that exists in its table is accepted; another is refused.
 class ScriptedPickList final : public codes::PickList {
 public:
     ScriptedPickList();
     ~ScriptedPickList() override;
     codes::PickResult pick(storage::Workspace& ws, int table, std::string_view seed, std::string_view callerAlias,
                            bool allowChanges) override;
-
-    std::deque<std::string> choices;  // codes chosen in the browser when the seed is unknown
-    std::vector<std::pair<int, std::string>> calls;
 
 private:
     codes::PickList* m_previous;
