@@ -1,6 +1,7 @@
 // The shell's dialogs and main window offscreen with scripted prompts, the error dialog, and one run
 // of the real program from login to exit.
 #include <QApplication>
+#include <QPushButton>
 #include <QTimer>
 #include <filesystem>
 #include <optional>
