@@ -352,12 +352,6 @@ TEST(FrameFormats, DecimalsBecomeWholeKilograms)
         EXPECT_EQ(scale::decimalKg(c.text, c.scale, c.divisor), c.kg) << c.text;
 }
 
-// The reader over a stream of one format: ticks 300 ms apart, each with what arrived since the last.
-Player stream(FrameKind kind)
-{
-    return Player{Rules{.kind = kind}};
-}
-
 // The weight of each tick's frame, or how the tick ended without one.
 Texts played(Player& p, const Ticks& ticks)
 {
@@ -396,14 +390,14 @@ TEST(FrameFormatStreams, FramesAreFoundInTheStream)
          {"1500", "1500", "-1", "-1"}},
     };
     for (const Case& c : cases) {
-        auto s = stream(c.kind);
+        Player s{Rules{.kind = c.kind}};
         EXPECT_EQ(played(s, c.ticks), c.said) << c.name;
     }
 }
 
 TEST(FrameFormatStreams, ToledoChecksumOnceSeenIsAwaitedAfterEveryFrame)
 {
-    auto s = stream(FrameKind::Toledo);
+    Player s{Rules{.kind = FrameKind::Toledo}};
     const std::string next = toledo(0x2A, 0x30, "000500", true);
     std::string bad = toledo(0x2A, 0x30, "000600", true);
     bad[9] = '9';
@@ -424,7 +418,7 @@ TEST(FrameFormatStreams, ToledoChecksumOnceSeenIsAwaitedAfterEveryFrame)
 
 TEST(FrameFormatStreams, AMotionFlagOrARefusalHoldsStabilityBack)
 {
-    auto s = stream(FrameKind::Toledo);
+    Player s{Rules{.kind = FrameKind::Toledo}};
     std::vector<int> repeat;
     for (int i = 0; i < 5; ++i) {
         const auto r = s.tick(toledo(0x2A, 0x38, "001000"));  // in motion
@@ -438,7 +432,7 @@ TEST(FrameFormatStreams, AMotionFlagOrARefusalHoldsStabilityBack)
     EXPECT_TRUE(still.evaluation->stable && still.evaluation->autoAccept);
 
     // Flagged at rest but changing: the repeat rule still decides.
-    auto x = stream(FrameKind::Ascii);
+    Player x{Rules{.kind = FrameKind::Ascii}};
     x.tick("\n");
     std::vector<bool> stable;
     for (const char* w : {"+0000010", "+0000011", "+0000011", "+0000011", "+0000011"})
@@ -457,37 +451,24 @@ TEST(FrameFormatStreams, AMotionFlagOrARefusalHoldsStabilityBack)
     EXPECT_TRUE(r.evaluation->refusal.empty());
 }
 
-TEST(PortSetting, ReadsTheDefaultAndFiveDigitRates)
+// A good setting read as the mode of port n and the frame layout; a bad one refused with a reason.
+TEST(PortSetting, ReadsFiveDigitRatesAndRejectsTextsOutOfFormWithAReason)
 {
-    struct Case {
-        const char* text;
-        int port;
-        const char* mode;
-        int start, header, weight;
+    const std::tuple<const char*, int, const char*> good[] = {
+        {"09600,E,7,1,002,005,005", 1, "COM1:9600,E,7,1 2/5/5"},
+        {"19200,N,8,1,002,005,006", 2, "COM2:19200,N,8,1 2/5/6"},
+        {"04800,o,8,2,061,001,007   ", 4, "COM4:4800,O,8,2 61/1/7"},
+        {"00300,M,5,1,255,999,999", 3, "COM3:300,M,5,1 255/999/999"},
     };
-    const Case cases[] = {
-        {"09600,E,7,1,002,005,005", 1, "COM1:9600,E,7,1", 2, 5, 5},
-        {"19200,N,8,1,002,005,006", 2, "COM2:19200,N,8,1", 2, 5, 6},
-        {"04800,o,8,2,061,001,007   ", 4, "COM4:4800,O,8,2", 61, 1, 7},
-        {"00300,M,5,1,255,999,999", 3, "COM3:300,M,5,1", 255, 999, 999},
-    };
-    for (const Case& c : cases) {
+    for (const auto& [text, port, read] : good) {
         std::string error;
-        const auto p = scale::parsePortSetting(c.text, &error);
-        ASSERT_TRUE(p) << c.text << ": " << error;
-        EXPECT_EQ(p->modeText(c.port), c.mode);
-        EXPECT_EQ(std::tie(p->frame.startChar, p->frame.headerLength, p->frame.weightLength),
-                  std::make_tuple(c.start, c.header, c.weight));
+        const auto p = scale::parsePortSetting(text, &error);
+        ASSERT_TRUE(p) << text << ": " << error;
+        EXPECT_EQ(p->modeText(port) + " " + std::to_string(p->frame.startChar) + "/" +
+                      std::to_string(p->frame.headerLength) + "/" + std::to_string(p->frame.weightLength),
+                  read);
     }
-}
-
-TEST(PortSetting, RejectsTextsOutOfFormWithAReason)
-{
-    struct Case {
-        const char* text;
-        const char* reason;  // a part of the message
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> bad[] = {  // and a part of the reason
         {"", "23 characters"},
         {"9600,E,7,1", "this one has 10"},
         {"09600;E,7,1,002,005,005", "character 6 must be a comma"},
@@ -502,10 +483,10 @@ TEST(PortSetting, RejectsTextsOutOfFormWithAReason)
         {"09600,E,7,1,002,000,005", "header length"},
         {"09600,E,7,1,002,005,000", "weight length"},
     };
-    for (const Case& c : cases) {
+    for (const auto& [text, reason] : bad) {
         std::string error;
-        EXPECT_FALSE(scale::parsePortSetting(c.text, &error)) << c.text;
-        EXPECT_NE(error.find(c.reason), std::string::npos) << c.text << " -> " << error;
+        EXPECT_FALSE(scale::parsePortSetting(text, &error)) << text;
+        EXPECT_NE(error.find(reason), std::string::npos) << text << " -> " << error;
     }
 }
 

@@ -138,15 +138,6 @@ inline void setLinkSettings()
         s.setText(k, v);
 }
 
-// The texts of the messages shown, in order.
-inline std::vector<std::string> shown(const testsupport::RecordingPrompts& prompts)
-{
-    std::vector<std::string> texts;
-    for (const auto& p : prompts.shown)
-        texts.push_back(p.text);
-    return texts;
-}
-
 // The world of the weight dialog's and the live weight's models: those settings read every 300 ms,
 // a port in memory, the recording ticker and a clock that moves only with the ticks.
 class PortTest : public ::testing::Test {

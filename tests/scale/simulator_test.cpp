@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "scale/detect.h"
 #include "scale/frame_reader.h"
 #include "scale/sim_formats.h"
 #include "scale/sim_profile.h"
@@ -80,8 +79,6 @@ std::string encode(Format f, const scale::sim::EncoderOptions& o, long long kg, 
     return scale::sim::encode(f, o, Reading{.weight = kg, .motion = motion}, index, 1);
 }
 
-const Reading kJunk{.kind = Reading::Kind::Junk};
-
 TEST(SimulatorFormats, ByteLayoutsNoiseAndJunk)
 {
     const scale::sim::EncoderOptions o, checksum{.frame = {}, .checksum = true},
@@ -113,7 +110,7 @@ TEST(SimulatorFormats, ByteLayoutsNoiseAndJunk)
     EXPECT_EQ(first.substr(50), stx + "000000777\r\n");
     EXPECT_EQ(encode(Format::Indicator, noisy, 777, false, 2).substr(50), stx + "000000\r77\r\n");
     // Junk is free of start characters; silence sends nothing.
-    const std::string junk = scale::sim::encode(Format::Indicator, noisy, kJunk, 9, 1);
+    const std::string junk = scale::sim::encode(Format::Indicator, noisy, Reading{.kind = Reading::Kind::Junk}, 9, 1);
     EXPECT_EQ(junk.size(), 12u);
     EXPECT_EQ(junk.find('\x02'), std::string::npos);
     EXPECT_TRUE(scale::sim::encode(Format::Toledo, noisy, Reading{.kind = Reading::Kind::Silence}, 9, 1).empty());
@@ -142,40 +139,6 @@ TEST(SimulatorFormats, TheProgramReadsWhatTheIndicatorFormatSends)
             EXPECT_EQ(r.evaluation->weight, kg) << int(l.start);
         }
     }
-}
-
-// What the simulator sends in each format and variant, captured from the middle of a frame, is
-// recognised as that format; junk and silence as none.
-TEST(SimulatorFormats, DetectionNamesTheFormatOfEachStream)
-{
-    struct Case {
-        Format format;
-        bool checksum;
-        int decimals;
-    };
-    const Case cases[] = {
-        {Format::Indicator, false, 0}, {Format::Toledo, false, 0},       {Format::Toledo, true, 2},
-        {Format::Xk3190, false, 1},    {Format::Xk3190Equals, false, 2}, {Format::Ascii, false, 3},
-        {Format::AsciiNoComma, false, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(int(c.format));
-        const scale::sim::EncoderOptions o{.frame = {}, .checksum = c.checksum, .decimals = c.decimals};
-        std::string stream;
-        for (std::uint64_t i = 0; i < 12; ++i)
-            stream += encode(c.format, o, 1000 + static_cast<long long>(i) * 7, i % 3 == 0, i);
-        const auto scores = scale::scoreFormats(stream.substr(5), o.frame, {});
-        const auto best = scale::bestMatch(scores);
-        ASSERT_TRUE(best);
-        EXPECT_EQ(best->kind, scale::sim::readerKind(c.format));
-        EXPECT_GE(best->good, 10);
-        EXPECT_EQ(best->failed, 0);
-    }
-    std::string noise;
-    for (std::uint64_t i = 0; i < 20; ++i)
-        noise += scale::sim::encode(Format::Toledo, {}, kJunk, i, 1);
-    EXPECT_FALSE(scale::bestMatch(scale::scoreFormats(noise, {}, {})));
-    EXPECT_FALSE(scale::bestMatch(scale::scoreFormats("", {}, {})));
 }
 
 TEST(SimulatorProgram, WritesFramesToStandardOutputAndRejectsBadArguments)

@@ -18,11 +18,10 @@ using scale::Colour;
 using scale::Colours;
 using scale::LiveState;
 using scale::ZeroState;
-using scaletest::shown;
 using scaletest::tf0;
 using Texts = std::vector<std::string>;
 
-const std::string kNoSignal = T("ไม่สามารถรับสัญญาณน้ำหนักได้ !");
+const std::string kNoSignal = "ไม่สามารถรับสัญญาณน้ำหนักได้ !";
 
 // The ticket screen: records what the weight dialog did to it, in order.
 class RecordingTarget final : public scale::WeighTarget {
@@ -188,7 +187,7 @@ TEST_F(WeightDialogTest, FourSecondsWithoutBytesEndTheTick)
         EXPECT_EQ(listener.closed, cutShort ? 0 : 1);
         EXPECT_EQ(listener.dropped, cutShort ? 1 : 0);
         EXPECT_EQ(m->reader().zeroState(), cutShort ? ZeroState::Reading : ZeroState::NoSignal);
-        EXPECT_EQ(shown(prompts), cutShort ? Texts{} : Texts{kNoSignal});
+        EXPECT_EQ(prompts.texts(), cutShort ? Texts{} : Texts{kNoSignal});
         EXPECT_EQ(m->mayClose(), !cutShort);
         EXPECT_EQ(ticker.started.size(), cutShort ? 2u : 1u);  // restarted after a dropped frame
         tick(*m, frameOf(55));
@@ -205,7 +204,7 @@ TEST_F(WeightDialogTest, ALostDeviceIsNoSignalAtOnce)
     port.loseDevice();
     tick(*m, "");
     EXPECT_EQ(listener.closed, 1);
-    EXPECT_EQ(shown(prompts), Texts{kNoSignal});
+    EXPECT_EQ(prompts.texts(), Texts{kNoSignal});
     m->finish();
 
     // The adapter plugged back: the next weighing opens the device afresh.
@@ -272,7 +271,7 @@ TEST_F(WeightDialogTest, APortThatCannotBeUsedIsExplainedAndTheDialogCanBeLeft)
             EXPECT_TRUE(m->portFieldEnabled());  // emptied for another try
             EXPECT_EQ(listener.focused, 2);
         }
-        EXPECT_EQ(shown(prompts), Texts{T(c.message)});
+        EXPECT_EQ(prompts.texts(), Texts{c.message});
         EXPECT_EQ(listener.closed, typed ? 0 : 1);
         EXPECT_FALSE(m->portOpen());
         EXPECT_TRUE(m->mayClose());
