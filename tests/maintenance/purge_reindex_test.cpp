@@ -178,9 +178,6 @@ TEST_F(ReindexTest, TheListFollowsTheGroupsAndTheLoggerTableWhenPresent)
         const char* last;
     } cases[] = {
         {{G::Weighing, G::Money, G::Balances, G::Codes}, false, 40, "WDATA1", "REPLIST"},
-        {{G::Weighing}, false, 15, "WDATA1", "WDATA5"},
-        {{G::Money}, false, 8, "MONEY1", "DETAIL3"},
-        {{G::Balances}, false, 5, "AUDIT", "ORACC"},
         {{G::Codes}, true, 13, "FARMER", "LOGGER"},
         {{}, false, 0, "", ""},
     };
