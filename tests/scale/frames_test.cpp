@@ -33,7 +33,7 @@ using scaletest::toledo;
 using W = std::vector<long long>;
 using Ticks = std::vector<std::string>;
 using Texts = std::vector<std::string>;
-constexpr long long kOpen = Player::kNoFrame;
+constexpr long long kOpen = -999999;  // no weight: the tick stayed open
 
 // Each arrival's weight: a tick stays open across arrivals until a frame ends it. With "Minus" the
 // status byte's bit of value 2 makes a weight negative: '1' (0x31) and '4' (0x34) leave the sign
@@ -45,7 +45,7 @@ TEST(FrameReader, WeightsAndTheirSignsFromTheByteStream)
         const char* name;
         Rules rules;
         Ticks arrivals;
-        W weights;  // kOpen: the tick stayed open
+        W weights;
     };
     const Case cases[] = {
         {"plain frame", {}, {STX + "000001234"}, {1234}},
@@ -84,7 +84,8 @@ TEST(FrameReader, WeightsAndTheirSignsFromTheByteStream)
 TEST(FrameReader, AReadingOlderThanTheFreshWindowOrFourSecondsOfJunkIsNeverAcceptable)
 {
     Player p{Rules{.handAccept = true, .freshMs = 1200}};
-    p.weights(Ticks(4, frameOf(8000)));
+    for (int i = 0; i < 4; ++i)
+        p.tick(frameOf(8000));
     EXPECT_TRUE(p.reader.acceptable(p.now + 1200));
     EXPECT_FALSE(p.reader.acceptable(p.now + 1201));
     // Repeats keep the weight but do not make it fresh again.
@@ -99,7 +100,8 @@ TEST(FrameReader, AReadingOlderThanTheFreshWindowOrFourSecondsOfJunkIsNeverAccep
     // A stable load, then the indicator sends only junk: silence never comes, but after four
     // seconds without a frame the state drops to no signal and the old weight is not offered.
     Player j;
-    j.weights(Ticks(4, frameOf(15140)));
+    for (int i = 0; i < 4; ++i)
+        j.tick(frameOf(15140));
     ASSERT_TRUE(j.reader.acceptable(j.now));
     j.reader.beginTick(j.now += 300);
     const std::int64_t start = j.now;

@@ -82,17 +82,6 @@ struct Player {
             reader.beginTick(now += 300);
         return reader.service(in, now);
     }
-    // The weight of each tick's frame; kNoFrame when the tick ended without one.
-    static constexpr long long kNoFrame = -999999;
-    std::vector<long long> weights(const std::vector<std::string>& ticks)
-    {
-        std::vector<long long> out;
-        for (const auto& t : ticks) {
-            const auto r = tick(t);
-            out.push_back(r.end == scale::TickEnd::Frame ? r.evaluation->weight : kNoFrame);
-        }
-        return out;
-    }
 
     scale::FrameReader reader;
     scale::ByteQueue in;
