@@ -29,9 +29,9 @@ std::string tailOf(const std::string& out, const std::string& tail)
     return out.substr(out.size() - std::min(out.size(), tail.size()));
 }
 
-// Every frame format the simulator speaks, read by the command with "Format#1" set: every frame
-// printed, the weight, its sign, its decimals and the indicator's refusals exactly as the frames
-// say; silence gives the message, and the time limit never gives a weight.
+// The command reads with "Format#1" set: every frame printed, the weight, its sign and the
+// indicator's refusals as the frames say; silence gives the message, and the time limit never gives
+// a weight. (Every format's frames through the pseudo-terminal: DetectNamesTheSettingAndFormatToConfigure.)
 TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
 {
     struct Case {
@@ -42,8 +42,6 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
         int timeout = 3;
         std::string more = {};  // more lines of [Comm]
     };
-    const std::string over = "(refused: น้ำหนักเกินพิกัดของเครื่องชั่ง !)";
-    const std::string timeout = "timeout after 3 s\n";
     const Case cases[] = {
         // Each first phase (zero, a negative weight) lasts long enough that the command, slow to
         // start under a sanitizer on a busy machine, still sees it become stable.
@@ -70,20 +68,8 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
          {"start=002 header=5 weight=5 format=toledo\n", "| weight=-20 stable=yes repeat=3 zero=1", "motion=yes",
           "| weight=2500 stable=yes repeat=3 zero=2"},
          "accepted 2500\n", 10},
-        {"toledo", {"--format", "toledo", "--decimals", "1", "151405:8s"}, {"| weight=15141 stable=yes"},
-         "accepted 15141\n"},
-        {"toledo", {"--format", "toledo", "1234567:8s"}, {over}, timeout},
-        {"toledo", {"--format", "toledo", "--unit", "lb", "2500:8s"}, {"(refused: ไม่รับน้ำหนักในหน่วย lb !)"},
-         timeout},
-        {"xk3190", {"--format", "xk3190", "--decimals", "2", "-100:4s", "250000:8s"}, {"| weight=-1 stable=yes"},
-         "accepted 2500\n", 10},
-        {"xk3190", {"--format", "xk3190-equals", "--decimals", "2", "-100:4s", "250000:8s"},
-         {"| weight=-1 stable=yes"}, "accepted 2500\n", 10},
-        {"ascii", {"--format", "ascii", "--decimals", "3", "--unit", "t", "-20:4s", "15140:8s"},
-         {"| weight=-20 stable=yes"}, "accepted 15140\n", 10},
-        {"ascii", {"--format", "ascii-nocomma", "--decimals", "3", "--unit", "t", "4139:8s"},
-         {"| weight=4139 stable=yes"}, "accepted 4139\n"},
-        {"ascii", {"--format", "ascii", "12345678:8s"}, {over}, timeout},
+        {"toledo", {"--format", "toledo", "1234567:8s"}, {"(refused: น้ำหนักเกินพิกัดของเครื่องชั่ง !)"},
+         "timeout after 3 s\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.sim));
