@@ -108,7 +108,6 @@ TEST_F(WeightDialogTest, WithNoDefaultPortTheFieldAsksForOne)
     core::programSettings().setText("CCDEV2", sim.path);
     bool keptFocus = false;
     onDialog([&](scale::WeightDialog& d) {
-        testsupport::expectFitsSmallScreen(d);
         ui::EntryField* port = d.portField();
         ASSERT_NE(port, nullptr);
         d.activateWindow();
