@@ -16,7 +16,6 @@ namespace {
 using core::tis620::T;
 using scale::LiveState;
 using scale::ZeroState;
-using scaletest::tf0;
 using Texts = std::vector<std::string>;
 
 const std::string kNoSignal = "ไม่สามารถรับสัญญาณน้ำหนักได้ !";
@@ -322,24 +321,6 @@ TEST_F(LiveWeightTest, ShowsTheWeightWhetherItIsStableAndSilenceAsNoSignal)
     EXPECT_EQ(live.state(), LiveState::NoSignal);  // the weight read before is gone
 }
 
-TEST_F(LiveWeightTest, ABadFrameLeavesTheWeightAndAStaleWeightIsNoLongerStable)
-{
-    core::programSettings().setText("CCFMT1", "xk3190");
-    std::string bad = tf0('+', "009000", '0');
-    bad[2] = '1';  // the checksum is that of 9000
-    const std::string eightTons = "8,000 Kg.";
-    live.start();
-    tick(live, tf0('+', "008000", '0'), 4);
-    ASSERT_EQ(shows(), std::make_pair(LiveState::Stable, eightTons));
-    tick(live, bad);
-    EXPECT_EQ(shows(), std::make_pair(LiveState::Stable, eightTons));  // the last reading is still fresh
-    tick(live, bad, 1, 1000);
-    EXPECT_EQ(shows(), std::make_pair(LiveState::Motion, eightTons));
-    // Bad frames only, for the whole silence window: no signal.
-    tick(live, bad, 4, 1000);
-    EXPECT_EQ(live.state(), LiveState::NoSignal);
-}
-
 TEST_F(LiveWeightTest, APortThatWillNotOpenOrIsLostIsNoSignalAndIsTriedAgainLater)
 {
     for (const bool lost : {false, true}) {
@@ -365,17 +346,6 @@ TEST_F(LiveWeightTest, APortThatWillNotOpenOrIsLostIsNoSignalAndIsTriedAgainLate
         EXPECT_EQ(live.text(), "40 Kg.");
         live.stop();
     }
-}
-
-TEST_F(LiveWeightTest, NoConfiguredPortReadsNothing)
-{
-    for (const char* setting : {"", "5"}) {
-        core::programSettings().setText("CCPORT", setting);
-        live.start();
-        EXPECT_EQ(shows(), std::make_pair(LiveState::Off, std::string())) << setting;
-    }
-    EXPECT_EQ(port.openCount, 0);
-    EXPECT_FALSE(ticker.running);
 }
 
 // A weight dialog holds a lease while it reads: the live weight gives the port up, also when it is
