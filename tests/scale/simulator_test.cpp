@@ -1,54 +1,16 @@
-// The indicator simulator: its profiles, its frames as the program reads them (each format through
-// the pseudo-terminal: WeighCommand.DetectNamesTheSettingAndFormatToConfigure) and its command line.
+// The indicator simulator, the serial port's double: its frames as the program reads them (each format
+// through the pseudo-terminal: WeighCommand.DetectNamesTheSettingAndFormatToConfigure) and its command
+// line, whose profile is read as the link tests write theirs.
 #include <gtest/gtest.h>
 
 #include "scale/frame_reader.h"
 #include "scale/sim_formats.h"
-#include "scale/sim_profile.h"
 #include "support/run_process.h"
 
 namespace {
 
 using scale::sim::Format;
 using scale::sim::Reading;
-
-TEST(SimulatorProfile, ParsesStepsAndRejectsBadOnesWithTheStepNamed)
-{
-    std::string error;
-    const char* text = "0:2s ramp:32000:3s\nhold:5s # settle\nnoise:20:1s -500:500ms silence:1.5s junk:1m";
-    const auto p = scale::sim::parseProfile(text, &error);
-    ASSERT_TRUE(p) << error;
-    ASSERT_EQ(p->steps.size(), 7u);
-    EXPECT_EQ(p->steps[1].kind, scale::sim::StepKind::Ramp);
-    EXPECT_EQ(p->steps[1].weight, 32000);
-    EXPECT_EQ(p->steps[3].amplitude, 20);
-    EXPECT_EQ(p->steps[4].weight, -500);
-    EXPECT_EQ(p->steps[4].durationMs, 500);
-    EXPECT_EQ(p->steps[5].durationMs, 1500);
-    EXPECT_EQ(p->durationMs(), 2000 + 3000 + 5000 + 1000 + 500 + 1500 + 60000);
-
-    const std::pair<const char*, const char*> bad[] = {
-        {"", "no steps"},
-        {"0:2s ramp:3s", "step 2 \"ramp:3s\": expected ramp:WEIGHT:DURATION"},
-        {"12:0s", "is not a duration"},
-        {"12:25h", "is not a duration"},
-        {"1234567890:1s", "step 1"},
-        {"noise:-5:1s", "not a whole number"},
-        {"wobble:1s", "unknown step"},
-        {"12:1s:3", "expected WEIGHT:DURATION"},
-    };
-    for (const auto& [text, reason] : bad) {
-        error.clear();
-        EXPECT_FALSE(scale::sim::parseProfile(text, &error)) << text;
-        EXPECT_NE(error.find(reason), std::string::npos) << text << " -> " << error;
-    }
-}
-
-std::string encode(Format f, const scale::sim::EncoderOptions& o, long long kg, bool motion = false,
-                   std::uint64_t index = 0)
-{
-    return scale::sim::encode(f, o, Reading{.weight = kg, .motion = motion}, index, 1);
-}
 
 // What the simulator sends in the program's format is what the program reads, for any frame layout.
 TEST(SimulatorFormats, TheProgramReadsWhatTheIndicatorFormatSends)
@@ -66,7 +28,7 @@ TEST(SimulatorFormats, TheProgramReadsWhatTheIndicatorFormatSends)
         for (const long long kg : {0LL, 15140LL, -20LL, 999LL}) {
             if (kg < 0 && !c.signFromStatus)
                 continue;
-            in.push(encode(Format::Indicator, o, kg, false, std::uint64_t(kg + 100)));
+            in.push(scale::sim::encode(Format::Indicator, o, Reading{.weight = kg}, std::uint64_t(kg + 100), 1));
             reader.beginTick(0);
             const auto r = reader.service(in, 0);
             ASSERT_EQ(r.end, scale::TickEnd::Frame) << int(l.start);

@@ -1,7 +1,7 @@
 // The models of the weight dialog and of the live weight display over an in-memory port and a fake
-// clock: what they show and play for a settling load, silence, bad frames and a port that will not
-// open; when the dialog closes or may be closed and what reaches the ticket; the live weight's port
-// given up to a weight dialog and taken back.
+// clock: what they show and play for a settling load, silence and a port that will not open; when
+// the dialog closes or may be closed and what reaches the ticket; the live weight's port given up
+// to a weight dialog and taken back.
 #include <filesystem>
 #include <gtest/gtest.h>
 
