@@ -273,8 +273,12 @@ protected:
     std::string live() const { return site.data() + storage::kEvidenceFile; }
     void weigh(double kg)
     {
-        const weighing::evidence::Event e{
-            .kind = 1, .ticket = "000001", .event = "WEIGH1", .weight = kg, .source = 'I'};
+        weighing::evidence::Event e;  // designated initializers would warn of the fields left out
+        e.kind = 1;
+        e.ticket = "000001";
+        e.event = "WEIGH1";
+        e.weight = kg;
+        e.source = 'I';
         ASSERT_TRUE(weighing::evidence::append(site.data(), e).ok());
     }
     // The evidence's line of a restore.

@@ -168,7 +168,11 @@ TEST_F(AdminMaintenanceTest, VerifyEvidenceReportsAChangedWeightAndExitsByItsFin
         std::unique_ptr<storage::Table> t;
         ASSERT_TRUE(storage::Table::open(site.pathOf("Wdata1"), storage::ShareMode::Shared, &t).ok());
         ASSERT_TRUE(t->goTo(1).ok());
-        const ev::Event save{.kind = 1, .ticket = "000001", .event = "NEW", .values = ev::savedValues(*t)};
+        ev::Event save;
+        save.kind = 1;
+        save.ticket = "000001";
+        save.event = "NEW";
+        save.values = ev::savedValues(*t);
         ASSERT_TRUE(ev::append(site.data(), save).ok());
     }
     EXPECT_EQ(run({"verify-evidence"}).exitCode, 0);

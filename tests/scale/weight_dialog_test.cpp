@@ -1,7 +1,7 @@
 // The weight dialog on the screen (offscreen) reading mervo-scale-sim over a pseudo-terminal: it
 // closes by itself with the settled weight, refuses to close while the weight may not be taken,
 // and asks for the port when the settings name none. Each frame format through the same model,
-// port and driver: WeighCommand in indicator_link_test.
+// port and driver: WeighCommand.DetectNamesTheSettingAndFormatToConfigure.
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
