@@ -40,7 +40,6 @@ struct SiteState {
     std::vector<std::string> problems;
     std::vector<std::string> ledgers;
     std::vector<std::string> leftovers;
-    bool operator==(const SiteState&) const = default;
 };
 
 void readFolder(const std::string& folder, SiteState* out)
@@ -178,6 +177,10 @@ TEST_P(CrashPointTest, ACrashAnywhereThenARerunLeavesWhatAnUninterruptedRunLeave
     ASSERT_EQ(expected.problems, std::vector<std::string>());
     ASSERT_EQ(expected.leftovers, std::vector<std::string>());
 
+    // No series number may go back: the run to its end keeps every series at or past where it stood.
+    for (const auto& [series, number] : before.series)
+        EXPECT_GE(expected.series.count(series) ? expected.series.at(series) : -1, number) << series;
+
     const std::vector<int> points = storagetest::crashPoints(total, job().sample);
     for (const int at : points) {
         SCOPED_TRACE(std::string(job().name) + ": crash at point " + std::to_string(at) + " of " +
@@ -188,14 +191,7 @@ TEST_P(CrashPointTest, ACrashAnywhereThenARerunLeavesWhatAnUninterruptedRunLeave
         const SiteState after = stateOf(site);
         EXPECT_EQ(after.problems, std::vector<std::string>());
         EXPECT_EQ(after.leftovers, std::vector<std::string>());
-        for (const auto& [table, rows] : expected.live) {
-            const auto it = after.live.find(table);
-            EXPECT_TRUE(it != after.live.end() && it->second == rows) << table;
-        }
-        for (const auto& [series, number] : before.series) {
-            const auto it = after.series.find(series);
-            EXPECT_TRUE(it != after.series.end() && it->second >= number) << series;
-        }
+        EXPECT_EQ(after.live, expected.live);
         EXPECT_EQ(after.series, expected.series);
         EXPECT_EQ(after.ledgers, expected.ledgers);
     }

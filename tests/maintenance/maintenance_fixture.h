@@ -72,9 +72,9 @@ void loadJanuary(Site& s);
 
 inline const maintenance::DateSpan kJanuary{core::Date::fromYmd(2026, 1, 1), core::Date::fromYmd(2026, 1, 31)};
 
-inline std::vector<maintenance::StepResult> backup(const std::string& name, maintenance::Progress* progress = nullptr)
+inline std::vector<maintenance::StepResult> backup(const std::string& name)
 {
-    return maintenance::FGBACKUP1([&] { return std::optional(maintenance::BackupRequest{name, kJanuary}); }, progress);
+    return maintenance::FGBACKUP1([&] { return std::optional(maintenance::BackupRequest{name, kJanuary}); }, nullptr);
 }
 
 inline std::vector<maintenance::StepResult> restore(const std::string& name)

@@ -1,5 +1,6 @@
-// The ledger verification on a scripted day (clean, through mervo-admin): each way a ledger can go
-// wrong reported with the stored value and the one the documents give, the files left as they were.
+// The ledger verification on a scripted day: each way a ledger can go wrong reported with the stored
+// value and the one the documents give (and nothing else: the day itself is clean), the files left
+// as they were.
 #include <gtest/gtest.h>
 
 #include <filesystem>

@@ -82,17 +82,6 @@ struct Player {
             reader.beginTick(now += 300);
         return reader.service(in, now);
     }
-    // The weight of each tick's frame; kNoFrame when the tick ended without one.
-    static constexpr long long kNoFrame = -999999;
-    std::vector<long long> weights(const std::vector<std::string>& ticks)
-    {
-        std::vector<long long> out;
-        for (const auto& t : ticks) {
-            const auto r = tick(t);
-            out.push_back(r.end == scale::TickEnd::Frame ? r.evaluation->weight : kNoFrame);
-        }
-        return out;
-    }
 
     scale::FrameReader reader;
     scale::ByteQueue in;
@@ -136,15 +125,6 @@ inline void setLinkSettings()
         {"CWREAD", "1"}, {"CMINUS", "0"}, {"CTLDST", "3"}, {"CSYSSOUND", "N"}};
     for (const auto& [k, v] : keys)
         s.setText(k, v);
-}
-
-// The texts of the messages shown, in order.
-inline std::vector<std::string> shown(const testsupport::RecordingPrompts& prompts)
-{
-    std::vector<std::string> texts;
-    for (const auto& p : prompts.shown)
-        texts.push_back(p.text);
-    return texts;
 }
 
 // The world of the weight dialog's and the live weight's models: those settings read every 300 ms,
