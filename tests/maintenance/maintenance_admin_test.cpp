@@ -118,6 +118,13 @@ TEST_F(AdminMaintenanceTest, TheJobsRunUnattendedWithALinePerTableAndTheAnswersT
     ASSERT_EQ(reindexed.exitCode, 0) << reindexed.err;
     EXPECT_EQ(lines(reindexed.out).size(), 17u);
     EXPECT_EQ(lines(reindexed.out)[0], "AUDIT.DBF: 0 records, 0 removed; AUDIT.NTX (DTOS(DATE)+TIME) built");
+
+    ASSERT_EQ(run({"backup", "--codes"}).exitCode, 0);
+    const auto codes = run({"restore", "--codes"});
+    EXPECT_EQ(codes.exitCode, 1);  // every table exists, and nothing is overwritten without --overwrite
+    const auto overwritten = run({"restore", "--codes", "--overwrite"});
+    EXPECT_EQ(overwritten.exitCode, 0) << overwritten.err;
+    EXPECT_TRUE(has(overwritten.out, "FARMER.DBF: from .\\BACKUP\\FARMER.DBF: 0 records copied whole"));
 }
 
 // The scripted day is clean (verify_ledgers_test); one balance changed by hand is the one difference.
