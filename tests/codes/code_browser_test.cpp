@@ -107,7 +107,8 @@ TEST_F(CodeBrowserTest, TheUsersLevelDecidesAddEditAndDelete)
     for (const auto& [level, allowChanges, add, edit, del] : cases) {
         SCOPED_TRACE(level);
         site.setLevel(1, level);
-        screens.onBrowser = [&](CodeBrowser& b) {
+        // Structured bindings are captured by copy: not every compiler here captures them by reference.
+        screens.onBrowser = [&, add = add, edit = edit, del = del](CodeBrowser& b) {
             EXPECT_EQ(std::tuple(b.canAdd(), b.canEdit(), b.canDelete()), std::tuple(add, edit, del));
             // Buttons that are off do nothing, whatever calls them.
             b.CEDIT(true);
@@ -158,7 +159,7 @@ TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
     for (const auto& [codeBox, start, text, found, said] : cases) {
         SCOPED_TRACE(std::string(text) + " from " + start);
         prompts.shown.clear();
-        screens.onBrowser = [&](CodeBrowser& b) {
+        screens.onBrowser = [&, codeBox = codeBox, start = start, text = text, found = found](CodeBrowser& b) {
             b.CFILTER(codeBox);
             while (highlighted(b.browse()) != start)
                 ASSERT_EQ(b.browse().source().skip(1), 1);
