@@ -116,7 +116,7 @@ TEST_F(BrowseActionsTest, BrowadjCountsOnlyTheRowsWithinThePrefix)
     };
     for (const auto& [added, prefix, visible, line] : cases) {
         auto b = browse();
-        b->setView({.visibleRows = [&] { return visible; }});
+        b->setView({.visibleRows = [visible = visible] { return visible; }});
         storage::Table& t = b->table();
         ASSERT_TRUE(t.append().ok());
         ASSERT_TRUE(t.put("CODE", core::Value::text(added)).ok());
