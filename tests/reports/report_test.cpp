@@ -126,6 +126,7 @@ TEST(ReportSelection, DefinitionsAndDateRangesThatCannotRunAreRefusedWithTheirMe
     // From, to, the outcome and what is said.
     const std::tuple<core::Value, core::Value, ReportOutcome, Texts> dates[] = {
         {none, ReportSite::day(5), ReportOutcome::NotRun, {title + reports::kDatesMissingUtf8}},
+        {ReportSite::day(1), none, ReportOutcome::NotRun, {title + reports::kDatesMissingUtf8}},
         {ReportSite::day(5), ReportSite::day(1), ReportOutcome::NotRun, {title + reports::kDatesReversedUtf8}},
         // One day is a range (of no tickets on this site).
         {ReportSite::day(5), ReportSite::day(5), ReportOutcome::NoData,

@@ -42,6 +42,8 @@ TEST_F(LoginTest, CredentialsAreCheckedAsTypedAndDeletedUsersRefused)
         {"ADMINISTRATOR", "DEMO", false}, // longer than any code
         {"CLERK", "ab12", true},
         {"NOPASS", "", false},            // a blank stored password never logs in
+        {"NOPASS", "      ", false},
+        {"", "", false},
         {"QUIT", "AB12", false},          // marked deleted
         {"GONE", "OLD1", false},
         {"GONE", "NEW1", true},           // the code entered again
