@@ -212,7 +212,8 @@ TEST(FrameReader, RdvalTable)
     // in the weight.
     const std::pair<const char*, long long> cases[] = {
         {"01234", 1234}, {"012.5", 125}, {"+1234", 1234}, {"-0050", -50}, {"0-123", -123}, {"12-34", 12},
-        {"", 0},         {"ABCDE", 0},   {"1\r234", 77},  {" 12 3", 123}, {"\x7f" "12", 12},
+        {"", 0},         {"ABCDE", 0},   {"1\r234", 77},  {" 12 3", 123}, {"\x7f" "12", 12}, {"00+45", 45},
+        {" 0-12", -12},  {"\t", 77},
         {"99999999999999999", 999'999'999'999LL},
     };
     for (const auto& [text, kg] : cases) {
@@ -263,9 +264,11 @@ TEST(FrameFormats, EachFormatDecodesItsFrames)
          {{toledo(0x2A, 0x30, "001234"), "1234 still"},
           {toledo(0x2A, 0x3A, "000005"), "-5 moving"},
           {toledo(0x2A, 0x30, "  1234"), "1234 still"},
-          {toledo(0x2C, 0x32, "001250"), "-13 still"},    // -12.50, half away from zero
+          {toledo(0x2B, 0x30, "012345"), "1235 still"},   // 1234.5, half away from zero
+          {toledo(0x2C, 0x32, "001250"), "-13 still"},    // -12.50
           {toledo(0x2F, 0x30, "015140"), "0 still"},      // 0.15140
           {toledo(0x28, 0x30, "000123"), "12300 still"},  // "XX00"
+          {toledo(0x29, 0x30, "000123"), "1230 still"},   // "XXXXX0"
           {toledo(0x2A, 0x30, "001234", true), "1234 still"},
           {toledo(0x2A, 0x34, "999999"), "refused 999999: " + kOver},
           {toledo(0x2A, 0x70, "000000"), "refused 0: " + T("เครื่องชั่งยังไม่ได้ปรับศูนย์ !")},
@@ -277,7 +280,8 @@ TEST(FrameFormats, EachFormatDecodesItsFrames)
           {toledo(0x2A, 0x30, "001234").substr(0, 12), notFrame}}},
         {scale::decodeXk3190,
          {{STX + "+0012340" + "1F" + ETX, "1234"}, {tf0('-', "001234", '2'), "-12"},
-          {tf0('+', "151400", '1'), "15140"},     {badXor, "bad checksum"},
+          {tf0('+', "001250", '2'), "13"},        {tf0('+', "151400", '1'), "15140"},
+          {badXor, "bad checksum"},               {"=5.000000", "1"},  // 0.5
           {tf0('*', "001234", '0'), notFrame},    {tf0('+', "0012x4", '0'), notFrame},
           {"=00.1000-", "-1"},                    {"=04151000", "15140"},
           {"=00A10000", notFrame},                {"=0-100000", notFrame},
@@ -287,13 +291,13 @@ TEST(FrameFormats, EachFormatDecodesItsFrames)
           {"ST,NT, 12.5 kg\r", "13 still"},         {"ST,GS,+0001500g\r\n", "2 still"},
           {"ST,GS,+015.140t\r\n", "15140 still"},  {"st,gs,+0000007KG\n", "7 still"},
           {"ST,GS,+0000007\r\n", "7 still"},       {"WG004.139kg\r\n", "4"},
-          {"WG-04.139t\r\n", "-4139"},
+          {"WG004.139t\r\n", "4139"},              {"WG-04.139t\r\n", "-4139"},
           {"OL,GS,+9999999kg\r\n", "refused 0: " + kOver},
           {"OLWG999999kg\r\n", "refused 0: " + kOver},
           {"ST,GS,+0000100lb\r\n", "refused 0: " + kPounds},
           {"ST,GS,+0000100oz\r\n", notFrame},           {"XX,GS,+0000100kg\r\n", notFrame},
           {"+0000100kg\r\n", notFrame},                 {"ST,GS,+00-0100kg\r\n", notFrame},
-          {"WGX004kg\r\n", notFrame},
+          {"S,GS,+0000100kg\r\n", notFrame},            {"WGX004kg\r\n", notFrame},
           {"ST,GS,\r\n", notFrame}}},
     };
     for (const Format& f : formats) {
@@ -310,6 +314,7 @@ TEST(FrameFormats, DecimalsBecomeWholeKilograms)
         std::optional<long long> kg;
     };
     const Case cases[] = {
+        {"004.139", 1, 1, 4},   {"-", 1, 1, {}},
         {"1.5", 1, 1, 2},       {"-1.5", 1, 1, -2},   {"0.49", 1, 1, 0},    {".5", 1, 1, 1},
         {"2.5", 1000, 1, 2500}, {"1499", 1, 1000, 1}, {"1500", 1, 1000, 2}, {"+7", 1, 1, 7},
         {"000000000000000012", 1, 1, 12},             {"", 1, 1, {}},       {"1.2.3", 1, 1, {}},
@@ -443,6 +448,7 @@ TEST(PortSetting, ReadsFiveDigitRatesAndRejectsTextsOutOfFormWithAReason)
         {"00000,E,7,1,002,005,005", "above 0"},
         {"09600,X,7,1,002,005,005", "parity"},
         {"09600,E,9,1,002,005,005", "data bits"},
+        {"09600,E,4,1,002,005,005", "data bits"},
         {"09600,E,7,3,002,005,005", "stop bits"},
         {"09600,E,7,1,256,005,005", "start character code"},
         {"09600,E,7,1, 02,005,005", "start character code at characters 13-15"},
