@@ -275,6 +275,8 @@ TEST(CsvRecords, EachValueIsStoredExactlyOrRefusedAndShapeProblemsNameTheirPlace
         {"AMOUNT", "12.345", nullptr, "more decimals"},
         {"AMOUNT", "999999.99", nullptr, "does not fit"},
         {"AMOUNT", "1,234", nullptr, "not a number"},
+        {"AMOUNT", " 12", nullptr, "not a number"},
+        {"AMOUNT", "1e3", nullptr, "not a number"},
         {"DAY", "20241231", "20241231", nullptr},
         {"DAY", "", "        ", nullptr},
         {"DAY", "20240231", nullptr, "not a date"},
