@@ -54,7 +54,10 @@ TEST(AdminEval, FailuresGoToStderr)
     const std::vector<std::vector<std::string>> bad = {
         {},
         {"x", "--var"},
+        {"x", "--var", "x"},
+        {"x", "--var", "1x=2"},
         {"x", "--var", "x=abc"},
+        {"x", "--var", "x=31/02/2026"},
         {"x", "--date", "2026-12-05"},
         {"x", "--verbose"},
     };

@@ -39,6 +39,7 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
         {"!.T. .OR. .T.", "L\t.T."},
         {"2**3**2", "N\t64.00"},  // equal ranks group left to right
         {"-2^2", "N\t4.00"},      // unary minus binds tighter than the power
+        {"+5", "N\t5"},
         {".NOT. 1=2", "L\t.T."},  // .NOT. is looser than the comparison
         {".T. .OR. .F. .AND. .F.", "L\t.T."},  // .AND. binds tighter than .OR.
         {"X=1.AND.Y=2", "L\t.T."},  // "1." before AND is not a decimal point
@@ -58,7 +59,10 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
         {"'ABC' == 'AB'", "L\t.F."},
         {"'AB' == 'AB'", "L\t.T."},
         {"'ABC' <> 'ABD'", "L\t.T."},
+        {"'ABC' != 'AB'", "L\t.F."},
+        {"'ABC' # 'AB'", "L\t.F."},
         {"'ABC' > 'AB'", "L\t.F."},  // the right side decides the length
+        {"'ABC' >= 'AB'", "L\t.T."},
         {"'B' < 'a'", "L\t.T."},  // bytes, not letters
         {"'B' $ 'ABC'", "L\t.T."},
         {"'' $ 'ABC'", "L\t.F."},
@@ -108,6 +112,8 @@ TEST_F(Operators, DefaultGivesTheNeutralValueOfTheStep)
         {"IIF('x', 1, 2)", "N\t2"},
         {"CSUB[9]", "U\tNIL"},
         {"X[1]", "U\tNIL"},
+        {"-'a'", "N\t0"},
+        {"LEN(5) + 1", "N\t1"},
     };
     check(cases);
     ASSERT_EQ(faults.faults.size(), cases.size());
@@ -116,11 +122,13 @@ TEST_F(Operators, DefaultGivesTheNeutralValueOfTheStep)
     EXPECT_EQ(f.args, (std::vector<Value>{Value::number(1), Value::text("a")}));
     EXPECT_TRUE(f.canDefault);
     EXPECT_FALSE(f.canRetry);
-    EXPECT_EQ(reported({f, faults.faults[2], faults.faults[5], faults.faults[6], faults.faults[7]}),
+    EXPECT_EQ(reported({f, faults.faults[2], faults.faults[5], faults.faults[6], faults.faults[7], faults.faults[8],
+                        faults.faults[9]}),
               (Lines{"Error BASE/1081  Argument error: +", "Error BASE/1110  Argument error: SUBSTR",
                      "Error BASE/1066  Argument error: conditional",
                      "Error BASE/1132  Bound error: array access",
-                     "Error BASE/1068  Argument error: array access"}));
+                     "Error BASE/1068  Argument error: array access", "Error BASE/1080  Argument error: -",
+                     "Error BASE/1111  Argument error: LEN"}));
 }
 
 // Quit stops, division by zero never reaches the handler; unknown names may be retried but have no default.
@@ -161,9 +169,11 @@ TEST_F(Operators, TextsBeyondTheLimitAreFaultsNotAllocations)
         {"LEN(SPACE(40000) + SPACE(40000))", "N\t0"},
         {"LEN(REPLICATE('ab', 40000))", "N\t0"},
         {"LEN(SPACE(10^15))", "N\t0"},
+        {"LEN(PADL('x', 70000))", "N\t0"},
+        {"LEN(STR(1, 70000))", "N\t0"},
         {"LEN(SPACE(65535))", "N\t65535"},
     });
-    ASSERT_EQ(faults.faults.size(), 3u);
+    ASSERT_EQ(faults.faults.size(), 5u);
     for (const core::Fault& f : faults.faults)
         EXPECT_EQ(f.genCode, core::EG_STROVERFLOW) << f.operation;
     EXPECT_EQ(reported({faults.faults[0], faults.faults[1]}),

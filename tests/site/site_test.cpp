@@ -94,7 +94,8 @@ TEST_F(SiteTest, InitTheFirstUserAndConsec)
     EXPECT_EQ(error, "demo content \"broken\": no pictures today");
     EXPECT_TRUE(fs::is_empty(dir.path()));
 
-    r = runProcess(kAdmin, {"init", site(), "--admin", "boss", "--password", "ab12"});
+    // Made from the folder above it, named relative to that.
+    r = runProcess(kAdmin, {"init", "site", "--admin", "boss", "--password", "ab12"}, dir.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto users = testsupport::readRows(site(), "Employee");
     ASSERT_EQ(users.size(), 1u);

@@ -134,6 +134,7 @@ TEST(TableHeader, DamagedHeadersAreCorruptAndFieldListsAreCheckedWithNamesFolded
     } lists[] = {
         {{{"longfieldname", FieldType::Character, 3, 0}}, true},
         {{{"1ABC", FieldType::Character, 3, 0}}, false},
+        {{{"A B", FieldType::Character, 3, 0}}, false},
         {{{"A", FieldType::Character, 0, 0}}, false},
         {{{"A", FieldType::Numeric, 5, 4}}, false},
         {{{"A", FieldType::Numeric, 5, 3}}, true},
@@ -282,13 +283,17 @@ TEST(GoldenFiles, EveryIndexListsItsKeysInOrderBothWaysAndChecksClean)
             backward.insert(backward.begin(), std::to_string(t->recNo()));
         EXPECT_EQ(backward, recnos);
         EXPECT_EQ(std::to_string(t->recNo()), recnos.empty() ? "1" : recnos[0]);
-        // The same order in pages of 64 keys under one lock each.
+        // The same order in pages of 64 keys under one lock each; an empty table gives no page.
         std::vector<std::string> paged;
         std::vector<std::uint32_t> page;
         ASSERT_OK(t->goTop());
-        for (page = {t->recNo()}; !t->eof() && !page.empty(); must(t->skipMany(64, &page)))
+        if (!t->eof())
+            paged.push_back(std::to_string(t->recNo()));
+        do {
+            ASSERT_OK(t->skipMany(64, &page));
             for (std::uint32_t r : page)
                 paged.push_back(std::to_string(r));
+        } while (page.size() == 64);
         EXPECT_EQ(paged, recnos);
         EXPECT_EQ(checkFindings(golden(dbf), {golden(ntx)}, true), std::vector<std::string>());
     }

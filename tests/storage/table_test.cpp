@@ -82,6 +82,7 @@ TEST_F(TableTest, PointerAtTheEndsFollowsTheXbaseRules)
         {"forward from BOF", skip(1), 2, false, false},
         {"bottom", bottom, 3, false, false},
         {"past the bottom", skip(1), 4, true, false},
+        {"further past", skip(5), 4, true, false},
         {"back from EOF", skip(-1), 3, false, false},
         {"go to 2", go(2), 2, false, false},
         {"go beyond", go(99), 4, true, false},
