@@ -1,5 +1,6 @@
 // The code browser and pick-list through its model with scripted screens and prompts: the seed, the
-// code box and search, marked rows, the rights, the deletion mark, nesting, a failed read.
+// code box and search, marked rows, the rights, the deletion mark, the management screen, nesting, a
+// failed read.
 #include <gtest/gtest.h>
 
 #include "codes/pick_list.h"
@@ -188,6 +189,26 @@ TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
     for (const auto& s : prompts.shown)
         EXPECT_TRUE(s.question);
     EXPECT_EQ(site.codes(1), (Codes{"A01", "A02", "B01", "B02*", "C01", "D01"}));
+}
+
+// The management screen opens its table (and the units with the products, for the editor's unit
+// fields), counts marked rows too, moves to either end, and releases its values when it closes.
+TEST_F(CodeBrowserTest, TheManagementScreenCountsMovesAndClosesEveryTableItOpened)
+{
+    screens.onBrowser = [&](CodeBrowser& b) {
+        EXPECT_TRUE(b.workspace().find("farmer"));
+        EXPECT_EQ(codes::browserValues()->LPACCEPT, false);
+        EXPECT_EQ(b.recordCountText(), "Record = 6");  // marked rows count
+        b.CGOTOP(1);
+        EXPECT_EQ(highlighted(b.browse()), "D01");
+        b.CGOTOP(0);
+        EXPECT_EQ(highlighted(b.browse()), "A01");
+    };
+    codes::POPCODE(1);
+    EXPECT_EQ(codes::browserValues(), nullptr);
+    screens.onBrowser = [&](CodeBrowser& b) { EXPECT_TRUE(b.workspace().find("Unit")); };
+    codes::POPCODE(3);
+    EXPECT_EQ(screens.browsers, 2);
 }
 
 TEST_F(CodeBrowserTest, AMissingTableClosesTheCallersTablesAndFails)

@@ -33,8 +33,11 @@ protected:
     testsupport::RecordingPrompts prompts;
 };
 
-// Each table's editor rows are constant data: every one must name a field of its table.
-TEST_F(CodeEditorTest, EveryEditorBeginsOnFieldsOfItsTable)
+// Each table's editor rows name fields of its table, and each is edited at its field's full width: a
+// text value fills its field; a number is typed with its field's decimals, and without a picture of
+// its own through one as wide as its field (its whole places, the point and its decimals), so what is
+// typed is what is stored.
+TEST_F(CodeEditorTest, EveryEditorEditsFieldsOfItsTableAtTheirFullWidth)
 {
     for (int n = 1; n <= codes::kCodeTables; ++n) {
         OpenBrowse b(n);
@@ -42,8 +45,25 @@ TEST_F(CodeEditorTest, EveryEditorBeginsOnFieldsOfItsTable)
         ASSERT_GE(e->def().rows.size(), 2u);
         EXPECT_EQ(std::pair(e->def().rows[0].check, e->def().rows[1].check), std::pair(EntryCheck::Code, EntryCheck::Name))
             << n;
-        for (const codes::EditorRow& row : e->def().rows)
-            EXPECT_GE(e->table().layout().find(row.field), 0) << n << " " << row.field;
+        const storage::Layout& layout = e->table().layout();
+        for (const codes::EditorRow& row : e->def().rows) {
+            SCOPED_TRACE(std::to_string(n) + " " + row.field);
+            const int i = layout.find(row.field);
+            ASSERT_GE(i, 0);
+            const storage::Field& f = layout.fields()[std::size_t(i)];
+            const std::size_t length = f.length;
+            const core::Value& v = e->values().get(CodeEditor::valueName(row));
+            if (f.type == storage::FieldType::Character) {
+                EXPECT_EQ(std::pair(std::size_t(e->width(row)), v.asText().size()), std::pair(length, length));
+                continue;
+            }
+            const std::string picture = e->picture(row);
+            const auto point = picture.find('.');
+            const std::size_t places = point == std::string::npos ? 0 : picture.size() - point - 1;
+            const bool own = row.picture && *row.picture;
+            EXPECT_EQ(std::tuple(std::size_t(e->width(row)), v.isNumber(), places, own ? length : picture.size()),
+                      std::tuple(length, true, std::size_t(f.decimals), length));
+        }
     }
 }
 

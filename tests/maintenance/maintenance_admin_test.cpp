@@ -46,6 +46,7 @@ TEST_F(AdminMaintenanceTest, UsageMistakesExitWithTwo)
         {"backup", "--codes", "--name", "JAN"},
         {"backup"},
         {"purge", "--from", "01/01/2026", "--to", "31/01/2026"},
+        {"restore", "--name", "../X"},  // a name outside the backup folder is refused before any read
         {"restore", "--name", "JAN", "--codes"},
         {"reindex", "--groups", "stock"},
         {"reindex", "--groups", ","},

@@ -16,6 +16,7 @@ namespace {
 using core::tis620::T;
 using scale::LiveState;
 using scale::ZeroState;
+using scaletest::tf0;
 using Texts = std::vector<std::string>;
 
 const std::string kNoSignal = "ไม่สามารถรับสัญญาณน้ำหนักได้ !";
@@ -321,21 +322,51 @@ TEST_F(LiveWeightTest, ShowsTheWeightWhetherItIsStableAndSilenceAsNoSignal)
     EXPECT_EQ(live.state(), LiveState::NoSignal);  // the weight read before is gone
 }
 
-// The adapter unplugged and plugged back (a port that will not open at all goes the same way).
-TEST_F(LiveWeightTest, ALostPortIsNoSignalAndIsTriedAgainLater)
+// The bad frame is counted and dropped; the weight read before stays shown, and is stable only while
+// it is fresh: a stale reading taken as a stable weight would be weighed onto a ticket.
+TEST_F(LiveWeightTest, ABadFrameLeavesTheWeightAndAStaleWeightIsNoLongerStable)
 {
+    core::programSettings().setText("CCFMT1", "xk3190");
+    std::string bad = tf0('+', "009000", '0');
+    bad[2] = '1';  // the checksum is that of 9000
+    const std::string eightTons = "8,000 Kg.";
     live.start();
-    tick(live, frameOf(100));
-    port.loseDevice();
-    tick(live, "");
+    tick(live, tf0('+', "008000", '0'), 4);
+    ASSERT_EQ(shows(), std::make_pair(LiveState::Stable, eightTons));
+    tick(live, bad);
+    EXPECT_EQ(shows(), std::make_pair(LiveState::Stable, eightTons));  // the last reading is still fresh
+    tick(live, bad, 1, 1000);
+    EXPECT_EQ(shows(), std::make_pair(LiveState::Motion, eightTons));
+    // Bad frames only, for the whole silence window: no signal.
+    tick(live, bad, 4, 1000);
     EXPECT_EQ(live.state(), LiveState::NoSignal);
-    EXPECT_FALSE(port.isOpen());
-    EXPECT_EQ(ticker.started.back(), scale::LiveWeight::kRetryMs);
-    live.timerFired();
-    EXPECT_TRUE(live.portOpen());
-    EXPECT_EQ(port.openCount, 2);
-    tick(live, frameOf(40));
-    EXPECT_EQ(live.text(), "40 Kg.");
+}
+
+// A port that will not open, and the adapter unplugged: no signal, and the port is tried again.
+TEST_F(LiveWeightTest, APortThatWillNotOpenOrIsLostIsNoSignalAndIsTriedAgainLater)
+{
+    for (const bool lost : {false, true}) {
+        SCOPED_TRACE(lost);
+        port.result = lost ? scale::OpenResult::Opened : scale::OpenResult::CannotOpen;
+        const int opens = port.openCount;
+        live.start();
+        if (lost) {
+            tick(live, frameOf(100));
+            port.loseDevice();
+            tick(live, "");
+        }
+        EXPECT_EQ(live.failureReason().empty(), lost);
+        EXPECT_EQ(live.state(), LiveState::NoSignal);
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(ticker.started.back(), scale::LiveWeight::kRetryMs);
+        port.result = scale::OpenResult::Opened;
+        live.timerFired();
+        EXPECT_TRUE(live.portOpen());
+        EXPECT_EQ(port.openCount, opens + 2);
+        tick(live, frameOf(40));
+        EXPECT_EQ(live.text(), "40 Kg.");
+        live.stop();
+    }
 }
 
 // A weight dialog holds a lease while it reads: the live weight gives the port up, also when it is
