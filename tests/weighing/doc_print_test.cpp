@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <sstream>
 
 #include "core/identity.h"
@@ -370,6 +371,35 @@ TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothingAndABusyWorkTableIsNotRe
     EXPECT_EQ(prompts.shown[0].text, T("  แฟ้มการพิมพ์ไม่พร้อม"));
     EXPECT_EQ(printCount(), 1);
     EXPECT_EQ(other.release(), 0);
+}
+
+// The program's own destination: the job is made for the installed printer named like the kind,
+// previewed as the setting says; when none is and the person cancels the choice, no job is made
+// and nothing is counted.
+TEST_F(DocPrintTest, TheDocumentGoesToItsKindsPrinterPreviewedAsTheSettingSays)
+{
+    struct Printers final : core::Printers {
+        std::vector<std::string> list = {"Office", "EPSON-Ticket-LQ"};
+        std::vector<std::string> installed() override { return list; }
+        std::optional<std::string> choose(const std::string&) override { return std::nullopt; }
+    } printers;
+    std::vector<std::pair<std::string, bool>> made;
+    core::ChoosingDestination choosing(printers, [&made](const std::string& printer, bool preview) {
+        made.emplace_back(printer, preview);
+        return std::make_unique<testsupport::RecordingPrintJob>();
+    });
+    core::PrintDestination* previous = core::setPrintDestination(&choosing);
+    openTicket();
+    writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
+    core::programSettings().setText("CPRINTER", "n");
+    EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
+    core::programSettings().setText("CPRINTER", "Y");
+    EXPECT_EQ(print("Ticket12"), PrintResult::Printed);
+    printers.list = {"Office"};
+    EXPECT_EQ(print("Ticket12"), PrintResult::NoPrinter);
+    core::setPrintDestination(previous);
+    EXPECT_EQ(made, (std::vector<std::pair<std::string, bool>>{{"EPSON-Ticket-LQ", false}, {"EPSON-Ticket-LQ", true}}));
+    EXPECT_EQ(printCount(), 2);
 }
 
 TEST_F(DocPrintTest, TemplateFaultsGoToTheErrorTrap)

@@ -2,6 +2,8 @@
 // refusals and the template's faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 #include "core/tis620.h"
@@ -108,6 +110,33 @@ TEST_F(PrintCommandTest, TicketPrintsWithThaiTextReprintsAreAuditedAndATypedWeig
     text = testsupport::pdfText("-raw", pdf);
     EXPECT_NE(text.find("ชั่งออก 05/12/2026 09:02:45 ป้อนเอง 6,480"), std::string::npos) << text;
     EXPECT_NE(text.find("ชั่งเข้า 05/12/2026 08:15:20 15,140\n"), std::string::npos) << text;
+}
+
+// A money voucher of nineteen lines over three pages: the page carried forward, the total in
+// figures and words, the payee's name from its code table and the last line's ticket.
+TEST_F(PrintCommandTest, VoucherOfNineteenLinesTakesThreePages)
+{
+    load("Money1", "TICKET,DATE,COMPANY,REMARK1,AMOUNT,CASH,DRCR,CHEQUE,INDENT,STAFF\n"
+                   "000001,20261206,F001,ชำระค่าข้าวเปลือก,19000,19000,0,0,202612060360000,ADMIN\n");
+    std::string lines = "INDENT,RECORD,DOC_NO,DOC_DATE,COMPANY,TYPE,TICKET,DATE,TIME,AMOUNT\n";
+    for (int i = 1; i <= 19; ++i) {
+        char row[160];
+        std::snprintf(row, sizeof row, "202612060360000,2026120603600%02d,000001,20261206,F001,REC,%06d,20261205,08:%02d:00,%d\n",
+                      i, i, i, 100 * i);
+        lines += row;
+    }
+    load("Detail1", lines);
+
+    const std::string pdf = s_dir->file("voucher.pdf");
+    const auto r = print({"Money1", "1", "--pdf", pdf});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string text = testsupport::pdfText("-raw", pdf);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 3);
+    const std::string page3 = text.substr(text.find('\f', text.find('\f') + 1));
+    for (const char* expected : {"ยอดยกมา 13,600.00", "รวม 19 รายการ 19,000.00", "(หนึ่งหมื่นเก้าพันบาทถ้วน)"})
+        EXPECT_NE(page3.find(expected), std::string::npos) << expected << "\n" << page3;
+    EXPECT_NE(text.find("จ่ายให้ F001 นายสมศักดิ์ ทองดี"), std::string::npos) << text;
+    EXPECT_NE(text.find("19 รับซื้อ 000019 05/12/2026 08:19:00 1,900.00"), std::string::npos) << text;
 }
 
 TEST_F(PrintCommandTest, RefusalsSayWhy)

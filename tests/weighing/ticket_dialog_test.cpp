@@ -128,14 +128,21 @@ TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAn
     EXPECT_EQ(site.rows("Wdata1").size(), 1u);
     EXPECT_FALSE(d.form().field("cFarmer")->isEnabled());
 
-    // Nothing typed: Escape cancels the weighing without a word, and closes the browsing window.
+    // Nothing typed: Escape cancels the weighing without a word, the mark of a field missing at
+    // the weigh-in and its note ending with the entry, and closes the browsing window.
     host.trucks.push_back("81-5678");
     d.button(TicketButton::Weigh)->click();
     ASSERT_EQ(s->mode(), 1);
+    d.button(TicketButton::WeighIn)->click();
+    ui::EntryField* farmer = d.form().field("cFarmer");
+    ASSERT_TRUE(farmer->property("missing").toBool());
+    EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุผู้ขาย"));
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_EQ(s->mode(), 0);
+    EXPECT_FALSE(farmer->property("missing").toBool()) << "the mark ends with the entry";
+    EXPECT_EQ(d.messageBar().shownText(), QString());
     EXPECT_TRUE(d.isVisible());
-    EXPECT_EQ(site.prompts.shown.size(), 4u);
+    EXPECT_EQ(site.prompts.shown.size(), 5u);
     QTest::keyClick(&d, Qt::Key_Escape);
     EXPECT_FALSE(d.isVisible());
 }

@@ -483,4 +483,35 @@ TEST_F(TicketEvidenceTest, TheProgramsOwnLogOfADaysWorkThroughTheScreenVerifiesC
     setEvidenceLog(previous);
 }
 
+
+// The history an inspector reads: each event and source named in Thai (an unknown code as it is),
+// the weight grouped in thousands for weighings and the truck warning only, workstation and port
+// in one column.
+TEST(TicketEvidenceHistory, TheListNamesEventsAndSourcesInThai)
+{
+    const std::vector<EvidenceEntry> entries = {
+        {"05/12/2026", "08:00:00", "WEIGH1", 15000, "I", "OPER1", "scale1", "COM1 /dev/ttyS0", ""},
+        {"05/12/2026", "08:30:00", "WEIGH2", 1234567, "M", "ADMIN", "office", "", ""},
+        {"05/12/2026", "08:31:00", "EDIT", 0, " ", "ADMIN", "office", "", "WIN=15000.00"},
+        {"05/12/2026", "08:32:00", "TRUCKWT", 11600, " ", "ADMIN", "", "", "TRUCK=11,250"},
+        {"05/12/2026", "08:33:00", "ODD", 0, "X", "", "", "", ""},
+    };
+    const EvidenceHistory h = evidenceHistoryList("000001", entries);
+    EXPECT_EQ(core::tis620::toUtf8(h.title), "  หลักฐานการชั่ง ใบชั่งเลขที่ 000001");
+    std::vector<std::string> rows;
+    for (const auto& r : h.rows) {
+        std::string line;
+        for (const std::string& cell : r)
+            line += core::tis620::toUtf8(cell) + "|";
+        rows.push_back(line);
+    }
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "05/12/2026|08:00:00|ชั่งเข้า|15,000|เครื่องชั่ง|OPER1|scale1 COM1 /dev/ttyS0||",
+                        "05/12/2026|08:30:00|ชั่งออก|1,234,567|ป้อนเอง|ADMIN|office||",
+                        "05/12/2026|08:31:00|แก้ไข|| |ADMIN|office|WIN=15000.00|",
+                        "05/12/2026|08:32:00|น้ำหนักรถไม่ตรง|11,600| |ADMIN||TRUCK=11,250|",
+                        "05/12/2026|08:33:00|ODD||X||||",
+                    }));
+}
+
 }  // namespace
