@@ -46,14 +46,6 @@ const TicketKind& ticketKind(int kind)
     return kKinds[kind - 1];
 }
 
-int ticketKindOfCode(std::string_view code)
-{
-    for (const TicketKind& k : kKinds)
-        if (code == k.code)
-            return k.number;
-    return 0;
-}
-
 std::string ticketForm(int kind, bool alternate, char stat)
 {
     std::string form = alternate ? "Print" : "Ticket";

@@ -6,7 +6,6 @@
 
 #include <span>
 #include <string>
-#include <string_view>
 
 namespace weighing {
 
@@ -52,9 +51,6 @@ struct TicketKind {
 // REQUIRES: 1 <= kind <= 5.
 const TicketKind& ticketKind(int kind);
 bool validTicketKind(int kind);
-
-// The kind whose document code is `code` ("TRK03" -> 3), or 0.
-int ticketKindOfCode(std::string_view code);
 
 // Print form names: "Ticket" or "Print" + kind + the ticket's STAT ("Ticket12").
 std::string ticketForm(int kind, bool alternate, char stat);
