@@ -521,6 +521,8 @@ TEST(PrintTemplateTest, LinesAreReadInFixedColumns)
         {"D SUM40             x", "7 D Sum 40 0 0 0 0 |x|"},
         {"D SUM41             x", "7 D None 0 0 0 0 0 ||"},
         {"D SUM00             x", "7 D None 0 0 0 0 0 ||"},
+        {"D SUM1              x", "7 D None 0 0 0 0 0 ||"},
+        {"H", "7 H None 0 0 0 0 0 ||"},
         {"* a comment", "7 * None 0 0 0 0 0 ||"},
         {"", "7 - None 0 0 0 0 0 ||"},
         {"H SAYR1   abc   -5", "7 H Text L4 0 0 -5 0 0 ||"},

@@ -149,6 +149,8 @@ TEST_F(PrintCommandTest, RefusalsSayWhy)
     };
     const Case cases[] = {
         {{"Ticket12", "99", "--pdf", pdf}, 1, "no document 000099"},
+        {{"Ticket32", "1", "--pdf", pdf}, 1, "no document 000001"},  // each form reads its own table
+        {{"Money3", "1", "--pdf", pdf}, 1, "no document"},
         {{"Ticket62", "1", "--pdf", pdf}, 2, "not a form name"},
         {{"Ticket12", "12a", "--pdf", pdf}, 2, "not a document number"},
         {{"Ticket12", "1"}, 2, "usage"},
