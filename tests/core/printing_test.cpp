@@ -9,6 +9,7 @@
 #include "core/print_output.h"
 #include "core/printer_choice.h"
 #include "core/tis620.h"
+#include "support/scripted_printers.h"
 #include "support/seams.h"
 
 namespace {
@@ -56,17 +57,7 @@ TEST(PrinterChoice, ExactNameThenContainedThenNoneAndThePlan)
 
 TEST(PrinterChoice, WithoutAMatchThePersonChoosesEachTimeAfterABeep)
 {
-    struct ScriptedPrinters final : core::Printers {
-        std::vector<std::string> installed() override { return list; }
-        std::optional<std::string> choose(const std::string& title) override
-        {
-            titles.push_back(title);
-            return answer;
-        }
-        std::vector<std::string> list = {"Laser"};
-        std::optional<std::string> answer = "Laser";
-        std::vector<std::string> titles;
-    } printers;
+    testsupport::ScriptedPrinters printers({"Laser"}, "Laser");
     testsupport::RecordingSound sound;
     EXPECT_EQ(core::choosePrinter(printers, "Ticket", "doc"), "Laser");
     EXPECT_EQ(core::choosePrinter(printers, "Ticket", "doc"), "Laser");

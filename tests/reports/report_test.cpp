@@ -15,6 +15,7 @@
 #include "storage/ops.h"
 #include "storage/table.h"
 #include "support/recording_destination.h"
+#include "support/scripted_printers.h"
 
 namespace {
 
@@ -323,7 +324,7 @@ TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
 {
     ReportSite site;
     testsupport::RecordingDestination usual;
-    reportstest::ScriptedPrinters printers;
+    testsupport::ScriptedPrinters printers({"Report", "Office"});
     using Made = std::vector<std::pair<std::string, bool>>;  // the jobs made on a chosen printer
     Made made;
     std::vector<std::unique_ptr<testsupport::RecordingPrintJob>> jobs;

@@ -38,19 +38,6 @@ private:
     codes::PickList* m_previous;
 };
 
-// Installed printers and the person's answers to the printer dialog, the titles it was shown with.
-class ScriptedPrinters final : public core::Printers {
-public:
-    std::vector<std::string> installed() override { return {"Report", "Office"}; }
-    std::optional<std::string> choose(const std::string& title) override
-    {
-        titles.push_back(title);
-        return answer;
-    }
-    std::optional<std::string> answer;
-    std::vector<std::string> titles;
-};
-
 // The texts a recording job drew, in UTF-8, one per text call, "page:text".
 std::vector<std::string> drawnTexts(const testsupport::RecordingPrintJob& job);
 // Whether a recording job drew the text (UTF-8) on any page.

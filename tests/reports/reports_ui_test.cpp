@@ -16,6 +16,7 @@
 #include "support/qt_typing.h"
 #include "support/recording_destination.h"
 #include "support/run_process.h"
+#include "support/scripted_printers.h"
 #include "ui/browse_ink.h"
 #include "ui/entry_field.h"
 #include "ui/form_builder.h"
@@ -27,7 +28,7 @@ namespace {
 using reports::ReportOutcome;
 using reportstest::ReportSite;
 using reportstest::ScriptedPickList;
-using reportstest::ScriptedPrinters;
+using testsupport::ScriptedPrinters;
 using reportstest::T;
 using testsupport::runProcess;
 
@@ -162,7 +163,7 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
     reports::ReportSession& session = r.session;
     testsupport::RecordingDestination usual;
     testsupport::RecordingPrintJob printed;
-    ScriptedPrinters printers;
+    ScriptedPrinters printers({"Report", "Office"});
     std::vector<std::string> chosenJobs;
     reports::ReportDestination destination(usual, printers, [&](const std::string& printer, bool) {
         chosenJobs.push_back(printer);

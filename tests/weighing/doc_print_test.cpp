@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <optional>
 #include <sstream>
 
 #include "core/identity.h"
@@ -16,6 +15,7 @@
 #include "storage/held_table.h"
 #include "storage/ops.h"
 #include "support/recording_destination.h"
+#include "support/scripted_printers.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"
 #include "support/test_site.h"
@@ -378,11 +378,7 @@ TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothingAndABusyWorkTableIsNotRe
 // and nothing is counted.
 TEST_F(DocPrintTest, TheDocumentGoesToItsKindsPrinterPreviewedAsTheSettingSays)
 {
-    struct Printers final : core::Printers {
-        std::vector<std::string> list = {"Office", "EPSON-Ticket-LQ"};
-        std::vector<std::string> installed() override { return list; }
-        std::optional<std::string> choose(const std::string&) override { return std::nullopt; }
-    } printers;
+    testsupport::ScriptedPrinters printers({"Office", "EPSON-Ticket-LQ"});
     std::vector<std::pair<std::string, bool>> made;
     core::ChoosingDestination choosing(printers, [&made](const std::string& printer, bool preview) {
         made.emplace_back(printer, preview);

@@ -483,8 +483,7 @@ TEST_F(TicketEvidenceTest, TheProgramsOwnLogOfADaysWorkThroughTheScreenVerifiesC
     setEvidenceLog(previous);
 }
 
-
-// The history an inspector reads: each event and source named in Thai (an unknown code as it is),
+// The ticket's history list: each event and source named in Thai (an unknown code as it is),
 // the weight grouped in thousands for weighings and the truck warning only, workstation and port
 // in one column.
 TEST(TicketEvidenceHistory, TheListNamesEventsAndSourcesInThai)
