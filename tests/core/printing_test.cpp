@@ -91,7 +91,6 @@ TEST(PdfOutput, NamesAndMessages)
     files = {"site/PDF/T-1.pdf", "site/PDF/T-1-2.pdf"};
     EXPECT_EQ(core::freePdfPath("site/PDF/", "T-1.pdf", taken), "site/PDF/T-1-3.pdf");
     EXPECT_EQ(core::pdfFailedMessage("/x.pdf"), T("ไม่สามารถบันทึกไฟล์ PDF ที่ /x.pdf ได้ !"));
-    EXPECT_EQ(core::printedMessage("Laser"), T("ส่งเอกสารไปพิมพ์ที่เครื่องพิมพ์ Laser แล้ว"));
     EXPECT_EQ(core::printFailedMessage("Laser"), T("ไม่สามารถพิมพ์ที่เครื่องพิมพ์ Laser ได้ !"));
 }
 

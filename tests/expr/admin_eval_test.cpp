@@ -26,7 +26,6 @@ TEST(AdminEval, PrintsTheTypeLetterATabAndTheValue)
         {{"x * 2", "--var", "x=123.45"}, "N\t246.90\n"},
         {{"-(1+2)", "--var", "x=1"}, "N\t-3\n"},  // looks like an option, is the expression
         {{"DATE() + 1", "--date", "31/12/2026"}, "D\t01/01/2027\n"},
-        {{"lOk .AND. .T.", "--var", "lOk=.T."}, "L\t.T.\n"},
         {{"XROUND(0.125, 2)", "--var", "CDECCOR=\"N\""}, "N\t0.12\n"},
     };
     for (const Case& c : cases) {
