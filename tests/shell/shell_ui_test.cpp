@@ -107,10 +107,23 @@ TEST_F(ShellUiTest, TypingSevenInARightsFieldShowsTheLegendAndKeepsTheFocus)
     EXPECT_EQ(core::programSettings().text("CTRUSTEE"), "") << "another user's rights wait for their next login";
 }
 
-// A value refused as it is typed stays in its field with the focus, and OK waits for it.
+// A value left failing on a page no longer shown brings OK back to its field; a value refused as it
+// is typed stays in its field with the focus, and OK waits for it.
 TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
 {
     shell::VarsetDialog& dialog = openSettings();
+    ui::Folder* folder = dialog.form().folder();
+    ASSERT_NE(folder, nullptr);
+    core::programSettings().setText("CDRV1", ".\\TABLES");
+    folder->setCurrentIndex(1);
+    testsupport::settle();
+    click(dialog.okButton());
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(folder->currentWidget()->isAncestorOf(dialog.field("CDRV1")));
+    EXPECT_TRUE(dialog.field("CDRV1")->hasFocus());
+    EXPECT_NE(site.key("Path", "Table"), ".\\TABLES");
+    core::programSettings().setText("CDRV1", ".\\TABLES\\");
+
     const struct {
         const char* variable;
         int page;
@@ -124,7 +137,7 @@ TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
         {"CCFMT2", 1, "toled", "o", "Comm", "Format#2", "toledo"},         // no frame format of that name
     };
     for (const auto& c : cases) {
-        dialog.form().folder()->setCurrentIndex(c.page);
+        folder->setCurrentIndex(c.page);
         testsupport::settle();
         ui::EntryField* field = dialog.field(c.variable);
         retype(field, c.refused);
@@ -138,26 +151,6 @@ TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
     EXPECT_FALSE(dialog.isVisible());
     for (const auto& c : cases)
         EXPECT_EQ(site.key(c.section, c.key), c.stored) << c.variable;
-}
-
-TEST_F(ShellUiTest, SettingsDialogChecksEveryPageOnOkAndShowsTheFailingField)
-{
-    shell::VarsetDialog& dialog = openSettings();
-    ui::Folder* folder = dialog.form().folder();
-    ASSERT_NE(folder, nullptr);
-    // A value left failing on a page no longer shown.
-    core::programSettings().setText("CDRV1", ".\\TABLES");
-    folder->setCurrentIndex(1);
-    testsupport::settle();
-    click(dialog.okButton());
-    EXPECT_TRUE(dialog.isVisible());
-    ui::EntryField* entry = dialog.field("CDRV1");
-    EXPECT_TRUE(folder->currentWidget()->isAncestorOf(entry));
-    EXPECT_TRUE(entry->hasFocus());
-    EXPECT_NE(site.key("Path", "Table"), ".\\TABLES");
-    core::programSettings().setText("CDRV1", ".\\TABLES\\");
-    click(dialog.okButton());
-    EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(site.key("Path", "Table"), ".\\TABLES\\");
 }
 
@@ -200,7 +193,9 @@ TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogsStayOpen
     fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::add);
 }
 
-TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogUnbuiltCommandsSaySoAndExceptionsOfferOnlyQuit)
+// Refused rights open no dialog, unbuilt commands say so, an exception offers only Quit, and closing
+// the window asks first.
+TEST_F(ShellUiTest, MainWindowRefusesWithoutRightsSurvivesExceptionsAndAsksBeforeClosing)
 {
     core::programSettings().setText("CTRUSTEE", std::string(32, '6') + "0");
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
@@ -213,16 +208,9 @@ TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogUnbuiltCommandsSaySoAndExce
     window.menuAction(shell::Action::POPCODE1)->trigger();
     EXPECT_EQ(prompts.texts(),
               (std::vector<std::string>{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
-
     window.menuAction(shell::Action::TRPROC1)->trigger();  // through errors::runGuarded: no escape
     EXPECT_EQ(faults.faults.size(), 1u);
-}
 
-TEST_F(ShellUiTest, ClosingTheMainWindowAsksFirst)
-{
-    shell::Dispatcher dispatcher;
-    shell::MainWindow window(dispatcher);
-    window.registerOwnActions();
     showActive(window);
     int finished = 0;
     QObject::connect(&window, &shell::MainWindow::finished, [&] { ++finished; });
