@@ -71,20 +71,15 @@ TEST_F(LoginTest, CredentialsAreCheckedAsTypedAndDeletedUsersRefused)
 }
 
 // The password change and the rights editor on the row of one user.
-class UserEditorTest : public LoginTest {
-protected:
-    storage::Table& row(const std::string& code)
-    {
+TEST_F(LoginTest, PasswordChangeOutcomesAndRightsNormalisedWithTheOwnRowAppliedAtOnce)
+{
+    storage::Workspace ws;
+    const auto row = [&ws](const std::string& code) -> storage::Table& {
         EXPECT_TRUE(shell::openUsers(ws));
         storage::Table& t = *ws.find(shell::kUsersAlias);
         EXPECT_TRUE(shell::seekUser(t, code));
         return t;
-    }
-    storage::Workspace ws;
-};
-
-TEST_F(UserEditorTest, PasswordChangeOutcomesAndRightsNormalisedWithTheOwnRowAppliedAtOnce)
-{
+    };
     const struct {
         const char* code;
         const char* oldPw;
