@@ -1,11 +1,7 @@
-// Where a print goes (printer, preview, PDF file) and which calculator and text editor this machine
-// offers, from the environment and the PATH, without a window.
-#include <algorithm>
+// Where a print goes (printer, preview, PDF file), without a window.
 #include <gtest/gtest.h>
-#include <map>
 #include <set>
 
-#include "core/platform_programs.h"
 #include "core/print_output.h"
 #include "core/printer_choice.h"
 #include "core/tis620.h"
@@ -28,7 +24,6 @@ TEST(PrinterChoice, ExactNameThenContainedThenNoneAndThePlan)
         {"Report", {"Report Room", "report"}, "report"},
         {"Ticket", {"Laser", "EPSON ticket LQ", "ticket2"}, "EPSON ticket LQ"},
         {"Report", {"Laser", "Ticket"}, std::nullopt},
-        {"Ticket", {}, std::nullopt},
         {"", {"Laser"}, std::nullopt},
     };
     for (const Case& c : cases)
@@ -44,7 +39,6 @@ TEST(PrinterChoice, ExactNameThenContainedThenNoneAndThePlan)
     const Plan plans[] = {
         {"Ticket", {"Laser", "TICKET"}, true, "TICKET", true},
         {"Ticket", {"Laser", "TICKET"}, false, "TICKET", false},  // "Printer" N: straight to it
-        {"Ticket", {"Epson-Ticket-1"}, false, "Epson-Ticket-1", false},
         {"Ticket", {"Laser"}, false, std::nullopt, true},  // the person chooses, in the preview
         {"Report", {}, true, std::nullopt, true},
     };
@@ -95,45 +89,7 @@ TEST(PdfOutput, NamesAndMessages)
     files = {"site/PDF/T-1.pdf", "site/PDF/T-1-2.pdf"};
     EXPECT_EQ(core::freePdfPath("site/PDF/", "T-1.pdf", taken), "site/PDF/T-1-3.pdf");
     EXPECT_EQ(core::pdfFailedMessage("/x.pdf"), T("ไม่สามารถบันทึกไฟล์ PDF ที่ /x.pdf ได้ !"));
-    EXPECT_EQ(core::printedMessage("Laser"), T("ส่งเอกสารไปพิมพ์ที่เครื่องพิมพ์ Laser แล้ว"));
     EXPECT_EQ(core::printFailedMessage("Laser"), T("ไม่สามารถพิมพ์ที่เครื่องพิมพ์ Laser ได้ !"));
-}
-
-// A command as one line: the program, then its arguments; "-" for none.
-std::string shown(const std::optional<core::ProgramCommand>& c)
-{
-    std::string out = c ? c->program : "-";
-    for (const std::string& a : c ? c->arguments : std::vector<std::string>{})
-        out += " " + a;
-    return out;
-}
-
-TEST(PlatformPrograms, WhatThisMachineOffers)
-{
-    struct Case {
-        std::map<std::string, std::string> env;
-        std::vector<std::string> installed;
-        std::string file;
-        const char* calc;
-        const char* editor;
-    };
-    const Case cases[] = {
-        {{}, {}, "", "-", "-"},
-        {{}, {"xdg-open"}, "error.log", "-", "xdg-open error.log"},
-        {{}, {"xcalc", "galculator", "mousepad"}, "", "galculator", "mousepad"},
-        {{{"VISUAL", "code -w"}}, {"code", "gedit"}, "a.txt", "-", "code -w a.txt"},
-        {{{"EDITOR", "nano"}}, {"nano", "x-terminal-emulator"}, "a.txt", "-",
-         "x-terminal-emulator -e nano a.txt"},
-    };
-    for (const Case& c : cases) {
-        core::PlatformLookup lookup;
-        lookup.environment = [&](const char* v) { return c.env.count(v) ? c.env.at(v) : std::string(); };
-        lookup.onPath = [&](const std::string& p) {
-            return std::find(c.installed.begin(), c.installed.end(), p) != c.installed.end();
-        };
-        EXPECT_EQ(shown(core::calculatorCommand(lookup)), c.calc) << c.editor;
-        EXPECT_EQ(shown(core::editorCommand(lookup, c.file)), c.editor);
-    }
 }
 
 }  // namespace

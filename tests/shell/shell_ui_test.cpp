@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <optional>
 
-#include "core/identity.h"
 #include "core/ini_file.h"
 #include "errors/error_dialog.h"
 #include "errors/guard.h"
@@ -26,8 +25,6 @@ using namespace shelltest;
 using core::tis620::T;
 
 namespace {
-
-QString u(const char* utf8) { return QString::fromUtf8(utf8); }
 
 using testsupport::showActive;
 
@@ -110,15 +107,23 @@ TEST_F(ShellUiTest, TypingSevenInARightsFieldShowsTheLegendAndKeepsTheFocus)
     EXPECT_EQ(core::programSettings().text("CTRUSTEE"), "") << "another user's rights wait for their next login";
 }
 
-// The dialog shows the program's identity. A value refused as it is typed stays in its field with
-// the focus, and OK waits for it.
+// A value left failing on a page no longer shown brings OK back to its field; a value refused as it
+// is typed stays in its field with the focus, and OK waits for it.
 TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
 {
-    static const std::string s_identity = "mervo 0.1 sha256 " + std::string(64, 'f');
-    core::setIdentitySource([] { return s_identity; });
     shell::VarsetDialog& dialog = openSettings();
-    core::setIdentitySource(nullptr);
-    EXPECT_EQ(dialog.identityLabel()->text().toStdString(), s_identity);
+    ui::Folder* folder = dialog.form().folder();
+    ASSERT_NE(folder, nullptr);
+    core::programSettings().setText("CDRV1", ".\\TABLES");
+    folder->setCurrentIndex(1);
+    testsupport::settle();
+    click(dialog.okButton());
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(folder->currentWidget()->isAncestorOf(dialog.field("CDRV1")));
+    EXPECT_TRUE(dialog.field("CDRV1")->hasFocus());
+    EXPECT_NE(site.key("Path", "Table"), ".\\TABLES");
+    core::programSettings().setText("CDRV1", ".\\TABLES\\");
+
     const struct {
         const char* variable;
         int page;
@@ -132,7 +137,7 @@ TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
         {"CCFMT2", 1, "toled", "o", "Comm", "Format#2", "toledo"},         // no frame format of that name
     };
     for (const auto& c : cases) {
-        dialog.form().folder()->setCurrentIndex(c.page);
+        folder->setCurrentIndex(c.page);
         testsupport::settle();
         ui::EntryField* field = dialog.field(c.variable);
         retype(field, c.refused);
@@ -146,26 +151,6 @@ TEST_F(ShellUiTest, SettingsDialogKeepsARefusedValueInItsFieldUntilItPasses)
     EXPECT_FALSE(dialog.isVisible());
     for (const auto& c : cases)
         EXPECT_EQ(site.key(c.section, c.key), c.stored) << c.variable;
-}
-
-TEST_F(ShellUiTest, SettingsDialogChecksEveryPageOnOkAndShowsTheFailingField)
-{
-    shell::VarsetDialog& dialog = openSettings();
-    ui::Folder* folder = dialog.form().folder();
-    ASSERT_NE(folder, nullptr);
-    // A value left failing on a page no longer shown.
-    core::programSettings().setText("CDRV1", ".\\TABLES");
-    folder->setCurrentIndex(1);
-    testsupport::settle();
-    click(dialog.okButton());
-    EXPECT_TRUE(dialog.isVisible());
-    ui::EntryField* entry = dialog.field("CDRV1");
-    EXPECT_TRUE(folder->currentWidget()->isAncestorOf(entry));
-    EXPECT_TRUE(entry->hasFocus());
-    EXPECT_NE(site.key("Path", "Table"), ".\\TABLES");
-    core::programSettings().setText("CDRV1", ".\\TABLES\\");
-    click(dialog.okButton());
-    EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(site.key("Path", "Table"), ".\\TABLES\\");
 }
 
@@ -180,7 +165,7 @@ TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogsStayOpen
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(testsupport::readFile(site.ini()), before);  // not replaced
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ไม่สามารถบันทึกค่าลงแฟ้ม " + site.ini() + " ได้"});
-    EXPECT_EQ(dialog.field("CDRV3")->text().trimmed(), u(".\\COPY\\"));
+    EXPECT_EQ(dialog.field("CDRV3")->text().trimmed(), QString::fromUtf8(".\\COPY\\"));
 
     fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::add);
     click(dialog.okButton());
@@ -206,19 +191,11 @@ TEST_F(ShellUiTest, ASettingsFileThatCannotBeWrittenIsNamedAndTheDialogsStayOpen
     ASSERT_EQ(prompts.shown.size(), 3u);
     EXPECT_EQ(prompts.shown[1].text, prompts.shown[0].text);
     fs::permissions(site.ini(), fs::perms::owner_write, fs::perm_options::add);
-
-    // The font dialog is preset with the stored height divided by the ratio, and confirmed
-    // unchanged it stores that height again.
-    core::IniFile(site.ini()).set("Font", "Ratio", "2");
-    core::IniFile(site.ini()).set("Font", "Height2", "-40");
-    shell::startUp(core::programSettings(), site.ini());
-    testsupport::whenModal([](QWidget* modal) { static_cast<QDialog*>(modal)->accept(); });
-    shell::FONTSEL(2);
-    EXPECT_EQ(site.key("Font", "Height2"), "-40");
-    EXPECT_EQ(site.key("Font", "Font2"), "EucrosiaUPC");
 }
 
-TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogUnbuiltCommandsSaySoAndExceptionsOfferOnlyQuit)
+// Refused rights open no dialog, unbuilt commands say so, an exception offers only Quit, and closing
+// the window asks first.
+TEST_F(ShellUiTest, MainWindowRefusesWithoutRightsSurvivesExceptionsAndAsksBeforeClosing)
 {
     core::programSettings().setText("CTRUSTEE", std::string(32, '6') + "0");
     testsupport::RecordingFaultHandler faults(core::FaultAnswer::Quit);
@@ -231,16 +208,9 @@ TEST_F(ShellUiTest, RefusedRightsOpenNoSettingsDialogUnbuiltCommandsSaySoAndExce
     window.menuAction(shell::Action::POPCODE1)->trigger();
     EXPECT_EQ(prompts.texts(),
               (std::vector<std::string>{"คุณไม่มีอำนาจที่จะใช้คำสั่งนี้", "ส่วนนี้ของโปรแกรมยังไม่พร้อมใช้งาน"}));
-
     window.menuAction(shell::Action::TRPROC1)->trigger();  // through errors::runGuarded: no escape
     EXPECT_EQ(faults.faults.size(), 1u);
-}
 
-TEST_F(ShellUiTest, ClosingTheMainWindowAsksFirst)
-{
-    shell::Dispatcher dispatcher;
-    shell::MainWindow window(dispatcher);
-    window.registerOwnActions();
     showActive(window);
     int finished = 0;
     QObject::connect(&window, &shell::MainWindow::finished, [&] { ++finished; });
@@ -284,19 +254,12 @@ TEST(ErrorDialog, ButtonsFollowWhatTheFaultAllowsAndTheChoiceComesBack)
     EXPECT_EQ(dialog.choose("Error DBFNTX/1041", {}, true, true), errors::ErrorDialog::Choice::Retry);
     testsupport::whenModal([](QWidget* modal) { modal->close(); });
     EXPECT_EQ(dialog.choose("Error DBFNTX/1041", {}, true, true), errors::ErrorDialog::Choice::Quit);
-
-    QWidget window;  // its title reaches the report
-    window.setWindowTitle(u("  โปรแกรมชั่งรถบรรทุก"));
-    window.show();
-    const errors::Environment env = errors::programEnvironment();
-    const auto titles = env.windowTitles();
-    EXPECT_NE(std::find(titles.begin(), titles.end(), T("  โปรแกรมชั่งรถบรรทุก")), titles.end());
 }
 
-// The real program: a wrong password then the right one, the main window, a menu item, the exit.
+// The real program on the demo site's pictures: a wrong password then the right one, the main
+// window, the exit.
 TEST_F(ShellUiTest, EndToEndFromLoginToExit)
 {
-    // The demo site's pictures, announcement and (silent) sounds.
     core::Settings demo;
     demo.setText("CDRV1", site.dir.path() + "/");
     site::DemoContentOptions silent;
@@ -304,7 +267,6 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
     std::string error;
     ASSERT_TRUE(site::writeShellDemoContent(site.dir.path(), demo, &error, silent)) << error;
     core::IniFile(site.ini()).set("Path", "Table", site.dir.path() + "/");
-    core::IniFile(site.ini()).set("Data", "Name", T("บริษัท ทดสอบ จำกัด"));
 
     shell::Dispatcher dispatcher;
     shell::QtMainHost host(dispatcher);
@@ -319,41 +281,26 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
         testsupport::tabAway(login->codeField());
         testsupport::typeUtf8(login->passwordField(), "wrong");
         click(login->okButton());
-        EXPECT_EQ(prompts.shown.size(), 1u);
         EXPECT_TRUE(login->isVisible());
-        EXPECT_EQ(login->codeField()->text(), u("ADMIN"));  // typed in lower case, shown upper
 
         login->passwordField()->setFocus();
         login->passwordField()->selectAll();
         testsupport::typeUtf8(login->passwordField(), "demo");
         when([&] { return host.mainWindow() && host.mainWindow()->isVisible(); },
              [&] {
-                 shell::MainWindow* w = host.mainWindow();
                  steps.push_back("main");
-                 EXPECT_EQ(w->windowTitle(), u("  โปรแกรมชั่งรถบรรทุก สำหรับ บริษัท ทดสอบ จำกัด"));
-                 EXPECT_TRUE(w->isMaximized());
-                 EXPECT_TRUE(w->mainPicture()->hasPicture());
-                 testsupport::whenModal([&](QWidget* varset) {
-                     steps.push_back("varset");
-                     static_cast<shell::VarsetDialog*>(varset)->okButton()->click();
-                 });
-                 w->menuAction(shell::Action::VARSET)->trigger();
+                 EXPECT_TRUE(host.mainWindow()->mainPicture()->hasPicture());
                  testsupport::whenModal([&](QWidget* finish) {
                      steps.push_back("finish");
                      static_cast<shell::FinishDialog*>(finish)->okButton()->click();
                  });
-                 w->menuAction(shell::Action::Exit)->trigger();
+                 host.mainWindow()->menuAction(shell::Action::Exit)->trigger();
              });
         login->okButton()->click();
     });
     EXPECT_EQ(shell::MAIN(host, site.ini()), 0);
-    EXPECT_EQ(steps, (std::vector<std::string>{"login", "main", "varset", "finish"}));
+    EXPECT_EQ(steps, (std::vector<std::string>{"login", "main", "finish"}));
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});  // and nothing after it
-    EXPECT_EQ(sound.waves, (std::vector<std::string>{"TSound01.wav", "loop1.wav", "TSound02.wav", "TSound07.wav",
-                                                     "TSound08.wav", "TSound09.wav"}));
-    EXPECT_FALSE(sound.waitedToEnd[1]);  // the login's loop sound plays on
-    EXPECT_EQ(sound.waitedToEnd.back(), true);  // the goodbye sound plays to its end
-    EXPECT_EQ(site.key("Misc", "Factor"), "2.0");
     EXPECT_EQ(host.mainWindow(), nullptr);
 }
 

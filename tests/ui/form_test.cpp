@@ -20,26 +20,17 @@ using ui::Picture;
 
 namespace {
 
-struct Window {
-    QWidget w;
-    EntryField* a;
-    EntryField* b;
-    Window(const Picture& pa, const Picture& pb)
-    {
-        auto* l = new QVBoxLayout(&w);
-        a = new EntryField(pa, &w);
-        b = new EntryField(pb, &w);
-        l->addWidget(a);
-        l->addWidget(b);
-        testsupport::showActive(w);
-        a->setFocus();
-        QCoreApplication::processEvents();
-    }
-};
-
 TEST(EntryField, DatesAndTimesTypeOverTheirTemplate)
 {
-    Window win(Picture::date(), Picture::parse("99:99:99", Value::Type::Text, 8));
+    struct {
+        QWidget w;
+        EntryField* a = new EntryField(Picture::date(), &w);
+        EntryField* b = new EntryField(Picture::parse("99:99:99", Value::Type::Text, 8), &w);
+    } win;
+    auto* layout = new QVBoxLayout(&win.w);
+    layout->addWidget(win.a);
+    layout->addWidget(win.b);
+    testsupport::showActive(win.w);
     win.a->setValue(Value::date(core::Date()));
     win.a->setFocus();
     testsupport::typeUtf8(win.a, "05122026");

@@ -4,7 +4,6 @@
 
 #include <tuple>
 
-#include "core/tis620.h"
 #include "ui/picture_editor.h"
 
 using core::Value;
@@ -146,8 +145,8 @@ TEST(PictureEditor, NumbersTypeLikeACalculator)
     }
 }
 
-// Templates type over and skip literals; free text inserts up to the width.
-TEST(PictureEditor, TemplatesAndFreeText)
+// Templates type over and skip literals.
+TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
 {
     struct Case {
         const char* picture;
@@ -170,17 +169,6 @@ TEST(PictureEditor, TemplatesAndFreeText)
         EXPECT_EQ(std::pair(e.text(), e.cursor()), std::pair(std::string(c.shown), c.cursor))
             << c.picture << " " << c.keys;
     }
-
-    PictureEditor e(Picture::parse("@!", T::Text, 6));
-    e.load(Value::text("ab    "));
-    press(e, "cdefgh");
-    bool ok = false;
-    EXPECT_EQ(e.text(), "abCDEF") << "typed letters are upper-cased, the width holds";
-    EXPECT_EQ(e.value(ok).asText(), "abCDEF");
-    const std::string thai = core::tis620::T("ก");
-    PictureEditor t(Picture::parse("@!", T::Text, 3));
-    t.type(static_cast<unsigned char>(thai[0]));
-    EXPECT_EQ(t.text(), thai);
 }
 
 }  // namespace
