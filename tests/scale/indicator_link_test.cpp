@@ -29,9 +29,8 @@ std::string tailOf(const std::string& out, const std::string& tail)
     return out.substr(out.size() - std::min(out.size(), tail.size()));
 }
 
-// The command reads with "Format#1" set: every frame printed, the weight, its sign and the
-// indicator's refusals as the frames say; silence gives the message, and the time limit never gives
-// a weight. (Every format's frames through the pseudo-terminal: DetectNamesTheSettingAndFormatToConfigure.)
+// Every frame printed and the settled weight taken through the real port, also under noise and with
+// "Format#1" set; silence gives the message and no weight. (Every format: DetectNamesTheSetting...)
 TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
 {
     struct Case {
@@ -39,7 +38,7 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
         std::vector<std::string> sim;
         std::vector<std::string> seen;  // in the output, in this order
         std::string last;
-        int timeout = 3;
+        int timeout;
         std::string more = {};  // more lines of [Comm]
     };
     const Case cases[] = {
@@ -61,15 +60,11 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
          "accepted 15140\n", 7, "Zero=1\r\n"},
         {nullptr, {"silence:10s"}, {"message ส่วนการรับสัญญาณน้ำหนัก: ไม่สามารถรับสัญญาณน้ำหนักได้ !\n"},
          "no weight\n", 10},
-        // A stable 0 that "W.Read" 1 never takes by itself.
-        {nullptr, {"0:20s"}, {"| weight=0 stable=yes repeat=3 zero=2"}, "timeout after 2 s\n", 2},
         {"toledo",
          {"--format", "toledo", "--checksum", "-20:4s", "ramp:2500:300ms", "2500:8s"},
          {"start=002 header=5 weight=5 format=toledo\n", "| weight=-20 stable=yes repeat=3 zero=1", "motion=yes",
           "| weight=2500 stable=yes repeat=3 zero=2"},
          "accepted 2500\n", 10},
-        {"toledo", {"--format", "toledo", "1234567:8s"}, {"(refused: น้ำหนักเกินพิกัดของเครื่องชั่ง !)"},
-         "timeout after 3 s\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.sim));

@@ -1,7 +1,5 @@
-// The weight dialog on the screen (offscreen) reading mervo-scale-sim over a pseudo-terminal: it
-// closes by itself with the settled weight, refuses to close while the weight may not be taken,
-// and asks for the port when the settings name none. Each frame format through the same model,
-// port and driver: WeighCommand.DetectNamesTheSettingAndFormatToConfigure.
+// The weight dialog offscreen reading mervo-scale-sim over a pseudo-terminal: no closing while the
+// weight may not be taken, the live weight's port lent to it, the port asked for when none is set.
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -20,21 +18,8 @@
 
 namespace {
 
+using scaletest::kNoSignal;
 using scaletest::Simulator;
-
-// The ticket screen: what the dialog did to it, in order.
-class Ticket final : public scale::WeighTarget {
-public:
-    void receiveWeight(int w, long long kg) override
-    {
-        did += "weight " + std::to_string(w) + "=" + std::to_string(kg);
-    }
-    void disableWeighButton(int w) override { did += ", disable " + std::to_string(w); }
-    void enableAndFocusSave() override { did += ", save"; }
-    std::string did;
-};
-
-const std::string kNoSignal = "ไม่สามารถรับสัญญาณน้ำหนักได้ !";
 
 // Runs `act` on the dialog once it is up and has begun (polled on the event loop).
 void onDialog(std::function<void(scale::WeightDialog&)> act)
@@ -50,7 +35,7 @@ protected:
 
     testsupport::RecordingPrompts prompts;
     testsupport::RecordingSound sound;
-    Ticket ticket;
+    scaletest::RecordingTarget ticket;
 };
 
 TEST_F(WeightDialogTest, AMovingWeightCannotBeTakenNorTheDialogClosed)
@@ -74,7 +59,7 @@ TEST_F(WeightDialogTest, AMovingWeightCannotBeTakenNorTheDialogClosed)
     EXPECT_EQ(sound.tones, std::vector<int>{900});
     EXPECT_FALSE(weight.has_value());  // the silence after it ended the dialog without a weight
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{kNoSignal});
-    EXPECT_TRUE(ticket.did.empty());
+    EXPECT_TRUE(ticket.calls.empty());
 }
 
 // The live weight reads the same port in the background; a weight dialog takes the port from it

@@ -1,7 +1,5 @@
-// The models of the weight dialog and of the live weight display over an in-memory port and a fake
-// clock: what they show and play for a settling load, silence and a port that will not open; when
-// the dialog closes or may be closed and what reaches the ticket; the live weight's port given up
-// to a weight dialog and taken back.
+// The weight dialog's and the live weight's models over an in-memory port and a fake clock: when the
+// dialog closes and what reaches the ticket; the live weight's port lent to a weight dialog.
 #include <filesystem>
 #include <gtest/gtest.h>
 
@@ -16,24 +14,10 @@ namespace {
 using core::tis620::T;
 using scale::LiveState;
 using scale::ZeroState;
+using scaletest::kNoSignal;
+using scaletest::RecordingTarget;
 using scaletest::tf0;
 using Texts = std::vector<std::string>;
-
-const std::string kNoSignal = "ไม่สามารถรับสัญญาณน้ำหนักได้ !";
-
-// The ticket screen: records what the weight dialog did to it, in order.
-class RecordingTarget final : public scale::WeighTarget {
-public:
-    void receiveWeight(int which, long long kg) override
-    {
-        calls.push_back("weight " + std::to_string(which) + "=" + std::to_string(kg));
-    }
-    void disableWeighButton(int which) override { calls.push_back("disable " + std::to_string(which)); }
-    void enableAndFocusSave() override { calls.push_back("save"); }
-    void weightOrigin(int, const scale::WeightOrigin& o) override { origins.push_back(o); }
-    Texts calls;
-    std::vector<scale::WeightOrigin> origins;
-};
 
 class RecordingListener final : public scale::WeightDialogListener {
 public:
