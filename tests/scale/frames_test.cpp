@@ -80,7 +80,7 @@ TEST(FrameReader, WeightsAndTheirSignsFromTheByteStream)
     }
 }
 
-TEST(FrameReader, AReadingOlderThanTheFreshWindowOrFourSecondsOfJunkIsNeverAcceptable)
+TEST(FrameReader, AStaleReadingIsNeverAcceptableAndFourSecondsOfJunkOrSilenceEndTheTick)
 {
     Player p{Rules{.handAccept = true, .freshMs = 1200}};
     for (int i = 0; i < 4; ++i)
@@ -115,6 +115,18 @@ TEST(FrameReader, AReadingOlderThanTheFreshWindowOrFourSecondsOfJunkIsNeverAccep
     EXPECT_EQ(j.reader.service(j.in, start + 4000).end, TickEnd::NoSignal);
     EXPECT_EQ(j.reader.zeroState(), ZeroState::NoSignal);
     EXPECT_FALSE(j.reader.tickOpen());
+
+    // Before any frame, silence counts from the last byte, not from the tick's start: skipped noise is
+    // signal. (Nothing at all, and a frame cut short: WeightDialogTest.FourSecondsWithoutBytesEndTheTick.)
+    FrameReader r{Rules{}};
+    ByteQueue in;
+    r.beginTick(0);
+    in.push("noise");
+    EXPECT_EQ(r.service(in, 1000).end, TickEnd::Open);
+    EXPECT_EQ(r.service(in, 4999).end, TickEnd::Open);
+    EXPECT_EQ(r.service(in, 5000).end, TickEnd::NoSignal);
+    EXPECT_EQ(r.zeroState(), ZeroState::NoSignal);
+    EXPECT_FALSE(r.tickOpen());
 }
 
 // What the simulator, the serial port's double, sends for a frame layout is what the reader reads.
@@ -202,21 +214,6 @@ TEST(FrameReader, RepeatsStabilityZeroStateAndAutomaticAcceptance)
             EXPECT_EQ(accepted, c.acceptedAt);
         }
     }
-}
-
-// Silence counts from the last byte, not from the tick's start: skipped noise is signal. (Nothing at
-// all, and a frame cut short: WeightDialogTest.FourSecondsWithoutBytesEndTheTick.)
-TEST(FrameReader, FourSecondsAfterTheLastByteEndTheTick)
-{
-    FrameReader r{Rules{}};
-    ByteQueue in;
-    r.beginTick(0);
-    in.push("noise");
-    EXPECT_EQ(r.service(in, 1000).end, TickEnd::Open);
-    EXPECT_EQ(r.service(in, 4999).end, TickEnd::Open);
-    EXPECT_EQ(r.service(in, 5000).end, TickEnd::NoSignal);
-    EXPECT_EQ(r.zeroState(), ZeroState::NoSignal);
-    EXPECT_FALSE(r.tickOpen());
 }
 
 TEST(FrameReader, ByteQueueKeepsTheNewest2048Bytes)
