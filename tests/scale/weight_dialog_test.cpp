@@ -46,19 +46,16 @@ TEST_F(WeightDialogTest, AMovingWeightCannotBeTakenNorTheDialogClosed)
     Simulator sim({"--seed", "3", "noise:900:1500ms", "silence:10s"});
     core::programSettings().setText("CCDEV1", sim.path);
     bool stillOpen = false;
-    QString shown;
     onDialog([&](scale::WeightDialog& d) {
         QTimer::singleShot(800, &d, [&] {
             QTest::keyClick(&d, Qt::Key_Escape);
             d.close();
             d.acceptButton()->click();
             stillOpen = d.isVisible();
-            shown = d.weightLabel()->text();
         });
     });
     const std::optional<long long> weight = scale::READW(1, &ticket);
     EXPECT_TRUE(stillOpen);
-    EXPECT_TRUE(shown.endsWith(QStringLiteral(" Kg."))) << shown.toStdString();
     EXPECT_EQ(sound.tones, std::vector<int>{900});
     EXPECT_FALSE(weight.has_value());  // the silence after it ended the dialog without a weight
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{kNoSignal});
