@@ -1,9 +1,6 @@
-// Every maintenance job killed at its n-th write, truncate, sync, rename or remove (in a forked
-// child, through the fault-injecting file system), then the site reopened and the job run again to
-// its end, as a site would after a power cut: `check` finds nothing wrong, every table holds the
-// same live records as after an uninterrupted run (none lost, none doubled), no series number went
-// back, and verify-ledgers says what it says after an uninterrupted run. A bounded sample of points
-// per job here; MERVO_CRASH_POINTS=all runs every point (see storagetest::crashPoints).
+// Every maintenance job killed at its n-th write, truncate, sync, rename or remove (a forked child on
+// the fault-injecting file system), then run again to its end as after a power cut: the site must be
+// as after an uninterrupted run. A sample of points per job; MERVO_CRASH_POINTS=all runs every one.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -31,9 +28,8 @@ namespace {
 
 constexpr int kSample = 8;  // points per job in a normal run
 
-// What a site holds, for comparing two runs: each table's live records (whole, sorted), the
-// next number of every series, what `check` finds, verify-ledgers' differences, and any temporary
-// file a job left.
+// What a site holds, for comparing two runs (live records whole and sorted, next series numbers, what
+// `check` finds, verify-ledgers' differences, temporary files left).
 struct SiteState {
     std::map<std::string, std::vector<std::string>> live;
     std::map<std::string, double> series;

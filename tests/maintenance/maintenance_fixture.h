@@ -1,9 +1,5 @@
-// A site for the file-maintenance tests: a new site (every table empty, the series at 1) in a
-// temporary folder, the program-wide settings read from its configuration file with the four
-// folders made absolute, rows appended through the shared append (CSV in the dump format), small
-// readers and writers of table files, and scripted seams: prompts, a clock that makes every wait
-// pass at once, sounds, faults. Then the jobs run on January 2026 with every question answered as
-// scripted, and the outcomes of a job's steps.
+// A new site for the file-maintenance tests in a temporary folder (its settings in force, rows appended
+// from CSV), readers and writers of table files, scripted seams, and the jobs run on January 2026.
 #pragma once
 
 #include <algorithm>

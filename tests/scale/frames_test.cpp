@@ -1,6 +1,6 @@
 // The scale's readers of outside input: the frame reader over the indicator's byte stream (frames,
-// signs, stability, the zero state, silence), the decoders of the other frame formats and their
-// streams, and the "Port#n" setting with the reader's rules from the settings.
+// signs, stability, the zero state, silence, any layout as the simulator sends it), the decoders of
+// the other frame formats and their streams, and the "Port#n" setting with the reader's rules.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -9,6 +9,7 @@
 #include "scale/frame_formats.h"
 #include "scale/frame_reader.h"
 #include "scale/port_setting.h"
+#include "scale/sim_formats.h"
 #include "scale_fixture.h"
 
 namespace {
@@ -79,7 +80,7 @@ TEST(FrameReader, WeightsAndTheirSignsFromTheByteStream)
     }
 }
 
-TEST(FrameReader, AReadingOlderThanTheFreshWindowOrFourSecondsOfJunkIsNeverAcceptable)
+TEST(FrameReader, AStaleReadingIsNeverAcceptableAndFourSecondsOfJunkOrSilenceEndTheTick)
 {
     Player p{Rules{.handAccept = true, .freshMs = 1200}};
     for (int i = 0; i < 4; ++i)
@@ -114,6 +115,44 @@ TEST(FrameReader, AReadingOlderThanTheFreshWindowOrFourSecondsOfJunkIsNeverAccep
     EXPECT_EQ(j.reader.service(j.in, start + 4000).end, TickEnd::NoSignal);
     EXPECT_EQ(j.reader.zeroState(), ZeroState::NoSignal);
     EXPECT_FALSE(j.reader.tickOpen());
+
+    // Before any frame, silence counts from the last byte, not from the tick's start: skipped noise is
+    // signal. (Nothing at all, and a frame cut short: WeightDialogTest.FourSecondsWithoutBytesEndTheTick.)
+    FrameReader r{Rules{}};
+    ByteQueue in;
+    r.beginTick(0);
+    in.push("noise");
+    EXPECT_EQ(r.service(in, 1000).end, TickEnd::Open);
+    EXPECT_EQ(r.service(in, 4999).end, TickEnd::Open);
+    EXPECT_EQ(r.service(in, 5000).end, TickEnd::NoSignal);
+    EXPECT_EQ(r.zeroState(), ZeroState::NoSignal);
+    EXPECT_FALSE(r.tickOpen());
+}
+
+// What the simulator, the serial port's double, sends for a frame layout is what the reader reads.
+TEST(SimulatorFormats, TheProgramReadsWhatTheIndicatorFormatSends)
+{
+    struct Layout {
+        unsigned char start;
+        int header, weight, status;
+    };
+    for (const Layout l : {Layout{2, 5, 5, 3}, Layout{'=', 1, 7, 1}, Layout{0xAA & 0x7F, 8, 6, 4}}) {
+        const scale::sim::EncoderOptions o{
+            .frame = {l.start, l.header, l.weight}, .statusPosition = l.status, .noiseBytes = 5};
+        const scale::ReaderConfig c{.frame = o.frame, .statusPosition = l.status, .signFromStatus = l.status > 1};
+        FrameReader reader(c);
+        ByteQueue in;
+        for (const long long kg : {0LL, 15140LL, -20LL, 999LL}) {
+            if (kg < 0 && !c.signFromStatus)
+                continue;
+            const scale::sim::Reading sent{.weight = kg};
+            in.push(scale::sim::encode(scale::sim::Format::Indicator, o, sent, std::uint64_t(kg + 100), 1));
+            reader.beginTick(0);
+            const auto r = reader.service(in, 0);
+            ASSERT_EQ(r.end, TickEnd::Frame) << int(l.start);
+            EXPECT_EQ(r.evaluation->weight, kg) << int(l.start);
+        }
+    }
 }
 
 // Frames of these weights, one a tick.
@@ -177,21 +216,6 @@ TEST(FrameReader, RepeatsStabilityZeroStateAndAutomaticAcceptance)
     }
 }
 
-// Silence counts from the last byte, not from the tick's start: skipped noise is signal. (Nothing at
-// all, and a frame cut short: WeightDialogTest.FourSecondsWithoutBytesEndTheTick.)
-TEST(FrameReader, FourSecondsAfterTheLastByteEndTheTick)
-{
-    FrameReader r{Rules{}};
-    ByteQueue in;
-    r.beginTick(0);
-    in.push("noise");
-    EXPECT_EQ(r.service(in, 1000).end, TickEnd::Open);
-    EXPECT_EQ(r.service(in, 4999).end, TickEnd::Open);
-    EXPECT_EQ(r.service(in, 5000).end, TickEnd::NoSignal);
-    EXPECT_EQ(r.zeroState(), ZeroState::NoSignal);
-    EXPECT_FALSE(r.tickOpen());
-}
-
 TEST(FrameReader, ByteQueueKeepsTheNewest2048Bytes)
 {
     ByteQueue q;
@@ -221,16 +245,6 @@ TEST(FrameReader, RdvalTable)
         EXPECT_EQ(scale::RDVAL(text, 77, &repeat), kg) << text;
         EXPECT_EQ(repeat, kg == 77) << text;
     }
-}
-
-TEST(FrameReader, WeightText)
-{
-    const std::pair<long long, const char*> texts[] = {
-        {0, "0 Kg."},         {1234, "1,234 Kg."},   {999999, "999,999 Kg."},
-        {1000000, "***,*** Kg."}, {-99999, "-99,999 Kg."}, {-100000, "***,*** Kg."},
-    };
-    for (const auto& [kg, text] : texts)
-        EXPECT_EQ(scale::weightText(kg), text) << kg;
 }
 
 const std::string kOver = T("น้ำหนักเกินพิกัดของเครื่องชั่ง !");

@@ -1,7 +1,5 @@
-// What the scale tests share: frames as the indicators send them, a frame reader played tick by
-// tick, a ticker that records what it was asked to do, the settings they start from (COM1..4 in
-// the default layout, Stable 3, no Zero, automatic acceptance, no sounds) and mervo-scale-sim on a
-// new pseudo-terminal at 20 frames a second.
+// What the scale tests share: frames as the indicators send them, a reader played tick by tick,
+// recording ticket and ticker, the link settings and mervo-scale-sim on a pseudo-terminal.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +13,7 @@
 #include "scale/frame_reader.h"
 #include "scale/serial_port.h"
 #include "scale/ticker.h"
+#include "scale/weight_dialog_model.h"
 #include "support/run_process.h"
 #include "support/seams.h"
 
@@ -86,6 +85,22 @@ struct Player {
     scale::FrameReader reader;
     scale::ByteQueue in;
     std::int64_t now = 0;
+};
+
+inline const std::string kNoSignal = "ไม่สามารถรับสัญญาณน้ำหนักได้ !";
+
+// The ticket screen: records what the weight dialog did to it, in order.
+class RecordingTarget final : public scale::WeighTarget {
+public:
+    void receiveWeight(int which, long long kg) override
+    {
+        calls.push_back("weight " + std::to_string(which) + "=" + std::to_string(kg));
+    }
+    void disableWeighButton(int which) override { calls.push_back("disable " + std::to_string(which)); }
+    void enableAndFocusSave() override { calls.push_back("save"); }
+    void weightOrigin(int, const scale::WeightOrigin& o) override { origins.push_back(o); }
+    std::vector<std::string> calls;
+    std::vector<scale::WeightOrigin> origins;
 };
 
 class RecordingTicker final : public scale::Ticker {

@@ -1,39 +1,21 @@
-// The models of the weight dialog and of the live weight display over an in-memory port and a fake
-// clock: what they show and play for a settling load, silence and a port that will not open; when
-// the dialog closes or may be closed and what reaches the ticket; the live weight's port given up
-// to a weight dialog and taken back.
-#include <filesystem>
+// The weight dialog's and the live weight's models over an in-memory port and a fake clock: when the
+// dialog closes and what reaches the ticket; the live weight's port lent to a weight dialog.
 #include <gtest/gtest.h>
 
 #include "core/tis620.h"
 #include "scale/live_weight.h"
 #include "scale/weight_dialog_model.h"
 #include "scale_fixture.h"
-#include "support/temp_dir.h"
 
 namespace {
 
 using core::tis620::T;
 using scale::LiveState;
 using scale::ZeroState;
+using scaletest::kNoSignal;
+using scaletest::RecordingTarget;
 using scaletest::tf0;
 using Texts = std::vector<std::string>;
-
-const std::string kNoSignal = "ไม่สามารถรับสัญญาณน้ำหนักได้ !";
-
-// The ticket screen: records what the weight dialog did to it, in order.
-class RecordingTarget final : public scale::WeighTarget {
-public:
-    void receiveWeight(int which, long long kg) override
-    {
-        calls.push_back("weight " + std::to_string(which) + "=" + std::to_string(kg));
-    }
-    void disableWeighButton(int which) override { calls.push_back("disable " + std::to_string(which)); }
-    void enableAndFocusSave() override { calls.push_back("save"); }
-    void weightOrigin(int, const scale::WeightOrigin& o) override { origins.push_back(o); }
-    Texts calls;
-    std::vector<scale::WeightOrigin> origins;
-};
 
 class RecordingListener final : public scale::WeightDialogListener {
 public:
@@ -54,23 +36,18 @@ protected:
     void SetUp() override
     {
         PortTest::SetUp();
-        std::filesystem::create_directories(dir.file("sounds"));
-        for (const char* name : {"TSound12.wav", "Number00.wav", "Number01.wav", "Number12.wav", "Number21.wav"})
-            testsupport::writeFile(dir.file("sounds/") + name, "RIFF");
         auto& s = core::programSettings();
         s.setText("CCPORT2", "19200,N,8,1,002,005,005");
         s.setText("CCDEV2", "/dev/pts/7");
         s.setText("CSYSSOUND", "Y");
-        s.setText("CDRV1", dir.path() + "/");
     }
 
-    // A dialog opened and shown, with what the previous one did to the ticket, the listener, the
-    // speaker, the screen and the ticker forgotten.
+    // A dialog opened and shown, with what the previous one did to the ticket, listener, beeper,
+    // screen and ticker forgotten.
     std::unique_ptr<scale::WeightDialogModel> openDialog(int which = 1)
     {
         target = RecordingTarget{};
         listener = RecordingListener{};
-        sound.waves.clear();
         sound.tones.clear();
         prompts.shown.clear();
         ticker.started.clear();
@@ -81,14 +58,13 @@ protected:
         return m;
     }
 
-    testsupport::TempDir dir;
     testsupport::RecordingSound sound;
     testsupport::RecordingPrompts prompts;
     RecordingTarget target;
     RecordingListener listener;
 };
 
-// Opening plays sound 12 and starts reading the default port.
+// Opening starts reading the default port, not the one of the weight's number.
 TEST_F(WeightDialogTest, AStableLoadClosesByItselfAndIsDeliveredToTheTicket)
 {
     auto m = openDialog(2);
@@ -113,7 +89,6 @@ TEST_F(WeightDialogTest, AStableLoadClosesByItselfAndIsDeliveredToTheTicket)
     const scale::WeightOrigin& o = target.origins[0];
     EXPECT_EQ(std::tie(o.byButton, o.port, o.format), std::make_tuple(false, "COM1 /dev/ttyS0", "indicator"));
     EXPECT_EQ(o.frame + "\r\n", frameOf(1000));
-    EXPECT_EQ(sound.waves, (Texts{"TSound12.wav", "Number01.wav", "Number12.wav", "Number21.wav"}));
     EXPECT_FALSE(port.isOpen());
     EXPECT_FALSE(ticker.running);
     EXPECT_EQ(m->delivered(), 1000);
