@@ -60,7 +60,6 @@ private:
 TEST(ReportSelection, TheListSearchesAndItsReportRunsOntoTheReportPrinterWithPreview)
 {
     ReportSite site;
-    site.withSound("TSound04.wav");
     testsupport::RecordingDestination destination;
     ScriptedScreens screens(destination);
     // A text found nowhere: the list stays where it was and says so; the first report (ACC01, four
@@ -69,7 +68,6 @@ TEST(ReportSelection, TheListSearchesAndItsReportRunsOntoTheReportPrinterWithPre
     screens.ok = false;
     reports::REPORT();
     EXPECT_EQ(screens.chooses, 1);
-    EXPECT_EQ(site.sound.waves, Texts{"TSound04.wav"});
     EXPECT_EQ(site.said().back(), "ส่วนค้นหาข้อมูล|ไม่พบข้อความที่ระบุ");
 
     screens.search = "TRK01";
@@ -301,25 +299,6 @@ TEST(ReportSelection, TwoUsersOrderTwoTablesAtOnce)
     EXPECT_EQ(site.texts(), (Texts{"1:000002", "1:000003", "1:000004", "1:000005", "1:000006"}));
 }
 
-TEST(ReportSelection, TheDocumentedExampleRunsAsWritten)
-{
-    ReportSite site;
-    const std::string doc = testsupport::readFile(MERVO_SOURCE_DIR "/docs/reports.md");
-    const auto example = doc.find("## A commented example");
-    ASSERT_NE(example, std::string::npos);
-    const auto begin = doc.find("```\n", example) + 4;
-    const std::string text = doc.substr(begin, doc.find("```", begin) - begin);
-    testsupport::writeFile(site.tables() + "TRK01.txt", core::tis620::fromUtf8(text));
-    ASSERT_EQ(site.runWeek("TRK01"), ReportOutcome::Printed);
-    EXPECT_TRUE(site.said().empty());
-    EXPECT_TRUE(site.faults.faults.empty());
-    const auto texts = site.texts();
-    for (const char* expected : {"1:บริษัท ตัวอย่างการค้า จำกัด", "1:ตั้งแต่วันที่ 1 ธันวาคม พ.ศ. 2569 ถึงวันที่ 5 ธันวาคม พ.ศ. 2569",
-                                 "1:วันที่ 1 ธันวาคม พ.ศ. 2569", "1:000002", "1:162,640.00", "1:รวมทั้งสิ้น 4 ใบ",
-                                 "1:337,765.00"})
-        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
-}
-
 TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
 {
     ReportSite site;
@@ -339,32 +318,16 @@ TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
         r.session.values().set("CDAYBEG", ReportSite::day(1));
         return r.session.REPCREA(destination);
     };
-    // Whether set-up is asked, the printer dialog's answer, what setUp() says, the jobs made on a
-    // chosen printer so far and on the usual destination.
-    const std::tuple<bool, std::optional<std::string>, bool, Made, std::size_t> steps[] = {
-        {false, std::nullopt, false, {}, 1},
-        {true, std::nullopt, false, {}, 2},                              // cancelled
-        {true, "Office", true, {{"Office", true}}, 2},
-        {true, std::nullopt, false, {{"Office", true}, {"Office", true}}, 2},  // cancelled again: Office holds
-        {true, "", true, {{"Office", true}, {"Office", true}, {"", true}}, 2},  // a PDF file
-    };
-    int step = 0;
-    for (const auto& [setUp, answer, chosen, madeSoFar, usualJobs] : steps) {
-        SCOPED_TRACE(++step);
-        if (setUp) {
-            printers.answer = answer;
-            EXPECT_EQ(destination.setUp("MERVO Report"), chosen);
-        }
-        ASSERT_EQ(runReport(), ReportOutcome::Printed);
-        EXPECT_EQ(std::pair(made, usual.jobs.size()), std::pair(madeSoFar, usualJobs));
-    }
-    EXPECT_EQ(destination.chosen(), std::string());
-    // The chosen job gets the report's pages; straight to the printer when CPRINTER says so.
+    ASSERT_EQ(runReport(), ReportOutcome::Printed);
+    printers.answer = "Office";
+    EXPECT_TRUE(destination.setUp("MERVO Report"));
+    ASSERT_EQ(runReport(), ReportOutcome::Printed);
     EXPECT_EQ(jobs.back()->pageCount(), 1);
+    // Straight to the printer when CPRINTER says so.
     core::programSettings().setText("CPRINTER", "N");
     ASSERT_EQ(runReport(), ReportOutcome::Printed);
-    EXPECT_EQ(made.back(), std::make_pair(std::string(), false));
-    EXPECT_EQ(usual.kinds, (Texts{"Report", "Report"}));
+    EXPECT_EQ(made, (Made{{"Office", true}, {"Office", false}}));
+    EXPECT_EQ(usual.kinds, Texts{"Report"});
 }
 
 TEST(ReportSelection, EveryDemoReportRunsOnTheDemoWeek)
