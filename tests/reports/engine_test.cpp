@@ -1,11 +1,9 @@
 // Report definitions (the settings, the print lines' columns, the file's lines, files that are none)
 // and the engine over a small detail table through a recording print job: sections at group and
-// block changes, pages and footers, accumulators, faults in expressions, and the walk limited to a
-// date range giving the pages of the whole walk.
+// block changes, pages and footers, accumulators, faults in expressions, a header as long as a page.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
 #include <tuple>
 
 #include "core/settings.h"
@@ -17,7 +15,6 @@ namespace {
 
 using core::tis620::T;
 using reports::Command;
-using reports::FilterAnswer;
 using reports::Option;
 using reports::ReportOutcome;
 using Texts = std::vector<std::string>;
@@ -123,7 +120,6 @@ TEST(Definition, FilesThatAreNoDefinitionsAreRefused)
 struct Row {
     std::string grp, blk, name;
     double amt = 0;
-    int day = 1;  // of December 2026
     bool deleted = false;
 };
 
@@ -145,7 +141,7 @@ protected:
         storage::setHardCommit(true);
     }
 
-    // The detail table "detail" (exclusive, made anew) with the rows, ordered by DTOS(DAY)+GRP+BLK+NAME.
+    // The detail table "detail" (exclusive, made anew) with the rows, ordered by GRP+BLK+NAME.
     void table(const std::vector<Row>& rows)
     {
         (void)ws.closeAll();
@@ -154,8 +150,7 @@ protected:
                                            {{"GRP", storage::FieldType::Character, 2, 0},
                                             {"BLK", storage::FieldType::Character, 2, 0},
                                             {"NAME", storage::FieldType::Character, 10, 0},
-                                            {"AMT", storage::FieldType::Numeric, 10, 2},
-                                            {"DAY", storage::FieldType::Date, 8, 0}},
+                                            {"AMT", storage::FieldType::Numeric, 10, 2}},
                                            true)
                         .ok());
         storage::Table* t = nullptr;
@@ -164,13 +159,12 @@ protected:
             ASSERT_TRUE(reportstest::appendRecord(*t, {{"GRP", core::Value::text(r.grp)},
                                                        {"BLK", core::Value::text(r.blk)},
                                                        {"NAME", core::Value::text(r.name)},
-                                                       {"AMT", core::Value::number(r.amt, 2)},
-                                                       {"DAY", reportstest::ReportSite::day(r.day)}}));
+                                                       {"AMT", core::Value::number(r.amt, 2)}}));
             if (r.deleted) {
                 ASSERT_TRUE(t->deleteRecord().ok());
             }
         }
-        ASSERT_TRUE(t->createOrder(dir.file("DETAIL.NTX"), "DTOS(DAY)+GRP+BLK+NAME").ok());
+        ASSERT_TRUE(t->createOrder(dir.file("DETAIL.NTX"), "GRP+BLK+NAME").ok());
         ASSERT_TRUE(t->goTop().ok());
     }
 
@@ -181,11 +175,6 @@ protected:
         all.insert(all.end(), lines.begin(), lines.end());
         definition = reports::parseDefinition(all);
         reports::ReportEngine engine(ws, definition, values, "TEST");
-        if (filter)
-            engine.setFilter(filter);
-        if (limit)
-            engine.limitToDates(ws.find("detail")->fieldIndex("DAY"), core::Date::fromYmd(2026, 12, limit->first),
-                                core::Date::fromYmd(2026, 12, limit->second));
         job = testsupport::RecordingPrintJob();
         (void)job.begin("MERVO Report");
         const ReportOutcome outcome = engine.REPSTART(job);
@@ -201,8 +190,6 @@ protected:
     storage::Workspace ws;
     core::ValueMap values;
     reports::Definition definition;
-    reports::ReportEngine::Filter filter;
-    std::optional<std::pair<int, int>> limit;
     testsupport::RecordingPrintJob job;
     int pages = 0;
 };
@@ -281,7 +268,7 @@ TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
 
 TEST_F(EngineTest, NoDataSaysSoAndPrintsNoPage)
 {
-    table({{"A", "A", "x", 0, 1, true}});
+    table({{"A", "A", "x", 0, true}});
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::NoData);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title + "|" + prompts.shown[0].text,
@@ -321,39 +308,6 @@ TEST_F(EngineTest, AHeaderAsLongAsThePageStillPrintsEveryRecord)
     EXPECT_EQ(pages, 3);
     const auto t = texts();
     EXPECT_EQ(std::count(t.begin(), t.end(), "3:c"), 1);
-}
-
-// The walk limited to the dates must print exactly the pages of the whole walk filtered by them.
-TEST_F(EngineTest, AWalkLimitedToTheDatesPrintsTheWholeWalksPages)
-{
-    std::vector<Row> rows;
-    for (int day = 1; day <= 9; ++day)
-        for (int i = 0; i < (day == 5 ? 9 : 3); ++i)
-            rows.push_back({"A", "A", "d" + std::to_string(day) + "-" + std::to_string(i), 1, day, i == 2 && day == 4});
-    const std::vector<std::string> lines = {"H,LF,SAYR1,00100,\"H\"", "D,LF,SAYR1,00100,NAME", "F,LF,SAYR1,00100,\"F\"",
-                                            "T,LF,SAYR1,00100,\"T\""};
-    // Inside the data, past its end, and no day at all (the range dialog refuses it before).
-    for (const auto& days : {std::pair{3, 5}, {2, 12}, {5, 3}}) {
-        for (const char* cpagel : {"2", "60"}) {
-            core::programSettings().setText("CPAGEL", cpagel);
-            SCOPED_TRACE(std::to_string(days.first) + ".." + std::to_string(days.second) + " CPAGEL " + cpagel);
-            filter = [this, days] {
-                storage::Table& t = *ws.find("detail");
-                core::Value day;
-                (void)t.get("DAY", &day);
-                const int d = day.asDate().day();
-                return !t.deleted() && d >= days.first && d <= days.second ? FilterAnswer::Accept : FilterAnswer::Reject;
-            };
-            table(rows);
-            limit.reset();
-            const ReportOutcome whole = run(lines);
-            const std::vector<std::string> expected = job.log;
-            table(rows);
-            limit = days;
-            EXPECT_EQ(run(lines), whole);
-            EXPECT_EQ(job.log, expected);
-        }
-    }
 }
 
 }  // namespace
