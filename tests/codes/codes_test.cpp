@@ -153,8 +153,7 @@ TEST_F(CodeBrowserTest, TheCodeBoxPositionsOnThePrefix)
     EXPECT_EQ(prompts.texts(), Codes{"ไม่พบรหัสที่ระบุ"});
 }
 
-// The search runs through the browse's own searchRows: wrapping, marked rows, the row in view and
-// searching again are BrowseActionsTest's.
+// Wrapping, marked rows, the row in view and searching again: BrowseActionsTest.
 TEST_F(CodeBrowserTest, SearchFindsTheTextInCodeOrNameWithinTheCodeBoxPrefix)
 {
     const char* notFound = "ไม่พบข้อมูลที่ระบุ !";
@@ -200,8 +199,7 @@ TEST_F(CodeBrowserTest, DeleteTogglesTheMarkAfterConfirmation)
     EXPECT_EQ(site.codes(1), (Codes{"A01", "A02", "B01", "B02*", "C01", "D01"}));
 }
 
-// The management screen opens its table (and the units with the products, for the editor's unit
-// fields), counts marked rows too, moves to either end, and releases its values when it closes.
+// The units open with the products (for the editor's unit fields); the values are released at the close.
 TEST_F(CodeBrowserTest, TheManagementScreenCountsMovesAndClosesEveryTableItOpened)
 {
     screens.onBrowser = [&](CodeBrowser& b) {
@@ -230,8 +228,7 @@ TEST_F(CodeBrowserTest, AMissingTableClosesTheCallersTablesAndFails)
     EXPECT_EQ(screens.browsers, 0);
 }
 
-// The unit pick-list nested in the product editor works on the outer browser's values and gives
-// them back: accepting a unit never counts as accepting the product.
+// Accepting a unit in the nested pick-list never counts as accepting the product.
 TEST_F(CodeBrowserTest, ANestedBrowserLeavesTheOuterBrowsersValuesAsTheyWere)
 {
     site.add(3, {{"P01", "ข้าวเปลือก"}});
@@ -323,10 +320,8 @@ protected:
     testsupport::RecordingPrompts prompts;
 };
 
-// Each table's editor rows name fields of its table, and each is edited at its field's full width: a
-// text value fills its field; a number is typed with its field's decimals, and without a picture of
-// its own through one as wide as its field (its whole places, the point and its decimals), so what is
-// typed is what is stored.
+// Every editor row edits a field of its table at the field's full width and decimals, so what is typed
+// is what is stored.
 TEST_F(CodeEditorTest, EveryEditorEditsFieldsOfItsTableAtTheirFullWidth)
 {
     for (int n = 1; n <= codes::kCodeTables; ++n) {
@@ -453,9 +448,7 @@ TEST_F(CodeEditorTest, ACodeTakenMeanwhileIsRefusedAtSaveAndTheFormStaysOpen)
     EXPECT_EQ(site.codes(1), (Codes{"A01", "X1", "X2"}));
 }
 
-// Two workstations (processes) adding the same supplier code at the same moment: both passed the
-// code entry's check before either saved; the code is stored once and the other form is refused
-// with the duplicate alert.
+// Both workstations passed the code entry's check before either saved: one is refused at save.
 TEST(DuplicateCode, TwoProcessesAddingTheSameCodeAtOnceStoreItOnce)
 {
     using enum storagetest::SaveOutcome;
@@ -608,8 +601,7 @@ TEST_F(BrowseActionsTest, SearchStepsForwardThroughTheExpressionsText)
     }
 }
 
-// Searching the same text again goes on after the row the last search found, a new text or a
-// move (top) starts afresh with the row in view, an empty text says so; a search crosses batches.
+// The same text again goes on after the last row found; a new text or a move starts afresh.
 TEST_F(BrowseActionsTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
 {
     auto b = browse();

@@ -348,8 +348,7 @@ Texts workRows(const ReportSite& site)
     return out;
 }
 
-// A ticket deleted after it was settled (as an earlier version allowed) left its settled part in
-// the account; the payment that settled it is rolled back, and so is that part.
+// A ticket deleted after its settlement (an earlier version allowed it): both roll back.
 TEST(MovementAnalysis, ATicketDeletedAfterItsSettlementLeavesTheOpeningBalanceAsItWas)
 {
     ReportSite site;
@@ -358,8 +357,7 @@ TEST(MovementAnalysis, ATicketDeletedAfterItsSettlementLeavesTheOpeningBalanceAs
     EXPECT_DOUBLE_EQ(site.number("ApAcc", "CODE", "F001", "BEGIN"), 0);
 }
 
-// Two cases the ledger soak (which checks the statements' opening values against the documents)
-// never meets: an open ticket, and a movement of a pair the stock ledger holds no record of.
+// Two cases the ledger soak never meets.
 TEST(MovementAnalysis, AnOpenTicketWritesNoRowAndAPairWithoutAStockRecordGetsOne)
 {
     // The ticket of 2 December, the stock ledger before, its one code after, BEGIN, BALANCE, the rows.
@@ -381,8 +379,7 @@ TEST(MovementAnalysis, AnOpenTicketWritesNoRowAndAPairWithoutAStockRecordGetsOne
     }
 }
 
-// The summary's balances and the week's movements are in its reference text (reports_ui_test); a day
-// outside the week moves nothing.
+// The summary's week is in its reference text (reports_ui_test).
 TEST(BalanceSummary, ADayWithoutTicketsMovesNothing)
 {
     ReportSite site;

@@ -32,8 +32,7 @@ using testsupport::runProcess;
 const std::string kAdmin = MERVO_BINARY_DIR "/app/mervo-admin";
 const std::string kReference = MERVO_SOURCE_DIR "/tests/reports/reference/";
 
-// The PDF's text with trailing blanks removed from every line; the line of the printing date and
-// time left out when asked (it names the moment of printing).
+// The PDF's text without trailing blanks; optionally without the line of the printing time.
 std::string layoutText(const std::string& pdf, bool withoutPrintingTime = false)
 {
     std::istringstream in(testsupport::pdfText("-layout", pdf));
