@@ -3,7 +3,7 @@
 // screen, nesting, a failed read. The editors: the rows against the catalogue, the code entry's
 // checks, what Save writes (and must not), the duplicate re-check under the lock (in one process and
 // between two), the product's unit pick-list. The browse functions other screens share: SACTION's
-// search, BROWADJ's row placement within a key prefix, CODCHK reading the key again on Retry.
+// search and CODCHK reading the key again on Retry.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -259,25 +259,6 @@ TEST_F(CodeBrowserTest, ANestedBrowserLeavesTheOuterBrowsersValuesAsTheyWere)
     EXPECT_EQ(r.code, "Q");
     EXPECT_EQ(depth, 2);
     EXPECT_EQ(codes::browserValues(), nullptr);
-}
-
-TEST_F(CodeBrowserTest, EnterIsSuspendedWhileAnEditorRuns)
-{
-    bool boundDuringEdit = true;
-    CodeBrowser* outer = nullptr;
-    screens.onBrowser = [&](CodeBrowser& b) {
-        outer = &b;
-        EXPECT_TRUE(b.enterBound());
-        b.CEDIT(true);
-        EXPECT_TRUE(b.enterBound());
-    };
-    screens.onEditor = [&](codes::CodeEditor&) {
-        boundDuringEdit = outer->enterBound();
-        outer->CSELECT(0);  // ignored: no second editor opens
-    };
-    codes::POPCODE(1);
-    EXPECT_FALSE(boundDuringEdit);
-    EXPECT_EQ(screens.editors, 1);
 }
 
 TEST_F(CodeBrowserTest, AReadThatFailsIsTriedAgainWhenTheTrapAnswersRetry)
@@ -583,7 +564,6 @@ TEST_F(BrowseActionsTest, SearchStepsForwardThroughTheExpressionsText)
         {"", "R01", "rice", "RepList->code+RepList->name", "R03"},
         {"", "S03", "SUPPLIER", "RepList->code+RepList->name", ""},    // never wraps
         {"", "R01", "s02", "code+name", "S02"},                         // marked rows too; plain names
-        {"R", "R01", "RICE", "RepList->name", "R03"},
         {"R", "R01", "SUPPLIER", "RepList->name", ""},                  // the scope ends the search
         {"", "R01", "3", "LEN(TRIM(name))", "R02"},                     // numbers as they display: "13"
     };
@@ -631,29 +611,6 @@ TEST_F(BrowseActionsTest, SearchAgainGoesOnAndAnEmptyTextSaysSo)
     codes::SACTION(*many, 3, "NEEDLE", "name");
     EXPECT_EQ(highlighted(*many), "T11400");
     EXPECT_TRUE(prompts.shown.empty());
-}
-
-TEST_F(BrowseActionsTest, BrowadjCountsOnlyTheRowsWithinThePrefix)
-{
-    // The code added, the prefix, the rows visible, the line the new row is put on. Rows before: R01
-    // R02 R03 S01 S02 S03 (and each case's earlier additions).
-    const std::tuple<const char*, const char*, int, int> cases[] = {
-        {"S025", "S", 10, 3},  // S01, S02 before it within "S"
-        {"S04", "", 10, 8},    // no prefix: every row before it (S025 included)
-        {"S05", "", 4, 4},     // more rows before it than fit
-        {"R00", "R", 10, 1},   // the first of the table
-    };
-    for (const auto& [added, prefix, visible, line] : cases) {
-        auto b = browse();
-        b->setView({.visibleRows = [visible = visible] { return visible; }});
-        storage::Table& t = b->table();
-        ASSERT_TRUE(t.append().ok());
-        ASSERT_TRUE(t.put("CODE", core::Value::text(added)).ok());
-        ASSERT_TRUE(t.unlock().ok());
-        codes::BROWADJ(*b, "RepList->code", prefix);
-        EXPECT_EQ(b->rowPos(), line) << added;
-        EXPECT_EQ(highlighted(*b), added);
-    }
 }
 
 TEST_F(BrowseActionsTest, CodchkReadsTheKeyAgainWhenTheTrapAnswersRetry)
