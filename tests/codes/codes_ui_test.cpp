@@ -37,7 +37,7 @@ protected:
     codes::CodeScreens* previous = nullptr;
 };
 
-// Closing without a choice gives the seed back: CodeBrowserTest.TheSeedDecidesWhereTheBrowserOpens.
+// Closing without a choice gives the seed back: CodeBrowserTest.TheSeedAndTheCodeBoxDecideWhereTheBrowserStands.
 TEST_F(CodesUiTest, ThePickListTakesTheHighlightedRowOnEnter)
 {
     bool addEnabled = true;
