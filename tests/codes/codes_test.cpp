@@ -91,10 +91,8 @@ TEST_F(CodeBrowserTest, EnterOrOkPicksTheHighlightedRowAndSelectsTheCallersTable
             EXPECT_TRUE(b.closing());
         };
         const PickResult r = codes::POPCODE(ws, 1, "X", "company");
-        EXPECT_EQ(r.outcome, Outcome::Accepted);
-        EXPECT_EQ(r.code, pad("B02"));
-        EXPECT_EQ(ws.currentAlias(), "company");
-        EXPECT_EQ(farmerName(), "Corn farm");
+        EXPECT_EQ(std::tuple(r.outcome, r.code, ws.currentAlias(), farmerName()),
+                  std::tuple(Outcome::Accepted, pad("B02"), "company", "Corn farm"));
     }
 }
 
@@ -251,9 +249,7 @@ TEST_F(CodeBrowserTest, ANestedBrowserLeavesTheOuterBrowsersValuesAsTheyWere)
         EXPECT_EQ(e.workspace().currentAlias(), "Product");
     };
     const PickResult r = codes::POPCODE(ws, 3, "Q");
-    EXPECT_EQ(r.outcome, Outcome::Refused);
-    EXPECT_EQ(r.code, "Q");
-    EXPECT_EQ(depth, 2);
+    EXPECT_EQ(std::tuple(r.outcome, r.code, depth), std::tuple(Outcome::Refused, "Q", 2));
     EXPECT_EQ(codes::browserValues(), nullptr);
 }
 
@@ -262,9 +258,8 @@ TEST_F(CodeBrowserTest, AReadThatFailsIsTriedAgainWhenTheTrapAnswersRetry)
     storagetest::FaultFileSystem fs;
     // An exact code is accepted without the browser, whatever its case and blanks, marked or not.
     const PickResult marked = codes::POPCODE(ws, 1, "d01       ");  // the table opened
-    EXPECT_EQ(marked.outcome, Outcome::Accepted);
-    EXPECT_EQ(marked.code, pad("D01"));
-    EXPECT_EQ(farmerName(), T("ร้านค้าเลิกกิจการ"));
+    EXPECT_EQ(std::tuple(marked.outcome, marked.code, farmerName()),
+              std::tuple(Outcome::Accepted, pad("D01"), T("ร้านค้าเลิกกิจการ")));
     EXPECT_EQ(screens.browsers, 0);
     // Retry reads the code again; otherwise it counts as not found and the browser opens.
     for (const auto& [answer, outcome, browsers] : {std::tuple{core::FaultAnswer::Retry, Outcome::Accepted, 0},
@@ -377,9 +372,8 @@ TEST_F(CodeEditorTest, SaveWritesTheShownFieldsAndNothingElse)
     e->values().setText("NAME", pad(T("สมศรี มีสุข"), 60));
     EXPECT_TRUE(e->save());
     EXPECT_TRUE(e->saved());
-    EXPECT_EQ(site.field(4, "E01", "NAME"), T("สมศรี มีสุข"));
-    EXPECT_EQ(site.field(4, "E01", "PASS_W"), core::password::stored("NEW"));
-    EXPECT_EQ(site.field(4, "E01", "TRUSTEE"), std::string(42, '6'));
+    EXPECT_EQ((Codes{site.field(4, "E01", "NAME"), site.field(4, "E01", "PASS_W"), site.field(4, "E01", "TRUSTEE")}),
+              (Codes{T("สมศรี มีสุข"), core::password::stored("NEW"), std::string(42, '6')}));
     EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -512,9 +506,8 @@ TEST_F(CodeEditorTest, ChangingACodeKeepsTheRowAndMovesItInTheBrowse)
         EXPECT_TRUE(e.save());
     };
     codes::CEDIT(*b.browse, false, 5, 6);
-    EXPECT_EQ(site.codes(5), (Codes{"W2", "W9"}));
-    EXPECT_EQ(site.field(5, "W9", "REMARKS"), T("ย้ายแล้ว"));
-    EXPECT_EQ(highlighted(*b.browse), "W9");
+    EXPECT_EQ(std::tuple(site.codes(5), site.field(5, "W9", "REMARKS"), highlighted(*b.browse)),
+              std::tuple(Codes{"W2", "W9"}, T("ย้ายแล้ว"), "W9"));
 }
 
 // ---- The browse functions
