@@ -1,20 +1,17 @@
 // The code screens offscreen: the pick-list and management dialogs, the editor's form (focus, cancel,
-// the employee's user buttons), the menu's actions, the picture dialog.
-#include <QApplication>
+// the employee's user buttons), and where a picture to show is found.
 #include <QImage>
 #include <QLabel>
 #include <QPushButton>
-#include <QTest>
 #include <filesystem>
 
 #include "codes/dialogs/code_browser_dialog.h"
 #include "codes/dialogs/code_editor_dialog.h"
 #include "codes/dialogs/code_screens.h"
-#include "codes/dialogs/show_image_dialog.h"
 #include "codes/pick_list.h"
+#include "codes/show_image.h"
 #include "codes_fixture.h"
 #include "support/qt_typing.h"
-#include "ui/thai_text.h"
 
 using namespace codestest;
 using codes::CodeBrowserDialog;
@@ -40,15 +37,13 @@ protected:
     codes::CodeScreens* previous = nullptr;
 };
 
-// Closing without a choice gives the seed back: CodeBrowserTest.TheSeedDecidesWhereTheBrowserOpens.
+// Closing without a choice gives the seed back: CodeBrowserTest.TheSeedAndTheCodeBoxDecideWhereTheBrowserStands.
 TEST_F(CodesUiTest, ThePickListTakesTheHighlightedRowOnEnter)
 {
-    bool addEnabled = true;
     testsupport::whenModal([&](QWidget* modal) {
         auto* d = qobject_cast<CodeBrowserDialog*>(modal);
         ASSERT_TRUE(d);
         activate(d);
-        addEnabled = d->button(CodeBrowserDialog::Button::Add)->isEnabled();
         d->codeBox()->setFocus();
         d->codeBox()->selectAll();
         testsupport::typeUtf8(d->codeBox(), "b");
@@ -58,12 +53,10 @@ TEST_F(CodesUiTest, ThePickListTakesTheHighlightedRowOnEnter)
         d->browse()->setFocus();
         testsupport::pressKey(d->browse(), Qt::Key_Return);
     });
-    site.setLevel(1, 2);
     core::ValueMap values;
     values.setText("cFarmer", "Z");
     EXPECT_TRUE(codes::pickCode(ws, 1, values, "cFarmer"));
     EXPECT_EQ(values.text("cFarmer"), pad("B02"));
-    EXPECT_FALSE(addEnabled);  // level 2
     EXPECT_TRUE(prompts.shown.empty());
 }
 
@@ -73,12 +66,10 @@ TEST_F(CodesUiTest, TheManagementScreenAddsARowThroughTheEditorsForm)
     testsupport::whenModal([&](QWidget* modal) {
         auto* browser = qobject_cast<CodeBrowserDialog*>(modal);
         ASSERT_TRUE(browser);
-        testsupport::expectFitsSmallScreen(*browser);
         activate(browser);
         testsupport::whenModal([&](QWidget* modal) {
             auto* editor = qobject_cast<CodeEditorDialog*>(modal);
             ASSERT_TRUE(editor);
-            testsupport::expectFitsSmallScreen(*editor);
             activate(editor);
             ui::EntryField* code = editor->form().field("CODE");
             code->setFocus();
@@ -155,22 +146,8 @@ TEST_F(CodesUiTest, TheEmployeeEditorOffersTheUserButtonsWhenChangingAtLevelSix)
     }
 }
 
-// The actions are registered in one loop: the last table's action catches a wrong offset.
-TEST_F(CodesUiTest, TheMenusLastCodeActionOpensTheLastTable)
-{
-    shell::Dispatcher dispatcher;
-    codes::registerCodeActions(dispatcher);
-    QString title;
-    testsupport::whenModal([&](QWidget* modal) {
-        title = modal->windowTitle();
-        qobject_cast<QDialog*>(modal)->reject();
-    });
-    EXPECT_TRUE(dispatcher.dispatch(shell::Action::POPCODE12, 28));
-    EXPECT_EQ(title, ui::fromTis(T(codes::codeTableDef(codes::kCodeTables).titleUtf8)));
-    EXPECT_TRUE(prompts.shown.empty());
-}
-
-TEST_F(CodesUiTest, ThePictureDialogShowsTheNoImagePictureAndClosesOnAClick)
+// A picture is found whatever its case, and only in the picture folder; otherwise the no-image one.
+TEST_F(CodesUiTest, ThePictureIsFoundInThePictureFolderOrIsTheNoImagePicture)
 {
     std::filesystem::create_directories(site.dir.file("IMAGE"));
     std::filesystem::create_directories(site.dir.file("library"));
@@ -182,12 +159,6 @@ TEST_F(CodesUiTest, ThePictureDialogShowsTheNoImagePictureAndClosesOnAClick)
         EXPECT_EQ(std::tuple(image.found, std::filesystem::path(image.path).filename().string(), image.title),
                   std::tuple(found, found ? "truck.bmp" : "noimage.bmp", T("  รถบรรทุก"))) << file;
     }
-    codes::ShowImageDialog dialog(codes::showImage("lorry.bmp", T("รถบรรทุก")));
-    showActive(dialog);
-    ASSERT_FALSE(dialog.picture()->pixmap().isNull());
-    EXPECT_EQ(dialog.picture()->pixmap().width(), 4);
-    QTest::mouseClick(dialog.picture(), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
 }
 
 }  // namespace

@@ -23,8 +23,7 @@ namespace reportstest {
 
 using core::tis620::T;
 
-// A pick-list that records its calls (table, seed without trailing blanks) and answers with the
-// code `answer` gives for the seed, or refuses when there is no answer.
+// A pick-list that records its calls (table, trimmed seed) and answers `answer`'s code, or refuses.
 class ScriptedPickList final : public codes::PickList {
 public:
     ScriptedPickList() : m_previous(codes::setPickList(this)) {}
