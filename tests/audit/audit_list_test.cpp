@@ -117,14 +117,6 @@ TEST_F(AuditListTest, ReportPrintsTheRangeOnPagesWithTheirNumbers)
         rows.emplace_back(2 + i % 2, "row " + std::to_string(i), "old");
     rows.emplace_back(4, "outside", "old");
     addRows(rows);
-    core::Settings& s = core::programSettings();
-    for (const char* n : {"1", "2", "3"}) {
-        s.setText(std::string("CFONT") + n, "EucrosiaUPC");
-        s.setText(std::string("CWIDTH") + n, "0");
-        s.setText(std::string("CHEIGHT") + n, "-16");
-    }
-    s.setNumber("CPRNFAC", 2.0, 1);
-    s.setText("CPEN1", "1");
     AuditList list(2);
     ASSERT_TRUE(list.open());
     testsupport::RecordingPrintJob job;
