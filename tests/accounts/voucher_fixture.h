@@ -34,7 +34,6 @@ public:
     std::deque<std::function<void(accounts::LineEditor&)>> lineDialogs;
     std::function<void(accounts::TicketSelection&)> onSelection;
     std::function<void(weighing::SearchDialogModel&)> onSearch;
-    std::vector<std::string> lineTitles;  // UTF-8, in order
     int selections = 0;
 
     void searchDocuments(weighing::SearchDialogModel& search) override
@@ -44,7 +43,6 @@ public:
     }
     void editLine(accounts::LineEditor& editor) override
     {
-        lineTitles.push_back(core::tis620::toUtf8(editor.title()));
         if (lineDialogs.empty())
             return;
         auto script = std::move(lineDialogs.front());

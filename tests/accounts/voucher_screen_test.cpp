@@ -44,8 +44,6 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
     addLines(*s, {voucherLine("OTH", "X1", 1500)});
-    // The dialog opens again, blank, for the next line; closed, the lines end.
-    EXPECT_EQ(host.lineTitles, (Texts{"  เพิ่มรายการใหม่", "  เพิ่มรายการใหม่"}));
     EXPECT_EQ(s->values().number("cAmount"), 1500);
     EXPECT_EQ(s->values().number("cLines"), 1);
 
@@ -242,8 +240,6 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
         {"no partner", {number("cAmount", 500), number("cCash", 500)}, {}, "การระบุข้อมูลยังไม่ครบถ้วน"},
         {"parts short", {text("cFarmer", "F001"), number("cAmount", 500)}, {number("cCash", 100)},
          "บันทึกการจ่ายเงินยังไม่ถูกต้อง"},
-        {"a negative part", {text("cFarmer", "F001"), number("cAmount", 1500)},
-         {number("cCash", -500), number("cCheque", 1000)}, "บันทึกการจ่ายเงินยังไม่ถูกต้อง"},
         {"too large", {text("cFarmer", "F001"), number("cAmount", 1e9), number("cCash", 1e9)}, {},
          "ค่าของ จำนวนเงิน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล"},
     };
@@ -265,13 +261,9 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
     }
 }
 
-// Cancelling a changed document plays prompt sound 11, as the ticket screens do, and shows the
-// document the edit began on again. A save whose record cannot be written (the disk answers an
-// error, the error trap Default) is not reported as done; what the ledgers hold still follows the
-// record as it stands.
+// A save whose record cannot be written is not reported as done; the ledgers still follow the record.
 TEST_F(VoucherTest, CancelShowsTheDocumentAgainAndASaveWhoseWriteFailsIsNotReportedAsDone)
 {
-    site.addSound("TSound11.wav");
     storagetest::FaultFileSystem disk;  // in front of every table the screens open
     testsupport::RecordingFaultHandler trap(core::FaultAnswer::Default);
     auto loan = open(3);
@@ -279,9 +271,7 @@ TEST_F(VoucherTest, CancelShowsTheDocumentAgainAndASaveWhoseWriteFailsIsNotRepor
     ASSERT_TRUE(newVoucher(*loan, "F001", 100, {number("cCash", 100)}));
     loan->editPressed();
     ASSERT_TRUE(type(*loan, {number("cAmount", 700), number("cCash", 700)}));
-    site.sound.waves.clear();
     loan->PCANCEL();
-    EXPECT_EQ(site.sound.waves, Texts{"TSound11.wav"});
     EXPECT_EQ(loan->values().number("cAmount"), 100);
     EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 100);
 
