@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -55,7 +54,7 @@ struct OpenScreen {
     explicit OpenScreen(int number, int level = 6) : screen(ws, number, level) { EXPECT_TRUE(screen.open()); }
 
     // Highlights the row whose key is made of these codes.
-    void highlight(std::initializer_list<const char*> codes)
+    void highlight(const std::vector<const char*>& codes)
     {
         std::string key;
         for (const char* c : codes)
