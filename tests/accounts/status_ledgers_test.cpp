@@ -1,19 +1,15 @@
-// The status screens driven through their models: the lists, the levels, the key checks of the stock
-// and order editors, what a changed row stores (and leaves to the postings), the key re-checked when
-// two processes store at once, an empty code and ledger; and ledger rows entered and marked here,
-// found and changed by the next purchase ticket's postings.
+// The status screens through their models: the levels, the key checks, what a changed row stores (and
+// leaves to the postings), a failed write retried, an empty code and ledger; and ledger rows entered
+// and marked here, found and changed by the next purchase ticket's postings.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <unistd.h>
 
 #include "accounts/status_editor.h"
 #include "accounts/status_tables.h"
 #include "status_fixture.h"
-#include "core/clock.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
-#include "storage/fork_child.h"
 #include "storage/ops.h"
 #include "support/seams.h"
 #include "weighing/ticket_screen.h"
@@ -45,19 +41,6 @@ protected:
         ASSERT_TRUE(storage::unlockAll(other));
     }
 };
-
-TEST_F(StatusTest, TheListShowsItsRowsInKeyOrderWithTheNamesOfTheirCodes)
-{
-    site.load("Stock", "CODE,WHOUSE,BALANCE\nP009,W1,7\nP002,W1,500\nP001,W2,1234.56\nP001,W1,-20\n");
-    OpenScreen o(1);
-    std::vector<std::vector<std::string>> rows = {o.cells()};
-    while (o.screen.source().skip(1) == 1)
-        rows.push_back(o.cells());
-    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"P001", "ข้าวเปลือกหอมมะลิ", "W1", "-20"},
-                                                           {"P001", "ข้าวเปลือกหอมมะลิ", "W2", "1,235"},
-                                                           {"P002", "ข้าวโพด", "W1", "500"},
-                                                           {"P009", "", "W1", "7"}}));  // a code no table names
-}
 
 TEST_F(StatusTest, TheLevelDecidesAddChangeAndMarkByButtonEnterAndDoubleClick)
 {
@@ -179,31 +162,6 @@ TEST_F(StatusTest, AChangedRowKeepsWhatAPostingStoredMeanwhileUnlessTypedOver)
     ASSERT_TRUE(e.save());
     EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO1")->number("WEIGHT"), 1500.75);
     EXPECT_DOUBLE_EQ(site.find("OrAcc", "CODE", "SO1")->number("ORWEIGHT"), 12000);
-}
-
-TEST_F(StatusTest, TwoWorkstationsAddingTheSameOrderAtOnceStoreItOnce)
-{
-    using enum storagetest::SaveOutcome;
-    const auto workstation = [&](storagetest::Child& parent) {
-        core::setClock(nullptr);  // real waits for the other process's lock
-        OpenScreen o(4);
-        StatusEditor e(o.screen.browse(), o.screen.def(), true);
-        if (!e.begin() || !enter(e, "CODE", "SO9") || !enter(e, "COMPANY", "C002") || !enter(e, "PRODUCT", "P002"))
-            return kBroken;  // free when the entries were left, in both
-        // The first to take the lock holds it a while: the other must wait and then see the order.
-        e.setBeforeWrite([] { ::usleep(300 * 1000); });
-        if (!parent.readyThenGo())
-            return kBroken;
-        if (e.save())
-            return kStored;
-        return duplicateAlerts(site.prompts) == 1 && e.values().text("CODE") == pad("SO9") ? kRefused : kBroken;
-    };
-    const auto [ra, rb] = storagetest::startTogether(workstation, workstation);
-    EXPECT_EQ(std::minmax(ra, rb), std::minmax<int>(kStored, kRefused));
-    int stored = 0;
-    for (const auto& r : site.rows("OrAcc"))
-        stored += r.text("CODE") == "SO9";
-    EXPECT_EQ(stored, 1);
 }
 
 // The error trap answering with `answer`; the write fails again after each of the first `again`
