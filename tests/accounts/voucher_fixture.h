@@ -1,7 +1,5 @@
-// Helpers of the voucher and production tests, over the weighing tests' site (every table of a new
-// site, suppliers F001 F002, customers C001 C002, products P001 P002, warehouses W1 W2, units KG 1,
-// TON 1000, BAG 50, BOX 0, the scripted pick-list and prompts): the document screens' dialogs as
-// scripts, typing into screens and line dialogs, tickets stored as another workstation left them.
+// Helpers of the voucher and production tests over the weighing tests' site (units KG 1, TON 1000, BAG
+// 50, BOX 0): scripted document dialogs, typing into screens, tickets as another workstation left them.
 #pragma once
 
 #include <gtest/gtest.h>

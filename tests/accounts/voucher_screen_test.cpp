@@ -1,7 +1,5 @@
-// The money voucher and production screens: the settlement asked before a voucher is left, the line
-// dialog's limits, marking asked first, the ticket selection, loans and their configured expressions,
-// the save checks, cancel, a save whose write fails; the production record's own save and its refused
-// lines. What the documents move in the ledgers is the seeded run of the books' check.
+// The money voucher and production screens: settlement before leaving, line limits, marking, the ticket
+// selection, loans, save checks and failed writes (what they move in the ledgers is the soak's check).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -291,8 +289,7 @@ TEST_F(VoucherTest, CancelShowsTheDocumentAgainAndASaveWhoseWriteFailsIsNotRepor
     EXPECT_EQ(borrow("ApAcc", "F001"), site.rows("Money3")[0].number("CASH"));
 }
 
-// The production record: what lines in each unit, changed and marked, and the record's deletion and
-// undeletion move in the stock is the seeded run of the books' check.
+// The production record (what its lines move in the stock is the seeded run of the books' check).
 class ProductionTest : public DocumentTest {
 protected:
     std::unique_ptr<ProductionScreen> open()
@@ -331,8 +328,6 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
     EXPECT_EQ(audited(site), (Texts{"STK_1-000077 รหัสคลังสินค้า W1 W2", "STK_1-000077 จำนวน 10.000 12.500"}));
 }
 
-// A quantity finer than the stock ledger's hundredths, posted and reversed, is the soak's check (its
-// lines of 0.125 marked, unmarked and deleted with their record leave no slack).
 TEST_F(ProductionTest, ARefusedLineIsNotStored)
 {
     auto s = open();
