@@ -115,7 +115,6 @@ TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
         auto* list = qobject_cast<StatusListDialog*>(modal);
         ASSERT_TRUE(list);
         testsupport::activate(list);
-        EXPECT_TRUE(list->button(StatusListDialog::Button::Mark)->isEnabled());
         testsupport::whenModal([&](QWidget* modal) {
             auto* editor = qobject_cast<StatusEditorDialog*>(modal);
             ASSERT_TRUE(editor);
