@@ -1,4 +1,4 @@
-// The voucher, production and status screens offscreen, started by the dispatcher: a payment through
+// The voucher and status screens offscreen, started by the dispatcher: a payment through
 // its form, line and ticket selection dialogs, its exit refused until settled; an order through the
 // status editor's form; a payment printed from the demo's templates to a PDF.
 #include <gtest/gtest.h>
