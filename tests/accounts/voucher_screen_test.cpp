@@ -226,6 +226,9 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
         {"no partner", {number("cAmount", 500), number("cCash", 500)}, {}, "การระบุข้อมูลยังไม่ครบถ้วน"},
         {"parts short", {text("cFarmer", "F001"), number("cAmount", 500)}, {number("cCash", 100)},
          "บันทึกการจ่ายเงินยังไม่ถูกต้อง"},
+        // The magnitudes add up, the signed parts do not.
+        {"a negative part", {text("cFarmer", "F001"), number("cAmount", 1500)},
+         {number("cCash", -500), number("cCheque", 1000)}, "บันทึกการจ่ายเงินยังไม่ถูกต้อง"},
         {"too large", {text("cFarmer", "F001"), number("cAmount", 1e9), number("cCash", 1e9)}, {},
          "ค่าของ จำนวนเงิน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล"},
     };

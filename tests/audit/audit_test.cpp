@@ -91,6 +91,7 @@ TEST_F(AuditTest, EachKindsFieldsAreComparedAsTheirTextsWhenSwitchedOn)
         {"TRK01", "cTruck", Value::text("81-5678"), "ทะเบียนรถ", "70-1234", "81-5678"},
         // In the field's own width: an amount of ten million and more is no row of stars.
         {"TRK01", "cAmount", Value::number(12345678.9, 2), "จำนวนเงิน", "   136125.00", " 12345678.90"},
+        {"TRK01", "cWin", Value::number(15160, 0), "นน.ชั่งเข้า", "  15140.00", "  15160.00"},
         {"TRK01", "cDayOut", Value::date(core::Date::fromYmd(2026, 12, 2)), "วันที่ชั่งออก", "01/12/2026",
          "02/12/2026"},
         {"TRK01", "cAmount", Value::number(136125.004, 3), nullptr, "", ""},  // the same at two decimals: no row
