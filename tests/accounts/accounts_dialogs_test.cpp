@@ -1,6 +1,6 @@
 // The voucher and status screens offscreen, started by the dispatcher: a payment through
 // its form, line and ticket selection dialogs, its exit refused until settled; an order through the
-// status editor's form; a payment printed from the demo's templates to a PDF.
+// status editor's form; a payment and a production record printed from the demo's templates to a PDF.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -165,7 +165,7 @@ protected:
     ScriptedDocumentHost host;
 };
 
-TEST_F(VoucherDemoDay, APaymentPrintsFromItsTemplate)
+TEST_F(VoucherDemoDay, APaymentAndAProductionRecordPrintFromTheirTemplates)
 {
     VoucherScreen payments(1, 6, host);
     ASSERT_TRUE(payments.open());
@@ -181,6 +181,17 @@ TEST_F(VoucherDemoDay, APaymentPrintsFromItsTemplate)
     EXPECT_NE(payment.find("X2"), std::string::npos) << payment;
     EXPECT_NE(payment.find("รวม 2 รายการ"), std::string::npos) << payment;
     EXPECT_EQ(testsupport::readRows(site, "Money1").at(0).number("PRINT"), 1);
+
+    ProductionScreen production(6, host);
+    ASSERT_TRUE(production.open());
+    production.newPressed();
+    ASSERT_TRUE(type(production, text("cRemark1", "สีข้าวเปลือกเป็นข้าวสาร")));
+    ASSERT_TRUE(production.SKSAVE1());
+    host.lineDialogs = {productionLine("P002", "W02", "SACK50", 10), productionLine("P001", "W01", "TON", -1.5)};
+    production.addLines();
+    ASSERT_EQ(production.values().number("cLines"), 2);
+    const std::string record = print(production, "production");
+    EXPECT_NE(record.find("ใบบันทึกการผลิต"), std::string::npos) << record;
 }
 
 }  // namespace

@@ -212,6 +212,12 @@ TEST_F(VoucherTest, ConfiguredExpressionsFillTheLoanAndItsRemarks)
     EXPECT_EQ(s->values().number("CVAR2"), 150);
     ASSERT_TRUE(type(*s, number("cAmount", 999)));
     EXPECT_EQ(weighingtest::fieldsOf(s->values(), "cAmount cCash cCheque"), "300 300 0");
+    // Leaving remark 2 refills remark 3 only, never a remark the clerk typed.
+    s->values().setText("cRemark1", "X");
+    s->values().setText("cRemark3", "Y");
+    ASSERT_TRUE(type(*s, text("cRemark2", "Z")));
+    EXPECT_EQ(s->values().text("cRemark1"), "X");
+    EXPECT_EQ(s->values().text("cRemark3"), "F001      ");
 }
 
 TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
