@@ -1,6 +1,6 @@
-// The voucher and status screens offscreen, started by the dispatcher: a payment through
-// its form, line and ticket selection dialogs, its exit refused until settled; an order through the
-// status editor's form; a payment and a production record printed from the demo's templates to a PDF.
+// The voucher, production and status screens offscreen, started by the dispatcher: a payment through
+// its form, line and selection dialogs, its exit refused until settled; a production line; an order
+// through the status editor's form; a payment and a production record printed from the demo's templates.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -107,6 +107,35 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
     EXPECT_EQ(weighingtest::shownTexts(site.prompts).front(), "กรุณาแก้ไขวิธีการจ่ายเงิน");
     EXPECT_EQ(site.rows("Money1")[0].number("CASH"), 1000);
     EXPECT_EQ(site.rows("Detail1").size(), 1u);
+}
+
+TEST_F(AccountsDialogsTest, AProductionLineIsEnteredInTheLineDialog)
+{
+    testsupport::whenModal([&](QWidget* modal) {
+        auto* d = qobject_cast<DocumentDialog*>(modal);
+        ASSERT_TRUE(d);
+        tickettest::showActive(*d);
+        d->press(DocButton::New);
+        typeInto(d->form(), "cRemark1", "ผลิตข้าวสาร");
+        d->press(DocButton::Save);
+        testsupport::whenModal([&](QWidget* modal) {
+            auto* line = qobject_cast<LineDialog*>(modal);
+            ASSERT_TRUE(line);
+            tickettest::showActive(*line);
+            typeInto(line->form(), "cdCode", "P002");
+            typeInto(line->form(), "cdWHouse", "W2");
+            typeInto(line->form(), "cdUnit", "BAG");
+            typeInto(line->form(), "cdQty", "10");
+            whenModalOtherThan(line, [](QWidget* next) { static_cast<QDialog*>(next)->reject(); });
+            line->saveButton()->click();
+        });
+        d->press(DocButton::LineAdd);
+        testsupport::settle();
+        d->press(DocButton::Exit);
+    });
+    EXPECT_TRUE(dispatcher.dispatch(shell::Action::SKPROC1, 10));
+    EXPECT_EQ(site.stock("P002", "W2"), 500);
+    EXPECT_EQ(site.rows("Detail3").size(), 1u);
 }
 
 TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
