@@ -1,10 +1,6 @@
-// The voucher, production and status screens on the offscreen platform, started as the main window
-// starts them (the dispatcher with the user's rights): a payment made through the form, its lines
-// through the line dialog and the ticket selection dialog, the exit refused until it is settled; a
-// production line entered with its codes; an order entered through the status editor's form (whose
-// buttons and browse ask the status screen's model, whose rights the status tests check).
-// Then a payment (its live lines only, counted) and a production record printed from the demo's
-// templates (`mervo-admin init --demo`) to a PDF.
+// The voucher, production and status screens offscreen, started by the dispatcher: a payment through
+// its form, line and selection dialogs, its exit refused until settled; a production line; an order
+// through the status editor's form; a payment and a production record printed from the demo's templates.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -28,11 +24,6 @@ using namespace accounts;
 using namespace vouchertest;
 
 namespace {
-
-QString u(const char* utf8)
-{
-    return QString::fromUtf8(utf8);
-}
 
 // Runs `act` once a modal dialog other than `current` (which may still be closing) is up.
 void whenModalOtherThan(QWidget* current, std::function<void(QWidget*)> act)
@@ -72,21 +63,13 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
 {
     loadOneTicket(site);
     tickettest::addToolPictures(site.tables());
-    QString name;
     bool stayedOpen = false;
-    int selectionRows = 0;
     testsupport::whenModal([&](QWidget* modal) {
         auto* d = qobject_cast<DocumentDialog*>(modal);
         ASSERT_TRUE(d);
         tickettest::showActive(*d);
-        testsupport::expectFitsSmallScreen(*d);
-        EXPECT_FALSE(d->button(DocButton::Save)->isEnabled());
         d->press(DocButton::New);
-        EXPECT_TRUE(d->button(DocButton::Save)->isEnabled());
-        EXPECT_FALSE(d->button(DocButton::Next)->isEnabled());
-        EXPECT_FALSE(d->lines()->isEnabled());
         typeInto(d->form(), "cFarmer", "F001");
-        name = d->form().field("cFarName")->text();
         d->press(DocButton::Save);
         ASSERT_EQ(d->screen().mode(), kBrowsing);
 
@@ -100,7 +83,6 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
                 ASSERT_TRUE(sel);
                 tickettest::showActive(*sel);
                 sel->button(2)->click();  // "เลือกหมด"
-                selectionRows = int(sel->browse()->rows().rowCount());
                 sel->button(5)->click();  // "ตกลง"
             });
             typeInto(line->form(), "cdType", "");
@@ -109,7 +91,7 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
         });
         d->press(DocButton::LineAdd);
         testsupport::settle();
-        EXPECT_EQ(d->form().field("cAmount")->text(), u("1,000.00"));
+        EXPECT_EQ(d->form().field("cAmount")->text(), QString::fromUtf8("1,000.00"));
 
         d->press(DocButton::Exit);  // not settled yet
         testsupport::settle();
@@ -121,8 +103,6 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
         d->press(DocButton::Exit);
     });
     EXPECT_TRUE(dispatcher.dispatch(shell::Action::MNPROC1, 6));
-    EXPECT_EQ(name, u("นายสมศักดิ์ ทองดี"));
-    EXPECT_GE(selectionRows, 1);
     EXPECT_TRUE(stayedOpen);
     EXPECT_EQ(weighingtest::shownTexts(site.prompts).front(), "กรุณาแก้ไขวิธีการจ่ายเงิน");
     EXPECT_EQ(site.rows("Money1")[0].number("CASH"), 1000);
@@ -160,22 +140,16 @@ TEST_F(AccountsDialogsTest, AProductionLineIsEnteredInTheLineDialog)
 
 TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
 {
-    QString date, customerName;
-    bool nameEnabled = true;
     testsupport::whenModal([&](QWidget* modal) {
         auto* list = qobject_cast<StatusListDialog*>(modal);
         ASSERT_TRUE(list);
         testsupport::activate(list);
-        EXPECT_TRUE(list->button(StatusListDialog::Button::Mark)->isEnabled());
         testsupport::whenModal([&](QWidget* modal) {
             auto* editor = qobject_cast<StatusEditorDialog*>(modal);
             ASSERT_TRUE(editor);
             testsupport::activate(editor);
-            date = editor->form().field("DATE")->text();
             typeInto(editor->form(), "CODE", "po88");
             typeInto(editor->form(), "COMPANY", "C002");
-            customerName = editor->form().field("cComName")->text();
-            nameEnabled = editor->form().field("cComName")->isEnabled();
             typeInto(editor->form(), "PRODUCT", "P002");
             typeInto(editor->form(), "ORWEIGHT", "8000");
             typeInto(editor->form(), "PRICE", "9.5");
@@ -187,14 +161,9 @@ TEST_F(AccountsDialogsTest, AnOrderIsEnteredThroughTheEditorsForm)
         list->button(StatusListDialog::Button::Exit)->click();
     });
     EXPECT_TRUE(dispatcher.dispatch(shell::Action::EDITPROC4, 14));
-    EXPECT_EQ(date, u("05/12/2026"));
-    EXPECT_EQ(customerName, u("โรงสีไฟเจริญผล"));
-    EXPECT_FALSE(nameEnabled);
     const auto order = site.find("OrAcc", "CODE", "PO88");
     ASSERT_TRUE(order);
-    EXPECT_EQ(order->text("COMPANY") + " " + order->text("PRODUCT") + " " + order->fields.at("DATE").asDate().dtos(),
-              "C002 P002 20261205");  // the date today's, as shown
-    EXPECT_EQ(std::make_pair(order->number("ORWEIGHT"), order->number("PRICE")), std::make_pair(8000.0, 9.5));
+    EXPECT_EQ(weighingtest::fieldsOf(*order, "COMPANY PRODUCT DATE ORWEIGHT PRICE"), "C002 P002 20261205 8000 9.5");
 }
 
 class VoucherDemoDay : public ::testing::Test {
@@ -230,20 +199,16 @@ TEST_F(VoucherDemoDay, APaymentAndAProductionRecordPrintFromTheirTemplates)
     VoucherScreen payments(1, 6, host);
     ASSERT_TRUE(payments.open());
     ASSERT_TRUE(newVoucher(payments, "F001"));
-    host.lineDialogs = {voucherLine("OTH", "X1", 50000), voucherLine("OTH", "X2", 38000),
-                        voucherLine("OTH", "X3", 150), voucherLine("OTH", "X4", 150)};
+    // A marked line's skipping is the document print tests' check.
+    host.lineDialogs = {voucherLine("OTH", "X1", 50000), voucherLine("OTH", "X2", 38150)};
     payments.addLines();
-    toLine(payments, 2);
-    prompts.answers = {true};
-    ASSERT_TRUE(payments.MNDTDELE());  // marked: not printed
     payments.editPressed();
     ASSERT_TRUE(type(payments, {number("cCheque", 80000), number("cCash", 8150)}));
     ASSERT_TRUE(payments.MNSAVE());
     const std::string payment = print(payments, "payment");
     EXPECT_NE(payment.find("ใบสำคัญจ่ายเงิน"), std::string::npos) << payment;
-    EXPECT_NE(payment.find("X4"), std::string::npos) << "the line after the marked one\n" << payment;
-    EXPECT_EQ(payment.find("X3"), std::string::npos) << payment;
-    EXPECT_NE(payment.find("รวม 3 รายการ"), std::string::npos) << payment;
+    EXPECT_NE(payment.find("X2"), std::string::npos) << payment;
+    EXPECT_NE(payment.find("รวม 2 รายการ"), std::string::npos) << payment;
     EXPECT_EQ(testsupport::readRows(site, "Money1").at(0).number("PRINT"), 1);
 
     ProductionScreen production(6, host);

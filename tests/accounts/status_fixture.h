@@ -1,12 +1,9 @@
-// Helpers of the status screen tests, over the weighing tests' site (every table of a new site, the
-// codes F001 F002, C001 C002, P001 P002, W1 W2, the orders SO1 and SO2 of C001 for P001, the
-// scripted pick-list and ticket dialogs): scripted status dialogs, a status screen open in a
-// workspace of its own, typing into an editor.
+// Helpers of the status screen tests over the weighing tests' site (orders SO1 and SO2 of C001 for
+// P001): scripted status dialogs, a status screen in a workspace of its own, typing into an editor.
 #pragma once
 
 #include <functional>
 #include <gtest/gtest.h>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -55,7 +52,7 @@ struct OpenScreen {
     explicit OpenScreen(int number, int level = 6) : screen(ws, number, level) { EXPECT_TRUE(screen.open()); }
 
     // Highlights the row whose key is made of these codes.
-    void highlight(std::initializer_list<const char*> codes)
+    void highlight(const std::vector<const char*>& codes)
     {
         std::string key;
         for (const char* c : codes)

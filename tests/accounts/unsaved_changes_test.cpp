@@ -1,19 +1,15 @@
-// Nothing typed or weighed is thrown away without a question: the ticket and voucher screens (the
-// production record shares the voucher's document screen) and the code and status row editors,
-// each in the middle of an entry, answer whether anything changed, ask before a cancel or a closed
-// window throws it away (No keeps the entry), and leave at once when nothing changed.
+// Nothing typed or weighed is thrown away without a question: the ticket and voucher screens and the
+// status row editor (the code editor's check is the same code), each in the middle of an entry, ask
+// before a cancel or a closed window throws it away (No keeps the entry), and not when nothing changed.
 #include <gtest/gtest.h>
 
 #include "accounts/status_editor.h"
-#include "codes/code_editor.h"
-#include "codes/code_tables.h"
 #include "status_fixture.h"
 #include "voucher_fixture.h"
 #include "weighing/ticket_screen.h"
 
 using namespace accounts;
 using namespace vouchertest;
-using core::tis620::T;
 
 namespace {
 
@@ -26,24 +22,6 @@ struct Entry {
     std::function<bool(bool typing)> cancel;  // cancel pressed: true when the entry was left
     std::function<bool()> inEntry;            // the screen still holds the entry
     std::shared_ptr<void> keep;               // what the entry needs alive
-};
-
-// A code table open in a workspace with a browse over it, and its editor adding a row.
-struct CodeEntry {
-    explicit CodeEntry(int number)
-    {
-        EXPECT_TRUE(codes::openCodeTable(ws, number));
-        storage::Table* t = ws.find(codes::codeTableDef(number).alias);
-        EXPECT_TRUE(storage::TableRowSource::create(*t, {"CODE", "NAME"}, &source).ok());
-        browse = std::make_unique<codes::TableBrowse>(ws, codes::codeTableDef(number).alias, *source);
-        browse->setView({.visibleRows = [] { return 10; }});
-        editor = std::make_unique<codes::CodeEditor>(*browse, number, true, 6);
-        EXPECT_TRUE(editor->begin());
-    }
-    storage::Workspace ws;
-    std::unique_ptr<storage::TableRowSource> source;
-    std::unique_ptr<codes::TableBrowse> browse;
-    std::unique_ptr<codes::CodeEditor> editor;
 };
 
 struct StatusEntry {
@@ -110,13 +88,6 @@ protected:
                  s->newPressed();
                  return t.documentEntry<VoucherScreen>(
                      s, [](VoucherScreen& s) { EXPECT_TRUE(type(s, text("cRemark1", "ค่าข้าว"))); });
-             }},
-            {"code editor",
-             [](UnsavedChangesTest&) {
-                 auto e = std::make_shared<CodeEntry>(3);
-                 return Entry{[e] { return e->editor->hasChanges(); },
-                              [e] { e->editor->values().setText("NAME", T("ข้าวเหนียว")); },
-                              [e](bool typing) { return e->editor->mayCancel(typing); }, [] { return true; }, e};
              }},
             {"status editor",
              [](UnsavedChangesTest&) {

@@ -1,7 +1,5 @@
-// Helpers of the voucher and production tests, over the weighing tests' site (every table of a new
-// site, suppliers F001 F002, customers C001 C002, products P001 P002, warehouses W1 W2, units KG 1,
-// TON 1000, BAG 50, BOX 0, the scripted pick-list and prompts): the document screens' dialogs as
-// scripts, typing into screens and line dialogs, tickets stored as another workstation left them.
+// Helpers of the voucher and production tests over the weighing tests' site (units KG 1, TON 1000, BAG
+// 50, BOX 0): scripted document dialogs, typing into screens, tickets as another workstation left them.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -34,7 +32,6 @@ public:
     std::deque<std::function<void(accounts::LineEditor&)>> lineDialogs;
     std::function<void(accounts::TicketSelection&)> onSelection;
     std::function<void(weighing::SearchDialogModel&)> onSearch;
-    std::vector<std::string> lineTitles;  // UTF-8, in order
     int selections = 0;
 
     void searchDocuments(weighing::SearchDialogModel& search) override
@@ -44,7 +41,6 @@ public:
     }
     void editLine(accounts::LineEditor& editor) override
     {
-        lineTitles.push_back(core::tis620::toUtf8(editor.title()));
         if (lineDialogs.empty())
             return;
         auto script = std::move(lineDialogs.front());

@@ -65,8 +65,7 @@ TEST_F(VoucherPostingTest, AVoucherDeletedOnTwoWorkstationsIsAuditedOnceAndNeith
     EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 800);
 }
 
-// Prompts whose next confirmation lets another workstation act while the person is asked, then
-// answers Yes.
+// Prompts whose next confirmation lets another workstation act while the person is asked; answers Yes.
 class InterleavingPrompts final : public core::Prompts {
 public:
     InterleavingPrompts() : m_previous(core::setPrompts(this)) {}
@@ -161,10 +160,8 @@ TEST_F(VoucherPostingTest, TwoWorkstationsPostingTheFirstMovementOfARowMakeItOnc
     EXPECT_EQ(rows("ApAcc", "BORROW"), (Texts{"P100 2.00", "P101 2.00", "P102 2.00"}));
 }
 
-// A save over a posted document and its deletion (or the line's marking) on two forked workstations.
-// The test holds the ledger the save reverses first, so the save has begun its reversal when the
-// deletion starts; however they interleave, the document ends deleted with the values the save wrote
-// and is out of the ledgers exactly once.
+// A save over a posted document racing its deletion (or its line's marking) on two forked workstations,
+// the save held mid-reversal: the document ends deleted, with the saved values, out of the ledgers once.
 using Act = std::function<bool()>;
 
 // A workstation: its own screen of `kind` made `ready`, then, at the word, `act` on it. Exits 0 when
@@ -433,9 +430,8 @@ TEST_F(SettlementTest, ALineMaySettleNoMoreThanItsTicketHasOpen)
     }
 }
 
-// A voucher deleted, the ticket of its first line then settled in part by another, and the voucher
-// undeleted: that line stays marked, and may not be unmarked, each refusal told (what an undeletion
-// brings back is the seeded run's check).
+// A line whose ticket another voucher settled while its own was deleted stays marked on undeletion and
+// may not be unmarked (what an undeletion brings back is the seeded run's check).
 TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSettledSinceAndTheyStayMarked)
 {
     loadPurchasesAndReturn("6750,500");

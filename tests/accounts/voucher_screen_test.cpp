@@ -1,7 +1,5 @@
-// The money voucher and production screens: the settlement asked before a voucher is left, the line
-// dialog's limits, marking asked first, the ticket selection, loans and their configured expressions,
-// the save checks, cancel, a save whose write fails; the production record's own save and its refused
-// lines. What the documents move in the ledgers is the seeded run of the books' check.
+// The money voucher and production screens: settlement before leaving, line limits, marking, the ticket
+// selection, loans, save checks and failed writes (what they move in the ledgers is the soak's check).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -44,8 +42,6 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
     auto s = open(1);
     ASSERT_TRUE(newVoucher(*s, "F001"));
     addLines(*s, {voucherLine("OTH", "X1", 1500)});
-    // The dialog opens again, blank, for the next line; closed, the lines end.
-    EXPECT_EQ(host.lineTitles, (Texts{"  เพิ่มรายการใหม่", "  เพิ่มรายการใหม่"}));
     EXPECT_EQ(s->values().number("cAmount"), 1500);
     EXPECT_EQ(s->values().number("cLines"), 1);
 
@@ -80,8 +76,7 @@ TEST_F(VoucherTest, ALineIncompleteOrOverFiveMillionIsRefusedOneWhoseTicketIsMis
         editor.values().setNumber("cdAmount", amount, 2);
         EXPECT_EQ(editor.validate("cdAmount"), accepted) << amount;
     }
-    for (auto script : {voucherLine("OTH", "X1", 5'000'000.01),
-                        saveLine({text("cdType", "OTH"), number("cdAmount", 10)}),  // no document number
+    for (auto script : {saveLine({text("cdType", "OTH"), number("cdAmount", 10)}),  // no document number
                         saveLine({text("cdType", "OTH"), text("cdTicket", "X"), number("cdAmount", 0)}),
                         saveLine({text("cdType", "XYZ"), text("cdTicket", "X"), number("cdAmount", 10)})})
         addLines(*s, {script});
@@ -164,12 +159,9 @@ TEST_F(VoucherTest, TheSelectionListsOpenTicketsAndSettlesTheMarkedOnes)
     EXPECT_EQ(listed, (Texts{"|REC|000004|04/12/2026|10:00:00|7,250.00|500.00|500.00",
                                   "|REC|000001|05/12/2026|08:00:00|7,250.00|1,000.00|600.00",
                                   "|CAN|000001|05/12/2026|11:00:00|725.00|300.00|300.00"}));
-    const auto lines = site.rows("Detail1");
-    ASSERT_EQ(lines.size(), 1u);
-    const auto& l = lines[0];
-    EXPECT_EQ(l.text("TYPE") + " " + l.text("TICKET") + " " + l.text("TIME") + " " + l.text("DOC_NO") + " " +
-                  l.text("COMPANY") + " " + core::xbase::alltrim(core::xbase::str(l.number("AMOUNT"), 10, 2)),
-              "REC 000001 08:00:00 000001 F001 600.00");
+    ASSERT_EQ(site.rows("Detail1").size(), 1u);
+    EXPECT_EQ(weighingtest::fieldsOf(site.rows("Detail1")[0], "TYPE TICKET TIME DOC_NO COMPANY AMOUNT"),
+              "REC 000001 08:00:00 000001 F001 600");
 
     // The selection closed without OK settles nothing.
     host.onSelection = nullptr;
@@ -219,10 +211,8 @@ TEST_F(VoucherTest, ConfiguredExpressionsFillTheLoanAndItsRemarks)
     EXPECT_EQ(s->values().text("cRemark3"), "F001      ");
     EXPECT_EQ(s->values().number("CVAR2"), 150);
     ASSERT_TRUE(type(*s, number("cAmount", 999)));
-    EXPECT_EQ(s->values().number("cAmount"), 300);
-    EXPECT_EQ(s->values().number("cCash"), 300);
-    EXPECT_EQ(s->values().number("cCheque"), 0);
-    // Leaving remark 2 fills remark 3 only.
+    EXPECT_EQ(weighingtest::fieldsOf(s->values(), "cAmount cCash cCheque"), "300 300 0");
+    // Leaving remark 2 refills remark 3 only, never a remark the clerk typed.
     s->values().setText("cRemark1", "X");
     s->values().setText("cRemark3", "Y");
     ASSERT_TRUE(type(*s, text("cRemark2", "Z")));
@@ -242,6 +232,7 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
         {"no partner", {number("cAmount", 500), number("cCash", 500)}, {}, "การระบุข้อมูลยังไม่ครบถ้วน"},
         {"parts short", {text("cFarmer", "F001"), number("cAmount", 500)}, {number("cCash", 100)},
          "บันทึกการจ่ายเงินยังไม่ถูกต้อง"},
+        // The magnitudes add up, the signed parts do not.
         {"a negative part", {text("cFarmer", "F001"), number("cAmount", 1500)},
          {number("cCash", -500), number("cCheque", 1000)}, "บันทึกการจ่ายเงินยังไม่ถูกต้อง"},
         {"too large", {text("cFarmer", "F001"), number("cAmount", 1e9), number("cCash", 1e9)}, {},
@@ -265,13 +256,9 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
     }
 }
 
-// Cancelling a changed document plays prompt sound 11, as the ticket screens do, and shows the
-// document the edit began on again. A save whose record cannot be written (the disk answers an
-// error, the error trap Default) is not reported as done; what the ledgers hold still follows the
-// record as it stands.
+// A save whose record cannot be written is not reported as done; the ledgers still follow the record.
 TEST_F(VoucherTest, CancelShowsTheDocumentAgainAndASaveWhoseWriteFailsIsNotReportedAsDone)
 {
-    site.addSound("TSound11.wav");
     storagetest::FaultFileSystem disk;  // in front of every table the screens open
     testsupport::RecordingFaultHandler trap(core::FaultAnswer::Default);
     auto loan = open(3);
@@ -279,9 +266,7 @@ TEST_F(VoucherTest, CancelShowsTheDocumentAgainAndASaveWhoseWriteFailsIsNotRepor
     ASSERT_TRUE(newVoucher(*loan, "F001", 100, {number("cCash", 100)}));
     loan->editPressed();
     ASSERT_TRUE(type(*loan, {number("cAmount", 700), number("cCash", 700)}));
-    site.sound.waves.clear();
     loan->PCANCEL();
-    EXPECT_EQ(site.sound.waves, Texts{"TSound11.wav"});
     EXPECT_EQ(loan->values().number("cAmount"), 100);
     EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 100);
 
@@ -313,8 +298,7 @@ TEST_F(VoucherTest, CancelShowsTheDocumentAgainAndASaveWhoseWriteFailsIsNotRepor
     EXPECT_EQ(borrow("ApAcc", "F001"), site.rows("Money3")[0].number("CASH"));
 }
 
-// The production record: what lines in each unit, changed and marked, and the record's deletion and
-// undeletion move in the stock is the seeded run of the books' check.
+// The production record (what its lines move in the stock is the seeded run of the books' check).
 class ProductionTest : public DocumentTest {
 protected:
     std::unique_ptr<ProductionScreen> open()
@@ -325,7 +309,7 @@ protected:
     }
 };
 
-TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkPostsNothingItselfAndIsSearchedByIt)
+TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
 {
     auto s = open();
     s->newPressed();
@@ -343,8 +327,7 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkPostsNothingItselfAndIsSearch
     s->editPressed();
     ASSERT_TRUE(type(*s, {text("cTicket", "000077"), date("cDate", 2026, 12, 7)}));
     ASSERT_TRUE(s->SKSAVE1());
-    EXPECT_EQ(site.rows("Detail3")[0].text("DOC_NO"), "000077");
-    EXPECT_EQ(site.rows("Detail3")[0].fields.at("DOC_DATE").asDate(), core::Date::fromYmd(2026, 12, 7));
+    EXPECT_EQ(weighingtest::fieldsOf(site.rows("Detail3")[0], "DOC_NO DOC_DATE"), "000077 20261207");
     EXPECT_EQ(site.stock("P001", "W1"), 10);
     EXPECT_TRUE(site.rows("Audit").empty());
 
@@ -352,19 +335,8 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkPostsNothingItselfAndIsSearch
     site.setting("CAUDITR", "Y");
     changeLine(*s, saveLine({text("cdWHouse", "W2"), number("cdQty", 12.5, 3)}));
     EXPECT_EQ(audited(site), (Texts{"STK_1-000077 รหัสคลังสินค้า W1 W2", "STK_1-000077 จำนวน 10.000 12.500"}));
-
-    s->newPressed();
-    ASSERT_TRUE(type(*s, text("cRemark1", "ชุดสอง")) && s->SKSAVE1());
-    host.onSearch = [&](weighing::SearchDialogModel& m) {
-        m.top();
-        m.search(core::tis620::T("ผลิตข้าวสาร"));
-    };
-    s->searchPressed();
-    EXPECT_EQ(s->values().text("cTicket"), "000077");
 }
 
-// A quantity finer than the stock ledger's hundredths, posted and reversed, is the soak's check (its
-// lines of 0.125 marked, unmarked and deleted with their record leave no slack).
 TEST_F(ProductionTest, ARefusedLineIsNotStored)
 {
     auto s = open();
