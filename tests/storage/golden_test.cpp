@@ -450,6 +450,7 @@ TEST(DamagedFiles, TypicalDamageIsReportedAsCorrupt)
         std::string bytes;
         std::size_t size;
     } cases[] = {
+        {"DBF cut inside its header", "FARMER.DBF", std::string::npos, "", 100},
         {"NTX key too long for a page", "FARMER.NTX", ntx::kOffKeySize, std::string("\x2C\x01", 2), 0},
         {"NTX item size wrong", "FARMER.NTX", ntx::kOffItemSize, std::string("\x10\x00", 2), 0},
         {"NTX more keys than fit", "FARMER.NTX", 1024, std::string("\x40\x00", 2), 0},
