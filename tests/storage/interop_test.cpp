@@ -101,19 +101,13 @@ TEST(Interop, PeerReaderReadsOurTablesAsWeDo)
     ASSERT_TRUE(std::filesystem::exists(kPython)) << "python3 with python3-dbfread is needed (scripts/deps.sh)";
     testsupport::TempDir dir;
     SoftCommits soft;
-    struct Case {
-        const char* name;
-        ShareMode mode;
-        bool pack;
-    } cases[] = {{"SHARED", ShareMode::Shared, false}, {"EXCL", ShareMode::Exclusive, false},
-                 {"PACKED", ShareMode::Exclusive, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string dbf = dir.file(std::string(c.name) + ".DBF");
-        writeSample(dbf, c.mode, 60);
-        if (c.pack) {
+    for (const std::string name : {"SHARED", "EXCL", "PACKED"}) {
+        SCOPED_TRACE(name);
+        const std::string dbf = dir.file(name + ".DBF");
+        writeSample(dbf, name == "SHARED" ? ShareMode::Shared : ShareMode::Exclusive, 60);
+        if (name == "PACKED") {
             auto t = openTable(dbf, ShareMode::Exclusive);
-            ASSERT_OK(t->addOrder(dir.file(std::string(c.name) + ".NTX")));
+            ASSERT_OK(t->addOrder(dir.file(name + ".NTX")));
             ASSERT_OK(t->pack());
         }
         const auto r = testsupport::runProcess(kPython, {"-c", kReader, dbf});
