@@ -45,11 +45,7 @@ TEST(NumericField, FastFormattingAgreesWithStrOnRandomValues)
 
 TEST(NumericKey, SortsBytewiseInNumericOrder)
 {
-    struct Case {
-        double v;
-        int size, dec;
-        const char* bytes;
-    } cases[] = {
+    const std::tuple<double, int, int, const char*> cases[] = {
         {-1.5, 8, 2, ",,,,+.',"}, {1.5, 8, 2, "00001.50"}, {0, 8, 2, "00000.00"},
         {-89272.87, 12, 2, ",,,,$#*%*.$%"}, {123, 5, 0, "00123"}, {-123, 5, 0, ",,+*)"},
     };
@@ -58,8 +54,8 @@ TEST(NumericKey, SortsBytewiseInNumericOrder)
         encodeNumericKey(v, size, dec, out.data());
         return out;
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(key(c.v, c.size, c.dec), c.bytes) << c.v;
+    for (const auto& [v, size, dec, bytes] : cases)
+        EXPECT_EQ(key(v, size, dec), bytes) << v;
     for (double v = -50; v < 50; v += 0.25)
         EXPECT_LT(key(v, 9, 2), key(v + 0.25, 9, 2)) << v;
 }
@@ -92,11 +88,7 @@ TEST(OtherFields, DatesLogicalsAndTextsFollowTheTableRules)
 TEST(TableHeader, DamagedHeadersAreCorruptAndFieldListsAreCheckedWithNamesFolded)
 {
     const std::string good = testsupport::readFile(golden("FARMER.DBF")).substr(0, 194);
-    struct Case {
-        const char* what;
-        std::size_t offset;
-        std::string bytes;
-    } cases[] = {
+    const std::tuple<const char*, std::size_t, std::string> cases[] = {
         {"version byte", 0, "\x07"},
         {"header length below one field", 8, std::string("\x20\x00", 2)},
         {"header length beyond the file", 8, std::string("\xFF\x7F", 2)},
@@ -109,11 +101,11 @@ TEST(TableHeader, DamagedHeadersAreCorruptAndFieldListsAreCheckedWithNamesFolded
         {"unknown type byte", 32 + 11, "\x01"},
     };
     Layout l;
-    for (const auto& c : cases) {
+    for (const auto& [what, offset, patch] : cases) {
         std::string bytes = good;
-        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        bytes.replace(offset, patch.size(), patch);
         const Status s = Layout::decode(bytes, &l);
-        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << c.what << ": " << s.toString();
+        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << what << ": " << s.toString();
     }
     for (const std::string& cut : {good.substr(0, 20), good.substr(0, 100)})
         EXPECT_TRUE(Layout::decode(cut, &l).is(Status::Code::Corrupt)) << cut.size();
@@ -125,10 +117,7 @@ TEST(TableHeader, DamagedHeadersAreCorruptAndFieldListsAreCheckedWithNamesFolded
     EXPECT_EQ(l.recordLength(), 62u);
 
     // Field lists given to create a table (a long name folded and a C 300 field: below).
-    const struct {
-        std::vector<FieldSpec> fields;
-        bool ok;
-    } lists[] = {
+    const std::pair<std::vector<FieldSpec>, bool> lists[] = {
         {{{"1ABC", FieldType::Character, 3, 0}}, false},
         {{{"A", FieldType::Character, 0, 0}}, false},
         {{{"A", FieldType::Numeric, 5, 4}}, false},
@@ -137,8 +126,8 @@ TEST(TableHeader, DamagedHeadersAreCorruptAndFieldListsAreCheckedWithNamesFolded
         {{{"a", FieldType::Character, 1, 0}, {"A", FieldType::Numeric, 2, 0}}, false},
         {{}, false},
     };
-    for (const auto& c : lists)
-        EXPECT_EQ(Layout::fromSpecs(c.fields, &l).ok(), c.ok) << (c.fields.empty() ? "" : c.fields[0].name);
+    for (const auto& [fields, ok] : lists)
+        EXPECT_EQ(Layout::fromSpecs(fields, &l).ok(), ok) << (fields.empty() ? "" : fields[0].name);
     ASSERT_OK(Layout::fromSpecs({{"longfieldname", FieldType::Character, 300, 0}}, &l));
     EXPECT_EQ(l.fields()[0].name, "LONGFIELDN");
     // C 300: the low byte of the length, then the high byte in "decimals".
@@ -164,24 +153,20 @@ TEST(Catalogue, AmountsKeepTheirDecimalsInEveryTable)
         return f == t.fields.end() ? nullptr : &*f;
     };
     // Postings move amounts between tables: a field of one of these names has the same decimals everywhere.
-    const struct {
-        std::vector<const char*> fields;
-        int decimals;
-        int minLength;
-        const char* except;
-    } rules[] = {
+    // The fields, their decimals, their least length, a table where they differ.
+    const std::tuple<std::vector<const char*>, int, int, const char*> rules[] = {
         {{"AMOUNT", "CASH", "DRCR", "CHEQUE", "CLEAR", "ADJ_M1", "BALANCE", "BORROW", "ORAMOUNT"}, 2, 12, ""},
         {{"WIN", "WOUT", "ADJ_W1", "QTY"}, 2, 0, "Detail3"},
         {{"PRICE1", "RATE"}, 3, 0, ""},
     };
     for (const TableDef& t : catalogue()) {
-        for (const auto& r : rules) {
-            for (const char* name : r.fields) {
+        for (const auto& [fields, decimals, minLength, except] : rules) {
+            for (const char* name : fields) {
                 const FieldDef* f = fieldOf(t, name);
-                if (!f || t.name == std::string_view(r.except))
+                if (!f || t.name == std::string_view(except))
                     continue;
                 // At least 12 long where 999,999,999.99 must fit.
-                EXPECT_EQ(std::tuple(f->type, f->decimals, f->length >= r.minLength), std::tuple('N', r.decimals, true))
+                EXPECT_EQ(std::tuple(f->type, f->decimals, f->length >= minLength), std::tuple('N', decimals, true))
                     << t.name << "." << name;
             }
         }
@@ -306,21 +291,16 @@ TEST(GoldenFiles, SeeksFindTheFirstKeyNotBelowTheValue)
 {
     auto t = openTable(golden("FARMER.DBF"));
     ASSERT_OK(t->addOrder(golden("FARMER.NTX")));
-    struct Case {
-        std::string key;
-        bool soft;
-        bool found;
-        std::uint32_t recno;  // 0: EOF
-    } cases[] = {
+    // The key, a soft seek, found, the record (0: EOF).
+    const std::tuple<std::string, bool, bool, std::uint32_t> cases[] = {
         {"F0130", false, true, 1},   {"F0130     ", false, true, 1}, {"F01", false, true, 40},
         {"F0131", false, false, 0},  {"F0131", true, false, 29},     {"\xFB\xA1", false, true, 42},
         {"\xFB\xA2", true, false, 0}, {"", false, true, 28},          {"f", false, true, 20},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key);
-        ASSERT_OK(t->seek(c.key, c.soft));
-        EXPECT_EQ(t->found(), c.found);
-        EXPECT_EQ(t->eof() ? 0u : t->recNo(), c.recno);
+    for (const auto& [key, soft, found, recno] : cases) {
+        SCOPED_TRACE(key);
+        ASSERT_OK(t->seek(key, soft));
+        EXPECT_EQ(std::pair(t->found(), t->eof() ? 0u : t->recNo()), std::pair(found, recno));
     }
     // A numeric order: seeking a value encodes it as the order stores it.
     ASSERT_OK(t->addOrder(golden("FARMERB.NTX")));
@@ -440,33 +420,28 @@ TEST(DamagedFiles, TypicalDamageIsReportedAsCorrupt)
     testsupport::TempDir dir;
     // PACKED.NTX's first leaf (1024) given the root (5120) as its first child: a page pointing at its ancestor.
     const std::size_t leafSlot0 = 1024 + ntx::get16(testsupport::readFile(golden("PACKED.NTX")).data() + 1024 + 2);
-    struct Case {
-        const char* what;
-        std::string file;
-        std::size_t offset;  // std::string::npos: truncate to `size`
-        std::string bytes;
-        std::size_t size;
-    } cases[] = {
-        {"DBF cut inside its header", "FARMER.DBF", std::string::npos, "", 100},
-        {"NTX key too long for a page", "FARMER.NTX", ntx::kOffKeySize, std::string("\x2C\x01", 2), 0},
-        {"NTX item size wrong", "FARMER.NTX", ntx::kOffItemSize, std::string("\x10\x00", 2), 0},
-        {"NTX more keys than fit", "FARMER.NTX", 1024, std::string("\x40\x00", 2), 0},
-        {"NTX offset table broken", "FARMER.NTX", 1026, std::string("\x00\x00", 2), 0},
-        {"NTX root beyond the file", "FARMER.NTX", ntx::kOffRoot, std::string("\x00\x10\x00\x00", 4), 0},
-        {"NTX root not a page", "FARMER.NTX", ntx::kOffRoot, std::string("\x01\x04\x00\x00", 4), 0},
-        {"NTX cut inside the tree", "FARMER.NTX", std::string::npos, "", 1500},
-        {"NTX no key expression", "FARMER.NTX", ntx::kOffExpression, std::string(1, '\0'), 0},
-        {"NTX page pointing at its ancestor", "PACKED.NTX", leafSlot0, std::string("\x00\x14\x00\x00", 4), 0},
+    // What, the file, an offset, the bytes written there (none: the file cut at the offset).
+    const std::tuple<const char*, std::string, std::size_t, std::string> cases[] = {
+        {"DBF cut inside its header", "FARMER.DBF", 100, ""},
+        {"NTX key too long for a page", "FARMER.NTX", ntx::kOffKeySize, std::string("\x2C\x01", 2)},
+        {"NTX item size wrong", "FARMER.NTX", ntx::kOffItemSize, std::string("\x10\x00", 2)},
+        {"NTX more keys than fit", "FARMER.NTX", 1024, std::string("\x40\x00", 2)},
+        {"NTX offset table broken", "FARMER.NTX", 1026, std::string("\x00\x00", 2)},
+        {"NTX root beyond the file", "FARMER.NTX", ntx::kOffRoot, std::string("\x00\x10\x00\x00", 4)},
+        {"NTX root not a page", "FARMER.NTX", ntx::kOffRoot, std::string("\x01\x04\x00\x00", 4)},
+        {"NTX cut inside the tree", "FARMER.NTX", 1500, ""},
+        {"NTX no key expression", "FARMER.NTX", ntx::kOffExpression, std::string(1, '\0')},
+        {"NTX page pointing at its ancestor", "PACKED.NTX", leafSlot0, std::string("\x00\x14\x00\x00", 4)},
     };
-    for (const auto& c : cases) {
-        const std::string stem = c.file.substr(0, c.file.size() - 4);
+    for (const auto& [what, file, offset, bytes] : cases) {
+        const std::string stem = file.substr(0, file.size() - 4);
         copyGolden(dir.path(), {stem + ".DBF", stem + ".NTX"});
-        if (c.offset == std::string::npos)
-            std::filesystem::resize_file(dir.file(c.file), c.size);
+        if (bytes.empty())
+            std::filesystem::resize_file(dir.file(file), offset);
         else
-            patchFile(dir.file(c.file), c.offset, c.bytes);
+            patchFile(dir.file(file), offset, bytes);
         const Status s = exercise(dir.file(stem + ".DBF"), dir.file(stem + ".NTX"));
-        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << c.what << ": " << s.toString();
+        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << what << ": " << s.toString();
     }
 }
 
