@@ -226,12 +226,8 @@ TEST(CsvRecords, EachValueIsStoredExactlyOrRefusedAndShapeProblemsNameTheirPlace
                                  {"DAY", FieldType::Date, 0, 0},
                                  {"OK", FieldType::Logical, 0, 0}},
                                 &layout));
-    const struct {
-        const char* column;
-        const char* value;
-        const char* stored;  // the field's bytes in UTF-8, or null when refused
-        const char* error;
-    } cases[] = {
+    // The column, the value, the field's bytes in UTF-8 (null: refused), the refusal's text.
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
         {"NAME", "ABC", "ABC  ", nullptr},
         {"NAME", "ABC      ", "ABC  ", nullptr},
         {"NAME", "ก ขค", "ก ขค ", nullptr},
@@ -256,22 +252,22 @@ TEST(CsvRecords, EachValueIsStoredExactlyOrRefusedAndShapeProblemsNameTheirPlace
         {"OK", "", " ", nullptr},
         {"OK", "yes", nullptr, "not a logical"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [column, value, stored, error] : cases) {
         csv::Document doc;
-        ASSERT_OK(csv::parse(std::string("RECNO,DELETED,") + c.column + "\n7,*,\"" + c.value + "\"\n", &doc));
+        ASSERT_OK(csv::parse(std::string("RECNO,DELETED,") + column + "\n7,*,\"" + value + "\"\n", &doc));
         std::vector<std::string> records;
         const Status s = csv::toRecords(doc, layout, &records);
-        if (!c.stored) {
-            const std::string place = "line 2, column 3 (" + std::string(c.column) + ")";
+        if (!stored) {
+            const std::string place = "line 2, column 3 (" + std::string(column) + ")";
             EXPECT_TRUE(s.is(Status::Code::InvalidArgument) && s.message().find(place) != std::string::npos &&
-                        s.message().find(c.error) != std::string::npos)
-                << c.value << ": " << s.toString();
+                        s.message().find(error) != std::string::npos)
+                << value << ": " << s.toString();
             continue;
         }
-        ASSERT_TRUE(s.ok()) << c.column << " " << c.value << ": " << s.toString();
+        ASSERT_TRUE(s.ok()) << column << " " << value << ": " << s.toString();
         ASSERT_EQ(records.size(), 1u);
-        const Field& f = layout.fields()[std::size_t(layout.find(c.column))];
-        EXPECT_EQ(records[0].substr(f.offset, f.length), core::tis620::fromUtf8(c.stored)) << c.value;
+        const Field& f = layout.fields()[std::size_t(layout.find(column))];
+        EXPECT_EQ(records[0].substr(f.offset, f.length), core::tis620::fromUtf8(stored)) << value;
         // Record-number and flag columns are ignored: the record is live.
         EXPECT_EQ(records[0][0], ' ');
     }

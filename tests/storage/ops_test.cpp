@@ -592,12 +592,10 @@ TEST(Processes, FilesAreMadeDurableTogetherOnlyOnOneLocalFileSystem)
         std::uint64_t device;
         int syncs = 0, wholeSyncs = 0;
     };
-    struct Case {
-        std::vector<std::uint64_t> devices;
-        bool together;
-    } cases[] = {{{5, 5, 5, 5}, true}, {{5, 6}, false}, {{5, 0}, false}, {{0, 0}, false}, {{5}, false}, {{}, false}};
-    for (const Case& c : cases) {
-        std::vector<Fake> files(c.devices.begin(), c.devices.end());
+    const std::pair<std::vector<std::uint64_t>, bool> cases[] = {
+        {{5, 5, 5, 5}, true}, {{5, 6}, false}, {{5, 0}, false}, {{0, 0}, false}, {{5}, false}, {{}, false}};
+    for (const auto& [devices, together] : cases) {
+        std::vector<Fake> files(devices.begin(), devices.end());
         std::vector<File*> list;
         for (Fake& f : files)
             list.push_back(&f);
@@ -605,7 +603,7 @@ TEST(Processes, FilesAreMadeDurableTogetherOnlyOnOneLocalFileSystem)
         int syncs = 0, whole = 0;
         for (const auto& f : files)
             syncs += f.syncs, whole += f.wholeSyncs;
-        EXPECT_EQ(whole, c.together ? 1 : 0) << c.devices.size();
-        EXPECT_EQ(syncs, c.together ? 0 : int(c.devices.size())) << c.devices.size();
+        EXPECT_EQ(std::pair(whole, syncs), std::pair(together ? 1 : 0, together ? 0 : int(devices.size())))
+            << devices.size();
     }
 }

@@ -305,21 +305,18 @@ TEST_F(TableTest, WorkspaceAliasesRelationsAndTheEvaluatorsView)
 
 TEST(FaultBridge, StatusesBecomeFaultsOfTheirKind)
 {
-    const struct {
-        Status status;
-        int genCode;
-        bool retry;
-    } cases[] = {
+    // The status, the fault's code, whether it offers a retry.
+    const std::tuple<Status, int, bool> cases[] = {
         {Status::locked("T.DBF: bytes 1000000005 locked by another process"), core::EG_LOCK, true},
         {Status::corrupt("T.NTX: page 2048 holds 60 keys"), core::EG_CORRUPTION, false},
         {Status::fieldOverflow("123456.78 does not fit field WIN (N 6,2)"), core::EG_DATAWIDTH, false},
         {Status::notLocked("record 5 is not locked"), core::EG_UNLOCKED, false},
         {Status::ioError("T.DBF: write at 418", 28), core::EG_WRITE, true},
     };
-    for (const auto& c : cases) {
-        const core::Fault f = toFault(c.status, "ADD_REC", "T.DBF");
+    for (const auto& [status, genCode, retry] : cases) {
+        const core::Fault f = toFault(status, "ADD_REC", "T.DBF");
         EXPECT_EQ(std::tie(f.genCode, f.canRetry, f.subsystem, f.description, f.fileName),
-                  std::tuple(c.genCode, c.retry, "DBFNTX", c.status.message(), "T.DBF"));
+                  std::tuple(genCode, retry, "DBFNTX", status.message(), "T.DBF"));
     }
     EXPECT_EQ(toFault(Status::ioError("x", 28), "op").osCode, 28);
 }

@@ -359,23 +359,19 @@ TEST(PackCrash, AFailedStepLeavesTheTableAsItWas)
 
 TEST(CheckUniqueKeys, LiveRecordsRepeatingANumberTheTableHoldsOnceAreAProblem)
 {
-    struct Case {
-        const char* file;
-        std::vector<std::pair<const char*, bool>> tickets;  // number, marked deleted
-        std::size_t problems;
-    };
-    const Case cases[] = {
+    // The table, its tickets (number, marked deleted), the problems found.
+    const std::tuple<const char*, std::vector<std::pair<const char*, bool>>, std::size_t> cases[] = {
         {"WDATA1.DBF", {{"000001", false}, {"000004", false}, {"000004", false}}, 1},
         {"WDATA1.DBF", {{"000001", false}, {"000004", true}, {"000004", false}}, 0},
         {"WDATA1.DBF", {{"", false}, {"", false}}, 0},  // records another workstation is saving
         {"MONEY1.DBF", {{"000002", false}, {"000002", false}, {"000002", false}}, 2},
         {"JAN1.DBF", {{"000004", false}, {"000004", false}}, 0},  // a backup: no rule of its own
     };
-    for (const Case& c : cases) {
+    for (const auto& [file, tickets, expected] : cases) {
         testsupport::TempDir dir;
-        const std::string dbf = dir.path() + "/" + c.file;
+        const std::string dbf = dir.path() + "/" + file;
         auto t = newTable(dbf, ticketFields(), ShareMode::Exclusive);
-        for (const auto& [number, marked] : c.tickets) {
+        for (const auto& [number, marked] : tickets) {
             ASSERT_OK(t->append());
             ASSERT_OK(t->putText(0, number));
             if (marked)
@@ -387,6 +383,6 @@ TEST(CheckUniqueKeys, LiveRecordsRepeatingANumberTheTableHoldsOnceAreAProblem)
         const auto repeats = std::count_if(report.problems.begin(), report.problems.end(), [](const std::string& p) {
             return p.find("repeat a key the table holds once") != std::string::npos;
         });
-        EXPECT_EQ(std::size_t(repeats), c.problems) << c.file << ": " << ::testing::PrintToString(report.problems);
+        EXPECT_EQ(std::size_t(repeats), expected) << file << ": " << ::testing::PrintToString(report.problems);
     }
 }
