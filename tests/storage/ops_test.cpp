@@ -77,11 +77,6 @@ protected:
         must(t->commit());
     }
 
-    void addSeries(const char* code, double csno)
-    {
-        add("Consec", {{"CODE", Value::text(code)}, {"CSNO", Value::number(csno)}});
-    }
-
     double csno(const char* code)
     {
         auto t = open("Consec");
@@ -282,7 +277,7 @@ TEST_F(OpsTest, ConsecPeeksTakesAndWithoutItsSeriesOrTableSaysSoAndGivesZeros)
 {
     make("Consec");
     for (const auto& [code, next] : {std::pair{"TRK01", 41.0}, {"TRK02", 1000000.0}, {"MON01", 7.0}})
-        addSeries(code, next);
+        add("Consec", {{"CODE", Value::text(code)}, {"CSNO", Value::number(next)}});
     core::programSettings().setText("CDRV1", folder());
     Texts numbers;
     for (const char* mode : {"R", "R", "W", "W"})
@@ -332,7 +327,7 @@ TEST_F(OpsTest, DetailLinkKeysMadeInTheSameHundredthDiffer)
 TEST_F(OpsTest, EightProcessesTakeFourThousandDistinctConsecutiveNumbers)
 {
     make("Consec");
-    addSeries("TRK01", 1);
+    add("Consec", {{"CODE", Value::text("TRK01")}, {"CSNO", Value::number(1)}});
     const std::string f = folder();
     std::vector<std::uint32_t> all;
     const auto codes = runChildren(8, [&](Child& self, int) {
