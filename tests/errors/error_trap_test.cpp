@@ -104,18 +104,10 @@ TEST_F(TrapFixture, TheChoicesAFaultAllows)
     EXPECT_EQ(exitCodes, (std::vector<int>{1, 1, 1}));
 }
 
-TEST_F(TrapFixture, LogHasTheSectionsInOrderAndEachFaultReplacesIt)
+TEST_F(TrapFixture, LogNamesTheFaultAndEachFaultReplacesIt)
 {
     core::raise(fault(core::EG_ARG, false, true, "first fault"));
     const std::string first = log();
-    std::size_t at = 0;
-    for (const char* heading : {"Application\r\n===========", "Stack Calls\r\n===========", "System\r\n======",
-                                "Variables in use\r\n================", "Linked RDDs\r\n===========",
-                                "DataBases in use\r\n================", "Classes in use:\r\n===============",
-                                "Memory Analysis\r\n==============="}) {
-        at = first.find(heading, at);
-        ASSERT_NE(at, std::string::npos) << heading;
-    }
     EXPECT_NE(first.find("   Error description: Error BASE/1081  first fault: +\r\n"), std::string::npos);
     EXPECT_NE(first.find("     [   1] = C   A\r\n"), std::string::npos);
     EXPECT_EQ(first.find("   Program: "), std::string::npos);  // no identity installed
