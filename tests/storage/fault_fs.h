@@ -1,4 +1,4 @@
-// A file system seam for tests, installed for its lifetime: forwards to the real one, counts calls per
+// A file system seam for tests, installed for its lifetime: forwards to the real one, counts writes and syncs per
 // file name, and can fail the n-th write or read from now on (as a full disk or a dying device would).
 // Crash points: each write, truncate, sync, rename or remove, numbered from 1. crashAt ends the process
 // with kCrashExit instead of running that call (as a power cut would); failAt answers it with an I/O error.
@@ -19,10 +19,8 @@ public:
     ~FaultFileSystem() override { storage::setFileSystem(m_real); }
 
     struct Counts {
-        int reads = 0;
         int writes = 0;
         int syncs = 0;
-        int locks = 0;  // lock attempts (byte ranges)
     };
     // Counts by file name (without folder).
     std::map<std::string, Counts> counts;
