@@ -194,8 +194,7 @@ TEST_F(OpsTest, RecordLockAndAppendWaitForTheOtherWorkstation)
 
     // ADD_REC does not need that record: a blank record comes current and locked.
     ASSERT_TRUE(ADD_REC(ws));
-    EXPECT_EQ(t.recNo(), 2u);
-    EXPECT_TRUE(t.isLocked(2));
+    EXPECT_EQ(std::pair(t.recNo(), t.isLocked(2)), std::pair(2u, true));
     Value code;
     ASSERT_OK(t.get("CODE", &code));
     EXPECT_EQ(code.asText(), std::string(10, ' '));
@@ -242,16 +241,14 @@ TEST_F(OpsTest, AKeyedRowIsMadeOnceWhenAnotherWorkstationMakesItWhileWeWait)
 
     // A key nobody has: appended with its key, committed, current; no lock left behind.
     ASSERT_TRUE(addKeyedRow(mine, f2, {{"CODE", f2}, {"NAME", "ours"}}));
-    EXPECT_EQ(ours.recNo(), 2u);
-    EXPECT_FALSE(ours.isLocked(2));
+    EXPECT_EQ(std::pair(ours.recNo(), ours.isLocked(2)), std::pair(2u, false));
     ASSERT_OK(theirs.lockFile());
     ASSERT_OK(theirs.unlock());
     ASSERT_OK(theirs.seek(f2));
     EXPECT_TRUE(theirs.found());
     // A key that is there: nothing appended.
     ASSERT_TRUE(addKeyedRow(mine, f1, {{"CODE", f1}}));
-    EXPECT_EQ(ours.recNo(), 1u);
-    EXPECT_EQ(ours.recCount(), 2u);
+    EXPECT_EQ(std::pair(ours.recNo(), ours.recCount()), std::pair(1u, 2u));
 }
 
 TEST_F(OpsTest, DamagedTableGoesToTheErrorTrapAndTheOpenFails)

@@ -346,10 +346,6 @@ TEST(TableCommit, SyncsTheTableAndEachChangedIndexOnceAndNothingMore)
     ASSERT_OK(t->commit());  // nothing written since: nothing synced
     EXPECT_EQ(syncs(), (std::vector<int>{0, 0, 0, 0}));
     ASSERT_OK(t->unlock());
-    // A table that is not there is not made by opening it.
-    std::unique_ptr<Table> missing;
-    EXPECT_TRUE(Table::open(dir.file("NOSUCH.DBF"), ShareMode::Shared, &missing).is(Status::Code::NotFound));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("NOSUCH.DBF")));
 }
 
 namespace {
