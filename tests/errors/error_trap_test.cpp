@@ -61,7 +61,7 @@ struct TrapFixture : ::testing::Test {
     errors::ErrorTrap trap;
 };
 
-TEST_F(TrapFixture, QuietFaultsNeverReachTheDialogAndAnIoErrorIsShown)
+TEST_F(TrapFixture, QuietFaultsNeverReachTheDialogAndTheOthersOfferWhatTheyAllow)
 {
     EXPECT_EQ(core::raise(fault(core::EG_ZERODIV, false, true)), core::FaultAnswer::Default);
     EXPECT_EQ(core::raise(fault(core::EG_APPENDLOCK, true, true)), core::FaultAnswer::Default);
@@ -78,12 +78,10 @@ TEST_F(TrapFixture, QuietFaultsNeverReachTheDialogAndAnIoErrorIsShown)
         EXPECT_EQ(dialog.shown.empty(), quiet) << osCode;
         EXPECT_EQ(trap.netErr(), quiet) << osCode;
     }
-}
 
-// A fault with neither retry nor default offers only quit, whatever is answered; retry needs a
-// running main loop, else it ends the program too; a fault inside the trap stops the program.
-TEST_F(TrapFixture, TheChoicesAFaultAllows)
-{
+    // A fault with neither retry nor default offers only quit, whatever is answered; retry needs a
+    // running main loop, else it ends the program too; a fault inside the trap stops the program.
+    dialog.shown.clear();
     core::raise(fault(core::EG_ARG, false, false));
     ASSERT_EQ(dialog.shown.size(), 1u);
     EXPECT_FALSE(dialog.shown[0].canRetry || dialog.shown[0].canDefault);
