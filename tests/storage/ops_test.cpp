@@ -351,12 +351,6 @@ Status openTickets(const std::string& folder, std::unique_ptr<Table>* t)
     return (*t)->setOrder(2);
 }
 
-std::set<std::string> ticketsIn(Table& t)
-{
-    const auto tickets = firstFields(t);
-    return {tickets.begin(), tickets.end()};
-}
-
 // An empty WDATA1 with its three index files in the folder.
 void makeTickets(const std::string& folder)
 {
@@ -444,7 +438,8 @@ TEST(Processes, TwoAppendersWithThreeIndexesLeaveEveryIndexComplete)
     ASSERT_OK(openTickets(dir.path(), &t));
     EXPECT_EQ(t->recCount(), 1000u);
     EXPECT_TRUE(t->takeNotes().empty());
-    EXPECT_EQ(ticketsIn(*t).size(), 1000u);
+    const Texts tickets = firstFields(*t);
+    EXPECT_EQ(std::set<std::string>(tickets.begin(), tickets.end()).size(), 1000u);
 }
 
 TEST(Processes, AppendersKilledAtRandomLeaveTablesThatOpenAndCheckClean)
@@ -490,7 +485,8 @@ TEST(Processes, AppendersKilledAtRandomLeaveTablesThatOpenAndCheckClean)
         ASSERT_OK(openTickets(dir.path(), &t));
         if (!t->takeNotes().empty())
             ++rebuilt;
-        const std::set<std::string> present = ticketsIn(*t);
+        const Texts tickets = firstFields(*t);
+        const std::set<std::string> present(tickets.begin(), tickets.end());
         ASSERT_OK(t->close());
         for (const auto& c : committed)
             ASSERT_TRUE(present.count(c)) << "committed ticket " << c << " lost";
