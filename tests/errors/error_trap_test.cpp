@@ -79,8 +79,7 @@ TEST_F(TrapFixture, QuietFaultsNeverReachTheDialogAndTheOthersOfferWhatTheyAllow
         EXPECT_EQ(trap.netErr(), quiet) << osCode;
     }
 
-    // A fault with neither retry nor default offers only quit, whatever is answered; retry needs a
-    // running main loop, else it ends the program too; a fault inside the trap stops the program.
+    // Neither retry nor default: only quit. Retry needs a running main loop. A fault inside the trap stops.
     dialog.shown.clear();
     core::raise(fault(core::EG_ARG, false, false));
     ASSERT_EQ(dialog.shown.size(), 1u);

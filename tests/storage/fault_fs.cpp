@@ -53,8 +53,7 @@ public:
     storage::Status unlock(std::uint64_t start, std::uint64_t length) override { return m_real->unlock(start, length); }
 
 private:
-    // Counts down a failWrite or failRead setting for a read or write of this file; true when it
-    // reaches its turn.
+    // Counts down failWrite or failRead for a write or read of this file: true at its turn.
     bool failsNow(int& countdown) const
     {
         const bool counted = m_fs.failOnly.empty() || ::strcasecmp(m_fs.failOnly.c_str(), m_name.c_str()) == 0;

@@ -152,8 +152,7 @@ TEST(Catalogue, AmountsKeepTheirDecimalsInEveryTable)
         const auto f = std::find_if(t.fields.begin(), t.fields.end(), [&](const FieldDef& d) { return name == d.name; });
         return f == t.fields.end() ? nullptr : &*f;
     };
-    // Postings move amounts between tables: a field of one of these names has the same decimals everywhere.
-    // The fields, their decimals, their least length, a table where they differ.
+    // Postings move amounts between tables: the fields, their decimals and least length, a table excepted.
     const std::tuple<std::vector<const char*>, int, int, const char*> rules[] = {
         {{"AMOUNT", "CASH", "DRCR", "CHEQUE", "CLEAR", "ADJ_M1", "BALANCE", "BORROW", "ORAMOUNT"}, 2, 12, ""},
         {{"WIN", "WOUT", "ADJ_W1", "QTY"}, 2, 0, "Detail3"},
@@ -313,8 +312,7 @@ TEST(GoldenFiles, SeeksFindTheFirstKeyNotBelowTheValueAndEveryOpenTicketOfACompa
     ASSERT_OK(t->seekValue(core::Value::number(0), false, true));  // the last of the equal keys
     EXPECT_EQ(t->recNo(), 50u);
 
-    // Long runs of equal keys across the pages of a three-level tree: a seek must land on the first.
-    // Each company's open tickets (blank account), by the CSV and by the seek.
+    // Each company's open tickets by the CSV and by a seek, which must land on the first of a long run of keys.
     const auto rows = readEscapedCsv(golden("WDATA1.csv"));
     t = openTable(golden("WDATA1.DBF"));
     ASSERT_OK(t->addOrder(golden("WDATA13.NTX"), "COMPANY+ACCOUNT"));

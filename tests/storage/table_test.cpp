@@ -224,8 +224,7 @@ TEST_F(TableTest, SimpleKeysAndTheEvaluatorMakeTheSameBytes)
 {
     copyGolden(dir.path(), {"WDATA1.DBF"});
     auto t = openTable(dir.file("WDATA1.DBF"));
-    // The same key with "+\"#\"" behind it is one the byte-copying form does not take, so the
-    // evaluator makes it; the first 22 (or 11) bytes must agree on every record.
+    // With "+\"#\"" behind it the key is the evaluator's: but for the "#" it must agree on every record.
     for (const std::string simple :
          {"DTOS(DAYIN)+TMIN+TICKET", "STAT+TRUCK", "COMPANY+ACCOUNT", "STR(PRINT,4)+UPPER(TRUCK)"}) {
         std::unique_ptr<KeySource> a, b;
@@ -603,8 +602,7 @@ protected:
         return out.empty() ? "?" : core::xbase::rtrim(out[0]);
     }
 
-    // Every row from the top with skip(1) (direction 1), or from the bottom with skip(-1) (-1), in
-    // the scope's order.
+    // Every row walked from the top (direction 1) or the bottom (-1), in the scope's order.
     static std::vector<std::string> walk(TableRowSource& s, int direction)
     {
         std::vector<std::string> out;
