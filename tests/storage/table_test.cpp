@@ -57,17 +57,13 @@ TEST_F(TableTest, PointerAtTheEndsFollowsTheXbaseRules)
     EXPECT_TRUE(t->putText(0, "X").is(Status::Code::InvalidArgument));  // nothing to write at EOF
 
     ASSERT_OK(appendRows(*t, {{"C"}, {"A"}, {"B"}}));
-    struct Step {
-        const char* what;
-        std::function<Status(Table&)> move;
-        std::uint32_t recno;
-        bool eof, bof;
-    };
+    // Each step: what, the move, then the record number, EOF and BOF.
+    using Step = std::tuple<const char*, std::function<Status(Table&)>, std::uint32_t, bool, bool>;
     auto run = [&](const std::vector<Step>& steps) {
-        for (const auto& s : steps) {
-            SCOPED_TRACE(s.what);
-            ASSERT_OK(s.move(*t));
-            EXPECT_EQ(std::tuple(t->recNo(), t->eof(), t->bof()), std::tuple(s.recno, s.eof, s.bof));
+        for (const auto& [what, move, recno, eof, bof] : steps) {
+            SCOPED_TRACE(what);
+            ASSERT_OK(move(*t));
+            EXPECT_EQ(std::tuple(t->recNo(), t->eof(), t->bof()), std::tuple(recno, eof, bof));
         }
     };
     const auto top = [](Table& x) { return x.goTop(); };
