@@ -178,38 +178,34 @@ TEST(AdminCommands, CheckReportsProblemsAndExitsOne)
 TEST(CsvParse, ReadsRfc4180AndRejectsWhatItCannotRead)
 {
     using Rows = std::vector<std::vector<std::string>>;
-    const struct {
-        const char* text;
-        Rows rows;        // header first
-        const char* error;  // substring of the error, or null
-        std::vector<std::size_t> lines = {};  // where each row starts, when given
-    } cases[] = {
-        {"A,B\n1,2\n", {{"A", "B"}, {"1", "2"}}, nullptr},
-        {"A,B\r\n1,2\r\n3,\r\n", {{"A", "B"}, {"1", "2"}, {"3", ""}}, nullptr},
-        {"\xEF\xBB\xBF" "A\nx", {{"A"}, {"x"}}, nullptr},
-        {"A,B\n\"a,b\",\"say \"\"hi\"\"\"\n", {{"A", "B"}, {"a,b", "say \"hi\""}}, nullptr},
+    // The text, its rows (header first), the refusal's text (or null), where each row starts (when given).
+    const std::tuple<const char*, Rows, const char*, std::vector<std::size_t>> cases[] = {
+        {"A,B\n1,2\n", {{"A", "B"}, {"1", "2"}}, nullptr, {}},
+        {"A,B\r\n1,2\r\n3,\r\n", {{"A", "B"}, {"1", "2"}, {"3", ""}}, nullptr, {}},
+        {"\xEF\xBB\xBF" "A\nx", {{"A"}, {"x"}}, nullptr, {}},
+        {"A,B\n\"a,b\",\"say \"\"hi\"\"\"\n", {{"A", "B"}, {"a,b", "say \"hi\""}}, nullptr, {}},
         {"A\n\"two\nlines\"\n\n\nz\n", {{"A"}, {"two\nlines"}, {"z"}}, nullptr, {2, 6}},
-        {"A\n\"\"\n", {{"A"}, {""}}, nullptr},
-        {"A\n\"x\"y\n", {}, "line 2: text after the closing quote"},
-        {"A\nx\"y\n", {}, "line 2: a quote inside a value"},
-        {"A\n1\n\"open\n", {}, "line 3: a quoted value is never closed"},
-        {"A\rB\n", {}, "line 1: a carriage return"},
-        {"", {}, "no header line"},
+        {"A\n\"\"\n", {{"A"}, {""}}, nullptr, {}},
+        {"A\n\"x\"y\n", {}, "line 2: text after the closing quote", {}},
+        {"A\nx\"y\n", {}, "line 2: a quote inside a value", {}},
+        {"A\n1\n\"open\n", {}, "line 3: a quoted value is never closed", {}},
+        {"A\rB\n", {}, "line 1: a carriage return", {}},
+        {"", {}, "no header line", {}},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, rows, error, lines] : cases) {
         csv::Document doc;
-        const Status s = csv::parse(c.text, &doc);
-        if (c.error) {
-            EXPECT_TRUE(s.is(Status::Code::InvalidArgument) && s.message().find(c.error) != std::string::npos)
-                << c.text << ": " << s.toString();
+        const Status s = csv::parse(text, &doc);
+        if (error) {
+            EXPECT_TRUE(s.is(Status::Code::InvalidArgument) && s.message().find(error) != std::string::npos)
+                << text << ": " << s.toString();
             continue;
         }
-        ASSERT_TRUE(s.ok()) << c.text << ": " << s.toString();
+        ASSERT_TRUE(s.ok()) << text << ": " << s.toString();
         Rows got{doc.header};
         got.insert(got.end(), doc.rows.begin(), doc.rows.end());
-        EXPECT_EQ(got, c.rows) << c.text;
-        if (!c.lines.empty()) {
-            EXPECT_EQ(doc.lines, c.lines) << c.text;
+        EXPECT_EQ(got, rows) << text;
+        if (!lines.empty()) {
+            EXPECT_EQ(doc.lines, lines) << text;
         }
     }
 }
