@@ -374,12 +374,6 @@ Status exercise(const std::string& dbf, const std::string& ntx)
     return first;
 }
 
-struct Pair {
-    const char* dbf;
-    const char* ntx;
-};
-const Pair kPairs[] = {{"FARMER.DBF", "FARMERB.NTX"}, {"PACKED.DBF", "PACKED.NTX"}, {"WDATA1.DBF", "WDATA13.NTX"}};
-
 }  // namespace
 
 TEST(DamagedFiles, FlippedBytesGiveErrorsNotCrashes)
@@ -387,13 +381,14 @@ TEST(DamagedFiles, FlippedBytesGiveErrorsNotCrashes)
     testsupport::TempDir dir;
     std::mt19937 rng(99);
     int failures = 0, runs = 0;
-    for (const auto& p : kPairs) {
-        for (const char* victim : {p.dbf, p.ntx}) {
+    for (const auto& [dbf, ntx] : {std::pair{"FARMER.DBF", "FARMERB.NTX"}, {"PACKED.DBF", "PACKED.NTX"},
+                                   {"WDATA1.DBF", "WDATA13.NTX"}}) {
+        for (const char* victim : {dbf, ntx}) {
             const std::string original = testsupport::readFile(golden(victim));
             // The headers are where damage matters most: half the flips land in the first page.
-            const int trials = std::string(p.dbf) == "WDATA1.DBF" ? 16 : 60;
+            const int trials = std::string(dbf) == "WDATA1.DBF" ? 16 : 60;
             for (int i = 0; i < trials; ++i) {
-                copyGolden(dir.path(), {p.dbf, p.ntx});
+                copyGolden(dir.path(), {dbf, ntx});
                 std::string bytes = original;
                 const int flips = 1 + int(rng() % 4);
                 for (int f = 0; f < flips; ++f) {
@@ -402,7 +397,7 @@ TEST(DamagedFiles, FlippedBytesGiveErrorsNotCrashes)
                 }
                 testsupport::writeFile(dir.file(victim), bytes);
                 ++runs;
-                if (!exercise(dir.file(p.dbf), dir.file(p.ntx)).ok())
+                if (!exercise(dir.file(dbf), dir.file(ntx)).ok())
                     ++failures;
             }
         }
