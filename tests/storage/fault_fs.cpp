@@ -21,7 +21,6 @@ public:
     storage::ShareMode shareMode() const override { return m_real->shareMode(); }
     storage::Status read(std::uint64_t offset, void* buf, std::size_t n, std::size_t* got) override
     {
-        ++m_fs.counts[m_name].reads;
         if (failsNow(m_fs.failRead))
             return injected("read");
         return m_real->read(offset, buf, n, got);
@@ -49,14 +48,12 @@ public:
     }
     storage::Status tryLock(std::uint64_t start, std::uint64_t length, storage::LockKind kind) override
     {
-        ++m_fs.counts[m_name].locks;
         return m_real->tryLock(start, length, kind);
     }
     storage::Status unlock(std::uint64_t start, std::uint64_t length) override { return m_real->unlock(start, length); }
 
 private:
-    // Counts down a failWrite or failRead setting for a read or write of this file; true when it
-    // reaches its turn.
+    // Counts down failWrite or failRead for a write or read of this file: true at its turn.
     bool failsNow(int& countdown) const
     {
         const bool counted = m_fs.failOnly.empty() || ::strcasecmp(m_fs.failOnly.c_str(), m_name.c_str()) == 0;

@@ -1,12 +1,7 @@
-// A file system seam for tests: forwards to the real one, counts reads, writes, syncs and lock
-// attempts per file name, and can fail the n-th write from now on (as a full disk or a dying
-// device would), or the n-th read. Installs itself for its lifetime.
-//
-// Crash points: every call that changes a file or a folder - a write, truncate, sync, rename or
-// remove - is one point, numbered from 1 in the order they run. crashAt ends the process at once
-// with kCrashExit instead of running that call (as a power cut or a kill would, with what the
-// calls before it wrote left as the operating system holds it); failAt answers it with an I/O
-// error instead. Tests run a job in a forked child with crashAt set and look at what is left.
+// A file system seam for tests, installed for its lifetime: forwards to the real one, counts writes and syncs per
+// file name, and can fail the n-th write or read from now on (as a full disk or a dying device would).
+// Crash points: each write, truncate, sync, rename or remove, numbered from 1. crashAt ends the process
+// with kCrashExit instead of running that call (as a power cut would); failAt answers it with an I/O error.
 #pragma once
 
 #include <map>
@@ -24,10 +19,8 @@ public:
     ~FaultFileSystem() override { storage::setFileSystem(m_real); }
 
     struct Counts {
-        int reads = 0;
         int writes = 0;
         int syncs = 0;
-        int locks = 0;  // lock attempts (byte ranges)
     };
     // Counts by file name (without folder).
     std::map<std::string, Counts> counts;
@@ -35,8 +28,7 @@ public:
     int failWrite = 0;
     // The read that fails with an I/O error, counted like failWrite.
     int failRead = 0;
-    // When set, only reads and writes of the file of this name (without folder, any letter case)
-    // count.
+    // When set, only reads and writes of the file of this name (without folder, any letter case) count.
     std::string failOnly;
 
     static constexpr int kCrashExit = 86;
@@ -63,10 +55,8 @@ private:
     friend class CountingFile;
 };
 
-// The crash points a test runs out of `total`, in order: every one when the environment variable
-// MERVO_CRASH_POINTS is "all"; else a bounded sample of `sample` points (MERVO_CRASH_POINTS=N sets
-// it), the first and the last included and the rest spread over the run from a fixed seed, so
-// every run of the suite tries the same points.
+// The crash points a test runs out of `total`, in order: all with MERVO_CRASH_POINTS=all, else `sample`
+// of them (MERVO_CRASH_POINTS=N sets it): the first, the last, the rest spread from a fixed seed.
 std::vector<int> crashPoints(int total, int sample);
 
 }  // namespace storagetest

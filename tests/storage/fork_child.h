@@ -1,6 +1,5 @@
-// Child: a forked process standing in for another workstation in the storage tests, with byte
-// handshakes over two pipes. The child runs its body and _exit()s with its result; it never
-// returns into the test framework. Killed and reaped when the object goes.
+// Child: a forked process standing in for another workstation, with byte handshakes over two pipes. It
+// _exit()s with its body's result, never returning into the test framework; killed and reaped when it goes.
 #pragma once
 
 #include <signal.h>
@@ -67,8 +66,7 @@ public:
             out.push_back(v);
         return out;
     }
-    // The child's side of a start together with another workstation: says it is ready and waits for
-    // the word to go (false when the test let it go no further).
+    // The child's side of startTogether(): ready, then false unless let go.
     bool readyThenGo()
     {
         send('r');
@@ -111,9 +109,8 @@ inline std::vector<int> runChildren(int n, const std::function<int(Child&, int)>
 // How a workstation of a race to store the same key ended: its exit code.
 enum SaveOutcome : int { kStored, kRefused, kBroken };
 
-// Two workstations started together: each prepares, calls readyThenGo() and acts; both are let go
-// once both are ready. Their exit codes in order, or {-1, -1} (a test failure) when one never got
-// ready - both are then killed.
+// Two workstations started together: each prepares, calls readyThenGo() and acts. Their exit codes, or
+// {-1, -1} (a test failure, both killed) when one never got ready.
 inline std::pair<int, int> startTogether(const std::function<int(Child&)>& first,
                                          const std::function<int(Child&)>& second)
 {

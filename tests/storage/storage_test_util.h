@@ -1,5 +1,4 @@
-// Helpers of the storage tests: the golden files of the reference runtime (tests/storage/golden,
-// described in its MANIFEST.md), their escaped CSV format, and small tables made on the spot.
+// Helpers of the storage tests: the reference runtime's golden files (golden/MANIFEST.md), small tables.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,12 +17,11 @@ std::string golden(const std::string& name);  // path of a golden file
 // Copies golden files into a folder (tests that write must not touch the originals).
 void copyGolden(const std::string& folder, const std::vector<std::string>& names);
 
-// The golden CSV format: comma-separated, never quoted, "\xHH" for bytes outside printable ASCII
-// and for '\', ',' and '"'. Rows without the header line.
+// The golden CSV, rows without the header: comma-separated, never quoted, "\xHH" for bytes outside
+// printable ASCII and for '\', ',' and '"'.
 std::vector<std::vector<std::string>> readEscapedCsv(const std::string& path, std::vector<std::string>* header = nullptr);
 
-// Ends the test unless the status is ok, for set-up steps after whose failure there is nothing to
-// check: it throws, and the test framework reports the status's text. Not for forked children.
+// Ends the test (throwing the status's text) unless the status is ok, for set-up steps. Not for forked children.
 void must(const storage::Status& s);
 // The table at `path` opened (made first from `fields` when given), as must() does.
 std::unique_ptr<storage::Table> openTable(const std::string& path,
@@ -44,8 +42,7 @@ storage::Status appendTickets(storage::Table& t, std::uint32_t first, std::uint3
 // Appends records with the given texts in the first fields, the same way.
 storage::Status appendRows(storage::Table& t, const std::vector<std::vector<std::string>>& rows);
 
-// Commits without waiting for the disk while it lives (for tests of the lock protocol and of
-// file contents, not of durability); restored however the test ends.
+// Commits without waiting for the disk while it lives (tests of locks and contents, not of durability).
 struct SoftCommits {
     SoftCommits() { storage::setHardCommit(false); }
     ~SoftCommits() { storage::setHardCommit(true); }
@@ -60,8 +57,8 @@ storage::Status openTicketTable(const std::string& folder, storage::ShareMode mo
 std::unique_ptr<storage::Table> ticketTable(const std::string& folder,
                                             storage::ShareMode mode = storage::ShareMode::Shared);
 
-// What `mervo-admin check` finds on a table and the index files given (each checked against its
-// own key): the problems, then with `notes` the notes too.
+// What `mervo-admin check` finds on a table and its index files (each against its own key): the problems,
+// then with `notes` the notes too.
 std::vector<std::string> checkFindings(const std::string& dbf, const std::vector<std::string>& ntx, bool notes);
 // The same for FOLDER/WDATA1.DBF and its three orders, against their keys.
 std::vector<std::string> ticketFindings(const std::string& folder, bool notes);
@@ -69,8 +66,7 @@ std::vector<std::string> ticketFindings(const std::string& folder, bool notes);
 // Overwrites bytes of a file.
 void patchFile(const std::string& path, std::size_t offset, const std::string& bytes);
 
-// Fails the test unless the status is ok, showing it. (Wrapped so that a macro after an unbraced
-// `if` has no `else` of its own to pair with.)
+// Fails the test unless the status is ok, showing it (wrapped: safe after an unbraced `if`).
 inline ::testing::AssertionResult isOk(const storage::Status& s)
 {
     return s.ok() ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << s.toString();

@@ -1,7 +1,5 @@
-// Writes that fail and processes that die. A refused write (injected, or a real full disk) leaves
-// the table and its indexes as they were before the append or change, with nothing for the next
-// workstation to rebuild; pack and zap killed at any crash point leave the old or the new table
-// whole, and no live ticket is lost or doubled. And `check` on live records repeating a number.
+// Writes that fail and processes that die: a refused write leaves the files as they were, a pack or zap
+// killed anywhere leaves the old or the new table whole. And `check` on live records repeating a number.
 #include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
@@ -72,9 +70,8 @@ TEST(WriteFailure, EachRefusedWriteOfAnAppendOrAChangeLeavesTheFilesAsTheyWere)
         committed.push_back(core::xbase::padLeft(std::to_string(i), 6, '0'));
     using Job = std::pair<const char*, Status (*)(Table&)>;
     for (const auto& [name, job] : {Job{"append", appendOne}, Job{"change of three keys", changeKeys}}) {
-        // The writes the job makes when nothing fails; the last six finish the three indexes (each
-        // its new root and version, then its record's slot cleared), after which it is no longer
-        // taken back (an I/O error there: the index is rebuilt at its next use, as after a crash).
+        // The writes the job makes when nothing fails; the last six finish the three indexes, past which
+        // it is not taken back (the index is rebuilt at its next use, as after a crash).
         int writes = 0;
         for (int n = 0; n == 0 || n <= writes; ++n) {
             SCOPED_TRACE(std::string(name) + ", failing write " + std::to_string(n));
@@ -116,8 +113,7 @@ TEST(WriteFailure, EachRefusedWriteOfAnAppendOrAChangeLeavesTheFilesAsTheyWere)
 
 TEST(WriteFailure, RecordsHeldBackInExclusiveUseThatCannotBeWrittenLeaveNoIndexListingThem)
 {
-    // Exclusive appends are written at close; when that write is refused, the table keeps the
-    // records it had and every index is rebuilt at the next open instead of listing the lost ones.
+    // Exclusive appends are written at close; when that is refused, every index is rebuilt at the next open.
     testsupport::TempDir dir;
     ASSERT_OK(Table::create(dir.file("WDATA1.DBF"), ticketFields()));
     ASSERT_OK(appendTickets(*ticketTable(dir.path(), ShareMode::Exclusive), 1, 20));
@@ -139,9 +135,7 @@ TEST(WriteFailure, RecordsHeldBackInExclusiveUseThatCannotBeWrittenLeaveNoIndexL
 
 namespace {
 
-// A tmpfs of 3 MB mounted over a temporary folder for the life of the object (needs root),
-// unmounted (lazily, so a file still open cannot keep it) when it goes - also when the test fails
-// halfway.
+// A tmpfs of 3 MB mounted over a temporary folder (needs root), unmounted lazily when it goes.
 struct SmallDisk {
     testsupport::TempDir dir;
     const bool mounted = ::geteuid() == 0 && ::mount("tmpfs", dir.path().c_str(), "tmpfs", 0, "size=3m") == 0;
@@ -285,8 +279,8 @@ Texts problems(const std::string& dbf)
     return report.problems;
 }
 
-// Runs a pack or zap of the folder's WDATA1 in a child, ended at crash point `at` (0: never);
-// returns the child's exit code, and the points it passed in *points when it ran to its end.
+// A pack or zap of the folder's WDATA1 in a child ended at crash point `at` (0: never): its exit code,
+// and the points passed in *points when it ran to its end.
 int runChild(const std::string& folder, int at, bool zap, int* points = nullptr)
 {
     Child child([&](Child& self) {
@@ -309,7 +303,7 @@ int runChild(const std::string& folder, int at, bool zap, int* points = nullptr)
 
 }  // namespace
 
-TEST(PackCrash, EveryCrashPointLeavesTheOldOrTheNewTableWhole)
+TEST(PackCrash, EveryCrashPointLeavesTheOldOrTheNewTableWholeAndAFailedStepTheOld)
 {
     testsupport::TempDir dir;
     const std::string pristine = dir.path() + "/pristine", work = dir.path() + "/work", dbf = work + "/WDATA1.DBF";
@@ -331,8 +325,7 @@ TEST(PackCrash, EveryCrashPointLeavesTheOldOrTheNewTableWhole)
             SCOPED_TRACE((zap ? "zap, point " : "pack, point ") + std::to_string(at) + " of " + std::to_string(total));
             restore();
             ASSERT_EQ(runChild(work, at, zap), FaultFileSystem::kCrashExit);
-            // What the crash left: a table whole (the old one or the packed one), its index files
-            // fitting it or missing, no ticket doubled.
+            // The old or the packed table whole, its index files fitting it or missing, no ticket doubled.
             const Texts left = liveTickets(dbf);
             EXPECT_TRUE(left == before || left == after) << left.size() << " live tickets";
             EXPECT_EQ(problems(dbf), Texts());
@@ -344,19 +337,13 @@ TEST(PackCrash, EveryCrashPointLeavesTheOldOrTheNewTableWhole)
         RecordProperty(zap ? "zap_points" : "pack_points", std::to_string(points.size()) + " of " + std::to_string(total));
         std::printf("[ crash points ] %s: %zu of %d\n", zap ? "zap" : "pack", points.size(), total);
     }
-}
-
-TEST(PackCrash, AFailedStepLeavesTheTableAsItWas)
-{
-    testsupport::TempDir dir;
-    makeWdata1(dir.path());
-    const std::string dbf = dir.path() + "/WDATA1.DBF";
-    const Texts before = liveTickets(dbf);
+    // A step of a pack that fails instead leaves the table as it was.
+    restore();
     for (const int at : {1, 3, 6}) {
         FaultFileSystem faults;
         faults.failAt = at;
         std::unique_ptr<Table> t;
-        ASSERT_OK(openWdata1(dir.path(), &t));
+        ASSERT_OK(openWdata1(work, &t));
         EXPECT_FALSE(t->pack().ok()) << at;
         (void)t->close();
         EXPECT_EQ(liveTickets(dbf), before) << at;
@@ -366,23 +353,19 @@ TEST(PackCrash, AFailedStepLeavesTheTableAsItWas)
 
 TEST(CheckUniqueKeys, LiveRecordsRepeatingANumberTheTableHoldsOnceAreAProblem)
 {
-    struct Case {
-        const char* file;
-        std::vector<std::pair<const char*, bool>> tickets;  // number, marked deleted
-        std::size_t problems;
-    };
-    const Case cases[] = {
+    // The table, its tickets (number, marked deleted), the problems found.
+    const std::tuple<const char*, std::vector<std::pair<const char*, bool>>, std::size_t> cases[] = {
         {"WDATA1.DBF", {{"000001", false}, {"000004", false}, {"000004", false}}, 1},
         {"WDATA1.DBF", {{"000001", false}, {"000004", true}, {"000004", false}}, 0},
         {"WDATA1.DBF", {{"", false}, {"", false}}, 0},  // records another workstation is saving
         {"MONEY1.DBF", {{"000002", false}, {"000002", false}, {"000002", false}}, 2},
         {"JAN1.DBF", {{"000004", false}, {"000004", false}}, 0},  // a backup: no rule of its own
     };
-    for (const Case& c : cases) {
+    for (const auto& [file, tickets, expected] : cases) {
         testsupport::TempDir dir;
-        const std::string dbf = dir.path() + "/" + c.file;
+        const std::string dbf = dir.path() + "/" + file;
         auto t = newTable(dbf, ticketFields(), ShareMode::Exclusive);
-        for (const auto& [number, marked] : c.tickets) {
+        for (const auto& [number, marked] : tickets) {
             ASSERT_OK(t->append());
             ASSERT_OK(t->putText(0, number));
             if (marked)
@@ -394,6 +377,6 @@ TEST(CheckUniqueKeys, LiveRecordsRepeatingANumberTheTableHoldsOnceAreAProblem)
         const auto repeats = std::count_if(report.problems.begin(), report.problems.end(), [](const std::string& p) {
             return p.find("repeat a key the table holds once") != std::string::npos;
         });
-        EXPECT_EQ(std::size_t(repeats), c.problems) << c.file << ": " << ::testing::PrintToString(report.problems);
+        EXPECT_EQ(std::size_t(repeats), expected) << file << ": " << ::testing::PrintToString(report.problems);
     }
 }
