@@ -1,14 +1,12 @@
 // The ticket screen's workflow, its mends for two workstations, navigation and search.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 
 #include "core/tis620.h"
 #include "core/xbase.h"
 #include "site/site_setup.h"
 #include "storage/fork_child.h"
-#include "storage/ops.h"
 #include "support/test_site.h"
 #include "weighing/ticket_screen.h"
 #include "weighing/ticket_values.h"
@@ -459,38 +457,6 @@ TEST_F(TicketTest, MovesStopAtBothEndsAndTheSearchFindsForwardOnly)
     host.onSearch = [](SearchDialogModel& d) { d.search(" 4,000"); };
     s->PROCMOVE(kSearchTickets);
     EXPECT_EQ(s->values().text("cTicket"), "000004") << "the weight in as shown";
-}
-
-TEST(DocumentCursorTest, ThePositionIsCountedFromTheNearerEndInTheActiveOrder)
-{
-    Site site;
-    storage::Workspace ws;
-    ASSERT_TRUE(storage::OPENTRK(ws, site.data(), "Wdata2", "wdata"));
-    storage::Table& t = *ws.find("wdata");
-    // Times out of record order: record r is the (r * 337 mod 1000)-th second of the day.
-    constexpr int kRecords = 1000;
-    for (int r = 1; r <= kRecords; ++r) {
-        ASSERT_TRUE(storage::ADD_REC(ws));
-        const int second = r * 337 % kRecords;
-        char time[9];
-        std::snprintf(time, sizeof time, "%02d:%02d:%02d", second / 3600, second / 60 % 60, second % 60);
-        ASSERT_TRUE(t.put("DAYIN", core::Value::date(core::Date::fromYmd(2026, 12, 5))).ok());
-        ASSERT_TRUE(t.put("TMIN", core::Value::text(time)).ok());
-        ASSERT_TRUE(storage::commitAll(ws) && storage::unlockAll(ws));
-    }
-    DocumentCursor cursor(ws);
-    for (int r : {1, 3, 500, 999, 1000, 337, 674}) {
-        ASSERT_TRUE(t.goTo(std::uint32_t(r)).ok());
-        cursor.forget();
-        EXPECT_EQ(cursor.position(), std::uint32_t(r * 337 % kRecords + 1)) << r;
-        EXPECT_EQ(t.recNo(), std::uint32_t(r)) << "the pointer is left where it was";
-    }
-    cursor.move(kMoveFirst);
-    cursor.move(kMoveNext);
-    EXPECT_EQ(cursor.recordPosition(), "Rec.:2/1000");
-    cursor.move(kMoveLast);
-    cursor.move(kMovePrevious);
-    EXPECT_EQ(cursor.recordPosition(), "Rec.:999/1000");
 }
 
 // On the demo's codes and grade formulas, the grade chosen at the weigh-out, not the stored one, counts.
