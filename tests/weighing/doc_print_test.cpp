@@ -1,5 +1,5 @@
 // Printing documents from templates through a print job that records what was drawn; the template
-// lines' fixed columns, and the demo site's templates.
+// lines' fixed columns.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -8,7 +8,6 @@
 #include "core/identity.h"
 #include "core/settings.h"
 #include "core/tis620.h"
-#include "expr/expr.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
 #include "storage/held_table.h"
@@ -19,7 +18,6 @@
 #include "support/temp_dir.h"
 #include "support/test_site.h"
 #include "shell/startup.h"
-#include "site/demo_templates.h"
 #include "weighing/doc_print.h"
 #include "weighing/print_template.h"
 
@@ -71,13 +69,10 @@ protected:
         s.setText("CDRV4", dir.path() + "/WORK/");
         s.setText("CUSER", "ADMIN");
         s.setText("CPRINTER", "Y");
-        const char* sizes[3][2] = {{"8", "30"}, {"16", "50"}, {"24", "80"}};
-        for (int i = 0; i < 3; ++i) {
-            s.setText("CFONT" + std::to_string(i + 4), "EucrosiaUPC");
-            s.setText("CWIDTH" + std::to_string(i + 4), sizes[i][0]);
-            s.setText("CHEIGHT" + std::to_string(i + 4), sizes[i][1]);
-            s.setText("CPEN" + std::to_string(i + 1), std::to_string(i * 3 + 1));
-        }
+        s.setText("CFONT4", "EucrosiaUPC");
+        s.setText("CWIDTH4", "8");
+        s.setText("CHEIGHT4", "30");
+        s.setText("CPEN1", "1");
         remake({"Wdata1", "Money1", "Detail1", "Audit"});
     }
     void TearDown() override
@@ -469,37 +464,6 @@ TEST(PrintTemplateTest, LinesEndAtTwoHundredColumns)
     const auto lines = weighing::splitTemplate("a\r\n\r\nb\n" + longLine + "\nlast");
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b", longLine.substr(0, 200), "last"}));
     EXPECT_EQ(weighing::parseTemplateLine(longLine, 1).text.size(), 180u);
-}
-
-TEST(DemoTemplatesTest, EveryFormHasAWorkingTemplate)
-{
-    const auto forms = site::printFormNames();
-    EXPECT_EQ(forms.size(), 25u);
-    for (const std::string& form : forms) {
-        SCOPED_TRACE(form);
-        const std::string bytes = site::demoTemplate(form);
-        ASSERT_FALSE(bytes.empty());
-        // TIS-620 bytes: every Thai character is one byte, nothing undefined.
-        EXPECT_EQ(core::tis620::fromUtf8(core::tis620::toUtf8(bytes)), bytes);
-        EXPECT_EQ(core::tis620::toUtf8(bytes).find("\xEF\xBF\xBD"), std::string::npos);
-        int number = 0;
-        ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-        for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
-            end = bytes.find("\r\n", start);
-            const std::string line = bytes.substr(start, end - start);
-            ++number;
-            // Nothing of a line beyond column 200 is read.
-            EXPECT_LE(line.size(), weighing::kTemplateLineLength) << "line " << number;
-            const weighing::TemplateLine t = weighing::parseTemplateLine(line, number);
-            if (t.command == TemplateCommand::Text || t.command == TemplateCommand::Sum) {
-                expr::CompileError error;
-                EXPECT_TRUE(expr::Expression::compile(t.text, &error).valid())
-                    << "line " << number << ": " << error.describe(t.text);
-            }
-        }
-    }
-    EXPECT_TRUE(site::demoTemplate("Ticket61").empty());
-    EXPECT_TRUE(site::demoTemplate("Money5").empty());
 }
 
 }  // namespace

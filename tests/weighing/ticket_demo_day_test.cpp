@@ -193,9 +193,8 @@ TEST_F(TicketDemoDay, EveryKindWeighedPrintedAndThePurchaseEditedKeepsTheLedgers
     }
     EXPECT_EQ(done, (std::vector<std::string>{"1", "2", "3", "4", "5"}));
 
-    // Read back as another workstation: the purchase ticket edited (150 kg typed over the 300
-    // the moisture grade M20 deducts from 10 tons; the 200 of impurity grade X2 stays), on
-    // account, by the user who logged in, printed once.
+    // Read back as another workstation: the purchase with 150 kg typed over grade M20's 300 (X2's 200
+    // stays), on account, by the user, printed once.
     const auto rows = testsupport::readRows(site, "Wdata1");
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(weighingtest::fieldsOf(rows[0], "TRUCK STAFF WIN WOUT ADJ_W1 ADJ_W2 QTY"),

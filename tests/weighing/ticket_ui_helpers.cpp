@@ -18,7 +18,7 @@ void addToolPictures(const std::string& tables)
 
 namespace {
 
-// Indicator port 1 as mervo-scale-sim writes: three equal frames make a stable weight, read every 50 ms.
+// Indicator port 1 as mervo-scale-sim writes; three equal frames, read every 50 ms, are stable.
 void useSimulatedIndicator(core::Settings& s)
 {
     for (const auto& [name, value] : {std::pair{"CCPORT", "1"}, {"CCPORT1", "09600,E,7,1,002,005,005"}, {"CSTABLE", "3"},
