@@ -2,9 +2,7 @@
 // tells the clerk, and deleting and undeleting (the ledgers' moves are the seeded run's).
 #include <gtest/gtest.h>
 
-#include "core/settings.h"
 #include "core/tis620.h"
-#include "storage/ops.h"
 #include "weighing/calc.h"
 #include "weighing/payment.h"
 #include "weighing/posting.h"

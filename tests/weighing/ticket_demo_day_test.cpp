@@ -1,7 +1,6 @@
 // A day on a demo site through the ticket windows the menu opens, the weights read from
 // mervo-scale-sim on pseudo-terminals, each ticket printed to a PDF; then the books as another
 // workstation reads them, and `mervo-admin verify-ledgers` finds no difference.
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QPushButton>
@@ -10,13 +9,11 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <functional>
 
 #include "core/settings.h"
 #include "shell/menu.h"
 #include "support/pdf_text.h"
-#include "support/qt_typing.h"
 #include "support/run_process.h"
 #include "support/seams.h"
 #include "support/temp_dir.h"

@@ -1,5 +1,4 @@
 // The ticket screens' dialogs offscreen over the weighing model on a test site.
-#include <QAbstractButton>
 #include <QApplication>
 #include <QPushButton>
 #include <QTest>
@@ -8,10 +7,8 @@
 
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "storage/ops.h"
 #include "support/qt_typing.h"
 #include "ui/browse_widget.h"
-#include "ui/widgets.h"
 #include "weighing/dialogs/document_dialogs.h"
 #include "weighing/dialogs/ticket_dialog.h"
 #include "ticket_ui_helpers.h"

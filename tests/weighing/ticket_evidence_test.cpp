@@ -2,12 +2,10 @@
 // ticket screen records.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
 #include <sstream>
 
 #include "core/clock.h"
-#include "core/settings.h"
 #include "core/tis620.h"
 #include "storage/fork_child.h"
 #include "storage/table.h"
@@ -15,7 +13,6 @@
 #include "weighing/evidence.h"
 #include "weighing/evidence_log.h"
 #include "weighing/ticket_screen.h"
-#include "weighing/ticket_values.h"
 #include "weighing_fixture.h"
 
 using core::tis620::T;

@@ -33,15 +33,6 @@ protected:
     }
     // Fields of the i-th stored purchase ticket, as fieldsOf() shows them.
     std::string stored(const char* names, std::size_t i = 0) { return fieldsOf(site.rows("Wdata1").at(i), names); }
-    // A screen of the kind with a new ticket of truck 70-1234 waiting for its entry.
-    std::unique_ptr<TicketScreen> newTicket(int kind)
-    {
-        auto s = screen(kind);
-        host.trucks.push_back("70-1234");
-        s->weighPressed();
-        EXPECT_EQ(s->mode(), kTicketNew);
-        return s;
-    }
     static constexpr const char* kMoves = "Previous Next First Last";
 };
 
