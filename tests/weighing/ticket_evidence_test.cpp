@@ -224,14 +224,6 @@ private:
 class TicketEvidenceTest : public ScreenTest {
 protected:
     std::unique_ptr<TicketScreen> screen(int level = 6) { return ScreenTest::screen(1, level); }
-    // Ticket 000001 of truck 70-1234 weighed in and out and saved (the print declined).
-    void completeTicket(TicketScreen& s, long long in, long long out)
-    {
-        ASSERT_TRUE(firstWeighing(s, host, Weighing{"70-1234"}, in));
-        ASSERT_TRUE(startSecondWeighing(s, host, "70-1234", out));
-        ASSERT_TRUE(s.TRSAVE());
-    }
-
     CollectingLog log;
 };
 
@@ -280,12 +272,14 @@ TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSourceAndALogThatFai
     EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
 }
 
-TEST_F(TicketEvidenceTest, ATypedWeighingADeletionAndAPrintAreRecordedAndATypedWeightIsMarked)
+TEST_F(TicketEvidenceTest, ATypedWeighingADeletionAndAPrintAreRecordedAndTheSettingDecidesWhoMayTypeWeights)
 {
     site.setting("CMANUALW", "1");
     auto s = screen(5);
     EXPECT_FALSE(s->mayShowEvidence()) << "no ticket yet";
-    completeTicket(*s, 15000, 11000);
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 15000));
+    ASSERT_TRUE(startSecondWeighing(*s, host, "70-1234", 11000));
+    ASSERT_TRUE(s->TRSAVE());
     EXPECT_TRUE(s->mayShowEvidence()) << "level five, browsing a stored ticket";
     EXPECT_EQ(s->evidenceHistory().size(), 4u);
     EXPECT_FALSE(screen(4)->mayShowEvidence());
@@ -329,10 +323,8 @@ TEST_F(TicketEvidenceTest, ATypedWeighingADeletionAndAPrintAreRecordedAndATypedW
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 DELETE", "000001 UNDELETE", "000001 PRINT"}));
     EXPECT_EQ(log.value(0, "AMOUNT"), log.value(2, "AMOUNT"));
     EXPECT_EQ(printer.jobs.size(), 1u);
-}
 
-TEST_F(TicketEvidenceTest, ManualWeightSettingDecidesWhoMayTypeAStoredTicketsWeights)
-{
+    // Who may type a stored ticket's weights, by the setting, service mode and level.
     struct Case {
         const char* manualW;
         const char* track;
@@ -343,21 +335,17 @@ TEST_F(TicketEvidenceTest, ManualWeightSettingDecidesWhoMayTypeAStoredTicketsWei
         {"0", "0", 6, false}, {"0", "9417", 6, true}, {"0", "9417", 5, false},
         {"1", "0", 5, true},  {"1", "0", 4, false},   {"2", "9417", 6, false},
     };
-    {
-        auto s = screen();
-        completeTicket(*s, 15000, 11000);
-    }
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("ManualW ") + c.manualW + ", Track " + c.track + ", level " + std::to_string(c.level));
         site.setting("CMANUALW", c.manualW);
         site.setting("CTRACK", c.track);
-        auto s = screen(c.level);
-        EXPECT_EQ(s->mayTypeWeights(), c.typed);
-        s->editPressed();
-        ASSERT_EQ(s->mode(), kTicketEdit);
-        EXPECT_EQ(s->fieldEnabled("cWin"), c.typed);
-        EXPECT_EQ(s->fieldEnabled("cWout"), c.typed);
-        s->PCANCEL();
+        auto other = screen(c.level);
+        EXPECT_EQ(other->mayTypeWeights(), c.typed);
+        other->editPressed();
+        ASSERT_EQ(other->mode(), kTicketEdit);
+        EXPECT_EQ(other->fieldEnabled("cWin"), c.typed);
+        EXPECT_EQ(other->fieldEnabled("cWout"), c.typed);
+        other->PCANCEL();
     }
 }
 
