@@ -224,21 +224,16 @@ TEST_F(PostingTest, AnOrderThatIsNotThereIsToldAndTheRestStands)
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -100);
 }
 
-// An unknown document code posts nothing.
-TEST_F(PostingTest, AnUnknownCodePostsNothing)
+// An unknown document code posts nothing; deleting and undeleting are asked and audited (what they
+// move in the ledgers is the seeded run's).
+TEST_F(PostingTest, AnUnknownCodePostsNothingAndDeleteAndUndeleteAreEachAskedAndAudited)
 {
-    open(1, "COMPANY", "F001");
+    open(1, "COMPANY,QTY,AMOUNT,DRCR", "F001,600,4350,4350");
     EXPECT_FALSE(Posting(ws, values).UPSTATUS("XXX01", +1));
     ASSERT_EQ(site.prompts.shown.size(), 1u);
     EXPECT_EQ(site.prompts.shown[0].text, T("ไม่พบเงื่อนไข : XXX01"));
     EXPECT_TRUE(site.rows("Stock").empty());
-}
 
-// What deleting and undeleting move in the ledgers the seeded run of the books checks; here the
-// questions asked and the audit rows.
-TEST_F(PostingTest, DeleteAndUndeleteAreEachAskedAndAudited)
-{
-    open(1, "COMPANY,QTY,AMOUNT,DRCR", "F001,600,4350,4350");
     ASSERT_TRUE(post(+1));
     site.prompts.answers = {false, true, true};
     Posting p(ws, values);
