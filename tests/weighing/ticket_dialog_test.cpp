@@ -9,6 +9,7 @@
 #include "core/xbase.h"
 #include "support/qt_typing.h"
 #include "ui/browse_widget.h"
+#include "ui/widgets.h"
 #include "weighing/dialogs/document_dialogs.h"
 #include "weighing/dialogs/ticket_dialog.h"
 #include "ticket_ui_helpers.h"
