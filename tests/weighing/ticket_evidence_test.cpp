@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <sstream>
 
 #include "core/clock.h"
 #include "core/tis620.h"
@@ -360,17 +359,18 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
         char truckRights;          // the level at the truck table's position
         bool saved;
         double truckAfter;
-        const char* figures;  // the warning's three figures; nullptr: no warning
+        const char* weighed;  // the warning's weighed weight and difference; nullptr: no warning
+        const char* off;
     };
     const Case cases[] = {
-        {"off", "0", "0", 9000, {}, '6', true, 11250, nullptr},
-        {"within the kilograms", "100", "0", 11350, {}, '6', true, 11250, nullptr},
-        {"beyond the kilograms, gone back", "100", "0", 11351, {false}, '6', false, 11250, "11,250 11,351 101"},
-        {"beyond, the new weight stored", "100", "0", 11600, {true, true}, '4', true, 11600, "11,250 11,600 350"},
-        {"beyond, not allowed to store it", "100", "0", 11600, {true}, '3', true, 11250, "11,250 11,600 350"},
-        {"within the per cent", "0", "2", 11025, {}, '6', true, 11250, nullptr},
-        {"beyond the per cent", "0", "2", 11024, {true, false}, '6', true, 11250, "11,250 11,024 226"},
-        {"the larger tolerance counts", "500", "2", 10800, {}, '6', true, 11250, nullptr},
+        {"off", "0", "0", 9000, {}, '6', true, 11250, nullptr, nullptr},
+        {"within the kilograms", "100", "0", 11350, {}, '6', true, 11250, nullptr, nullptr},
+        {"beyond the kilograms, gone back", "100", "0", 11351, {false}, '6', false, 11250, "11,351", "101"},
+        {"beyond, the new weight stored", "100", "0", 11600, {true, true}, '4', true, 11600, "11,600", "350"},
+        {"beyond, not allowed to store it", "100", "0", 11600, {true}, '3', true, 11250, "11,600", "350"},
+        {"within the per cent", "0", "2", 11025, {}, '6', true, 11250, nullptr, nullptr},
+        {"beyond the per cent", "0", "2", 11024, {true, false}, '6', true, 11250, "11,024", "226"},
+        {"the larger tolerance counts", "500", "2", 10800, {}, '6', true, 11250, nullptr, nullptr},
     };
     std::string trucks = "CODE,NAME,WEIGHT\n";
     for (std::size_t i = 0; i < std::size(cases); ++i)
@@ -398,23 +398,21 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
         EXPECT_DOUBLE_EQ(site.find("TruckDt", "CODE", truck)->number("WEIGHT"), c.truckAfter);
         const auto warning = std::find_if(log.events.begin(), log.events.end(),
                                           [](const evidence::Event& e) { return e.event == "TRUCKWT"; });
-        ASSERT_EQ(warning != log.events.end(), c.figures != nullptr);
+        ASSERT_EQ(warning != log.events.end(), c.weighed != nullptr);
         const auto texts = shownTexts(site.prompts);
-        if (!c.figures) {
+        if (!c.weighed) {
             EXPECT_TRUE(texts.empty() || texts[0] == "พิมพ์ใบชั่งน้ำหนัก") << texts[0];
             continue;
         }
-        std::string figures[3];
-        std::istringstream(c.figures) >> figures[0] >> figures[1] >> figures[2];
         ASSERT_FALSE(texts.empty());
-        EXPECT_EQ(texts[0], "น้ำหนักรถที่บันทึกไว้ " + figures[0] + " กก.\nน้ำหนักที่ชั่งได้ " + figures[1] +
-                                " กก.\nต่างกัน " + figures[2] + " กก.\nต้องการบันทึกใบชั่งต่อหรือไม่");
+        EXPECT_EQ(texts[0], std::string("น้ำหนักรถที่บันทึกไว้ 11,250 กก.\nน้ำหนักที่ชั่งได้ ") + c.weighed +
+                                " กก.\nต่างกัน " + c.off + " กก.\nต้องการบันทึกใบชั่งต่อหรือไม่");
         EXPECT_EQ(warning->ticket, s->values().text("cTicket"));
         EXPECT_EQ(warning->weight, c.lighter);
         EXPECT_EQ(warning->values, (std::vector<std::pair<std::string, std::string>>{
-                                       {"TRUCK", "11,250"}, {"WIN", "30,000"}, {"WOUT", figures[1]}}));
+                                       {"TRUCK", "11,250"}, {"WIN", "30,000"}, {"WOUT", c.weighed}}));
         EXPECT_EQ(site.audit().back(),
-                  "TRK01-" + warning->ticket + " น้ำหนักรถไม่ตรงกับที่บันทึกไว้: " + figures[0] + " -> " + figures[1]);
+                  "TRK01-" + warning->ticket + " น้ำหนักรถไม่ตรงกับที่บันทึกไว้: 11,250 -> " + c.weighed);
         if (!c.saved)
             s->PCANCEL();
     }
