@@ -268,40 +268,30 @@ TEST_F(DocPrintTest, ReprintsAreCountedAndAudited)
 
 TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothingAndABusyWorkTableIsNotReady)
 {
-    const struct {
-        bool deleted, withTemplate;
-        PrintResult result;
-        const char* message;
-    } cases[] = {
-        {true, true, PrintResult::Deleted, "  ข้อมูลถูกสั่งลบ"},
-        {false, false, PrintResult::NoTemplate, "ไม่พบฟอร์ม Ticket12"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        remake({"Wdata1"});
-        std::filesystem::remove(tables() + "Ticket12.txt");
-        openTicket(10, 0, c.deleted);
-        if (c.withTemplate)
-            writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
+    const auto refused = [&](PrintResult result, const char* message, double count) {
+        SCOPED_TRACE(message);
         prompts.shown.clear();
         const std::size_t jobs = destination.jobs.size();
-        EXPECT_EQ(print("Ticket12"), c.result);
+        EXPECT_EQ(print("Ticket12"), result);
         ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].text, T(c.message));
+        EXPECT_EQ(prompts.shown[0].text, T(message));
         EXPECT_EQ(destination.jobs.size(), jobs);
-        EXPECT_EQ(printCount(), 0);
-    }
+        EXPECT_EQ(printCount(), count);
+    };
+    openTicket(10, 0, true);
+    writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
+    refused(PrintResult::Deleted, "  ข้อมูลถูกสั่งลบ", 0);
+    remake({"Wdata1"});
+    openTicket(10);
+    std::filesystem::remove(tables() + "Ticket12.txt");
+    refused(PrintResult::NoTemplate, "ไม่พบฟอร์ม Ticket12", 0);
 
     // The work table held by another workstation: not ready.
     writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
     ASSERT_EQ(print("Ticket12"), PrintResult::Printed);  // makes the work table
     storagetest::HeldTable other(dir.path() + "/WORK/P_ADMIN.DBF", storage::ShareMode::Exclusive);
     ASSERT_TRUE(other.open());
-    prompts.shown.clear();
-    EXPECT_EQ(print("Ticket12"), PrintResult::WorkTableBusy);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("  แฟ้มการพิมพ์ไม่พร้อม"));
-    EXPECT_EQ(printCount(), 1);
+    refused(PrintResult::WorkTableBusy, "  แฟ้มการพิมพ์ไม่พร้อม", 1);
     EXPECT_EQ(other.release(), 0);
 }
 
