@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "core/identity.h"
 #include "core/settings.h"
@@ -399,18 +400,14 @@ TEST_F(DocPrintTest, APrintCountThatCannotBeStoredGoesToTheErrorTrap)
     fs.failOnly = "WDATA1.DBF";
     openTicket();
     writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "\"x\"")});
-    const struct {
-        core::FaultAnswer answer;
-        PrintResult result;
-        double count;
-    } cases[] = {{core::FaultAnswer::Quit, PrintResult::NotCounted, 0}, {core::FaultAnswer::Retry, PrintResult::Printed, 1}};
-    for (const auto& c : cases) {
+    for (const auto& [answer, result, count] : {std::tuple{core::FaultAnswer::Quit, PrintResult::NotCounted, 0.0},
+                                                {core::FaultAnswer::Retry, PrintResult::Printed, 1.0}}) {
         fs.failWrite = 1;
-        testsupport::RecordingFaultHandler faults(c.answer);
-        EXPECT_EQ(print("Ticket12"), c.result);
+        testsupport::RecordingFaultHandler faults(answer);
+        EXPECT_EQ(print("Ticket12"), result);
         ASSERT_EQ(faults.faults.size(), 1u);
         EXPECT_EQ(faults.faults[0].fileName.substr(faults.faults[0].fileName.size() - 10), "WDATA1.DBF");
-        EXPECT_EQ(printCount(), c.count);
+        EXPECT_EQ(printCount(), count);
         EXPECT_TRUE(audit().empty());
     }
 }
