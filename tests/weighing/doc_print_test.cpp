@@ -1,15 +1,14 @@
 // Printing documents from templates through a print job that records what was drawn; the template
-// lines' fixed columns, and the demo site's templates.
+// lines' fixed columns.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "core/identity.h"
 #include "core/settings.h"
 #include "core/tis620.h"
-#include "expr/expr.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
 #include "storage/held_table.h"
@@ -20,7 +19,6 @@
 #include "support/temp_dir.h"
 #include "support/test_site.h"
 #include "shell/startup.h"
-#include "site/demo_templates.h"
 #include "weighing/doc_print.h"
 #include "weighing/print_template.h"
 
@@ -72,13 +70,10 @@ protected:
         s.setText("CDRV4", dir.path() + "/WORK/");
         s.setText("CUSER", "ADMIN");
         s.setText("CPRINTER", "Y");
-        const char* sizes[3][2] = {{"8", "30"}, {"16", "50"}, {"24", "80"}};
-        for (int i = 0; i < 3; ++i) {
-            s.setText("CFONT" + std::to_string(i + 4), "EucrosiaUPC");
-            s.setText("CWIDTH" + std::to_string(i + 4), sizes[i][0]);
-            s.setText("CHEIGHT" + std::to_string(i + 4), sizes[i][1]);
-            s.setText("CPEN" + std::to_string(i + 1), std::to_string(i * 3 + 1));
-        }
+        s.setText("CFONT4", "EucrosiaUPC");
+        s.setText("CWIDTH4", "8");
+        s.setText("CHEIGHT4", "30");
+        s.setText("CPEN1", "1");
         remake({"Wdata1", "Money1", "Detail1", "Audit"});
     }
     void TearDown() override
@@ -210,42 +205,9 @@ TEST_F(DocPrintTest, TextsComeFromTheDocumentTheScreenAndTheProgramsIdentity)
                                                       "240 360 L 30 ทะเบียน 70-1234",
                                                       "240 600 L 30 " + tl('h', "sayr1", 50, 20, "code"),
                                                       "240 840 L 30 mervo 9.9 sha256 0123abcd"}));
-    // The kind picks the printer (the printer choice's own test); CPRINTER Y previews it.
-    EXPECT_EQ(destination.kinds.at(0), "Ticket");
-    EXPECT_EQ(destination.previews, std::vector<bool>{true});
-    EXPECT_EQ(sound.tones, (std::vector<int>{200, 300, 400}));
     EXPECT_EQ(ws.currentAlias(), "wdata");
     EXPECT_EQ(ws.find("DocPrn"), nullptr);
     EXPECT_TRUE(std::filesystem::exists(dir.path() + "/WORK/P_ADMIN.DBF"));
-}
-
-TEST_F(DocPrintTest, TextCommandsPlaceAlignAndChooseFonts)
-{
-    openTicket();
-    core::programSettings().setText("CPRINTER", "n");
-    destination.dpi = 180;
-    writeTemplate("Ticket12", {
-                                  tl('H', "FONT1", 10, 100, "\"left   \""),
-                                  tl('H', "SAYR2", 20, 100, "\"left2\""),
-                                  tl('H', "SAYL1", 30, 200, "\"right\""),
-                                  tl('H', "SAYC ", 40, 300, "\"centre\""),
-                                  tl('H', "sayc9", 50, 300, "\"big\""),
-                                  tl('X', "SAYR1", 60, 100, "\"never\""),
-                                  tl('H', "LINE2", 70, 10, numbers34(75, 500)),
-                                  tl('H', "LINE7", 70, 10, numbers34(75, 500)),
-                                  tl('h', "psize", 950, 550),
-                              });
-    ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
-    EXPECT_EQ(destination.previews, std::vector<bool>{false}) << "N: straight to the printer";
-    EXPECT_EQ(texts(*destination.jobs.at(0)), (Lines{"180 18 L 30 left", "180 36 L 50 left2", "360 54 R 30 right",
-                                                      "540 72 C 80 centre", "540 90 C 80 big"}));
-    // Pen 2 is the configured width of "Pen2"; "LINE7" is no command; the paper size holds from
-    // the first page though set on the template's last line.
-    const auto& log = destination.jobs[0]->log;
-    EXPECT_EQ(log.at(1), "paper 2413 1397");
-    EXPECT_EQ(log.at(2), "page 1");
-    EXPECT_EQ(std::count(log.begin(), log.end(), "line 18 126 900 135 4"), 1);
-    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("line", 0) == 0; }), 1);
 }
 
 TEST_F(DocPrintTest, NineteenLinesAtEightAPagePrintThreePagesWithTheirFormsUnderThem)
@@ -285,35 +247,7 @@ TEST_F(DocPrintTest, NineteenLinesAtEightAPagePrintThreePagesWithTheirFormsUnder
                             "last.png,S 3 13600.00@120,D17/1@1200,D18/2@1440,D19/3@1680,F 19000.00@4800,"}));
 }
 
-TEST_F(DocPrintTest, OptionalLineTakesRoomOnlyWhenNotBlank)
-{
-    const struct {
-        const char* optional;
-        Lines drawn;
-    } cases[] = {
-        {"\"\"", {"120 1200 L 30 D1", "120 1440 L 30 D2", "120 1680 L 30 D3"}},
-        {"IIF(nI=2,\"extra\",\"\")",
-         {"120 1200 L 30 D1", "120 1440 L 30 D2", "120 1680 L 30 extra", "120 1920 L 30 D3"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.optional);
-        remake({"Detail1", "Money1"});
-        openVoucher(3);
-        writeTemplate("Money1", {
-                                    tl('D', "SAYR1", 100, 10, "\"D\"+LTRIM(STR(nI))"),
-                                    tl('I', "SAYR1", 100, 10, c.optional),
-                                    tl('I', "LINE1", 100, 10, numbers34(100, 20)),
-                                });
-        ASSERT_EQ(print("Money1", true), PrintResult::Printed);
-        EXPECT_EQ(texts(*destination.jobs.back()), c.drawn);
-        // Other commands of "I" stay on their template row.
-        const auto& log = destination.jobs.back()->log;
-        EXPECT_EQ(std::count(log.begin(), log.end(), "line 120 1200 240 1200 1"), 3);
-    }
-}
-
-// The first print is counted and not audited; each reprint is audited with its count, which stops
-// at 99.
+// The first print is counted and not audited; each reprint is audited with its count (at most 99).
 TEST_F(DocPrintTest, ReprintsAreCountedAndAudited)
 {
     const struct {
@@ -335,47 +269,34 @@ TEST_F(DocPrintTest, ReprintsAreCountedAndAudited)
 
 TEST_F(DocPrintTest, RefusalsPrintNothingAndCountNothingAndABusyWorkTableIsNotReady)
 {
-    const struct {
-        bool deleted, withTemplate;
-        PrintResult result;
-        const char* message;
-    } cases[] = {
-        {true, true, PrintResult::Deleted, "  ข้อมูลถูกสั่งลบ"},
-        {false, false, PrintResult::NoTemplate, "ไม่พบฟอร์ม Ticket12"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.message);
-        remake({"Wdata1"});
-        std::filesystem::remove(tables() + "Ticket12.txt");
-        openTicket(10, 0, c.deleted);
-        if (c.withTemplate)
-            writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
+    const auto refused = [&](PrintResult result, const char* message, double count) {
+        SCOPED_TRACE(message);
         prompts.shown.clear();
         const std::size_t jobs = destination.jobs.size();
-        EXPECT_EQ(print("Ticket12"), c.result);
+        EXPECT_EQ(print("Ticket12"), result);
         ASSERT_EQ(prompts.shown.size(), 1u);
-        EXPECT_EQ(prompts.shown[0].text, T(c.message));
+        EXPECT_EQ(prompts.shown[0].text, T(message));
         EXPECT_EQ(destination.jobs.size(), jobs);
-        EXPECT_EQ(printCount(), 0);
-        EXPECT_TRUE(sound.tones.empty());
-    }
+        EXPECT_EQ(printCount(), count);
+    };
+    openTicket(10, 0, true);
+    writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
+    refused(PrintResult::Deleted, "  ข้อมูลถูกสั่งลบ", 0);
+    remake({"Wdata1"});
+    openTicket(10);
+    std::filesystem::remove(tables() + "Ticket12.txt");
+    refused(PrintResult::NoTemplate, "ไม่พบฟอร์ม Ticket12", 0);
 
     // The work table held by another workstation: not ready.
     writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "wdata->ticket")});
     ASSERT_EQ(print("Ticket12"), PrintResult::Printed);  // makes the work table
     storagetest::HeldTable other(dir.path() + "/WORK/P_ADMIN.DBF", storage::ShareMode::Exclusive);
     ASSERT_TRUE(other.open());
-    prompts.shown.clear();
-    EXPECT_EQ(print("Ticket12"), PrintResult::WorkTableBusy);
-    ASSERT_EQ(prompts.shown.size(), 1u);
-    EXPECT_EQ(prompts.shown[0].text, T("  แฟ้มการพิมพ์ไม่พร้อม"));
-    EXPECT_EQ(printCount(), 1);
+    refused(PrintResult::WorkTableBusy, "  แฟ้มการพิมพ์ไม่พร้อม", 1);
     EXPECT_EQ(other.release(), 0);
 }
 
-// The program's own destination: the job is made for the installed printer named like the kind,
-// previewed as the setting says; when none is and the person cancels the choice, no job is made
-// and nothing is counted.
+// The job goes to the installed printer named like the kind; with none, nothing is made or counted.
 TEST_F(DocPrintTest, TheDocumentGoesToItsKindsPrinterPreviewedAsTheSettingSays)
 {
     testsupport::ScriptedPrinters printers({"Office", "EPSON-Ticket-LQ"});
@@ -437,6 +358,7 @@ TEST_F(DocPrintTest, PositionsCountFromThePrintableAreaFormsFromTheSheetAndWhatC
                                   "H RAWIM init.prn",
                               });
     testsupport::writeFile(tables() + "init.prn", "\x1b@raw");
+    destination.dpi = 600;  // a hundredth of an inch is six dots here
     destination.marginLeft = 50;
     destination.marginTop = 30;
     ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
@@ -444,9 +366,9 @@ TEST_F(DocPrintTest, PositionsCountFromThePrintableAreaFormsFromTheSheetAndWhatC
     const std::string form = "form " + std::to_string(job.pageWidth()) + " " + std::to_string(job.pageHeight()) + " " +
                              tables() + "form.png";
     EXPECT_EQ(Lines(job.log.begin() + 1, job.log.end()),
-              (Lines{"page 1", form, "text 290 150 L EucrosiaUPC 30 A", "line 290 150 530 390 1",
-                     "picture 290 150 960 600 " + tables() + "logo.png",
-                     "picture 290 150 960 600 " + tables() + "missing.png", "end"}));
+              (Lines{"page 1", form, "text 170 90 L EucrosiaUPC 30 A", "line 170 90 290 210 1",
+                     "picture 170 90 480 300 " + tables() + "logo.png",
+                     "picture 170 90 480 300 " + tables() + "missing.png", "end"}));
     ASSERT_EQ(prompts.shown.size(), 2u);
     EXPECT_EQ(prompts.shown[0].text, T("ไม่สามารถพิมพ์ภาพ missing.png (ฟอร์ม Ticket12 บรรทัดที่ 4)"));
     EXPECT_EQ(prompts.shown[1].text, T("เครื่องพิมพ์นี้รับข้อมูลโดยตรงจากแฟ้ม init.prn ไม่ได้ (ฟอร์ม Ticket12 บรรทัดที่ 6)"));
@@ -478,18 +400,14 @@ TEST_F(DocPrintTest, APrintCountThatCannotBeStoredGoesToTheErrorTrap)
     fs.failOnly = "WDATA1.DBF";
     openTicket();
     writeTemplate("Ticket12", {tl('H', "SAYR1", 10, 10, "\"x\"")});
-    const struct {
-        core::FaultAnswer answer;
-        PrintResult result;
-        double count;
-    } cases[] = {{core::FaultAnswer::Quit, PrintResult::NotCounted, 0}, {core::FaultAnswer::Retry, PrintResult::Printed, 1}};
-    for (const auto& c : cases) {
+    for (const auto& [answer, result, count] : {std::tuple{core::FaultAnswer::Quit, PrintResult::NotCounted, 0.0},
+                                                {core::FaultAnswer::Retry, PrintResult::Printed, 1.0}}) {
         fs.failWrite = 1;
-        testsupport::RecordingFaultHandler faults(c.answer);
-        EXPECT_EQ(print("Ticket12"), c.result);
+        testsupport::RecordingFaultHandler faults(answer);
+        EXPECT_EQ(print("Ticket12"), result);
         ASSERT_EQ(faults.faults.size(), 1u);
         EXPECT_EQ(faults.faults[0].fileName.substr(faults.faults[0].fileName.size() - 10), "WDATA1.DBF");
-        EXPECT_EQ(printCount(), c.count);
+        EXPECT_EQ(printCount(), count);
         EXPECT_TRUE(audit().empty());
     }
 }
@@ -533,37 +451,6 @@ TEST(PrintTemplateTest, LinesEndAtTwoHundredColumns)
     const auto lines = weighing::splitTemplate("a\r\n\r\nb\n" + longLine + "\nlast");
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b", longLine.substr(0, 200), "last"}));
     EXPECT_EQ(weighing::parseTemplateLine(longLine, 1).text.size(), 180u);
-}
-
-TEST(DemoTemplatesTest, EveryFormHasAWorkingTemplate)
-{
-    const auto forms = site::printFormNames();
-    EXPECT_EQ(forms.size(), 25u);
-    for (const std::string& form : forms) {
-        SCOPED_TRACE(form);
-        const std::string bytes = site::demoTemplate(form);
-        ASSERT_FALSE(bytes.empty());
-        // TIS-620 bytes: every Thai character is one byte, nothing undefined.
-        EXPECT_EQ(core::tis620::fromUtf8(core::tis620::toUtf8(bytes)), bytes);
-        EXPECT_EQ(core::tis620::toUtf8(bytes).find("\xEF\xBF\xBD"), std::string::npos);
-        int number = 0;
-        ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-        for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
-            end = bytes.find("\r\n", start);
-            const std::string line = bytes.substr(start, end - start);
-            ++number;
-            // Nothing of a line beyond column 200 is read.
-            EXPECT_LE(line.size(), weighing::kTemplateLineLength) << "line " << number;
-            const weighing::TemplateLine t = weighing::parseTemplateLine(line, number);
-            if (t.command == TemplateCommand::Text || t.command == TemplateCommand::Sum) {
-                expr::CompileError error;
-                EXPECT_TRUE(expr::Expression::compile(t.text, &error).valid())
-                    << "line " << number << ": " << error.describe(t.text);
-            }
-        }
-    }
-    EXPECT_TRUE(site::demoTemplate("Ticket61").empty());
-    EXPECT_TRUE(site::demoTemplate("Money5").empty());
 }
 
 }  // namespace

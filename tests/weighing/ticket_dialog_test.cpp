@@ -1,15 +1,12 @@
 // The ticket screens' dialogs offscreen over the weighing model on a test site.
-#include <QAbstractButton>
 #include <QApplication>
 #include <QPushButton>
-#include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include "core/tis620.h"
 #include "core/xbase.h"
-#include "storage/ops.h"
 #include "support/qt_typing.h"
 #include "ui/browse_widget.h"
 #include "ui/widgets.h"
@@ -47,13 +44,10 @@ std::string enabledButtons(TicketDialog& d)
 
 using TicketDialogTest = ScreenTest;
 
-// A weighing through the dialog: fields and buttons follow the mode; a field missing at the
-// weigh-in is marked and named until the entry ends; codes typed fill their names; Enter on save
-// stores the ticket; the print button's left click prints the ticket form and its right click the
-// other form; every way of closing the window is Cancel, asking before leaving what was typed.
+// A weighing through the dialog: a field missing at the weigh-in marked until the entry ends, Enter
+// on save stores, both print clicks, and every way of closing is Cancel, asking before losing typing.
 TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAndACancelledOne)
 {
-    site.addSound("TSound11.wav");
     auto s = screen();
     TicketDialog d(*s);
     showActive(d);
@@ -76,9 +70,6 @@ TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAn
     EXPECT_TRUE(product->hasFocus());
     EXPECT_TRUE(product->property("missing").toBool());
     EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
-    QStatusTipEvent left{QString()};  // the mouse leaving a button with a text of its own
-    QApplication::sendEvent(&d, &left);
-    EXPECT_EQ(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
     host.weights.clear();
 
     for (const auto& [field, typed] : {std::pair{"cProduct", "p001"}, {"cWhouse", "w2"}, {"cUnit", "kg"}})
@@ -95,7 +86,6 @@ TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAn
     EXPECT_EQ(fieldsOf(site.rows("Wdata1")[0], "COMPANY WHOUSE WIN"), "F001 W2 12000");
     EXPECT_FALSE(product->property("missing").toBool()) << "the mark ends with the entry";
     EXPECT_NE(d.messageBar().shownText(), u("กรุณาระบุสินค้า"));
-    EXPECT_EQ(d.form().field("cRecP")->text().trimmed(), QStringLiteral("Rec.:1/1"));
     EXPECT_EQ(enabledButtons(d), "Previous Next First Last Weigh Edit Delete Search Print Exit");
 
     site.prompts.shown.clear();
@@ -103,8 +93,7 @@ TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAn
     QTest::mouseClick(d.button(TicketButton::Print), Qt::RightButton);
     EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ไม่พบฟอร์ม Ticket11", "ไม่พบฟอร์ม Print11"}));
 
-    // A code typed and not left yet: the close box, Escape and any other end of the dialog are
-    // Cancel, each asking first; No keeps the weighing.
+    // A code typed and not left: the close box, Escape and any other end ask first; No keeps it.
     site.prompts.shown.clear();
     host.trucks.push_back("81-5678");
     d.button(TicketButton::Weigh)->click();
@@ -120,16 +109,13 @@ TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAn
     ASSERT_EQ(site.prompts.shown.size(), 3u);
     for (const auto& shown : site.prompts.shown)
         EXPECT_TRUE(shown.question) << core::tis620::toUtf8(shown.text);
-    site.sound.waves.clear();
     site.prompts.answers = {true};
     d.button(TicketButton::Cancel)->click();
     EXPECT_EQ(s->mode(), 0);
-    EXPECT_EQ(site.sound.waves, std::vector<std::string>{"TSound11.wav"});
     EXPECT_EQ(site.rows("Wdata1").size(), 1u);
     EXPECT_FALSE(d.form().field("cFarmer")->isEnabled());
 
-    // Nothing typed: Escape cancels the weighing without a word, the mark of a field missing at
-    // the weigh-in and its note ending with the entry, and closes the browsing window.
+    // Nothing typed: Escape cancels without a word, ending the missing mark; again, it closes.
     host.trucks.push_back("81-5678");
     d.button(TicketButton::Weigh)->click();
     ASSERT_EQ(s->mode(), 1);
@@ -147,9 +133,7 @@ TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAn
     EXPECT_FALSE(d.isVisible());
 }
 
-// Kind 5 has no recalculation of its own on the fee: leaving it puts the fee into the default
-// payment part, so the ticket saves without a pay button; the Amount5 formula does not overwrite
-// the fee just typed.
+// Kind 5's fee left goes to the default payment part (no pay button needed), not overwritten by Amount5.
 TEST_F(TicketDialogTest, LeavingTheFeePutsItIntoTheDefaultPaymentPart)
 {
     site.setting("CPAYCASE", "2");
@@ -169,8 +153,7 @@ TEST_F(TicketDialogTest, LeavingTheFeePutsItIntoTheDefaultPaymentPart)
     EXPECT_EQ(fieldsOf(site.rows("Wdata5").at(0), "AMOUNT CASH DRCR"), "250 0 250");
 }
 
-// Three open tickets, the second marked deleted: the truck prompt needs a registration and its
-// waiting list fills one; the search dialog lists the deleted ticket too and finds forward.
+// The truck prompt needs a registration and its waiting list fills one; the search finds a deleted ticket.
 TEST_F(TicketDialogTest, TheTruckPromptWithItsWaitingListAndTheSearchDialog)
 {
     auto s = screen();

@@ -2,12 +2,9 @@
 // ticket screen records.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <functional>
-#include <sstream>
 
 #include "core/clock.h"
-#include "core/settings.h"
 #include "core/tis620.h"
 #include "storage/fork_child.h"
 #include "storage/table.h"
@@ -15,7 +12,6 @@
 #include "weighing/evidence.h"
 #include "weighing/evidence_log.h"
 #include "weighing/ticket_screen.h"
-#include "weighing/ticket_values.h"
 #include "weighing_fixture.h"
 
 using core::tis620::T;
@@ -40,8 +36,7 @@ ev::Event event(int kind, const std::string& ticket, const char* what, double we
     return e;
 }
 
-// Ticket 1 completed after the evidence began, with its weighings and save recorded; ticket 2
-// completed on the 1st, before any evidence; ticket 3 completed on the 7th without evidence.
+// Ticket 1 with its weighings and save recorded; 2 older than the evidence; 3 later without any.
 void recordDay(Site& site)
 {
     site.load("Wdata1", "TICKET,STAT,COMPANY,PRODUCT,DAYIN,TMIN,WIN,DAYOUT,TMOUT,WOUT,QTY,AMOUNT\n"
@@ -151,8 +146,7 @@ TEST(Evidence, TwoWorkstationsAppendingAtOnceKeepOneChain)
     constexpr int kEach = 150;
     const auto appender = [&](int kind) {
         return [=](storagetest::Child& parent) {
-            // The site's fake clock would let the wait for the other workstation run out at
-            // once: a workstation waits in real time.
+            // A workstation waits for the other in real time, not on the site's fake clock.
             core::setClock(nullptr);
             if (!parent.readyThenGo())
                 return 2;
@@ -167,7 +161,6 @@ TEST(Evidence, TwoWorkstationsAppendingAtOnceKeepOneChain)
     EXPECT_EQ(v.records, 2 * kEach);
     EXPECT_TRUE(v.findings.empty()) << v.findings.front();
 }
-
 
 // Collects the events; answers the sources from what it collected, as the program's log does.
 class CollectingLog final : public EvidenceLog {
@@ -230,14 +223,6 @@ private:
 class TicketEvidenceTest : public ScreenTest {
 protected:
     std::unique_ptr<TicketScreen> screen(int level = 6) { return ScreenTest::screen(1, level); }
-    // Ticket 000001 of truck 70-1234 weighed in and out and saved (the print declined).
-    void completeTicket(TicketScreen& s, long long in, long long out)
-    {
-        ASSERT_TRUE(firstWeighing(s, host, Weighing{"70-1234"}, in));
-        ASSERT_TRUE(startSecondWeighing(s, host, "70-1234", out));
-        ASSERT_TRUE(s.TRSAVE());
-    }
-
     CollectingLog log;
 };
 
@@ -286,20 +271,18 @@ TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSourceAndALogThatFai
     EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
 }
 
-TEST_F(TicketEvidenceTest, ATypedWeighingADeletionAndAPrintAreRecordedAndATypedWeightIsMarked)
+TEST_F(TicketEvidenceTest, ATypedWeighingADeletionAndAPrintAreRecordedAndTheSettingDecidesWhoMayTypeWeights)
 {
     site.setting("CMANUALW", "1");
     auto s = screen(5);
     EXPECT_FALSE(s->mayShowEvidence()) << "no ticket yet";
-    completeTicket(*s, 15000, 11000);
+    ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 15000));
+    ASSERT_TRUE(startSecondWeighing(*s, host, "70-1234", 11000));
+    ASSERT_TRUE(s->TRSAVE());
     EXPECT_TRUE(s->mayShowEvidence()) << "level five, browsing a stored ticket";
     EXPECT_EQ(s->evidenceHistory().size(), 4u);
     EXPECT_FALSE(screen(4)->mayShowEvidence());
     EXPECT_TRUE(screen(4)->evidenceHistory().empty());
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 WEIGH1 15000 A", "000001 NEW", "000001 WEIGH2 11000 A",
-                                                     "000001 NEW"}));
-    EXPECT_EQ(log.value(3, "WOUT"), "11000.00");
-    EXPECT_EQ(log.value(3, "DAYIN"), site.rows("Wdata1")[0].fields.at("DAYIN").asDate().dtos());
     EXPECT_FALSE(s->weightTyped(2));
 
     log.events.clear();
@@ -339,10 +322,8 @@ TEST_F(TicketEvidenceTest, ATypedWeighingADeletionAndAPrintAreRecordedAndATypedW
     EXPECT_EQ(log.lines(), (std::vector<std::string>{"000001 DELETE", "000001 UNDELETE", "000001 PRINT"}));
     EXPECT_EQ(log.value(0, "AMOUNT"), log.value(2, "AMOUNT"));
     EXPECT_EQ(printer.jobs.size(), 1u);
-}
 
-TEST_F(TicketEvidenceTest, ManualWeightSettingDecidesWhoMayTypeAStoredTicketsWeights)
-{
+    // Who may type a stored ticket's weights, by the setting, service mode and level.
     struct Case {
         const char* manualW;
         const char* track;
@@ -353,28 +334,23 @@ TEST_F(TicketEvidenceTest, ManualWeightSettingDecidesWhoMayTypeAStoredTicketsWei
         {"0", "0", 6, false}, {"0", "9417", 6, true}, {"0", "9417", 5, false},
         {"1", "0", 5, true},  {"1", "0", 4, false},   {"2", "9417", 6, false},
     };
-    {
-        auto s = screen();
-        completeTicket(*s, 15000, 11000);
-    }
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("ManualW ") + c.manualW + ", Track " + c.track + ", level " + std::to_string(c.level));
         site.setting("CMANUALW", c.manualW);
         site.setting("CTRACK", c.track);
-        auto s = screen(c.level);
-        EXPECT_EQ(s->mayTypeWeights(), c.typed);
-        s->editPressed();
-        ASSERT_EQ(s->mode(), kTicketEdit);
-        EXPECT_EQ(s->fieldEnabled("cWin"), c.typed);
-        EXPECT_EQ(s->fieldEnabled("cWout"), c.typed);
-        s->PCANCEL();
+        auto other = screen(c.level);
+        EXPECT_EQ(other->mayTypeWeights(), c.typed);
+        other->editPressed();
+        ASSERT_EQ(other->mode(), kTicketEdit);
+        EXPECT_EQ(other->fieldEnabled("cWin"), c.typed);
+        EXPECT_EQ(other->fieldEnabled("cWout"), c.typed);
+        other->PCANCEL();
     }
 }
 
 TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight)
 {
-    // Each case weighs a truck of its own, stored at 11,250 kg, 30,000 kg in.
-    struct Case {
+    struct Case {  // each a truck of its own, stored at 11,250 kg, weighed in at 30,000 kg
         const char* what;
         const char* tolKg;
         const char* tolPct;
@@ -383,17 +359,18 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
         char truckRights;          // the level at the truck table's position
         bool saved;
         double truckAfter;
-        const char* figures;  // the warning's three figures; nullptr: no warning
+        const char* weighed;  // the warning's weighed weight and difference; nullptr: no warning
+        const char* off;
     };
     const Case cases[] = {
-        {"off", "0", "0", 9000, {}, '6', true, 11250, nullptr},
-        {"within the kilograms", "100", "0", 11350, {}, '6', true, 11250, nullptr},
-        {"beyond the kilograms, gone back", "100", "0", 11351, {false}, '6', false, 11250, "11,250 11,351 101"},
-        {"beyond, the new weight stored", "100", "0", 11600, {true, true}, '4', true, 11600, "11,250 11,600 350"},
-        {"beyond, not allowed to store it", "100", "0", 11600, {true}, '3', true, 11250, "11,250 11,600 350"},
-        {"within the per cent", "0", "2", 11025, {}, '6', true, 11250, nullptr},
-        {"beyond the per cent", "0", "2", 11024, {true, false}, '6', true, 11250, "11,250 11,024 226"},
-        {"the larger tolerance counts", "500", "2", 10800, {}, '6', true, 11250, nullptr},
+        {"off", "0", "0", 9000, {}, '6', true, 11250, nullptr, nullptr},
+        {"within the kilograms", "100", "0", 11350, {}, '6', true, 11250, nullptr, nullptr},
+        {"beyond the kilograms, gone back", "100", "0", 11351, {false}, '6', false, 11250, "11,351", "101"},
+        {"beyond, the new weight stored", "100", "0", 11600, {true, true}, '4', true, 11600, "11,600", "350"},
+        {"beyond, not allowed to store it", "100", "0", 11600, {true}, '3', true, 11250, "11,600", "350"},
+        {"within the per cent", "0", "2", 11025, {}, '6', true, 11250, nullptr, nullptr},
+        {"beyond the per cent", "0", "2", 11024, {true, false}, '6', true, 11250, "11,024", "226"},
+        {"the larger tolerance counts", "500", "2", 10800, {}, '6', true, 11250, nullptr, nullptr},
     };
     std::string trucks = "CODE,NAME,WEIGHT\n";
     for (std::size_t i = 0; i < std::size(cases); ++i)
@@ -421,31 +398,29 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
         EXPECT_DOUBLE_EQ(site.find("TruckDt", "CODE", truck)->number("WEIGHT"), c.truckAfter);
         const auto warning = std::find_if(log.events.begin(), log.events.end(),
                                           [](const evidence::Event& e) { return e.event == "TRUCKWT"; });
-        ASSERT_EQ(warning != log.events.end(), c.figures != nullptr);
+        ASSERT_EQ(warning != log.events.end(), c.weighed != nullptr);
         const auto texts = shownTexts(site.prompts);
-        if (!c.figures) {
+        if (!c.weighed) {
             EXPECT_TRUE(texts.empty() || texts[0] == "พิมพ์ใบชั่งน้ำหนัก") << texts[0];
             continue;
         }
-        std::string figures[3];
-        std::istringstream(c.figures) >> figures[0] >> figures[1] >> figures[2];
         ASSERT_FALSE(texts.empty());
-        EXPECT_EQ(texts[0], "น้ำหนักรถที่บันทึกไว้ " + figures[0] + " กก.\nน้ำหนักที่ชั่งได้ " + figures[1] +
-                                " กก.\nต่างกัน " + figures[2] + " กก.\nต้องการบันทึกใบชั่งต่อหรือไม่");
+        EXPECT_EQ(texts[0], std::string("น้ำหนักรถที่บันทึกไว้ 11,250 กก.\nน้ำหนักที่ชั่งได้ ") + c.weighed +
+                                " กก.\nต่างกัน " + c.off + " กก.\nต้องการบันทึกใบชั่งต่อหรือไม่");
         EXPECT_EQ(warning->ticket, s->values().text("cTicket"));
         EXPECT_EQ(warning->weight, c.lighter);
         EXPECT_EQ(warning->values, (std::vector<std::pair<std::string, std::string>>{
-                                       {"TRUCK", "11,250"}, {"WIN", "30,000"}, {"WOUT", figures[1]}}));
+                                       {"TRUCK", "11,250"}, {"WIN", "30,000"}, {"WOUT", c.weighed}}));
         EXPECT_EQ(site.audit().back(),
-                  "TRK01-" + warning->ticket + " น้ำหนักรถไม่ตรงกับที่บันทึกไว้: " + figures[0] + " -> " + figures[1]);
+                  "TRK01-" + warning->ticket + " น้ำหนักรถไม่ตรงกับที่บันทึกไว้: 11,250 -> " + c.weighed);
         if (!c.saved)
             s->PCANCEL();
     }
 }
 
-// The program's own log on a day of weighing, typing and deleting: the chain and every ticket
-// verify clean, and the typed weight's mark comes back from the table.
-TEST_F(TicketEvidenceTest, TheProgramsOwnLogOfADaysWorkThroughTheScreenVerifiesClean)
+// The program's own log keeps each event of a ticket weighed, weighed out and typed over, with its
+// source (a week's log verifying clean is the demo site's test).
+TEST_F(TicketEvidenceTest, TheProgramsOwnLogKeepsEachEventWithItsSourceAndTheTypedMark)
 {
     EvidenceLog* previous = setEvidenceLog(&fileEvidenceLog());
     site.setting("CMANUALW", "1");
@@ -453,22 +428,15 @@ TEST_F(TicketEvidenceTest, TheProgramsOwnLogOfADaysWorkThroughTheScreenVerifiesC
         auto s = screen();
         host.origins.push_back({false, "\x02" "015000\r", "COM1 /dev/ttyS0", "indicator"});
         ASSERT_TRUE(firstWeighing(*s, host, Weighing{"70-1234"}, 15000));
-        ASSERT_TRUE(firstWeighing(*s, host, Weighing{"81-5678", "F002"}, 9000));
         ASSERT_TRUE(startSecondWeighing(*s, host, "70-1234", 11000));
         ASSERT_TRUE(s->TRSAVE());
         s->editPressed();
         ASSERT_TRUE(typeNumber(*s, "cWout", 11300));
         ASSERT_TRUE(s->TRSAVE());
-        ASSERT_TRUE(startSecondWeighing(*s, host, "81-5678", 5000));
-        ASSERT_TRUE(s->TRSAVE());
-        site.prompts.answers = {true};
-        s->deletePressed();
     }
     const evidence::Verification v = evidence::verify(site.data());
     EXPECT_TRUE(v.findings.empty()) << v.findings.front();
     EXPECT_TRUE(v.problems.empty());
-    EXPECT_EQ(v.ticketsChecked, 2);
-    EXPECT_EQ(v.records, 11);
 
     auto again = screen();
     again->PROCMOVE(kMoveFirst);
@@ -483,9 +451,7 @@ TEST_F(TicketEvidenceTest, TheProgramsOwnLogOfADaysWorkThroughTheScreenVerifiesC
     setEvidenceLog(previous);
 }
 
-// The ticket's history list: each event and source named in Thai (an unknown code as it is),
-// the weight grouped in thousands for weighings and the truck warning only, workstation and port
-// in one column.
+// The history list: events and sources in Thai, only weights grouped, workstation and port together.
 TEST(TicketEvidenceHistory, TheListNamesEventsAndSourcesInThai)
 {
     const std::vector<EvidenceEntry> entries = {

@@ -85,12 +85,6 @@ double Site::stock(const std::string& product, const std::string& whouse) const
     return std::nan("");
 }
 
-double Site::account(const char* table, const std::string& code) const
-{
-    const std::optional<Row> r = find(table, "CODE", code);
-    return r ? r->number("BALANCE") : std::nan("");
-}
-
 std::vector<std::string> Site::audit() const
 {
     std::vector<std::string> out;

@@ -1,7 +1,5 @@
-// A site for the weighing tests: a new site (every table empty, the series at 1, user ADMIN) in a
-// temporary folder with a handful of codes whose prices and rates the calculation cases use, the
-// program-wide settings read from its configuration file, and scripted seams: prompts, clock,
-// sounds, the code pick-list and the dialogs a ticket screen opens.
+// A new site in a temporary folder with a handful of codes, and scripted prompts, clock, sounds,
+// pick-list and ticket dialogs.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -46,13 +44,11 @@ public:
     // A prompt sound file in the site's sounds folder (its content does not matter to the tests).
     void addSound(const std::string& name);
 
-    // Reading tables as another workstation would.
     using Row = testsupport::TableRow;
     std::vector<Row> rows(const char* table) const { return testsupport::readRows(m_dir.path() + "/site", table); }
     // The first row whose field (trimmed) equals the text; nullopt when none.
     std::optional<Row> find(const char* table, const char* field, const std::string& value) const;
     double stock(const std::string& product, const std::string& whouse) const;  // NaN: no row
-    double account(const char* table, const std::string& code) const;           // NaN: no row
     // The audit log's rows as "TICKET DESCRIP: OLDDATA -> NEWDATA".
     std::vector<std::string> audit() const;
 
@@ -79,11 +75,9 @@ private:
 // The dialogs of a ticket screen, scripted.
 class ScriptedHost final : public weighing::TicketHost {
 public:
-    // Registrations typed into the truck prompt, in order; nullopt cancels it. "..." opens the
-    // waiting list when the entry is "...", choosing its first row.
+    // Registrations typed into the truck prompt, in order; nullopt cancels, "..." opens the waiting list.
     std::deque<std::optional<std::string>> trucks;
-    // Weights delivered by the weight dialog, in order; nullopt: no weight accepted. Each takes the
-    // next of `origins` as its origin, when there is one.
+    // Weights the weight dialog delivers (nullopt: none), each with the next of `origins` if any.
     std::deque<std::optional<long long>> weights;
     std::deque<scale::WeightOrigin> origins;
     // What the person does in a list / the search dialog (default: closes without choosing).
@@ -122,16 +116,14 @@ bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const st
 // Texts the prompts showed (UTF-8), in order.
 std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p);
 
-// The buttons for which `on` holds by name, in the order of TicketButton ("Previous Next ... Pay3");
-// given a screen, its enabled ones.
+// The buttons for which `on` holds (a screen's: enabled), by name in TicketButton's order.
 std::string enabledButtons(const std::function<bool(weighing::TicketButton)>& on);
 inline std::string enabledButtons(const weighing::TicketScreen& s)
 {
     return enabledButtons([&](weighing::TicketButton b) { return s.enabled(b); });
 }
 
-// The named values (`names` blank-separated), blank-separated: texts trimmed in UTF-8, numbers to
-// twelve digits ("7849.5"), dates as yyyymmdd, "?" for a name not there.
+// The named values blank-separated: texts trimmed (UTF-8), numbers "7849.5", dates yyyymmdd, "?" if none.
 std::string fieldsOf(const core::ValueMap& v, const std::string& names);
 std::string fieldsOf(const Site::Row& r, const std::string& names);
 
