@@ -1,7 +1,8 @@
 // Printing documents from templates through a print job that records what was drawn; the template
-// lines' fixed columns.
+// lines' fixed columns, and the demo site's templates.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <sstream>
 #include <tuple>
@@ -9,6 +10,7 @@
 #include "core/identity.h"
 #include "core/settings.h"
 #include "core/tis620.h"
+#include "expr/expr.h"
 #include "storage/catalogue.h"
 #include "storage/fault_fs.h"
 #include "storage/held_table.h"
@@ -19,6 +21,7 @@
 #include "support/temp_dir.h"
 #include "support/test_site.h"
 #include "shell/startup.h"
+#include "site/demo_templates.h"
 #include "weighing/doc_print.h"
 #include "weighing/print_template.h"
 
@@ -70,10 +73,13 @@ protected:
         s.setText("CDRV4", dir.path() + "/WORK/");
         s.setText("CUSER", "ADMIN");
         s.setText("CPRINTER", "Y");
-        s.setText("CFONT4", "EucrosiaUPC");
-        s.setText("CWIDTH4", "8");
-        s.setText("CHEIGHT4", "30");
-        s.setText("CPEN1", "1");
+        const char* sizes[3][2] = {{"8", "30"}, {"16", "50"}, {"24", "80"}};
+        for (int i = 0; i < 3; ++i) {
+            s.setText("CFONT" + std::to_string(i + 4), "EucrosiaUPC");
+            s.setText("CWIDTH" + std::to_string(i + 4), sizes[i][0]);
+            s.setText("CHEIGHT" + std::to_string(i + 4), sizes[i][1]);
+            s.setText("CPEN" + std::to_string(i + 1), std::to_string(i * 3 + 1));
+        }
         remake({"Wdata1", "Money1", "Detail1", "Audit"});
     }
     void TearDown() override
@@ -210,6 +216,35 @@ TEST_F(DocPrintTest, TextsComeFromTheDocumentTheScreenAndTheProgramsIdentity)
     EXPECT_TRUE(std::filesystem::exists(dir.path() + "/WORK/P_ADMIN.DBF"));
 }
 
+TEST_F(DocPrintTest, TextCommandsPlaceAlignAndChooseFonts)
+{
+    openTicket();
+    core::programSettings().setText("CPRINTER", "n");
+    destination.dpi = 180;
+    writeTemplate("Ticket12", {
+                                  tl('H', "FONT1", 10, 100, "\"left   \""),
+                                  tl('H', "SAYR2", 20, 100, "\"left2\""),
+                                  tl('H', "SAYL1", 30, 200, "\"right\""),
+                                  tl('H', "SAYC ", 40, 300, "\"centre\""),
+                                  tl('H', "sayc9", 50, 300, "\"big\""),
+                                  tl('X', "SAYR1", 60, 100, "\"never\""),
+                                  tl('H', "LINE2", 70, 10, numbers34(75, 500)),
+                                  tl('H', "LINE7", 70, 10, numbers34(75, 500)),
+                                  tl('h', "psize", 950, 550),
+                              });
+    ASSERT_EQ(print("Ticket12"), PrintResult::Printed);
+    EXPECT_EQ(destination.previews, std::vector<bool>{false}) << "N: straight to the printer";
+    EXPECT_EQ(texts(*destination.jobs.at(0)), (Lines{"180 18 L 30 left", "180 36 L 50 left2", "360 54 R 30 right",
+                                                      "540 72 C 80 centre", "540 90 C 80 big"}));
+    // Pen 2 is the configured width of "Pen2"; "LINE7" is no command; the paper size holds from
+    // the first page though set on the template's last line.
+    const auto& log = destination.jobs[0]->log;
+    EXPECT_EQ(log.at(1), "paper 2413 1397");
+    EXPECT_EQ(log.at(2), "page 1");
+    EXPECT_EQ(std::count(log.begin(), log.end(), "line 18 126 900 135 4"), 1);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const std::string& l) { return l.rfind("line", 0) == 0; }), 1);
+}
+
 TEST_F(DocPrintTest, NineteenLinesAtEightAPagePrintThreePagesWithTheirFormsUnderThem)
 {
     openVoucher(19);
@@ -245,6 +280,33 @@ TEST_F(DocPrintTest, NineteenLinesAtEightAPagePrintThreePagesWithTheirFormsUnder
                             "S 2 3600.00@120,D9/1@1200,D10/2@1440,D11/3@1680,D12/4@1920,D13/5@2160,D14/6@2400,"
                             "D15/7@2640,D16/8@2880,",
                             "last.png,S 3 13600.00@120,D17/1@1200,D18/2@1440,D19/3@1680,F 19000.00@4800,"}));
+}
+
+TEST_F(DocPrintTest, OptionalLineTakesRoomOnlyWhenNotBlank)
+{
+    const struct {
+        const char* optional;
+        Lines drawn;
+    } cases[] = {
+        {"\"\"", {"120 1200 L 30 D1", "120 1440 L 30 D2", "120 1680 L 30 D3"}},
+        {"IIF(nI=2,\"extra\",\"\")",
+         {"120 1200 L 30 D1", "120 1440 L 30 D2", "120 1680 L 30 extra", "120 1920 L 30 D3"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.optional);
+        remake({"Detail1", "Money1"});
+        openVoucher(3);
+        writeTemplate("Money1", {
+                                    tl('D', "SAYR1", 100, 10, "\"D\"+LTRIM(STR(nI))"),
+                                    tl('I', "SAYR1", 100, 10, c.optional),
+                                    tl('I', "LINE1", 100, 10, numbers34(100, 20)),
+                                });
+        ASSERT_EQ(print("Money1", true), PrintResult::Printed);
+        EXPECT_EQ(texts(*destination.jobs.back()), c.drawn);
+        // Other commands of "I" stay on their template row.
+        const auto& log = destination.jobs.back()->log;
+        EXPECT_EQ(std::count(log.begin(), log.end(), "line 120 1200 240 1200 1"), 3);
+    }
 }
 
 // The first print is counted and not audited; each reprint is audited with its count (at most 99).
@@ -451,6 +513,37 @@ TEST(PrintTemplateTest, LinesEndAtTwoHundredColumns)
     const auto lines = weighing::splitTemplate("a\r\n\r\nb\n" + longLine + "\nlast");
     EXPECT_EQ(lines, (std::vector<std::string>{"a", "", "b", longLine.substr(0, 200), "last"}));
     EXPECT_EQ(weighing::parseTemplateLine(longLine, 1).text.size(), 180u);
+}
+
+TEST(DemoTemplatesTest, EveryFormHasAWorkingTemplate)
+{
+    const auto forms = site::printFormNames();
+    EXPECT_EQ(forms.size(), 25u);
+    for (const std::string& form : forms) {
+        SCOPED_TRACE(form);
+        const std::string bytes = site::demoTemplate(form);
+        ASSERT_FALSE(bytes.empty());
+        // TIS-620 bytes: every Thai character is one byte, nothing undefined.
+        EXPECT_EQ(core::tis620::fromUtf8(core::tis620::toUtf8(bytes)), bytes);
+        EXPECT_EQ(core::tis620::toUtf8(bytes).find("\xEF\xBF\xBD"), std::string::npos);
+        int number = 0;
+        ASSERT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+        for (std::size_t start = 0, end; start < bytes.size(); start = end + 2) {
+            end = bytes.find("\r\n", start);
+            const std::string line = bytes.substr(start, end - start);
+            ++number;
+            // Nothing of a line beyond column 200 is read.
+            EXPECT_LE(line.size(), weighing::kTemplateLineLength) << "line " << number;
+            const weighing::TemplateLine t = weighing::parseTemplateLine(line, number);
+            if (t.command == TemplateCommand::Text || t.command == TemplateCommand::Sum) {
+                expr::CompileError error;
+                EXPECT_TRUE(expr::Expression::compile(t.text, &error).valid())
+                    << "line " << number << ": " << error.describe(t.text);
+            }
+        }
+    }
+    EXPECT_TRUE(site::demoTemplate("Ticket61").empty());
+    EXPECT_TRUE(site::demoTemplate("Money5").empty());
 }
 
 }  // namespace
