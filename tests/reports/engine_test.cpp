@@ -1,9 +1,12 @@
 // Report definitions (the settings, the print lines' columns, the file's lines, files that are none)
 // and the engine over a small detail table through a recording print job: sections at group and
-// block changes, pages and footers, accumulators, faults in expressions, a header as long as a page.
+// block changes, pages and footers, placing texts and rules, accumulators, faults in expressions, a
+// header as long as a page.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
+#include <sstream>
 #include <tuple>
 
 #include "core/settings.h"
@@ -130,8 +133,12 @@ protected:
         storage::setHardCommit(false);
         core::Settings& s = core::programSettings();
         s.clear();
-        s.setText("CPAGEL", "5");
-        s.setText("CPLENGHT", "5");
+        s.set("CPRNFAC", core::Value::number(2, 1));
+        for (const auto& [name, value] : std::map<std::string, std::string>{
+                 {"CPAGEL", "5"}, {"CPLENGHT", "5"}, {"CFONT1", "EucrosiaUPC"}, {"CFONT2", "EucrosiaUPC"},
+                 {"CFONT3", "LilyUPC"}, {"CWIDTH1", "0"}, {"CWIDTH2", "0"}, {"CWIDTH3", "0"}, {"CHEIGHT1", "-16"},
+                 {"CHEIGHT2", "-16"}, {"CHEIGHT3", "-16"}, {"CPEN1", "1"}, {"CPEN2", "3"}, {"CPEN3", "6"}})
+            s.setText(name, value);
         values.setText("CEJECT", "N");
     }
     void TearDown() override
@@ -183,6 +190,23 @@ protected:
     }
 
     std::vector<std::string> texts() const { return reportstest::drawnTexts(job); }
+    // The log line of the first text that is `text`, split into words.
+    std::vector<std::string> textLine(const std::string& text) const
+    {
+        for (const std::string& l : job.log) {
+            if (l.rfind("text ", 0) == 0 && l.substr(l.rfind(' ') + 1) == text) {
+                std::istringstream in(l);
+                std::vector<std::string> w;
+                for (std::string s; in >> s;)
+                    w.push_back(s);
+                return w;
+            }
+        }
+        return {};
+    }
+    int lineHeight() const { return job.pageHeight() / (5 + 5); }
+    // The top of the n'th line of a page.
+    std::string lineTop(int n) const { return std::to_string(n * lineHeight()); }
 
     testsupport::TempDir dir;
     testsupport::RecordingPrompts prompts;
@@ -308,6 +332,57 @@ TEST_F(EngineTest, AHeaderAsLongAsThePageStillPrintsEveryRecord)
     EXPECT_EQ(pages, 3);
     const auto t = texts();
     EXPECT_EQ(std::count(t.begin(), t.end(), "3:c"), 1);
+}
+
+TEST_F(EngineTest, TextAlignmentAndTheLeftMargin)
+{
+    table({{"A", "A", "x"}});
+    ASSERT_EQ(run({"D,LF,SAYL1,00500,\"1,234.50\"", "D,NF,SAYC2,00400,\"TITLE\"", "D,NF,SAYR3,00100,\"  left  \""}),
+              ReportOutcome::Printed);
+    const int dpi = job.dpiX();
+    const int width1 = 8 * 32 / 2;  // the recording job: half the font height a byte; height -16 x 2
+    EXPECT_EQ(std::stoi(textLine("1,234.50")[1]) + width1, 5 * dpi);
+    EXPECT_EQ(std::stoi(textLine("TITLE")[1]) + 5 * 32 / 2 / 2, 4 * dpi);
+    EXPECT_EQ(textLine("left")[1], std::to_string(dpi));  // blanks around the value are removed
+    EXPECT_EQ(textLine("left")[4], "LilyUPC");            // font 3
+    EXPECT_EQ(textLine("left")[5], "-32");                // -16 x CPRNFAC 2
+    table({{"A", "A", "x"}});
+    const std::string wide(50, 'W');
+    ASSERT_EQ(run({"I,LEFTM,00050", "D,LF,SAYL1,00500,\"1,234.50\"", "D,NF,SAYL1,00010,\"" + wide + "\""}),
+              ReportOutcome::Printed);
+    EXPECT_EQ(std::stoi(textLine("1,234.50")[1]) + width1, dpi * 11 / 2);
+    EXPECT_EQ(textLine(wide)[1], "0");  // moved left, never below 0
+}
+
+TEST_F(EngineTest, RulesFramesAndAbsolutePlaces)
+{
+    table({{"A", "A", "x"}});
+    ASSERT_EQ(run({"H,NH", "H,LH,LINE2,00040,00790", "D,LF,SAYR1,00100,NAME", "D,LH,LINE1,00040,00790",
+                   "D,LV,LINE3,00040", "D,LX,LINE1,00100,00100,00300", "D,LH,SAYR1,00040,00790",
+                   "D,LO,SAYR1,00100,00200,\"abs\"", "D,LV,LINE1", "T,LV,LINE1,00400"}),
+              ReportOutcome::Printed);
+    const int dpi = job.dpiX();
+    // A rule from (x1, the top of line l1) to (x2, the top of line l2), in pen p.
+    const auto rule = [&](int x1, int l1, int x2, int l2, int p) {
+        return "line " + std::to_string(x1) + " " + lineTop(l1) + " " + std::to_string(x2) + " " + lineTop(l2) + " " +
+               std::to_string(p);
+    };
+    Texts lines;
+    std::copy_if(job.log.begin(), job.log.end(), std::back_inserter(lines),
+                 [](const std::string& l) { return l.starts_with("line "); });
+    EXPECT_EQ(lines, (Texts{
+                         // LH: the line advanced, the rule at its bottom; the frame from the
+                         // first rule to the last.
+                         rule(480, 2, 9480, 2, 3), rule(480, 4, 9480, 4, 1), rule(480, 1, 480, 4, 6),
+                         // LX: from the bottom of line 1 to the bottom of line 3.
+                         rule(dpi, 2, dpi, 4, 1),
+                         // An LH whose option is no rule still advances (the LV after it
+                         // draws the frame as it stands).
+                         rule(0, 1, 0, 4, 1), rule(4800, 1, 4800, 4, 1)}));
+    // LO: y inches from the top, x from the left.
+    const Texts abs = textLine("abs");
+    ASSERT_GT(abs.size(), 2u);
+    EXPECT_EQ(abs[1] + " " + abs[2], std::to_string(2 * dpi) + " " + std::to_string(dpi));
 }
 
 }  // namespace
