@@ -22,6 +22,16 @@ using core::tis620::T;
 // The old value is read from the stored record, the new one from the screen's edit buffer; numbers
 // are compared as STR() texts of the field's own width and decimals (a narrower STR() turns a large
 // amount into stars, and the row would say nothing), dates as DTOC().
+// One row of the audited-fields table: the old value read from the stored record, the new value
+// from the screen's edit buffer (both expression texts, evaluated when the row is written), the
+// Thai label stored in DESCRIP, and the document kinds the row applies to ("TRK01,TRK02").
+struct AuditedField {
+    const char* oldValue;
+    const char* newValue;
+    const char* labelUtf8;
+    const char* kinds;
+};
+
 constexpr AuditedField kFields[] = {
     {"wdata->Ticket", "cTicket", "เลขที่ใบชั่ง", TRK_ALL "," MON_ALL},
     {"wdata->Truck", "cTruck", "ทะเบียนรถ", TRK_ALL},
@@ -129,11 +139,6 @@ std::string documentNumber(storage::Workspace& ws)
 }
 
 }  // namespace
-
-std::span<const AuditedField> auditedFields()
-{
-    return kFields;
-}
 
 bool kindListed(std::string_view key, std::string_view kinds)
 {

@@ -8,7 +8,6 @@
 // workstations. STAFF is the program-wide setting CUSER; DATE and TIME come from core::clock().
 #pragma once
 
-#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -23,19 +22,6 @@ inline constexpr const char* kAuditAlias = "Audit";
 inline constexpr const char* kAuditTable = "Audit";
 inline constexpr const char* kAuditKey = "dtos(date)+time";
 inline constexpr const char* kAuditTitleUtf8 = "บันทึกการแก้ไข";
-
-// One row of the audited-fields table: the old value read from the stored record, the new value
-// from the screen's edit buffer (both expression texts, evaluated when the row is written), the
-// Thai label stored in DESCRIP, and the document kinds the row applies to ("TRK01,TRK02").
-struct AuditedField {
-    const char* oldValue;
-    const char* newValue;
-    const char* labelUtf8;
-    const char* kinds;
-};
-
-// The audited fields in the order a reversal writes them.
-std::span<const AuditedField> auditedFields();
 
 // True when the first five characters of the key are one of the comma-separated kinds.
 bool kindListed(std::string_view key, std::string_view kinds);
@@ -70,7 +56,7 @@ bool writeAuditRow(storage::Workspace& ws, std::string_view key, std::string_vie
 
 // The field rows of a reversal of the document of kind `code` ("TRK01".."TRK05", "MON01".."MON04",
 // "MON_1", "MON_2", "STK_1"): when the setting CAUDITR is "Y" (either case), AUDITADD for every row
-// of auditedFields() in order, key code + "-" + the TICKET of the table open as "wdata", old values
+// of the audited fields in order, key code + "-" + the TICKET of the table open as "wdata", old values
 // from the stored records ("wdata", "detail"), new values from `screenValues` (then the settings).
 // Call it before the stored record is overwritten. Returns the number of rows written; the
 // caller's selected table is selected again on return.
