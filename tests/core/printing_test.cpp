@@ -1,7 +1,11 @@
-// Where a print goes (printer, preview, PDF file), without a window.
+// Where a print goes (printer, preview, PDF file) and which calculator and text editor this machine
+// offers, from the environment and the PATH, without a window.
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <set>
 
+#include "core/platform_programs.h"
 #include "core/print_output.h"
 #include "core/printer_choice.h"
 #include "core/tis620.h"
@@ -90,6 +94,43 @@ TEST(PdfOutput, NamesAndMessages)
     EXPECT_EQ(core::freePdfPath("site/PDF/", "T-1.pdf", taken), "site/PDF/T-1-3.pdf");
     EXPECT_EQ(core::pdfFailedMessage("/x.pdf"), T("ไม่สามารถบันทึกไฟล์ PDF ที่ /x.pdf ได้ !"));
     EXPECT_EQ(core::printFailedMessage("Laser"), T("ไม่สามารถพิมพ์ที่เครื่องพิมพ์ Laser ได้ !"));
+}
+
+// A command as one line: the program, then its arguments; "-" for none.
+std::string shown(const std::optional<core::ProgramCommand>& c)
+{
+    std::string out = c ? c->program : "-";
+    for (const std::string& a : c ? c->arguments : std::vector<std::string>{})
+        out += " " + a;
+    return out;
+}
+
+TEST(PlatformPrograms, WhatThisMachineOffers)
+{
+    struct Case {
+        std::map<std::string, std::string> env;
+        std::vector<std::string> installed;
+        std::string file;
+        const char* calc;
+        const char* editor;
+    };
+    const Case cases[] = {
+        {{}, {}, "", "-", "-"},
+        {{}, {"xdg-open"}, "error.log", "-", "xdg-open error.log"},
+        {{}, {"xcalc", "galculator", "mousepad"}, "", "galculator", "mousepad"},
+        {{{"VISUAL", "code -w"}}, {"code", "gedit"}, "a.txt", "-", "code -w a.txt"},
+        {{{"EDITOR", "nano"}}, {"nano", "x-terminal-emulator"}, "a.txt", "-",
+         "x-terminal-emulator -e nano a.txt"},
+    };
+    for (const Case& c : cases) {
+        core::PlatformLookup lookup;
+        lookup.environment = [&](const char* v) { return c.env.count(v) ? c.env.at(v) : std::string(); };
+        lookup.onPath = [&](const std::string& p) {
+            return std::find(c.installed.begin(), c.installed.end(), p) != c.installed.end();
+        };
+        EXPECT_EQ(shown(core::calculatorCommand(lookup)), c.calc) << c.editor;
+        EXPECT_EQ(shown(core::editorCommand(lookup, c.file)), c.editor);
+    }
 }
 
 }  // namespace

@@ -25,14 +25,19 @@ TEST(WaveFile, ReadsPcmFilesAndRefusesOthers)
     std::string truncated = good.substr(0, good.size() - 51);  // data cut mid-frame
     std::string huge = good;
     huge[40] = char(0xFF);  // data size far past the end: what is there is played
+    std::string badAlign = good;
+    badAlign[32] = 3;
     const Case cases[] = {
         {"16-bit mono", good, true, 100, ""},
         {"8-bit stereo with a LIST chunk of odd size", wavetest::wave(8000, 2, 8, 10, "LISTabc"), true, 10, ""},
+        {"24-bit", wavetest::wave(48000, 2, 24, 7), true, 7, ""},
         {"truncated", truncated, true, 74, ""},
         {"data size too large", huge, true, 100, ""},
         {"empty", "", false, 0, "not a RIFF WAVE file"},
         {"mp3 inside", wavetest::wave(8000, 1, 16, 4, {}, 0x55), false, 0, "not PCM samples (format 85)"},
         {"12-bit", wavetest::wave(8000, 1, 12, 4), false, 0, "unsupported sample size 12"},
+        {"no channels", wavetest::wave(8000, 0, 16, 4), false, 0, "unsupported channel count 0"},
+        {"bad align", badAlign, false, 0, "block align does not match channels and sample size"},
         {"no data", good.substr(0, 36), false, 0, "no sample data"},
         {"header only", good.substr(0, 12), false, 0, "no format chunk"},
     };
@@ -84,7 +89,11 @@ using V = std::vector<std::string>;
 TEST_F(SoundsTest, SpokenNumbersPlayTheDocumentedSequences)
 {
     EXPECT_EQ(spoken(21), (V{"22", "10", "16", "21"}));
+    EXPECT_EQ(spoken(11), (V{"10", "16", "21"}));
+    EXPECT_EQ(spoken(0), (V{"00", "21"}));
     EXPECT_EQ(spoken(101), (V{"01", "11", "01", "21"}));
+    EXPECT_EQ(spoken(1000000), (V{"01", "15", "21"}));
+    EXPECT_EQ(spoken(20000000), (V{"22", "10", "15", "21"}));
     EXPECT_EQ(spoken(12345.67), (V{"01", "13", "02", "12", "03", "11", "04", "10", "05", "21"}));
     EXPECT_EQ(spoken(31, 1), (V{"03", "10", "16"}));  // mode 1: no unit word
     testsupport::RecordingSound prompt;

@@ -51,7 +51,8 @@ TEST(AdminEval, FailuresGoToStderr)
     }
 
     const std::vector<std::vector<std::string>> bad = {
-        {}, {"x", "--var"}, {"x", "--var", "1x=2"}, {"x", "--var", "x=31/02/2026"}, {"x", "--verbose"},
+        {}, {"x", "--var"}, {"x", "--var", "1x=2"}, {"x", "--var", "x=abc"}, {"x", "--var", "x=31/02/2026"},
+        {"x", "--date", "2026-12-05"}, {"x", "--verbose"},
     };
     for (const auto& args : bad)
         EXPECT_EQ(eval(args).exitCode, 2) << (args.empty() ? "" : args.back());

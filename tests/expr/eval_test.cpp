@@ -35,9 +35,11 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
     check({
         {"1+2*3", "N\t7"},
         {"2+3*4**2", "N\t50.00"},
+        {"1+2=3", "L\t.T."},
         {"!.T. .OR. .T.", "L\t.T."},
         {"2**3**2", "N\t64.00"},  // equal ranks group left to right
         {"-2^2", "N\t4.00"},      // unary minus binds tighter than the power
+        {"+5", "N\t5"},
         {".NOT. 1=2", "L\t.T."},  // .NOT. is looser than the comparison
         {".T. .OR. .F. .AND. .F.", "L\t.T."},  // .AND. binds tighter than .OR.
         {"X=1.AND.Y=2", "L\t.T."},  // "1." before AND is not a decimal point
@@ -57,8 +59,10 @@ TEST_F(Operators, PrecedenceDecimalsComparisonsTextsDatesAndLiteralsFollowXbase)
         {"'ABC' == 'AB'", "L\t.F."},
         {"'AB' == 'AB'", "L\t.T."},
         {"'ABC' <> 'ABD'", "L\t.T."},
+        {"'ABC' != 'AB'", "L\t.F."},
         {"'ABC' # 'AB'", "L\t.F."},
         {"'ABC' > 'AB'", "L\t.F."},  // the right side decides the length
+        {"'ABC' >= 'AB'", "L\t.T."},
         {"'B' < 'a'", "L\t.T."},  // bytes, not letters
         {"'B' $ 'ABC'", "L\t.T."},
         {"'' $ 'ABC'", "L\t.F."},

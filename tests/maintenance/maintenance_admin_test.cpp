@@ -59,16 +59,20 @@ TEST_F(AdminMaintenanceTest, UsageMistakesExitWithTwo)
     EXPECT_EQ(runProcess(kAdmin, {"verify-ledgers", site.dir() + "/NONE.INI"}).exitCode, 2);
 }
 
-// Every command refuses an option it does not know before touching anything (a mistyped flag of a
-// scheduled job must not run it without that flag).
-TEST(AdminCommandLine, EveryCommandRefusesUnknownOptions)
+// Every command answers --help on stdout and refuses an option it does not know before touching
+// anything.
+TEST(AdminCommandLine, EveryCommandHasHelpAndRefusesUnknownOptions)
 {
     for (const std::string command :
          {"settings", "eval", "weigh", "dump", "check", "init", "load", "consec", "config", "print", "reindex", "backup",
           "purge", "restore", "verify-ledgers", "verify-evidence", "report"}) {
+        const auto help = runProcess(kAdmin, {command, "--help"});
+        EXPECT_EQ(help.exitCode, 0) << command << help.err;
+        EXPECT_TRUE(has(help.out, "usage: mervo-admin " + command + " ")) << help.out;
         const auto refused = runProcess(kAdmin, {command, "ARG", "--bogus"});
         EXPECT_EQ(refused.exitCode, 2) << command;
         EXPECT_TRUE(has(refused.err, "mervo-admin " + command + ": ")) << refused.err;
+        EXPECT_TRUE(has(refused.err, "usage: mervo-admin " + command + " ")) << refused.err;
         EXPECT_TRUE(refused.out.empty()) << command << refused.out;
     }
 }

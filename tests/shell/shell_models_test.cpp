@@ -72,7 +72,7 @@ protected:
 };
 
 // The main picture's hot spots, edges inclusive, run their action after the rights check.
-TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheck)
+TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheckAndTheAnnouncementIsTheSitesFile)
 {
     core::programSettings().setText("CTRUSTEE", std::string(33, '1'));
     shell::Dispatcher d;
@@ -101,6 +101,12 @@ TEST_F(SiteTest, PictureClicksRunTheirActionAfterTheRightsCheck)
     EXPECT_TRUE(shell::MAPSEL(d, 100, 100));
     EXPECT_TRUE(ran.empty());
     EXPECT_EQ(prompts.shown.size(), 1u);
+
+    // The announcement is the site's file, its name matched without regard to case, or nothing.
+    EXPECT_FALSE(shell::announcement().has_value());
+    testsupport::writeFile(site.dir.file("DOCFILE.txt"), T("ประกาศ\r\nบรรทัดสอง"));
+    ASSERT_TRUE(shell::announcement().has_value());
+    EXPECT_EQ(*shell::announcement(), T("ประกาศ\r\nบรรทัดสอง"));
 }
 
 TEST_F(SiteTest, SettingsDialogChecksFieldsAndWritesOnlyItsKeysBack)
@@ -172,6 +178,7 @@ TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)
         const char* height;
         const char* width;
     } cases[] = {
+        {"1", 1, 6, 3, "-16", "3"},      // raised by CHKFONT before writing
         {"1.5", 2, 11, -4, "-16.5", "4"},
         {"1", 5, 20, 8, "-30", "8"},     // document fonts: at least 30
     };
@@ -186,6 +193,16 @@ TEST_F(SiteTest, FontChoiceStoresHeightTimesRatioAndTheMinimums)
         EXPECT_EQ(site.key("Font", ("Width" + n).c_str()), c.width);
         EXPECT_EQ(site.key("Font", ("Font" + n).c_str()), "Garuda");
     }
+
+    // Cancelled: nothing changes but the minimums, and the six fonts are written.
+    core::IniFile(site.ini()).set("Font", "Height3", "-10");
+    core::IniFile(site.ini()).set("Font", "Height0", "-99");
+    shell::startUp(core::programSettings(), site.ini());
+    core::programSettings().setText("CHEIGHT3", "-10");
+    core::programSettings().setText("CHEIGHT0", "-12");
+    ASSERT_TRUE(shell::FontSelModel(3).close(std::nullopt));
+    EXPECT_EQ(site.key("Font", "Height3"), "-16");
+    EXPECT_EQ(site.key("Font", "Height0"), "-99");  // the screen font is not written
 }
 
 // The order of the program from start to end, as a host sees it.

@@ -674,6 +674,12 @@ TEST_F(RowSourceTest, StartsOnTheTablesRecordWhenItIsInScopeAndWalksRecordOrderW
     EXPECT_EQ(cell(*s), "B041");
     ASSERT_OK(table->seek("D010"));
     EXPECT_EQ(cell(*source("B")), "B000");
+    // The table's pointer moved by record number only (no index cursor on it).
+    ASSERT_OK(table->seek("A020"));
+    const std::uint32_t recno = table->recNo();
+    ASSERT_OK(table->goTo(1));
+    ASSERT_OK(table->goTo(recno));
+    EXPECT_EQ(cell(*source("A")), "A020");
 
     ASSERT_OK(table->setOrder(0));
     s = source();

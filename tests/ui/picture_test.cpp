@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "core/tis620.h"
 #include "ui/picture_editor.h"
 
 using core::Value;
@@ -145,8 +146,8 @@ TEST(PictureEditor, NumbersTypeLikeACalculator)
     }
 }
 
-// Templates type over and skip literals.
-TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
+// Templates type over and skip literals; free text inserts up to the width.
+TEST(PictureEditor, TemplatesAndFreeText)
 {
     struct Case {
         const char* picture;
@@ -169,6 +170,17 @@ TEST(PictureEditor, TemplatesTypeOverAndSkipLiterals)
         EXPECT_EQ(std::pair(e.text(), e.cursor()), std::pair(std::string(c.shown), c.cursor))
             << c.picture << " " << c.keys;
     }
+
+    PictureEditor e(Picture::parse("@!", T::Text, 6));
+    e.load(Value::text("ab    "));
+    press(e, "cdefgh");
+    bool ok = false;
+    EXPECT_EQ(e.text(), "abCDEF") << "typed letters are upper-cased, the width holds";
+    EXPECT_EQ(e.value(ok).asText(), "abCDEF");
+    const std::string thai = core::tis620::T("ก");
+    PictureEditor t(Picture::parse("@!", T::Text, 3));
+    t.type(static_cast<unsigned char>(thai[0]));
+    EXPECT_EQ(t.text(), thai);
 }
 
 }  // namespace

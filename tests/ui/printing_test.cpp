@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QPainter>
 #include <QPrinter>
@@ -11,6 +12,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <filesystem>
+#include <set>
 #include <gtest/gtest.h>
 
 #include "core/pdf_thai_text.h"
@@ -288,15 +290,61 @@ TEST_F(PreviewTest, SavesThePdfIntoTheSiteFolderOnlyWhenPrintedAndSaysWhere)
         EXPECT_NEAR(pdfPage(placed).words.at(0).xMin, 72.0, 2.0) << placed;
 }
 
-// A document of `count` pages of `dots` at 1200 dots to the inch, each a diagonal line.
-ui::PageView::Source linedPages(int count, QSize dots)
+// A document of `count` pages of `dots` (A4 at 1200 dots to the inch unless told) that notes each
+// page it is asked to draw.
+struct CountedPages {
+    std::vector<int> drawn;
+    ui::PageView::Source source(int count, QSize dots = QSize(9921, 14031))
+    {
+        ui::PageView::Source s;
+        s.count = count;
+        s.dpi = 1200;
+        s.size = [dots](int) { return dots; };
+        s.draw = [this, dots](int page, QPainter& painter) {
+            drawn.push_back(page);
+            painter.drawLine(0, 0, dots.width(), dots.height());
+        };
+        return s;
+    }
+};
+
+TEST(PageView, DrawsOnlyThePagesInSightAsThePersonPages)
 {
-    ui::PageView::Source s;
-    s.count = count;
-    s.dpi = 1200;
-    s.size = [dots](int) { return dots; };
-    s.draw = [dots](int, QPainter& painter) { painter.drawLine(0, 0, dots.width(), dots.height()); };
-    return s;
+    CountedPages pages;
+    ui::PageView view(pages.source(400));
+    view.resize(800, 600);
+    testsupport::showActive(view);
+    view.viewport()->repaint();
+    EXPECT_EQ(pages.drawn, std::vector<int>{0}) << "fitting the width, the first page fills the view";
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        int page;  // shown at the top afterwards, and drawn if it was not kept
+    } steps[] = {
+        {Qt::Key_PageDown, Qt::NoModifier, 1},    {Qt::Key_End, Qt::ControlModifier, 399},
+        {Qt::Key_PageUp, Qt::NoModifier, 398},    {Qt::Key_Home, Qt::NoModifier, 0},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.key);
+        QTest::keyClick(&view, Qt::Key(step.key), step.modifiers);
+        view.viewport()->repaint();
+        EXPECT_EQ(view.currentPage(), step.page);
+        EXPECT_NE(std::find(pages.drawn.begin(), pages.drawn.end(), step.page), pages.drawn.end());
+        EXPECT_LE(view.cachedCount(), ui::PageView::kSpare + 2);
+    }
+    EXPECT_LE(pages.drawn.size(), 16u) << "pages seen again come from the cache, the others are never drawn";
+
+    // Scrolling through fifty pages draws each once and keeps only a few.
+    pages.drawn.clear();
+    for (int i = 0; i < 50; ++i) {
+        QTest::keyClick(&view, Qt::Key_PageDown);
+        view.viewport()->repaint();
+    }
+    EXPECT_EQ(view.currentPage(), 50);
+    EXPECT_LE(view.cachedCount(), ui::PageView::kSpare + 2);
+    const std::set<int> distinct(pages.drawn.begin(), pages.drawn.end());
+    EXPECT_EQ(distinct.size(), pages.drawn.size()) << "no page drawn twice at one zoom";
+    EXPECT_LE(*distinct.rbegin(), 51);
 }
 
 // Continuous paper ten metres long, or a document longer than any report: zoomed in as far as it
@@ -313,7 +361,8 @@ TEST(PageView, StaysWithinBoundsForHugePapersAndLengths)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        ui::PageView view(linedPages(c.count, c.dots));
+        CountedPages pages;
+        ui::PageView view(pages.source(c.count, c.dots));
         view.resize(800, 600);
         testsupport::showActive(view);
         for (int i = 0; i < 10; ++i)
@@ -326,41 +375,68 @@ TEST(PageView, StaysWithinBoundsForHugePapersAndLengths)
     }
 }
 
-// The job's own preview of a long report draws only the pages shown, from the first to the last;
-// printing from it writes every page.
+// The leftmost column with ink, as a share of the width.
+double leftInk(const QImage& image)
+{
+    for (int x = 0; x < image.width(); ++x)
+        for (int y = 0; y < image.height(); ++y)
+            if (qGray(image.pixel(x, y)) < 200)
+                return double(x) / image.width();
+    return 1.0;
+}
+
+// The job's own preview of a long report draws only the pages shown and says where the person is;
+// printing from it writes every page, the one shown as the one printed.
 TEST_F(PreviewTest, ALongDocumentIsDrawnAsThePersonPagesAndPrintsWhole)
 {
     constexpr int kPages = 400;
     const auto job = ui::openPrintJob(printers, "Report", false, T("  ส่วนรายงาน"));
     ASSERT_TRUE(job->begin(T("  ส่วนรายงาน")));
+    core::PrintFont font;
+    font.height = -40;  // two ninths of an inch
     for (int i = 0; i < kPages; ++i) {
         job->beginPage();
-        job->text(job->dpiX(), job->dpiY(), "PAGE-" + std::to_string(i + 1), {}, core::PrintAlign::Left);
+        // Each page's text a page's width further right, of five.
+        job->text(job->dpiX() * (1 + i % 5), job->dpiY(), "PAGE-" + std::to_string(i + 1), font,
+                  core::PrintAlign::Left);
         job->endPage();
     }
-    std::vector<int> draws;  // the pages drawn so far
+    std::vector<std::string> labels;  // what the bar said
+    std::vector<int> draws;           // the pages drawn so far
+    double shownLeft = 0;
     testsupport::whenModal([&](QWidget* modal) {
         auto* preview = static_cast<ui::PrintPreview*>(modal);
         (void)QTest::qWaitForWindowExposed(preview);
-        for (const bool last : {false, true}) {
-            if (last)
-                QTest::keyClick(preview, Qt::Key_End, Qt::ControlModifier);
-            preview->pages()->viewport()->repaint();
-            draws.push_back(preview->pages()->drawCount());
-        }
-        EXPECT_EQ(preview->pages()->currentPage(), kPages - 1);
+        ui::PageView* view = preview->pages();
+        const auto note = [&] {
+            view->viewport()->repaint();
+            labels.push_back(preview->position()->text().toStdString());
+            draws.push_back(view->drawCount());
+        };
+        note();
+        QTest::keyClick(preview, Qt::Key_PageDown);
+        note();
+        shownLeft = leftInk(view->pageImage(1));
+        QTest::keyClick(preview, Qt::Key_End, Qt::ControlModifier);
+        note();
         preview->send();
     });
     EXPECT_TRUE(job->end());
-    ASSERT_EQ(draws.size(), 2u);
+    EXPECT_EQ(labels, (std::vector<std::string>{"หน้า 1 จาก 400", "หน้า 2 จาก 400", "หน้า 400 จาก 400"}));
+    ASSERT_EQ(draws.size(), 3u);
     EXPECT_GE(draws[0], 1);
     EXPECT_LE(draws[0], 2);
-    EXPECT_LE(draws[1], 5);
+    EXPECT_LE(draws[2], 5);
 
     ASSERT_EQ(prompts.shown.size(), 1u);
     const std::string text = testsupport::pdfText("-raw", savedPdf());
     EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), kPages);
     EXPECT_NE(text.find("PAGE-400"), std::string::npos);
+    // Page 2 as printed: its text two inches from the left, where the preview showed it.
+    const PdfPage second = pdfPage(savedPdf(), 2);
+    const double printedLeft = second.words.at(0).xMin / second.width;
+    EXPECT_NEAR(printedLeft, 2.0 / 8.27, 0.01);
+    EXPECT_NEAR(shownLeft, printedLeft, 0.01);
 }
 
 TEST(PrinterChoiceDialog, OffersThePrintersAndAPdf)
