@@ -1,11 +1,13 @@
 // Report definitions (the settings, the print lines' columns, the file's lines, files that are none)
 // and the engine over a small detail table through a recording print job: sections at group and
 // block changes, pages and footers, placing texts and rules, accumulators, faults in expressions, a
-// header as long as a page.
+// header as long as a page, and the walk limited to a date range giving the pages of the whole walk,
+// with its progress.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <tuple>
 
@@ -18,6 +20,7 @@ namespace {
 
 using core::tis620::T;
 using reports::Command;
+using reports::FilterAnswer;
 using reports::Option;
 using reports::ReportOutcome;
 using Texts = std::vector<std::string>;
@@ -123,6 +126,7 @@ TEST(Definition, FilesThatAreNoDefinitionsAreRefused)
 struct Row {
     std::string grp, blk, name;
     double amt = 0;
+    int day = 1;  // of December 2026
     bool deleted = false;
 };
 
@@ -148,7 +152,7 @@ protected:
         storage::setHardCommit(true);
     }
 
-    // The detail table "detail" (exclusive, made anew) with the rows, ordered by GRP+BLK+NAME.
+    // The detail table "detail" (exclusive, made anew) with the rows, ordered by DTOS(DAY)+GRP+BLK+NAME.
     void table(const std::vector<Row>& rows)
     {
         (void)ws.closeAll();
@@ -157,7 +161,8 @@ protected:
                                            {{"GRP", storage::FieldType::Character, 2, 0},
                                             {"BLK", storage::FieldType::Character, 2, 0},
                                             {"NAME", storage::FieldType::Character, 10, 0},
-                                            {"AMT", storage::FieldType::Numeric, 10, 2}},
+                                            {"AMT", storage::FieldType::Numeric, 10, 2},
+                                            {"DAY", storage::FieldType::Date, 8, 0}},
                                            true)
                         .ok());
         storage::Table* t = nullptr;
@@ -166,12 +171,13 @@ protected:
             ASSERT_TRUE(reportstest::appendRecord(*t, {{"GRP", core::Value::text(r.grp)},
                                                        {"BLK", core::Value::text(r.blk)},
                                                        {"NAME", core::Value::text(r.name)},
-                                                       {"AMT", core::Value::number(r.amt, 2)}}));
+                                                       {"AMT", core::Value::number(r.amt, 2)},
+                                                       {"DAY", reportstest::ReportSite::day(r.day)}}));
             if (r.deleted) {
                 ASSERT_TRUE(t->deleteRecord().ok());
             }
         }
-        ASSERT_TRUE(t->createOrder(dir.file("DETAIL.NTX"), "GRP+BLK+NAME").ok());
+        ASSERT_TRUE(t->createOrder(dir.file("DETAIL.NTX"), "DTOS(DAY)+GRP+BLK+NAME").ok());
         ASSERT_TRUE(t->goTop().ok());
     }
 
@@ -182,6 +188,13 @@ protected:
         all.insert(all.end(), lines.begin(), lines.end());
         definition = reports::parseDefinition(all);
         reports::ReportEngine engine(ws, definition, values, "TEST");
+        if (filter)
+            engine.setFilter(filter);
+        percents.clear();
+        engine.setProgress([this](int percent) { percents.push_back(percent); });
+        if (limit)
+            engine.limitToDates(ws.find("detail")->fieldIndex("DAY"), core::Date::fromYmd(2026, 12, limit->first),
+                                core::Date::fromYmd(2026, 12, limit->second));
         job = testsupport::RecordingPrintJob();
         (void)job.begin("MERVO Report");
         const ReportOutcome outcome = engine.REPSTART(job);
@@ -214,8 +227,11 @@ protected:
     storage::Workspace ws;
     core::ValueMap values;
     reports::Definition definition;
+    reports::ReportEngine::Filter filter;
+    std::optional<std::pair<int, int>> limit;
     testsupport::RecordingPrintJob job;
     int pages = 0;
+    std::vector<int> percents;  // the progress as it was told
 };
 
 TEST_F(EngineTest, SectionsRunInOrderAtGroupAndBlockChanges)
@@ -292,7 +308,7 @@ TEST_F(EngineTest, AccumulatorsNameSlotsAndReplines)
 
 TEST_F(EngineTest, NoDataSaysSoAndPrintsNoPage)
 {
-    table({{"A", "A", "x", 0, true}});
+    table({{"A", "A", "x", 0, 1, true}});
     ASSERT_EQ(run({"D,LF,SAYR1,00100,NAME"}), ReportOutcome::NoData);
     ASSERT_EQ(prompts.shown.size(), 1u);
     EXPECT_EQ(prompts.shown[0].title + "|" + prompts.shown[0].text,
@@ -383,6 +399,50 @@ TEST_F(EngineTest, RulesFramesAndAbsolutePlaces)
     const Texts abs = textLine("abs");
     ASSERT_GT(abs.size(), 2u);
     EXPECT_EQ(abs[1] + " " + abs[2], std::to_string(2 * dpi) + " " + std::to_string(dpi));
+}
+
+TEST_F(EngineTest, AWalkLimitedToTheDatesPrintsTheWholeWalksPagesAndCountsItsDays)
+{
+    std::vector<Row> rows;
+    for (int day = 1; day <= 9; ++day)
+        for (int i = 0; i < (day == 5 ? 9 : 3); ++i)
+            rows.push_back({"A", "A", "d" + std::to_string(day) + "-" + std::to_string(i), 1, day, i == 2 && day == 4});
+    const std::vector<std::string> lines = {"H,LF,SAYR1,00100,\"H\"", "D,LF,SAYR1,00100,NAME", "F,LF,SAYR1,00100,\"F\"",
+                                            "T,LF,SAYR1,00100,\"T\""};
+    // The days and the progress told.
+    const std::pair<std::pair<int, int>, std::vector<int>> cases[] = {
+        {{3, 5}, {0, 33, 66, 100}},
+        {{8, 8}, {0, 100}},
+        {{2, 12}, {0, 9, 18, 27, 36, 45, 54, 63, 100}},
+        {{5, 3}, {0}},  // no day to walk (the range dialog refuses it before)
+    };
+    for (const auto& [days, told] : cases) {
+        for (const char* cpagel : {"2", "5", "60"}) {
+            core::programSettings().setText("CPAGEL", cpagel);
+            SCOPED_TRACE(std::to_string(days.first) + ".." + std::to_string(days.second) + " CPAGEL " + cpagel);
+            const int first = days.first, last = days.second;
+            filter = [this, first, last] {
+                storage::Table& t = *ws.find("detail");
+                core::Value day;
+                (void)t.get("DAY", &day);
+                const int d = day.asDate().day();
+                return !t.deleted() && d >= first && d <= last ? FilterAnswer::Accept : FilterAnswer::Reject;
+            };
+            table(rows);
+            limit.reset();
+            const ReportOutcome whole = run(lines);
+            const std::vector<std::string> expected = job.log;
+            // The whole walk's progress goes by the records: one step each, climbing to a hundred.
+            ASSERT_GT(percents.size(), 30u);
+            EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+            EXPECT_EQ(percents.back(), 100);
+            table(rows);
+            limit = days;
+            EXPECT_EQ(run(lines), whole);
+            EXPECT_EQ(job.log, expected);
+            EXPECT_EQ(percents, told);
+        }
+    }
 }
 
 }  // namespace

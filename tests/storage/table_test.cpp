@@ -692,6 +692,8 @@ TEST_F(RowSourceTest, StartsOnTheTablesRecordWhenItIsInScopeAndWalksRecordOrderW
     EXPECT_EQ(s->skip(5), 0);
     EXPECT_EQ(s->skip(-3), -3);
     EXPECT_EQ(cell(*s), "A001");
+    ASSERT_TRUE(s->goToPosition(0.5));
+    EXPECT_NEAR(s->position(), 0.5, 0.01);
 }
 
 TEST_F(RowSourceTest, AFailedReadIsRaisedOnceTheBrowseReportsIt)
