@@ -290,6 +290,12 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
              [&] {
                  steps.push_back("main");
                  EXPECT_TRUE(host.mainWindow()->mainPicture()->hasPicture());
+                 // The settings through the menu, and back to the main window.
+                 testsupport::whenModal([&](QWidget* varset) {
+                     steps.push_back("varset");
+                     static_cast<shell::VarsetDialog*>(varset)->okButton()->click();
+                 });
+                 host.mainWindow()->menuAction(shell::Action::VARSET)->trigger();
                  testsupport::whenModal([&](QWidget* finish) {
                      steps.push_back("finish");
                      static_cast<shell::FinishDialog*>(finish)->okButton()->click();
@@ -299,7 +305,7 @@ TEST_F(ShellUiTest, EndToEndFromLoginToExit)
         login->okButton()->click();
     });
     EXPECT_EQ(shell::MAIN(host, site.ini()), 0);
-    EXPECT_EQ(steps, (std::vector<std::string>{"login", "main", "finish"}));
+    EXPECT_EQ(steps, (std::vector<std::string>{"login", "main", "varset", "finish"}));
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{"ชื่อและรหัสผ่านไม่ถูกต้อง"});  // and nothing after it
     EXPECT_EQ(host.mainWindow(), nullptr);
 }
