@@ -305,6 +305,7 @@ TEST(Keys, LookUpTextsOfTheBrowsesEvaluate)
         {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Company+Farmer->name+tran(wdata->Amount,\"999,999,999.99\"))",
          "00012305/12/2026C001      " + padRight(T("นายสมชาย"), 40) + "  1,234,567.50"},
         {R"(wdata->Ticket+dtoc(wdata->Date)+wdata->Remark1)", "00012305/12/2026" + padRight(T("ข้าวเปลือก"), 30)},
+        {"RepList->code+RepList->name", padRight("TRK01", 10) + padRight("Tickets", 40)},
     };
     for (const auto& [text, expected] : texts)
         EXPECT_EQ(evalShow(tables.chain, text), "C\t" + expected) << text;
