@@ -68,6 +68,7 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
         auto* d = qobject_cast<DocumentDialog*>(modal);
         ASSERT_TRUE(d);
         tickettest::showActive(*d);
+        testsupport::expectFitsSmallScreen(*d);
         d->press(DocButton::New);
         typeInto(d->form(), "cFarmer", "F001");
         d->press(DocButton::Save);

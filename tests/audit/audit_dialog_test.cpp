@@ -48,6 +48,7 @@ TEST_F(AuditDialogTest, ButtonsFollowTheLevelAndTheSearchBoxMovesTheBrowse)
         }
         if (level != 1)
             continue;
+        testsupport::expectFitsSmallScreen(dialog);
         dialog.show();
         testsupport::typeUtf8(dialog.searchBox(), "abc");
         dialog.button(Button::Search)->click();

@@ -66,10 +66,12 @@ TEST_F(CodesUiTest, TheManagementScreenAddsARowThroughTheEditorsForm)
     testsupport::whenModal([&](QWidget* modal) {
         auto* browser = qobject_cast<CodeBrowserDialog*>(modal);
         ASSERT_TRUE(browser);
+        testsupport::expectFitsSmallScreen(*browser);
         activate(browser);
         testsupport::whenModal([&](QWidget* modal) {
             auto* editor = qobject_cast<CodeEditorDialog*>(modal);
             ASSERT_TRUE(editor);
+            testsupport::expectFitsSmallScreen(*editor);
             activate(editor);
             ui::EntryField* code = editor->form().field("CODE");
             code->setFocus();

@@ -132,6 +132,7 @@ TEST(ReportDialogs, TheReportListSearchesAndChooses)
     ASSERT_TRUE(reports::openTable(ws, "Replist", "RepList"));
     reports::ReportPicker picker(ws);
     reports::ReportPickerDialog dialog(picker);
+    testsupport::expectFitsSmallScreen(dialog);
     testsupport::showActive(dialog);
     testsupport::typeUtf8(dialog.searchBox(), "สรุปยอด");
     dialog.button(reports::ReportPickerDialog::Search)->click();
@@ -158,6 +159,7 @@ TEST(ReportDialogs, TheRangeDialogAsksTheFormsRangesAndRunsTheReport)
         return std::make_unique<testsupport::ForwardingJob>(printed);
     });
     reports::RangeDialog dialog(session, destination);
+    testsupport::expectFitsSmallScreen(dialog);
 
     // A code entry is validated by its table's pick-list when it is left.
     dialog.show();

@@ -16,17 +16,12 @@ void addToolPictures(const std::string& tables)
     ASSERT_TRUE(site::writeToolPictures(tables + "library", &error)) << error;
 }
 
-namespace {
-
-// Indicator port 1 as mervo-scale-sim writes; three equal frames, read every 50 ms, are stable.
 void useSimulatedIndicator(core::Settings& s)
 {
     for (const auto& [name, value] : {std::pair{"CCPORT", "1"}, {"CCPORT1", "09600,E,7,1,002,005,005"}, {"CSTABLE", "3"},
                                       {"NINTERV", "50"}, {"CZEROW", "0"}, {"CWREAD", "1"}, {"CMINUS", "0"}})
         s.setText(name, value);
 }
-
-}  // namespace
 
 void startDemoSite(const std::string& site)
 {

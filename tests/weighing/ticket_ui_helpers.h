@@ -19,8 +19,14 @@ void addToolPictures(const std::string& tables);
 // over what the field held, Tab.
 void typeInto(ui::EntryField* f, const std::string& utf8);
 
-// A demo site without its week (the books empty, every series at 1) started on as the program starts,
-// as user ADMIN with the simulated indicator on port 1.
+// Indicator port 1 set as mervo-scale-sim writes (9600 7E1, two header and five weight
+// characters): three equal frames make a stable weight, read every 50 ms, taken once stable.
+void useSimulatedIndicator(core::Settings& s);
+
+// A demo site made by `mervo-admin init SITE --demo --no-week` (the demo's codes, templates and
+// reports, the books empty and every series at 1, so a day's numbers and balances are its own) and
+// started on as the program starts: the program-wide settings read from its configuration file, its
+// folders, the user ADMIN and the simulated indicator. Failures are test failures.
 void startDemoSite(const std::string& site);
 
 }  // namespace tickettest
