@@ -511,4 +511,15 @@ TEST(PortSetting, PortDeviceAndReaderRulesFromTheSettings)
     }
 }
 
+// A weight too wide for the display shows as stars, never as a wrong number.
+TEST(FrameReader, WeightText)
+{
+    const std::pair<long long, const char*> texts[] = {
+        {0, "0 Kg."},         {1234, "1,234 Kg."},   {999999, "999,999 Kg."},
+        {1000000, "***,*** Kg."}, {-99999, "-99,999 Kg."}, {-100000, "***,*** Kg."},
+    };
+    for (const auto& [kg, text] : texts)
+        EXPECT_EQ(scale::weightText(kg), text) << kg;
+}
+
 }  // namespace

@@ -33,8 +33,44 @@ protected:
     }
     // Fields of the i-th stored purchase ticket, as fieldsOf() shows them.
     std::string stored(const char* names, std::size_t i = 0) { return fieldsOf(site.rows("Wdata1").at(i), names); }
+    // A screen of the kind with a new ticket of truck 70-1234 waiting for its entry.
+    std::unique_ptr<TicketScreen> newTicket(int kind)
+    {
+        auto s = screen(kind);
+        host.trucks.push_back("70-1234");
+        s->weighPressed();
+        EXPECT_EQ(s->mode(), kTicketNew);
+        return s;
+    }
     static constexpr const char* kMoves = "Previous Next First Last";
 };
+
+// Each kind's required fields, so a sale or a service ticket is never saved without its customer.
+TEST_F(TicketTest, TheEmptyRequiredFieldsAreReportedInTheScreensOrder)
+{
+    struct Case {
+        int kind;
+        std::vector<std::pair<const char*, const char*>> typed;
+        std::vector<std::string> forSave;
+        std::vector<std::string> forWeighIn;
+    };
+    const Case cases[] = {
+        {1, {}, {"cFarmer", "cProduct", "cWhouse", "cUnit"}, {"cFarmer", "cProduct", "cWhouse"}},
+        {3, {{"cProduct", "P001"}}, {"cCompany", "cWhouse", "cUnit"}, {"cCompany", "cWhouse"}},
+        {5, {}, {"cCompany"}, {"cCompany"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("kind " + std::to_string(c.kind) + ", " + std::to_string(c.typed.size()) + " typed");
+        auto s = newTicket(c.kind);
+        for (const auto& [name, code] : c.typed)
+            ASSERT_TRUE(typeText(*s, name, code));
+        EXPECT_EQ(s->missingFields(false), c.forSave);
+        EXPECT_EQ(s->missingFields(true), c.forWeighIn);
+        s->values().setText("cTruck", "");
+        EXPECT_EQ(s->missingFields(false).front(), "cTruck") << "the truck comes first on every screen";
+        s->PCANCEL();
+    }
+}
 
 // Weigh-in and save stop at the first empty field; only a saved ticket takes a number; a weighing
 // is timed at the reading, not at the truck prompt.
