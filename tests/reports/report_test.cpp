@@ -298,16 +298,32 @@ TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
         r.session.values().set("CDAYBEG", ReportSite::day(1));
         return r.session.REPCREA(destination);
     };
-    ASSERT_EQ(runReport(), ReportOutcome::Printed);
-    printers.answer = "Office";
-    EXPECT_TRUE(destination.setUp("MERVO Report"));
-    ASSERT_EQ(runReport(), ReportOutcome::Printed);
+    // Whether set-up is asked, the printer dialog's answer, what setUp() says, the jobs made on a
+    // chosen printer so far and on the usual destination.
+    const std::tuple<bool, std::optional<std::string>, bool, Made, std::size_t> steps[] = {
+        {false, std::nullopt, false, {}, 1},
+        {true, std::nullopt, false, {}, 2},                              // cancelled
+        {true, "Office", true, {{"Office", true}}, 2},
+        {true, std::nullopt, false, {{"Office", true}, {"Office", true}}, 2},  // cancelled again: Office holds
+        {true, "", true, {{"Office", true}, {"Office", true}, {"", true}}, 2},  // a PDF file
+    };
+    int step = 0;
+    for (const auto& [setUp, answer, chosen, madeSoFar, usualJobs] : steps) {
+        SCOPED_TRACE(++step);
+        if (setUp) {
+            printers.answer = answer;
+            EXPECT_EQ(destination.setUp("MERVO Report"), chosen);
+        }
+        ASSERT_EQ(runReport(), ReportOutcome::Printed);
+        EXPECT_EQ(std::pair(made, usual.jobs.size()), std::pair(madeSoFar, usualJobs));
+    }
+    EXPECT_EQ(destination.chosen(), std::string());
+    // The chosen job gets the report's pages; straight to the printer when CPRINTER says so.
     EXPECT_EQ(jobs.back()->pageCount(), 1);
-    // Straight to the printer when CPRINTER says so.
     core::programSettings().setText("CPRINTER", "N");
     ASSERT_EQ(runReport(), ReportOutcome::Printed);
-    EXPECT_EQ(made, (Made{{"Office", true}, {"Office", false}}));
-    EXPECT_EQ(usual.kinds, Texts{"Report"});
+    EXPECT_EQ(made.back(), std::make_pair(std::string(), false));
+    EXPECT_EQ(usual.kinds, (Texts{"Report", "Report"}));
 }
 
 TEST(ReportSelection, EveryDemoReportRunsOnTheDemoWeek)
