@@ -12,6 +12,7 @@
 #include "codes/show_image.h"
 #include "codes_fixture.h"
 #include "support/qt_typing.h"
+#include "ui/thai_text.h"
 
 using namespace codestest;
 using codes::CodeBrowserDialog;
@@ -161,6 +162,25 @@ TEST_F(CodesUiTest, ThePictureIsFoundInThePictureFolderOrIsTheNoImagePicture)
         EXPECT_EQ(std::tuple(image.found, std::filesystem::path(image.path).filename().string(), image.title),
                   std::tuple(found, found ? "truck.bmp" : "noimage.bmp", T("  รถบรรทุก"))) << file;
     }
+}
+
+// Each of the menu's code-table entries opens its own table: an offset in their registration would
+// have the clerk edit the wrong codes.
+TEST_F(CodesUiTest, EachCodeEntryOfTheMenuOpensItsOwnTable)
+{
+    shell::Dispatcher dispatcher;
+    codes::registerCodeActions(dispatcher);
+    for (int n = 1; n <= codes::kCodeTables; ++n) {
+        QString title;
+        testsupport::whenModal([&](QWidget* modal) {
+            title = modal->windowTitle();
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        const auto action = shell::Action(int(shell::Action::POPCODE1) + n - 1);
+        EXPECT_TRUE(dispatcher.dispatch(action, shell::levelPosition(action)));
+        EXPECT_EQ(title, ui::fromTis(T(codes::codeTableDef(n).titleUtf8))) << n;
+    }
+    EXPECT_TRUE(prompts.shown.empty());
 }
 
 }  // namespace

@@ -279,6 +279,26 @@ TEST(ReportSelection, TwoUsersOrderTwoTablesAtOnce)
     EXPECT_EQ(site.texts(), (Texts{"1:000002", "1:000003", "1:000004", "1:000005", "1:000006"}));
 }
 
+// The manual's example for report writers, taken from the manual itself.
+TEST(ReportSelection, TheDocumentedExampleRunsAsWritten)
+{
+    ReportSite site;
+    const std::string doc = testsupport::readFile(MERVO_SOURCE_DIR "/docs/reports.md");
+    const auto example = doc.find("## A commented example");
+    ASSERT_NE(example, std::string::npos);
+    const auto begin = doc.find("```\n", example) + 4;
+    const std::string text = doc.substr(begin, doc.find("```", begin) - begin);
+    testsupport::writeFile(site.tables() + "TRK01.txt", core::tis620::fromUtf8(text));
+    ASSERT_EQ(site.runWeek("TRK01"), ReportOutcome::Printed);
+    EXPECT_TRUE(site.said().empty());
+    EXPECT_TRUE(site.faults.faults.empty());
+    const auto texts = site.texts();
+    for (const char* expected : {"1:บริษัท ตัวอย่างการค้า จำกัด", "1:ตั้งแต่วันที่ 1 ธันวาคม พ.ศ. 2569 ถึงวันที่ 5 ธันวาคม พ.ศ. 2569",
+                                 "1:วันที่ 1 ธันวาคม พ.ศ. 2569", "1:000002", "1:162,640.00", "1:รวมทั้งสิ้น 4 ใบ",
+                                 "1:337,765.00"})
+        EXPECT_NE(std::find(texts.begin(), texts.end(), expected), texts.end()) << expected;
+}
+
 TEST(ReportSelection, ThePrinterChosenAtSetUpTakesTheReportsOfTheDialog)
 {
     ReportSite site;
