@@ -105,7 +105,7 @@ TEST_F(AccountsDialogsTest, APaymentIsMadeThroughItsFormLinesAndSelection)
     });
     EXPECT_TRUE(dispatcher.dispatch(shell::Action::MNPROC1, 6));
     EXPECT_TRUE(stayedOpen);
-    EXPECT_EQ(weighingtest::shownTexts(site.prompts).front(), "กรุณาแก้ไขวิธีการจ่ายเงิน");
+    EXPECT_EQ(site.prompts.texts().front(), "กรุณาแก้ไขวิธีการจ่ายเงิน");
     EXPECT_EQ(site.rows("Money1")[0].number("CASH"), 1000);
     EXPECT_EQ(site.rows("Detail1").size(), 1u);
 }

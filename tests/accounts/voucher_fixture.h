@@ -20,7 +20,6 @@
 
 namespace vouchertest {
 
-using weighingtest::shownTexts;
 using weighingtest::Site;
 using Texts = std::vector<std::string>;
 

@@ -47,7 +47,7 @@ TEST_F(VoucherPostingTest, AVoucherDeletedOnTwoWorkstationsIsAuditedOnceAndNeith
     EXPECT_EQ(core::tis620::toUtf8(second->values().text("cStat")), "สั่งลบ");
     site.prompts.shown.clear();
     second->editPressed();  // a marked voucher is not edited
-    EXPECT_EQ(shownTexts(site.prompts), Texts{"ข้อมูลนี้ถูกสั่งลบ"});
+    EXPECT_EQ(site.prompts.texts(), Texts{"ข้อมูลนี้ถูกสั่งลบ"});
     EXPECT_EQ(second->mode(), kBrowsing);
 
     // An edit begun before another workstation deleted the voucher is not saved over it.
@@ -60,7 +60,7 @@ TEST_F(VoucherPostingTest, AVoucherDeletedOnTwoWorkstationsIsAuditedOnceAndNeith
     site.prompts.shown.clear();
     ASSERT_TRUE(type(*second, {number("cAmount", 900), number("cCash", 900)}));
     EXPECT_FALSE(second->MNSAVE());
-    EXPECT_EQ(shownTexts(site.prompts), Texts{"ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว"});
+    EXPECT_EQ(site.prompts.texts(), Texts{"ข้อมูลนี้ถูกสั่งลบจากเครื่องอื่นแล้ว"});
     EXPECT_EQ(second->mode(), kBrowsing);
     EXPECT_EQ(site.rows("Money3")[0].number("CASH"), 800);
 }
@@ -334,7 +334,7 @@ protected:
         site.prompts.shown.clear();
         site.prompts.answers = {true};
         purchases.deletePressed();
-        return shownTexts(site.prompts);
+        return site.prompts.texts();
     }
 
     weighingtest::ScriptedHost tickets;
@@ -358,7 +358,7 @@ TEST_F(SettlementTest, TheSelectionLeavesOutTicketsThatHaveNothingOpenAnyMoreOrW
         markDeleted(site, "Wdata1", "000005");
     });
     EXPECT_EQ(lines("000001"), (Texts{"REC 000002 300", "REC 000003 700"}));
-    EXPECT_EQ(shownTexts(site.prompts), (Texts{"ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ",
+    EXPECT_EQ(site.prompts.texts(), (Texts{"ใบชั่งบางรายการถูกชำระจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ",
                                                "ใบชั่งบางรายการถูกสั่งลบจากเครื่องอื่นแล้ว จึงไม่ได้นำมาลงรายการ"}));
     EXPECT_EQ(clear("000005"), 0);
     EXPECT_EQ(clear("000001"), 1000);
@@ -421,7 +421,7 @@ TEST_F(SettlementTest, ALineMaySettleNoMoreThanItsTicketHasOpen)
         else
             addLines(*s, {c.line});
         const bool refused = *c.told != '\0';
-        EXPECT_EQ(shownTexts(site.prompts), refused ? Texts{c.told} : Texts{});
+        EXPECT_EQ(site.prompts.texts(), refused ? Texts{c.told} : Texts{});
         EXPECT_EQ(s->values().number("cLines"), c.firstLine || !refused ? 1 : 0);
         EXPECT_EQ(clear("000001"), c.clearAfter);
         EXPECT_EQ(clear("000001", "Wdata2"), 0);
@@ -446,7 +446,7 @@ TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSet
     site.prompts.shown.clear();
     confirmDelete(*first);
     EXPECT_EQ(lines("000001"), (Texts{"*REC 000001 1000", "REC 000002 500"}));
-    EXPECT_EQ(shownTexts(site.prompts), (Texts{"ยกเลิกการสั่งลบข้อมูลนี้",
+    EXPECT_EQ(site.prompts.texts(), (Texts{"ยกเลิกการสั่งลบข้อมูลนี้",
                                                "รายการที่ใบชั่งถูกชำระไปแล้วยังคงถูกสั่งลบ : REC 000001"}));
     payInCash(*first);
     toLine(*first, 0);
@@ -454,8 +454,8 @@ TEST_F(SettlementTest, AnUndeletedVoucherLeavesMarkedTheLinesWhoseTicketsWereSet
     EXPECT_FALSE(confirmMark(*first));
     EXPECT_EQ(clear("000001"), 600);
     EXPECT_EQ(lines("000001"), (Texts{"*REC 000001 1000", "REC 000002 500"}));
-    ASSERT_EQ(shownTexts(site.prompts).size(), 2u);
-    EXPECT_EQ(shownTexts(site.prompts)[1],
+    ASSERT_EQ(site.prompts.texts().size(), 2u);
+    EXPECT_EQ(site.prompts.texts()[1],
               "ใบชั่ง REC 000001 ไม่มียอดค้างพอแล้ว (ชำระจากใบสำคัญอื่นหรือถูกสั่งลบ) รายการนี้จึงยังคงถูกสั่งลบ");
 }
 
@@ -479,7 +479,7 @@ TEST_F(SettlementTest, ASettledTicketCannotBeDeletedNorADeletedOneSettled)
     ASSERT_TRUE(newVoucher(*s, "F001"));
     site.prompts.shown.clear();
     addLines(*s, {voucherLine("REC", "000002", 100, "09:00:00")});
-    EXPECT_EQ(shownTexts(site.prompts), Texts{"ใบชั่ง 000002 ถูกสั่งลบแล้ว"});
+    EXPECT_EQ(site.prompts.texts(), Texts{"ใบชั่ง 000002 ถูกสั่งลบแล้ว"});
     EXPECT_EQ(clear("000002"), 0);
 
     // Every settling voucher is named once, a number that is part of another's too.

@@ -55,7 +55,7 @@ TEST_F(VoucherTest, APaymentsTotalFollowsItsLinesAndLeavingWaitsUntilItIsSettled
     for (const auto& leave : leaving) {
         site.prompts.shown.clear();
         leave();
-        EXPECT_EQ(shownTexts(site.prompts), Texts{"กรุณาแก้ไขวิธีการจ่ายเงิน"});
+        EXPECT_EQ(site.prompts.texts(), Texts{"กรุณาแก้ไขวิธีการจ่ายเงิน"});
         EXPECT_EQ(s->mode(), kBrowsing);
     }
     EXPECT_FALSE(site.rows("Money1").back().deleted);
@@ -84,7 +84,7 @@ TEST_F(VoucherTest, ALineIncompleteOrOverFiveMillionIsRefusedOneWhoseTicketIsMis
     EXPECT_EQ(s->values().number("cAmount"), 0);
     addLines(*s, {voucherLine("OTH", "X2", 5'000'000.00)});
     addLines(*s, {voucherLine("REC", "000009", 100)});
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบข้อมูลการชั่งเดิม");
+    EXPECT_EQ(site.prompts.texts().back(), "ไม่พบข้อมูลการชั่งเดิม");
     const auto lines = site.rows("Detail1");
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].text("TICKET") + " " + lines[1].text("TICKET"), "X2 000009");
@@ -103,15 +103,15 @@ TEST_F(VoucherTest, AChangedLineIsAuditedAndMarkingAsksFirstAndNeverTakesATicket
     EXPECT_EQ(audited(site), Texts{"MON_1-000001 จำนวนเงิน 400.00 1000.00"});
 
     ASSERT_TRUE(confirmMark(*s));
-    EXPECT_EQ(shownTexts(site.prompts).back(), "สั่งทำเครื่องหมายลบ");
+    EXPECT_EQ(site.prompts.texts().back(), "สั่งทำเครื่องหมายลบ");
     // A line marked meanwhile is not changed: it was reversed when it was marked.
     site.prompts.shown.clear();
     changeLine(*s, saveLine({number("cdAmount", 500)}));
-    EXPECT_EQ(shownTexts(site.prompts), Texts{"ข้อมูลนี้ถูกสั่งลบ"});
+    EXPECT_EQ(site.prompts.texts(), Texts{"ข้อมูลนี้ถูกสั่งลบ"});
     EXPECT_EQ(clear("000001"), 0);
 
     ASSERT_TRUE(confirmMark(*s));
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ยกเลิกเครื่องหมายลบ");
+    EXPECT_EQ(site.prompts.texts().back(), "ยกเลิกเครื่องหมายลบ");
     site.prompts.answers = {false};  // answered No, nothing changes
     EXPECT_FALSE(s->MNDTDELE());
     EXPECT_FALSE(site.rows("Detail1")[0].deleted);
@@ -178,14 +178,14 @@ TEST_F(VoucherTest, ALoanWithoutARunningNumberStoresNothingAndOneChangedFromCash
     const std::string consec = site.tables() + "CONSEC.DBF";
     std::filesystem::rename(consec, consec + ".away");
     EXPECT_FALSE(s->MNSAVE());
-    EXPECT_EQ(shownTexts(site.prompts).back(), "แฟ้มเลขใบชั่งไม่สามารถเปิดได้");
+    EXPECT_EQ(site.prompts.texts().back(), "แฟ้มเลขใบชั่งไม่สามารถเปิดได้");
     EXPECT_EQ(s->mode(), kNewDocument);
     EXPECT_TRUE(site.rows("Money3").empty());
     EXPECT_TRUE(site.rows("ApAcc").empty());
     std::filesystem::rename(consec + ".away", consec);
     site.prompts.answers = {false};  // no print
     ASSERT_TRUE(s->MNSAVE());
-    EXPECT_EQ(shownTexts(site.prompts).back(), "พิมพ์เอกสารนี้");
+    EXPECT_EQ(site.prompts.texts().back(), "พิมพ์เอกสารนี้");
     ASSERT_EQ(site.rows("Money3").size(), 1u);
     EXPECT_EQ(site.rows("Money3")[0].text("TICKET"), "000001");
 
@@ -248,7 +248,7 @@ TEST_F(VoucherTest, ASaveThatDoesNotAddUpOrFitStoresNothing)
         for (const Typed& t : c.set)
             s->values().set(t.name, t.value);
         EXPECT_FALSE(s->MNSAVE());
-        EXPECT_EQ(shownTexts(site.prompts), Texts{c.message});
+        EXPECT_EQ(site.prompts.texts(), Texts{c.message});
         EXPECT_EQ(s->mode(), kNewDocument);
         EXPECT_TRUE(site.rows("Money3").empty());
         EXPECT_TRUE(site.rows("ApAcc").empty());
@@ -314,7 +314,7 @@ TEST_F(ProductionTest, TheRecordNeedsItsFirstRemarkAndPostsNothingItself)
     auto s = open();
     s->newPressed();
     EXPECT_FALSE(s->SKSAVE1());
-    EXPECT_EQ(shownTexts(site.prompts), Texts{"การระบุข้อมูลยังไม่ครบถ้วน"});
+    EXPECT_EQ(site.prompts.texts(), Texts{"การระบุข้อมูลยังไม่ครบถ้วน"});
     EXPECT_TRUE(site.rows("Stock1").empty());
     ASSERT_TRUE(type(*s, text("cRemark1", "ผลิตข้าวสาร")));
     ASSERT_TRUE(s->SKSAVE1());
@@ -345,7 +345,7 @@ TEST_F(ProductionTest, ARefusedLineIsNotStored)
     addLines(*s, {productionLine("P001", "W1", "KG", 0)});
     addLines(*s, {saveLine({text("cdCode", "P001"), text("cdUnit", "KG"), number("cdQty", 5, 3)})});
     addLines(*s, {productionLine("P001", "W1", "KG", 900'000'000)});
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ค่าของ จำนวน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล");
+    EXPECT_EQ(site.prompts.texts().back(), "ค่าของ จำนวน เกินขนาดที่บันทึกได้ จึงไม่ได้บันทึกข้อมูล");
     EXPECT_TRUE(site.rows("Detail3").empty());
     EXPECT_TRUE(site.rows("Stock").empty());
 }

@@ -206,7 +206,7 @@ TEST_F(PostingTest, AnOrderThatIsNotThereIsToldAndTheRestStands)
     open(3, "COMPANY,QTY,AMOUNT,CASH,REMARK4", "C001,100,725,725,SO9");
     ASSERT_TRUE(post(+1));
     ASSERT_EQ(site.prompts.shown.size(), 1u);
-    EXPECT_EQ(shownTexts(site.prompts)[0], "ไม่พบข้อมูลใบสั่งซื้อ เลขที่:SO9 ลูกค้า:C001 สินค้า:P001");
+    EXPECT_EQ(site.prompts.texts()[0], "ไม่พบข้อมูลใบสั่งซื้อ เลขที่:SO9 ลูกค้า:C001 สินค้า:P001");
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), -100);
 }
 

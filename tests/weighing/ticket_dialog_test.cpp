@@ -91,7 +91,7 @@ TEST_F(TicketDialogTest, AWeighingThroughTheDialogFromTheWeighButtonToThePrintAn
     site.prompts.shown.clear();
     QTest::mouseClick(d.button(TicketButton::Print), Qt::LeftButton);
     QTest::mouseClick(d.button(TicketButton::Print), Qt::RightButton);
-    EXPECT_EQ(shownTexts(site.prompts), (std::vector<std::string>{"ไม่พบฟอร์ม Ticket11", "ไม่พบฟอร์ม Print11"}));
+    EXPECT_EQ(site.prompts.texts(), (std::vector<std::string>{"ไม่พบฟอร์ม Ticket11", "ไม่พบฟอร์ม Print11"}));
 
     // A code typed and not left: the close box, Escape and any other end ask first; No keeps it.
     site.prompts.shown.clear();

@@ -265,7 +265,7 @@ TEST_F(TicketEvidenceTest, EachWayOfSettingAWeightRecordsItsSourceAndALogThatFai
     const auto saved = site.find("Wdata1", "TRUCK", "82-9012");
     ASSERT_TRUE(saved.has_value());
     EXPECT_EQ(saved->number("WIN"), 15000);
-    const auto texts = shownTexts(site.prompts);
+    const auto texts = site.prompts.texts();
     ASSERT_FALSE(texts.empty());
     EXPECT_NE(texts.back().find("บันทึกหลักฐานการชั่งไม่ได้"), std::string::npos) << texts.back();
     EXPECT_EQ(site.prompts.shown.back().kind, core::MessageKind::Stop);
@@ -399,7 +399,7 @@ TEST_F(TicketEvidenceTest, TheLighterWeightIsCheckedAgainstTheTrucksStoredWeight
         const auto warning = std::find_if(log.events.begin(), log.events.end(),
                                           [](const evidence::Event& e) { return e.event == "TRUCKWT"; });
         ASSERT_EQ(warning != log.events.end(), c.weighed != nullptr);
-        const auto texts = shownTexts(site.prompts);
+        const auto texts = site.prompts.texts();
         if (!c.weighed) {
             EXPECT_TRUE(texts.empty() || texts[0] == "พิมพ์ใบชั่งน้ำหนัก") << texts[0];
             continue;

@@ -85,7 +85,7 @@ TEST_F(TicketTest, ANewTicketStopsAtItsFirstEmptyFieldTakesNoNumberUntilSavedAnd
     host.weights.push_back(12000);
     s->READW(1);
     EXPECT_EQ(host.weights.size(), 1u) << "no weighing started";
-    EXPECT_EQ(shownTexts(site.prompts).back(), "กรุณาระบุสินค้า ก่อนชั่งรถเข้า");
+    EXPECT_EQ(site.prompts.texts().back(), "กรุณาระบุสินค้า ก่อนชั่งรถเข้า");
     EXPECT_EQ(s->focus(), "cProduct");
     EXPECT_FALSE(typeText(*s, "cProduct", "NOPE")) << "an unknown code keeps the focus";
     ASSERT_TRUE(typeText(*s, "cProduct", "P001"));
@@ -100,7 +100,7 @@ TEST_F(TicketTest, ANewTicketStopsAtItsFirstEmptyFieldTakesNoNumberUntilSavedAnd
     ASSERT_TRUE(typeText(*s, "cUnit", "KG"));
     s->values().setNumber("cWin", -5);
     EXPECT_FALSE(s->TRSAVE());
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่รับน้ำหนักชั่งที่ติดลบ");
+    EXPECT_EQ(site.prompts.texts().back(), "ไม่รับน้ำหนักชั่งที่ติดลบ");
     s->values().setNumber("cWin", 12000);
     ASSERT_TRUE(s->TRSAVE());
     EXPECT_EQ(stored("TMIN"), "13:34:30");
@@ -312,7 +312,7 @@ TEST_F(TicketTest, TheWaitingListPassesOverCompleteTicketsAndTheTruckPromptOverD
     EXPECT_EQ(fieldsOf(s->values(), "cStat"), "สั่งลบ");
     EXPECT_EQ(enabledButtons(*s), std::string(kMoves) + " Weigh Delete Search Exit") << "no edit, no print";
     s->editPressed();
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ข้อมูลนี้ถูกสั่งลบ");
+    EXPECT_EQ(site.prompts.texts().back(), "ข้อมูลนี้ถูกสั่งลบ");
     host.trucks.push_back("82-9012");
     s->weighPressed();
     EXPECT_EQ(s->mode(), 1) << "a new ticket, not the deleted one";
@@ -338,7 +338,7 @@ TEST_F(TicketTest, AnAmountThatCannotBeStoredOrATicketWithoutItsNumberIsRefusedA
         ASSERT_TRUE(startSecondWeighing(*s, host, c.truck, c.out));
         ASSERT_TRUE(typeNumber(*s, c.field, c.typed));
         EXPECT_FALSE(s->TRSAVE());
-        EXPECT_EQ(shownTexts(site.prompts).back(), c.message);
+        EXPECT_EQ(site.prompts.texts().back(), c.message);
         EXPECT_EQ(s->mode(), 2);
         EXPECT_EQ(fieldsOf(site.rows("Wdata1").back(), "STAT WOUT"), "1 0");
         EXPECT_TRUE(site.rows("Stock").empty());
@@ -380,7 +380,7 @@ TEST_F(TicketTest, ATicketCompletedElsewhereOrByTwoWorkstationsAtOnceIsPostedOnc
     }
     ASSERT_DOUBLE_EQ(site.stock("P001", "W1"), 7500);
     EXPECT_FALSE(s->TRSAVE());
-    EXPECT_EQ(shownTexts(site.prompts).back(), "ใบชั่งนี้ถูกบันทึกหรือสั่งลบจากเครื่องอื่นแล้ว");
+    EXPECT_EQ(site.prompts.texts().back(), "ใบชั่งนี้ถูกบันทึกหรือสั่งลบจากเครื่องอื่นแล้ว");
     EXPECT_EQ(s->mode(), 0);
     EXPECT_EQ(s->values().number("cWout"), 1500) << "the stored ticket is shown";
     EXPECT_DOUBLE_EQ(site.stock("P001", "W1"), 7500) << "posted once";
@@ -422,7 +422,7 @@ TEST_F(TicketTest, AStoredTicketLoadsIntoTheValuesTemplatesNameAndTheVariablesFo
         auto s = weighedInAndOut(in, out, 3, "C002");
         site.prompts.answers = {true};
         ASSERT_TRUE(s->TRSAVE());
-        EXPECT_EQ(shownTexts(site.prompts).back(), "ไม่พบฟอร์ม Ticket32") << "the form of the kind and state";
+        EXPECT_EQ(site.prompts.texts().back(), "ไม่พบฟอร์ม Ticket32") << "the form of the kind and state";
         EXPECT_EQ(s->mode(), 0);
     }
     auto s = screen(3);

@@ -214,14 +214,6 @@ bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const st
     return true;
 }
 
-std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p)
-{
-    std::vector<std::string> out;
-    for (const auto& m : p.shown)
-        out.push_back(core::tis620::toUtf8(m.text));
-    return out;
-}
-
 std::string enabledButtons(const std::function<bool(weighing::TicketButton)>& on)
 {
     static const char* const kNames[] = {"Previous", "Next",   "First", "Last",    "Weigh", "Edit",

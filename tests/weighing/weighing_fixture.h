@@ -113,9 +113,6 @@ bool firstWeighing(weighing::TicketScreen& s, ScriptedHost& host, const Weighing
 // The second weighing of the truck's open ticket up to (not including) save.
 bool startSecondWeighing(weighing::TicketScreen& s, ScriptedHost& host, const std::string& truck, long long weightOut);
 
-// Texts the prompts showed (UTF-8), in order.
-std::vector<std::string> shownTexts(const testsupport::RecordingPrompts& p);
-
 // The buttons for which `on` holds (a screen's: enabled), by name in TicketButton's order.
 std::string enabledButtons(const std::function<bool(weighing::TicketButton)>& on);
 inline std::string enabledButtons(const weighing::TicketScreen& s)
