@@ -145,12 +145,14 @@ TEST(WeighCommand, PrintsEveryFrameAndTheOutcome)
     };
     const Case cases[] = {
         // Noise, control characters and a waving needle still give the settled weight, taken as soon
-        // as it settles; with "Zero" the load on the scale at the start waits for a zero first.
+        // as it settles; with "Zero" the load on the scale at the start waits for a zero first. The
+        // first load lasts long enough that the command, slow to start under a sanitizer on a busy
+        // machine, still sees it.
         {nullptr,
-         {"--noise", "3", "--control-every", "5", "--seed", "7", "8000:2s", "0:1s", "ramp:15140:500ms",
+         {"--noise", "3", "--control-every", "5", "--seed", "7", "8000:4s", "0:1s", "ramp:15140:500ms",
           "noise:40:500ms", "15140:8s"},
          {"| weight=8000 ", "zero=0 ", "| weight=0 stable=yes", "| weight=15140 stable=yes repeat=3 zero=2"},
-         "accepted 15140\n", 7, "Zero=1\r\n"},
+         "accepted 15140\n", 10, "Zero=1\r\n"},
         {nullptr, {"silence:10s"}, {"message ส่วนการรับสัญญาณน้ำหนัก: ไม่สามารถรับสัญญาณน้ำหนักได้ !\n"},
          "no weight\n", 10},
         // The negative weight lasts long enough that the command, slow to start under a sanitizer on a
